@@ -1,0 +1,17 @@
+# add_tavro_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [ENV <VAR=value...>])
+#
+# Builds one Qt Test executable and registers it with CTest. Every test runs with the offscreen
+# platform and its own empty XDG folders, so it never sees the developer's real data.
+function(add_tavro_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE tavro_policy Qt6::Test ${ARG_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    set(root ${CMAKE_CURRENT_BINARY_DIR}/xdg/${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${root}/data;XDG_CONFIG_HOME=${root}/config;XDG_CACHE_HOME=${root}/cache;XDG_RUNTIME_DIR=${root}/run;TAVRO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
+        LABELS "${ARG_LABELS}"
+        TIMEOUT 300)
+    file(MAKE_DIRECTORY ${root}/data ${root}/config ${root}/cache ${root}/run)
+    file(CHMOD ${root}/run DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+endfunction()

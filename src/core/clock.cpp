@@ -1,0 +1,12 @@
+#include "clock.h"
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+Clock *SystemClock::instance()
+{
+    static SystemClock clock;
+    return &clock;
+}

@@ -1,0 +1,268 @@
+#include "settingsfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+enum class Kind { Bool, Int, String, StringList, Password, Bytes };
+
+struct KeyEntry
+{
+    const char *mapKey;
+    const char *iniKey;
+    Kind kind;
+    QVariant fallback;
+};
+
+// The map keys that are read from the ini file, in the order they are loaded.
+const QList<KeyEntry> &keyTable()
+{
+    static const QList<KeyEntry> table{
+        {"ApiKey", "API/ApiKey", Kind::String, QString()},
+        {"Username", "API/Username", Kind::String, QString()},
+        {"Password", "API/Password", Kind::Password, QString()},
+        {"AuthToken", "API/AuthToken", Kind::String, QString()},
+        {"IgnoredApps", "Application/Ignored", Kind::StringList, QStringList()},
+        {"IdleLimit", "Application/IdleLimit", Kind::Int, 5},
+        {"IdleEnabled", "Application/IdleEnabled", Kind::Bool, true},
+        {"HideUnder", "Application/HideUnder", Kind::Int, 0},
+        {"GroupByHour", "Application/GroupByHour", Kind::Bool, false},
+        {"ProxyEnabled", "Proxy/Enabled", Kind::Bool, false},
+        {"ProxyHost", "Proxy/Host", Kind::String, QString()},
+        {"ProxyPort", "Proxy/Port", Kind::String, QString()},
+        {"SslEnabled", "API/SslEnabled", Kind::Bool, true},
+        {"CloseToTray", "Application/CloseToTray", Kind::Bool, true},
+        {"MinimizeToTray", "Application/MinimizeToTray", Kind::Bool, false},
+        {"SingleClickTrayOpen", "Application/SingleClickTrayOpen", Kind::Bool, true},
+        {"ExtensionsAdobeEnabled", "Extensions/AdobeEnabled", Kind::Bool, true},
+        {"UnlinkedListState", "Window/UnlinkedListState", Kind::Bytes, QVariant()},
+        {"UnlinkedListGeometry", "Window/UnlinkedListGeometry", Kind::Bytes, QVariant()},
+        {"LinkedListState", "Window/LinkedListState", Kind::Bytes, QVariant()},
+        {"LinkedListGeometry", "Window/LinkedListGeometry", Kind::Bytes, QVariant()},
+    };
+    return table;
+}
+
+QVariant readEntry(QSettings &ini, const KeyEntry &entry)
+{
+    const QString key = QLatin1String(entry.iniKey);
+    switch (entry.kind) {
+    case Kind::Bool:
+        return ini.value(key, entry.fallback).toBool();
+    case Kind::Int:
+        return ini.value(key, entry.fallback).toInt();
+    case Kind::String:
+        return ini.value(key, entry.fallback).toString();
+    case Kind::StringList:
+        return ini.value(key, entry.fallback).toStringList();
+    case Kind::Password:
+        return SettingsFile::decodePassword(ini.value(key).toString());
+    case Kind::Bytes:
+        return ini.value(key);
+    }
+    return {};
+}
+
+const char ServiceHost[] = "https://api.tavro.example/service/";
+
+} // namespace
+
+QString SettingsFile::dataLocation()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+QString SettingsFile::dataFolder()
+{
+    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk"));
+}
+
+QString SettingsFile::iniPath()
+{
+    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk/tavrodesk.ini"));
+}
+
+QString SettingsFile::databasePath()
+{
+    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk/tavrodesk.sqlite"));
+}
+
+QString SettingsFile::debugLogPath()
+{
+    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk/debug.log"));
+}
+
+bool SettingsFile::ensureDataFolder()
+{
+    const QString folder = dataFolder();
+    if (!QFile::exists(folder)) {
+        qDebug() << folder << " does not exist";
+        if (!QDir(dataLocation()).mkpath(folder)) {
+            qDebug() << "could not create " << folder;
+            return false;
+        }
+        qDebug() << folder << " created";
+    }
+    // The folder holds the session token and password: keep it private even if it predates us.
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return true;
+}
+
+void SettingsFile::protectIniFile(const QString &path)
+{
+    if (QFile::exists(path)) {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+QString SettingsFile::defaultServiceUrl()
+{
+    return QLatin1String(ServiceHost);
+}
+
+QString SettingsFile::userAgent()
+{
+    return QStringLiteral("TavroDesk/1.0.10 Linux");
+}
+
+QString SettingsFile::realApiUrl(const QString &url, bool sslEnabled)
+{
+    if (!sslEnabled && url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+        return QStringLiteral("http://") + url.mid(8);
+    }
+    return url;
+}
+
+QString SettingsFile::encodePassword(const QString &password)
+{
+    if (password.isEmpty()) {
+        return password;
+    }
+    return QString::fromLatin1(password.toUtf8().toBase64());
+}
+
+QString SettingsFile::decodePassword(const QString &stored)
+{
+    if (stored.isEmpty()) {
+        return {};
+    }
+    QByteArray bytes = QByteArray::fromBase64(stored.toLatin1());
+    const qsizetype zero = bytes.indexOf('\0');
+    if (zero >= 0) {
+        bytes.truncate(zero);
+    }
+    return QString::fromUtf8(bytes);
+}
+
+SettingsFile::DialogValues SettingsFile::readDialogValues(QSettings &ini)
+{
+    DialogValues values;
+    values.idleLimit = ini.value(QStringLiteral("Application/IdleLimit"), 5).toInt();
+    values.idleEnabled = ini.value(QStringLiteral("Application/IdleEnabled"), true).toBool();
+    values.username = ini.value(QStringLiteral("API/Username")).toString();
+    values.password = decodePassword(ini.value(QStringLiteral("API/Password")).toString());
+    values.proxyEnabled = ini.value(QStringLiteral("Proxy/Enabled"), false).toBool();
+    values.proxyHost = ini.value(QStringLiteral("Proxy/Host")).toString();
+    values.proxyPort = ini.value(QStringLiteral("Proxy/Port")).toString();
+    values.sslEnabled = ini.value(QStringLiteral("API/SslEnabled"), true).toBool();
+    values.closeToTray = ini.value(QStringLiteral("Application/CloseToTray"), true).toBool();
+    values.minimizeToTray = ini.value(QStringLiteral("Application/MinimizeToTray"), false).toBool();
+    values.singleClickTrayOpen = ini.value(QStringLiteral("Application/SingleClickTrayOpen"), true).toBool();
+    return values;
+}
+
+void SettingsFile::writeFirstStart(QSettings &ini, const DialogValues &values)
+{
+    ini.setValue(QStringLiteral("API/Url"), defaultServiceUrl());
+    ini.setValue(QStringLiteral("Application/IdleLimit"), values.idleLimit);
+    ini.setValue(QStringLiteral("Application/IdleEnabled"), values.idleEnabled);
+    ini.setValue(QStringLiteral("API/Username"), values.username);
+    ini.setValue(QStringLiteral("API/Password"), encodePassword(values.password));
+    ini.setValue(QStringLiteral("Proxy/Enabled"), values.proxyEnabled);
+    ini.setValue(QStringLiteral("Proxy/Host"), values.proxyHost);
+    ini.setValue(QStringLiteral("Proxy/Port"), values.proxyPort);
+    ini.setValue(QStringLiteral("API/SslEnabled"), values.sslEnabled);
+    ini.setValue(QStringLiteral("Application/CloseToTray"), values.closeToTray);
+    ini.setValue(QStringLiteral("Application/MinimizeToTray"), values.minimizeToTray);
+    ini.setValue(QStringLiteral("Application/SingleClickTrayOpen"), values.singleClickTrayOpen);
+    ini.sync();
+    protectIniFile(ini.fileName());
+}
+
+void SettingsFile::storeDialogValues(QMap<QString, QVariant> &map, const DialogValues &values)
+{
+    map[QStringLiteral("IdleEnabled")] = values.idleEnabled;
+    map[QStringLiteral("IdleLimit")] = values.idleLimit;
+    map[QStringLiteral("Username")] = values.username;
+    map[QStringLiteral("Password")] = values.password;
+    map[QStringLiteral("ProxyEnabled")] = values.proxyEnabled;
+    map[QStringLiteral("ProxyHost")] = values.proxyHost;
+    map[QStringLiteral("ProxyPort")] = values.proxyPort;
+    map[QStringLiteral("SslEnabled")] = values.sslEnabled;
+    map[QStringLiteral("CloseToTray")] = values.closeToTray;
+    map[QStringLiteral("MinimizeToTray")] = values.minimizeToTray;
+    map[QStringLiteral("SingleClickTrayOpen")] = values.singleClickTrayOpen;
+}
+
+SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString, QVariant> &map)
+{
+    DialogValues values;
+    values.idleEnabled = map.value(QStringLiteral("IdleEnabled")).toBool();
+    values.idleLimit = map.value(QStringLiteral("IdleLimit")).toInt();
+    values.username = map.value(QStringLiteral("Username")).toString();
+    values.password = map.value(QStringLiteral("Password")).toString();
+    values.proxyEnabled = map.value(QStringLiteral("ProxyEnabled")).toBool();
+    values.proxyHost = map.value(QStringLiteral("ProxyHost")).toString();
+    values.proxyPort = map.value(QStringLiteral("ProxyPort")).toString();
+    values.sslEnabled = map.value(QStringLiteral("SslEnabled")).toBool();
+    values.closeToTray = map.value(QStringLiteral("CloseToTray")).toBool();
+    values.minimizeToTray = map.value(QStringLiteral("MinimizeToTray")).toBool();
+    values.singleClickTrayOpen = map.value(QStringLiteral("SingleClickTrayOpen")).toBool();
+    return values;
+}
+
+void SettingsFile::load(QSettings &ini, QMap<QString, QVariant> &map)
+{
+    map[QStringLiteral("UserAgent")] = userAgent();
+    const QString storedUrl = ini.value(QStringLiteral("API/Url")).toString();
+    const QString serviceUrl = storedUrl.trimmed().isEmpty() ? defaultServiceUrl() : storedUrl;
+    for (const KeyEntry &entry : keyTable()) {
+        map[QLatin1String(entry.mapKey)] = readEntry(ini, entry);
+    }
+    map[QStringLiteral("RealApiBaseUrl")] = realApiUrl(serviceUrl, map.value(QStringLiteral("SslEnabled")).toBool());
+}
+
+void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window)
+{
+    auto fromMap = [&](const char *iniKey, const char *mapKey) {
+        ini.setValue(QLatin1String(iniKey), map.value(QLatin1String(mapKey)));
+    };
+    ini.setValue(QStringLiteral("Application/Started"), window.recording);
+    ini.setValue(QStringLiteral("Application/HideUnder"), map.value(QStringLiteral("HideUnder")).toInt());
+    fromMap("Application/Ignored", "IgnoredApps");
+    ini.setValue(QStringLiteral("Application/IdleLimit"), map.value(QStringLiteral("IdleLimit")).toInt());
+    ini.setValue(QStringLiteral("Application/IdleEnabled"), map.value(QStringLiteral("IdleEnabled")).toBool());
+    fromMap("API/Username", "Username");
+    ini.setValue(QStringLiteral("API/Password"), encodePassword(map.value(QStringLiteral("Password")).toString()));
+    fromMap("API/AuthToken", "AuthToken");
+    ini.setValue(QStringLiteral("Window/Geometry"), window.geometry);
+    ini.setValue(QStringLiteral("Window/State"), window.state);
+    ini.setValue(QStringLiteral("Window/UnlinkedListGeometry"), window.unlinkedListGeometry);
+    ini.setValue(QStringLiteral("Window/UnlinkedListState"), window.unlinkedListState);
+    ini.setValue(QStringLiteral("Window/LinkedListGeometry"), window.linkedListGeometry);
+    ini.setValue(QStringLiteral("Window/LinkedListState"), window.linkedListState);
+    fromMap("Application/GroupByHour", "GroupByHour");
+    fromMap("Proxy/Enabled", "ProxyEnabled");
+    fromMap("Proxy/Host", "ProxyHost");
+    fromMap("Proxy/Port", "ProxyPort");
+    fromMap("API/SslEnabled", "SslEnabled");
+    fromMap("Application/CloseToTray", "CloseToTray");
+    fromMap("Application/MinimizeToTray", "MinimizeToTray");
+    fromMap("Application/SingleClickTrayOpen", "SingleClickTrayOpen");
+    fromMap("Extensions/AdobeEnabled", "ExtensionsAdobeEnabled");
+    ini.sync();
+    protectIniFile(ini.fileName());
+}

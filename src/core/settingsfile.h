@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class QSettings;
+
+// Where TavroDesk keeps its files and how the ini file maps onto the settings map.
+namespace SettingsFile {
+
+// Values the first-start and settings dialogs edit.
+struct DialogValues
+{
+    int idleLimit = 5;
+    bool idleEnabled = true;
+    QString username;
+    QString password;
+    bool proxyEnabled = false;
+    QString proxyHost;
+    QString proxyPort;
+    bool sslEnabled = true;
+    bool closeToTray = true;
+    bool minimizeToTray = false;
+    bool singleClickTrayOpen = true;
+};
+
+// Values that the main window owns and hands over when saving.
+struct WindowValues
+{
+    bool recording = false;
+    QByteArray geometry;
+    QByteArray state;
+    QByteArray unlinkedListGeometry;
+    QByteArray unlinkedListState;
+    QByteArray linkedListGeometry;
+    QByteArray linkedListState;
+};
+
+QString dataLocation();
+QString dataFolder();
+QString iniPath();
+QString databasePath();
+QString debugLogPath();
+
+// Creates the data folder (mode 0700) when missing. Returns false when it cannot be created.
+bool ensureDataFolder();
+// Restricts the ini file to its owner: it holds a session token and a password.
+void protectIniFile(const QString &path);
+
+QString defaultServiceUrl();
+QString userAgent();
+QString realApiUrl(const QString &url, bool sslEnabled);
+
+QString encodePassword(const QString &password);
+QString decodePassword(const QString &stored);
+
+// Reads the dialog values from the ini with their defaults.
+DialogValues readDialogValues(QSettings &ini);
+// Writes the first-start dialog's values and the default service URL.
+void writeFirstStart(QSettings &ini, const DialogValues &values);
+// Copies dialog values into the map under their keys.
+void storeDialogValues(QMap<QString, QVariant> &map, const DialogValues &values);
+DialogValues dialogValuesFromMap(const QMap<QString, QVariant> &map);
+
+// Fills the map from the ini file; the key table drives it.
+void load(QSettings &ini, QMap<QString, QVariant> &map);
+// Writes the map and the window's values back, in the documented order.
+void save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window);
+
+} // namespace SettingsFile

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+// Text forms of time used in the database and on the wire.
+namespace TimeText {
+inline constexpr char DateTimeFormat[] = "yyyy-MM-dd hh:mm:ss";
+inline constexpr char DateFormat[] = "yyyy-MM-dd";
+
+QString formatDateTime(const QDateTime &dateTime);
+QString formatDate(const QDate &date);
+} // namespace TimeText
+
+// Reads "yyyy-MM-dd hh:mm:ss" by splitting at the blank, "-" and ":". Empty text gives a null value.
+QDateTime parseDateTime(const QString &text);
+// Reads "yyyy-MM-dd" by splitting at "-". Empty text gives a null date.
+QDate parseDate(const QString &text);
+
+// "1 h 2 m 3 s", "2 m 3 s" or "3 s".
+QString formatDuration(qint64 seconds);

@@ -1,0 +1,64 @@
+#include "database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+const QStringList &Database::schemaStatements()
+{
+    static const QStringList statements{
+        QStringLiteral("CREATE TABLE IF NOT EXISTS `entries`( `id` INTEGER PRIMARY KEY AUTOINCREMENT, `title` "
+                       "VARCHAR(255), `application_id` INTEGER NOT NULL, `start_time` DATETIME, `end_time` "
+                       "DATETIME, `ext_task_id` INTEGER, `ext_entry_id` INTEGER, `ext_project_id` INTEGER, "
+                       "`ext_tasklist_id` INTEGER, `ext_task_name` VARCHAR, `ext_project_name` VARCHAR, "
+                       "`ext_tasklist_name` VARCHAR )"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS `start_idx` ON entries (start_time)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS `end_idx` ON entries (end_time)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS `applications` ( `id` INTEGER PRIMARY KEY AUTOINCREMENT, `path` "
+                       "VARCHAR(255), `name` VARCHAR(255) )"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS `settings` ( `id` INTEGER PRIMARY KEY AUTOINCREMENT, `name` "
+                       "CHAR(50) NOT NULL, `value` TEXT )"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS `rules`( `id` INTEGER PRIMARY KEY AUTOINCREMENT, `name` "
+                       "VARCHAR(255) NOT NULL, `title_rule` VARCHAR(20) NOT NULL DEFAULT \"and\", `title` "
+                       "VARCHAR(255), `date_rule` VARCHAR(10) NOT NULL DEFAULT \"after\", `date_from` DATETIME, "
+                       "`date_to` DATETIME, `project_id` INTEGER, `task_id` INTEGER, `seq` INTEGER NOT NULL "
+                       "DEFAULT 0, `active` INTEGER NOT NULL DEFAULT 1 )"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS `rules_apps`( `rule_id` INTEGER NOT NULL, `app_id` INTEGER NOT "
+                       "NULL )"),
+    };
+    return statements;
+}
+
+bool Database::open(const QString &path, QString *error)
+{
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    m_db.setDatabaseName(path);
+    if (!m_db.open()) {
+        if (error) {
+            *error = m_db.lastError().databaseText();
+        }
+        return false;
+    }
+    // SQLite opens lazily: a file that is not a database only fails on the first statement.
+    QSqlQuery probe(m_db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        if (error) {
+            *error = probe.lastError().databaseText();
+        }
+        m_db.close();
+        return false;
+    }
+    return true;
+}
+
+void Database::close()
+{
+    m_db.close();
+}
+
+void Database::createSchema()
+{
+    QSqlQuery query;
+    for (const QString &statement : schemaStatements()) {
+        query.exec(statement);
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// Opens the default connection on the database file and creates what is missing of the schema.
+// Tables are only ever created, never altered, so files of earlier versions keep their layout.
+class Database
+{
+public:
+    // The schema statements, in the order they run.
+    static const QStringList &schemaStatements();
+
+    // Adds the default QSQLITE connection and opens `path`. On failure returns false and leaves the
+    // driver's text in `error`; no statement is executed then.
+    bool open(const QString &path, QString *error);
+    void close();
+    bool isOpen() const { return m_db.isOpen(); }
+
+    // Runs every schema statement on the open connection, ignoring their results.
+    static void createSchema();
+
+private:
+    QSqlDatabase m_db;
+};

@@ -1,0 +1,254 @@
+#include "entrystore.h"
+
+#include "searchterms.h"
+#include "timetext.h"
+
+#include <QDebug>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+QString sqlLiteral(const QString &fieldName, const QString &value)
+{
+    QSqlField field(fieldName, QMetaType(QMetaType::QString));
+    field.setValue(value);
+    return QSqlDatabase::database().driver()->formatValue(field, false);
+}
+
+QString dayLinkClause(EntryStore::Link link)
+{
+    return link == EntryStore::Link::Unlinked ? QStringLiteral("AND entries.ext_task_id IS NULL ")
+                                              : QStringLiteral("AND entries.ext_task_id NOT NULL ");
+}
+
+QString titleLinkClause(EntryStore::Link link)
+{
+    return link == EntryStore::Link::Unlinked ? QStringLiteral("AND ext_task_id IS NULL ")
+                                              : QStringLiteral("AND ext_task_id NOT NULL ");
+}
+
+// Id lists are spliced into statements, so they must hold decimal ids and nothing else.
+bool isIdList(const QStringList &ids)
+{
+    for (const QString &id : ids) {
+        bool ok = false;
+        id.toLongLong(&ok);
+        if (!ok || id.trimmed() != id) {
+            return false;
+        }
+    }
+    return !ids.isEmpty();
+}
+
+} // namespace
+
+QString EntryStore::dayStart(const QDate &day)
+{
+    return TimeText::formatDateTime(QDateTime(day, QTime(0, 0, 0)));
+}
+
+QString EntryStore::dayEnd(const QDate &day)
+{
+    return TimeText::formatDateTime(QDateTime(day, QTime(23, 59, 59)));
+}
+
+QString EntryStore::filterClause(const QString &filter)
+{
+    QString clause;
+    for (const QString &term : splitSearchTerms(filter)) {
+        const QString literal = sqlLiteral(QStringLiteral("title"), QLatin1Char('%') + term + QLatin1Char('%'));
+        clause += QStringLiteral("AND ( entries.title LIKE ") + literal +
+                  QStringLiteral(" OR applications.name LIKE ") + literal + QStringLiteral(") ");
+    }
+    return clause;
+}
+
+QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder, bool *ok)
+{
+    const QString filterText = filterClause(filter);
+    QString statement;
+    if (hideUnder < 1) {
+        statement = QStringLiteral("SELECT applications.path AS app_path, applications.name AS app_name, entries.* "
+                                   "FROM applications, entries WHERE applications.id = entries.application_id AND "
+                                   "entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
+                    dayLinkClause(link) + filterText;
+    } else {
+        statement =
+            QStringLiteral("SELECT applications.path AS app_path, \tapplications.name AS app_name, \tentries.* FROM "
+                           "entries, applications WHERE applications.id = entries.application_id \tAND "
+                           "entries.start_time >= :day_start \tAND entries.start_time <= :day_end ") +
+            dayLinkClause(link) + filterText +
+            QStringLiteral("\tAND entries.application_id || ',' || entries.title IN ( \t\tSELECT app_id_title "
+                           "\t\tFROM ( \t\t\tSELECT entries.application_id || ',' || entries.title AS app_id_title, "
+                           "\t\t\t\tSUM( strftime( '%s', entries.end_time ) - strftime( '%s', entries.start_time ) "
+                           ") AS duration \t\t\tFROM applications, entries \t\t\tWHERE applications.id = "
+                           "entries.application_id \t\t\t\tAND entries.start_time >= :day_start0 \t\t\t\tAND "
+                           "entries.start_time <= :day_end0 ") +
+            filterText + dayLinkClause(link) +
+            QStringLiteral("\t\t\tGROUP BY entries.application_id, entries.title \t\t\tHAVING duration >= "
+                           ":hideUnder \t\t) \t) ");
+    }
+
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
+    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
+    if (hideUnder >= 1) {
+        query.bindValue(QStringLiteral(":day_start0"), dayStart(day));
+        query.bindValue(QStringLiteral(":day_end0"), dayEnd(day));
+        query.bindValue(QStringLiteral(":hideUnder"), hideUnder);
+    }
+    QList<EntryRow> rows;
+    if (!query.exec()) {
+        qDebug() << "query error: " << query.lastError().text() << "\n";
+        if (ok) {
+            *ok = false;
+        }
+        return rows;
+    }
+    if (ok) {
+        *ok = true;
+    }
+
+    const QSqlRecord record = query.record();
+    const int appPath = record.indexOf(QStringLiteral("app_path"));
+    const int appName = record.indexOf(QStringLiteral("app_name"));
+    const int id = record.indexOf(QStringLiteral("id"));
+    const int title = record.indexOf(QStringLiteral("title"));
+    const int applicationId = record.indexOf(QStringLiteral("application_id"));
+    const int startTime = record.indexOf(QStringLiteral("start_time"));
+    const int endTime = record.indexOf(QStringLiteral("end_time"));
+    const int extEntryId = record.indexOf(QStringLiteral("ext_entry_id"));
+    const int extTaskId = record.indexOf(QStringLiteral("ext_task_id"));
+    const int extTasklistId = record.indexOf(QStringLiteral("ext_tasklist_id"));
+    const int extProjectId = record.indexOf(QStringLiteral("ext_project_id"));
+    const int extTaskName = record.indexOf(QStringLiteral("ext_task_name"));
+    const int extTasklistName = record.indexOf(QStringLiteral("ext_tasklist_name"));
+    const int extProjectName = record.indexOf(QStringLiteral("ext_project_name"));
+    while (query.next()) {
+        EntryRow row;
+        row.appPath = query.value(appPath).toString();
+        row.appName = query.value(appName).toString();
+        row.id = query.value(id).toLongLong();
+        row.title = query.value(title).toString();
+        row.applicationId = query.value(applicationId).toLongLong();
+        row.start = parseDateTime(query.value(startTime).toString());
+        row.end = parseDateTime(query.value(endTime).toString());
+        row.extEntryId = query.value(extEntryId);
+        if (link == Link::Linked) {
+            row.extTaskId = query.value(extTaskId);
+            row.extTasklistId = query.value(extTasklistId);
+            row.extProjectId = query.value(extProjectId);
+            row.extTaskName = query.value(extTaskName).toString();
+            row.extTasklistName = query.value(extTasklistName).toString();
+            row.extProjectName = query.value(extProjectName).toString();
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QStringList EntryStore::getEntryIds(const QDate &day, const QString &title, qint64 appId, Link link)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT id FROM entries WHERE application_id = :app_id AND start_time >= :day_start "
+                                 "AND start_time <= :day_end AND title = :title ") +
+                  titleLinkClause(link));
+    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
+    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
+    query.bindValue(QStringLiteral(":app_id"), appId);
+    query.bindValue(QStringLiteral(":title"), title);
+    QStringList ids;
+    if (!query.exec()) {
+        return ids;
+    }
+    while (query.next()) {
+        ids << query.value(0).toString();
+    }
+    return ids;
+}
+
+qint64 EntryStore::getDuration(const QDate &day, const QString &title, qint64 appId, Link link, const QString &filter)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT SUM( strftime( '%s', end_time ) - strftime( '%s', start_time ) ) AS duration "
+                                 "FROM entries, applications WHERE applications.id = entries.application_id AND "
+                                 "application_id = :app_id AND start_time >= :day_start AND start_time <= :day_end "
+                                 "AND title = :title ") +
+                  titleLinkClause(link) + filterClause(filter));
+    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
+    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
+    query.bindValue(QStringLiteral(":app_id"), appId);
+    query.bindValue(QStringLiteral(":title"), title);
+    if (!query.exec()) {
+        qDebug() << "error" << query.lastError().databaseText();
+        return 0;
+    }
+    if (!query.next()) {
+        return 0;
+    }
+    return query.value(0).toLongLong();
+}
+
+void EntryStore::updateEntriesTitle(const QStringList &ids, const QString &title)
+{
+    if (!isIdList(ids)) {
+        return;
+    }
+    QSqlQuery query;
+    query.prepare(QStringLiteral("UPDATE entries SET title = :title WHERE id IN (") + ids.join(QLatin1Char(',')) +
+                  QLatin1Char(')'));
+    query.bindValue(QStringLiteral(":title"), title);
+    query.exec();
+}
+
+bool EntryStore::deleteEntries(const QStringList &ids)
+{
+    if (!isIdList(ids)) {
+        return false;
+    }
+    qDebug() << "deleting db entries: " << ids;
+    QSqlQuery query;
+    query.prepare(QStringLiteral("DELETE FROM entries WHERE id IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
+    return query.exec();
+}
+
+QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
+{
+    QStringList excludedIds;
+    if (!ignoredPaths.isEmpty()) {
+        QStringList literals;
+        for (const QString &path : ignoredPaths) {
+            literals << sqlLiteral(QStringLiteral("path"), path);
+        }
+        QSqlQuery ids;
+        if (ids.exec(QStringLiteral("SELECT id FROM applications WHERE path IN (") + literals.join(QLatin1Char(',')) +
+                     QStringLiteral(") "))) {
+            while (ids.next()) {
+                excludedIds << ids.value(0).toString();
+            }
+        }
+    }
+    QString statement =
+        QStringLiteral("SELECT DISTINCT(DATE(start_time)) AS d FROM entries WHERE ext_task_id IS NULL ");
+    if (!excludedIds.isEmpty()) {
+        statement +=
+            QStringLiteral("AND application_id NOT IN(") + excludedIds.join(QLatin1Char(',')) + QStringLiteral(") ");
+    }
+    QList<QDate> days;
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(statement)) {
+        return days;
+    }
+    while (query.next()) {
+        days << parseDate(query.value(0).toString());
+    }
+    return days;
+}

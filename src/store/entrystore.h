@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// One row of the day query: an entry with its application.
+struct EntryRow
+{
+    qint64 id = 0;
+    qint64 applicationId = 0;
+    QString appPath;
+    QString appName;
+    QString title;
+    QDateTime start;
+    QDateTime end;
+    // Null while the remote service has not accepted the entry, or for unlinked entries.
+    QVariant extEntryId;
+    QVariant extTaskId;
+    QVariant extTasklistId;
+    QVariant extProjectId;
+    QString extTaskName;
+    QString extTasklistName;
+    QString extProjectName;
+
+    qint64 seconds() const { return start.secsTo(end); }
+};
+
+// The statements that read and change a day's entries, all on the default connection.
+// Failures never show a box: they are logged and give an empty result, 0 or false.
+class EntryStore
+{
+public:
+    enum class Link { Unlinked, Linked };
+
+    // "AND ( entries.title LIKE '%term%' OR applications.name LIKE '%term%') " per search term.
+    static QString filterClause(const QString &filter);
+
+    // The day's entries in the link state, filtered, leaving out (application, title) pairs whose
+    // summed time stays under `hideUnder` seconds (0 = no threshold). `ok` tells a failed query.
+    static QList<EntryRow> dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder,
+                                      bool *ok = nullptr);
+
+    static QStringList getEntryIds(const QDate &day, const QString &title, qint64 appId, Link link);
+    static qint64 getDuration(const QDate &day, const QString &title, qint64 appId, Link link, const QString &filter);
+    static void updateEntriesTitle(const QStringList &ids, const QString &title);
+    static bool deleteEntries(const QStringList &ids);
+
+    // Days that still hold unlinked time of applications not in `ignoredPaths`.
+    static QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths);
+
+    static QString dayStart(const QDate &day);
+    static QString dayEnd(const QDate &day);
+};
