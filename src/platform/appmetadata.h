@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// What the desktop knows about an executable: the display name and icon of the application it
+// belongs to. On Linux this comes from the freedesktop desktop entries.
+class AppMetadata
+{
+public:
+    virtual ~AppMetadata() = default;
+    // Empty when no application claims the executable.
+    virtual QString productName(const QString &path) = 0;
+    // Null when no icon is known.
+    virtual QIcon icon(const QString &path) = 0;
+};

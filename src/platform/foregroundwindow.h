@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// One raw look at the window in front: the native window handle, its title (at most 260
+// characters) and the executable of the process that owns it (empty when it cannot be read).
+struct ForegroundSample
+{
+    quint64 window = 0;
+    QString path;
+    QString title;
+};
+
+// Tells which window the user works in. Implementations: X11 (one long-lived connection of our
+// own) and a null source for sessions without a display.
+class ForegroundWindowSource
+{
+public:
+    virtual ~ForegroundWindowSource() = default;
+
+    virtual ForegroundSample sample() = 0;
+    // The title of `window`, or empty.
+    virtual QString windowText(quint64 window) = 0;
+    // The window `window` belongs to (transient-for on X11), or 0.
+    virtual quint64 parentWindow(quint64 window) = 0;
+
+    // False when no window can ever be seen (no display); `problem()` then says why, for the user.
+    virtual bool isAvailable() const = 0;
+    virtual QString problem() const = 0;
+};

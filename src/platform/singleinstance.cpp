@@ -1,0 +1,107 @@
+#include "singleinstance.h"
+
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+const char ShowRequest[] = "show\n";
+const char ShowAnswer[] = "ok\n";
+// How long a start that lost the race for the lock waits for the winner to listen.
+constexpr int StartupWaitMs = 3000;
+} // namespace
+
+SingleInstance::SingleInstance(const QString &runtimeFolder, QObject *parent)
+    : QObject(parent)
+    , m_folder(runtimeFolder)
+{}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_server) {
+        m_server->close();
+    }
+}
+
+QString SingleInstance::defaultRuntimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        return runtime;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
+QString SingleInstance::socketPath() const
+{
+    return m_folder + QStringLiteral("/tavrodesk.sock");
+}
+
+bool SingleInstance::askRunningInstance(int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(timeoutMs)) {
+        return false;
+    }
+    socket.write(ShowRequest);
+    if (!socket.waitForBytesWritten(timeoutMs)) {
+        return false;
+    }
+    // The answer only confirms that a live instance took the request.
+    return socket.waitForReadyRead(timeoutMs) && socket.readLine() == ShowAnswer;
+}
+
+bool SingleInstance::start()
+{
+    if (askRunningInstance(1000)) {
+        return false;
+    }
+    QDir().mkpath(m_folder);
+    m_lock = std::make_unique<QLockFile>(m_folder + QStringLiteral("/tavrodesk.lock"));
+    // Only a dead owner makes the lock stale, never its age.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        // Another start won the lock and is about to listen: hand it the request instead.
+        const QDeadlineTimer deadline(StartupWaitMs);
+        while (!deadline.hasExpired()) {
+            if (askRunningInstance(500)) {
+                return false;
+            }
+            QThread::msleep(50);
+        }
+        qWarning() << "another instance holds" << m_lock->fileName() << "but does not answer";
+        return false;
+    }
+
+    QLocalServer::removeServer(socketPath());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(socketPath())) {
+        qWarning() << "cannot listen on" << socketPath() << m_server->errorString();
+    }
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
+    return true;
+}
+
+void SingleInstance::answer()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine()) {
+                return;
+            }
+            if (socket->readLine() == ShowRequest) {
+                socket->write(ShowAnswer);
+                socket->flush();
+                Q_EMIT showRequested();
+            }
+            socket->disconnectFromServer();
+        });
+    }
+}
