@@ -1,5 +1,7 @@
 #include "settingsfile.h"
 
+#include "hosts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -66,8 +68,6 @@ QVariant readEntry(QSettings &ini, const KeyEntry &entry)
     return {};
 }
 
-const char ServiceHost[] = "https://api.tavro.example/service/";
-
 } // namespace
 
 QString SettingsFile::dataLocation()
@@ -120,7 +120,7 @@ void SettingsFile::protectIniFile(const QString &path)
 
 QString SettingsFile::defaultServiceUrl()
 {
-    return QLatin1String(ServiceHost);
+    return Hosts::defaultServiceUrl();
 }
 
 QString SettingsFile::userAgent()

@@ -1,0 +1,54 @@
+#!/bin/sh
+# Regenerates the icon set. Ordinary icons come from the Tango icon theme (public domain,
+# Debian package tango-icon-theme); the tray animation, logo and link icons are drawn here with
+# ImageMagick and are ours (CC0). Run from this folder; the PNGs are committed.
+set -eu
+TANGO=/usr/share/icons/Tango
+CONVERT=/usr/bin/convert
+
+tango() { cp "$TANGO/$1" "$2"; }
+tango 16x16/actions/go-down.png arrow-down.png
+tango 16x16/actions/go-up.png arrow-up.png
+tango 16x16/actions/go-previous.png arrow_left.png
+tango 16x16/actions/go-next.png arrow_right.png
+tango 16x16/actions/edit-clear.png clear.png
+tango 16x16/categories/applications-system.png execute.png
+tango 16x16/mimetypes/application-x-executable.png app.png
+tango 16x16/places/folder.png project.png
+tango 16x16/apps/system-users.png client.png
+tango 16x16/mimetypes/text-x-generic.png task.png
+tango 16x16/mimetypes/x-office-document.png tasklist.png
+tango 16x16/actions/media-record.png record.png
+tango 16x16/actions/media-playback-pause.png pause.png
+tango 16x16/apps/preferences-desktop-screensaver.png away.png
+tango 16x16/status/software-update-available.png sparkle.png
+tango 16x16/status/network-idle.png online.png
+tango 16x16/status/network-offline.png offline.png
+
+# Clock face for the hour level of the entry trees.
+$CONVERT -size 16x16 xc:none -fill white -stroke '#3465a4' -strokewidth 1.5 -draw 'circle 7.5,7.5 7.5,1' \
+    -stroke '#2e3436' -strokewidth 1.2 -draw 'line 7.5,7.5 7.5,3.5' -draw 'line 7.5,7.5 10.5,9' hour.png
+
+# Two chain links; the unlink icon has them pulled apart with a red gap.
+$CONVERT -size 16x16 xc:none -fill none -stroke '#3465a4' -strokewidth 2 \
+    -draw 'roundrectangle 1,5 9,11 3,3' -draw 'roundrectangle 7,5 15,11 3,3' link.png
+$CONVERT -size 16x16 xc:none -fill none -stroke '#3465a4' -strokewidth 2 \
+    -draw 'roundrectangle 0,5 6,11 3,3' -draw 'roundrectangle 10,5 16,11 3,3' \
+    -stroke '#cc0000' -strokewidth 1.5 -draw 'line 8,2 8,14' unlink.png
+
+# Tray animation: a red recording dot with a ring that grows and fades over eight frames;
+# frame 9 is the grey dot of the paused state.
+for i in 1 2 3 4 5 6 7 8; do
+    radius=$((6 + i))
+    alpha=$(echo "scale=2; 1 - ($i - 1) / 8" | bc)
+    $CONVERT -size 32x32 xc:none \
+        -fill none -stroke "rgba(204,0,0,$alpha)" -strokewidth 2 -draw "circle 16,16 16,$((16 - radius))" \
+        -stroke '#a40000' -strokewidth 1 -fill '#ef2929' -draw 'circle 16,16 16,9' frame$i.png
+done
+$CONVERT -size 32x32 xc:none -stroke '#555753' -strokewidth 1 -fill '#babdb6' -draw 'circle 16,16 16,9' frame9.png
+
+# Logo: a clock hand sweeping over a blue disc.
+$CONVERT -size 64x64 xc:none -fill '#3465a4' -stroke '#204a87' -strokewidth 2 -draw 'circle 32,32 32,3' \
+    -fill none -stroke white -strokewidth 5 -draw 'line 32,32 32,12' -draw 'line 32,32 46,40' \
+    -fill '#ef2929' -stroke none -draw 'circle 32,32 32,28' logo.png
+$CONVERT logo.png -define icon:auto-resize=64,32,16 tavro.ico

@@ -1,0 +1,71 @@
+#include "debuglog.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdlib>
+
+namespace {
+QFile debugLogFile;
+QTextStream debugLogStream;
+
+void debugMessageHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    debugLogStream << DebugLog::formatLine(type, message, QDateTime::currentDateTime()) << '\n';
+    // Flushed per line: the log is read most when the program died unexpectedly.
+    debugLogStream.flush();
+    if (type == QtFatalMsg) {
+        std::abort();
+    }
+}
+} // namespace
+
+bool DebugLog::requested(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("-debug"), Qt::CaseSensitive);
+}
+
+QString DebugLog::formatLine(QtMsgType type, const QString &message, const QDateTime &when)
+{
+    QString tag;
+    switch (type) {
+    case QtDebugMsg:
+    case QtInfoMsg:
+        tag = QStringLiteral(" ");
+        break;
+    case QtWarningMsg:
+        tag = QStringLiteral(" Warning: ");
+        break;
+    case QtCriticalMsg:
+        tag = QStringLiteral(" Critical: ");
+        break;
+    case QtFatalMsg:
+        tag = QStringLiteral(" Fatal: ");
+        break;
+    }
+    return when.toString(QStringLiteral("dd-MM-yyyy hh:mm:ss")) + tag + message;
+}
+
+bool DebugLog::open(const QString &path)
+{
+    debugLogFile.setFileName(path);
+    if (!debugLogFile.open(QIODevice::Append | QIODevice::Text)) {
+        return false;
+    }
+    debugLogStream.setDevice(&debugLogFile);
+    qInstallMessageHandler(debugMessageHandler);
+    return true;
+}
+
+void DebugLog::close()
+{
+    if (!debugLogFile.isOpen()) {
+        return;
+    }
+    qInstallMessageHandler(nullptr);
+    debugLogStream.flush();
+    debugLogStream.setDevice(nullptr);
+    debugLogFile.close();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+
+class MainWindow;
+
+// The application object. Besides the event loop it answers a later start's request to bring the
+// window forward.
+class TavroApp : public QApplication
+{
+    Q_OBJECT
+
+public:
+    TavroApp(int &argc, char **argv);
+
+    // Not owned; null until the start-up has shown the window.
+    QPointer<MainWindow> mainWindow;
+    bool wasRecordingOnSuspend = false;
+
+public Q_SLOTS:
+    // Another start asked for the running instance.
+    void onShowRequested();
+};

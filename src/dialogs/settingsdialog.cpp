@@ -1,0 +1,74 @@
+#include "settingsdialog.h"
+
+#include "ui_settingsdialog.h"
+
+SettingsDialog::SettingsDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::SettingsDialog>())
+{
+    m_ui->setupUi(this);
+}
+
+SettingsDialog::~SettingsDialog() = default;
+
+void SettingsDialog::putData()
+{
+    m_ui->checkAwayEnabled->setChecked(values.idleEnabled);
+    m_ui->spinAwayLimit->setValue(values.idleLimit);
+    m_ui->spinAwayLimit->setEnabled(values.idleEnabled);
+    m_ui->editUsername->setText(values.username);
+    m_ui->editPassword->setText(values.password);
+    m_ui->checkProxyEnabled->setChecked(values.proxyEnabled);
+    m_ui->editProxyHost->setText(values.proxyHost);
+    m_ui->editProxyPort->setText(values.proxyPort);
+    m_ui->checkSslEnabled->setChecked(values.sslEnabled);
+    m_ui->editProxyHost->setEnabled(values.proxyEnabled);
+    m_ui->editProxyPort->setEnabled(values.proxyEnabled);
+    // Filling the fields fired the change reactions; the note is only for the user's own edits.
+    m_ui->labelProxyNote->hide();
+    m_ui->checkCloseToTray->setChecked(values.closeToTray);
+    m_ui->checkMinimizeToTray->setChecked(values.minimizeToTray);
+    m_ui->checkSingleClickTrayOpen->setChecked(values.singleClickTrayOpen);
+}
+
+void SettingsDialog::getData()
+{
+    values.idleEnabled = m_ui->checkAwayEnabled->isChecked();
+    values.idleLimit = m_ui->spinAwayLimit->value();
+    values.username = m_ui->editUsername->text();
+    values.password = m_ui->editPassword->text();
+    values.proxyEnabled = m_ui->checkProxyEnabled->isChecked();
+    values.proxyHost = m_ui->editProxyHost->text();
+    values.proxyPort = m_ui->editProxyPort->text();
+    values.sslEnabled = m_ui->checkSslEnabled->isChecked();
+    values.closeToTray = m_ui->checkCloseToTray->isChecked();
+    values.minimizeToTray = m_ui->checkMinimizeToTray->isChecked();
+    values.singleClickTrayOpen = m_ui->checkSingleClickTrayOpen->isChecked();
+}
+
+void SettingsDialog::on_checkSslEnabled_toggled(bool)
+{
+    m_ui->labelProxyNote->show();
+}
+
+void SettingsDialog::on_editProxyPort_textChanged(const QString &)
+{
+    m_ui->labelProxyNote->show();
+}
+
+void SettingsDialog::on_editProxyHost_textChanged(const QString &)
+{
+    m_ui->labelProxyNote->show();
+}
+
+void SettingsDialog::on_checkProxyEnabled_toggled(bool checked)
+{
+    m_ui->editProxyHost->setEnabled(checked);
+    m_ui->editProxyPort->setEnabled(checked);
+    m_ui->labelProxyNote->show();
+}
+
+void SettingsDialog::on_checkAwayEnabled_toggled(bool checked)
+{
+    m_ui->spinAwayLimit->setEnabled(checked);
+}
