@@ -1,0 +1,71 @@
+#include "debuglog.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestDebugLog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void switchMatchesExactly_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("exact") << QStringList{QStringLiteral("tavrodesk"), QStringLiteral("-debug")} << true;
+        QTest::newRow("capital") << QStringList{QStringLiteral("tavrodesk"), QStringLiteral("-Debug")} << false;
+        QTest::newRow("two dashes") << QStringList{QStringLiteral("tavrodesk"), QStringLiteral("--debug")} << false;
+        QTest::newRow("none") << QStringList{QStringLiteral("tavrodesk")} << false;
+    }
+    void switchMatchesExactly()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, enabled);
+        QCOMPARE(DebugLog::requested(arguments), enabled);
+    }
+
+    void linesCarryTimeAndTag()
+    {
+        const QDateTime when(QDate(2012, 3, 9), QTime(7, 5, 3));
+        QCOMPARE(DebugLog::formatLine(QtDebugMsg, QStringLiteral("Entered IDLE"), when),
+                 QStringLiteral("09-03-2012 07:05:03 Entered IDLE"));
+        QCOMPARE(DebugLog::formatLine(QtWarningMsg, QStringLiteral("w"), when),
+                 QStringLiteral("09-03-2012 07:05:03 Warning: w"));
+        QCOMPARE(DebugLog::formatLine(QtCriticalMsg, QStringLiteral("c"), when),
+                 QStringLiteral("09-03-2012 07:05:03 Critical: c"));
+        QCOMPARE(DebugLog::formatLine(QtFatalMsg, QStringLiteral("f"), when),
+                 QStringLiteral("09-03-2012 07:05:03 Fatal: f"));
+    }
+
+    void messagesGoToTheFileUntilClosed()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("debug.log"));
+        QVERIFY(DebugLog::open(path));
+        qDebug() << "suspend";
+        qWarning("careful");
+        DebugLog::close();
+        qDebug() << "after close";
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d suspend$"))
+                    .match(lines.at(0))
+                    .hasMatch());
+        QVERIFY(lines.at(1).endsWith(QLatin1String(" Warning: careful")));
+    }
+
+    void unopenableLogIsIgnored()
+    {
+        QVERIFY(!DebugLog::open(QStringLiteral("/nonexistent-folder/debug.log")));
+        qDebug() << "still fine";
+        DebugLog::close();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDebugLog)
+#include "tst_debuglog.moc"
