@@ -41,6 +41,8 @@ Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *
 void Recorder::setJournalPath(const QString &path)
 {
     m_journalPath = path;
+    m_journalOwned = false;
+    m_journalRecovered = false;
 }
 
 void Recorder::setRecording(bool on)
@@ -48,6 +50,9 @@ void Recorder::setRecording(bool on)
     const bool changed = on != m_recording;
     m_recording = on;
     if (on) {
+        if (!m_journalRecovered) {
+            recoverJournal();
+        }
         m_samplingTimer.start();
     } else {
         m_samplingTimer.stop();
@@ -196,6 +201,10 @@ void Recorder::checkpoint(const QDateTime &tickTime)
         removeJournal();
         return;
     }
+    // A journal left by a previous run is stored before this run's replaces it.
+    if (!m_journalOwned && !m_journalRecovered) {
+        recoverJournal();
+    }
     m_lastCheckpoint = tickTime;
     const QJsonObject journal{
         {QStringLiteral("path"), m_currentWindow.path},   {QStringLiteral("name"), m_currentWindow.name},
@@ -209,21 +218,24 @@ void Recorder::checkpoint(const QDateTime &tickTime)
         qWarning() << "cannot write recording journal" << m_journalPath << file.errorString();
     }
     m_journalFailed = !written;
+    m_journalOwned = m_journalOwned || written;
 }
 
 void Recorder::removeJournal()
 {
     m_lastCheckpoint = QDateTime();
-    if (!m_journalPath.isEmpty() && QFile::exists(m_journalPath)) {
+    if (m_journalOwned) {
         QFile::remove(m_journalPath);
+        m_journalOwned = false;
     }
 }
 
 bool Recorder::recoverJournal()
 {
-    if (m_journalPath.isEmpty() || !m_currentWindow.path.isEmpty()) {
+    if (m_journalPath.isEmpty() || m_journalOwned) {
         return false;
     }
+    m_journalRecovered = true;
     QFile file(m_journalPath);
     if (!file.exists()) {
         return false;
@@ -248,7 +260,7 @@ bool Recorder::recoverJournal()
                        start.isValid() && end.isValid() && start <= end;
     if (!valid) {
         qWarning() << "discarding corrupt recording journal" << m_journalPath;
-        removeJournal();
+        QFile::remove(m_journalPath);
         return false;
     }
 
@@ -260,6 +272,6 @@ bool Recorder::recoverJournal()
         return false;
     }
     Q_EMIT entryStored(start, end, info, ids.first, ids.second);
-    removeJournal();
+    QFile::remove(m_journalPath);
     return true;
 }

@@ -18,7 +18,8 @@ class WindowProbe;
 // the "IdleLimit" is cut off the window in front and stored under the away pseudo-application.
 //
 // Wiring expected from the main window:
-//   recoverJournal() once after the database is open, before setRecording(true);
+//   setJournalPath() once after the database is open (starting recording then stores a stretch a
+//   crashed run left behind, see recoverJournal());
 //   record button / tray actions / saved "Application/Started" -> setRecording();
 //   entryStored -> the unlinked model's addEntry; recordingChanged -> TrayAnimation::setRecording;
 //   awayTimeDetected -> tray balloon (Information, AwayBalloonTimeoutMs);
@@ -43,8 +44,9 @@ public:
     QString journalPath() const { return m_journalPath; }
 
     // Stores the stretch a previous run left open when it died, ending at its last checkpoint, and
-    // removes the journal. A corrupt journal is logged and removed. Does nothing while a stretch is
-    // open, because the journal then belongs to this run. Returns whether an entry was stored.
+    // removes the journal. A corrupt journal is logged and removed. Runs by itself when recording
+    // starts or the journal is first written, so a journal of this run is never taken for one left
+    // behind. Returns whether an entry was stored.
     bool recoverJournal();
 
     // Stores the open stretch up to now and starts afresh at the next tick. Called on quit.
@@ -95,4 +97,7 @@ private:
     QString m_journalPath;
     QDateTime m_lastCheckpoint;
     bool m_journalFailed = false;
+    // The journal file on disk is this run's, not one left by a crash.
+    bool m_journalOwned = false;
+    bool m_journalRecovered = false;
 };

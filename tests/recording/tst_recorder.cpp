@@ -470,6 +470,31 @@ private Q_SLOTS:
         QCOMPARE(countRows(QStringLiteral("entries")), 1);
     }
 
+    void leftJournalIsRecoveredBeforeItIsReplaced()
+    {
+        tick(at(10, 0, 0), Editor, QStringLiteral("a.txt"));
+        tick(at(10, 0, 10), Editor, QStringLiteral("a.txt"));
+        m_recorder.reset();
+
+        // A paused start must not throw the journal away.
+        m_recorder = makeRecorder();
+        m_recorder->setRecording(false);
+        QVERIFY(QFile::exists(journalPath()));
+        QCOMPARE(countRows(QStringLiteral("entries")), 0);
+        m_recorder->setRecording(true);
+        QCOMPARE(storedEntries(), QStringList{row(Editor, QStringLiteral("a.txt"), QStringLiteral("10 10:00:00"),
+                                                  QStringLiteral("10 10:00:10"))});
+
+        // Ticks without a start of recording still store the old journal before writing their own.
+        tick(at(11, 0, 0), Mail, QStringLiteral("Inbox"));
+        m_recorder.reset();
+        m_recorder = makeRecorder();
+        tick(at(12, 0, 0), Editor, QStringLiteral("b.txt"));
+        QCOMPARE(storedEntries().last(),
+                 row(Mail, QStringLiteral("Inbox"), QStringLiteral("10 11:00:00"), QStringLiteral("10 11:00:00")));
+        QVERIFY(QFile::exists(journalPath()));
+    }
+
     void recoveryLeavesOwnStretchAlone()
     {
         tick(at(10, 0, 0), Editor, QStringLiteral("a.txt"));
