@@ -107,6 +107,7 @@ QByteArray htmlPage(const QString &title, const QString &bodyHtml)
 
 struct DevServer::Connection
 {
+    int serial = 0;
     QByteArray buffer;
     bool busy = false; // an answer is still pending (delayed); later requests wait for it
 };
@@ -176,7 +177,8 @@ bool DevServer::listen(quint16 port, const QHostAddress &address)
     } else {
         m_server = new QTcpServer(this);
     }
-    connect(m_server, &QTcpServer::newConnection, this, &DevServer::onNewConnection);
+    // Emitted by both servers; a TLS connection only once its handshake is done (newConnection comes too early).
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &DevServer::onNewConnection);
     if (!m_server->listen(address, port)) {
         m_errorString = m_server->errorString();
         delete m_server;
@@ -280,7 +282,9 @@ int DevServer::delayFor(const QString &method) const
 void DevServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        m_connections.insert(socket, std::make_shared<Connection>());
+        auto connection = std::make_shared<Connection>();
+        connection->serial = ++m_connectionCount;
+        m_connections.insert(socket, connection);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_connections.remove(socket);
@@ -309,17 +313,22 @@ void DevServer::processBuffer(QTcpSocket *socket)
         return;
     }
     QByteArray &buffer = connection->buffer;
+    // A request we cannot read ends the connection: what follows it cannot be framed either.
+    const auto refuse = [this, socket, connection](int status, const QByteArray &text) {
+        connection->busy = true;
+        send(socket, Response{status, "text/plain", text + '\n', false}, false);
+    };
     const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
     if (headEnd < 0) {
         if (buffer.size() > maxHeaderBytes) {
-            send(socket, Response{431, "text/plain", "Request header too large\n", false}, false);
+            refuse(431, "Request header too large");
         }
         return;
     }
     const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
     const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
     if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1.")) {
-        send(socket, Response{400, "text/plain", "Malformed request line\n", false}, false);
+        refuse(400, "Malformed request line");
         return;
     }
     QHash<QByteArray, QByteArray> headers;
@@ -330,18 +339,18 @@ void DevServer::processBuffer(QTcpSocket *socket)
         }
     }
     if (headers.contains("transfer-encoding")) {
-        send(socket, Response{501, "text/plain", "Chunked request bodies are not supported\n", false}, false);
+        refuse(501, "Chunked request bodies are not supported");
         return;
     }
     bool lengthOk = true;
     const qint64 length =
         headers.contains("content-length") ? headers.value("content-length").toLongLong(&lengthOk) : 0;
     if (!lengthOk || length < 0) {
-        send(socket, Response{400, "text/plain", "Invalid Content-Length\n", false}, false);
+        refuse(400, "Invalid Content-Length");
         return;
     }
     if (length > maxBodyBytes) {
-        send(socket, Response{413, "text/plain", "Request body too large\n", false}, false);
+        refuse(413, "Request body too large");
         return;
     }
     if (buffer.size() < headEnd + 4 + length) {
@@ -361,6 +370,7 @@ void DevServer::processBuffer(QTcpSocket *socket)
     request.body = buffer.mid(headEnd + 4, length);
     request.contentType = headers.value("content-type");
     request.userAgent = headers.value("user-agent");
+    request.connection = connection->serial;
     buffer.remove(0, headEnd + 4 + length);
 
     if (request.verb == QLatin1String("POST")) {

@@ -27,6 +27,7 @@ struct DevServerRequest
     QByteArray contentType;          // raw Content-Type header
     QByteArray userAgent;            // raw User-Agent header
     DevServiceParameters parameters; // decoded query items (GET) or form fields (POST), in order
+    int connection = 0;              // serial number of the connection it came on (1 for the first)
 
     QString value(const QString &name) const { return DevServiceApi::value(parameters, name); }
 };
@@ -126,6 +127,7 @@ private:
     QHostAddress m_address;
     QString m_errorString;
     QHash<QTcpSocket *, std::shared_ptr<Connection>> m_connections;
+    int m_connectionCount = 0;
     int m_delay = 0;
     QHash<QString, int> m_methodDelays;
     QHash<QString, MethodFault> m_faults;
