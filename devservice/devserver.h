@@ -26,6 +26,7 @@ struct DevServerRequest
     QByteArray body;                 // raw body
     QByteArray contentType;          // raw Content-Type header
     QByteArray userAgent;            // raw User-Agent header
+    QByteArray host;                 // raw Host header
     DevServiceParameters parameters; // decoded query items (GET) or form fields (POST), in order
     int connection = 0;              // serial number of the connection it came on (1 for the first)
 
@@ -116,7 +117,8 @@ private:
     Response serviceResponse(const DevServerRequest &request);
     void send(QTcpSocket *socket, const Response &response, bool keepAlive);
     int delayFor(const QString &method) const;
-    QByteArray appcast(const QByteArray &host) const;
+    QByteArray appcast(const QString &authority) const;
+    QString authorityFor(const DevServerRequest &request) const;
 
     std::unique_ptr<DevServiceStore> m_ownStore;
     DevServiceStore *m_store;

@@ -200,6 +200,29 @@ private Q_SLOTS:
         QCOMPARE(m_server->store()->entry(id)->description, s("a+b c"));
     }
 
+    void queryItemsArriveIntact()
+    {
+        const QString password = s("p+w &= é%41");
+        m_server->store()->addUser(s("odd@tavro.test"), password, s("Odd"), s("odd"));
+        QUrlQuery query;
+        query.addQueryItem(s("email"), s("odd@tavro.test"));
+        // QUrlQuery takes "%41" as an already encoded "A", so a literal '%' must be handed over as "%25".
+        query.addQueryItem(s("password"), QString(password).replace(QLatin1Char('%'), s("%25")));
+        QUrl url = methodUrl(s("tavro.auth.login"));
+        url.setQuery(query);
+        const Result result = finish(m_manager->get(QNetworkRequest(url)));
+        QCOMPARE(m_server->requests().constLast().value(s("password")), password);
+        QCOMPARE(result.root().attribute(s("status")), s("ok"));
+    }
+
+    void rawBlanksInFormBodyStay()
+    {
+        // start and end go out without percent-encoding, blank included.
+        const QByteArray body = session() + "&entry_id=1&start=2026-05-04 08:00:00&end=2026-05-04 08:30:00";
+        QCOMPARE(post(s("tavro.entries.update"), body).root().attribute(s("status")), s("ok"));
+        QCOMPARE(m_server->store()->entry(1)->end, QDateTime(QDate(2026, 5, 4), QTime(8, 30)));
+    }
+
     void postWithoutFormTypeHasNoParameters()
     {
         QNetworkRequest request(methodUrl(s("tavro.entries.delete")));
@@ -458,6 +481,28 @@ private Q_SLOTS:
         const Result download = finish(m_manager->get(QNetworkRequest(page)));
         QCOMPARE(download.httpStatus, 200);
         QVERIFY(download.body.contains(newest.toUtf8()));
+    }
+
+    void feedLinksFollowTheHostHeader_data()
+    {
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("name and port") << QByteArray("updates.example:8080") << true;
+        QTest::newRow("IPv6") << QByteArray("[::1]:81") << true;
+        QTest::newRow("markup") << QByteArray("<b>x</b>") << false;
+        QTest::newRow("path") << QByteArray("evil.example/x?y") << false;
+    }
+
+    void feedLinksFollowTheHostHeader()
+    {
+        QFETCH(QByteArray, host);
+        QFETCH(bool, used);
+        const QByteArray answer = raw("GET /downloads/tavrodesk/tavrodesk-linux.xml HTTP/1.1\r\nHost: " + host +
+                                      "\r\nConnection: close\r\n\r\n");
+        QVERIFY(answer.startsWith("HTTP/1.1 200 OK"));
+        const QByteArray own = m_server->rootUrl().authority().toLatin1();
+        QCOMPARE(answer.contains("<link>http://" + host + "/downloads/tavrodesk/</link>"), used);
+        QCOMPARE(answer.contains("<link>http://" + own + "/downloads/tavrodesk/</link>"), !used);
     }
 
     void helpPageAndUnknownPaths()
