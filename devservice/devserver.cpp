@@ -18,6 +18,8 @@
 namespace {
 constexpr qsizetype maxHeaderBytes = 64 * 1024;
 constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
+// A demo server may run for days; the oldest records go once this many are kept.
+constexpr qsizetype maxRecordedRequests = 10000;
 
 const QByteArray servicePrefix = QByteArrayLiteral("/service/");
 const QByteArray appcastPath = QByteArrayLiteral("/downloads/tavrodesk/tavrodesk-linux.xml");
@@ -390,6 +392,9 @@ void DevServer::processBuffer(QTcpSocket *socket)
     const bool keepAlive =
         requestLine.at(2) == "HTTP/1.1" ? connectionHeader != "close" : connectionHeader == "keep-alive";
 
+    if (m_requests.size() >= maxRecordedRequests) {
+        m_requests.removeFirst();
+    }
     m_requests.append(request);
     Q_EMIT requestReceived(request);
 

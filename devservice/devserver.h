@@ -88,6 +88,7 @@ public:
     void setAppcastVersion(const QString &version);
     QString appcastVersion() const { return m_appcastVersion; }
 
+    // The requests received so far (the latest 10000), oldest first.
     QList<DevServerRequest> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 

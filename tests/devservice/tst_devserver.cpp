@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -592,20 +593,33 @@ private Q_SLOTS:
         QCOMPARE(bad.exitCode(), 2);
         QVERIFY(bad.readAllStandardError().contains("invalid --fault"));
 
+        QTemporaryDir dir;
+        const QString data = dir.filePath(s("service.sqlite"));
         QProcess process;
-        process.start(program, {s("--port"), s("0"), s("--fault"), s("tavro.test.null=error:7:Down for repair"),
-                                s("--delay"), s("tavro.auth.login=10"), s("--appcast-version"), s("2.0.0")});
+        process.start(program,
+                      {s("--port"), s("0"), s("--data"), data, s("--cert"), fixture("devservice-cert.pem"), s("--key"),
+                       fixture("devservice-key.pem"), s("--fault"), s("tavro.test.null=error:7:Down for repair"),
+                       s("--delay"), s("tavro.auth.login=10"), s("--appcast-version"), s("2.0.0")});
         QVERIFY(process.waitForReadyRead(10000));
         const QString line = QString::fromUtf8(process.readLine()).trimmed();
-        QVERIFY2(line.startsWith(s("tavro-devservice listening on http://127.0.0.1:")), qPrintable(line));
+        QVERIFY2(line.startsWith(s("tavro-devservice listening on https://127.0.0.1:")), qPrintable(line));
         QVERIFY(line.endsWith(s("/service/")));
+        QVERIFY(QFile::exists(data));
+
         const QUrl base(line.section(QLatin1Char(' '), -1));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates(QSslCertificate::fromPath(fixture("devservice-cert.pem")));
         QNetworkAccessManager manager;
-        const Result result = finish(manager.get(QNetworkRequest(base.resolved(QUrl(s("tavro.test.null"))))));
-        QCOMPARE(result.root().firstChildElement(s("error")).attribute(s("message")), s("Down for repair"));
-        const Result feed =
-            finish(manager.get(QNetworkRequest(base.resolved(QUrl(s("/downloads/tavrodesk/tavrodesk-linux.xml"))))));
-        QVERIFY(feed.body.contains("<version>2.0.0</version>"));
+        const auto fetch = [&](const QString &path) {
+            QNetworkRequest request(base.resolved(QUrl(path)));
+            request.setSslConfiguration(tls);
+            return finish(manager.get(request));
+        };
+        QCOMPARE(fetch(s("tavro.test.null")).root().firstChildElement(s("error")).attribute(s("message")),
+                 s("Down for repair"));
+        QCOMPARE(fetch(s("tavro.auth.login?email=demo%40tavro.test&password=demo")).root().attribute(s("status")),
+                 s("ok"));
+        QVERIFY(fetch(s("/downloads/tavrodesk/tavrodesk-linux.xml")).body.contains("<version>2.0.0</version>"));
         process.kill();
         process.waitForFinished(5000);
     }
