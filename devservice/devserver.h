@@ -73,11 +73,13 @@ public:
     quint16 serverPort() const;
     // Base URL of the service methods, e.g. "http://127.0.0.1:8080/service/".
     QUrl url() const;
+    // e.g. "http://127.0.0.1:8080/", the base of the feed and the help page.
     QUrl rootUrl() const;
 
     DevServiceStore *store() const { return m_store; }
 
     // Faults. An empty method name in setDelay() delays every reply; a method delay wins over that one.
+    // One fault per method: a later call replaces it, Fault::None removes it; Fault::Error wants setErrorFault().
     void setDelay(int milliseconds, const QString &method = {});
     void setFault(const QString &method, Fault fault);
     void setErrorFault(const QString &method, int code, const QString &message);
