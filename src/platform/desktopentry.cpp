@@ -21,13 +21,11 @@ DesktopEntry DesktopEntry::parse(const QByteArray &text)
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
             continue;
         }
-        if (line.startsWith(QLatin1Char('['))) {
-            current = nullptr;
-            if (!line.endsWith(QLatin1Char(']')) || line.size() < 3) {
-                continue;
-            }
+        // A broken header ("[Name" without the bracket) is skipped like any other bad line.
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')) && line.size() >= 3) {
             const QString group = line.mid(1, line.size() - 2);
             // A repeated group is not allowed; its second copy is skipped rather than merged.
+            current = nullptr;
             if (!entry.m_groups.contains(group)) {
                 entry.m_groupOrder.append(group);
                 current = &entry.m_groups[group];

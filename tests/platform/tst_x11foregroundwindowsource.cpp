@@ -92,6 +92,7 @@ private Q_SLOTS:
     void transientParentAndWindowText();
     void vanishedWindow();
     void withoutWindowManager();
+    void serverGoesAway();
     void unreachableDisplay();
 
 private:
@@ -317,6 +318,33 @@ void TestX11ForegroundWindowSource::withoutWindowManager()
     // The focused window goes away: the focus reverts to its parent, the root.
     windows.destroy(frame);
     QCOMPARE(source->sample().window, quint64(0));
+}
+
+void TestX11ForegroundWindowSource::serverGoesAway()
+{
+    auto bare = std::make_unique<XvfbSession>();
+    QString error;
+    if (!bare->start(false, &error)) {
+        QSKIP(qPrintable(error));
+    }
+    auto source = X11ForegroundWindowSource::connect(bare->display());
+    QVERIFY(source);
+    {
+        RawWindows windows(bare->display());
+        const quint32 window = windows.create();
+        // Compound text in its ASCII subset: enough to open the Xlib side of the decoder.
+        windows.setProperty(window, "WM_NAME", "COMPOUND_TEXT", "Compound");
+        windows.map(window);
+        windows.focus(window);
+        QCOMPARE(source->sample().title, QStringLiteral("Compound"));
+    }
+    bare.reset();
+    // Neither xcb nor the Xlib decoder may end the process; samples are simply empty.
+    const ForegroundSample sample = source->sample();
+    QCOMPARE(sample.window, quint64(0));
+    QVERIFY(sample.path.isEmpty());
+    QCOMPARE(source->windowText(1), QString());
+    source.reset();
 }
 
 void TestX11ForegroundWindowSource::unreachableDisplay()
