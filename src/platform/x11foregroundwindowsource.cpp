@@ -2,7 +2,7 @@
 
 #include "processpath.h"
 
-#include <QDebug>
+#include <QStringDecoder>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -366,7 +366,11 @@ QString X11ForegroundWindowSource::decodeTitle(quint32 type, const char *data, i
         return decodeCompoundText(data, length);
     }
     if (type == XCB_ATOM_STRING) {
-        return QString::fromLatin1(data, length);
+        // Some clients (xterm in the C locale) label UTF-8 bytes as STRING. Latin-1 text with
+        // accents is hardly ever valid UTF-8, so valid UTF-8 is taken as such.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8(QByteArrayView(data, length));
+        return utf8.hasError() ? QString::fromLatin1(data, length) : text;
     }
     return QString::fromLocal8Bit(data, length);
 }

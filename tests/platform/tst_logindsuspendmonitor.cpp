@@ -1,4 +1,5 @@
 #include "logindsuspendmonitor.h"
+#include "xvfbsession.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -50,6 +51,7 @@ void TestLogindSuspendMonitor::initTestCase()
         QSKIP("dbus-daemon is not installed");
     }
     QVERIFY(m_dir.isValid());
+    XvfbSession::endWithTest(m_daemon);
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--session"),
                     QStringLiteral("--address=unix:path=") + m_dir.filePath(QStringLiteral("sysbus.sock")),

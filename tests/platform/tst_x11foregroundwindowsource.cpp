@@ -127,10 +127,14 @@ void TestX11ForegroundWindowSource::initTestCase()
 
 void TestX11ForegroundWindowSource::xtermPathAndCompoundTextTitle()
 {
-    // Outside Latin-1, so xterm has to write WM_NAME as COMPOUND_TEXT.
+    // Outside Latin-1, so xterm has to write WM_NAME as COMPOUND_TEXT. It does so only in a
+    // UTF-8 locale; in the C locale it stores the raw bytes as STRING.
     const QString title = QStringLiteral("Привет мир – €");
-    QVERIFY(m_session->startClient(QStringLiteral("xterm"), {QStringLiteral("-T"), title, QStringLiteral("-e"),
-                                                             QStringLiteral("sleep"), QStringLiteral("600")}));
+    QProcessEnvironment utf8;
+    utf8.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    QVERIFY(m_session->startClient(
+        QStringLiteral("xterm"),
+        {QStringLiteral("-T"), title, QStringLiteral("-e"), QStringLiteral("sleep"), QStringLiteral("600")}, utf8));
     m_xterm = m_session->waitForWindow({QStringLiteral("--class"), QStringLiteral("xterm")});
     QVERIFY(m_xterm);
     QVERIFY(m_session->activate(m_xterm));
@@ -152,7 +156,7 @@ void TestX11ForegroundWindowSource::xtermPathAndCompoundTextTitle()
 
 void TestX11ForegroundWindowSource::pidFromResourceExtension()
 {
-    if (!m_xterm) {
+    if (!m_xtermPid) {
         QSKIP("needs the xterm of the previous case");
     }
     QVERIFY(m_session->run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(m_xterm),
@@ -192,6 +196,8 @@ void TestX11ForegroundWindowSource::titles_data()
                                     << QByteArray("Gr\xfc\xdf"
                                                   "e")
                                     << QByteArray("STRING") << QStringLiteral("Grüße");
+    QTest::newRow("utf-8 bytes labelled string")
+        << none << QByteArray("Привет") << QByteArray("STRING") << QStringLiteral("Привет");
     QTest::newRow("utf8 wm name") << none << QByteArray("Grüße") << QByteArray("UTF8_STRING")
                                   << QStringLiteral("Grüße");
     QTest::newRow("trailing nul") << none << QByteArray("Editor\0", 7) << QByteArray("STRING")

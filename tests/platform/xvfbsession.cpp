@@ -4,6 +4,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 constexpr int StartTimeoutMs = 10000;
 constexpr int PollMs = 20;
@@ -30,6 +33,11 @@ void XvfbSession::stop(QProcess *process)
         process->kill();
         process->waitForFinished(3000);
     }
+}
+
+void XvfbSession::endWithTest(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 bool XvfbSession::haveProgram(const QString &program)
@@ -59,6 +67,7 @@ bool XvfbSession::start(bool windowManager, QString *error)
     }
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
+    endWithTest(*m_server);
     // -displayfd picks a free display and writes its number to stdout once the server listens.
     m_server->start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
@@ -105,10 +114,13 @@ bool XvfbSession::waitForWindowManager()
     return false;
 }
 
-bool XvfbSession::startClient(const QString &program, const QStringList &arguments)
+bool XvfbSession::startClient(const QString &program, const QStringList &arguments, const QProcessEnvironment &extra)
 {
     auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment());
+    QProcessEnvironment env = environment();
+    env.insert(extra);
+    process->setProcessEnvironment(env);
+    endWithTest(*process);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program, arguments);

@@ -22,10 +22,14 @@ public:
     // missing program is reported as missing, so tests can skip.
     bool start(bool windowManager, QString *error);
     static bool haveProgram(const QString &program);
+    // Makes the kernel stop `process` when the test dies without cleaning up (a crash, a time-out).
+    static void endWithTest(QProcess &process);
 
     QByteArray display() const { return m_display; }
-    // Starts an X client on this display; it is stopped with the session.
-    bool startClient(const QString &program, const QStringList &arguments);
+    // Starts an X client on this display, with `extra` added to its environment; it is stopped
+    // with the session.
+    bool startClient(const QString &program, const QStringList &arguments,
+                     const QProcessEnvironment &extra = QProcessEnvironment());
     // Runs a short X tool (xdotool, xprop) to its end; false when it fails.
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
     // The first window `xdotool search <arguments>` finds, waiting until one appears; 0 when none does.
