@@ -148,6 +148,12 @@ void X11ForegroundWindowSource::setUp(int screen)
         *names[i].atom = reply ? reply->atom : 0;
     }
 
+    // Property changes on the root tell when _NET_ACTIVE_WINDOW moves, which saves reading it
+    // on every sample.
+    const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+    m_activeKnown = false;
+
     m_hasResourceExtension = false;
     const xcb_query_extension_reply_t *extension = xcb_get_extension_data(m_connection, &xcb_res_id);
     if (extension && extension->present) {
@@ -191,6 +197,9 @@ quint32 X11ForegroundWindowSource::foregroundWindow()
     if (!ensureConnected()) {
         return 0;
     }
+    if (!activeWindowChanged() && m_activeKnown) {
+        return m_activeWindow;
+    }
     xcb_generic_error_t *error = nullptr;
     const auto reply =
         take(xcb_get_property_reply(
@@ -199,9 +208,26 @@ quint32 X11ForegroundWindowSource::foregroundWindow()
              error);
     if (reply && reply->type == XCB_ATOM_WINDOW) {
         // An EWMH window manager names the client window itself; None means nothing is active.
-        return value32(reply.get(), XCB_ATOM_WINDOW);
+        m_activeWindow = value32(reply.get(), XCB_ATOM_WINDOW);
+        m_activeKnown = true;
+        return m_activeWindow;
     }
+    m_activeKnown = false;
     return focusTopLevel();
+}
+
+bool X11ForegroundWindowSource::activeWindowChanged()
+{
+    bool changed = false;
+    // Only property events of the root are selected; reading them never blocks.
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+            changed = changed || (property->window == m_root && property->atom == m_atoms.netActiveWindow);
+        }
+        std::free(event);
+    }
+    return changed;
 }
 
 quint32 X11ForegroundWindowSource::focusTopLevel()
@@ -266,12 +292,12 @@ quint32 X11ForegroundWindowSource::resourcePid(quint32 window)
     if (!m_hasResourceExtension) {
         return 0;
     }
-    xcb_res_client_id_spec_t spec;
-    spec.client = window;
-    spec.mask = XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID;
+    xcb_res_client_id_spec_t query;
+    query.client = window;
+    query.mask = XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID;
     xcb_generic_error_t *error = nullptr;
     const auto reply = take(
-        xcb_res_query_client_ids_reply(m_connection, xcb_res_query_client_ids(m_connection, 1, &spec), &error), error);
+        xcb_res_query_client_ids_reply(m_connection, xcb_res_query_client_ids(m_connection, 1, &query), &error), error);
     if (!reply) {
         return 0;
     }

@@ -53,6 +53,7 @@ private:
     void setUp(int screen);
     TitleRequest requestTitle(quint32 window);
     QString takeTitle(const TitleRequest &request);
+    bool activeWindowChanged();
     quint32 focusTopLevel();
     quint32 clientWindow(quint32 frame, int depth);
     bool hasWmState(quint32 window);
@@ -66,5 +67,8 @@ private:
     _XDisplay *m_xlibDisplay = nullptr;
     quint32 m_root = 0;
     Atoms m_atoms;
+    // _NET_ACTIVE_WINDOW as last read; kept until the root reports that the property changed.
+    quint32 m_activeWindow = 0;
+    bool m_activeKnown = false;
     bool m_hasResourceExtension = false;
 };
