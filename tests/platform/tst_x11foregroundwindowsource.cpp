@@ -1,3 +1,4 @@
+#include "scopedenvironment.h"
 #include "x11foregroundwindowsource.h"
 #include "xvfbsession.h"
 
@@ -86,6 +87,8 @@ private Q_SLOTS:
     void initTestCase();
     void xtermPathAndCompoundTextTitle();
     void pidFromResourceExtension();
+    void renamedByXdotool();
+    void factoryUsesDisplay();
     void titles_data();
     void titles();
     void netWmPidIsPreferred();
@@ -164,6 +167,26 @@ void TestX11ForegroundWindowSource::pidFromResourceExtension()
     QVERIFY(m_session->activate(m_xterm));
     QCOMPARE(m_source->windowPid(m_xterm), quint32(m_xtermPid));
     QCOMPARE(m_source->sample().path, QFileInfo(QStringLiteral("/usr/bin/xterm")).canonicalFilePath());
+}
+
+void TestX11ForegroundWindowSource::renamedByXdotool()
+{
+    if (!m_xterm) {
+        QSKIP("needs the xterm of the first case");
+    }
+    const QString title = QStringLiteral("Überprüfung ✓ 日本語");
+    QVERIFY(m_session->run(QStringLiteral("xdotool"),
+                           {QStringLiteral("set_window"), QStringLiteral("--name"), title, QString::number(m_xterm)}));
+    QCOMPARE(m_source->sample().title, title);
+}
+
+void TestX11ForegroundWindowSource::factoryUsesDisplay()
+{
+    const ScopedEnvironment display("DISPLAY", m_session->display());
+    auto source = createForegroundWindowSource();
+    QVERIFY(source->isAvailable());
+    QVERIFY(dynamic_cast<X11ForegroundWindowSource *>(source.get()));
+    QCOMPARE(source->sample().window, m_source->sample().window);
 }
 
 quint32 TestX11ForegroundWindowSource::showRawWindow(const char *netWmName, const QByteArray &wmName,
