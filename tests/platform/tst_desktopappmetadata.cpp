@@ -175,10 +175,10 @@ void TestDesktopAppMetadata::xdgFolders()
     QCOMPARE(DesktopAppMetadata::xdgDataDirs(),
              QStringList({tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA"),
                           QStringLiteral("/nonexistent")}));
-    DesktopAppMetadata fromEnvironment;
-    QCOMPARE(fromEnvironment.productName(tmp(QStringLiteral("bin/tavro-fixture-tool"))),
+    const auto fromEnvironment = createAppMetadata();
+    QCOMPARE(fromEnvironment->productName(tmp(QStringLiteral("bin/tavro-fixture-tool"))),
              QStringLiteral("Env Tool Override"));
-    QCOMPARE(fromEnvironment.productName(tmp(QStringLiteral("bin/tavro-fixture-helper"))), QString());
+    QCOMPARE(fromEnvironment->productName(tmp(QStringLiteral("bin/tavro-fixture-helper"))), QString());
 }
 
 void TestDesktopAppMetadata::icon_data()
