@@ -5,6 +5,7 @@
 #include "timetext.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -96,11 +97,24 @@ QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
 
 TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
 {
+    // Each group is only tested against the rules of its application, still in rule order, so the
+    // first match is the same as when walking through all rules.
+    QHash<QString, QList<const RuleMatcher *>> rulesByApp;
+    for (const RuleMatcher &rule : rules) {
+        for (const QString &appId : rule.appIds()) {
+            rulesByApp[appId] << &rule;
+        }
+    }
+
     TaskBatches batches;
     for (const EntryGroup &group : groups) {
-        for (const RuleMatcher &rule : rules) {
-            if (rule.matches(group.title, group.applicationId, group.day)) {
-                batches[rule.taskId()] << group.entryIds;
+        const auto candidates = rulesByApp.constFind(group.applicationId);
+        if (candidates == rulesByApp.cend()) {
+            continue;
+        }
+        for (const RuleMatcher *rule : candidates.value()) {
+            if (rule->matchesDayAndTitle(group.title, group.day)) {
+                batches[rule->taskId()] << group.entryIds;
                 break;
             }
         }

@@ -49,7 +49,12 @@ RuleMatcher::RuleMatcher(const RuleMap &rule)
 
 bool RuleMatcher::matches(const QString &title, const QString &appId, const QDate &day) const
 {
-    return m_appIds.contains(appId) && dateHolds(day) && titleHolds(title);
+    return m_appIds.contains(appId) && matchesDayAndTitle(title, day);
+}
+
+bool RuleMatcher::matchesDayAndTitle(const QString &title, const QDate &day) const
+{
+    return dateHolds(day) && titleHolds(title);
 }
 
 bool RuleMatcher::dateHolds(const QDate &day) const

@@ -19,6 +19,10 @@ public:
     // Whether an entry group of application `appId` with window title `title` started on `day`
     // is linked by this rule. A date condition whose date is missing never holds.
     bool matches(const QString &title, const QString &appId, const QDate &day) const;
+    // The same without the application test, for callers that looked the rule up by application.
+    bool matchesDayAndTitle(const QString &title, const QDate &day) const;
+
+    const QSet<QString> &appIds() const { return m_appIds; }
 
     // The rule's task id as text: the key of the batch its matches go to.
     const QString &taskId() const { return m_taskId; }
