@@ -1,5 +1,5 @@
 #include "addruledialog.h"
-#include "messagebox.h"
+#include "recordingpresenter.h"
 #include "rulestore.h"
 #include "ruletestdb.h"
 
@@ -16,17 +16,6 @@
 #include <QTest>
 
 namespace {
-class RecordingPresenter final : public MessageBox::Presenter
-{
-public:
-    MessageBox::Button present(const MessageBox::Box &box) override
-    {
-        boxes << box;
-        return MessageBox::Ok;
-    }
-    QList<MessageBox::Box> boxes;
-};
-
 // The catalogue as the settings map caches it: one character per byte of the UTF-8 reply.
 QString catalogue()
 {
@@ -77,14 +66,11 @@ private Q_SLOTS:
         QVERIFY(m_db.open());
         QVERIFY(m_otherExecutable.open());
         QVERIFY(!catalogue().isEmpty());
-        MessageBox::setPresenter(&m_presenter);
         m_zeta = RuleTestDb::addApp(QCoreApplication::applicationFilePath(), QStringLiteral("Zeta"));
         m_gone = RuleTestDb::addApp(QStringLiteral("/no/such/program"), QStringLiteral("Gone"));
         m_away = RuleTestDb::addApp(QStringLiteral("tavro://idle"), QStringLiteral("Away Time"));
         m_alpha = RuleTestDb::addApp(m_otherExecutable.fileName(), QStringLiteral("Alpha"));
     }
-
-    void cleanupTestCase() { MessageBox::setPresenter(nullptr); }
 
     void init() { m_presenter.boxes.clear(); }
 

@@ -1,5 +1,5 @@
 #include "linkingservice.h"
-#include "messagebox.h"
+#include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "ruletestdb.h"
 #include "settings.h"
@@ -38,17 +38,6 @@ public:
     bool result = true;
 };
 
-class RecordingPresenter final : public MessageBox::Presenter
-{
-public:
-    MessageBox::Button present(const MessageBox::Box &box) override
-    {
-        boxes << box;
-        return MessageBox::Ok;
-    }
-    QList<MessageBox::Box> boxes;
-};
-
 QStringList ids(std::initializer_list<int> values)
 {
     QStringList result;
@@ -79,13 +68,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_db.open());
-        MessageBox::setPresenter(&m_presenter);
-    }
-
-    void cleanupTestCase() { MessageBox::setPresenter(nullptr); }
+    void initTestCase() { QVERIFY(m_db.open()); }
 
     void init()
     {

@@ -1,4 +1,4 @@
-#include "messagebox.h"
+#include "recordingpresenter.h"
 #include "rulesdialog.h"
 #include "rulestore.h"
 #include "ruletestdb.h"
@@ -12,18 +12,6 @@
 #include <QTextBrowser>
 
 namespace {
-class AnsweringPresenter final : public MessageBox::Presenter
-{
-public:
-    MessageBox::Button present(const MessageBox::Box &box) override
-    {
-        boxes << box;
-        return answer;
-    }
-    QList<MessageBox::Box> boxes;
-    MessageBox::Button answer = MessageBox::No;
-};
-
 const QDate From(2012, 3, 5);
 const QDate To(2012, 3, 7);
 
@@ -67,7 +55,7 @@ class TestRulesDialog : public QObject
 
 private:
     RuleTestDb m_db;
-    AnsweringPresenter m_presenter;
+    RecordingPresenter m_presenter;
     int m_editor = 0;
     int m_mail = 0;
 
@@ -78,13 +66,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_db.open());
-        MessageBox::setPresenter(&m_presenter);
-    }
-
-    void cleanupTestCase() { MessageBox::setPresenter(nullptr); }
+    void initTestCase() { QVERIFY(m_db.open()); }
 
     void init()
     {
