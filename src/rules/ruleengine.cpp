@@ -14,6 +14,7 @@
 RuleEngine::RuleEngine(LinkingService *linking, QObject *parent)
     : QObject(parent)
     , m_linking(linking)
+    , m_messageParent(parent)
 {}
 
 bool RuleEngine::applyRules(const QDate &from, const QDate &to)
@@ -35,7 +36,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     const bool anyActive =
         std::any_of(rules.cbegin(), rules.cend(), [](const RuleMatcher &rule) { return rule.isActive(); });
     if (!anyActive) {
-        MessageBox::information(parent(), QStringLiteral("Information"), QStringLiteral("No rules to apply"));
+        MessageBox::information(m_messageParent, QStringLiteral("Information"), QStringLiteral("No rules to apply"));
         return false;
     }
 

@@ -32,8 +32,11 @@ class RuleEngine : public QObject
     Q_OBJECT
 
 public:
-    // `linking` is not owned and must outlive the engine. The parent also owns the message boxes.
+    // `linking` is not owned and must outlive the engine. The parent also owns the message boxes
+    // unless setMessageParent() names another object.
     explicit RuleEngine(LinkingService *linking, QObject *parent = nullptr);
+
+    void setMessageParent(QObject *messageParent) { m_messageParent = messageParent; }
 
     // One complete run over the days `from` to `to`, both included. False when it did not run:
     // no active rule, or a run is already under way (the linking waits in nested event loops).
@@ -60,5 +63,6 @@ Q_SIGNALS:
 
 private:
     LinkingService *m_linking;
+    QObject *m_messageParent;
     bool m_running = false;
 };

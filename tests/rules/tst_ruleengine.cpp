@@ -1,4 +1,4 @@
-#include "linkingservice.h"
+#include "fakelinking.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "ruletestdb.h"
@@ -7,37 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
-
 namespace {
-struct LinkCall
-{
-    QStringList ids;
-    QString taskId;
-    QString notes;
-};
-
-// Records the batches instead of talking to the service; can run code "during the wait".
-class FakeLinking final : public LinkingService
-{
-public:
-    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
-    {
-        QStringList sorted = ids;
-        std::sort(sorted.begin(), sorted.end(),
-                  [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
-        calls.append(LinkCall{sorted, taskId, notes});
-        if (duringCall) {
-            duringCall();
-        }
-        return result;
-    }
-
-    QList<LinkCall> calls;
-    std::function<void()> duringCall;
-    bool result = true;
-};
-
 QStringList ids(std::initializer_list<int> values)
 {
     QStringList result;
