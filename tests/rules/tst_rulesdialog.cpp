@@ -169,12 +169,20 @@ private Q_SLOTS:
         RuleStore::activateRule(id, false);
         Settings::instance()->values.insert(QStringLiteral("mapProjectNames"),
                                             QVariantMap{{QStringLiteral("3"), QStringLiteral("Website")}});
-        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"),
-                                            QVariantMap{{QStringLiteral("5"), QStringLiteral("Other task")}});
-        const QString html = RulesDialog::describeRule(id);
+        // The catalogue may keep its maps with string values.
+        Settings::instance()->values.insert(
+            QStringLiteral("mapTaskNames"),
+            QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("5"), QStringLiteral("Other task")}}));
+        QString html = RulesDialog::describeRule(id);
         QVERIFY(html.startsWith(QStringLiteral("This rule is currently turned off.<br/>")));
         QVERIFY(html.endsWith(
             QStringLiteral("Link with task <a href='#'>'#4'</a> from project <a href='#'>'Website'</a><br/>")));
+        Settings::instance()->values.insert(
+            QStringLiteral("mapTaskNames"),
+            QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("4"), QStringLiteral("Design")}}));
+        html = RulesDialog::describeRule(id);
+        QVERIFY(html.endsWith(
+            QStringLiteral("Link with task <a href='#'>'Design'</a> from project <a href='#'>'Website'</a><br/>")));
         QVERIFY(RulesDialog::describeRule(id + 1).isEmpty());
     }
 

@@ -194,9 +194,7 @@ void RulesDialog::on_rules_currentRowChanged(int row)
     } else {
         m_ui->description->clear();
     }
-    for (QWidget *button : {static_cast<QWidget *>(m_ui->btnEdit), static_cast<QWidget *>(m_ui->btnRemove),
-                            static_cast<QWidget *>(m_ui->btnUp), static_cast<QWidget *>(m_ui->btnDown),
-                            static_cast<QWidget *>(m_ui->btnApplyRules)}) {
+    for (QPushButton *button : {m_ui->btnEdit, m_ui->btnRemove, m_ui->btnUp, m_ui->btnDown, m_ui->btnApplyRules}) {
         button->setEnabled(hasRule);
     }
 }
