@@ -1,0 +1,344 @@
+#include "addruledialog.h"
+
+#include "appmetadata.h"
+#include "messagebox.h"
+#include "rulematcher.h"
+#include "ui_addruledialog.h"
+
+#include <QBrush>
+#include <QCalendarWidget>
+#include <QColor>
+#include <QDebug>
+#include <QDomDocument>
+#include <QFile>
+#include <QSqlQuery>
+
+namespace {
+const QString AwayPath = QStringLiteral("tavro://idle");
+
+// The cached catalogue keeps one character per byte of the service's UTF-8.
+QString catalogueName(const QDomElement &element)
+{
+    return QString::fromUtf8(element.attribute(QStringLiteral("name")).toLatin1());
+}
+
+// The parsed catalogue, or a null element when it is not usable.
+QDomElement catalogueRoot(const QString &xml, QDomDocument *document)
+{
+    document->setContent(xml);
+    const QDomElement root = document->documentElement();
+    if (root.attribute(QStringLiteral("status")) != QLatin1String("ok")) {
+        qDebug() << "xml not good to load";
+        return {};
+    }
+    return root;
+}
+} // namespace
+
+AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *metadata)
+    : QDialog(parent)
+    , dateTo(QDate::currentDate())
+    , dateFrom(QDate::currentDate())
+    , projectsXml(xml)
+    , m_ui(std::make_unique<Ui::AddRuleDialog>())
+    , m_metadata(metadata)
+{
+    m_ui->setupUi(this);
+    for (QDateEdit *edit : {m_ui->dateFrom, m_ui->dateIntervalFrom, m_ui->dateIntervalTo, m_ui->dateTo}) {
+        edit->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
+    }
+    m_ui->labelTitleError->hide();
+    fillTitleRules();
+    loadProjects(xml);
+    loadApplications();
+}
+
+AddRuleDialog::~AddRuleDialog() = default;
+
+void AddRuleDialog::fillTitleRules()
+{
+    m_ui->cbTitleRule->clear();
+    m_ui->cbTitleRule->addItem(QStringLiteral("match all words"), QStringLiteral("and"));
+    m_ui->cbTitleRule->addItem(QStringLiteral("match any word"), QStringLiteral("or"));
+    m_ui->cbTitleRule->addItem(QStringLiteral("match exact phrase"), QStringLiteral("exact"));
+    m_ui->cbTitleRule->addItem(QStringLiteral("match regexp"), QStringLiteral("regexp"));
+}
+
+void AddRuleDialog::loadApplications()
+{
+    m_ui->listAppsAll->clear();
+    m_ui->listAppsSelected->clear();
+    QSqlQuery query;
+    if (!query.exec(QStringLiteral("SELECT id, path, name FROM applications ORDER BY name ASC"))) {
+        return;
+    }
+    while (query.next()) {
+        const QString path = query.value(1).toString();
+        // Only applications that can still run are offered, and never the away pseudo-application.
+        if (path == AwayPath || !QFile::exists(path)) {
+            continue;
+        }
+        auto *item = new QListWidgetItem(query.value(2).toString(), m_ui->listAppsAll);
+        if (m_metadata) {
+            item->setIcon(m_metadata->icon(path));
+        }
+        item->setData(Qt::UserRole, query.value(0).toInt());
+        item->setToolTip(path);
+    }
+}
+
+void AddRuleDialog::loadProjects(const QString &xml)
+{
+    projectsXml = xml;
+    QDomDocument document;
+    const QDomElement root = catalogueRoot(xml, &document);
+    if (root.isNull()) {
+        return;
+    }
+    m_ui->cbProjects->clear();
+    const QDomElement projects = root.elementsByTagName(QStringLiteral("projects")).item(0).toElement();
+    const QDomNodeList projectList = projects.elementsByTagName(QStringLiteral("project"));
+    for (int i = 0; i < projectList.size(); ++i) {
+        const QDomElement project = projectList.item(i).toElement();
+        m_ui->cbProjects->addItem(catalogueName(project), project.attribute(QStringLiteral("id")).toInt());
+    }
+    if (m_ui->cbProjects->count() > 0) {
+        m_ui->cbProjects->setCurrentIndex(0);
+        loadTasks(m_ui->cbProjects->itemData(0).toInt());
+    }
+}
+
+void AddRuleDialog::loadTasks(int wantedProjectId)
+{
+    QDomDocument document;
+    const QDomElement root = catalogueRoot(projectsXml, &document);
+    if (root.isNull()) {
+        return;
+    }
+    m_ui->cbTasks->clear();
+    const QDomNodeList projectList = root.elementsByTagName(QStringLiteral("project"));
+    for (int i = 0; i < projectList.size(); ++i) {
+        const QDomElement project = projectList.item(i).toElement();
+        if (project.attribute(QStringLiteral("id")).toInt() != wantedProjectId) {
+            continue;
+        }
+        const QDomElement taskLists = project.elementsByTagName(QStringLiteral("task_lists")).item(0).toElement();
+        const QDomNodeList lists = taskLists.elementsByTagName(QStringLiteral("task_list"));
+        for (int l = 0; l < lists.size(); ++l) {
+            const QDomElement list = lists.item(l).toElement();
+            m_ui->cbTasks->addItem(catalogueName(list), 0);
+            m_ui->cbTasks->setItemData(m_ui->cbTasks->count() - 1, QBrush(QColor(221, 221, 221)), Qt::BackgroundRole);
+            const QDomElement tasks = list.elementsByTagName(QStringLiteral("tasks")).item(0).toElement();
+            const QDomNodeList taskList = tasks.elementsByTagName(QStringLiteral("task"));
+            for (int t = 0; t < taskList.size(); ++t) {
+                const QDomElement task = taskList.item(t).toElement();
+                if (task.attribute(QStringLiteral("complete")) == QLatin1String("1")) {
+                    continue;
+                }
+                m_ui->cbTasks->addItem(QStringLiteral("  ") + catalogueName(task),
+                                       task.attribute(QStringLiteral("id")).toInt());
+            }
+        }
+        break;
+    }
+    if (m_ui->cbTasks->count() > 0) {
+        m_ui->cbTasks->setCurrentIndex(0);
+    }
+}
+
+void AddRuleDialog::on_cbTasks_currentIndexChanged(int index)
+{
+    // Headings (task lists) cannot be chosen: move on to the next entry.
+    if (index < 0 || m_ui->cbTasks->itemData(index).toInt() != 0) {
+        return;
+    }
+    m_ui->cbTasks->setCurrentIndex(index + 1 < m_ui->cbTasks->count() ? index + 1 : -1);
+}
+
+void AddRuleDialog::on_cbProjects_activated(int index)
+{
+    const int id = m_ui->cbProjects->itemData(index).toInt();
+    qDebug() << "proj activated: " << m_ui->cbProjects->itemText(index) << ", id = " << id;
+    loadTasks(id);
+}
+
+void AddRuleDialog::moveItem(QListWidgetItem *item, QListWidget *target)
+{
+    auto *moved = new QListWidgetItem(item->icon(), item->text(), target);
+    moved->setData(Qt::UserRole, item->data(Qt::UserRole));
+    moved->setToolTip(item->toolTip());
+    delete item;
+}
+
+void AddRuleDialog::moveSelected(QListWidget *source, QListWidget *target)
+{
+    const QList<QListWidgetItem *> selected = source->selectedItems();
+    for (QListWidgetItem *item : selected) {
+        moveItem(item, target);
+    }
+    target->sortItems(Qt::AscendingOrder);
+}
+
+void AddRuleDialog::on_listAppsSelected_itemDoubleClicked(QListWidgetItem *)
+{
+    moveSelected(m_ui->listAppsSelected, m_ui->listAppsAll);
+}
+
+void AddRuleDialog::on_listAppsAll_itemDoubleClicked(QListWidgetItem *)
+{
+    moveSelected(m_ui->listAppsAll, m_ui->listAppsSelected);
+}
+
+void AddRuleDialog::on_btnRemoveFromSelected_clicked()
+{
+    moveSelected(m_ui->listAppsSelected, m_ui->listAppsAll);
+}
+
+void AddRuleDialog::on_btnMoveToSelected_clicked()
+{
+    moveSelected(m_ui->listAppsAll, m_ui->listAppsSelected);
+}
+
+void AddRuleDialog::selectApplication(int appId)
+{
+    for (int row = 0; row < m_ui->listAppsAll->count(); ++row) {
+        QListWidgetItem *item = m_ui->listAppsAll->item(row);
+        if (item->data(Qt::UserRole).toInt() == appId) {
+            moveItem(item, m_ui->listAppsSelected);
+            m_ui->listAppsSelected->sortItems(Qt::AscendingOrder);
+            return;
+        }
+    }
+}
+
+void AddRuleDialog::putData()
+{
+    m_ui->editName->setText(name);
+    m_ui->editTitle->setText(title);
+    m_ui->cbTitleRule->setCurrentIndex(m_ui->cbTitleRule->findData(titleRule));
+
+    const int projectIndex = m_ui->cbProjects->findData(projectId);
+    if (projectIndex >= 0) {
+        m_ui->cbProjects->setCurrentIndex(projectIndex);
+        loadTasks(projectId);
+    } else {
+        qDebug() << "putData error: could not find project id = " << projectId;
+    }
+    const int taskIndex = m_ui->cbTasks->findData(taskId);
+    if (taskIndex >= 0) {
+        m_ui->cbTasks->setCurrentIndex(taskIndex);
+    } else {
+        qDebug() << "putData error: could not find task id = " << taskId;
+    }
+
+    for (int appId : std::as_const(appIds)) {
+        selectApplication(appId);
+    }
+
+    const QDate today = QDate::currentDate();
+    for (QRadioButton *radio :
+         {m_ui->radioAnyDate, m_ui->radioFromDate, m_ui->radioDateInterval, m_ui->radioUntilDate}) {
+        // Exclusive buttons cannot all be unchecked while the group is exclusive.
+        radio->setAutoExclusive(false);
+        radio->setChecked(false);
+        radio->setAutoExclusive(true);
+    }
+    for (QDateEdit *edit : {m_ui->dateFrom, m_ui->dateIntervalFrom, m_ui->dateIntervalTo, m_ui->dateTo}) {
+        edit->setDate(today);
+    }
+    if (dateRule == QLatin1String("always")) {
+        m_ui->radioAnyDate->setChecked(true);
+    } else if (dateRule == QLatin1String("after")) {
+        m_ui->radioFromDate->setChecked(true);
+        m_ui->dateFrom->setDate(dateFrom);
+    } else if (dateRule == QLatin1String("before")) {
+        m_ui->radioUntilDate->setChecked(true);
+        m_ui->dateTo->setDate(dateTo);
+    } else if (dateRule == QLatin1String("between")) {
+        m_ui->radioDateInterval->setChecked(true);
+        m_ui->dateIntervalFrom->setDate(dateFrom);
+        m_ui->dateIntervalTo->setDate(dateTo);
+    }
+
+    if (isUpdate) {
+        setWindowTitle(QStringLiteral("Update Rule"));
+    } else {
+        setWindowTitle(QStringLiteral("New Rule"));
+        m_ui->editName->selectAll();
+    }
+    showTitleError();
+}
+
+void AddRuleDialog::getData()
+{
+    name = m_ui->editName->text();
+    title = m_ui->editTitle->text();
+    titleRule = m_ui->cbTitleRule->currentData().toString();
+    if (m_ui->radioAnyDate->isChecked()) {
+        dateRule = QStringLiteral("always");
+    } else if (m_ui->radioFromDate->isChecked()) {
+        dateRule = QStringLiteral("after");
+        dateFrom = m_ui->dateFrom->date();
+    } else if (m_ui->radioDateInterval->isChecked()) {
+        dateRule = QStringLiteral("between");
+        dateFrom = m_ui->dateIntervalFrom->date();
+        dateTo = m_ui->dateIntervalTo->date();
+    } else if (m_ui->radioUntilDate->isChecked()) {
+        dateRule = QStringLiteral("before");
+        dateTo = m_ui->dateTo->date();
+    }
+    projectId = m_ui->cbProjects->currentData().toInt();
+    taskId = m_ui->cbTasks->currentData().toInt();
+    appIds.clear();
+    for (int row = 0; row < m_ui->listAppsSelected->count(); ++row) {
+        appIds << m_ui->listAppsSelected->item(row)->data(Qt::UserRole).toInt();
+    }
+}
+
+RuleFields AddRuleDialog::fields() const
+{
+    return RuleFields{name, appIds, titleRule, title, dateRule, dateFrom, dateTo, projectId, taskId};
+}
+
+void AddRuleDialog::setFields(const RuleFields &fields)
+{
+    name = fields.name;
+    appIds = fields.appIds;
+    titleRule = fields.titleRule;
+    title = fields.title;
+    dateRule = fields.dateRule;
+    dateFrom = fields.dateFrom;
+    dateTo = fields.dateTo;
+    projectId = fields.projectId;
+    taskId = fields.taskId;
+}
+
+void AddRuleDialog::done(int result)
+{
+    if (result == QDialog::Accepted && m_ui->listAppsSelected->count() == 0) {
+        MessageBox::critical(this, QStringLiteral("Validation Error"),
+                             QStringLiteral("Select at least one application."));
+        return;
+    }
+    QDialog::done(result);
+}
+
+void AddRuleDialog::on_cbTitleRule_currentIndexChanged(int)
+{
+    showTitleError();
+}
+
+void AddRuleDialog::on_editTitle_textChanged(const QString &)
+{
+    showTitleError();
+}
+
+void AddRuleDialog::showTitleError()
+{
+    // An invalid pattern can be saved but never matches; say so while the user types.
+    const bool isRegexp = m_ui->cbTitleRule->currentData().toString() == QLatin1String("regexp");
+    const QString error = isRegexp ? RuleMatcher::regexpError(m_ui->editTitle->text()) : QString();
+    m_ui->labelTitleError->setText(error.isEmpty() ? QString()
+                                                   : QStringLiteral("Invalid regular expression: ") + error);
+    m_ui->labelTitleError->setVisible(!error.isEmpty());
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "rulestore.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class AppMetadata;
+class QListWidget;
+class QListWidgetItem;
+
+namespace Ui {
+class AddRuleDialog;
+}
+
+// Creates or edits one rule. A value holder: the caller sets the fields, calls putData(), runs
+// the dialog and after acceptance calls getData() and stores the fields.
+class AddRuleDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `projectsXml` is the cached projects catalogue; `metadata` (not owned, may be null) gives the
+    // applications' icons.
+    AddRuleDialog(QWidget *parent, const QString &projectsXml, AppMetadata *metadata = nullptr);
+    ~AddRuleDialog() override;
+
+    void putData();
+    void getData();
+
+    // The fields as one record, and back.
+    RuleFields fields() const;
+    void setFields(const RuleFields &fields);
+
+    void fillTitleRules();
+    void loadApplications();
+    void loadProjects(const QString &xml);
+    void loadTasks(int projectId);
+    void selectApplication(int appId);
+
+    void done(int result) override;
+
+    QString name;
+    QString title;
+    QString dateRule = QStringLiteral("always");
+    QString titleRule = QStringLiteral("or");
+    QDate dateTo;
+    QDate dateFrom;
+    int projectId = 0;
+    int taskId = 0;
+    QList<int> appIds;
+    bool isUpdate = false;
+    QString projectsXml;
+
+private Q_SLOTS:
+    void on_listAppsSelected_itemDoubleClicked(QListWidgetItem *item);
+    void on_listAppsAll_itemDoubleClicked(QListWidgetItem *item);
+    void on_btnRemoveFromSelected_clicked();
+    void on_btnMoveToSelected_clicked();
+    void on_cbTasks_currentIndexChanged(int index);
+    void on_cbProjects_activated(int index);
+    void on_cbTitleRule_currentIndexChanged(int index);
+    void on_editTitle_textChanged(const QString &text);
+
+private:
+    static void moveItem(QListWidgetItem *item, QListWidget *target);
+    static void moveSelected(QListWidget *source, QListWidget *target);
+    void showTitleError();
+
+    std::unique_ptr<Ui::AddRuleDialog> m_ui;
+    AppMetadata *m_metadata;
+};

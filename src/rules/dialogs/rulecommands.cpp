@@ -1,0 +1,142 @@
+#include "rulecommands.h"
+
+#include "addruledialog.h"
+#include "applyrulesfordaterangedialog.h"
+#include "rulesdialog.h"
+#include "rulestore.h"
+#include "settings.h"
+
+#include <QDialog>
+#include <QWidget>
+
+namespace {
+QString projectsXml()
+{
+    return Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString();
+}
+} // namespace
+
+RuleCommands::RuleCommands(RuleContext *context, LinkingService *linking, QWidget *window, AppMetadata *metadata,
+                           Clock *clock)
+    : QObject(window)
+    , m_context(context)
+    , m_window(window)
+    , m_metadata(metadata)
+    , m_clock(clock)
+    , m_engine(new RuleEngine(linking, this))
+    , m_runDialog([](QDialog *dialog) { return dialog->exec(); })
+{
+    m_engine->setMessageParent(window);
+}
+
+void RuleCommands::setDialogRunner(DialogRunner runner)
+{
+    m_runDialog = std::move(runner);
+}
+
+void RuleCommands::showRulesDialog(int ruleId)
+{
+    RulesDialog dialog(m_window);
+    // Direct connections: the rule is stored when the emitting call returns and the list reloads.
+    connect(&dialog, &RulesDialog::signalAddRuleDialog, this, &RuleCommands::onAddRuleDialog, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalEditRuleDialog, this, &RuleCommands::onEditRuleDialog, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalRemoveRule, this, &RuleCommands::onRemoveRule, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalActivateRule, this, &RuleCommands::onActivateRule, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalMoveRule, this, &RuleCommands::onMoveRule, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalApplyRules, this, &RuleCommands::onApplyRules, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalDuplicateRule, this, &RuleCommands::onDuplicateRule, Qt::DirectConnection);
+    if (ruleId != 0) {
+        dialog.selectRule(ruleId);
+    }
+    m_runDialog(&dialog);
+}
+
+int RuleCommands::addRule(const RuleFields &presets)
+{
+    AddRuleDialog dialog(m_window, projectsXml(), m_metadata);
+    dialog.isUpdate = false;
+    dialog.setFields(presets);
+    dialog.putData();
+    if (m_runDialog(&dialog) != QDialog::Accepted) {
+        return 0;
+    }
+    dialog.getData();
+    return RuleStore::addRule(dialog.fields());
+}
+
+void RuleCommands::onAddRuleDialog()
+{
+    addRule(RuleStore::newRule(m_context->selectedAppIds(), m_context->filterText(), m_context->selectedDate(),
+                               m_context->selectedProjectId(), m_context->selectedTaskId()));
+}
+
+void RuleCommands::onCreateRuleFromEntry(int appId, const QString &title)
+{
+    const int ruleId = addRule(RuleStore::newRuleFromEntry(
+        appId, title, m_context->selectedDate(), m_context->selectedProjectId(), m_context->selectedTaskId()));
+    if (ruleId != 0) {
+        showRulesDialog(ruleId);
+    }
+}
+
+void RuleCommands::onCreateRuleFromApp(int appId)
+{
+    const int ruleId = addRule(RuleStore::newRuleFromApp(appId, m_context->selectedDate(),
+                                                         m_context->selectedProjectId(), m_context->selectedTaskId()));
+    if (ruleId != 0) {
+        showRulesDialog(ruleId);
+    }
+}
+
+void RuleCommands::onEditRuleDialog(int ruleId)
+{
+    RuleFields fields;
+    if (!RuleStore::loadRuleFields(ruleId, &fields)) {
+        return;
+    }
+    AddRuleDialog dialog(m_window, projectsXml(), m_metadata);
+    dialog.isUpdate = true;
+    dialog.setFields(fields);
+    dialog.putData();
+    if (m_runDialog(&dialog) != QDialog::Accepted) {
+        return;
+    }
+    dialog.getData();
+    RuleStore::updateRule(ruleId, dialog.fields());
+}
+
+void RuleCommands::onRemoveRule(int ruleId)
+{
+    RuleStore::removeRule(ruleId);
+}
+
+void RuleCommands::onActivateRule(int ruleId, bool active)
+{
+    RuleStore::activateRule(ruleId, active);
+}
+
+void RuleCommands::onMoveRule(int ruleId, int deltaPos)
+{
+    RuleStore::moveRule(ruleId, deltaPos);
+}
+
+void RuleCommands::onDuplicateRule(int ruleId)
+{
+    RuleStore::duplicateRule(ruleId);
+}
+
+void RuleCommands::onApplyRules()
+{
+    const QDate day = m_context->selectedDate();
+    m_engine->applyRules(day, day);
+}
+
+void RuleCommands::onApplyRulesForDateRange()
+{
+    ApplyRulesForDateRangeDialog dialog(m_clock, m_window);
+    if (m_runDialog(&dialog) != QDialog::Accepted) {
+        return;
+    }
+    dialog.readDates();
+    m_engine->applyRules(dialog.dateFrom, dialog.dateTo);
+}

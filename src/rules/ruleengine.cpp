@@ -1,0 +1,124 @@
+#include "ruleengine.h"
+
+#include "linkingservice.h"
+#include "messagebox.h"
+#include "timetext.h"
+
+#include <QDebug>
+#include <QHash>
+#include <QScopeGuard>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+RuleEngine::RuleEngine(LinkingService *linking, QObject *parent)
+    : QObject(parent)
+    , m_linking(linking)
+    , m_messageParent(parent)
+{}
+
+bool RuleEngine::applyRules(const QDate &from, const QDate &to)
+{
+    if (m_running) {
+        qDebug() << "apply rules: a run is already under way";
+        return false;
+    }
+    m_running = true;
+    Q_EMIT runningChanged(true);
+    const auto stopRunning = qScopeGuard([this] {
+        m_running = false;
+        Q_EMIT runningChanged(false);
+    });
+
+    Q_EMIT runStarting();
+
+    const QList<RuleMatcher> rules = prepareRules(RuleStore::loadActiveRules());
+    const bool anyActive =
+        std::any_of(rules.cbegin(), rules.cend(), [](const RuleMatcher &rule) { return rule.isActive(); });
+    if (!anyActive) {
+        MessageBox::information(m_messageParent, QStringLiteral("Information"), QStringLiteral("No rules to apply"));
+        return false;
+    }
+
+    const TaskBatches batches = planBatches(rules, loadGroups(from, to));
+
+    int progress = 0;
+    Q_EMIT progressStarted(int(batches.size()) + 2);
+    Q_EMIT progressChanged(progress);
+    for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
+        if (!m_linking->connectEntriesWithTask(batch.value(), batch.key(), QString())) {
+            qDebug() << "apply rules: linking failed for task" << batch.key();
+        }
+        Q_EMIT progressChanged(++progress);
+    }
+
+    Q_EMIT reloadUnlinkedView();
+    Q_EMIT progressChanged(++progress);
+    Q_EMIT reloadLinkedView();
+    Q_EMIT progressChanged(++progress);
+    Q_EMIT progressFinished();
+    return true;
+}
+
+QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)
+{
+    QList<EntryGroup> groups;
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, "
+                                 "GROUP_CONCAT(id) AS entries_ids FROM entries WHERE start_time >= :from "
+                                 "    AND start_time <= :to     AND ext_entry_id IS NULL "
+                                 "GROUP BY start_day, application_id, title "));
+    query.bindValue(QStringLiteral(":from"), from.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
+    query.bindValue(QStringLiteral(":to"), to.toString(QStringLiteral("yyyy-MM-dd 23:59:59")));
+    const bool executed = query.exec();
+    if (ok) {
+        *ok = executed;
+    }
+    if (!executed) {
+        qDebug() << "apply rules: grouping failed: " << query.lastError().text();
+        return groups;
+    }
+    while (query.next()) {
+        groups << EntryGroup{query.value(0).toString(), query.value(1).toString(), parseDate(query.value(2).toString()),
+                             query.value(3).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)};
+    }
+    return groups;
+}
+
+QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
+{
+    QList<RuleMatcher> prepared;
+    prepared.reserve(rules.size());
+    for (const RuleMap &rule : rules) {
+        prepared << RuleMatcher(rule);
+    }
+    return prepared;
+}
+
+TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
+{
+    // Each group is only tested against the rules of its application, still in rule order, so the
+    // first match is the same as when walking through all rules.
+    QHash<QString, QList<const RuleMatcher *>> rulesByApp;
+    for (const RuleMatcher &rule : rules) {
+        for (const QString &appId : rule.appIds()) {
+            rulesByApp[appId] << &rule;
+        }
+    }
+
+    TaskBatches batches;
+    for (const EntryGroup &group : groups) {
+        const auto candidates = rulesByApp.constFind(group.applicationId);
+        if (candidates == rulesByApp.cend()) {
+            continue;
+        }
+        for (const RuleMatcher *rule : candidates.value()) {
+            if (rule->matchesDayAndTitle(group.title, group.day)) {
+                batches[rule->taskId()] << group.entryIds;
+                break;
+            }
+        }
+    }
+    return batches;
+}
