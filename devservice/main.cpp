@@ -78,12 +78,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Delay replies: MS for all, or METHOD=MS for one method. "
                                                   "Repeatable."),
-                                   QStringLiteral("SPEC"));
+                                   QStringLiteral("SETTING"));
     const QCommandLineOption fault(
         QStringLiteral("fault"),
         QStringLiteral("Make METHOD fail: METHOD=KIND with KIND one of close, malformed, nul, no-status, "
                        "error-no-element, or METHOD=error:CODE:MESSAGE. Repeatable."),
-        QStringLiteral("SPEC"));
+        QStringLiteral("SETTING"));
     const QCommandLineOption appcastVersion(QStringLiteral("appcast-version"),
                                             QStringLiteral("Newest version in the update feed."), QStringLiteral("V"),
                                             QStringLiteral("1.0.10"));
@@ -112,14 +112,14 @@ int main(int argc, char *argv[])
     if (parser.isSet(cert) && !server.setTlsFiles(parser.value(cert), parser.value(key), &error)) {
         return fail(error);
     }
-    for (const QString &spec : parser.values(delay)) {
-        if (!applyDelay(server, spec)) {
-            return fail(QStringLiteral("invalid --delay: ") + spec);
+    for (const QString &setting : parser.values(delay)) {
+        if (!applyDelay(server, setting)) {
+            return fail(QStringLiteral("invalid --delay: ") + setting);
         }
     }
-    for (const QString &spec : parser.values(fault)) {
-        if (!applyFault(server, spec)) {
-            return fail(QStringLiteral("invalid --fault: ") + spec);
+    for (const QString &setting : parser.values(fault)) {
+        if (!applyFault(server, setting)) {
+            return fail(QStringLiteral("invalid --fault: ") + setting);
         }
     }
     server.setAppcastVersion(parser.value(appcastVersion));
