@@ -4,6 +4,7 @@
 #include "timetext.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -44,6 +45,36 @@ bool isIdList(const QStringList &ids)
     }
     return !ids.isEmpty();
 }
+
+// Reads stored time stamps like parseDateTime, but looks the local UTC offset up once per hour of
+// the day instead of once per value: that look-up (a time-zone check per QDateTime) dominated the
+// cost of reading a day of many short entries. The values compare and subtract like local times.
+class StampParser
+{
+public:
+    QDateTime operator()(const QString &text)
+    {
+        const qsizetype blank = text.indexOf(QLatin1Char(' '));
+        const QDate date = parseDate(blank < 0 ? text : text.left(blank));
+        if (!date.isValid()) {
+            return {};
+        }
+        const QStringList clock = text.mid(blank < 0 ? text.size() : blank + 1).split(QLatin1Char(':'));
+        const QTime time(clock.value(0).toInt(), clock.value(1).toInt(), clock.value(2).toInt());
+        if (!time.isValid()) {
+            return parseDateTime(text);
+        }
+        const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
+        auto offset = m_offsets.constFind(hourKey);
+        if (offset == m_offsets.constEnd()) {
+            offset = m_offsets.insert(hourKey, QDateTime(date, time).offsetFromUtc());
+        }
+        return QDateTime(date, time, Qt::OffsetFromUTC, *offset);
+    }
+
+private:
+    QHash<qint64, int> m_offsets;
+};
 
 } // namespace
 
@@ -131,6 +162,7 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
     const int extTaskName = record.indexOf(QStringLiteral("ext_task_name"));
     const int extTasklistName = record.indexOf(QStringLiteral("ext_tasklist_name"));
     const int extProjectName = record.indexOf(QStringLiteral("ext_project_name"));
+    StampParser parseStamp;
     while (query.next()) {
         EntryRow row;
         row.appPath = query.value(appPath).toString();
@@ -138,8 +170,8 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
         row.id = query.value(id).toLongLong();
         row.title = query.value(title).toString();
         row.applicationId = query.value(applicationId).toLongLong();
-        row.start = parseDateTime(query.value(startTime).toString());
-        row.end = parseDateTime(query.value(endTime).toString());
+        row.start = parseStamp(query.value(startTime).toString());
+        row.end = parseStamp(query.value(endTime).toString());
         row.extEntryId = query.value(extEntryId);
         if (link == Link::Linked) {
             row.extTaskId = query.value(extTaskId);
@@ -219,6 +251,75 @@ bool EntryStore::deleteEntries(const QStringList &ids)
     return query.exec();
 }
 
+QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPath, const QString &title, bool *ok)
+{
+    QString statement =
+        QStringLiteral("SELECT applications.path AS app_path, entries.* FROM entries, applications WHERE "
+                       "entries.application_id = applications.id AND entries.start_time >= :day_start "
+                       "AND entries.start_time <= :day_end AND entries.ext_entry_id IS NULL ");
+    if (!appPath.isEmpty()) {
+        statement += QStringLiteral("AND applications.path = :path ");
+    }
+    if (!title.isEmpty()) {
+        statement += QStringLiteral("AND title = :title ");
+    }
+    statement += QStringLiteral("ORDER BY start_time ASC ");
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
+    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
+    if (!appPath.isEmpty()) {
+        query.bindValue(QStringLiteral(":path"), appPath);
+    }
+    if (!title.isEmpty()) {
+        query.bindValue(QStringLiteral(":title"), title);
+    }
+    QList<EntryRow> rows;
+    const bool done = query.exec();
+    if (ok) {
+        *ok = done;
+    }
+    if (!done) {
+        qDebug() << query.lastError().driverText();
+        return rows;
+    }
+    while (query.next()) {
+        EntryRow row;
+        row.id = query.value(QStringLiteral("id")).toLongLong();
+        row.applicationId = query.value(QStringLiteral("application_id")).toLongLong();
+        row.appPath = query.value(QStringLiteral("app_path")).toString();
+        row.title = query.value(QStringLiteral("title")).toString();
+        row.start = parseDateTime(query.value(QStringLiteral("start_time")).toString());
+        row.end = parseDateTime(query.value(QStringLiteral("end_time")).toString());
+        rows.append(row);
+    }
+    return rows;
+}
+
+QList<EntryRow> EntryStore::entriesById(const QStringList &ids)
+{
+    QList<EntryRow> rows;
+    if (!isIdList(ids)) {
+        return rows;
+    }
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id, start_time, end_time, title FROM entries WHERE id IN (") +
+                    ids.join(QLatin1Char(',')) + QLatin1Char(')'))) {
+        return rows;
+    }
+    while (query.next()) {
+        EntryRow row;
+        row.id = query.value(0).toLongLong();
+        row.start = parseDateTime(query.value(1).toString());
+        row.end = parseDateTime(query.value(2).toString());
+        row.title = query.value(3).toString();
+        rows.append(row);
+    }
+    return rows;
+}
+
 QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
 {
     QStringList excludedIds;
@@ -235,12 +336,18 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
             }
         }
     }
-    QString statement =
-        QStringLiteral("SELECT DISTINCT(DATE(start_time)) AS d FROM entries WHERE ext_task_id IS NULL ");
-    if (!excludedIds.isEmpty()) {
-        statement +=
-            QStringLiteral("AND application_id NOT IN(") + excludedIds.join(QLatin1Char(',')) + QStringLiteral(") ");
-    }
+    // The distinct days of unlinked entries, found by seeking from each day to the first entry after
+    // it along unlinked_start_idx rather than by reading every entry: one index seek per day.
+    const QString excluded = excludedIds.isEmpty() ? QString()
+                                                   : QStringLiteral("AND application_id NOT IN(") +
+                                                         excludedIds.join(QLatin1Char(',')) + QStringLiteral(") ");
+    const QString firstAfter = QStringLiteral("SELECT substr(start_time, 1, 10) FROM entries WHERE ext_task_id IS NULL "
+                                              "AND start_time IS NOT NULL ") +
+                               excluded;
+    const QString statement = QStringLiteral("WITH RECURSIVE days(d) AS ( SELECT (") + firstAfter +
+                              QStringLiteral("ORDER BY start_time LIMIT 1) UNION ALL SELECT (") + firstAfter +
+                              QStringLiteral("AND start_time > d || ' ~' ORDER BY start_time LIMIT 1) FROM days "
+                                             "WHERE d IS NOT NULL ) SELECT d FROM days WHERE d IS NOT NULL");
     QList<QDate> days;
     QSqlQuery query;
     query.setForwardOnly(true);

@@ -181,6 +181,27 @@ private Q_SLOTS:
         // Case matters here, and unknown paths leave the clause out.
         QCOMPARE(EntryStore::daysWithUnlinkedTime({QStringLiteral("/USR/BIN/MAIL"), QStringLiteral("/x'y")}).size(), 2);
     }
+
+    void calendarDaysAcrossGapsAndOddStamps()
+    {
+        const QStringList starts{QStringLiteral("2012-01-31 23:59:59"), QStringLiteral("2012-02-01 00:00:00"),
+                                 QStringLiteral("2012-02-01 12:00:00"), QStringLiteral("2013-07-04 08:00:00"),
+                                 QStringLiteral("2013-07-04 09:00:00"), QStringLiteral("2020-12-31 10:00:00")};
+        for (const QString &start : starts) {
+            addEntry(m_editor, QStringLiteral("t"), start, start);
+        }
+        // Excluded and linked days in between do not stop the walk over the days.
+        addEntry(m_mail, QStringLiteral("m"), QStringLiteral("2013-01-01 08:00:00"),
+                 QStringLiteral("2013-01-01 08:00:00"));
+        addEntry(m_editor, QStringLiteral("l"), QStringLiteral("2014-01-01 08:00:00"),
+                 QStringLiteral("2014-01-01 08:00:00"), true);
+        addEntry(m_editor, QStringLiteral("empty"), QString(), QString());
+        QList<QDate> days = EntryStore::daysWithUnlinkedTime({QStringLiteral("/usr/bin/mail")});
+        std::sort(days.begin(), days.end());
+        // A row without a start marks no day.
+        QCOMPARE(days, (QList<QDate>{QDate(2012, 1, 31), QDate(2012, 2, 1), QDate(2013, 7, 4), QDate(2020, 12, 31)}));
+        QCOMPARE(EntryStore::daysWithUnlinkedTime({}).size(), 5);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEntryStore)
