@@ -21,6 +21,8 @@ QIcon AppIcon::forPath(const QString &path)
 
 QIcon AppIcon::stockIcon(const QString &path)
 {
-    return path == QLatin1String(AwayPath) ? QIcon(QStringLiteral(":/icons/res/away.png"))
-                                           : QIcon(QStringLiteral(":/icons/res/app.png"));
+    // Built once: a day can hold hundreds of application nodes.
+    static const QIcon away(QStringLiteral(":/icons/res/away.png"));
+    static const QIcon app(QStringLiteral(":/icons/res/app.png"));
+    return path == QLatin1String(AwayPath) ? away : app;
 }

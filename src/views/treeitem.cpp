@@ -1,5 +1,7 @@
 #include "treeitem.h"
 
+#include <utility>
+
 TreeItem::TreeItem(const QVariantList &data, TreeItem *parent)
     : m_data(data)
     , m_parent(parent)
@@ -29,10 +31,25 @@ bool TreeItem::setData(int column, const QVariant &value)
     return true;
 }
 
+QVariant TreeItem::property(const QString &key) const
+{
+    for (const auto &[name, value] : m_properties) {
+        if (name == key) {
+            return value;
+        }
+    }
+    return {};
+}
+
 void TreeItem::setProperty(const QString &key, const QVariant &value)
 {
-    const QVariant old = m_properties.value(key);
-    m_properties.insert(key, value);
+    QVariant old;
+    auto it = std::find_if(m_properties.begin(), m_properties.end(), [&key](const auto &p) { return p.first == key; });
+    if (it == m_properties.end()) {
+        m_properties.append({key, value});
+    } else {
+        old = std::exchange(it->second, value);
+    }
     if (m_parent) {
         m_parent->childPropertyChanged(this, key, old);
     }
@@ -47,13 +64,27 @@ void TreeItem::appendChild(TreeItem *child)
 {
     child->m_parent = this;
     m_children.append(child);
-    const QString type = child->property(QStringLiteral("type")).toString();
-    for (auto it = m_lookup.begin(); it != m_lookup.end(); ++it) {
-        const QString name = it.key();
-        const qsizetype split = name.indexOf(QLatin1Char('\n'));
-        const QString text = child->property(name.mid(split + 1)).toString();
-        if (name.left(split) == type && !it->contains(text)) {
-            it->insert(text, child);
+    indexChild(child, child->property(QStringLiteral("type")).toString());
+}
+
+TreeItem::Lookup *TreeItem::lookupFor(const QString &type, const QString &key) const
+{
+    for (Lookup &lookup : m_lookup) {
+        if (lookup.type == type && lookup.key == key) {
+            return &lookup;
+        }
+    }
+    return nullptr;
+}
+
+void TreeItem::indexChild(TreeItem *child, const QString &type)
+{
+    for (Lookup &lookup : m_lookup) {
+        if (lookup.type == type) {
+            const QString text = child->property(lookup.key).toString();
+            if (!lookup.index.contains(text)) {
+                lookup.index.insert(text, child);
+            }
         }
     }
 }
@@ -89,21 +120,21 @@ bool TreeItem::removeChildren(int position, int count)
 
 TreeItem *TreeItem::findChild(const QString &type, const QString &key, const QString &value) const
 {
-    const QString name = lookupName(type, key);
-    auto it = m_lookup.find(name);
-    if (it == m_lookup.end()) {
-        QHash<QString, TreeItem *> index;
+    Lookup *lookup = lookupFor(type, key);
+    if (!lookup) {
+        Lookup built{type, key, {}};
         for (TreeItem *child : m_children) {
             if (child->property(QStringLiteral("type")).toString() == type) {
                 const QString text = child->property(key).toString();
-                if (!index.contains(text)) {
-                    index.insert(text, child);
+                if (!built.index.contains(text)) {
+                    built.index.insert(text, child);
                 }
             }
         }
-        it = m_lookup.insert(name, index);
+        m_lookup.append(built);
+        lookup = &m_lookup.last();
     }
-    return it->value(value, nullptr);
+    return lookup->index.value(value, nullptr);
 }
 
 void TreeItem::childPropertyChanged(TreeItem *child, const QString &key, const QVariant &old)
@@ -115,39 +146,32 @@ void TreeItem::childPropertyChanged(TreeItem *child, const QString &key, const Q
         childTypeChanged(child, old.toString());
         return;
     }
-    auto it = m_lookup.find(lookupName(child->property(QStringLiteral("type")).toString(), key));
-    if (it == m_lookup.end()) {
+    const QString type = child->property(QStringLiteral("type")).toString();
+    for (qsizetype i = 0; i < m_lookup.size(); ++i) {
+        Lookup &lookup = m_lookup[i];
+        if (lookup.type != type || lookup.key != key) {
+            continue;
+        }
+        if (lookup.index.value(old.toString()) == child) {
+            // Another child may hold the old text too; let the next look-up rebuild the index.
+            m_lookup.removeAt(i);
+            return;
+        }
+        const QString text = child->property(key).toString();
+        if (!lookup.index.contains(text)) {
+            lookup.index.insert(text, child);
+        }
         return;
-    }
-    if (it->value(old.toString()) == child) {
-        // Another child may hold the old text too; let the next look-up rebuild the index.
-        m_lookup.erase(it);
-        return;
-    }
-    const QString text = child->property(key).toString();
-    if (!it->contains(text)) {
-        it->insert(text, child);
     }
 }
 
 void TreeItem::childTypeChanged(TreeItem *child, const QString &oldType)
 {
     const QString type = child->property(QStringLiteral("type")).toString();
-    for (auto it = m_lookup.begin(); it != m_lookup.end();) {
-        const QString name = it.key();
-        const qsizetype split = name.indexOf(QLatin1Char('\n'));
-        const QString lookupType = name.left(split);
-        if (!oldType.isEmpty() && (lookupType == oldType || lookupType == type)) {
-            // A node that changes its kind is rare; rebuild those indexes on the next look-up.
-            it = m_lookup.erase(it);
-            continue;
-        }
-        if (lookupType == type) {
-            const QString text = child->property(name.mid(split + 1)).toString();
-            if (!it->contains(text)) {
-                it->insert(text, child);
-            }
-        }
-        ++it;
+    if (!oldType.isEmpty()) {
+        // A node that changes its kind is rare; rebuild those indexes on the next look-up.
+        m_lookup.removeIf([&](const Lookup &lookup) { return lookup.type == oldType || lookup.type == type; });
+        return;
     }
+    indexChild(child, type);
 }

@@ -2,7 +2,7 @@
 
 #include <QHash>
 #include <QList>
-#include <QMap>
+#include <QPair>
 #include <QString>
 #include <QVariant>
 
@@ -24,7 +24,7 @@ public:
     int columnCount() const { return int(m_data.size()); }
     QVariant data(int column) const;
     bool setData(int column, const QVariant &value);
-    QVariant property(const QString &key) const { return m_properties.value(key); }
+    QVariant property(const QString &key) const;
     void setProperty(const QString &key, const QVariant &value);
     TreeItem *parent() const { return m_parent; }
     int row() const;
@@ -46,14 +46,23 @@ public:
     }
 
 private:
-    static QString lookupName(const QString &type, const QString &key) { return type + QLatin1Char('\n') + key; }
+    // Children of one type by the text of one property; the first child in row order wins.
+    struct Lookup
+    {
+        QString type;
+        QString key;
+        QHash<QString, TreeItem *> index;
+    };
+    Lookup *lookupFor(const QString &type, const QString &key) const;
+    void indexChild(TreeItem *child, const QString &type);
     void childPropertyChanged(TreeItem *child, const QString &key, const QVariant &old);
     void childTypeChanged(TreeItem *child, const QString &oldType);
 
     QVariantList m_data;
-    QMap<QString, QVariant> m_properties;
+    // A node has a handful of properties: a flat list is cheaper to build than a map.
+    QList<QPair<QString, QVariant>> m_properties;
     TreeItem *m_parent = nullptr;
     QList<TreeItem *> m_children;
-    // (type, key) -> property text -> first child with it.
-    mutable QHash<QString, QHash<QString, TreeItem *>> m_lookup;
+    // At most a couple per node, so a list searched in order.
+    mutable QList<Lookup> m_lookup;
 };

@@ -51,20 +51,24 @@ QString hourLabel(int hour)
     return QStringLiteral("%1:00 - %2:00").arg(hour).arg(hour + 1);
 }
 
+QIcon nodeIcon(const QString &type)
+{
+    static QHash<QString, QIcon> icons;
+    auto it = icons.find(type);
+    if (it == icons.end()) {
+        it = icons.insert(type, QIcon(QStringLiteral(":/icons/res/%1.png").arg(type)));
+    }
+    return *it;
+}
+
 QMap<QString, QVariant> hourProperties(int hour)
 {
-    return {{HourKey, hour},
-            {IconKey, QIcon(QStringLiteral(":/icons/res/hour.png"))},
-            {TimeKey, qint64(0)},
-            {TypeKey, HourType}};
+    return {{HourKey, hour}, {IconKey, nodeIcon(HourType)}, {TimeKey, qint64(0)}, {TypeKey, HourType}};
 }
 
 QMap<QString, QVariant> groupProperties(const QString &type, const QString &id)
 {
-    return {{IdKey, id},
-            {IconKey, QIcon(QStringLiteral(":/icons/res/%1.png").arg(type))},
-            {TimeKey, qint64(0)},
-            {TypeKey, type}};
+    return {{IdKey, id}, {IconKey, nodeIcon(type)}, {TimeKey, qint64(0)}, {TypeKey, type}};
 }
 
 QMap<QString, QVariant> appProperties(const QString &path, qint64 appId, const QIcon &icon)
