@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <utility>
+
 namespace {
 
 QString sqlLiteral(const QString &fieldName, const QString &value)
@@ -54,15 +56,15 @@ class StampParser
 public:
     QDateTime operator()(const QString &text)
     {
-        const qsizetype blank = text.indexOf(QLatin1Char(' '));
-        const QDate date = parseDate(blank < 0 ? text : text.left(blank));
-        if (!date.isValid()) {
-            return {};
-        }
-        const QStringList clock = text.mid(blank < 0 ? text.size() : blank + 1).split(QLatin1Char(':'));
-        const QTime time(clock.value(0).toInt(), clock.value(1).toInt(), clock.value(2).toInt());
-        if (!time.isValid()) {
-            return parseDateTime(text);
+        QDate date;
+        QTime time;
+        if (!readStoredForm(text, &date, &time)) {
+            const QDateTime parsed = parseDateTime(text);
+            if (!parsed.isValid() || !parsed.time().isValid()) {
+                return parsed;
+            }
+            date = parsed.date();
+            time = parsed.time();
         }
         const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
         auto offset = m_offsets.constFind(hourKey);
@@ -73,6 +75,30 @@ public:
     }
 
 private:
+    // "yyyy-MM-dd hh:mm:ss" read in place; anything else goes the general way.
+    static bool readStoredForm(const QString &text, QDate *date, QTime *time)
+    {
+        if (text.size() != 19 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
+            text.at(10) != QLatin1Char(' ') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':')) {
+            return false;
+        }
+        const auto number = [&text](int from, int length, bool *ok) {
+            int value = 0;
+            for (int i = from; i < from + length; ++i) {
+                const int digit = text.at(i).unicode() - '0';
+                if (digit < 0 || digit > 9) {
+                    *ok = false;
+                }
+                value = value * 10 + digit;
+            }
+            return value;
+        };
+        bool ok = true;
+        *date = QDate(number(0, 4, &ok), number(5, 2, &ok), number(8, 2, &ok));
+        *time = QTime(number(11, 2, &ok), number(14, 2, &ok), number(17, 2, &ok));
+        return ok && date->isValid() && time->isValid();
+    }
+
     QHash<qint64, int> m_offsets;
 };
 
@@ -181,7 +207,7 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
             row.extTasklistName = query.value(extTasklistName).toString();
             row.extProjectName = query.value(extProjectName).toString();
         }
-        rows.append(row);
+        rows.append(std::move(row));
     }
     return rows;
 }
@@ -292,7 +318,7 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
         row.title = query.value(QStringLiteral("title")).toString();
         row.start = parseDateTime(query.value(QStringLiteral("start_time")).toString());
         row.end = parseDateTime(query.value(QStringLiteral("end_time")).toString());
-        rows.append(row);
+        rows.append(std::move(row));
     }
     return rows;
 }
@@ -315,7 +341,7 @@ QList<EntryRow> EntryStore::entriesById(const QStringList &ids)
         row.start = parseDateTime(query.value(1).toString());
         row.end = parseDateTime(query.value(2).toString());
         row.title = query.value(3).toString();
-        rows.append(row);
+        rows.append(std::move(row));
     }
     return rows;
 }

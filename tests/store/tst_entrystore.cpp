@@ -182,6 +182,27 @@ private Q_SLOTS:
         QCOMPARE(EntryStore::daysWithUnlinkedTime({QStringLiteral("/USR/BIN/MAIL"), QStringLiteral("/x'y")}).size(), 2);
     }
 
+    void dayRowsReadStoredAndOddStamps()
+    {
+        addEntry(m_editor, QStringLiteral("stored"), QStringLiteral("2012-03-10 09:05:00"),
+                 QStringLiteral("2012-03-10 10:06:01"));
+        addEntry(m_editor, QStringLiteral("unpadded"), QStringLiteral("2012-03-10 09:5:0"),
+                 QStringLiteral("2012-03-10 09:6:30"));
+        addEntry(m_editor, QStringLiteral("no end"), QStringLiteral("2012-03-10 11:00:00"), QString());
+        QMap<QString, EntryRow> rows;
+        for (const EntryRow &row : EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0)) {
+            rows.insert(row.title, row);
+        }
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.value(QStringLiteral("stored")).start, QDateTime(Day, QTime(9, 5, 0)));
+        QCOMPARE(rows.value(QStringLiteral("stored")).end, QDateTime(Day, QTime(10, 6, 1)));
+        QCOMPARE(rows.value(QStringLiteral("stored")).seconds(), 3661);
+        QCOMPARE(rows.value(QStringLiteral("unpadded")).start, QDateTime(Day, QTime(9, 5, 0)));
+        QCOMPARE(rows.value(QStringLiteral("unpadded")).seconds(), 90);
+        QVERIFY(rows.value(QStringLiteral("no end")).end.isNull());
+        QCOMPARE(rows.value(QStringLiteral("no end")).seconds(), 0);
+    }
+
     void calendarDaysAcrossGapsAndOddStamps()
     {
         const QStringList starts{QStringLiteral("2012-01-31 23:59:59"), QStringLiteral("2012-02-01 00:00:00"),
