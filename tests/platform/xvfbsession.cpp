@@ -1,13 +1,13 @@
 #include "xvfbsession.h"
 
+#include "rawwindows.h"
+
 #include <QDeadlineTimer>
 #include <QStandardPaths>
 #include <QThread>
 
 #include <csignal>
-#include <cstdlib>
 #include <sys/prctl.h>
-#include <xcb/xcb.h>
 
 namespace {
 constexpr int StartTimeoutMs = 10000;
@@ -103,29 +103,16 @@ bool XvfbSession::start(bool windowManager, QString *error)
 
 bool XvfbSession::waitForWindowManager()
 {
+    RawWindows windows(m_display);
     const QDeadlineTimer deadline(StartTimeoutMs);
-    xcb_connection_t *connection = xcb_connect(m_display.constData(), nullptr);
-    const xcb_screen_t *screen =
-        xcb_connection_has_error(connection) ? nullptr : xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    static const char CheckName[] = "_NET_SUPPORTING_WM_CHECK";
-    xcb_intern_atom_reply_t *check =
-        screen ? xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof CheckName - 1, CheckName),
-                                       nullptr)
-               : nullptr;
-    bool ready = false;
     // An EWMH window manager announces itself through this root property once it runs.
-    while (check && !ready && !deadline.hasExpired()) {
-        xcb_get_property_reply_t *reply = xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, screen->root, check->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
-        ready = reply && reply->type == XCB_ATOM_WINDOW;
-        std::free(reply);
-        if (!ready) {
-            QThread::msleep(PollMs);
+    while (windows.isValid() && !deadline.hasExpired()) {
+        if (windows.propertyType(windows.root(), "_NET_SUPPORTING_WM_CHECK") == XCB_ATOM_WINDOW) {
+            return true;
         }
+        QThread::msleep(PollMs);
     }
-    std::free(check);
-    xcb_disconnect(connection);
-    return ready;
+    return false;
 }
 
 bool XvfbSession::startClient(const QString &program, const QStringList &arguments, const QProcessEnvironment &extra)
