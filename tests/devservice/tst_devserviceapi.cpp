@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 
 namespace {
 struct Reply
@@ -160,64 +161,33 @@ private Q_SLOTS:
         QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), s("0123")}}).code, s("10"));
     }
 
-    void sessionIsChecked_data()
+    void sessionIsChecked()
     {
-        QTest::addColumn<QString>("method");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("token");
-        QTest::addColumn<QString>("code");
+        const QList<QPair<P, QString>> sessions{
+            {{{s("auth_token"), m_token}}, s("3")},
+            {{{s("api_key"), QString()}, {s("auth_token"), m_token}}, s("10")},
+            {{{s("api_key"), s("abc")}, {s("auth_token"), m_token}}, s("10")},
+            {{{s("api_key"), m_key}}, s("3")},
+            {{{s("api_key"), m_key}, {s("auth_token"), s("abc")}}, s("11")},
+            {{{s("api_key"), m_store->user(2)->apiKey}, {s("auth_token"), m_token}}, s("21")},
+        };
+        // Otherwise valid arguments, so only the session can be at fault.
+        const P arguments = QUrlQuery(s("user_id=1&entry_id=1&task_id=1&project_id=1&tasklist_id=1&name=x&date=2026-"
+                                        "01-05&duration=60&complete=1&start=2026-01-05 09:00:00&end=2026-01-05 "
+                                        "10:00:00"))
+                                .queryItems(QUrl::FullyDecoded);
         const QStringList methods{
             s("tavro.auth.logout"),     s("tavro.projects.findByUser"), s("tavro.entries.addBulk"),
             s("tavro.entries.getInfo"), s("tavro.entries.update"),      s("tavro.entries.delete"),
             s("tavro.tasks.add"),       s("tavro.tasks.update"),        s("tavro.tasklists.add")};
         for (const QString &method : methods) {
-            const QByteArray name = method.toUtf8();
-            QTest::newRow((name + " no key").constData()) << method << s("-") << s("demo") << s("3");
-            QTest::newRow((name + " empty key").constData()) << method << QString() << s("demo") << s("10");
-            QTest::newRow((name + " wrong key").constData()) << method << s("abc") << s("demo") << s("10");
-            QTest::newRow((name + " no token").constData()) << method << s("demo") << s("-") << s("3");
-            QTest::newRow((name + " wrong token").constData()) << method << s("demo") << s("abc") << s("11");
-            QTest::newRow((name + " key of other account").constData())
-                << method << s("nobody") << s("demo") << s("21");
-        }
-    }
-
-    void sessionIsChecked()
-    {
-        QFETCH(QString, method);
-        QFETCH(QString, key);
-        QFETCH(QString, token);
-        QFETCH(QString, code);
-        P parameters;
-        if (key != QLatin1String("-")) {
-            QString apiKey = key;
-            if (key == QLatin1String("demo")) {
-                apiKey = m_key;
-            } else if (key == QLatin1String("nobody")) {
-                apiKey = m_store->user(2)->apiKey;
+            for (const auto &[parameters, code] : sessions) {
+                const Reply reply = call(DevServiceApi::verbOf(method), method, parameters + arguments);
+                QVERIFY2(reply.code == code, qPrintable(method + s(": ") + reply.code + s(" instead of ") + code));
             }
-            parameters.append({s("api_key"), apiKey});
         }
-        if (token != QLatin1String("-")) {
-            parameters.append({s("auth_token"), token == QLatin1String("demo") ? m_token : token});
-        }
-        // Otherwise valid arguments, so only the session can be at fault.
-        parameters += P{{s("user_id"), s("1")},
-                        {s("entry_id"), s("1")},
-                        {s("task_id"), s("1")},
-                        {s("project_id"), s("1")},
-                        {s("tasklist_id"), s("1")},
-                        {s("name"), s("x")},
-                        {s("date"), s("2026-01-05")},
-                        {s("duration"), s("60")},
-                        {s("complete"), s("1")},
-                        {s("start"), s("2026-01-05 09:00:00")},
-                        {s("end"), s("2026-01-05 10:00:00")}};
-        const Reply reply = call(DevServiceApi::verbOf(method), method, parameters);
-        QCOMPARE(reply.status, s("error"));
-        QCOMPARE(reply.code, code);
         QCOMPARE(m_store->entries(1).size(), 4);
-        QVERIFY(m_store->task(1)->complete == false);
+        QVERIFY(!m_store->task(1)->complete);
     }
 
     void unknownMethodAndWrongVerb()
