@@ -376,41 +376,29 @@ private Q_SLOTS:
         QVERIFY(!second.errorString().isEmpty());
     }
 
-    void https_data()
-    {
-        QTest::addColumn<bool>("trusted");
-        QTest::newRow("trusted fixture") << true;
-        QTest::newRow("untrusted") << false;
-    }
-
     void https()
     {
-        QFETCH(bool, trusted);
         DevServer server;
         QString error;
         QVERIFY2(server.setTlsFiles(fixture("devservice-cert.pem"), fixture("devservice-key.pem"), &error),
                  qPrintable(error));
         QVERIFY(server.listen());
-        QCOMPARE(server.url().scheme(), s("https"));
-
         QNetworkRequest request(server.url().resolved(QUrl(s("tavro.test.null"))));
-        if (trusted) {
-            QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-            configuration.setCaCertificates(QSslCertificate::fromPath(fixture("devservice-cert.pem")));
-            request.setSslConfiguration(configuration);
-        }
         QNetworkAccessManager manager;
-        const Result result = finish(manager.get(request));
-        if (trusted) {
-            QVERIFY2(result.error == QNetworkReply::NoError, qPrintable(QString::number(result.error)));
-            QVERIFY(!result.sslErrors);
-            QCOMPARE(result.root().attribute(s("status")), s("ok"));
-            QCOMPARE(server.requests().size(), 1);
-        } else {
-            QCOMPARE(result.error, QNetworkReply::SslHandshakeFailedError);
-            QVERIFY(result.sslErrors);
-            QVERIFY(server.requests().isEmpty());
-        }
+        const Result untrusted = finish(manager.get(request));
+        QCOMPARE(untrusted.error, QNetworkReply::SslHandshakeFailedError);
+        QVERIFY(untrusted.sslErrors);
+        QVERIFY(server.requests().isEmpty());
+
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setCaCertificates(QSslCertificate::fromPath(fixture("devservice-cert.pem")));
+        request.setSslConfiguration(configuration);
+        // A fresh manager, so nothing of the refused handshake is reused.
+        QNetworkAccessManager fresh;
+        const Result trusted = finish(fresh.get(request));
+        QVERIFY(!trusted.sslErrors);
+        QCOMPARE(trusted.root().attribute(s("status")), s("ok"));
+        QCOMPARE(server.requests().size(), 1);
     }
 
     void badTlsFilesAreReported()

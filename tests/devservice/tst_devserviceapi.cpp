@@ -33,6 +33,12 @@ Reply parse(const QByteArray &xml)
 
 using P = DevServiceParameters;
 
+// Parameters written as a query, e.g. "date=2026-03-02&duration=60".
+P form(const char *query)
+{
+    return QUrlQuery(QString::fromUtf8(query)).queryItems(QUrl::FullyDecoded);
+}
+
 QString s(const char *text)
 {
     return QString::fromUtf8(text);
@@ -102,21 +108,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("realname");
         QTest::newRow("email in other case")
-            << P{{s("email"), s("Demo@Tavro.TEST")}, {s("password"), s("demo")}} << QString() << s("Demo User");
-        QTest::newRow("user name") << P{{s("email"), s("demo")}, {s("password"), s("demo")}} << QString()
-                                   << s("Demo User");
+            << form("email=Demo@Tavro.TEST&password=demo") << QString() << s("Demo User");
+        QTest::newRow("user name") << form("email=demo&password=demo") << QString() << s("Demo User");
         QTest::newRow("first of duplicates counts")
-            << P{{s("email"), s("demo")}, {s("password"), s("demo")}, {s("password"), s("wrong")}} << QString()
-            << s("Demo User");
-        QTest::newRow("empty realname") << P{{s("email"), s("nobody@tavro.test")}, {s("password"), s("nobody")}}
-                                        << QString() << QString();
-        QTest::newRow("wrong password") << P{{s("email"), s("demo")}, {s("password"), s("Demo")}} << s("12")
-                                        << QString();
-        QTest::newRow("unknown account") << P{{s("email"), s("who@tavro.test")}, {s("password"), s("demo")}} << s("12")
-                                         << QString();
-        QTest::newRow("empty password") << P{{s("email"), s("demo")}, {s("password"), QString()}} << s("12")
-                                        << QString();
-        QTest::newRow("no password") << P{{s("email"), s("demo")}} << s("3") << QString();
+            << form("email=demo&password=demo&password=wrong") << QString() << s("Demo User");
+        QTest::newRow("empty realname") << form("email=nobody@tavro.test&password=nobody") << QString() << QString();
+        QTest::newRow("wrong password") << form("email=demo&password=Demo") << s("12") << QString();
+        QTest::newRow("unknown account") << form("email=who@tavro.test&password=demo") << s("12") << QString();
+        QTest::newRow("empty password") << form("email=demo&password=") << s("12") << QString();
+        QTest::newRow("no password") << form("email=demo") << s("3") << QString();
     }
 
     void login()
@@ -172,10 +172,8 @@ private Q_SLOTS:
             {{{s("api_key"), m_store->user(2)->apiKey}, {s("auth_token"), m_token}}, s("21")},
         };
         // Otherwise valid arguments, so only the session can be at fault.
-        const P arguments = QUrlQuery(s("user_id=1&entry_id=1&task_id=1&project_id=1&tasklist_id=1&name=x&date=2026-"
-                                        "01-05&duration=60&complete=1&start=2026-01-05 09:00:00&end=2026-01-05 "
-                                        "10:00:00"))
-                                .queryItems(QUrl::FullyDecoded);
+        const P arguments = form("user_id=1&entry_id=1&task_id=1&project_id=1&tasklist_id=1&name=x&date=2026-01-05&"
+                                 "duration=60&complete=1&start=2026-01-05 09:00:00&end=2026-01-05 10:00:00");
         const QStringList methods{
             s("tavro.auth.logout"),     s("tavro.projects.findByUser"), s("tavro.entries.addBulk"),
             s("tavro.entries.getInfo"), s("tavro.entries.update"),      s("tavro.entries.delete"),
@@ -285,40 +283,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("method");
         QTest::addColumn<P>("parameters");
         QTest::addColumn<QString>("code");
-        const auto bulk = [](const char *row, const char *date, const char *duration, const char *code) {
-            QTest::newRow(row) << s("tavro.entries.addBulk")
-                               << P{{s("date"), s(date)}, {s("duration"), s(duration)}, {s("task_id"), s("1")}}
-                               << s(code);
+        const auto add = [](const char *row, const char *method, const char *parameters, const char *code) {
+            QTest::newRow(row) << s(method) << form(parameters) << s(code);
         };
-        bulk("date with time", "2026-03-02 10:00:00", "60", "4");
-        bulk("impossible date", "2026-02-30", "60", "4");
-        bulk("negative duration", "2026-03-02", "-1", "4");
-        bulk("duration not a number", "2026-03-02", "1h", "4");
-        QTest::newRow("missing task") << s("tavro.entries.addBulk")
-                                      << P{{s("date"), s("2026-03-02")}, {s("duration"), s("60")}} << s("3");
-        QTest::newRow("unknown task") << s("tavro.entries.addBulk")
-                                      << P{{s("date"), s("2026-03-02")},
-                                           {s("duration"), s("60")},
-                                           {s("task_id"), s("999")}}
-                                      << s("20");
-        const auto task = [](const char *row, const char *name, const char *project, const char *list,
-                             const char *billable, const char *code) {
-            QTest::newRow(row) << s("tavro.tasks.add")
-                               << P{{s("name"), s(name)},
-                                    {s("project_id"), s(project)},
-                                    {s("tasklist_id"), s(list)},
-                                    {s("description"), QString()},
-                                    {s("billable"), s(billable)}}
-                               << s(code);
-        };
-        task("blank name", "  ", "1", "1", "1", "4");
-        task("list of another project", "T", "2", "1", "1", "20");
-        task("unknown list", "T", "1", "99", "1", "20");
-        task("billable yes", "T", "1", "1", "yes", "4");
-        task("project id zero", "T", "0", "1", "1", "4");
-        QTest::newRow("complete missing") << s("tavro.tasks.update") << P{{s("task_id"), s("1")}} << s("3");
-        QTest::newRow("complete true") << s("tavro.tasks.update")
-                                       << P{{s("task_id"), s("1")}, {s("complete"), s("true")}} << s("4");
+        add("date with time", "tavro.entries.addBulk", "date=2026-03-02 10:00:00&duration=60&task_id=1", "4");
+        add("impossible date", "tavro.entries.addBulk", "date=2026-02-30&duration=60&task_id=1", "4");
+        add("negative duration", "tavro.entries.addBulk", "date=2026-03-02&duration=-1&task_id=1", "4");
+        add("duration not a number", "tavro.entries.addBulk", "date=2026-03-02&duration=1h&task_id=1", "4");
+        add("missing task", "tavro.entries.addBulk", "date=2026-03-02&duration=60", "3");
+        add("unknown task", "tavro.entries.addBulk", "date=2026-03-02&duration=60&task_id=999", "20");
+        add("blank name", "tavro.tasks.add", "name=  &project_id=1&tasklist_id=1&description=&billable=1", "4");
+        add("list of another project", "tavro.tasks.add", "name=T&project_id=2&tasklist_id=1&description=&billable=1",
+            "20");
+        add("unknown list", "tavro.tasks.add", "name=T&project_id=1&tasklist_id=99&description=&billable=1", "20");
+        add("billable yes", "tavro.tasks.add", "name=T&project_id=1&tasklist_id=1&description=&billable=yes", "4");
+        add("project id zero", "tavro.tasks.add", "name=T&project_id=0&tasklist_id=1&description=&billable=1", "4");
+        add("complete missing", "tavro.tasks.update", "task_id=1", "3");
+        add("complete true", "tavro.tasks.update", "task_id=1&complete=true", "4");
     }
 
     void badInputChangesNothing()
