@@ -2,7 +2,6 @@
 
 #include "clock.h"
 #include "linkingservice.h"
-#include "messagebox.h"
 
 #include <QList>
 #include <QStringList>
@@ -10,13 +9,8 @@
 #include <algorithm>
 #include <functional>
 
-struct LinkCall
-{
-    QStringList ids;
-    QString taskId;
-};
-
-// Records the batches instead of talking to the service; can run code "during the wait".
+// Records each batch as "task:id,id" (ids ascending, notes in brackets when given) instead of
+// talking to the service; can run code "during the wait".
 class FakeLinking final : public LinkingService
 {
 public:
@@ -25,43 +19,19 @@ public:
         QStringList sorted = ids;
         std::sort(sorted.begin(), sorted.end(),
                   [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
-        Q_UNUSED(notes)
-        calls.append(LinkCall{sorted, taskId});
+        calls << taskId + QLatin1Char(':') + sorted.join(QLatin1Char(',')) +
+                     (notes.isEmpty() ? QString() : QLatin1Char('(') + notes + QLatin1Char(')'));
         if (duringCall) {
             duringCall();
         }
         return result;
     }
 
-    // "task:id,id task:id" in the order of the calls.
-    QString summary() const
-    {
-        QStringList parts;
-        for (const LinkCall &call : calls) {
-            parts << call.taskId + QLatin1Char(':') + call.ids.join(QLatin1Char(','));
-        }
-        return parts.join(QLatin1Char(' '));
-    }
+    QString summary() const { return calls.join(QLatin1Char(' ')); }
 
-    QList<LinkCall> calls;
+    QStringList calls;
     std::function<void()> duringCall;
     bool result = true;
-};
-
-// Takes the place of real message boxes while it exists: records every box and gives `answer`.
-class RecordingPresenter final : public MessageBox::Presenter
-{
-public:
-    RecordingPresenter() { MessageBox::setPresenter(this); }
-    ~RecordingPresenter() override { MessageBox::setPresenter(nullptr); }
-    MessageBox::Button present(const MessageBox::Box &box) override
-    {
-        boxes << box;
-        return answer;
-    }
-
-    QList<MessageBox::Box> boxes;
-    MessageBox::Button answer = MessageBox::Ok;
 };
 
 class FakeClock final : public Clock

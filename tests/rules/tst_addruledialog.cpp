@@ -1,5 +1,5 @@
 #include "addruledialog.h"
-#include "rulefakes.h"
+#include "recordingpresenter.h"
 #include "ruletestdb.h"
 
 #include <QComboBox>
@@ -43,7 +43,7 @@ private Q_SLOTS:
         m_gone = RuleTestDb::addApp(QStringLiteral("/no/such/program"), QStringLiteral("Gone"));
     }
 
-    void init() { m_presenter.boxes.clear(); }
+    void init() { m_presenter.clear(); }
 
     void roundTrip_data()
     {
@@ -91,8 +91,8 @@ private Q_SLOTS:
         dialog.putData();
         dialog.show();
         dialog.accept();
-        QCOMPARE(m_presenter.boxes.size(), 1);
-        QCOMPARE(m_presenter.boxes.first().text, QStringLiteral("Select at least one application."));
+        QCOMPARE(m_presenter.boxes().size(), 1);
+        QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("Select at least one application."));
         QVERIFY(dialog.isVisible());
         QCOMPARE(child<QLineEdit>(dialog, "editName")->text(), QStringLiteral("Unfinished"));
         QCOMPARE(child<QLineEdit>(dialog, "editTitle")->text(), QStringLiteral("report"));
@@ -100,7 +100,7 @@ private Q_SLOTS:
         dialog.selectApplication(m_zeta);
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(m_presenter.boxes.size(), 1);
+        QCOMPARE(m_presenter.boxes().size(), 1);
     }
 
     void regexpErrorShownWhileTyping()

@@ -1,4 +1,5 @@
 #include "addruledialog.h"
+#include "recordingpresenter.h"
 #include "rulecommands.h"
 #include "rulefakes.h"
 #include "rulesdialog.h"
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
@@ -85,12 +87,30 @@ private Q_SLOTS:
     void init()
     {
         RuleTestDb::reset();
-        m_presenter.boxes.clear();
+        m_presenter.clear();
         m_linking = FakeLinking();
         Settings::instance()->values.remove(QStringLiteral("mapProjectNames"));
         Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
         m_app = RuleTestDb::addApp(QCoreApplication::applicationFilePath(), QStringLiteral("Tester"));
         m_context.appIds = {m_app};
+    }
+
+    void description()
+    {
+        const int mail = RuleTestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
+        const int id = RuleStore::addRule(QStringLiteral("r"), {mail, m_app}, QStringLiteral("and"),
+                                          QStringLiteral("report \"Q3 plan\""), QStringLiteral("between"),
+                                          QDate(2012, 3, 5), QDate(2012, 3, 7), 3, 4);
+        const auto longDate = [](int day) {
+            return QDate(2012, 3, day).toString(QLocale::system().dateFormat(QLocale::LongFormat)).toHtmlEscaped();
+        };
+        QCOMPARE(
+            RulesDialog::describeRule(id),
+            QStringLiteral("Apply this rule for time entries<br/>Where Application is <a href='#'>'Mail' or "
+                           "'Tester'</a><br/>&nbsp;&nbsp;and Where the window title <a href='#'>contains 'report' "
+                           "and 'Q3 plan'</a><br/>&nbsp;&nbsp;and Where entry date is <a href='#'>between '%1' and "
+                           "'%2'</a><br/>Link with task <a href='#'>'#4'</a> from project <a href='#'>'#3'</a><br/>")
+                .arg(longDate(5), longDate(7)));
     }
 
     void hostileTextsAreShownAsText()
@@ -126,12 +146,12 @@ private Q_SLOTS:
         const int a = addRule("A");
         const int b = addRule("B");
         withList(b, [this](QDialog *list) {
-            m_presenter.answer = MessageBox::No;
+            m_presenter.answerNext(MessageBox::No);
             child<QPushButton>(list, "btnRemove")->click();
-            QCOMPARE(m_presenter.boxes.size(), 1);
-            QCOMPARE(m_presenter.boxes.first().text, QStringLiteral("Are you sure you want to remove this rule?"));
+            QCOMPARE(m_presenter.boxes().size(), 1);
+            QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("Are you sure you want to remove this rule?"));
             QCOMPARE(names(list), QStringLiteral("A,B"));
-            m_presenter.answer = MessageBox::Yes;
+            m_presenter.answerNext(MessageBox::Yes);
             child<QPushButton>(list, "btnRemove")->click();
             QCOMPARE(names(list), QStringLiteral("A"));
         });

@@ -1,3 +1,4 @@
+#include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulefakes.h"
 #include "ruletestdb.h"
@@ -33,7 +34,7 @@ private Q_SLOTS:
     void init()
     {
         RuleTestDb::reset();
-        m_presenter.boxes.clear();
+        m_presenter.clear();
         m_linking = FakeLinking();
         m_editor = RuleTestDb::addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
         m_mail = RuleTestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
@@ -91,9 +92,9 @@ private Q_SLOTS:
         RuleEngine engine(&m_linking, &owner);
         QSignalSpy progress(&engine, &RuleEngine::progressStarted);
         QVERIFY(!engine.applyRules(Day, Day));
-        QCOMPARE(m_presenter.boxes.size(), 1);
-        QCOMPARE(m_presenter.boxes.first().text, QStringLiteral("No rules to apply"));
-        QCOMPARE(m_presenter.boxes.first().parent, &owner);
+        QCOMPARE(m_presenter.boxes().size(), 1);
+        QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("No rules to apply"));
+        QCOMPARE(m_presenter.boxes().first().parent, &owner);
         QVERIFY(m_linking.calls.isEmpty());
         QCOMPARE(progress.count(), 0);
     }
