@@ -4,7 +4,7 @@
 #include <QTest>
 
 namespace {
-// Both tables as text: positions of all rules and application rows, by id.
+// The first column of every row of `sql`, as integers.
 QList<int> column(const QString &sql)
 {
     QList<int> result;
