@@ -1,10 +1,19 @@
 #pragma once
 
 #include "database.h"
+#include "rulestore.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QVariant>
+
+// A rule's fields in one line; the two kinds are condition keys such as "and" or "between".
+inline RuleFields ruleFields(const QString &name, const QList<int> &apps, const char *titleRule, const QString &title,
+                             const char *dateRule, const QDate &from, const QDate &to, int projectId, int taskId)
+{
+    return RuleFields{name,      apps,  QLatin1String(titleRule), title, QLatin1String(dateRule), from, to,
+                      projectId, taskId};
+}
 
 // A database file with the full schema on the default connection, emptied by reset() before each
 // test, and small writers for the rows rule tests need.
@@ -25,45 +34,49 @@ public:
     // Empties every table, restarts the ids and brings back what a test dropped.
     static void reset()
     {
-        QSqlQuery query;
-        query.exec(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
+        exec(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
         Database::createSchema();
         for (const char *table : {"entries", "applications", "rules", "rules_apps", "sqlite_sequence"}) {
-            query.exec(QStringLiteral("DELETE FROM ") + QLatin1String(table));
+            exec(QStringLiteral("DELETE FROM ") + QLatin1String(table));
         }
+    }
+
+    static int insert(const QString &sql, const QVariantList &values)
+    {
+        QSqlQuery query;
+        query.prepare(sql);
+        for (const QVariant &value : values) {
+            query.addBindValue(value);
+        }
+        return query.exec() ? query.lastInsertId().toInt() : 0;
     }
 
     static int addApp(const QString &path, const QString &name)
     {
-        QSqlQuery query;
-        query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-        query.bindValue(QStringLiteral(":path"), path);
-        query.bindValue(QStringLiteral(":name"), name);
-        query.exec();
-        return query.lastInsertId().toInt();
+        return insert(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name});
     }
 
     // `linkedEntryId` non-zero marks the entry as linked with a remote entry.
     static int addEntry(int appId, const QString &title, const QString &start, int linkedEntryId = 0)
     {
-        QSqlQuery query;
-        query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, "
-                                     "ext_entry_id, ext_task_id) VALUES (:title, :app, :start, :start, :ext, :ext)"));
-        query.bindValue(QStringLiteral(":title"), title);
-        query.bindValue(QStringLiteral(":app"), appId);
-        query.bindValue(QStringLiteral(":start"), start);
-        query.bindValue(QStringLiteral(":ext"), linkedEntryId ? QVariant(linkedEntryId) : QVariant());
-        query.exec();
-        return query.lastInsertId().toInt();
+        const QVariant ext = linkedEntryId ? QVariant(linkedEntryId) : QVariant();
+        return insert(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_entry_id, "
+                                     "ext_task_id) VALUES (?, ?, ?, ?, ?, ?)"),
+                      {title, appId, start, start, ext, ext});
+    }
+
+    // A rule holding everything but applications, task and title conditions at a default.
+    static int addRule(const QList<int> &apps, int taskId = 4, const QString &titleRule = QStringLiteral("or"),
+                       const QString &title = QString(), const QString &name = QStringLiteral("r"))
+    {
+        return RuleStore::addRule(name, apps, titleRule, title, QStringLiteral("always"), QDate(2012, 3, 5),
+                                  QDate(2012, 3, 7), 3, taskId);
     }
 
     static QVariant scalar(const QString &sql)
     {
         QSqlQuery query;
-        if (!query.exec(sql) || !query.next()) {
-            return {};
-        }
-        return query.value(0);
+        return query.exec(sql) && query.next() ? query.value(0) : QVariant();
     }
 
     static bool exec(const QString &sql)

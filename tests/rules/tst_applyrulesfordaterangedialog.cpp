@@ -1,37 +1,16 @@
 #include "applyrulesfordaterangedialog.h"
-#include "clock.h"
+#include "rulefakes.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QTest>
 
 namespace {
-class FakeClock final : public Clock
+void row(const char *today, const char *key, const char *from, const char *to)
 {
-public:
-    QDateTime now() const override { return current; }
-    QDateTime current;
-};
-
-struct Widgets
-{
-    QComboBox *presets;
-    QDateEdit *from;
-    QDateEdit *to;
-};
-
-Widgets widgetsOf(ApplyRulesForDateRangeDialog &dialog)
-{
-    return Widgets{dialog.findChild<QComboBox *>(QStringLiteral("cbPresets")),
-                   dialog.findChild<QDateEdit *>(QStringLiteral("dateEditFrom")),
-                   dialog.findChild<QDateEdit *>(QStringLiteral("dateEditTo"))};
-}
-
-void choose(QComboBox *presets, const QString &key)
-{
-    const int index = presets->findData(key);
-    QVERIFY(index >= 0);
-    presets->setCurrentIndex(index);
+    QTest::newRow(qPrintable(QLatin1String(today) + QLatin1Char(' ') + QLatin1String(key)))
+        << QDate::fromString(QLatin1String(today), Qt::ISODate) << QString::fromLatin1(key)
+        << QDate::fromString(QLatin1String(from), Qt::ISODate) << QDate::fromString(QLatin1String(to), Qt::ISODate);
 }
 } // namespace
 
@@ -42,21 +21,14 @@ class TestApplyRulesForDateRangeDialog : public QObject
 private:
     FakeClock m_clock;
 
-private Q_SLOTS:
-    void newDialogShowsToday()
+    static void choose(ApplyRulesForDateRangeDialog &dialog, const char *key)
     {
-        m_clock.current = QDateTime(QDate(2012, 3, 7), QTime(23, 59, 59));
-        ApplyRulesForDateRangeDialog dialog(&m_clock);
-        const Widgets w = widgetsOf(dialog);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Apply Rules for Date Range"));
-        QCOMPARE(w.presets->count(), 8);
-        QCOMPARE(w.presets->currentText(), QStringLiteral("Today"));
-        QCOMPARE(w.from->date(), QDate(2012, 3, 7));
-        QCOMPARE(w.to->date(), QDate(2012, 3, 7));
-        QCOMPARE(w.presets->itemText(7), QStringLiteral("Custom"));
-        QCOMPARE(w.presets->itemData(4).toString(), QStringLiteral("prev week"));
+        auto *presets = dialog.findChild<QComboBox *>(QStringLiteral("cbPresets"));
+        presets->setCurrentIndex(presets->findData(QLatin1String(key)));
+        QCOMPARE(presets->currentData().toString(), QLatin1String(key));
     }
 
+private Q_SLOTS:
     void presets_data()
     {
         QTest::addColumn<QDate>("today");
@@ -64,87 +36,58 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("from");
         QTest::addColumn<QDate>("to");
 
-        const QDate monday(2012, 3, 5);
-        QTest::newRow("Mon today") << monday << "today" << monday << monday;
-        QTest::newRow("Mon yesterday") << monday << "yesterday" << QDate(2012, 3, 4) << QDate(2012, 3, 4);
-        QTest::newRow("Mon 3 days back") << monday << "3 days back" << QDate(2012, 3, 2) << monday;
-        QTest::newRow("Mon this week") << monday << "this week" << monday << QDate(2012, 3, 11);
-        QTest::newRow("Mon prev week") << monday << "prev week" << QDate(2012, 2, 27) << QDate(2012, 3, 4);
-        QTest::newRow("Mon this month") << monday << "this month" << QDate(2012, 3, 1) << QDate(2012, 3, 31);
-        QTest::newRow("Mon prev month") << monday << "prev month" << QDate(2012, 2, 1) << QDate(2012, 2, 29);
-
-        const QDate sunday(2012, 3, 11);
-        QTest::newRow("Sun this week") << sunday << "this week" << monday << sunday;
-        QTest::newRow("Sun prev week") << sunday << "prev week" << QDate(2012, 2, 27) << QDate(2012, 3, 4);
-        QTest::newRow("Sun 3 days back") << sunday << "3 days back" << QDate(2012, 3, 8) << sunday;
-
-        const QDate leap(2012, 3, 31);
-        QTest::newRow("31 Mar prev month") << leap << "prev month" << QDate(2012, 2, 1) << QDate(2012, 2, 29);
-        QTest::newRow("31 Mar this month") << leap << "this month" << QDate(2012, 3, 1) << leap;
-        QTest::newRow("31 Mar this week") << leap << "this week" << QDate(2012, 3, 26) << QDate(2012, 4, 1);
-        QTest::newRow("31 Mar prev week") << leap << "prev week" << QDate(2012, 3, 19) << QDate(2012, 3, 25);
-        QTest::newRow("31 Mar 2013 prev month")
-            << QDate(2013, 3, 31) << "prev month" << QDate(2013, 2, 1) << QDate(2013, 2, 28);
-        QTest::newRow("1 Jan yesterday") << QDate(2013, 1, 1) << "yesterday" << QDate(2012, 12, 31)
-                                         << QDate(2012, 12, 31);
-        QTest::newRow("Jan prev month") << QDate(2013, 1, 15) << "prev month" << QDate(2012, 12, 1)
-                                        << QDate(2012, 12, 31);
+        // 5 March 2012 is a Monday, 11 March the Sunday of the same week.
+        row("2012-03-05", "today", "2012-03-05", "2012-03-05");
+        row("2012-03-05", "yesterday", "2012-03-04", "2012-03-04");
+        row("2012-03-05", "3 days back", "2012-03-02", "2012-03-05");
+        row("2012-03-05", "this week", "2012-03-05", "2012-03-11");
+        row("2012-03-05", "prev week", "2012-02-27", "2012-03-04");
+        row("2012-03-05", "this month", "2012-03-01", "2012-03-31");
+        row("2012-03-05", "prev month", "2012-02-01", "2012-02-29");
+        row("2012-03-11", "this week", "2012-03-05", "2012-03-11");
+        row("2012-03-11", "prev week", "2012-02-27", "2012-03-04");
+        row("2012-03-31", "prev month", "2012-02-01", "2012-02-29");
+        row("2012-03-31", "this week", "2012-03-26", "2012-04-01");
+        row("2013-01-01", "yesterday", "2012-12-31", "2012-12-31");
     }
 
     void presets()
     {
         QFETCH(QDate, today);
         QFETCH(QString, key);
-        QFETCH(QDate, from);
-        QFETCH(QDate, to);
-
         // The dialog is opened on an earlier day: the preset counts from the moment it is chosen.
         m_clock.current = QDateTime(today.addDays(-40), QTime(12, 0));
         ApplyRulesForDateRangeDialog dialog(&m_clock);
         m_clock.current = QDateTime(today, QTime(0, 0, 1));
-        const Widgets w = widgetsOf(dialog);
-        choose(w.presets, QStringLiteral("custom"));
-        choose(w.presets, key);
-        QCOMPARE(w.presets->currentData().toString(), key);
+        choose(dialog, "custom");
+        choose(dialog, qPrintable(key));
         dialog.readDates();
-        QCOMPARE(dialog.dateFrom, from);
-        QCOMPARE(dialog.dateTo, to);
+        QTEST(dialog.dateFrom, "from");
+        QTEST(dialog.dateTo, "to");
     }
 
     void editingADateSwitchesToCustom()
     {
-        m_clock.current = QDateTime(QDate(2012, 3, 14), QTime(9, 0));
+        m_clock.current = QDateTime(QDate(2012, 3, 14), QTime(23, 59, 59));
         ApplyRulesForDateRangeDialog dialog(&m_clock);
-        const Widgets w = widgetsOf(dialog);
-        choose(w.presets, QStringLiteral("this month"));
-        QCOMPARE(w.presets->currentText(), QStringLiteral("This Month"));
-
-        w.to->setDate(QDate(2012, 3, 20));
-        QCOMPARE(w.presets->currentData().toString(), QStringLiteral("custom"));
-        QCOMPARE(w.from->date(), QDate(2012, 3, 1));
-        QCOMPARE(w.to->date(), QDate(2012, 3, 20));
+        auto *presets = dialog.findChild<QComboBox *>(QStringLiteral("cbPresets"));
+        auto *from = dialog.findChild<QDateEdit *>(QStringLiteral("dateEditFrom"));
+        auto *to = dialog.findChild<QDateEdit *>(QStringLiteral("dateEditTo"));
+        QCOMPARE(presets->currentText(), QStringLiteral("Today"));
+        QCOMPARE(from->date(), QDate(2012, 3, 14));
+        choose(dialog, "this month");
+        to->setDate(QDate(2012, 3, 20));
+        QCOMPARE(presets->currentData().toString(), QStringLiteral("custom"));
+        QCOMPARE(from->date(), QDate(2012, 3, 1));
 
         // Choosing "Custom" itself keeps both dates.
-        choose(w.presets, QStringLiteral("custom"));
-        w.from->setDate(QDate(2012, 3, 25));
+        choose(dialog, "custom");
+        from->setDate(QDate(2012, 3, 25));
         dialog.readDates();
         QCOMPARE(dialog.dateFrom, QDate(2012, 3, 25));
         QCOMPARE(dialog.dateTo, QDate(2012, 3, 20));
-        QCOMPARE(w.presets->currentData().toString(), QStringLiteral("custom"));
-
-        choose(w.presets, QStringLiteral("yesterday"));
-        QCOMPARE(w.presets->currentData().toString(), QStringLiteral("yesterday"));
-        QCOMPARE(w.from->date(), QDate(2012, 3, 13));
-    }
-
-    void unknownKeyGivesNoRange()
-    {
-        QDate from(2000, 1, 1);
-        QDate to(2000, 1, 2);
-        QVERIFY(!ApplyRulesForDateRangeDialog::presetRange(QStringLiteral("custom"), QDate(2012, 3, 5), &from, &to));
-        QVERIFY(!ApplyRulesForDateRangeDialog::presetRange(QStringLiteral("next year"), QDate(2012, 3, 5), &from, &to));
-        QCOMPARE(from, QDate(2000, 1, 1));
-        QCOMPARE(to, QDate(2000, 1, 2));
+        choose(dialog, "yesterday");
+        QCOMPARE(from->date(), QDate(2012, 3, 13));
     }
 };
 

@@ -1,42 +1,30 @@
 #include "addruledialog.h"
-#include "applyrulesfordaterangedialog.h"
-#include "clock.h"
-#include "fakelinking.h"
 #include "recordingpresenter.h"
 #include "rulecommands.h"
+#include "rulefakes.h"
 #include "rulesdialog.h"
 #include "ruletestdb.h"
 #include "settings.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace {
 class FakeContext final : public RuleContext
 {
 public:
-    QDate selectedDate() const override { return date; }
-    QString filterText() const override { return filter; }
+    QDate selectedDate() const override { return QDate(2012, 3, 6); }
+    QString filterText() const override { return QStringLiteral("budget"); }
     QList<int> selectedAppIds() const override { return appIds; }
-    int selectedProjectId() const override { return projectId; }
-    int selectedTaskId() const override { return taskId; }
+    int selectedProjectId() const override { return 0; }
+    int selectedTaskId() const override { return 0; }
 
-    QDate date{2012, 3, 6};
-    QString filter;
     QList<int> appIds;
-    int projectId = 0;
-    int taskId = 0;
-};
-
-class FakeClock final : public Clock
-{
-public:
-    QDateTime now() const override { return QDateTime(QDate(2012, 3, 7), QTime(10, 0)); }
 };
 
 template <typename T> T *child(QDialog *dialog, const char *name)
@@ -44,13 +32,18 @@ template <typename T> T *child(QDialog *dialog, const char *name)
     return dialog->findChild<T *>(QLatin1String(name));
 }
 
-int currentRuleId(QDialog *dialog)
+QString names(QDialog *list)
 {
-    const QListWidgetItem *item = child<QListWidget>(dialog, "rules")->currentItem();
-    return item ? item->data(Qt::UserRole).toInt() : 0;
+    QStringList result;
+    for (int row = 0; row < child<QListWidget>(list, "rules")->count(); ++row) {
+        result << child<QListWidget>(list, "rules")->item(row)->text();
+    }
+    return result.join(u',');
 }
+
 } // namespace
 
+// The rule commands with the dialogs they run: rule list, editor and date range.
 class TestRuleCommands : public QObject
 {
     Q_OBJECT
@@ -62,18 +55,30 @@ private:
     FakeLinking m_linking;
     FakeClock m_clock;
     int m_app = 0;
-    // The dialogs in the order they were run, by class name.
-    QStringList m_shown;
 
-    // Commands whose dialogs are answered by `answer` instead of being shown.
+    // Commands whose dialogs run `answer` instead of being shown.
     std::unique_ptr<RuleCommands> commands(std::function<int(QDialog *)> answer)
     {
         auto result = std::make_unique<RuleCommands>(&m_context, &m_linking, nullptr, nullptr, &m_clock);
-        result->setDialogRunner([this, answer](QDialog *dialog) {
-            m_shown << QLatin1String(dialog->metaObject()->className());
-            return answer(dialog);
-        });
+        result->setDialogRunner(std::move(answer));
         return result;
+    }
+
+    // Runs `body` on the rule list as the window shows it.
+    void withList(int ruleId, const std::function<void(QDialog *)> &body)
+    {
+        int runs = 0;
+        commands([&](QDialog *dialog) {
+            ++runs;
+            body(dialog);
+            return QDialog::Rejected;
+        })->showRulesDialog(ruleId);
+        QCOMPARE(runs, 1);
+    }
+
+    int addRule(const char *name)
+    {
+        return RuleTestDb::addRule({m_app}, 4, QStringLiteral("or"), {}, QLatin1String(name));
     }
 
 private Q_SLOTS:
@@ -82,163 +87,108 @@ private Q_SLOTS:
     void init()
     {
         RuleTestDb::reset();
-        m_presenter.boxes.clear();
-        m_linking.calls.clear();
-        m_shown.clear();
-        m_context = FakeContext();
-        Settings::instance()->values.remove(QStringLiteral("XmlProjectsList"));
+        m_presenter.clear();
+        m_linking = FakeLinking();
+        Settings::instance()->values.remove(QStringLiteral("mapProjectNames"));
+        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
         m_app = RuleTestDb::addApp(QCoreApplication::applicationFilePath(), QStringLiteral("Tester"));
-    }
-
-    void newRuleUsesTheWindowsSelection()
-    {
         m_context.appIds = {m_app};
-        m_context.filter = QStringLiteral("budget");
-        auto rules = commands([](QDialog *dialog) {
-            auto *editor = qobject_cast<AddRuleDialog *>(dialog);
-            return editor && dialog->windowTitle() == QLatin1String("New Rule") ? QDialog::Accepted : QDialog::Rejected;
-        });
-        rules->onAddRuleDialog();
-        QCOMPARE(m_shown, QStringList{QStringLiteral("AddRuleDialog")});
-
-        RuleFields stored;
-        QVERIFY(RuleStore::loadRuleFields(1, &stored));
-        QCOMPARE(stored, (RuleFields{QStringLiteral("Rule #1"),
-                                     {m_app},
-                                     QStringLiteral("and"),
-                                     QStringLiteral("budget"),
-                                     QStringLiteral("after"),
-                                     m_context.date,
-                                     m_context.date,
-                                     0,
-                                     0}));
     }
 
-    void cancelledEditorStoresNothing()
+    void description()
     {
-        auto rules = commands([](QDialog *) { return QDialog::Rejected; });
-        rules->onCreateRuleFromApp(m_app);
-        rules->onCreateRuleFromEntry(m_app, QStringLiteral("x"));
-        QCOMPARE(m_shown, (QStringList{QStringLiteral("AddRuleDialog"), QStringLiteral("AddRuleDialog")}));
-        QCOMPARE(RuleTestDb::scalar(QStringLiteral("SELECT COUNT(*) FROM rules")).toInt(), 0);
+        const int mail = RuleTestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
+        const int id = RuleStore::addRule(QStringLiteral("r"), {mail, m_app}, QStringLiteral("and"),
+                                          QStringLiteral("report \"Q3 plan\""), QStringLiteral("between"),
+                                          QDate(2012, 3, 5), QDate(2012, 3, 7), 3, 4);
+        const auto longDate = [](int day) {
+            return QDate(2012, 3, day).toString(QLocale::system().dateFormat(QLocale::LongFormat)).toHtmlEscaped();
+        };
+        QCOMPARE(
+            RulesDialog::describeRule(id),
+            QStringLiteral("Apply this rule for time entries<br/>Where Application is <a href='#'>'Mail' or "
+                           "'Tester'</a><br/>&nbsp;&nbsp;and Where the window title <a href='#'>contains 'report' "
+                           "and 'Q3 plan'</a><br/>&nbsp;&nbsp;and Where entry date is <a href='#'>between '%1' and "
+                           "'%2'</a><br/>Link with task <a href='#'>'#4'</a> from project <a href='#'>'#3'</a><br/>")
+                .arg(longDate(5), longDate(7)));
     }
 
-    void ruleFromEntryIsShownInTheList()
+    void hostileTextsAreShownAsText()
     {
-        RuleStore::addRule(QStringLiteral("older"), {m_app}, QStringLiteral("or"), QString(), QStringLiteral("always"),
-                           QDate(), QDate(), 0, 0);
-        int selected = 0;
-        auto rules = commands([&selected](QDialog *dialog) {
-            if (qobject_cast<RulesDialog *>(dialog)) {
-                selected = currentRuleId(dialog);
-                return QDialog::Rejected;
-            }
-            return child<QLineEdit>(dialog, "editTitle")->text() == QLatin1String("Inbox - Mail") ? QDialog::Accepted
-                                                                                                  : QDialog::Rejected;
+        const QString hostile = QStringLiteral("<b>x</b><img src=\"file:///etc/passwd\">");
+        const int app = RuleTestDb::addApp(QStringLiteral("/opt/evil"), QStringLiteral("<i>Evil</i> & co"));
+        const int id = RuleTestDb::addRule({app}, 4, QStringLiteral("exact"), hostile, hostile);
+        RuleTestDb::addRule({app}, 4, QStringLiteral("and"), QStringLiteral("<script>alert(1)</script> \"<u>y</u>\""));
+        RuleStore::activateRule(id, false);
+        Settings::instance()->values.insert(QStringLiteral("mapProjectNames"),
+                                            QVariantMap{{QStringLiteral("3"), QStringLiteral("<h1>Project</h1>")}});
+        // The catalogue may keep its maps with string values.
+        Settings::instance()->values.insert(
+            QStringLiteral("mapTaskNames"),
+            QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("4"), QStringLiteral("<a href='x'>Task</a>")}}));
+        withList(id, [&](QDialog *list) {
+            auto *description = child<QTextBrowser>(list, "description");
+            const QString text = description->toPlainText();
+            QVERIFY2(text.startsWith(QStringLiteral("This rule is currently turned off.")), qPrintable(text));
+            QVERIFY(text.contains(QStringLiteral("is '") + hostile + QLatin1Char('\'')));
+            QVERIFY(text.contains(QStringLiteral("'<i>Evil</i> & co'")));
+            QVERIFY(text.contains(QStringLiteral("task '<a href='x'>Task</a>' from project '<h1>Project</h1>'")));
+            QVERIFY(!description->toHtml().contains(QStringLiteral("<img")));
+            QCOMPARE(names(list).section(u',', 0, 0), hostile);
+            child<QListWidget>(list, "rules")->setCurrentRow(1);
+            QVERIFY(description->toPlainText().contains(QStringLiteral("'<script>alert(1)</script>' and '<u>y</u>'")));
         });
-        rules->onCreateRuleFromEntry(m_app, QStringLiteral("Inbox - Mail"));
-        QCOMPARE(m_shown, (QStringList{QStringLiteral("AddRuleDialog"), QStringLiteral("RulesDialog")}));
-        QCOMPARE(selected, 2);
-        RuleFields stored;
-        QVERIFY(RuleStore::loadRuleFields(2, &stored));
-        QCOMPARE(stored.titleRule, QStringLiteral("exact"));
-        QCOMPARE(stored.appIds, QList<int>{m_app});
+        QVERIFY(RulesDialog::describeRule(99).isEmpty());
     }
 
-    void editingUpdatesTheRule()
+    void removeAsksFirst()
     {
-        const int id = RuleStore::addRule(QStringLiteral("old"), {m_app}, QStringLiteral("or"), QString(),
-                                          QStringLiteral("before"), QDate(2012, 1, 1), QDate(2012, 2, 2), 0, 0);
-        auto rules = commands([](QDialog *dialog) {
-            if (dialog->windowTitle() != QLatin1String("Update Rule")) {
-                return QDialog::Rejected;
-            }
-            child<QLineEdit>(dialog, "editName")->setText(QStringLiteral("new"));
-            return QDialog::Accepted;
+        const int a = addRule("A");
+        const int b = addRule("B");
+        withList(b, [this](QDialog *list) {
+            m_presenter.answerNext(MessageBox::No);
+            child<QPushButton>(list, "btnRemove")->click();
+            QCOMPARE(m_presenter.boxes().size(), 1);
+            QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("Are you sure you want to remove this rule?"));
+            QCOMPARE(names(list), QStringLiteral("A,B"));
+            m_presenter.answerNext(MessageBox::Yes);
+            child<QPushButton>(list, "btnRemove")->click();
+            QCOMPARE(names(list), QStringLiteral("A"));
         });
-        rules->onEditRuleDialog(id);
-        RuleFields stored;
-        QVERIFY(RuleStore::loadRuleFields(id, &stored));
-        QCOMPARE(stored.name, QStringLiteral("new"));
-        QCOMPARE(stored.dateFrom, QDate(2012, 1, 1));
-        QCOMPARE(stored.dateTo, QDate(2012, 2, 2));
-
-        rules->onEditRuleDialog(id + 1);
-        QCOMPARE(m_shown.size(), 1);
-    }
-
-    void listActionsReachTheStore()
-    {
-        const int a = RuleStore::addRule(QStringLiteral("A"), {m_app}, QStringLiteral("or"), QString(),
-                                         QStringLiteral("always"), QDate(), QDate(), 0, 0);
-        const int b = RuleStore::addRule(QStringLiteral("B"), {m_app}, QStringLiteral("or"), QString(),
-                                         QStringLiteral("always"), QDate(), QDate(), 0, 0);
-        m_presenter.answer = MessageBox::Yes;
-        QStringList afterRemove;
-        int selectedFirst = 0;
-        auto rules = commands([&](QDialog *dialog) {
-            if (!qobject_cast<RulesDialog *>(dialog)) {
-                return QDialog::Rejected;
-            }
-            selectedFirst = currentRuleId(dialog);
-            child<QPushButton>(dialog, "btnUp")->click();
-            child<QPushButton>(dialog, "btnDuplicate")->click();
-            child<QListWidget>(dialog, "rules")->setCurrentRow(0);
-            child<QPushButton>(dialog, "btnRemove")->click();
-            auto *list = child<QListWidget>(dialog, "rules");
-            for (int row = 0; row < list->count(); ++row) {
-                afterRemove << list->item(row)->text();
-            }
-            return QDialog::Rejected;
-        });
-        rules->showRulesDialog(b);
-        QCOMPARE(selectedFirst, b);
-        QCOMPARE(afterRemove, (QStringList{QStringLiteral("A"), QStringLiteral("Copy of B")}));
         QVERIFY(RuleStore::loadRule(b).isEmpty());
         QVERIFY(!RuleStore::loadRule(a).isEmpty());
     }
 
-    void applyNowUsesTheSelectedDay()
+    void newRuleUsesTheWindowsSelection()
     {
-        RuleStore::addRule(QStringLiteral("A"), {m_app}, QStringLiteral("or"), QString(), QStringLiteral("always"),
-                           QDate(), QDate(), 0, 8);
-        RuleTestDb::addEntry(m_app, QStringLiteral("x"), QStringLiteral("2012-03-05 10:00:00"));
-        const int selectedDay = RuleTestDb::addEntry(m_app, QStringLiteral("x"), QStringLiteral("2012-03-06 10:00:00"));
-        auto rules = commands([](QDialog *) { return QDialog::Rejected; });
-        rules->onApplyRules();
-        QCOMPARE(m_linking.calls.size(), 1);
-        QCOMPARE(m_linking.calls.first().ids, QStringList{QString::number(selectedDay)});
-        QCOMPARE(m_linking.calls.first().taskId, QStringLiteral("8"));
+        commands([](QDialog *) { return QDialog::Rejected; })->onCreateRuleFromApp(m_app);
+        QCOMPARE(RuleTestDb::scalar(QStringLiteral("SELECT COUNT(*) FROM rules")).toInt(), 0);
+        commands([](QDialog *dialog) {
+            return qobject_cast<AddRuleDialog *>(dialog) ? QDialog::Accepted : QDialog::Rejected;
+        })->onAddRuleDialog();
+        RuleFields stored;
+        QVERIFY(RuleStore::loadRuleFields(1, &stored));
+        const QDate day = m_context.selectedDate();
+        QCOMPARE(stored, ruleFields(QStringLiteral("Rule #1"), {m_app}, "and", QStringLiteral("budget"), "after", day,
+                                    day, 0, 0));
     }
 
-    void applyForARange()
+    void applyForTheDayOrARange()
     {
-        RuleStore::addRule(QStringLiteral("A"), {m_app}, QStringLiteral("or"), QString(), QStringLiteral("always"),
-                           QDate(), QDate(), 0, 8);
+        RuleTestDb::addRule({m_app}, 8);
+        const int monday = RuleTestDb::addEntry(m_app, QStringLiteral("x"), QStringLiteral("2012-03-05 10:00:00"));
         const int tuesday = RuleTestDb::addEntry(m_app, QStringLiteral("x"), QStringLiteral("2012-03-06 10:00:00"));
-        RuleTestDb::addEntry(m_app, QStringLiteral("x"), QStringLiteral("2012-03-07 10:00:00"));
-
-        auto cancelled = commands([](QDialog *) { return QDialog::Rejected; });
-        cancelled->onApplyRulesForDateRange();
+        commands([](QDialog *) { return QDialog::Rejected; })->onApplyRulesForDateRange();
         QVERIFY(m_linking.calls.isEmpty());
-
-        // The fake clock says Wednesday 7 March; "Yesterday" is the Tuesday.
-        auto rules = commands([](QDialog *dialog) {
+        commands([](QDialog *) { return QDialog::Rejected; })->onApplyRules();
+        QCOMPARE(m_linking.summary(), QStringLiteral("8:%1").arg(tuesday));
+        // The clock says Wednesday 7 March: "3 days back" starts on the Sunday.
+        commands([](QDialog *dialog) {
             auto *presets = child<QComboBox>(dialog, "cbPresets");
-            presets->setCurrentIndex(presets->findData(QStringLiteral("yesterday")));
+            presets->setCurrentIndex(presets->findData(QStringLiteral("3 days back")));
             return QDialog::Accepted;
-        });
-        rules->onApplyRulesForDateRange();
-        QCOMPARE(m_linking.calls.size(), 1);
-        QCOMPARE(m_linking.calls.first().ids, QStringList{QString::number(tuesday)});
-    }
-
-    void noRulesBoxGoesToTheWindow()
-    {
-        auto rules = commands([](QDialog *) { return QDialog::Rejected; });
-        rules->onApplyRules();
-        QCOMPARE(m_presenter.boxes.size(), 1);
-        QCOMPARE(m_presenter.boxes.first().text, QStringLiteral("No rules to apply"));
+        })->onApplyRulesForDateRange();
+        QCOMPARE(m_linking.summary(), QStringLiteral("8:%2 8:%1,%2").arg(monday).arg(tuesday));
     }
 };
 

@@ -1,22 +1,16 @@
 #pragma once
 
+#include "clock.h"
 #include "linkingservice.h"
 
 #include <QList>
-#include <QString>
 #include <QStringList>
 
 #include <algorithm>
 #include <functional>
 
-struct LinkCall
-{
-    QStringList ids;
-    QString taskId;
-    QString notes;
-};
-
-// Records the batches instead of talking to the service; can run code "during the wait".
+// Records each batch as "task:id,id" (ids ascending, notes in brackets when given) instead of
+// talking to the service; can run code "during the wait".
 class FakeLinking final : public LinkingService
 {
 public:
@@ -25,14 +19,24 @@ public:
         QStringList sorted = ids;
         std::sort(sorted.begin(), sorted.end(),
                   [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
-        calls.append(LinkCall{sorted, taskId, notes});
+        calls << taskId + QLatin1Char(':') + sorted.join(QLatin1Char(',')) +
+                     (notes.isEmpty() ? QString() : QLatin1Char('(') + notes + QLatin1Char(')'));
         if (duringCall) {
             duringCall();
         }
         return result;
     }
 
-    QList<LinkCall> calls;
+    QString summary() const { return calls.join(QLatin1Char(' ')); }
+
+    QStringList calls;
     std::function<void()> duringCall;
     bool result = true;
+};
+
+class FakeClock final : public Clock
+{
+public:
+    QDateTime now() const override { return current; }
+    QDateTime current{QDate(2012, 3, 7), QTime(10, 0)};
 };
