@@ -40,13 +40,11 @@ int main(int argc, char *argv[])
     QObject::connect(&terminationSignals, &UnixSignals::quitRequested, window.get(),
                      &MainWindow::on_actionExit_triggered);
 
-    NullUpdateChecker updateChecker;
-    updateChecker.setAppcastUrl(Hosts::appcastUrl());
-    updateChecker.init();
+    window->updateChecker()->setAppcastUrl(Hosts::appcastUrl());
+    window->updateChecker()->init();
 
     const int result = TavroApp::exec();
     DebugLog::close();
     window.reset();
-    updateChecker.cleanup();
     return result;
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+// The classes behind the entry and project views of the main window's form. Each name is the one
+// line to change when the real view class is merged in.
+#include <QTreeView>
+#include <QTreeWidget>
+
+using AppListView = QTreeView;
+using LinkedEntriesView = QTreeView;
+using ProjectsView = QTreeWidget;
