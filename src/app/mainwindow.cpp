@@ -678,16 +678,21 @@ bool MainWindow::eventFilter(QObject *object, QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveSettings();
-    if (m_trayIcon->isVisible() && setting("CloseToTray").toBool()) {
+    if (isTrayUsable() && setting("CloseToTray").toBool()) {
         hide();
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
-    if (event->isAccepted() && !m_trayIcon->isVisible()) {
+    if (event->isAccepted() && !isTrayUsable()) {
         // Without a notification area nothing could bring a hidden window back: closing quits.
         QCoreApplication::quit();
     }
+}
+
+bool MainWindow::isTrayUsable() const
+{
+    return m_trayIcon->isVisible() && m_trayAvailable && m_trayAvailable();
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -695,7 +700,7 @@ void MainWindow::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         m_ui->retranslateUi(this);
     } else if (event->type() == QEvent::WindowStateChange) {
-        if (isMinimized() && setting("MinimizeToTray").toBool()) {
+        if (isMinimized() && setting("MinimizeToTray").toBool() && isTrayUsable()) {
             QTimer::singleShot(0, this, &QWidget::hide);
         }
     }

@@ -9,6 +9,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class ClickableLabel;
@@ -57,6 +58,10 @@ public:
     // Replaces the update checker (owned); the window cleans it up when it is destroyed.
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
     UpdateChecker *updateChecker() const { return m_updateChecker.get(); }
+
+    // Whether a notification area can show the tray icon; replaceable for tests.
+    void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
+    bool isTrayUsable() const;
 
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     QMenu *trayMenu() const { return m_trayMenu; }
@@ -169,4 +174,5 @@ private:
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
+    std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };
