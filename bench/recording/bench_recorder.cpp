@@ -1,0 +1,134 @@
+// Cost of one sampling tick of the recorder without a window change, with warm caches, and the
+// memory held across 100,000 such ticks. The platform is faked, so this is the engine's own share;
+// the X11 probe adds its own cost on top.
+
+#include "database.h"
+#include "recorder.h"
+#include "recordingfakes.h"
+#include "settings.h"
+#include "windowprobe.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+long rssKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return -1;
+}
+
+struct Figures
+{
+    double median = 0;
+    double p99 = 0;
+};
+
+Figures figures(std::vector<double> micros)
+{
+    if (micros.empty()) {
+        return {};
+    }
+    std::sort(micros.begin(), micros.end());
+    return {micros[micros.size() / 2], micros[std::min(micros.size() - 1, micros.size() * 99 / 100)]};
+}
+
+// Runs `ticks` ticks on an open stretch and returns each tick's time in microseconds.
+std::vector<double> run(Recorder &recorder, FakeClock &clock, int ticks)
+{
+    std::vector<double> micros;
+    micros.reserve(static_cast<size_t>(ticks));
+    QElapsedTimer timer;
+    for (int i = 0; i < ticks; ++i) {
+        clock.advance(1);
+        timer.start();
+        recorder.updateApps();
+        micros.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+    }
+    return micros;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+    Database db;
+    QString error;
+    if (!db.open(dir.filePath(QStringLiteral("bench.sqlite")), &error)) {
+        std::fprintf(stderr, "cannot open database: %s\n", qPrintable(error));
+        return 1;
+    }
+    Database::createSchema();
+    Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
+    Settings::instance()->values[QStringLiteral("IdleLimit")] = 5;
+    Settings::instance()->values[QStringLiteral("ExtensionsAdobeEnabled")] = true;
+
+    FakeForegroundSource source;
+    FakeAppMetadata metadata;
+    FakeIdleSource idle;
+    FakeClock clock;
+    const QString executable = QCoreApplication::applicationFilePath();
+    metadata.names[executable] = QStringLiteral("Bench Editor");
+    source.show(executable, QStringLiteral("quarterly-report-final-v3.odt - Bench Editor"));
+    WindowProbe probe(&source, &metadata);
+
+    QTextStream out(stdout);
+    {
+        Recorder recorder(&probe, &idle, &clock);
+        recorder.setRecording(true);
+        run(recorder, clock, 1000);
+        const long before = rssKiB();
+        const Figures plain = figures(run(recorder, clock, 100000));
+        const long after = rssKiB();
+        out << "tick without window change, no journal (100000 ticks): median " << plain.median << " us, p99 "
+            << plain.p99 << " us\n";
+        out << "RSS before " << before << " KiB, after " << after << " KiB, growth " << (after - before) << " KiB\n";
+    }
+    {
+        Recorder recorder(&probe, &idle, &clock);
+        recorder.setJournalPath(dir.filePath(QStringLiteral("recording.journal")));
+        recorder.setRecording(true);
+        run(recorder, clock, 100);
+        const std::vector<double> all = run(recorder, clock, 10000);
+        // The journal is rewritten on every JournalIntervalSecs-th tick; find which residue that is.
+        const size_t interval = Recorder::JournalIntervalSecs;
+        std::vector<double> classTotal(interval, 0.0);
+        for (size_t i = 0; i < all.size(); ++i) {
+            classTotal[i % interval] += all[i];
+        }
+        const size_t phase =
+            static_cast<size_t>(std::max_element(classTotal.begin(), classTotal.end()) - classTotal.begin());
+        std::vector<double> quiet;
+        std::vector<double> checkpoints;
+        for (size_t i = 0; i < all.size(); ++i) {
+            (i % interval == phase ? checkpoints : quiet).push_back(all[i]);
+        }
+        const Figures tick = figures(all);
+        const Figures q = figures(quiet);
+        const Figures c = figures(checkpoints);
+        out << "with journal (10000 ticks): all ticks median " << tick.median << " us, p99 " << tick.p99
+            << " us; non-checkpoint ticks median " << q.median << " us, p99 " << q.p99
+            << " us; checkpoint ticks (every " << Recorder::JournalIntervalSecs << " s) median " << c.median
+            << " us, p99 " << c.p99 << " us\n";
+    }
+    return 0;
+}

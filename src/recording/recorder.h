@@ -1,0 +1,103 @@
+#pragma once
+
+#include "windowinfo.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QTimer>
+
+class Clock;
+class IdleSource;
+class WindowProbe;
+
+// The recording engine. While recording it samples the window in front once a second and keeps one
+// open stretch: the window and the moment it became current. When the path or the title changes,
+// the stretch is stored as one `entries` row and announced through entryStored(). Idle time beyond
+// the "IdleLimit" is cut off the window in front and stored under the away pseudo-application.
+//
+// Wiring expected from the main window:
+//   setJournalPath() once after the database is open (starting recording then stores a stretch a
+//   crashed run left behind, see recoverJournal());
+//   record button / tray actions / saved "Application/Started" -> setRecording();
+//   entryStored -> the unlinked model's addEntry; recordingChanged -> TrayAnimation::setRecording;
+//   awayTimeDetected -> tray balloon (Information, AwayBalloonTimeoutMs);
+//   flush() when the application quits, while the database is still open.
+class Recorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int TickIntervalMs = 1000;
+    static constexpr int AwayBalloonTimeoutMs = 10000;
+    // How old the journal's checkpoint may get while a stretch is open: at most this much time is
+    // lost when the process dies.
+    static constexpr int JournalIntervalSecs = 10;
+
+    // None of the three is owned; all must outlive the recorder.
+    Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *parent = nullptr);
+
+    // Where the open stretch is checkpointed, e.g. "<data folder>/recording.journal". Empty (the
+    // default) keeps no journal.
+    void setJournalPath(const QString &path);
+    QString journalPath() const { return m_journalPath; }
+
+    // Stores the stretch a previous run left open when it died, ending at its last checkpoint, and
+    // removes the journal. A corrupt journal is logged and removed. Runs by itself when recording
+    // starts or the journal is first written, so a journal of this run is never taken for one left
+    // behind. Returns whether an entry was stored.
+    bool recoverJournal();
+
+    // Stores the open stretch up to now and starts afresh at the next tick. Called on quit.
+    void flush();
+
+    bool isRecording() const { return m_recording; }
+    const WindowInfo &currentWindow() const { return m_currentWindow; }
+    QDateTime currentStart() const { return m_currentStart; }
+    bool inIdle() const { return m_inIdle; }
+
+    // Finds or creates the application, inserts the entry; returns (application id, entry id),
+    // 0 for a failed step. Database errors are not reported.
+    QPair<qint64, qint64> storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info);
+    static qint64 findApplication(const WindowInfo &info);
+    static qint64 insertApplication(const WindowInfo &info);
+    static qint64 insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId);
+
+    // The tray balloon text for an away period from `start` to `end`.
+    static QString awayMessage(const QDateTime &start, const QDateTime &end);
+
+public Q_SLOTS:
+    // Pausing stores the open stretch up to now; the next start opens a new one at its first tick.
+    void setRecording(bool on);
+    // One sampling tick.
+    void updateApps();
+
+Q_SIGNALS:
+    void entryStored(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId,
+                     qint64 entryId);
+    void recordingChanged(bool recording);
+    // An away period ended; the tray shows `message` under `title`.
+    void awayTimeDetected(const QString &title, const QString &message);
+
+private:
+    void idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime);
+    void closeStretch(const QDateTime &end);
+    void checkpoint(const QDateTime &tickTime);
+    void removeJournal();
+
+    WindowProbe *m_probe;
+    IdleSource *m_idle;
+    Clock *m_clock;
+    QTimer m_samplingTimer;
+    bool m_recording = false;
+    WindowInfo m_currentWindow;
+    QDateTime m_currentStart;
+    bool m_inIdle = false;
+    QString m_journalPath;
+    QDateTime m_lastCheckpoint;
+    bool m_journalFailed = false;
+    // The journal file on disk is this run's, not one left by a crash.
+    bool m_journalOwned = false;
+    bool m_journalRecovered = false;
+};
