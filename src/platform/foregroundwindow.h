@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QtGlobal>
+
+#include <memory>
 
 // One raw look at the window in front: the native window handle, its title (at most 260
 // characters) and the executable of the process that owns it (empty when it cannot be read).
@@ -29,3 +32,10 @@ public:
     virtual bool isAvailable() const = 0;
     virtual QString problem() const = 0;
 };
+
+// The X11 source when an X server answers on $DISPLAY, else the null source.
+std::unique_ptr<ForegroundWindowSource> createForegroundWindowSource();
+
+// A sentence for the user, shown once, when the session limits what can be seen (a native Wayland
+// session shows only XWayland windows to X11 clients); empty otherwise.
+QString sessionNote(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());

@@ -15,3 +15,6 @@ Q_SIGNALS:
     void suspending();
     void resumed();
 };
+
+// The logind monitor; it stays silent when there is no system bus.
+SuspendMonitor *createSuspendMonitor(QObject *parent = nullptr);

@@ -1,0 +1,179 @@
+#include "desktopappmetadata.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+
+namespace {
+// Interpreters and launchers run many unrelated programs; an entry starting one of them says
+// nothing about whose window it is.
+bool isLauncher(const QString &program)
+{
+    static const QRegularExpression launcher(
+        QStringLiteral("^(sh|bash|dash|zsh|env|python[0-9.]*|perl|ruby|node|java|flatpak|snap)$"));
+    return launcher.match(QFileInfo(program).fileName()).hasMatch();
+}
+
+QString resolveProgram(const QString &program)
+{
+    if (program.isEmpty()) {
+        return {};
+    }
+    const QString found = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    return found.isEmpty() ? QString() : QFileInfo(found).canonicalFilePath();
+}
+} // namespace
+
+DesktopAppMetadata::DesktopAppMetadata() = default;
+
+DesktopAppMetadata::DesktopAppMetadata(const QStringList &dataDirs)
+    : m_dataDirs(dataDirs)
+{}
+
+QStringList DesktopAppMetadata::xdgDataDirs()
+{
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (home.isEmpty()) {
+        home = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    QStringList dirs{home};
+    const QString system = qEnvironmentVariable("XDG_DATA_DIRS");
+    const QStringList systemDirs = system.isEmpty()
+                                       ? QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")}
+                                       : system.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    dirs += systemDirs;
+    return dirs;
+}
+
+QString DesktopAppMetadata::productName(const QString &path)
+{
+    const DesktopEntry *entry = entryFor(path);
+    return entry ? entry->name() : QString();
+}
+
+const DesktopEntry *DesktopAppMetadata::entryFor(const QString &path)
+{
+    buildIndex();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty()) {
+        return nullptr;
+    }
+    const auto it = m_byExecutable.constFind(canonical);
+    return it == m_byExecutable.constEnd() ? nullptr : &m_entries[size_t(*it)];
+}
+
+void DesktopAppMetadata::buildIndex()
+{
+    if (m_indexed) {
+        return;
+    }
+    m_indexed = true;
+    if (m_dataDirs.isEmpty()) {
+        m_dataDirs = xdgDataDirs();
+    }
+    // The same desktop-file id in a later folder is shadowed, even when the earlier copy hides it.
+    QSet<QString> seenIds;
+    for (const QString &dataDir : std::as_const(m_dataDirs)) {
+        const QString root = dataDir + QStringLiteral("/applications");
+        QStringList files;
+        QDirIterator it(root, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            files << it.next();
+        }
+        files.sort();
+        const QDir rootDir(root);
+        for (const QString &file : std::as_const(files)) {
+            const QString id = rootDir.relativeFilePath(file).replace(QLatin1Char('/'), QLatin1Char('-'));
+            if (seenIds.contains(id)) {
+                continue;
+            }
+            seenIds.insert(id);
+            DesktopEntry entry = DesktopEntry::fromFile(file);
+            if (!entry.isValid() || !entry.isApplication() || entry.isHidden()) {
+                continue;
+            }
+            const int number = int(m_entries.size());
+            const QString tryExec = entry.tryExec();
+            const QString program = entry.program();
+            m_entries.push_back(std::move(entry));
+            index(tryExec, number);
+            index(program, number);
+        }
+    }
+}
+
+void DesktopAppMetadata::index(const QString &program, int entry)
+{
+    if (program.isEmpty() || isLauncher(program)) {
+        return;
+    }
+    const QString executable = resolveProgram(program);
+    if (executable.isEmpty()) {
+        return;
+    }
+    const auto it = m_byExecutable.constFind(executable);
+    // Earlier folders win; only an entry shown in menus replaces a hidden helper entry.
+    if (it == m_byExecutable.constEnd() ||
+        (m_entries[size_t(*it)].noDisplay() && !m_entries[size_t(entry)].noDisplay())) {
+        m_byExecutable.insert(executable, entry);
+    }
+}
+
+QIcon DesktopAppMetadata::icon(const QString &path)
+{
+    const DesktopEntry *entry = entryFor(path);
+    if (!entry) {
+        return {};
+    }
+    QString name = entry->icon();
+    if (name.isEmpty()) {
+        return {};
+    }
+    if (QFileInfo(name).isAbsolute()) {
+        return QFileInfo::exists(name) ? QIcon(name) : QIcon();
+    }
+    // Old entries name the file rather than the theme icon.
+    static const QRegularExpression extension(QStringLiteral("\\.(png|svg|xpm)$"));
+    name.remove(extension);
+    setUpIconTheme(m_dataDirs);
+    return QIcon::fromTheme(name);
+}
+
+void DesktopAppMetadata::setUpIconTheme(const QStringList &dataDirs)
+{
+    // Global state of QIcon: set once per process. Without it the offscreen platform finds nothing.
+    static bool done = false;
+    if (done) {
+        return;
+    }
+    done = true;
+    QStringList themePaths{QDir::homePath() + QStringLiteral("/.icons")};
+    QStringList pixmapPaths;
+    for (const QString &dir : dataDirs) {
+        themePaths << dir + QStringLiteral("/icons");
+        pixmapPaths << dir + QStringLiteral("/pixmaps");
+    }
+    for (const QString &existing : QIcon::themeSearchPaths()) {
+        if (!themePaths.contains(existing)) {
+            themePaths << existing;
+        }
+    }
+    QIcon::setThemeSearchPaths(themePaths);
+    QIcon::setFallbackSearchPaths(pixmapPaths + QIcon::fallbackSearchPaths());
+    QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+    // Keep a theme the desktop chose; pick one only where Qt has none.
+    const QString current = QIcon::themeName();
+    if (current.isEmpty() || current == QLatin1String("hicolor")) {
+        QString theme = QStringLiteral("hicolor");
+        for (const QString &dir : std::as_const(themePaths)) {
+            if (QFileInfo::exists(dir + QStringLiteral("/Adwaita/index.theme"))) {
+                theme = QStringLiteral("Adwaita");
+                break;
+            }
+        }
+        QIcon::setThemeName(theme);
+    }
+}

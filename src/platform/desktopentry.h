@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLocale>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// One freedesktop desktop entry file: groups of key=value lines. Comments, blank lines and lines
+// that are none of the above are skipped; keys before the first group are ignored. Values are kept
+// as written and unescaped (\s \n \t \r \\) when read.
+class DesktopEntry
+{
+public:
+    static QString mainGroup() { return QStringLiteral("Desktop Entry"); }
+
+    static DesktopEntry parse(const QByteArray &text);
+    // Invalid when the file cannot be read.
+    static DesktopEntry fromFile(const QString &path);
+
+    // True when the text had a [Desktop Entry] group.
+    bool isValid() const { return m_groups.contains(mainGroup()); }
+    // In the order they appear.
+    QStringList groups() const { return m_groupOrder; }
+    bool contains(const QString &key, const QString &group = mainGroup()) const;
+    // The unescaped value of exactly `key` ("Name[de]" is a key of its own); empty when missing.
+    QString value(const QString &key, const QString &group = mainGroup()) const;
+    // The value for `locale` (lang_COUNTRY.ENCODING@MODIFIER, any part optional), falling back from
+    // key[lang_COUNTRY@MODIFIER] over key[lang_COUNTRY], key[lang@MODIFIER], key[lang] to key.
+    QString localizedValue(const QString &key, const QString &locale, const QString &group = mainGroup()) const;
+    bool boolValue(const QString &key, const QString &group = mainGroup()) const;
+
+    QString type() const { return value(QStringLiteral("Type")); }
+    bool isApplication() const { return type() == QLatin1String("Application"); }
+    QString name(const QString &locale = QLocale().name()) const;
+    QString exec() const { return value(QStringLiteral("Exec")); }
+    QString tryExec() const { return value(QStringLiteral("TryExec")); }
+    QString icon() const { return value(QStringLiteral("Icon")); }
+    bool isHidden() const { return boolValue(QStringLiteral("Hidden")); }
+    bool noDisplay() const { return boolValue(QStringLiteral("NoDisplay")); }
+
+    // The program Exec starts: its first word, unquoted, past a leading `env`, env's options and
+    // NAME=value assignments. Empty when Exec is missing or badly quoted.
+    QString program() const;
+
+    // Splits an (already unescaped) Exec value into arguments: blanks separate, double quotes group,
+    // and inside quotes a backslash escapes ", `, $ and \. Sets `ok` false for an open quote.
+    static QStringList splitExec(const QString &exec, bool *ok = nullptr);
+    static QString unescape(const QString &raw);
+
+private:
+    QMap<QString, QMap<QString, QString>> m_groups;
+    QStringList m_groupOrder;
+};

@@ -1,0 +1,7 @@
+#include "nullforegroundwindowsource.h"
+
+QString NullForegroundWindowSource::problem() const
+{
+    return QStringLiteral("No X11 display is available, so TavroDesk cannot see which window is in front. "
+                          "Recording stores nothing.");
+}
