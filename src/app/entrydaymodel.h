@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -24,6 +25,9 @@ public:
     virtual void setFilterText(const QString &text) = 0;
     virtual void setGroupByHour(bool on) = 0;
     virtual void reload() = 0;
+    // A stretch the recorder has just stored for the shown day.
+    virtual void addEntry(const QDateTime &start, const QDateTime &end, const QString &path, const QString &name,
+                          const QString &title, qint64 appId, qint64 entryId) = 0;
     // The day total in seconds, and a node's time and kind ("app", "hour", "entry", "project", ...),
     // for the time-share bars.
     virtual qint64 totalTime() const = 0;

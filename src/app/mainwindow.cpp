@@ -2,36 +2,46 @@
 
 #include "aboutdialog.h"
 #include "clickablelabel.h"
+#include "clock.h"
+#include "desktopappmetadata.h"
 #include "entrydaymodel.h"
 #include "entrystore.h"
 #include "feedupdatechecker.h"
+#include "foregroundwindow.h"
 #include "hosts.h"
+#include "idlesource.h"
 #include "ignoredappsdialog.h"
 #include "listitemdelegate.h"
 #include "messagebox.h"
+#include "recorder.h"
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "suspendhandler.h"
+#include "suspendmonitor.h"
+#include "trayanimation.h"
 #include "ui_mainwindow.h"
+#include "windowprobe.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSessionManager>
 #include <QSettings>
 #include <QStatusBar>
 #include <QUrl>
 
 namespace {
 constexpr int FilterDelayMs = 500;
-constexpr int TrayFrameIntervalMs = 500;
 constexpr int NotAvailableTimeoutMs = 5000;
 
 QString key(const char *name)
@@ -63,6 +73,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
     loadSettings();
     m_usable = initDatabase();
+    createRecorder();
 
     createTrayActions();
     createTrayIcon();
@@ -106,13 +117,18 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_ui->btnApplyRules->setEnabled(false);
 
     recording = false;
-    m_ui->btnRecord->setChecked(settingsFile->value(QStringLiteral("Application/Started"), true).toBool());
+    if (m_usable) {
+        // What a run that died left open is stored before anything new is recorded.
+        m_recorder->recoverJournal();
+        m_ui->btnRecord->setChecked(settingsFile->value(QStringLiteral("Application/Started"), true).toBool());
+    }
 
     QTimer::singleShot(0, this, &MainWindow::onInitialUpdate);
 }
 
 MainWindow::~MainWindow()
 {
+    flushRecording();
     database.close();
     if (m_updateChecker) {
         m_updateChecker->cleanup();
@@ -211,18 +227,11 @@ void MainWindow::createTrayIcon()
     m_trayMenu->addAction(m_showAction);
     m_trayMenu->addAction(m_exitAction);
 
-    m_trayIdleIcon = QIcon(QStringLiteral(":/icons/res/frame9.png"));
-    for (int i = 1; i <= 8; ++i) {
-        m_trayFrames.append(QIcon(QStringLiteral(":/icons/res/frame") + QString::number(i) + QStringLiteral(".png")));
-    }
-    m_trayFrameIndex = 0;
-    m_trayAnimationTimer.setInterval(TrayFrameIntervalMs);
-    connect(&m_trayAnimationTimer, &QTimer::timeout, this, &MainWindow::updateTrayIcon);
-
     m_trayIcon = new QSystemTrayIcon(this);
     m_trayIcon->setContextMenu(m_trayMenu);
     m_trayIcon->setToolTip(QStringLiteral("TavroDesk"));
-    m_trayIcon->setIcon(m_trayIdleIcon);
+    m_trayIcon->setIcon(m_trayAnimation->currentIcon());
+    connect(m_trayAnimation, &TrayAnimation::iconChanged, m_trayIcon, &QSystemTrayIcon::setIcon);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
     m_trayIcon->show();
 }
@@ -285,20 +294,59 @@ void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
     m_updateChecker = std::move(checker);
 }
 
+void MainWindow::createRecorder()
+{
+    m_windowSource = createForegroundWindowSource();
+    m_idleSource = createIdleSource();
+    m_appMetadata = std::make_unique<DesktopAppMetadata>();
+    m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
+    m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), SystemClock::instance(), this);
+    m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
+    m_trayAnimation = new TrayAnimation(this);
+    connect(m_recorder, &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
+    connect(m_recorder, &Recorder::awayTimeDetected, this, [this](const QString &title, const QString &message) {
+        m_trayIcon->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
+    });
+    connect(m_recorder, &Recorder::entryStored, this,
+            [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId) {
+                if (m_unlinkedModel && start.date() == selectedDate()) {
+                    m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, appId, entryId);
+                }
+            });
+
+    m_suspendMonitor = createSuspendMonitor(this);
+    m_suspendHandler = new SuspendHandler(
+        m_suspendMonitor, m_recorder, SystemClock::instance(), [this] { return selectedDate(); }, this);
+    connect(m_suspendHandler, &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
+
+    // The open stretch must reach the database however the program or the session ends.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::flushRecording);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
+        flushRecording();
+        saveSettings();
+    });
+    connect(qApp, &QGuiApplication::saveStateRequest, this, [this](QSessionManager &) { flushRecording(); });
+}
+
+void MainWindow::flushRecording()
+{
+    if (m_recorder && m_usable) {
+        m_recorder->flush();
+    }
+}
+
 void MainWindow::setRecording(bool on)
+{
+    m_recorder->setRecording(on);
+}
+
+void MainWindow::onRecordingChanged(bool on)
 {
     recording = on;
     m_ui->btnRecord->setText(on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
     m_startAction->setEnabled(!on);
     m_stopAction->setEnabled(on);
-    if (on) {
-        m_trayAnimationTimer.start();
-        m_trayIcon->setIcon(m_trayFrames.at(m_trayFrameIndex));
-    } else {
-        m_trayAnimationTimer.stop();
-        m_trayFrameIndex = 0;
-        m_trayIcon->setIcon(m_trayIdleIcon);
-    }
+    m_trayAnimation->setRecording(on);
 }
 
 void MainWindow::on_btnRecord_toggled(bool checked)
@@ -318,13 +366,12 @@ void MainWindow::onStop()
 
 void MainWindow::updateTrayIcon()
 {
-    m_trayFrameIndex = (m_trayFrameIndex + 1) % int(m_trayFrames.size());
-    m_trayIcon->setIcon(m_trayFrames.at(m_trayFrameIndex));
+    m_trayAnimation->updateTrayIcon();
 }
 
 void MainWindow::updateApps()
 {
-    // Sampling belongs to the recording engine, which drives its own timer.
+    m_recorder->updateApps();
 }
 
 void MainWindow::onInitialUpdate()
@@ -342,6 +389,20 @@ void MainWindow::onInitialUpdate()
     // The session with the service is set up by its own subsystem; this build works offline.
     statusBar()->showMessage(QStringLiteral("Ready"));
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
+    showSessionNote();
+}
+
+void MainWindow::showSessionNote()
+{
+    QString note = m_probe->isAvailable() ? sessionNote() : m_probe->problem();
+    if (note.isEmpty()) {
+        return;
+    }
+    qDebug() << note;
+    statusBar()->showMessage(note);
+    if (isTrayUsable()) {
+        m_trayIcon->showMessage(QStringLiteral("TavroDesk"), note, QSystemTrayIcon::Warning);
+    }
 }
 
 void MainWindow::initHideUnderChoices()
@@ -587,7 +648,7 @@ void MainWindow::on_btnSyncFilters_toggled(bool checked)
 
 void MainWindow::on_action_Ignored_Applications_triggered()
 {
-    IgnoredAppsDialog dialog(this);
+    IgnoredAppsDialog dialog(this, [this](const QString &path) { return m_probe->getAppIcon(path); });
     dialog.exec();
     if (!dialog.listChanged) {
         return;

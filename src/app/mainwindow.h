@@ -3,8 +3,6 @@
 #include "database.h"
 
 #include <QDate>
-#include <QIcon>
-#include <QList>
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -12,8 +10,16 @@
 #include <functional>
 #include <memory>
 
+class AppMetadata;
 class ClickableLabel;
 class EntryDayModel;
+class ForegroundWindowSource;
+class IdleSource;
+class Recorder;
+class SuspendHandler;
+class SuspendMonitor;
+class TrayAnimation;
+class WindowProbe;
 class QAction;
 class QLabel;
 class QTreeView;
@@ -39,7 +45,12 @@ public:
     // False when the database could not be opened: the start-up then ends.
     bool isUsable() const { return m_usable; }
     bool isRecording() const { return recording; }
+    // True once the deferred start-up work has run.
+    bool isInitialised() const { return m_initialUpdateDone; }
+    // Switches the recording engine; the record button's state is left alone.
     void setRecording(bool on);
+    Recorder *recorder() const { return m_recorder; }
+    WindowProbe *windowProbe() const { return m_probe.get(); }
 
     void loadSettings();
     void saveSettings();
@@ -131,6 +142,11 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void createRecorder();
+    void onRecordingChanged(bool on);
+    // Stores the open stretch, e.g. when the program or the session ends.
+    void flushRecording();
+    void showSessionNote();
     void createTrayActions();
     void createTrayIcon();
     void createDocks();
@@ -163,11 +179,16 @@ private:
     QAction *m_stopAction = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_trayMenu = nullptr;
-    QIcon m_trayIdleIcon;
-    QList<QIcon> m_trayFrames;
-    int m_trayFrameIndex = 0;
+    TrayAnimation *m_trayAnimation = nullptr;
 
-    QTimer m_trayAnimationTimer;
+    std::unique_ptr<ForegroundWindowSource> m_windowSource;
+    std::unique_ptr<IdleSource> m_idleSource;
+    std::unique_ptr<AppMetadata> m_appMetadata;
+    std::unique_ptr<WindowProbe> m_probe;
+    Recorder *m_recorder = nullptr;
+    SuspendMonitor *m_suspendMonitor = nullptr;
+    SuspendHandler *m_suspendHandler = nullptr;
+
     QTimer m_filterTimer;
     QTimer m_filterProjectsTimer;
 

@@ -2,10 +2,12 @@
 #include "clickablelabel.h"
 #include "entrydaymodel.h"
 #include "mainwindow.h"
+#include "recorder.h"
 #include "recordingpresenter.h"
 #include "settings.h"
 #include "settingsfile.h"
 #include "updatechecker.h"
+#include "windowprobe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +42,11 @@ public:
     void setFilterText(const QString &text) override { filter = text; }
     void setGroupByHour(bool on) override { groupByHour = on; }
     void reload() override { ++reloads; }
+    void addEntry(const QDateTime &, const QDateTime &, const QString &, const QString &, const QString &title, qint64,
+                  qint64) override
+    {
+        added.append(title);
+    }
     qint64 totalTime() const override { return 100; }
     qint64 nodeTime(const QModelIndex &) const override { return 50; }
     QString nodeType(const QModelIndex &) const override { return QStringLiteral("app"); }
@@ -50,6 +57,7 @@ public:
     QString filter;
     bool groupByHour = false;
     int reloads = 0;
+    QStringList added;
 };
 
 class CountingChecker : public UpdateChecker
@@ -108,7 +116,7 @@ private:
         m_unlinked = new FakeDayModel;
         m_linked = new FakeDayModel;
         m_window->setEntryModels(m_unlinked, m_linked);
-        QTRY_COMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
+        QTRY_VERIFY(m_window->isInitialised());
     }
 
     // Runs the event loop around `action`; returns 0 when the program quit, 7 when it was still
@@ -159,6 +167,63 @@ private Q_SLOTS:
         QVERIFY(child<QPushButton>("btToday")->isHidden());
         QCOMPARE(child<QLabel>("headerBar")->text(),
                  QLocale::system().toString(QDate::currentDate(), QLocale::system().dateFormat(QLocale::LongFormat)));
+    }
+
+    void noDisplayIsExplained()
+    {
+        // The tests run without a display: the probe cannot see windows and the user is told.
+        start();
+        QVERIFY(!m_window->windowProbe()->isAvailable());
+        QVERIFY(!m_window->windowProbe()->problem().isEmpty());
+        QCOMPARE(m_window->statusBar()->currentMessage(), m_window->windowProbe()->problem());
+    }
+
+    void journalIsRecoveredBeforeRecording()
+    {
+        QVERIFY(SettingsFile::ensureDataFolder());
+        const QString journal = SettingsFile::dataFolder() + QStringLiteral("/recording.journal");
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"path":"/usr/bin/ed","name":"ed","title":"left open","start":"2026-11-04 09:00:00",)"
+                   R"("checkpoint":"2026-11-04 09:10:00"})");
+        file.close();
+        start();
+        QVERIFY(!QFile::exists(journal));
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("SELECT start_time, end_time FROM entries WHERE title = 'left open'")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("2026-11-04 09:00:00"));
+        QCOMPARE(query.value(1).toString(), QStringLiteral("2026-11-04 09:10:00"));
+    }
+
+    void engineDrivesButtonTextAndTray()
+    {
+        start({{QStringLiteral("Application/Started"), true}});
+        QVERIFY(m_window->recorder()->isRecording());
+        auto *button = child<QPushButton>("btnRecord");
+        // A pause that does not come from the button (system suspend) leaves its toggle state alone.
+        m_window->recorder()->setRecording(false);
+        QVERIFY(!m_window->isRecording());
+        QVERIFY(button->isChecked());
+        QCOMPARE(button->text(), QStringLiteral("Paused"));
+        QVERIFY(m_window->trayMenu()->actions().at(0)->isEnabled());
+        m_window->setRecording(true);
+        QVERIFY(m_window->recorder()->isRecording());
+        QCOMPARE(button->text(), QStringLiteral("Recording"));
+    }
+
+    void storedStretchesReachTheShownDay()
+    {
+        start({{QStringLiteral("Application/Started"), false}});
+        WindowInfo info;
+        info.path = QStringLiteral("/usr/bin/ed");
+        info.title = QStringLiteral("today's notes");
+        const QDateTime now = QDateTime::currentDateTime();
+        Q_EMIT m_window->recorder()->entryStored(now.addSecs(-5), now, info, 1, 2);
+        info.title = QStringLiteral("another day");
+        Q_EMIT m_window->recorder()->entryStored(now.addDays(-2), now.addDays(-2).addSecs(5), info, 1, 3);
+        QCOMPARE(m_unlinked->added, QStringList{QStringLiteral("today's notes")});
+        QVERIFY(m_linked->added.isEmpty());
     }
 
     void menus_data()
@@ -376,7 +441,7 @@ private Q_SLOTS:
     {
         start();
         m_window->show();
-        QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
+        m_window->statusBar()->showMessage(QStringLiteral("Ready"));
         child<QAction>("actionLogout")->showStatusText(m_window.get());
         QStatusTipEvent tip(QStringLiteral("Log In"));
         QCoreApplication::sendEvent(m_window.get(), &tip);
