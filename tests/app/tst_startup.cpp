@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -8,7 +9,6 @@
 
 #include <memory>
 #include <signal.h>
-#include <sys/stat.h>
 
 // Starts the built program as a user would, in private data and runtime folders.
 class TestStartup : public QObject
@@ -60,10 +60,12 @@ private:
                process.exitCode() == 0;
     }
 
-    static ino_t inode(const QString &path)
+    // Whether a live instance listens on the socket; connecting alone asks it nothing.
+    bool accepts() const
     {
-        struct stat info;
-        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+        QLocalSocket socket;
+        socket.connectToServer(socketPath());
+        return socket.waitForConnected(500);
     }
 
     qint64 lockOwner() const
@@ -117,12 +119,12 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(socketPath()));
         QVERIFY(QFile::exists(lockPath()));
 
-        const ino_t staleSocket = inode(socketPath());
+        QVERIFY(!accepts());
         auto heir = launch();
         QVERIFY(heir->waitForStarted());
         // The heir takes the lock over and listens on a fresh socket.
-        QTRY_COMPARE(inode(lockPath()) != 0 ? lockOwner() : 0, heir->processId());
-        QTRY_VERIFY(inode(socketPath()) != 0 && inode(socketPath()) != staleSocket);
+        QTRY_COMPARE(lockOwner(), heir->processId());
+        QTRY_VERIFY(accepts());
         auto third = launch();
         QVERIFY(third->waitForFinished(5000));
         QCOMPARE(third->exitCode(), 0);
