@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QString>
 
+#include <memory>
+
 // What the desktop knows about an executable: the display name and icon of the application it
 // belongs to. On Linux this comes from the freedesktop desktop entries.
 class AppMetadata
@@ -14,3 +16,6 @@ public:
     // Null when no icon is known.
     virtual QIcon icon(const QString &path) = 0;
 };
+
+// The desktop-entry metadata of the installed applications (read once, at the first look-up).
+std::unique_ptr<AppMetadata> createAppMetadata();

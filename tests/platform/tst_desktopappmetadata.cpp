@@ -1,4 +1,5 @@
 #include "desktopappmetadata.h"
+#include "scopedenvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +43,7 @@ private:
     QString tmp(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 
     QTemporaryDir m_dir;
-    QByteArray m_savedPath;
+    std::unique_ptr<ScopedEnvironment> m_path;
     std::unique_ptr<DesktopAppMetadata> m_metadata;
 };
 
@@ -92,15 +93,14 @@ void TestDesktopAppMetadata::initTestCase()
     QVERIFY(writeFile(high + QStringLiteral("sub-helper.desktop"),
                       "[Desktop Entry]\nType=Application\nName=Removed\nHidden=true\nExec=tavro-fixture-helper\n"));
 
-    m_savedPath = qgetenv("PATH");
-    qputenv("PATH", tmp(QStringLiteral("bin")).toLocal8Bit());
+    m_path = std::make_unique<ScopedEnvironment>("PATH", tmp(QStringLiteral("bin")).toLocal8Bit());
     m_metadata = std::make_unique<DesktopAppMetadata>(
         QStringList{tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA")});
 }
 
 void TestDesktopAppMetadata::cleanupTestCase()
 {
-    qputenv("PATH", m_savedPath);
+    m_path.reset();
     QLocale::setDefault(QLocale::system());
 }
 
@@ -163,26 +163,22 @@ void TestDesktopAppMetadata::hiddenEntryShadowsLaterFolders()
 
 void TestDesktopAppMetadata::xdgFolders()
 {
-    const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
-    const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("XDG_DATA_DIRS");
-    const QStringList defaults = DesktopAppMetadata::xdgDataDirs();
-    qputenv("XDG_DATA_HOME", tmp(QStringLiteral("high")).toLocal8Bit());
-    qputenv("XDG_DATA_DIRS", qgetenv("TAVRO_TEST_DATA") + "::/nonexistent");
-    const QStringList redirected = DesktopAppMetadata::xdgDataDirs();
-    DesktopAppMetadata fromEnvironment;
-    const QString tool = fromEnvironment.productName(tmp(QStringLiteral("bin/tavro-fixture-tool")));
-    const QString helper = fromEnvironment.productName(tmp(QStringLiteral("bin/tavro-fixture-helper")));
-    qputenv("XDG_DATA_HOME", savedHome);
-    qputenv("XDG_DATA_DIRS", savedDirs);
-
-    QCOMPARE(defaults, QStringList({QDir::homePath() + QStringLiteral("/.local/share"),
-                                    QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")}));
-    QCOMPARE(redirected, QStringList({tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA"),
-                                      QStringLiteral("/nonexistent")}));
-    QCOMPARE(tool, QStringLiteral("Env Tool Override"));
-    QCOMPARE(helper, QString());
+    {
+        const ScopedEnvironment home("XDG_DATA_HOME", QByteArray());
+        const ScopedEnvironment dirs("XDG_DATA_DIRS", QByteArray());
+        QCOMPARE(DesktopAppMetadata::xdgDataDirs(),
+                 QStringList({QDir::homePath() + QStringLiteral("/.local/share"), QStringLiteral("/usr/local/share"),
+                              QStringLiteral("/usr/share")}));
+    }
+    const ScopedEnvironment home("XDG_DATA_HOME", tmp(QStringLiteral("high")).toLocal8Bit());
+    const ScopedEnvironment dirs("XDG_DATA_DIRS", qgetenv("TAVRO_TEST_DATA") + "::/nonexistent");
+    QCOMPARE(DesktopAppMetadata::xdgDataDirs(),
+             QStringList({tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA"),
+                          QStringLiteral("/nonexistent")}));
+    const auto fromEnvironment = createAppMetadata();
+    QCOMPARE(fromEnvironment->productName(tmp(QStringLiteral("bin/tavro-fixture-tool"))),
+             QStringLiteral("Env Tool Override"));
+    QCOMPARE(fromEnvironment->productName(tmp(QStringLiteral("bin/tavro-fixture-helper"))), QString());
 }
 
 void TestDesktopAppMetadata::icon_data()

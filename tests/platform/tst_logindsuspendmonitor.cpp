@@ -32,6 +32,7 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void suspendAndResume();
+    void logindStartsLater();
     void othersAreNotHeard();
     void noSystemBus();
     void noSystemBusChild();
@@ -68,6 +69,7 @@ void TestLogindSuspendMonitor::cleanupTestCase()
 {
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-logind"));
     QDBusConnection::disconnectFromBus(QStringLiteral("impostor"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("late-logind"));
     if (m_daemon.state() != QProcess::NotRunning) {
         m_daemon.terminate();
         m_daemon.waitForFinished();
@@ -79,15 +81,13 @@ void TestLogindSuspendMonitor::suspendAndResume()
     if (qEnvironmentVariableIsSet(ChildMarker)) {
         QSKIP("runs in the parent");
     }
+    QDBusConnection logind = QDBusConnection::connectToBus(m_address, QStringLiteral("fake-logind"));
+    QVERIFY(logind.isConnected());
+    QVERIFY(logind.registerService(LoginService));
     LogindSuspendMonitor monitor;
     QVERIFY(monitor.isWatching());
     QSignalSpy suspending(&monitor, &SuspendMonitor::suspending);
     QSignalSpy resumed(&monitor, &SuspendMonitor::resumed);
-
-    // The fake logind takes the name after the monitor subscribed, as on a real boot.
-    QDBusConnection logind = QDBusConnection::connectToBus(m_address, QStringLiteral("fake-logind"));
-    QVERIFY(logind.isConnected());
-    QVERIFY(logind.registerService(LoginService));
 
     QVERIFY(logind.send(prepareForSleep(true)));
     QTRY_COMPARE(suspending.count(), 1);
@@ -97,16 +97,38 @@ void TestLogindSuspendMonitor::suspendAndResume()
     QCOMPARE(suspending.count(), 1);
 }
 
+void TestLogindSuspendMonitor::logindStartsLater()
+{
+    if (qEnvironmentVariableIsSet(ChildMarker)) {
+        QSKIP("runs in the parent");
+    }
+    // Nobody owns the name while the monitor subscribes.
+    QVERIFY(QDBusConnection(QStringLiteral("fake-logind")).unregisterService(LoginService));
+    LogindSuspendMonitor monitor;
+    QVERIFY(monitor.isWatching());
+    QSignalSpy suspending(&monitor, &SuspendMonitor::suspending);
+    QSignalSpy resumed(&monitor, &SuspendMonitor::resumed);
+    QDBusConnection logind = QDBusConnection::connectToBus(m_address, QStringLiteral("late-logind"));
+    QVERIFY(logind.registerService(LoginService));
+
+    // Qt learns the new owner of the name asynchronously; a signal sent before that is dropped,
+    // so keep announcing until one is heard.
+    QTRY_VERIFY(logind.send(prepareForSleep(true)) && !suspending.isEmpty());
+    QVERIFY(logind.send(prepareForSleep(false)));
+    QTRY_COMPARE(resumed.count(), 1);
+    QVERIFY(logind.unregisterService(LoginService));
+}
+
 void TestLogindSuspendMonitor::othersAreNotHeard()
 {
     if (qEnvironmentVariableIsSet(ChildMarker)) {
         QSKIP("runs in the parent");
     }
+    QDBusConnection logind = QDBusConnection::connectToBus(m_address, QStringLiteral("fake-logind"));
+    QVERIFY(logind.registerService(LoginService));
     LogindSuspendMonitor monitor;
     QSignalSpy suspending(&monitor, &SuspendMonitor::suspending);
     QSignalSpy resumed(&monitor, &SuspendMonitor::resumed);
-    QDBusConnection logind = QDBusConnection::connectToBus(m_address, QStringLiteral("fake-logind"));
-    QVERIFY(logind.registerService(LoginService));
     QDBusConnection impostor = QDBusConnection::connectToBus(m_address, QStringLiteral("impostor"));
     QVERIFY(impostor.isConnected());
 

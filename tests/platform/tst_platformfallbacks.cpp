@@ -1,6 +1,7 @@
 #include "foregroundwindow.h"
 #include "idlesource.h"
 #include "processpath.h"
+#include "scopedenvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,13 +26,9 @@ private Q_SLOTS:
 
 void TestPlatformFallbacks::noDisplay()
 {
-    const QByteArray saved = qgetenv("DISPLAY");
-    qunsetenv("DISPLAY");
+    const ScopedEnvironment display("DISPLAY", QByteArray());
     auto source = createForegroundWindowSource();
     auto idle = createIdleSource();
-    if (!saved.isEmpty()) {
-        qputenv("DISPLAY", saved);
-    }
     QVERIFY(!source->isAvailable());
     QVERIFY(source->problem().contains(QLatin1String("No X11 display")));
     const ForegroundSample sample = source->sample();

@@ -1,3 +1,4 @@
+#include "scopedenvironment.h"
 #include "x11idlesource.h"
 #include "xvfbsession.h"
 
@@ -24,6 +25,10 @@ void TestX11IdleSource::idleGrowsAndInputResetsIt()
     }
     auto source = X11IdleSource::connect(session.display());
     QVERIFY(source);
+    {
+        const ScopedEnvironment display("DISPLAY", session.display());
+        QVERIFY(dynamic_cast<X11IdleSource *>(createIdleSource().get()));
+    }
 
     QTRY_VERIFY_WITH_TIMEOUT(source->idleSeconds() >= 2, 10000);
     const QStringList moves[] = {{QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100")},

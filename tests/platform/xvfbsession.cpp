@@ -5,7 +5,9 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdlib>
 #include <sys/prctl.h>
+#include <xcb/xcb.h>
 
 namespace {
 constexpr int StartTimeoutMs = 10000;
@@ -102,16 +104,28 @@ bool XvfbSession::start(bool windowManager, QString *error)
 bool XvfbSession::waitForWindowManager()
 {
     const QDeadlineTimer deadline(StartTimeoutMs);
-    while (!deadline.hasExpired()) {
-        QString output;
-        if (run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                &output) &&
-            output.contains(QLatin1String("window id"))) {
-            return true;
+    xcb_connection_t *connection = xcb_connect(m_display.constData(), nullptr);
+    const xcb_screen_t *screen =
+        xcb_connection_has_error(connection) ? nullptr : xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    static const char CheckName[] = "_NET_SUPPORTING_WM_CHECK";
+    xcb_intern_atom_reply_t *check =
+        screen ? xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof CheckName - 1, CheckName),
+                                       nullptr)
+               : nullptr;
+    bool ready = false;
+    // An EWMH window manager announces itself through this root property once it runs.
+    while (check && !ready && !deadline.hasExpired()) {
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, screen->root, check->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+        ready = reply && reply->type == XCB_ATOM_WINDOW;
+        std::free(reply);
+        if (!ready) {
+            QThread::msleep(PollMs);
         }
-        QThread::msleep(PollMs);
     }
-    return false;
+    std::free(check);
+    xcb_disconnect(connection);
+    return ready;
 }
 
 bool XvfbSession::startClient(const QString &program, const QStringList &arguments, const QProcessEnvironment &extra)

@@ -30,7 +30,7 @@ public:
     // with the session.
     bool startClient(const QString &program, const QStringList &arguments,
                      const QProcessEnvironment &extra = QProcessEnvironment());
-    // Runs a short X tool (xdotool, xprop) to its end; false when it fails.
+    // Runs a short X tool (xdotool) to its end; false when it fails.
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
     // The first window `xdotool search <arguments>` finds, waiting until one appears; 0 when none does.
     quint64 waitForWindow(const QStringList &searchArguments);
