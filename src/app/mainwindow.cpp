@@ -1,9 +1,9 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "appmetadata.h"
 #include "clickablelabel.h"
 #include "clock.h"
-#include "desktopappmetadata.h"
 #include "entrydaymodel.h"
 #include "entrystore.h"
 #include "feedupdatechecker.h"
@@ -298,7 +298,7 @@ void MainWindow::createRecorder()
 {
     m_windowSource = createForegroundWindowSource();
     m_idleSource = createIdleSource();
-    m_appMetadata = std::make_unique<DesktopAppMetadata>();
+    m_appMetadata = createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), SystemClock::instance(), this);
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
