@@ -2,9 +2,11 @@
 
 // The classes behind the entry and project views of the main window's form. Each name is the one
 // line to change when the real view class is merged in.
-#include <QTreeView>
+#include "entrieslist.h"
+#include "timetree.h"
+
 #include <QTreeWidget>
 
-using AppListView = QTreeView;
-using LinkedEntriesView = QTreeView;
+using AppListView = TimeTree;
+using LinkedEntriesView = EntriesList;
 using ProjectsView = QTreeWidget;

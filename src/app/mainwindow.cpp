@@ -20,6 +20,7 @@
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
 #include "trayanimation.h"
+#include "treemodeladapter.h"
 #include "ui_mainwindow.h"
 #include "windowprobe.h"
 
@@ -94,6 +95,13 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_filterProjectsTimer.setSingleShot(true);
     connect(&m_filterTimer, &QTimer::timeout, this, &MainWindow::onFilterTimer);
     connect(&m_filterProjectsTimer, &QTimer::timeout, this, &MainWindow::onFilterProjectsTimer);
+
+    setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
+    connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
+    connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
+    connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, this, &MainWindow::onCreateRuleFromEntry);
+    connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, this, &MainWindow::onCreateRuleFromApp);
+    connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, this, &MainWindow::unlinkEntries);
 
     m_progressBar = new QProgressBar(this);
     m_progressBar->setTextVisible(false);
@@ -310,7 +318,7 @@ void MainWindow::createRecorder()
     connect(m_recorder, &Recorder::entryStored, this,
             [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId) {
                 if (m_unlinkedModel && start.date() == selectedDate()) {
-                    m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, appId, entryId);
+                    m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
                 }
             });
 

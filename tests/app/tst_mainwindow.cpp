@@ -1,6 +1,7 @@
 #include "calendarwidget.h"
 #include "clickablelabel.h"
 #include "entrydaymodel.h"
+#include "listitemdelegate.h"
 #include "mainwindow.h"
 #include "recorder.h"
 #include "recordingpresenter.h"
@@ -42,8 +43,8 @@ public:
     void setFilterText(const QString &text) override { filter = text; }
     void setGroupByHour(bool on) override { groupByHour = on; }
     void reload() override { ++reloads; }
-    void addEntry(const QDateTime &, const QDateTime &, const QString &, const QString &, const QString &title, qint64,
-                  qint64) override
+    void addEntry(const QDateTime &, const QDateTime &, const QString &, const QString &, const QString &title,
+                  const QIcon &, qint64, qint64) override
     {
         added.append(title);
     }
@@ -108,14 +109,16 @@ private:
         return found;
     }
 
-    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true)
+    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true, bool fakeModels = true)
     {
         writeIni(ini);
         m_window = std::make_unique<MainWindow>();
         m_window->setTrayAvailabilityCheck([trayAvailable] { return trayAvailable; });
-        m_unlinked = new FakeDayModel;
-        m_linked = new FakeDayModel;
-        m_window->setEntryModels(m_unlinked, m_linked);
+        if (fakeModels) {
+            m_unlinked = new FakeDayModel;
+            m_linked = new FakeDayModel;
+            m_window->setEntryModels(m_unlinked, m_linked);
+        }
         QTRY_VERIFY(m_window->isInitialised());
     }
 
@@ -224,6 +227,39 @@ private Q_SLOTS:
         Q_EMIT m_window->recorder()->entryStored(now.addDays(-2), now.addDays(-2).addSecs(5), info, 1, 3);
         QCOMPARE(m_unlinked->added, QStringList{QStringLiteral("today's notes")});
         QVERIFY(m_linked->added.isEmpty());
+    }
+
+    void realModelsFillTheViews()
+    {
+        {
+            // The database exists before the window opens it, so the day's entry is there at start.
+            writeIni({});
+            MainWindow first;
+            QSqlQuery query;
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/usr/bin/vi', 'vi')")));
+            const QString appId = query.lastInsertId().toString();
+            const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                              "VALUES ('plan', ") +
+                               appId + QStringLiteral(", '") + day + QStringLiteral(" 00:00:01', '") + day +
+                               QStringLiteral(" 00:05:01')")));
+        }
+        start({{QStringLiteral("Application/Started"), false}}, true, false);
+        auto *view = child<QTreeView>("appList");
+        QVERIFY(view->model());
+        QCOMPARE(view->model()->rowCount(), 1);
+        QVERIFY(qobject_cast<ListItemDelegate *>(view->itemDelegateForColumn(2)));
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 300);
+        QVERIFY(child<QLabel>("labelTotalTime")->text() != QStringLiteral("0:00:00"));
+        QCOMPARE(m_window->unlinkedModel()->nodeType(view->model()->index(0, 0)), QStringLiteral("app"));
+        QCOMPARE(m_window->unlinkedModel()->nodeTime(view->model()->index(0, 0)), 300);
+
+        // Ten minutes hide the five-minute title.
+        auto *combo = child<QComboBox>("cbHideUnder");
+        combo->setCurrentIndex(5);
+        Q_EMIT combo->activated(5);
+        QCOMPARE(view->model()->rowCount(), 0);
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 0);
     }
 
     void menus_data()
