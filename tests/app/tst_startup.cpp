@@ -4,6 +4,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +26,8 @@ private:
     QString socketPath() const { return runFolder() + QStringLiteral("/tavrodesk.sock"); }
     QString lockPath() const { return runFolder() + QStringLiteral("/tavrodesk.lock"); }
 
-    std::unique_ptr<QProcess> launch(const QStringList &arguments = {QStringLiteral("-debug")})
+    std::unique_ptr<QProcess> launch(const QStringList &arguments = {QStringLiteral("-debug")},
+                                     const QString &display = QString())
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -31,7 +35,11 @@ private:
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->path() + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->path() + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
-        env.remove(QStringLiteral("DISPLAY"));
+        if (display.isEmpty()) {
+            env.remove(QStringLiteral("DISPLAY"));
+        } else {
+            env.insert(QStringLiteral("DISPLAY"), display);
+        }
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(QStringLiteral(TAVRO_BINARY), arguments);
@@ -200,6 +208,70 @@ private Q_SLOTS:
         QCOMPARE(ini.value(QStringLiteral("Application/Started")).toBool(), false);
         // The lock is released; the socket is gone.
         QVERIFY(!QFile::exists(socketPath()));
+    }
+
+    void recordsTheWindowInFrontAndStoresItOnQuit()
+    {
+        for (const char *tool : {"Xvfb", "openbox", "xterm", "xdotool"}) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+                QSKIP("Xvfb, openbox, xterm and xdotool are needed");
+            }
+        }
+        QSettings(iniPath(), QSettings::IniFormat).setValue(QStringLiteral("Application/Started"), true);
+
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                    QStringLiteral("-noreset")});
+        QVERIFY(xvfb.waitForReadyRead(10000));
+        const QString display = QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        QProcess openbox;
+        openbox.setProcessEnvironment(env);
+        openbox.start(QStringLiteral("openbox"), {});
+        QProcess xterm;
+        xterm.setProcessEnvironment(env);
+        xterm.start(QStringLiteral("xterm"), {QStringLiteral("-T"), QStringLiteral("draft.txt - notes")});
+        QVERIFY(xterm.waitForStarted());
+        auto activate = [&env] {
+            QProcess xdotool;
+            xdotool.setProcessEnvironment(env);
+            xdotool.start(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                           QStringLiteral("draft.txt"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+            return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(activate(), 10000);
+
+        auto app = launch({QStringLiteral("-debug")}, display);
+        QVERIFY(waitUntilRunning(*app));
+        // The window opens in front of the terminal; give the terminal the focus back and let the
+        // recorder sample it for a few ticks.
+        QVERIFY(activate());
+        QTest::qWait(3000);
+        QVERIFY(terminate(*app));
+
+        for (QProcess *process : {&xterm, &openbox, &xvfb}) {
+            process->terminate();
+            process->waitForFinished(5000);
+        }
+
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(dataFolder() + QStringLiteral("/tavrodesk.sqlite"));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("SELECT a.path, e.start_time, e.end_time FROM entries e JOIN "
+                                              "applications a ON a.id = e.application_id WHERE e.title = "
+                                              "'draft.txt - notes'")));
+            // The stretch still open at the termination was stored on the way out.
+            QVERIFY(query.next());
+            QVERIFY(query.value(0).toString().endsWith(QStringLiteral("xterm")));
+            QVERIFY(query.value(1).toString() < query.value(2).toString());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
     }
 
 private:
