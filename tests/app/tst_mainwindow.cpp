@@ -135,7 +135,13 @@ private:
     }
 
 private Q_SLOTS:
-    void init() { m_presenter = std::make_unique<RecordingPresenter>(); }
+    void init()
+    {
+        m_presenter = std::make_unique<RecordingPresenter>();
+        // Every case starts from an empty database and no recording journal.
+        QFile::remove(SettingsFile::databasePath());
+        QFile::remove(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
+    }
 
     void cleanup()
     {
