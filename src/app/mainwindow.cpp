@@ -661,15 +661,17 @@ void MainWindow::on_action_Ignored_Applications_triggered()
     if (!dialog.listChanged) {
         return;
     }
+    m_ui->appList->saveExpandedNodes();
+    m_ui->linkedEntries->saveExpandedNodes();
     if (m_unlinkedModel) {
         m_unlinkedModel->reload();
-        m_ui->appList->expandAll();
     }
     initCalendarDaysWithEntries();
+    m_ui->appList->restoreExpandedNodes();
     if (m_linkedModel) {
         m_linkedModel->reload();
-        m_ui->linkedEntries->expandToDepth(2);
     }
+    m_ui->linkedEntries->restoreExpandedNodes();
 }
 
 void MainWindow::on_action_About_Tavro_triggered()

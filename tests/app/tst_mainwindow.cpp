@@ -1,6 +1,9 @@
+#include "aboutdialog.h"
 #include "calendarwidget.h"
 #include "clickablelabel.h"
 #include "entrydaymodel.h"
+#include "hosts.h"
+#include "ignoredappsdialog.h"
 #include "listitemdelegate.h"
 #include "mainwindow.h"
 #include "recorder.h"
@@ -14,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
@@ -732,6 +736,56 @@ private Q_SLOTS:
         QCOMPARE(secondCleanups, 1);
     }
 
+    void excludedApplicationsRefreshOnlyWhenChanged()
+    {
+        start();
+        const QString path = QCoreApplication::applicationFilePath();
+        // Closed without a change: nothing is reloaded.
+        QTimer::singleShot(0, this, [] { QApplication::activeModalWidget()->close(); });
+        child<QAction>("action_Ignored_Applications")->trigger();
+        QCOMPARE(m_unlinked->reloads, 1);
+        QCOMPARE(m_linked->reloads, 1);
+
+        QTimer::singleShot(0, this, [path] {
+            auto *dialog = qobject_cast<IgnoredAppsDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setPathPrompt([path](QWidget *) { return path; });
+            dialog->on_btAdd_clicked();
+            dialog->reject();
+        });
+        child<QAction>("action_Ignored_Applications")->trigger();
+        QCOMPARE(Settings::instance()->value(QStringLiteral("IgnoredApps")).toStringList(), QStringList{path});
+        QCOMPARE(m_unlinked->reloads, 2);
+        QCOMPARE(m_linked->reloads, 2);
+    }
+
+    void aboutBoxAsksTheUpdateChecker()
+    {
+        start();
+        int cleanups = 0;
+        auto checker = std::make_unique<CountingChecker>(&cleanups);
+        CountingChecker *counting = checker.get();
+        m_window->setUpdateChecker(std::move(checker));
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QPushButton *>(QStringLiteral("btnCheckForUpdates"))->click();
+            dialog->reject();
+        });
+        child<QAction>("action_About_Tavro")->trigger();
+        QCOMPARE(counting->checks, 1);
+    }
+
+    void helpOpensTheHelpPage()
+    {
+        start();
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openedUrl");
+        child<QAction>("action_Help_Topics")->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(Hosts::helpPageUrl())});
+        QVERIFY(m_opened.first().path() == QStringLiteral("/tavro-get-help.html"));
+    }
+
     void missingSubsystemsSaySo()
     {
         start();
@@ -743,7 +797,11 @@ private Q_SLOTS:
         QVERIFY(m_presenter->boxes.isEmpty());
     }
 
+public Q_SLOTS:
+    void openedUrl(const QUrl &url) { m_opened.append(url); }
+
 private:
+    QList<QUrl> m_opened;
     std::unique_ptr<RecordingPresenter> m_presenter;
     std::unique_ptr<MainWindow> m_window;
     FakeDayModel *m_unlinked = nullptr;
