@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <array>
+
 namespace {
 
 const QString TypeKey = QStringLiteral("type");
@@ -312,6 +314,7 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     // many short stretches does not reformat every ancestor's text for every row.
     QHash<TreeItem *, qint64> times;
     QHash<TreeItem *, QStringList> entryIds;
+    std::array<TreeItem *, 24> hourNodes{};
     qint64 total = 0;
     const QString zero = formatDuration(0);
     for (const EntryRow &row : rows) {
@@ -321,9 +324,13 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
         TreeItem *parent = m_root.get();
         if (!m_linked && m_groupByHour) {
             const int hour = startHour(row.start);
-            parent = childFor(parent, HourType, HourKey, QString::number(hour), [&] {
-                return std::pair(QVariantList{hourLabel(hour), zero}, hourProperties(hour));
-            });
+            TreeItem *&hourNode = hourNodes[hour];
+            if (!hourNode) {
+                hourNode = childFor(parent, HourType, HourKey, QString::number(hour), [&] {
+                    return std::pair(QVariantList{hourLabel(hour), zero}, hourProperties(hour));
+                });
+            }
+            parent = hourNode;
         }
         if (m_linked) {
             const QString projectId = row.extProjectId.toString();
