@@ -9,6 +9,8 @@
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
+#include <QTimer>
+
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -17,6 +19,18 @@ int main(int argc, char *argv[])
     if (DebugLog::requested(TavroApp::arguments())) {
         DebugLog::open(SettingsFile::debugLogPath());
     }
+
+    // Installed before anything else so that a termination request never kills the program
+    // half-way; one that comes before the window exists is carried out once it does.
+    UnixSignals terminationSignals;
+    bool quitRequested = false;
+    QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested](int) {
+        if (app.mainWindow) {
+            app.mainWindow->on_actionExit_triggered();
+        } else {
+            quitRequested = true;
+        }
+    });
 
     SingleInstance instance;
     if (!instance.start()) {
@@ -35,18 +49,15 @@ int main(int argc, char *argv[])
     }
     window->setVisible(true);
     app.mainWindow = window.get();
+    if (quitRequested) {
+        QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
+    }
 
-    UnixSignals terminationSignals;
-    QObject::connect(&terminationSignals, &UnixSignals::quitRequested, window.get(),
-                     &MainWindow::on_actionExit_triggered);
-
-    NullUpdateChecker updateChecker;
-    updateChecker.setAppcastUrl(Hosts::appcastUrl());
-    updateChecker.init();
+    window->updateChecker()->setAppcastUrl(Hosts::appcastUrl());
+    window->updateChecker()->init();
 
     const int result = TavroApp::exec();
     DebugLog::close();
     window.reset();
-    updateChecker.cleanup();
     return result;
 }

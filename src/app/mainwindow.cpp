@@ -1,30 +1,146 @@
 #include "mainwindow.h"
 
+#include "aboutdialog.h"
+#include "appmetadata.h"
+#include "clickablelabel.h"
+#include "clock.h"
+#include "entrydaymodel.h"
+#include "entrystore.h"
+#include "feedupdatechecker.h"
+#include "foregroundwindow.h"
+#include "hosts.h"
+#include "idlesource.h"
+#include "ignoredappsdialog.h"
+#include "listitemdelegate.h"
 #include "messagebox.h"
+#include "recorder.h"
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "suspendhandler.h"
+#include "suspendmonitor.h"
+#include "trayanimation.h"
+#include "treemodeladapter.h"
 #include "ui_mainwindow.h"
+#include "windowprobe.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDockWidget>
 #include <QFile>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSessionManager>
 #include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
+
+namespace {
+constexpr int FilterDelayMs = 500;
+constexpr int NotAvailableTimeoutMs = 5000;
+
+QString key(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+
+QVariant setting(const char *name)
+{
+    return Settings::instance()->value(key(name));
+}
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
     , m_ui(std::make_unique<Ui::MainWindow>())
+    , m_updateChecker(std::make_unique<FeedUpdateChecker>())
 {
     m_ui->setupUi(this);
+    m_ui->calendar->setLocale(QLocale::system());
     installEventFilter(this);
-    statusBar()->showMessage(tr("Loading..."));
+    statusBar()->showMessage(QStringLiteral("Loading..."));
+
+    m_loginIndicator = new ClickableLabel(this);
+    m_loginIndicator->setObjectName(QStringLiteral("loginIndicator"));
+    m_loginIndicator->setTextFormat(Qt::RichText);
+    m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
+    statusBar()->addPermanentWidget(m_loginIndicator);
+
     loadSettings();
     m_usable = initDatabase();
+    createRecorder();
+
+    createTrayActions();
+    createTrayIcon();
+
+    setCentralWidget(m_ui->mainWidget);
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    createDocks();
+
+    setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
+    m_ui->calendar->setFocus();
+
+    connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
+    connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::onCalendarSelectionChanged);
+    connect(m_ui->editFilter, &QLineEdit::returnPressed, this, &MainWindow::filterApply);
+    connect(m_ui->editFilterProjects, &QLineEdit::returnPressed, this, &MainWindow::filterProjectsApply);
+    m_filterTimer.setSingleShot(true);
+    m_filterProjectsTimer.setSingleShot(true);
+    connect(&m_filterTimer, &QTimer::timeout, this, &MainWindow::onFilterTimer);
+    connect(&m_filterProjectsTimer, &QTimer::timeout, this, &MainWindow::onFilterProjectsTimer);
+
+    setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
+    connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
+    connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
+    connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, this, &MainWindow::onCreateRuleFromEntry);
+    connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, this, &MainWindow::onCreateRuleFromApp);
+    connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, this, &MainWindow::unlinkEntries);
+
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setStyleSheet(QStringLiteral("border: 0px;"));
+    m_progressBar->setMaximumSize(250, 16);
+    m_progressBar->hide();
+    statusBar()->addWidget(m_progressBar);
+
+    updateDateHeader(m_ui->calendar->selectedDate());
+
+    restoreState(settingsFile->value(QStringLiteral("Window/State")).toByteArray(), 0);
+    restoreGeometry(settingsFile->value(QStringLiteral("Window/Geometry")).toByteArray());
+
+    // Sign-in, projects, linking and rules come with their own subsystems; until then their
+    // commands are switched off rather than pretending to work.
+    for (QAction *action :
+         {m_ui->actionLogin, m_ui->action_RefreshProjects, m_ui->action_Timestamps, m_ui->action_Add_Rule,
+          m_ui->actionView_Rules, m_ui->action_Apply_Rules, m_ui->actionApply_Rules_For_Date_Range}) {
+        action->setEnabled(false);
+    }
+    m_ui->btnApplyRules->setEnabled(false);
+
+    recording = false;
+    if (m_usable) {
+        // What a run that died left open is stored before anything new is recorded.
+        m_recorder->recoverJournal();
+        m_ui->btnRecord->setChecked(settingsFile->value(QStringLiteral("Application/Started"), true).toBool());
+    }
+
+    QTimer::singleShot(0, this, &MainWindow::onInitialUpdate);
 }
 
 MainWindow::~MainWindow()
 {
+    flushRecording();
     database.close();
+    if (m_updateChecker) {
+        m_updateChecker->cleanup();
+    }
 }
 
 void MainWindow::loadSettings()
@@ -55,11 +171,28 @@ void MainWindow::loadSettings()
 
 void MainWindow::saveSettings()
 {
+    const auto &values = Settings::instance()->values;
     SettingsFile::WindowValues window;
     window.recording = recording;
     window.geometry = saveGeometry();
     window.state = saveState(0);
-    SettingsFile::save(*settingsFile, Settings::instance()->values, window);
+    if (m_unlinkedModel) {
+        window.unlinkedListGeometry = m_ui->appList->header()->saveGeometry();
+        window.unlinkedListState = m_ui->appList->header()->saveState();
+    } else {
+        // Without a model the header has nothing worth keeping: keep what the last run saved.
+        window.unlinkedListGeometry = values.value(QStringLiteral("UnlinkedListGeometry")).toByteArray();
+        window.unlinkedListState = values.value(QStringLiteral("UnlinkedListState")).toByteArray();
+    }
+    if (m_linkedModel) {
+        window.linkedListGeometry = m_ui->linkedEntries->header()->saveGeometry();
+        window.linkedListState = m_ui->linkedEntries->header()->saveState();
+    } else {
+        window.linkedListGeometry = values.value(QStringLiteral("LinkedListGeometry")).toByteArray();
+        window.linkedListState = values.value(QStringLiteral("LinkedListState")).toByteArray();
+    }
+    SettingsFile::save(*settingsFile, values, window);
+    settingsFile->sync();
 }
 
 bool MainWindow::initDatabase()
@@ -69,11 +202,496 @@ bool MainWindow::initDatabase()
     if (!database.open(path, &error)) {
         MessageBox::warning(this, QStringLiteral("Database error"),
                             QStringLiteral("Could not open database: ") + path + QLatin1Char('\n') + error);
-        close();
+        // The start-up ends here without ever showing the window; closing it would save settings
+        // (recording switched off) that this failed run never had a say in.
         return false;
     }
     Database::createSchema();
     return true;
+}
+
+void MainWindow::createTrayActions()
+{
+    m_startAction = new QAction(QStringLiteral("&Start Recording"), this);
+    connect(m_startAction, &QAction::triggered, this, &MainWindow::onStart);
+    m_stopAction = new QAction(QStringLiteral("&Pause Recording"), this);
+    m_stopAction->setEnabled(false);
+    connect(m_stopAction, &QAction::triggered, this, &MainWindow::onStop);
+    m_settingsAction = new QAction(QStringLiteral("S&ettings..."), this);
+    connect(m_settingsAction, &QAction::triggered, this, &MainWindow::onTrayMenuOptions);
+    m_showAction = new QAction(QStringLiteral("Sho&w TavroDesk"), this);
+    connect(m_showAction, &QAction::triggered, this, &MainWindow::onTrayMenuShow);
+    m_exitAction = new QAction(QStringLiteral("E&xit"), this);
+    connect(m_exitAction, &QAction::triggered, this, &MainWindow::on_actionExit_triggered);
+}
+
+void MainWindow::createTrayIcon()
+{
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->addAction(m_startAction);
+    m_trayMenu->addAction(m_stopAction);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_settingsAction);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_showAction);
+    m_trayMenu->addAction(m_exitAction);
+
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setContextMenu(m_trayMenu);
+    m_trayIcon->setToolTip(QStringLiteral("TavroDesk"));
+    m_trayIcon->setIcon(m_trayAnimation->currentIcon());
+    connect(m_trayAnimation, &TrayAnimation::iconChanged, m_trayIcon, &QSystemTrayIcon::setIcon);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
+    m_trayIcon->show();
+}
+
+void MainWindow::createDocks()
+{
+    const struct
+    {
+        const char *name;
+        Qt::DockWidgetArea area;
+        QWidget *content;
+    } docks[] = {
+        {"Left", Qt::LeftDockWidgetArea, m_ui->widgetLeft},
+        {"Right", Qt::RightDockWidgetArea, m_ui->widgetFilterRBox},
+        {"Bottom", Qt::BottomDockWidgetArea, m_ui->linkedEntries},
+    };
+    for (const auto &entry : docks) {
+        auto *dock = new QDockWidget(QString::fromLatin1(entry.name), this);
+        dock->setObjectName(QString::fromLatin1(entry.name));
+        dock->setTitleBarWidget(new QWidget(dock));
+        dock->setFeatures(QDockWidget::DockWidgetClosable);
+        dock->setAllowedAreas(entry.area);
+        dock->setWidget(entry.content);
+        addDockWidget(entry.area, dock);
+        if (entry.area == Qt::BottomDockWidgetArea) {
+            QAction *toggle = dock->toggleViewAction();
+            toggle->setText(QStringLiteral("Linked &Entries"));
+            m_ui->menuView->addAction(toggle);
+        }
+    }
+}
+
+QDate MainWindow::selectedDate() const
+{
+    return m_ui->calendar->selectedDate();
+}
+
+void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
+{
+    delete m_unlinkedModel;
+    delete m_linkedModel;
+    m_unlinkedModel = unlinked;
+    m_linkedModel = linked;
+    for (EntryDayModel *model : {unlinked, linked}) {
+        if (model) {
+            model->setParent(this);
+        }
+    }
+    if (m_initialUpdateDone) {
+        initUnlinkedList();
+        initLinkedList();
+    }
+}
+
+void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
+{
+    if (m_updateChecker) {
+        m_updateChecker->cleanup();
+    }
+    m_updateChecker = std::move(checker);
+}
+
+void MainWindow::createRecorder()
+{
+    m_windowSource = createForegroundWindowSource();
+    m_idleSource = createIdleSource();
+    m_appMetadata = createAppMetadata();
+    m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
+    m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), SystemClock::instance(), this);
+    m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
+    m_trayAnimation = new TrayAnimation(this);
+    connect(m_recorder, &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
+    connect(m_recorder, &Recorder::awayTimeDetected, this, [this](const QString &title, const QString &message) {
+        m_trayIcon->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
+    });
+    connect(m_recorder, &Recorder::entryStored, this,
+            [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId) {
+                if (m_unlinkedModel && start.date() == selectedDate()) {
+                    m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
+                }
+            });
+
+    m_suspendMonitor = createSuspendMonitor(this);
+    m_suspendHandler = new SuspendHandler(
+        m_suspendMonitor, m_recorder, SystemClock::instance(), [this] { return selectedDate(); }, this);
+    connect(m_suspendHandler, &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
+
+    // The open stretch must reach the database however the program or the session ends.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::flushRecording);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
+        flushRecording();
+        saveSettings();
+    });
+    connect(qApp, &QGuiApplication::saveStateRequest, this, [this](QSessionManager &) { flushRecording(); });
+}
+
+void MainWindow::flushRecording()
+{
+    if (m_recorder && m_usable) {
+        m_recorder->flush();
+    }
+}
+
+void MainWindow::setRecording(bool on)
+{
+    m_recorder->setRecording(on);
+}
+
+void MainWindow::onRecordingChanged(bool on)
+{
+    recording = on;
+    m_ui->btnRecord->setText(on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
+    m_startAction->setEnabled(!on);
+    m_stopAction->setEnabled(on);
+    m_trayAnimation->setRecording(on);
+}
+
+void MainWindow::on_btnRecord_toggled(bool checked)
+{
+    setRecording(checked);
+}
+
+void MainWindow::onStart()
+{
+    m_ui->btnRecord->setChecked(true);
+}
+
+void MainWindow::onStop()
+{
+    m_ui->btnRecord->setChecked(false);
+}
+
+void MainWindow::updateTrayIcon()
+{
+    m_trayAnimation->updateTrayIcon();
+}
+
+void MainWindow::updateApps()
+{
+    m_recorder->updateApps();
+}
+
+void MainWindow::onInitialUpdate()
+{
+    initHideUnderChoices();
+    initGroupByHour();
+    initCalendarDaysWithEntries();
+
+    statusBar()->showMessage(QStringLiteral("Loading entries..."));
+    initUnlinkedList();
+    statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
+    initLinkedList();
+    m_initialUpdateDone = true;
+
+    // The session with the service is set up by its own subsystem; this build works offline.
+    statusBar()->showMessage(QStringLiteral("Ready"));
+    connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
+    showSessionNote();
+}
+
+void MainWindow::showSessionNote()
+{
+    QString note = m_probe->isAvailable() ? sessionNote() : m_probe->problem();
+    if (note.isEmpty()) {
+        return;
+    }
+    qDebug() << note;
+    statusBar()->showMessage(note);
+    if (isTrayUsable()) {
+        m_trayIcon->showMessage(QStringLiteral("TavroDesk"), note, QSystemTrayIcon::Warning);
+    }
+}
+
+void MainWindow::initHideUnderChoices()
+{
+    const struct
+    {
+        const char *text;
+        int seconds;
+    } choices[] = {{"none", 0},      {"10 seconds", 10}, {"30 seconds", 30},
+                   {"1 minute", 60}, {"5 minutes", 300}, {"10 minutes", 600}};
+    QComboBox *combo = m_ui->cbHideUnder;
+    combo->clear();
+    for (const auto &choice : choices) {
+        combo->addItem(QString::fromLatin1(choice.text), choice.seconds);
+    }
+    combo->setCurrentIndex(combo->findData(setting("HideUnder").toInt()));
+}
+
+void MainWindow::initGroupByHour()
+{
+    m_ui->checkGroupByHour->setChecked(setting("GroupByHour").toBool());
+}
+
+int MainWindow::hideUnderSeconds() const
+{
+    return m_ui->cbHideUnder->currentData().toInt();
+}
+
+void MainWindow::attachModel(QTreeView *view, EntryDayModel *model, QLabel *totalLabel)
+{
+    connect(model, &EntryDayModel::totalTimeTextChanged, totalLabel, &QLabel::setText, Qt::UniqueConnection);
+    model->setHideUnder(hideUnderSeconds());
+    model->setDay(selectedDate());
+    model->reload();
+    view->setModel(model->itemModel());
+    QHeaderView *header = view->header();
+    header->setSortIndicator(1, Qt::DescendingOrder);
+    const int widths[] = {400, 70, 100, 5};
+    for (int column = 0; column < 4 && column < header->count(); ++column) {
+        header->setSectionResizeMode(column, column < 3 ? QHeaderView::Interactive : QHeaderView::Stretch);
+        header->resizeSection(column, widths[column]);
+    }
+    view->setItemDelegateForColumn(
+        2, new ListItemDelegate(
+               [model](const QModelIndex &index) {
+                   return ListItemDelegate::Node{model->nodeTime(index), model->nodeType(index)};
+               },
+               [model](const QModelIndex &) { return model->totalTime(); }, view));
+}
+
+void MainWindow::initUnlinkedList()
+{
+    if (!m_unlinkedModel) {
+        return;
+    }
+    connect(m_unlinkedModel, &EntryDayModel::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries,
+            Qt::UniqueConnection);
+    m_unlinkedModel->setGroupByHour(setting("GroupByHour").toBool());
+    attachModel(m_ui->appList, m_unlinkedModel, m_ui->labelTotalTime);
+    m_ui->appList->expandAll();
+    m_ui->appList->header()->restoreState(setting("UnlinkedListState").toByteArray());
+    m_ui->appList->header()->restoreGeometry(setting("UnlinkedListGeometry").toByteArray());
+}
+
+void MainWindow::initLinkedList()
+{
+    if (!m_linkedModel) {
+        return;
+    }
+    attachModel(m_ui->linkedEntries, m_linkedModel, m_ui->labelTotalLinkedTime);
+    m_ui->linkedEntries->expandToDepth(2);
+    m_ui->linkedEntries->header()->restoreState(setting("LinkedListState").toByteArray());
+    m_ui->linkedEntries->header()->restoreGeometry(setting("LinkedListGeometry").toByteArray());
+}
+
+void MainWindow::initCalendarDaysWithEntries()
+{
+    m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
+}
+
+void MainWindow::updateDateHeader(const QDate &date)
+{
+    m_ui->headerBar->setText(QLocale::system().toString(date, QLocale::system().dateFormat(QLocale::LongFormat)));
+    m_ui->btToday->setVisible(date != QDate::currentDate());
+}
+
+void MainWindow::showDate(const QDate &date)
+{
+    if (m_ui->calendar->selectedDate() != date) {
+        m_ui->calendar->setSelectedDate(date);
+    }
+    const QDate today = QDate::currentDate();
+    if (m_ui->calendar->markedDay() != today) {
+        m_ui->calendar->setMarkedDay(today);
+    }
+}
+
+void MainWindow::onCalendarDateChanged(const QDate &date)
+{
+    updateDateHeader(date);
+    if (m_unlinkedModel) {
+        m_unlinkedModel->setDay(date);
+        m_unlinkedModel->reload();
+        m_ui->appList->expandAll();
+    }
+    if (m_linkedModel) {
+        m_linkedModel->setDay(date);
+        m_linkedModel->reload();
+        m_ui->linkedEntries->collapseAll();
+        m_ui->linkedEntries->expandToDepth(2);
+    }
+}
+
+void MainWindow::onCalendarSelectionChanged()
+{
+    onCalendarDateChanged(m_ui->calendar->selectedDate());
+}
+
+void MainWindow::on_btToday_clicked()
+{
+    m_ui->calendar->setSelectedDate(QDate::currentDate());
+}
+
+void MainWindow::reloadViews()
+{
+    if (m_unlinkedModel) {
+        m_unlinkedModel->reload();
+        m_ui->appList->expandAll();
+    }
+    if (m_linkedModel) {
+        m_linkedModel->reload();
+        m_ui->linkedEntries->expandToDepth(2);
+    }
+}
+
+void MainWindow::on_cbHideUnder_activated(int index)
+{
+    const int seconds = m_ui->cbHideUnder->itemData(index).toInt();
+    Settings::instance()->values[key("HideUnder")] = seconds;
+    for (EntryDayModel *model : {m_unlinkedModel, m_linkedModel}) {
+        if (model) {
+            model->setHideUnder(seconds);
+        }
+    }
+    reloadViews();
+}
+
+void MainWindow::on_checkGroupByHour_clicked(bool checked)
+{
+    Settings::instance()->values[key("GroupByHour")] = checked;
+    if (m_unlinkedModel) {
+        m_unlinkedModel->setGroupByHour(checked);
+        m_unlinkedModel->reload();
+        m_ui->appList->expandAll();
+    }
+}
+
+void MainWindow::on_editFilter_textChanged(const QString &text)
+{
+    if (m_ui->btnSyncFilters->isChecked()) {
+        const QSignalBlocker blocker(m_ui->editFilterProjects);
+        m_ui->editFilterProjects->setText(text);
+        m_ui->editFilterProjects->updateCloseButton(text);
+    }
+    m_filterTimer.start(FilterDelayMs);
+}
+
+void MainWindow::on_editFilterProjects_textChanged(const QString &text)
+{
+    if (m_ui->btnSyncFilters->isChecked()) {
+        const QSignalBlocker blocker(m_ui->editFilter);
+        m_ui->editFilter->setText(text);
+        m_ui->editFilter->updateCloseButton(text);
+    }
+    m_filterProjectsTimer.start(FilterDelayMs);
+}
+
+void MainWindow::onFilterTimer()
+{
+    filterApply();
+}
+
+void MainWindow::onFilterProjectsTimer()
+{
+    filterProjectsApply();
+}
+
+void MainWindow::applyEntryFilter(const QString &text)
+{
+    Settings::instance()->values[key("Filter")] = text;
+    if (m_unlinkedModel) {
+        m_unlinkedModel->setFilterText(text);
+        m_unlinkedModel->reload();
+        m_ui->appList->expandAll();
+    }
+}
+
+void MainWindow::applyProjectsFilter(const QString &text)
+{
+    Q_EMIT signalProjectsFilterApplied(text);
+    if (auto *tree = qobject_cast<QTreeWidget *>(m_ui->projects)) {
+        tree->expandAll();
+    }
+}
+
+void MainWindow::filterApply()
+{
+    const QString text = m_ui->editFilter->text();
+    applyEntryFilter(text);
+    if (m_ui->btnSyncFilters->isChecked()) {
+        if (m_ui->editFilterProjects->text() != text) {
+            const QSignalBlocker blocker(m_ui->editFilterProjects);
+            m_ui->editFilterProjects->setText(text);
+            m_ui->editFilterProjects->updateCloseButton(text);
+        }
+        applyProjectsFilter(text);
+    }
+}
+
+void MainWindow::filterProjectsApply()
+{
+    const QString text = m_ui->editFilterProjects->text();
+    applyProjectsFilter(text);
+    if (m_ui->btnSyncFilters->isChecked()) {
+        if (m_ui->editFilter->text() != text) {
+            const QSignalBlocker blocker(m_ui->editFilter);
+            m_ui->editFilter->setText(text);
+            m_ui->editFilter->updateCloseButton(text);
+        }
+        applyEntryFilter(text);
+    }
+}
+
+void MainWindow::on_btnSyncFilters_toggled(bool checked)
+{
+    if (checked && m_ui->editFilter->text() != m_ui->editFilterProjects->text()) {
+        const QSignalBlocker blocker(m_ui->editFilter);
+        m_ui->editFilter->setText(m_ui->editFilterProjects->text());
+        m_ui->editFilter->updateCloseButton(m_ui->editFilter->text());
+        filterApply();
+    }
+}
+
+void MainWindow::on_action_Ignored_Applications_triggered()
+{
+    IgnoredAppsDialog dialog(this, [this](const QString &path) { return m_probe->getAppIcon(path); });
+    dialog.exec();
+    if (!dialog.listChanged) {
+        return;
+    }
+    m_ui->appList->saveExpandedNodes();
+    m_ui->linkedEntries->saveExpandedNodes();
+    if (m_unlinkedModel) {
+        m_unlinkedModel->reload();
+    }
+    initCalendarDaysWithEntries();
+    m_ui->appList->restoreExpandedNodes();
+    if (m_linkedModel) {
+        m_linkedModel->reload();
+    }
+    m_ui->linkedEntries->restoreExpandedNodes();
+}
+
+void MainWindow::on_action_About_Tavro_triggered()
+{
+    AboutDialog dialog(this);
+    connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
+    dialog.exec();
+}
+
+void MainWindow::on_actionCheck_for_Updates_triggered()
+{
+    if (m_updateChecker) {
+        m_updateChecker->checkWithUi(this);
+    }
+}
+
+void MainWindow::on_action_Help_Topics_triggered()
+{
+    QDesktopServices::openUrl(QUrl(Hosts::helpPageUrl()));
 }
 
 void MainWindow::onTrayMenuShow()
@@ -111,6 +729,15 @@ void MainWindow::on_actionExit_triggered()
     QCoreApplication::quit();
 }
 
+void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    const QSystemTrayIcon::ActivationReason opening =
+        setting("SingleClickTrayOpen").toBool() ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick;
+    if (reason == opening) {
+        onTrayMenuShow();
+    }
+}
+
 bool MainWindow::eventFilter(QObject *object, QEvent *event)
 {
     // Hovering over menu entries must not replace the status-bar message.
@@ -123,5 +750,155 @@ bool MainWindow::eventFilter(QObject *object, QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveSettings();
+    if (isTrayUsable() && setting("CloseToTray").toBool()) {
+        hide();
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
+    if (event->isAccepted() && !isTrayUsable()) {
+        // Without a notification area nothing could bring a hidden window back: closing quits.
+        QCoreApplication::quit();
+    }
+}
+
+bool MainWindow::isTrayUsable() const
+{
+    return m_trayIcon->isVisible() && m_trayAvailable && m_trayAvailable();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        m_ui->retranslateUi(this);
+    } else if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized() && setting("MinimizeToTray").toBool() && isTrayUsable()) {
+            QTimer::singleShot(0, this, &QWidget::hide);
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::notAvailable(const QString &what)
+{
+    statusBar()->showMessage(what + QStringLiteral(" is not available in this version yet."), NotAvailableTimeoutMs);
+}
+
+void MainWindow::on_btnApplyRules_clicked()
+{
+    onApplyRules();
+}
+
+void MainWindow::on_actionApply_Rules_For_Date_Range_triggered()
+{
+    notAvailable(QStringLiteral("Applying rules"));
+}
+
+void MainWindow::on_action_Apply_Rules_triggered()
+{
+    onApplyRules();
+}
+
+void MainWindow::on_actionView_Rules_triggered()
+{
+    notAvailable(QStringLiteral("The rules list"));
+}
+
+void MainWindow::on_action_Add_Rule_triggered()
+{
+    onAddRuleDialog();
+}
+
+void MainWindow::on_action_RefreshProjects_triggered()
+{
+    notAvailable(QStringLiteral("The projects catalogue"));
+}
+
+void MainWindow::on_actionLogout_triggered()
+{
+    notAvailable(QStringLiteral("Signing out"));
+}
+
+void MainWindow::on_actionLogin_triggered()
+{
+    notAvailable(QStringLiteral("Signing in"));
+}
+
+void MainWindow::on_action_Timestamps_triggered()
+{
+    notAvailable(QStringLiteral("The timestamps dialog"));
+}
+
+void MainWindow::onStatusLoginIndicatorDblClicked()
+{
+    if (m_ui->actionLogin->isEnabled()) {
+        on_actionLogin_triggered();
+    } else {
+        notAvailable(QStringLiteral("Signing in"));
+    }
+}
+
+void MainWindow::onStatusbarUpdateTimer()
+{
+    notAvailable(QStringLiteral("The connection to the service"));
+}
+
+void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
+{
+    _connectEntriesWithTask(ids, taskId, notes, false);
+}
+
+void MainWindow::_connectEntriesWithTask(const QStringList &, const QString &, const QString &, bool)
+{
+    notAvailable(QStringLiteral("Linking entries with a task"));
+}
+
+void MainWindow::unlinkEntries(const QStringList &)
+{
+    notAvailable(QStringLiteral("Unlinking entries"));
+}
+
+void MainWindow::onEditRuleDialog(int)
+{
+    notAvailable(QStringLiteral("Editing rules"));
+}
+
+void MainWindow::onAddRuleDialog()
+{
+    notAvailable(QStringLiteral("Creating rules"));
+}
+
+void MainWindow::onRemoveRule(int)
+{
+    notAvailable(QStringLiteral("Removing rules"));
+}
+
+void MainWindow::onActivateRule(int, bool)
+{
+    notAvailable(QStringLiteral("Switching rules"));
+}
+
+void MainWindow::onMoveRule(int, int)
+{
+    notAvailable(QStringLiteral("Ordering rules"));
+}
+
+void MainWindow::onApplyRules()
+{
+    notAvailable(QStringLiteral("Applying rules"));
+}
+
+void MainWindow::onDuplicateRule(int)
+{
+    notAvailable(QStringLiteral("Copying rules"));
+}
+
+void MainWindow::onCreateRuleFromEntry(int, const QString &)
+{
+    onAddRuleDialog();
+}
+
+void MainWindow::onCreateRuleFromApp(int)
+{
+    onAddRuleDialog();
 }

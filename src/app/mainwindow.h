@@ -2,18 +2,38 @@
 
 #include "database.h"
 
+#include <QDate>
 #include <QMainWindow>
+#include <QSystemTrayIcon>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
+class AppMetadata;
+class ClickableLabel;
+class EntryDayModel;
+class ForegroundWindowSource;
+class IdleSource;
+class Recorder;
+class SuspendHandler;
+class SuspendMonitor;
+class TrayAnimation;
+class WindowProbe;
+class QAction;
+class QLabel;
+class QTreeView;
+class QMenu;
+class QProgressBar;
 class QSettings;
+class UpdateChecker;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The program's hub: owns the form, the settings file and the database connection, and carries
-// out what the views and dialogs ask for.
+// The program's hub: owns the form, the settings file, the database connection, the tray icon and
+// the status bar, and carries out what the views, menus and dialogs ask for.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -25,25 +45,155 @@ public:
     // False when the database could not be opened: the start-up then ends.
     bool isUsable() const { return m_usable; }
     bool isRecording() const { return recording; }
+    // True once the deferred start-up work has run.
+    bool isInitialised() const { return m_initialUpdateDone; }
+    // Switches the recording engine; the record button's state is left alone.
+    void setRecording(bool on);
+    Recorder *recorder() const { return m_recorder; }
+    WindowProbe *windowProbe() const { return m_probe.get(); }
 
     void loadSettings();
     void saveSettings();
     bool initDatabase();
 
+    QDate selectedDate() const;
+    void showDate(const QDate &date);
+    void updateDateHeader(const QDate &date);
+
+    // The models behind the unlinked and linked views; taken over by the window. Without them the
+    // controls still work but have nothing to reload.
+    void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
+    EntryDayModel *unlinkedModel() const { return m_unlinkedModel; }
+    EntryDayModel *linkedModel() const { return m_linkedModel; }
+
+    // Replaces the update checker (owned); the window cleans it up when it is destroyed.
+    void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
+    UpdateChecker *updateChecker() const { return m_updateChecker.get(); }
+
+    // Whether a notification area can show the tray icon; replaceable for tests.
+    void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
+    bool isTrayUsable() const;
+
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    QMenu *trayMenu() const { return m_trayMenu; }
+    QProgressBar *progressBar() const { return m_progressBar; }
+    ClickableLabel *loginIndicator() const { return m_loginIndicator; }
+
+Q_SIGNALS:
+    // The projects filter was applied with this text; the projects tree filters and repopulates.
+    void signalProjectsFilterApplied(const QString &text);
+
 public Q_SLOTS:
-    void onTrayMenuShow();
-    void onTrayMenuOptions();
+    void on_btnApplyRules_clicked();
+    void on_actionApply_Rules_For_Date_Range_triggered();
+    void on_action_Apply_Rules_triggered();
+    void on_actionView_Rules_triggered();
+    void on_action_Add_Rule_triggered();
+    void onFilterTimer();
+    void onFilterProjectsTimer();
+    void filterApply();
+    void filterProjectsApply();
+    void on_editFilter_textChanged(const QString &text);
+    void on_editFilterProjects_textChanged(const QString &text);
+    void on_btnSyncFilters_toggled(bool checked);
+    void on_actionCheck_for_Updates_triggered();
+    void on_action_RefreshProjects_triggered();
+    void on_checkGroupByHour_clicked(bool checked);
+    void on_action_Help_Topics_triggered();
+    void on_action_About_Tavro_triggered();
+    void on_actionLogout_triggered();
+    void on_actionLogin_triggered();
+    void on_action_Timestamps_triggered();
     void on_action_Settings_triggered();
     void on_actionExit_triggered();
+    void on_action_Ignored_Applications_triggered();
+    void on_btToday_clicked();
+    void on_cbHideUnder_activated(int index);
+    void on_btnRecord_toggled(bool checked);
+    void onInitialUpdate();
+    void onStatusLoginIndicatorDblClicked();
+    void onStatusbarUpdateTimer();
+    void onCalendarDateChanged(const QDate &date);
+    void onCalendarSelectionChanged();
+    void updateApps();
+    void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes);
+    void _connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
+    void unlinkEntries(const QStringList &ids);
+    void onTrayMenuOptions();
+    void onTrayMenuShow();
+    void onStart();
+    void onStop();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+    void updateTrayIcon();
+    void initCalendarDaysWithEntries();
+    void onEditRuleDialog(int ruleId);
+    void onAddRuleDialog();
+    void onRemoveRule(int ruleId);
+    void onActivateRule(int ruleId, bool active);
+    void onMoveRule(int ruleId, int position);
+    void onApplyRules();
+    void onDuplicateRule(int ruleId);
+    void onCreateRuleFromEntry(int appId, const QString &title);
+    void onCreateRuleFromApp(int appId);
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void createRecorder();
+    void onRecordingChanged(bool on);
+    // Stores the open stretch, e.g. when the program or the session ends.
+    void flushRecording();
+    void showSessionNote();
+    void createTrayActions();
+    void createTrayIcon();
+    void createDocks();
+    void initHideUnderChoices();
+    void initGroupByHour();
+    void initUnlinkedList();
+    void initLinkedList();
+    void attachModel(QTreeView *view, EntryDayModel *model, QLabel *totalLabel);
+    void reloadViews();
+    void applyEntryFilter(const QString &text);
+    void applyProjectsFilter(const QString &text);
+    // Menu commands whose subsystem is not part of this build say so instead of doing nothing.
+    void notAvailable(const QString &what);
+    int hideUnderSeconds() const;
+
     std::unique_ptr<Ui::MainWindow> m_ui;
     Database database;
     QSettings *settingsFile = nullptr;
     bool recording = false;
     bool m_usable = false;
+    bool m_initialUpdateDone = false;
+
+    QProgressBar *m_progressBar = nullptr;
+    ClickableLabel *m_loginIndicator = nullptr;
+
+    QAction *m_exitAction = nullptr;
+    QAction *m_showAction = nullptr;
+    QAction *m_settingsAction = nullptr;
+    QAction *m_startAction = nullptr;
+    QAction *m_stopAction = nullptr;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    TrayAnimation *m_trayAnimation = nullptr;
+
+    std::unique_ptr<ForegroundWindowSource> m_windowSource;
+    std::unique_ptr<IdleSource> m_idleSource;
+    std::unique_ptr<AppMetadata> m_appMetadata;
+    std::unique_ptr<WindowProbe> m_probe;
+    Recorder *m_recorder = nullptr;
+    SuspendMonitor *m_suspendMonitor = nullptr;
+    SuspendHandler *m_suspendHandler = nullptr;
+
+    QTimer m_filterTimer;
+    QTimer m_filterProjectsTimer;
+
+    EntryDayModel *m_unlinkedModel = nullptr;
+    EntryDayModel *m_linkedModel = nullptr;
+    std::unique_ptr<UpdateChecker> m_updateChecker;
+    std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };

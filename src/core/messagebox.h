@@ -13,6 +13,7 @@ enum Button {
     Ok = 0x00000400,
     Yes = 0x00004000,
     No = 0x00010000,
+    Close = 0x00200000,
     Cancel = 0x00400000,
 };
 Q_DECLARE_FLAGS(Buttons, Button)

@@ -1,0 +1,125 @@
+#include "feedupdatechecker.h"
+
+#include "messagebox.h"
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QWidget>
+
+namespace {
+const QString Title = QStringLiteral("Check for Updates");
+}
+
+FeedUpdateChecker::FeedUpdateChecker(const QString &runningVersion, QObject *parent)
+    : QObject(parent)
+    , m_runningVersion(runningVersion)
+{}
+
+FeedUpdateChecker::~FeedUpdateChecker()
+{
+    cleanup();
+}
+
+void FeedUpdateChecker::setAppcastUrl(const QString &url)
+{
+    m_url = QUrl(url);
+}
+
+void FeedUpdateChecker::init()
+{
+    // Checks run only when the user asks; nothing is fetched behind their back.
+    if (!m_manager) {
+        m_manager = new QNetworkAccessManager(this);
+    }
+}
+
+void FeedUpdateChecker::cleanup()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+    m_reply = nullptr;
+}
+
+void FeedUpdateChecker::checkWithUi(QWidget *parent)
+{
+    if (m_reply) {
+        return;
+    }
+    init();
+    m_parent = parent;
+    if (!m_url.isValid() || m_url.isRelative()) {
+        const QString text = QStringLiteral("The update feed address is not set.");
+        MessageBox::warning(parent, Title, text);
+        Q_EMIT checkFinished(text);
+        return;
+    }
+    QNetworkRequest request(m_url);
+    request.setTransferTimeout(TimeoutMs);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("TavroDesk/") + m_runningVersion);
+    m_reply = m_manager->get(request);
+    connect(m_reply, &QNetworkReply::finished, this, &FeedUpdateChecker::onFinished);
+}
+
+FeedUpdateChecker::Verdict FeedUpdateChecker::judge(const Appcast::Feed &feed, const QString &runningVersion)
+{
+    Verdict verdict;
+    if (!feed.ok) {
+        verdict.failed = true;
+        verdict.text = QStringLiteral("The update information could not be read: ") + feed.error;
+        return verdict;
+    }
+    const Appcast::Release *release = Appcast::newest(feed.releases);
+    if (!release) {
+        verdict.failed = true;
+        verdict.text = QStringLiteral("The update information lists no releases.");
+        return verdict;
+    }
+    if (Appcast::compareVersions(release->version, runningVersion) <= 0) {
+        verdict.text = QStringLiteral("TavroDesk is up to date.");
+        return verdict;
+    }
+    verdict.text = QStringLiteral("Version %1 is available.").arg(release->version);
+    verdict.link = release->link;
+    return verdict;
+}
+
+void FeedUpdateChecker::onFinished()
+{
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    if (!reply) {
+        return;
+    }
+    reply->deleteLater();
+    Verdict verdict;
+    if (reply->error() != QNetworkReply::NoError) {
+        verdict.failed = true;
+        verdict.text = QStringLiteral("The update information could not be fetched: ") + reply->errorString();
+    } else {
+        verdict = judge(Appcast::parse(reply->readAll()), m_runningVersion);
+    }
+    qDebug() << "update check:" << verdict.text;
+
+    if (verdict.failed) {
+        MessageBox::warning(m_parent, Title, verdict.text);
+    } else if (verdict.link.isEmpty()) {
+        MessageBox::information(m_parent, Title, verdict.text);
+    } else {
+        const QUrl link(verdict.link);
+        const bool web =
+            link.isValid() && (link.scheme() == QLatin1String("http") || link.scheme() == QLatin1String("https"));
+        if (!web) {
+            MessageBox::information(m_parent, Title, verdict.text);
+        } else if (MessageBox::question(m_parent, Title, verdict.text + QStringLiteral("\nOpen the download page?")) ==
+                   MessageBox::Yes) {
+            QDesktopServices::openUrl(link);
+        }
+    }
+    Q_EMIT checkFinished(verdict.text);
+}

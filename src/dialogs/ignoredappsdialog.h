@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class IgnoredAppsDialog;
+}
+
+// Edits "IgnoredApps", the executables whose time the entry views leave out. Every change goes to
+// the settings map at once; the caller refreshes the views when `listChanged` is set.
+class IgnoredAppsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Asks for the path to add; an empty answer means cancelled.
+    using PathPrompt = std::function<QString(QWidget *parent)>;
+    using IconLookup = std::function<QIcon(const QString &path)>;
+
+    explicit IgnoredAppsDialog(QWidget *parent = nullptr, IconLookup icons = {});
+    ~IgnoredAppsDialog() override;
+
+    // Replaces the input dialog, for tests.
+    void setPathPrompt(PathPrompt prompt) { m_prompt = std::move(prompt); }
+    QStringList listedPaths() const;
+
+    bool listChanged = false;
+
+public Q_SLOTS:
+    void on_btRemove_clicked();
+    void on_btAdd_clicked();
+
+private:
+    void addItem(const QString &path);
+
+    std::unique_ptr<Ui::IgnoredAppsDialog> m_ui;
+    IconLookup m_icons;
+    PathPrompt m_prompt;
+};

@@ -1,0 +1,122 @@
+#include "appcast.h"
+#include "feedupdatechecker.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+QByteArray fixture(const QString &name)
+{
+    QFile file(QString::fromLocal8Bit(qgetenv("TAVRO_TEST_DATA")) + QStringLiteral("/appcast/") + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qFatal("missing fixture");
+    }
+    return file.readAll();
+}
+} // namespace
+
+class TestAppcast : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void compareVersions_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("sign");
+        QTest::newRow("numeric not textual") << QStringLiteral("1.0.10") << QStringLiteral("1.0.9") << 1;
+        QTest::newRow("equal") << QStringLiteral("1.0.10") << QStringLiteral("1.0.10") << 0;
+        QTest::newRow("missing part is zero") << QStringLiteral("1.0") << QStringLiteral("1.0.0") << 0;
+        QTest::newRow("shorter but newer") << QStringLiteral("2") << QStringLiteral("1.9.99") << 1;
+        QTest::newRow("older") << QStringLiteral("0.9") << QStringLiteral("1.0.10") << -1;
+        QTest::newRow("leading zeros") << QStringLiteral("1.02") << QStringLiteral("1.2") << 0;
+    }
+
+    void compareVersions()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, sign);
+        const int result = Appcast::compareVersions(a, b);
+        QCOMPARE((result > 0) - (result < 0), sign);
+        QCOMPARE(-((Appcast::compareVersions(b, a) > 0) - (Appcast::compareVersions(b, a) < 0)), sign);
+    }
+
+    void validVersions()
+    {
+        QVERIFY(Appcast::isValidVersion(QStringLiteral("1.0.10")));
+        QVERIFY(Appcast::isValidVersion(QStringLiteral("3")));
+        QVERIFY(!Appcast::isValidVersion(QString()));
+        QVERIFY(!Appcast::isValidVersion(QStringLiteral("1..2")));
+        QVERIFY(!Appcast::isValidVersion(QStringLiteral("2.0-beta")));
+        QVERIFY(!Appcast::isValidVersion(QStringLiteral("1.99999999999999999999")));
+    }
+
+    void parsesItems()
+    {
+        const Appcast::Feed feed = Appcast::parse(fixture(QStringLiteral("newer.xml")));
+        QVERIFY2(feed.ok, qPrintable(feed.error));
+        QCOMPARE(feed.releases.size(), 3);
+        const Appcast::Release &first = feed.releases.first();
+        QCOMPARE(first.title, QStringLiteral("TavroDesk 1.0.9"));
+        QCOMPARE(first.version, QStringLiteral("1.0.9"));
+        QCOMPARE(first.link, QStringLiteral("http://updates.tavro.example/downloads/tavrodesk/1.0.9.html"));
+        QCOMPARE(first.pubDate, QStringLiteral("Mon, 03 Aug 2026 10:00:00 +0000"));
+        QCOMPARE(Appcast::newest(feed.releases)->version, QStringLiteral("1.0.11"));
+    }
+
+    void skipsItemsWithoutUsableVersion()
+    {
+        const Appcast::Feed feed = Appcast::parse(fixture(QStringLiteral("badversions.xml")));
+        QVERIFY(feed.ok);
+        QCOMPARE(feed.releases.size(), 1);
+        QCOMPARE(feed.releases.first().version, QStringLiteral("1.1"));
+        QCOMPARE(feed.releases.first().title, QStringLiteral("Escaped <b>"));
+    }
+
+    void verdicts_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("newer") << QStringLiteral("newer.xml") << false << QStringLiteral("Version 1.0.11 is available.")
+                               << QStringLiteral("http://updates.tavro.example/downloads/tavrodesk/1.0.11.html");
+        QTest::newRow("same") << QStringLiteral("same.xml") << false << QStringLiteral("TavroDesk is up to date.")
+                              << QString();
+        QTest::newRow("older") << QStringLiteral("older.xml") << false << QStringLiteral("TavroDesk is up to date.")
+                               << QString();
+        QTest::newRow("malformed") << QStringLiteral("malformed.xml") << true << QString() << QString();
+        QTest::newRow("empty") << QStringLiteral("empty.xml") << true << QString() << QString();
+        QTest::newRow("not rss") << QStringLiteral("html.xml") << true << QString() << QString();
+        QTest::newRow("no releases") << QStringLiteral("noitems.xml") << true
+                                     << QStringLiteral("The update information lists no releases.") << QString();
+    }
+
+    void verdicts()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, failed);
+        QFETCH(QString, text);
+        QFETCH(QString, link);
+        const Appcast::Feed feed = Appcast::parse(fixture(file));
+        const FeedUpdateChecker::Verdict verdict = FeedUpdateChecker::judge(feed, QStringLiteral("1.0.10"));
+        QCOMPARE(verdict.failed, failed);
+        if (failed) {
+            QVERIFY(verdict.link.isEmpty());
+            QVERIFY(!verdict.text.isEmpty());
+            if (!feed.ok) {
+                QVERIFY(feed.releases.isEmpty());
+                QVERIFY(verdict.text.startsWith(QStringLiteral("The update information could not be read: ")));
+            }
+        }
+        if (!text.isEmpty()) {
+            QCOMPARE(verdict.text, text);
+        }
+        QCOMPARE(verdict.link, link);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppcast)
+#include "tst_appcast.moc"

@@ -1,0 +1,812 @@
+#include "aboutdialog.h"
+#include "calendarwidget.h"
+#include "clickablelabel.h"
+#include "entrydaymodel.h"
+#include "hosts.h"
+#include "ignoredappsdialog.h"
+#include "listitemdelegate.h"
+#include "mainwindow.h"
+#include "recorder.h"
+#include "recordingpresenter.h"
+#include "settings.h"
+#include "settingsfile.h"
+#include "updatechecker.h"
+#include "windowprobe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+// Stands in for the entry tree model and remembers what the window asked of it.
+class FakeDayModel : public EntryDayModel
+{
+public:
+    QAbstractItemModel *itemModel() override { return &model; }
+    void setDay(const QDate &date) override { day = date; }
+    void setHideUnder(int seconds) override { hideUnder = seconds; }
+    void setFilterText(const QString &text) override { filter = text; }
+    void setGroupByHour(bool on) override { groupByHour = on; }
+    void reload() override { ++reloads; }
+    void addEntry(const QDateTime &, const QDateTime &, const QString &, const QString &, const QString &title,
+                  const QIcon &, qint64, qint64) override
+    {
+        added.append(title);
+    }
+    qint64 totalTime() const override { return 100; }
+    qint64 nodeTime(const QModelIndex &) const override { return 50; }
+    QString nodeType(const QModelIndex &) const override { return QStringLiteral("app"); }
+
+    QStandardItemModel model{0, 4};
+    QDate day;
+    int hideUnder = -1;
+    QString filter;
+    bool groupByHour = false;
+    int reloads = 0;
+    QStringList added;
+};
+
+class CountingChecker : public UpdateChecker
+{
+public:
+    explicit CountingChecker(int *cleanups)
+        : m_cleanups(cleanups)
+    {}
+    void setAppcastUrl(const QString &) override {}
+    void init() override {}
+    void checkWithUi(QWidget *) override { ++checks; }
+    void cleanup() override { ++*m_cleanups; }
+    int checks = 0;
+
+private:
+    int *m_cleanups;
+};
+
+void writeIni(const QMap<QString, QVariant> &values)
+{
+    QVERIFY(SettingsFile::ensureDataFolder());
+    QFile::remove(SettingsFile::iniPath());
+    QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("API/Url"), QString());
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        ini.setValue(it.key(), it.value());
+    }
+}
+
+QVariant iniValue(const QString &key)
+{
+    QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
+    return ini.value(key);
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    template <typename T> T *child(const char *name)
+    {
+        T *found = m_window->findChild<T *>(QString::fromLatin1(name));
+        if (!found) {
+            qFatal("no child %s", name);
+        }
+        return found;
+    }
+
+    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true, bool fakeModels = true)
+    {
+        writeIni(ini);
+        m_window = std::make_unique<MainWindow>();
+        m_window->setTrayAvailabilityCheck([trayAvailable] { return trayAvailable; });
+        if (fakeModels) {
+            m_unlinked = new FakeDayModel;
+            m_linked = new FakeDayModel;
+            m_window->setEntryModels(m_unlinked, m_linked);
+        }
+        QTRY_VERIFY(m_window->isInitialised());
+    }
+
+    // Runs the event loop around `action`; returns 0 when the program quit, 7 when it was still
+    // running a second later (closing the last window quits through deferred events).
+    static int quitsAfter(const std::function<void()> &action)
+    {
+        QTimer::singleShot(0, qApp, [action] { action(); });
+        QTimer keepRunning;
+        keepRunning.setSingleShot(true);
+        connect(&keepRunning, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
+        keepRunning.start(1000);
+        return QCoreApplication::exec();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_presenter = std::make_unique<RecordingPresenter>();
+        // Every case starts from an empty database and no recording journal.
+        QFile::remove(SettingsFile::databasePath());
+        QFile::remove(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_presenter.reset();
+        Settings::instance()->values.clear();
+    }
+
+    void formAndStatusBar()
+    {
+        start();
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Tavro Desk"));
+        QCOMPARE(m_window->minimumSize(), QSize(300, 250));
+        QCOMPARE(m_window->centralWidget()->objectName(), QStringLiteral("mainWidget"));
+        QCOMPARE(m_window->styleSheet(), QStringLiteral("QMainWindow::separator { background: transparent; }"));
+        QCOMPARE(m_window->loginIndicator()->text(),
+                 QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
+        QCOMPARE(m_window->loginIndicator()->textFormat(), Qt::RichText);
+        QCOMPARE(m_window->progressBar()->maximumSize(), QSize(250, 16));
+        QVERIFY(m_window->progressBar()->isHidden());
+        QVERIFY(!m_window->progressBar()->isTextVisible());
+        QCOMPARE(child<QLabel>("labelTotalTime")->text(), QStringLiteral("0:00:00"));
+        QCOMPARE(child<QLabel>("labelTotalLinkedTime")->text(), QStringLiteral("0:00:00"));
+        auto *sync = child<QPushButton>("btnSyncFilters");
+        QVERIFY(sync->isCheckable());
+        QVERIFY(!sync->isChecked());
+        QCOMPARE(sync->toolTip(), QStringLiteral("Keep Filters In Sync"));
+        QCOMPARE(child<QPushButton>("btnApplyRules")->text(), QStringLiteral("Apply Rules"));
+        QCOMPARE(child<QComboBox>("cbHideUnder")->maximumWidth(), 300);
+        QCOMPARE(child<QLineEdit>("editFilter")->maximumWidth(), 300);
+        QCOMPARE(child<CalendarWidget>("calendar")->selectedDate(), QDate::currentDate());
+        QVERIFY(child<QPushButton>("btToday")->isHidden());
+        QCOMPARE(child<QLabel>("headerBar")->text(),
+                 QLocale::system().toString(QDate::currentDate(), QLocale::system().dateFormat(QLocale::LongFormat)));
+    }
+
+    void noDisplayIsExplained()
+    {
+        // The tests run without a display: the probe cannot see windows and the user is told.
+        start();
+        QVERIFY(!m_window->windowProbe()->isAvailable());
+        QVERIFY(!m_window->windowProbe()->problem().isEmpty());
+        QCOMPARE(m_window->statusBar()->currentMessage(), m_window->windowProbe()->problem());
+    }
+
+    void journalIsRecoveredBeforeRecording()
+    {
+        QVERIFY(SettingsFile::ensureDataFolder());
+        const QString journal = SettingsFile::dataFolder() + QStringLiteral("/recording.journal");
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"path":"/usr/bin/ed","name":"ed","title":"left open","start":"2026-11-04 09:00:00",)"
+                   R"("checkpoint":"2026-11-04 09:10:00"})");
+        file.close();
+        start();
+        QVERIFY(!QFile::exists(journal));
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("SELECT start_time, end_time FROM entries WHERE title = 'left open'")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("2026-11-04 09:00:00"));
+        QCOMPARE(query.value(1).toString(), QStringLiteral("2026-11-04 09:10:00"));
+    }
+
+    void engineDrivesButtonTextAndTray()
+    {
+        start({{QStringLiteral("Application/Started"), true}});
+        QVERIFY(m_window->recorder()->isRecording());
+        auto *button = child<QPushButton>("btnRecord");
+        // A pause that does not come from the button (system suspend) leaves its toggle state alone.
+        m_window->recorder()->setRecording(false);
+        QVERIFY(!m_window->isRecording());
+        QVERIFY(button->isChecked());
+        QCOMPARE(button->text(), QStringLiteral("Paused"));
+        QVERIFY(m_window->trayMenu()->actions().at(0)->isEnabled());
+        m_window->setRecording(true);
+        QVERIFY(m_window->recorder()->isRecording());
+        QCOMPARE(button->text(), QStringLiteral("Recording"));
+    }
+
+    void storedStretchesReachTheShownDay()
+    {
+        start({{QStringLiteral("Application/Started"), false}});
+        WindowInfo info;
+        info.path = QStringLiteral("/usr/bin/ed");
+        info.title = QStringLiteral("today's notes");
+        const QDateTime now = QDateTime::currentDateTime();
+        Q_EMIT m_window->recorder()->entryStored(now.addSecs(-5), now, info, 1, 2);
+        info.title = QStringLiteral("another day");
+        Q_EMIT m_window->recorder()->entryStored(now.addDays(-2), now.addDays(-2).addSecs(5), info, 1, 3);
+        QCOMPARE(m_unlinked->added, QStringList{QStringLiteral("today's notes")});
+        QVERIFY(m_linked->added.isEmpty());
+    }
+
+    void realModelsFillTheViews()
+    {
+        {
+            // The database exists before the window opens it, so the day's entry is there at start.
+            writeIni({});
+            MainWindow first;
+            QSqlQuery query;
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/usr/bin/vi', 'vi')")));
+            const QString appId = query.lastInsertId().toString();
+            const QString day = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                              "VALUES ('plan', ") +
+                               appId + QStringLiteral(", '") + day + QStringLiteral(" 00:00:01', '") + day +
+                               QStringLiteral(" 00:05:01')")));
+        }
+        start({{QStringLiteral("Application/Started"), false}}, true, false);
+        auto *view = child<QTreeView>("appList");
+        QVERIFY(view->model());
+        QCOMPARE(view->model()->rowCount(), 1);
+        QVERIFY(qobject_cast<ListItemDelegate *>(view->itemDelegateForColumn(2)));
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 300);
+        QVERIFY(child<QLabel>("labelTotalTime")->text() != QStringLiteral("0:00:00"));
+        QCOMPARE(m_window->unlinkedModel()->nodeType(view->model()->index(0, 0)), QStringLiteral("app"));
+        QCOMPARE(m_window->unlinkedModel()->nodeTime(view->model()->index(0, 0)), 300);
+
+        // Ten minutes hide the five-minute title.
+        auto *combo = child<QComboBox>("cbHideUnder");
+        combo->setCurrentIndex(5);
+        Q_EMIT combo->activated(5);
+        QCOMPARE(view->model()->rowCount(), 0);
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 0);
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shortcut");
+        QTest::addColumn<bool>("enabled");
+        auto row = [](const char *name, const char *text, const char *shortcut, bool enabled) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text)
+                                << QString::fromLatin1(shortcut) << enabled;
+        };
+        row("actionLogout", "Log Out", "", false);
+        row("action_Settings", "S&ettings...", "", true);
+        row("actionExit", "E&xit", "Alt+X", true);
+        row("action_Ignored_Applications", "E&xcluded Applications...", "", true);
+        row("action_Help_Topics", "&Help Topics", "", true);
+        row("actionCheck_for_Updates", "Check for &Updates...", "", true);
+        row("action_About_Tavro", "&About Tavro...", "", true);
+        // Their subsystems are not in this build: switched off rather than silently doing nothing.
+        row("actionLogin", "Log In...", "", false);
+        row("action_Timestamps", "&Timestamps...", "", false);
+        row("action_RefreshProjects", "&Refresh Projects", "", false);
+        row("action_Add_Rule", "&New Rule...", "", false);
+        row("actionView_Rules", "&View Rules...", "", false);
+        row("action_Apply_Rules", "&Apply Rules", "", false);
+        row("actionApply_Rules_For_Date_Range", "Apply Rules for &Date Range...", "", false);
+    }
+
+    void menus()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, shortcut);
+        QFETCH(bool, enabled);
+        start();
+        auto *action = m_window->findChild<QAction *>(name);
+        QVERIFY(action);
+        QCOMPARE(action->text(), text);
+        QCOMPARE(action->shortcut(), QKeySequence(shortcut));
+        QCOMPARE(action->isEnabled(), enabled);
+    }
+
+    void menuStructure()
+    {
+        start();
+        QStringList titles;
+        for (QAction *action : m_window->menuBar()->actions()) {
+            titles << action->text();
+        }
+        QCOMPARE(titles, QStringList({QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Rules"),
+                                      QStringLiteral("&Help")}));
+        auto texts = [](QMenu *menu) {
+            QStringList list;
+            for (QAction *action : menu->actions()) {
+                list << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            }
+            return list;
+        };
+        QCOMPARE(texts(child<QMenu>("menuFile")),
+                 QStringList({QStringLiteral("Log In..."), QStringLiteral("Log Out"), QStringLiteral("-"),
+                              QStringLiteral("S&ettings..."), QStringLiteral("-"), QStringLiteral("E&xit")}));
+        QCOMPARE(texts(child<QMenu>("menuView")),
+                 QStringList({QStringLiteral("&Timestamps..."), QStringLiteral("E&xcluded Applications..."),
+                              QStringLiteral("-"), QStringLiteral("&Refresh Projects"), QStringLiteral("-"),
+                              QStringLiteral("Linked &Entries")}));
+        QCOMPARE(child<QAction>("actionLogin")->statusTip(), QStringLiteral("Log In"));
+        QCOMPARE(child<QAction>("actionLogout")->statusTip(), QStringLiteral("Log Out"));
+    }
+
+    void docks()
+    {
+        start();
+        const struct
+        {
+            const char *name;
+            Qt::DockWidgetArea area;
+            const char *content;
+        } expected[] = {{"Left", Qt::LeftDockWidgetArea, "widgetLeft"},
+                        {"Right", Qt::RightDockWidgetArea, "widgetFilterRBox"},
+                        {"Bottom", Qt::BottomDockWidgetArea, "linkedEntries"}};
+        for (const auto &entry : expected) {
+            auto *dock = child<QDockWidget>(entry.name);
+            QCOMPARE(dock->windowTitle(), QString::fromLatin1(entry.name));
+            QCOMPARE(dock->features(), QDockWidget::DockWidgetClosable);
+            QCOMPARE(dock->allowedAreas(), Qt::DockWidgetAreas(entry.area));
+            QCOMPARE(m_window->dockWidgetArea(dock), entry.area);
+            QCOMPARE(dock->widget()->objectName(), QString::fromLatin1(entry.content));
+            QVERIFY(dock->titleBarWidget());
+        }
+        QCOMPARE(m_window->corner(Qt::BottomLeftCorner), Qt::LeftDockWidgetArea);
+        QCOMPARE(m_window->corner(Qt::BottomRightCorner), Qt::RightDockWidgetArea);
+        QAction *toggle = child<QDockWidget>("Bottom")->toggleViewAction();
+        m_window->show();
+        toggle->trigger();
+        QVERIFY(child<QDockWidget>("Bottom")->isHidden());
+    }
+
+    void trayMenu()
+    {
+        start({{QStringLiteral("Application/Started"), false}});
+        QStringList texts;
+        for (QAction *action : m_window->trayMenu()->actions()) {
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        QCOMPARE(texts, QStringList({QStringLiteral("&Start Recording"), QStringLiteral("&Pause Recording"),
+                                     QStringLiteral("-"), QStringLiteral("S&ettings..."), QStringLiteral("-"),
+                                     QStringLiteral("Sho&w TavroDesk"), QStringLiteral("E&xit")}));
+        QCOMPARE(m_window->trayIcon()->toolTip(), QStringLiteral("TavroDesk"));
+        QCOMPARE(m_window->trayIcon()->contextMenu(), m_window->trayMenu());
+    }
+
+    void recordButton_data()
+    {
+        QTest::addColumn<QVariant>("started");
+        QTest::addColumn<bool>("recording");
+        QTest::newRow("saved on") << QVariant(true) << true;
+        QTest::newRow("saved off") << QVariant(false) << false;
+        QTest::newRow("missing means on") << QVariant() << true;
+    }
+
+    void recordButton()
+    {
+        QFETCH(QVariant, started);
+        QFETCH(bool, recording);
+        QMap<QString, QVariant> ini;
+        if (started.isValid()) {
+            ini.insert(QStringLiteral("Application/Started"), started);
+        }
+        start(ini);
+        auto *button = child<QPushButton>("btnRecord");
+        const QList<QAction *> tray = m_window->trayMenu()->actions();
+        QAction *startAction = tray.at(0);
+        QAction *stopAction = tray.at(1);
+        auto check = [&](bool on) {
+            QCOMPARE(m_window->isRecording(), on);
+            QCOMPARE(button->isChecked(), on);
+            QCOMPARE(button->text(), on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
+            QCOMPARE(startAction->isEnabled(), !on);
+            QCOMPARE(stopAction->isEnabled(), on);
+        };
+        QVERIFY(button->isCheckable());
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        check(recording);
+        stopAction->trigger();
+        check(false);
+        startAction->trigger();
+        check(true);
+        m_window->saveSettings();
+        QCOMPARE(iniValue(QStringLiteral("Application/Started")).toBool(), true);
+        button->click();
+        check(false);
+        m_window->saveSettings();
+        QCOMPARE(iniValue(QStringLiteral("Application/Started")).toBool(), false);
+    }
+
+    void closeToTrayKeepsRunningAndSaves()
+    {
+        start({{QStringLiteral("Application/CloseToTray"), true}, {QStringLiteral("Application/HideUnder"), 30}});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QFile::remove(SettingsFile::iniPath());
+        QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
+        QVERIFY(m_window->isHidden());
+        QVERIFY(QFile::exists(SettingsFile::iniPath()));
+        QCOMPARE(iniValue(QStringLiteral("Application/HideUnder")).toInt(), 30);
+        // The tray's exit really ends the program.
+        QCOMPARE(quitsAfter([this] { m_window->trayMenu()->actions().last()->trigger(); }), 0);
+    }
+
+    void closeQuits_data()
+    {
+        QTest::addColumn<bool>("closeToTray");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("close to tray off") << false << true;
+        QTest::newRow("no notification area") << true << false;
+    }
+
+    void closeQuits()
+    {
+        QFETCH(bool, closeToTray);
+        QFETCH(bool, trayAvailable);
+        start({{QStringLiteral("Application/CloseToTray"), closeToTray}}, trayAvailable);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QFile::remove(SettingsFile::iniPath());
+        QCOMPARE(quitsAfter([this] { QVERIFY(m_window->close()); }), 0);
+        QVERIFY(QFile::exists(SettingsFile::iniPath()));
+    }
+
+    void minimiseToTray()
+    {
+        start({{QStringLiteral("Application/MinimizeToTray"), true}});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(m_window->isHidden());
+        m_window->trayMenu()->actions().at(5)->trigger();
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!m_window->isMinimized());
+    }
+
+    void minimiseWithoutOptionStaysVisible()
+    {
+        start({{QStringLiteral("Application/MinimizeToTray"), false}});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(!m_window->isHidden());
+    }
+
+    void statusTipsDoNotReplaceTheMessage()
+    {
+        start();
+        m_window->show();
+        m_window->statusBar()->showMessage(QStringLiteral("Ready"));
+        child<QAction>("actionLogout")->showStatusText(m_window.get());
+        QStatusTipEvent tip(QStringLiteral("Log In"));
+        QCoreApplication::sendEvent(m_window.get(), &tip);
+        QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    }
+
+    void trayClickRule_data()
+    {
+        QTest::addColumn<bool>("singleClick");
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("single: click") << true << int(QSystemTrayIcon::Trigger) << true;
+        QTest::newRow("single: double") << true << int(QSystemTrayIcon::DoubleClick) << false;
+        QTest::newRow("double: click") << false << int(QSystemTrayIcon::Trigger) << false;
+        QTest::newRow("double: double") << false << int(QSystemTrayIcon::DoubleClick) << true;
+        QTest::newRow("context") << true << int(QSystemTrayIcon::Context) << false;
+        QTest::newRow("middle") << false << int(QSystemTrayIcon::MiddleClick) << false;
+    }
+
+    void trayClickRule()
+    {
+        QFETCH(bool, singleClick);
+        QFETCH(int, reason);
+        QFETCH(bool, opens);
+        start({{QStringLiteral("Application/SingleClickTrayOpen"), singleClick}});
+        QVERIFY(m_window->isHidden());
+        Q_EMIT m_window->trayIcon()->activated(QSystemTrayIcon::ActivationReason(reason));
+        QCOMPARE(m_window->isVisible(), opens);
+    }
+
+    void geometryIsRestored()
+    {
+        start();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->resize(700, 400);
+        child<QDockWidget>("Bottom")->hide();
+        m_window->saveSettings();
+        m_window.reset();
+        m_window = std::make_unique<MainWindow>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCOMPARE(m_window->size(), QSize(700, 400));
+        QVERIFY(child<QDockWidget>("Bottom")->isHidden());
+        QVERIFY(!child<QDockWidget>("Left")->isHidden());
+    }
+
+    void initialUpdateLoadsBothViews()
+    {
+        start({{QStringLiteral("Application/HideUnder"), 60}, {QStringLiteral("Application/GroupByHour"), true}});
+        auto *combo = child<QComboBox>("cbHideUnder");
+        QStringList texts;
+        for (int i = 0; i < combo->count(); ++i) {
+            texts << combo->itemText(i);
+        }
+        QCOMPARE(texts,
+                 QStringList({QStringLiteral("none"), QStringLiteral("10 seconds"), QStringLiteral("30 seconds"),
+                              QStringLiteral("1 minute"), QStringLiteral("5 minutes"), QStringLiteral("10 minutes")}));
+        QCOMPARE(combo->currentText(), QStringLiteral("1 minute"));
+        QVERIFY(child<QCheckBox>("checkGroupByHour")->isChecked());
+        for (FakeDayModel *model : {m_unlinked, m_linked}) {
+            QCOMPARE(model->day, QDate::currentDate());
+            QCOMPARE(model->hideUnder, 60);
+            QCOMPARE(model->reloads, 1);
+        }
+        QVERIFY(m_unlinked->groupByHour);
+        QVERIFY(!m_linked->groupByHour);
+        QCOMPARE(child<QTreeView>("appList")->model(), &m_unlinked->model);
+        QCOMPARE(child<QTreeView>("linkedEntries")->model(), &m_linked->model);
+    }
+
+    void unknownThresholdSelectsNothing()
+    {
+        start({{QStringLiteral("Application/HideUnder"), 45}});
+        QCOMPARE(child<QComboBox>("cbHideUnder")->currentIndex(), -1);
+        QCOMPARE(m_unlinked->hideUnder, 0);
+    }
+
+    void hideUnderReloadsBothViews()
+    {
+        start();
+        auto *combo = child<QComboBox>("cbHideUnder");
+        combo->setCurrentIndex(4);
+        Q_EMIT combo->activated(4);
+        QCOMPARE(Settings::instance()->value(QStringLiteral("HideUnder")).toInt(), 300);
+        for (FakeDayModel *model : {m_unlinked, m_linked}) {
+            QCOMPARE(model->hideUnder, 300);
+            QCOMPARE(model->reloads, 2);
+        }
+    }
+
+    void groupByHourRegroupsOnlyTheUnlinkedView()
+    {
+        start();
+        child<QCheckBox>("checkGroupByHour")->click();
+        QVERIFY(m_unlinked->groupByHour);
+        QCOMPARE(m_unlinked->reloads, 2);
+        QCOMPARE(m_linked->reloads, 1);
+        QVERIFY(Settings::instance()->value(QStringLiteral("GroupByHour")).toBool());
+    }
+
+    void filterAppliesAfterTheDelay()
+    {
+        start();
+        auto *edit = child<QLineEdit>("editFilter");
+        QTest::keyClicks(edit, QStringLiteral("mail"));
+        QVERIFY(m_unlinked->filter.isEmpty());
+        QTRY_COMPARE(m_unlinked->filter, QStringLiteral("mail"));
+        QCOMPARE(Settings::instance()->value(QStringLiteral("Filter")).toString(), QStringLiteral("mail"));
+        QVERIFY(m_linked->filter.isEmpty());
+        // Clearing with the clear button brings everything back after the delay.
+        edit->findChild<QToolButton *>()->click();
+        QTRY_COMPARE(m_unlinked->filter, QString());
+    }
+
+    void enterAppliesAtOnce()
+    {
+        start();
+        auto *edit = child<QLineEdit>("editFilter");
+        QTest::keyClicks(edit, QStringLiteral("\"two words\""));
+        const int before = m_unlinked->reloads;
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(m_unlinked->filter, QStringLiteral("\"two words\""));
+        QCOMPARE(m_unlinked->reloads, before + 1);
+        // The timer still fires later and applies the same text once more.
+        QTRY_COMPARE(m_unlinked->reloads, before + 2);
+        QCOMPARE(m_unlinked->filter, QStringLiteral("\"two words\""));
+    }
+
+    void syncedFiltersMirrorEachOther()
+    {
+        start();
+        QSignalSpy projects(m_window.get(), &MainWindow::signalProjectsFilterApplied);
+        auto *entries = child<QLineEdit>("editFilter");
+        auto *projectsEdit = child<QLineEdit>("editFilterProjects");
+        QTest::keyClicks(projectsEdit, QStringLiteral("alpha"));
+        QCOMPARE(entries->text(), QString());
+        QTRY_COMPARE(projects.count(), 1);
+        QCOMPARE(m_unlinked->filter, QString());
+
+        // Switching on copies the projects text into the entries filter and applies it.
+        child<QPushButton>("btnSyncFilters")->click();
+        QCOMPARE(entries->text(), QStringLiteral("alpha"));
+        QCOMPARE(m_unlinked->filter, QStringLiteral("alpha"));
+        QCOMPARE(projects.count(), 2);
+
+        QTest::keyClicks(entries, QStringLiteral("x"));
+        QCOMPARE(projectsEdit->text(), QStringLiteral("alphax"));
+        QTRY_COMPARE(m_unlinked->filter, QStringLiteral("alphax"));
+        QCOMPARE(projects.last().first().toString(), QStringLiteral("alphax"));
+
+        QTest::keyClick(projectsEdit, Qt::Key_Backspace);
+        QCOMPARE(entries->text(), QStringLiteral("alpha"));
+        QTest::keyClick(projectsEdit, Qt::Key_Return);
+        QCOMPARE(m_unlinked->filter, QStringLiteral("alpha"));
+        QCOMPARE(projects.last().first().toString(), QStringLiteral("alpha"));
+
+        // Switched off, the fields go their own ways again.
+        child<QPushButton>("btnSyncFilters")->click();
+        QTest::keyClicks(entries, QStringLiteral("y"));
+        QCOMPARE(projectsEdit->text(), QStringLiteral("alpha"));
+    }
+
+    void calendarMarksFollowTheData()
+    {
+        start();
+        const QDate day(2026, 11, 3);
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/usr/bin/ed', 'ed')")));
+        const QString appId = query.lastInsertId().toString();
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES "
+                                          "('doc', ") +
+                           appId + QStringLiteral(", '2026-11-03 10:00:00', '2026-11-03 10:05:00')")));
+        const QString entryId = query.lastInsertId().toString();
+        auto *calendar = child<CalendarWidget>("calendar");
+        QVERIFY(!calendar->isEmphasised(day));
+
+        // The model reports that the day's total passed zero: the marks are renewed.
+        Q_EMIT m_unlinked->datesWithZeroTimeChanged();
+        QVERIFY(calendar->isEmphasised(day));
+
+        Settings::instance()->values[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/usr/bin/ed")};
+        m_window->initCalendarDaysWithEntries();
+        QVERIFY(!calendar->isEmphasised(day));
+
+        Settings::instance()->values[QStringLiteral("IgnoredApps")] = QStringList();
+        QVERIFY(query.exec(QStringLiteral("UPDATE entries SET ext_task_id = 5 WHERE id = ") + entryId));
+        m_window->initCalendarDaysWithEntries();
+        QVERIFY(!calendar->isEmphasised(day));
+    }
+
+    void todayButtonAndDayChanges()
+    {
+        start();
+        auto *calendar = child<CalendarWidget>("calendar");
+        auto *today = child<QPushButton>("btToday");
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        calendar->setSelectedDate(yesterday);
+        QVERIFY(!today->isHidden());
+        QCOMPARE(m_window->selectedDate(), yesterday);
+        QCOMPARE(m_unlinked->day, yesterday);
+        QCOMPARE(m_linked->day, yesterday);
+        QCOMPARE(child<QLabel>("headerBar")->text(),
+                 QLocale::system().toString(yesterday, QLocale::system().dateFormat(QLocale::LongFormat)));
+        today->click();
+        QVERIFY(today->isHidden());
+        QCOMPARE(m_window->selectedDate(), QDate::currentDate());
+        QCOMPARE(m_unlinked->day, QDate::currentDate());
+    }
+
+    void showDateMovesSelectionAndMark()
+    {
+        start();
+        auto *calendar = child<CalendarWidget>("calendar");
+        calendar->setMarkedDay(QDate::currentDate().addDays(-1));
+        const QDate target = QDate::currentDate().addDays(-3);
+        m_window->showDate(target);
+        QCOMPARE(m_window->selectedDate(), target);
+        QCOMPARE(calendar->markedDay(), QDate::currentDate());
+        QCOMPARE(m_unlinked->day, target);
+    }
+
+    void totalsFollowTheModels()
+    {
+        start();
+        Q_EMIT m_unlinked->totalTimeTextChanged(QStringLiteral("1:02:03"));
+        Q_EMIT m_linked->totalTimeTextChanged(QStringLiteral("0:10:00"));
+        QCOMPARE(child<QLabel>("labelTotalTime")->text(), QStringLiteral("1:02:03"));
+        QCOMPARE(child<QLabel>("labelTotalLinkedTime")->text(), QStringLiteral("0:10:00"));
+    }
+
+    void updateCheckFromMenuAndCleanup()
+    {
+        start();
+        int firstCleanups = 0;
+        int secondCleanups = 0;
+        auto checker = std::make_unique<CountingChecker>(&firstCleanups);
+        CountingChecker *counting = checker.get();
+        m_window->setUpdateChecker(std::move(checker));
+        child<QAction>("actionCheck_for_Updates")->trigger();
+        QCOMPARE(counting->checks, 1);
+        QCOMPARE(firstCleanups, 0);
+        m_window->setUpdateChecker(std::make_unique<CountingChecker>(&secondCleanups));
+        QCOMPARE(firstCleanups, 1);
+        m_window.reset();
+        QCOMPARE(secondCleanups, 1);
+    }
+
+    void excludedApplicationsRefreshOnlyWhenChanged()
+    {
+        start();
+        const QString path = QCoreApplication::applicationFilePath();
+        // Closed without a change: nothing is reloaded.
+        QTimer::singleShot(0, this, [] { QApplication::activeModalWidget()->close(); });
+        child<QAction>("action_Ignored_Applications")->trigger();
+        QCOMPARE(m_unlinked->reloads, 1);
+        QCOMPARE(m_linked->reloads, 1);
+
+        QTimer::singleShot(0, this, [path] {
+            auto *dialog = qobject_cast<IgnoredAppsDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setPathPrompt([path](QWidget *) { return path; });
+            dialog->on_btAdd_clicked();
+            dialog->reject();
+        });
+        child<QAction>("action_Ignored_Applications")->trigger();
+        QCOMPARE(Settings::instance()->value(QStringLiteral("IgnoredApps")).toStringList(), QStringList{path});
+        QCOMPARE(m_unlinked->reloads, 2);
+        QCOMPARE(m_linked->reloads, 2);
+    }
+
+    void aboutBoxAsksTheUpdateChecker()
+    {
+        start();
+        int cleanups = 0;
+        auto checker = std::make_unique<CountingChecker>(&cleanups);
+        CountingChecker *counting = checker.get();
+        m_window->setUpdateChecker(std::move(checker));
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QPushButton *>(QStringLiteral("btnCheckForUpdates"))->click();
+            dialog->reject();
+        });
+        child<QAction>("action_About_Tavro")->trigger();
+        QCOMPARE(counting->checks, 1);
+    }
+
+    void helpOpensTheHelpPage()
+    {
+        start();
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openedUrl");
+        child<QAction>("action_Help_Topics")->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(Hosts::helpPageUrl())});
+        QVERIFY(m_opened.first().path() == QStringLiteral("/tavro-get-help.html"));
+    }
+
+    void missingSubsystemsSaySo()
+    {
+        start();
+        m_window->on_actionLogin_triggered();
+        QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("not available")));
+        m_window->statusBar()->showMessage(QStringLiteral("Ready"));
+        m_window->connectEntriesWithTask({QStringLiteral("1")}, QStringLiteral("2"), QString());
+        QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("not available")));
+        QVERIFY(m_presenter->boxes().isEmpty());
+    }
+
+public Q_SLOTS:
+    void openedUrl(const QUrl &url) { m_opened.append(url); }
+
+private:
+    QList<QUrl> m_opened;
+    std::unique_ptr<RecordingPresenter> m_presenter;
+    std::unique_ptr<MainWindow> m_window;
+    FakeDayModel *m_unlinked = nullptr;
+    FakeDayModel *m_linked = nullptr;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,282 @@
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <signal.h>
+
+// Starts the built program as a user would, in private data and runtime folders.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString dataFolder() const { return m_root->path() + QStringLiteral("/data/TavroDesk"); }
+    QString runFolder() const { return m_root->path() + QStringLiteral("/run"); }
+    QString logPath() const { return dataFolder() + QStringLiteral("/debug.log"); }
+    QString iniPath() const { return dataFolder() + QStringLiteral("/tavrodesk.ini"); }
+    QString socketPath() const { return runFolder() + QStringLiteral("/tavrodesk.sock"); }
+    QString lockPath() const { return runFolder() + QStringLiteral("/tavrodesk.lock"); }
+
+    std::unique_ptr<QProcess> launch(const QStringList &arguments = {QStringLiteral("-debug")},
+                                     const QString &display = QString())
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->path() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->path() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
+        if (display.isEmpty()) {
+            env.remove(QStringLiteral("DISPLAY"));
+        } else {
+            env.insert(QStringLiteral("DISPLAY"), display);
+        }
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QStringLiteral(TAVRO_BINARY), arguments);
+        if (!process->waitForStarted(5000)) {
+            qWarning() << "could not start" << TAVRO_BINARY;
+        }
+        return process;
+    }
+
+    // Waits until the instance listens on its socket.
+    bool waitUntilRunning(QProcess &process)
+    {
+        for (int i = 0; i < 200 && process.state() == QProcess::Running; ++i) {
+            if (QFile::exists(socketPath())) {
+                return true;
+            }
+            QTest::qWait(25);
+        }
+        return false;
+    }
+
+    bool terminate(QProcess &process)
+    {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
+    // Whether a live instance listens on the socket; connecting alone asks it nothing.
+    bool accepts() const
+    {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath());
+        return socket.waitForConnected(500);
+    }
+
+    qint64 lockOwner() const
+    {
+        QFile file(lockPath());
+        return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
+    }
+
+    QString log() const
+    {
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_root = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_root->isValid());
+        QVERIFY(QDir().mkpath(dataFolder()));
+        QVERIFY(QDir().mkpath(runFolder()));
+        QFile::setPermissions(runFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // An existing ini file: no first-start dialog.
+        QSettings ini(iniPath(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("Application/Started"), false);
+        ini.setValue(QStringLiteral("API/Url"), QString());
+    }
+
+    void cleanup() { m_root.reset(); }
+
+    void secondStartShowsTheFirst()
+    {
+        auto first = launch();
+        QVERIFY(waitUntilRunning(*first));
+        auto second = launch();
+        QVERIFY(second->waitForFinished(2000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QTRY_VERIFY(log().contains(QStringLiteral("show mainwnd")));
+        QVERIFY(log().contains(QStringLiteral("someone's asking for tavro")));
+        QCOMPARE(first->state(), QProcess::Running);
+        QVERIFY(terminate(*first));
+    }
+
+    void killedInstanceDoesNotBlock()
+    {
+        auto first = launch();
+        QVERIFY(waitUntilRunning(*first));
+        first->kill();
+        QVERIFY(first->waitForFinished(5000));
+        QVERIFY(QFile::exists(socketPath()));
+        QVERIFY(QFile::exists(lockPath()));
+
+        QVERIFY(!accepts());
+        auto heir = launch();
+        QVERIFY(heir->waitForStarted());
+        // The heir takes the lock over and listens on a fresh socket.
+        QTRY_COMPARE(lockOwner(), heir->processId());
+        QTRY_VERIFY(accepts());
+        auto third = launch();
+        QVERIFY(third->waitForFinished(5000));
+        QCOMPARE(third->exitCode(), 0);
+        QTRY_VERIFY(log().contains(QStringLiteral("show mainwnd")));
+        QCOMPARE(heir->state(), QProcess::Running);
+        QVERIFY(terminate(*heir));
+    }
+
+    void simultaneousStartsLeaveOne()
+    {
+        std::vector<std::unique_ptr<QProcess>> starts;
+        for (int i = 0; i < 3; ++i) {
+            starts.push_back(launch());
+        }
+        auto finished = [&starts] {
+            int count = 0;
+            for (const auto &process : starts) {
+                count += process->state() == QProcess::NotRunning ? 1 : 0;
+            }
+            return count;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(finished(), 2, 10000);
+        QProcess *survivor = nullptr;
+        for (const auto &process : starts) {
+            if (process->state() == QProcess::Running) {
+                survivor = process.get();
+            } else {
+                QCOMPARE(process->exitCode(), 0);
+            }
+        }
+        QVERIFY(survivor);
+        QVERIFY(terminate(*survivor));
+    }
+
+    void debugSwitch_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("logs");
+        QTest::newRow("-debug") << QStringLiteral("-debug") << true;
+        QTest::newRow("-Debug") << QStringLiteral("-Debug") << false;
+        QTest::newRow("--debug") << QStringLiteral("--debug") << false;
+        QTest::newRow("debug") << QStringLiteral("debug") << false;
+    }
+
+    void debugSwitch()
+    {
+        QFETCH(QString, argument);
+        QFETCH(bool, logs);
+        auto process = launch({argument});
+        QVERIFY(waitUntilRunning(*process));
+        QVERIFY(terminate(*process));
+        QCOMPARE(QFile::exists(logPath()), logs);
+        if (logs) {
+            const QStringList lines = log().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QVERIFY(!lines.isEmpty());
+            static const QRegularExpression format(
+                QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d( | Warning: | Critical: )\\S"));
+            for (const QString &line : lines) {
+                QVERIFY2(format.match(line).hasMatch(), qPrintable(line));
+            }
+        }
+    }
+
+    void sigtermQuitsAndSaves()
+    {
+        QVERIFY(!QSettings(iniPath(), QSettings::IniFormat).contains(QStringLiteral("Window/Geometry")));
+        auto process = launch();
+        QVERIFY(waitUntilRunning(*process));
+        QVERIFY(terminate(*process));
+        QSettings ini(iniPath(), QSettings::IniFormat);
+        QVERIFY(ini.contains(QStringLiteral("Window/Geometry")));
+        QVERIFY(ini.contains(QStringLiteral("Application/CloseToTray")));
+        QCOMPARE(ini.value(QStringLiteral("Application/Started")).toBool(), false);
+        // The lock is released; the socket is gone.
+        QVERIFY(!QFile::exists(socketPath()));
+    }
+
+    void recordsTheWindowInFrontAndStoresItOnQuit()
+    {
+        for (const char *tool : {"Xvfb", "openbox", "xterm", "xdotool"}) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+                QSKIP("Xvfb, openbox, xterm and xdotool are needed");
+            }
+        }
+        QSettings(iniPath(), QSettings::IniFormat).setValue(QStringLiteral("Application/Started"), true);
+
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                    QStringLiteral("-noreset")});
+        QVERIFY(xvfb.waitForReadyRead(10000));
+        const QString display = QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        QProcess openbox;
+        openbox.setProcessEnvironment(env);
+        openbox.start(QStringLiteral("openbox"), {});
+        QProcess xterm;
+        xterm.setProcessEnvironment(env);
+        xterm.start(QStringLiteral("xterm"), {QStringLiteral("-T"), QStringLiteral("draft.txt - notes")});
+        QVERIFY(xterm.waitForStarted());
+        auto activate = [&env] {
+            QProcess xdotool;
+            xdotool.setProcessEnvironment(env);
+            xdotool.start(QStringLiteral("xdotool"),
+                          {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                           QStringLiteral("draft.txt"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+            return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(activate(), 10000);
+
+        auto app = launch({QStringLiteral("-debug")}, display);
+        QVERIFY(waitUntilRunning(*app));
+        // The window opens in front of the terminal; give the terminal the focus back and let the
+        // recorder sample it for a few ticks.
+        QVERIFY(activate());
+        QTest::qWait(3000);
+        QVERIFY(terminate(*app));
+
+        for (QProcess *process : {&xterm, &openbox, &xvfb}) {
+            process->terminate();
+            process->waitForFinished(5000);
+        }
+
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(dataFolder() + QStringLiteral("/tavrodesk.sqlite"));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("SELECT a.path, e.start_time, e.end_time FROM entries e JOIN "
+                                              "applications a ON a.id = e.application_id WHERE e.title = "
+                                              "'draft.txt - notes'")));
+            // The stretch still open at the termination was stored on the way out.
+            QVERIFY(query.next());
+            QVERIFY(query.value(0).toString().endsWith(QStringLiteral("xterm")));
+            QVERIFY(query.value(1).toString() < query.value(2).toString());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_root;
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
