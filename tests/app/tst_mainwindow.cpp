@@ -1,10 +1,8 @@
 #include "aboutdialog.h"
 #include "calendarwidget.h"
-#include "clickablelabel.h"
 #include "entrydaymodel.h"
 #include "hosts.h"
 #include "ignoredappsdialog.h"
-#include "listitemdelegate.h"
 #include "mainwindow.h"
 #include "recorder.h"
 #include "recordingpresenter.h"
@@ -18,13 +16,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -154,34 +149,6 @@ private Q_SLOTS:
         Settings::instance()->values.clear();
     }
 
-    void formAndStatusBar()
-    {
-        start();
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Tavro Desk"));
-        QCOMPARE(m_window->minimumSize(), QSize(300, 250));
-        QCOMPARE(m_window->centralWidget()->objectName(), QStringLiteral("mainWidget"));
-        QCOMPARE(m_window->styleSheet(), QStringLiteral("QMainWindow::separator { background: transparent; }"));
-        QCOMPARE(m_window->loginIndicator()->text(),
-                 QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
-        QCOMPARE(m_window->loginIndicator()->textFormat(), Qt::RichText);
-        QCOMPARE(m_window->progressBar()->maximumSize(), QSize(250, 16));
-        QVERIFY(m_window->progressBar()->isHidden());
-        QVERIFY(!m_window->progressBar()->isTextVisible());
-        QCOMPARE(child<QLabel>("labelTotalTime")->text(), QStringLiteral("0:00:00"));
-        QCOMPARE(child<QLabel>("labelTotalLinkedTime")->text(), QStringLiteral("0:00:00"));
-        auto *sync = child<QPushButton>("btnSyncFilters");
-        QVERIFY(sync->isCheckable());
-        QVERIFY(!sync->isChecked());
-        QCOMPARE(sync->toolTip(), QStringLiteral("Keep Filters In Sync"));
-        QCOMPARE(child<QPushButton>("btnApplyRules")->text(), QStringLiteral("Apply Rules"));
-        QCOMPARE(child<QComboBox>("cbHideUnder")->maximumWidth(), 300);
-        QCOMPARE(child<QLineEdit>("editFilter")->maximumWidth(), 300);
-        QCOMPARE(child<CalendarWidget>("calendar")->selectedDate(), QDate::currentDate());
-        QVERIFY(child<QPushButton>("btToday")->isHidden());
-        QCOMPARE(child<QLabel>("headerBar")->text(),
-                 QLocale::system().toString(QDate::currentDate(), QLocale::system().dateFormat(QLocale::LongFormat)));
-    }
-
     void noDisplayIsExplained()
     {
         // The tests run without a display: the probe cannot see windows and the user is told.
@@ -258,11 +225,8 @@ private Q_SLOTS:
         auto *view = child<QTreeView>("appList");
         QVERIFY(view->model());
         QCOMPARE(view->model()->rowCount(), 1);
-        QVERIFY(qobject_cast<ListItemDelegate *>(view->itemDelegateForColumn(2)));
         QCOMPARE(m_window->unlinkedModel()->totalTime(), 300);
         QVERIFY(child<QLabel>("labelTotalTime")->text() != QStringLiteral("0:00:00"));
-        QCOMPARE(m_window->unlinkedModel()->nodeType(view->model()->index(0, 0)), QStringLiteral("app"));
-        QCOMPARE(m_window->unlinkedModel()->nodeTime(view->model()->index(0, 0)), 300);
 
         // Ten minutes hide the five-minute title.
         auto *combo = child<QComboBox>("cbHideUnder");
@@ -313,61 +277,6 @@ private Q_SLOTS:
         QCOMPARE(action->isEnabled(), enabled);
     }
 
-    void menuStructure()
-    {
-        start();
-        QStringList titles;
-        for (QAction *action : m_window->menuBar()->actions()) {
-            titles << action->text();
-        }
-        QCOMPARE(titles, QStringList({QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Rules"),
-                                      QStringLiteral("&Help")}));
-        auto texts = [](QMenu *menu) {
-            QStringList list;
-            for (QAction *action : menu->actions()) {
-                list << (action->isSeparator() ? QStringLiteral("-") : action->text());
-            }
-            return list;
-        };
-        QCOMPARE(texts(child<QMenu>("menuFile")),
-                 QStringList({QStringLiteral("Log In..."), QStringLiteral("Log Out"), QStringLiteral("-"),
-                              QStringLiteral("S&ettings..."), QStringLiteral("-"), QStringLiteral("E&xit")}));
-        QCOMPARE(texts(child<QMenu>("menuView")),
-                 QStringList({QStringLiteral("&Timestamps..."), QStringLiteral("E&xcluded Applications..."),
-                              QStringLiteral("-"), QStringLiteral("&Refresh Projects"), QStringLiteral("-"),
-                              QStringLiteral("Linked &Entries")}));
-        QCOMPARE(child<QAction>("actionLogin")->statusTip(), QStringLiteral("Log In"));
-        QCOMPARE(child<QAction>("actionLogout")->statusTip(), QStringLiteral("Log Out"));
-    }
-
-    void docks()
-    {
-        start();
-        const struct
-        {
-            const char *name;
-            Qt::DockWidgetArea area;
-            const char *content;
-        } expected[] = {{"Left", Qt::LeftDockWidgetArea, "widgetLeft"},
-                        {"Right", Qt::RightDockWidgetArea, "widgetFilterRBox"},
-                        {"Bottom", Qt::BottomDockWidgetArea, "linkedEntries"}};
-        for (const auto &entry : expected) {
-            auto *dock = child<QDockWidget>(entry.name);
-            QCOMPARE(dock->windowTitle(), QString::fromLatin1(entry.name));
-            QCOMPARE(dock->features(), QDockWidget::DockWidgetClosable);
-            QCOMPARE(dock->allowedAreas(), Qt::DockWidgetAreas(entry.area));
-            QCOMPARE(m_window->dockWidgetArea(dock), entry.area);
-            QCOMPARE(dock->widget()->objectName(), QString::fromLatin1(entry.content));
-            QVERIFY(dock->titleBarWidget());
-        }
-        QCOMPARE(m_window->corner(Qt::BottomLeftCorner), Qt::LeftDockWidgetArea);
-        QCOMPARE(m_window->corner(Qt::BottomRightCorner), Qt::RightDockWidgetArea);
-        QAction *toggle = child<QDockWidget>("Bottom")->toggleViewAction();
-        m_window->show();
-        toggle->trigger();
-        QVERIFY(child<QDockWidget>("Bottom")->isHidden());
-    }
-
     void trayMenu()
     {
         start({{QStringLiteral("Application/Started"), false}});
@@ -378,8 +287,6 @@ private Q_SLOTS:
         QCOMPARE(texts, QStringList({QStringLiteral("&Start Recording"), QStringLiteral("&Pause Recording"),
                                      QStringLiteral("-"), QStringLiteral("S&ettings..."), QStringLiteral("-"),
                                      QStringLiteral("Sho&w TavroDesk"), QStringLiteral("E&xit")}));
-        QCOMPARE(m_window->trayIcon()->toolTip(), QStringLiteral("TavroDesk"));
-        QCOMPARE(m_window->trayIcon()->contextMenu(), m_window->trayMenu());
     }
 
     void recordButton_data()
@@ -411,8 +318,6 @@ private Q_SLOTS:
             QCOMPARE(startAction->isEnabled(), !on);
             QCOMPARE(stopAction->isEnabled(), on);
         };
-        QVERIFY(button->isCheckable());
-        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         check(recording);
         stopAction->trigger();
         check(false);
@@ -426,61 +331,54 @@ private Q_SLOTS:
         QCOMPARE(iniValue(QStringLiteral("Application/Started")).toBool(), false);
     }
 
-    void closeToTrayKeepsRunningAndSaves()
+    void closeAndMinimise_data()
     {
-        start({{QStringLiteral("Application/CloseToTray"), true}, {QStringLiteral("Application/HideUnder"), 30}});
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QFile::remove(SettingsFile::iniPath());
-        QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
-        QVERIFY(m_window->isHidden());
-        QVERIFY(QFile::exists(SettingsFile::iniPath()));
-        QCOMPARE(iniValue(QStringLiteral("Application/HideUnder")).toInt(), 30);
-        // The tray's exit really ends the program.
-        QCOMPARE(quitsAfter([this] { m_window->trayMenu()->actions().last()->trigger(); }), 0);
-    }
-
-    void closeQuits_data()
-    {
-        QTest::addColumn<bool>("closeToTray");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("enabled");
         QTest::addColumn<bool>("trayAvailable");
-        QTest::newRow("close to tray off") << false << true;
-        QTest::newRow("no notification area") << true << false;
+        QTest::addColumn<bool>("toTray");
+        const QString close = QStringLiteral("Application/CloseToTray");
+        const QString minimise = QStringLiteral("Application/MinimizeToTray");
+        QTest::newRow("close to tray") << close << true << true << true;
+        QTest::newRow("close, option off") << close << false << true << false;
+        QTest::newRow("close, no notification area") << close << true << false << false;
+        QTest::newRow("minimise to tray") << minimise << true << true << true;
+        QTest::newRow("minimise, option off") << minimise << false << true << false;
+        QTest::newRow("minimise, no notification area") << minimise << true << false << false;
     }
 
-    void closeQuits()
+    void closeAndMinimise()
     {
-        QFETCH(bool, closeToTray);
+        QFETCH(QString, option);
+        QFETCH(bool, enabled);
         QFETCH(bool, trayAvailable);
-        start({{QStringLiteral("Application/CloseToTray"), closeToTray}}, trayAvailable);
+        QFETCH(bool, toTray);
+        const bool closing = option == QStringLiteral("Application/CloseToTray");
+        start({{option, enabled}, {QStringLiteral("Application/HideUnder"), 30}}, trayAvailable);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QFile::remove(SettingsFile::iniPath());
-        QCOMPARE(quitsAfter([this] { QVERIFY(m_window->close()); }), 0);
-        QVERIFY(QFile::exists(SettingsFile::iniPath()));
-    }
-
-    void minimiseToTray()
-    {
-        start({{QStringLiteral("Application/MinimizeToTray"), true}});
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->setWindowState(Qt::WindowMinimized);
+        if (closing) {
+            QFile::remove(SettingsFile::iniPath());
+            QCOMPARE(quitsAfter([this, toTray] { QCOMPARE(m_window->close(), !toTray); }), toTray ? 7 : 0);
+            // Either way the settings are written.
+            QCOMPARE(iniValue(QStringLiteral("Application/HideUnder")).toInt(), 30);
+        } else {
+            m_window->setWindowState(Qt::WindowMinimized);
+        }
+        if (!toTray) {
+            if (!closing) {
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+                QVERIFY(!m_window->isHidden());
+            }
+            return;
+        }
         QTRY_VERIFY(m_window->isHidden());
         m_window->trayMenu()->actions().at(5)->trigger();
         QVERIFY(m_window->isVisible());
         QVERIFY(!m_window->isMinimized());
-    }
-
-    void minimiseWithoutOptionStaysVisible()
-    {
-        start({{QStringLiteral("Application/MinimizeToTray"), false}});
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->setWindowState(Qt::WindowMinimized);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        QVERIFY(!m_window->isHidden());
+        // The tray's exit really ends the program.
+        QCOMPARE(quitsAfter([this] { m_window->trayMenu()->actions().last()->trigger(); }), 0);
     }
 
     void statusTipsDoNotReplaceTheMessage()
@@ -503,8 +401,6 @@ private Q_SLOTS:
         QTest::newRow("single: double") << true << int(QSystemTrayIcon::DoubleClick) << false;
         QTest::newRow("double: click") << false << int(QSystemTrayIcon::Trigger) << false;
         QTest::newRow("double: double") << false << int(QSystemTrayIcon::DoubleClick) << true;
-        QTest::newRow("context") << true << int(QSystemTrayIcon::Context) << false;
-        QTest::newRow("middle") << false << int(QSystemTrayIcon::MiddleClick) << false;
     }
 
     void trayClickRule()
@@ -518,35 +414,10 @@ private Q_SLOTS:
         QCOMPARE(m_window->isVisible(), opens);
     }
 
-    void geometryIsRestored()
-    {
-        start();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->resize(700, 400);
-        child<QDockWidget>("Bottom")->hide();
-        m_window->saveSettings();
-        m_window.reset();
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QCOMPARE(m_window->size(), QSize(700, 400));
-        QVERIFY(child<QDockWidget>("Bottom")->isHidden());
-        QVERIFY(!child<QDockWidget>("Left")->isHidden());
-    }
-
     void initialUpdateLoadsBothViews()
     {
         start({{QStringLiteral("Application/HideUnder"), 60}, {QStringLiteral("Application/GroupByHour"), true}});
-        auto *combo = child<QComboBox>("cbHideUnder");
-        QStringList texts;
-        for (int i = 0; i < combo->count(); ++i) {
-            texts << combo->itemText(i);
-        }
-        QCOMPARE(texts,
-                 QStringList({QStringLiteral("none"), QStringLiteral("10 seconds"), QStringLiteral("30 seconds"),
-                              QStringLiteral("1 minute"), QStringLiteral("5 minutes"), QStringLiteral("10 minutes")}));
-        QCOMPARE(combo->currentText(), QStringLiteral("1 minute"));
+        QCOMPARE(child<QComboBox>("cbHideUnder")->currentText(), QStringLiteral("1 minute"));
         QVERIFY(child<QCheckBox>("checkGroupByHour")->isChecked());
         for (FakeDayModel *model : {m_unlinked, m_linked}) {
             QCOMPARE(model->day, QDate::currentDate());
@@ -555,18 +426,9 @@ private Q_SLOTS:
         }
         QVERIFY(m_unlinked->groupByHour);
         QVERIFY(!m_linked->groupByHour);
-        QCOMPARE(child<QTreeView>("appList")->model(), &m_unlinked->model);
-        QCOMPARE(child<QTreeView>("linkedEntries")->model(), &m_linked->model);
     }
 
-    void unknownThresholdSelectsNothing()
-    {
-        start({{QStringLiteral("Application/HideUnder"), 45}});
-        QCOMPARE(child<QComboBox>("cbHideUnder")->currentIndex(), -1);
-        QCOMPARE(m_unlinked->hideUnder, 0);
-    }
-
-    void hideUnderReloadsBothViews()
+    void viewOptionsReload()
     {
         start();
         auto *combo = child<QComboBox>("cbHideUnder");
@@ -577,19 +439,15 @@ private Q_SLOTS:
             QCOMPARE(model->hideUnder, 300);
             QCOMPARE(model->reloads, 2);
         }
-    }
-
-    void groupByHourRegroupsOnlyTheUnlinkedView()
-    {
-        start();
+        // Grouping by hour regroups only the unlinked view.
         child<QCheckBox>("checkGroupByHour")->click();
         QVERIFY(m_unlinked->groupByHour);
-        QCOMPARE(m_unlinked->reloads, 2);
-        QCOMPARE(m_linked->reloads, 1);
+        QCOMPARE(m_unlinked->reloads, 3);
+        QCOMPARE(m_linked->reloads, 2);
         QVERIFY(Settings::instance()->value(QStringLiteral("GroupByHour")).toBool());
     }
 
-    void filterAppliesAfterTheDelay()
+    void filterAppliesAfterTheDelayOrOnEnter()
     {
         start();
         auto *edit = child<QLineEdit>("editFilter");
@@ -601,12 +459,7 @@ private Q_SLOTS:
         // Clearing with the clear button brings everything back after the delay.
         edit->findChild<QToolButton *>()->click();
         QTRY_COMPARE(m_unlinked->filter, QString());
-    }
 
-    void enterAppliesAtOnce()
-    {
-        start();
-        auto *edit = child<QLineEdit>("editFilter");
         QTest::keyClicks(edit, QStringLiteral("\"two words\""));
         const int before = m_unlinked->reloads;
         QTest::keyClick(edit, Qt::Key_Return);
@@ -624,9 +477,8 @@ private Q_SLOTS:
         auto *entries = child<QLineEdit>("editFilter");
         auto *projectsEdit = child<QLineEdit>("editFilterProjects");
         QTest::keyClicks(projectsEdit, QStringLiteral("alpha"));
-        QCOMPARE(entries->text(), QString());
         QTRY_COMPARE(projects.count(), 1);
-        QCOMPARE(m_unlinked->filter, QString());
+        QCOMPARE(entries->text(), QString());
 
         // Switching on copies the projects text into the entries filter and applies it.
         child<QPushButton>("btnSyncFilters")->click();
@@ -690,33 +542,10 @@ private Q_SLOTS:
         QCOMPARE(m_window->selectedDate(), yesterday);
         QCOMPARE(m_unlinked->day, yesterday);
         QCOMPARE(m_linked->day, yesterday);
-        QCOMPARE(child<QLabel>("headerBar")->text(),
-                 QLocale::system().toString(yesterday, QLocale::system().dateFormat(QLocale::LongFormat)));
         today->click();
         QVERIFY(today->isHidden());
         QCOMPARE(m_window->selectedDate(), QDate::currentDate());
         QCOMPARE(m_unlinked->day, QDate::currentDate());
-    }
-
-    void showDateMovesSelectionAndMark()
-    {
-        start();
-        auto *calendar = child<CalendarWidget>("calendar");
-        calendar->setMarkedDay(QDate::currentDate().addDays(-1));
-        const QDate target = QDate::currentDate().addDays(-3);
-        m_window->showDate(target);
-        QCOMPARE(m_window->selectedDate(), target);
-        QCOMPARE(calendar->markedDay(), QDate::currentDate());
-        QCOMPARE(m_unlinked->day, target);
-    }
-
-    void totalsFollowTheModels()
-    {
-        start();
-        Q_EMIT m_unlinked->totalTimeTextChanged(QStringLiteral("1:02:03"));
-        Q_EMIT m_linked->totalTimeTextChanged(QStringLiteral("0:10:00"));
-        QCOMPARE(child<QLabel>("labelTotalTime")->text(), QStringLiteral("1:02:03"));
-        QCOMPARE(child<QLabel>("labelTotalLinkedTime")->text(), QStringLiteral("0:10:00"));
     }
 
     void updateCheckFromMenuAndCleanup()
@@ -729,6 +558,15 @@ private Q_SLOTS:
         m_window->setUpdateChecker(std::move(checker));
         child<QAction>("actionCheck_for_Updates")->trigger();
         QCOMPARE(counting->checks, 1);
+        // The about box's button asks the same checker.
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QPushButton *>(QStringLiteral("btnCheckForUpdates"))->click();
+            dialog->reject();
+        });
+        child<QAction>("action_About_Tavro")->trigger();
+        QCOMPARE(counting->checks, 2);
         QCOMPARE(firstCleanups, 0);
         m_window->setUpdateChecker(std::make_unique<CountingChecker>(&secondCleanups));
         QCOMPARE(firstCleanups, 1);
@@ -759,23 +597,6 @@ private Q_SLOTS:
         QCOMPARE(m_linked->reloads, 2);
     }
 
-    void aboutBoxAsksTheUpdateChecker()
-    {
-        start();
-        int cleanups = 0;
-        auto checker = std::make_unique<CountingChecker>(&cleanups);
-        CountingChecker *counting = checker.get();
-        m_window->setUpdateChecker(std::move(checker));
-        QTimer::singleShot(0, this, [] {
-            auto *dialog = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->findChild<QPushButton *>(QStringLiteral("btnCheckForUpdates"))->click();
-            dialog->reject();
-        });
-        child<QAction>("action_About_Tavro")->trigger();
-        QCOMPARE(counting->checks, 1);
-    }
-
     void helpOpensTheHelpPage()
     {
         start();
@@ -783,7 +604,6 @@ private Q_SLOTS:
         child<QAction>("action_Help_Topics")->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QCOMPARE(m_opened, QList<QUrl>{QUrl(Hosts::helpPageUrl())});
-        QVERIFY(m_opened.first().path() == QStringLiteral("/tavro-get-help.html"));
     }
 
     void missingSubsystemsSaySo()

@@ -26,42 +26,22 @@ class TestIgnoredAppsDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        store({});
-        m_icons.clear();
-    }
+    void init() { store({}); }
 
     void listsTheStoredPathsWithIcons()
     {
         store({QStringLiteral("/usr/bin/a"), QStringLiteral("/usr/bin/b")});
-        IgnoredAppsDialog dialog(nullptr, [this](const QString &path) {
-            m_icons.append(path);
+        QStringList icons;
+        IgnoredAppsDialog dialog(nullptr, [&icons](const QString &path) {
+            icons.append(path);
             return QIcon();
         });
         QCOMPARE(dialog.listedPaths(), QStringList({QStringLiteral("/usr/bin/a"), QStringLiteral("/usr/bin/b")}));
-        QCOMPARE(m_icons, dialog.listedPaths());
+        QCOMPARE(icons, dialog.listedPaths());
         QVERIFY(!dialog.listChanged);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Excluded Applications"));
-        auto *tree = dialog.findChild<QTreeWidget *>(QStringLiteral("ignoredApps"));
-        QVERIFY(tree->isHeaderHidden());
-        QVERIFY(!tree->rootIsDecorated());
     }
 
-    void addsAnExistingPathOnce()
-    {
-        const QString path = QCoreApplication::applicationFilePath();
-        IgnoredAppsDialog dialog;
-        dialog.setPathPrompt([&](QWidget *) { return QStringLiteral("  ") + path + QStringLiteral(" "); });
-        dialog.on_btAdd_clicked();
-        QVERIFY(dialog.listChanged);
-        QCOMPARE(stored(), QStringList{path});
-        dialog.on_btAdd_clicked();
-        QCOMPARE(stored(), QStringList{path});
-        QCOMPARE(dialog.listedPaths(), QStringList{path});
-    }
-
-    void otherLetterCaseIsAnotherEntry()
+    void addsExistingPathsOncePerSpelling()
     {
         QTemporaryDir dir;
         const QString lower = dir.filePath(QStringLiteral("tool"));
@@ -71,17 +51,24 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         IgnoredAppsDialog dialog;
-        QString answer = lower;
+        QString answer = QStringLiteral("  ") + lower + QStringLiteral(" ");
         dialog.setPathPrompt([&](QWidget *) { return answer; });
         dialog.on_btAdd_clicked();
+        QVERIFY(dialog.listChanged);
+        QCOMPARE(stored(), QStringList{lower});
+        dialog.on_btAdd_clicked();
+        QCOMPARE(stored(), QStringList{lower});
+        // Another letter case is another file.
         answer = upper;
         dialog.on_btAdd_clicked();
         QCOMPARE(stored(), QStringList({lower, upper}));
+        QCOMPARE(dialog.listedPaths(), stored());
     }
 
     void rejectsMissingPaths_data()
     {
         QTest::addColumn<QString>("answer");
+        QTest::newRow("cancelled") << QString();
         QTest::newRow("pre-filled text") << QStringLiteral("Enter path here");
         QTest::newRow("missing file") << QStringLiteral("/no/such/tavro/app");
     }
@@ -93,25 +80,17 @@ private Q_SLOTS:
         IgnoredAppsDialog dialog;
         dialog.setPathPrompt([&](QWidget *) { return answer; });
         dialog.on_btAdd_clicked();
-        QCOMPARE(presenter.boxes().size(), 1);
-        const MessageBox::Box box = presenter.boxes().first();
-        QCOMPARE(box.title, QStringLiteral("Error"));
-        QCOMPARE(box.text, QStringLiteral("Application \"") + answer + QStringLiteral("\" does not exist."));
-        QCOMPARE(box.icon, MessageBox::Icon::Critical);
-        QCOMPARE(box.buttons, MessageBox::Buttons(MessageBox::Close));
+        if (answer.isEmpty()) {
+            QVERIFY(presenter.boxes().isEmpty());
+        } else {
+            QCOMPARE(presenter.boxes().size(), 1);
+            QCOMPARE(presenter.boxes().first().text,
+                     QStringLiteral("Application \"") + answer + QStringLiteral("\" does not exist."));
+            QCOMPARE(presenter.boxes().first().icon, MessageBox::Icon::Critical);
+        }
         QVERIFY(stored().isEmpty());
-        QVERIFY(!dialog.listChanged);
-    }
-
-    void cancellingChangesNothing()
-    {
-        RecordingPresenter presenter;
-        IgnoredAppsDialog dialog;
-        dialog.setPathPrompt([](QWidget *) { return QString(); });
-        dialog.on_btAdd_clicked();
-        QVERIFY(presenter.boxes().isEmpty());
-        QVERIFY(!dialog.listChanged);
         QVERIFY(dialog.listedPaths().isEmpty());
+        QVERIFY(!dialog.listChanged);
     }
 
     void removingTakesEveryOccurrence()
@@ -120,26 +99,16 @@ private Q_SLOTS:
         const QString other = QStringLiteral("/usr/bin/other");
         store({twice, other, twice});
         IgnoredAppsDialog dialog;
-        auto *tree = dialog.findChild<QTreeWidget *>(QStringLiteral("ignoredApps"));
-        QCOMPARE(tree->topLevelItemCount(), 3);
-        tree->topLevelItem(0)->setSelected(true);
+        // Nothing selected: nothing removed.
+        dialog.on_btRemove_clicked();
+        QVERIFY(!dialog.listChanged);
+        QCOMPARE(stored().size(), 3);
+        dialog.findChild<QTreeWidget *>(QStringLiteral("ignoredApps"))->topLevelItem(0)->setSelected(true);
         dialog.on_btRemove_clicked();
         QVERIFY(dialog.listChanged);
         QCOMPARE(stored(), QStringList{other});
         QCOMPARE(dialog.listedPaths(), QStringList{other});
     }
-
-    void removingNothingSelectedKeepsTheList()
-    {
-        store({QStringLiteral("/usr/bin/kept")});
-        IgnoredAppsDialog dialog;
-        dialog.on_btRemove_clicked();
-        QVERIFY(!dialog.listChanged);
-        QCOMPARE(stored(), QStringList{QStringLiteral("/usr/bin/kept")});
-    }
-
-private:
-    QStringList m_icons;
 };
 
 QTEST_MAIN(TestIgnoredAppsDialog)
