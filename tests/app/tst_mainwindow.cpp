@@ -1,7 +1,6 @@
 #include "aboutdialog.h"
 #include "calendarwidget.h"
 #include "entrydaymodel.h"
-#include "hosts.h"
 #include "ignoredappsdialog.h"
 #include "mainwindow.h"
 #include "recorder.h"
@@ -15,7 +14,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -597,15 +595,6 @@ private Q_SLOTS:
         QCOMPARE(m_linked->reloads, 2);
     }
 
-    void helpOpensTheHelpPage()
-    {
-        start();
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openedUrl");
-        child<QAction>("action_Help_Topics")->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        QCOMPARE(m_opened, QList<QUrl>{QUrl(Hosts::helpPageUrl())});
-    }
-
     void missingSubsystemsSaySo()
     {
         start();
@@ -617,11 +606,7 @@ private Q_SLOTS:
         QVERIFY(m_presenter->boxes().isEmpty());
     }
 
-public Q_SLOTS:
-    void openedUrl(const QUrl &url) { m_opened.append(url); }
-
 private:
-    QList<QUrl> m_opened;
     std::unique_ptr<RecordingPresenter> m_presenter;
     std::unique_ptr<MainWindow> m_window;
     FakeDayModel *m_unlinked = nullptr;
