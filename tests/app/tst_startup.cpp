@@ -1,3 +1,4 @@
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
@@ -9,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <memory>
@@ -187,11 +189,28 @@ private Q_SLOTS:
         }
     }
 
+    void sigtermQuitsAndSaves_data()
+    {
+        QTest::addColumn<bool>("early");
+        QTest::newRow("running") << false;
+        // As soon as the instance holds its lock, which is before its window exists.
+        QTest::newRow("early") << true;
+    }
+
     void sigtermQuitsAndSaves()
     {
+        QFETCH(bool, early);
         QVERIFY(!QSettings(iniPath(), QSettings::IniFormat).contains(QStringLiteral("Window/Geometry")));
         auto process = launch();
-        QVERIFY(waitUntilRunning(*process));
+        if (early) {
+            const QDeadlineTimer deadline(5000);
+            while (!QFile::exists(lockPath()) && !deadline.hasExpired()) {
+                QThread::msleep(1);
+            }
+            QVERIFY(QFile::exists(lockPath()));
+        } else {
+            QVERIFY(waitUntilRunning(*process));
+        }
         QVERIFY(terminate(*process));
         QSettings ini(iniPath(), QSettings::IniFormat);
         QVERIFY(ini.contains(QStringLiteral("Window/Geometry")));
