@@ -25,6 +25,7 @@ private Q_SLOTS:
     void postCarriesFormBody();
     void writeMethodsReachServiceIntact_data();
     void writeMethodsReachServiceIntact();
+    void entryAndTaskMethodsRoundTrip();
     void methodNameDecidesVerb_data();
     void methodNameDecidesVerb();
     void replyCutAtNul();
@@ -192,6 +193,63 @@ void TestApiRequest::writeMethodsReachServiceIntact()
     } else {
         QCOMPARE(m_server->store()->taskList(id)->name, name);
     }
+}
+
+void TestApiRequest::entryAndTaskMethodsRoundTrip()
+{
+    signInDemo();
+    const auto &values = Settings::instance()->values;
+    const ApiCall::Parameters session{
+        {QStringLiteral("api_key"), values.value(QStringLiteral("ApiKey")).toString()},
+        {QStringLiteral("auth_token"), values.value(QStringLiteral("AuthToken")).toString()},
+    };
+    const int taskId = m_server->store()->catalogue(m_demoUser).first().taskLists.first().tasks.first().id;
+    auto expectOk = [this](const QString &verb, const QString &method, const ApiCall::Parameters &parameters) {
+        bool ok = false;
+        const QString reply = call(verb, method, parameters, &ok);
+        const DevServerRequest received = m_server->requests().last();
+        if (!ok || ApiReply::status(reply) != QLatin1String("ok") || received.method != method ||
+            received.verb != verb || received.parameters.size() != parameters.size()) {
+            qWarning() << method << reply;
+            return QString();
+        }
+        for (int i = 0; i < parameters.size(); ++i) {
+            if (received.parameters.at(i) != qMakePair(parameters.at(i).name, parameters.at(i).value)) {
+                qWarning() << method << received.parameters.at(i);
+                return QString();
+            }
+        }
+        return reply;
+    };
+
+    const QString added = expectOk(QStringLiteral("POST"), QStringLiteral("tavro.entries.addBulk"),
+                                   session + ApiCall::Parameters{{QStringLiteral("date"), QStringLiteral("2026-12-06")},
+                                                                 {QStringLiteral("duration"), QStringLiteral("90")},
+                                                                 {QStringLiteral("task_id"), QString::number(taskId)},
+                                                                 {QStringLiteral("description"), QString(), true}});
+    QVERIFY(!added.isEmpty());
+    const QString entryId =
+        ApiReply::firstElement(ApiReply::parse(added), QStringLiteral("entry")).attribute(QStringLiteral("id"));
+    const ApiCall::Parameters entry = session + ApiCall::Parameters{{QStringLiteral("entry_id"), entryId}};
+
+    // Date-times go as plain values; the blank and the colons arrive as they were.
+    QVERIFY(!expectOk(QStringLiteral("POST"), QStringLiteral("tavro.entries.update"),
+                      entry + ApiCall::Parameters{{QStringLiteral("start"), QStringLiteral("2026-12-06 10:15:00")},
+                                                  {QStringLiteral("end"), QStringLiteral("2026-12-06 10:16:30")}})
+                 .isEmpty());
+    const QString info = expectOk(QStringLiteral("GET"), QStringLiteral("tavro.entries.getInfo"), entry);
+    const QDomDocument document = ApiReply::parse(info);
+    QCOMPARE(ApiReply::firstElement(document, QStringLiteral("start")).text(), QStringLiteral("2026-12-06 10:15:00"));
+    QCOMPARE(ApiReply::firstElement(document, QStringLiteral("end")).text(), QStringLiteral("2026-12-06 10:16:30"));
+
+    QVERIFY(!expectOk(QStringLiteral("POST"), QStringLiteral("tavro.tasks.update"),
+                      session + ApiCall::Parameters{{QStringLiteral("task_id"), QString::number(taskId)},
+                                                    {QStringLiteral("complete"), QStringLiteral("1")}})
+                 .isEmpty());
+    QVERIFY(m_server->store()->task(taskId)->complete);
+
+    QVERIFY(!expectOk(QStringLiteral("POST"), QStringLiteral("tavro.entries.delete"), entry).isEmpty());
+    QVERIFY(!m_server->store()->entry(entryId.toInt()));
 }
 
 void TestApiRequest::methodNameDecidesVerb_data()

@@ -60,6 +60,35 @@ QStringList messagesOf(const QSignalSpy &spy)
     return texts;
 }
 
+// Answers every request with one fixed body, for replies the development service never sends.
+class FixedReplyServer : public QTcpServer
+{
+public:
+    explicit FixedReplyServer(const QByteArray &body)
+        : m_body(body)
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    m_request += socket->readAll();
+                    if (!m_request.contains("\r\n\r\n")) {
+                        return;
+                    }
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: " +
+                                  QByteArray::number(m_body.size()) + "\r\n\r\n" + m_body);
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/service/").arg(serverPort()); }
+
+private:
+    QByteArray m_body;
+    QByteArray m_request;
+};
+
 QStringList capturedLog;
 void captureLog(QtMsgType, const QMessageLogContext &, const QString &message)
 {
@@ -87,6 +116,8 @@ private Q_SLOTS:
     void indicatorShowsUsernameWithoutRealname();
     void indicatorEscapesAndDecodesNames();
     void doubleClickSignsInOnlyWhenSignedOut();
+    void replyWithoutApiKeyKeepsStoredKey();
+    void loginReplyFixture();
     void logoutClearsSessionAndTree();
     void loadProjectsNeedsSignIn();
     void failedProjectsLoadCachesEmptyReply();
@@ -376,6 +407,43 @@ void TestSession::indicatorEscapesAndDecodesNames()
     QCOMPARE(Session::signedInText(
                  {{QStringLiteral("realname"), QString()}, {QStringLiteral("username"), QStringLiteral("a<b")}}),
              QStringLiteral("Signed in as a&lt;b <img src=':/icons/res/online.png'>"));
+}
+
+void TestSession::replyWithoutApiKeyKeepsStoredKey()
+{
+    FixedReplyServer server("<rsp status=\"ok\"><user id=\"5\" username=\"u\" realname=\"\"/><token>t</token></rsp>");
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    auto &values = Settings::instance()->values;
+    values[QStringLiteral("RealApiBaseUrl")] = server.url();
+    values[QStringLiteral("ApiKey")] = QStringLiteral("kept-key");
+    QVERIFY(m_session->connectToService());
+    QMap<QString, QVariant> user;
+    QVERIFY(m_session->checkToken(QStringLiteral("t"), user));
+    QCOMPARE(values.value(QStringLiteral("ApiKey")).toString(), QStringLiteral("kept-key"));
+    QString token;
+    QString error;
+    QVERIFY(m_session->doLogin(QStringLiteral("u"), QStringLiteral("p"), token, user, error));
+    QCOMPARE(token, QStringLiteral("t"));
+    QCOMPARE(values.value(QStringLiteral("ApiKey")).toString(), QStringLiteral("kept-key"));
+    QCOMPARE(user.value(QStringLiteral("id")).toString(), QStringLiteral("5"));
+}
+
+void TestSession::loginReplyFixture()
+{
+    FixedReplyServer server(TestSupport::fixtureReply(QStringLiteral("login-ok.xml")).toLatin1());
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] = server.url();
+    QVERIFY(m_session->connectToService());
+    QString token;
+    QString error = QStringLiteral("stale");
+    QMap<QString, QVariant> user;
+    QVERIFY(m_session->doLogin(QStringLiteral("jdoe"), QStringLiteral("pw"), token, user, error));
+    QCOMPARE(error, QString());
+    QCOMPARE(token, QStringLiteral("0f3a9c2e7b"));
+    QCOMPARE(Settings::instance()->value(QStringLiteral("ApiKey")).toString(), QStringLiteral("key-42"));
+    QCOMPARE(user.value(QStringLiteral("realname")).toString(), QStringLiteral("Jürgen <Doe>"));
+    QCOMPARE(m_session->indicatorText(),
+             QStringLiteral("Signed in as Jürgen &lt;Doe&gt; <img src=':/icons/res/online.png'>"));
 }
 
 void TestSession::doubleClickSignsInOnlyWhenSignedOut()
