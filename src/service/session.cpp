@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace {
@@ -203,6 +204,14 @@ void Session::takeUser(const QString &reply, QMap<QString, QVariant> &user)
 
 void Session::login()
 {
+    // Requests wait in nested event loops: a second "Log In..." or double-click meanwhile must not
+    // start a second sign-in with its own dialog.
+    if (m_signingIn) {
+        qDebug() << "sign-in already under way";
+        return;
+    }
+    m_signingIn = true;
+    const auto done = qScopeGuard([this] { m_signingIn = false; });
     setStatus(QStringLiteral("Signing in..."));
     QString error;
     bool firstPass = true;

@@ -80,6 +80,7 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     bool m_loggedIn = false;
     bool m_online = false;
+    bool m_signingIn = false;
     QDateTime m_retryAt;
     QString m_indicatorText;
     int m_retryInterval = defaultRetryInterval;

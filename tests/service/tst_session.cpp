@@ -16,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -118,6 +119,7 @@ private Q_SLOTS:
     void doubleClickSignsInOnlyWhenSignedOut();
     void replyWithoutApiKeyKeepsStoredKey();
     void loginReplyFixture();
+    void secondSignInWhileSigningInIsIgnored();
     void logoutClearsSessionAndTree();
     void loadProjectsNeedsSignIn();
     void failedProjectsLoadCachesEmptyReply();
@@ -458,6 +460,23 @@ void TestSession::doubleClickSignsInOnlyWhenSignedOut()
     m_session->onStatusLoginIndicatorDblClicked();
     QCOMPARE(m_prompt->shown.size(), 1);
     QVERIFY(m_server->requests().isEmpty());
+}
+
+void TestSession::secondSignInWhileSigningInIsIgnored()
+{
+    setStored(QString(), QString());
+    QVERIFY(m_session->connectToService());
+    m_server->setDelay(400, QStringLiteral("tavro.auth.login"));
+    m_prompt->answers = {{true, QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), false},
+                         {true, QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), false}};
+    // The user double-clicks the indicator while the login request is waiting.
+    QTimer::singleShot(100, m_session.get(), &Session::onStatusLoginIndicatorDblClicked);
+    QTimer::singleShot(150, m_session.get(), &Session::login);
+    m_session->login();
+    QVERIFY(m_session->isLoggedIn());
+    QCOMPARE(m_prompt->shown.size(), 1);
+    QCOMPARE(methodsReceived().count(QStringLiteral("tavro.auth.login")), 1);
+    QCOMPARE(methodsReceived().count(QStringLiteral("tavro.projects.findByUser")), 1);
 }
 
 void TestSession::logoutClearsSessionAndTree()
