@@ -179,6 +179,9 @@ void TestProjectsTree::emptyReplyThenFilterShowsBox()
     session.login();
     QVERIFY(session.isLoggedIn());
     QVERIFY(tree.topLevelItemCount() > 0);
+    // Names arrive as UTF-8 and show decoded.
+    QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
+    QVERIFY(tree.topLevelItem(0)->isExpanded());
     const QString before = outline(tree);
 
     // The fetch fails on the network: the tree stays, the cache becomes empty.
