@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
@@ -17,6 +18,8 @@
 namespace {
 constexpr qsizetype maxHeaderBytes = 64 * 1024;
 constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
+// A demo server may run for days; the oldest records go once this many are kept.
+constexpr qsizetype maxRecordedRequests = 10000;
 
 const QByteArray servicePrefix = QByteArrayLiteral("/service/");
 const QByteArray appcastPath = QByteArrayLiteral("/downloads/tavrodesk/tavrodesk-linux.xml");
@@ -170,6 +173,10 @@ void DevServer::setTlsConfiguration(const QSslConfiguration &configuration)
 bool DevServer::listen(quint16 port, const QHostAddress &address)
 {
     close();
+    if (m_tls && !QSslSocket::supportsSsl()) {
+        m_errorString = QStringLiteral("TLS is not available: ") + QSslSocket::sslLibraryVersionString();
+        return false;
+    }
     if (m_tls) {
         auto *server = new QSslServer(this);
         server->setSslConfiguration(m_tlsConfiguration);
@@ -370,6 +377,7 @@ void DevServer::processBuffer(QTcpSocket *socket)
     request.body = buffer.mid(headEnd + 4, length);
     request.contentType = headers.value("content-type");
     request.userAgent = headers.value("user-agent");
+    request.host = headers.value("host");
     request.connection = connection->serial;
     buffer.remove(0, headEnd + 4 + length);
 
@@ -384,6 +392,9 @@ void DevServer::processBuffer(QTcpSocket *socket)
     const bool keepAlive =
         requestLine.at(2) == "HTTP/1.1" ? connectionHeader != "close" : connectionHeader == "keep-alive";
 
+    if (m_requests.size() >= maxRecordedRequests) {
+        m_requests.removeFirst();
+    }
     m_requests.append(request);
     Q_EMIT requestReceived(request);
 
@@ -431,7 +442,7 @@ DevServer::Response DevServer::respond(const DevServerRequest &request)
     }
     const bool get = request.verb == QLatin1String("GET");
     if (get && request.path == QLatin1String(appcastPath)) {
-        return Response{200, "application/rss+xml; charset=utf-8", appcast(rootUrl().authority().toUtf8()), false};
+        return Response{200, "application/rss+xml; charset=utf-8", appcast(authorityFor(request)), false};
     }
     if (get && request.path == QLatin1String(downloadsPath)) {
         const QString body = QStringLiteral("<p>TavroDesk %1 for Linux is the newest version.</p>\n")
@@ -481,7 +492,16 @@ DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
     return response;
 }
 
-QByteArray DevServer::appcast(const QByteArray &host) const
+QString DevServer::authorityFor(const DevServerRequest &request) const
+{
+    // Links should use the name the client reached us by; anything odd in the header falls back to our own.
+    static const QRegularExpression plausible(
+        QStringLiteral("^[A-Za-z0-9.\\-]+(:[0-9]{1,5})?$|^\\[[0-9A-Fa-f:.]+\\](:[0-9]{1,5})?$"));
+    const QString host = QString::fromLatin1(request.host);
+    return plausible.match(host).hasMatch() ? host : rootUrl().authority();
+}
+
+QByteArray DevServer::appcast(const QString &authority) const
 {
     struct Release
     {
@@ -493,7 +513,7 @@ QByteArray DevServer::appcast(const QByteArray &host) const
         releases.append({QStringLiteral("1.0.0"), QDate(2026, 1, 12)});
     }
     const QString link = QStringLiteral("%1://%2%3")
-                             .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"), QString::fromUtf8(host),
+                             .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"), authority,
                                   QString::fromLatin1(downloadsPath));
     QByteArray out;
     QXmlStreamWriter xml(&out);

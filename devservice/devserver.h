@@ -26,6 +26,7 @@ struct DevServerRequest
     QByteArray body;                 // raw body
     QByteArray contentType;          // raw Content-Type header
     QByteArray userAgent;            // raw User-Agent header
+    QByteArray host;                 // raw Host header
     DevServiceParameters parameters; // decoded query items (GET) or form fields (POST), in order
     int connection = 0;              // serial number of the connection it came on (1 for the first)
 
@@ -72,11 +73,13 @@ public:
     quint16 serverPort() const;
     // Base URL of the service methods, e.g. "http://127.0.0.1:8080/service/".
     QUrl url() const;
+    // e.g. "http://127.0.0.1:8080/", the base of the feed and the help page.
     QUrl rootUrl() const;
 
     DevServiceStore *store() const { return m_store; }
 
     // Faults. An empty method name in setDelay() delays every reply; a method delay wins over that one.
+    // One fault per method: a later call replaces it, Fault::None removes it; Fault::Error wants setErrorFault().
     void setDelay(int milliseconds, const QString &method = {});
     void setFault(const QString &method, Fault fault);
     void setErrorFault(const QString &method, int code, const QString &message);
@@ -87,6 +90,7 @@ public:
     void setAppcastVersion(const QString &version);
     QString appcastVersion() const { return m_appcastVersion; }
 
+    // The requests received so far (the latest 10000), oldest first.
     QList<DevServerRequest> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 
@@ -116,7 +120,8 @@ private:
     Response serviceResponse(const DevServerRequest &request);
     void send(QTcpSocket *socket, const Response &response, bool keepAlive);
     int delayFor(const QString &method) const;
-    QByteArray appcast(const QByteArray &host) const;
+    QByteArray appcast(const QString &authority) const;
+    QString authorityFor(const DevServerRequest &request) const;
 
     std::unique_ptr<DevServiceStore> m_ownStore;
     DevServiceStore *m_store;

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -198,6 +199,29 @@ private Q_SLOTS:
         const Result result = post(s("tavro.entries.addBulk"), body);
         const int id = result.root().firstChildElement(s("entry")).attribute(s("id")).toInt();
         QCOMPARE(m_server->store()->entry(id)->description, s("a+b c"));
+    }
+
+    void queryItemsArriveIntact()
+    {
+        const QString password = s("p+w &= é%41");
+        m_server->store()->addUser(s("odd@tavro.test"), password, s("Odd"), s("odd"));
+        QUrlQuery query;
+        query.addQueryItem(s("email"), s("odd@tavro.test"));
+        // QUrlQuery takes "%41" as an already encoded "A", so a literal '%' must be handed over as "%25".
+        query.addQueryItem(s("password"), QString(password).replace(QLatin1Char('%'), s("%25")));
+        QUrl url = methodUrl(s("tavro.auth.login"));
+        url.setQuery(query);
+        const Result result = finish(m_manager->get(QNetworkRequest(url)));
+        QCOMPARE(m_server->requests().constLast().value(s("password")), password);
+        QCOMPARE(result.root().attribute(s("status")), s("ok"));
+    }
+
+    void rawBlanksInFormBodyStay()
+    {
+        // start and end go out without percent-encoding, blank included.
+        const QByteArray body = session() + "&entry_id=1&start=2026-05-04 08:00:00&end=2026-05-04 08:30:00";
+        QCOMPARE(post(s("tavro.entries.update"), body).root().attribute(s("status")), s("ok"));
+        QCOMPARE(m_server->store()->entry(1)->end, QDateTime(QDate(2026, 5, 4), QTime(8, 30)));
     }
 
     void postWithoutFormTypeHasNoParameters()
@@ -460,6 +484,28 @@ private Q_SLOTS:
         QVERIFY(download.body.contains(newest.toUtf8()));
     }
 
+    void feedLinksFollowTheHostHeader_data()
+    {
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("name and port") << QByteArray("updates.example:8080") << true;
+        QTest::newRow("IPv6") << QByteArray("[::1]:81") << true;
+        QTest::newRow("markup") << QByteArray("<b>x</b>") << false;
+        QTest::newRow("path") << QByteArray("evil.example/x?y") << false;
+    }
+
+    void feedLinksFollowTheHostHeader()
+    {
+        QFETCH(QByteArray, host);
+        QFETCH(bool, used);
+        const QByteArray answer = raw("GET /downloads/tavrodesk/tavrodesk-linux.xml HTTP/1.1\r\nHost: " + host +
+                                      "\r\nConnection: close\r\n\r\n");
+        QVERIFY(answer.startsWith("HTTP/1.1 200 OK"));
+        const QByteArray own = m_server->rootUrl().authority().toLatin1();
+        QCOMPARE(answer.contains("<link>http://" + host + "/downloads/tavrodesk/</link>"), used);
+        QCOMPARE(answer.contains("<link>http://" + own + "/downloads/tavrodesk/</link>"), !used);
+    }
+
     void helpPageAndUnknownPaths()
     {
         Result result =
@@ -547,20 +593,33 @@ private Q_SLOTS:
         QCOMPARE(bad.exitCode(), 2);
         QVERIFY(bad.readAllStandardError().contains("invalid --fault"));
 
+        QTemporaryDir dir;
+        const QString data = dir.filePath(s("service.sqlite"));
         QProcess process;
-        process.start(program, {s("--port"), s("0"), s("--fault"), s("tavro.test.null=error:7:Down for repair"),
-                                s("--delay"), s("tavro.auth.login=10"), s("--appcast-version"), s("2.0.0")});
+        process.start(program,
+                      {s("--port"), s("0"), s("--data"), data, s("--cert"), fixture("devservice-cert.pem"), s("--key"),
+                       fixture("devservice-key.pem"), s("--fault"), s("tavro.test.null=error:7:Down for repair"),
+                       s("--delay"), s("tavro.auth.login=10"), s("--appcast-version"), s("2.0.0")});
         QVERIFY(process.waitForReadyRead(10000));
         const QString line = QString::fromUtf8(process.readLine()).trimmed();
-        QVERIFY2(line.startsWith(s("tavro-devservice listening on http://127.0.0.1:")), qPrintable(line));
+        QVERIFY2(line.startsWith(s("tavro-devservice listening on https://127.0.0.1:")), qPrintable(line));
         QVERIFY(line.endsWith(s("/service/")));
+        QVERIFY(QFile::exists(data));
+
         const QUrl base(line.section(QLatin1Char(' '), -1));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates(QSslCertificate::fromPath(fixture("devservice-cert.pem")));
         QNetworkAccessManager manager;
-        const Result result = finish(manager.get(QNetworkRequest(base.resolved(QUrl(s("tavro.test.null"))))));
-        QCOMPARE(result.root().firstChildElement(s("error")).attribute(s("message")), s("Down for repair"));
-        const Result feed =
-            finish(manager.get(QNetworkRequest(base.resolved(QUrl(s("/downloads/tavrodesk/tavrodesk-linux.xml"))))));
-        QVERIFY(feed.body.contains("<version>2.0.0</version>"));
+        const auto fetch = [&](const QString &path) {
+            QNetworkRequest request(base.resolved(QUrl(path)));
+            request.setSslConfiguration(tls);
+            return finish(manager.get(request));
+        };
+        QCOMPARE(fetch(s("tavro.test.null")).root().firstChildElement(s("error")).attribute(s("message")),
+                 s("Down for repair"));
+        QCOMPARE(fetch(s("tavro.auth.login?email=demo%40tavro.test&password=demo")).root().attribute(s("status")),
+                 s("ok"));
+        QVERIFY(fetch(s("/downloads/tavrodesk/tavrodesk-linux.xml")).body.contains("<version>2.0.0</version>"));
         process.kill();
         process.waitForFinished(5000);
     }

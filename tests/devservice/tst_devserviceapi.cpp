@@ -522,6 +522,28 @@ private Q_SLOTS:
         QCOMPARE(reply.status, s("ok"));
     }
 
+    void defaultConnectionIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        {
+            QSqlDatabase client = QSqlDatabase::addDatabase(s("QSQLITE"));
+            client.setDatabaseName(dir.filePath(s("client.sqlite")));
+            QVERIFY(client.open());
+        }
+        {
+            DevServiceStore store;
+            QVERIFY(store.open(dir.filePath(s("service.sqlite"))));
+            QVERIFY(store.authenticate(s("demo"), s("demo")) > 0);
+        }
+        {
+            const QSqlDatabase client = QSqlDatabase::database();
+            QVERIFY(client.isOpen());
+            QCOMPARE(client.databaseName(), dir.filePath(s("client.sqlite")));
+            QVERIFY(client.tables().isEmpty());
+        }
+        QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
+    }
+
     void storeKeepsDataAndOwnConnection()
     {
         QTemporaryDir dir;
@@ -539,7 +561,6 @@ private Q_SLOTS:
         QCOMPARE(store.entry(entryId)->description, s("kept"));
         QCOMPARE(store.authenticate(s("demo"), s("demo")), 1);
         QVERIFY(!store.user(3)); // not seeded a second time
-        QVERIFY(!QSqlDatabase::contains(QLatin1String(QSqlDatabase::defaultConnection)));
 
         DevServiceStore broken;
         QString error;
