@@ -52,30 +52,22 @@ private Q_SLOTS:
 
     void cleanup() { m_db.reset(); }
 
-    void timestampsOfAnApplication()
+    void timestampsOfATitle()
     {
         const qint64 mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
-        addEntry(m_editor, QStringLiteral("b"), QStringLiteral("10:00:00"), 7);
-        addEntry(m_editor, QStringLiteral("a"), QStringLiteral("09:00:00"), 75);
-        addEntry(mail, QStringLiteral("a"), QStringLiteral("09:30:00"), 1);
-        link(addEntry(m_editor, QStringLiteral("sent"), QStringLiteral("11:00:00"), 1), 1, 2, 3);
-        addEntry(m_editor, QStringLiteral("other day"), QStringLiteral("2012-03-11 09:00:00"), 1);
-        QCOMPARE(
-            timestamps(QStringLiteral("/usr/bin/editor")),
-            (QStringList{QStringLiteral("a|09:00:00|09:01:15|1 m 15 s"), QStringLiteral("b|10:00:00|10:00:07|7 s")}));
-        // No path lists every application.
-        QCOMPARE(timestamps(QString()).size(), 3);
-    }
-
-    void timestampsOfATitleWithQuotes()
-    {
+        // A quote in a title reaches the query as a value, never as SQL.
         const QString title = QStringLiteral("Don't panic' OR '1'='1");
-        addEntry(m_editor, title, QStringLiteral("09:00:00"), 30);
-        addEntry(m_editor, title, QStringLiteral("09:10:00"), 10);
+        addEntry(m_editor, title, QStringLiteral("10:00:00"), 7);
+        addEntry(m_editor, title, QStringLiteral("09:00:00"), 75);
         addEntry(m_editor, QStringLiteral("Don"), QStringLiteral("09:20:00"), 10);
+        addEntry(mail, title, QStringLiteral("09:30:00"), 1);
+        link(addEntry(m_editor, title, QStringLiteral("11:00:00"), 1), 1, 2, 3);
+        addEntry(m_editor, title, QStringLiteral("2012-03-11 09:00:00"), 1);
         QCOMPARE(timestamps(QStringLiteral("/usr/bin/editor"), title),
-                 (QStringList{title + QStringLiteral("|09:00:00|09:00:30|30 s"),
-                              title + QStringLiteral("|09:10:00|09:10:10|10 s")}));
+                 (QStringList{title + QStringLiteral("|09:00:00|09:01:15|1 m 15 s"),
+                              title + QStringLiteral("|10:00:00|10:00:07|7 s")}));
+        // No path and no title list every unlinked entry of the day.
+        QCOMPARE(timestamps(QString()).size(), 4);
     }
 
     void awayWithOneStretch()
@@ -89,7 +81,6 @@ private Q_SLOTS:
         QCOMPARE(label(dialog, "labelEndTime"), QStringLiteral("12:25:30"));
         QCOMPARE(label(dialog, "labelDuration"), QStringLiteral("25 m 30 s"));
         auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("editDescription"));
-        QCOMPARE(edit->selectedText(), QStringLiteral("at 12:00:00"));
         QCOMPARE(dialog.description(), QStringLiteral("at 12:00:00"));
 
         auto *presets = dialog.findChild<QListWidget *>(QStringLiteral("listPresets"));
