@@ -52,14 +52,10 @@ private Q_SLOTS:
     void malformed_data()
     {
         QTest::addColumn<QByteArray>("data");
-        QTest::newRow("negative count") << stream(
-            [](QDataStream &out) { out << qint32(-1) << QString() << qint32(0); });
         QTest::newRow("huge count") << stream(
             [](QDataStream &out) { out << qint32(2000000000) << QStringLiteral("1") << QString() << qint32(0); });
         QTest::newRow("id that is no number") << stream(
             [](QDataStream &out) { out << qint32(1) << QStringLiteral("1) OR (1=1") << QString() << qint32(0); });
-        QTest::newRow("string longer than data")
-            << stream([](QDataStream &out) { out << qint32(1) << quint32(0x7ffffff0) << QString() << qint32(0); });
         QTest::newRow("trailing bytes") << stream(
             [](QDataStream &out) { out << qint32(1) << QStringLiteral("3") << QString() << qint32(0) << qint8(1); });
     }

@@ -59,9 +59,6 @@ private:
         m_model->setupModelData(Day, 0);
         m_tree = std::make_unique<DropTree>();
         m_tree->setModel(m_model.get());
-        connect(m_model.get(), &TreeModel::sortStarting, m_tree.get(), &TimeTree::saveExpandedNodes);
-        connect(m_model.get(), &TreeModel::sortDone, m_tree.get(), &TimeTree::restoreExpandedNodes);
-        connect(m_model.get(), &TreeModel::collapseAll, m_tree.get(), &TimeTree::collapseAll);
         m_tree->expandAll();
     }
 
@@ -300,6 +297,9 @@ private Q_SLOTS:
     void sortKeepsExpandedNodes()
     {
         show(true);
+        connect(m_model.get(), &TreeModel::sortStarting, m_tree.get(), &TimeTree::saveExpandedNodes);
+        connect(m_model.get(), &TreeModel::sortDone, m_tree.get(), &TimeTree::restoreExpandedNodes);
+        connect(m_model.get(), &TreeModel::collapseAll, m_tree.get(), &TimeTree::collapseAll);
         m_tree->collapseAll();
         m_tree->expand(find(*m_model, QStringLiteral("9:00 - 10:00")));
         m_tree->expand(find(*m_model, QStringLiteral("Editor")));

@@ -103,20 +103,12 @@ inline QStringList names(const QAbstractItemModel &model, const QModelIndex &par
     return result;
 }
 
-// The first node below `parent` (depth first) whose column 0 text is `name`.
-inline QModelIndex find(const QAbstractItemModel &model, const QString &name, const QModelIndex &parent = QModelIndex())
+// The first node (depth first) whose column 0 text is `name`.
+inline QModelIndex find(const QAbstractItemModel &model, const QString &name)
 {
-    for (int row = 0; row < model.rowCount(parent); ++row) {
-        const QModelIndex child = model.index(row, 0, parent);
-        if (child.data().toString() == name) {
-            return child;
-        }
-        const QModelIndex found = find(model, name, child);
-        if (found.isValid()) {
-            return found;
-        }
-    }
-    return {};
+    const QModelIndexList found =
+        model.match(model.index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.first();
 }
 
 inline qint64 seconds(const TreeModel &model, const QString &name)
