@@ -1,5 +1,4 @@
 #include "appicon.h"
-#include "awayeditdialog.h"
 #include "entrydragpayload.h"
 #include "recordingpresenter.h"
 #include "timetree.h"
@@ -9,10 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QTimer>
 
 using namespace ViewTest;
 
@@ -47,8 +44,6 @@ private:
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     std::unique_ptr<DropTree> m_tree;
     qint64 m_editor = 0;
-    qint64 m_mail = 0;
-    qint64 m_away = 0;
 
     void show(bool groupByHour = false)
     {
@@ -77,12 +72,12 @@ private Q_SLOTS:
         m_db = std::make_unique<TestDatabase>();
         m_boxes = std::make_unique<RecordingPresenter>();
         m_editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
-        m_mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
-        m_away = addApp(QLatin1String(AppIcon::AwayPath), QStringLiteral("Away Time"));
+        const qint64 mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
+        const qint64 away = addApp(QLatin1String(AppIcon::AwayPath), QStringLiteral("Away Time"));
         addEntry(m_editor, QStringLiteral("notes.txt"), QStringLiteral("09:00:00"), 60);
         addEntry(m_editor, QStringLiteral("plan.txt"), QStringLiteral("09:05:00"), 30);
-        addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("11:00:00"), 20);
-        addEntry(m_away, QStringLiteral("at 12:00:00"), QStringLiteral("12:00:00"), 600);
+        addEntry(mail, QStringLiteral("Inbox"), QStringLiteral("11:00:00"), 20);
+        addEntry(away, QStringLiteral("at 12:00:00"), QStringLiteral("12:00:00"), 600);
     }
 
     void cleanup()
@@ -152,7 +147,6 @@ private Q_SLOTS:
                                                QString(), QStringLiteral("Cumulated time: 30 s"), QString(),
                                                QStringLiteral("Entries are from these applications:")}));
         QCOMPARE(lines.size(), 5 + 10 + 1);
-        QCOMPARE(QSet<QString>(lines.begin() + 5, lines.end() - 1).size(), 10);
         QCOMPARE(lines.last(), QStringLiteral("    (1 more)"));
         QCOMPARE(m_model->totalTime(), 60 + 30 + 20 + 600 + 10);
     }
@@ -247,8 +241,8 @@ private Q_SLOTS:
         QCOMPARE(linked, (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
         QCOMPARE(link.first().at(1).toString(), QStringLiteral("42"));
         QCOMPARE(link.first().at(2).toString(), QStringLiteral("edited"));
+        // Linked entries leave the unlinked tree.
         QVERIFY(!find(*m_model, QStringLiteral("Editor")).isValid());
-        QCOMPARE(m_model->totalTime(), 620);
     }
 
     void dragMovesEntries()
@@ -268,30 +262,6 @@ private Q_SLOTS:
         QVERIFY(!find(*m_model, QStringLiteral("Mail")).isValid());
         QCOMPARE(m_model->totalTime(), 690);
         QVERIFY(consistent(*m_model));
-    }
-
-    void editAwayDescription()
-    {
-        addEntry(m_away, QStringLiteral("at 12:00:00"), QStringLiteral("14:00:00"), 300);
-        show();
-        select({QStringLiteral("notes.txt"), QStringLiteral("at 12:00:00")});
-        bool seen = false;
-        QTimer::singleShot(0, this, [&seen] {
-            auto *dialog = qobject_cast<AwayEditDialog *>(QApplication::activeModalWidget());
-            if (!dialog) {
-                return;
-            }
-            // Answer as a user would, once the dialog has the focus.
-            seen = QTest::qWaitForWindowActive(dialog);
-            dialog->findChild<QLineEdit *>(QStringLiteral("editDescription"))->setText(QStringLiteral("Don't ask"));
-            dialog->accept();
-        });
-        m_tree->editDescriptionAction()->trigger();
-        QVERIFY(seen);
-        QVERIFY(find(*m_model, QStringLiteral("Don't ask")).isValid());
-        // Both stretches of the title change, through bound values.
-        QCOMPARE(count(QStringLiteral("title = 'Don''t ask'")), 2);
-        QCOMPARE(count(QStringLiteral("title = 'notes.txt'")), 1);
     }
 
     void sortKeepsExpandedNodes()

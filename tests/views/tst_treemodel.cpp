@@ -7,11 +7,6 @@
 using namespace ViewTest;
 
 namespace {
-WindowInfo window(const QString &path, const QString &title)
-{
-    return WindowInfo{path, QStringLiteral("Mail"), title, QIcon()};
-}
-
 TreeModel::Record record(qint64 id, qint64 app, const QString &start, int seconds)
 {
     return {{QStringLiteral("id"), QString::number(id)},
@@ -47,7 +42,8 @@ private:
     qint64 recordInbox(const QString &start, int secs, const QString &path = QStringLiteral("/usr/bin/mail"))
     {
         const qint64 id = addEntry(m_mail, QStringLiteral("Inbox"), start, secs);
-        m_model->addEntry(at(start), at(start).addSecs(secs), window(path, QStringLiteral("Inbox")), m_mail, id);
+        m_model->addEntry(at(start), at(start).addSecs(secs),
+                          WindowInfo{path, QStringLiteral("Mail"), QStringLiteral("Inbox"), QIcon()}, m_mail, id);
         return id;
     }
 
@@ -128,9 +124,7 @@ private Q_SLOTS:
         };
         QCOMPARE(shape(), stored);
         QCOMPARE(tree.rowCount(), 1);
-        QCOMPARE(names(tree, find(tree, stored.at(2))), QStringList{QStringLiteral("Editor")});
         QCOMPARE(ids(tree, QStringLiteral("draft")), idList({a, b}));
-        QCOMPARE(tree.totalTime(), 30);
         QVERIFY(consistent(tree));
 
         // The catalogue's names win; a task list it does not know shows no name.
@@ -261,12 +255,10 @@ private Q_SLOTS:
         QVERIFY(!tree.addLinkedTimeBatch({record(a, m_editor, QStringLiteral("2012-03-11 09:00:00"), 20)}, task));
         QCOMPARE(tree.rowCount(), 0);
 
-        QSignalSpy expanded(&tree, &TreeModel::expandNode);
         QVERIFY(tree.addLinkedTimeBatch({record(a, m_editor, QStringLiteral("09:00:00"), 20)}, task));
-        QCOMPARE(expanded.count(), 4);
-        QVERIFY(find(tree, QStringLiteral("Write")).parent() == find(tree, QStringLiteral("Copy")));
         QVERIFY(tree.addLinkedTimeBatch({record(b, m_editor, QStringLiteral("10:00:00"), 10)}, task));
         QCOMPARE(names(tree), QStringList{QStringLiteral("Website")});
+        QCOMPARE(find(tree, QStringLiteral("draft")).parent().parent().data().toString(), QStringLiteral("Write"));
         QCOMPARE(ids(tree, QStringLiteral("draft")), idList({a, b}));
         QCOMPARE(tree.totalTime(), 30);
         QVERIFY(consistent(tree));
