@@ -1,3 +1,4 @@
+#include "treeitem.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
@@ -60,6 +61,27 @@ private Q_SLOTS:
         m_tester.reset();
         m_model.reset();
         m_db.reset();
+    }
+
+    // Child lookups are cached: a renamed or removed child must not be found under its old title.
+    void treeItemLookupFollowsChanges()
+    {
+        const QString type = QStringLiteral("entry");
+        const QString title = QStringLiteral("title");
+        TreeItem root({QStringLiteral("a")});
+        TreeItem *items[2];
+        for (TreeItem *&item : items) {
+            item = new TreeItem({QStringLiteral("x")});
+            item->setProperty(QStringLiteral("type"), type);
+            item->setProperty(title, QStringLiteral("one"));
+            root.appendChild(item);
+        }
+        QCOMPARE(root.findChild(type, title, QStringLiteral("one")), items[0]);
+        items[0]->setProperty(title, QStringLiteral("renamed"));
+        QCOMPARE(root.findChild(type, title, QStringLiteral("one")), items[1]);
+        QCOMPARE(root.findChild(type, title, QStringLiteral("renamed")), items[0]);
+        root.removeChildren(0, 1);
+        QCOMPARE(root.findChild(type, title, QStringLiteral("renamed")), nullptr);
     }
 
     void equalTitlesAggregate()
