@@ -1,10 +1,9 @@
 #pragma once
 
-// A temporary database with helpers to add applications and entries, the recording message-box
-// presenter and tree walks shared by the entry view tests.
+// A temporary database with helpers to add applications and entries, and tree walks shared by the
+// entry view tests.
 
 #include "database.h"
-#include "messagebox.h"
 #include "settings.h"
 #include "timetext.h"
 #include "treemodel.h"
@@ -28,99 +27,59 @@ public:
         QString error;
         QVERIFY2(m_db.open(m_dir.filePath(QStringLiteral("views.sqlite")), &error), qPrintable(error));
         Database::createSchema();
+        auto &values = Settings::instance()->values;
+        values.clear();
+        values.insert(QStringLiteral("IgnoredApps"), QStringList());
     }
     ~TestDatabase() { m_db.close(); }
-
-    static qint64 addApp(const QString &path, const QString &name)
-    {
-        QSqlQuery query;
-        query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-        query.bindValue(QStringLiteral(":path"), path);
-        query.bindValue(QStringLiteral(":name"), name);
-        query.exec();
-        return query.lastInsertId().toLongLong();
-    }
-
-    // Times are "hh:mm:ss" on Day, or full "yyyy-MM-dd hh:mm:ss" texts.
-    static qint64 addEntry(qint64 app, const QString &title, const QString &start, const QString &end)
-    {
-        QSqlQuery query;
-        query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
-                                     "VALUES (:title, :app, :start, :end)"));
-        query.bindValue(QStringLiteral(":title"), title);
-        query.bindValue(QStringLiteral(":app"), app);
-        query.bindValue(QStringLiteral(":start"), stamp(start));
-        query.bindValue(QStringLiteral(":end"), stamp(end));
-        query.exec();
-        return query.lastInsertId().toLongLong();
-    }
-
-    struct Link
-    {
-        int project;
-        int tasklist;
-        int task;
-        QString projectName;
-        QString tasklistName;
-        QString taskName;
-    };
-
-    static void link(qint64 entry, const Link &link)
-    {
-        QSqlQuery query;
-        query.prepare(
-            QStringLiteral("UPDATE entries SET ext_task_id = :task, ext_entry_id = 900, ext_project_id = :project, "
-                           "ext_tasklist_id = :tasklist, ext_task_name = :taskName, ext_project_name = :projectName, "
-                           "ext_tasklist_name = :tasklistName WHERE id = :id"));
-        query.bindValue(QStringLiteral(":task"), link.task);
-        query.bindValue(QStringLiteral(":project"), link.project);
-        query.bindValue(QStringLiteral(":tasklist"), link.tasklist);
-        query.bindValue(QStringLiteral(":taskName"), link.taskName);
-        query.bindValue(QStringLiteral(":projectName"), link.projectName);
-        query.bindValue(QStringLiteral(":tasklistName"), link.tasklistName);
-        query.bindValue(QStringLiteral(":id"), entry);
-        query.exec();
-    }
-
-    static int count(const QString &where)
-    {
-        QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM entries WHERE ") + where);
-        query.next();
-        return query.value(0).toInt();
-    }
-
-    static QString stamp(const QString &time)
-    {
-        return time.size() == 8 ? Day.toString(QStringLiteral("yyyy-MM-dd ")) + time : time;
-    }
 
 private:
     QTemporaryDir m_dir;
     Database m_db;
 };
 
-// Records every box and answers with a preset button.
-class RecordingPresenter : public MessageBox::Presenter
+inline qint64 exec(const QString &sql, const QVariantList &values)
 {
-public:
-    RecordingPresenter() { MessageBox::setPresenter(this); }
-    ~RecordingPresenter() override { MessageBox::setPresenter(nullptr); }
-
-    MessageBox::Button present(const MessageBox::Box &box) override
-    {
-        boxes << box;
-        return answer;
+    QSqlQuery query;
+    query.prepare(sql);
+    for (const QVariant &value : values) {
+        query.addBindValue(value);
     }
+    return query.exec() ? query.lastInsertId().toLongLong() : -1;
+}
 
-    QList<MessageBox::Box> boxes;
-    MessageBox::Button answer = MessageBox::Yes;
-};
-
-inline void resetSettings()
+inline qint64 addApp(const QString &path, const QString &name)
 {
-    auto &values = Settings::instance()->values;
-    values.clear();
-    values.insert(QStringLiteral("IgnoredApps"), QStringList());
+    return exec(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name});
+}
+
+// `start` is "hh:mm:ss" on Day or a full "yyyy-MM-dd hh:mm:ss" text.
+inline QDateTime at(const QString &start)
+{
+    return parseDateTime(start.size() == 8 ? Day.toString(QStringLiteral("yyyy-MM-dd ")) + start : start);
+}
+
+inline qint64 addEntry(qint64 app, const QString &title, const QString &start, int seconds)
+{
+    return exec(
+        QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
+        {title, app, TimeText::formatDateTime(at(start)), TimeText::formatDateTime(at(start).addSecs(seconds))});
+}
+
+// Links the entry to task `task` of `tasklist` and `project`, with the names stored on the entry.
+inline void link(qint64 entry, int project, int tasklist, int task, const QStringList &names = {{}, {}, {}})
+{
+    exec(QStringLiteral("UPDATE entries SET ext_task_id = ?, ext_entry_id = 900, ext_project_id = ?, "
+                        "ext_tasklist_id = ?, ext_project_name = ?, ext_tasklist_name = ?, ext_task_name = ? "
+                        "WHERE id = ?"),
+         {task, project, tasklist, names.at(0), names.at(1), names.at(2), entry});
+}
+
+inline int count(const QString &where)
+{
+    QSqlQuery query(QStringLiteral("SELECT COUNT(*) FROM entries WHERE ") + where);
+    query.next();
+    return query.value(0).toInt();
 }
 
 // The menu's action texts, "-" for a separator.
@@ -144,38 +103,47 @@ inline QStringList names(const QAbstractItemModel &model, const QModelIndex &par
     return result;
 }
 
-// The first node below `parent` (depth first) whose column 0 text is `name`.
-inline QModelIndex find(const QAbstractItemModel &model, const QString &name, const QModelIndex &parent = QModelIndex())
+// The first node (depth first) whose column 0 text is `name`.
+inline QModelIndex find(const QAbstractItemModel &model, const QString &name)
 {
-    for (int row = 0; row < model.rowCount(parent); ++row) {
-        const QModelIndex child = model.index(row, 0, parent);
-        if (child.data().toString() == name) {
-            return child;
-        }
-        const QModelIndex found = find(model, name, child);
-        if (found.isValid()) {
-            return found;
-        }
-    }
-    return {};
+    const QModelIndexList found =
+        model.match(model.index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.first();
 }
 
-// Checks that every inner node holds the sum of its leaves and returns the sum of all leaves.
+inline qint64 seconds(const TreeModel &model, const QString &name)
+{
+    return model.itemProperty(find(model, name), QStringLiteral("time")).toLongLong();
+}
+
+// The entry ids of the node `name`, sorted.
+inline QStringList ids(const TreeModel &model, const QString &name)
+{
+    QStringList list = model.itemProperty(find(model, name), QStringLiteral("entries")).toStringList();
+    list.sort();
+    return list;
+}
+
+inline QStringList idList(std::initializer_list<qint64> values)
+{
+    QStringList list;
+    for (qint64 value : values) {
+        list << QString::number(value);
+    }
+    list.sort();
+    return list;
+}
+
+// The sum of the leaves below `parent`, or -1 when an inner node or a time text disagrees with them.
 inline qint64 checkSums(const TreeModel &model, const QModelIndex &parent = QModelIndex())
 {
     qint64 sum = 0;
     for (int row = 0; row < model.rowCount(parent); ++row) {
         const QModelIndex child = model.index(row, 0, parent);
         const qint64 time = model.itemProperty(child, QStringLiteral("time")).toLongLong();
-        if (model.rowCount(child) > 0) {
-            const qint64 leaves = checkSums(model, child);
-            if (leaves != time) {
-                qWarning() << "node" << child.data() << "holds" << time << "but its leaves" << leaves;
-                return -1;
-            }
-        }
-        if (model.index(row, 1, parent).data().toString() != formatDuration(time)) {
-            qWarning() << "node" << child.data() << "shows" << model.index(row, 1, parent).data();
+        if ((model.rowCount(child) > 0 && checkSums(model, child) != time) ||
+            model.index(row, 1, parent).data().toString() != formatDuration(time)) {
+            qWarning() << "node" << child.data() << "holds" << time;
             return -1;
         }
         sum += time;
@@ -186,12 +154,7 @@ inline qint64 checkSums(const TreeModel &model, const QModelIndex &parent = QMod
 // The invariants every operation keeps: inner time = sum of leaves, total = sum of leaves.
 inline bool consistent(const TreeModel &model)
 {
-    const qint64 leaves = checkSums(model);
-    if (leaves != model.totalTime()) {
-        qWarning() << "total" << model.totalTime() << "leaves" << leaves;
-        return false;
-    }
-    return true;
+    return checkSums(model) == model.totalTime();
 }
 
 } // namespace ViewTest
