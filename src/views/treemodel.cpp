@@ -455,7 +455,8 @@ void TreeModel::addEntry(const QDateTime &start, const QDateTime &end, const Win
         return;
     }
     // A title that has just reached the threshold shows with all of its time of the day at once.
-    const bool whole = m_hideUnder != 0;
+    // One that was over it already shows elsewhere (another hour): only this stretch is new.
+    const bool whole = m_hideUnder != 0 && dayTotal - seconds < m_hideUnder;
     const qint64 time = whole ? dayTotal : seconds;
     const QStringList ids =
         whole ? EntryStore::getEntryIds(m_day, info.title, appId, link()) : QStringList{QString::number(entryId)};
@@ -539,7 +540,7 @@ bool TreeModel::addLinkedTimeBatch(const QList<Record> &records, const QString &
         addTotalTime(batchSum);
         return true;
     }
-    const bool whole = m_hideUnder != 0;
+    const bool whole = m_hideUnder != 0 && dayTotal - batchSum < m_hideUnder;
     const qint64 time = whole ? dayTotal : batchSum;
     const QModelIndex entry = appendRow(app, {title, formatDuration(time)});
     setItemProperty(entry, TimeKey, time);

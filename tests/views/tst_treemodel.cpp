@@ -244,6 +244,23 @@ private Q_SLOTS:
         QVERIFY(consistent(tree));
     }
 
+    void addEntryInNewHourAfterThresholdAddsOnlyItsStretch()
+    {
+        const qint64 first = addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("09:00:00"), 50);
+        TreeModel &tree = model();
+        tree.setGroupByHour(true);
+        tree.setupModelData(Day, 60);
+        const qint64 second = recordInbox(QStringLiteral("09:05:00"), 20);
+        // Already over the threshold: the 10 o'clock leaf must not count the morning again.
+        const qint64 third = recordInbox(QStringLiteral("10:00:00"), 5);
+        const QModelIndex ten = tree.index(0, 0, tree.index(0, 0, find(tree, QStringLiteral("10:00 - 11:00"))));
+        QCOMPARE(tree.itemProperty(ten, QStringLiteral("entries")).toStringList(), idList({third}));
+        QCOMPARE(tree.itemProperty(ten, QStringLiteral("time")).toLongLong(), 5);
+        QCOMPARE(ids(tree, QStringLiteral("Inbox")), idList({first, second}));
+        QCOMPARE(tree.totalTime(), 75);
+        QVERIFY(consistent(tree));
+    }
+
     void addTotalTimeZeroCrossings()
     {
         TreeModel tree(false);
