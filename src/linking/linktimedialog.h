@@ -1,0 +1,41 @@
+#pragma once
+
+#include "cataloguechoices.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class LinkTimeDialog;
+}
+
+// Asks which task time goes to, with notes for the remote entry. A value holder: the caller loads the
+// catalogue, sets the fields, calls putData(), runs the dialog and reads the fields after getData().
+// A taskId of 0 after acceptance means no task was chosen.
+class LinkTimeDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit LinkTimeDialog(QWidget *parent = nullptr);
+    ~LinkTimeDialog() override;
+
+    void loadProjects(const QString &xml);
+    void loadTasks(int id);
+    void putData();
+    void getData();
+
+    QString notes;
+    int projectId = 0;
+    int taskId = 0;
+    int seconds = 0;
+    QString projectsXml;
+
+private Q_SLOTS:
+    void on_cbTasks_currentIndexChanged(int index);
+    void on_cbProjects_activated(int index);
+
+private:
+    std::unique_ptr<Ui::LinkTimeDialog> m_ui;
+};
