@@ -1,0 +1,143 @@
+#pragma once
+
+#include "devserviceapi.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSslConfiguration>
+#include <QUrl>
+
+#include <memory>
+
+class DevServiceStore;
+class QTcpServer;
+class QTcpSocket;
+
+// One request as it arrived, for tests that check the exact wire form.
+struct DevServerRequest
+{
+    QString verb;                    // "GET", "POST", ... as sent
+    QString path;                    // decoded path, e.g. "/service/tavro.auth.login"
+    QString method;                  // the service method named by the path ("" outside "/service/")
+    QByteArray query;                // raw query, without the "?"
+    QByteArray body;                 // raw body
+    QByteArray contentType;          // raw Content-Type header
+    QByteArray userAgent;            // raw User-Agent header
+    QByteArray host;                 // raw Host header
+    DevServiceParameters parameters; // decoded query items (GET) or form fields (POST), in order
+    int connection = 0;              // serial number of the connection it came on (1 for the first)
+
+    QString value(const QString &name) const { return DevServiceApi::value(parameters, name); }
+};
+
+// HTTP/1.1 (or HTTPS) front of the development service. Runs in the calling thread and never blocks, so a
+// client in the same process may wait for it in nested event loops. Serves
+//   /service/<method>                          the service methods (DevServiceApi)
+//   /downloads/tavrodesk/tavrodesk-linux.xml    the update feed
+//   /downloads/tavrodesk/                       the download page the feed links to
+//   /tavro-get-help.html                        the help page
+// Fault switches let tests provoke every failure a client must survive.
+class DevServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Fault {
+        None,
+        Error,          // status "error" with the code and message given to setErrorFault(); the method does not run
+        Close,          // the connection is closed without an answer; the method does not run
+        Malformed,      // the method runs, the reply is cut in half (not well-formed XML)
+        NulByte,        // the method runs, a NUL byte is put into the middle of the first element text
+        NoStatus,       // the method runs, the root element loses its "status" attribute
+        ErrorNoElement, // status "error" without an "error" element; the method does not run
+    };
+    Q_ENUM(Fault)
+
+    // Uses `store` (not owned) when given, otherwise an in-memory store with the demo data of its own.
+    explicit DevServer(DevServiceStore *store = nullptr, QObject *parent = nullptr);
+    ~DevServer() override;
+
+    // Serve HTTPS with this certificate chain and key (PEM files); call before listen().
+    bool setTlsFiles(const QString &certificateFile, const QString &keyFile, QString *error = nullptr);
+    void setTlsConfiguration(const QSslConfiguration &configuration);
+    bool isTls() const { return m_tls; }
+
+    // Port 0 picks a free port. Gives false with errorString() set when the address cannot be bound.
+    bool listen(quint16 port = 0, const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
+    void close();
+    bool isListening() const;
+    QString errorString() const { return m_errorString; }
+    quint16 serverPort() const;
+    // Base URL of the service methods, e.g. "http://127.0.0.1:8080/service/".
+    QUrl url() const;
+    // e.g. "http://127.0.0.1:8080/", the base of the feed and the help page.
+    QUrl rootUrl() const;
+
+    DevServiceStore *store() const { return m_store; }
+
+    // Faults. An empty method name in setDelay() delays every reply; a method delay wins over that one.
+    // One fault per method: a later call replaces it, Fault::None removes it; Fault::Error wants setErrorFault().
+    void setDelay(int milliseconds, const QString &method = {});
+    void setFault(const QString &method, Fault fault);
+    void setErrorFault(const QString &method, int code, const QString &message);
+    void clearFaults();
+    static Fault faultFromName(const QString &name, bool *ok = nullptr);
+
+    // Newest version in the update feed; 1.0.10 by default.
+    void setAppcastVersion(const QString &version);
+    QString appcastVersion() const { return m_appcastVersion; }
+
+    // The requests received so far (the latest 10000), oldest first.
+    QList<DevServerRequest> requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+
+Q_SIGNALS:
+    void requestReceived(const DevServerRequest &request);
+
+private:
+    struct MethodFault
+    {
+        Fault fault = Fault::None;
+        int code = 0;
+        QString message;
+    };
+    struct Connection;
+    struct Response
+    {
+        int status = 200;
+        QByteArray contentType;
+        QByteArray body;
+        bool close = false; // close without any answer
+    };
+
+    void onNewConnection();
+    void onReadyRead(QTcpSocket *socket);
+    void processBuffer(QTcpSocket *socket);
+    Response respond(const DevServerRequest &request);
+    Response serviceResponse(const DevServerRequest &request);
+    void send(QTcpSocket *socket, const Response &response, bool keepAlive);
+    int delayFor(const QString &method) const;
+    QByteArray appcast(const QString &authority) const;
+    QString authorityFor(const DevServerRequest &request) const;
+
+    std::unique_ptr<DevServiceStore> m_ownStore;
+    DevServiceStore *m_store;
+    DevServiceApi m_api;
+    QTcpServer *m_server = nullptr;
+    bool m_tls = false;
+    QSslConfiguration m_tlsConfiguration;
+    QHostAddress m_address;
+    QString m_errorString;
+    QHash<QTcpSocket *, std::shared_ptr<Connection>> m_connections;
+    int m_connectionCount = 0;
+    int m_delay = 0;
+    QHash<QString, int> m_methodDelays;
+    QHash<QString, MethodFault> m_faults;
+    QString m_appcastVersion = QStringLiteral("1.0.10");
+    QList<DevServerRequest> m_requests;
+};
+
+Q_DECLARE_METATYPE(DevServerRequest)

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+// The development service's own data: accounts, sessions, the project catalogue and remote time entries.
+// It lives in its own SQLite file (or in memory) on a named connection, so that it can run inside a client
+// test process without touching the client's default database connection.
+class DevServiceStore
+{
+public:
+    struct User
+    {
+        int id = 0;
+        QString email;
+        QString username;
+        QString realname;
+        QString apiKey;
+    };
+
+    struct Task
+    {
+        int id = 0;
+        int taskListId = 0;
+        QString name;
+        QString description;
+        bool billable = true;
+        bool complete = false;
+    };
+
+    struct TaskList
+    {
+        int id = 0;
+        int projectId = 0;
+        QString name;
+        QList<Task> tasks;
+    };
+
+    struct Project
+    {
+        int id = 0;
+        int clientId = 0; // 0: the project belongs to no client
+        QString clientName;
+        QString name;
+        QList<TaskList> taskLists;
+    };
+
+    struct Entry
+    {
+        int id = 0;
+        int userId = 0;
+        int taskId = 0;
+        QDate date;
+        int duration = 0;
+        QDateTime start;
+        QDateTime end;
+        QString description;
+        QDateTime updated;
+    };
+
+    // Entries of a day without an earlier entry start at this time; later ones follow the day's last entry.
+    static constexpr int dayStartHour = 9;
+
+    DevServiceStore();
+    ~DevServiceStore();
+    DevServiceStore(const DevServiceStore &) = delete;
+    DevServiceStore &operator=(const DevServiceStore &) = delete;
+
+    // Opens (creating when needed) the data file; an empty name or ":memory:" keeps everything in memory.
+    // A store without any account gets the demo data.
+    bool open(const QString &fileName, QString *error = nullptr);
+    void close();
+    bool isOpen() const;
+    QString lastError() const { return m_lastError; }
+    void seedDemo();
+
+    int addUser(const QString &email, const QString &password, const QString &realname, const QString &username);
+    std::optional<User> user(int userId) const;
+    // Accepts the e-mail address (any letter case) or the user name; gives the user id or 0.
+    int authenticate(const QString &login, const QString &password) const;
+    QString createToken(int userId);
+    int userForToken(const QString &token) const;
+    int userForApiKey(const QString &apiKey) const;
+    bool deleteToken(const QString &token);
+
+    int addClient(int userId, const QString &name);
+    int addProject(int userId, int clientId, const QString &name);
+    int addTaskList(int projectId, const QString &name);
+    int addTask(int taskListId, const QString &name, const QString &description = {}, bool billable = true,
+                bool complete = false);
+    bool setTaskComplete(int taskId, bool complete);
+    QList<Project> catalogue(int userId) const;
+    std::optional<Project> project(int projectId) const; // without task lists
+    std::optional<TaskList> taskList(int taskListId) const;
+    std::optional<Task> task(int taskId) const;
+    int projectOwner(int projectId) const;
+    int taskOwner(int taskId) const;
+
+    // Books a new entry of the user: start and end follow the rule of dayStartHour.
+    int addEntry(int userId, int taskId, const QDate &date, int duration, const QString &description);
+    std::optional<Entry> entry(int entryId) const;
+    QList<Entry> entries(int userId) const;
+    bool updateEntryTimes(int entryId, const QDateTime &start, const QDateTime &end);
+    bool deleteEntry(int entryId);
+
+    static QString dateTimeText(const QDateTime &dateTime);
+    static QDateTime parseDateTimeText(const QString &text);
+
+private:
+    QSqlDatabase db() const;
+    bool exec(const QString &sql);
+    int insert(const QString &sql, const QList<QVariant> &values);
+    int countUsers() const;
+
+    QString m_connectionName;
+    QString m_lastError;
+};
