@@ -18,7 +18,12 @@ public:
     void close();
     bool isOpen() const { return m_db.isOpen(); }
 
-    // Runs every schema statement on the open connection, ignoring their results.
+    // Indexes added for speed after the schema statements. Only indexes: files stay readable by
+    // versions that do not know them.
+    static const QStringList &addedIndexStatements();
+
+    // Runs every schema statement, then the added indexes, on the open connection, ignoring
+    // their results.
     static void createSchema();
 
 private:

@@ -4,12 +4,15 @@
 #include "timetext.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <utility>
 
 namespace {
 
@@ -44,6 +47,60 @@ bool isIdList(const QStringList &ids)
     }
     return !ids.isEmpty();
 }
+
+// Reads stored time stamps like parseDateTime, but looks the local UTC offset up once per hour of
+// the day instead of once per value: that look-up (a time-zone check per QDateTime) dominated the
+// cost of reading a day of many short entries. The values compare and subtract like local times.
+class StampParser
+{
+public:
+    QDateTime operator()(const QString &text)
+    {
+        QDate date;
+        QTime time;
+        if (!readStoredForm(text, &date, &time)) {
+            const QDateTime parsed = parseDateTime(text);
+            if (!parsed.isValid() || !parsed.time().isValid()) {
+                return parsed;
+            }
+            date = parsed.date();
+            time = parsed.time();
+        }
+        const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
+        auto offset = m_offsets.constFind(hourKey);
+        if (offset == m_offsets.constEnd()) {
+            offset = m_offsets.insert(hourKey, QDateTime(date, time).offsetFromUtc());
+        }
+        return QDateTime(date, time, Qt::OffsetFromUTC, *offset);
+    }
+
+private:
+    // "yyyy-MM-dd hh:mm:ss" read in place; anything else goes the general way.
+    static bool readStoredForm(const QString &text, QDate *date, QTime *time)
+    {
+        if (text.size() != 19 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-') ||
+            text.at(10) != QLatin1Char(' ') || text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':')) {
+            return false;
+        }
+        const auto number = [&text](int from, int length, bool *ok) {
+            int value = 0;
+            for (int i = from; i < from + length; ++i) {
+                const int digit = text.at(i).unicode() - '0';
+                if (digit < 0 || digit > 9) {
+                    *ok = false;
+                }
+                value = value * 10 + digit;
+            }
+            return value;
+        };
+        bool ok = true;
+        *date = QDate(number(0, 4, &ok), number(5, 2, &ok), number(8, 2, &ok));
+        *time = QTime(number(11, 2, &ok), number(14, 2, &ok), number(17, 2, &ok));
+        return ok && date->isValid() && time->isValid();
+    }
+
+    QHash<qint64, int> m_offsets;
+};
 
 } // namespace
 
@@ -131,6 +188,7 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
     const int extTaskName = record.indexOf(QStringLiteral("ext_task_name"));
     const int extTasklistName = record.indexOf(QStringLiteral("ext_tasklist_name"));
     const int extProjectName = record.indexOf(QStringLiteral("ext_project_name"));
+    StampParser parseStamp;
     while (query.next()) {
         EntryRow row;
         row.appPath = query.value(appPath).toString();
@@ -138,8 +196,8 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
         row.id = query.value(id).toLongLong();
         row.title = query.value(title).toString();
         row.applicationId = query.value(applicationId).toLongLong();
-        row.start = parseDateTime(query.value(startTime).toString());
-        row.end = parseDateTime(query.value(endTime).toString());
+        row.start = parseStamp(query.value(startTime).toString());
+        row.end = parseStamp(query.value(endTime).toString());
         row.extEntryId = query.value(extEntryId);
         if (link == Link::Linked) {
             row.extTaskId = query.value(extTaskId);
@@ -149,7 +207,7 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
             row.extTasklistName = query.value(extTasklistName).toString();
             row.extProjectName = query.value(extProjectName).toString();
         }
-        rows.append(row);
+        rows.append(std::move(row));
     }
     return rows;
 }
@@ -219,6 +277,75 @@ bool EntryStore::deleteEntries(const QStringList &ids)
     return query.exec();
 }
 
+QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPath, const QString &title, bool *ok)
+{
+    QString statement =
+        QStringLiteral("SELECT applications.path AS app_path, entries.* FROM entries, applications WHERE "
+                       "entries.application_id = applications.id AND entries.start_time >= :day_start "
+                       "AND entries.start_time <= :day_end AND entries.ext_entry_id IS NULL ");
+    if (!appPath.isEmpty()) {
+        statement += QStringLiteral("AND applications.path = :path ");
+    }
+    if (!title.isEmpty()) {
+        statement += QStringLiteral("AND title = :title ");
+    }
+    statement += QStringLiteral("ORDER BY start_time ASC ");
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
+    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
+    if (!appPath.isEmpty()) {
+        query.bindValue(QStringLiteral(":path"), appPath);
+    }
+    if (!title.isEmpty()) {
+        query.bindValue(QStringLiteral(":title"), title);
+    }
+    QList<EntryRow> rows;
+    const bool done = query.exec();
+    if (ok) {
+        *ok = done;
+    }
+    if (!done) {
+        qDebug() << query.lastError().driverText();
+        return rows;
+    }
+    while (query.next()) {
+        EntryRow row;
+        row.id = query.value(QStringLiteral("id")).toLongLong();
+        row.applicationId = query.value(QStringLiteral("application_id")).toLongLong();
+        row.appPath = query.value(QStringLiteral("app_path")).toString();
+        row.title = query.value(QStringLiteral("title")).toString();
+        row.start = parseDateTime(query.value(QStringLiteral("start_time")).toString());
+        row.end = parseDateTime(query.value(QStringLiteral("end_time")).toString());
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+QList<EntryRow> EntryStore::entriesById(const QStringList &ids)
+{
+    QList<EntryRow> rows;
+    if (!isIdList(ids)) {
+        return rows;
+    }
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id, start_time, end_time, title FROM entries WHERE id IN (") +
+                    ids.join(QLatin1Char(',')) + QLatin1Char(')'))) {
+        return rows;
+    }
+    while (query.next()) {
+        EntryRow row;
+        row.id = query.value(0).toLongLong();
+        row.start = parseDateTime(query.value(1).toString());
+        row.end = parseDateTime(query.value(2).toString());
+        row.title = query.value(3).toString();
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
 QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
 {
     QStringList excludedIds;
@@ -235,12 +362,18 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
             }
         }
     }
-    QString statement =
-        QStringLiteral("SELECT DISTINCT(DATE(start_time)) AS d FROM entries WHERE ext_task_id IS NULL ");
-    if (!excludedIds.isEmpty()) {
-        statement +=
-            QStringLiteral("AND application_id NOT IN(") + excludedIds.join(QLatin1Char(',')) + QStringLiteral(") ");
-    }
+    // The distinct days of unlinked entries, found by seeking from each day to the first entry after
+    // it along unlinked_start_idx rather than by reading every entry: one index seek per day.
+    const QString excluded = excludedIds.isEmpty() ? QString()
+                                                   : QStringLiteral("AND application_id NOT IN(") +
+                                                         excludedIds.join(QLatin1Char(',')) + QStringLiteral(") ");
+    const QString firstAfter = QStringLiteral("SELECT substr(start_time, 1, 10) FROM entries WHERE ext_task_id IS NULL "
+                                              "AND start_time IS NOT NULL ") +
+                               excluded;
+    const QString statement = QStringLiteral("WITH RECURSIVE days(d) AS ( SELECT (") + firstAfter +
+                              QStringLiteral("ORDER BY start_time LIMIT 1) UNION ALL SELECT (") + firstAfter +
+                              QStringLiteral("AND start_time > d || ' ~' ORDER BY start_time LIMIT 1) FROM days "
+                                             "WHERE d IS NOT NULL ) SELECT d FROM days WHERE d IS NOT NULL");
     QList<QDate> days;
     QSqlQuery query;
     query.setForwardOnly(true);

@@ -15,6 +15,7 @@ struct EntryRow
     QString appPath;
     QString appName;
     QString title;
+    // Local time; from the day query with the UTC offset of their hour (Qt::OffsetFromUTC).
     QDateTime start;
     QDateTime end;
     // Null while the remote service has not accepted the entry, or for unlinked entries.
@@ -48,6 +49,13 @@ public:
     static qint64 getDuration(const QDate &day, const QString &title, qint64 appId, Link link, const QString &filter);
     static void updateEntriesTitle(const QStringList &ids, const QString &title);
     static bool deleteEntries(const QStringList &ids);
+
+    // The stretches of the day without a remote entry, in start order; an empty path or title
+    // leaves that condition out. Path and title are bound, so any text can be listed.
+    static QList<EntryRow> dayStretches(const QDate &day, const QString &appPath, const QString &title,
+                                        bool *ok = nullptr);
+    // Start, end and title of the listed entries; ids that no longer exist give no row.
+    static QList<EntryRow> entriesById(const QStringList &ids);
 
     // Days that still hold unlinked time of applications not in `ignoredPaths`.
     static QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths);

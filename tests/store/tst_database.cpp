@@ -39,7 +39,7 @@ private Q_SLOTS:
         const QStringList expected{QStringLiteral("table:applications"), QStringLiteral("index:end_idx"),
                                    QStringLiteral("table:entries"),      QStringLiteral("table:rules"),
                                    QStringLiteral("table:rules_apps"),   QStringLiteral("table:settings"),
-                                   QStringLiteral("index:start_idx")};
+                                   QStringLiteral("index:start_idx"),    QStringLiteral("index:unlinked_start_idx")};
         QCOMPARE(schemaObjects(), expected);
         QCOMPARE(count(QStringLiteral("entries")), 0);
 

@@ -181,6 +181,48 @@ private Q_SLOTS:
         // Case matters here, and unknown paths leave the clause out.
         QCOMPARE(EntryStore::daysWithUnlinkedTime({QStringLiteral("/USR/BIN/MAIL"), QStringLiteral("/x'y")}).size(), 2);
     }
+
+    void dayRowsReadStoredAndOddStamps()
+    {
+        addEntry(m_editor, QStringLiteral("stored"), QStringLiteral("2012-03-10 09:05:00"),
+                 QStringLiteral("2012-03-10 10:06:01"));
+        addEntry(m_editor, QStringLiteral("unpadded"), QStringLiteral("2012-03-10 09:5:0"),
+                 QStringLiteral("2012-03-10 09:6:30"));
+        addEntry(m_editor, QStringLiteral("no end"), QStringLiteral("2012-03-10 11:00:00"), QString());
+        QMap<QString, EntryRow> rows;
+        for (const EntryRow &row : EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0)) {
+            rows.insert(row.title, row);
+        }
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.value(QStringLiteral("stored")).start, QDateTime(Day, QTime(9, 5, 0)));
+        QCOMPARE(rows.value(QStringLiteral("stored")).end, QDateTime(Day, QTime(10, 6, 1)));
+        QCOMPARE(rows.value(QStringLiteral("stored")).seconds(), 3661);
+        QCOMPARE(rows.value(QStringLiteral("unpadded")).start, QDateTime(Day, QTime(9, 5, 0)));
+        QCOMPARE(rows.value(QStringLiteral("unpadded")).seconds(), 90);
+        QVERIFY(rows.value(QStringLiteral("no end")).end.isNull());
+        QCOMPARE(rows.value(QStringLiteral("no end")).seconds(), 0);
+    }
+
+    void calendarDaysAcrossGapsAndOddStamps()
+    {
+        const QStringList starts{QStringLiteral("2012-01-31 23:59:59"), QStringLiteral("2012-02-01 00:00:00"),
+                                 QStringLiteral("2012-02-01 12:00:00"), QStringLiteral("2013-07-04 08:00:00"),
+                                 QStringLiteral("2013-07-04 09:00:00"), QStringLiteral("2020-12-31 10:00:00")};
+        for (const QString &start : starts) {
+            addEntry(m_editor, QStringLiteral("t"), start, start);
+        }
+        // Excluded and linked days in between do not stop the walk over the days.
+        addEntry(m_mail, QStringLiteral("m"), QStringLiteral("2013-01-01 08:00:00"),
+                 QStringLiteral("2013-01-01 08:00:00"));
+        addEntry(m_editor, QStringLiteral("l"), QStringLiteral("2014-01-01 08:00:00"),
+                 QStringLiteral("2014-01-01 08:00:00"), true);
+        addEntry(m_editor, QStringLiteral("empty"), QString(), QString());
+        QList<QDate> days = EntryStore::daysWithUnlinkedTime({QStringLiteral("/usr/bin/mail")});
+        std::sort(days.begin(), days.end());
+        // A row without a start marks no day.
+        QCOMPARE(days, (QList<QDate>{QDate(2012, 1, 31), QDate(2012, 2, 1), QDate(2013, 7, 4), QDate(2020, 12, 31)}));
+        QCOMPARE(EntryStore::daysWithUnlinkedTime({}).size(), 5);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEntryStore)

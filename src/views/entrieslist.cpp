@@ -1,0 +1,55 @@
+#include "entrieslist.h"
+
+#include "messagebox.h"
+#include "settings.h"
+#include "treemodel.h"
+
+#include <QAction>
+#include <QMenu>
+
+EntriesList::EntriesList(QWidget *parent)
+    : EntryTreeView(parent)
+{
+    m_unlink = addViewAction(QStringLiteral("&Unlink"), QKeySequence(QStringLiteral("Ctrl+U")));
+    connect(m_unlink, &QAction::triggered, this, &EntriesList::onMenuUnlink);
+    m_expandAll = addViewAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
+    connect(m_expandAll, &QAction::triggered, this, &QTreeView::expandAll);
+    m_collapseAll = addViewAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
+    connect(m_collapseAll, &QAction::triggered, this, &QTreeView::collapseAll);
+}
+
+void EntriesList::restoreHeaderState()
+{
+    EntryTreeView::restoreHeaderState(QStringLiteral("LinkedListState"), QStringLiteral("LinkedListGeometry"));
+}
+
+void EntriesList::onMenuUnlink()
+{
+    const WorkingSet set = workingSet();
+    if (set.isEmpty()) {
+        return;
+    }
+    if (MessageBox::question(this, QStringLiteral("Confirm unlink"),
+                             confirmationText(QStringLiteral("unlink"), int(set.entries.size()), set.total),
+                             MessageBox::Yes | MessageBox::No, MessageBox::Yes) != MessageBox::Yes) {
+        return;
+    }
+    Q_EMIT signalUnlinkEntries(entryModel()->entryIds(set.indexes));
+    removeFromView(set.entries);
+}
+
+QMenu *EntriesList::createContextMenu(const QModelIndex &index)
+{
+    auto *menu = new QMenu(this);
+    m_unlink->setEnabled(Settings::instance()->values.value(QStringLiteral("isLoggedIn")).toBool());
+    if (index.isValid()) {
+        const QString type = entryModel()->itemProperty(index.siblingAtColumn(0), QStringLiteral("type")).toString();
+        if (type == QLatin1String("entry") || type == QLatin1String("app")) {
+            menu->addAction(m_unlink);
+        }
+        menu->addSeparator();
+    }
+    menu->addAction(m_expandAll);
+    menu->addAction(m_collapseAll);
+    return menu;
+}

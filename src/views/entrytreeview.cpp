@@ -1,0 +1,202 @@
+#include "entrytreeview.h"
+
+#include "settings.h"
+#include "timetext.h"
+#include "treemodel.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
+
+#include <algorithm>
+#include <memory>
+
+EntryTreeView::EntryTreeView(QWidget *parent)
+    : QTreeView(parent)
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    header()->setSectionsMovable(false);
+}
+
+TreeModel *EntryTreeView::entryModel() const
+{
+    return qobject_cast<TreeModel *>(model());
+}
+
+QAction *EntryTreeView::addViewAction(const QString &text, const QKeySequence &shortcut)
+{
+    auto *action = new QAction(text, this);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    addAction(action);
+    return action;
+}
+
+QModelIndexList EntryTreeView::selectedNames() const
+{
+    QModelIndexList names;
+    if (!selectionModel()) {
+        return names;
+    }
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : selected) {
+        if (index.column() == 0) {
+            names << index;
+        }
+    }
+    return names;
+}
+
+bool EntryTreeView::removesBefore(const QModelIndex &left, const QModelIndex &right)
+{
+    const QModelIndex leftParent = left.parent();
+    const QModelIndex rightParent = right.parent();
+    if (leftParent != rightParent && leftParent.isValid() && rightParent.isValid()) {
+        return removesBefore(leftParent, rightParent);
+    }
+    return left.row() > right.row();
+}
+
+EntryTreeView::WorkingSet EntryTreeView::workingSet()
+{
+    WorkingSet set;
+    TreeModel *treeModel = entryModel();
+    if (!treeModel) {
+        return set;
+    }
+    for (const QModelIndex &index : selectedNames()) {
+        const int children = treeModel->rowCount(index);
+        if (treeModel->itemProperty(index, QStringLiteral("type")).toString() == QLatin1String("app") && children > 0) {
+            selectionModel()->select(
+                QItemSelection(treeModel->index(0, 0, index), treeModel->index(children - 1, 0, index)),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    set.indexes = treeModel->entryIndexes(selectedNames());
+    std::stable_sort(set.indexes.begin(), set.indexes.end(), removesBefore);
+    for (const QModelIndex &index : std::as_const(set.indexes)) {
+        set.entries << QPersistentModelIndex(index);
+    }
+    set.total = treeModel->entriesTime(set.indexes);
+    return set;
+}
+
+QString EntryTreeView::confirmationText(const QString &verb, int count, qint64 total)
+{
+    const bool one = count == 1;
+    return QStringLiteral("Are you sure you want to ") + verb + QLatin1Char(' ') +
+           (one ? QStringLiteral("selected entry") : QStringLiteral("these %1 entries").arg(count)) +
+           QStringLiteral("?\n\n") + (one ? QStringLiteral("Time") : QStringLiteral("Cumulated time")) +
+           QStringLiteral(": ") + formatDuration(total);
+}
+
+void EntryTreeView::removeFromView(const QList<QPersistentModelIndex> &entries)
+{
+    TreeModel *treeModel = entryModel();
+    qint64 total = 0;
+    for (const QPersistentModelIndex &entry : entries) {
+        if (!entry.isValid()) {
+            continue;
+        }
+        const qint64 time = treeModel->itemProperty(entry, QStringLiteral("time")).toLongLong();
+        total += time;
+        treeModel->propagateTime(entry, -time);
+        treeModel->removeIndexAndEmptyParents(entry);
+    }
+    treeModel->addTotalTime(-total);
+}
+
+void EntryTreeView::restoreHeaderState(const QString &stateKey, const QString &geometryKey)
+{
+    setColumnWidth(1, 80);
+    setColumnWidth(2, 120);
+    const auto &values = Settings::instance()->values;
+    header()->restoreState(values.value(stateKey).toByteArray());
+    header()->restoreGeometry(values.value(geometryKey).toByteArray());
+}
+
+QPoint EntryTreeView::contextMenuPosition(const QContextMenuEvent *event) const
+{
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QModelIndexList names = selectedNames();
+        if (!names.isEmpty()) {
+            const QRect rect = visualRect(names.first());
+            return viewport()->mapToGlobal(QPoint(rect.left() + rect.height() / 2, rect.top()));
+        }
+    }
+    return event->globalPos();
+}
+
+void EntryTreeView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const QModelIndex index = event->reason() == QContextMenuEvent::Keyboard
+                                  ? currentIndex()
+                                  : indexAt(viewport()->mapFromGlobal(event->globalPos()));
+    std::unique_ptr<QMenu> menu(createContextMenu(index));
+    menu->exec(contextMenuPosition(event));
+}
+
+QString EntryTreeView::nodeKey(const QModelIndex &index) const
+{
+    const TreeModel *treeModel = entryModel();
+    const QString type = treeModel->itemProperty(index, QStringLiteral("type")).toString();
+    if (type == QLatin1String("app")) {
+        return treeModel->itemProperty(index, QStringLiteral("app_id")).toString();
+    }
+    if (type == QLatin1String("hour")) {
+        return index.data().toString();
+    }
+    if (type == QLatin1String("project") || type == QLatin1String("tasklist") || type == QLatin1String("task")) {
+        return treeModel->itemProperty(index, QStringLiteral("id")).toString();
+    }
+    return {};
+}
+
+void EntryTreeView::saveExpandedNodes()
+{
+    m_expandedNodes.clear();
+    if (entryModel()) {
+        saveBelow(QModelIndex(), QString());
+    }
+}
+
+void EntryTreeView::saveBelow(const QModelIndex &parent, const QString &prefix)
+{
+    TreeModel *treeModel = entryModel();
+    for (int row = 0; row < treeModel->rowCount(parent); ++row) {
+        const QModelIndex child = treeModel->index(row, 0, parent);
+        const QString type = treeModel->itemProperty(child, QStringLiteral("type")).toString();
+        if (!isExpanded(child) || type == QLatin1String("entry")) {
+            continue;
+        }
+        m_expandedNodes.append({type, prefix + QStringLiteral("##") + nodeKey(child)});
+        saveBelow(child, prefix + QStringLiteral("##") + child.data().toString());
+    }
+}
+
+void EntryTreeView::restoreExpandedNodes()
+{
+    if (entryModel()) {
+        restoreBelow(QModelIndex(), QString());
+    }
+}
+
+void EntryTreeView::restoreBelow(const QModelIndex &parent, const QString &prefix)
+{
+    TreeModel *treeModel = entryModel();
+    for (int row = 0; row < treeModel->rowCount(parent); ++row) {
+        const QModelIndex child = treeModel->index(row, 0, parent);
+        const QString type = treeModel->itemProperty(child, QStringLiteral("type")).toString();
+        if (!m_expandedNodes.contains({type, prefix + QStringLiteral("##") + nodeKey(child)})) {
+            continue;
+        }
+        expand(child);
+        if (type != QLatin1String("entry")) {
+            restoreBelow(child, prefix + QStringLiteral("##") + child.data().toString());
+        }
+    }
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QPersistentModelIndex>
+#include <QTreeView>
+
+class QMenu;
+class TreeModel;
+
+// What the unlinked and the linked entry views share: the working set of an action, removing it
+// with its time, the context menu placement, and saving and restoring the expanded nodes.
+class EntryTreeView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit EntryTreeView(QWidget *parent = nullptr);
+
+    TreeModel *entryModel() const;
+
+    // The context menu for the node at `index` (invalid: empty space). The caller owns it.
+    virtual QMenu *createContextMenu(const QModelIndex &index) = 0;
+    // Where a context menu opens: at the mouse, or under the first selected row from the keyboard.
+    QPoint contextMenuPosition(const QContextMenuEvent *event) const;
+
+    // (node type, path) of the nodes last saved as expanded.
+    QList<QPair<QString, QString>> savedExpandedNodes() const { return m_expandedNodes; }
+
+    // Orders entry indexes so that removing them one by one keeps the rest valid: by parent first,
+    // then the larger row first.
+    static bool removesBefore(const QModelIndex &left, const QModelIndex &right);
+
+public Q_SLOTS:
+    void saveExpandedNodes();
+    void restoreExpandedNodes();
+
+protected:
+    QAction *addViewAction(const QString &text, const QKeySequence &shortcut);
+    // Selected indexes in column 0.
+    QModelIndexList selectedNames() const;
+    // The entries an action works on, in removal order, with their summed time.
+    struct WorkingSet
+    {
+        QList<QPersistentModelIndex> entries;
+        QModelIndexList indexes;
+        qint64 total = 0;
+        bool isEmpty() const { return entries.isEmpty(); }
+    };
+    // Selects the titles of every selected application, then collects the selected entries.
+    WorkingSet workingSet();
+    // "Are you sure you want to <verb> selected entry?" and the entries' time, as both views ask it.
+    static QString confirmationText(const QString &verb, int count, qint64 total);
+    // Takes the entries with their time out of the tree and out of the total.
+    void removeFromView(const QList<QPersistentModelIndex> &entries);
+    void restoreHeaderState(const QString &stateKey, const QString &geometryKey);
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    QString nodeKey(const QModelIndex &index) const;
+    void saveBelow(const QModelIndex &parent, const QString &prefix);
+    void restoreBelow(const QModelIndex &parent, const QString &prefix);
+
+    QList<QPair<QString, QString>> m_expandedNodes;
+};

@@ -1,0 +1,37 @@
+#include "timestampsdialog.h"
+
+#include "appicon.h"
+#include "entrystore.h"
+#include "timetext.h"
+#include "ui_timestampsdialog.h"
+
+#include <QDebug>
+#include <QLocale>
+
+TimestampsDialog::TimestampsDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TimestampsDialog>())
+{
+    m_ui->setupUi(this);
+    QHeaderView *header = m_ui->timestamps->header();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
+TimestampsDialog::~TimestampsDialog() = default;
+
+void TimestampsDialog::load()
+{
+    qDebug() << "init with: date: " << day << ", apppath: " << appPath << ", apptitle: " << title;
+    m_ui->timestamps->clear();
+    m_ui->labelDate->setText(day.toString(QLocale::system().dateFormat(QLocale::LongFormat)));
+    const QString clock = QStringLiteral("hh:mm:ss");
+    const QList<EntryRow> rows = EntryStore::dayStretches(day, appPath, title);
+    for (const EntryRow &row : rows) {
+        auto *item = new QTreeWidgetItem(m_ui->timestamps, {row.title, row.start.toString(clock),
+                                                            row.end.toString(clock), formatDuration(row.seconds())});
+        item->setIcon(0, AppIcon::forPath(row.appPath));
+    }
+}

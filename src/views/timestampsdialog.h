@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TimestampsDialog;
+}
+
+// Lists the stored stretches behind a day, an application or one title, one line per entry.
+// A value holder: set the fields, call load(), then exec().
+class TimestampsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TimestampsDialog(QWidget *parent = nullptr);
+    ~TimestampsDialog() override;
+
+    void load();
+
+    QDate day;
+    // Empty: every application.
+    QString appPath;
+    // Empty: every title.
+    QString title;
+
+private:
+    std::unique_ptr<Ui::TimestampsDialog> m_ui;
+};

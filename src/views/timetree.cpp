@@ -1,0 +1,300 @@
+#include "timetree.h"
+
+#include "appicon.h"
+#include "awayeditdialog.h"
+#include "entrydragpayload.h"
+#include "entrystore.h"
+#include "messagebox.h"
+#include "settings.h"
+#include "timestampsdialog.h"
+#include "treemodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+#include <QDrag>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace {
+// Application names listed in the delete question before the rest is only counted.
+constexpr int ListedApplications = 10;
+} // namespace
+
+TimeTree::TimeTree(QWidget *parent)
+    : EntryTreeView(parent)
+{
+    setDragEnabled(true);
+
+    m_link = addViewAction(QStringLiteral("&Link Time With Task..."), QKeySequence(QStringLiteral("Ctrl+L")));
+    connect(m_link, &QAction::triggered, this, &TimeTree::onMenuLink);
+    m_exclude = addViewAction(QStringLiteral("E&xclude Application"), QKeySequence());
+    connect(m_exclude, &QAction::triggered, this, &TimeTree::onMenuExclude);
+    m_delete = addViewAction(QStringLiteral("&Delete"), QKeySequence(QStringLiteral("Delete")));
+    connect(m_delete, &QAction::triggered, this, &TimeTree::onMenuDelete);
+    m_expandAll = addViewAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
+    connect(m_expandAll, &QAction::triggered, this, &QTreeView::expandAll);
+    m_collapseAll = addViewAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
+    connect(m_collapseAll, &QAction::triggered, this, &QTreeView::collapseAll);
+    m_details = addViewAction(QStringLiteral("View &details..."), QKeySequence());
+    connect(m_details, &QAction::triggered, this, &TimeTree::onTimestamps);
+    m_copyTitle = addViewAction(QStringLiteral("Copy &title"), QKeySequence(QStringLiteral("Ctrl+C")));
+    connect(m_copyTitle, &QAction::triggered, this, &TimeTree::onCopyTitle);
+    m_ruleFromEntry = addViewAction(QStringLiteral("Create Rule from Entry..."), QKeySequence());
+    connect(m_ruleFromEntry, &QAction::triggered, this, &TimeTree::onCreateRuleFromEntry);
+    m_ruleFromApp = addViewAction(QStringLiteral("Create Rule from Application..."), QKeySequence());
+    connect(m_ruleFromApp, &QAction::triggered, this, &TimeTree::onCreateRuleFromApp);
+    m_editDescription = addViewAction(QStringLiteral("Edit &description"), QKeySequence());
+    connect(m_editDescription, &QAction::triggered, this, &TimeTree::onEditAwayEntry);
+}
+
+void TimeTree::restoreHeaderState()
+{
+    EntryTreeView::restoreHeaderState(QStringLiteral("UnlinkedListState"), QStringLiteral("UnlinkedListGeometry"));
+}
+
+QString TimeTree::typeOf(const QModelIndex &index) const
+{
+    return entryModel()->itemProperty(index, QStringLiteral("type")).toString();
+}
+
+bool TimeTree::isAwayEntry(const QModelIndex &index) const
+{
+    const QModelIndex parent = index.parent();
+    return typeOf(index) == QLatin1String("entry") && typeOf(parent) == QLatin1String("app") &&
+           entryModel()->itemProperty(parent, QStringLiteral("app_path")).toString() ==
+               QLatin1String(AppIcon::AwayPath);
+}
+
+void TimeTree::onMenuLink()
+{
+    const WorkingSet set = workingSet();
+    if (set.isEmpty()) {
+        return;
+    }
+    if (!m_linkDialog) {
+        qWarning() << "cannot link: no link dialog installed";
+        return;
+    }
+    TreeModel *treeModel = entryModel();
+    const LinkChoice choice = m_linkDialog(this, treeModel->entriesDescription(set.indexes), set.total);
+    if (!choice.accepted || choice.taskId == 0) {
+        return;
+    }
+    Q_EMIT signalConnectEntriesWithTask(treeModel->entryIds(set.indexes), QString::number(choice.taskId), choice.notes);
+    removeFromView(set.entries);
+}
+
+void TimeTree::onMenuExclude()
+{
+    auto &values = Settings::instance()->values;
+    QStringList ignored = values.value(QStringLiteral("IgnoredApps")).toStringList();
+    bool added = false;
+    for (const QModelIndex &index : selectedNames()) {
+        if (typeOf(index) != QLatin1String("app")) {
+            continue;
+        }
+        const QString path = entryModel()->itemProperty(index, QStringLiteral("app_path")).toString();
+        if (!ignored.contains(path, Qt::CaseInsensitive)) {
+            ignored << path;
+            added = true;
+        }
+    }
+    if (!added) {
+        return;
+    }
+    values.insert(QStringLiteral("IgnoredApps"), ignored);
+    saveExpandedNodes();
+    entryModel()->reload();
+    Q_EMIT datesWithZeroTimeChanged();
+    restoreExpandedNodes();
+}
+
+void TimeTree::onMenuDelete()
+{
+    const WorkingSet set = workingSet();
+    if (set.isEmpty()) {
+        return;
+    }
+    TreeModel *treeModel = entryModel();
+    const int count = treeModel->countWithProperty(selectedNames(), QStringLiteral("type"), QStringLiteral("entry"));
+    const QStringList apps = treeModel->entryParentNames(set.indexes);
+    QString names = QStringList(apps.mid(0, ListedApplications)).join(QStringLiteral("\n    "));
+    if (apps.size() > ListedApplications) {
+        names += QStringLiteral("\n    (%1 more)").arg(apps.size() - ListedApplications);
+    }
+    const QString text =
+        confirmationText(QStringLiteral("delete"), count, set.total) + QStringLiteral("\n\n") +
+        (count == 1 ? QStringLiteral("Entry is from ") : QStringLiteral("Entries are from ")) +
+        (apps.size() == 1 ? QStringLiteral("this application") : QStringLiteral("these applications")) +
+        QStringLiteral(":\n    ") + names;
+    if (MessageBox::question(this, QStringLiteral("Confirm delete"), text, MessageBox::Yes | MessageBox::No,
+                             MessageBox::Yes) != MessageBox::Yes) {
+        return;
+    }
+    EntryStore::deleteEntries(treeModel->entryIds(set.indexes));
+    removeFromView(set.entries);
+}
+
+void TimeTree::onTimestamps()
+{
+    const QModelIndexList names = selectedNames();
+    if (names.isEmpty()) {
+        return;
+    }
+    const QModelIndex index = names.first();
+    const QString type = typeOf(index);
+    TimestampsDialog dialog(this);
+    if (type == QLatin1String("entry")) {
+        dialog.appPath = entryModel()->itemProperty(index.parent(), QStringLiteral("app_path")).toString();
+        dialog.title = entryModel()->itemProperty(index, QStringLiteral("title")).toString();
+    } else if (type == QLatin1String("app")) {
+        dialog.appPath = entryModel()->itemProperty(index, QStringLiteral("app_path")).toString();
+    } else {
+        return;
+    }
+    dialog.day = entryModel()->day();
+    dialog.load();
+    dialog.exec();
+}
+
+void TimeTree::onCopyTitle()
+{
+    QString text;
+    for (const QModelIndex &index : selectedNames()) {
+        const QString type = typeOf(index);
+        QString line;
+        if (type == QLatin1String("entry")) {
+            line = entryModel()->itemProperty(index, QStringLiteral("title")).toString();
+        } else if (type == QLatin1String("app")) {
+            line = index.data().toString();
+        }
+        if (!text.isEmpty()) {
+            text += QLatin1Char('\n');
+        }
+        text += line;
+    }
+    QApplication::clipboard()->setText(text, QClipboard::Clipboard);
+}
+
+void TimeTree::onCreateRuleFromEntry()
+{
+    for (const QModelIndex &index : selectedNames()) {
+        if (typeOf(index) == QLatin1String("entry") && typeOf(index.parent()) == QLatin1String("app")) {
+            Q_EMIT signalCreateRuleFromEntry(
+                entryModel()->itemProperty(index.parent(), QStringLiteral("app_id")).toInt(),
+                entryModel()->itemProperty(index, QStringLiteral("title")).toString());
+        }
+    }
+}
+
+void TimeTree::onCreateRuleFromApp()
+{
+    for (const QModelIndex &index : selectedNames()) {
+        if (typeOf(index) == QLatin1String("app")) {
+            Q_EMIT signalCreateRuleFromApp(entryModel()->itemProperty(index, QStringLiteral("app_id")).toInt());
+        }
+    }
+}
+
+void TimeTree::onEditAwayEntry()
+{
+    QPersistentModelIndex entry;
+    for (const QModelIndex &index : selectedNames()) {
+        if (isAwayEntry(index)) {
+            entry = index;
+            break;
+        }
+    }
+    if (!entry.isValid()) {
+        return;
+    }
+    const QStringList ids = entryModel()->itemProperty(entry, QStringLiteral("entries")).toStringList();
+    if (ids.isEmpty()) {
+        return;
+    }
+    AwayEditDialog dialog(this);
+    dialog.entryIds = ids;
+    dialog.load();
+    if (dialog.exec() != QDialog::Accepted || !entry.isValid()) {
+        return;
+    }
+    const QString description = dialog.description();
+    EntryStore::updateEntriesTitle(ids, description);
+    entryModel()->setItemProperty(entry, QStringLiteral("title"), description);
+    entryModel()->setData(entry, description);
+}
+
+QMenu *TimeTree::createContextMenu(const QModelIndex &index)
+{
+    auto *menu = new QMenu(this);
+    m_link->setEnabled(Settings::instance()->values.value(QStringLiteral("isLoggedIn")).toBool());
+    const QString type = index.isValid() ? typeOf(index.siblingAtColumn(0)) : QString();
+    if (type == QLatin1String("app")) {
+        menu->addAction(m_link);
+        menu->addAction(m_delete);
+        menu->addSeparator();
+        menu->addAction(m_ruleFromApp);
+        menu->addAction(m_exclude);
+        menu->addSeparator();
+        menu->addAction(m_details);
+        menu->addAction(m_copyTitle);
+        menu->addSeparator();
+    } else if (type == QLatin1String("entry")) {
+        if (isAwayEntry(index.siblingAtColumn(0))) {
+            menu->addAction(m_editDescription);
+            menu->addSeparator();
+        }
+        menu->addAction(m_link);
+        menu->addAction(m_delete);
+        menu->addSeparator();
+        menu->addAction(m_ruleFromEntry);
+        menu->addSeparator();
+        menu->addAction(m_details);
+        menu->addAction(m_copyTitle);
+        menu->addSeparator();
+    }
+    menu->addAction(m_expandAll);
+    menu->addAction(m_collapseAll);
+    return menu;
+}
+
+void TimeTree::mousePressEvent(QMouseEvent *event)
+{
+    EntryTreeView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        m_pressPosition = event->position().toPoint();
+    }
+}
+
+void TimeTree::mouseMoveEvent(QMouseEvent *event)
+{
+    if ((event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_pressPosition).manhattanLength() >= QApplication::startDragDistance()) {
+        startEntryDrag();
+        return;
+    }
+    EntryTreeView::mouseMoveEvent(event);
+}
+
+void TimeTree::startEntryDrag()
+{
+    const WorkingSet set = workingSet();
+    if (set.isEmpty()) {
+        return;
+    }
+    EntryDragPayload payload;
+    payload.ids = entryModel()->entryIds(set.indexes);
+    payload.seconds = qint32(set.total);
+    auto *drag = new QDrag(this);
+    drag->setMimeData(payload.toMimeData());
+    if (execDrag(drag) == Qt::MoveAction) {
+        removeFromView(set.entries);
+    }
+}
+
+Qt::DropAction TimeTree::execDrag(QDrag *drag)
+{
+    return drag->exec(Qt::MoveAction);
+}

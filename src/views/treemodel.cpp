@@ -1,0 +1,715 @@
+#include "treemodel.h"
+
+#include "appicon.h"
+#include "searchterms.h"
+#include "settings.h"
+#include "timetext.h"
+#include "treeitem.h"
+
+#include <QBrush>
+#include <QDebug>
+#include <QHash>
+#include <QSet>
+
+#include <array>
+
+namespace {
+
+const QString TypeKey = QStringLiteral("type");
+const QString TimeKey = QStringLiteral("time");
+const QString IconKey = QStringLiteral("icon");
+const QString IdKey = QStringLiteral("id");
+const QString TitleKey = QStringLiteral("title");
+const QString EntriesKey = QStringLiteral("entries");
+const QString AppPathKey = QStringLiteral("app_path");
+const QString AppIdKey = QStringLiteral("app_id");
+const QString HourKey = QStringLiteral("hour");
+
+const QString HourType = QStringLiteral("hour");
+const QString ProjectType = QStringLiteral("project");
+const QString TasklistType = QStringLiteral("tasklist");
+const QString TaskType = QStringLiteral("task");
+const QString AppType = QStringLiteral("app");
+const QString EntryType = QStringLiteral("entry");
+
+QMap<QString, QVariant> settingsMap(const char *key)
+{
+    return Settings::instance()->values.value(QLatin1String(key)).toMap();
+}
+
+// "IgnoredApps" compared without regard to case.
+QSet<QString> ignoredPaths()
+{
+    QSet<QString> paths;
+    const QStringList list = Settings::instance()->values.value(QStringLiteral("IgnoredApps")).toStringList();
+    for (const QString &path : list) {
+        paths.insert(path.toCaseFolded());
+    }
+    return paths;
+}
+
+QString hourLabel(int hour)
+{
+    return QStringLiteral("%1:00 - %2:00").arg(hour).arg(hour + 1);
+}
+
+QIcon nodeIcon(const QString &type)
+{
+    static QHash<QString, QIcon> icons;
+    auto it = icons.find(type);
+    if (it == icons.end()) {
+        it = icons.insert(type, QIcon(QStringLiteral(":/icons/res/%1.png").arg(type)));
+    }
+    return *it;
+}
+
+QMap<QString, QVariant> hourProperties(int hour)
+{
+    return {{HourKey, hour}, {IconKey, nodeIcon(HourType)}, {TimeKey, qint64(0)}, {TypeKey, HourType}};
+}
+
+QMap<QString, QVariant> groupProperties(const QString &type, const QString &id)
+{
+    return {{IdKey, id}, {IconKey, nodeIcon(type)}, {TimeKey, qint64(0)}, {TypeKey, type}};
+}
+
+QMap<QString, QVariant> appProperties(const QString &path, qint64 appId, const QIcon &icon)
+{
+    return {{AppPathKey, path}, {AppIdKey, appId}, {IconKey, icon}, {TimeKey, qint64(0)}, {TypeKey, AppType}};
+}
+
+QString nameFor(const QMap<QString, QVariant> &catalogue, const QString &id, const QString &stored)
+{
+    return catalogue.isEmpty() ? stored : catalogue.value(id).toString();
+}
+
+// Start of a stretch without a usable time counts to the first hour.
+int startHour(const QDateTime &start)
+{
+    return start.isValid() ? start.time().hour() : 0;
+}
+
+// Used while building: the node is not yet visible to any view, so no signals are needed.
+// `describe` gives the column values and properties of a new node; it only runs when one is needed.
+template <typename Describe>
+TreeItem *childFor(TreeItem *parent, const QString &type, const QString &key, const QString &value, Describe describe)
+{
+    if (TreeItem *found = parent->findChild(type, key, value)) {
+        return found;
+    }
+    const auto [values, properties] = describe();
+    auto *item = new TreeItem(values);
+    for (auto it = properties.begin(); it != properties.end(); ++it) {
+        item->setProperty(it.key(), it.value());
+    }
+    parent->appendChild(item);
+    return item;
+}
+
+void sortTree(TreeItem *item, int column, Qt::SortOrder order)
+{
+    if (item->childCount() == 0) {
+        return;
+    }
+    const bool ascending = order == Qt::AscendingOrder;
+    if (column == TreeModel::NameColumn) {
+        item->sortChildren([ascending](const TreeItem *a, const TreeItem *b) {
+            const int result = QString::compare(a->data(0).toString(), b->data(0).toString(), Qt::CaseSensitive);
+            return ascending ? result < 0 : result > 0;
+        });
+    } else {
+        item->sortChildren([ascending](const TreeItem *a, const TreeItem *b) {
+            const qint64 left = a->property(TimeKey).toLongLong();
+            const qint64 right = b->property(TimeKey).toLongLong();
+            return ascending ? left < right : left > right;
+        });
+    }
+    for (int row = 0; row < item->childCount(); ++row) {
+        sortTree(item->child(row), column, order);
+    }
+}
+
+} // namespace
+
+TreeModel::TreeModel(bool linked, QObject *parent)
+    : QAbstractItemModel(parent)
+    , m_linked(linked)
+    , m_root(std::make_unique<TreeItem>(QVariantList{linked ? QStringLiteral("Entries linked with Tavro")
+                                                            : QStringLiteral("Entries not linked with Tavro"),
+                                                     QStringLiteral("Time"), QString(), QString()}))
+{}
+
+TreeModel::~TreeModel() = default;
+
+TreeItem *TreeModel::itemFor(const QModelIndex &index) const
+{
+    return index.isValid() ? static_cast<TreeItem *>(index.internalPointer()) : m_root.get();
+}
+
+QModelIndex TreeModel::indexFor(TreeItem *item) const
+{
+    return item && item != m_root.get() ? createIndex(item->row(), 0, item) : QModelIndex();
+}
+
+QModelIndex TreeModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if ((parent.isValid() && parent.column() != 0) || column < 0 || column >= columnCount()) {
+        return {};
+    }
+    TreeItem *child = itemFor(parent)->child(row);
+    return child ? createIndex(row, column, child) : QModelIndex();
+}
+
+QModelIndex TreeModel::parent(const QModelIndex &index) const
+{
+    if (!index.isValid()) {
+        return {};
+    }
+    return indexFor(itemFor(index)->parent());
+}
+
+int TreeModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.column() > 0) {
+        return 0;
+    }
+    return itemFor(parent)->childCount();
+}
+
+int TreeModel::columnCount(const QModelIndex &) const
+{
+    return m_root->columnCount();
+}
+
+QVariant TreeModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid()) {
+        return {};
+    }
+    const TreeItem *item = itemFor(index);
+    switch (role) {
+    case Qt::DisplayRole:
+        return item->data(index.column());
+    case Qt::DecorationRole:
+        return index.column() == NameColumn ? item->property(IconKey) : QVariant();
+    case Qt::ForegroundRole:
+        if (index.column() == TimeColumn && item->property(TypeKey).toString() == EntryType) {
+            return QBrush(QColor(127, 127, 127));
+        }
+        return {};
+    case Qt::TextAlignmentRole:
+        return index.column() == TimeColumn ? QVariant(int(Qt::AlignRight)) : QVariant();
+    default:
+        return {};
+    }
+}
+
+bool TreeModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid()) {
+        return false;
+    }
+    if (!itemFor(index)->setData(index.column(), value)) {
+        return false;
+    }
+    Q_EMIT dataChanged(index, index);
+    return true;
+}
+
+QVariant TreeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        return m_root->data(section);
+    }
+    return {};
+}
+
+bool TreeModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role)
+{
+    if (orientation != Qt::Horizontal || role != Qt::EditRole || !m_root->setData(section, value)) {
+        return false;
+    }
+    Q_EMIT headerDataChanged(orientation, section, section);
+    return true;
+}
+
+Qt::ItemFlags TreeModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsEnabled;
+}
+
+bool TreeModel::insertRows(int position, int count, const QModelIndex &parent)
+{
+    TreeItem *item = itemFor(parent);
+    if (count < 1 || position < 0 || position > item->childCount()) {
+        return false;
+    }
+    beginInsertRows(parent, position, position + count - 1);
+    const bool done = item->insertChildren(position, count, m_root->columnCount());
+    endInsertRows();
+    return done;
+}
+
+bool TreeModel::removeRows(int position, int count, const QModelIndex &parent)
+{
+    TreeItem *item = itemFor(parent);
+    if (count < 1 || position < 0 || position + count > item->childCount()) {
+        return false;
+    }
+    beginRemoveRows(parent, position, position + count - 1);
+    const bool done = item->removeChildren(position, count);
+    endRemoveRows();
+    return done;
+}
+
+void TreeModel::sort(int column, Qt::SortOrder order)
+{
+    Q_EMIT sortStarting();
+    Q_EMIT layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    QList<QPair<TreeItem *, int>> items;
+    items.reserve(before.size());
+    for (const QModelIndex &index : before) {
+        items.append({itemFor(index), index.column()});
+    }
+    sortTree(m_root.get(), column, order);
+    QModelIndexList after;
+    after.reserve(items.size());
+    for (const auto &[item, itemColumn] : items) {
+        after.append(createIndex(item->row(), itemColumn, item));
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged();
+    // After the layout change, so that the view forgets expansions of rows that are settled.
+    Q_EMIT collapseAll();
+    Q_EMIT sortDone();
+}
+
+void TreeModel::setupModelData(const QDate &day, int threshold)
+{
+    const QMap<QString, QVariant> projectNames = settingsMap("mapProjectNames");
+    const QMap<QString, QVariant> tasklistNames = settingsMap("mapTasklistNames");
+    const QMap<QString, QVariant> taskNames = settingsMap("mapTaskNames");
+    const QSet<QString> ignored = ignoredPaths();
+
+    // A reset rather than a bare layout change: the old nodes are deleted, and views must drop
+    // every index into them.
+    beginResetModel();
+    m_root =
+        std::make_unique<TreeItem>(QVariantList{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)});
+    m_day = day;
+    m_hideUnder = threshold;
+
+    bool ok = false;
+    const QList<EntryRow> rows = EntryStore::dayEntries(day, link(), m_filter, threshold, &ok);
+    if (!ok) {
+        endResetModel();
+        return;
+    }
+
+    // Times and id lists are summed aside and written once per node at the end, so that a day of
+    // many short stretches does not reformat every ancestor's text for every row.
+    QHash<TreeItem *, qint64> times;
+    QHash<TreeItem *, QStringList> entryIds;
+    std::array<TreeItem *, 24> hourNodes{};
+    qint64 total = 0;
+    const QString zero = formatDuration(0);
+    for (const EntryRow &row : rows) {
+        if (ignored.contains(row.appPath.toCaseFolded())) {
+            continue;
+        }
+        TreeItem *parent = m_root.get();
+        if (!m_linked && m_groupByHour) {
+            const int hour = startHour(row.start);
+            TreeItem *&hourNode = hourNodes[hour];
+            if (!hourNode) {
+                hourNode = childFor(parent, HourType, HourKey, QString::number(hour), [&] {
+                    return std::pair(QVariantList{hourLabel(hour), zero}, hourProperties(hour));
+                });
+            }
+            parent = hourNode;
+        }
+        if (m_linked) {
+            const QString projectId = row.extProjectId.toString();
+            const QString tasklistId = row.extTasklistId.toString();
+            const QString taskId = row.extTaskId.toString();
+            parent = childFor(parent, ProjectType, IdKey, projectId, [&] {
+                return std::pair(QVariantList{nameFor(projectNames, projectId, row.extProjectName), zero},
+                                 groupProperties(ProjectType, projectId));
+            });
+            parent = childFor(parent, TasklistType, IdKey, tasklistId, [&] {
+                return std::pair(QVariantList{nameFor(tasklistNames, tasklistId, row.extTasklistName), zero},
+                                 groupProperties(TasklistType, tasklistId));
+            });
+            parent = childFor(parent, TaskType, IdKey, taskId, [&] {
+                return std::pair(QVariantList{nameFor(taskNames, taskId, row.extTaskName), zero},
+                                 groupProperties(TaskType, taskId));
+            });
+        }
+        TreeItem *app = childFor(parent, AppType, AppPathKey, row.appPath, [&] {
+            return std::pair(QVariantList{row.appName, zero},
+                             appProperties(row.appPath, row.applicationId, AppIcon::forPath(row.appPath)));
+        });
+        TreeItem *entry = childFor(app, EntryType, TitleKey, row.title, [&] {
+            QMap<QString, QVariant> properties{{TypeKey, EntryType}, {TitleKey, row.title}};
+            if (!row.extEntryId.isNull() && !row.extEntryId.toString().isEmpty()) {
+                properties.insert(QStringLiteral("linked"), true);
+            }
+            return std::pair(QVariantList{row.title, zero}, properties);
+        });
+
+        const qint64 seconds = row.seconds();
+        total += seconds;
+        entryIds[entry].append(QString::number(row.id));
+        for (TreeItem *node = entry; node != m_root.get(); node = node->parent()) {
+            times[node] += seconds;
+        }
+    }
+    for (auto it = times.cbegin(); it != times.cend(); ++it) {
+        it.key()->setProperty(TimeKey, it.value());
+        it.key()->setData(TimeColumn, formatDuration(it.value()));
+    }
+    for (auto it = entryIds.cbegin(); it != entryIds.cend(); ++it) {
+        it.key()->setProperty(EntriesKey, it.value());
+    }
+    m_totalTime = total;
+    endResetModel();
+    Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
+}
+
+void TreeModel::reload()
+{
+    setupModelData(m_day, m_hideUnder);
+}
+
+QModelIndex TreeModel::findOrAppend(const QModelIndex &parent, const QString &type, const QString &key,
+                                    const QString &value, const QVariantList &values,
+                                    const QMap<QString, QVariant> &properties)
+{
+    if (TreeItem *found = itemFor(parent)->findChild(type, key, value)) {
+        return indexFor(found);
+    }
+    const QModelIndex created = appendRow(parent, values);
+    for (auto it = properties.begin(); it != properties.end(); ++it) {
+        setItemProperty(created, it.key(), it.value());
+    }
+    return created;
+}
+
+void TreeModel::addEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId,
+                         qint64 entryId)
+{
+    if (m_linked) {
+        qDebug() << "add entry disabled for Linked Entries List";
+        return;
+    }
+    if (start.date() != m_day) {
+        return;
+    }
+    for (const QString &term : splitSearchTerms(m_filter)) {
+        if (!info.title.contains(term, Qt::CaseInsensitive) && !info.name.contains(term, Qt::CaseInsensitive)) {
+            return;
+        }
+    }
+    if (ignoredPaths().contains(info.path.toCaseFolded())) {
+        return;
+    }
+    const qint64 seconds = start.secsTo(end);
+    const qint64 dayTotal = EntryStore::getDuration(m_day, info.title, appId, link(), m_filter);
+    if (dayTotal < m_hideUnder) {
+        return;
+    }
+
+    const QString zero = formatDuration(0);
+    QModelIndex parent;
+    if (m_groupByHour) {
+        const int hour = startHour(start);
+        const bool existed = itemFor(parent)->findChild(HourType, HourKey, QString::number(hour));
+        parent = findOrAppend(parent, HourType, HourKey, QString::number(hour), {hourLabel(hour), zero},
+                              hourProperties(hour));
+        if (!existed) {
+            Q_EMIT expandNode(parent);
+        }
+    }
+    const bool appExisted = itemFor(parent)->findChild(AppType, AppPathKey, info.path);
+    const QModelIndex app = findOrAppend(parent, AppType, AppPathKey, info.path, {info.name, zero},
+                                         appProperties(info.path, appId, info.icon));
+    if (!appExisted) {
+        Q_EMIT expandNode(app);
+    }
+
+    TreeItem *entryItem = itemFor(app)->findChild(EntryType, TitleKey, info.title);
+    if (entryItem) {
+        const QModelIndex entry = indexFor(entryItem);
+        QStringList ids = entryItem->property(EntriesKey).toStringList();
+        ids.append(QString::number(entryId));
+        setItemProperty(entry, EntriesKey, ids);
+        const qint64 time = entryItem->property(TimeKey).toLongLong() + seconds;
+        setItemProperty(entry, TimeKey, time);
+        setData(entry.siblingAtColumn(TimeColumn), formatDuration(time));
+        propagateTime(entry, seconds);
+        addTotalTime(seconds);
+        return;
+    }
+    // A title that has just reached the threshold shows with all of its time of the day at once.
+    const bool whole = m_hideUnder != 0;
+    const qint64 time = whole ? dayTotal : seconds;
+    const QStringList ids =
+        whole ? EntryStore::getEntryIds(m_day, info.title, appId, link()) : QStringList{QString::number(entryId)};
+    const QModelIndex entry = appendRow(app, {info.title, formatDuration(time)});
+    setItemProperty(entry, TimeKey, time);
+    setItemProperty(entry, TitleKey, info.title);
+    setItemProperty(entry, TypeKey, EntryType);
+    setItemProperty(entry, EntriesKey, ids);
+    propagateTime(entry, time);
+    addTotalTime(time);
+}
+
+bool TreeModel::addLinkedTimeBatch(const QList<Record> &records, const QString &taskId)
+{
+    if (!m_linked) {
+        qDebug() << "add linked time disabled for Unlinked Entries List";
+        return false;
+    }
+    if (records.isEmpty()) {
+        qDebug() << "no entries in addLinkedTimeBatch";
+        return false;
+    }
+    const Record &first = records.first();
+    const QString appPath = first.value(QStringLiteral("app_path"));
+    const QString appName = first.value(QStringLiteral("app_name"));
+    const QString title = first.value(QStringLiteral("title"));
+    const qint64 appId = first.value(QStringLiteral("application_id")).toLongLong();
+
+    QStringList ids;
+    qint64 batchSum = 0;
+    for (const Record &record : records) {
+        const QDateTime start = parseDateTime(record.value(QStringLiteral("start_time")));
+        if (start.date() != m_day) {
+            continue;
+        }
+        ids << record.value(QStringLiteral("id"));
+        batchSum += start.secsTo(parseDateTime(record.value(QStringLiteral("end_time"))));
+    }
+    // Entries of other days belong to other days' trees; an empty node here would be wrong.
+    if (ids.isEmpty()) {
+        qDebug() << "no entries of" << m_day << "in addLinkedTimeBatch";
+        return false;
+    }
+
+    const QMap<QString, QVariant> projectNames = settingsMap("mapProjectNames");
+    const QMap<QString, QVariant> tasklistNames = settingsMap("mapTasklistNames");
+    const QMap<QString, QVariant> taskNames = settingsMap("mapTaskNames");
+    const QString projectId = settingsMap("mapTaskParentProjects").value(taskId).toString();
+    const QString tasklistId = settingsMap("mapTaskParentTasklists").value(taskId).toString();
+
+    const qint64 dayTotal = EntryStore::getDuration(m_day, title, appId, link(), m_filter);
+    if (dayTotal < m_hideUnder) {
+        qDebug() << "existing time: " << dayTotal << " is still under limit: " << m_hideUnder;
+        return false;
+    }
+
+    const QString zero = formatDuration(0);
+    const QModelIndex project =
+        findOrAppend(QModelIndex(), ProjectType, IdKey, projectId, {projectNames.value(projectId).toString(), zero},
+                     groupProperties(ProjectType, projectId));
+    Q_EMIT expandNode(project);
+    const QModelIndex tasklist =
+        findOrAppend(project, TasklistType, IdKey, tasklistId, {tasklistNames.value(tasklistId).toString(), zero},
+                     groupProperties(TasklistType, tasklistId));
+    Q_EMIT expandNode(tasklist);
+    const QModelIndex task = findOrAppend(tasklist, TaskType, IdKey, taskId, {taskNames.value(taskId).toString(), zero},
+                                          groupProperties(TaskType, taskId));
+    Q_EMIT expandNode(task);
+    const QModelIndex app = findOrAppend(task, AppType, AppIdKey, QString::number(appId), {appName, zero},
+                                         appProperties(appPath, appId, AppIcon::forPath(appPath)));
+    Q_EMIT expandNode(app);
+
+    TreeItem *entryItem = itemFor(app)->findChild(EntryType, TitleKey, title);
+    if (entryItem) {
+        const QModelIndex entry = indexFor(entryItem);
+        setItemProperty(entry, EntriesKey, entryItem->property(EntriesKey).toStringList() + ids);
+        const qint64 time = entryItem->property(TimeKey).toLongLong() + batchSum;
+        setItemProperty(entry, TimeKey, time);
+        setData(entry.siblingAtColumn(TimeColumn), formatDuration(time));
+        propagateTime(entry, batchSum);
+        addTotalTime(batchSum);
+        return true;
+    }
+    const bool whole = m_hideUnder != 0;
+    const qint64 time = whole ? dayTotal : batchSum;
+    const QModelIndex entry = appendRow(app, {title, formatDuration(time)});
+    setItemProperty(entry, TimeKey, time);
+    setItemProperty(entry, EntriesKey, whole ? EntryStore::getEntryIds(m_day, title, appId, link()) : ids);
+    setItemProperty(entry, TitleKey, title);
+    setItemProperty(entry, TypeKey, EntryType);
+    propagateTime(entry, time);
+    addTotalTime(time);
+    return true;
+}
+
+void TreeModel::addTotalTime(qint64 delta)
+{
+    const qint64 before = m_totalTime;
+    m_totalTime += delta;
+    Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
+    if ((before != 0 && m_totalTime == 0) || (before == 0 && m_totalTime > 0)) {
+        Q_EMIT datesWithZeroTimeChanged();
+    }
+}
+
+QModelIndex TreeModel::appendRow(const QModelIndex &parent, const QVariantList &values)
+{
+    const int row = rowCount(parent);
+    if (!insertRows(row, 1, parent)) {
+        return {};
+    }
+    for (int column = 0; column < values.size(); ++column) {
+        setData(index(row, column, parent), values.at(column), Qt::EditRole);
+    }
+    return index(row, 0, parent);
+}
+
+QVariant TreeModel::itemProperty(const QModelIndex &index, const QString &key) const
+{
+    return index.isValid() ? itemFor(index)->property(key) : QVariant();
+}
+
+void TreeModel::setItemProperty(const QModelIndex &index, const QString &key, const QVariant &value)
+{
+    if (!index.isValid()) {
+        return;
+    }
+    itemFor(index)->setProperty(key, value);
+    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
+}
+
+QModelIndex TreeModel::findIndex(const QString &type, const QString &key, const QString &value,
+                                 const QModelIndex &parent) const
+{
+    const TreeItem *item = itemFor(parent);
+    for (int row = 0; row < item->childCount(); ++row) {
+        TreeItem *child = item->child(row);
+        if (child->property(TypeKey).toString() == type) {
+            if (child->property(key).toString() == value) {
+                return createIndex(row, 0, child);
+            }
+            continue;
+        }
+        const QModelIndex found = findIndex(type, key, value, createIndex(row, 0, child));
+        if (found.isValid()) {
+            return found;
+        }
+    }
+    return {};
+}
+
+void TreeModel::propagateTime(const QModelIndex &index, qint64 delta)
+{
+    for (QModelIndex node = index.parent(); node.isValid(); node = node.parent()) {
+        TreeItem *item = itemFor(node);
+        const qint64 time = item->property(TimeKey).toLongLong() + delta;
+        item->setProperty(TimeKey, time);
+        setData(node.siblingAtColumn(TimeColumn), formatDuration(time));
+    }
+}
+
+void TreeModel::removeIndexAndEmptyParents(const QModelIndex &index)
+{
+    if (!index.isValid()) {
+        return;
+    }
+    QModelIndex parent = index.parent();
+    removeRows(index.row(), 1, parent);
+    while (parent.isValid() && rowCount(parent) == 0) {
+        const QModelIndex grandParent = parent.parent();
+        removeRows(parent.row(), 1, grandParent);
+        parent = grandParent;
+    }
+}
+
+QModelIndexList TreeModel::entryIndexes(const QModelIndexList &indexes) const
+{
+    QModelIndexList entries;
+    for (const QModelIndex &index : indexes) {
+        if (index.column() == 0 && itemProperty(index, TypeKey).toString() == EntryType) {
+            entries << index;
+        }
+    }
+    return entries;
+}
+
+QStringList TreeModel::entryIds(const QModelIndexList &indexes) const
+{
+    QStringList ids;
+    for (const QModelIndex &index : entryIndexes(indexes)) {
+        ids << itemProperty(index, EntriesKey).toStringList();
+    }
+    return ids;
+}
+
+qint64 TreeModel::entriesTime(const QModelIndexList &indexes) const
+{
+    qint64 total = 0;
+    for (const QModelIndex &index : entryIndexes(indexes)) {
+        total += itemProperty(index, TimeKey).toLongLong();
+    }
+    return total;
+}
+
+int TreeModel::countWithProperty(const QModelIndexList &indexes, const QString &key, const QVariant &value) const
+{
+    int count = 0;
+    for (const QModelIndex &index : indexes) {
+        if (index.column() == 0 && itemProperty(index, key) == value) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+QStringList TreeModel::entryParentNames(const QModelIndexList &indexes) const
+{
+    QStringList names;
+    for (const QModelIndex &index : entryIndexes(indexes)) {
+        const QString name = index.parent().data().toString();
+        if (!names.contains(name)) {
+            names << name;
+        }
+    }
+    return names;
+}
+
+QList<qint64> TreeModel::applicationIds(const QModelIndexList &indexes) const
+{
+    QList<qint64> ids;
+    for (const QModelIndex &index : indexes) {
+        if (index.column() != 0) {
+            continue;
+        }
+        const QString type = itemProperty(index, TypeKey).toString();
+        QVariant id;
+        if (type == AppType) {
+            id = itemProperty(index, AppIdKey);
+        } else if (type == EntryType) {
+            id = itemProperty(index.parent(), AppIdKey);
+        }
+        if (id.isValid() && !ids.contains(id.toLongLong())) {
+            ids << id.toLongLong();
+        }
+    }
+    return ids;
+}
+
+QString TreeModel::entriesDescription(const QModelIndexList &indexes) const
+{
+    QStringList lines;
+    for (const QModelIndex &index : entryIndexes(indexes)) {
+        lines << QLatin1Char('(') + formatDuration(itemProperty(index, TimeKey).toLongLong()) + QStringLiteral(") ") +
+                     index.data().toString();
+    }
+    return lines.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "entrystore.h"
+#include "windowinfo.h"
+
+#include <QAbstractItemModel>
+#include <QDate>
+#include <QMap>
+#include <QStringList>
+
+#include <memory>
+
+class TreeItem;
+
+// A day's entries aggregated into a tree: application and title (optionally under an hour) for
+// unlinked entries, project, task list, task, application and title for linked ones. Every inner
+// node's "time" is the sum of the leaves below it, and the total time is the sum of all leaves.
+class TreeModel : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn = 0, TimeColumn = 1, BarColumn = 2, StretchColumn = 3 };
+    // One freshly linked entry as linking hands it over: "id", "title", "application_id",
+    // "start_time", "end_time", "app_path" and "app_name".
+    using Record = QMap<QString, QString>;
+
+    explicit TreeModel(bool linked, QObject *parent = nullptr);
+    ~TreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &index) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
+                       int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool insertRows(int position, int count, const QModelIndex &parent = QModelIndex()) override;
+    bool removeRows(int position, int count, const QModelIndex &parent = QModelIndex()) override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    bool isLinked() const { return m_linked; }
+    QDate day() const { return m_day; }
+    void setDay(const QDate &day) { m_day = day; }
+    bool groupByHour() const { return m_groupByHour; }
+    void setGroupByHour(bool group) { m_groupByHour = group; }
+    QString filterText() const { return m_filter; }
+    void setFilterText(const QString &filter) { m_filter = filter; }
+    int hideUnder() const { return m_hideUnder; }
+    void setHideUnder(int seconds) { m_hideUnder = seconds; }
+    qint64 totalTime() const { return m_totalTime; }
+
+    // Rebuilds the tree of `day` from the database, leaving out titles under `threshold` seconds.
+    void setupModelData(const QDate &day, int threshold);
+    // Rebuilds with the stored day, threshold, filter and grouping.
+    void reload();
+    // Adds one stored stretch to the unlinked tree, as the recording engine stores it.
+    void addEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId);
+    // Adds freshly linked entries of one application and title under `taskId`; false when nothing
+    // was added (unlinked model, no records, none of the model's day, still under the threshold).
+    bool addLinkedTimeBatch(const QList<Record> &records, const QString &taskId);
+    void addTotalTime(qint64 delta);
+
+    QModelIndex appendRow(const QModelIndex &parent, const QVariantList &values);
+    QVariant itemProperty(const QModelIndex &index, const QString &key) const;
+    void setItemProperty(const QModelIndex &index, const QString &key, const QVariant &value);
+    // Depth-first search below `parent` for a node of `type` whose property `key` reads `value`.
+    // Nodes of other types are searched into, non-matching nodes of the same type are not.
+    QModelIndex findIndex(const QString &type, const QString &key, const QString &value,
+                          const QModelIndex &parent = QModelIndex()) const;
+    // Adds `delta` seconds to every ancestor of `index` below the root.
+    void propagateTime(const QModelIndex &index, qint64 delta);
+    void removeIndexAndEmptyParents(const QModelIndex &index);
+
+    // Helpers over a selection; only indexes in column 0 count.
+    QModelIndexList entryIndexes(const QModelIndexList &indexes) const;
+    QStringList entryIds(const QModelIndexList &indexes) const;
+    qint64 entriesTime(const QModelIndexList &indexes) const;
+    int countWithProperty(const QModelIndexList &indexes, const QString &key, const QVariant &value) const;
+    // Distinct names of the entries' parents, in first-seen order.
+    QStringList entryParentNames(const QModelIndexList &indexes) const;
+    // Distinct application ids of "app" nodes and of the parents of "entry" nodes.
+    QList<qint64> applicationIds(const QModelIndexList &indexes) const;
+    // One line "(duration) title" per entry.
+    QString entriesDescription(const QModelIndexList &indexes) const;
+
+Q_SIGNALS:
+    void expandNode(const QModelIndex &index);
+    void collapseAll();
+    void setTotalTimeText(const QString &text);
+    void datesWithZeroTimeChanged();
+    void sortStarting();
+    void sortDone();
+
+private:
+    TreeItem *itemFor(const QModelIndex &index) const;
+    QModelIndex indexFor(TreeItem *item) const;
+    QModelIndex findOrAppend(const QModelIndex &parent, const QString &type, const QString &key, const QString &value,
+                             const QVariantList &values, const QMap<QString, QVariant> &properties);
+    EntryStore::Link link() const { return m_linked ? EntryStore::Link::Linked : EntryStore::Link::Unlinked; }
+
+    const bool m_linked;
+    QDate m_day;
+    bool m_groupByHour = false;
+    QString m_filter;
+    int m_hideUnder = 0;
+    std::unique_ptr<TreeItem> m_root;
+    qint64 m_totalTime = 0;
+};
