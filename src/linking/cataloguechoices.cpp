@@ -1,5 +1,7 @@
 #include "cataloguechoices.h"
 
+#include "apireply.h"
+
 #include <QComboBox>
 #include <QDebug>
 #include <QDomDocument>
@@ -9,18 +11,13 @@ namespace {
 
 QString decoded(const QDomElement &element)
 {
-    return QString::fromUtf8(element.attribute(QStringLiteral("name")).toLatin1());
-}
-
-QDomElement firstChildNamed(const QDomElement &parent, const QString &tagName)
-{
-    return parent.elementsByTagName(tagName).item(0).toElement();
+    return ApiReply::fromWire(element.attribute(QStringLiteral("name")));
 }
 
 QList<CatalogueChoices::Task> readTasks(const QDomElement &taskListElement)
 {
     QList<CatalogueChoices::Task> tasks;
-    const QDomElement tasksElement = firstChildNamed(taskListElement, QStringLiteral("tasks"));
+    const QDomElement tasksElement = ApiReply::firstElement(taskListElement, QStringLiteral("tasks"));
     if (tasksElement.isNull()) {
         return tasks;
     }
@@ -36,7 +33,7 @@ QList<CatalogueChoices::Task> readTasks(const QDomElement &taskListElement)
 QList<CatalogueChoices::TaskList> readTaskLists(const QDomElement &projectElement)
 {
     QList<CatalogueChoices::TaskList> taskLists;
-    const QDomElement listsElement = firstChildNamed(projectElement, QStringLiteral("task_lists"));
+    const QDomElement listsElement = ApiReply::firstElement(projectElement, QStringLiteral("task_lists"));
     if (listsElement.isNull()) {
         return taskLists;
     }
@@ -53,14 +50,11 @@ QList<CatalogueChoices::TaskList> readTaskLists(const QDomElement &projectElemen
 bool CatalogueChoices::read(const QString &xml, QList<Project> &projects)
 {
     projects.clear();
-    QDomDocument document;
-    if (!document.setContent(xml)) {
+    const QDomDocument document = ApiReply::parse(xml);
+    if (!ApiReply::isOk(document)) {
         return false;
     }
-    if (document.documentElement().attribute(QStringLiteral("status")) != QLatin1String("ok")) {
-        return false;
-    }
-    const QDomElement projectsElement = document.elementsByTagName(QStringLiteral("projects")).item(0).toElement();
+    const QDomElement projectsElement = ApiReply::firstElement(document, QStringLiteral("projects"));
     const QDomNodeList nodes = projectsElement.elementsByTagName(QStringLiteral("project"));
     for (int i = 0; i < nodes.count(); ++i) {
         const QDomElement element = nodes.item(i).toElement();

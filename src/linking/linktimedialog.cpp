@@ -1,5 +1,6 @@
 #include "linktimedialog.h"
 
+#include "settings.h"
 #include "timetext.h"
 #include "ui_linktimedialog.h"
 
@@ -18,6 +19,23 @@ LinkTimeDialog::LinkTimeDialog(QWidget *parent)
 }
 
 LinkTimeDialog::~LinkTimeDialog() = default;
+
+TimeTree::LinkChoice LinkTimeDialog::ask(QWidget *parent, const QString &notes, qint64 seconds)
+{
+    LinkTimeDialog dialog(parent);
+    dialog.loadProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+    dialog.notes = notes;
+    dialog.seconds = int(seconds);
+    dialog.putData();
+    TimeTree::LinkChoice choice;
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.getData();
+        choice.accepted = true;
+        choice.taskId = dialog.taskId;
+        choice.notes = dialog.notes;
+    }
+    return choice;
+}
 
 void LinkTimeDialog::loadProjects(const QString &xml)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cataloguechoices.h"
+#include "timetree.h"
 
 #include <QDialog>
 
@@ -20,6 +21,10 @@ class LinkTimeDialog : public QDialog
 public:
     explicit LinkTimeDialog(QWidget *parent = nullptr);
     ~LinkTimeDialog() override;
+
+    // The unlinked view's "&Link Time With Task...": the dialog for the selection's description and time,
+    // on the cached catalogue.
+    static TimeTree::LinkChoice ask(QWidget *parent, const QString &notes, qint64 seconds);
 
     void loadProjects(const QString &xml);
     void loadTasks(int id);
