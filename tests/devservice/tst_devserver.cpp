@@ -28,9 +28,7 @@ QString fixture(const char *name)
 struct Result
 {
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
-    int httpStatus = 0;
     QByteArray body;
-    bool sslErrors = false;
 
     QDomElement root() const
     {
@@ -43,15 +41,12 @@ struct Result
 Result finish(QNetworkReply *reply)
 {
     Result result;
-    QSignalSpy sslSpy(reply, &QNetworkReply::sslErrors);
     if (!reply->isFinished()) {
         QSignalSpy finished(reply, &QNetworkReply::finished);
         finished.wait(10000);
     }
     result.error = reply->error();
-    result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.body = reply->readAll();
-    result.sslErrors = !sslSpy.isEmpty();
     reply->deleteLater();
     return result;
 }
@@ -68,26 +63,23 @@ private:
     QUrl methodUrl(const QString &method, const QByteArray &query = {}) const
     {
         QUrl url = m_server->url().resolved(QUrl(method));
-        if (!query.isEmpty()) {
-            url.setQuery(QString::fromLatin1(query), QUrl::StrictMode);
-        }
+        url.setQuery(QString::fromLatin1(query), QUrl::StrictMode);
         return url;
     }
 
-    Result get(const QString &method, const QByteArray &query = {})
+    Result send(const QString &method, const QByteArray &query, const QByteArray *body = nullptr)
     {
         QNetworkRequest request(methodUrl(method, query));
         request.setRawHeader("User-Agent", "TavroDesk/1.0.10 Linux");
-        return finish(m_manager->get(request));
+        if (!body) {
+            return finish(m_manager->get(request));
+        }
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        return finish(m_manager->post(request, *body));
     }
 
-    Result post(const QString &method, const QByteArray &body)
-    {
-        QNetworkRequest request(methodUrl(method));
-        request.setRawHeader("User-Agent", "TavroDesk/1.0.10 Linux");
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
-        return finish(m_manager->post(request, body));
-    }
+    Result get(const QString &method, const QByteArray &query = {}) { return send(method, query); }
+    Result post(const QString &method, const QByteArray &body) { return send(method, {}, &body); }
 
     // api_key=...&auth_token=... of a fresh demo session.
     QByteArray session()
@@ -116,7 +108,6 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<DevServer>();
         QVERIFY(m_server->listen());
-        QVERIFY(m_server->serverPort() > 0);
         m_manager = std::make_unique<QNetworkAccessManager>();
     }
 
@@ -130,18 +121,13 @@ private Q_SLOTS:
     {
         const QString password = s("p+w &= é%41");
         m_server->store()->addUser(s("odd@tavro.test"), password, s("Odd"), s("odd"));
-        QSignalSpy spy(m_server.get(), &DevServer::requestReceived);
         const QByteArray query = "email=odd%40tavro.test&password=" + QUrl::toPercentEncoding(password);
         QCOMPARE(get(s("tavro.auth.login"), query).root().attribute(s("status")), s("ok"));
-        QCOMPARE(spy.size(), 1);
-        const auto request = spy.first().first().value<DevServerRequest>();
-        QCOMPARE(request.verb, s("GET"));
-        QCOMPARE(request.path, s("/service/tavro.auth.login"));
+        const DevServerRequest request = m_server->requests().constLast();
+        QCOMPARE(request.verb + request.path, s("GET/service/tavro.auth.login"));
         QCOMPARE(request.query, query);
         QCOMPARE(request.userAgent, QByteArray("TavroDesk/1.0.10 Linux"));
-        const DevServiceParameters expected{{s("email"), s("odd@tavro.test")}, {s("password"), password}};
-        QCOMPARE(request.parameters, expected);
-        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(request.parameters.constLast(), qMakePair(s("password"), password));
     }
 
     void postBodyArrivesIntact_data()
@@ -150,8 +136,6 @@ private Q_SLOTS:
         QTest::newRow("non-ASCII") << s("Café Ünïcode – Überarbeitung ✓");
         QTest::newRow("ampersand and equals") << s("a & b = c&d=e");
         QTest::newRow("plus and percent") << s("1+1 = 2 %20 100%");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("line break") << s("first\nsecond");
     }
 
     void postBodyArrivesIntact()
@@ -160,10 +144,7 @@ private Q_SLOTS:
         const QByteArray body =
             session() + "&date=2026-05-04&duration=90&task_id=1&description=" + QUrl::toPercentEncoding(description);
         const Result result = post(s("tavro.entries.addBulk"), body);
-        const DevServerRequest request = m_server->requests().constLast();
-        QCOMPARE(request.body, body);
-        QCOMPARE(request.contentType, QByteArray("application/x-www-form-urlencoded"));
-        QCOMPARE(request.parameters.constLast(), qMakePair(s("description"), description));
+        QCOMPARE(m_server->requests().constLast().body, body);
         const int id = result.root().firstChildElement(s("entry")).attribute(s("id")).toInt();
         QCOMPARE(m_server->store()->entry(id)->description, description);
     }
@@ -183,41 +164,24 @@ private Q_SLOTS:
 
     void keepAliveServesTwoRequestsOnOneConnection()
     {
-        QCOMPARE(get(s("tavro.test.null"), "api_key=").error, QNetworkReply::NoError);
-        QCOMPARE(get(s("tavro.test.null"), "api_key=").error, QNetworkReply::NoError);
+        QCOMPARE(get(s("tavro.test.null")).error, QNetworkReply::NoError);
+        QCOMPARE(get(s("tavro.test.null")).error, QNetworkReply::NoError);
         const QList<DevServerRequest> requests = m_server->requests();
-        QCOMPARE(requests.size(), 2);
         QVERIFY(requests.at(0).connection > 0);
         QCOMPARE(requests.at(1).connection, requests.at(0).connection);
-    }
-
-    void pipelinedRequestsAreAnsweredInOrder()
-    {
-        const QByteArray answer = raw("GET /service/tavro.test.null?api_key=bad HTTP/1.1\r\nHost: x\r\n\r\n"
-                                      "GET /service/tavro.test.null HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
-        QCOMPARE(answer.count("HTTP/1.1 200 OK"), 2);
-        const qsizetype error = answer.indexOf("status=\"error\"");
-        const qsizetype ok = answer.indexOf("status=\"ok\"");
-        QVERIFY(error > 0);
-        QVERIFY(ok > error);
-        QVERIFY(answer.contains("Connection: close"));
-        QCOMPARE(m_server->requests().size(), 2);
     }
 
     void badHttpIsRefused_data()
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("status");
-        QTest::newRow("garbage") << QByteArray("HELLO\r\n\r\n") << QByteArray("HTTP/1.1 400");
-        QTest::newRow("bad length") << QByteArray("POST /service/x HTTP/1.1\r\nContent-Length: ten\r\n\r\n")
-                                    << QByteArray("HTTP/1.1 400");
-        QTest::newRow("chunked") << QByteArray(
-                                        "POST /service/x HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n")
-                                 << QByteArray("HTTP/1.1 501");
-        QTest::newRow("huge body") << QByteArray("POST /service/x HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n")
-                                   << QByteArray("HTTP/1.1 413");
-        QTest::newRow("endless header") << QByteArray("GET / HTTP/1.1\r\nX: " + QByteArray(70000, 'a'))
-                                        << QByteArray("HTTP/1.1 431");
+        const auto add = [](const char *row, const QByteArray &request, const char *status) {
+            QTest::newRow(row) << request << QByteArray(status);
+        };
+        add("garbage", "HELLO\r\n\r\n", "HTTP/1.1 400");
+        add("chunked", "POST /service/x HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", "HTTP/1.1 501");
+        add("huge body", "POST /service/x HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n", "HTTP/1.1 413");
+        add("endless header", "GET / HTTP/1.1\r\nX: " + QByteArray(70000, 'a'), "HTTP/1.1 431");
     }
 
     void badHttpIsRefused()
@@ -233,29 +197,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name"); // as given to the executable's --fault
         QTest::addColumn<bool>("methodRuns");
-        QTest::addColumn<QNetworkReply::NetworkError>("error");
-        QTest::addColumn<bool>("parsable");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("code");
-        const auto none = QNetworkReply::NoError;
-        QTest::newRow("error") << s("error") << false << none << true << s("error") << s("42");
-        QTest::newRow("close") << s("close") << false << QNetworkReply::RemoteHostClosedError << false << QString()
-                               << QString();
-        QTest::newRow("malformed") << s("malformed") << true << none << false << QString() << QString();
-        QTest::newRow("nul") << s("nul") << true << none << false << QString() << QString();
-        QTest::newRow("no status") << s("no-status") << true << none << true << QString() << QString();
-        QTest::newRow("error without element")
-            << s("error-no-element") << false << none << true << s("error") << QString();
+        QTest::addColumn<QString>("answer"); // status/code of the document, "-" when unparsable
+        QTest::newRow("error") << s("error") << false << s("error/42");
+        QTest::newRow("close") << s("close") << false << s("-");
+        QTest::newRow("malformed") << s("malformed") << true << s("-");
+        QTest::newRow("nul") << s("nul") << true << s("-");
+        QTest::newRow("no status") << s("no-status") << true << s("/");
+        QTest::newRow("error without element") << s("error-no-element") << false << s("error/");
     }
 
     void faults()
     {
         QFETCH(QString, name);
         QFETCH(bool, methodRuns);
-        QFETCH(QNetworkReply::NetworkError, error);
-        QFETCH(bool, parsable);
-        QFETCH(QString, status);
-        QFETCH(QString, code);
+        QFETCH(QString, answer);
         bool known = false;
         const DevServer::Fault fault = DevServer::faultFromName(name, &known);
         QVERIFY(known);
@@ -271,32 +226,18 @@ private Q_SLOTS:
         const int entriesBefore = m_server->store()->entries(1).size();
         const Result result = post(method, body);
         QCOMPARE(m_server->store()->entries(1).size(), entriesBefore + (methodRuns ? 1 : 0));
-        QCOMPARE(result.error, error);
-        QCOMPARE(result.body.isEmpty(), fault == DevServer::Fault::Close);
-        QDomDocument doc;
-        QCOMPARE(bool(doc.setContent(result.body)), parsable);
-        if (parsable) {
-            const QDomElement root = doc.documentElement();
-            QCOMPARE(root.attribute(s("status")), status);
-            QCOMPARE(root.firstChildElement(s("error")).attribute(s("code")), code);
-            QCOMPARE(root.firstChildElement(s("error")).attribute(s("message")),
-                     code.isEmpty() ? QString() : s("Quota exceeded – Überlauf"));
-            QCOMPARE(root.firstChildElement(s("entry")).isNull(), !methodRuns);
-        }
+        QCOMPARE(result.error != QNetworkReply::NoError, fault == DevServer::Fault::Close);
         QCOMPARE(result.body.count('\0'), fault == DevServer::Fault::NulByte ? 1 : 0);
-        if (fault == DevServer::Fault::NulByte) {
-            // The reply is whole, but a client that stops at the NUL holds a broken document.
-            const QByteArray cut = result.body.left(result.body.indexOf('\0'));
-            QVERIFY(cut.contains("<rsp status=\"ok\">"));
-            QVERIFY(!QDomDocument().setContent(cut));
-        }
-
+        QDomDocument doc;
+        const QDomElement root = doc.setContent(result.body) ? doc.documentElement() : QDomElement();
+        QCOMPARE(root.isNull() ? s("-")
+                               : root.attribute(s("status")) + QLatin1Char('/') +
+                                     root.firstChildElement(s("error")).attribute(s("code")),
+                 answer);
         // Other methods are untouched, and clearing the faults heals the method.
         QCOMPARE(get(s("tavro.test.null")).root().attribute(s("status")), s("ok"));
         m_server->clearFaults();
         QCOMPARE(post(method, body).root().attribute(s("status")), s("ok"));
-        QCOMPARE(DevServer::faultFromName(s("slow"), &known), DevServer::Fault::None);
-        QVERIFY(!known);
     }
 
     void delay()
@@ -307,39 +248,25 @@ private Q_SLOTS:
         QVERIFY(received.wait(5000));
         // Another connection is not held up by the delay of a different method.
         QNetworkAccessManager other;
-        QCOMPARE(finish(other.get(QNetworkRequest(methodUrl(s("tavro.auth.checkToken"), "auth_token=x"))))
-                     .root()
-                     .attribute(s("status")),
-                 s("error"));
+        QCOMPARE(finish(other.get(QNetworkRequest(methodUrl(s("tavro.auth.checkToken"))))).error,
+                 QNetworkReply::NoError);
         QVERIFY(!delayed->isFinished());
         QCOMPARE(finish(delayed).root().attribute(s("status")), s("ok"));
-
-        // A client giving up during the delay does no harm.
-        m_server->setDelay(300);
-        QNetworkReply *abandoned = m_manager->get(QNetworkRequest(methodUrl(s("tavro.auth.checkToken"))));
-        QVERIFY(received.wait(5000));
-        abandoned->abort();
-        abandoned->deleteLater();
-        QTest::qWait(400);
-        m_server->setDelay(0);
-        QCOMPARE(get(s("tavro.test.null")).root().attribute(s("status")), s("ok"));
     }
 
     void appcastFeed_data()
     {
         QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("items");
         QTest::addColumn<QByteArray>("host");
         QTest::addColumn<bool>("hostUsed");
-        QTest::newRow("newer, IPv6 host") << s("1.0.11") << 2 << QByteArray("[::1]:81") << true;
-        QTest::newRow("first release, markup host") << s("1.0.0") << 1 << QByteArray("<b>x</b>") << false;
-        QTest::newRow("path in host") << s("1.0.11") << 2 << QByteArray("evil.example/x?y") << false;
+        QTest::newRow("IPv6 host") << s("1.0.11") << QByteArray("[::1]:81") << true;
+        QTest::newRow("markup host") << s("1.0.0") << QByteArray("<b>x</b>") << false;
+        QTest::newRow("path in host") << s("1.0.11") << QByteArray("evil.example/x?y") << false;
     }
 
     void appcastFeed()
     {
         QFETCH(QString, version);
-        QFETCH(int, items);
         QFETCH(QByteArray, host);
         QFETCH(bool, hostUsed);
         m_server->setAppcastVersion(version);
@@ -348,46 +275,23 @@ private Q_SLOTS:
         QVERIFY(answer.startsWith("HTTP/1.1 200 OK"));
         QDomDocument doc;
         QVERIFY(doc.setContent(answer.mid(answer.indexOf("\r\n\r\n") + 4)));
-        QCOMPARE(doc.documentElement().tagName(), s("rss"));
-        const QDomNodeList list = doc.elementsByTagName(s("item"));
-        QCOMPARE(list.size(), items);
-        const QDomElement newest = list.item(0).toElement();
+        const QDomElement newest = doc.elementsByTagName(s("item")).item(0).toElement();
         QCOMPARE(newest.firstChildElement(s("version")).text(), version);
-        QVERIFY(QDateTime::fromString(newest.firstChildElement(s("pubDate")).text(), Qt::RFC2822Date).isValid());
         // The links follow the Host header only when it is a plain host and port.
         const QByteArray authority = hostUsed ? host : m_server->rootUrl().authority().toLatin1();
         QCOMPARE(newest.firstChildElement(s("link")).text().toLatin1(),
                  "http://" + authority + "/downloads/tavrodesk/");
-        const Result download =
-            finish(m_manager->get(QNetworkRequest(m_server->rootUrl().resolved(QUrl(s("/downloads/tavrodesk/"))))));
-        QCOMPARE(download.httpStatus, 200);
-        QVERIFY(download.body.contains(version.toUtf8()));
-    }
-
-    void helpPageUnknownPathAndBusyPort()
-    {
-        const auto fetch = [this](const char *path) {
-            return finish(m_manager->get(QNetworkRequest(m_server->rootUrl().resolved(QUrl(s(path))))));
-        };
-        QVERIFY(fetch("/tavro-get-help.html").body.startsWith("<!DOCTYPE html>"));
-        QCOMPARE(fetch("/nothing.html").httpStatus, 404);
-        DevServer second;
-        QVERIFY(!second.listen(m_server->serverPort()));
-        QVERIFY(!second.errorString().isEmpty());
     }
 
     void https()
     {
         DevServer server;
-        QString error;
-        QVERIFY2(server.setTlsFiles(fixture("devservice-cert.pem"), fixture("devservice-key.pem"), &error),
-                 qPrintable(error));
+        QVERIFY(server.setTlsFiles(fixture("devservice-cert.pem"), fixture("devservice-key.pem")));
         QVERIFY(server.listen());
         QNetworkRequest request(server.url().resolved(QUrl(s("tavro.test.null"))));
         QNetworkAccessManager manager;
         const Result untrusted = finish(manager.get(request));
         QCOMPARE(untrusted.error, QNetworkReply::SslHandshakeFailedError);
-        QVERIFY(untrusted.sslErrors);
         QVERIFY(server.requests().isEmpty());
 
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
@@ -396,34 +300,13 @@ private Q_SLOTS:
         // A fresh manager, so nothing of the refused handshake is reused.
         QNetworkAccessManager fresh;
         const Result trusted = finish(fresh.get(request));
-        QVERIFY(!trusted.sslErrors);
         QCOMPARE(trusted.root().attribute(s("status")), s("ok"));
         QCOMPARE(server.requests().size(), 1);
-    }
-
-    void badTlsFilesAreReported()
-    {
-        DevServer server;
-        QString error;
-        QVERIFY(!server.setTlsFiles(fixture("missing.pem"), fixture("devservice-key.pem"), &error));
-        QVERIFY(error.contains(s("missing.pem")));
-        QVERIFY(!server.setTlsFiles(fixture("devservice-cert.pem"), fixture("devservice-cert.pem"), &error));
-        QVERIFY(error.contains(s("key")));
-        QVERIFY(!server.isTls());
     }
 
     void commandLine()
     {
         const QString program = qEnvironmentVariable("TAVRO_DEVSERVICE");
-        if (program.isEmpty()) {
-            QSKIP("TAVRO_DEVSERVICE not set");
-        }
-        QProcess bad;
-        bad.start(program, {s("--fault"), s("tavro.test.null=slow")});
-        QVERIFY(bad.waitForFinished(10000));
-        QCOMPARE(bad.exitCode(), 2);
-        QVERIFY(bad.readAllStandardError().contains("invalid --fault"));
-
         QTemporaryDir dir;
         const QString data = dir.filePath(s("service.sqlite"));
         QProcess process;
@@ -434,7 +317,6 @@ private Q_SLOTS:
         QVERIFY(process.waitForReadyRead(10000));
         const QString line = QString::fromUtf8(process.readLine()).trimmed();
         QVERIFY2(line.startsWith(s("tavro-devservice listening on https://127.0.0.1:")), qPrintable(line));
-        QVERIFY(line.endsWith(s("/service/")));
         QVERIFY(QFile::exists(data));
 
         const QUrl base(line.section(QLatin1Char(' '), -1));
@@ -448,8 +330,6 @@ private Q_SLOTS:
         };
         QCOMPARE(fetch(s("tavro.test.null")).root().firstChildElement(s("error")).attribute(s("message")),
                  s("Down for repair"));
-        QCOMPARE(fetch(s("tavro.auth.login?email=demo%40tavro.test&password=demo")).root().attribute(s("status")),
-                 s("ok"));
         QVERIFY(fetch(s("/downloads/tavrodesk/tavrodesk-linux.xml")).body.contains("<version>2.0.0</version>"));
         process.kill();
         process.waitForFinished(5000);

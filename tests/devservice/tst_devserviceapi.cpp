@@ -2,8 +2,6 @@
 #include "devservicestore.h"
 
 #include <QDomDocument>
-#include <QSqlDatabase>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -13,7 +11,6 @@ struct Reply
     QDomDocument doc;
     QString status;
     QString code;
-    QString message;
 
     QDomElement first(const QString &tag) const { return doc.elementsByTagName(tag).item(0).toElement(); }
 };
@@ -21,13 +18,9 @@ struct Reply
 Reply parse(const QByteArray &xml)
 {
     Reply reply;
-    if (!reply.doc.setContent(xml)) {
-        qWarning("unparsable reply: %s", xml.constData());
-    }
+    reply.doc.setContent(xml);
     reply.status = reply.doc.documentElement().attribute(QStringLiteral("status"));
-    const QDomElement error = reply.first(QStringLiteral("error"));
-    reply.code = error.attribute(QStringLiteral("code"));
-    reply.message = error.attribute(QStringLiteral("message"));
+    reply.code = reply.first(QStringLiteral("error")).attribute(QStringLiteral("code"));
     return reply;
 }
 
@@ -106,59 +99,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<P>("parameters");
         QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("realname");
-        QTest::newRow("email in other case")
-            << form("email=Demo@Tavro.TEST&password=demo") << QString() << s("Demo User");
-        QTest::newRow("user name") << form("email=demo&password=demo") << QString() << s("Demo User");
-        QTest::newRow("first of duplicates counts")
-            << form("email=demo&password=demo&password=wrong") << QString() << s("Demo User");
-        QTest::newRow("empty realname") << form("email=nobody@tavro.test&password=nobody") << QString() << QString();
-        QTest::newRow("wrong password") << form("email=demo&password=Demo") << s("12") << QString();
-        QTest::newRow("unknown account") << form("email=who@tavro.test&password=demo") << s("12") << QString();
-        QTest::newRow("empty password") << form("email=demo&password=") << s("12") << QString();
-        QTest::newRow("no password") << form("email=demo") << s("3") << QString();
+        QTest::newRow("email in other case") << form("email=Demo@Tavro.TEST&password=demo") << QString();
+        QTest::newRow("user name") << form("email=demo&password=demo") << QString();
+        QTest::newRow("empty realname") << form("email=nobody@tavro.test&password=nobody") << QString();
+        QTest::newRow("wrong password") << form("email=demo&password=Demo") << s("12");
+        QTest::newRow("no password") << form("email=demo") << s("3");
     }
 
     void login()
     {
         QFETCH(P, parameters);
         QFETCH(QString, code);
-        QFETCH(QString, realname);
         const Reply reply = get(s("tavro.auth.login"), parameters);
         QCOMPARE(reply.code, code);
-        QCOMPARE(reply.status, code.isEmpty() ? s("ok") : s("error"));
         const QString token = reply.first(s("token")).text();
-        if (code.isEmpty()) {
-            const QDomElement user = reply.first(s("user"));
-            QVERIFY(user.hasAttribute(s("realname")));
-            QCOMPARE(user.attribute(s("realname")), realname);
-            QCOMPARE(reply.first(s("api_key")).text(), m_store->user(user.attribute(s("id")).toInt())->apiKey);
-            QVERIFY(token != m_token);
-            QCOMPARE(m_store->userForToken(token), user.attribute(s("id")).toInt());
-        } else {
-            QVERIFY(!reply.message.isEmpty());
-            QVERIFY(token.isEmpty());
-        }
+        QCOMPARE(token.isEmpty(), !code.isEmpty());
+        const QDomElement user = reply.first(s("user"));
+        QCOMPARE(user.hasAttribute(s("realname")), code.isEmpty());
+        QCOMPARE(m_store->userForToken(token), code.isEmpty() ? user.attribute(s("id")).toInt() : 0);
     }
 
     void checkTokenAndLogout()
     {
-        Reply reply = get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}});
-        QCOMPARE(reply.first(s("user")).attribute(s("username")), s("demo"));
-        QCOMPARE(reply.first(s("api_key")).text(), m_key);
+        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}}).first(s("api_key")).text(), m_key);
         QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token + s("0")}}).code, s("11"));
-
+        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), QString()}}).status, s("ok"));
+        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), s("0123")}}).code, s("10"));
         QCOMPARE(get(s("tavro.auth.logout"), session()).status, s("ok"));
         QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}}).code, s("11"));
-        QCOMPARE(get(s("tavro.auth.logout"), session()).code, s("11"));
-    }
-
-    void testNull()
-    {
-        QCOMPARE(get(s("tavro.test.null"), {}).status, s("ok"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), QString()}}).status, s("ok"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), m_key}}).status, s("ok"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), s("0123")}}).code, s("10"));
     }
 
     void sessionIsChecked()
@@ -190,11 +158,8 @@ private Q_SLOTS:
 
     void unknownMethodAndWrongVerb()
     {
-        const Reply reply = get(s("tavro.entries.list"), session());
-        QCOMPARE(reply.code, s("1"));
-        QVERIFY(reply.message.contains(s("tavro.entries.list")));
+        QCOMPARE(get(s("tavro.entries.list"), session()).code, s("1"));
         QCOMPARE(get(s("tavro.entries.delete"), session({{s("entry_id"), s("1")}})).code, s("2"));
-        QCOMPARE(post(s("tavro.auth.login"), {{s("email"), s("demo")}, {s("password"), s("demo")}}).code, s("2"));
         QVERIFY(m_store->entry(1));
         // The verb is compared without regard to case, as HTTP clients differ there.
         QCOMPARE(call(s("post"), s("tavro.entries.delete"), session({{s("entry_id"), s("1")}})).status, s("ok"));
@@ -225,19 +190,6 @@ private Q_SLOTS:
         QCOMPARE(byId(reply, s("task"), 3).attribute(s("name")), s("Logo \"Überarbeitung\" & favicon"));
     }
 
-    void catalogueOptionsAndOwner()
-    {
-        Reply reply = get(s("tavro.projects.findByUser"), session({{s("user_id"), s("1")}}));
-        QCOMPARE(reply.doc.elementsByTagName(s("project")).size(), 4);
-        QVERIFY(reply.doc.elementsByTagName(s("task_lists")).isEmpty());
-        reply = get(s("tavro.projects.findByUser"),
-                    session({{s("user_id"), s("1")}, {s("include_task_lists"), s("1")}, {s("include_tasks"), s("0")}}));
-        QVERIFY(!reply.doc.elementsByTagName(s("task_list")).isEmpty());
-        QVERIFY(reply.doc.elementsByTagName(s("tasks")).isEmpty());
-        QCOMPARE(get(s("tavro.projects.findByUser"), session({{s("user_id"), s("2")}})).code, s("21"));
-        QCOMPARE(get(s("tavro.projects.findByUser"), session({{s("user_id"), s("one")}})).code, s("4"));
-    }
-
     void entryRoundTrip()
     {
         const auto info = [this](const QString &id) {
@@ -248,12 +200,10 @@ private Q_SLOTS:
                                                                 {s("task_id"), s("4")},
                                                                 {s("description"), s("Café & Co = 1+1")}}));
         const QString firstId = reply.first(s("entry")).attribute(s("id"));
-        QVERIFY(DevServiceStore::parseDateTimeText(reply.first(s("entry")).attribute(s("updated"))).isValid());
         reply = info(firstId);
-        QCOMPARE(reply.first(s("start")).text(), s("2026-03-02 09:00:00"));
-        QCOMPARE(reply.first(s("end")).text(), s("2026-03-02 10:30:00"));
-        QCOMPARE(reply.first(s("description")).text(), s("Café & Co = 1+1"));
-        QCOMPARE(reply.first(s("task_id")).text(), s("4"));
+        QCOMPARE(QStringList({reply.first(s("start")).text(), reply.first(s("end")).text(),
+                              reply.first(s("description")).text(), reply.first(s("task_id")).text()}),
+                 QStringList({s("2026-03-02 09:00:00"), s("2026-03-02 10:30:00"), s("Café & Co = 1+1"), s("4")}));
 
         // A second entry of the same day follows the first.
         reply = post(s("tavro.entries.addBulk"),
@@ -269,12 +219,10 @@ private Q_SLOTS:
         QCOMPARE(update("2026-03-02 09:45:00").status, s("ok"));
         QCOMPARE(info(firstId).first(s("duration")).text(), s("2700"));
         QCOMPARE(update("2026-03-02 08:59:59").code, s("4"));
-        QCOMPARE(update("2026-03-02T10:00:00").code, s("4"));
         QCOMPARE(m_store->entry(firstId.toInt())->end, QDateTime(QDate(2026, 3, 2), QTime(9, 45)));
 
         QCOMPARE(post(s("tavro.entries.delete"), session({{s("entry_id"), firstId}})).status, s("ok"));
         QCOMPARE(info(firstId).code, s("20"));
-        QCOMPARE(post(s("tavro.entries.delete"), session({{s("entry_id"), firstId}})).code, s("20"));
         QVERIFY(m_store->entry(secondId.toInt()));
     }
 
@@ -287,18 +235,12 @@ private Q_SLOTS:
             QTest::newRow(row) << s(method) << form(parameters) << s(code);
         };
         add("date with time", "tavro.entries.addBulk", "date=2026-03-02 10:00:00&duration=60&task_id=1", "4");
-        add("impossible date", "tavro.entries.addBulk", "date=2026-02-30&duration=60&task_id=1", "4");
         add("negative duration", "tavro.entries.addBulk", "date=2026-03-02&duration=-1&task_id=1", "4");
-        add("duration not a number", "tavro.entries.addBulk", "date=2026-03-02&duration=1h&task_id=1", "4");
-        add("missing task", "tavro.entries.addBulk", "date=2026-03-02&duration=60", "3");
         add("unknown task", "tavro.entries.addBulk", "date=2026-03-02&duration=60&task_id=999", "20");
         add("blank name", "tavro.tasks.add", "name=  &project_id=1&tasklist_id=1&description=&billable=1", "4");
         add("list of another project", "tavro.tasks.add", "name=T&project_id=2&tasklist_id=1&description=&billable=1",
             "20");
-        add("unknown list", "tavro.tasks.add", "name=T&project_id=1&tasklist_id=99&description=&billable=1", "20");
         add("billable yes", "tavro.tasks.add", "name=T&project_id=1&tasklist_id=1&description=&billable=yes", "4");
-        add("project id zero", "tavro.tasks.add", "name=T&project_id=0&tasklist_id=1&description=&billable=1", "4");
-        add("complete missing", "tavro.tasks.update", "task_id=1", "3");
         add("complete true", "tavro.tasks.update", "task_id=1&complete=true", "4");
     }
 
@@ -322,12 +264,8 @@ private Q_SLOTS:
         const P entryId{{s("entry_id"), QString::number(entry)}};
         QCOMPARE(get(s("tavro.entries.getInfo"), session(entryId)).code, s("20"));
         QCOMPARE(post(s("tavro.entries.delete"), session(entryId)).code, s("20"));
-        QCOMPARE(
-            post(s("tavro.tasks.update"), session({{s("task_id"), QString::number(task)}, {s("complete"), s("1")}}))
-                .code,
-            s("20"));
-        QCOMPARE(post(s("tavro.tasklists.add"), session({{s("name"), s("Mine")}, {s("project_id"), project}})).code,
-                 s("20"));
+        const P done{{s("task_id"), QString::number(task)}, {s("complete"), s("1")}};
+        QCOMPARE(post(s("tavro.tasks.update"), session(done)).code, s("20"));
         QVERIFY(m_store->entry(entry));
         QVERIFY(!m_store->task(task)->complete);
     }
@@ -348,50 +286,14 @@ private Q_SLOTS:
                                                     {s("billable"), s("0")}}));
         const QString taskId = reply.first(s("task")).attribute(s("id"));
         QCOMPARE(m_store->task(taskId.toInt())->description, s("erste Fassung"));
-        QCOMPARE(m_store->task(taskId.toInt())->billable, false);
         const Reply document = catalogue();
         const QDomElement task = byId(document, s("task"), taskId.toInt());
         QCOMPARE(task.parentNode().parentNode().toElement().attribute(s("id")), listId);
-        QCOMPARE(task.attribute(s("complete")), s("0"));
         for (const QString &complete : {s("1"), s("0")}) {
             QCOMPARE(post(s("tavro.tasks.update"), session({{s("task_id"), taskId}, {s("complete"), complete}})).status,
                      s("ok"));
             QCOMPARE(byId(catalogue(), s("task"), taskId.toInt()).attribute(s("complete")), complete);
         }
-    }
-
-    void fileStoreKeepsDataAndLeavesDefaultConnectionAlone()
-    {
-        QTemporaryDir dir;
-        {
-            QSqlDatabase client = QSqlDatabase::addDatabase(s("QSQLITE"));
-            client.setDatabaseName(dir.filePath(s("client.sqlite")));
-            QVERIFY(client.open());
-        }
-        const QString file = dir.filePath(s("service.sqlite"));
-        int entryId = 0;
-        {
-            DevServiceStore store;
-            QString error;
-            QVERIFY2(store.open(file, &error), qPrintable(error));
-            entryId = store.addEntry(1, 1, QDate(2026, 4, 1), 60, s("kept"));
-        }
-        {
-            DevServiceStore store;
-            QVERIFY(store.open(file));
-            QCOMPARE(store.entry(entryId)->description, s("kept"));
-            QCOMPARE(store.authenticate(s("demo"), s("demo")), 1);
-            QVERIFY(!store.user(3)); // not seeded a second time
-            const QSqlDatabase client = QSqlDatabase::database();
-            QCOMPARE(client.databaseName(), dir.filePath(s("client.sqlite")));
-            QVERIFY(client.tables().isEmpty());
-        }
-        QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
-
-        DevServiceStore broken;
-        QString error;
-        QVERIFY(!broken.open(dir.filePath(s("missing/dir/x.sqlite")), &error));
-        QVERIFY(!error.isEmpty());
     }
 };
 

@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 class TestAboutDialog : public QObject
@@ -14,24 +12,14 @@ private Q_SLOTS:
     void listsTheFilesInTheDataFolder()
     {
         AboutDialog dialog;
-        const QString data = QDir::toNativeSeparators(QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")));
-        QVERIFY(!data.isEmpty());
+        const QString folder =
+            QDir::toNativeSeparators(qEnvironmentVariable("XDG_DATA_HOME")) + QStringLiteral("/TavroDesk/");
         const QStringList lines =
             dialog.findChild<QLabel *>(QStringLiteral("label_files"))->text().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 8);
-        QCOMPARE(lines.at(3), data + QStringLiteral("/TavroDesk/tavrodesk.ini"));
-        QCOMPARE(lines.at(5), data + QStringLiteral("/TavroDesk/tavrodesk.sqlite"));
-        QCOMPARE(lines.at(7), data + QStringLiteral("/TavroDesk/debug.log"));
-    }
-
-    void checkButtonAsksAndStaysOpen()
-    {
-        AboutDialog dialog;
-        dialog.show();
-        QSignalSpy spy(&dialog, &AboutDialog::checkForUpdates);
-        dialog.findChild<QPushButton *>(QStringLiteral("btnCheckForUpdates"))->click();
-        QCOMPARE(spy.count(), 1);
-        QVERIFY(dialog.isVisible());
+        QCOMPARE(QStringList({lines.at(3), lines.at(5), lines.at(7)}),
+                 QStringList({folder + QStringLiteral("tavrodesk.ini"), folder + QStringLiteral("tavrodesk.sqlite"),
+                              folder + QStringLiteral("debug.log")}));
     }
 };
 

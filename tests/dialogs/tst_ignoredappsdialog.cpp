@@ -2,7 +2,6 @@
 #include "recordingpresenter.h"
 #include "settings.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -14,11 +13,6 @@ QStringList stored()
 {
     return Settings::instance()->value(Key).toStringList();
 }
-
-void store(const QStringList &paths)
-{
-    Settings::instance()->values[Key] = paths;
-}
 } // namespace
 
 class TestIgnoredAppsDialog : public QObject
@@ -26,23 +20,9 @@ class TestIgnoredAppsDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { store({}); }
-
-    void listsTheStoredPathsWithIcons()
+    void addsExistingPathsOnce()
     {
-        store({QStringLiteral("/usr/bin/a"), QStringLiteral("/usr/bin/b")});
-        QStringList icons;
-        IgnoredAppsDialog dialog(nullptr, [&icons](const QString &path) {
-            icons.append(path);
-            return QIcon();
-        });
-        QCOMPARE(dialog.listedPaths(), QStringList({QStringLiteral("/usr/bin/a"), QStringLiteral("/usr/bin/b")}));
-        QCOMPARE(icons, dialog.listedPaths());
-        QVERIFY(!dialog.listChanged);
-    }
-
-    void addsExistingPathsOncePerSpelling()
-    {
+        Settings::instance()->values[Key] = QStringList();
         QTemporaryDir dir;
         const QString lower = dir.filePath(QStringLiteral("tool"));
         const QString upper = dir.filePath(QStringLiteral("TOOL"));
@@ -50,64 +30,37 @@ private Q_SLOTS:
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        IgnoredAppsDialog dialog;
-        QString answer = QStringLiteral("  ") + lower + QStringLiteral(" ");
-        dialog.setPathPrompt([&](QWidget *) { return answer; });
-        dialog.on_btAdd_clicked();
-        QVERIFY(dialog.listChanged);
-        QCOMPARE(stored(), QStringList{lower});
-        dialog.on_btAdd_clicked();
-        QCOMPARE(stored(), QStringList{lower});
-        // Another letter case is another file.
-        answer = upper;
-        dialog.on_btAdd_clicked();
-        QCOMPARE(stored(), QStringList({lower, upper}));
-        QCOMPARE(dialog.listedPaths(), stored());
-    }
-
-    void rejectsMissingPaths_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("cancelled") << QString();
-        QTest::newRow("pre-filled text") << QStringLiteral("Enter path here");
-        QTest::newRow("missing file") << QStringLiteral("/no/such/tavro/app");
-    }
-
-    void rejectsMissingPaths()
-    {
-        QFETCH(QString, answer);
         RecordingPresenter presenter;
         IgnoredAppsDialog dialog;
+        QString answer;
         dialog.setPathPrompt([&](QWidget *) { return answer; });
-        dialog.on_btAdd_clicked();
-        if (answer.isEmpty()) {
-            QVERIFY(presenter.boxes().isEmpty());
-        } else {
-            QCOMPARE(presenter.boxes().size(), 1);
-            QCOMPARE(presenter.boxes().first().text,
-                     QStringLiteral("Application \"") + answer + QStringLiteral("\" does not exist."));
-            QCOMPARE(presenter.boxes().first().icon, MessageBox::Icon::Critical);
+        for (const QString &text : {QStringLiteral("/no/such/tavro/app"), QString()}) {
+            answer = text;
+            dialog.on_btAdd_clicked();
         }
-        QVERIFY(stored().isEmpty());
-        QVERIFY(dialog.listedPaths().isEmpty());
+        QCOMPARE(presenter.boxes().size(), 1);
+        QVERIFY(presenter.boxes().first().text.contains(QStringLiteral("/no/such/tavro/app")));
         QVERIFY(!dialog.listChanged);
+        // Blanks around the path are dropped; another letter case is another file on Linux.
+        for (const QString &text : {QStringLiteral("  ") + lower + QStringLiteral(" "), lower, upper}) {
+            answer = text;
+            dialog.on_btAdd_clicked();
+        }
+        QVERIFY(dialog.listChanged);
+        QCOMPARE(stored(), QStringList({lower, upper}));
+        QCOMPARE(dialog.listedPaths(), stored());
     }
 
     void removingTakesEveryOccurrence()
     {
         const QString twice = QStringLiteral("/usr/bin/twice");
         const QString other = QStringLiteral("/usr/bin/other");
-        store({twice, other, twice});
+        Settings::instance()->values[Key] = QStringList({twice, other, twice});
         IgnoredAppsDialog dialog;
-        // Nothing selected: nothing removed.
-        dialog.on_btRemove_clicked();
-        QVERIFY(!dialog.listChanged);
-        QCOMPARE(stored().size(), 3);
         dialog.findChild<QTreeWidget *>(QStringLiteral("ignoredApps"))->topLevelItem(0)->setSelected(true);
         dialog.on_btRemove_clicked();
         QVERIFY(dialog.listChanged);
-        QCOMPARE(stored(), QStringList{other});
-        QCOMPARE(dialog.listedPaths(), QStringList{other});
+        QCOMPARE(stored() + dialog.listedPaths(), QStringList({other, other}));
     }
 };
 

@@ -7,38 +7,57 @@
 
 namespace {
 const QDate Day(2012, 3, 10);
+using Link = EntryStore::Link;
+
+// A stamp of eight characters or fewer is a time on Day.
+QVariant stamp(const char *text)
+{
+    const QString value = QString::fromLatin1(text);
+    return !text ? QVariant() : QVariant(value.size() <= 8 ? QStringLiteral("2012-03-10 ") + value : value);
+}
 
 qint64 addApp(const QString &path, const QString &name)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-    query.bindValue(QStringLiteral(":path"), path);
-    query.bindValue(QStringLiteral(":name"), name);
+    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"));
+    query.addBindValue(path);
+    query.addBindValue(name);
     query.exec();
     return query.lastInsertId().toLongLong();
 }
 
-qint64 addEntry(qint64 app, const QString &title, const QString &start, const QString &end, bool linked = false)
+qint64 add(qint64 app, const char *title, const char *start, const char *end, bool linked = false)
 {
     QSqlQuery query;
     query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id) "
-                                 "VALUES (:title, :app, :start, :end, :task)"));
-    query.bindValue(QStringLiteral(":title"), title);
-    query.bindValue(QStringLiteral(":app"), app);
-    query.bindValue(QStringLiteral(":start"), start);
-    query.bindValue(QStringLiteral(":end"), end);
-    query.bindValue(QStringLiteral(":task"), linked ? QVariant(7) : QVariant());
+                                 "VALUES (?, ?, ?, ?, ?)"));
+    for (const QVariant &value : {QVariant(QString::fromUtf8(title)), QVariant(app), stamp(start), stamp(end),
+                                  linked ? QVariant(7) : QVariant()}) {
+        query.addBindValue(value);
+    }
     query.exec();
     return query.lastInsertId().toLongLong();
 }
 
-QStringList titles(const QList<EntryRow> &rows)
+QList<EntryRow> rows(const QString &filter = {}, int hideUnder = 0, Link link = Link::Unlinked, const QDate &day = Day)
+{
+    return EntryStore::dayEntries(day, link, filter, hideUnder);
+}
+
+QStringList titles(const QList<EntryRow> &list)
 {
     QStringList result;
-    for (const EntryRow &row : rows) {
+    for (const EntryRow &row : list) {
         result << row.title;
     }
     result.sort();
+    return result;
+}
+
+QList<QDate> days(const QStringList &excluded)
+{
+    QList<QDate> result = EntryStore::daysWithUnlinkedTime(excluded);
+    std::sort(result.begin(), result.end());
     return result;
 }
 } // namespace
@@ -49,6 +68,7 @@ class TestEntryStore : public QObject
 
 private:
     QTemporaryDir m_dir;
+    int m_run = 0;
     Database m_db;
     qint64 m_editor = 0;
     qint64 m_mail = 0;
@@ -56,172 +76,89 @@ private:
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(m_db.open(m_dir.filePath(QStringLiteral("s.sqlite")), nullptr));
+        QVERIFY(m_db.open(m_dir.filePath(QString::number(++m_run)), nullptr));
         Database::createSchema();
         m_editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
         m_mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
     }
 
-    void cleanup()
-    {
-        QSqlQuery query;
-        query.exec(QStringLiteral("DELETE FROM entries"));
-        query.exec(QStringLiteral("DELETE FROM applications"));
-        m_db.close();
-    }
+    void cleanup() { m_db.close(); }
 
-    void dayBoundsAndLinkState()
+    void dayBoundsLinkStateAndStamps()
     {
-        addEntry(m_editor, QStringLiteral("late"), QStringLiteral("2012-03-09 23:50:00"),
-                 QStringLiteral("2012-03-10 00:10:00"));
-        addEntry(m_editor, QStringLiteral("first"), QStringLiteral("2012-03-10 00:00:00"),
-                 QStringLiteral("2012-03-10 00:00:05"));
-        addEntry(m_editor, QStringLiteral("last"), QStringLiteral("2012-03-10 23:59:59"),
-                 QStringLiteral("2012-03-11 00:20:00"));
-        addEntry(m_mail, QStringLiteral("booked"), QStringLiteral("2012-03-10 10:00:00"),
-                 QStringLiteral("2012-03-10 10:05:00"), true);
-
+        add(m_editor, "late", "2012-03-09 23:50:00", "00:10:00");
+        add(m_editor, "first", "00:00:00", "00:00:05");
+        add(m_editor, "last", "23:59:59", "2012-03-11 00:20:00");
+        add(m_mail, "booked", "10:00:00", "10:05:00", true);
+        add(m_editor, "unpadded", "09:5:0", "09:6:30");
+        add(m_editor, "no end", "11:00:00", nullptr);
+        QStringList seconds;
         bool ok = false;
-        const QList<EntryRow> unlinked = EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0, &ok);
+        for (const EntryRow &row : EntryStore::dayEntries(Day, Link::Unlinked, QString(), 0, &ok)) {
+            seconds << row.title + QLatin1Char('=') + QString::number(row.seconds());
+        }
         QVERIFY(ok);
-        QCOMPARE(titles(unlinked), (QStringList{QStringLiteral("first"), QStringLiteral("last")}));
-        const QList<EntryRow> linked = EntryStore::dayEntries(Day, EntryStore::Link::Linked, QString(), 0);
+        seconds.sort();
+        QCOMPARE(seconds.join(QLatin1Char(' ')), QStringLiteral("first=5 last=1201 no end=0 unpadded=90"));
+        const QList<EntryRow> linked = rows({}, 0, Link::Linked);
         QCOMPARE(titles(linked), QStringList{QStringLiteral("booked")});
         QCOMPARE(linked.first().appName, QStringLiteral("Mail Client"));
-        QCOMPARE(linked.first().extTaskId.toInt(), 7);
-        QCOMPARE(linked.first().seconds(), 300);
         // The midnight-crossing entry belongs to the day it starts on.
-        QCOMPARE(titles(EntryStore::dayEntries(Day.addDays(-1), EntryStore::Link::Unlinked, QString(), 0)),
-                 QStringList{QStringLiteral("late")});
+        QCOMPARE(titles(rows({}, 0, Link::Unlinked, Day.addDays(-1))), QStringList{QStringLiteral("late")});
     }
 
     void thresholdSumsPerApplicationAndTitle()
     {
-        addEntry(m_editor, QStringLiteral("short"), QStringLiteral("2012-03-10 09:00:00"),
-                 QStringLiteral("2012-03-10 09:00:04"));
-        addEntry(m_editor, QStringLiteral("short"), QStringLiteral("2012-03-10 09:10:00"),
-                 QStringLiteral("2012-03-10 09:10:05"));
-        addEntry(m_mail, QStringLiteral("short"), QStringLiteral("2012-03-10 09:20:00"),
-                 QStringLiteral("2012-03-10 09:20:08"));
-        addEntry(m_editor, QStringLiteral("other"), QStringLiteral("2012-03-10 09:30:00"),
-                 QStringLiteral("2012-03-10 09:30:03"));
-        QVERIFY(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 10).isEmpty());
-
-        addEntry(m_editor, QStringLiteral("short"), QStringLiteral("2012-03-10 09:40:00"),
-                 QStringLiteral("2012-03-10 09:40:01"));
-        const QList<EntryRow> rows = EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 10);
-        QCOMPARE(rows.size(), 3);
-        for (const EntryRow &row : rows) {
-            QCOMPARE(row.applicationId, m_editor);
-            QCOMPARE(row.title, QStringLiteral("short"));
-        }
-        QCOMPARE(EntryStore::getDuration(Day, QStringLiteral("short"), m_editor, EntryStore::Link::Unlinked, {}), 10);
-        QCOMPARE(EntryStore::getEntryIds(Day, QStringLiteral("short"), m_editor, EntryStore::Link::Unlinked).size(), 3);
-        QCOMPARE(EntryStore::getDuration(Day, QStringLiteral("none"), m_editor, EntryStore::Link::Unlinked, {}), 0);
+        add(m_editor, "short", "09:00:00", "09:00:04");
+        add(m_editor, "short", "09:10:00", "09:10:05");
+        add(m_mail, "short", "09:20:00", "09:20:08");
+        add(m_editor, "other", "09:30:00", "09:30:03");
+        add(m_editor, "short", "09:40:00", "09:40:01", true);
+        QVERIFY(rows({}, 10).isEmpty());
+        add(m_editor, "short", "09:50:00", "09:50:01");
+        // Only the editor's unlinked "short" rows reach the threshold together.
+        QCOMPARE(titles(rows({}, 10)), QStringList(3, QStringLiteral("short")));
+        QCOMPARE(EntryStore::getDuration(Day, QStringLiteral("short"), m_editor, Link::Unlinked, {}), 10);
     }
 
     void filterTermsMatchTitleOrApplication()
     {
-        addEntry(m_mail, QStringLiteral("weekly report draft"), QStringLiteral("2012-03-10 09:00:00"),
-                 QStringLiteral("2012-03-10 09:05:00"));
-        addEntry(m_editor, QStringLiteral("Mail merge: weekly report"), QStringLiteral("2012-03-10 10:00:00"),
-                 QStringLiteral("2012-03-10 10:05:00"));
-        addEntry(m_editor, QStringLiteral("weekly notes"), QStringLiteral("2012-03-10 11:00:00"),
-                 QStringLiteral("2012-03-10 11:05:00"));
-        addEntry(m_editor, QStringLiteral("meet at five o'clock"), QStringLiteral("2012-03-10 12:00:00"),
-                 QStringLiteral("2012-03-10 12:00:30"));
-
+        add(m_mail, "weekly report draft", "09:00:00", "09:05:00");
+        add(m_editor, "Mail merge: weekly report", "10:00:00", "10:05:00");
+        add(m_editor, "weekly notes", "11:00:00", "11:05:00");
+        add(m_editor, "meet at five o'clock", "12:00:00", "12:00:30");
         const QString filter = QStringLiteral("MAIL \"weekly report\"");
-        QCOMPARE(titles(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, filter, 0)),
+        QCOMPARE(titles(rows(filter)),
                  (QStringList{QStringLiteral("Mail merge: weekly report"), QStringLiteral("weekly report draft")}));
         // The threshold only sums what the filter lets through.
-        QCOMPARE(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, filter, 301).size(), 0);
-        QCOMPARE(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, filter, 300).size(), 2);
-
-        bool ok = false;
-        QCOMPARE(titles(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QStringLiteral("o'clock"), 10, &ok)),
-                 QStringList{QStringLiteral("meet at five o'clock")});
-        QVERIFY(ok);
-        QCOMPARE(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QStringLiteral("%"), 0).size(), 4);
-        QCOMPARE(EntryStore::filterClause(QString()), QString());
-        QCOMPARE(EntryStore::filterClause(QStringLiteral("o'clock")),
-                 QStringLiteral("AND ( entries.title LIKE '%o''clock%' OR applications.name LIKE '%o''clock%') "));
+        QCOMPARE(rows(filter, 301).size(), 0);
+        QCOMPARE(rows(filter, 300).size(), 2);
+        QCOMPARE(titles(rows(QStringLiteral("o'clock"), 10)), QStringList{QStringLiteral("meet at five o'clock")});
+        QCOMPARE(rows(QStringLiteral("%")).size(), 4);
     }
 
-    void retitleAndDelete()
+    void deleteRefusesNonNumericIds()
     {
-        const qint64 a = addEntry(m_editor, QStringLiteral("at 10:00:00"), QStringLiteral("2012-03-10 10:00:00"),
-                                  QStringLiteral("2012-03-10 10:30:00"));
-        const qint64 b = addEntry(m_editor, QStringLiteral("x"), QStringLiteral("2012-03-10 11:00:00"),
-                                  QStringLiteral("2012-03-10 11:30:00"));
-        const QStringList ids{QString::number(a), QString::number(b)};
-        EntryStore::updateEntriesTitle(ids, QStringLiteral("Lunch's over"));
-        QCOMPARE(titles(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0)),
-                 (QStringList{QStringLiteral("Lunch's over"), QStringLiteral("Lunch's over")}));
-
+        const QStringList ids{QString::number(add(m_editor, "a", "10:00:00", "10:30:00")),
+                              QString::number(add(m_editor, "b", "11:00:00", "11:30:00"))};
         QVERIFY(!EntryStore::deleteEntries({}));
         QVERIFY(!EntryStore::deleteEntries({QStringLiteral("1) OR (1=1")}));
-        QCOMPARE(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0).size(), 2);
-        QVERIFY(EntryStore::deleteEntries({QString::number(a)}));
-        QCOMPARE(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0).size(), 1);
+        QCOMPARE(rows().size(), 2);
+        QVERIFY(EntryStore::deleteEntries({ids.first()}));
+        QCOMPARE(rows().size(), 1);
     }
 
     void calendarDaysSkipLinkedAndExcluded()
     {
-        addEntry(m_editor, QStringLiteral("a"), QStringLiteral("2012-03-09 23:50:00"),
-                 QStringLiteral("2012-03-10 00:10:00"));
-        addEntry(m_mail, QStringLiteral("b"), QStringLiteral("2012-03-11 08:00:00"),
-                 QStringLiteral("2012-03-11 08:10:00"));
-        addEntry(m_mail, QStringLiteral("c"), QStringLiteral("2012-03-12 08:00:00"),
-                 QStringLiteral("2012-03-12 08:10:00"), true);
-        QList<QDate> days = EntryStore::daysWithUnlinkedTime({});
-        std::sort(days.begin(), days.end());
-        QCOMPARE(days, (QList<QDate>{QDate(2012, 3, 9), QDate(2012, 3, 11)}));
-        QCOMPARE(EntryStore::daysWithUnlinkedTime({QStringLiteral("/usr/bin/mail")}), QList<QDate>{QDate(2012, 3, 9)});
-        // Case matters here, and unknown paths leave the clause out.
-        QCOMPARE(EntryStore::daysWithUnlinkedTime({QStringLiteral("/USR/BIN/MAIL"), QStringLiteral("/x'y")}).size(), 2);
-    }
-
-    void dayRowsReadStoredAndOddStamps()
-    {
-        addEntry(m_editor, QStringLiteral("stored"), QStringLiteral("2012-03-10 09:05:00"),
-                 QStringLiteral("2012-03-10 10:06:01"));
-        addEntry(m_editor, QStringLiteral("unpadded"), QStringLiteral("2012-03-10 09:5:0"),
-                 QStringLiteral("2012-03-10 09:6:30"));
-        addEntry(m_editor, QStringLiteral("no end"), QStringLiteral("2012-03-10 11:00:00"), QString());
-        QMap<QString, EntryRow> rows;
-        for (const EntryRow &row : EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0)) {
-            rows.insert(row.title, row);
-        }
-        QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows.value(QStringLiteral("stored")).start, QDateTime(Day, QTime(9, 5, 0)));
-        QCOMPARE(rows.value(QStringLiteral("stored")).end, QDateTime(Day, QTime(10, 6, 1)));
-        QCOMPARE(rows.value(QStringLiteral("stored")).seconds(), 3661);
-        QCOMPARE(rows.value(QStringLiteral("unpadded")).start, QDateTime(Day, QTime(9, 5, 0)));
-        QCOMPARE(rows.value(QStringLiteral("unpadded")).seconds(), 90);
-        QVERIFY(rows.value(QStringLiteral("no end")).end.isNull());
-        QCOMPARE(rows.value(QStringLiteral("no end")).seconds(), 0);
-    }
-
-    void calendarDaysAcrossGapsAndOddStamps()
-    {
-        const QStringList starts{QStringLiteral("2012-01-31 23:59:59"), QStringLiteral("2012-02-01 00:00:00"),
-                                 QStringLiteral("2012-02-01 12:00:00"), QStringLiteral("2013-07-04 08:00:00"),
-                                 QStringLiteral("2013-07-04 09:00:00"), QStringLiteral("2020-12-31 10:00:00")};
-        for (const QString &start : starts) {
-            addEntry(m_editor, QStringLiteral("t"), start, start);
-        }
-        // Excluded and linked days in between do not stop the walk over the days.
-        addEntry(m_mail, QStringLiteral("m"), QStringLiteral("2013-01-01 08:00:00"),
-                 QStringLiteral("2013-01-01 08:00:00"));
-        addEntry(m_editor, QStringLiteral("l"), QStringLiteral("2014-01-01 08:00:00"),
-                 QStringLiteral("2014-01-01 08:00:00"), true);
-        addEntry(m_editor, QStringLiteral("empty"), QString(), QString());
-        QList<QDate> days = EntryStore::daysWithUnlinkedTime({QStringLiteral("/usr/bin/mail")});
-        std::sort(days.begin(), days.end());
-        // A row without a start marks no day.
-        QCOMPARE(days, (QList<QDate>{QDate(2012, 1, 31), QDate(2012, 2, 1), QDate(2013, 7, 4), QDate(2020, 12, 31)}));
-        QCOMPARE(EntryStore::daysWithUnlinkedTime({}).size(), 5);
+        add(m_editor, "a", "2012-03-09 23:50:00", "00:10:00");
+        add(m_mail, "b", "2012-03-11 08:00:00", "2012-03-11 08:10:00");
+        add(m_editor, "c", "2012-03-12 08:00:00", "2012-03-12 08:10:00", true);
+        add(m_editor, "d", "2020-12-31 10:00:00", "2020-12-31 10:00:00");
+        add(m_editor, "empty", nullptr, nullptr);
+        QCOMPARE(days({}), (QList<QDate>{QDate(2012, 3, 9), QDate(2012, 3, 11), QDate(2020, 12, 31)}));
+        QCOMPARE(days({QStringLiteral("/usr/bin/mail")}), (QList<QDate>{QDate(2012, 3, 9), QDate(2020, 12, 31)}));
+        // Case matters here, and an odd path leaves the clause sound.
+        QCOMPARE(days({QStringLiteral("/USR/BIN/MAIL"), QStringLiteral("/x'y")}).size(), 3);
     }
 };
 
