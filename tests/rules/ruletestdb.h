@@ -7,14 +7,6 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
-// A rule's fields in one line; the two kinds are condition keys such as "and" or "between".
-inline RuleFields ruleFields(const QString &name, const QList<int> &apps, const char *titleRule, const QString &title,
-                             const char *dateRule, const QDate &from, const QDate &to, int projectId, int taskId)
-{
-    return RuleFields{name,      apps,  QLatin1String(titleRule), title, QLatin1String(dateRule), from, to,
-                      projectId, taskId};
-}
-
 // A database file with the full schema on the default connection, emptied by reset() before each
 // test, and small writers for the rows rule tests need.
 class RuleTestDb
@@ -71,12 +63,6 @@ public:
     {
         return RuleStore::addRule(name, apps, titleRule, title, QStringLiteral("always"), QDate(2012, 3, 5),
                                   QDate(2012, 3, 7), 3, taskId);
-    }
-
-    static QVariant scalar(const QString &sql)
-    {
-        QSqlQuery query;
-        return query.exec(sql) && query.next() ? query.value(0) : QVariant();
     }
 
     static bool exec(const QString &sql)

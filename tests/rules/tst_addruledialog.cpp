@@ -2,10 +2,8 @@
 #include "recordingpresenter.h"
 #include "ruletestdb.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -55,7 +53,6 @@ private Q_SLOTS:
         const QDate from(2012, 3, 5);
         const QDate to(2012, 3, 7);
         QTest::newRow("always") << QStringLiteral("always") << QStringLiteral("radioAnyDate") << QDate() << QDate();
-        QTest::newRow("after") << QStringLiteral("after") << QStringLiteral("radioFromDate") << from << QDate();
         QTest::newRow("between") << QStringLiteral("between") << QStringLiteral("radioDateInterval") << from << to;
         QTest::newRow("before") << QStringLiteral("before") << QStringLiteral("radioUntilDate") << QDate() << to;
     }
@@ -64,8 +61,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, dateRule);
         QFETCH(QString, radio);
-        RuleFields stored = ruleFields(QStringLiteral("Mail rule"), {m_gone, m_zeta}, "exact", QStringLiteral("Inbox"),
-                                       qPrintable(dateRule), QDate(2012, 3, 5), QDate(2012, 3, 7), 2, 202);
+        const QList<int> apps{m_gone, m_zeta};
+        RuleFields stored{QStringLiteral("Mail rule"), apps,     QStringLiteral("exact"),
+                          QStringLiteral("Inbox"),     dateRule, QDate(2012, 3, 5),
+                          QDate(2012, 3, 7),           2,        202};
         AddRuleDialog dialog(nullptr, catalogue());
         dialog.setFields(stored);
         dialog.isUpdate = true;
@@ -78,8 +77,7 @@ private Q_SLOTS:
         stored.appIds = {m_zeta};
         QFETCH(QDate, from);
         QFETCH(QDate, to);
-        stored.dateFrom = from;
-        stored.dateTo = to;
+        std::tie(stored.dateFrom, stored.dateTo) = std::tie(from, to);
         QCOMPARE(dialog.fields(), stored);
     }
 
@@ -101,29 +99,6 @@ private Q_SLOTS:
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(m_presenter.boxes().size(), 1);
-    }
-
-    void regexpErrorShownWhileTyping()
-    {
-        AddRuleDialog dialog(nullptr, catalogue());
-        dialog.titleRule = QStringLiteral("regexp");
-        dialog.putData();
-        const auto *error = child<QLabel>(dialog, "labelTitleError");
-        auto *title = child<QLineEdit>(dialog, "editTitle");
-        title->setText(QStringLiteral("^(mail"));
-        QVERIFY2(error->text().startsWith(QStringLiteral("Invalid regular expression: ")), qPrintable(error->text()));
-        QVERIFY(!error->isHidden());
-        // Plain words are not patterns.
-        child<QComboBox>(dialog, "cbTitleRule")->setCurrentIndex(1);
-        QVERIFY(error->isHidden());
-        child<QComboBox>(dialog, "cbTitleRule")->setCurrentIndex(3);
-        QVERIFY(!error->isHidden());
-        title->setText(QStringLiteral("^(mail)"));
-        QVERIFY(error->isHidden());
-        // The pattern can still be saved.
-        title->setText(QStringLiteral("["));
-        dialog.getData();
-        QCOMPARE(dialog.title, QStringLiteral("["));
     }
 };
 

