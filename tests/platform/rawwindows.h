@@ -7,8 +7,7 @@
 
 #include <cstdlib>
 
-// Raw X windows made by a test itself, with exactly the properties a case needs; they belong to the
-// test's process. Also reads properties, e.g. the window manager's announcement on the root.
+// Raw X windows made by a test itself, with exactly the properties a case needs; they belong to the test's process.
 class RawWindows
 {
 public:
@@ -30,18 +29,10 @@ public:
     }
     void map(quint32 window) { sync(xcb_map_window(m_connection, window)); }
     void destroy(quint32 window) { sync(xcb_destroy_window(m_connection, window)); }
-    void focus(quint32 window)
-    {
-        sync(xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME));
-    }
     void set(quint32 window, const char *name, const char *type, const QByteArray &value)
     {
         sync(xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom(name), atom(type), 8,
                                  quint32(value.size()), value.constData()));
-    }
-    void set32(quint32 window, const char *name, const char *type, quint32 value)
-    {
-        sync(xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom(name), atom(type), 32, 1, &value));
     }
     void remove(quint32 window, const char *name) { sync(xcb_delete_property(m_connection, window, atom(name))); }
     // The type of the property, XCB_NONE when the window lacks it.

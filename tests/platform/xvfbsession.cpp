@@ -3,7 +3,6 @@
 #include "rawwindows.h"
 
 #include <QDeadlineTimer>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <csignal>
@@ -11,40 +10,34 @@
 
 namespace {
 constexpr int StartTimeoutMs = 10000;
-constexpr int PollMs = 20;
+
+// Polls `done` until it holds or the start time-out passes.
+template <typename Check> bool poll(Check done)
+{
+    for (const QDeadlineTimer deadline(StartTimeoutMs); !deadline.hasExpired(); QThread::msleep(20)) {
+        if (done()) {
+            return true;
+        }
+    }
+    return false;
+}
 } // namespace
 
 XvfbSession::~XvfbSession()
 {
     // Clients first, so they do not see the server vanish under them.
-    for (auto it = m_clients.rbegin(); it != m_clients.rend(); ++it) {
-        stop(it->get());
-    }
-    if (m_server) {
-        stop(m_server.get());
-    }
-}
-
-void XvfbSession::stop(QProcess *process)
-{
-    if (process->state() == QProcess::NotRunning) {
-        return;
-    }
-    process->terminate();
-    if (!process->waitForFinished(3000)) {
-        process->kill();
-        process->waitForFinished(3000);
+    for (auto it = m_processes.rbegin(); it != m_processes.rend(); ++it) {
+        (*it)->terminate();
+        if (!(*it)->waitForFinished(3000)) {
+            (*it)->kill();
+            (*it)->waitForFinished(3000);
+        }
     }
 }
 
 void XvfbSession::endWithTest(QProcess &process)
 {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-}
-
-bool XvfbSession::haveProgram(const QString &program)
-{
-    return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 QProcessEnvironment XvfbSession::environment() const
@@ -59,65 +52,47 @@ QProcessEnvironment XvfbSession::environment() const
 
 bool XvfbSession::start(bool windowManager, QString *error)
 {
-    const QStringList needed = windowManager ? QStringList{QStringLiteral("Xvfb"), QStringLiteral("openbox")}
-                                             : QStringList{QStringLiteral("Xvfb")};
-    for (const QString &program : needed) {
-        if (!haveProgram(program)) {
+    for (const QString &program : {QStringLiteral("Xvfb"), QStringLiteral("openbox")}) {
+        if (!haveProgram(program) && (windowManager || program == QLatin1String("Xvfb"))) {
             *error = program + QStringLiteral(" is not installed");
             return false;
         }
     }
-    m_server = std::make_unique<QProcess>();
-    m_server->setProcessChannelMode(QProcess::SeparateChannels);
-    endWithTest(*m_server);
+    QProcess *server = m_processes.emplace_back(std::make_unique<QProcess>()).get();
+    endWithTest(*server);
     // -displayfd picks a free display and writes its number to stdout once the server listens.
-    m_server->start(QStringLiteral("Xvfb"),
-                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                     QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                     QStringLiteral("-noreset")});
-    if (!m_server->waitForStarted(StartTimeoutMs)) {
-        *error = QStringLiteral("Xvfb does not start: ") + m_server->errorString();
-        return false;
-    }
+    server->start(QStringLiteral("Xvfb"),
+                  QStringLiteral("-displayfd 1 -screen 0 1280x800x24 -nolisten tcp -noreset").split(QLatin1Char(' ')));
     QByteArray number;
-    const QDeadlineTimer deadline(StartTimeoutMs);
-    while (!number.contains('\n') && !deadline.hasExpired() && m_server->state() == QProcess::Running) {
-        m_server->waitForReadyRead(PollMs);
-        number += m_server->readAllStandardOutput();
-    }
+    poll([&] {
+        server->waitForReadyRead(20);
+        number += server->readAllStandardOutput();
+        return number.contains('\n') || server->state() == QProcess::NotRunning;
+    });
     if (!number.contains('\n')) {
         *error =
-            QStringLiteral("Xvfb gave no display number: ") + QString::fromLocal8Bit(m_server->readAllStandardError());
+            QStringLiteral("Xvfb gave no display number: ") + QString::fromLocal8Bit(server->readAllStandardError());
         return false;
     }
     m_display = ':' + number.trimmed();
     if (!windowManager) {
         return true;
     }
-    if (!startClient(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}) || !waitForWindowManager()) {
+    // An EWMH window manager announces itself through this root property once it runs.
+    RawWindows windows(m_display);
+    const auto announced = [&] {
+        return windows.isValid() && windows.propertyType(windows.root(), "_NET_SUPPORTING_WM_CHECK") == XCB_ATOM_WINDOW;
+    };
+    if (!startClient(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}) || !poll(announced)) {
         *error = QStringLiteral("openbox does not come up");
         return false;
     }
     return true;
 }
 
-bool XvfbSession::waitForWindowManager()
-{
-    RawWindows windows(m_display);
-    const QDeadlineTimer deadline(StartTimeoutMs);
-    // An EWMH window manager announces itself through this root property once it runs.
-    while (windows.isValid() && !deadline.hasExpired()) {
-        if (windows.propertyType(windows.root(), "_NET_SUPPORTING_WM_CHECK") == XCB_ATOM_WINDOW) {
-            return true;
-        }
-        QThread::msleep(PollMs);
-    }
-    return false;
-}
-
 bool XvfbSession::startClient(const QString &program, const QStringList &arguments, const QProcessEnvironment &extra)
 {
-    auto process = std::make_unique<QProcess>();
+    QProcess *process = m_processes.emplace_back(std::make_unique<QProcess>()).get();
     QProcessEnvironment env = environment();
     env.insert(extra);
     process->setProcessEnvironment(env);
@@ -125,11 +100,7 @@ bool XvfbSession::startClient(const QString &program, const QStringList &argumen
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program, arguments);
-    if (!process->waitForStarted(StartTimeoutMs)) {
-        return false;
-    }
-    m_clients.push_back(std::move(process));
-    return true;
+    return process->waitForStarted(StartTimeoutMs);
 }
 
 bool XvfbSession::run(const QString &program, const QStringList &arguments, QString *output)
@@ -150,32 +121,20 @@ bool XvfbSession::run(const QString &program, const QStringList &arguments, QStr
 
 quint64 XvfbSession::waitForWindow(const QStringList &searchArguments)
 {
-    const QDeadlineTimer deadline(StartTimeoutMs);
-    while (!deadline.hasExpired()) {
-        QString output;
-        if (run(QStringLiteral("xdotool"), QStringList{QStringLiteral("search")} + searchArguments, &output)) {
-            const QStringList ids = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            if (!ids.isEmpty()) {
-                return ids.first().toULongLong();
-            }
-        }
-        QThread::msleep(PollMs);
-    }
-    return 0;
+    QString output;
+    poll([&] {
+        return run(QStringLiteral("xdotool"), QStringList{QStringLiteral("search")} + searchArguments, &output);
+    });
+    return output.section(QLatin1Char('\n'), 0, 0).toULongLong();
 }
 
 bool XvfbSession::activate(quint64 window)
 {
     // A window mapped a moment ago may not be managed yet; openbox ignores requests until it is.
-    const QDeadlineTimer deadline(StartTimeoutMs);
     const QString id = QString::number(window);
-    while (!deadline.hasExpired()) {
+    return poll([&] {
         QString active;
-        if (run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), id}) &&
-            run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}, &active) && active.trimmed() == id) {
-            return true;
-        }
-        QThread::msleep(PollMs);
-    }
-    return false;
+        return run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), id}) &&
+               run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}, &active) && active.trimmed() == id;
+    });
 }

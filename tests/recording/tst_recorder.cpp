@@ -4,12 +4,9 @@
 #include "settings.h"
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
-#include "timetext.h"
-#include "trayanimation.h"
 #include "windowprobe.h"
 
 #include <QFile>
-#include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -64,12 +61,9 @@ private:
         for (const QString &step : script) {
             const QStringList field = step.split(QLatin1Char(' '));
             if (field.at(0) == QLatin1String("idle")) {
-                auto &values = Settings::instance()->values;
-                if (field.at(1) == QLatin1String("on") || field.at(1) == QLatin1String("off")) {
-                    values[QStringLiteral("IdleEnabled")] = field.at(1) == QLatin1String("on");
-                } else {
-                    values[QStringLiteral("IdleLimit")] = field.at(1).toInt();
-                }
+                const bool limit = field.at(1).at(0).isDigit();
+                Settings::instance()->values[limit ? QStringLiteral("IdleLimit") : QStringLiteral("IdleEnabled")] =
+                    limit ? QVariant(field.at(1).toInt()) : QVariant(field.at(1) == QLatin1String("on"));
                 continue;
             }
             if (field.at(0) == QLatin1String("show")) {
@@ -120,15 +114,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("script");
         QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QStringList>("balloons");
+        QTest::addColumn<QString>("balloon");
         const auto add = [](const char *name, const char *script, const char *expected, const char *balloon = "") {
             const auto split = [](const char *text) {
                 return QString::fromUtf8(text).split(QStringLiteral("; "), Qt::SkipEmptyParts);
             };
-            QTest::newRow(name) << split(script) << split(expected) << split(balloon);
+            QTest::newRow(name) << split(script) << split(expected) << QString::fromUtf8(balloon);
         };
-        add("window changes", "10:00:00 /e a.txt; 10:00:02 /e a.txt; 10:00:03 /m Inbox; 10:00:05 /e a.txt",
-            "/e|a.txt|10 10:00:00|10 10:00:03; /m|Inbox|10 10:00:03|10 10:00:05");
         add("window seen by no tick", "10:00:00 /e a.txt; show /m Inbox; 10:00:01 /e a.txt; 10:00:01 flush",
             "/e|a.txt|10 10:00:00|10 10:00:01");
         add("titles and applications", "10:00:00 /e a.txt; 10:00:04 /e b.txt; 10:00:06 /m b.txt; 10:00:09 /e a.txt",
@@ -150,8 +142,6 @@ private Q_SLOTS:
             "10:47:29 /m Inbox 1949; 10:47:30 /m Inbox 0",
             "/e|a.txt|10 10:05:00|10 10:15:00; tavro://idle|at 10:15:00|10 10:15:00|10 10:47:30",
             "Duration: 32 m 30 s\nInactivity period: 10:15:00 - 10:47:30");
-        add("idle disabled", "idle off; 10:00:00 /e a.txt; 10:30:00 /e a.txt 1800; 10:31:00 /m Inbox",
-            "/e|a.txt|10 10:00:00|10 10:31:00");
         add("idle limit 0", "idle 0; 10:00:00 /e a.txt; 10:00:01 /m t1; 10:00:02 /e t2; 10:00:05 flush",
             "tavro://idle|at 10:00:00|10 10:00:00|10 10:00:05");
         add("idle disabled while away",
@@ -174,56 +164,13 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, script);
         QFETCH(QStringList, expected);
-        QFETCH(QStringList, balloons);
-        QSignalSpy stored(m_recorder.get(), &Recorder::entryStored);
+        QFETCH(QString, balloon);
         QSignalSpy away(m_recorder.get(), &Recorder::awayTimeDetected);
         run(script);
         QCOMPARE(rows(), expected);
 
-        // Each stored entry is announced with its ids, and an application is stored once.
-        QCOMPARE(stored.size(), expected.size());
-        QSqlQuery query(QStringLiteral("SELECT application_id, id, start_time, title FROM entries ORDER BY id"));
-        for (const QList<QVariant> &signal : stored) {
-            QVERIFY(query.next());
-            QCOMPARE(signal.at(3).toLongLong(), query.value(0).toLongLong());
-            QCOMPARE(signal.at(4).toLongLong(), query.value(1).toLongLong());
-            QCOMPARE(TimeText::formatDateTime(signal.at(0).toDateTime()), query.value(2).toString());
-            QCOMPARE(signal.at(2).value<WindowInfo>().title, query.value(3).toString());
-        }
-        QSet<QString> paths;
-        for (const QString &row : expected) {
-            paths.insert(row.section(QLatin1Char('|'), 0, 0));
-        }
-        QSqlQuery applications(QStringLiteral("SELECT count(*) FROM applications"));
-        QVERIFY(applications.next());
-        QCOMPARE(applications.value(0).toInt(), paths.size());
-
-        QStringList messages;
-        for (const QList<QVariant> &balloon : away) {
-            QCOMPARE(balloon.at(0).toString(), QStringLiteral("Away time detected"));
-            messages << balloon.at(1).toString();
-        }
-        QCOMPARE(messages, balloons);
-    }
-
-    void timersDriveTicksAndTrayFrames()
-    {
-        TrayAnimation animation;
-        connect(m_recorder.get(), &Recorder::recordingChanged, &animation, &TrayAnimation::setRecording);
-        m_recorder->setRecording(false);
-        QCOMPARE(animation.currentIconPath(), TrayAnimation::idleIconPath());
-        m_recorder->setRecording(true);
-        // The frames wrap around after the last one.
-        for (int i = 0; i <= TrayAnimation::FrameCount; ++i) {
-            QCOMPARE(animation.currentIconPath(), TrayAnimation::framePath(i % TrayAnimation::FrameCount));
-            animation.updateTrayIcon();
-        }
-        m_source.show(QStringLiteral("/e"), QStringLiteral("a.txt"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->currentWindow().path, QStringLiteral("/e"), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(animation.frameIndex() != 1, 5000);
-        m_recorder->setRecording(false);
-        QVERIFY(!animation.isRunning());
-        QCOMPARE(animation.currentIconPath(), TrayAnimation::idleIconPath());
+        QCOMPARE(away.size(), int(!balloon.isEmpty()));
+        QCOMPARE(away.value(0).value(1).toString(), balloon);
     }
 
     void crashedStretchIsRecovered()
@@ -246,35 +193,13 @@ private Q_SLOTS:
         m_recorder->setRecording(true);
         QCOMPARE(rows(), QStringList{QStringLiteral("/e|%1|10 10:00:00|10 10:00:20").arg(title)});
         QVERIFY(!QFile::exists(journalPath()));
-        QVERIFY(!m_recorder->recoverJournal());
-
-        // Ticks without a start of recording store a left journal before writing their own.
-        run({QStringLiteral("11:00:00 /m Inbox")});
-        m_recorder = makeRecorder();
-        run({QStringLiteral("12:00:00 /e b.txt")});
-        QCOMPARE(rows().last(), QStringLiteral("/m|Inbox|10 11:00:00|10 11:00:00"));
-        m_recorder->setRecording(false);
-        QVERIFY(!QFile::exists(journalPath()));
-    }
-
-    void corruptJournalIsDiscarded_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("garbage") << QByteArray("\x01\x02not json at all");
-        QTest::newRow("no path") << QByteArray(
-            "{\"path\":\"\",\"title\":\"t\",\"start\":\"2012-03-10 10:00:00\",\"checkpoint\":\"2012-03-10 10:00:10\"}");
-        QTest::newRow("ends before start")
-            << QByteArray("{\"path\":\"/e\",\"title\":\"t\",\"start\":\"2012-03-10 10:00:00\",\"checkpoint\":\"2012-"
-                          "03-10 09:00:00\"}");
     }
 
     void corruptJournalIsDiscarded()
     {
-        QFETCH(QByteArray, content);
         m_recorder = makeRecorder();
         QFile file(journalPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("\x01\x02not json at all") > 0);
         file.close();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^discarding corrupt recording journal")));
         m_recorder->setRecording(true);
@@ -283,45 +208,22 @@ private Q_SLOTS:
         QCOMPARE(rows(), QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:03")});
     }
 
-    void unwritableJournalDoesNotStopRecording()
+    void suspendAndResumeOverMidnight()
     {
-        m_recorder->setJournalPath(m_dir.filePath(QStringLiteral("missing-folder/recording.journal")));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^cannot write recording journal")));
-        run({QStringLiteral("10:00:00 /e a.txt"), QStringLiteral("10:00:01 /e a.txt"),
-             QStringLiteral("10:00:02 /m Inbox")});
-        QCOMPARE(rows(), QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:02")});
-    }
-
-    void suspendAndResume_data()
-    {
-        QTest::addColumn<bool>("recording");
-        QTest::addColumn<int>("hoursAsleep");
-        QTest::addColumn<QDate>("dateChange");
-        QTest::newRow("recording, same day") << true << 1 << QDate();
-        QTest::newRow("recording, next day") << true << 3 << QDate(2012, 3, 11);
-        QTest::newRow("paused, next day") << false << 5 << QDate(2012, 3, 11);
-    }
-
-    void suspendAndResume()
-    {
-        QFETCH(bool, recording);
-        QFETCH(int, hoursAsleep);
-        QFETCH(QDate, dateChange);
         SuspendMonitor monitor;
         SuspendHandler handler(&monitor, m_recorder.get(), &m_clock, [] { return QDate(2012, 3, 10); });
         QSignalSpy dateChanged(&handler, &SuspendHandler::dateChangedSinceSuspend);
-        run({recording ? QStringLiteral("22:00:00 /e a.txt") : QStringLiteral("22:00:00 pause")});
+        run({QStringLiteral("22:00:00 /e a.txt")});
         m_clock.set(QDateTime(m_day, QTime(22, 0, 30)));
         Q_EMIT monitor.suspending();
         QVERIFY(!m_recorder->isRecording());
         // The stretch up to the suspend is kept.
-        QCOMPARE(rows(), recording ? QStringList{QStringLiteral("/e|a.txt|10 22:00:00|10 22:00:30")} : QStringList());
-
-        m_clock.advance(hoursAsleep * 3600);
+        QCOMPARE(rows(), QStringList{QStringLiteral("/e|a.txt|10 22:00:00|10 22:00:30")});
+        m_clock.advance(3 * 3600);
         Q_EMIT monitor.resumed();
-        QCOMPARE(m_recorder->isRecording(), recording);
-        QCOMPARE(dateChanged.size(), int(dateChange.isValid()));
-        QCOMPARE(dateChanged.value(0).value(0).toDate(), dateChange);
+        QVERIFY(m_recorder->isRecording());
+        QCOMPARE(dateChanged.size(), 1);
+        QCOMPARE(dateChanged.at(0).at(0).toDate(), QDate(2012, 3, 11));
     }
 };
 
