@@ -85,6 +85,18 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QCOMPARE(WindowProbe::stripZoomSuffix(title), expected);
     }
+
+    void findTitleUpwardsStopsAtParentCycles()
+    {
+        // Windows 1 -> 2 -> 3 -> 2 ...: a transient-for cycle must not hang the sampling tick.
+        class CyclicSource : public FakeForegroundSource
+        {
+        public:
+            QString windowText(quint64 window) override { return window == 1 ? QStringLiteral("Levels") : QString(); }
+            quint64 parentWindow(quint64 window) override { return window == 3 ? 2 : window + 1; }
+        } source;
+        QCOMPARE(WindowProbe::findTitleUpwards(source, 1, WindowProbe::zoomPattern()), QStringLiteral("Levels"));
+    }
 };
 
 QTEST_MAIN(TestWindowProbe)
