@@ -7,10 +7,29 @@
 
 #include <QDebug>
 #include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+QVariant exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query;
+    query.prepare(sql);
+    for (const QVariant &value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        qWarning() << query.lastError().text();
+    }
+    return query.isSelect() ? (query.next() ? query.value(0) : QVariant()) : query.lastInsertId();
+}
+
+qint64 addApp(const QString &path, const QString &name)
+{
+    return exec(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name}).toLongLong();
+}
+} // namespace
 
 const QDate LinkingFixture::Day(2026, 3, 10);
-
-LinkingFixture::LinkingFixture() = default;
 
 LinkingFixture::~LinkingFixture()
 {
@@ -21,29 +40,20 @@ LinkingFixture::~LinkingFixture()
 
 bool LinkingFixture::start()
 {
-    if (!server.listen()) {
-        qWarning() << "cannot start the development service:" << server.errorString();
-        return false;
-    }
     QString error;
-    if (!m_db.open(m_dir.filePath(QStringLiteral("client.sqlite")), &error)) {
-        qWarning() << "cannot open the client database:" << error;
+    if (!server.listen() || !m_db.open(m_dir.filePath(QStringLiteral("client.sqlite")), &error)) {
+        qWarning() << "cannot set up:" << server.errorString() << error;
         return false;
     }
     Database::createSchema();
-
     userId = store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-    const int client = store()->addClient(userId, QStringLiteral("Testing Ltd"));
-    projectId = store()->addProject(userId, client, QStringLiteral("Linking"));
+    projectId = store()->addProject(userId, store()->addClient(userId, QStringLiteral("Testing Ltd")),
+                                    QStringLiteral("Linking"));
     alphaId = store()->addTaskList(projectId, QStringLiteral("Alpha"));
     writeId = store()->addTask(alphaId, QStringLiteral("Write"));
     reviewId = store()->addTask(alphaId, QStringLiteral("Review"));
     betaId = store()->addTaskList(projectId, QStringLiteral("Beta"));
     shipId = store()->addTask(betaId, QStringLiteral("Ship"));
-    dormantId = store()->addProject(userId, client, QStringLiteral("Dormant"));
-    store()->addTask(store()->addTaskList(dormantId, QStringLiteral("Later")), QStringLiteral("Done long ago"),
-                     QString(), true, true);
-
     editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
     mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
 
@@ -54,13 +64,7 @@ bool LinkingFixture::start()
     settings->values.insert(QStringLiteral("ApiKey"), store()->user(userId)->apiKey);
     settings->values.insert(QStringLiteral("AuthToken"), store()->createToken(userId));
     settings->values.insert(QStringLiteral("isLoggedIn"), true);
-    loadCatalogue();
-    return !settings->value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
-}
-
-void LinkingFixture::loadCatalogue()
-{
-    Settings *settings = Settings::instance();
+    // The catalogue as the session fetches it: "XmlProjectsList" and the five maps.
     ApiRequest request(false);
     QString reply;
     request.get(QStringLiteral("tavro.projects.findByUser"),
@@ -75,18 +79,7 @@ void LinkingFixture::loadCatalogue()
     if (catalogue.parse(reply)) {
         ProjectsCatalogue::storeMaps(catalogue.maps());
     }
-}
-
-qint64 LinkingFixture::addApp(const QString &path, const QString &name)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-    query.bindValue(QStringLiteral(":path"), path);
-    query.bindValue(QStringLiteral(":name"), name);
-    if (!query.exec()) {
-        qWarning() << query.lastError().text();
-    }
-    return query.lastInsertId().toLongLong();
+    return !settings->value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
 }
 
 qint64 LinkingFixture::addEntry(qint64 appId, const QString &title, const QString &start, const QString &end)
@@ -94,35 +87,22 @@ qint64 LinkingFixture::addEntry(qint64 appId, const QString &title, const QStrin
     auto full = [](const QString &time) {
         return time.size() > 8 ? time : Day.toString(QStringLiteral("yyyy-MM-dd ")) + time;
     };
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
-                                 "VALUES (:title, :app, :start, :end)"));
-    query.bindValue(QStringLiteral(":title"), title);
-    query.bindValue(QStringLiteral(":app"), appId);
-    query.bindValue(QStringLiteral(":start"), full(start));
-    query.bindValue(QStringLiteral(":end"), full(end));
-    if (!query.exec()) {
-        qWarning() << query.lastError().text();
-    }
-    return query.lastInsertId().toLongLong();
+    return exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
+                {title, appId, full(start), full(end)})
+        .toLongLong();
 }
 
-QVariant LinkingFixture::column(qint64 entryId, const QString &column)
+QVariant LinkingFixture::column(qint64 entryId, const char *column)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT ") + column + QStringLiteral(" FROM entries WHERE id = :id"));
-    query.bindValue(QStringLiteral(":id"), entryId);
-    if (!query.exec() || !query.next()) {
-        return {};
-    }
-    return query.value(0);
+    return exec(QStringLiteral("SELECT ") + QLatin1String(column) + QStringLiteral(" FROM entries WHERE id = ?"),
+                {entryId});
 }
 
-QList<DevServerRequest> LinkingFixture::requests(const QString &method) const
+QList<DevServerRequest> LinkingFixture::requests(const char *method) const
 {
     QList<DevServerRequest> matching;
     for (const DevServerRequest &request : server.requests()) {
-        if (request.method == method) {
+        if (request.method == QLatin1String(method)) {
             matching << request;
         }
     }

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDate>
 #include <QNetworkAccessManager>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -23,35 +22,21 @@ class LinkingFixture
 public:
     static const QDate Day;
 
-    LinkingFixture();
     ~LinkingFixture();
-
     // False (with a warning) when the service or the database cannot be set up.
     bool start();
-    // Fetches the catalogue as the session does: "XmlProjectsList" and the five maps.
-    void loadCatalogue();
 
     DevServer server;
     DevServiceStore *store() const { return server.store(); }
-    int userId = 0;
-    // Client "Testing Ltd", project "Linking" with the task lists "Alpha" (tasks "Write", "Review") and
-    // "Beta" (task "Ship"); project "Dormant" with the task list "Later" without open tasks.
-    int projectId = 0;
-    int alphaId = 0;
-    int writeId = 0;
-    int reviewId = 0;
-    int betaId = 0;
-    int shipId = 0;
-    int dormantId = 0;
-    // Local applications "Editor" and "Mail", without entries.
-    qint64 editor = 0;
-    qint64 mail = 0;
+    // Project "Linking": task lists "Alpha" (tasks "Write", "Review") and "Beta" (task "Ship").
+    int userId = 0, projectId = 0, alphaId = 0, writeId = 0, reviewId = 0, betaId = 0, shipId = 0;
+    // Applications "Editor" and "Mail".
+    qint64 editor = 0, mail = 0;
 
-    static qint64 addApp(const QString &path, const QString &name);
     // An unlinked entry; times are "hh:mm:ss" on Day, or full "yyyy-MM-dd hh:mm:ss" texts.
     static qint64 addEntry(qint64 appId, const QString &title, const QString &start, const QString &end);
-    static QVariant column(qint64 entryId, const QString &column);
-    QList<DevServerRequest> requests(const QString &method) const;
+    static QVariant column(qint64 entryId, const char *column);
+    QList<DevServerRequest> requests(const char *method) const;
 
 private:
     QTemporaryDir m_dir;
