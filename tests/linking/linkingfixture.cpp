@@ -1,6 +1,5 @@
 #include "linkingfixture.h"
 
-#include "apirequest.h"
 #include "devservicestore.h"
 #include "projectscatalogue.h"
 #include "settings.h"
@@ -33,7 +32,7 @@ const QDate LinkingFixture::Day(2026, 3, 10);
 
 LinkingFixture::~LinkingFixture()
 {
-    Settings::instance()->networkManager = nullptr;
+    models.reset();
     Settings::instance()->values.clear();
     m_db.close();
 }
@@ -56,30 +55,30 @@ bool LinkingFixture::start()
     shipId = store()->addTask(betaId, QStringLiteral("Ship"));
     editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
     mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
+    auto add = [](qint64 app, const char *title, const char *start, const char *end) {
+        return addEntry(app, QLatin1String(title), QLatin1String(start), QLatin1String(end));
+    };
+    report1 = add(editor, "Report", "09:00:00", "09:10:00");
+    inbox = add(mail, "Inbox", "09:10:00", "09:15:00");
+    report2 = add(editor, "Report", "09:20:00", "09:25:00");
+    notes = add(editor, "Notes", "09:30:00", "09:31:00");
 
-    Settings *settings = Settings::instance();
-    settings->networkManager = &m_manager;
-    settings->values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
-    settings->values.insert(QStringLiteral("UserAgent"), QStringLiteral("TavroDesk/1.0.10 Test"));
-    settings->values.insert(QStringLiteral("ApiKey"), store()->user(userId)->apiKey);
-    settings->values.insert(QStringLiteral("AuthToken"), store()->createToken(userId));
-    settings->values.insert(QStringLiteral("isLoggedIn"), true);
-    // The catalogue as the session fetches it: "XmlProjectsList" and the five maps.
-    ApiRequest request(false);
-    QString reply;
-    request.get(QStringLiteral("tavro.projects.findByUser"),
-                {{QStringLiteral("api_key"), settings->value(QStringLiteral("ApiKey")).toString()},
-                 {QStringLiteral("auth_token"), settings->value(QStringLiteral("AuthToken")).toString()},
-                 {QStringLiteral("user_id"), QString::number(userId)},
-                 {QStringLiteral("include_task_lists"), QStringLiteral("1")},
-                 {QStringLiteral("include_tasks"), QStringLiteral("1")}},
-                reply, false);
-    settings->values.insert(QStringLiteral("XmlProjectsList"), reply);
+    auto &values = Settings::instance()->values;
+    values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
+    values.insert(QStringLiteral("Username"), QStringLiteral("demo@tavro.test"));
+    values.insert(QStringLiteral("Password"), QStringLiteral("demo"));
+    if (!m_session.connectToService()) {
+        return false;
+    }
+    m_session.login();
+    // The maps are kept as the projects tree keeps them.
     ProjectsCatalogue catalogue;
-    if (catalogue.parse(reply)) {
+    if (catalogue.parse(values.value(QStringLiteral("XmlProjectsList")).toString())) {
         ProjectsCatalogue::storeMaps(catalogue.maps());
     }
-    return !settings->value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
+    models = std::make_unique<LinkingModels>();
+    server.clearRequests();
+    return !values.value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
 }
 
 qint64 LinkingFixture::addEntry(qint64 appId, const QString &title, const QString &start, const QString &end)

@@ -3,20 +3,23 @@
 #include "database.h"
 #include "devserver.h"
 #include "entrylinker.h"
+#include "session.h"
 #include "treemodel.h"
 
 #include <QApplication>
 #include <QDate>
-#include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 // A signed-in client against the in-process development service: a fresh local database, the demo
 // account with a project of the tests' own, and its catalogue loaded into the settings map.
+struct LinkingModels;
+
 class LinkingFixture
 {
 public:
@@ -30,8 +33,10 @@ public:
     DevServiceStore *store() const { return server.store(); }
     // Project "Linking": task lists "Alpha" (tasks "Write", "Review") and "Beta" (task "Ship").
     int userId = 0, projectId = 0, alphaId = 0, writeId = 0, reviewId = 0, betaId = 0, shipId = 0;
-    // Applications "Editor" and "Mail".
-    qint64 editor = 0, mail = 0;
+    // Applications "Editor" and "Mail"; unlinked entries Editor "Report" 600 s and 300 s, Mail "Inbox" 300 s,
+    // Editor "Notes" 60 s, and the day's models over them.
+    qint64 editor = 0, mail = 0, report1 = 0, inbox = 0, report2 = 0, notes = 0;
+    std::unique_ptr<LinkingModels> models;
 
     // An unlinked entry; times are "hh:mm:ss" on Day, or full "yyyy-MM-dd hh:mm:ss" texts.
     static qint64 addEntry(qint64 appId, const QString &title, const QString &start, const QString &end);
@@ -41,7 +46,7 @@ public:
 private:
     QTemporaryDir m_dir;
     Database m_db;
-    QNetworkAccessManager m_manager;
+    Session m_session{nullptr};
 };
 
 // The day's unlinked and linked models as stored now, and the linker between them.

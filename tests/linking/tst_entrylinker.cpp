@@ -40,8 +40,8 @@ class TestEntryLinker : public QObject
 
 private:
     std::unique_ptr<LinkingFixture> m_fixture;
-    std::unique_ptr<RecordingPresenter> m_presenter;
-    std::unique_ptr<LinkingModels> m_models;
+    RecordingPresenter m_presenter;
+    EntryLinker *m_linker = nullptr;
     std::unique_ptr<QAbstractItemModelTester> m_testers[2];
     TreeModel *m_unlinked = nullptr;
     TreeModel *m_linked = nullptr;
@@ -55,7 +55,7 @@ private:
         for (qint64 entry : entries) {
             ids << QString::number(entry);
         }
-        if (!m_models->linker.connectEntriesWithTask(ids, QString::number(taskId), QString())) {
+        if (!m_linker->connectEntriesWithTask(ids, QString::number(taskId), QString())) {
             return 0;
         }
         m_unlinked->reload();
@@ -74,7 +74,7 @@ private:
             view.selectionModel()->select(findNode(*m_linked, title),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
-        connect(&view, &EntriesList::signalUnlinkEntries, &m_models->linker, &EntryLinker::unlinkEntries);
+        connect(&view, &EntriesList::signalUnlinkEntries, m_linker, &EntryLinker::unlinkEntries);
         view.onMenuUnlink();
     }
 
@@ -95,30 +95,23 @@ private Q_SLOTS:
     {
         m_fixture = std::make_unique<LinkingFixture>();
         QVERIFY(m_fixture->start());
-        m_presenter = std::make_unique<RecordingPresenter>();
-        const qint64 editor = m_fixture->editor;
-        auto add = [](qint64 app, const char *title, const char *start, const char *end) {
-            return LinkingFixture::addEntry(app, QLatin1String(title), QLatin1String(start), QLatin1String(end));
-        };
-        m_report1 = add(editor, "Report", "09:00:00", "09:10:00");
-        m_inbox = add(m_fixture->mail, "Inbox", "09:10:00", "09:15:00");
-        m_report2 = add(editor, "Report", "09:20:00", "09:25:00");
-        m_notes = add(editor, "Notes", "09:30:00", "09:31:00");
-        m_models = std::make_unique<LinkingModels>();
-        m_unlinked = &m_models->unlinked;
-        m_linked = &m_models->linked;
+        m_presenter.clear();
+        m_linker = &m_fixture->models->linker;
+        m_unlinked = &m_fixture->models->unlinked;
+        m_linked = &m_fixture->models->linked;
+        m_report1 = m_fixture->report1;
+        m_inbox = m_fixture->inbox;
+        m_report2 = m_fixture->report2;
+        m_notes = m_fixture->notes;
         m_testers[0] = std::make_unique<QAbstractItemModelTester>(m_unlinked);
         m_testers[1] = std::make_unique<QAbstractItemModelTester>(m_linked);
         QCOMPARE(m_unlinked->totalTime(), 1260);
-        m_fixture->server.clearRequests();
     }
 
     void cleanup()
     {
         m_testers[0].reset();
         m_testers[1].reset();
-        m_models.reset();
-        m_presenter.reset();
         m_fixture.reset();
     }
 
@@ -128,8 +121,7 @@ private Q_SLOTS:
         TimeTree tree;
         tree.setModel(m_unlinked);
         tree.setLinkDialog(&LinkTimeDialog::ask);
-        connect(&tree, &TimeTree::signalConnectEntriesWithTask, &m_models->linker,
-                &EntryLinker::connectEntriesWithTask);
+        connect(&tree, &TimeTree::signalConnectEntriesWithTask, m_linker, &EntryLinker::connectEntriesWithTask);
         tree.expandAll();
         tree.selectAll();
         whenModal<LinkTimeDialog>([&](LinkTimeDialog *dialog) {
@@ -224,7 +216,7 @@ private Q_SLOTS:
         const int first = linkDirectly({m_report1}, m_fixture->writeId);
         const int second = linkDirectly({m_inbox}, m_fixture->shipId);
         QVERIFY(first > 0 && second > first);
-        QSignalSpy started(&m_models->linker, &EntryLinker::progressStarted);
+        QSignalSpy started(m_linker, &EntryLinker::progressStarted);
         unlinkThroughView({QStringLiteral("Inbox"), QStringLiteral("Report")});
         QStringList reads;
         for (const DevServerRequest &request : m_fixture->requests("tavro.entries.getInfo")) {
@@ -273,7 +265,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_unlinked->totalTime(), 300);
         // Back in the linked view once the view has let them go, with one message about it.
-        QTRY_COMPARE(boxesTitled(*m_presenter, QStringLiteral("Unlink failed")), 1);
+        QTRY_COMPARE(boxesTitled(m_presenter, QStringLiteral("Unlink failed")), 1);
         QCOMPARE(m_linked->totalTime(), 960);
         QVERIFY(ViewTest::consistent(*m_linked));
     }
