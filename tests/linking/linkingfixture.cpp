@@ -22,10 +22,6 @@ QVariant exec(const QString &sql, const QVariantList &values)
     return query.isSelect() ? (query.next() ? query.value(0) : QVariant()) : query.lastInsertId();
 }
 
-qint64 addApp(const QString &path, const QString &name)
-{
-    return exec(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name}).toLongLong();
-}
 } // namespace
 
 const QDate LinkingFixture::Day(2026, 3, 10);
@@ -53,15 +49,13 @@ bool LinkingFixture::start()
     reviewId = store()->addTask(alphaId, QStringLiteral("Review"));
     betaId = store()->addTaskList(projectId, QStringLiteral("Beta"));
     shipId = store()->addTask(betaId, QStringLiteral("Ship"));
-    editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
-    mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
-    auto add = [](qint64 app, const char *title, const char *start, const char *end) {
-        return addEntry(app, QLatin1String(title), QLatin1String(start), QLatin1String(end));
-    };
-    report1 = add(editor, "Report", "09:00:00", "09:10:00");
-    inbox = add(mail, "Inbox", "09:10:00", "09:15:00");
-    report2 = add(editor, "Report", "09:20:00", "09:25:00");
-    notes = add(editor, "Notes", "09:30:00", "09:31:00");
+    const QString apps = QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)");
+    editor = exec(apps, {QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor")}).toLongLong();
+    mail = exec(apps, {QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail")}).toLongLong();
+    report1 = addEntry(editor, "Report", "09:00:00", "09:10:00");
+    inbox = addEntry(mail, "Inbox", "09:10:00", "09:15:00");
+    report2 = addEntry(editor, "Report", "09:20:00", "09:25:00");
+    notes = addEntry(editor, "Notes", "09:30:00", "09:31:00");
 
     auto &values = Settings::instance()->values;
     values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
@@ -81,13 +75,12 @@ bool LinkingFixture::start()
     return !values.value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
 }
 
-qint64 LinkingFixture::addEntry(qint64 appId, const QString &title, const QString &start, const QString &end)
+qint64 LinkingFixture::addEntry(qint64 appId, const char *title, const char *start, const char *end)
 {
-    auto full = [](const QString &time) {
-        return time.size() > 8 ? time : Day.toString(QStringLiteral("yyyy-MM-dd ")) + time;
-    };
+    const QString day = Day.toString(QStringLiteral("yyyy-MM-dd "));
+    auto full = [&](const char *time) { return qstrlen(time) > 8 ? QLatin1String(time) : day + QLatin1String(time); };
     return exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
-                {title, appId, full(start), full(end)})
+                {QLatin1String(title), appId, full(start), full(end)})
         .toLongLong();
 }
 

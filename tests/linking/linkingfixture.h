@@ -10,7 +10,6 @@
 #include <QDate>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVariant>
 
 #include <functional>
@@ -39,7 +38,7 @@ public:
     std::unique_ptr<LinkingModels> models;
 
     // An unlinked entry; times are "hh:mm:ss" on Day, or full "yyyy-MM-dd hh:mm:ss" texts.
-    static qint64 addEntry(qint64 appId, const QString &title, const QString &start, const QString &end);
+    static qint64 addEntry(qint64 appId, const char *title, const char *start, const char *end);
     static QVariant column(qint64 entryId, const char *column);
     QList<DevServerRequest> requests(const char *method) const;
 
@@ -58,13 +57,6 @@ struct LinkingModels
     TreeModel linked{true};
     EntryLinker linker{&unlinked, &linked};
 };
-
-// The one item of the tree with this text, or null.
-inline QTreeWidgetItem *findItem(const QTreeWidget &tree, const QString &text)
-{
-    const QList<QTreeWidgetItem *> found = tree.findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.size() == 1 ? found.first() : nullptr;
-}
 
 // Answers the next modal dialog of type Dialog as soon as it runs.
 template <typename Dialog> void whenModal(const std::function<void(Dialog *)> &act)

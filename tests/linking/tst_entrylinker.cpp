@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -25,11 +26,8 @@ QModelIndex findNode(const TreeModel &model, const QString &text, const QModelIn
 
 int boxesTitled(const RecordingPresenter &presenter, const QString &title)
 {
-    int count = 0;
-    for (const MessageBox::Box &box : presenter.boxes()) {
-        count += box.title == title ? 1 : 0;
-    }
-    return count;
+    return int(std::count_if(presenter.boxes().cbegin(), presenter.boxes().cend(),
+                             [&](const MessageBox::Box &box) { return box.title == title; }));
 }
 
 } // namespace
@@ -45,8 +43,6 @@ private:
     std::unique_ptr<QAbstractItemModelTester> m_testers[2];
     TreeModel *m_unlinked = nullptr;
     TreeModel *m_linked = nullptr;
-    // Editor "Report" 600 s and 300 s, Mail "Inbox" 300 s, Editor "Notes" 60 s.
-    qint64 m_report1 = 0, m_inbox = 0, m_report2 = 0, m_notes = 0;
 
     // Links through the linker directly and shows the day afresh, as after a restart; gives the remote id.
     int linkDirectly(const QList<qint64> &entries, int taskId)
@@ -99,10 +95,6 @@ private Q_SLOTS:
         m_linker = &m_fixture->models->linker;
         m_unlinked = &m_fixture->models->unlinked;
         m_linked = &m_fixture->models->linked;
-        m_report1 = m_fixture->report1;
-        m_inbox = m_fixture->inbox;
-        m_report2 = m_fixture->report2;
-        m_notes = m_fixture->notes;
         m_testers[0] = std::make_unique<QAbstractItemModelTester>(m_unlinked);
         m_testers[1] = std::make_unique<QAbstractItemModelTester>(m_linked);
         QCOMPARE(m_unlinked->totalTime(), 1260);
@@ -135,17 +127,17 @@ private Q_SLOTS:
         });
         tree.onMenuLink();
 
-        const int remoteId = LinkingFixture::column(m_report1, "ext_entry_id").toInt();
+        const int remoteId = LinkingFixture::column(m_fixture->report1, "ext_entry_id").toInt();
         const auto remote = m_fixture->store()->entry(remoteId);
         QVERIFY(remote.has_value());
         QCOMPARE(remote->duration, 1260);
         QCOMPARE(remote->description, notes);
         QCOMPARE(remote->date, LinkingFixture::Day);
         QCOMPARE(remote->taskId, m_fixture->reviewId);
-        for (qint64 entry : {m_report1, m_inbox, m_report2, m_notes}) {
+        for (qint64 entry : {m_fixture->report1, m_fixture->inbox, m_fixture->report2, m_fixture->notes}) {
             QCOMPARE(LinkingFixture::column(entry, "ext_entry_id").toInt(), remoteId);
         }
-        QCOMPARE(LinkingFixture::column(m_notes, "ext_tasklist_name").toString(), QStringLiteral("Alpha"));
+        QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_tasklist_name").toString(), QStringLiteral("Alpha"));
         // The unlinked view gave up exactly what the linked view received, one leaf per application and title.
         QCOMPARE(m_unlinked->totalTime(), 0);
         QCOMPARE(m_linked->totalTime(), 1260);
@@ -163,9 +155,8 @@ private Q_SLOTS:
     void remoteEntryTakesTheFirstEntrysDate()
     {
         const qint64 nextDay =
-            LinkingFixture::addEntry(m_fixture->mail, QStringLiteral("make"), QStringLiteral("2026-03-11 10:00:00"),
-                                     QStringLiteral("2026-03-11 10:05:00"));
-        QVERIFY(linkDirectly({nextDay, m_inbox}, m_fixture->shipId) > 0);
+            LinkingFixture::addEntry(m_fixture->mail, "make", "2026-03-11 10:00:00", "2026-03-11 10:05:00");
+        QVERIFY(linkDirectly({nextDay, m_fixture->inbox}, m_fixture->shipId) > 0);
         const auto remote = m_fixture->store()->entry(LinkingFixture::column(nextDay, "ext_entry_id").toInt());
         QCOMPARE(remote->date, LinkingFixture::Day);
         QCOMPARE(remote->duration, 600);
@@ -176,45 +167,50 @@ private Q_SLOTS:
     void taskUnknownToTheCatalogueStillLinksLocally()
     {
         const int fresh = m_fixture->store()->addTask(m_fixture->betaId, QStringLiteral("Created elsewhere"));
-        const int remoteId = linkDirectly({m_notes}, fresh);
+        const int remoteId = linkDirectly({m_fixture->notes}, fresh);
         QCOMPARE(m_fixture->store()->entry(remoteId)->taskId, fresh);
-        QVERIFY(linkedTo(m_notes, fresh));
-        QVERIFY(LinkingFixture::column(m_notes, "ext_task_name").isNull());
+        QVERIFY(linkedTo(m_fixture->notes, fresh));
+        QVERIFY(LinkingFixture::column(m_fixture->notes, "ext_task_name").isNull());
         QCOMPARE(m_linked->totalTime(), 60);
         QCOMPARE(m_unlinked->totalTime(), 1200);
     }
 
-    void partialUnlinkShortensTheRemoteEntry()
+    // Unlinking part of a remote entry moves its end earlier by exactly that time; all of it deletes it.
+    void unlinkShortensOrDeletesTheRemoteEntry_data()
     {
-        const int remoteId = linkDirectly({m_report1, m_report2, m_notes}, m_fixture->writeId);
-        const auto before = m_fixture->store()->entry(remoteId);
-        QCOMPARE(before->start.secsTo(before->end), 960);
-        unlinkThroughView({QStringLiteral("Notes")});
-        const auto after = m_fixture->store()->entry(remoteId);
-        QVERIFY(after.has_value());
-        QCOMPARE(after->start, before->start);
-        QCOMPARE(after->end, before->end.addSecs(-60));
-        QVERIFY(unlinked(m_notes));
-        QVERIFY(linkedTo(m_report1, m_fixture->writeId) && linkedTo(m_report2, m_fixture->writeId));
-        QCOMPARE(m_unlinked->totalTime(), 360);
-        QCOMPARE(m_linked->totalTime(), 900);
-        QVERIFY(ViewTest::consistent(*m_linked) && ViewTest::consistent(*m_unlinked));
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("part") << QStringList{QStringLiteral("Notes")} << 900;
+        QTest::newRow("all") << QStringList{QStringLiteral("Report"), QStringLiteral("Notes")} << 0;
     }
 
-    void fullUnlinkDeletesTheRemoteEntry()
+    void unlinkShortensOrDeletesTheRemoteEntry()
     {
-        const int remoteId = linkDirectly({m_report1, m_report2, m_notes}, m_fixture->writeId);
-        unlinkThroughView({QStringLiteral("Report"), QStringLiteral("Notes")});
-        QVERIFY(!m_fixture->store()->entry(remoteId).has_value());
-        QVERIFY(unlinked(m_report1) && unlinked(m_report2) && unlinked(m_notes));
-        QCOMPARE(m_unlinked->totalTime(), 1260);
-        QCOMPARE(m_linked->totalTime(), 0);
+        QFETCH(QStringList, titles);
+        QFETCH(int, kept);
+        const int remoteId =
+            linkDirectly({m_fixture->report1, m_fixture->report2, m_fixture->notes}, m_fixture->writeId);
+        const auto before = m_fixture->store()->entry(remoteId);
+        QCOMPARE(before->start.secsTo(before->end), 960);
+        unlinkThroughView(titles);
+        const auto after = m_fixture->store()->entry(remoteId);
+        QCOMPARE(after.has_value(), kept > 0);
+        if (after) {
+            QCOMPARE(after->start, before->start);
+            QCOMPARE(after->end, before->end.addSecs(kept - 960));
+        }
+        QVERIFY(unlinked(m_fixture->notes));
+        QCOMPARE(unlinked(m_fixture->report1) && unlinked(m_fixture->report2), kept == 0);
+        QVERIFY(kept == 0 || linkedTo(m_fixture->report1, m_fixture->writeId));
+        QCOMPARE(m_unlinked->totalTime(), 1260 - kept);
+        QCOMPARE(m_linked->totalTime(), qint64(kept));
+        QVERIFY(ViewTest::consistent(*m_linked) && ViewTest::consistent(*m_unlinked));
     }
 
     void twoRemoteEntriesInAscendingOrder()
     {
-        const int first = linkDirectly({m_report1}, m_fixture->writeId);
-        const int second = linkDirectly({m_inbox}, m_fixture->shipId);
+        const int first = linkDirectly({m_fixture->report1}, m_fixture->writeId);
+        const int second = linkDirectly({m_fixture->inbox}, m_fixture->shipId);
         QVERIFY(first > 0 && second > first);
         QSignalSpy started(m_linker, &EntryLinker::progressStarted);
         unlinkThroughView({QStringLiteral("Inbox"), QStringLiteral("Report")});
@@ -249,7 +245,8 @@ private Q_SLOTS:
         QFETCH(QString, method);
         QFETCH(int, fault);
         QFETCH(QStringList, titles);
-        const int remoteId = linkDirectly({m_report1, m_report2, m_notes}, m_fixture->writeId);
+        const int remoteId =
+            linkDirectly({m_fixture->report1, m_fixture->report2, m_fixture->notes}, m_fixture->writeId);
         const auto before = m_fixture->store()->entry(remoteId);
         if (DevServer::Fault(fault) == DevServer::Fault::Error) {
             m_fixture->server.setErrorFault(method, 21, QStringLiteral("Not allowed"));
@@ -260,7 +257,7 @@ private Q_SLOTS:
         const auto after = m_fixture->store()->entry(remoteId);
         QVERIFY(after.has_value());
         QCOMPARE(after->end, before->end);
-        for (qint64 entry : {m_report1, m_report2, m_notes}) {
+        for (qint64 entry : {m_fixture->report1, m_fixture->report2, m_fixture->notes}) {
             QVERIFY(linkedTo(entry, m_fixture->writeId));
         }
         QCOMPARE(m_unlinked->totalTime(), 300);

@@ -10,13 +10,6 @@
 #include <QStandardItemModel>
 #include <QTest>
 
-namespace {
-QString linkingCatalogue()
-{
-    return TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml"));
-}
-} // namespace
-
 class TestTaskDialogs : public QObject
 {
     Q_OBJECT
@@ -27,7 +20,7 @@ private:
     {
         const QString pink = QStringLiteral("background-color: #F5BACE;");
         Dialog dialog;
-        dialog.loadProjects(linkingCatalogue());
+        dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
         dialog.putData();
         auto *field = dialog.template findChild<QLineEdit *>(QLatin1String(fieldName));
         QPushButton *ok = dialog.template findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
@@ -53,7 +46,7 @@ private Q_SLOTS:
     void tasksUnderTaskListHeadings()
     {
         LinkTimeDialog dialog;
-        dialog.loadProjects(linkingCatalogue());
+        dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
         auto *tasks = dialog.findChild<QComboBox *>(QStringLiteral("cbTasks"));
         QStringList rows;
         for (int i = 0; i < tasks->count(); ++i) {
@@ -84,7 +77,7 @@ private Q_SLOTS:
         QFETCH(int, chosenRow);
         QFETCH(int, expectedTask);
         LinkTimeDialog dialog;
-        dialog.loadProjects(linkingCatalogue());
+        dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
         dialog.loadTasks(project);
         auto *tasks = dialog.findChild<QComboBox *>(QStringLiteral("cbTasks"));
         if (chosenRow != tasks->currentIndex()) {
