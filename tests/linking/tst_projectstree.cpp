@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -102,18 +103,15 @@ private Q_SLOTS:
     {
         m_fixture = std::make_unique<LinkingFixture>();
         QVERIFY(m_fixture->start());
-        m_presenter.clear();
         m_models = m_fixture->models.get();
         m_projects = std::make_unique<ProjectsTree>();
         m_projects->showProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
-        m_projects->resize(400, 900);
         m_projects->show();
         connect(m_projects.get(), &ProjectsTree::signalConnectEntriesWithTask, &m_models->linker,
                 &EntryLinker::connectEntriesWithTask);
         m_entries = std::make_unique<DraggingTree>();
         m_entries->target = m_projects.get();
         m_entries->setModel(&m_models->unlinked);
-        m_entries->resize(400, 300);
         m_entries->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_projects.get()) && QTest::qWaitForWindowExposed(m_entries.get()));
     }
@@ -125,32 +123,34 @@ private Q_SLOTS:
         m_fixture.reset();
     }
 
-    void plainDropLinksAtOnceWithEmptyNotes()
+    // A plain drop links at once with empty notes; a Ctrl drop links to the task and notes given in the dialog.
+    void dropLinksTheDraggedTitles_data()
     {
-        dragEditorTo(QStringLiteral("Write"), Qt::NoModifier);
-        QCOMPARE(m_entries->result, Qt::MoveAction);
-        QCOMPARE(adds().size(), 1);
-        QVERIFY(adds().first().body.endsWith("&description="));
-        QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), m_fixture->writeId);
-        QCOMPARE(m_models->unlinked.totalTime(), 300);
-        QCOMPARE(m_models->linked.totalTime(), 960);
+        QTest::addColumn<bool>("ctrl");
+        QTest::newRow("plain") << false;
+        QTest::newRow("ctrl") << true;
     }
 
-    void ctrlDropLinksToTheTaskChosenInTheDialog()
+    void dropLinksTheDraggedTitles()
     {
-        const QString notes = QStringLiteral("Reviewed: a=1 & b=2");
-        whenModal<LinkTimeDialog>([&](LinkTimeDialog *dialog) {
-            auto *tasks = dialog->findChild<QComboBox *>(QStringLiteral("cbTasks"));
-            tasks->setCurrentIndex(tasks->findData(m_fixture->shipId));
-            dialog->findChild<QPlainTextEdit *>(QStringLiteral("textNotes"))->setPlainText(notes);
-            dialog->accept();
-        });
-        dragEditorTo(QStringLiteral("Write"), Qt::ControlModifier);
+        QFETCH(bool, ctrl);
+        const QString notes = ctrl ? QStringLiteral("Reviewed: a=1 & b=2") : QString();
+        const int task = ctrl ? m_fixture->shipId : m_fixture->writeId;
+        if (ctrl) {
+            whenModal<LinkTimeDialog>([&](LinkTimeDialog *dialog) {
+                auto *tasks = dialog->findChild<QComboBox *>(QStringLiteral("cbTasks"));
+                tasks->setCurrentIndex(tasks->findData(task));
+                dialog->findChild<QPlainTextEdit *>(QStringLiteral("textNotes"))->setPlainText(notes);
+                dialog->accept();
+            });
+        }
+        dragEditorTo(QStringLiteral("Write"), ctrl ? Qt::ControlModifier : Qt::NoModifier);
         QCOMPARE(m_entries->result, Qt::MoveAction);
-        QCOMPARE(adds().first().value(QStringLiteral("task_id")), QString::number(m_fixture->shipId));
-        QCOMPARE(adds().first().value(QStringLiteral("description")), notes);
-        QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), m_fixture->shipId);
+        QCOMPARE(adds().size(), 1);
+        QVERIFY(adds().first().body.endsWith("&description=" + QUrl::toPercentEncoding(notes)));
+        QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), task);
         QCOMPARE(m_models->unlinked.totalTime(), 300);
+        QCOMPARE(m_models->linked.totalTime(), 960);
     }
 
     void onlyTasksTakeEntries_data()
@@ -182,7 +182,6 @@ private Q_SLOTS:
             dialog->accept();
         });
         m_projects->onMenuAddTaskList();
-        QVERIFY(item(name));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(m_fixture->store()->taskList(id.toInt())->name, name);
@@ -209,7 +208,6 @@ private Q_SLOTS:
         QVERIFY(item(name));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Beta")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
-        QCOMPARE(m_fixture->store()->task(id.toInt())->taskListId, m_fixture->betaId);
         QCOMPARE(cached("mapTaskNames", id), name);
         QCOMPARE(cached("mapTaskParentTasklists", id), QString::number(m_fixture->betaId));
     }
