@@ -1,128 +1,100 @@
 #include "linkingfixture.h"
 
-#include "apirequest.h"
 #include "devservicestore.h"
 #include "projectscatalogue.h"
 #include "settings.h"
 
 #include <QDebug>
 #include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+QVariant exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query;
+    query.prepare(sql);
+    for (const QVariant &value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        qWarning() << query.lastError().text();
+    }
+    return query.isSelect() ? (query.next() ? query.value(0) : QVariant()) : query.lastInsertId();
+}
+
+} // namespace
 
 const QDate LinkingFixture::Day(2026, 3, 10);
 
-LinkingFixture::LinkingFixture() = default;
-
 LinkingFixture::~LinkingFixture()
 {
-    Settings::instance()->networkManager = nullptr;
+    models.reset();
     Settings::instance()->values.clear();
     m_db.close();
 }
 
 bool LinkingFixture::start()
 {
-    if (!server.listen()) {
-        qWarning() << "cannot start the development service:" << server.errorString();
-        return false;
-    }
     QString error;
-    if (!m_db.open(m_dir.filePath(QStringLiteral("client.sqlite")), &error)) {
-        qWarning() << "cannot open the client database:" << error;
+    if (!server.listen() || !m_db.open(m_dir.filePath(QStringLiteral("client.sqlite")), &error)) {
+        qWarning() << "cannot set up:" << server.errorString() << error;
         return false;
     }
     Database::createSchema();
-
     userId = store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-    const int client = store()->addClient(userId, QStringLiteral("Testing Ltd"));
-    projectId = store()->addProject(userId, client, QStringLiteral("Linking"));
+    projectId = store()->addProject(userId, store()->addClient(userId, QStringLiteral("Testing Ltd")),
+                                    QStringLiteral("Linking"));
     alphaId = store()->addTaskList(projectId, QStringLiteral("Alpha"));
     writeId = store()->addTask(alphaId, QStringLiteral("Write"));
     reviewId = store()->addTask(alphaId, QStringLiteral("Review"));
     betaId = store()->addTaskList(projectId, QStringLiteral("Beta"));
     shipId = store()->addTask(betaId, QStringLiteral("Ship"));
-    dormantId = store()->addProject(userId, client, QStringLiteral("Dormant"));
-    store()->addTask(store()->addTaskList(dormantId, QStringLiteral("Later")), QStringLiteral("Done long ago"),
-                     QString(), true, true);
+    const QString apps = QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)");
+    editor = exec(apps, {QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor")}).toLongLong();
+    mail = exec(apps, {QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail")}).toLongLong();
+    report1 = addEntry(editor, "Report", "09:00:00", "09:10:00");
+    inbox = addEntry(mail, "Inbox", "09:10:00", "09:15:00");
+    report2 = addEntry(editor, "Report", "09:20:00", "09:25:00");
+    notes = addEntry(editor, "Notes", "09:30:00", "09:31:00");
 
-    editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
-    mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
-
-    Settings *settings = Settings::instance();
-    settings->networkManager = &m_manager;
-    settings->values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
-    settings->values.insert(QStringLiteral("UserAgent"), QStringLiteral("TavroDesk/1.0.10 Test"));
-    settings->values.insert(QStringLiteral("ApiKey"), store()->user(userId)->apiKey);
-    settings->values.insert(QStringLiteral("AuthToken"), store()->createToken(userId));
-    settings->values.insert(QStringLiteral("isLoggedIn"), true);
-    loadCatalogue();
-    return !settings->value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
-}
-
-void LinkingFixture::loadCatalogue()
-{
-    Settings *settings = Settings::instance();
-    ApiRequest request(false);
-    QString reply;
-    request.get(QStringLiteral("tavro.projects.findByUser"),
-                {{QStringLiteral("api_key"), settings->value(QStringLiteral("ApiKey")).toString()},
-                 {QStringLiteral("auth_token"), settings->value(QStringLiteral("AuthToken")).toString()},
-                 {QStringLiteral("user_id"), QString::number(userId)},
-                 {QStringLiteral("include_task_lists"), QStringLiteral("1")},
-                 {QStringLiteral("include_tasks"), QStringLiteral("1")}},
-                reply, false);
-    settings->values.insert(QStringLiteral("XmlProjectsList"), reply);
+    auto &values = Settings::instance()->values;
+    values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
+    values.insert(QStringLiteral("Username"), QStringLiteral("demo@tavro.test"));
+    values.insert(QStringLiteral("Password"), QStringLiteral("demo"));
+    if (!m_session.connectToService()) {
+        return false;
+    }
+    m_session.login();
+    // The maps are kept as the projects tree keeps them.
     ProjectsCatalogue catalogue;
-    if (catalogue.parse(reply)) {
+    if (catalogue.parse(values.value(QStringLiteral("XmlProjectsList")).toString())) {
         ProjectsCatalogue::storeMaps(catalogue.maps());
     }
+    models = std::make_unique<LinkingModels>();
+    server.clearRequests();
+    return !values.value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
 }
 
-qint64 LinkingFixture::addApp(const QString &path, const QString &name)
+qint64 LinkingFixture::addEntry(qint64 appId, const char *title, const char *start, const char *end)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-    query.bindValue(QStringLiteral(":path"), path);
-    query.bindValue(QStringLiteral(":name"), name);
-    if (!query.exec()) {
-        qWarning() << query.lastError().text();
-    }
-    return query.lastInsertId().toLongLong();
+    const QString day = Day.toString(QStringLiteral("yyyy-MM-dd "));
+    auto full = [&](const char *time) { return qstrlen(time) > 8 ? QLatin1String(time) : day + QLatin1String(time); };
+    return exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
+                {QLatin1String(title), appId, full(start), full(end)})
+        .toLongLong();
 }
 
-qint64 LinkingFixture::addEntry(qint64 appId, const QString &title, const QString &start, const QString &end)
+QVariant LinkingFixture::column(qint64 entryId, const char *column)
 {
-    auto full = [](const QString &time) {
-        return time.size() > 8 ? time : Day.toString(QStringLiteral("yyyy-MM-dd ")) + time;
-    };
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
-                                 "VALUES (:title, :app, :start, :end)"));
-    query.bindValue(QStringLiteral(":title"), title);
-    query.bindValue(QStringLiteral(":app"), appId);
-    query.bindValue(QStringLiteral(":start"), full(start));
-    query.bindValue(QStringLiteral(":end"), full(end));
-    if (!query.exec()) {
-        qWarning() << query.lastError().text();
-    }
-    return query.lastInsertId().toLongLong();
+    return exec(QStringLiteral("SELECT ") + QLatin1String(column) + QStringLiteral(" FROM entries WHERE id = ?"),
+                {entryId});
 }
 
-QVariant LinkingFixture::column(qint64 entryId, const QString &column)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT ") + column + QStringLiteral(" FROM entries WHERE id = :id"));
-    query.bindValue(QStringLiteral(":id"), entryId);
-    if (!query.exec() || !query.next()) {
-        return {};
-    }
-    return query.value(0);
-}
-
-QList<DevServerRequest> LinkingFixture::requests(const QString &method) const
+QList<DevServerRequest> LinkingFixture::requests(const char *method) const
 {
     QList<DevServerRequest> matching;
     for (const DevServerRequest &request : server.requests()) {
-        if (request.method == method) {
+        if (request.method == QLatin1String(method)) {
             matching << request;
         }
     }

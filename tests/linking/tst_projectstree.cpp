@@ -1,114 +1,228 @@
-#include "devserver.h"
+#include "addtaskdialog.h"
+#include "addtasklistdialog.h"
+#include "devservicestore.h"
+#include "entrydragpayload.h"
+#include "linkingfixture.h"
+#include "linktimedialog.h"
 #include "projectstree.h"
 #include "recordingpresenter.h"
-#include "session.h"
 #include "settings.h"
-#include "testsupport.h"
+#include "timetree.h"
 
+#include <QComboBox>
+#include <QDrag>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QUrl>
+
+#include <memory>
 
 namespace {
-// The tree as one line: type initial and text of every item, depth first (L for task lists).
-QString outline(const QTreeWidgetItem *parent)
+
+// Sends a drag over `point` of the tree and drops it there; gives what QDrag::exec would give the source.
+Qt::DropAction deliverDrop(ProjectsTree *tree, const QPoint &point, const QMimeData *data,
+                           Qt::KeyboardModifiers modifiers)
 {
-    QStringList parts;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        const QTreeWidgetItem *item = parent->child(i);
-        const QString type = item->data(0, ProjectsTree::TypeRole).toString();
-        parts << (type == QLatin1String("tasklist") ? QStringLiteral("L") : type.left(1).toUpper()) + QLatin1Char(':') +
-                     item->text(0);
-        parts << outline(item);
-    }
-    parts.removeAll(QString());
-    return parts.join(QLatin1Char('|'));
+    QDragEnterEvent enter(point, Qt::MoveAction, data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(tree->viewport(), &enter);
+    QDragMoveEvent move(point, Qt::MoveAction, data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(tree->viewport(), &move);
+    QDropEvent drop(point, Qt::MoveAction, data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(tree->viewport(), &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
+
+// The unlinked view, whose drags land on the projects tree instead of going to the windowing system.
+class DraggingTree : public TimeTree
+{
+public:
+    ProjectsTree *target = nullptr;
+    QPoint targetPoint;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    Qt::DropAction result = Qt::IgnoreAction;
+
+protected:
+    Qt::DropAction execDrag(QDrag *drag) override
+    {
+        const std::unique_ptr<QDrag> owned(drag);
+        return result = deliverDrop(target, targetPoint, drag->mimeData(), modifiers);
+    }
+};
+
+QString cached(const char *map, const QString &id)
+{
+    return Settings::instance()->value(QLatin1String(map)).toMap().value(id).toString();
+}
+
 } // namespace
 
 class TestProjectsTree : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<LinkingFixture> m_fixture;
+    RecordingPresenter m_presenter;
+    LinkingModels *m_models = nullptr;
+    std::unique_ptr<ProjectsTree> m_projects;
+    std::unique_ptr<DraggingTree> m_entries;
+    QTreeWidgetItem *item(const QString &text) const
+    {
+        const QList<QTreeWidgetItem *> found = m_projects->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found.first() : nullptr;
+    }
+
+    QPoint pointOf(const QString &text) const
+    {
+        QTreeWidgetItem *target = item(text);
+        m_projects->scrollToItem(target);
+        return m_projects->visualItemRect(target).center();
+    }
+
+    // Presses on the application row (the first one, Editor) and moves far enough to drag all its titles.
+    void dragEditorTo(const QString &target, Qt::KeyboardModifiers modifiers)
+    {
+        m_entries->targetPoint = pointOf(target);
+        m_entries->modifiers = modifiers;
+        const QPoint press = m_entries->visualRect(m_models->unlinked.index(0, 0)).center();
+        QTest::mousePress(m_entries->viewport(), Qt::LeftButton, Qt::NoModifier, press);
+        const QPoint far = press + QPoint(0, QApplication::startDragDistance() + 1);
+        QMouseEvent move(QEvent::MouseMove, far, m_entries->viewport()->mapToGlobal(far), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(m_entries->viewport(), &move);
+        QTest::mouseRelease(m_entries->viewport(), Qt::LeftButton, Qt::NoModifier, far);
+    }
+
+    QList<DevServerRequest> adds() const { return m_fixture->requests("tavro.entries.addBulk"); }
+
 private Q_SLOTS:
-    void filter_data();
-    void filter();
-    void emptyReplyThenFilterShowsBox();
+    void init()
+    {
+        m_fixture = std::make_unique<LinkingFixture>();
+        QVERIFY(m_fixture->start());
+        m_models = m_fixture->models.get();
+        m_projects = std::make_unique<ProjectsTree>();
+        m_projects->showProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+        m_projects->show();
+        connect(m_projects.get(), &ProjectsTree::signalConnectEntriesWithTask, &m_models->linker,
+                &EntryLinker::connectEntriesWithTask);
+        m_entries = std::make_unique<DraggingTree>();
+        m_entries->target = m_projects.get();
+        m_entries->setModel(&m_models->unlinked);
+        m_entries->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_projects.get()) && QTest::qWaitForWindowExposed(m_entries.get()));
+    }
+
+    void cleanup()
+    {
+        m_entries.reset();
+        m_projects.reset();
+        m_fixture.reset();
+    }
+
+    // A plain drop links at once with empty notes; a Ctrl drop links to the task and notes given in the dialog.
+    void dropLinksTheDraggedTitles_data()
+    {
+        QTest::addColumn<bool>("ctrl");
+        QTest::newRow("plain") << false;
+        QTest::newRow("ctrl") << true;
+    }
+
+    void dropLinksTheDraggedTitles()
+    {
+        QFETCH(bool, ctrl);
+        const QString notes = ctrl ? QStringLiteral("Reviewed: a=1 & b=2") : QString();
+        const int task = ctrl ? m_fixture->shipId : m_fixture->writeId;
+        if (ctrl) {
+            whenModal<LinkTimeDialog>([&](LinkTimeDialog *dialog) {
+                auto *tasks = dialog->findChild<QComboBox *>(QStringLiteral("cbTasks"));
+                tasks->setCurrentIndex(tasks->findData(task));
+                dialog->findChild<QPlainTextEdit *>(QStringLiteral("textNotes"))->setPlainText(notes);
+                dialog->accept();
+            });
+        }
+        dragEditorTo(QStringLiteral("Write"), ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        QCOMPARE(m_entries->result, Qt::MoveAction);
+        QCOMPARE(adds().size(), 1);
+        QVERIFY(adds().first().body.endsWith("&description=" + QUrl::toPercentEncoding(notes)));
+        QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), task);
+        QCOMPARE(m_models->unlinked.totalTime(), 300);
+        QCOMPARE(m_models->linked.totalTime(), 960);
+    }
+
+    void onlyTasksTakeEntries_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("task list") << QStringLiteral("Alpha");
+        QTest::newRow("project") << QStringLiteral("Linking");
+    }
+
+    void onlyTasksTakeEntries()
+    {
+        QFETCH(QString, target);
+        const std::unique_ptr<QMimeData> data(
+            EntryDragPayload{{QString::number(m_fixture->report1)}, QString(), 900}.toMimeData());
+        QCOMPARE(deliverDrop(m_projects.get(), pointOf(target), data.get(), Qt::NoModifier), Qt::IgnoreAction);
+        QVERIFY(adds().isEmpty());
+        // The same payload is taken by a task.
+        QCOMPARE(deliverDrop(m_projects.get(), pointOf(QStringLiteral("Review")), data.get(), Qt::NoModifier),
+                 Qt::MoveAction);
+        QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), m_fixture->reviewId);
+    }
+
+    void addedTaskListLandsInTreeAndCache()
+    {
+        const QString name = QStringLiteral("Sprint Ünï & co");
+        m_projects->setCurrentItem(item(QStringLiteral("Linking")));
+        whenModal<AddTaskListDialog>([&](AddTaskListDialog *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("editTaskListName"))->setText(name);
+            dialog->accept();
+        });
+        m_projects->onMenuAddTaskList();
+        QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
+        const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
+        QCOMPARE(m_fixture->store()->taskList(id.toInt())->name, name);
+        QCOMPARE(cached("mapTasklistNames", id), name);
+        m_projects->applyFilter(QStringLiteral("Sprint"));
+        QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
+    }
+
+    // Created under a task list the filter hides: it shows once the filter lets it.
+    void addedTaskGoesToTheTaskListChosenInTheDialog()
+    {
+        const QString name = QStringLiteral("Deploy & test = done");
+        m_projects->applyFilter(QStringLiteral("Write"));
+        m_projects->setCurrentItem(item(QStringLiteral("Alpha")));
+        whenModal<AddTaskDialog>([&](AddTaskDialog *dialog) {
+            auto *taskLists = dialog->findChild<QComboBox *>(QStringLiteral("cbTaskLists"));
+            taskLists->setCurrentIndex(taskLists->findData(m_fixture->betaId));
+            dialog->findChild<QLineEdit *>(QStringLiteral("editTaskName"))->setText(name);
+            dialog->accept();
+        });
+        m_projects->onMenuAddTask();
+        QVERIFY(!item(name));
+        m_projects->applyFilter(QString());
+        QVERIFY(item(name));
+        QCOMPARE(item(name)->parent(), item(QStringLiteral("Beta")));
+        const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
+        QCOMPARE(cached("mapTaskNames", id), name);
+        QCOMPARE(cached("mapTaskParentTasklists", id), QString::number(m_fixture->betaId));
+    }
+
+    void completeRefusedKeepsTheStruckOutTask()
+    {
+        m_fixture->server.setErrorFault(QStringLiteral("tavro.tasks.update"), 21, QStringLiteral("Not allowed"));
+        m_projects->setCurrentItem(item(QStringLiteral("Review")));
+        m_projects->onMenuComplete();
+        QCOMPARE(m_fixture->requests("tavro.tasks.update").size(), 1);
+        QVERIFY(item(QStringLiteral("Review")) && item(QStringLiteral("Review"))->font(0).strikeOut());
+        QCOMPARE(m_presenter.lastTitle(), QStringLiteral("Tavro API Error"));
+        QVERIFY(!m_fixture->store()->task(m_fixture->reviewId)->complete);
+    }
 };
-
-void TestProjectsTree::filter_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("outline");
-    // Completed tasks are absent, the empty list shows, the list without "tasks" does not, and the two
-    // projects without a client share one client item with an empty name.
-    QTest::newRow("none") << QString()
-                          << QStringLiteral("C:Acme & Söhne|P:Website relaunch|L:Design|T:Mock-ups|T:Budget 2012 review"
-                                            "|L:Empty list|P:Mobile app|L:Release|T:Store listing|C:|P:Internal tools"
-                                            "|L:Tracker|T:Report budget|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung"
-                                            "|C:Beta GmbH|P:Old project|L:Archive");
-    QTest::newRow("words across project and task")
-        << QStringLiteral("mobile store") << QStringLiteral("C:Acme & Söhne|P:Mobile app|L:Release|T:Store listing");
-    QTest::newRow("quoted phrase") << QStringLiteral("\"budget 2012\"")
-                                   << QStringLiteral("C:Acme & Söhne|P:Website relaunch|L:Design|T:Budget 2012 review");
-    QTest::newRow("quoted phrase only as a whole") << QStringLiteral("\"budget report\"") << QString();
-    QTest::newRow("non-ascii ignoring case")
-        << QStringLiteral("ÜBERSETZUNG") << QStringLiteral("C:|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung");
-    QTest::newRow("completed task never matches") << QStringLiteral("closed") << QString();
-}
-
-void TestProjectsTree::filter()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, outline);
-    Settings::instance()->values.clear();
-    Settings::instance()->values[QStringLiteral("XmlProjectsList")] =
-        TestSupport::fixtureReply(QStringLiteral("projects.xml"));
-    ProjectsTree tree;
-    tree.applyFilter(filter);
-    QCOMPARE(::outline(tree.invisibleRootItem()), outline);
-    // The maps hold every open task, whatever the filter shows, and no completed one.
-    QCOMPARE(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap().keys(),
-             (QStringList{QStringLiteral("1000"), QStringLiteral("1002"), QStringLiteral("1100"),
-                          QStringLiteral("1200"), QStringLiteral("1300")}));
-}
-
-void TestProjectsTree::emptyReplyThenFilterShowsBox()
-{
-    RecordingPresenter boxes;
-    DevServer server;
-    QVERIFY(server.listen());
-    auto &values = Settings::instance()->values;
-    values.clear();
-    values[QStringLiteral("RealApiBaseUrl")] = server.url().toString();
-    values[QStringLiteral("Username")] = QStringLiteral("demo@tavro.test");
-    values[QStringLiteral("Password")] = QStringLiteral("demo");
-    ProjectsTree tree;
-    Session session(nullptr);
-    connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
-    connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
-    QVERIFY(session.connectToService());
-    session.login();
-    // Names arrive as UTF-8 and show decoded.
-    QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
-
-    // The fetch fails on the network: the tree stays, the cache becomes empty.
-    const int shown = tree.topLevelItemCount();
-    server.setFault(QStringLiteral("tavro.projects.findByUser"), DevServer::Fault::Close);
-    session.loadProjects();
-    QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
-    QCOMPARE(tree.topLevelItemCount(), shown);
-    QCOMPARE(values.value(QStringLiteral("XmlProjectsList")).toString(), QString());
-    tree.applyFilter(QStringLiteral("design"));
-    QCOMPARE(boxes.boxes().size(), 2);
-    QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
-    QCOMPARE(tree.topLevelItemCount(), 0);
-
-    // Logout empties the tree.
-    server.clearFaults();
-    session.loadProjects();
-    QVERIFY(tree.topLevelItemCount() > 0);
-    session.logout();
-    QCOMPARE(tree.topLevelItemCount(), 0);
-}
 
 QTEST_MAIN(TestProjectsTree)
 #include "tst_projectstree.moc"
