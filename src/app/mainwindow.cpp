@@ -11,6 +11,7 @@
 #include "hosts.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
+#include "linkingservice.h"
 #include "listitemdelegate.h"
 #include "messagebox.h"
 #include "recorder.h"
@@ -19,7 +20,9 @@
 #include "settingsfile.h"
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
+#include "timestampsdialog.h"
 #include "trayanimation.h"
+#include "treemodel.h"
 #include "treemodeladapter.h"
 #include "ui_mainwindow.h"
 #include "windowprobe.h"
@@ -54,6 +57,23 @@ QVariant setting(const char *name)
 {
     return Settings::instance()->value(key(name));
 }
+
+// Hands the rule engine's batches to the window's linking operation.
+class WindowLinking : public LinkingService
+{
+public:
+    using Link = std::function<bool(const QStringList &, const QString &, const QString &)>;
+    explicit WindowLinking(Link link)
+        : m_link(std::move(link))
+    {}
+    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
+    {
+        return m_link(ids, taskId, notes);
+    }
+
+private:
+    Link m_link;
+};
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
@@ -115,14 +135,13 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     restoreState(settingsFile->value(QStringLiteral("Window/State")).toByteArray(), 0);
     restoreGeometry(settingsFile->value(QStringLiteral("Window/Geometry")).toByteArray());
 
-    // Sign-in, projects, linking and rules come with their own subsystems; until then their
-    // commands are switched off rather than pretending to work.
-    for (QAction *action :
-         {m_ui->actionLogin, m_ui->action_RefreshProjects, m_ui->action_Timestamps, m_ui->action_Add_Rule,
-          m_ui->actionView_Rules, m_ui->action_Apply_Rules, m_ui->actionApply_Rules_For_Date_Range}) {
+    createRuleCommands();
+
+    // Sign-in and projects come with their own subsystem; until then their commands are switched
+    // off rather than pretending to work.
+    for (QAction *action : {m_ui->actionLogin, m_ui->action_RefreshProjects}) {
         action->setEnabled(false);
     }
-    m_ui->btnApplyRules->setEnabled(false);
 
     recording = false;
     if (m_usable) {
@@ -208,6 +227,87 @@ bool MainWindow::initDatabase()
     }
     Database::createSchema();
     return true;
+}
+
+void MainWindow::createRuleCommands()
+{
+    // Rule runs end in the same linking operation as a drop on a task, with its messages.
+    m_linking =
+        std::make_unique<WindowLinking>([this](const QStringList &ids, const QString &taskId, const QString &notes) {
+            return linkEntriesWithTask(ids, taskId, notes, false);
+        });
+    m_rules = new RuleCommands(this, m_linking.get(), this, m_appMetadata.get(), SystemClock::instance());
+    RuleEngine *engine = m_rules->engine();
+    connect(engine, &RuleEngine::runningChanged, this, [this](bool running) { setApplyRulesEnabled(!running); });
+    connect(engine, &RuleEngine::runStarting, m_ui->appList, &EntryTreeView::saveExpandedNodes);
+    connect(engine, &RuleEngine::runStarting, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
+    connect(engine, &RuleEngine::progressStarted, m_progressBar, [this](int maximum) {
+        m_progressBar->setRange(0, maximum);
+        m_progressBar->setValue(0);
+        m_progressBar->show();
+    });
+    connect(engine, &RuleEngine::progressChanged, m_progressBar, &QProgressBar::setValue);
+    connect(engine, &RuleEngine::progressFinished, m_progressBar, &QWidget::hide);
+    connect(engine, &RuleEngine::reloadUnlinkedView, this, [this] {
+        if (m_unlinkedModel) {
+            m_unlinkedModel->reload();
+        }
+        m_ui->appList->restoreExpandedNodes();
+    });
+    connect(engine, &RuleEngine::reloadLinkedView, this, [this] {
+        if (m_linkedModel) {
+            m_linkedModel->reload();
+        }
+        m_ui->linkedEntries->restoreExpandedNodes();
+    });
+}
+
+void MainWindow::setApplyRulesEnabled(bool enabled)
+{
+    m_ui->action_Apply_Rules->setEnabled(enabled);
+    m_ui->actionApply_Rules_For_Date_Range->setEnabled(enabled);
+    m_ui->btnApplyRules->setEnabled(enabled);
+}
+
+QString MainWindow::filterText() const
+{
+    return m_ui->editFilter->text();
+}
+
+QList<int> MainWindow::selectedAppIds() const
+{
+    QList<int> ids;
+    const TreeModel *model = m_ui->appList->entryModel();
+    if (!model) {
+        return ids;
+    }
+    const QList<qint64> appIds = model->applicationIds(m_ui->appList->selectionModel()->selectedIndexes());
+    for (qint64 id : appIds) {
+        ids << int(id);
+    }
+    return ids;
+}
+
+int MainWindow::selectedProjectsItemId(const QString &type) const
+{
+    // Projects-tree items carry the remote id and the type text under the first user roles.
+    const QModelIndexList selected = m_ui->projects->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : selected) {
+        if (index.data(Qt::UserRole + 2).toString() == type) {
+            return index.data(Qt::UserRole + 1).toInt();
+        }
+    }
+    return 0;
+}
+
+int MainWindow::selectedProjectId() const
+{
+    return selectedProjectsItemId(QStringLiteral("project"));
+}
+
+int MainWindow::selectedTaskId() const
+{
+    return selectedProjectsItemId(QStringLiteral("task"));
 }
 
 void MainWindow::createTrayActions()
@@ -791,7 +891,7 @@ void MainWindow::on_btnApplyRules_clicked()
 
 void MainWindow::on_actionApply_Rules_For_Date_Range_triggered()
 {
-    notAvailable(QStringLiteral("Applying rules"));
+    m_rules->onApplyRulesForDateRange();
 }
 
 void MainWindow::on_action_Apply_Rules_triggered()
@@ -801,7 +901,7 @@ void MainWindow::on_action_Apply_Rules_triggered()
 
 void MainWindow::on_actionView_Rules_triggered()
 {
-    notAvailable(QStringLiteral("The rules list"));
+    m_rules->showRulesDialog();
 }
 
 void MainWindow::on_action_Add_Rule_triggered()
@@ -826,7 +926,10 @@ void MainWindow::on_actionLogin_triggered()
 
 void MainWindow::on_action_Timestamps_triggered()
 {
-    notAvailable(QStringLiteral("The timestamps dialog"));
+    TimestampsDialog dialog(this);
+    dialog.day = selectedDate();
+    dialog.load();
+    dialog.exec();
 }
 
 void MainWindow::onStatusLoginIndicatorDblClicked()
@@ -848,9 +951,16 @@ void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &t
     _connectEntriesWithTask(ids, taskId, notes, false);
 }
 
-void MainWindow::_connectEntriesWithTask(const QStringList &, const QString &, const QString &, bool)
+void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
+                                         bool silent)
+{
+    linkEntriesWithTask(ids, taskId, notes, silent);
+}
+
+bool MainWindow::linkEntriesWithTask(const QStringList &, const QString &, const QString &, bool)
 {
     notAvailable(QStringLiteral("Linking entries with a task"));
+    return false;
 }
 
 void MainWindow::unlinkEntries(const QStringList &)
@@ -858,47 +968,47 @@ void MainWindow::unlinkEntries(const QStringList &)
     notAvailable(QStringLiteral("Unlinking entries"));
 }
 
-void MainWindow::onEditRuleDialog(int)
+void MainWindow::onEditRuleDialog(int ruleId)
 {
-    notAvailable(QStringLiteral("Editing rules"));
+    m_rules->onEditRuleDialog(ruleId);
 }
 
 void MainWindow::onAddRuleDialog()
 {
-    notAvailable(QStringLiteral("Creating rules"));
+    m_rules->onAddRuleDialog();
 }
 
-void MainWindow::onRemoveRule(int)
+void MainWindow::onRemoveRule(int ruleId)
 {
-    notAvailable(QStringLiteral("Removing rules"));
+    m_rules->onRemoveRule(ruleId);
 }
 
-void MainWindow::onActivateRule(int, bool)
+void MainWindow::onActivateRule(int ruleId, bool active)
 {
-    notAvailable(QStringLiteral("Switching rules"));
+    m_rules->onActivateRule(ruleId, active);
 }
 
-void MainWindow::onMoveRule(int, int)
+void MainWindow::onMoveRule(int ruleId, int position)
 {
-    notAvailable(QStringLiteral("Ordering rules"));
+    m_rules->onMoveRule(ruleId, position);
 }
 
 void MainWindow::onApplyRules()
 {
-    notAvailable(QStringLiteral("Applying rules"));
+    m_rules->onApplyRules();
 }
 
-void MainWindow::onDuplicateRule(int)
+void MainWindow::onDuplicateRule(int ruleId)
 {
-    notAvailable(QStringLiteral("Copying rules"));
+    m_rules->onDuplicateRule(ruleId);
 }
 
-void MainWindow::onCreateRuleFromEntry(int, const QString &)
+void MainWindow::onCreateRuleFromEntry(int appId, const QString &title)
 {
-    onAddRuleDialog();
+    m_rules->onCreateRuleFromEntry(appId, title);
 }
 
-void MainWindow::onCreateRuleFromApp(int)
+void MainWindow::onCreateRuleFromApp(int appId)
 {
-    onAddRuleDialog();
+    m_rules->onCreateRuleFromApp(appId);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database.h"
+#include "rulecommands.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -15,6 +16,7 @@ class ClickableLabel;
 class EntryDayModel;
 class ForegroundWindowSource;
 class IdleSource;
+class LinkingService;
 class Recorder;
 class SuspendHandler;
 class SuspendMonitor;
@@ -34,7 +36,7 @@ class MainWindow;
 
 // The program's hub: owns the form, the settings file, the database connection, the tray icon and
 // the status bar, and carries out what the views, menus and dialogs ask for.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public RuleContext
 {
     Q_OBJECT
 
@@ -56,7 +58,13 @@ public:
     void saveSettings();
     bool initDatabase();
 
-    QDate selectedDate() const;
+    QDate selectedDate() const override;
+    // What new rules start from: the entry filter, the applications selected in the unlinked view
+    // and the project and task selected in the projects tree.
+    QString filterText() const override;
+    QList<int> selectedAppIds() const override;
+    int selectedProjectId() const override;
+    int selectedTaskId() const override;
     void showDate(const QDate &date);
     void updateDateHeader(const QDate &date);
 
@@ -78,6 +86,7 @@ public:
     QMenu *trayMenu() const { return m_trayMenu; }
     QProgressBar *progressBar() const { return m_progressBar; }
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
+    RuleCommands *ruleCommands() const { return m_rules; }
 
 Q_SIGNALS:
     // The projects filter was applied with this text; the projects tree filters and repopulates.
@@ -147,6 +156,11 @@ private:
     // Stores the open stretch, e.g. when the program or the session ends.
     void flushRecording();
     void showSessionNote();
+    void createRuleCommands();
+    void setApplyRulesEnabled(bool enabled);
+    // Links the entries with the task; false when nothing was linked.
+    bool linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
+    int selectedProjectsItemId(const QString &type) const;
     void createTrayActions();
     void createTrayIcon();
     void createDocks();
@@ -195,5 +209,7 @@ private:
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
+    std::unique_ptr<LinkingService> m_linking;
+    RuleCommands *m_rules = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };

@@ -8,8 +8,11 @@
 #include "mainwindow.h"
 #include "recorder.h"
 #include "recordingpresenter.h"
+#include "ruleengine.h"
+#include "rulestore.h"
 #include "settings.h"
 #include "settingsfile.h"
+#include "timestampsdialog.h"
 #include "updatechecker.h"
 #include "windowprobe.h"
 
@@ -289,14 +292,14 @@ private Q_SLOTS:
         row("action_Help_Topics", "&Help Topics", "", true);
         row("actionCheck_for_Updates", "Check for &Updates...", "", true);
         row("action_About_Tavro", "&About Tavro...", "", true);
+        row("action_Timestamps", "&Timestamps...", "", true);
+        row("action_Add_Rule", "&New Rule...", "", true);
+        row("actionView_Rules", "&View Rules...", "", true);
+        row("action_Apply_Rules", "&Apply Rules", "", true);
+        row("actionApply_Rules_For_Date_Range", "Apply Rules for &Date Range...", "", true);
         // Their subsystems are not in this build: switched off rather than silently doing nothing.
         row("actionLogin", "Log In...", "", false);
-        row("action_Timestamps", "&Timestamps...", "", false);
         row("action_RefreshProjects", "&Refresh Projects", "", false);
-        row("action_Add_Rule", "&New Rule...", "", false);
-        row("actionView_Rules", "&View Rules...", "", false);
-        row("action_Apply_Rules", "&Apply Rules", "", false);
-        row("actionApply_Rules_For_Date_Range", "Apply Rules for &Date Range...", "", false);
     }
 
     void menus()
@@ -784,6 +787,63 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QCOMPARE(m_opened, QList<QUrl>{QUrl(Hosts::helpPageUrl())});
         QVERIFY(m_opened.first().path() == QStringLiteral("/tavro-get-help.html"));
+    }
+
+    void applyingRulesRunsThroughTheWindow()
+    {
+        start();
+        // No rule: the engine says so through the window's message boxes.
+        child<QPushButton>("btnApplyRules")->click();
+        QCOMPARE(m_presenter->lastText(), QStringLiteral("No rules to apply"));
+
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/usr/bin/ed', 'ed')")));
+        const int appId = query.lastInsertId().toInt();
+        const QString day = m_window->selectedDate().toString(QStringLiteral("yyyy-MM-dd"));
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                          "VALUES ('notes', %1, '%2 09:00:00', '%2 09:10:00')")
+                               .arg(appId)
+                               .arg(day)));
+        RuleFields rule;
+        rule.name = QStringLiteral("ed");
+        rule.appIds = {appId};
+        rule.taskId = 7;
+        QVERIFY(RuleStore::addRule(rule) != 0);
+
+        // While the batch is handed over the apply commands are off and the progress bar counts the
+        // batch and the two reloads.
+        QList<bool> enabledDuringRun;
+        QList<int> progress;
+        QObject watcher;
+        connect(m_window->ruleCommands()->engine(), &RuleEngine::progressChanged, &watcher, [&](int) {
+            enabledDuringRun << child<QAction>("action_Apply_Rules")->isEnabled()
+                             << child<QPushButton>("btnApplyRules")->isEnabled();
+            progress << m_window->progressBar()->value() << m_window->progressBar()->maximum();
+        });
+        const int reloads = m_unlinked->reloads;
+        m_presenter->clear();
+        child<QAction>("action_Apply_Rules")->trigger();
+        QCOMPARE(enabledDuringRun, QList<bool>(8, false));
+        QCOMPARE(progress, QList<int>({0, 3, 1, 3, 2, 3, 3, 3}));
+        QCOMPARE(m_unlinked->reloads, reloads + 1);
+        // The batch reached the window's linking operation.
+        QVERIFY(m_window->statusBar()->currentMessage().startsWith(QStringLiteral("Linking entries")));
+        QVERIFY(m_window->progressBar()->isHidden());
+        QVERIFY(child<QAction>("action_Apply_Rules")->isEnabled());
+        QVERIFY(child<QPushButton>("btnApplyRules")->isEnabled());
+    }
+
+    void timestampsListTheSelectedDay()
+    {
+        start();
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<TimestampsDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->day, QDate::currentDate());
+            QVERIFY(dialog->appPath.isEmpty() && dialog->title.isEmpty());
+            dialog->reject();
+        });
+        child<QAction>("action_Timestamps")->trigger();
     }
 
     void missingSubsystemsSaySo()
