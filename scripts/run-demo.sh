@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Runs TavroDesk against a local development service with a demo account, signed in at once.
+#
+#   scripts/run-demo.sh BUILD_DIR [tavrodesk arguments, e.g. -debug]
+#
+# Everything lives in a demo folder (BUILD_DIR/demo, or TAVRO_DEMO_DIR): the service's data, the app's
+# settings and database. The user's own TavroDesk data is never read or written. The settings file is
+# written on the first run only; later runs just point it at the service's new port.
+set -euo pipefail
+
+usage() {
+    echo "usage: $0 BUILD_DIR [tavrodesk arguments]" >&2
+    exit 2
+}
+
+[[ $# -ge 1 ]] || usage
+build_dir=$(cd "$1" && pwd) || usage
+shift
+
+app="$build_dir/src/tavrodesk"
+service="$build_dir/devservice/tavro-devservice"
+for binary in "$app" "$service"; do
+    if [[ ! -x $binary ]]; then
+        echo "$0: $binary not found; build the project first (ninja -C $build_dir)" >&2
+        exit 1
+    fi
+done
+
+demo_dir=${TAVRO_DEMO_DIR:-$build_dir/demo}
+mkdir -p "$demo_dir"
+demo_dir=$(cd "$demo_dir" && pwd)
+real_data_home=${XDG_DATA_HOME:-$HOME/.local/share}
+if [[ $demo_dir == "$HOME" || $demo_dir == "$(realpath -m "$real_data_home")" || $demo_dir == / ]]; then
+    echo "$0: refusing to use $demo_dir as the demo folder" >&2
+    exit 1
+fi
+
+data_home="$demo_dir/data"
+runtime_dir="$demo_dir/run"
+mkdir -p "$data_home/TavroDesk" "$runtime_dir" "$demo_dir/config" "$demo_dir/cache"
+chmod 700 "$runtime_dir" "$data_home/TavroDesk"
+
+service_log="$demo_dir/devservice.log"
+"$service" --port 0 --data "$demo_dir/devservice.sqlite" >"$service_log" 2>&1 &
+service_pid=$!
+trap 'kill "$service_pid" 2>/dev/null || true; wait "$service_pid" 2>/dev/null || true' EXIT
+
+url=""
+for _ in $(seq 1 100); do
+    url=$(sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$service_log")
+    [[ -n $url ]] && break
+    if ! kill -0 "$service_pid" 2>/dev/null; then
+        break
+    fi
+    sleep 0.1
+done
+if [[ -z $url ]]; then
+    echo "$0: the development service did not start:" >&2
+    cat "$service_log" >&2
+    exit 1
+fi
+echo "development service: $url (log: $service_log)"
+
+ini="$data_home/TavroDesk/tavrodesk.ini"
+if [[ ! -e $ini ]]; then
+    # The password is stored Base64-encoded: "ZGVtbw==" is "demo".
+    cat >"$ini" <<INI
+[API]
+Url=$url
+SslEnabled=false
+Username=demo@tavro.test
+Password=ZGVtbw==
+INI
+    chmod 600 "$ini"
+else
+    # Keep the demo's own settings; only the service's port changes from run to run.
+    tmp="$ini.tmp"
+    awk -v url="$url" '
+        /^\[/ { section = $0 }
+        section == "[API]" && /^Url=/ { print "Url=" url; done = 1; next }
+        { print }
+        END { if (!done) { print "[API]"; print "Url=" url } }
+    ' "$ini" >"$tmp"
+    chmod 600 "$tmp"
+    mv "$tmp" "$ini"
+fi
+
+status=0
+XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
+    XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" || status=$?
+exit "$status"

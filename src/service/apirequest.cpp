@@ -1,0 +1,205 @@
+#include "apirequest.h"
+
+#include "apireply.h"
+#include "messagebox.h"
+#include "settings.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QTimer>
+
+ApiRequest::ApiRequest(bool silent)
+    : ApiRequest(Settings::instance()->networkManager, silent)
+{}
+
+ApiRequest::ApiRequest(QNetworkAccessManager *manager, bool silent)
+    : m_manager(manager)
+    , m_silent(silent)
+{}
+
+bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
+                      bool silentApiErrors)
+{
+    m_ok = true;
+    m_settled = false;
+    reply = QString();
+    if (!m_manager) {
+        qDebug() << "no network manager: the network is not set up";
+        m_ok = false;
+        return m_ok;
+    }
+    request.setRawHeader(QByteArrayLiteral("User-Agent"),
+                         Settings::instance()->value(QStringLiteral("UserAgent")).toString().toUtf8());
+
+    QNetworkReply *networkReply =
+        method.toLower() == QLatin1String("post") ? m_manager->post(request, body) : m_manager->get(request);
+
+    QEventLoop loop;
+    connect(networkReply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    connect(networkReply, &QNetworkReply::errorOccurred, &loop, &QEventLoop::quit);
+    connect(networkReply, &QNetworkReply::errorOccurred, this, &ApiRequest::onError);
+    connect(networkReply, &QNetworkReply::sslErrors, &loop, &QEventLoop::quit);
+    connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::onSslErrors);
+    connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::onFinished);
+    connect(networkReply, &QNetworkReply::downloadProgress, this, &ApiRequest::onDownloadProgress);
+    connect(networkReply, &QNetworkReply::uploadProgress, this, &ApiRequest::onUploadProgress);
+
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&timer, &QTimer::timeout, this, &ApiRequest::onTimeout);
+    timer.start(m_timeout);
+
+    loop.exec();
+    m_settled = true;
+    timer.stop();
+
+    if (m_ok) {
+        reply = ApiReply::fromBody(networkReply->readAll());
+        QString code;
+        QString message;
+        if (isError(reply, code, message) && !silentApiErrors) {
+            m_ok = false;
+            MessageBox::critical(nullptr, QStringLiteral("Tavro API Error"),
+                                 QStringLiteral("Code: ") + code + QStringLiteral("\nMessage: ") + message);
+        }
+    }
+    // Deleting the reply aborts it when it still runs; its last signals must not reach us.
+    networkReply->disconnect();
+    delete networkReply;
+    return m_ok;
+}
+
+bool ApiRequest::get(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors)
+{
+    QNetworkRequest request = ApiCall::getRequest(method, parameters);
+    return send(request, QStringLiteral("GET"), QByteArray(), reply, silentApiErrors);
+}
+
+bool ApiRequest::post(const QString &method, const ApiCall::Parameters &parameters, QString &reply,
+                      bool silentApiErrors)
+{
+    QNetworkRequest request = ApiCall::postRequest(method);
+    return send(request, QStringLiteral("POST"), ApiCall::formBody(parameters), reply, silentApiErrors);
+}
+
+bool ApiRequest::isError(const QString &xml, QString &code, QString &message)
+{
+    return ApiReply::isError(xml, code, message);
+}
+
+QString ApiRequest::networkErrorText(int code)
+{
+    switch (code) {
+    case 0:
+        return QStringLiteral("No error condition.");
+    case 1:
+        return QStringLiteral("The remote server refused the connection.");
+    case 2:
+        return QStringLiteral(
+            "The remote server closed the connection prematurely, before the entire reply was received and "
+            "processed.");
+    case 3:
+        return QStringLiteral("The remote host name was not found.");
+    case 4:
+        return QStringLiteral("The connection to the remote server timed out.");
+    case 5:
+        return QStringLiteral("The operation was canceled via calls to abort() or close() before it was finished.");
+    case 6:
+        return QStringLiteral("The SSL/TLS handshake failed and the encrypted channel could not be established.");
+    case 99:
+        return QStringLiteral("An unknown network-related error was detected.");
+    case 101:
+        return QStringLiteral("The connection to the proxy server was refused.");
+    case 102:
+        return QStringLiteral(
+            "The proxy server closed the connection prematurely, before the entire reply was received and "
+            "processed.");
+    case 103:
+        return QStringLiteral("The proxy host name was not found.");
+    case 104:
+        return QStringLiteral(
+            "The connection to the proxy timed out or the proxy did not reply in time to the request sent.");
+    case 105:
+        return QStringLiteral(
+            "The proxy requires authentication in order to honour the request but did not accept any credentials "
+            "offered.");
+    case 199:
+        return QStringLiteral("An unknown proxy-related error was detected.");
+    case 201:
+        return QStringLiteral("The access to the remote content was denied.");
+    case 202:
+        return QStringLiteral("The operation requested on the remote content is not permitted.");
+    case 203:
+        return QStringLiteral("The remote content was not found at the server.");
+    case 204:
+        return QStringLiteral(
+            "The remote server requires authentication to serve the content but the credentials provided were not "
+            "accepted.");
+    case 205:
+        return QStringLiteral(
+            "The request needed to be sent again, but this failed for example because the upload data could not be "
+            "read a second time.");
+    case 299:
+        return QStringLiteral("An unknown error related to the remote content was detected.");
+    case 301:
+        return QStringLiteral("The Network Access API cannot honor the request because the protocol is not known.");
+    case 302:
+        return QStringLiteral("The requested operation is invalid for this protocol.");
+    case 399:
+        return QStringLiteral(
+            "A breakdown in protocol was detected (parsing error, invalid or unexpected responses, etc.).");
+    default:
+        return QString::number(code);
+    }
+}
+
+void ApiRequest::onError(QNetworkReply::NetworkError code)
+{
+    qDebug() << "on error. code: " << int(code);
+    const bool alreadyFailed = m_settled || !m_ok;
+    m_ok = false;
+    const QString text = networkErrorText(int(code));
+    // An SSL failure or a time-out was already reported; its trailing error adds nothing.
+    if (!m_silent && !alreadyFailed) {
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
+    }
+    qDebug() << "network error: " << text;
+}
+
+void ApiRequest::onFinished()
+{
+    qDebug() << "on finished";
+}
+
+void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
+{
+    qDebug() << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
+}
+
+void ApiRequest::onSslErrors(const QList<QSslError> &errors)
+{
+    qDebug() << "on ssl errors";
+    for (const QSslError &error : errors) {
+        qDebug() << "ssl error:" << error.errorString();
+    }
+    m_ok = false;
+}
+
+void ApiRequest::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)
+{
+    qDebug() << "on upload progress. sent: " << bytesSent << ", total: " << bytesTotal;
+}
+
+void ApiRequest::onTimeout()
+{
+    // A failure already on screen keeps the timer running while its box is open; say nothing more.
+    const bool alreadyFailed = m_settled || !m_ok;
+    if (!m_silent && !alreadyFailed) {
+        MessageBox::warning(nullptr, QStringLiteral("Network Error"), QStringLiteral("Connection Timeout"));
+    }
+    qDebug() << "on timeout";
+    m_ok = false;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "apicall.h"
+
+#include <QList>
+#include <QNetworkReply>
+#include <QObject>
+#include <QSslError>
+
+class QNetworkAccessManager;
+class QNetworkRequest;
+
+// One synchronous call to the Tavro service: sends the request, waits in a nested event loop for the
+// reply, an error, SSL errors or the time-out, and hands back the reply text. Failures are shown in
+// message boxes ("Network error", "Network Error", "Tavro API Error") unless the caller made them
+// silent. Callers judge the reply's "status" themselves. Use one instance for one call.
+class ApiRequest : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int defaultTimeout = 20000;
+
+    // Uses the shared manager of the Settings singleton.
+    explicit ApiRequest(bool silent);
+    ApiRequest(QNetworkAccessManager *manager, bool silent);
+
+    // "post" in any letter case is posted with the body; any other method, the empty one too, is a GET.
+    bool send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
+              bool silentApiErrors);
+    // Builds the request of a service method (query items or form body) and sends it.
+    bool get(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors);
+    bool post(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors);
+
+    static bool isError(const QString &xml, QString &code, QString &message);
+    // The user-facing text of a QNetworkReply::NetworkError code; unknown codes give the number.
+    static QString networkErrorText(int code);
+
+    bool isOk() const { return m_ok; }
+    // Only tests shorten the wait; the product always waits defaultTimeout.
+    void setTimeout(int milliseconds) { m_timeout = milliseconds; }
+    int timeout() const { return m_timeout; }
+
+public Q_SLOTS:
+    void onError(QNetworkReply::NetworkError code);
+    void onFinished();
+    void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+    void onSslErrors(const QList<QSslError> &errors);
+    void onUploadProgress(qint64 bytesSent, qint64 bytesTotal);
+    void onTimeout();
+
+private:
+    QNetworkAccessManager *m_manager;
+    int m_timeout = defaultTimeout;
+    bool m_ok = false;
+    bool m_silent;
+    // Set once the outcome is known, so a follow-up error of the same failure shows no second box.
+    bool m_settled = false;
+};

@@ -1,0 +1,336 @@
+#include "session.h"
+
+#include "apireply.h"
+#include "apirequest.h"
+#include "loginprompt.h"
+#include "settings.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QScopeGuard>
+#include <QTimer>
+
+namespace {
+QMap<QString, QVariant> &values()
+{
+    return Settings::instance()->values;
+}
+
+QString stored(const char *key)
+{
+    return values().value(QLatin1String(key)).toString();
+}
+
+// A session token is a credential: the log shows only enough of it to tell tokens apart.
+QString tokenForLog(const QString &token)
+{
+    return token.left(4) + QStringLiteral("... (") + QString::number(token.size()) + QStringLiteral(" characters)");
+}
+
+bool replyIsOk(bool sent, const QString &reply)
+{
+    return sent && ApiReply::status(reply) == QLatin1String("ok");
+}
+} // namespace
+
+Session::Session(LoginPrompt *prompt, QObject *parent)
+    : QObject(parent)
+    , m_prompt(prompt)
+    , m_indicatorText(signedOutText())
+{}
+
+Session::~Session()
+{
+    if (m_manager && Settings::instance()->networkManager == m_manager) {
+        Settings::instance()->networkManager = nullptr;
+    }
+}
+
+QString Session::signedOutText()
+{
+    return QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>");
+}
+
+QString Session::signedInText(const QMap<QString, QVariant> &user)
+{
+    QString name = user.value(QStringLiteral("realname")).toString();
+    if (name.isEmpty()) {
+        name = user.value(QStringLiteral("username")).toString();
+    }
+    return QStringLiteral("Signed in as ") + name.toHtmlEscaped() +
+           QStringLiteral(" <img src=':/icons/res/online.png'>");
+}
+
+void Session::startUp()
+{
+    setStatus(QStringLiteral("Initializing network..."));
+    if (connectToService()) {
+        restoreSession();
+        setStatus(QStringLiteral("Ready"));
+    }
+}
+
+bool Session::connectToService()
+{
+    if (!m_manager) {
+        m_manager = new QNetworkAccessManager(this);
+    }
+    Settings::instance()->networkManager = m_manager;
+    applyProxy();
+
+    for (int attempt = 1; attempt <= connectAttempts; ++attempt) {
+        setStatus(QStringLiteral("Connecting to Tavro..."));
+        qDebug() << "connecting...";
+        if (testConnection()) {
+            setStatus(QStringLiteral("Ready"));
+            return true;
+        }
+        if (attempt == connectAttempts) {
+            setStatus(QStringLiteral("Could not connect to Tavro. Working offline."));
+            return false;
+        }
+        setStatus(QStringLiteral("Could not connect to Tavro"));
+        m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
+        QTimer countdown;
+        countdown.setInterval(1000);
+        connect(&countdown, &QTimer::timeout, this, &Session::onStatusbarUpdateTimer);
+        countdown.start();
+        QEventLoop pause;
+        QTimer::singleShot(m_retryInterval, &pause, &QEventLoop::quit);
+        pause.exec();
+        countdown.stop();
+    }
+    return false;
+}
+
+void Session::applyProxy()
+{
+    QNetworkProxy proxy(QNetworkProxy::NoProxy);
+    if (values().value(QStringLiteral("ProxyEnabled")).toBool()) {
+        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, stored("ProxyHost"),
+                              quint16(values().value(QStringLiteral("ProxyPort")).toInt()));
+    }
+    QNetworkProxy::setApplicationProxy(proxy);
+    // The application proxy is skipped for loopback addresses; the manager's own one is not.
+    m_manager->setProxy(proxy);
+}
+
+bool Session::testConnection()
+{
+    ApiRequest request(true);
+    QString reply;
+    const bool sent =
+        request.get(QStringLiteral("tavro.test.null"), {{QStringLiteral("api_key"), stored("ApiKey")}}, reply, true);
+    m_online = replyIsOk(sent, reply);
+    return m_online;
+}
+
+void Session::restoreSession()
+{
+    const QString token = stored("AuthToken");
+    setLoggedIn(false);
+    if (!token.isEmpty()) {
+        QMap<QString, QVariant> user;
+        if (checkToken(token, user)) {
+            values()[QStringLiteral("AuthUser")] = user;
+            setLoggedIn(true);
+        } else {
+            qDebug() << "auth token not valid";
+        }
+    }
+    if (!m_loggedIn) {
+        login();
+    } else {
+        setStatus(QStringLiteral("Loading projects..."));
+        loadProjects();
+    }
+}
+
+bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
+{
+    setStatus(QStringLiteral("Verifying session..."));
+    qDebug() << "check token " << tokenForLog(token);
+    ApiRequest request(false);
+    QString reply;
+    const bool sent =
+        request.get(QStringLiteral("tavro.auth.checkToken"), {{QStringLiteral("auth_token"), token}}, reply, true);
+    if (!replyIsOk(sent, reply)) {
+        setStatus(QStringLiteral("Ready"));
+        return false;
+    }
+    takeUser(reply, user);
+    setStatus(QStringLiteral("Ready"));
+    return true;
+}
+
+bool Session::doLogin(const QString &username, const QString &password, QString &token, QMap<QString, QVariant> &user,
+                      QString &error)
+{
+    setStatus(QStringLiteral("Signing into Tavro..."));
+    qDebug() << "login, username = " << username;
+    ApiRequest request(false);
+    QString reply;
+    const bool sent =
+        request.get(QStringLiteral("tavro.auth.login"),
+                    {{QStringLiteral("email"), username}, {QStringLiteral("password"), password}}, reply, true);
+    error = QString();
+    if (!replyIsOk(sent, reply)) {
+        QString code;
+        ApiReply::isError(reply, code, error);
+        setStatus(QStringLiteral("Ready"));
+        return false;
+    }
+    takeUser(reply, user);
+    token = ApiReply::firstElement(ApiReply::parse(reply), QStringLiteral("token")).text();
+    setStatus(QStringLiteral("Ready"));
+    return true;
+}
+
+void Session::takeUser(const QString &reply, QMap<QString, QVariant> &user)
+{
+    const QDomDocument document = ApiReply::parse(reply);
+    const QDomElement apiKey = ApiReply::firstElement(document, QStringLiteral("api_key"));
+    if (!apiKey.isNull()) {
+        values()[QStringLiteral("ApiKey")] = apiKey.text();
+    }
+    const QDomElement userElement = ApiReply::firstElement(document, QStringLiteral("user"));
+    user[QStringLiteral("id")] = userElement.attribute(QStringLiteral("id"));
+    user[QStringLiteral("username")] = ApiReply::fromWire(userElement.attribute(QStringLiteral("username")));
+    user[QStringLiteral("realname")] = ApiReply::fromWire(userElement.attribute(QStringLiteral("realname")));
+    setIndicatorText(signedInText(user));
+}
+
+void Session::login()
+{
+    // Requests wait in nested event loops: a second "Log In..." or double-click meanwhile must not
+    // start a second sign-in with its own dialog.
+    if (m_signingIn) {
+        qDebug() << "sign-in already under way";
+        return;
+    }
+    m_signingIn = true;
+    const auto done = qScopeGuard([this] { m_signingIn = false; });
+    setStatus(QStringLiteral("Signing in..."));
+    QString error;
+    bool firstPass = true;
+    for (;;) {
+        const QString storedUsername = stored("Username");
+        const QString storedPassword = stored("Password");
+        QString token;
+        QMap<QString, QVariant> user;
+        bool signedIn = false;
+        if (firstPass && !storedUsername.isEmpty() && !storedPassword.isEmpty()) {
+            signedIn = doLogin(storedUsername, storedPassword, token, user, error);
+        } else {
+            LoginPrompt::Values entered;
+            entered.username = storedUsername;
+            entered.password = storedPassword;
+            entered.remember = !storedPassword.isEmpty();
+            entered.errorMessage = error;
+            if (!m_prompt || !m_prompt->ask(entered)) {
+                setStatus(QStringLiteral("Ready"));
+                return;
+            }
+            if (entered.remember) {
+                values()[QStringLiteral("Username")] = entered.username;
+                values()[QStringLiteral("Password")] = entered.password;
+            }
+            signedIn = doLogin(entered.username, entered.password, token, user, error);
+        }
+        firstPass = false;
+        if (signedIn) {
+            values()[QStringLiteral("AuthToken")] = token;
+            values()[QStringLiteral("AuthUser")] = user;
+            setLoggedIn(true);
+            break;
+        }
+    }
+    setStatus(QStringLiteral("Loading projects..."));
+    loadProjects();
+    setStatus(QStringLiteral("Ready"));
+}
+
+bool Session::logoutRequest(const QString &token)
+{
+    setStatus(QStringLiteral("Signing out from Tavro..."));
+    ApiRequest request(false);
+    QString reply;
+    const bool sent = request.get(
+        QStringLiteral("tavro.auth.logout"),
+        {{QStringLiteral("api_key"), stored("ApiKey")}, {QStringLiteral("auth_token"), token}}, reply, false);
+    setStatus(QStringLiteral("Ready"));
+    return replyIsOk(sent, reply);
+}
+
+void Session::logout()
+{
+    // The local session ends whatever the service answers.
+    logoutRequest(stored("AuthToken"));
+    values()[QStringLiteral("AuthToken")] = QString();
+    values()[QStringLiteral("AuthUser")] = QMap<QString, QVariant>();
+    setLoggedIn(false);
+    Q_EMIT projectsCleared();
+    setIndicatorText(signedOutText());
+}
+
+void Session::loadProjects()
+{
+    if (!values().value(QStringLiteral("isLoggedIn")).toBool()) {
+        qDebug() << "abort init projects. not logged in.";
+        return;
+    }
+    const QMap<QString, QVariant> user = values().value(QStringLiteral("AuthUser")).toMap();
+    qDebug() << "auth user: " << user.value(QStringLiteral("username")).toString();
+    ApiRequest request(false);
+    QString reply;
+    const bool sent = request.get(QStringLiteral("tavro.projects.findByUser"),
+                                  {{QStringLiteral("api_key"), stored("ApiKey")},
+                                   {QStringLiteral("auth_token"), stored("AuthToken")},
+                                   {QStringLiteral("user_id"), user.value(QStringLiteral("id")).toString()},
+                                   {QStringLiteral("include_task_lists"), QStringLiteral("1")},
+                                   {QStringLiteral("include_tasks"), QStringLiteral("1")}},
+                                  reply, false);
+    if (!replyIsOk(sent, reply)) {
+        qDebug() << "error loading projects xml";
+    }
+    if (!reply.isEmpty()) {
+        Q_EMIT projectsReceived(reply);
+    }
+    values()[QStringLiteral("XmlProjectsList")] = reply;
+}
+
+void Session::onStatusLoginIndicatorDblClicked()
+{
+    if (!m_loggedIn) {
+        login();
+    }
+}
+
+void Session::onStatusbarUpdateTimer()
+{
+    const qint64 seconds = QDateTime::currentDateTime().secsTo(m_retryAt);
+    if (seconds > 0) {
+        setStatus(QStringLiteral("Could not connect to Tavro. Working offline. Retrying in ") +
+                  QString::number(seconds) + QStringLiteral(" sec..."));
+    }
+}
+
+void Session::setStatus(const QString &text)
+{
+    Q_EMIT statusMessage(text, 0);
+}
+
+void Session::setIndicatorText(const QString &text)
+{
+    m_indicatorText = text;
+    Q_EMIT indicatorTextChanged(text);
+}
+
+void Session::setLoggedIn(bool loggedIn)
+{
+    m_loggedIn = loggedIn;
+    values()[QStringLiteral("isLoggedIn")] = loggedIn;
+    Q_EMIT loginStateChanged(loggedIn);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+class LoginPrompt;
+class QNetworkAccessManager;
+
+// Brings the client on line, signs the user in and out and fetches the projects catalogue. Keeps
+// "isLoggedIn", "AuthUser", "AuthToken", "ApiKey", "Username" and "Password" of the settings map up to
+// date. The main window owns one, shows what the signals report and forwards its menu actions.
+class Session : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int defaultRetryInterval = 30000;
+    static constexpr int connectAttempts = 3;
+
+    // The prompt is not owned and may be null (every prompt then counts as cancelled).
+    explicit Session(LoginPrompt *prompt, QObject *parent = nullptr);
+    ~Session() override;
+
+    static QString signedOutText();
+    // The indicator text for a signed-in user map ("realname", else "username"), escaped for rich text.
+    static QString signedInText(const QMap<QString, QVariant> &user);
+
+    bool isLoggedIn() const { return m_loggedIn; }
+    bool isOnline() const { return m_online; }
+    QDateTime retryAt() const { return m_retryAt; }
+    QString indicatorText() const { return m_indicatorText; }
+    QNetworkAccessManager *networkManager() const { return m_manager; }
+
+    // Only tests shorten the pause between start-up connection attempts.
+    void setRetryInterval(int milliseconds) { m_retryInterval = milliseconds; }
+
+    // The deferred start-up: network set-up, connectivity test, then the stored session and projects.
+    void startUp();
+    // Creates the shared network manager (once), applies the proxy and tests the connection up to
+    // three times, pausing between attempts with a countdown in the status bar. Returns online.
+    bool connectToService();
+    bool testConnection();
+    void restoreSession();
+    bool checkToken(const QString &token, QMap<QString, QVariant> &user);
+    bool doLogin(const QString &username, const QString &password, QString &token, QMap<QString, QVariant> &user,
+                 QString &error);
+    bool logoutRequest(const QString &token);
+    void loadProjects();
+
+public Q_SLOTS:
+    void login();
+    void logout();
+    // The indicator's double-click signs in only while signed out.
+    void onStatusLoginIndicatorDblClicked();
+    void onStatusbarUpdateTimer();
+
+Q_SIGNALS:
+    void statusMessage(const QString &text, int timeout);
+    // Rich text for the sign-in indicator.
+    void indicatorTextChanged(const QString &text);
+    // Signed in: "Log In..." disabled, "Log Out" enabled; signed out the other way round.
+    void loginStateChanged(bool loggedIn);
+    // A findByUser reply that is not empty; show it in the projects tree (before it is cached).
+    void projectsReceived(const QString &xml);
+    // Logout: empty the projects tree.
+    void projectsCleared();
+
+private:
+    void applyProxy();
+    void setStatus(const QString &text);
+    void setIndicatorText(const QString &text);
+    void setLoggedIn(bool loggedIn);
+    // Steps shared by checkToken and doLogin once the reply is "ok": API key, user, indicator.
+    void takeUser(const QString &reply, QMap<QString, QVariant> &user);
+
+    LoginPrompt *m_prompt;
+    QNetworkAccessManager *m_manager = nullptr;
+    bool m_loggedIn = false;
+    bool m_online = false;
+    bool m_signingIn = false;
+    QDateTime m_retryAt;
+    QString m_indicatorText;
+    int m_retryInterval = defaultRetryInterval;
+};
