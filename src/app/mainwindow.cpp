@@ -13,8 +13,11 @@
 #include "ignoredappsdialog.h"
 #include "linkingservice.h"
 #include "listitemdelegate.h"
+#include "logindialog.h"
+#include "loginprompt.h"
 #include "messagebox.h"
 #include "recorder.h"
+#include "session.h"
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
@@ -73,6 +76,35 @@ public:
 
 private:
     Link m_link;
+};
+
+// Asks for the account's credentials with the login dialog.
+class DialogLoginPrompt : public LoginPrompt
+{
+public:
+    explicit DialogLoginPrompt(QWidget *parent)
+        : m_parent(parent)
+    {}
+    bool ask(Values &values) override
+    {
+        LoginDialog dialog(m_parent);
+        dialog.username = values.username;
+        dialog.password = values.password;
+        dialog.remember = values.remember;
+        dialog.errorMessage = values.errorMessage;
+        dialog.putData();
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        dialog.getData();
+        values.username = dialog.username;
+        values.password = dialog.password;
+        values.remember = dialog.remember;
+        return true;
+    }
+
+private:
+    QWidget *m_parent;
 };
 } // namespace
 
@@ -135,13 +167,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     restoreState(settingsFile->value(QStringLiteral("Window/State")).toByteArray(), 0);
     restoreGeometry(settingsFile->value(QStringLiteral("Window/Geometry")).toByteArray());
 
+    createSession();
     createRuleCommands();
-
-    // Sign-in and projects come with their own subsystem; until then their commands are switched
-    // off rather than pretending to work.
-    for (QAction *action : {m_ui->actionLogin, m_ui->action_RefreshProjects}) {
-        action->setEnabled(false);
-    }
 
     recording = false;
     if (m_usable) {
@@ -227,6 +254,22 @@ bool MainWindow::initDatabase()
     }
     Database::createSchema();
     return true;
+}
+
+void MainWindow::createSession()
+{
+    m_loginPrompt = std::make_unique<DialogLoginPrompt>(this);
+    m_session = new Session(m_loginPrompt.get(), this);
+    connect(m_session, &Session::statusMessage, statusBar(), &QStatusBar::showMessage);
+    connect(m_session, &Session::indicatorTextChanged, m_loginIndicator, &QLabel::setText);
+    connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
+        m_ui->actionLogin->setEnabled(!loggedIn);
+        m_ui->actionLogout->setEnabled(loggedIn);
+    });
+    connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
+    connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
+    connect(m_ui->projects, &ProjectsTree::refreshRequested, this, &MainWindow::on_action_RefreshProjects_triggered);
+    connect(this, &MainWindow::signalProjectsFilterApplied, m_ui->projects, &ProjectsTree::applyFilter);
 }
 
 void MainWindow::createRuleCommands()
@@ -493,10 +536,10 @@ void MainWindow::onInitialUpdate()
     initUnlinkedList();
     statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
     initLinkedList();
-    m_initialUpdateDone = true;
 
-    // The session with the service is set up by its own subsystem; this build works offline.
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    // Requests wait in nested event loops: the local views are complete before the first one.
+    m_session->startUp();
+    m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
     showSessionNote();
 }
@@ -712,9 +755,6 @@ void MainWindow::applyEntryFilter(const QString &text)
 void MainWindow::applyProjectsFilter(const QString &text)
 {
     Q_EMIT signalProjectsFilterApplied(text);
-    if (auto *tree = qobject_cast<QTreeWidget *>(m_ui->projects)) {
-        tree->expandAll();
-    }
 }
 
 void MainWindow::filterApply()
@@ -911,17 +951,18 @@ void MainWindow::on_action_Add_Rule_triggered()
 
 void MainWindow::on_action_RefreshProjects_triggered()
 {
-    notAvailable(QStringLiteral("The projects catalogue"));
+    qDebug() << "app menu refresh";
+    m_session->loadProjects();
 }
 
 void MainWindow::on_actionLogout_triggered()
 {
-    notAvailable(QStringLiteral("Signing out"));
+    m_session->logout();
 }
 
 void MainWindow::on_actionLogin_triggered()
 {
-    notAvailable(QStringLiteral("Signing in"));
+    m_session->login();
 }
 
 void MainWindow::on_action_Timestamps_triggered()
@@ -936,14 +977,12 @@ void MainWindow::onStatusLoginIndicatorDblClicked()
 {
     if (m_ui->actionLogin->isEnabled()) {
         on_actionLogin_triggered();
-    } else {
-        notAvailable(QStringLiteral("Signing in"));
     }
 }
 
 void MainWindow::onStatusbarUpdateTimer()
 {
-    notAvailable(QStringLiteral("The connection to the service"));
+    m_session->onStatusbarUpdateTimer();
 }
 
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)

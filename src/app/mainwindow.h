@@ -17,7 +17,9 @@ class EntryDayModel;
 class ForegroundWindowSource;
 class IdleSource;
 class LinkingService;
+class LoginPrompt;
 class Recorder;
+class Session;
 class SuspendHandler;
 class SuspendMonitor;
 class TrayAnimation;
@@ -87,6 +89,8 @@ public:
     QProgressBar *progressBar() const { return m_progressBar; }
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
     RuleCommands *ruleCommands() const { return m_rules; }
+    // Connectivity, sign-in and the projects catalogue.
+    Session *session() const { return m_session; }
 
 Q_SIGNALS:
     // The projects filter was applied with this text; the projects tree filters and repopulates.
@@ -156,6 +160,7 @@ private:
     // Stores the open stretch, e.g. when the program or the session ends.
     void flushRecording();
     void showSessionNote();
+    void createSession();
     void createRuleCommands();
     void setApplyRulesEnabled(bool enabled);
     // Links the entries with the task; false when nothing was linked.
@@ -209,6 +214,8 @@ private:
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
+    std::unique_ptr<LoginPrompt> m_loginPrompt;
+    Session *m_session = nullptr;
     std::unique_ptr<LinkingService> m_linking;
     RuleCommands *m_rules = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;

@@ -1,15 +1,18 @@
 #include "aboutdialog.h"
 #include "calendarwidget.h"
 #include "clickablelabel.h"
+#include "devserver.h"
 #include "entrydaymodel.h"
 #include "hosts.h"
 #include "ignoredappsdialog.h"
 #include "listitemdelegate.h"
 #include "mainwindow.h"
+#include "projectstree.h"
 #include "recorder.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulestore.h"
+#include "session.h"
 #include "settings.h"
 #include "settingsfile.h"
 #include "timestampsdialog.h"
@@ -89,7 +92,9 @@ void writeIni(const QMap<QString, QVariant> &values)
     QVERIFY(SettingsFile::ensureDataFolder());
     QFile::remove(SettingsFile::iniPath());
     QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
-    ini.setValue(QStringLiteral("API/Url"), QString());
+    // Nothing listens there: the start-up goes offline at once without leaving the machine.
+    ini.setValue(QStringLiteral("API/Url"), QStringLiteral("http://127.0.0.1:1/service/"));
+    ini.setValue(QStringLiteral("API/SslEnabled"), false);
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         ini.setValue(it.key(), it.value());
     }
@@ -120,6 +125,7 @@ private:
     {
         writeIni(ini);
         m_window = std::make_unique<MainWindow>();
+        m_window->session()->setRetryInterval(0);
         m_window->setTrayAvailabilityCheck([trayAvailable] { return trayAvailable; });
         if (fakeModels) {
             m_unlinked = new FakeDayModel;
@@ -297,9 +303,8 @@ private Q_SLOTS:
         row("actionView_Rules", "&View Rules...", "", true);
         row("action_Apply_Rules", "&Apply Rules", "", true);
         row("actionApply_Rules_For_Date_Range", "Apply Rules for &Date Range...", "", true);
-        // Their subsystems are not in this build: switched off rather than silently doing nothing.
-        row("actionLogin", "Log In...", "", false);
-        row("action_RefreshProjects", "&Refresh Projects", "", false);
+        row("actionLogin", "Log In...", "", true);
+        row("action_RefreshProjects", "&Refresh Projects", "", true);
     }
 
     void menus()
@@ -531,6 +536,7 @@ private Q_SLOTS:
         m_window->saveSettings();
         m_window.reset();
         m_window = std::make_unique<MainWindow>();
+        m_window->session()->setRetryInterval(0);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QCOMPARE(m_window->size(), QSize(700, 400));
@@ -846,12 +852,40 @@ private Q_SLOTS:
         child<QAction>("action_Timestamps")->trigger();
     }
 
+    void startUpSignsInAndFillsTheProjects()
+    {
+        DevServer server;
+        QVERIFY(server.listen());
+        start({{QStringLiteral("API/Url"), server.url().toString()},
+               {QStringLiteral("API/Username"), QStringLiteral("demo@tavro.test")},
+               {QStringLiteral("API/Password"), SettingsFile::encodePassword(QStringLiteral("demo"))}});
+        QCOMPARE(m_window->loginIndicator()->text(),
+                 QStringLiteral("Signed in as Demo User <img src=':/icons/res/online.png'>"));
+        QVERIFY(!child<QAction>("actionLogin")->isEnabled());
+        QVERIFY(child<QAction>("actionLogout")->isEnabled());
+        auto *projects = child<ProjectsTree>("projects");
+        const auto shown = [projects](const QString &name) {
+            return !projects->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).isEmpty();
+        };
+        QVERIFY(shown(QStringLiteral("Acme Corporation")));
+        QVERIFY(shown(QStringLiteral("Website Relaunch")));
+
+        // The projects filter narrows the tree down to the matching projects.
+        QTest::keyClicks(child<QLineEdit>("editFilterProjects"), QStringLiteral("Speisekarte"));
+        QTest::keyClick(child<QLineEdit>("editFilterProjects"), Qt::Key_Return);
+        QVERIFY(shown(QStringLiteral("Speisekarte 2027")));
+        QVERIFY(!shown(QStringLiteral("Website Relaunch")));
+
+        child<QAction>("actionLogout")->trigger();
+        QCOMPARE(projects->topLevelItemCount(), 0);
+        QVERIFY(child<QAction>("actionLogin")->isEnabled());
+        QCOMPARE(m_window->loginIndicator()->text(), Session::signedOutText());
+        QVERIFY(m_presenter->boxes().isEmpty());
+    }
+
     void missingSubsystemsSaySo()
     {
         start();
-        m_window->on_actionLogin_triggered();
-        QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("not available")));
-        m_window->statusBar()->showMessage(QStringLiteral("Ready"));
         m_window->connectEntriesWithTask({QStringLiteral("1")}, QStringLiteral("2"), QString());
         QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("not available")));
         QVERIFY(m_presenter->boxes().isEmpty());
