@@ -1,11 +1,50 @@
 #include "projectstree.h"
 
+#include "addtaskdialog.h"
+#include "addtasklistdialog.h"
+#include "entrydragpayload.h"
+#include "linktimedialog.h"
 #include "messagebox.h"
 #include "projectscatalogue.h"
+#include "servicecall.h"
 #include "settings.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QDebug>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int completedTaskPause = 500;
+
+QString cachedCatalogue()
+{
+    return Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString();
+}
+
+void addToMap(const char *key, const QString &id, const QString &value)
+{
+    QMap<QString, QVariant> &values = Settings::instance()->values;
+    QMap<QString, QVariant> map = values.value(QLatin1String(key)).toMap();
+    map.insert(id, value);
+    values.insert(QLatin1String(key), map);
+}
+
+bool isPositiveId(const QString &id)
+{
+    bool ok = false;
+    return id.toLongLong(&ok) > 0 && ok;
+}
+
+} // namespace
 
 ProjectsTree::ProjectsTree(QWidget *parent)
     : QTreeWidget(parent)
@@ -14,7 +53,33 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     setColumnCount(1);
     setHeaderHidden(true);
     setSortingEnabled(false);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropOverwriteMode(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setAutoExpandDelay(1000);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+
+    m_addTaskAction = new QAction(QStringLiteral("Add &Task"), this);
+    connect(m_addTaskAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTask);
+    m_addTaskListAction = new QAction(QStringLiteral("Add Task&list"), this);
+    connect(m_addTaskListAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTaskList);
+    m_completeAction = new QAction(QStringLiteral("Mark as &complete"), this);
+    connect(m_completeAction, &QAction::triggered, this, &ProjectsTree::onMenuComplete);
     connect(m_refreshAction, &QAction::triggered, this, &ProjectsTree::refreshRequested);
+    m_expandAllAction = addTreeAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
+    connect(m_expandAllAction, &QAction::triggered, this, &QTreeView::expandAll);
+    m_collapseAllAction = addTreeAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
+    connect(m_collapseAllAction, &QAction::triggered, this, &QTreeView::collapseAll);
+}
+
+QAction *ProjectsTree::addTreeAction(const QString &text, const QKeySequence &shortcut)
+{
+    auto *action = new QAction(text, this);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    addAction(action);
+    return action;
 }
 
 void ProjectsTree::populate(const QString &xml)
@@ -63,4 +128,305 @@ QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, const QString &t
     item->setData(0, IdRole, id);
     item->setData(0, TypeRole, type);
     return item;
+}
+
+QString ProjectsTree::typeOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, TypeRole).toString() : QString();
+}
+
+int ProjectsTree::idOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, IdRole).toInt() : 0;
+}
+
+QTreeWidgetItem *ProjectsTree::firstSelectedOfType(const QString &type) const
+{
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    return !selected.isEmpty() && typeOf(selected.first()) == type ? selected.first() : nullptr;
+}
+
+QTreeWidgetItem *ProjectsTree::findProjectItem(int projectId) const
+{
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *client = topLevelItem(i);
+        for (int j = 0; j < client->childCount(); ++j) {
+            if (typeOf(client->child(j)) == QLatin1String("project") && idOf(client->child(j)) == projectId) {
+                return client->child(j);
+            }
+        }
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem *ProjectsTree::findTasklistItem(int projectId, int tasklistId) const
+{
+    const QTreeWidgetItem *project = findProjectItem(projectId);
+    for (int i = 0; project && i < project->childCount(); ++i) {
+        if (idOf(project->child(i)) == tasklistId) {
+            return project->child(i);
+        }
+    }
+    return nullptr;
+}
+
+QMenu *ProjectsTree::createContextMenu(QTreeWidgetItem *item)
+{
+    const bool loggedIn = Settings::instance()->value(QStringLiteral("isLoggedIn")).toBool();
+    for (QAction *action : {m_addTaskAction, m_addTaskListAction, m_completeAction}) {
+        action->setEnabled(loggedIn);
+    }
+    auto *menu = new QMenu(this);
+    const QString type = typeOf(item);
+    if (type == QLatin1String("project")) {
+        menu->addAction(m_addTaskListAction);
+    } else if (type == QLatin1String("tasklist")) {
+        menu->addAction(m_addTaskAction);
+    } else if (type == QLatin1String("task")) {
+        menu->addAction(m_completeAction);
+    }
+    if (!menu->isEmpty()) {
+        menu->addSeparator();
+    }
+    menu->addAction(m_refreshAction);
+    menu->addAction(m_expandAllAction);
+    menu->addAction(m_collapseAllAction);
+    return menu;
+}
+
+void ProjectsTree::contextMenuEvent(QContextMenuEvent *event)
+{
+    const std::unique_ptr<QMenu> menu(createContextMenu(itemAt(event->pos())));
+    menu->exec(event->globalPos());
+}
+
+Qt::DropActions ProjectsTree::supportedDropActions() const
+{
+    return Qt::MoveAction;
+}
+
+QStringList ProjectsTree::mimeTypes() const
+{
+    return {QLatin1String(EntryDragPayload::MimeType)};
+}
+
+void ProjectsTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    QTreeWidget::dragEnterEvent(event);
+    event->accept();
+}
+
+void ProjectsTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    const bool onTask = typeOf(itemAt(event->answerRect().center())) == QLatin1String("task");
+    // Only tasks take entries, so only they light up while entries hover over them.
+    setDropIndicatorShown(onTask);
+    QTreeWidget::dragMoveEvent(event);
+    if (onTask) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void ProjectsTree::dropEvent(QDropEvent *event)
+{
+    QTreeWidgetItem *item = itemAt(event->position().toPoint());
+    if (!item || typeOf(item) != QLatin1String("task") || !EntryDragPayload::fromMimeData(event->mimeData())) {
+        qDebug() << "ignoring drop: doesn't match criteria";
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        stopAutoScroll();
+        setState(NoState);
+        viewport()->update();
+        return;
+    }
+    m_dropProjectId = 0;
+    m_dropTaskId = 0;
+    m_dropNotes.clear();
+    if (event->modifiers() & Qt::ControlModifier) {
+        qDebug() << "CTRL Pressed";
+        if (!askDropTask(event, item)) {
+            // The tree supports moves only, so the base class drops nothing.
+            event->setDropAction(Qt::IgnoreAction);
+        }
+    }
+    QTreeWidget::dropEvent(event);
+}
+
+bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *taskItem)
+{
+    const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(event->mimeData());
+    LinkTimeDialog dialog(this);
+    dialog.loadProjects(cachedCatalogue());
+    dialog.notes = payload->notes;
+    dialog.seconds = payload->seconds;
+    dialog.taskId = idOf(taskItem);
+    const QTreeWidgetItem *taskList = taskItem->parent();
+    dialog.projectId = taskList ? idOf(taskList->parent()) : 0;
+    dialog.putData();
+    if (dialog.exec() != QDialog::Accepted) {
+        qDebug() << "dialog CANCEL";
+        return false;
+    }
+    dialog.getData();
+    qDebug() << "from dialog: notes: " << dialog.notes << ", project: " << dialog.projectId
+             << ", task: " << dialog.taskId;
+    if (dialog.taskId == 0) {
+        qDebug() << "no task selected - CANCEL";
+        return false;
+    }
+    m_dropProjectId = dialog.projectId;
+    m_dropTaskId = dialog.taskId;
+    m_dropNotes = dialog.notes;
+    return true;
+}
+
+bool ProjectsTree::dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *mimeData, Qt::DropAction action)
+{
+    Q_UNUSED(index)
+    if (action == Qt::IgnoreAction || !mimeData->hasFormat(QLatin1String(EntryDragPayload::MimeType)) ||
+        typeOf(parent) != QLatin1String("task")) {
+        return false;
+    }
+    const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(mimeData);
+    if (!payload) {
+        qDebug() << "ignoring drop: unreadable entries";
+        return false;
+    }
+    QString taskId = parent->data(0, IdRole).toString();
+    QString notes = payload->notes;
+    if (m_dropProjectId != 0 && m_dropTaskId != 0) {
+        notes = m_dropNotes;
+        taskId = QString::number(m_dropTaskId);
+    }
+    Q_EMIT signalConnectEntriesWithTask(payload->ids, taskId, notes);
+    return true;
+}
+
+void ProjectsTree::onMenuComplete()
+{
+    QTreeWidgetItem *item = firstSelectedOfType(QStringLiteral("task"));
+    if (!item) {
+        return;
+    }
+    if (MessageBox::question(
+            this, QStringLiteral("Confirm complete"),
+            QStringLiteral("Are you sure you want to mark task \"") + item->text(0) + QStringLiteral("\" as complete?"),
+            MessageBox::Buttons(MessageBox::Yes) | MessageBox::No, MessageBox::Yes) != MessageBox::Yes) {
+        return;
+    }
+    QFont font = item->font(0);
+    font.setStrikeOut(true);
+    item->setFont(0, font);
+    const QString id = item->data(0, IdRole).toString();
+    // The tree may be rebuilt while the service is asked and while the struck-out task stays in view.
+    const QPersistentModelIndex index(indexFromItem(item));
+    QDomDocument reply;
+    if (!ServiceCall::post(QStringLiteral("tavro.tasks.update"),
+                           {{QStringLiteral("task_id"), id}, {QStringLiteral("complete"), QStringLiteral("1")}},
+                           reply)) {
+        qDebug() << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
+        return;
+    }
+    QEventLoop pause;
+    QTimer::singleShot(completedTaskPause, &pause, &QEventLoop::quit);
+    pause.exec();
+    if (index.isValid()) {
+        delete itemFromIndex(index);
+    }
+}
+
+void ProjectsTree::onMenuAddTaskList()
+{
+    const QTreeWidgetItem *item = firstSelectedOfType(QStringLiteral("project"));
+    if (!item) {
+        return;
+    }
+    AddTaskListDialog dialog(this);
+    dialog.loadProjects(cachedCatalogue());
+    dialog.projectId = idOf(item);
+    dialog.putData();
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    dialog.getData();
+    qDebug() << "from dialog: project_id = " << dialog.projectId << ", name = " << dialog.name;
+    QDomDocument reply;
+    if (!ServiceCall::post(QStringLiteral("tavro.tasklists.add"),
+                           {{QStringLiteral("name"), dialog.name, true},
+                            {QStringLiteral("project_id"), QString::number(dialog.projectId)}},
+                           reply)) {
+        qDebug() << "add tasklist FAILED";
+        return;
+    }
+    const QString id = ServiceCall::firstAttribute(reply, QStringLiteral("tasklist"), QStringLiteral("id"));
+    qDebug() << "API add tasklist result: id = " << id;
+    if (!isPositiveId(id)) {
+        return;
+    }
+    if (QTreeWidgetItem *projectItem = findProjectItem(dialog.projectId)) {
+        addItem(projectItem, QStringLiteral("tasklist"), id, dialog.name);
+        projectItem->setExpanded(true);
+    }
+    // The cache follows the service even when a filter hides the project, so the next filter shows it.
+    Settings::instance()->values.insert(
+        QStringLiteral("XmlProjectsList"),
+        ProjectsCatalogue::addTaskListToXml(cachedCatalogue(), dialog.projectId,
+                                            {{QStringLiteral("id"), id}, {QStringLiteral("name"), dialog.name}}));
+    addToMap("mapTasklistNames", id, dialog.name);
+}
+
+void ProjectsTree::onMenuAddTask()
+{
+    const QTreeWidgetItem *item = firstSelectedOfType(QStringLiteral("tasklist"));
+    if (!item) {
+        return;
+    }
+    AddTaskDialog dialog(this);
+    dialog.loadProjects(cachedCatalogue());
+    dialog.projectId = idOf(item->parent());
+    dialog.tasklistId = idOf(item);
+    dialog.billable = true;
+    dialog.putData();
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    dialog.getData();
+    qDebug() << "from dialog: project_id: " << dialog.projectId << ", tasklist_id: " << dialog.tasklistId
+             << ", name: " << dialog.name << ", description: " << dialog.description
+             << ", billable: " << (dialog.billable ? "true" : "false");
+    QDomDocument reply;
+    if (!ServiceCall::post(QStringLiteral("tavro.tasks.add"),
+                           {{QStringLiteral("name"), dialog.name, true},
+                            {QStringLiteral("project_id"), QString::number(dialog.projectId)},
+                            {QStringLiteral("tasklist_id"), QString::number(dialog.tasklistId)},
+                            {QStringLiteral("description"), dialog.description, true},
+                            {QStringLiteral("billable"), dialog.billable ? QStringLiteral("1") : QStringLiteral("0")}},
+                           reply)) {
+        qDebug() << "add task FAILED ";
+        return;
+    }
+    const QString id = ServiceCall::firstAttribute(reply, QStringLiteral("task"), QStringLiteral("id"));
+    qDebug() << "API add task result: task id = " << id;
+    if (!isPositiveId(id)) {
+        return;
+    }
+    if (QTreeWidgetItem *taskListItem = findTasklistItem(dialog.projectId, dialog.tasklistId)) {
+        addItem(taskListItem, QStringLiteral("task"), id, dialog.name);
+        taskListItem->setExpanded(true);
+    }
+    const QMap<QString, QVariant> task{{QStringLiteral("id"), id},
+                                       {QStringLiteral("name"), dialog.name},
+                                       {QStringLiteral("billable"), dialog.billable ? 1 : 0},
+                                       {QStringLiteral("description"), dialog.description},
+                                       {QStringLiteral("complete"), 0},
+                                       {QStringLiteral("price_per_hour"), 0},
+                                       {QStringLiteral("due_date"), QString()}};
+    Settings::instance()->values.insert(
+        QStringLiteral("XmlProjectsList"),
+        ProjectsCatalogue::addTaskToXml(cachedCatalogue(), dialog.projectId, dialog.tasklistId, task));
+    addToMap("mapTaskNames", id, dialog.name);
+    addToMap("mapTaskParentProjects", id, QString::number(dialog.projectId));
+    addToMap("mapTaskParentTasklists", id, QString::number(dialog.tasklistId));
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "namerequireddialog.h"
+
+#include <memory>
+
+namespace Ui {
+class AddTaskListDialog;
+}
+
+// Asks for the name of a new task list and the project it goes into. A value holder; a blank name
+// keeps it open.
+class AddTaskListDialog : public NameRequiredDialog
+{
+    Q_OBJECT
+
+public:
+    explicit AddTaskListDialog(QWidget *parent = nullptr);
+    ~AddTaskListDialog() override;
+
+    void loadProjects(const QString &xml);
+    void putData();
+    void getData();
+
+    QString name;
+    int projectId = 0;
+    QString projectsXml;
+
+private Q_SLOTS:
+    void on_editTaskListName_textChanged(const QString &text);
+
+private:
+    std::unique_ptr<Ui::AddTaskListDialog> m_ui;
+};

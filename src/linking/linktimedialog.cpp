@@ -1,0 +1,110 @@
+#include "linktimedialog.h"
+
+#include "settings.h"
+#include "timetext.h"
+#include "ui_linktimedialog.h"
+
+#include <QDebug>
+#include <QStandardItemModel>
+
+namespace {
+const QColor headingBackground(221, 221, 221);
+}
+
+LinkTimeDialog::LinkTimeDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::LinkTimeDialog>())
+{
+    m_ui->setupUi(this);
+}
+
+LinkTimeDialog::~LinkTimeDialog() = default;
+
+TimeTree::LinkChoice LinkTimeDialog::ask(QWidget *parent, const QString &notes, qint64 seconds)
+{
+    LinkTimeDialog dialog(parent);
+    dialog.loadProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+    dialog.notes = notes;
+    dialog.seconds = int(seconds);
+    dialog.putData();
+    TimeTree::LinkChoice choice;
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.getData();
+        choice.accepted = true;
+        choice.taskId = dialog.taskId;
+        choice.notes = dialog.notes;
+    }
+    return choice;
+}
+
+void LinkTimeDialog::loadProjects(const QString &xml)
+{
+    projectsXml = xml;
+    if (CatalogueChoices::fillProjects(m_ui->cbProjects, xml) && m_ui->cbProjects->count() > 0) {
+        loadTasks(CatalogueChoices::currentId(m_ui->cbProjects));
+    }
+}
+
+void LinkTimeDialog::loadTasks(int id)
+{
+    CatalogueChoices::Project project;
+    if (!CatalogueChoices::readProject(projectsXml, id, project)) {
+        return;
+    }
+    m_ui->cbTasks->clear();
+    auto *model = qobject_cast<QStandardItemModel *>(m_ui->cbTasks->model());
+    for (const CatalogueChoices::TaskList &taskList : project.taskLists) {
+        // Task lists are headings: shown, never chosen.
+        m_ui->cbTasks->addItem(taskList.name, 0);
+        const int headingRow = m_ui->cbTasks->count() - 1;
+        m_ui->cbTasks->setItemData(headingRow, headingBackground, Qt::BackgroundRole);
+        if (model) {
+            model->item(headingRow)->setFlags(Qt::ItemIsEnabled);
+        }
+        for (const CatalogueChoices::Task &task : taskList.tasks) {
+            if (task.complete != QLatin1String("1")) {
+                m_ui->cbTasks->addItem(QStringLiteral("  ") + task.name, task.id);
+            }
+        }
+    }
+    if (m_ui->cbTasks->count() > 0) {
+        m_ui->cbTasks->setCurrentIndex(0);
+    }
+}
+
+void LinkTimeDialog::on_cbTasks_currentIndexChanged(int index)
+{
+    if (index < 0 || m_ui->cbTasks->itemData(index).toInt() != 0) {
+        return;
+    }
+    // A heading was chosen: move on to the task below it (which may be the next heading, handled in turn).
+    m_ui->cbTasks->setCurrentIndex(index + 1 < m_ui->cbTasks->count() ? index + 1 : -1);
+}
+
+void LinkTimeDialog::on_cbProjects_activated(int index)
+{
+    const int id = m_ui->cbProjects->itemData(index).toInt();
+    qDebug() << "on cb projects activated (" << m_ui->cbProjects->itemText(index) << "), id = " << id;
+    loadTasks(id);
+}
+
+void LinkTimeDialog::putData()
+{
+    m_ui->labelTime->setText(formatDuration(seconds));
+    m_ui->textNotes->setPlainText(notes);
+    if (projectId != 0 && CatalogueChoices::selectId(m_ui->cbProjects, projectId)) {
+        loadTasks(projectId);
+    } else {
+        qDebug() << "putData error: could not find project id = " << projectId;
+    }
+    if (taskId == 0 || !CatalogueChoices::selectId(m_ui->cbTasks, taskId)) {
+        qDebug() << "putData error: could not find task id = " << taskId;
+    }
+}
+
+void LinkTimeDialog::getData()
+{
+    notes = m_ui->textNotes->toPlainText();
+    projectId = CatalogueChoices::currentId(m_ui->cbProjects);
+    taskId = CatalogueChoices::currentId(m_ui->cbTasks);
+}

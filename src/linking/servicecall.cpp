@@ -1,0 +1,45 @@
+#include "servicecall.h"
+
+#include "apireply.h"
+#include "apirequest.h"
+#include "settings.h"
+
+namespace {
+
+ApiCall::Parameters withCredentials(const ApiCall::Parameters &parameters)
+{
+    const Settings *settings = Settings::instance();
+    ApiCall::Parameters all{{QStringLiteral("api_key"), settings->value(QStringLiteral("ApiKey")).toString()},
+                            {QStringLiteral("auth_token"), settings->value(QStringLiteral("AuthToken")).toString()}};
+    all.append(parameters);
+    return all;
+}
+
+bool judge(bool sent, const QString &text, QDomDocument &reply)
+{
+    reply = ApiReply::parse(text);
+    return sent && ApiReply::isOk(reply);
+}
+
+} // namespace
+
+bool ServiceCall::get(const QString &method, const ApiCall::Parameters &parameters, QDomDocument &reply)
+{
+    ApiRequest request(false);
+    QString text;
+    const bool sent = request.get(method, withCredentials(parameters), text, false);
+    return judge(sent, text, reply);
+}
+
+bool ServiceCall::post(const QString &method, const ApiCall::Parameters &parameters, QDomDocument &reply)
+{
+    ApiRequest request(false);
+    QString text;
+    const bool sent = request.post(method, withCredentials(parameters), text, false);
+    return judge(sent, text, reply);
+}
+
+QString ServiceCall::firstAttribute(const QDomDocument &reply, const QString &tagName, const QString &attribute)
+{
+    return ApiReply::firstElement(reply, tagName).attribute(attribute);
+}
