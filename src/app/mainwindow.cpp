@@ -5,6 +5,7 @@
 #include "clickablelabel.h"
 #include "clock.h"
 #include "entrydaymodel.h"
+#include "entrylinker.h"
 #include "entrystore.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
@@ -12,6 +13,7 @@
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
 #include "linkingservice.h"
+#include "linktimedialog.h"
 #include "listitemdelegate.h"
 #include "logindialog.h"
 #include "loginprompt.h"
@@ -49,7 +51,6 @@
 
 namespace {
 constexpr int FilterDelayMs = 500;
-constexpr int NotAvailableTimeoutMs = 5000;
 
 QString key(const char *name)
 {
@@ -150,6 +151,10 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
     setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
+    m_ui->appList->setLinkDialog(&LinkTimeDialog::ask);
+    // Direct: the drop is complete only once the entries are linked.
+    connect(m_ui->projects, &ProjectsTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask,
+            Qt::DirectConnection);
     connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, this, &MainWindow::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, this, &MainWindow::onCreateRuleFromApp);
@@ -284,11 +289,7 @@ void MainWindow::createRuleCommands()
     connect(engine, &RuleEngine::runningChanged, this, [this](bool running) { setApplyRulesEnabled(!running); });
     connect(engine, &RuleEngine::runStarting, m_ui->appList, &EntryTreeView::saveExpandedNodes);
     connect(engine, &RuleEngine::runStarting, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
-    connect(engine, &RuleEngine::progressStarted, m_progressBar, [this](int maximum) {
-        m_progressBar->setRange(0, maximum);
-        m_progressBar->setValue(0);
-        m_progressBar->show();
-    });
+    connect(engine, &RuleEngine::progressStarted, this, [this](int maximum) { showProgress(0, maximum); });
     connect(engine, &RuleEngine::progressChanged, m_progressBar, &QProgressBar::setValue);
     connect(engine, &RuleEngine::progressFinished, m_progressBar, &QWidget::hide);
     connect(engine, &RuleEngine::reloadUnlinkedView, this, [this] {
@@ -432,10 +433,33 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
             model->setParent(this);
         }
     }
+    createLinker();
     if (m_initialUpdateDone) {
         initUnlinkedList();
         initLinkedList();
     }
+}
+
+void MainWindow::createLinker()
+{
+    delete m_linker;
+    m_linker = nullptr;
+    auto *unlinked = qobject_cast<TreeModelAdapter *>(m_unlinkedModel);
+    auto *linked = qobject_cast<TreeModelAdapter *>(m_linkedModel);
+    if (!unlinked || !linked) {
+        return;
+    }
+    m_linker = new EntryLinker(unlinked->treeModel(), linked->treeModel(), this);
+    connect(m_linker, &EntryLinker::progressStarted, this, &MainWindow::showProgress);
+    connect(m_linker, &EntryLinker::progressChanged, this, [this](int value) { m_progressBar->setValue(value); });
+    connect(m_linker, &EntryLinker::progressFinished, this, [this] { m_progressBar->hide(); });
+}
+
+void MainWindow::showProgress(int minimum, int maximum)
+{
+    m_progressBar->setRange(minimum, maximum);
+    m_progressBar->setValue(minimum);
+    m_progressBar->show();
 }
 
 void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
@@ -919,11 +943,6 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
-void MainWindow::notAvailable(const QString &what)
-{
-    statusBar()->showMessage(what + QStringLiteral(" is not available in this version yet."), NotAvailableTimeoutMs);
-}
-
 void MainWindow::on_btnApplyRules_clicked()
 {
     onApplyRules();
@@ -996,15 +1015,22 @@ void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &
     linkEntriesWithTask(ids, taskId, notes, silent);
 }
 
-bool MainWindow::linkEntriesWithTask(const QStringList &, const QString &, const QString &, bool)
+bool MainWindow::linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)
 {
-    notAvailable(QStringLiteral("Linking entries with a task"));
-    return false;
+    if (!m_linker) {
+        qDebug() << "link: the entry views have no tree models";
+        return false;
+    }
+    return m_linker->connectEntriesWithTask(ids, taskId, notes);
 }
 
-void MainWindow::unlinkEntries(const QStringList &)
+void MainWindow::unlinkEntries(const QStringList &ids)
 {
-    notAvailable(QStringLiteral("Unlinking entries"));
+    if (!m_linker) {
+        qDebug() << "unlink: the entry views have no tree models";
+        return;
+    }
+    m_linker->unlinkEntries(ids);
 }
 
 void MainWindow::onEditRuleDialog(int ruleId)

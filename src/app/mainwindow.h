@@ -14,6 +14,7 @@
 class AppMetadata;
 class ClickableLabel;
 class EntryDayModel;
+class EntryLinker;
 class ForegroundWindowSource;
 class IdleSource;
 class LinkingService;
@@ -161,6 +162,9 @@ private:
     void flushRecording();
     void showSessionNote();
     void createSession();
+    // The linker works on the entry views' tree models; without them nothing can be linked.
+    void createLinker();
+    void showProgress(int minimum, int maximum);
     void createRuleCommands();
     void setApplyRulesEnabled(bool enabled);
     // Links the entries with the task; false when nothing was linked.
@@ -177,8 +181,6 @@ private:
     void reloadViews();
     void applyEntryFilter(const QString &text);
     void applyProjectsFilter(const QString &text);
-    // Menu commands whose subsystem is not part of this build say so instead of doing nothing.
-    void notAvailable(const QString &what);
     int hideUnderSeconds() const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;
@@ -216,6 +218,7 @@ private:
     std::unique_ptr<UpdateChecker> m_updateChecker;
     std::unique_ptr<LoginPrompt> m_loginPrompt;
     Session *m_session = nullptr;
+    EntryLinker *m_linker = nullptr;
     std::unique_ptr<LinkingService> m_linking;
     RuleCommands *m_rules = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;

@@ -16,6 +16,7 @@
 #include "settings.h"
 #include "settingsfile.h"
 #include "timestampsdialog.h"
+#include "timetree.h"
 #include "updatechecker.h"
 #include "windowprobe.h"
 
@@ -832,8 +833,6 @@ private Q_SLOTS:
         QCOMPARE(enabledDuringRun, QList<bool>(8, false));
         QCOMPARE(progress, QList<int>({0, 3, 1, 3, 2, 3, 3, 3}));
         QCOMPARE(m_unlinked->reloads, reloads + 1);
-        // The batch reached the window's linking operation.
-        QVERIFY(m_window->statusBar()->currentMessage().startsWith(QStringLiteral("Linking entries")));
         QVERIFY(m_window->progressBar()->isHidden());
         QVERIFY(child<QAction>("action_Apply_Rules")->isEnabled());
         QVERIFY(child<QPushButton>("btnApplyRules")->isEnabled());
@@ -883,11 +882,78 @@ private Q_SLOTS:
         QVERIFY(m_presenter->boxes().isEmpty());
     }
 
-    void missingSubsystemsSaySo()
+    void linkingGoesThroughTheService()
     {
-        start();
-        m_window->connectEntriesWithTask({QStringLiteral("1")}, QStringLiteral("2"), QString());
-        QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("not available")));
+        DevServer server;
+        QVERIFY(server.listen());
+        start({{QStringLiteral("API/Url"), server.url().toString()},
+               {QStringLiteral("API/Username"), QStringLiteral("demo@tavro.test")},
+               {QStringLiteral("API/Password"), SettingsFile::encodePassword(QStringLiteral("demo"))},
+               {QStringLiteral("Application/Started"), false}},
+              true, false);
+        int taskId = 0;
+        const auto items =
+            child<ProjectsTree>("projects")->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+        for (const QTreeWidgetItem *item : items) {
+            if (item->data(0, ProjectsTree::TypeRole).toString() == QStringLiteral("task")) {
+                taskId = item->data(0, ProjectsTree::IdRole).toInt();
+                break;
+            }
+        }
+        QVERIFY(taskId > 0);
+
+        QSqlQuery query;
+        const QString day = m_window->selectedDate().toString(QStringLiteral("yyyy-MM-dd"));
+        QList<int> appIds;
+        for (const QString &app : {QStringLiteral("ed"), QStringLiteral("mutt")}) {
+            query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
+            query.bindValue(QStringLiteral(":path"), QStringLiteral("/usr/bin/") + app);
+            query.bindValue(QStringLiteral(":name"), app);
+            QVERIFY(query.exec());
+            appIds << query.lastInsertId().toInt();
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                              "VALUES ('%1 work', %2, '%3 09:00:00', '%3 09:10:00')")
+                                   .arg(app)
+                                   .arg(appIds.last())
+                                   .arg(day)));
+        }
+        m_window->unlinkedModel()->reload();
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 1200);
+        const auto linkedTask = [&query](const QString &title) {
+            query.prepare(QStringLiteral("SELECT ext_task_id FROM entries WHERE title = :title"));
+            query.bindValue(QStringLiteral(":title"), title);
+            return query.exec() && query.next() ? query.value(0).toInt() : -1;
+        };
+
+        // The link dialog's choice goes to the service and moves the application's time to the linked view.
+        auto *appList = child<TimeTree>("appList");
+        appList->setLinkDialog([taskId](QWidget *, const QString &, qint64) {
+            return TimeTree::LinkChoice{true, taskId, QStringLiteral("notes")};
+        });
+        const QModelIndexList ed = appList->model()->match(appList->model()->index(0, 0), Qt::DisplayRole,
+                                                           QStringLiteral("ed"), 1, Qt::MatchExactly);
+        QCOMPARE(ed.size(), 1);
+        appList->selectionModel()->select(ed.first(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        appList->linkAction()->trigger();
+        QCOMPARE(linkedTask(QStringLiteral("ed work")), taskId);
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 600);
+        QCOMPARE(m_window->linkedModel()->totalTime(), 600);
+
+        // A rule links the other application's entry through the same operation.
+        RuleFields rule;
+        rule.name = QStringLiteral("mutt");
+        rule.appIds = {appIds.last()};
+        rule.taskId = taskId;
+        QVERIFY(RuleStore::addRule(rule) != 0);
+        child<QPushButton>("btnApplyRules")->click();
+        QCOMPARE(linkedTask(QStringLiteral("mutt work")), taskId);
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 0);
+        QCOMPARE(m_window->linkedModel()->totalTime(), 1200);
+        int booked = 0;
+        for (const DevServerRequest &request : server.requests()) {
+            booked += request.method == QStringLiteral("tavro.entries.addBulk") ? 1 : 0;
+        }
+        QCOMPARE(booked, 2);
         QVERIFY(m_presenter->boxes().isEmpty());
     }
 
