@@ -334,11 +334,10 @@ QList<int> MainWindow::selectedAppIds() const
 
 int MainWindow::selectedProjectsItemId(const QString &type) const
 {
-    // Projects-tree items carry the remote id and the type text under the first user roles.
-    const QModelIndexList selected = m_ui->projects->selectionModel()->selectedIndexes();
-    for (const QModelIndex &index : selected) {
-        if (index.data(Qt::UserRole + 2).toString() == type) {
-            return index.data(Qt::UserRole + 1).toInt();
+    const QList<QTreeWidgetItem *> selected = m_ui->projects->selectedItems();
+    for (const QTreeWidgetItem *item : selected) {
+        if (item->data(0, ProjectsTree::TypeRole).toString() == type) {
+            return item->data(0, ProjectsTree::IdRole).toInt();
         }
     }
     return 0;

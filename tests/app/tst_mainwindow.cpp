@@ -892,15 +892,21 @@ private Q_SLOTS:
                {QStringLiteral("Application/Started"), false}},
               true, false);
         int taskId = 0;
+        QTreeWidgetItem *taskItem = nullptr;
         const auto items =
             child<ProjectsTree>("projects")->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
-        for (const QTreeWidgetItem *item : items) {
+        for (QTreeWidgetItem *item : items) {
             if (item->data(0, ProjectsTree::TypeRole).toString() == QStringLiteral("task")) {
                 taskId = item->data(0, ProjectsTree::IdRole).toInt();
+                taskItem = item;
                 break;
             }
         }
         QVERIFY(taskId > 0);
+        // New rules start from the task selected in the projects tree.
+        taskItem->setSelected(true);
+        QCOMPARE(m_window->selectedTaskId(), taskId);
+        QCOMPARE(m_window->selectedProjectId(), 0);
 
         QSqlQuery query;
         const QString day = m_window->selectedDate().toString(QStringLiteral("yyyy-MM-dd"));
@@ -934,6 +940,7 @@ private Q_SLOTS:
                                                            QStringLiteral("ed"), 1, Qt::MatchExactly);
         QCOMPARE(ed.size(), 1);
         appList->selectionModel()->select(ed.first(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCOMPARE(m_window->selectedAppIds(), QList<int>{appIds.first()});
         appList->linkAction()->trigger();
         QCOMPARE(linkedTask(QStringLiteral("ed work")), taskId);
         QCOMPARE(m_window->unlinkedModel()->totalTime(), 600);
