@@ -5,21 +5,29 @@
 #include "clickablelabel.h"
 #include "clock.h"
 #include "entrydaymodel.h"
+#include "entrylinker.h"
 #include "entrystore.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
 #include "hosts.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
+#include "linkingservice.h"
+#include "linktimedialog.h"
 #include "listitemdelegate.h"
+#include "logindialog.h"
+#include "loginprompt.h"
 #include "messagebox.h"
 #include "recorder.h"
+#include "session.h"
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
+#include "timestampsdialog.h"
 #include "trayanimation.h"
+#include "treemodel.h"
 #include "treemodeladapter.h"
 #include "ui_mainwindow.h"
 #include "windowprobe.h"
@@ -43,7 +51,6 @@
 
 namespace {
 constexpr int FilterDelayMs = 500;
-constexpr int NotAvailableTimeoutMs = 5000;
 
 QString key(const char *name)
 {
@@ -54,6 +61,52 @@ QVariant setting(const char *name)
 {
     return Settings::instance()->value(key(name));
 }
+
+// Hands the rule engine's batches to the window's linking operation.
+class WindowLinking : public LinkingService
+{
+public:
+    using Link = std::function<bool(const QStringList &, const QString &, const QString &)>;
+    explicit WindowLinking(Link link)
+        : m_link(std::move(link))
+    {}
+    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
+    {
+        return m_link(ids, taskId, notes);
+    }
+
+private:
+    Link m_link;
+};
+
+// Asks for the account's credentials with the login dialog.
+class DialogLoginPrompt : public LoginPrompt
+{
+public:
+    explicit DialogLoginPrompt(QWidget *parent)
+        : m_parent(parent)
+    {}
+    bool ask(Values &values) override
+    {
+        LoginDialog dialog(m_parent);
+        dialog.username = values.username;
+        dialog.password = values.password;
+        dialog.remember = values.remember;
+        dialog.errorMessage = values.errorMessage;
+        dialog.putData();
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        dialog.getData();
+        values.username = dialog.username;
+        values.password = dialog.password;
+        values.remember = dialog.remember;
+        return true;
+    }
+
+private:
+    QWidget *m_parent;
+};
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
@@ -98,6 +151,10 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
     setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
+    m_ui->appList->setLinkDialog(&LinkTimeDialog::ask);
+    // Direct: the drop is complete only once the entries are linked.
+    connect(m_ui->projects, &ProjectsTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask,
+            Qt::DirectConnection);
     connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, this, &MainWindow::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, this, &MainWindow::onCreateRuleFromApp);
@@ -115,14 +172,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     restoreState(settingsFile->value(QStringLiteral("Window/State")).toByteArray(), 0);
     restoreGeometry(settingsFile->value(QStringLiteral("Window/Geometry")).toByteArray());
 
-    // Sign-in, projects, linking and rules come with their own subsystems; until then their
-    // commands are switched off rather than pretending to work.
-    for (QAction *action :
-         {m_ui->actionLogin, m_ui->action_RefreshProjects, m_ui->action_Timestamps, m_ui->action_Add_Rule,
-          m_ui->actionView_Rules, m_ui->action_Apply_Rules, m_ui->actionApply_Rules_For_Date_Range}) {
-        action->setEnabled(false);
-    }
-    m_ui->btnApplyRules->setEnabled(false);
+    createSession();
+    createRuleCommands();
 
     recording = false;
     if (m_usable) {
@@ -210,6 +261,98 @@ bool MainWindow::initDatabase()
     return true;
 }
 
+void MainWindow::createSession()
+{
+    m_loginPrompt = std::make_unique<DialogLoginPrompt>(this);
+    m_session = new Session(m_loginPrompt.get(), this);
+    connect(m_session, &Session::statusMessage, statusBar(), &QStatusBar::showMessage);
+    connect(m_session, &Session::indicatorTextChanged, m_loginIndicator, &QLabel::setText);
+    connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
+        m_ui->actionLogin->setEnabled(!loggedIn);
+        m_ui->actionLogout->setEnabled(loggedIn);
+    });
+    connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
+    connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
+    connect(m_ui->projects, &ProjectsTree::refreshRequested, this, &MainWindow::on_action_RefreshProjects_triggered);
+    connect(this, &MainWindow::signalProjectsFilterApplied, m_ui->projects, &ProjectsTree::applyFilter);
+}
+
+void MainWindow::createRuleCommands()
+{
+    // Rule runs end in the same linking operation as a drop on a task, with its messages.
+    m_linking =
+        std::make_unique<WindowLinking>([this](const QStringList &ids, const QString &taskId, const QString &notes) {
+            return linkEntriesWithTask(ids, taskId, notes, false);
+        });
+    m_rules = new RuleCommands(this, m_linking.get(), this, m_appMetadata.get(), SystemClock::instance());
+    RuleEngine *engine = m_rules->engine();
+    connect(engine, &RuleEngine::runningChanged, this, [this](bool running) { setApplyRulesEnabled(!running); });
+    connect(engine, &RuleEngine::runStarting, m_ui->appList, &EntryTreeView::saveExpandedNodes);
+    connect(engine, &RuleEngine::runStarting, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
+    connect(engine, &RuleEngine::progressStarted, this, [this](int maximum) { showProgress(0, maximum); });
+    connect(engine, &RuleEngine::progressChanged, m_progressBar, &QProgressBar::setValue);
+    connect(engine, &RuleEngine::progressFinished, m_progressBar, &QWidget::hide);
+    connect(engine, &RuleEngine::reloadUnlinkedView, this, [this] {
+        if (m_unlinkedModel) {
+            m_unlinkedModel->reload();
+        }
+        m_ui->appList->restoreExpandedNodes();
+    });
+    connect(engine, &RuleEngine::reloadLinkedView, this, [this] {
+        if (m_linkedModel) {
+            m_linkedModel->reload();
+        }
+        m_ui->linkedEntries->restoreExpandedNodes();
+    });
+}
+
+void MainWindow::setApplyRulesEnabled(bool enabled)
+{
+    m_ui->action_Apply_Rules->setEnabled(enabled);
+    m_ui->actionApply_Rules_For_Date_Range->setEnabled(enabled);
+    m_ui->btnApplyRules->setEnabled(enabled);
+}
+
+QString MainWindow::filterText() const
+{
+    return m_ui->editFilter->text();
+}
+
+QList<int> MainWindow::selectedAppIds() const
+{
+    QList<int> ids;
+    const TreeModel *model = m_ui->appList->entryModel();
+    if (!model) {
+        return ids;
+    }
+    const QList<qint64> appIds = model->applicationIds(m_ui->appList->selectionModel()->selectedIndexes());
+    for (qint64 id : appIds) {
+        ids << int(id);
+    }
+    return ids;
+}
+
+int MainWindow::selectedProjectsItemId(const QString &type) const
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->projects->selectedItems();
+    for (const QTreeWidgetItem *item : selected) {
+        if (item->data(0, ProjectsTree::TypeRole).toString() == type) {
+            return item->data(0, ProjectsTree::IdRole).toInt();
+        }
+    }
+    return 0;
+}
+
+int MainWindow::selectedProjectId() const
+{
+    return selectedProjectsItemId(QStringLiteral("project"));
+}
+
+int MainWindow::selectedTaskId() const
+{
+    return selectedProjectsItemId(QStringLiteral("task"));
+}
+
 void MainWindow::createTrayActions()
 {
     m_startAction = new QAction(QStringLiteral("&Start Recording"), this);
@@ -289,10 +432,33 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
             model->setParent(this);
         }
     }
+    createLinker();
     if (m_initialUpdateDone) {
         initUnlinkedList();
         initLinkedList();
     }
+}
+
+void MainWindow::createLinker()
+{
+    delete m_linker;
+    m_linker = nullptr;
+    auto *unlinked = qobject_cast<TreeModelAdapter *>(m_unlinkedModel);
+    auto *linked = qobject_cast<TreeModelAdapter *>(m_linkedModel);
+    if (!unlinked || !linked) {
+        return;
+    }
+    m_linker = new EntryLinker(unlinked->treeModel(), linked->treeModel(), this);
+    connect(m_linker, &EntryLinker::progressStarted, this, &MainWindow::showProgress);
+    connect(m_linker, &EntryLinker::progressChanged, this, [this](int value) { m_progressBar->setValue(value); });
+    connect(m_linker, &EntryLinker::progressFinished, this, [this] { m_progressBar->hide(); });
+}
+
+void MainWindow::showProgress(int minimum, int maximum)
+{
+    m_progressBar->setRange(minimum, maximum);
+    m_progressBar->setValue(minimum);
+    m_progressBar->show();
 }
 
 void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
@@ -393,10 +559,10 @@ void MainWindow::onInitialUpdate()
     initUnlinkedList();
     statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
     initLinkedList();
-    m_initialUpdateDone = true;
 
-    // The session with the service is set up by its own subsystem; this build works offline.
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    // Requests wait in nested event loops: the local views are complete before the first one.
+    m_session->startUp();
+    m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
     showSessionNote();
 }
@@ -612,9 +778,6 @@ void MainWindow::applyEntryFilter(const QString &text)
 void MainWindow::applyProjectsFilter(const QString &text)
 {
     Q_EMIT signalProjectsFilterApplied(text);
-    if (auto *tree = qobject_cast<QTreeWidget *>(m_ui->projects)) {
-        tree->expandAll();
-    }
 }
 
 void MainWindow::filterApply()
@@ -779,11 +942,6 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
-void MainWindow::notAvailable(const QString &what)
-{
-    statusBar()->showMessage(what + QStringLiteral(" is not available in this version yet."), NotAvailableTimeoutMs);
-}
-
 void MainWindow::on_btnApplyRules_clicked()
 {
     onApplyRules();
@@ -791,7 +949,7 @@ void MainWindow::on_btnApplyRules_clicked()
 
 void MainWindow::on_actionApply_Rules_For_Date_Range_triggered()
 {
-    notAvailable(QStringLiteral("Applying rules"));
+    m_rules->onApplyRulesForDateRange();
 }
 
 void MainWindow::on_action_Apply_Rules_triggered()
@@ -801,7 +959,7 @@ void MainWindow::on_action_Apply_Rules_triggered()
 
 void MainWindow::on_actionView_Rules_triggered()
 {
-    notAvailable(QStringLiteral("The rules list"));
+    m_rules->showRulesDialog();
 }
 
 void MainWindow::on_action_Add_Rule_triggered()
@@ -811,36 +969,38 @@ void MainWindow::on_action_Add_Rule_triggered()
 
 void MainWindow::on_action_RefreshProjects_triggered()
 {
-    notAvailable(QStringLiteral("The projects catalogue"));
+    qDebug() << "app menu refresh";
+    m_session->loadProjects();
 }
 
 void MainWindow::on_actionLogout_triggered()
 {
-    notAvailable(QStringLiteral("Signing out"));
+    m_session->logout();
 }
 
 void MainWindow::on_actionLogin_triggered()
 {
-    notAvailable(QStringLiteral("Signing in"));
+    m_session->login();
 }
 
 void MainWindow::on_action_Timestamps_triggered()
 {
-    notAvailable(QStringLiteral("The timestamps dialog"));
+    TimestampsDialog dialog(this);
+    dialog.day = selectedDate();
+    dialog.load();
+    dialog.exec();
 }
 
 void MainWindow::onStatusLoginIndicatorDblClicked()
 {
     if (m_ui->actionLogin->isEnabled()) {
         on_actionLogin_triggered();
-    } else {
-        notAvailable(QStringLiteral("Signing in"));
     }
 }
 
 void MainWindow::onStatusbarUpdateTimer()
 {
-    notAvailable(QStringLiteral("The connection to the service"));
+    m_session->onStatusbarUpdateTimer();
 }
 
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
@@ -848,57 +1008,71 @@ void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &t
     _connectEntriesWithTask(ids, taskId, notes, false);
 }
 
-void MainWindow::_connectEntriesWithTask(const QStringList &, const QString &, const QString &, bool)
+void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
+                                         bool silent)
 {
-    notAvailable(QStringLiteral("Linking entries with a task"));
+    linkEntriesWithTask(ids, taskId, notes, silent);
 }
 
-void MainWindow::unlinkEntries(const QStringList &)
+bool MainWindow::linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)
 {
-    notAvailable(QStringLiteral("Unlinking entries"));
+    if (!m_linker) {
+        qDebug() << "link: the entry views have no tree models";
+        return false;
+    }
+    return m_linker->connectEntriesWithTask(ids, taskId, notes);
 }
 
-void MainWindow::onEditRuleDialog(int)
+void MainWindow::unlinkEntries(const QStringList &ids)
 {
-    notAvailable(QStringLiteral("Editing rules"));
+    if (!m_linker) {
+        qDebug() << "unlink: the entry views have no tree models";
+        return;
+    }
+    m_linker->unlinkEntries(ids);
+}
+
+void MainWindow::onEditRuleDialog(int ruleId)
+{
+    m_rules->onEditRuleDialog(ruleId);
 }
 
 void MainWindow::onAddRuleDialog()
 {
-    notAvailable(QStringLiteral("Creating rules"));
+    m_rules->onAddRuleDialog();
 }
 
-void MainWindow::onRemoveRule(int)
+void MainWindow::onRemoveRule(int ruleId)
 {
-    notAvailable(QStringLiteral("Removing rules"));
+    m_rules->onRemoveRule(ruleId);
 }
 
-void MainWindow::onActivateRule(int, bool)
+void MainWindow::onActivateRule(int ruleId, bool active)
 {
-    notAvailable(QStringLiteral("Switching rules"));
+    m_rules->onActivateRule(ruleId, active);
 }
 
-void MainWindow::onMoveRule(int, int)
+void MainWindow::onMoveRule(int ruleId, int position)
 {
-    notAvailable(QStringLiteral("Ordering rules"));
+    m_rules->onMoveRule(ruleId, position);
 }
 
 void MainWindow::onApplyRules()
 {
-    notAvailable(QStringLiteral("Applying rules"));
+    m_rules->onApplyRules();
 }
 
-void MainWindow::onDuplicateRule(int)
+void MainWindow::onDuplicateRule(int ruleId)
 {
-    notAvailable(QStringLiteral("Copying rules"));
+    m_rules->onDuplicateRule(ruleId);
 }
 
-void MainWindow::onCreateRuleFromEntry(int, const QString &)
+void MainWindow::onCreateRuleFromEntry(int appId, const QString &title)
 {
-    onAddRuleDialog();
+    m_rules->onCreateRuleFromEntry(appId, title);
 }
 
-void MainWindow::onCreateRuleFromApp(int)
+void MainWindow::onCreateRuleFromApp(int appId)
 {
-    onAddRuleDialog();
+    m_rules->onCreateRuleFromApp(appId);
 }

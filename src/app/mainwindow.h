@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database.h"
+#include "rulecommands.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -13,9 +14,13 @@
 class AppMetadata;
 class ClickableLabel;
 class EntryDayModel;
+class EntryLinker;
 class ForegroundWindowSource;
 class IdleSource;
+class LinkingService;
+class LoginPrompt;
 class Recorder;
+class Session;
 class SuspendHandler;
 class SuspendMonitor;
 class TrayAnimation;
@@ -34,7 +39,7 @@ class MainWindow;
 
 // The program's hub: owns the form, the settings file, the database connection, the tray icon and
 // the status bar, and carries out what the views, menus and dialogs ask for.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public RuleContext
 {
     Q_OBJECT
 
@@ -56,7 +61,13 @@ public:
     void saveSettings();
     bool initDatabase();
 
-    QDate selectedDate() const;
+    QDate selectedDate() const override;
+    // What new rules start from: the entry filter, the applications selected in the unlinked view
+    // and the project and task selected in the projects tree.
+    QString filterText() const override;
+    QList<int> selectedAppIds() const override;
+    int selectedProjectId() const override;
+    int selectedTaskId() const override;
     void showDate(const QDate &date);
     void updateDateHeader(const QDate &date);
 
@@ -78,6 +89,9 @@ public:
     QMenu *trayMenu() const { return m_trayMenu; }
     QProgressBar *progressBar() const { return m_progressBar; }
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
+    RuleCommands *ruleCommands() const { return m_rules; }
+    // Connectivity, sign-in and the projects catalogue.
+    Session *session() const { return m_session; }
 
 Q_SIGNALS:
     // The projects filter was applied with this text; the projects tree filters and repopulates.
@@ -147,6 +161,15 @@ private:
     // Stores the open stretch, e.g. when the program or the session ends.
     void flushRecording();
     void showSessionNote();
+    void createSession();
+    // The linker works on the entry views' tree models; without them nothing can be linked.
+    void createLinker();
+    void showProgress(int minimum, int maximum);
+    void createRuleCommands();
+    void setApplyRulesEnabled(bool enabled);
+    // Links the entries with the task; false when nothing was linked.
+    bool linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
+    int selectedProjectsItemId(const QString &type) const;
     void createTrayActions();
     void createTrayIcon();
     void createDocks();
@@ -158,8 +181,6 @@ private:
     void reloadViews();
     void applyEntryFilter(const QString &text);
     void applyProjectsFilter(const QString &text);
-    // Menu commands whose subsystem is not part of this build say so instead of doing nothing.
-    void notAvailable(const QString &what);
     int hideUnderSeconds() const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;
@@ -195,5 +216,10 @@ private:
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
+    std::unique_ptr<LoginPrompt> m_loginPrompt;
+    Session *m_session = nullptr;
+    EntryLinker *m_linker = nullptr;
+    std::unique_ptr<LinkingService> m_linking;
+    RuleCommands *m_rules = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };

@@ -102,7 +102,9 @@ private Q_SLOTS:
         // An existing ini file: no first-start dialog.
         QSettings ini(iniPath(), QSettings::IniFormat);
         ini.setValue(QStringLiteral("Application/Started"), false);
-        ini.setValue(QStringLiteral("API/Url"), QString());
+        // Nothing listens there: the program goes offline without leaving the machine.
+        ini.setValue(QStringLiteral("API/Url"), QStringLiteral("http://127.0.0.1:1/service/"));
+        ini.setValue(QStringLiteral("API/SslEnabled"), false);
     }
 
     void cleanup() { m_root.reset(); }
