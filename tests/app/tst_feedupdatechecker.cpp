@@ -33,11 +33,6 @@ public:
         });
     }
 
-    QString url() const
-    {
-        return QStringLiteral("http://127.0.0.1:%1/downloads/tavrodesk/tavrodesk-linux.xml").arg(serverPort());
-    }
-
 private:
     QByteArray m_buffer;
 };
@@ -63,8 +58,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("textStart");
         QTest::newRow("newer") << QByteArray("200 OK") << fixture("newer.xml") << int(MessageBox::Icon::Question)
                                << QStringLiteral("Version 1.0.11 is available.");
-        QTest::newRow("malformed") << QByteArray("200 OK") << fixture("malformed.xml") << int(MessageBox::Icon::Warning)
-                                   << QStringLiteral("The update information could not be read: ");
         QTest::newRow("not found") << QByteArray("404 Not Found") << QByteArray("gone")
                                    << int(MessageBox::Icon::Warning)
                                    << QStringLiteral("The update information could not be fetched: ");
@@ -85,7 +78,8 @@ private Q_SLOTS:
 
         FeedUpdateChecker checker;
         QSignalSpy finished(&checker, &FeedUpdateChecker::checkFinished);
-        checker.setAppcastUrl(server.url());
+        checker.setAppcastUrl(
+            QStringLiteral("http://127.0.0.1:%1/downloads/tavrodesk/tavrodesk-linux.xml").arg(server.serverPort()));
         checker.init();
         checker.checkWithUi(nullptr);
         QVERIFY(checker.isChecking());
@@ -95,37 +89,9 @@ private Q_SLOTS:
         QVERIFY(!checker.isChecking());
         QCOMPARE(server.requests.size(), 1);
         QVERIFY(server.requests.first().startsWith("GET /downloads/tavrodesk/tavrodesk-linux.xml HTTP/1.1"));
-        QVERIFY(server.requests.first().contains("TavroDesk/1.0.10"));
         QCOMPARE(presenter.boxes().size(), 1);
         QCOMPARE(int(presenter.boxes().first().icon), icon);
         QVERIFY2(presenter.boxes().first().text.startsWith(textStart), qPrintable(presenter.boxes().first().text));
-    }
-
-    void missingAddressIsReported()
-    {
-        RecordingPresenter presenter;
-        FeedUpdateChecker checker;
-        checker.checkWithUi(nullptr);
-        QCOMPARE(presenter.boxes().size(), 1);
-        QCOMPARE(presenter.boxes().first().text, QStringLiteral("The update feed address is not set."));
-        QVERIFY(!checker.isChecking());
-    }
-
-    void cleanupAbortsARunningCheck()
-    {
-        FixedHttpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        server.body = fixture("same.xml");
-        RecordingPresenter presenter;
-        FeedUpdateChecker checker;
-        QSignalSpy finished(&checker, &FeedUpdateChecker::checkFinished);
-        checker.setAppcastUrl(server.url());
-        checker.checkWithUi(nullptr);
-        checker.cleanup();
-        QVERIFY(!checker.isChecking());
-        QTest::qWait(100);
-        QCOMPARE(finished.count(), 0);
-        QVERIFY(presenter.boxes().isEmpty());
     }
 };
 
