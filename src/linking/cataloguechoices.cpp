@@ -2,10 +2,12 @@
 
 #include "apireply.h"
 
+#include <QColor>
 #include <QComboBox>
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
+#include <QStandardItemModel>
 
 namespace {
 
@@ -97,6 +99,29 @@ bool CatalogueChoices::fillProjects(QComboBox *combo, const QString &xml)
         combo->addItem(project.name, project.id);
     }
     return true;
+}
+
+void CatalogueChoices::fillTasks(QComboBox *combo, const Project &project)
+{
+    static const QColor headingBackground(221, 221, 221);
+    combo->clear();
+    auto *model = qobject_cast<QStandardItemModel *>(combo->model());
+    for (const TaskList &taskList : project.taskLists) {
+        combo->addItem(taskList.name, 0);
+        const int headingRow = combo->count() - 1;
+        combo->setItemData(headingRow, headingBackground, Qt::BackgroundRole);
+        if (model) {
+            model->item(headingRow)->setFlags(Qt::ItemIsEnabled);
+        }
+        for (const Task &task : taskList.tasks) {
+            if (task.complete != QLatin1String("1")) {
+                combo->addItem(QStringLiteral("  ") + task.name, task.id);
+            }
+        }
+    }
+    if (combo->count() > 0) {
+        combo->setCurrentIndex(0);
+    }
 }
 
 bool CatalogueChoices::selectId(QComboBox *combo, int id)

@@ -45,6 +45,10 @@ bool readProject(const QString &xml, int projectId, Project &project);
 // with the rows left as they were, when the document is not usable.
 bool fillProjects(QComboBox *combo, const QString &xml);
 
+// The project's open tasks under their task lists, which are grey headings that cannot be chosen
+// (id 0); the first row current.
+void fillTasks(QComboBox *combo, const Project &project);
+
 // Makes the row carrying this id current; false when no row carries it.
 bool selectId(QComboBox *combo, int id);
 

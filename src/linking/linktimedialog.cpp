@@ -5,11 +5,6 @@
 #include "ui_linktimedialog.h"
 
 #include <QDebug>
-#include <QStandardItemModel>
-
-namespace {
-const QColor headingBackground(221, 221, 221);
-}
 
 LinkTimeDialog::LinkTimeDialog(QWidget *parent)
     : QDialog(parent)
@@ -48,27 +43,8 @@ void LinkTimeDialog::loadProjects(const QString &xml)
 void LinkTimeDialog::loadTasks(int id)
 {
     CatalogueChoices::Project project;
-    if (!CatalogueChoices::readProject(projectsXml, id, project)) {
-        return;
-    }
-    m_ui->cbTasks->clear();
-    auto *model = qobject_cast<QStandardItemModel *>(m_ui->cbTasks->model());
-    for (const CatalogueChoices::TaskList &taskList : project.taskLists) {
-        // Task lists are headings: shown, never chosen.
-        m_ui->cbTasks->addItem(taskList.name, 0);
-        const int headingRow = m_ui->cbTasks->count() - 1;
-        m_ui->cbTasks->setItemData(headingRow, headingBackground, Qt::BackgroundRole);
-        if (model) {
-            model->item(headingRow)->setFlags(Qt::ItemIsEnabled);
-        }
-        for (const CatalogueChoices::Task &task : taskList.tasks) {
-            if (task.complete != QLatin1String("1")) {
-                m_ui->cbTasks->addItem(QStringLiteral("  ") + task.name, task.id);
-            }
-        }
-    }
-    if (m_ui->cbTasks->count() > 0) {
-        m_ui->cbTasks->setCurrentIndex(0);
+    if (CatalogueChoices::readProject(projectsXml, id, project)) {
+        CatalogueChoices::fillTasks(m_ui->cbTasks, project);
     }
 }
 

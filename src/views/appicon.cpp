@@ -1,5 +1,7 @@
 #include "appicon.h"
 
+#include "windowinfo.h"
+
 namespace {
 AppIcon::Provider &currentProvider()
 {
@@ -24,5 +26,5 @@ QIcon AppIcon::stockIcon(const QString &path)
     // Built once: a day can hold hundreds of application nodes.
     static const QIcon away(QStringLiteral(":/icons/res/away.png"));
     static const QIcon app(QStringLiteral(":/icons/res/app.png"));
-    return path == QLatin1String(AwayPath) ? away : app;
+    return path == QLatin1String(AwayApp::Path) ? away : app;
 }

@@ -9,8 +9,6 @@
 // plug in its per-path icon cache; until then away time and every other path get the stock icons.
 namespace AppIcon {
 
-inline constexpr char AwayPath[] = "tavro://idle";
-
 using Provider = std::function<QIcon(const QString &path)>;
 
 // Replaces the provider; an empty function restores the stock icons.

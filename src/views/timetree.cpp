@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "timestampsdialog.h"
 #include "treemodel.h"
+#include "windowinfo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,8 +64,7 @@ bool TimeTree::isAwayEntry(const QModelIndex &index) const
 {
     const QModelIndex parent = index.parent();
     return typeOf(index) == QLatin1String("entry") && typeOf(parent) == QLatin1String("app") &&
-           entryModel()->itemProperty(parent, QStringLiteral("app_path")).toString() ==
-               QLatin1String(AppIcon::AwayPath);
+           entryModel()->itemProperty(parent, QStringLiteral("app_path")).toString() == QLatin1String(AwayApp::Path);
 }
 
 void TimeTree::onMenuLink()

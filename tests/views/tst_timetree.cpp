@@ -50,7 +50,7 @@ private Q_SLOTS:
         m_boxes = std::make_unique<RecordingPresenter>();
         m_editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
         const qint64 mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
-        const qint64 away = addApp(QLatin1String(AppIcon::AwayPath), QStringLiteral("Away Time"));
+        const qint64 away = addApp(QLatin1String(AwayApp::Path), QStringLiteral("Away Time"));
         addEntry(m_editor, QStringLiteral("notes.txt"), QStringLiteral("09:00:00"), 60);
         addEntry(m_editor, QStringLiteral("plan.txt"), QStringLiteral("09:05:00"), 30);
         addEntry(mail, QStringLiteral("Inbox"), QStringLiteral("11:00:00"), 20);

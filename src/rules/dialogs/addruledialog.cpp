@@ -1,39 +1,16 @@
 #include "addruledialog.h"
 
 #include "appmetadata.h"
+#include "cataloguechoices.h"
 #include "messagebox.h"
 #include "rulematcher.h"
 #include "ui_addruledialog.h"
+#include "windowinfo.h"
 
-#include <QBrush>
 #include <QCalendarWidget>
-#include <QColor>
 #include <QDebug>
-#include <QDomDocument>
 #include <QFile>
 #include <QSqlQuery>
-
-namespace {
-const QString AwayPath = QStringLiteral("tavro://idle");
-
-// The cached catalogue keeps one character per byte of the service's UTF-8.
-QString catalogueName(const QDomElement &element)
-{
-    return QString::fromUtf8(element.attribute(QStringLiteral("name")).toLatin1());
-}
-
-// The parsed catalogue, or a null element when it is not usable.
-QDomElement catalogueRoot(const QString &xml, QDomDocument *document)
-{
-    document->setContent(xml);
-    const QDomElement root = document->documentElement();
-    if (root.attribute(QStringLiteral("status")) != QLatin1String("ok")) {
-        qDebug() << "xml not good to load";
-        return {};
-    }
-    return root;
-}
-} // namespace
 
 AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *metadata)
     : QDialog(parent)
@@ -75,7 +52,7 @@ void AddRuleDialog::loadApplications()
     while (query.next()) {
         const QString path = query.value(1).toString();
         // Only applications that can still run are offered, and never the away pseudo-application.
-        if (path == AwayPath || !QFile::exists(path)) {
+        if (path == QLatin1String(AwayApp::Path) || !QFile::exists(path)) {
             continue;
         }
         auto *item = new QListWidgetItem(query.value(2).toString(), m_ui->listAppsAll);
@@ -90,59 +67,16 @@ void AddRuleDialog::loadApplications()
 void AddRuleDialog::loadProjects(const QString &xml)
 {
     projectsXml = xml;
-    QDomDocument document;
-    const QDomElement root = catalogueRoot(xml, &document);
-    if (root.isNull()) {
-        return;
-    }
-    m_ui->cbProjects->clear();
-    const QDomElement projects = root.elementsByTagName(QStringLiteral("projects")).item(0).toElement();
-    const QDomNodeList projectList = projects.elementsByTagName(QStringLiteral("project"));
-    for (int i = 0; i < projectList.size(); ++i) {
-        const QDomElement project = projectList.item(i).toElement();
-        m_ui->cbProjects->addItem(catalogueName(project), project.attribute(QStringLiteral("id")).toInt());
-    }
-    if (m_ui->cbProjects->count() > 0) {
-        m_ui->cbProjects->setCurrentIndex(0);
-        loadTasks(m_ui->cbProjects->itemData(0).toInt());
+    if (CatalogueChoices::fillProjects(m_ui->cbProjects, xml) && m_ui->cbProjects->count() > 0) {
+        loadTasks(CatalogueChoices::currentId(m_ui->cbProjects));
     }
 }
 
 void AddRuleDialog::loadTasks(int wantedProjectId)
 {
-    QDomDocument document;
-    const QDomElement root = catalogueRoot(projectsXml, &document);
-    if (root.isNull()) {
-        return;
-    }
-    m_ui->cbTasks->clear();
-    const QDomNodeList projectList = root.elementsByTagName(QStringLiteral("project"));
-    for (int i = 0; i < projectList.size(); ++i) {
-        const QDomElement project = projectList.item(i).toElement();
-        if (project.attribute(QStringLiteral("id")).toInt() != wantedProjectId) {
-            continue;
-        }
-        const QDomElement taskLists = project.elementsByTagName(QStringLiteral("task_lists")).item(0).toElement();
-        const QDomNodeList lists = taskLists.elementsByTagName(QStringLiteral("task_list"));
-        for (int l = 0; l < lists.size(); ++l) {
-            const QDomElement list = lists.item(l).toElement();
-            m_ui->cbTasks->addItem(catalogueName(list), 0);
-            m_ui->cbTasks->setItemData(m_ui->cbTasks->count() - 1, QBrush(QColor(221, 221, 221)), Qt::BackgroundRole);
-            const QDomElement tasks = list.elementsByTagName(QStringLiteral("tasks")).item(0).toElement();
-            const QDomNodeList taskList = tasks.elementsByTagName(QStringLiteral("task"));
-            for (int t = 0; t < taskList.size(); ++t) {
-                const QDomElement task = taskList.item(t).toElement();
-                if (task.attribute(QStringLiteral("complete")) == QLatin1String("1")) {
-                    continue;
-                }
-                m_ui->cbTasks->addItem(QStringLiteral("  ") + catalogueName(task),
-                                       task.attribute(QStringLiteral("id")).toInt());
-            }
-        }
-        break;
-    }
-    if (m_ui->cbTasks->count() > 0) {
-        m_ui->cbTasks->setCurrentIndex(0);
+    CatalogueChoices::Project project;
+    if (CatalogueChoices::readProject(projectsXml, wantedProjectId, project)) {
+        CatalogueChoices::fillTasks(m_ui->cbTasks, project);
     }
 }
 
