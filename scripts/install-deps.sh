@@ -9,6 +9,12 @@ PACKAGES="
     adwaita-icon-theme hicolor-icon-theme
     xvfb openbox xdotool xterm x11-apps x11-xserver-utils trayer dbus imagemagick tinyproxy openssl
     python3 python3-dbus
+    gnome-shell
+    kwin-wayland
+    weston
+    gjs
+    libglib2.0-bin
+    qt6-declarative-dev
 "
 missing=""
 for package in $PACKAGES; do

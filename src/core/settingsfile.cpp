@@ -40,6 +40,7 @@ const QList<KeyEntry> &keyTable()
         {"MinimizeToTray", "Application/MinimizeToTray", Kind::Bool, false},
         {"SingleClickTrayOpen", "Application/SingleClickTrayOpen", Kind::Bool, true},
         {"ExtensionsAdobeEnabled", "Extensions/AdobeEnabled", Kind::Bool, true},
+        {"GnomeExtensionOffered", "Extensions/GnomeShellOffered", Kind::Bool, false},
         {"UnlinkedListState", "Window/UnlinkedListState", Kind::Bytes, QVariant()},
         {"UnlinkedListGeometry", "Window/UnlinkedListGeometry", Kind::Bytes, QVariant()},
         {"LinkedListState", "Window/LinkedListState", Kind::Bytes, QVariant()},

@@ -15,6 +15,11 @@ public:
     virtual QString productName(const QString &path) = 0;
     // Null when no icon is known.
     virtual QIcon icon(const QString &path) = 0;
+
+    // The same for a Wayland application id or desktop file name ("org.gnome.Terminal"), for
+    // programs whose executable no entry names (sandboxed ones, wrappers). Empty or null when none.
+    virtual QString productNameForAppId(const QString &appId) = 0;
+    virtual QIcon iconForAppId(const QString &appId) = 0;
 };
 
 // The desktop-entry metadata of the installed applications (read once, at the first look-up).

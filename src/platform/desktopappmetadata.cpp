@@ -98,6 +98,11 @@ void DesktopAppMetadata::buildIndex()
             const int number = int(m_entries.size());
             const QString tryExec = entry.tryExec();
             const QString program = entry.program();
+            m_byId.insert(id.chopped(int(qstrlen(".desktop"))).toLower(), number);
+            const QString windowClass = entry.value(QStringLiteral("StartupWMClass")).toLower();
+            if (!windowClass.isEmpty() && !m_byWindowClass.contains(windowClass)) {
+                m_byWindowClass.insert(windowClass, number);
+            }
             m_entries.push_back(std::move(entry));
             index(tryExec, number);
             index(program, number);
@@ -122,9 +127,44 @@ void DesktopAppMetadata::index(const QString &program, int entry)
     }
 }
 
+QString DesktopAppMetadata::productNameForAppId(const QString &appId)
+{
+    const DesktopEntry *entry = entryForAppId(appId);
+    return entry ? entry->name() : QString();
+}
+
+QIcon DesktopAppMetadata::iconForAppId(const QString &appId)
+{
+    return iconOf(entryForAppId(appId));
+}
+
+const DesktopEntry *DesktopAppMetadata::entryForAppId(const QString &appId)
+{
+    buildIndex();
+    QString key = appId.toLower();
+    if (key.endsWith(QLatin1String(".desktop"))) {
+        key.chop(int(qstrlen(".desktop")));
+    }
+    if (key.isEmpty()) {
+        return nullptr;
+    }
+    auto it = m_byId.constFind(key);
+    if (it == m_byId.constEnd()) {
+        it = m_byWindowClass.constFind(key);
+        if (it == m_byWindowClass.constEnd()) {
+            return nullptr;
+        }
+    }
+    return &m_entries[size_t(*it)];
+}
+
 QIcon DesktopAppMetadata::icon(const QString &path)
 {
-    const DesktopEntry *entry = entryFor(path);
+    return iconOf(entryFor(path));
+}
+
+QIcon DesktopAppMetadata::iconOf(const DesktopEntry *entry)
+{
     if (!entry) {
         return {};
     }

@@ -7,12 +7,14 @@
 #include <memory>
 
 // One raw look at the window in front: the native window handle, its title (at most 260
-// characters) and the executable of the process that owns it (empty when it cannot be read).
+// characters), the executable of the process that owns it (empty when it cannot be read) and, on
+// Wayland, the application id that names its desktop entry (empty when unknown).
 struct ForegroundSample
 {
     quint64 window = 0;
     QString path;
     QString title;
+    QString appId;
 };
 
 // Tells which window the user works in. Implementations: X11 (one long-lived connection of our

@@ -41,8 +41,12 @@ WindowInfo WindowProbe::currentWindowInfo()
     info.path = sample.path;
     info.title = sample.title.left(MaxTitleLength);
 
-    info.name =
-        cachedLookup(m_appNameCache, info.path, [this](const QString &path) { return getFileProductName(path); });
+    // The executable decides first, as on X11, so one program keeps one applications row on
+    // both; the Wayland app id names programs no entry's Exec points at (sandboxed ones, wrappers).
+    info.name = cachedLookup(m_appNameCache, info.path, [this, &sample](const QString &path) {
+        const QString name = getFileProductName(path);
+        return name.isEmpty() && !sample.appId.isEmpty() ? m_metadata->productNameForAppId(sample.appId) : name;
+    });
 
     if (adobeExtensionEnabled()) {
         info.title = fixWindowTitle(info.path, info.name, info.title);
@@ -54,7 +58,12 @@ WindowInfo WindowProbe::currentWindowInfo()
         info.title = QStringLiteral("(no title)");
     }
 
-    info.icon = cachedLookup(m_appIconCache, info.path, [this](const QString &path) { return getAppIcon(path); });
+    info.icon = cachedLookup(m_appIconCache, info.path, [this, &sample](const QString &path) {
+        const QIcon byAppId = sample.appId.isEmpty() || !getFileProductName(path).isEmpty()
+                                  ? QIcon()
+                                  : m_metadata->iconForAppId(sample.appId);
+        return byAppId.isNull() ? getAppIcon(path) : byAppId;
+    });
     return info;
 }
 

@@ -42,6 +42,11 @@ private Q_SLOTS:
                       app + "Name=Spaced Path App\nExec=\"" + tmp(QStringLiteral("My Apps/run")).toUtf8() + "\" %f\n"));
         QVERIFY(write(QStringLiteral("high/applications/aa-editor-helper.desktop"),
                       app + "Name=Editor Helper\nNoDisplay=true\nExec=tavro-fixture-editor --helper\n"));
+        // Wayland app ids: a reverse-DNS desktop-file id, and a window class.
+        QVERIFY(write(QStringLiteral("high/applications/org.example.Notes.desktop"),
+                      app + "Name=Example Notes\nExec=/app/bin/notes\n"));
+        QVERIFY(write(QStringLiteral("high/applications/classy.desktop"),
+                      app + "Name=Classy\nStartupWMClass=Classy-Window\nExec=/opt/classy/run\n"));
         qputenv("PATH", tmp(QStringLiteral("bin")).toLocal8Bit());
         m_metadata = std::make_unique<DesktopAppMetadata>(
             QStringList{tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA")});
@@ -76,6 +81,19 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QLocale::setDefault(QLocale(locale));
         QCOMPARE(m_metadata->productName(tmp(path)), expected);
+    }
+
+    void productNameForAppId()
+    {
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example.Notes")), QStringLiteral("Example Notes"));
+        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example.notes.desktop")),
+                 QStringLiteral("Example Notes"));
+        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("classy-window")), QStringLiteral("Classy"));
+        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("tavro-vi")), QStringLiteral("Vi Improved"));
+        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example")), QString());
+        QCOMPARE(m_metadata->productNameForAppId(QString()), QString());
+        QVERIFY(m_metadata->iconForAppId(QStringLiteral("nothing.here")).isNull());
     }
 };
 

@@ -24,7 +24,10 @@ private:
 class FakeForegroundSource : public ForegroundWindowSource
 {
 public:
-    void show(const QString &path, const QString &title) { m_sample = ForegroundSample{1, path, title}; }
+    void show(const QString &path, const QString &title, const QString &appId = {})
+    {
+        m_sample = ForegroundSample{1, path, title, appId};
+    }
     ForegroundSample sample() override { return m_sample; }
     QString windowText(quint64) override { return m_sample.title; }
     quint64 parentWindow(quint64) override { return 0; }
@@ -40,8 +43,11 @@ class FakeAppMetadata : public AppMetadata
 public:
     QString productName(const QString &path) override { return ++nameCalls[path], names.value(path); }
     QIcon icon(const QString &path) override { return ++iconCalls[path], QIcon(); }
+    QString productNameForAppId(const QString &appId) override { return appNames.value(appId); }
+    QIcon iconForAppId(const QString &) override { return {}; }
 
     QMap<QString, QString> names;
+    QMap<QString, QString> appNames;
     QMap<QString, int> nameCalls;
     QMap<QString, int> iconCalls;
 };

@@ -67,6 +67,31 @@ private Q_SLOTS:
         QCOMPARE(metadata.nameCalls.value(path) + metadata.iconCalls.value(path), exists ? 2 : 0);
     }
 
+    void appIdNamesWhatNoEntryClaims()
+    {
+        const QString known = m_dir.filePath(QStringLiteral("known"));
+        const QString unclaimed = m_dir.filePath(QStringLiteral("unclaimed"));
+        const QString plain = m_dir.filePath(QStringLiteral("plain"));
+        for (const QString &path : {known, unclaimed, plain}) {
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        }
+        FakeForegroundSource source;
+        FakeAppMetadata metadata;
+        metadata.names[known] = QStringLiteral("Known");
+        metadata.appNames[QStringLiteral("org.example.App")] = QStringLiteral("Example");
+        WindowProbe probe(&source, &metadata);
+        const auto nameOf = [&](const QString &path, const char *appId) {
+            source.show(path, QStringLiteral("t"), QString::fromLatin1(appId));
+            return probe.currentWindowInfo().name;
+        };
+        // The executable's entry wins, as on X11, so both sessions share one applications row.
+        QCOMPARE(nameOf(known, "org.example.App"), QStringLiteral("Known"));
+        QCOMPARE(nameOf(unclaimed, "org.example.App"), QStringLiteral("Example"));
+        // A sandboxed program's path does not exist outside its sandbox.
+        QCOMPARE(nameOf(QStringLiteral("/app/bin/sandboxed"), "org.example.App"), QStringLiteral("Example"));
+        QCOMPARE(nameOf(plain, "org.unknown.App"), QStringLiteral("plain"));
+    }
+
     void stripZoomSuffix_data()
     {
         QTest::addColumn<QString>("title");

@@ -1,0 +1,88 @@
+// Publishes the focused window on the session bus for TavroDesk (GNOME Shell 43 and 44).
+// Read-only: one query, one signal, nothing that changes the desktop.
+'use strict';
+
+const { Gio, GLib } = imports.gi;
+
+const BUS_NAME = 'org.tavrodesk.FocusedWindow';
+const OBJECT_PATH = '/org/tavrodesk/FocusedWindow';
+const VERSION = 1;
+const INTERFACE = `
+<node>
+  <interface name="org.tavrodesk.FocusedWindow">
+    <method name="GetFocus">
+      <arg type="s" direction="out" name="title"/>
+      <arg type="s" direction="out" name="appId"/>
+      <arg type="u" direction="out" name="pid"/>
+    </method>
+    <signal name="FocusChanged">
+      <arg type="s" name="title"/>
+      <arg type="s" name="appId"/>
+      <arg type="u" name="pid"/>
+    </signal>
+    <property name="Version" type="u" access="read"/>
+  </interface>
+</node>`;
+
+class FocusPublisher {
+    enable() {
+        this._window = null;
+        this._titleId = 0;
+        this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE, this);
+        this._object.export(Gio.DBus.session, OBJECT_PATH);
+        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME, Gio.BusNameOwnerFlags.NONE,
+            null, null);
+        this._focusId = global.display.connect('notify::focus-window', () => this._follow());
+        this._follow();
+    }
+
+    disable() {
+        global.display.disconnect(this._focusId);
+        this._watch(null);
+        Gio.bus_unown_name(this._nameId);
+        this._object.unexport();
+        this._object = null;
+    }
+
+    get Version() {
+        return VERSION;
+    }
+
+    GetFocus() {
+        return describe(this._window);
+    }
+
+    _follow() {
+        this._watch(global.display.focus_window);
+        this._object.emit_signal('FocusChanged', new GLib.Variant('(ssu)', describe(this._window)));
+    }
+
+    _watch(window) {
+        if (this._window && this._titleId) {
+            this._window.disconnect(this._titleId);
+        }
+        this._window = window;
+        this._titleId = window ? window.connect('notify::title', () => this._titleChanged(window)) : 0;
+    }
+
+    _titleChanged(window) {
+        if (window === this._window) {
+            this._object.emit_signal('FocusChanged', new GLib.Variant('(ssu)', describe(window)));
+        }
+    }
+}
+
+// Title, application id (the sandbox's id for sandboxed programs, else the Wayland app id or WM
+// class) and process id of `window`; empty values when nothing has the focus.
+function describe(window) {
+    if (!window) {
+        return ['', '', 0];
+    }
+    const appId = window.get_sandboxed_app_id() || window.get_wm_class() || '';
+    const pid = window.get_pid();
+    return [window.get_title() || '', appId, pid > 0 ? pid : 0];
+}
+
+function init() {
+    return new FocusPublisher();
+}

@@ -1,0 +1,84 @@
+#include "reportedwindowsource.h"
+
+#include "processpath.h"
+
+#include <QDebug>
+
+namespace {
+constexpr int MaxTitleLength = 260;
+// The one window a helper reports has no native handle here; any non-zero value marks "a window".
+constexpr quint64 ReportedWindow = 1;
+} // namespace
+
+ReportedWindowSource::ReportedWindowSource(std::unique_ptr<ForegroundWindowSource> fallback, QObject *parent)
+    : QObject(parent)
+    , m_fallback(std::move(fallback))
+{}
+
+ForegroundSample ReportedWindowSource::sample()
+{
+    if (!m_report) {
+        return m_fallback ? m_fallback->sample() : ForegroundSample{};
+    }
+    ForegroundSample result;
+    if (m_report->pid == 0 && m_report->title.isEmpty()) {
+        return result; // nothing has the focus
+    }
+    result.window = ReportedWindow;
+    result.path = executablePath(m_report->pid);
+    result.title = m_report->title.left(MaxTitleLength);
+    // Never keep half of a surrogate pair.
+    if (result.title.size() == MaxTitleLength && result.title.back().isHighSurrogate()) {
+        result.title.chop(1);
+    }
+    result.appId = m_report->appId;
+    return result;
+}
+
+QString ReportedWindowSource::windowText(quint64 window)
+{
+    if (!m_report) {
+        return m_fallback ? m_fallback->windowText(window) : QString();
+    }
+    return window == ReportedWindow ? m_report->title.left(MaxTitleLength) : QString();
+}
+
+quint64 ReportedWindowSource::parentWindow(quint64 window)
+{
+    if (!m_report) {
+        return m_fallback ? m_fallback->parentWindow(window) : 0;
+    }
+    return 0;
+}
+
+void ReportedWindowSource::accept(const WindowReport &report)
+{
+    m_report = report;
+    if (!m_note.isEmpty()) {
+        m_note.clear();
+        Q_EMIT noteChanged(m_note);
+    }
+    Q_EMIT reportAccepted();
+}
+
+void ReportedWindowSource::lose(const QString &note)
+{
+    m_report.reset();
+    if (note != m_note) {
+        m_note = note;
+        qDebug().noquote() << note;
+        Q_EMIT noteChanged(m_note);
+    }
+}
+
+void ReportedWindowSource::refuse(const QString &sender, const QString &why)
+{
+    qWarning().noquote() << "window report from" << (sender.isEmpty() ? QStringLiteral("(unknown)") : sender)
+                         << "dropped:" << why;
+}
+
+QString ReportedWindowSource::fallbackSentence()
+{
+    return QStringLiteral("Until then TavroDesk only sees windows of programs that run through XWayland; time in "
+                          "native Wayland windows is not recorded.");
+}

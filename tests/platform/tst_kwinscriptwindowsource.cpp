@@ -1,0 +1,186 @@
+#include "fakekwin.h"
+#include "fallbackstandin.h"
+#include "kwinscriptwindowsource.h"
+#include "processpath.h"
+#include "xvfbsession.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// The KWin script and its loader against a fake KWin on a private bus: the fake runs the shipped
+// script in a QJSEngine with Plasma 6's names, so the loader, the script and the trust checks are
+// exercised together. The real KWin 5.27 runs in tst_kwinwayland.
+class TestKWinScriptWindowSource : public QObject
+{
+    Q_OBJECT
+
+private:
+    QProcess m_daemon;
+    QString m_address;
+    QTemporaryDir m_scripts;
+    int m_kwins = 0;
+
+    std::unique_ptr<FakeKWin> startKWin()
+    {
+        return std::make_unique<FakeKWin>(m_address, QStringLiteral("kwin-%1").arg(++m_kwins));
+    }
+
+    std::unique_ptr<KWinScriptWindowSource> makeSource()
+    {
+        return std::make_unique<KWinScriptWindowSource>(QDBusConnection::sessionBus(), m_scripts.path(),
+                                                        std::make_unique<FallbackStandIn>());
+    }
+
+    QDBusMessage report(QDBusConnection &from, const QVariantList &arguments,
+                        const QString &member = QStringLiteral("WindowActivated"))
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QDBusConnection::sessionBus().baseService(), QLatin1String(KWinScriptWindowSource::ObjectPath),
+            QLatin1String(KWinScriptWindowSource::InterfaceName), member);
+        call.setArguments(arguments);
+        return from.call(call, QDBus::BlockWithGui, 5000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        XvfbSession::endWithTest(m_daemon);
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                        QStringLiteral("--address=unix:dir=") + m_scripts.path()});
+        QVERIFY2(m_daemon.waitForReadyRead(10000), "dbus-daemon did not start");
+        m_address = QString::fromLocal8Bit(m_daemon.readLine().trimmed());
+        // The source works on the session bus, as in the program.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toLocal8Bit());
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+
+    void cleanupTestCase()
+    {
+        m_daemon.terminate();
+        m_daemon.waitForFinished(5000);
+    }
+
+    void reportsActivationsAndCaptionsWithPlasma6Names()
+    {
+        auto kwin = startKWin();
+        auto source = makeSource();
+        QSignalSpy started(source.get(), &KWinScriptWindowSource::scriptStarted);
+        QTRY_VERIFY(kwin->isRunning());
+        QCOMPARE(kwin->calls,
+                 QStringList({QStringLiteral("unloadScript tavrodesk-focusedwindow"),
+                              QStringLiteral("loadScript %1 tavrodesk-focusedwindow").arg(source->scriptPath()),
+                              QStringLiteral("run ") + source->scriptPath()}));
+        QTRY_COMPARE(started.size(), 1);
+        // The script reports the (empty) active window at once: nothing in front, nothing recorded.
+        QTRY_VERIFY(source->isLive());
+        QCOMPARE(source->sample().path, QString());
+
+        const QString pid = QString::number(::getpid());
+        kwin->evaluate(QStringLiteral("var a = makeWindow('Notes', 'org.example.Notes', 'notes', %1);"
+                                      "var b = makeWindow('Plans', '', 'plans-class', %1); activate(a);")
+                           .arg(pid));
+        QTRY_COMPARE(source->sample().title, QStringLiteral("Notes"));
+        QCOMPARE(source->sample().path, executablePath(quint32(::getpid())));
+        QCOMPARE(source->sample().appId, QStringLiteral("org.example.Notes"));
+
+        kwin->evaluate(QStringLiteral("setCaption(a, 'Notes 2')"));
+        QTRY_COMPARE(source->sample().title, QStringLiteral("Notes 2"));
+        kwin->evaluate(QStringLiteral("activate(b)"));
+        QTRY_COMPARE(source->sample().title, QStringLiteral("Plans"));
+        QCOMPARE(source->sample().appId, QStringLiteral("plans-class"));
+        // The window left behind is no longer followed.
+        QCOMPARE(kwin->evaluate(QStringLiteral("a.captionChanged.handlers.length")).toInt(), 0);
+        kwin->evaluate(QStringLiteral("setCaption(a, 'Notes 3'); setCaption(b, 'Plans 2')"));
+        QTRY_COMPARE(source->sample().title, QStringLiteral("Plans 2"));
+        kwin->evaluate(QStringLiteral("activate(null)"));
+        QTRY_COMPARE(source->sample().title, QString());
+
+        // Quitting unloads the script (the fake answers once the blocking call gave up: it shares
+        // this thread).
+        source.reset();
+        QTRY_COMPARE(kwin->calls.constLast(), QStringLiteral("unloadScript tavrodesk-focusedwindow"));
+        QVERIFY(!kwin->isRunning());
+    }
+
+    void refusesStrangersAndMalformedCalls()
+    {
+        auto kwin = startKWin();
+        auto source = makeSource();
+        QTRY_VERIFY(kwin->isRunning());
+        QVERIFY(report(kwin->bus(), {QStringLiteral("Real"), QString(), QString(), 1}).type() ==
+                QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(source->sample().title, QStringLiteral("Real"));
+
+        QDBusConnection stranger = QDBusConnection::connectToBus(m_address, QStringLiteral("stranger"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("dropped: caller is not KWin")));
+        QCOMPARE(report(stranger, {QStringLiteral("Bank login"), QString(), QString(), 1}).errorName(),
+                 QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
+
+        // From KWin's own connection, but malformed: every one is refused, logged and not used.
+        const QList<QPair<QVariantList, const char *>> malformed = {
+            {{42, QString(), QString(), 1}, "type int where a string belongs"},
+            {{QString(1024 * 1024, u'x'), QString(), QString(), 1}, "text of 1048576 characters"},
+            {{QByteArray("\xff\xfe broken"), QString(), QString(), 1}, "type QByteArray where a string belongs"},
+            {{QStringLiteral("t"), QString(), QString(), -5}, "process id out of range"},
+            {{QStringLiteral("t"), QString(), QString(), 1.5}, "process id out of range"},
+            {{QStringLiteral("t"), QString(), 1}, "3 arguments where 4 belong"},
+            {{QStringLiteral("t"), QString(256, u'a'), QString(), 1}, "text of 256 characters"},
+        };
+        for (const auto &[arguments, why] : malformed) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(QLatin1String(why))));
+            QCOMPARE(report(kwin->bus(), arguments).errorName(),
+                     QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        }
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("unknown method Focus")));
+        QVERIFY(report(kwin->bus(), {}, QStringLiteral("Focus")).type() == QDBusMessage::ErrorMessage);
+        QCOMPARE(source->sample().title, QStringLiteral("Real"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("stranger"));
+    }
+
+    void kwinRestartLoadsTheScriptAgain()
+    {
+        auto kwin = startKWin();
+        auto source = makeSource();
+        QTRY_VERIFY(source->isLive());
+        kwin.reset();
+        QTRY_VERIFY(!source->isLive());
+        QVERIFY(source->note().contains(QStringLiteral("XWayland")));
+        QCOMPARE(source->sample().title, FallbackStandIn::title());
+
+        QSignalSpy notes(source.get(), &ReportedWindowSource::noteChanged);
+        kwin = startKWin();
+        QTRY_VERIFY(kwin->isRunning());
+        QTRY_VERIFY(source->isLive());
+        QVERIFY(source->note().isEmpty());
+        QCOMPARE(notes.size(), 1);
+    }
+
+    void refusedOrSilentScriptFallsBackWithNote()
+    {
+        auto kwin = startKWin();
+        kwin->nextId = -1;
+        auto source = makeSource();
+        QTRY_VERIFY(source->note().contains(QStringLiteral("KWin refused to load")));
+        QVERIFY(!source->isLive());
+        QCOMPARE(source->sample().title, FallbackStandIn::title());
+        source.reset();
+
+        // Loaded and started, but the script never calls back (broken by a KWin update, say).
+        kwin->nextId = 3;
+        kwin->runScripts = false;
+        source = makeSource();
+        QTRY_VERIFY(kwin->calls.constLast().startsWith(QStringLiteral("run ")));
+        QVERIFY(!source->isLive());
+        QTRY_VERIFY_WITH_TIMEOUT(source->note().contains(QStringLiteral("does not answer")),
+                                 KWinScriptWindowSource::FirstReportTimeoutMs + 5000);
+    }
+};
+
+QTEST_MAIN(TestKWinScriptWindowSource)
+#include "tst_kwinscriptwindowsource.moc"
