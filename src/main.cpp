@@ -68,6 +68,9 @@ int main(int argc, char *argv[])
     // Started at log-in the program waits in the tray; without a tray it must show its window.
     window->setVisible(!(commandLine.autostarted() && QSystemTrayIcon::isSystemTrayAvailable()));
     app.mainWindow = window.get();
+    if (app.showPending) {
+        app.onShowRequested();
+    }
     if (quitRequested) {
         QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
     }
