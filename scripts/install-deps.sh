@@ -15,6 +15,9 @@ PACKAGES="
     gjs
     libglib2.0-bin
     qt6-declarative-dev
+    qtkeychain-qt6-dev
+    gnome-keyring libsecret-tools
+    desktop-file-utils appstream dpkg-dev file x11-utils
 "
 missing=""
 for package in $PACKAGES; do
