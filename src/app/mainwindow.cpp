@@ -12,6 +12,7 @@
 #include "entrystore.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
+#include "gnomeextensionsetup.h"
 #include "hosts.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
@@ -480,6 +481,10 @@ void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
 void MainWindow::createRecorder()
 {
     m_windowSource = createForegroundWindowSource();
+    if (GnomeShellExtension::isGnomeWayland()) {
+        m_gnomeSetup = new GnomeExtensionSetup(QDBusConnection::sessionBus(), QString(), this);
+        m_ui->menuFile->insertAction(m_ui->action_Settings, m_gnomeSetup->action());
+    }
     m_idleSource = createIdleSource();
     m_appMetadata = createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
@@ -572,6 +577,9 @@ void MainWindow::onInitialUpdate()
     m_session->startUp();
     m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
+    if (m_gnomeSetup) {
+        m_gnomeSetup->startUp();
+    }
     showSessionNote();
 }
 

@@ -17,6 +17,7 @@ class CredentialStorage;
 class EntryDayModel;
 class EntryLinker;
 class ForegroundWindowSource;
+class GnomeExtensionSetup;
 class IdleSource;
 class LinkingService;
 class LoginPrompt;
@@ -203,6 +204,8 @@ private:
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_trayMenu = nullptr;
     TrayAnimation *m_trayAnimation = nullptr;
+    // Only on GNOME Wayland sessions.
+    GnomeExtensionSetup *m_gnomeSetup = nullptr;
 
     std::unique_ptr<ForegroundWindowSource> m_windowSource;
     std::unique_ptr<IdleSource> m_idleSource;
