@@ -1,7 +1,7 @@
 #include "gnomeextensionsetup.h"
+#include "privatebus.h"
 #include "recordingpresenter.h"
 #include "settings.h"
-#include "xvfbsession.h"
 
 #include <QAction>
 #include <QDBusAbstractAdaptor>
@@ -49,7 +49,7 @@ class TestGnomeExtensionSetup : public QObject
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_daemon;
+    PrivateBus m_daemon;
     QDBusConnection m_bus{QString()};
     // The installer blocks on its calls: the shell answers from a thread of its own.
     QThread m_shellThread;
@@ -64,12 +64,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        XvfbSession::endWithTest(m_daemon);
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                        QStringLiteral("--address=unix:dir=") + m_dir.path()});
-        QVERIFY2(m_daemon.waitForReadyRead(10000), "dbus-daemon did not start");
-        const QString address = QString::fromLocal8Bit(m_daemon.readLine().trimmed());
+        const QString address = m_daemon.start(m_dir.path());
+        QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
         QDBusConnection shellBus = QDBusConnection::connectToBus(address, QStringLiteral("shell"));
         new FakeShellExtensions(&m_shell);
         QVERIFY(shellBus.registerObject(QStringLiteral("/org/gnome/Shell"), &m_shell,
@@ -84,8 +80,6 @@ private Q_SLOTS:
     {
         m_shellThread.quit();
         m_shellThread.wait();
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
     }
 
     void asksOnceInstallsEnablesAndReplacesOldCopies()

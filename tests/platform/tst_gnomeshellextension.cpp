@@ -1,6 +1,7 @@
 #include "fallbackstandin.h"
 #include "gnomeshellextension.h"
 #include "gnomeshellwindowsource.h"
+#include "privatebus.h"
 #include "processpath.h"
 #include "xvfbsession.h"
 
@@ -22,7 +23,7 @@ class TestGnomeShellExtension : public QObject
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_daemon;
+    PrivateBus m_bus;
 
     QJsonObject installedMetadata(const GnomeShellExtension &extension)
     {
@@ -33,18 +34,9 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        XvfbSession::endWithTest(m_daemon);
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                        QStringLiteral("--address=unix:dir=") + m_dir.path()});
-        QVERIFY2(m_daemon.waitForReadyRead(10000), "dbus-daemon did not start");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_daemon.readLine().trimmed());
-    }
-
-    void cleanupTestCase()
-    {
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
+        const QString address = m_bus.start(m_dir.path());
+        QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toLocal8Bit());
     }
 
     void installsTheFlavourOfTheShellAndReplacesOldVersions()

@@ -1,8 +1,8 @@
 #include "fakekwin.h"
 #include "fallbackstandin.h"
 #include "kwinscriptwindowsource.h"
+#include "privatebus.h"
 #include "processpath.h"
-#include "xvfbsession.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -20,7 +20,7 @@ class TestKWinScriptWindowSource : public QObject
     Q_OBJECT
 
 private:
-    QProcess m_daemon;
+    PrivateBus m_bus;
     QString m_address;
     QTemporaryDir m_scripts;
     int m_kwins = 0;
@@ -49,21 +49,11 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        XvfbSession::endWithTest(m_daemon);
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                        QStringLiteral("--address=unix:dir=") + m_scripts.path()});
-        QVERIFY2(m_daemon.waitForReadyRead(10000), "dbus-daemon did not start");
-        m_address = QString::fromLocal8Bit(m_daemon.readLine().trimmed());
+        m_address = m_bus.start(m_scripts.path());
+        QVERIFY2(!m_address.isEmpty(), "dbus-daemon did not start");
         // The source works on the session bus, as in the program.
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toLocal8Bit());
         QVERIFY(QDBusConnection::sessionBus().isConnected());
-    }
-
-    void cleanupTestCase()
-    {
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5000);
     }
 
     void reportsActivationsAndCaptionsWithPlasma6Names()
