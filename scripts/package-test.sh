@@ -102,6 +102,8 @@ window() { xdotool search --onlyvisible --class "$wm_class" | head -n 1 | grep .
 wait_for 30 window || fail "the installed program showed no window of class $wm_class"
 xprop -id "$(window)" WM_CLASS | grep -q "\"$wm_class\"" || fail "the window's class is not $wm_class"
 wait_for 30 grep -q 'auth user:  "demo"' "$log" || fail "the program did not sign in: $(cat "$log")"
+token_in_keyring() { secret-tool lookup server TavroDesk user AuthToken | grep -q .; }
+wait_for 10 token_in_keyring || fail "the session token did not reach the keyring on sign-in"
 
 # Start at log-in, ticked in the settings dialog (File > Settings..., the box just before the buttons).
 xdotool windowfocus --sync "$(window)"
@@ -118,6 +120,6 @@ status=0
 wait "$app" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with $status on SIGTERM"
 grep -q '^Geometry=' "$ini" || fail "the settings were not saved on SIGTERM"
-! grep -q '^Password=' "$ini" || fail "the password is still in the ini file"
+! grep -Eq '^(Password|AuthToken)=' "$ini" || fail "the ini file still holds a secret"
 [ "$(secret-tool lookup server TavroDesk user Password)" = demo ] || fail "the password is not in the keyring"
 echo "package test: $(basename "$deb") installed and checked"
