@@ -279,6 +279,10 @@ void MainWindow::createSession()
     connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
+        if (loggedIn) {
+            // A new password or token reaches the keyring at once, not only when the window closes.
+            m_credentials->store(Settings::instance()->values);
+        }
     });
     connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
