@@ -87,6 +87,7 @@ private Q_SLOTS:
         }
         QVERIFY(qAbs(rows.constLast().end.secsTo(QDateTime::currentDateTime())) <= 2);
         m_desktop.stopClient(notes.process);
+        QTRY_COMPARE_WITH_TIMEOUT(reportedTitle(), QString(), 10000);
     }
 
     void strangersAreRefused()
