@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
