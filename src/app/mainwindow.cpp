@@ -1,13 +1,17 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "autostartentry.h"
+#include "buildinfo.h"
 #include "clickablelabel.h"
+#include "credentialstorage.h"
 #include "entrydaymodel.h"
 #include "entrystore.h"
 #include "filtersync.h"
 #include "foregroundwindow.h"
 #include "hosts.h"
 #include "ignoredappsdialog.h"
+#include "keychainsecretstore.h"
 #include "linktimedialog.h"
 #include "listitemdelegate.h"
 #include "messagebox.h"
@@ -73,6 +77,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
     statusBar()->addPermanentWidget(m_loginIndicator);
 
+    m_keyring = std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk"));
+    m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
     loadSettings();
     m_usable = initDatabase();
     m_subsystems = new Subsystems(this, this, std::move(sources));
@@ -197,6 +203,7 @@ void MainWindow::loadSettings()
         }
     }
     SettingsFile::load(*m_settingsFile, settings->values);
+    m_credentials->load(*m_settingsFile, settings->values);
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -222,7 +229,8 @@ void MainWindow::saveSettings()
         window.linkedListGeometry = values.value(QStringLiteral("LinkedListGeometry")).toByteArray();
         window.linkedListState = values.value(QStringLiteral("LinkedListState")).toByteArray();
     }
-    SettingsFile::save(*m_settingsFile, values, window);
+    const bool secretsInKeyring = m_credentials->store(values);
+    SettingsFile::save(*m_settingsFile, values, window, !secretsInKeyring);
     m_settingsFile->sync();
 }
 
@@ -762,12 +770,19 @@ void MainWindow::onTrayMenuOptions()
     SettingsDialog dialog(this);
     Settings *settings = Settings::instance();
     dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
+    AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
+    dialog.startAtLogin = autostart.isEnabled();
+    dialog.keyringInUse = m_credentials->keyringInUse();
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     dialog.getData();
     SettingsFile::storeDialogValues(settings->values, dialog.values);
+    QString error;
+    if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
+        MessageBox::warning(this, QStringLiteral("Start at log-in"), error);
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -866,6 +881,11 @@ void MainWindow::on_action_RefreshProjects_triggered()
 void MainWindow::on_actionLogout_triggered()
 {
     session()->logout();
+    // Signing out also forgets the stored password, wherever it was kept.
+    auto &values = Settings::instance()->values;
+    values[QStringLiteral("Password")] = QString();
+    values[QStringLiteral("AuthToken")] = QString();
+    m_credentials->forget(*m_settingsFile);
 }
 
 void MainWindow::on_actionLogin_triggered()

@@ -13,9 +13,11 @@
 #include <memory>
 
 class ClickableLabel;
+class CredentialStorage;
 class EntryDayModel;
 class FilterSync;
 class Recorder;
+class SecretStore;
 class Session;
 class TrayAnimation;
 class TrayMenu;
@@ -197,5 +199,7 @@ private:
 
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
+    std::unique_ptr<SecretStore> m_keyring;
+    std::unique_ptr<CredentialStorage> m_credentials;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };
