@@ -49,6 +49,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 QString key(const char *name)
 {
@@ -193,17 +195,27 @@ void MainWindow::loadSettings()
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
+    QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
         dialog.values = SettingsFile::readDialogValues(*m_settingsFile);
         dialog.putData();
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
+            // The password goes to the ini only if the keyring does not take it.
+            firstPassword = std::exchange(dialog.values.password, QString());
             SettingsFile::writeFirstStart(*m_settingsFile, dialog.values);
         }
     }
     SettingsFile::load(*m_settingsFile, settings->values);
     m_credentials->load(*m_settingsFile, settings->values);
+    if (!firstPassword.isEmpty()) {
+        settings->values[QStringLiteral("Password")] = firstPassword;
+        if (!m_credentials->store(settings->values)) {
+            m_settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
+            m_settingsFile->sync();
+        }
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -257,6 +269,10 @@ void MainWindow::connectSession()
     connect(current, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
+        if (loggedIn) {
+            // A new password or token reaches the keyring at once, not only when the window closes.
+            m_credentials->store(Settings::instance()->values);
+        }
     });
     connect(current, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(current, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
