@@ -1,9 +1,9 @@
 #include "feedupdatechecker.h"
 
+#include "linkopener.h"
 #include "messagebox.h"
 
 #include <QDebug>
-#include <QDesktopServices>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -48,14 +48,29 @@ void FeedUpdateChecker::cleanup()
 
 void FeedUpdateChecker::checkWithUi(QWidget *parent)
 {
+    check(parent, false);
+}
+
+void FeedUpdateChecker::checkInBackground(QWidget *parent)
+{
+    check(parent, true);
+}
+
+void FeedUpdateChecker::check(QWidget *parent, bool quiet)
+{
     if (m_reply) {
+        // A check the user asks for while a background one runs shows its outcome.
+        m_quiet = m_quiet && quiet;
         return;
     }
     init();
     m_parent = parent;
+    m_quiet = quiet;
     if (!m_url.isValid() || m_url.isRelative()) {
         const QString text = QStringLiteral("The update feed address is not set.");
-        MessageBox::warning(parent, Title, text);
+        if (!quiet) {
+            MessageBox::warning(parent, Title, text);
+        }
         Q_EMIT checkFinished(text);
         return;
     }
@@ -106,7 +121,9 @@ void FeedUpdateChecker::onFinished()
     }
     qDebug() << "update check:" << verdict.text;
 
-    if (verdict.failed) {
+    if (m_quiet && verdict.link.isEmpty()) {
+        // Nothing new, or the feed could not be read: not worth interrupting the user for.
+    } else if (verdict.failed) {
         MessageBox::warning(m_parent, Title, verdict.text);
     } else if (verdict.link.isEmpty()) {
         MessageBox::information(m_parent, Title, verdict.text);
@@ -118,7 +135,7 @@ void FeedUpdateChecker::onFinished()
             MessageBox::information(m_parent, Title, verdict.text);
         } else if (MessageBox::question(m_parent, Title, verdict.text + QStringLiteral("\nOpen the download page?")) ==
                    MessageBox::Yes) {
-            QDesktopServices::openUrl(link);
+            LinkOpener::open(m_parent, link);
         }
     }
     Q_EMIT checkFinished(verdict.text);

@@ -25,6 +25,7 @@ public:
     void setAppcastUrl(const QString &url) override;
     void init() override;
     void checkWithUi(QWidget *parent) override;
+    void checkInBackground(QWidget *parent) override;
     void cleanup() override;
 
     bool isChecking() const { return !m_reply.isNull(); }
@@ -43,6 +44,7 @@ Q_SIGNALS:
     void checkFinished(const QString &text);
 
 private:
+    void check(QWidget *parent, bool quiet);
     void onFinished();
 
     QString m_runningVersion;
@@ -50,4 +52,5 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     QPointer<QNetworkReply> m_reply;
     QPointer<QWidget> m_parent;
+    bool m_quiet = false;
 };

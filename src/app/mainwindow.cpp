@@ -1,18 +1,20 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "appicon.h"
 #include "appmetadata.h"
 #include "clickablelabel.h"
 #include "clock.h"
+#include "dockshare.h"
 #include "entrydaymodel.h"
 #include "entrylinker.h"
 #include "entrystore.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
-#include "hosts.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
 #include "linkingservice.h"
+#include "linkopener.h"
 #include "linktimedialog.h"
 #include "listitemdelegate.h"
 #include "logindialog.h"
@@ -36,7 +38,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
@@ -51,6 +52,9 @@
 
 namespace {
 constexpr int FilterDelayMs = 500;
+constexpr int UpdateCheckIntervalMs = 24 * 60 * 60 * 1000;
+const QString LinkingNote = QStringLiteral("Linking with Tavro...");
+const QString LinkFailedNote = QStringLiteral("The entries could not be linked and stay unlinked.");
 
 QString key(const char *name)
 {
@@ -138,6 +142,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     createDocks();
 
     setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
+    reserveDateRowWidth();
     m_ui->calendar->setFocus();
 
     connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
@@ -148,6 +153,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_filterProjectsTimer.setSingleShot(true);
     connect(&m_filterTimer, &QTimer::timeout, this, &MainWindow::onFilterTimer);
     connect(&m_filterProjectsTimer, &QTimer::timeout, this, &MainWindow::onFilterProjectsTimer);
+    connect(&m_updateTimer, &QTimer::timeout, this, &MainWindow::checkForUpdatesInBackground);
 
     setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
@@ -187,6 +193,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
 MainWindow::~MainWindow()
 {
+    AppIcon::setProvider({});
     flushRecording();
     database.close();
     if (m_updateChecker) {
@@ -409,6 +416,7 @@ void MainWindow::createDocks()
         dock->setWidget(entry.content);
         addDockWidget(entry.area, dock);
         if (entry.area == Qt::BottomDockWidgetArea) {
+            new DockShare(this, dock);
             QAction *toggle = dock->toggleViewAction();
             toggle->setText(QStringLiteral("Linked &Entries"));
             m_ui->menuView->addAction(toggle);
@@ -476,6 +484,7 @@ void MainWindow::createRecorder()
     m_appMetadata = createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), SystemClock::instance(), this);
+    AppIcon::setProvider([probe = m_probe.get()](const QString &path) { return probe->cachedAppIcon(path); });
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
     m_trayAnimation = new TrayAnimation(this);
     connect(m_recorder, &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
@@ -539,16 +548,6 @@ void MainWindow::onStop()
     m_ui->btnRecord->setChecked(false);
 }
 
-void MainWindow::updateTrayIcon()
-{
-    m_trayAnimation->updateTrayIcon();
-}
-
-void MainWindow::updateApps()
-{
-    m_recorder->updateApps();
-}
-
 void MainWindow::onInitialUpdate()
 {
     initHideUnderChoices();
@@ -565,6 +564,8 @@ void MainWindow::onInitialUpdate()
     m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
     showSessionNote();
+    scheduleUpdateChecks();
+    checkForUpdatesInBackground();
 }
 
 void MainWindow::showSessionNote()
@@ -606,20 +607,16 @@ int MainWindow::hideUnderSeconds() const
     return m_ui->cbHideUnder->currentData().toInt();
 }
 
-void MainWindow::attachModel(QTreeView *view, EntryDayModel *model, QLabel *totalLabel)
+void MainWindow::attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel)
 {
     connect(model, &EntryDayModel::totalTimeTextChanged, totalLabel, &QLabel::setText, Qt::UniqueConnection);
     model->setHideUnder(hideUnderSeconds());
     model->setDay(selectedDate());
     model->reload();
+    // Sorting is on in the form: attaching the model sorts it by the indicator, longest time first.
+    view->header()->setSortIndicator(TreeModel::TimeColumn, Qt::DescendingOrder);
     view->setModel(model->itemModel());
-    QHeaderView *header = view->header();
-    header->setSortIndicator(1, Qt::DescendingOrder);
-    const int widths[] = {400, 70, 100, 5};
-    for (int column = 0; column < 4 && column < header->count(); ++column) {
-        header->setSectionResizeMode(column, column < 3 ? QHeaderView::Interactive : QHeaderView::Stretch);
-        header->resizeSection(column, widths[column]);
-    }
+    view->applyColumnLayout();
     view->setItemDelegateForColumn(
         2, new ListItemDelegate(
                [model](const QModelIndex &index) {
@@ -638,8 +635,7 @@ void MainWindow::initUnlinkedList()
     m_unlinkedModel->setGroupByHour(setting("GroupByHour").toBool());
     attachModel(m_ui->appList, m_unlinkedModel, m_ui->labelTotalTime);
     m_ui->appList->expandAll();
-    m_ui->appList->header()->restoreState(setting("UnlinkedListState").toByteArray());
-    m_ui->appList->header()->restoreGeometry(setting("UnlinkedListGeometry").toByteArray());
+    m_ui->appList->restoreHeaderState();
 }
 
 void MainWindow::initLinkedList()
@@ -649,13 +645,31 @@ void MainWindow::initLinkedList()
     }
     attachModel(m_ui->linkedEntries, m_linkedModel, m_ui->labelTotalLinkedTime);
     m_ui->linkedEntries->expandToDepth(2);
-    m_ui->linkedEntries->header()->restoreState(setting("LinkedListState").toByteArray());
-    m_ui->linkedEntries->header()->restoreGeometry(setting("LinkedListGeometry").toByteArray());
+    m_ui->linkedEntries->restoreHeaderState();
 }
 
 void MainWindow::initCalendarDaysWithEntries()
 {
     m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
+}
+
+void MainWindow::reserveDateRowWidth()
+{
+    // "Show Today" keeps its place while hidden, and the panel is wide enough for the longest date
+    // beside it: choosing another day must not widen the panel and squeeze the entry views.
+    QSizePolicy todayPolicy = m_ui->btToday->sizePolicy();
+    todayPolicy.setRetainSizeWhenHidden(true);
+    m_ui->btToday->setSizePolicy(todayPolicy);
+    const QFontMetrics metrics(m_ui->headerBar->font());
+    const QString format = QLocale::system().dateFormat(QLocale::LongFormat);
+    const QDate first(QDate::currentDate().year(), 1, 1);
+    int longest = 0;
+    for (QDate day = first; day.year() == first.year(); day = day.addDays(1)) {
+        longest = qMax(longest, metrics.horizontalAdvance(QLocale::system().toString(day, format)));
+    }
+    const QMargins margins = m_ui->layoutRBox->contentsMargins();
+    m_ui->widgetFilterRBox->setMinimumWidth(longest + m_ui->layoutDate->spacing() + m_ui->btToday->sizeHint().width() +
+                                            margins.left() + margins.right() + 2 * m_ui->headerBar->margin() + 8);
 }
 
 void MainWindow::updateDateHeader(const QDate &date)
@@ -765,12 +779,20 @@ void MainWindow::onFilterProjectsTimer()
     filterProjectsApply();
 }
 
-void MainWindow::applyEntryFilter(const QString &text)
+void MainWindow::applyEntryFilter(const QString &text, bool keepExpandedNodes)
 {
     Settings::instance()->values[key("Filter")] = text;
-    if (m_unlinkedModel) {
-        m_unlinkedModel->setFilterText(text);
-        m_unlinkedModel->reload();
+    if (!m_unlinkedModel) {
+        return;
+    }
+    if (keepExpandedNodes) {
+        m_ui->appList->saveExpandedNodes();
+    }
+    m_unlinkedModel->setFilterText(text);
+    m_unlinkedModel->reload();
+    if (keepExpandedNodes) {
+        m_ui->appList->restoreExpandedNodes();
+    } else {
         m_ui->appList->expandAll();
     }
 }
@@ -783,7 +805,7 @@ void MainWindow::applyProjectsFilter(const QString &text)
 void MainWindow::filterApply()
 {
     const QString text = m_ui->editFilter->text();
-    applyEntryFilter(text);
+    applyEntryFilter(text, false);
     if (m_ui->btnSyncFilters->isChecked()) {
         if (m_ui->editFilterProjects->text() != text) {
             const QSignalBlocker blocker(m_ui->editFilterProjects);
@@ -804,7 +826,8 @@ void MainWindow::filterProjectsApply()
             m_ui->editFilter->setText(text);
             m_ui->editFilter->updateCloseButton(text);
         }
-        applyEntryFilter(text);
+        // Typed on the projects side: the entries keep the nodes the user had open.
+        applyEntryFilter(text, true);
     }
 }
 
@@ -848,13 +871,31 @@ void MainWindow::on_action_About_Tavro_triggered()
 void MainWindow::on_actionCheck_for_Updates_triggered()
 {
     if (m_updateChecker) {
+        m_updateChecker->setAppcastUrl(setting("UpdateFeedUrl").toString());
         m_updateChecker->checkWithUi(this);
+    }
+}
+
+void MainWindow::checkForUpdatesInBackground()
+{
+    if (m_updateChecker && setting("CheckForUpdates").toBool()) {
+        m_updateChecker->setAppcastUrl(setting("UpdateFeedUrl").toString());
+        m_updateChecker->checkInBackground(this);
+    }
+}
+
+void MainWindow::scheduleUpdateChecks()
+{
+    if (setting("CheckForUpdates").toBool()) {
+        m_updateTimer.start(UpdateCheckIntervalMs);
+    } else {
+        m_updateTimer.stop();
     }
 }
 
 void MainWindow::on_action_Help_Topics_triggered()
 {
-    QDesktopServices::openUrl(QUrl(Hosts::helpPageUrl()));
+    LinkOpener::open(this, QUrl(setting("HelpUrl").toString()));
 }
 
 void MainWindow::onTrayMenuShow()
@@ -879,6 +920,7 @@ void MainWindow::onTrayMenuOptions()
     dialog.getData();
     SettingsFile::storeDialogValues(settings->values, dialog.values);
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
+    scheduleUpdateChecks();
 }
 
 void MainWindow::on_action_Settings_triggered()
@@ -998,11 +1040,6 @@ void MainWindow::onStatusLoginIndicatorDblClicked()
     }
 }
 
-void MainWindow::onStatusbarUpdateTimer()
-{
-    m_session->onStatusbarUpdateTimer();
-}
-
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
 {
     _connectEntriesWithTask(ids, taskId, notes, false);
@@ -1011,7 +1048,12 @@ void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &t
 void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
                                          bool silent)
 {
-    linkEntriesWithTask(ids, taskId, notes, silent);
+    // The service may take up to its time-out to answer: show that the link waits for it.
+    statusBar()->showMessage(LinkingNote);
+    showProgress(0, 0);
+    const bool linked = linkEntriesWithTask(ids, taskId, notes, silent);
+    m_progressBar->hide();
+    statusBar()->showMessage(linked ? QStringLiteral("Ready") : LinkFailedNote);
 }
 
 bool MainWindow::linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)

@@ -15,6 +15,7 @@ class AppMetadata;
 class ClickableLabel;
 class EntryDayModel;
 class EntryLinker;
+class EntryTreeView;
 class ForegroundWindowSource;
 class IdleSource;
 class LinkingService;
@@ -27,7 +28,6 @@ class TrayAnimation;
 class WindowProbe;
 class QAction;
 class QLabel;
-class QTreeView;
 class QMenu;
 class QProgressBar;
 class QSettings;
@@ -126,10 +126,8 @@ public Q_SLOTS:
     void on_btnRecord_toggled(bool checked);
     void onInitialUpdate();
     void onStatusLoginIndicatorDblClicked();
-    void onStatusbarUpdateTimer();
     void onCalendarDateChanged(const QDate &date);
     void onCalendarSelectionChanged();
-    void updateApps();
     void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes);
     void _connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
     void unlinkEntries(const QStringList &ids);
@@ -138,7 +136,6 @@ public Q_SLOTS:
     void onStart();
     void onStop();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
-    void updateTrayIcon();
     void initCalendarDaysWithEntries();
     void onEditRuleDialog(int ruleId);
     void onAddRuleDialog();
@@ -157,6 +154,9 @@ protected:
 
 private:
     void createRecorder();
+    // The quiet update check, when enabled: at start-up and then daily.
+    void checkForUpdatesInBackground();
+    void scheduleUpdateChecks();
     void onRecordingChanged(bool on);
     // Stores the open stretch, e.g. when the program or the session ends.
     void flushRecording();
@@ -173,13 +173,15 @@ private:
     void createTrayActions();
     void createTrayIcon();
     void createDocks();
+    void reserveDateRowWidth();
     void initHideUnderChoices();
     void initGroupByHour();
     void initUnlinkedList();
     void initLinkedList();
-    void attachModel(QTreeView *view, EntryDayModel *model, QLabel *totalLabel);
+    void attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel);
     void reloadViews();
-    void applyEntryFilter(const QString &text);
+    // Filters the unlinked view; it then shows everything open, or the nodes that were open.
+    void applyEntryFilter(const QString &text, bool keepExpandedNodes);
     void applyProjectsFilter(const QString &text);
     int hideUnderSeconds() const;
 
@@ -212,6 +214,7 @@ private:
 
     QTimer m_filterTimer;
     QTimer m_filterProjectsTimer;
+    QTimer m_updateTimer;
 
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;

@@ -14,8 +14,3 @@ QString Hosts::helpPageUrl()
 {
     return QStringLiteral("http://www.tavro.example/tavro-get-help.html");
 }
-
-QString Hosts::webSiteUrl()
-{
-    return QStringLiteral("http://www.tavro.example/");
-}

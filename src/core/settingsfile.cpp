@@ -40,6 +40,9 @@ const QList<KeyEntry> &keyTable()
         {"MinimizeToTray", "Application/MinimizeToTray", Kind::Bool, false},
         {"SingleClickTrayOpen", "Application/SingleClickTrayOpen", Kind::Bool, true},
         {"ExtensionsAdobeEnabled", "Extensions/AdobeEnabled", Kind::Bool, true},
+        {"CheckForUpdates", "Updates/CheckAutomatically", Kind::Bool, true},
+        {"UpdateFeedUrl", "Updates/FeedUrl", Kind::String, Hosts::appcastUrl()},
+        {"HelpUrl", "Help/Url", Kind::String, Hosts::helpPageUrl()},
         {"UnlinkedListState", "Window/UnlinkedListState", Kind::Bytes, QVariant()},
         {"UnlinkedListGeometry", "Window/UnlinkedListGeometry", Kind::Bytes, QVariant()},
         {"LinkedListState", "Window/LinkedListState", Kind::Bytes, QVariant()},
@@ -171,6 +174,9 @@ SettingsFile::DialogValues SettingsFile::readDialogValues(QSettings &ini)
     values.closeToTray = ini.value(QStringLiteral("Application/CloseToTray"), true).toBool();
     values.minimizeToTray = ini.value(QStringLiteral("Application/MinimizeToTray"), false).toBool();
     values.singleClickTrayOpen = ini.value(QStringLiteral("Application/SingleClickTrayOpen"), true).toBool();
+    values.checkForUpdates = ini.value(QStringLiteral("Updates/CheckAutomatically"), true).toBool();
+    values.updateFeedUrl = ini.value(QStringLiteral("Updates/FeedUrl"), Hosts::appcastUrl()).toString();
+    values.helpUrl = ini.value(QStringLiteral("Help/Url"), Hosts::helpPageUrl()).toString();
     return values;
 }
 
@@ -188,6 +194,9 @@ void SettingsFile::writeFirstStart(QSettings &ini, const DialogValues &values)
     ini.setValue(QStringLiteral("Application/CloseToTray"), values.closeToTray);
     ini.setValue(QStringLiteral("Application/MinimizeToTray"), values.minimizeToTray);
     ini.setValue(QStringLiteral("Application/SingleClickTrayOpen"), values.singleClickTrayOpen);
+    ini.setValue(QStringLiteral("Updates/CheckAutomatically"), values.checkForUpdates);
+    ini.setValue(QStringLiteral("Updates/FeedUrl"), values.updateFeedUrl);
+    ini.setValue(QStringLiteral("Help/Url"), values.helpUrl);
     ini.sync();
     protectIniFile(ini.fileName());
 }
@@ -205,6 +214,9 @@ void SettingsFile::storeDialogValues(QMap<QString, QVariant> &map, const DialogV
     map[QStringLiteral("CloseToTray")] = values.closeToTray;
     map[QStringLiteral("MinimizeToTray")] = values.minimizeToTray;
     map[QStringLiteral("SingleClickTrayOpen")] = values.singleClickTrayOpen;
+    map[QStringLiteral("CheckForUpdates")] = values.checkForUpdates;
+    map[QStringLiteral("UpdateFeedUrl")] = values.updateFeedUrl;
+    map[QStringLiteral("HelpUrl")] = values.helpUrl;
 }
 
 SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString, QVariant> &map)
@@ -221,6 +233,9 @@ SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString,
     values.closeToTray = map.value(QStringLiteral("CloseToTray")).toBool();
     values.minimizeToTray = map.value(QStringLiteral("MinimizeToTray")).toBool();
     values.singleClickTrayOpen = map.value(QStringLiteral("SingleClickTrayOpen")).toBool();
+    values.checkForUpdates = map.value(QStringLiteral("CheckForUpdates"), true).toBool();
+    values.updateFeedUrl = map.value(QStringLiteral("UpdateFeedUrl"), Hosts::appcastUrl()).toString();
+    values.helpUrl = map.value(QStringLiteral("HelpUrl"), Hosts::helpPageUrl()).toString();
     return values;
 }
 
@@ -263,6 +278,9 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     fromMap("Application/MinimizeToTray", "MinimizeToTray");
     fromMap("Application/SingleClickTrayOpen", "SingleClickTrayOpen");
     fromMap("Extensions/AdobeEnabled", "ExtensionsAdobeEnabled");
+    fromMap("Updates/CheckAutomatically", "CheckForUpdates");
+    fromMap("Updates/FeedUrl", "UpdateFeedUrl");
+    fromMap("Help/Url", "HelpUrl");
     ini.sync();
     protectIniFile(ini.fileName());
 }

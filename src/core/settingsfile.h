@@ -24,6 +24,10 @@ struct DialogValues
     bool closeToTray = true;
     bool minimizeToTray = false;
     bool singleClickTrayOpen = true;
+    // Look for a newer release at start-up and once a day, in this feed; help pages at `helpUrl`.
+    bool checkForUpdates = true;
+    QString updateFeedUrl;
+    QString helpUrl;
 };
 
 // Values that the main window owns and hands over when saving.

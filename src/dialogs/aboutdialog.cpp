@@ -1,10 +1,14 @@
 #include "aboutdialog.h"
 
 #include "hosts.h"
+#include "linkopener.h"
+#include "settings.h"
 #include "settingsfile.h"
 #include "ui_aboutdialog.h"
 
 #include <QDir>
+#include <QLayout>
+#include <QUrl>
 
 AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent)
@@ -13,9 +17,17 @@ AboutDialog::AboutDialog(QWidget *parent)
     m_ui->setupUi(this);
     m_ui->labelBuilt->setText(QStringLiteral("Built on %1 at %2")
                                   .arg(QString::fromLatin1(__DATE__).simplified(), QString::fromLatin1(__TIME__)));
-    const QString site = Hosts::webSiteUrl().toHtmlEscaped();
-    m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(site));
+    const QString site = Settings::instance()->value(QStringLiteral("HelpUrl")).toString();
+    const QString shown = site.isEmpty() ? Hosts::helpPageUrl() : site;
+    m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(shown.toHtmlEscaped()));
     m_ui->label_files->setText(filesText());
+    // Links go through the opener, which says so when no browser can be started.
+    for (QLabel *label : {m_ui->labelWebSite, m_ui->labelQt}) {
+        connect(label, &QLabel::linkActivated, this,
+                [this](const QString &link) { LinkOpener::open(this, QUrl(link)); });
+    }
+    // Never smaller than the texts: the last line of the file list must not be cut off.
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
 }
 
 AboutDialog::~AboutDialog() = default;

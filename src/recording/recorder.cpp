@@ -6,6 +6,7 @@
 #include "timetext.h"
 #include "windowprobe.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QJsonDocument>
@@ -34,6 +35,7 @@ Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *
     , m_idle(idle)
     , m_clock(clock)
 {
+    m_ownPath = QCoreApplication::applicationFilePath();
     m_samplingTimer.setInterval(TickIntervalMs);
     connect(&m_samplingTimer, &QTimer::timeout, this, &Recorder::updateApps);
 }
@@ -75,6 +77,9 @@ void Recorder::flush()
 void Recorder::updateApps()
 {
     WindowInfo sample = m_probe->currentWindowInfo();
+    if (!m_ownPath.isEmpty() && sample.path == m_ownPath) {
+        sample.path.clear();
+    }
     const QDateTime tickTime = m_clock->now();
     QDateTime now = tickTime;
 

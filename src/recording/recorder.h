@@ -49,6 +49,10 @@ public:
     // behind. Returns whether an entry was stored.
     bool recoverJournal();
 
+    // The program's own executable: time in its own windows (settings, rules, linking...) is
+    // not recorded; they count like windows whose program is unknown. Defaults to this process's.
+    void setOwnPath(const QString &path) { m_ownPath = path; }
+
     // Stores the open stretch up to now and starts afresh at the next tick. Called on quit.
     void flush();
 
@@ -81,6 +85,7 @@ Q_SIGNALS:
     void awayTimeDetected(const QString &title, const QString &message);
 
 private:
+    QString m_ownPath;
     void idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime);
     void closeStretch(const QDateTime &end);
     void checkpoint(const QDateTime &tickTime);

@@ -66,6 +66,11 @@ QString WindowProbe::getFileProductName(const QString &path)
     return m_metadata->productName(path);
 }
 
+QIcon WindowProbe::cachedAppIcon(const QString &path)
+{
+    return cachedLookup(m_appIconCache, path, [this](const QString &uncached) { return getAppIcon(uncached); });
+}
+
 QIcon WindowProbe::getAppIcon(const QString &path)
 {
     if (path == QLatin1String(AwayApp::Path)) {

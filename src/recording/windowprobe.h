@@ -29,6 +29,9 @@ public:
     QString getFileProductName(const QString &path);
     // The away icon for the away pseudo-application, else the executable's icon.
     QIcon getAppIcon(const QString &path);
+    // getAppIcon through the per-path cache that sampling fills, so that a rebuilt view shows the
+    // same icons as the live one.
+    QIcon cachedAppIcon(const QString &path);
     // The desktop's icon for an existing executable, else the generic application icon.
     QIcon extractFileIcon(const QString &path);
 

@@ -2,6 +2,7 @@
 
 #include "linkingservice.h"
 #include "messagebox.h"
+#include "settings.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -40,15 +41,30 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         return false;
     }
 
-    const TaskBatches batches = planBatches(rules, loadGroups(from, to));
+    const QList<EntryGroup> groups = loadGroups(from, to);
+    const TaskBatches batches = planBatches(rules, groups);
+    // A group goes to one task as a whole: its time is counted with its first entry.
+    QHash<QString, qint64> secondsByFirstId;
+    for (const EntryGroup &group : groups) {
+        if (!group.entryIds.isEmpty()) {
+            secondsByFirstId.insert(group.entryIds.first(), group.seconds);
+        }
+    }
 
+    m_result = RuleRunResult();
     int progress = 0;
     Q_EMIT progressStarted(int(batches.size()) + 2);
     Q_EMIT progressChanged(progress);
     for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        if (!m_linking->connectEntriesWithTask(batch.value(), batch.key(), QString())) {
+        RuleRunResult::Batch done{batch.key(), int(batch.value().size()), 0, false};
+        for (const QString &id : batch.value()) {
+            done.seconds += secondsByFirstId.value(id);
+        }
+        done.linked = m_linking->connectEntriesWithTask(batch.value(), batch.key(), QString());
+        if (!done.linked) {
             qDebug() << "apply rules: linking failed for task" << batch.key();
         }
+        m_result.batches << done;
         Q_EMIT progressChanged(++progress);
     }
 
@@ -57,7 +73,45 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT reloadLinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
+    MessageBox::information(m_messageParent, QStringLiteral("Apply Rules"),
+                            m_result.summary(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap()));
     return true;
+}
+
+QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
+{
+    int entries = 0;
+    qint64 seconds = 0;
+    QStringList linkedLines;
+    QStringList failedLines;
+    for (const Batch &batch : batches) {
+        const QString name = taskNames.value(batch.taskId).toString();
+        const QString task = name.isEmpty() ? QStringLiteral("task %1").arg(batch.taskId) : name;
+        const QString count =
+            batch.entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(batch.entries);
+        if (batch.linked) {
+            entries += batch.entries;
+            seconds += batch.seconds;
+            linkedLines << QStringLiteral("    %1: %2 (%3)").arg(task, count, formatDuration(batch.seconds));
+        } else {
+            failedLines << QStringLiteral("    %1: %2 (%3)").arg(task, count, formatDuration(batch.seconds));
+        }
+    }
+    QStringList parts;
+    if (batches.isEmpty()) {
+        parts << QStringLiteral("No entries matched the rules.");
+    }
+    if (!linkedLines.isEmpty()) {
+        parts << QStringLiteral("Linked %1 (%2) with:\n")
+                         .arg(entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(entries),
+                              formatDuration(seconds)) +
+                     linkedLines.join(QLatin1Char('\n'));
+    }
+    if (!failedLines.isEmpty()) {
+        parts << QStringLiteral("Could not link:\n") + failedLines.join(QLatin1Char('\n'));
+    }
+    parts << notes;
+    return parts.join(QStringLiteral("\n\n"));
 }
 
 QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)
@@ -66,7 +120,9 @@ QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, boo
     QSqlQuery query;
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, "
-                                 "GROUP_CONCAT(id) AS entries_ids FROM entries WHERE start_time >= :from "
+                                 "GROUP_CONCAT(id) AS entries_ids, "
+                                 "SUM(strftime('%s', end_time) - strftime('%s', start_time)) AS seconds "
+                                 "FROM entries WHERE start_time >= :from "
                                  "    AND start_time <= :to     AND ext_entry_id IS NULL "
                                  "GROUP BY start_day, application_id, title "));
     query.bindValue(QStringLiteral(":from"), from.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
@@ -81,7 +137,8 @@ QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, boo
     }
     while (query.next()) {
         groups << EntryGroup{query.value(0).toString(), query.value(1).toString(), parseDate(query.value(2).toString()),
-                             query.value(3).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)};
+                             query.value(3).toString().split(QLatin1Char(','), Qt::SkipEmptyParts),
+                             query.value(4).toLongLong()};
     }
     return groups;
 }

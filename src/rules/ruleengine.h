@@ -19,6 +19,27 @@ struct EntryGroup
     QString applicationId;
     QDate day;
     QStringList entryIds;
+    // The summed time of the group's entries.
+    qint64 seconds = 0;
+};
+
+// What one run did, for the summary the user sees at its end.
+struct RuleRunResult
+{
+    struct Batch
+    {
+        QString taskId;
+        int entries = 0;
+        qint64 seconds = 0;
+        bool linked = false;
+    };
+    QList<Batch> batches;
+    // Further remarks on the run, shown under the batches.
+    QStringList notes;
+
+    // "Linked 3 entries (1 h 0 m 0 s) with tasks:" and a line per task, or that nothing matched;
+    // task names come from `taskNames` (task id -> name).
+    QString summary(const QMap<QString, QVariant> &taskNames) const;
 };
 
 // Task id (as text) -> the entry ids to link with it. Visited in string order of the ids.
@@ -40,8 +61,11 @@ public:
 
     // One complete run over the days `from` to `to`, both included. False when it did not run:
     // no active rule, or a run is already under way (the linking waits in nested event loops).
+    // A run that went through ends with a box summing up what was linked with which task.
     bool applyRules(const QDate &from, const QDate &to);
     bool isRunning() const { return m_running; }
+    // The outcome of the last run that went through.
+    const RuleRunResult &lastResult() const { return m_result; }
 
     // The planning steps, free of any linking.
     static QList<EntryGroup> loadGroups(const QDate &from, const QDate &to, bool *ok = nullptr);
@@ -65,4 +89,5 @@ private:
     LinkingService *m_linking;
     QObject *m_messageParent;
     bool m_running = false;
+    RuleRunResult m_result;
 };

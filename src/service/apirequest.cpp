@@ -10,6 +10,11 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+namespace {
+// Long enough that the box is wider than its title, which would otherwise be cut short.
+const QString TimeoutText = QStringLiteral("Connection Timeout\n\nThe Tavro service did not answer in time.");
+} // namespace
+
 ApiRequest::ApiRequest(bool silent)
     : ApiRequest(Settings::instance()->networkManager, silent)
 {}
@@ -198,7 +203,7 @@ void ApiRequest::onTimeout()
     // A failure already on screen keeps the timer running while its box is open; say nothing more.
     const bool alreadyFailed = m_settled || !m_ok;
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network Error"), QStringLiteral("Connection Timeout"));
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
     }
     qDebug() << "on timeout";
     m_ok = false;

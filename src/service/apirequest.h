@@ -12,7 +12,7 @@ class QNetworkRequest;
 
 // One synchronous call to the Tavro service: sends the request, waits in a nested event loop for the
 // reply, an error, SSL errors or the time-out, and hands back the reply text. Failures are shown in
-// message boxes ("Network error", "Network Error", "Tavro API Error") unless the caller made them
+// message boxes ("Network error", "Tavro API Error") unless the caller made them
 // silent. Callers judge the reply's "status" themselves. Use one instance for one call.
 class ApiRequest : public QObject
 {

@@ -279,10 +279,10 @@ bool EntryStore::deleteEntries(const QStringList &ids)
 
 QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPath, const QString &title, bool *ok)
 {
-    QString statement =
-        QStringLiteral("SELECT applications.path AS app_path, entries.* FROM entries, applications WHERE "
-                       "entries.application_id = applications.id AND entries.start_time >= :day_start "
-                       "AND entries.start_time <= :day_end AND entries.ext_entry_id IS NULL ");
+    QString statement = QStringLiteral(
+        "SELECT applications.path AS app_path, applications.name AS app_name, entries.* FROM entries, "
+        "applications WHERE entries.application_id = applications.id AND entries.start_time >= :day_start "
+        "AND entries.start_time <= :day_end AND entries.ext_entry_id IS NULL ");
     if (!appPath.isEmpty()) {
         statement += QStringLiteral("AND applications.path = :path ");
     }
@@ -315,6 +315,7 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
         row.id = query.value(QStringLiteral("id")).toLongLong();
         row.applicationId = query.value(QStringLiteral("application_id")).toLongLong();
         row.appPath = query.value(QStringLiteral("app_path")).toString();
+        row.appName = query.value(QStringLiteral("app_name")).toString();
         row.title = query.value(QStringLiteral("title")).toString();
         row.start = parseDateTime(query.value(QStringLiteral("start_time")).toString());
         row.end = parseDateTime(query.value(QStringLiteral("end_time")).toString());

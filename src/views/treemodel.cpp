@@ -267,6 +267,8 @@ bool TreeModel::removeRows(int position, int count, const QModelIndex &parent)
 
 void TreeModel::sort(int column, Qt::SortOrder order)
 {
+    m_sortColumn = column;
+    m_sortOrder = order;
     Q_EMIT sortStarting();
     Q_EMIT layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();
@@ -376,6 +378,10 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
         it.key()->setProperty(EntriesKey, it.value());
     }
     m_totalTime = total;
+    // A new day or filter keeps the order the user chose in the header.
+    if (m_sortColumn >= 0) {
+        sortTree(m_root.get(), m_sortColumn, m_sortOrder);
+    }
     endResetModel();
     Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
 }

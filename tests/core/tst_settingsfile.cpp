@@ -1,3 +1,4 @@
+#include "hosts.h"
 #include "settingsfile.h"
 
 #include <QFile>
@@ -56,6 +57,10 @@ private Q_SLOTS:
         QCOMPARE(dump(map, QStringLiteral("IdleLimit CloseToTray SslEnabled Password").split(QLatin1Char(' '))),
                  QStringLiteral("IdleLimit=5;CloseToTray=true;SslEnabled=true;Password=;"));
         QCOMPARE(map.value(QStringLiteral("RealApiBaseUrl")).toString(), defaultServiceUrl());
+        // Update checks are on by default, against the product's feed; help has its page.
+        QCOMPARE(dump(map, QStringLiteral("CheckForUpdates UpdateFeedUrl HelpUrl").split(QLatin1Char(' '))),
+                 QStringLiteral("CheckForUpdates=true;UpdateFeedUrl=") + Hosts::appcastUrl() +
+                     QStringLiteral(";HelpUrl=") + Hosts::helpPageUrl() + QLatin1Char(';'));
     }
 
     void realApiUrl_data()
@@ -97,6 +102,8 @@ private Q_SLOTS:
         map[QStringLiteral("HideUnder")] = 300;
         map[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")};
         map[QStringLiteral("IdleEnabled")] = false;
+        map[QStringLiteral("CheckForUpdates")] = false;
+        map[QStringLiteral("HelpUrl")] = QStringLiteral("http://127.0.0.1:8080/help.html");
         WindowValues window;
         window.recording = false;
         window.unlinkedListState = QByteArray("\x01\x02state", 7);
@@ -110,13 +117,14 @@ private Q_SLOTS:
         QVERIFY(ini.value(QStringLiteral("API/Password")).toString() != QStringLiteral("Grüße"));
         QMap<QString, QVariant> reloaded;
         load(ini, reloaded);
-        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled CloseToTray").split(QLatin1Char(' '));
+        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled CloseToTray CheckForUpdates HelpUrl")
+                                     .split(QLatin1Char(' '));
         QCOMPARE(dump(reloaded, keys), dump(map, keys));
         QCOMPARE(reloaded.value(QStringLiteral("IgnoredApps")), map.value(QStringLiteral("IgnoredApps")));
         QCOMPARE(reloaded.value(QStringLiteral("UnlinkedListState")).toByteArray(), window.unlinkedListState);
     }
 
-    void firstStartWritesUrlAndElevenValues()
+    void firstStartWritesUrlAndTheDialogValues()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("first.ini"));
@@ -130,7 +138,7 @@ private Q_SLOTS:
         }
         QSettings ini(path, QSettings::IniFormat);
         QCOMPARE(ini.value(QStringLiteral("API/Url")).toString(), defaultServiceUrl());
-        QCOMPARE(ini.allKeys().size(), 12);
+        QCOMPARE(ini.allKeys().size(), 15);
         const DialogValues back = readDialogValues(ini);
         QCOMPARE(QStringList({back.username, back.password, QString::number(back.idleLimit)}),
                  QStringList({values.username, values.password, QStringLiteral("12")}));

@@ -52,7 +52,8 @@ private:
         return recorder;
     }
 
-    // One step a line: "hh:mm:ss path title [idle seconds]" is a tick ("-" for no path); "hh:mm:ss pause",
+    // One step a line: "hh:mm:ss path title [idle seconds]" is a tick ("-" for no path, "@self" for
+    // this program's own); "hh:mm:ss pause",
     // "record" and "flush" set the clock first; "show path title" fronts a window between ticks; "idle off",
     // "idle on" and "idle <minutes>" change the settings. A time earlier than the one before is the next day.
     void run(const QStringList &script)
@@ -79,7 +80,10 @@ private:
             } else if (field.at(1) == QLatin1String("flush")) {
                 m_recorder->flush();
             } else {
-                m_source.show(field.at(1) == QLatin1String("-") ? QString() : field.at(1), field.at(2));
+                const QString path = field.at(1) == QLatin1String("@self") ? QCoreApplication::applicationFilePath()
+                                     : field.at(1) == QLatin1String("-")   ? QString()
+                                                                           : field.at(1);
+                m_source.show(path, field.at(2));
                 m_idle.seconds = field.value(3).toInt();
                 m_recorder->updateApps();
             }
@@ -155,6 +159,12 @@ private Q_SLOTS:
             "/e|a.txt|10 10:00:00|10 10:05:00; tavro://idle|at 10:05:00|10 10:05:00|10 10:11:00; "
             "/e|a.txt|10 10:20:02|10 10:20:05",
             "Duration: 1 s\nInactivity period: 10:20:01 - 10:20:02");
+        // The program's own windows are not recorded: they end the stretch before them like a window
+        // of an unknown program.
+        add("own windows",
+            "10:00:00 /e a.txt; 10:00:03 @self Settings; 10:00:20 @self Rules; 10:00:30 /m Inbox; "
+            "10:00:32 flush",
+            "/e|a.txt|10 10:00:00|10 10:00:03; /m|Inbox|10 10:00:30|10 10:00:32");
         // A window that came to the front by itself during the break must not end before it began.
         add("window fronted while away", "10:00:00 /e a.txt; 10:02:00 /m New 120; 10:05:30 /m New 330",
             "/e|a.txt|10 10:00:00|10 10:02:00; /m|New|10 10:02:00|10 10:02:00");

@@ -4,6 +4,7 @@
 #include "ruletestdb.h"
 #include "settings.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -81,6 +82,42 @@ private Q_SLOTS:
         engine.applyRules(Day, Day);
         Settings::instance()->values.remove(QStringLiteral("IgnoredApps"));
         QCOMPARE(m_linking.summary(), QStringLiteral("5:%1,%2").arg(first, last));
+    }
+
+    void runEndsWithASummary()
+    {
+        // Two titles of the editor, 25 and 35 minutes, and one mail of 10 minutes.
+        const QStringList editor{entry(m_editor, "a.txt"), entry(m_editor, "a.txt", "2012-03-06 10:00:00"),
+                                 entry(m_editor, "b.txt", "2012-03-06 11:00:00")};
+        entry(m_mail, "inbox", "2012-03-06 12:00:00");
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("UPDATE entries SET end_time = datetime(start_time, '+' || "
+                                          "(CASE title WHEN 'a.txt' THEN 750 WHEN 'b.txt' THEN 2100 ELSE 600 END) "
+                                          "|| ' seconds')")));
+        const int editorRule = RuleTestDb::addRule({m_editor}, 20);
+        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"),
+                                            QMap<QString, QVariant>{{QStringLiteral("20"), QStringLiteral("Design")}});
+        RuleEngine engine(&m_linking);
+        QVERIFY(engine.applyRules(Day, Day));
+        QCOMPARE(m_presenter.boxes().size(), 1);
+        QCOMPARE(m_presenter.boxes().first().text,
+                 QStringLiteral("Linked 3 entries (1 h 0 m 0 s) with:\n    Design: 3 entries (1 h 0 m 0 s)"));
+        QCOMPARE(engine.lastResult().batches.size(), 1);
+
+        // A batch the service refuses is told apart; a task without a known name shows its id.
+        RuleStore::removeRule(editorRule);
+        RuleTestDb::addRule({m_mail}, 31);
+        m_linking.result = false;
+        m_presenter.clear();
+        QVERIFY(engine.applyRules(Day, Day));
+        QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("Could not link:\n    task 31: 1 entry (10 m 0 s)"));
+
+        // Nothing left to match says so; notes of the run follow the batches.
+        RuleRunResult none;
+        none.notes << QStringLiteral("Rule \"r\" links with a completed task.");
+        QCOMPARE(none.summary({}),
+                 QStringLiteral("No entries matched the rules.\n\nRule \"r\" links with a completed task."));
+        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
     }
 
     void noActiveRulesShowsABox()

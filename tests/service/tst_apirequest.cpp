@@ -166,7 +166,9 @@ void TestApiRequest::transport_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("silent");
     QTest::addColumn<QString>("box");
-    QTest::newRow("time-out") << QStringLiteral("slow") << false << QStringLiteral("Network Error/Connection Timeout");
+    QTest::newRow("time-out") << QStringLiteral("slow") << false
+                              << QStringLiteral(
+                                     "Network error/Connection Timeout\n\nThe Tavro service did not answer in time.");
     QTest::newRow("time-out silent") << QStringLiteral("slow") << true << QString();
     QTest::newRow("refused") << QStringLiteral("refused") << false
                              << QStringLiteral("Network error/The remote server refused the connection.");

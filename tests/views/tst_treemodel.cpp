@@ -80,6 +80,33 @@ private Q_SLOTS:
         QVERIFY(consistent(tree));
     }
 
+    void sortOrderOutlivesRebuilds()
+    {
+        addEntry(m_editor, QStringLiteral("b.txt"), QStringLiteral("09:00:00"), 40);
+        addEntry(m_editor, QStringLiteral("a.txt"), QStringLiteral("09:10:00"), 90);
+        addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("10:00:00"), 300);
+        TreeModel &tree = model();
+        tree.setupModelData(Day, 0);
+        QSignalSpy done(&tree, &TreeModel::sortDone);
+        tree.sort(TreeModel::TimeColumn, Qt::DescendingOrder);
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(names(tree), (QStringList{QStringLiteral("Mail"), QStringLiteral("Editor")}));
+        QCOMPARE(names(tree, tree.index(1, 0)), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+
+        // Another day's rebuild (here: the same day again, with one more title) keeps the order.
+        addEntry(m_editor, QStringLiteral("c.txt"), QStringLiteral("11:00:00"), 1000);
+        tree.reload();
+        QCOMPARE(names(tree), (QStringList{QStringLiteral("Editor"), QStringLiteral("Mail")}));
+        QCOMPARE(names(tree, tree.index(0, 0)),
+                 (QStringList{QStringLiteral("c.txt"), QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+
+        tree.sort(TreeModel::NameColumn, Qt::AscendingOrder);
+        tree.reload();
+        QCOMPARE(names(tree, tree.index(0, 0)),
+                 (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}));
+        QVERIFY(consistent(tree));
+    }
+
     void hourGroupingAcrossHoursAndMidnight()
     {
         addEntry(m_editor, QStringLiteral("a"), QStringLiteral("09:15:00"), 60);

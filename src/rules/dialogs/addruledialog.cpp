@@ -56,9 +56,12 @@ void AddRuleDialog::loadApplications()
             continue;
         }
         auto *item = new QListWidgetItem(query.value(2).toString(), m_ui->listAppsAll);
-        if (m_metadata) {
-            item->setIcon(m_metadata->icon(path));
+        // Every row gets an icon, the generic one when the desktop knows none, so the names align.
+        QIcon icon = m_metadata ? m_metadata->icon(path) : QIcon();
+        if (icon.isNull()) {
+            icon = QIcon(QStringLiteral(":/icons/res/app.png"));
         }
+        item->setIcon(icon);
         item->setData(Qt::UserRole, query.value(0).toInt());
         item->setToolTip(path);
     }
