@@ -3,8 +3,11 @@
 #include "aboutdialog.h"
 #include "appicon.h"
 #include "appmetadata.h"
+#include "autostartentry.h"
+#include "buildinfo.h"
 #include "clickablelabel.h"
 #include "clock.h"
+#include "credentialstorage.h"
 #include "dockshare.h"
 #include "entrydaymodel.h"
 #include "entrylinker.h"
@@ -13,6 +16,7 @@
 #include "foregroundwindow.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
+#include "keychainsecretstore.h"
 #include "linkingservice.h"
 #include "linkopener.h"
 #include "linktimedialog.h"
@@ -129,6 +133,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
     statusBar()->addPermanentWidget(m_loginIndicator);
 
+    m_keyring = std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk"));
+    m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
     loadSettings();
     m_usable = initDatabase();
     createRecorder();
@@ -224,6 +230,7 @@ void MainWindow::loadSettings()
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
+    m_credentials->load(*settingsFile, settings->values);
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -249,7 +256,8 @@ void MainWindow::saveSettings()
         window.linkedListGeometry = values.value(QStringLiteral("LinkedListGeometry")).toByteArray();
         window.linkedListState = values.value(QStringLiteral("LinkedListState")).toByteArray();
     }
-    SettingsFile::save(*settingsFile, values, window);
+    const bool secretsInKeyring = m_credentials->store(values);
+    SettingsFile::save(*settingsFile, values, window, !secretsInKeyring);
     settingsFile->sync();
 }
 
@@ -913,12 +921,19 @@ void MainWindow::onTrayMenuOptions()
     SettingsDialog dialog(this);
     Settings *settings = Settings::instance();
     dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
+    AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
+    dialog.startAtLogin = autostart.isEnabled();
+    dialog.keyringInUse = m_credentials->keyringInUse();
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     dialog.getData();
     SettingsFile::storeDialogValues(settings->values, dialog.values);
+    QString error;
+    if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
+        MessageBox::warning(this, QStringLiteral("Start at log-in"), error);
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
     scheduleUpdateChecks();
 }
@@ -1018,6 +1033,11 @@ void MainWindow::on_action_RefreshProjects_triggered()
 void MainWindow::on_actionLogout_triggered()
 {
     m_session->logout();
+    // Signing out also forgets the stored password, wherever it was kept.
+    auto &values = Settings::instance()->values;
+    values[QStringLiteral("Password")] = QString();
+    values[QStringLiteral("AuthToken")] = QString();
+    m_credentials->forget(*settingsFile);
 }
 
 void MainWindow::on_actionLogin_triggered()

@@ -42,6 +42,8 @@ void SettingsDialog::putData()
     m_ui->editUpdateFeed->setEnabled(values.checkForUpdates);
     m_ui->editUpdateFeed->setText(values.updateFeedUrl);
     m_ui->editHelpUrl->setText(values.helpUrl);
+    m_ui->checkStartAtLogin->setChecked(startAtLogin);
+    m_ui->labelKeyringNote->setVisible(!keyringInUse);
 }
 
 void SettingsDialog::getData()
@@ -60,6 +62,7 @@ void SettingsDialog::getData()
     values.checkForUpdates = m_ui->checkUpdates->isChecked();
     values.updateFeedUrl = m_ui->editUpdateFeed->text().trimmed();
     values.helpUrl = m_ui->editHelpUrl->text().trimmed();
+    startAtLogin = m_ui->checkStartAtLogin->isChecked();
 }
 
 void SettingsDialog::on_checkSslEnabled_toggled(bool)
