@@ -1,5 +1,6 @@
 #include "aboutdialog.h"
 
+#include "buildinfo.h"
 #include "hosts.h"
 #include "linkopener.h"
 #include "settings.h"
@@ -15,6 +16,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::AboutDialog>())
 {
     m_ui->setupUi(this);
+    m_ui->labelTitle->setText(QStringLiteral("TavroDesk ") + BuildInfo::version());
     m_ui->labelBuilt->setText(QStringLiteral("Built on %1 at %2")
                                   .arg(QString::fromLatin1(__DATE__).simplified(), QString::fromLatin1(__TIME__)));
     const QString site = Settings::instance()->value(QStringLiteral("HelpUrl")).toString();

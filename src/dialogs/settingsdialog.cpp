@@ -42,6 +42,9 @@ void SettingsDialog::putData()
     m_ui->editUpdateFeed->setEnabled(values.checkForUpdates);
     m_ui->editUpdateFeed->setText(values.updateFeedUrl);
     m_ui->editHelpUrl->setText(values.helpUrl);
+    // Addresses are told apart by their start: show that rather than the file name.
+    m_ui->editUpdateFeed->setCursorPosition(0);
+    m_ui->editHelpUrl->setCursorPosition(0);
     m_ui->checkStartAtLogin->setChecked(startAtLogin);
     m_ui->labelKeyringNote->setVisible(!keyringInUse);
 }

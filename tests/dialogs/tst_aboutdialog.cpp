@@ -1,4 +1,5 @@
 #include "aboutdialog.h"
+#include "buildinfo.h"
 #include "recordingpresenter.h"
 
 #include <QDir>
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void wholeTextShowsAndLinksSayWhenNoBrowserOpens()
     {
         AboutDialog dialog;
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("labelTitle"))->text(),
+                 QStringLiteral("TavroDesk ") + BuildInfo::version());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const auto *files = dialog.findChild<QLabel *>(QStringLiteral("label_files"));
