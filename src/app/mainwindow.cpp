@@ -54,6 +54,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 constexpr int FilterDelayMs = 500;
 constexpr int UpdateCheckIntervalMs = 24 * 60 * 60 * 1000;
@@ -220,17 +222,27 @@ void MainWindow::loadSettings()
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
+    QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
         dialog.values = SettingsFile::readDialogValues(*settingsFile);
         dialog.putData();
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
+            // The password goes to the ini only if the keyring does not take it.
+            firstPassword = std::exchange(dialog.values.password, QString());
             SettingsFile::writeFirstStart(*settingsFile, dialog.values);
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
     m_credentials->load(*settingsFile, settings->values);
+    if (!firstPassword.isEmpty()) {
+        settings->values[QStringLiteral("Password")] = firstPassword;
+        if (!m_credentials->store(settings->values)) {
+            settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
+            settingsFile->sync();
+        }
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -285,6 +297,10 @@ void MainWindow::createSession()
     connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
+        if (loggedIn) {
+            // A new password or token reaches the keyring at once, not only when the window closes.
+            m_credentials->store(Settings::instance()->values);
+        }
     });
     connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
