@@ -569,7 +569,7 @@ void MainWindow::onInitialUpdate()
 
 void MainWindow::showSessionNote()
 {
-    QString note = m_probe->isAvailable() ? sessionNote() : m_probe->problem();
+    const QString note = m_windowSource->isAvailable() ? m_windowSource->note() : m_windowSource->problem();
     if (note.isEmpty()) {
         return;
     }
@@ -841,6 +841,7 @@ void MainWindow::on_action_Ignored_Applications_triggered()
 void MainWindow::on_action_About_Tavro_triggered()
 {
     AboutDialog dialog(this);
+    dialog.setWindowSource(m_windowSource->description());
     connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
     dialog.exec();
 }
