@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "debuglog.h"
 #include "hosts.h"
 #include "mainwindow.h"
@@ -11,12 +12,28 @@
 
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char *argv[])
 {
+    // Read before the application object exists: --help, --version and commands need no display.
+    CommandLine commandLine;
+    switch (commandLine.parse(CommandLine::arguments(argc, argv))) {
+    case CommandLine::Action::Exit:
+        std::fputs(commandLine.output().toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.error().toLocal8Bit().constData(), stderr);
+        return commandLine.exitCode();
+    case CommandLine::Action::RunCommand: {
+        const QCoreApplication commandApp(argc, argv);
+        return commandLine.runCommand();
+    }
+    case CommandLine::Action::RunWindow:
+        break;
+    }
+
     TavroApp app(argc, argv);
-    if (DebugLog::requested(TavroApp::arguments())) {
+    if (commandLine.debugRequested()) {
         DebugLog::open(SettingsFile::debugLogPath());
     }
 
