@@ -14,6 +14,7 @@ PACKAGES="
     desktop-file-utils appstream dpkg-dev file x11-utils
     libwayland-dev wayland-protocols plasma-wayland-protocols
     sway foot
+    qt6-wayland
 "
 missing=""
 for package in $PACKAGES; do
