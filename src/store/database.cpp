@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "sqlitestatement.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -41,6 +43,7 @@ const QStringList &Database::addedIndexStatements()
 
 bool Database::open(const QString &path, QString *error)
 {
+    SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
     if (!m_db.open()) {
@@ -63,6 +66,7 @@ bool Database::open(const QString &path, QString *error)
 
 void Database::close()
 {
+    SqliteStatement::releaseAll();
     m_db.close();
 }
 
