@@ -30,6 +30,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     }
     // Never smaller than the texts: the last line of the file list must not be cut off.
     layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    m_ui->labelWindowSource->hide();
 }
 
 AboutDialog::~AboutDialog() = default;
@@ -40,6 +41,12 @@ QString AboutDialog::filesText()
            QStringLiteral("\nINI File:\n") + QDir::toNativeSeparators(SettingsFile::iniPath()) +
            QStringLiteral("\nSQLite File:\n") + QDir::toNativeSeparators(SettingsFile::databasePath()) +
            QStringLiteral("\nDebug Log:\n") + QDir::toNativeSeparators(SettingsFile::debugLogPath());
+}
+
+void AboutDialog::setWindowSource(const QString &description)
+{
+    m_ui->labelWindowSource->setText(QStringLiteral("Window source: ") + description);
+    m_ui->labelWindowSource->setVisible(!description.isEmpty());
 }
 
 void AboutDialog::on_btnCheckForUpdates_clicked()
