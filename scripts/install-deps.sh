@@ -9,6 +9,8 @@ PACKAGES="
     adwaita-icon-theme hicolor-icon-theme
     xvfb openbox xdotool xterm x11-apps x11-xserver-utils trayer dbus imagemagick tinyproxy openssl
     python3 python3-dbus
+    libsqlite3-dev
+    clang-14 libclang-rt-14-dev
 "
 missing=""
 for package in $PACKAGES; do

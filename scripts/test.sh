@@ -6,3 +6,5 @@ scripts/install-deps.sh
 scripts/build.sh
 BUILD_DIR=${BUILD_DIR:-build}
 ctest --test-dir "$BUILD_DIR" -j "$(nproc)" --output-on-failure
+# Every parser of untrusted input under ASan/UBSan for a short fixed time; any finding fails.
+scripts/fuzz.sh

@@ -50,4 +50,5 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     QPointer<QNetworkReply> m_reply;
     QPointer<QWidget> m_parent;
+    bool m_tooLarge = false;
 };

@@ -4,6 +4,7 @@
 #include "appmetadata.h"
 #include "clickablelabel.h"
 #include "clock.h"
+#include "databasecheck.h"
 #include "entrydaymodel.h"
 #include "entrylinker.h"
 #include "entrystore.h"
@@ -128,6 +129,10 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     loadSettings();
     m_usable = initDatabase();
     createRecorder();
+    auto *checkDatabase = new QAction(QStringLiteral("Check &Database..."), this);
+    m_ui->menuHelp->insertAction(m_ui->actionCheck_for_Updates, checkDatabase);
+    connect(checkDatabase, &QAction::triggered, this,
+            [this] { DatabaseCheck::run(this, SettingsFile::databasePath(), true, QDateTime::currentDateTime()); });
 
     createTrayActions();
     createTrayIcon();
@@ -258,6 +263,7 @@ bool MainWindow::initDatabase()
         return false;
     }
     Database::createSchema();
+    DatabaseCheck::run(this, path, false, QDateTime::currentDateTime());
     return true;
 }
 
@@ -488,6 +494,14 @@ void MainWindow::createRecorder()
                     m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
                 }
             });
+    connect(m_recorder, &Recorder::storageFailing, this, [this](bool failing, const QString &text) {
+        if (failing) {
+            statusBar()->showMessage(text);
+            m_trayIcon->showMessage(QStringLiteral("Recorded time not stored"), text, QSystemTrayIcon::Warning);
+        } else {
+            statusBar()->showMessage(QStringLiteral("Recorded time is stored again."), 10000);
+        }
+    });
 
     m_suspendMonitor = createSuspendMonitor(this);
     m_suspendHandler = new SuspendHandler(

@@ -60,6 +60,9 @@ public:
     // Days that still hold unlinked time of applications not in `ignoredPaths`.
     static QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths);
 
+    // The latest end of any stored entry; invalid when there is none or the query fails.
+    static QDateTime latestEnd();
+
     static QString dayStart(const QDate &day);
     static QString dayEnd(const QDate &day);
 };
