@@ -13,6 +13,7 @@ PACKAGES="
     gnome-keyring libsecret-tools
     desktop-file-utils appstream dpkg-dev file x11-utils
     libsqlite3-dev
+    sqlite3
     clang-14 libclang-rt-14-dev
 "
 missing=""

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the Debian package, installs it on this machine and checks the installed program as a user
 # meets it: the menu entry and its icon resolve, --version answers, and a headless start shows the
-# window, signs in to the development service with the password going to the keyring (not the ini)
-# and quits on SIGTERM with its settings saved. Needs root or sudo (apt-get install).
+# window, signs in to the development service with the password going to the keyring (not the ini),
+# writes the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with
+# its settings saved; started from that entry with a tray present, it shows no window. Needs root or sudo (apt-get install).
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
@@ -101,12 +102,37 @@ window() { xdotool search --onlyvisible --class "$wm_class" | head -n 1 | grep .
 wait_for 30 window || fail "the installed program showed no window of class $wm_class"
 xprop -id "$(window)" WM_CLASS | grep -q "\"$wm_class\"" || fail "the window's class is not $wm_class"
 wait_for 30 grep -q 'auth user:  "demo"' "$log" || fail "the program did not sign in: $(cat "$log")"
+token_in_keyring() { secret-tool lookup server TavroDesk user AuthToken | grep -q .; }
+wait_for 10 token_in_keyring || fail "the session token did not reach the keyring on sign-in"
+
+# Start at log-in, ticked in the settings dialog (File > Settings..., the box just before the buttons).
+xdotool windowfocus --sync "$(window)"
+xdotool key alt+f e
+wait_for 10 sh -c '[ "$(xdotool getwindowfocus getwindowname)" = Settings ]' || fail "the settings dialog did not open"
+xdotool key shift+Tab shift+Tab shift+Tab space Return
+autostart="$XDG_CONFIG_HOME/autostart/$id.desktop"
+wait_for 10 test -f "$autostart" || fail "no autostart entry after ticking \"Start TavroDesk when I log in\""
+desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
+grep -qx 'Exec=/usr/bin/tavrodesk --autostart' "$autostart" || fail "the autostart entry does not start /usr/bin/tavrodesk"
 
 kill -TERM "$app"
 status=0
 wait "$app" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with $status on SIGTERM"
 grep -q '^Geometry=' "$ini" || fail "the settings were not saved on SIGTERM"
-! grep -q '^Password=' "$ini" || fail "the password is still in the ini file"
+! grep -Eq '^(Password|AuthToken)=' "$ini" || fail "the ini file still holds a secret"
 [ "$(secret-tool lookup server TavroDesk user Password)" = demo ] || fail "the password is not in the keyring"
+# Started from the autostart entry with a tray present, the program signs in without showing its window.
+trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+pids="$pids $!"
+sleep 1
+$(sed -n 's/^Exec=//p' "$autostart") -debug >>"$work/app.out" 2>&1 &
+app=$!
+pids="$pids $app"
+signed_in_twice() { [ "$(grep -c 'auth user:' "$log")" -ge 2 ]; }
+wait_for 30 signed_in_twice || fail "the autostarted program did not sign in"
+! xdotool search --onlyvisible --name '^Tavro Desk$' >/dev/null || fail "the autostarted program showed its window"
+kill -TERM "$app"
+wait "$app" || fail "the autostarted program did not quit cleanly on SIGTERM"
+
 echo "package test: $(basename "$deb") installed and checked"

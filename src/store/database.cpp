@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "sqlitestatement.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +49,7 @@ const QStringList &Database::addedIndexStatements()
 
 bool Database::open(const QString &path, QString *error)
 {
+    SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
     // Another process holding the file briefly is waited for, but never long enough to stall the
@@ -77,6 +80,7 @@ bool Database::open(const QString &path, QString *error)
 
 void Database::close()
 {
+    SqliteStatement::releaseAll();
     m_db.close();
 }
 
