@@ -17,6 +17,7 @@ PACKAGES="
     libwayland-dev wayland-protocols plasma-wayland-protocols
     sway foot
     qt6-wayland
+    clang-14 libclang-rt-14-dev
 "
 missing=""
 for package in $PACKAGES; do

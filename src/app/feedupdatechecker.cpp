@@ -77,8 +77,16 @@ void FeedUpdateChecker::check(QWidget *parent, bool quiet)
     QNetworkRequest request(m_url);
     request.setTransferTimeout(TimeoutMs);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("TavroDesk/") + m_runningVersion);
+    m_tooLarge = false;
     m_reply = m_manager->get(request);
     connect(m_reply, &QNetworkReply::finished, this, &FeedUpdateChecker::onFinished);
+    // A feed is a few kilobytes: stop reading one that grows past the limit instead of holding it all.
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if (m_reply && (received > Appcast::MaxFeedBytes || total > Appcast::MaxFeedBytes)) {
+            m_tooLarge = true;
+            m_reply->abort();
+        }
+    });
 }
 
 FeedUpdateChecker::Verdict FeedUpdateChecker::judge(const Appcast::Feed &feed, const QString &runningVersion)
@@ -113,7 +121,11 @@ void FeedUpdateChecker::onFinished()
     }
     reply->deleteLater();
     Verdict verdict;
-    if (reply->error() != QNetworkReply::NoError) {
+    if (m_tooLarge) {
+        verdict.failed = true;
+        verdict.text = QStringLiteral("The update information could not be read: The feed is larger than %1 KB.")
+                           .arg(Appcast::MaxFeedBytes / 1024);
+    } else if (reply->error() != QNetworkReply::NoError) {
         verdict.failed = true;
         verdict.text = QStringLiteral("The update information could not be fetched: ") + reply->errorString();
     } else {

@@ -54,4 +54,5 @@ private:
     QPointer<QNetworkReply> m_reply;
     QPointer<QWidget> m_parent;
     bool m_quiet = false;
+    bool m_tooLarge = false;
 };

@@ -5,6 +5,7 @@
 #include "buildinfo.h"
 #include "clickablelabel.h"
 #include "credentialstorage.h"
+#include "databasecheck.h"
 #include "dockshare.h"
 #include "entrydaymodel.h"
 #include "entrystore.h"
@@ -89,6 +90,10 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_usable = initDatabase();
     m_subsystems = new Subsystems(this, this, std::move(sources));
     connectRecording();
+    auto *checkDatabase = new QAction(QStringLiteral("Check &Database..."), this);
+    m_ui->menuHelp->insertAction(m_ui->actionCheck_for_Updates, checkDatabase);
+    connect(checkDatabase, &QAction::triggered, this,
+            [this] { DatabaseCheck::run(this, SettingsFile::databasePath(), true, QDateTime::currentDateTime()); });
 
     createTray();
 
@@ -265,6 +270,7 @@ bool MainWindow::initDatabase()
         return false;
     }
     Database::createSchema();
+    DatabaseCheck::run(this, path, false, QDateTime::currentDateTime());
     return true;
 }
 
@@ -449,6 +455,14 @@ void MainWindow::connectRecording()
                     m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
                 }
             });
+    connect(current, &Recorder::storageFailing, this, [this](bool failing, const QString &text) {
+        if (failing) {
+            statusBar()->showMessage(text);
+            m_tray->icon()->showMessage(QStringLiteral("Recorded time not stored"), text, QSystemTrayIcon::Warning);
+        } else {
+            statusBar()->showMessage(QStringLiteral("Recorded time is stored again."), 10000);
+        }
+    });
     connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
 
     // The open stretch must reach the database however the program or the session ends.

@@ -7,7 +7,7 @@ QString Hosts::defaultServiceUrl()
 
 QString Hosts::appcastUrl()
 {
-    return QStringLiteral("http://updates.tavro.example/downloads/tavrodesk/tavrodesk-linux.xml");
+    return QStringLiteral("https://updates.tavro.example/downloads/tavrodesk/tavrodesk-linux.xml");
 }
 
 QString Hosts::helpPageUrl()

@@ -8,9 +8,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <functional>
+
 namespace {
 
-enum class Kind { Bool, Int, String, StringList, Password, Bytes };
+enum class Kind { Bool, Int, Port, String, StringList, Password, Bytes };
 
 struct KeyEntry
 {
@@ -35,7 +37,7 @@ const QList<KeyEntry> &keyTable()
         {"GroupByHour", "Application/GroupByHour", Kind::Bool, false},
         {"ProxyEnabled", "Proxy/Enabled", Kind::Bool, false},
         {"ProxyHost", "Proxy/Host", Kind::String, QString()},
-        {"ProxyPort", "Proxy/Port", Kind::String, QString()},
+        {"ProxyPort", "Proxy/Port", Kind::Port, QString()},
         {"SslEnabled", "API/SslEnabled", Kind::Bool, true},
         {"CloseToTray", "Application/CloseToTray", Kind::Bool, true},
         {"MinimizeToTray", "Application/MinimizeToTray", Kind::Bool, false},
@@ -52,6 +54,25 @@ const QList<KeyEntry> &keyTable()
     return table;
 }
 
+// A number stored as text; anything else, or a number the program cannot use, gives `fallback`.
+int checkedNumber(const QVariant &stored, int fallback, const std::function<bool(int)> &usable)
+{
+    bool ok = false;
+    const int value = stored.toString().trimmed().toInt(&ok);
+    return ok && usable(value) ? value : fallback;
+}
+
+bool usableSetting(const char *mapKey, int value)
+{
+    if (qstrcmp(mapKey, "IdleLimit") == 0) {
+        return value >= SettingsFile::MinIdleLimit && value <= SettingsFile::MaxIdleLimit;
+    }
+    if (qstrcmp(mapKey, "HideUnder") == 0) {
+        return SettingsFile::hideUnderChoices().contains(value);
+    }
+    return true;
+}
+
 QVariant readEntry(QSettings &ini, const KeyEntry &entry)
 {
     const QString key = QLatin1String(entry.iniKey);
@@ -59,7 +80,13 @@ QVariant readEntry(QSettings &ini, const KeyEntry &entry)
     case Kind::Bool:
         return ini.value(key, entry.fallback).toBool();
     case Kind::Int:
-        return ini.value(key, entry.fallback).toInt();
+        return checkedNumber(ini.value(key, entry.fallback), entry.fallback.toInt(),
+                             [&entry](int value) { return usableSetting(entry.mapKey, value); });
+    case Kind::Port: {
+        const QString port = ini.value(key).toString().trimmed();
+        const int number = checkedNumber(port, 0, [](int value) { return value >= 1 && value <= 65535; });
+        return number == 0 ? QString() : QString::number(number);
+    }
     case Kind::String:
         return ini.value(key, entry.fallback).toString();
     case Kind::StringList:
@@ -73,6 +100,12 @@ QVariant readEntry(QSettings &ini, const KeyEntry &entry)
 }
 
 } // namespace
+
+const QList<int> &SettingsFile::hideUnderChoices()
+{
+    static const QList<int> choices{0, 10, 30, 60, 300, 600};
+    return choices;
+}
 
 QString SettingsFile::dataLocation()
 {
@@ -164,7 +197,8 @@ QString SettingsFile::decodePassword(const QString &stored)
 SettingsFile::DialogValues SettingsFile::readDialogValues(QSettings &ini)
 {
     DialogValues values;
-    values.idleLimit = ini.value(QStringLiteral("Application/IdleLimit"), 5).toInt();
+    values.idleLimit = checkedNumber(ini.value(QStringLiteral("Application/IdleLimit")), 5,
+                                     [](int value) { return usableSetting("IdleLimit", value); });
     values.idleEnabled = ini.value(QStringLiteral("Application/IdleEnabled"), true).toBool();
     values.username = ini.value(QStringLiteral("API/Username")).toString();
     values.password = decodePassword(ini.value(QStringLiteral("API/Password")).toString());
@@ -242,6 +276,8 @@ SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString,
 
 void SettingsFile::load(QSettings &ini, QMap<QString, QVariant> &map)
 {
+    // An ini file left readable by others by an earlier version is closed now, not at the next save.
+    protectIniFile(ini.fileName());
     map[QStringLiteral("UserAgent")] = userAgent();
     const QString storedUrl = ini.value(QStringLiteral("API/Url")).toString();
     const QString serviceUrl = storedUrl.trimmed().isEmpty() ? defaultServiceUrl() : storedUrl;

@@ -10,6 +10,12 @@ class QSettings;
 // Where TavroDesk keeps its files and how the ini file maps onto the settings map.
 namespace SettingsFile {
 
+// The idle limit in minutes the settings dialog offers; other stored values fall back to the default.
+constexpr int MinIdleLimit = 1;
+constexpr int MaxIdleLimit = 99;
+// The "Hide entries under" thresholds in seconds; other stored values fall back to 0.
+const QList<int> &hideUnderChoices();
+
 // Values the first-start and settings dialogs edit.
 struct DialogValues
 {

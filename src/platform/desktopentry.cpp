@@ -47,11 +47,16 @@ DesktopEntry DesktopEntry::parse(const QByteArray &text)
 
 DesktopEntry DesktopEntry::fromFile(const QString &path)
 {
+    // Any file may sit in an applications folder: a link to a device or a FIFO must not be read.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > MaxFileBytes) {
+        return DesktopEntry();
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return parse(file.readAll());
+    return parse(file.read(MaxFileBytes));
 }
 
 bool DesktopEntry::contains(const QString &key, const QString &group) const

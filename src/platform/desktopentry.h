@@ -12,10 +12,13 @@
 class DesktopEntry
 {
 public:
+    // Real entries have a few kilobytes; larger files are not read.
+    static constexpr qint64 MaxFileBytes = 256 * 1024;
+
     static QString mainGroup() { return QStringLiteral("Desktop Entry"); }
 
     static DesktopEntry parse(const QByteArray &text);
-    // Invalid when the file cannot be read.
+    // Invalid when the file cannot be read, is no regular file or is larger than MaxFileBytes.
     static DesktopEntry fromFile(const QString &path);
 
     // True when the text had a [Desktop Entry] group.

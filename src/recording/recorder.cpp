@@ -10,10 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 #include <QVariant>
 
 namespace {
@@ -24,9 +20,11 @@ QString stamp(const QDateTime &dateTime)
     return TimeText::formatDateTime(dateTime);
 }
 
-QDateTime readStamp(const QJsonObject &object, const QString &key)
+// Stamps are stored in whole seconds: rounding (not cutting) keeps them within half a second.
+QDateTime wholeSecond(const QDateTime &dateTime)
 {
-    return QDateTime::fromString(object.value(key).toString(), QLatin1String(TimeText::DateTimeFormat));
+    const int ms = dateTime.time().msec();
+    return dateTime.addMSecs(ms >= 500 ? 1000 - ms : -ms);
 }
 } // namespace
 
@@ -38,12 +36,14 @@ Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *
 {
     m_ownPath = QCoreApplication::applicationFilePath();
     m_samplingTimer.setInterval(TickIntervalMs);
+    m_samplingTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_samplingTimer, &QTimer::timeout, this, &Recorder::updateApps);
 }
 
 void Recorder::setJournalPath(const QString &path)
 {
     m_journalPath = path;
+    m_journal = RecordingJournal(path);
     m_journalOwned = false;
     m_journalRecovered = false;
 }
@@ -68,11 +68,17 @@ void Recorder::setRecording(bool on)
 
 void Recorder::flush()
 {
+    const QDateTime now = wholeSecond(m_clock->now());
     if (!m_currentWindow.path.isEmpty()) {
-        closeStretch(m_clock->now());
+        m_unstored.append({m_currentStart, now, m_currentWindow});
     }
     m_currentWindow = WindowInfo();
-    removeJournal();
+    storeUnstored(now, true);
+    if (m_unstored.isEmpty()) {
+        removeJournal();
+    } else {
+        checkpoint(now, true);
+    }
 }
 
 void Recorder::updateApps()
@@ -81,29 +87,36 @@ void Recorder::updateApps()
     if (!m_ownPath.isEmpty() && sample.path == m_ownPath) {
         sample.path.clear();
     }
-    const QDateTime tickTime = m_clock->now();
+    const QDateTime tickTime = wholeSecond(m_clock->now());
     QDateTime now = tickTime;
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
         idleHook(sample, now, tickTime);
     }
 
-    bool opened = false;
     if (m_currentWindow.path.isEmpty()) {
         m_currentStart = tickTime;
         m_currentWindow = sample;
-        opened = true;
     }
     if (m_currentWindow.path != sample.path || m_currentWindow.title != sample.title) {
         closeStretch(now);
         m_currentWindow = sample;
         m_currentStart = now;
-        opened = true;
+    } else if (!m_unstored.isEmpty()) {
+        storeUnstored(tickTime, false);
     }
+    checkpoint(tickTime);
+    scheduleNextTick();
+}
 
-    if (opened || !m_lastCheckpoint.isValid() || qAbs(m_lastCheckpoint.secsTo(tickTime)) >= JournalIntervalSecs) {
-        checkpoint(tickTime);
+void Recorder::scheduleNextTick()
+{
+    if (!m_samplingTimer.isActive()) {
+        return;
     }
+    const int msec = m_clock->now().time().msec();
+    const int toTarget = (TickIntervalMs - TickLeadMs - msec + TickIntervalMs) % TickIntervalMs;
+    m_samplingTimer.start(toTarget < TickIntervalMs / 2 ? toTarget + TickIntervalMs : toTarget);
 }
 
 void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
@@ -145,8 +158,44 @@ QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 
 void Recorder::closeStretch(const QDateTime &end)
 {
-    const QPair<qint64, qint64> ids = storeEntry(m_currentStart, end, m_currentWindow);
-    Q_EMIT entryStored(m_currentStart, end, m_currentWindow, ids.first, ids.second);
+    m_unstored.append({m_currentStart, end, m_currentWindow});
+    storeUnstored(end, false);
+}
+
+void Recorder::storeUnstored(const QDateTime &now, bool force)
+{
+    if (m_storageFailing && !force && m_nextStoreTry.isValid() && now < m_nextStoreTry) {
+        return;
+    }
+    while (!m_unstored.isEmpty()) {
+        const JournalStretch &next = m_unstored.first();
+        const auto [appId, entryId] = storeEntry(next.start, next.end, next.info);
+        if (entryId == 0) {
+            m_nextStoreTry = now.addSecs(StoreRetrySecs);
+            setStorageFailing(true);
+            return;
+        }
+        const JournalStretch stored = m_unstored.takeFirst();
+        Q_EMIT entryStored(stored.start, stored.end, stored.info, appId, entryId);
+    }
+    setStorageFailing(false);
+}
+
+void Recorder::setStorageFailing(bool failing)
+{
+    if (failing == m_storageFailing) {
+        return;
+    }
+    m_storageFailing = failing;
+    const QString text = failing ? QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps "
+                                                  "it and stores it as soon as the database can be written again.")
+                                 : QString();
+    if (failing) {
+        qWarning() << "cannot store recorded time; keeping" << m_unstored.size() << "stretch(es) for later";
+    } else {
+        qDebug() << "recorded time is stored again";
+    }
+    Q_EMIT storageFailing(failing, text);
 }
 
 QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info)
@@ -155,7 +204,8 @@ QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTi
     if (appId == 0) {
         appId = insertApplication(info);
     }
-    const qint64 entryId = insertEntry(start, end, info, appId);
+    // Without an application the insert would only wait for the database a second time.
+    const qint64 entryId = appId == 0 ? 0 : insertEntry(start, end, info, appId);
     return qMakePair(appId, entryId);
 }
 
@@ -189,30 +239,23 @@ qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const
     return id;
 }
 
-void Recorder::checkpoint(const QDateTime &tickTime)
+void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
 {
     if (m_journalPath.isEmpty()) {
-        return;
-    }
-    if (m_currentWindow.path.isEmpty()) {
-        removeJournal();
         return;
     }
     // A journal left by a previous run is stored before this run's replaces it.
     if (!m_journalOwned && !m_journalRecovered) {
         recoverJournal();
     }
-    m_lastCheckpoint = tickTime;
-    const QJsonObject journal{
-        {QStringLiteral("path"), m_currentWindow.path},   {QStringLiteral("name"), m_currentWindow.name},
-        {QStringLiteral("title"), m_currentWindow.title}, {QStringLiteral("start"), stamp(m_currentStart)},
-        {QStringLiteral("checkpoint"), stamp(tickTime)},
-    };
-    QSaveFile file(m_journalPath);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(QJsonDocument(journal).toJson(QJsonDocument::Compact)) >= 0 && file.commit();
+    const QList<JournalStretch> stretches = journalStretches(tickTime);
+    if (stretches.isEmpty()) {
+        removeJournal();
+        return;
+    }
+    const bool written = m_journal.write(stretches, tickTime, sync);
     if (!written && !m_journalFailed) {
-        qWarning() << "cannot write recording journal" << m_journalPath << file.errorString();
+        qWarning() << "cannot write recording journal" << m_journalPath;
     }
     m_journalFailed = !written;
     m_journalOwned = m_journalOwned || written;
@@ -220,9 +263,8 @@ void Recorder::checkpoint(const QDateTime &tickTime)
 
 void Recorder::removeJournal()
 {
-    m_lastCheckpoint = QDateTime();
     if (m_journalOwned) {
-        QFile::remove(m_journalPath);
+        m_journal.remove();
         m_journalOwned = false;
     }
 }
@@ -233,42 +275,37 @@ bool Recorder::recoverJournal()
         return false;
     }
     m_journalRecovered = true;
-    QFile file(m_journalPath);
-    if (!file.exists()) {
+    if (!m_journal.exists()) {
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "cannot read recording journal" << m_journalPath << file.errorString();
-        return false;
+    const RecordingJournal::Contents contents = m_journal.read(m_clock->now(), EntryStore::latestEnd());
+    if (!contents.problem.isEmpty()) {
+        qWarning() << "discarding corrupt recording journal" << m_journalPath << "(" << contents.problem << ")";
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    file.close();
+    QList<JournalStretch> recovered = contents.stretches;
+    for (JournalStretch &stretch : recovered) {
+        stretch.info.icon = m_probe->getAppIcon(stretch.info.path);
+    }
+    const qsizetype waitingBefore = m_unstored.size();
+    m_unstored = recovered + m_unstored;
+    storeUnstored(m_clock->now(), true);
+    const bool stored = m_unstored.size() < waitingBefore + recovered.size();
+    // This run owns the journal from now on: it is rewritten with what is still waiting, or goes.
+    m_journalOwned = true;
+    const QList<JournalStretch> stretches = journalStretches(wholeSecond(m_clock->now()));
+    if (stretches.isEmpty()) {
+        removeJournal();
+    } else {
+        m_journal.write(stretches, m_clock->now(), true);
+    }
+    return stored;
+}
 
-    const QJsonObject journal = document.object();
-    WindowInfo info;
-    info.path = journal.value(QStringLiteral("path")).toString();
-    info.name = journal.value(QStringLiteral("name")).toString();
-    info.title = journal.value(QStringLiteral("title")).toString();
-    const QDateTime start = readStamp(journal, QStringLiteral("start"));
-    const QDateTime end = readStamp(journal, QStringLiteral("checkpoint"));
-
-    const bool valid = error.error == QJsonParseError::NoError && document.isObject() && !info.path.isEmpty() &&
-                       start.isValid() && end.isValid() && start <= end;
-    if (!valid) {
-        qWarning() << "discarding corrupt recording journal" << m_journalPath;
-        QFile::remove(m_journalPath);
-        return false;
+QList<JournalStretch> Recorder::journalStretches(const QDateTime &checkpoint) const
+{
+    QList<JournalStretch> stretches = m_unstored;
+    if (!m_currentWindow.path.isEmpty()) {
+        stretches.append({m_currentStart, checkpoint, m_currentWindow});
     }
-
-    info.icon = m_probe->getAppIcon(info.path);
-    const QPair<qint64, qint64> ids = storeEntry(start, end, info);
-    if (ids.second == 0) {
-        // Keep the journal for a later start rather than lose the stretch.
-        qWarning() << "cannot store the stretch of the recording journal" << m_journalPath;
-        return false;
-    }
-    Q_EMIT entryStored(start, end, info, ids.first, ids.second);
-    QFile::remove(m_journalPath);
-    return true;
+    return stretches;
 }

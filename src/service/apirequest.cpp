@@ -37,11 +37,17 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     }
     request.setRawHeader(QByteArrayLiteral("User-Agent"),
                          Settings::instance()->value(QStringLiteral("UserAgent")).toString().toUtf8());
+    // Credentials travel in every request: a redirect is judged before it is followed.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    m_post = method.toLower() == QLatin1String("post");
+    m_origin = request.url();
 
-    QNetworkReply *networkReply =
-        method.toLower() == QLatin1String("post") ? m_manager->post(request, body) : m_manager->get(request);
+    QNetworkReply *networkReply = m_post ? m_manager->post(request, body) : m_manager->get(request);
 
     QEventLoop loop;
+    m_loop = &loop;
+    connect(networkReply, &QNetworkReply::redirected, this,
+            [this, networkReply](const QUrl &target) { onRedirected(networkReply, target); });
     connect(networkReply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     connect(networkReply, &QNetworkReply::errorOccurred, &loop, &QEventLoop::quit);
     connect(networkReply, &QNetworkReply::errorOccurred, this, &ApiRequest::onError);
@@ -49,6 +55,12 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::onSslErrors);
     connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::onFinished);
     connect(networkReply, &QNetworkReply::downloadProgress, this, &ApiRequest::onDownloadProgress);
+    // Checked while the reply streams in, so a huge or endless reply never sits in memory whole.
+    connect(networkReply, &QNetworkReply::metaDataChanged, this, [this, networkReply] {
+        checkReplySize(networkReply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+    });
+    connect(networkReply, &QNetworkReply::readyRead, this,
+            [this, networkReply] { checkReplySize(networkReply->bytesAvailable()); });
     connect(networkReply, &QNetworkReply::uploadProgress, this, &ApiRequest::onUploadProgress);
 
     QTimer timer;
@@ -58,14 +70,17 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     timer.start(m_timeout);
 
     loop.exec();
+    m_loop = nullptr;
     m_settled = true;
     timer.stop();
 
+    m_document = QDomDocument();
     if (m_ok) {
         reply = ApiReply::fromBody(networkReply->readAll());
+        m_document = ApiReply::parse(reply);
         QString code;
         QString message;
-        if (isError(reply, code, message) && !silentApiErrors) {
+        if (ApiReply::isError(m_document, code, message) && !silentApiErrors) {
             m_ok = false;
             MessageBox::critical(nullptr, QStringLiteral("Tavro API Error"),
                                  QStringLiteral("Code: ") + code + QStringLiteral("\nMessage: ") + message);
@@ -182,6 +197,41 @@ void ApiRequest::onFinished()
 void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
     qDebug() << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
+}
+
+void ApiRequest::checkReplySize(qint64 bytes)
+{
+    if (bytes > ApiReply::MaxReplyBytes && m_ok && !m_settled) {
+        fail(QStringLiteral("The reply of the Tavro service is larger than %1 MB and was not read.")
+                 .arg(ApiReply::MaxReplyBytes / (1024 * 1024)));
+    }
+}
+
+void ApiRequest::onRedirected(QNetworkReply *networkReply, const QUrl &target)
+{
+    const bool sameOrigin = target.scheme() == m_origin.scheme() && target.host() == m_origin.host() &&
+                            target.port(-1) == m_origin.port(-1);
+    // A post is never sent on: 301 to 303 would turn it into a get that books nothing yet answers
+    // "ok", and the body would have to go out a second time.
+    if (sameOrigin && !m_post) {
+        Q_EMIT networkReply->redirectAllowed();
+        return;
+    }
+    fail(QStringLiteral("The Tavro service redirected the request to %1; it was not followed.")
+             .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
+}
+
+void ApiRequest::fail(const QString &text)
+{
+    const bool alreadyFailed = m_settled || !m_ok;
+    m_ok = false;
+    if (!m_silent && !alreadyFailed) {
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
+    }
+    qDebug() << "request failed:" << text;
+    if (m_loop) {
+        m_loop->quit();
+    }
 }
 
 void ApiRequest::onSslErrors(const QList<QSslError> &errors)

@@ -2,11 +2,13 @@
 
 #include "apicall.h"
 
+#include <QDomDocument>
 #include <QList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QSslError>
 
+class QEventLoop;
 class QNetworkAccessManager;
 class QNetworkRequest;
 
@@ -37,6 +39,8 @@ public:
     static QString networkErrorText(int code);
 
     bool isOk() const { return m_ok; }
+    // The reply of the last send, parsed once (null when it was refused or is no document).
+    const QDomDocument &document() const { return m_document; }
     // Only tests shorten the wait; the product always waits defaultTimeout.
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     int timeout() const { return m_timeout; }
@@ -50,7 +54,17 @@ public Q_SLOTS:
     void onTimeout();
 
 private:
+    void onRedirected(QNetworkReply *networkReply, const QUrl &target);
+    // Fails the request once the reply (announced or received so far) is larger than ApiReply allows.
+    void checkReplySize(qint64 bytes);
+    // Ends the wait with a failure the user sees in a "Network error" box (unless silent).
+    void fail(const QString &text);
+
     QNetworkAccessManager *m_manager;
+    QEventLoop *m_loop = nullptr;
+    QUrl m_origin;
+    bool m_post = false;
+    QDomDocument m_document;
     int m_timeout = defaultTimeout;
     bool m_ok = false;
     bool m_silent;

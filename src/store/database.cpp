@@ -2,8 +2,14 @@
 
 #include "sqlitestatement.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 const QStringList &Database::schemaStatements()
 {
@@ -46,6 +52,9 @@ bool Database::open(const QString &path, QString *error)
     SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
+    // Another process holding the file briefly is waited for, but never long enough to stall the
+    // window: a write that still fails is kept and tried again later by its caller.
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!m_db.open()) {
         if (error) {
             *error = m_db.lastError().databaseText();
@@ -60,6 +69,11 @@ bool Database::open(const QString &path, QString *error)
         }
         m_db.close();
         return false;
+    }
+    // SQLite gives its own files (the rollback journal too) the mode of this one. The entries tell what the user worked
+    // on all day: readable by the owner only.
+    if (QFileInfo(path).isFile()) {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     return true;
 }
@@ -76,4 +90,62 @@ void Database::createSchema()
     for (const QString &statement : schemaStatements() + addedIndexStatements()) {
         query.exec(statement);
     }
+}
+
+IntegrityReport Database::quickCheck(int timeLimitMs, int maxProblems)
+{
+    IntegrityReport report;
+    QSqlDatabase db = QSqlDatabase::database();
+    const QVariant handle = db.driver()->handle();
+    auto *sqlite =
+        handle.typeName() == QByteArrayLiteral("sqlite3*") ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    QElapsedTimer clock;
+    clock.start();
+    // SQLite asks every thousand steps whether to go on; a non-zero answer interrupts the check.
+    struct Deadline
+    {
+        QElapsedTimer *clock;
+        int limitMs;
+    } deadline{&clock, timeLimitMs};
+    if (sqlite) {
+        sqlite3_progress_handler(
+            sqlite, 1000,
+            [](void *data) {
+                const auto *d = static_cast<Deadline *>(data);
+                return d->clock->elapsed() >= d->limitMs ? 1 : 0;
+            },
+            &deadline);
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(%1)").arg(maxProblems))) {
+        report.complete = clock.elapsed() < timeLimitMs;
+        if (report.complete) {
+            // A file too damaged to run the check at all.
+            report.problems << query.lastError().databaseText();
+        }
+    }
+    while (query.next()) {
+        const QString line = query.value(0).toString();
+        if (line != QLatin1String("ok")) {
+            report.problems << line;
+        }
+    }
+    if (clock.elapsed() >= timeLimitMs && report.problems.isEmpty()) {
+        report.complete = false;
+    }
+    query.finish();
+    if (sqlite) {
+        sqlite3_progress_handler(sqlite, 0, nullptr, nullptr);
+    }
+    return report;
+}
+
+QString Database::keepCopy(const QString &path, const QDateTime &when)
+{
+    const QString copy = path + QStringLiteral(".damaged-") + when.toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    if (!QFile::copy(path, copy)) {
+        return {};
+    }
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return copy;
 }

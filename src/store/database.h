@@ -1,14 +1,27 @@
 #pragma once
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+
+// What a quick integrity check of the database found.
+struct IntegrityReport
+{
+    // False when the check was stopped at its time limit before reading everything.
+    bool complete = true;
+    QStringList problems;
+
+    bool sound() const { return problems.isEmpty(); }
+};
 
 // Opens the default connection on the database file and creates what is missing of the schema.
 // Tables are only ever created, never altered, so files of earlier versions keep their layout.
 class Database
 {
 public:
+    static constexpr int BusyTimeoutMs = 500;
+
     // The schema statements, in the order they run.
     static const QStringList &schemaStatements();
 
@@ -21,6 +34,15 @@ public:
     // Indexes added for speed after the schema statements. Only indexes: files stay readable by
     // versions that do not know them.
     static const QStringList &addedIndexStatements();
+
+    // SQLite's quick_check on the open default connection: at most `maxProblems` are listed, and a
+    // check still running after `timeLimitMs` is stopped (complete = false) so a start never hangs on
+    // a huge file.
+    static constexpr int QuickCheckLimitMs = 3000;
+    static IntegrityReport quickCheck(int timeLimitMs = QuickCheckLimitMs, int maxProblems = 10);
+    // Copies the database file as it is now next to it, as "<file>.damaged-yyyyMMdd-hhmmss", readable
+    // by its owner only. Returns the copy's path, or an empty text when it could not be made.
+    static QString keepCopy(const QString &path, const QDateTime &when);
 
     // Runs every schema statement, then the added indexes, on the open connection, ignoring
     // their results.

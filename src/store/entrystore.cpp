@@ -49,6 +49,15 @@ bool isIdList(const QStringList &ids)
 
 } // namespace
 
+QDateTime EntryStore::latestEnd()
+{
+    QSqlQuery query;
+    if (!query.exec(QStringLiteral("SELECT max(end_time) FROM entries")) || !query.next()) {
+        return {};
+    }
+    return QDateTime::fromString(query.value(0).toString(), QLatin1String(TimeText::DateTimeFormat));
+}
+
 QString EntryStore::dayStart(const QDate &day)
 {
     return TimeText::formatDateTime(QDateTime(day, QTime(0, 0, 0)));

@@ -69,6 +69,9 @@ public:
     // Its statement, with the ids of the ignored paths looked up.
     static QString daysWithUnlinkedTimeQuery(const QStringList &ignoredPaths);
 
+    // The latest end of any stored entry; invalid when there is none or the query fails.
+    static QDateTime latestEnd();
+
     static QString dayStart(const QDate &day);
     static QString dayEnd(const QDate &day);
 };

@@ -42,11 +42,66 @@ private Q_SLOTS:
                                        "CloseToTray=false;MinimizeToTray=false;SingleClickTrayOpen=true;"
                                        "ExtensionsAdobeEnabled=true;ProxyEnabled=true;ProxyPort=3128;SslEnabled=false;"
                                        "RealApiBaseUrl=http://tavro.test/service/;"));
-        // A value that is not a number converts by QVariant rules, not to the default.
-        QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 0);
+        // A value that is not a number falls back to the default instead of making all time away time.
+        QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 5);
         QCOMPARE(map.value(QStringLiteral("IgnoredApps")).toStringList(),
                  (QStringList{QStringLiteral("/usr/bin/xterm"), QStringLiteral("/opt/Thing/thing")}));
         QVERIFY(!map.value(QStringLiteral("UnlinkedListState")).isValid());
+    }
+
+    void numbersOutOfRangeFallBack_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("idle limit text") << QStringLiteral("Application/IdleLimit") << QStringLiteral("abc")
+                                         << QStringLiteral("5");
+        QTest::newRow("idle limit negative")
+            << QStringLiteral("Application/IdleLimit") << QStringLiteral("-5") << QStringLiteral("5");
+        QTest::newRow("idle limit zero") << QStringLiteral("Application/IdleLimit") << QStringLiteral("0")
+                                         << QStringLiteral("5");
+        QTest::newRow("idle limit huge") << QStringLiteral("Application/IdleLimit") << QStringLiteral("99999999999")
+                                         << QStringLiteral("5");
+        QTest::newRow("idle limit in range")
+            << QStringLiteral("Application/IdleLimit") << QStringLiteral(" 12 ") << QStringLiteral("12");
+        QTest::newRow("hide under not offered")
+            << QStringLiteral("Application/HideUnder") << QStringLiteral("45") << QStringLiteral("0");
+        QTest::newRow("hide under offered")
+            << QStringLiteral("Application/HideUnder") << QStringLiteral("300") << QStringLiteral("300");
+        QTest::newRow("proxy port text") << QStringLiteral("Proxy/Port") << QStringLiteral("http")
+                                         << QStringLiteral("");
+        QTest::newRow("proxy port too big")
+            << QStringLiteral("Proxy/Port") << QStringLiteral("70000") << QStringLiteral("");
+        QTest::newRow("proxy port") << QStringLiteral("Proxy/Port") << QStringLiteral("8080") << QStringLiteral("8080");
+    }
+
+    void numbersOutOfRangeFallBack()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, loaded);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.ini"));
+        {
+            QSettings ini(path, QSettings::IniFormat);
+            ini.setValue(key, stored);
+        }
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther | QFileDevice::ReadGroup);
+        QSettings ini(path, QSettings::IniFormat);
+        QMap<QString, QVariant> map;
+        load(ini, map);
+        const QString mapKey =
+            key == QLatin1String("Proxy/Port") ? QStringLiteral("ProxyPort") : key.section(QLatin1Char('/'), 1);
+        QCOMPARE(map.value(mapKey).toString(), loaded);
+        // Written back, the fallback replaces the bad value.
+        save(ini, map, {});
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(key).toString(), loaded);
+        if (mapKey == QLatin1String("IdleLimit")) {
+            QCOMPARE(readDialogValues(ini).idleLimit, loaded.toInt());
+        }
+        // Readable by its owner only from the moment it is read.
+        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
     }
 
     void blankFileGivesDefaults()

@@ -195,13 +195,14 @@ private Q_SLOTS:
         QVERIFY(!m_recorder->recoverJournal());
         QVERIFY(QFile::exists(journalPath()));
 
-        // The process dies without flushing; a paused start keeps the journal, starting stores it.
+        // The process dies without flushing; a paused start keeps the journal, starting stores it up to
+        // the last tick: the checkpoint is written on every one.
         m_recorder = makeRecorder();
         m_recorder->setRecording(false);
         QVERIFY(QFile::exists(journalPath()));
         QVERIFY(rows().isEmpty());
         m_recorder->setRecording(true);
-        QCOMPARE(rows(), QStringList{QStringLiteral("/e|%1|10 10:00:00|10 10:00:20").arg(title)});
+        QCOMPARE(rows(), QStringList{QStringLiteral("/e|%1|10 10:00:00|10 10:00:25").arg(title)});
         QVERIFY(!QFile::exists(journalPath()));
     }
 
@@ -216,6 +217,70 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(journalPath()));
         run({QStringLiteral("10:00:00 /e a.txt"), QStringLiteral("10:00:03 /m Inbox")});
         QCOMPARE(rows(), QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:03")});
+    }
+
+    // Nothing recorded may vanish while the database refuses writes (a read-only file, a full disk,
+    // another process holding it): it waits in memory and in the journal, is never announced as
+    // stored, survives a restart and is stored in order once writing works again.
+    void unstoredTimeWaitsForTheDatabase_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("writes refused") << false;
+        QTest::newRow("locked by another connection") << true;
+    }
+
+    void unstoredTimeWaitsForTheDatabase()
+    {
+        QFETCH(bool, locked);
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(m_dir.filePath(QStringLiteral("r.sqlite")));
+        QVERIFY(other.open());
+        const auto refuseWrites = [&](bool refuse) {
+            QSqlQuery query(locked ? other : QSqlDatabase::database());
+            const QString on = locked ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("PRAGMA query_only = ON");
+            const QString off = locked ? QStringLiteral("COMMIT") : QStringLiteral("PRAGMA query_only = OFF");
+            QVERIFY(query.exec(refuse ? on : off));
+        };
+        QSignalSpy stored(m_recorder.get(), &Recorder::entryStored);
+        QSignalSpy failing(m_recorder.get(), &Recorder::storageFailing);
+        run({QStringLiteral("10:00:00 /e a.txt")});
+        refuseWrites(true);
+        run({QStringLiteral("10:00:05 /m Inbox"), QStringLiteral("10:00:07 /e b.txt"),
+             QStringLiteral("10:00:09 flush")});
+        QCOMPARE(stored.size(), 0);
+        QCOMPARE(failing.size(), 1);
+        QCOMPARE(failing.first().at(0).toBool(), true);
+        QVERIFY(!failing.first().at(1).toString().isEmpty());
+        QCOMPARE(m_recorder->unstored().size(), 3);
+        QVERIFY(QFile::exists(journalPath()));
+
+        // A restart while the database still refuses keeps everything.
+        m_recorder = makeRecorder();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^cannot store recorded time")));
+        m_recorder->setRecording(true);
+        QCOMPARE(m_recorder->unstored().size(), 3);
+        QVERIFY(m_recorder->isStorageFailing());
+        QVERIFY(QFile::exists(journalPath()));
+
+        refuseWrites(false);
+        QSignalSpy storedLater(m_recorder.get(), &Recorder::entryStored);
+        QSignalSpy recovered(m_recorder.get(), &Recorder::storageFailing);
+        // Not tried again before its time, then stored in order.
+        run({QStringLiteral("10:00:12 /e c.txt")});
+        QCOMPARE(storedLater.size(), 0);
+        run({QStringLiteral("10:00:30 /e c.txt")});
+        QCOMPARE(storedLater.size(), 3);
+        QCOMPARE(recovered.size(), 1);
+        QCOMPARE(recovered.first().at(0).toBool(), false);
+        QCOMPARE(rows(), (QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:05"),
+                                      QStringLiteral("/m|Inbox|10 10:00:05|10 10:00:07"),
+                                      QStringLiteral("/e|b.txt|10 10:00:07|10 10:00:09")}));
+        QVERIFY(storedLater.at(2).at(4).toLongLong() > 0);
+        m_recorder->flush();
+        QVERIFY(!QFile::exists(journalPath()));
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
     void suspendAndResumeOverMidnight()
