@@ -2,6 +2,7 @@
 
 #include "linkingservice.h"
 #include "messagebox.h"
+#include "settings.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -40,14 +41,20 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         return false;
     }
 
-    const TaskBatches batches = planBatches(rules, loadGroups(from, to));
+    // The catalogue lists open tasks only: a task missing from it is completed or gone. Without a
+    // catalogue nothing can be told, and the service judges each batch.
+    const QVariantMap openTasks = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
+    m_notes.clear();
+    const TaskBatches batches = planBatches(
+        rules, loadGroups(from, to),
+        [&openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); }, &m_notes);
 
     int progress = 0;
     Q_EMIT progressStarted(int(batches.size()) + 2);
     Q_EMIT progressChanged(progress);
     for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        if (!m_linking->connectEntriesWithTask(batch.value(), batch.key(), QString())) {
-            qDebug() << "apply rules: linking failed for task" << batch.key();
+        if (!m_linking->connectEntriesWithTask(batch.value(), batch.key().taskId, QString())) {
+            qDebug() << "apply rules: linking failed for task" << batch.key().taskId << "on" << batch.key().day;
         }
         Q_EMIT progressChanged(++progress);
     }
@@ -57,6 +64,9 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT reloadLinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
+    if (!m_notes.isEmpty()) {
+        Q_EMIT runNotesReady(m_notes);
+    }
     return true;
 }
 
@@ -67,7 +77,7 @@ QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, boo
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, "
                                  "GROUP_CONCAT(id) AS entries_ids FROM entries WHERE start_time >= :from "
-                                 "    AND start_time <= :to     AND ext_entry_id IS NULL "
+                                 "    AND start_time <= :to     AND ext_task_id IS NULL "
                                  "GROUP BY start_day, application_id, title "));
     query.bindValue(QStringLiteral(":from"), from.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
     query.bindValue(QStringLiteral(":to"), to.toString(QStringLiteral("yyyy-MM-dd 23:59:59")));
@@ -96,7 +106,8 @@ QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
     return prepared;
 }
 
-TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
+TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
+                                    const std::function<bool(const QString &)> &taskUsable, QStringList *notes)
 {
     // Each group is only tested against the rules of its application, still in rule order, so the
     // first match is the same as when walking through all rules.
@@ -108,6 +119,7 @@ TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList
     }
 
     TaskBatches batches;
+    QMap<int, qsizetype> skipped; // rule position -> entries it left unlinked
     for (const EntryGroup &group : groups) {
         const auto candidates = rulesByApp.constFind(group.applicationId);
         if (candidates == rulesByApp.cend()) {
@@ -115,9 +127,23 @@ TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList
         }
         for (const RuleMatcher *rule : candidates.value()) {
             if (rule->matchesDayAndTitle(group.title, group.day)) {
-                batches[rule->taskId()] << group.entryIds;
+                if (taskUsable && !taskUsable(rule->taskId())) {
+                    skipped[int(rule - rules.constData())] += group.entryIds.size();
+                } else {
+                    batches[BatchKey{rule->taskId(), group.day}] << group.entryIds;
+                }
                 break;
             }
+        }
+    }
+    if (notes) {
+        for (auto it = skipped.cbegin(); it != skipped.cend(); ++it) {
+            const RuleMatcher &rule = rules.at(it.key());
+            *notes << QStringLiteral("Rule \"%1\" was skipped: its task is completed or no longer known to Tavro "
+                                     "(%2 %3 left unlinked).")
+                          .arg(rule.name())
+                          .arg(it.value())
+                          .arg(it.value() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
         }
     }
     return batches;
