@@ -54,6 +54,23 @@ QString DesktopAppMetadata::productName(const QString &path)
     return entry ? entry->name() : QString();
 }
 
+QStringList DesktopAppMetadata::knownNames(const QString &path)
+{
+    const DesktopEntry *entry = entryFor(path);
+    if (!entry) {
+        return {};
+    }
+    QString identity = entry->value(QStringLiteral("Name"));
+    if (identity.isEmpty()) {
+        identity = m_fileNames[size_t(entry - m_entries.data())];
+    }
+    QStringList names{identity, entry->name()};
+    names += entry->translations(QStringLiteral("Name"));
+    names.removeAll(QString());
+    names.removeDuplicates();
+    return names;
+}
+
 const DesktopEntry *DesktopAppMetadata::entryFor(const QString &path)
 {
     buildIndex();
@@ -99,6 +116,7 @@ void DesktopAppMetadata::buildIndex()
             const QString tryExec = entry.tryExec();
             const QString program = entry.program();
             m_entries.push_back(std::move(entry));
+            m_fileNames.push_back(QFileInfo(file).completeBaseName());
             index(tryExec, number);
             index(program, number);
         }

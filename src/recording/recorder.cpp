@@ -66,7 +66,7 @@ void Recorder::setRecording(bool on)
 void Recorder::flush()
 {
     if (!m_currentWindow.path.isEmpty()) {
-        closeStretch(m_clock->now());
+        closeStretch(TimeText::wholeSeconds(m_clock->now()));
     }
     m_currentWindow = WindowInfo();
     removeJournal();
@@ -75,7 +75,7 @@ void Recorder::flush()
 void Recorder::updateApps()
 {
     WindowInfo sample = m_probe->currentWindowInfo();
-    const QDateTime tickTime = m_clock->now();
+    const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
     QDateTime now = tickTime;
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
@@ -139,6 +139,10 @@ QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 
 void Recorder::closeStretch(const QDateTime &end)
 {
+    // A stretch that ends where it began holds no time: storing it would only add an empty row.
+    if (!(m_currentStart < end)) {
+        return;
+    }
     const QPair<qint64, qint64> ids = storeEntry(m_currentStart, end, m_currentWindow);
     Q_EMIT entryStored(m_currentStart, end, m_currentWindow, ids.first, ids.second);
 }
@@ -155,10 +159,19 @@ QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTi
 
 qint64 Recorder::findApplication(const WindowInfo &info)
 {
+    // The application is the same under any of its names: rows stored under the name of another
+    // language (or before the language-independent name was used) keep serving it. The row under
+    // that name wins, then the oldest.
+    const QStringList names = applicationNames(info);
     QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT id FROM applications WHERE path = :path AND name = :name"));
-    query.bindValue(QStringLiteral(":path"), info.path);
-    query.bindValue(QStringLiteral(":name"), info.name);
+    query.prepare(QStringLiteral("SELECT id FROM applications WHERE path = ? AND name IN (") +
+                  QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
+                  QStringLiteral(") ORDER BY name = ? DESC, id LIMIT 1"));
+    query.addBindValue(info.path);
+    for (const QString &name : names) {
+        query.addBindValue(name);
+    }
+    query.addBindValue(names.first());
     if (!query.exec() || !query.next()) {
         return 0;
     }
@@ -170,11 +183,16 @@ qint64 Recorder::insertApplication(const WindowInfo &info)
     QSqlQuery query;
     query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
     query.bindValue(QStringLiteral(":path"), info.path);
-    query.bindValue(QStringLiteral(":name"), info.name);
+    query.bindValue(QStringLiteral(":name"), applicationNames(info).first());
     if (!query.exec()) {
         return 0;
     }
     return query.lastInsertId().toLongLong();
+}
+
+QStringList Recorder::applicationNames(const WindowInfo &info)
+{
+    return info.knownNames.isEmpty() ? QStringList{info.name} : info.knownNames;
 }
 
 qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId)
