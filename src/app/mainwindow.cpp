@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "appdisplayname.h"
 #include "appmetadata.h"
 #include "clickablelabel.h"
 #include "clock.h"
@@ -23,6 +24,7 @@
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "storagecheck.h"
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
 #include "timestampsdialog.h"
@@ -48,6 +50,8 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QUrl>
+
+#include <optional>
 
 namespace {
 constexpr int FilterDelayMs = 500;
@@ -124,6 +128,12 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_loginIndicator->setTextFormat(Qt::RichText);
     m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
     statusBar()->addPermanentWidget(m_loginIndicator);
+    m_storageWarning = new QLabel(this);
+    m_storageWarning->setObjectName(QStringLiteral("storageWarning"));
+    m_storageWarning->setTextFormat(Qt::RichText);
+    m_storageWarning->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    m_storageWarning->hide();
+    statusBar()->addPermanentWidget(m_storageWarning);
 
     loadSettings();
     m_usable = initDatabase();
@@ -188,6 +198,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 MainWindow::~MainWindow()
 {
     flushRecording();
+    AppDisplayName::setProvider({});
     database.close();
     if (m_updateChecker) {
         m_updateChecker->cleanup();
@@ -207,6 +218,7 @@ void MainWindow::loadSettings()
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
+    std::optional<SettingsFile::DialogValues> typed;
     if (firstStart) {
         SettingsDialog dialog(this);
         dialog.values = SettingsFile::readDialogValues(*settingsFile);
@@ -214,9 +226,17 @@ void MainWindow::loadSettings()
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
             SettingsFile::writeFirstStart(*settingsFile, dialog.values);
+            typed = dialog.values;
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
+    // An ini file that could not be written still leaves this run with what the user just typed.
+    if (typed && settingsFile->status() != QSettings::NoError) {
+        SettingsFile::storeDialogValues(settings->values, *typed);
+        MessageBox::warning(this, QStringLiteral("Error"),
+                            QStringLiteral("Could not save the settings to ") + settingsFile->fileName() +
+                                QStringLiteral(". They are used until TavroDesk ends."));
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -304,6 +324,8 @@ void MainWindow::createRuleCommands()
         }
         m_ui->linkedEntries->restoreExpandedNodes();
     });
+    connect(engine, &RuleEngine::runNotesReady, this,
+            [this](const QStringList &notes) { statusBar()->showMessage(notes.join(QLatin1Char(' '))); });
 }
 
 void MainWindow::setApplyRulesEnabled(bool enabled)
@@ -452,6 +474,11 @@ void MainWindow::createLinker()
     connect(m_linker, &EntryLinker::progressStarted, this, &MainWindow::showProgress);
     connect(m_linker, &EntryLinker::progressChanged, this, [this](int value) { m_progressBar->setValue(value); });
     connect(m_linker, &EntryLinker::progressFinished, this, [this] { m_progressBar->hide(); });
+    connect(m_linker, &EntryLinker::viewsReloading, m_ui->appList, &EntryTreeView::saveExpandedNodes);
+    connect(m_linker, &EntryLinker::viewsReloading, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
+    connect(m_linker, &EntryLinker::viewsReloaded, m_ui->appList, &EntryTreeView::restoreExpandedNodes);
+    connect(m_linker, &EntryLinker::viewsReloaded, m_ui->linkedEntries, &EntryTreeView::restoreExpandedNodes);
+    connect(m_ui->linkedEntries, &EntriesList::signalSettleEntries, m_linker, &EntryLinker::settleEntries);
 }
 
 void MainWindow::showProgress(int minimum, int maximum)
@@ -475,6 +502,9 @@ void MainWindow::createRecorder()
     m_idleSource = createIdleSource();
     m_appMetadata = createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
+    // Applications are stored under a language-independent name and shown in the desktop's language.
+    AppDisplayName::setProvider(
+        [metadata = m_appMetadata.get()](const QString &path) { return metadata->productName(path); });
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), SystemClock::instance(), this);
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
     m_trayAnimation = new TrayAnimation(this);
@@ -559,12 +589,29 @@ void MainWindow::onInitialUpdate()
     initUnlinkedList();
     statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
     initLinkedList();
+    checkStorage();
 
     // Requests wait in nested event loops: the local views are complete before the first one.
     m_session->startUp();
     m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
     showSessionNote();
+}
+
+void MainWindow::checkStorage()
+{
+    const QString problem = StorageCheck::problem(SettingsFile::dataFolder());
+    m_storageWarning->setText(problem.isEmpty() ? QString() : QStringLiteral("Not saving: ") + problem.toHtmlEscaped());
+    m_storageWarning->setToolTip(problem);
+    m_storageWarning->setVisible(!problem.isEmpty());
+    m_trayIcon->setToolTip(problem.isEmpty() ? QStringLiteral("TavroDesk") : QStringLiteral("TavroDesk: ") + problem);
+    if (problem.isEmpty()) {
+        return;
+    }
+    qWarning() << problem;
+    if (isTrayUsable()) {
+        m_trayIcon->showMessage(QStringLiteral("TavroDesk cannot save"), problem, QSystemTrayIcon::Warning);
+    }
 }
 
 void MainWindow::showSessionNote()

@@ -84,6 +84,10 @@ public:
     // Whether a notification area can show the tray icon; replaceable for tests.
     void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
     bool isTrayUsable() const;
+    // Checks that the data folder and the database take changes; when not, a lasting warning in the
+    // status bar and a tray balloon. Part of the deferred start-up.
+    void checkStorage();
+    QLabel *storageWarning() const { return m_storageWarning; }
 
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     QMenu *trayMenu() const { return m_trayMenu; }
@@ -192,6 +196,7 @@ private:
 
     QProgressBar *m_progressBar = nullptr;
     ClickableLabel *m_loginIndicator = nullptr;
+    QLabel *m_storageWarning = nullptr;
 
     QAction *m_exitAction = nullptr;
     QAction *m_showAction = nullptr;

@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "appicon.h"
+#include "linkstore.h"
 #include "messagebox.h"
 #include "servicecall.h"
 #include "settings.h"
@@ -11,18 +12,13 @@
 
 #include <QDebug>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
 
 namespace {
-
-// A name the statement binds as NULL when it is empty.
-QVariant nameOrNull(const QString &name)
-{
-    return name.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(name);
-}
 
 QVariant idOrNull(const QString &id)
 {
@@ -106,11 +102,21 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
         qDebug() << "refusing to link: ids must be decimal numbers";
         return false;
     }
+    // The caller may already have taken the entries out of its view: whatever happens below, the
+    // views show what the database holds once the event loop runs again.
+    auto showStored = qScopeGuard([this] { reloadViewsLater(); });
     QList<Record> records;
     QList<Group> groups;
     if (!readRecords(entries, records) || !readGroups(entries, groups) || records.isEmpty()) {
         qDebug() << "no entries to link";
         return false;
+    }
+    // Linked already, or waiting for their booking to be settled: a second booking would count them twice.
+    for (const Record &record : records) {
+        if (!record.value(QStringLiteral("ext_task_id")).isEmpty()) {
+            qDebug() << "refusing to link: entry" << record.value(QStringLiteral("id")) << "is linked already";
+            return false;
+        }
     }
 
     qint64 duration = 0;
@@ -119,45 +125,74 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
     }
     const QDate date = parseDateTime(records.first().value(QStringLiteral("start_time"))).date();
 
+    // The rows are marked before the service is asked: a booking whose local side cannot be stored is
+    // never made, and one whose answer goes missing is never made twice.
+    LinkStore::Target target;
+    target.taskId = taskId;
+    target.projectId = mapValue("mapTaskParentProjects", taskId);
+    target.tasklistId = mapValue("mapTaskParentTasklists", taskId);
+    target.taskName = mapValue("mapTaskNames", taskId);
+    target.projectName = mapValue("mapProjectNames", target.projectId);
+    target.tasklistName = mapValue("mapTasklistNames", target.tasklistId);
+    QString dbError;
+    if (!LinkStore::markPending(entries, target, date, duration, &dbError)) {
+        MessageBox::warning(parent(), QStringLiteral("Database error"),
+                            QStringLiteral("Nothing was booked on Tavro, because the local database cannot store the "
+                                           "link: %1")
+                                .arg(dbError));
+        return false;
+    }
+
     QDomDocument reply;
-    if (!ServiceCall::post(QStringLiteral("tavro.entries.addBulk"),
-                           {{QStringLiteral("date"), TimeText::formatDate(date)},
-                            {QStringLiteral("duration"), QString::number(duration)},
-                            {QStringLiteral("task_id"), taskId},
-                            {QStringLiteral("description"), notes, true}},
-                           reply)) {
+    const ServiceCall::Outcome outcome = ServiceCall::change(QStringLiteral("tavro.entries.addBulk"),
+                                                             {{QStringLiteral("date"), TimeText::formatDate(date)},
+                                                              {QStringLiteral("duration"), QString::number(duration)},
+                                                              {QStringLiteral("task_id"), taskId},
+                                                              {QStringLiteral("description"), notes, true}},
+                                                             reply);
+    if (outcome == ServiceCall::Outcome::NotDone) {
         qDebug() << "FAILED: tavro.entries.addBulk";
+        if (!LinkStore::clearLinks(entries)) {
+            qDebug() << "the refused booking stays marked unconfirmed";
+        }
         return false;
     }
     const QString extEntryId = ServiceCall::firstAttribute(reply, QStringLiteral("entry"), QStringLiteral("id"));
     qDebug() << "API add entry result: ext_entry_id = " << extEntryId << ", updated = "
              << ServiceCall::firstAttribute(reply, QStringLiteral("entry"), QStringLiteral("updated"));
-
-    // The remote entry exists now: whatever the catalogue does not know is stored as NULL, so that the
-    // rows are linked (by their task) in any case.
-    const QString projectId = mapValue("mapTaskParentProjects", taskId);
-    const QString tasklistId = mapValue("mapTaskParentTasklists", taskId);
-    QSqlQuery query;
-    query.prepare(QStringLiteral("UPDATE entries SET ext_task_id = :task_id, ext_entry_id = :entry_id, "
-                                 "ext_project_id = :project_id, ext_tasklist_id = :tasklist_id, "
-                                 "ext_task_name = :task_name , ext_project_name = :project_name , "
-                                 "ext_tasklist_name = :tasklist_name  WHERE id IN (") +
-                  entries.join(QLatin1Char(',')) + QStringLiteral(")"));
-    query.bindValue(QStringLiteral(":task_id"), taskId.toLongLong());
-    query.bindValue(QStringLiteral(":entry_id"), idOrNull(extEntryId));
-    query.bindValue(QStringLiteral(":project_id"), idOrNull(projectId));
-    query.bindValue(QStringLiteral(":tasklist_id"), idOrNull(tasklistId));
-    query.bindValue(QStringLiteral(":task_name"), nameOrNull(mapValue("mapTaskNames", taskId)));
-    query.bindValue(QStringLiteral(":project_name"), nameOrNull(mapValue("mapProjectNames", projectId)));
-    query.bindValue(QStringLiteral(":tasklist_name"), nameOrNull(mapValue("mapTasklistNames", tasklistId)));
-    if (!query.exec()) {
-        qDebug() << "db error: " << query.lastError().databaseText();
-        qDebug() << "driver error: " << query.lastError().driverText();
+    const QVariant remoteId = idOrNull(extEntryId);
+    if (outcome == ServiceCall::Outcome::Unknown || remoteId.isNull()) {
+        qDebug() << "FAILED: tavro.entries.addBulk gave no usable answer; the booking stays unconfirmed";
+        tellUnconfirmed(target, date, duration,
+                        outcome == ServiceCall::Outcome::Unknown
+                            ? QStringLiteral("its answer was lost or could not be read")
+                            : QStringLiteral("it accepted the booking without naming the new entry"));
+        return false;
+    }
+    if (!LinkStore::confirm(entries, remoteId.toLongLong())) {
+        MessageBox::warning(parent(), QStringLiteral("Database error"),
+                            QStringLiteral("Tavro booked the time as entry %1, but the local database could not "
+                                           "store that. The entries stay marked unconfirmed.")
+                                .arg(extEntryId));
         return false;
     }
     qDebug() << "db update successful for entries " << entries.join(QLatin1Char(','));
+    showStored.dismiss();
     addToLinkedModel(groups, records, taskId);
     return true;
+}
+
+void EntryLinker::tellUnconfirmed(const LinkStore::Target &target, const QDate &day, qint64 seconds,
+                                  const QString &reason)
+{
+    const QString task = target.taskName.isEmpty() ? QStringLiteral("task %1").arg(target.taskId)
+                                                   : QStringLiteral("\"%1\"").arg(target.taskName);
+    MessageBox::warning(parent(), QStringLiteral("Booking not confirmed"),
+                        QStringLiteral("Tavro may have booked %1 on %2 for %3, but %4.\n\nThe entries are kept "
+                                       "as linked, marked unconfirmed, so that they are not booked twice. Check "
+                                       "the task's time on Tavro, then choose \"Settle Unconfirmed Booking\" on "
+                                       "them in the linked entries.")
+                            .arg(formatDuration(seconds), task, TimeText::formatDate(day), reason));
 }
 
 bool EntryLinker::readGroups(const QStringList &entries, QList<Group> &groups)
@@ -254,18 +289,7 @@ bool EntryLinker::deleteRemoteEntry(int extEntryId)
 
 bool EntryLinker::clearEntryLinks(const QStringList &entries)
 {
-    if (entries.isEmpty()) {
-        return true;
-    }
-    if (!validIds(entries)) {
-        return false;
-    }
-    QSqlQuery query;
-    return execOnEntries(query,
-                         QStringLiteral("UPDATE entries SET ext_entry_id = NULL , ext_task_id = NULL , ext_tasklist_id "
-                                        "= NULL , ext_project_id = NULL , ext_task_name = NULL , ext_tasklist_name = "
-                                        "NULL , ext_project_name = NULL WHERE id IN ( "),
-                         entries, QStringLiteral(") "));
+    return validIds(entries) && LinkStore::clearLinks(entries);
 }
 
 bool EntryLinker::unbook(qint64 extEntryId, qint64 seconds, QString &failure)
@@ -301,8 +325,25 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
     }
     QSet<QString> unlinked;
     QStringList failures;
+    qint64 withoutRemote = 0;
+    // An unconfirmed booking is settled, not unlinked: unlinking it would offer its time for a second one.
+    const QStringList pending = LinkStore::pendingAmong(entries);
+    if (!pending.isEmpty()) {
+        failures << QStringLiteral("their booking is not confirmed yet (choose \"Settle Unconfirmed Booking\" "
+                                   "first)");
+    }
+    QStringList candidates = entries;
+    for (const QString &id : pending) {
+        candidates.removeAll(id);
+    }
+    QString dbError;
     QMap<qint64, RemoteGroup> groups;
-    if (readRemoteGroups(entries, groups)) {
+    if (candidates.isEmpty()) {
+        // Nothing here to take back.
+    } else if (!LinkStore::isWritable(&dbError)) {
+        // Taking time off the service whose local side cannot be stored would leave the two apart.
+        failures << QStringLiteral("the local database cannot be written (%1)").arg(dbError);
+    } else if (readRemoteGroups(candidates, groups)) {
         Q_EMIT progressStarted(0, 2 * int(groups.size()));
         int step = 0;
         for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
@@ -311,6 +352,7 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
             if (it.key() == 0 || unbook(it.key(), it->seconds, failure)) {
                 if (clearEntryLinks(it->ids)) {
                     unlinked.unite(QSet<QString>(it->ids.cbegin(), it->ids.cend()));
+                    withoutRemote += it.key() == 0 ? it->seconds : 0;
                 } else {
                     failures << QStringLiteral("their links could not be cleared in the local database");
                 }
@@ -330,9 +372,64 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
         (unlinked.contains(id) ? returning : keptLinked).append(id);
     }
     returnToUnlinkedModel(returning);
+    if (withoutRemote > 0) {
+        MessageBox::information(parent(), QStringLiteral("Unlinked without a Tavro entry"),
+                                QStringLiteral("%1 of the unlinked time belonged to no Tavro entry known here. If it "
+                                               "is booked on Tavro, take it off there before linking it again.")
+                                    .arg(formatDuration(withoutRemote)));
+    }
     if (!failures.isEmpty()) {
         keepLinked(keptLinked, failures);
     }
+}
+
+void EntryLinker::settleEntries(const QStringList &entries)
+{
+    if (!validIds(entries)) {
+        return;
+    }
+    const QList<PendingBooking> bookings = LinkStore::pendingBookings(entries);
+    if (bookings.isEmpty()) {
+        MessageBox::information(parent(), QStringLiteral("Settle Unconfirmed Booking"),
+                                QStringLiteral("The selected entries hold no unconfirmed booking."));
+        return;
+    }
+    for (const PendingBooking &booking : bookings) {
+        const QString task = booking.taskName.isEmpty() ? QStringLiteral("task %1").arg(booking.taskId)
+                                                        : QStringLiteral("\"%1\"").arg(booking.taskName);
+        const MessageBox::Button answer = MessageBox::question(
+            parent(), QStringLiteral("Settle Unconfirmed Booking"),
+            QStringLiteral("On %1 TavroDesk asked Tavro to book %2 on %3 for %4 and got no usable answer.\n\n"
+                           "Look at that task's time on Tavro. Is this time booked there?\n\nYes: keep the "
+                           "entries linked.\nNo: unlink them, so that they can be linked again.\nCancel: decide "
+                           "later.")
+                .arg(TimeText::formatDateTime(booking.requested), formatDuration(booking.seconds), task,
+                     TimeText::formatDate(booking.day)),
+            MessageBox::Buttons(MessageBox::Yes) | MessageBox::No | MessageBox::Cancel, MessageBox::Cancel);
+        const bool stored = answer == MessageBox::Yes  ? LinkStore::acceptAsBooked(booking.entryIds)
+                            : answer == MessageBox::No ? LinkStore::clearLinks(booking.entryIds)
+                                                       : true;
+        if (!stored) {
+            MessageBox::warning(parent(), QStringLiteral("Database error"),
+                                QStringLiteral("The answer could not be stored; the booking stays unconfirmed."));
+        }
+    }
+    reloadViewsLater();
+}
+
+void EntryLinker::reloadViewsLater()
+{
+    if (m_reloadScheduled) {
+        return;
+    }
+    m_reloadScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_reloadScheduled = false;
+        Q_EMIT viewsReloading();
+        m_unlinkedModel->reload();
+        m_linkedModel->reload();
+        Q_EMIT viewsReloaded();
+    });
 }
 
 void EntryLinker::returnToUnlinkedModel(const QStringList &entries)
@@ -366,17 +463,17 @@ void EntryLinker::returnToUnlinkedModel(const QStringList &entries)
 
 void EntryLinker::keepLinked(const QStringList &entries, const QStringList &failures)
 {
-    // The linked view takes the entries out right after asking for the unlink: put them back after that.
-    QTimer::singleShot(0, this, [this, entries, failures] {
-        QList<Record> records;
-        QList<Group> groups;
-        qint64 seconds = 0;
-        if (!entries.isEmpty() && readRecords(entries, records) && readGroups(entries, groups)) {
-            for (const Record &record : records) {
-                seconds += recordSeconds(record);
-            }
-            addToLinkedModel(groups, records, QString());
+    QList<Record> records;
+    qint64 seconds = 0;
+    if (!entries.isEmpty() && readRecords(entries, records)) {
+        for (const Record &record : records) {
+            seconds += recordSeconds(record);
         }
+    }
+    // The linked view takes the entries out right after asking for the unlink: the reload after that
+    // puts back what the database still holds as linked.
+    reloadViewsLater();
+    QTimer::singleShot(0, this, [this, seconds, failures] {
         MessageBox::warning(parent(), QStringLiteral("Unlink failed"),
                             QStringLiteral("%1 of the selected time is still linked with Tavro, because %2.\n\n"
                                            "These entries stay linked; try to unlink them again later.")

@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "linkstore.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -69,7 +71,7 @@ void Database::close()
 void Database::createSchema()
 {
     QSqlQuery query;
-    for (const QString &statement : schemaStatements() + addedIndexStatements()) {
+    for (const QString &statement : schemaStatements() + addedIndexStatements() + LinkStore::schemaStatements()) {
         query.exec(statement);
     }
 }

@@ -22,7 +22,7 @@ public:
     // versions that do not know them.
     static const QStringList &addedIndexStatements();
 
-    // Runs every schema statement, then the added indexes, on the open connection, ignoring
+    // Runs every schema statement, then the added indexes and the added tables, on the open connection, ignoring
     // their results.
     static void createSchema();
 

@@ -1,5 +1,6 @@
 #include "treemodel.h"
 
+#include "appdisplayname.h"
 #include "appicon.h"
 #include "searchterms.h"
 #include "settings.h"
@@ -8,6 +9,7 @@
 
 #include <QBrush>
 #include <QDebug>
+#include <QFont>
 #include <QHash>
 #include <QSet>
 
@@ -24,6 +26,7 @@ const QString EntriesKey = QStringLiteral("entries");
 const QString AppPathKey = QStringLiteral("app_path");
 const QString AppIdKey = QStringLiteral("app_id");
 const QString HourKey = QStringLiteral("hour");
+const QString UnconfirmedKey = QStringLiteral("unconfirmed");
 
 const QString HourType = QStringLiteral("hour");
 const QString ProjectType = QStringLiteral("project");
@@ -78,9 +81,12 @@ QMap<QString, QVariant> appProperties(const QString &path, qint64 appId, const Q
     return {{AppPathKey, path}, {AppIdKey, appId}, {IconKey, icon}, {TimeKey, qint64(0)}, {TypeKey, AppType}};
 }
 
+// The catalogue's current name; the one stored at linking time for what it no longer lists (a
+// completed task, a project gone).
 QString nameFor(const QMap<QString, QVariant> &catalogue, const QString &id, const QString &stored)
 {
-    return catalogue.isEmpty() ? stored : catalogue.value(id).toString();
+    const auto found = catalogue.constFind(id);
+    return found == catalogue.cend() ? stored : found->toString();
 }
 
 // Start of a stretch without a usable time counts to the first hour.
@@ -199,6 +205,17 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == TimeColumn ? QVariant(int(Qt::AlignRight)) : QVariant();
+    case Qt::FontRole:
+        if (item->property(UnconfirmedKey).toBool()) {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        return {};
+    case Qt::ToolTipRole:
+        return item->property(UnconfirmedKey).toBool()
+                   ? QVariant(QStringLiteral("Booking not confirmed by Tavro: choose \"Settle Unconfirmed Booking\""))
+                   : QVariant();
     default:
         return {};
     }
@@ -350,7 +367,7 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
             });
         }
         TreeItem *app = childFor(parent, AppType, AppPathKey, row.appPath, [&] {
-            return std::pair(QVariantList{row.appName, zero},
+            return std::pair(QVariantList{AppDisplayName::forPath(row.appPath, row.appName), zero},
                              appProperties(row.appPath, row.applicationId, AppIcon::forPath(row.appPath)));
         });
         TreeItem *entry = childFor(app, EntryType, TitleKey, row.title, [&] {
@@ -360,6 +377,10 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
             }
             return std::pair(QVariantList{row.title, zero}, properties);
         });
+        // Linked without a remote entry: the service's answer is still to be settled.
+        if (m_linked && (row.extEntryId.isNull() || row.extEntryId.toString().isEmpty())) {
+            entry->setProperty(UnconfirmedKey, true);
+        }
 
         const qint64 seconds = row.seconds();
         total += seconds;
@@ -481,7 +502,7 @@ bool TreeModel::addLinkedTimeBatch(const QList<Record> &records, const QString &
     }
     const Record &first = records.first();
     const QString appPath = first.value(QStringLiteral("app_path"));
-    const QString appName = first.value(QStringLiteral("app_name"));
+    const QString appName = AppDisplayName::forPath(appPath, first.value(QStringLiteral("app_name")));
     const QString title = first.value(QStringLiteral("title"));
     const qint64 appId = first.value(QStringLiteral("application_id")).toLongLong();
 
