@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "debuglog.h"
 #include "hosts.h"
 #include "mainwindow.h"
@@ -9,14 +10,31 @@
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
+#include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char *argv[])
 {
+    // Read before the application object exists: --help, --version and commands need no display.
+    CommandLine commandLine;
+    switch (commandLine.parse(CommandLine::arguments(argc, argv))) {
+    case CommandLine::Action::Exit:
+        std::fputs(commandLine.output().toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.error().toLocal8Bit().constData(), stderr);
+        return commandLine.exitCode();
+    case CommandLine::Action::RunCommand: {
+        const QCoreApplication commandApp(argc, argv);
+        return commandLine.runCommand();
+    }
+    case CommandLine::Action::RunWindow:
+        break;
+    }
+
     TavroApp app(argc, argv);
-    if (DebugLog::requested(TavroApp::arguments())) {
+    if (commandLine.debugRequested()) {
         DebugLog::open(SettingsFile::debugLogPath());
     }
 
@@ -47,8 +65,12 @@ int main(int argc, char *argv[])
         DebugLog::close();
         return 1;
     }
-    window->setVisible(true);
+    // Started at log-in the program waits in the tray; without a tray it must show its window.
+    window->setVisible(!(commandLine.autostarted() && QSystemTrayIcon::isSystemTrayAvailable()));
     app.mainWindow = window.get();
+    if (app.showPending) {
+        app.onShowRequested();
+    }
     if (quitRequested) {
         QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
     }

@@ -3,8 +3,11 @@
 #include "aboutdialog.h"
 #include "appdisplayname.h"
 #include "appmetadata.h"
+#include "autostartentry.h"
+#include "buildinfo.h"
 #include "clickablelabel.h"
 #include "clock.h"
+#include "credentialstorage.h"
 #include "entrydaymodel.h"
 #include "entrylinker.h"
 #include "entrystore.h"
@@ -13,6 +16,7 @@
 #include "hosts.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
+#include "keychainsecretstore.h"
 #include "linkingservice.h"
 #include "linktimedialog.h"
 #include "listitemdelegate.h"
@@ -135,6 +139,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_storageWarning->hide();
     statusBar()->addPermanentWidget(m_storageWarning);
 
+    m_keyring = std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk"));
+    m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
     loadSettings();
     m_usable = initDatabase();
     createRecorder();
@@ -230,6 +236,7 @@ void MainWindow::loadSettings()
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
+    m_credentials->load(*settingsFile, settings->values);
     // An ini file that could not be written still leaves this run with what the user just typed.
     if (typed && settingsFile->status() != QSettings::NoError) {
         SettingsFile::storeDialogValues(settings->values, *typed);
@@ -262,7 +269,8 @@ void MainWindow::saveSettings()
         window.linkedListGeometry = values.value(QStringLiteral("LinkedListGeometry")).toByteArray();
         window.linkedListState = values.value(QStringLiteral("LinkedListState")).toByteArray();
     }
-    SettingsFile::save(*settingsFile, values, window);
+    const bool secretsInKeyring = m_credentials->store(values);
+    SettingsFile::save(*settingsFile, values, window, !secretsInKeyring);
     settingsFile->sync();
 }
 
@@ -919,12 +927,19 @@ void MainWindow::onTrayMenuOptions()
     SettingsDialog dialog(this);
     Settings *settings = Settings::instance();
     dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
+    AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
+    dialog.startAtLogin = autostart.isEnabled();
+    dialog.keyringInUse = m_credentials->keyringInUse();
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     dialog.getData();
     SettingsFile::storeDialogValues(settings->values, dialog.values);
+    QString error;
+    if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
+        MessageBox::warning(this, QStringLiteral("Start at log-in"), error);
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -1023,6 +1038,11 @@ void MainWindow::on_action_RefreshProjects_triggered()
 void MainWindow::on_actionLogout_triggered()
 {
     m_session->logout();
+    // Signing out also forgets the stored password, wherever it was kept.
+    auto &values = Settings::instance()->values;
+    values[QStringLiteral("Password")] = QString();
+    values[QStringLiteral("AuthToken")] = QString();
+    m_credentials->forget(*settingsFile);
 }
 
 void MainWindow::on_actionLogin_triggered()
