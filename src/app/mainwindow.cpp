@@ -56,6 +56,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <utility>
 
 namespace {
 constexpr int FilterDelayMs = 500;
@@ -225,18 +226,28 @@ void MainWindow::loadSettings()
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
     std::optional<SettingsFile::DialogValues> typed;
+    QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
         dialog.values = SettingsFile::readDialogValues(*settingsFile);
         dialog.putData();
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
-            SettingsFile::writeFirstStart(*settingsFile, dialog.values);
+            // The password goes to the ini only if the keyring does not take it.
             typed = dialog.values;
+            firstPassword = std::exchange(dialog.values.password, QString());
+            SettingsFile::writeFirstStart(*settingsFile, dialog.values);
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
     m_credentials->load(*settingsFile, settings->values);
+    if (!firstPassword.isEmpty()) {
+        settings->values[QStringLiteral("Password")] = firstPassword;
+        if (!m_credentials->store(settings->values)) {
+            settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
+            settingsFile->sync();
+        }
+    }
     // An ini file that could not be written still leaves this run with what the user just typed.
     if (typed && settingsFile->status() != QSettings::NoError) {
         SettingsFile::storeDialogValues(settings->values, *typed);
@@ -298,6 +309,10 @@ void MainWindow::createSession()
     connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
+        if (loggedIn) {
+            // A new password or token reaches the keyring at once, not only when the window closes.
+            m_credentials->store(Settings::instance()->values);
+        }
     });
     connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
