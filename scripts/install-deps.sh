@@ -12,6 +12,8 @@ PACKAGES="
     qtkeychain-qt6-dev
     gnome-keyring libsecret-tools
     desktop-file-utils appstream dpkg-dev file x11-utils
+    libsqlite3-dev
+    sqlite3
 "
 missing=""
 for package in $PACKAGES; do

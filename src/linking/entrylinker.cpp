@@ -4,6 +4,7 @@
 #include "appicon.h"
 #include "linkstore.h"
 #include "messagebox.h"
+#include "pendinglinkstore.h"
 #include "servicecall.h"
 #include "settings.h"
 #include "timetext.h"
@@ -14,8 +15,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTimer>
 
 namespace {
@@ -30,16 +29,6 @@ QVariant idOrNull(const QString &id)
 QString mapValue(const char *key, const QString &id)
 {
     return Settings::instance()->value(QLatin1String(key)).toMap().value(id).toString();
-}
-
-// Runs a statement over the entries of an id list (validated decimal ids, so they may stand in the text).
-bool execOnEntries(QSqlQuery &query, const QString &head, const QStringList &entries, const QString &tail)
-{
-    if (!query.exec(head + entries.join(QLatin1Char(',')) + tail)) {
-        qDebug() << "db error: " << query.lastError().databaseText();
-        return false;
-    }
-    return true;
 }
 
 qint64 recordSeconds(const EntryLinker::Record &record)
@@ -71,25 +60,11 @@ bool EntryLinker::validIds(const QStringList &entries)
 
 bool EntryLinker::readRecords(const QStringList &entries, QList<Record> &records)
 {
-    records.clear();
-    QSqlQuery query;
-    if (!execOnEntries(query,
-                       QStringLiteral("SELECT entries.id, entries.title, entries.application_id, entries.start_time, "
-                                      "entries.end_time, entries.ext_task_id, applications.path AS app_path, "
-                                      "applications.name AS app_name FROM entries, applications WHERE "
-                                      "entries.application_id = applications.id AND entries.id IN ("),
-                       entries, QStringLiteral(") ORDER BY entries.id"))) {
-        return false;
+    const StoreResult read = LinkStore::readRecords(entries, &records);
+    if (!read.ok()) {
+        qDebug() << "db error: " << read.error();
     }
-    while (query.next()) {
-        Record record;
-        for (const char *key :
-             {"id", "title", "application_id", "start_time", "end_time", "ext_task_id", "app_path", "app_name"}) {
-            record.insert(QLatin1String(key), query.value(QLatin1String(key)).toString());
-        }
-        records.append(record);
-    }
-    return true;
+    return read.ok();
 }
 
 bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QString &taskId, const QString &notes)
@@ -127,7 +102,7 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
 
     // The rows are marked before the service is asked: a booking whose local side cannot be stored is
     // never made, and one whose answer goes missing is never made twice.
-    LinkStore::Target target;
+    PendingLinkStore::Target target;
     target.taskId = taskId;
     target.projectId = mapValue("mapTaskParentProjects", taskId);
     target.tasklistId = mapValue("mapTaskParentTasklists", taskId);
@@ -135,7 +110,7 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
     target.projectName = mapValue("mapProjectNames", target.projectId);
     target.tasklistName = mapValue("mapTasklistNames", target.tasklistId);
     QString dbError;
-    if (!LinkStore::markPending(entries, target, date, duration, &dbError)) {
+    if (!PendingLinkStore::markPending(entries, target, date, duration, &dbError)) {
         MessageBox::warning(parent(), QStringLiteral("Database error"),
                             QStringLiteral("Nothing was booked on Tavro, because the local database cannot store the "
                                            "link: %1")
@@ -152,7 +127,7 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
                                                              reply);
     if (outcome == ServiceCall::Outcome::NotDone) {
         qDebug() << "FAILED: tavro.entries.addBulk";
-        if (!LinkStore::clearLinks(entries)) {
+        if (!PendingLinkStore::clearLinks(entries)) {
             qDebug() << "the refused booking stays marked unconfirmed";
         }
         return false;
@@ -169,7 +144,7 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
                             : QStringLiteral("it accepted the booking without naming the new entry"));
         return false;
     }
-    if (!LinkStore::confirm(entries, remoteId.toLongLong())) {
+    if (!PendingLinkStore::confirm(entries, remoteId.toLongLong())) {
         MessageBox::warning(parent(), QStringLiteral("Database error"),
                             QStringLiteral("Tavro booked the time as entry %1, but the local database could not "
                                            "store that. The entries stay marked unconfirmed.")
@@ -182,7 +157,7 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
     return true;
 }
 
-void EntryLinker::tellUnconfirmed(const LinkStore::Target &target, const QDate &day, qint64 seconds,
+void EntryLinker::tellUnconfirmed(const PendingLinkStore::Target &target, const QDate &day, qint64 seconds,
                                   const QString &reason)
 {
     const QString task = target.taskName.isEmpty() ? QStringLiteral("task %1").arg(target.taskId)
@@ -198,13 +173,14 @@ void EntryLinker::tellUnconfirmed(const LinkStore::Target &target, const QDate &
 bool EntryLinker::readGroups(const QStringList &entries, QList<Group> &groups)
 {
     groups.clear();
-    QSqlQuery query;
-    if (!execOnEntries(query, QStringLiteral("SELECT application_id, title FROM entries WHERE id IN ("), entries,
-                       QStringLiteral(") GROUP BY application_id, title "))) {
+    QList<QPair<QString, QString>> pairs;
+    const StoreResult read = LinkStore::readTitleGroups(entries, &pairs);
+    if (!read.ok()) {
+        qDebug() << "db error: " << read.error();
         return false;
     }
-    while (query.next()) {
-        groups.append({query.value(0).toString(), query.value(1).toString()});
+    for (const auto &[applicationId, title] : std::as_const(pairs)) {
+        groups.append({applicationId, title});
     }
     return true;
 }
@@ -229,18 +205,14 @@ void EntryLinker::addToLinkedModel(const QList<Group> &groups, const QList<Recor
 bool EntryLinker::readRemoteGroups(const QStringList &entries, QMap<qint64, RemoteGroup> &groups)
 {
     groups.clear();
-    QSqlQuery query;
-    if (!execOnEntries(query,
-                       QStringLiteral("SELECT SUM( strftime( '%s', entries.end_time ) - strftime( '%s', "
-                                      "entries.start_time ) ) AS duration, ext_entry_id, group_concat(id) AS ids "
-                                      "FROM entries WHERE id IN ("),
-                       entries, QStringLiteral(") GROUP BY ext_entry_id "))) {
+    QMap<qint64, RemoteBooking> bookings;
+    const StoreResult read = LinkStore::readRemoteBookings(entries, &bookings);
+    if (!read.ok()) {
+        qDebug() << "db error: " << read.error();
         return false;
     }
-    while (query.next()) {
-        RemoteGroup &group = groups[query.value(QStringLiteral("ext_entry_id")).toLongLong()];
-        group.seconds += query.value(QStringLiteral("duration")).toLongLong();
-        group.ids += query.value(QStringLiteral("ids")).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (auto it = bookings.cbegin(); it != bookings.cend(); ++it) {
+        groups.insert(it.key(), {it->seconds, it->ids});
     }
     return true;
 }
@@ -289,7 +261,7 @@ bool EntryLinker::deleteRemoteEntry(int extEntryId)
 
 bool EntryLinker::clearEntryLinks(const QStringList &entries)
 {
-    return validIds(entries) && LinkStore::clearLinks(entries);
+    return validIds(entries) && PendingLinkStore::clearLinks(entries);
 }
 
 bool EntryLinker::unbook(qint64 extEntryId, qint64 seconds, QString &failure)
@@ -327,7 +299,7 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
     QStringList failures;
     qint64 withoutRemote = 0;
     // An unconfirmed booking is settled, not unlinked: unlinking it would offer its time for a second one.
-    const QStringList pending = LinkStore::pendingAmong(entries);
+    const QStringList pending = PendingLinkStore::pendingAmong(entries);
     if (!pending.isEmpty()) {
         failures << QStringLiteral("their booking is not confirmed yet (choose \"Settle Unconfirmed Booking\" "
                                    "first)");
@@ -340,7 +312,7 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
     QMap<qint64, RemoteGroup> groups;
     if (candidates.isEmpty()) {
         // Nothing here to take back.
-    } else if (!LinkStore::isWritable(&dbError)) {
+    } else if (!PendingLinkStore::isWritable(&dbError)) {
         // Taking time off the service whose local side cannot be stored would leave the two apart.
         failures << QStringLiteral("the local database cannot be written (%1)").arg(dbError);
     } else if (readRemoteGroups(candidates, groups)) {
@@ -388,7 +360,7 @@ void EntryLinker::settleEntries(const QStringList &entries)
     if (!validIds(entries)) {
         return;
     }
-    const QList<PendingBooking> bookings = LinkStore::pendingBookings(entries);
+    const QList<PendingBooking> bookings = PendingLinkStore::pendingBookings(entries);
     if (bookings.isEmpty()) {
         MessageBox::information(parent(), QStringLiteral("Settle Unconfirmed Booking"),
                                 QStringLiteral("The selected entries hold no unconfirmed booking."));
@@ -406,8 +378,8 @@ void EntryLinker::settleEntries(const QStringList &entries)
                 .arg(TimeText::formatDateTime(booking.requested), formatDuration(booking.seconds), task,
                      TimeText::formatDate(booking.day)),
             MessageBox::Buttons(MessageBox::Yes) | MessageBox::No | MessageBox::Cancel, MessageBox::Cancel);
-        const bool stored = answer == MessageBox::Yes  ? LinkStore::acceptAsBooked(booking.entryIds)
-                            : answer == MessageBox::No ? LinkStore::clearLinks(booking.entryIds)
+        const bool stored = answer == MessageBox::Yes  ? PendingLinkStore::acceptAsBooked(booking.entryIds)
+                            : answer == MessageBox::No ? PendingLinkStore::clearLinks(booking.entryIds)
                                                        : true;
         if (!stored) {
             MessageBox::warning(parent(), QStringLiteral("Database error"),
@@ -437,24 +409,19 @@ void EntryLinker::returnToUnlinkedModel(const QStringList &entries)
     Q_EMIT progressStarted(0, int(entries.size()));
     int step = 0;
     for (const QString &id : entries) {
-        QSqlQuery query;
-        query.prepare(QStringLiteral("SELECT applications.path AS app_path, applications.name AS app_name, entries.* "
-                                     "FROM applications, entries WHERE applications.id = entries.application_id "
-                                     "\tAND entries.id = :id"));
-        query.bindValue(QStringLiteral(":id"), id.toLongLong());
-        if (query.exec()) {
-            while (query.next()) {
-                WindowInfo info;
-                info.path = query.value(QStringLiteral("app_path")).toString();
-                info.name = query.value(QStringLiteral("app_name")).toString();
-                info.title = query.value(QStringLiteral("title")).toString();
-                info.icon = AppIcon::forPath(info.path);
-                m_unlinkedModel->addEntry(parseDateTime(query.value(QStringLiteral("start_time")).toString()),
-                                          parseDateTime(query.value(QStringLiteral("end_time")).toString()), info,
-                                          query.value(QStringLiteral("application_id")).toLongLong(), id.toLongLong());
-            }
-        } else {
-            qDebug() << "db error: " << query.lastError().databaseText();
+        QMap<QString, QVariant> entry;
+        const StoreResult read = LinkStore::readEntry(id.toLongLong(), &entry);
+        if (!read.ok()) {
+            qDebug() << "db error: " << read.error();
+        } else if (!entry.isEmpty()) {
+            WindowInfo info;
+            info.path = entry.value(QStringLiteral("app_path")).toString();
+            info.name = entry.value(QStringLiteral("app_name")).toString();
+            info.title = entry.value(QStringLiteral("title")).toString();
+            info.icon = AppIcon::forPath(info.path);
+            m_unlinkedModel->addEntry(parseDateTime(entry.value(QStringLiteral("start_time")).toString()),
+                                      parseDateTime(entry.value(QStringLiteral("end_time")).toString()), info,
+                                      entry.value(QStringLiteral("application_id")).toLongLong(), id.toLongLong());
         }
         Q_EMIT progressChanged(++step);
     }

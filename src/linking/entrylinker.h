@@ -1,6 +1,6 @@
 #pragma once
 
-#include "linkstore.h"
+#include "pendinglinkstore.h"
 #include "treemodel.h"
 
 #include <QDateTime>
@@ -83,7 +83,8 @@ private:
     void keepLinked(const QStringList &entries, const QStringList &failures);
     // Once the event loop runs again (after the views took out what they handed over).
     void reloadViewsLater();
-    void tellUnconfirmed(const LinkStore::Target &target, const QDate &day, qint64 seconds, const QString &reason);
+    void tellUnconfirmed(const PendingLinkStore::Target &target, const QDate &day, qint64 seconds,
+                         const QString &reason);
     // Removes an entry's remote time; the text says why when it fails.
     bool unbook(qint64 extEntryId, qint64 seconds, QString &failure);
 

@@ -1,6 +1,8 @@
 #include "recorder.h"
 
+#include "applicationstore.h"
 #include "clock.h"
+#include "entrystore.h"
 #include "idlesource.h"
 #include "settings.h"
 #include "timetext.h"
@@ -11,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
-#include <QSqlQuery>
 #include <QVariant>
 
 namespace {
@@ -160,34 +161,23 @@ QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTi
 qint64 Recorder::findApplication(const WindowInfo &info)
 {
     // The application is the same under any of its names: rows stored under the name of another
-    // language (or before the language-independent name was used) keep serving it. The row under
-    // that name wins, then the oldest.
-    const QStringList names = applicationNames(info);
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT id FROM applications WHERE path = ? AND name IN (") +
-                  QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-                  QStringLiteral(") ORDER BY name = ? DESC, id LIMIT 1"));
-    query.addBindValue(info.path);
-    for (const QString &name : names) {
-        query.addBindValue(name);
+    // language (or before the language-independent name was used) keep serving it.
+    qint64 id = 0;
+    const StoreResult found = ApplicationStore::findAny(info.path, applicationNames(info), &id);
+    if (!found.ok()) {
+        qDebug() << "application could not be looked up:" << found.error();
     }
-    query.addBindValue(names.first());
-    if (!query.exec() || !query.next()) {
-        return 0;
-    }
-    return query.value(0).toLongLong();
+    return id;
 }
 
 qint64 Recorder::insertApplication(const WindowInfo &info)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-    query.bindValue(QStringLiteral(":path"), info.path);
-    query.bindValue(QStringLiteral(":name"), applicationNames(info).first());
-    if (!query.exec()) {
-        return 0;
+    qint64 id = 0;
+    const StoreResult added = ApplicationStore::add(info.path, applicationNames(info).first(), &id);
+    if (!added.ok()) {
+        qDebug() << "application could not be stored:" << added.error();
     }
-    return query.lastInsertId().toLongLong();
+    return id;
 }
 
 QStringList Recorder::applicationNames(const WindowInfo &info)
@@ -197,17 +187,12 @@ QStringList Recorder::applicationNames(const WindowInfo &info)
 
 qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO entries (title, start_time, end_time, application_id) VALUES (:title, "
-                                 ":start_time, :end_time, :app_id)"));
-    query.bindValue(QStringLiteral(":title"), info.title);
-    query.bindValue(QStringLiteral(":start_time"), stamp(start));
-    query.bindValue(QStringLiteral(":end_time"), stamp(end));
-    query.bindValue(QStringLiteral(":app_id"), appId);
-    if (!query.exec()) {
-        return 0;
+    qint64 id = 0;
+    const StoreResult inserted = EntryStore::insertEntry(info.title, stamp(start), stamp(end), appId, &id);
+    if (!inserted.ok()) {
+        qDebug() << "entry could not be stored:" << inserted.error();
     }
-    return query.lastInsertId().toLongLong();
+    return id;
 }
 
 void Recorder::checkpoint(const QDateTime &tickTime)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entrygroups.h"
 #include "rulematcher.h"
 #include "rulestore.h"
 
@@ -13,15 +14,6 @@
 #include <functional>
 
 class LinkingService;
-
-// Unlinked entries of one day, application and window title.
-struct EntryGroup
-{
-    QString title;
-    QString applicationId;
-    QDate day;
-    QStringList entryIds;
-};
 
 // One remote entry's worth of entries: a task and the day they were recorded on. The remote entry
 // carries a single date, so entries of different days never share one.

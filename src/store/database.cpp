@@ -1,6 +1,7 @@
 #include "database.h"
 
-#include "linkstore.h"
+#include "pendinglinkstore.h"
+#include "sqlitestatement.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -43,6 +44,7 @@ const QStringList &Database::addedIndexStatements()
 
 bool Database::open(const QString &path, QString *error)
 {
+    SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
     if (!m_db.open()) {
@@ -65,13 +67,15 @@ bool Database::open(const QString &path, QString *error)
 
 void Database::close()
 {
+    SqliteStatement::releaseAll();
     m_db.close();
 }
 
 void Database::createSchema()
 {
     QSqlQuery query;
-    for (const QString &statement : schemaStatements() + addedIndexStatements() + LinkStore::schemaStatements()) {
+    for (const QString &statement :
+         schemaStatements() + addedIndexStatements() + PendingLinkStore::schemaStatements()) {
         query.exec(statement);
     }
 }

@@ -1,59 +1,48 @@
 #pragma once
 
-#include <QDate>
-#include <QDateTime>
+#include "storeresult.h"
+
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
-// A booking whose outcome on the service is unknown: the request may have reached it, but no usable
-// answer came back. Its entries carry the task (so they count as linked and are never offered for
-// linking again) but no remote entry id, until the user settles it.
-struct PendingBooking
+// What a link stores on each entry: the task and the remote entry booked for it, and where the
+// catalogue placed the task at that time. Unknown ids and names are stored as NULL.
+struct LinkTarget
 {
-    QString taskId;
-    QString taskName;
-    QDate day;
-    qint64 seconds = 0;
-    QDateTime requested;
-    QStringList entryIds;
+    qint64 taskId = 0;
+    QVariant entryId;
+    QVariant projectId;
+    QVariant tasklistId;
+    QVariant taskName;
+    QVariant projectName;
+    QVariant tasklistName;
 };
 
-// The link columns of `entries` and the table of unconfirmed bookings. Entry ids must be validated
-// decimal numbers. Every change runs in one transaction: it happens whole or not at all.
+// The local entries booked into one remote entry.
+struct RemoteBooking
+{
+    qint64 seconds = 0;
+    QStringList ids;
+};
+
+// The link columns of `entries`. Id lists are validated decimal ids: they stand in the statements.
 class LinkStore
 {
 public:
-    // Created after the base schema. A table of its own, so files stay readable by versions that do
-    // not know it (they see such entries as linked with their task).
-    static const QStringList &schemaStatements();
-
-    struct Target
-    {
-        QString taskId;
-        QString projectId;
-        QString tasklistId;
-        QString taskName;
-        QString projectName;
-        QString tasklistName;
-    };
-
-    // Before asking the service: links the entries with the task, marked unconfirmed. False (with the
-    // database's text in `error`) when the database cannot be written or one of them is linked already.
-    static bool markPending(const QStringList &ids, const Target &target, const QDate &day, qint64 seconds,
-                            QString *error);
-    // The service booked them as remote entry `extEntryId`.
-    static bool confirm(const QStringList &ids, qint64 extEntryId);
-    // Resets the seven link columns and forgets any unconfirmed booking of the entries.
-    static bool clearLinks(const QStringList &ids);
-    // The user found the time on the service: the entries stay linked without a known remote entry.
-    static bool acceptAsBooked(const QStringList &ids);
-
-    // The unconfirmed bookings holding any of `ids`, oldest first; all of them for an empty list.
-    static QList<PendingBooking> pendingBookings(const QStringList &ids = {});
-    // Those of `ids` that belong to an unconfirmed booking.
-    static QStringList pendingAmong(const QStringList &ids);
-
-    // Whether a change could be stored now: tries one inside a transaction and rolls it back.
-    static bool isWritable(QString *error = nullptr);
+    // The entries with their applications, by id: "id", "title", "application_id", "start_time",
+    // "end_time", "ext_task_id", "app_path", "app_name".
+    static StoreResult readRecords(const QStringList &ids, QList<QMap<QString, QString>> *records);
+    // The distinct (application id, title) pairs of the entries.
+    static StoreResult readTitleGroups(const QStringList &ids, QList<QPair<QString, QString>> *groups);
+    // Remote entry id (0: none) -> the entries booked into it and their summed time.
+    static StoreResult readRemoteBookings(const QStringList &ids, QMap<qint64, RemoteBooking> *bookings);
+    static StoreResult markLinked(const QStringList &ids, const LinkTarget &target);
+    // Resets the seven link columns.
+    static StoreResult clearLinks(const QStringList &ids);
+    // One entry with its application's path and name, as "app_path", "app_name" and the entry's columns;
+    // an empty map when there is no such entry.
+    static StoreResult readEntry(qint64 id, QMap<QString, QVariant> *entry);
 };
