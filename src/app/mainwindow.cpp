@@ -230,10 +230,10 @@ void MainWindow::loadSettings()
         }
     }
     // An ini file that could not be written still leaves this run with what the user just typed.
-    if (typed && settingsFile->status() != QSettings::NoError) {
+    if (typed && m_settingsFile->status() != QSettings::NoError) {
         SettingsFile::storeDialogValues(settings->values, *typed);
         MessageBox::warning(this, QStringLiteral("Error"),
-                            QStringLiteral("Could not save the settings to ") + settingsFile->fileName() +
+                            QStringLiteral("Could not save the settings to ") + m_settingsFile->fileName() +
                                 QStringLiteral(". They are used until TavroDesk ends."));
     }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());

@@ -3,8 +3,8 @@
 #include "entrieslist.h"
 #include "entrystore.h"
 #include "linkingfixture.h"
-#include "linkstore.h"
 #include "linktimedialog.h"
+#include "pendinglinkstore.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "timetree.h"
@@ -314,7 +314,7 @@ private Q_SLOTS:
         QCOMPARE(remoteEntries(), before + (booked ? 1 : 0));
         const qsizetype asked = m_fixture->requests("tavro.entries.addBulk").size();
         QCOMPARE(boxesTitled(m_presenter, QStringLiteral("Booking not confirmed")), 1);
-        QCOMPARE(LinkStore::pendingAmong({notesId}), QStringList{notesId});
+        QCOMPARE(PendingLinkStore::pendingAmong({notesId}), QStringList{notesId});
         QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").toInt(), m_fixture->writeId);
         QTRY_COMPARE(m_linked->totalTime(), 60);
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
@@ -336,7 +336,7 @@ private Q_SLOTS:
         // Settled as the service has it: kept linked when booked, free for one new link when not.
         m_presenter.answerNext(booked ? MessageBox::Yes : MessageBox::No);
         m_linker->settleEntries({notesId});
-        QVERIFY(LinkStore::pendingAmong({notesId}).isEmpty());
+        QVERIFY(PendingLinkStore::pendingAmong({notesId}).isEmpty());
         QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").isNull(), !booked);
         if (!booked) {
             QVERIFY(linkDirectly({m_fixture->notes}, m_fixture->writeId) > 0);
@@ -352,7 +352,7 @@ private Q_SLOTS:
         m_fixture->server.close();
         linkThroughView({QStringLiteral("Notes"), QStringLiteral("Inbox")}, m_fixture->shipId);
         QVERIFY(unlinked(m_fixture->notes) && unlinked(m_fixture->inbox));
-        QVERIFY(LinkStore::pendingBookings().isEmpty());
+        QVERIFY(PendingLinkStore::pendingBookings().isEmpty());
         QTRY_COMPARE(m_unlinked->totalTime(), 360);
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
 
