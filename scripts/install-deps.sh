@@ -14,6 +14,9 @@ PACKAGES="
     desktop-file-utils appstream dpkg-dev file x11-utils
     libsqlite3-dev
     sqlite3
+    libwayland-dev wayland-protocols plasma-wayland-protocols
+    sway foot
+    qt6-wayland
 "
 missing=""
 for package in $PACKAGES; do

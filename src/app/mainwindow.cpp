@@ -563,7 +563,7 @@ void MainWindow::checkStorage()
 void MainWindow::showSessionNote()
 {
     const WindowProbe *probe = windowProbe();
-    QString note = probe->isAvailable() ? sessionNote() : probe->problem();
+    const QString note = probe->isAvailable() ? probe->note() : probe->problem();
     if (note.isEmpty()) {
         return;
     }
@@ -802,6 +802,7 @@ void MainWindow::on_action_Ignored_Applications_triggered()
 void MainWindow::on_action_About_Tavro_triggered()
 {
     AboutDialog dialog(this);
+    dialog.setWindowSource(windowProbe()->sourceDescription());
     connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
     dialog.exec();
 }
