@@ -90,9 +90,11 @@ QByteArray putNulIntoText(QByteArray reply)
     return reply;
 }
 
-QByteArray withoutStatus(QByteArray reply)
+// The reply without the first attribute of this name (" status", " id"): an answer that leaves out
+// whether it worked, or what it made.
+QByteArray withoutAttribute(QByteArray reply, const QByteArray &name)
 {
-    const QByteArray attribute = QByteArrayLiteral(" status=\"");
+    const QByteArray attribute = ' ' + name + "=\"";
     const qsizetype start = reply.indexOf(attribute);
     if (start >= 0) {
         const qsizetype end = reply.indexOf('"', start + attribute.size());
@@ -336,6 +338,7 @@ DevServer::Fault DevServer::faultFromName(const QString &name, bool *ok)
         {QStringLiteral("error"), Fault::Error},         {QStringLiteral("close"), Fault::Close},
         {QStringLiteral("malformed"), Fault::Malformed}, {QStringLiteral("nul"), Fault::NulByte},
         {QStringLiteral("no-status"), Fault::NoStatus},  {QStringLiteral("error-no-element"), Fault::ErrorNoElement},
+        {QStringLiteral("no-id"), Fault::NoId},
     };
     if (ok) {
         *ok = names.contains(name);
@@ -530,6 +533,7 @@ DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
     case Fault::Malformed:
     case Fault::NulByte:
     case Fault::NoStatus:
+    case Fault::NoId:
         break;
     }
     response.body = m_api.handle(request.verb, request.method, request.parameters);
@@ -538,7 +542,9 @@ DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
     } else if (fault.fault == Fault::NulByte) {
         response.body = putNulIntoText(response.body);
     } else if (fault.fault == Fault::NoStatus) {
-        response.body = withoutStatus(response.body);
+        response.body = withoutAttribute(response.body, "status");
+    } else if (fault.fault == Fault::NoId) {
+        response.body = withoutAttribute(response.body, "id");
     }
     return response;
 }

@@ -56,6 +56,7 @@ public:
         NulByte,        // the method runs, a NUL byte is put into the middle of the first element text
         NoStatus,       // the method runs, the root element loses its "status" attribute
         ErrorNoElement, // status "error" without an "error" element; the method does not run
+        NoId,           // the method runs, the reply says "ok" but its first "id" attribute is left out
     };
     Q_ENUM(Fault)
 

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "appdisplayname.h"
 #include "autostartentry.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
@@ -8,6 +9,7 @@
 #include "databasecheck.h"
 #include "dockshare.h"
 #include "entrydaymodel.h"
+#include "entrylinker.h"
 #include "entrystore.h"
 #include "filtersync.h"
 #include "foregroundwindow.h"
@@ -22,6 +24,7 @@
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "storagecheck.h"
 #include "subsystems.h"
 #include "suspendhandler.h"
 #include "timestampsdialog.h"
@@ -50,6 +53,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -83,6 +87,12 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_loginIndicator->setTextFormat(Qt::RichText);
     m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
     statusBar()->addPermanentWidget(m_loginIndicator);
+    m_storageWarning = new QLabel(this);
+    m_storageWarning->setObjectName(QStringLiteral("storageWarning"));
+    m_storageWarning->setTextFormat(Qt::RichText);
+    m_storageWarning->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    m_storageWarning->hide();
+    statusBar()->addPermanentWidget(m_storageWarning);
 
     m_keyring = std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk"));
     m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
@@ -155,6 +165,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 MainWindow::~MainWindow()
 {
     flushRecording();
+    AppDisplayName::setProvider({});
     m_database.close();
 }
 
@@ -206,6 +217,7 @@ void MainWindow::loadSettings()
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
+    std::optional<SettingsFile::DialogValues> typed;
     QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
@@ -214,6 +226,7 @@ void MainWindow::loadSettings()
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
             // The password goes to the ini only if the keyring does not take it.
+            typed = dialog.values;
             firstPassword = std::exchange(dialog.values.password, QString());
             SettingsFile::writeFirstStart(*m_settingsFile, dialog.values);
         }
@@ -226,6 +239,13 @@ void MainWindow::loadSettings()
             m_settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
             m_settingsFile->sync();
         }
+    }
+    // An ini file that could not be written still leaves this run with what the user just typed.
+    if (typed && m_settingsFile->status() != QSettings::NoError) {
+        SettingsFile::storeDialogValues(settings->values, *typed);
+        MessageBox::warning(this, QStringLiteral("Error"),
+                            QStringLiteral("Could not save the settings to ") + m_settingsFile->fileName() +
+                                QStringLiteral(". They are used until TavroDesk ends."));
     }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
     scheduleUpdateChecks();
@@ -423,6 +443,14 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
     auto *linkedTree = qobject_cast<TreeModelAdapter *>(linked);
     m_subsystems->setEntryModels(unlinkedTree ? unlinkedTree->treeModel() : nullptr,
                                  linkedTree ? linkedTree->treeModel() : nullptr);
+    if (EntryLinker *linker = m_subsystems->linker()) {
+        // A link or unlink that did not go through rebuilds both views; they keep their open nodes.
+        connect(linker, &EntryLinker::viewsReloading, m_ui->appList, &EntryTreeView::saveExpandedNodes);
+        connect(linker, &EntryLinker::viewsReloading, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
+        connect(linker, &EntryLinker::viewsReloaded, m_ui->appList, &EntryTreeView::restoreExpandedNodes);
+        connect(linker, &EntryLinker::viewsReloaded, m_ui->linkedEntries, &EntryTreeView::restoreExpandedNodes);
+        connect(m_ui->linkedEntries, &EntriesList::signalSettleEntries, linker, &EntryLinker::settleEntries);
+    }
     if (m_initialUpdateDone) {
         initUnlinkedList();
         initLinkedList();
@@ -517,6 +545,7 @@ void MainWindow::onInitialUpdate()
     initUnlinkedList();
     statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
     initLinkedList();
+    checkStorage();
 
     // Requests wait in nested event loops: the local views are complete before the first one.
     session()->startUp();
@@ -525,6 +554,22 @@ void MainWindow::onInitialUpdate()
     showSessionNote();
     scheduleUpdateChecks();
     checkForUpdatesInBackground();
+}
+
+void MainWindow::checkStorage()
+{
+    const QString problem = StorageCheck::problem(SettingsFile::dataFolder());
+    m_storageWarning->setText(problem.isEmpty() ? QString() : QStringLiteral("Not saving: ") + problem.toHtmlEscaped());
+    m_storageWarning->setToolTip(problem);
+    m_storageWarning->setVisible(!problem.isEmpty());
+    trayIcon()->setToolTip(problem.isEmpty() ? QStringLiteral("TavroDesk") : QStringLiteral("TavroDesk: ") + problem);
+    if (problem.isEmpty()) {
+        return;
+    }
+    qWarning() << problem;
+    if (isTrayUsable()) {
+        trayIcon()->showMessage(QStringLiteral("TavroDesk cannot save"), problem, QSystemTrayIcon::Warning);
+    }
 }
 
 void MainWindow::showSessionNote()

@@ -83,6 +83,10 @@ public:
     // Whether a notification area can show the tray icon; replaceable for tests.
     void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
     bool isTrayUsable() const;
+    // Checks that the data folder and the database take changes; when not, a lasting warning in the
+    // status bar and a tray balloon. Part of the deferred start-up.
+    void checkStorage();
+    QLabel *storageWarning() const { return m_storageWarning; }
 
     QSystemTrayIcon *trayIcon() const;
     QMenu *trayMenu() const;
@@ -191,6 +195,7 @@ private:
 
     QProgressBar *m_progressBar = nullptr;
     ClickableLabel *m_loginIndicator = nullptr;
+    QLabel *m_storageWarning = nullptr;
 
     TrayMenu *m_tray = nullptr;
     TrayAnimation *m_trayAnimation = nullptr;

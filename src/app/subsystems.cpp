@@ -1,5 +1,6 @@
 #include "subsystems.h"
 
+#include "appdisplayname.h"
 #include "appicon.h"
 #include "appmetadata.h"
 #include "clock.h"
@@ -97,6 +98,9 @@ void Subsystems::createRecording(RecordingSources sources)
     m_idleSource = sources.idle ? std::move(sources.idle) : createIdleSource();
     m_metadata = sources.metadata ? std::move(sources.metadata) : createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_metadata.get());
+    // Applications are stored under a language-independent name and shown in the desktop's language.
+    AppDisplayName::setProvider(
+        [metadata = m_metadata.get()](const QString &path) { return metadata->productName(path); });
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), m_clock, this);
     // Rebuilt views show the same icons as the live ones: from the probe's per-path cache.
     AppIcon::setProvider([probe = m_probe.get()](const QString &path) { return probe->cachedAppIcon(path); });

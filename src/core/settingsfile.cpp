@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -135,6 +136,11 @@ QString SettingsFile::debugLogPath()
 bool SettingsFile::ensureDataFolder()
 {
     const QString folder = dataFolder();
+    // A file of that name cannot hold the ini file or the database: say so before anything is asked.
+    if (QFile::exists(folder) && !QFileInfo(folder).isDir()) {
+        qDebug() << folder << " is not a folder";
+        return false;
+    }
     if (!QFile::exists(folder)) {
         qDebug() << folder << " does not exist";
         if (!QDir(dataLocation()).mkpath(folder)) {

@@ -54,7 +54,8 @@ QString iniPath();
 QString databasePath();
 QString debugLogPath();
 
-// Creates the data folder (mode 0700) when missing. Returns false when it cannot be created.
+// Creates the data folder (mode 0700) when missing. Returns false when it cannot be created or the
+// path is taken by something that is not a folder.
 bool ensureDataFolder();
 // Restricts the ini file to its owner: it holds a session token and a password.
 void protectIniFile(const QString &path);

@@ -7,6 +7,11 @@ QString TimeText::formatDateTime(const QDateTime &dateTime)
     return dateTime.toString(QLatin1String(DateTimeFormat));
 }
 
+QDateTime TimeText::wholeSeconds(const QDateTime &dateTime)
+{
+    return dateTime.isValid() ? dateTime.addMSecs(-dateTime.time().msec()) : dateTime;
+}
+
 QString TimeText::formatDate(const QDate &date)
 {
     return date.toString(QLatin1String(DateFormat));

@@ -11,6 +11,9 @@ inline constexpr char DateFormat[] = "yyyy-MM-dd";
 
 QString formatDateTime(const QDateTime &dateTime);
 QString formatDate(const QDate &date);
+// The moment cut to the whole second, as it is stored. Every time taken from the clock goes
+// through this first, so that live sums, stored rows and booked seconds agree.
+QDateTime wholeSeconds(const QDateTime &dateTime);
 } // namespace TimeText
 
 // Reads "yyyy-MM-dd hh:mm:ss" by splitting at the blank, "-" and ":". Empty text gives a null value.

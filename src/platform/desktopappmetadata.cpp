@@ -54,6 +54,23 @@ QString DesktopAppMetadata::productName(const QString &path)
     return entry ? entry->name() : QString();
 }
 
+QStringList DesktopAppMetadata::knownNames(const QString &path)
+{
+    const DesktopEntry *entry = entryFor(path);
+    if (!entry) {
+        return {};
+    }
+    QString identity = entry->value(QStringLiteral("Name"));
+    if (identity.isEmpty()) {
+        identity = m_fileNames[size_t(entry - m_entries.data())];
+    }
+    QStringList names{identity, entry->name()};
+    names += entry->translations(QStringLiteral("Name"));
+    names.removeAll(QString());
+    names.removeDuplicates();
+    return names;
+}
+
 const DesktopEntry *DesktopAppMetadata::entryFor(const QString &path)
 {
     buildIndex();
@@ -100,6 +117,7 @@ void DesktopAppMetadata::buildIndex()
             const QString program = entry.program();
             const QString windowClass = entry.value(QStringLiteral("StartupWMClass")).toLower();
             m_entries.push_back(std::move(entry));
+            m_fileNames.push_back(QFileInfo(file).completeBaseName());
             // Earlier folders and files win here too.
             const QString lowerId = id.chopped(int(qstrlen(".desktop"))).toLower();
             m_ids.push_back(lowerId);

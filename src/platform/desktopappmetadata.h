@@ -20,6 +20,9 @@ public:
 
     QString productName(const QString &path) override;
     QIcon icon(const QString &path) override;
+    // The untranslated Name (else the desktop file's name) first, then the name in the current
+    // language and every other translation.
+    QStringList knownNames(const QString &path) override;
 
     // The entry describing the executable at `path`, or null. The path of an entry file itself
     // names that entry too.
@@ -42,6 +45,8 @@ private:
     QStringList m_dataDirs;
     bool m_indexed = false;
     std::vector<DesktopEntry> m_entries;
+    // The desktop file name without ".desktop", per entry.
+    std::vector<QString> m_fileNames;
     // Canonical executable path (or entry file path) → index into m_entries.
     QHash<QString, int> m_byExecutable;
     // Lower-case desktop-file id without ".desktop", and lower-case StartupWMClass → index.

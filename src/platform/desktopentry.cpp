@@ -120,6 +120,22 @@ bool DesktopEntry::boolValue(const QString &key, const QString &group) const
     return value(key, group) == QLatin1String("true");
 }
 
+QStringList DesktopEntry::translations(const QString &key, const QString &group) const
+{
+    QStringList values;
+    const auto it = m_groups.constFind(group);
+    if (it == m_groups.constEnd()) {
+        return values;
+    }
+    const QString prefix = key + QLatin1Char('[');
+    for (auto entry = it->constBegin(); entry != it->constEnd(); ++entry) {
+        if (entry.key().startsWith(prefix) && entry.key().endsWith(QLatin1Char(']'))) {
+            values << value(entry.key(), group);
+        }
+    }
+    return values;
+}
+
 QString DesktopEntry::name(const QString &locale) const
 {
     return localizedValue(QStringLiteral("Name"), locale);

@@ -36,6 +36,8 @@ public:
     QString type() const { return value(QStringLiteral("Type")); }
     bool isApplication() const { return type() == QLatin1String("Application"); }
     QString name(const QString &locale = QLocale().name()) const;
+    // The unescaped values of every translation of `key` (key[...]), in key order.
+    QStringList translations(const QString &key, const QString &group = mainGroup()) const;
     QString exec() const { return value(QStringLiteral("Exec")); }
     QString tryExec() const { return value(QStringLiteral("TryExec")); }
     QString icon() const { return value(QStringLiteral("Icon")); }

@@ -19,13 +19,6 @@ QString stamp(const QDateTime &dateTime)
 {
     return TimeText::formatDateTime(dateTime);
 }
-
-// Stamps are stored in whole seconds: rounding (not cutting) keeps them within half a second.
-QDateTime wholeSecond(const QDateTime &dateTime)
-{
-    const int ms = dateTime.time().msec();
-    return dateTime.addMSecs(ms >= 500 ? 1000 - ms : -ms);
-}
 } // namespace
 
 Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *parent)
@@ -68,9 +61,9 @@ void Recorder::setRecording(bool on)
 
 void Recorder::flush()
 {
-    const QDateTime now = wholeSecond(m_clock->now());
+    const QDateTime now = TimeText::wholeSeconds(m_clock->now());
     if (!m_currentWindow.path.isEmpty()) {
-        m_unstored.append({m_currentStart, now, m_currentWindow});
+        closeStretch(now);
     }
     m_currentWindow = WindowInfo();
     storeUnstored(now, true);
@@ -87,7 +80,7 @@ void Recorder::updateApps()
     if (!m_ownPath.isEmpty() && sample.path == m_ownPath) {
         sample.path.clear();
     }
-    const QDateTime tickTime = wholeSecond(m_clock->now());
+    const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
     QDateTime now = tickTime;
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
@@ -158,6 +151,10 @@ QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 
 void Recorder::closeStretch(const QDateTime &end)
 {
+    // A stretch that ends where it began holds no time: storing it would only add an empty row.
+    if (!(m_currentStart < end)) {
+        return;
+    }
     m_unstored.append({m_currentStart, end, m_currentWindow});
     storeUnstored(end, false);
 }
@@ -211,8 +208,10 @@ QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTi
 
 qint64 Recorder::findApplication(const WindowInfo &info)
 {
+    // The application is the same under any of its names: rows stored under the name of another
+    // language (or before the language-independent name was used) keep serving it.
     qint64 id = 0;
-    const StoreResult found = ApplicationStore::find(info.path, info.name, &id);
+    const StoreResult found = ApplicationStore::findAny(info.path, applicationNames(info), &id);
     if (!found.ok()) {
         qDebug() << "application could not be looked up:" << found.error();
     }
@@ -222,11 +221,16 @@ qint64 Recorder::findApplication(const WindowInfo &info)
 qint64 Recorder::insertApplication(const WindowInfo &info)
 {
     qint64 id = 0;
-    const StoreResult added = ApplicationStore::add(info.path, info.name, &id);
+    const StoreResult added = ApplicationStore::add(info.path, applicationNames(info).first(), &id);
     if (!added.ok()) {
         qDebug() << "application could not be stored:" << added.error();
     }
     return id;
+}
+
+QStringList Recorder::applicationNames(const WindowInfo &info)
+{
+    return info.knownNames.isEmpty() ? QStringList{info.name} : info.knownNames;
 }
 
 qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId)
@@ -292,7 +296,7 @@ bool Recorder::recoverJournal()
     const bool stored = m_unstored.size() < waitingBefore + recovered.size();
     // This run owns the journal from now on: it is rewritten with what is still waiting, or goes.
     m_journalOwned = true;
-    const QList<JournalStretch> stretches = journalStretches(wholeSecond(m_clock->now()));
+    const QList<JournalStretch> stretches = journalStretches(TimeText::wholeSeconds(m_clock->now()));
     if (stretches.isEmpty()) {
         removeJournal();
     } else {

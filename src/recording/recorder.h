@@ -77,6 +77,8 @@ public:
     QPair<qint64, qint64> storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info);
     static qint64 findApplication(const WindowInfo &info);
     static qint64 insertApplication(const WindowInfo &info);
+    // The names the application is stored under, the one new rows get first.
+    static QStringList applicationNames(const WindowInfo &info);
     static qint64 insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId);
 
     // The tray balloon text for an away period from `start` to `end`.

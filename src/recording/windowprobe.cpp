@@ -44,6 +44,10 @@ WindowInfo WindowProbe::currentWindowInfo()
     info.name =
         cachedLookup(m_appNameCache, info.path, [this](const QString &path) { return getFileProductName(path); });
 
+    info.knownNames = cachedLookup(m_knownNamesCache, info.path, [this](const QString &path) {
+        return path.isEmpty() || !QFileInfo::exists(path) ? QStringList() : m_metadata->knownNames(path);
+    });
+
     if (adobeExtensionEnabled()) {
         info.title = fixWindowTitle(info.path, info.name, info.title);
     }

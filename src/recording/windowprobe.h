@@ -62,4 +62,5 @@ private:
     AppMetadata *m_metadata;
     QMap<QString, QString> m_appNameCache;
     QMap<QString, QIcon> m_appIconCache;
+    QMap<QString, QStringList> m_knownNamesCache;
 };

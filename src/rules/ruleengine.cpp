@@ -39,8 +39,15 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         return false;
     }
 
+    // The catalogue lists open tasks only: a task missing from it is completed or gone. Without a
+    // catalogue nothing can be told, and the service judges each batch.
+    const QVariantMap openTasks = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
     const QList<EntryGroup> groups = loadGroups(from, to);
-    const TaskBatches batches = planBatches(rules, groups);
+    m_result = RuleRunResult();
+    const TaskBatches batches = planBatches(
+        rules, groups,
+        [&openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); },
+        &m_result.notes);
     // A group goes to one task as a whole: its time is counted with its first entry.
     QHash<QString, qint64> secondsByFirstId;
     for (const EntryGroup &group : groups) {
@@ -49,18 +56,17 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         }
     }
 
-    m_result = RuleRunResult();
     int progress = 0;
     Q_EMIT progressStarted(int(batches.size()) + 2);
     Q_EMIT progressChanged(progress);
     for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        RuleRunResult::Batch done{batch.key(), int(batch.value().size()), 0, false};
+        RuleRunResult::Batch done{batch.key().taskId, int(batch.value().size()), 0, false};
         for (const QString &id : batch.value()) {
             done.seconds += secondsByFirstId.value(id);
         }
-        done.linked = m_linking->connectEntriesWithTask(batch.value(), batch.key(), QString());
+        done.linked = m_linking->connectEntriesWithTask(batch.value(), batch.key().taskId, QString());
         if (!done.linked) {
-            qDebug() << "apply rules: linking failed for task" << batch.key();
+            qDebug() << "apply rules: linking failed for task" << batch.key().taskId << "on" << batch.key().day;
         }
         m_result.batches << done;
         Q_EMIT progressChanged(++progress);
@@ -135,7 +141,8 @@ QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
     return prepared;
 }
 
-TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
+TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
+                                    const std::function<bool(const QString &)> &taskUsable, QStringList *notes)
 {
     // Each group is only tested against the rules of its application, still in rule order, so the
     // first match is the same as when walking through all rules.
@@ -147,6 +154,7 @@ TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList
     }
 
     TaskBatches batches;
+    QMap<int, qsizetype> skipped; // rule position -> entries it left unlinked
     for (const EntryGroup &group : groups) {
         const auto candidates = rulesByApp.constFind(group.applicationId);
         if (candidates == rulesByApp.cend()) {
@@ -154,9 +162,23 @@ TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList
         }
         for (const RuleMatcher *rule : candidates.value()) {
             if (rule->matchesDayAndTitle(group.title, group.day)) {
-                batches[rule->taskId()] << group.entryIds;
+                if (taskUsable && !taskUsable(rule->taskId())) {
+                    skipped[int(rule - rules.constData())] += group.entryIds.size();
+                } else {
+                    batches[BatchKey{rule->taskId(), group.day}] << group.entryIds;
+                }
                 break;
             }
+        }
+    }
+    if (notes) {
+        for (auto it = skipped.cbegin(); it != skipped.cend(); ++it) {
+            const RuleMatcher &rule = rules.at(it.key());
+            *notes << QStringLiteral("Rule \"%1\" was skipped: its task is completed or no longer known to Tavro "
+                                     "(%2 %3 left unlinked).")
+                          .arg(rule.name())
+                          .arg(it.value())
+                          .arg(it.value() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
         }
     }
     return batches;

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class LinkingService;
 
 // What one run did, for the summary the user sees at its end.
@@ -32,8 +34,22 @@ struct RuleRunResult
     QString summary(const QMap<QString, QVariant> &taskNames) const;
 };
 
-// Task id (as text) -> the entry ids to link with it. Visited in string order of the ids.
-using TaskBatches = QMap<QString, QStringList>;
+// One remote entry's worth of entries: a task and the day they were recorded on. The remote entry
+// carries a single date, so entries of different days never share one.
+struct BatchKey
+{
+    QString taskId;
+    QDate day;
+
+    // String order of the task ids, then the days in order.
+    bool operator<(const BatchKey &other) const
+    {
+        return taskId != other.taskId ? taskId < other.taskId : day < other.day;
+    }
+};
+
+// The entry ids to link per task and day.
+using TaskBatches = QMap<BatchKey, QStringList>;
 
 // Applies the active rules to the unlinked entries of a date range: plans one batch per task,
 // then hands each batch to the linking service. Views and progress bar are the window's; it
@@ -60,8 +76,12 @@ public:
     // The planning steps, free of any linking.
     static QList<EntryGroup> loadGroups(const QDate &from, const QDate &to, bool *ok = nullptr);
     static QList<RuleMatcher> prepareRules(const QList<RuleMap> &rules);
-    // The first rule (in list order) matching a group takes all of its ids.
-    static TaskBatches planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups);
+    // The first rule (in list order) matching a group takes all of its ids. A rule whose task
+    // `taskUsable` refuses (completed or unknown) links nothing; the groups it matched first stay
+    // unlinked and `notes` gets one line per such rule.
+    static TaskBatches planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
+                                   const std::function<bool(const QString &)> &taskUsable = {},
+                                   QStringList *notes = nullptr);
 
 Q_SIGNALS:
     void runningChanged(bool running);

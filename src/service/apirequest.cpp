@@ -19,19 +19,57 @@ ApiRequest::ApiRequest(bool silent)
     : ApiRequest(Settings::instance()->networkManager, silent)
 {}
 
+namespace {
+int standardTimeout = ApiRequest::defaultTimeout;
+} // namespace
+
 ApiRequest::ApiRequest(QNetworkAccessManager *manager, bool silent)
     : m_manager(manager)
+    , m_timeout(standardTimeout)
     , m_silent(silent)
 {}
+
+void ApiRequest::setStandardTimeout(int milliseconds)
+{
+    standardTimeout = milliseconds;
+}
+
+bool ApiRequest::mayHaveArrived() const
+{
+    if (m_noManager || m_sslFailed) {
+        return false;
+    }
+    if (m_timedOut) {
+        return true;
+    }
+    switch (m_error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::SslHandshakeFailedError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+        return false;
+    default:
+        return true;
+    }
+}
 
 bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
                       bool silentApiErrors)
 {
     m_ok = true;
     m_settled = false;
+    m_error = QNetworkReply::NoError;
+    m_timedOut = false;
+    m_sslFailed = false;
+    m_noManager = false;
     reply = QString();
     if (!m_manager) {
         qDebug() << "no network manager: the network is not set up";
+        m_noManager = true;
         m_ok = false;
         return m_ok;
     }
@@ -181,6 +219,7 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     qDebug() << "on error. code: " << int(code);
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
+    m_error = code;
     const QString text = networkErrorText(int(code));
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
     if (!m_silent && !alreadyFailed) {
@@ -240,6 +279,7 @@ void ApiRequest::onSslErrors(const QList<QSslError> &errors)
     for (const QSslError &error : errors) {
         qDebug() << "ssl error:" << error.errorString();
     }
+    m_sslFailed = true;
     m_ok = false;
 }
 
@@ -252,9 +292,11 @@ void ApiRequest::onTimeout()
 {
     // A failure already on screen keeps the timer running while its box is open; say nothing more.
     const bool alreadyFailed = m_settled || !m_ok;
+    // A time-out after a known failure changes nothing about where the request got to.
+    m_timedOut = m_timedOut || !alreadyFailed;
+    m_ok = false;
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
     }
     qDebug() << "on timeout";
-    m_ok = false;
 }

@@ -44,6 +44,13 @@ public:
     // Only tests shorten the wait; the product always waits defaultTimeout.
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     int timeout() const { return m_timeout; }
+    // The wait of requests made from now on; only tests change it.
+    static void setStandardTimeout(int milliseconds);
+
+    // After a failed send: false only when the request certainly never reached the service (no
+    // connection, name or TLS session could be made). A time-out or a broken connection may have
+    // come after the service had carried the request out.
+    bool mayHaveArrived() const;
 
 public Q_SLOTS:
     void onError(QNetworkReply::NetworkError code);
@@ -67,6 +74,11 @@ private:
     QDomDocument m_document;
     int m_timeout = defaultTimeout;
     bool m_ok = false;
+    // The last network error of the call (NoError when none), a time-out, failed TLS checks.
+    QNetworkReply::NetworkError m_error = QNetworkReply::NoError;
+    bool m_timedOut = false;
+    bool m_sslFailed = false;
+    bool m_noManager = false;
     bool m_silent;
     // Set once the outcome is known, so a follow-up error of the same failure shows no second box.
     bool m_settled = false;

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "pendinglinkstore.h"
 #include "sqlitestatement.h"
 
 #include <QElapsedTimer>
@@ -87,7 +88,8 @@ void Database::close()
 void Database::createSchema()
 {
     QSqlQuery query;
-    for (const QString &statement : schemaStatements() + addedIndexStatements()) {
+    for (const QString &statement :
+         schemaStatements() + addedIndexStatements() + PendingLinkStore::schemaStatements()) {
         query.exec(statement);
     }
 }

@@ -44,7 +44,8 @@ public:
     // by its owner only. Returns the copy's path, or an empty text when it could not be made.
     static QString keepCopy(const QString &path, const QDateTime &when);
 
-    // Runs every schema statement, then the added indexes, on the open connection, ignoring
+    // Runs every schema statement, then the added indexes and the added tables, on the open connection,
+    // ignoring
     // their results.
     static void createSchema();
 

@@ -12,7 +12,7 @@ QString EntryGroups::query()
                           "GROUP_CONCAT(id) AS entries_ids, "
                           "SUM(strftime('%s', end_time) - strftime('%s', start_time)) AS seconds "
                           "FROM entries WHERE start_time >= :from "
-                          "    AND start_time <= :to     AND ext_entry_id IS NULL "
+                          "    AND start_time <= :to     AND ext_task_id IS NULL "
                           "GROUP BY start_day, application_id, title ");
 }
 

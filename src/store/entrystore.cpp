@@ -223,7 +223,7 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
     QString statement = QStringLiteral(
         "SELECT applications.path AS app_path, applications.name AS app_name, entries.* FROM entries, "
         "applications WHERE entries.application_id = applications.id AND entries.start_time >= :day_start "
-        "AND entries.start_time <= :day_end AND entries.ext_entry_id IS NULL ");
+        "AND entries.start_time <= :day_end AND entries.ext_task_id IS NULL ");
     if (!appPath.isEmpty()) {
         statement += QStringLiteral("AND applications.path = :path ");
     }

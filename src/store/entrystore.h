@@ -57,8 +57,8 @@ public:
     static void updateEntriesTitle(const QStringList &ids, const QString &title);
     static bool deleteEntries(const QStringList &ids);
 
-    // The stretches of the day without a remote entry, in start order; an empty path or title
-    // leaves that condition out. Path and title are bound, so any text can be listed.
+    // The unlinked stretches of the day (no task, so no unconfirmed booking either), in start order; an empty path or
+    // title leaves that condition out. Path and title are bound, so any text can be listed.
     static QList<EntryRow> dayStretches(const QDate &day, const QString &appPath, const QString &title,
                                         bool *ok = nullptr);
     // Start, end and title of the listed entries; ids that no longer exist give no row.

@@ -203,6 +203,24 @@ private Q_SLOTS:
         QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
     }
 
+    // A database that cannot take changes is reported where it stays in sight: the status bar and
+    // the tray's tool tip; once it can be written again the warning goes.
+    void unwritableStorageIsReported()
+    {
+        start();
+        m_window->show();
+        QVERIFY(m_window->storageWarning()->isHidden());
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = ON")));
+        m_window->checkStorage();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = OFF")));
+        QVERIFY(m_window->storageWarning()->isVisible());
+        QVERIFY(m_window->storageWarning()->toolTip().contains(QStringLiteral("database")));
+        QVERIFY(m_window->trayIcon()->toolTip().contains(QStringLiteral("cannot be written")));
+        m_window->checkStorage();
+        QVERIFY(m_window->storageWarning()->isHidden());
+    }
+
     void viewOptionsReload()
     {
         start();

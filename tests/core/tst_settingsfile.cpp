@@ -3,6 +3,7 @@
 #include "settingsfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -199,6 +200,23 @@ private Q_SLOTS:
         const DialogValues back = readDialogValues(ini);
         QCOMPARE(QStringList({back.username, back.password, QString::number(back.idleLimit)}),
                  QStringList({values.username, values.password, QStringLiteral("12")}));
+    }
+
+    // A file where the data folder belongs is refused before anything is asked or written, and left alone.
+    void dataFolderPathTakenByAFile()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        QFile file(home.filePath(QStringLiteral("TavroDesk")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
+        file.close();
+        QCOMPARE(dataFolder(), file.fileName());
+        QVERIFY(!ensureDataFolder());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("mine"));
+        QVERIFY(file.remove());
+        QVERIFY(ensureDataFolder());
+        QVERIFY(QFileInfo(dataFolder()).isDir());
     }
 };
 

@@ -258,6 +258,7 @@ private Q_SLOTS:
         QTest::newRow("nul") << s("nul") << true << s("-");
         QTest::newRow("no status") << s("no-status") << true << s("/");
         QTest::newRow("error without element") << s("error-no-element") << false << s("error/");
+        QTest::newRow("ok without id") << s("no-id") << true << s("ok/");
     }
 
     void faults()
@@ -288,6 +289,11 @@ private Q_SLOTS:
                                : root.attribute(s("status")) + QLatin1Char('/') +
                                      root.firstChildElement(s("error")).attribute(s("code")),
                  answer);
+        if (answer.startsWith(s("ok"))) {
+            const QDomElement entry = root.firstChildElement(s("entry"));
+            QVERIFY(!entry.isNull());
+            QCOMPARE(entry.hasAttribute(s("id")), fault != DevServer::Fault::NoId);
+        }
         // Other methods are untouched, and clearing the faults heals the method.
         QCOMPARE(get(s("tavro.test.null")).root().attribute(s("status")), s("ok"));
         m_server->clearFaults();

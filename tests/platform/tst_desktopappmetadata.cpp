@@ -25,7 +25,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const char *program : {"editor", "real", "launcher", "hidden", "link", "malformed", "term"}) {
+        for (const char *program : {"editor", "real", "launcher", "hidden", "link", "malformed", "term", "untitled"}) {
             QVERIFY(write(QStringLiteral("bin/tavro-fixture-") + QLatin1String(program), "#!/bin/sh\n"));
         }
         QVERIFY(write(QStringLiteral("bin/python3"), "#!/bin/sh\n"));
@@ -40,6 +40,8 @@ private Q_SLOTS:
                       app + "Name=Vi Improved\nExec=tavro-fixture-vi %F\n"));
         QVERIFY(write(QStringLiteral("high/applications/tavro-spaces.desktop"),
                       app + "Name=Spaced Path App\nExec=\"" + tmp(QStringLiteral("My Apps/run")).toUtf8() + "\" %f\n"));
+        QVERIFY(write(QStringLiteral("high/applications/org.tavro.Untitled.desktop"),
+                      app + "Name[de]=Ohne Titel\nExec=tavro-fixture-untitled\n"));
         QVERIFY(write(QStringLiteral("high/applications/aa-editor-helper.desktop"),
                       app + "Name=Editor Helper\nNoDisplay=true\nExec=tavro-fixture-editor --helper\n"));
         // A server variant sorts before the program's own entry and starts the same program.
@@ -85,6 +87,24 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QLocale::setDefault(QLocale(locale));
         QCOMPARE(m_metadata->productName(tmp(path)), expected);
+    }
+
+    // The application's identity does not follow the language: the untranslated name (else the file
+    // name) comes first in every language, the translations after it.
+    void knownNamesStartWithTheIdentity()
+    {
+        for (const char *locale : {"en_US", "de_DE", "sr_RS@latin"}) {
+            QLocale::setDefault(QLocale(QLatin1String(locale)));
+            const QStringList names = m_metadata->knownNames(tmp(QStringLiteral("bin/tavro-fixture-editor")));
+            QCOMPARE(names.value(0), QStringLiteral("Fixture Editor"));
+            QVERIFY(names.contains(m_metadata->productName(tmp(QStringLiteral("bin/tavro-fixture-editor")))));
+            QVERIFY(names.contains(QStringLiteral("Fixture-Editor")) && names.contains(QString::fromUtf8("Уређивач")));
+            QCOMPARE(names.size(), 5);
+        }
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+        QCOMPARE(m_metadata->knownNames(tmp(QStringLiteral("bin/tavro-fixture-untitled"))),
+                 (QStringList{QStringLiteral("org.tavro.Untitled"), QStringLiteral("Ohne Titel")}));
+        QVERIFY(m_metadata->knownNames(tmp(QStringLiteral("bin/python3"))).isEmpty());
     }
 
     // Wayland app ids: desktop-file id in any case, else StartupWMClass; the executable, else the

@@ -41,8 +41,10 @@ class FakeAppMetadata : public AppMetadata
 public:
     QString productName(const QString &path) override { return ++nameCalls[path], names.value(path); }
     QIcon icon(const QString &path) override { return ++iconCalls[path], QIcon(); }
+    QStringList knownNames(const QString &path) override { return known.value(path); }
 
     QMap<QString, QString> names;
+    QMap<QString, QStringList> known;
     QMap<QString, int> nameCalls;
     QMap<QString, int> iconCalls;
 };

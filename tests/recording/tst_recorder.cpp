@@ -52,7 +52,7 @@ private:
         return recorder;
     }
 
-    // One step a line: "hh:mm:ss path title [idle seconds]" is a tick ("-" for no path, "@self" for
+    // One step a line: "hh:mm:ss[.zzz] path title [idle seconds]" is a tick ("-" for no path, "@self" for
     // this program's own); "hh:mm:ss pause",
     // "record" and "flush" set the clock first; "show path title" fronts a window between ticks; "idle off",
     // "idle on" and "idle <minutes>" change the settings. A time earlier than the one before is the next day.
@@ -71,7 +71,7 @@ private:
                 m_source.show(field.at(1), field.at(2));
                 continue;
             }
-            const QTime time = QTime::fromString(field.at(0));
+            const QTime time = QTime::fromString(field.at(0), Qt::ISODateWithMs);
             m_day = time < last ? m_day.addDays(1) : m_day;
             last = time;
             m_clock.set(QDateTime(m_day, time));
@@ -166,8 +166,14 @@ private Q_SLOTS:
             "10:00:32 flush",
             "/e|a.txt|10 10:00:00|10 10:00:03; /m|Inbox|10 10:00:30|10 10:00:32");
         // A window that came to the front by itself during the break must not end before it began.
+        // Nor is the stretch that is left of no length stored.
         add("window fronted while away", "10:00:00 /e a.txt; 10:02:00 /m New 120; 10:05:30 /m New 330",
-            "/e|a.txt|10 10:00:00|10 10:02:00; /m|New|10 10:02:00|10 10:02:00");
+            "/e|a.txt|10 10:00:00|10 10:02:00");
+        // The clock's milliseconds are cut off before anything is measured, so live and stored seconds
+        // agree; a window fronted within the same second holds no time.
+        add("clock with milliseconds",
+            "10:00:00.900 /e a.txt; 10:01:32.100 /m Inbox; 10:01:32.700 /e b.txt; 10:01:40.300 /m Inbox",
+            "/e|a.txt|10 10:00:00|10 10:01:32; /e|b.txt|10 10:01:32|10 10:01:40");
     }
 
     void script()
@@ -176,11 +182,45 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QFETCH(QString, balloon);
         QSignalSpy away(m_recorder.get(), &Recorder::awayTimeDetected);
+        QSignalSpy stored(m_recorder.get(), &Recorder::entryStored);
         run(script);
         QCOMPARE(rows(), expected);
+        // What the views are handed adds up to what the rows hold, to the second.
+        qint64 live = 0;
+        for (const QVariantList &entry : stored) {
+            live += entry.at(0).toDateTime().secsTo(entry.at(1).toDateTime());
+        }
+        QSqlQuery sum(QStringLiteral("SELECT SUM(strftime('%s', end_time) - strftime('%s', start_time)) FROM entries"));
+        QVERIFY(sum.next());
+        QCOMPARE(live, sum.value(0).toLongLong());
+        QCOMPARE(stored.size(), expected.size());
 
         QCOMPARE(away.size(), int(!balloon.isEmpty()));
         QCOMPARE(away.value(0).value(1).toString(), balloon);
+    }
+
+    // Applications are stored under their language-independent name; rows an earlier version stored
+    // under a translated name keep serving them, so rules bound to those rows keep matching.
+    void applicationIdentityIgnoresTheLanguage()
+    {
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/f', 'Dateien')")));
+        const qint64 old = query.lastInsertId().toLongLong();
+        const QStringList files{QStringLiteral("Files"), QStringLiteral("Dateien"), QStringLiteral("Fichiers")};
+        for (const QString &shown : files) {
+            QCOMPARE(Recorder::findApplication(WindowInfo{QStringLiteral("/f"), shown, QStringLiteral("t"), {}, files}),
+                     old);
+        }
+        const QStringList notes{QStringLiteral("Notes"), QStringLiteral("Notizen")};
+        const QDateTime start(m_day, QTime(9, 0));
+        const qint64 german =
+            m_recorder->storeEntry(start, start.addSecs(5), {QStringLiteral("/n"), notes.at(1), {}, {}, notes}).first;
+        const qint64 english =
+            m_recorder->storeEntry(start, start.addSecs(9), {QStringLiteral("/n"), notes.at(0), {}, {}, notes}).first;
+        QCOMPARE(english, german);
+        QVERIFY(query.exec(QStringLiteral("SELECT name FROM applications WHERE path = '/n'")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("Notes"));
+        QVERIFY(!query.next());
     }
 
     void crashedStretchIsRecovered()

@@ -52,11 +52,14 @@ private Q_SLOTS:
         QCOMPARE(m_linking.summary(), QStringLiteral("20:%1 30:%2").arg(notes, report));
     }
 
-    void oneCallPerTaskInStringOrderOfTaskIds()
+    // One call per task and day: a range never books several days into one remote entry dated on
+    // the first of them, while the entries of one day still travel together.
+    void oneCallPerTaskAndDayInStringOrderOfTaskIds()
     {
         const int shell = RuleTestDb::addApp(QStringLiteral("/usr/bin/shell"), QStringLiteral("Shell"));
-        const QStringList ids{entry(m_editor), entry(m_editor, "a", "2012-03-06 11:00:00"),
-                              entry(m_mail, "b", "2012-03-07 09:00:00")};
+        const QStringList sixth{entry(m_editor), entry(m_editor, "a", "2012-03-06 11:00:00"),
+                                entry(m_mail, "c", "2012-03-06 12:00:00")};
+        const QString seventh = entry(m_mail, "b", "2012-03-07 09:00:00");
         const QString other = entry(shell);
         RuleTestDb::addRule({shell}, 9);
         RuleTestDb::addRule({m_editor}, 10);
@@ -65,7 +68,26 @@ private Q_SLOTS:
         m_linking.result = false;
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day.addDays(1)));
-        QCOMPARE(m_linking.summary(), QStringLiteral("10:%1 9:%2").arg(ids.join(u','), other));
+        QCOMPARE(m_linking.summary(), QStringLiteral("10:%1 10:%2 9:%3").arg(sixth.join(u','), seventh, other));
+    }
+
+    // A rule whose task the catalogue no longer lists (completed or gone) links nothing and says so;
+    // what it matched first is not handed on to a later rule either.
+    void ruleOfACompletedTaskIsSkippedWithANote()
+    {
+        entry(m_editor, "invoice 7");
+        const QString other = entry(m_editor, "letter");
+        RuleTestDb::addRule({m_editor}, 30, QStringLiteral("or"), QStringLiteral("invoice"), QStringLiteral("Bills"));
+        RuleTestDb::addRule({m_editor}, 20, QStringLiteral("or"), QString(), QStringLiteral("Everything"));
+        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("20"), 1}});
+        RuleEngine engine(&m_linking);
+        QVERIFY(engine.applyRules(Day, Day));
+        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        QCOMPARE(m_linking.summary(), QStringLiteral("20:%1").arg(other));
+        const QString note = QStringLiteral("Rule \"Bills\" was skipped: its task is completed or no longer known to "
+                                            "Tavro (1 entry left unlinked).");
+        QCOMPARE(engine.lastResult().notes, QStringList{note});
+        QVERIFY(m_presenter.boxes().last().text.endsWith(note));
     }
 
     void onlyUnlinkedEntriesOfTheRangeAlsoOfExcludedApps()

@@ -42,10 +42,15 @@ private Q_SLOTS:
         Database db;
         QVERIFY(db.open(m_dir.filePath(QStringLiteral("t.sqlite")), nullptr));
         Database::createSchema();
-        const QStringList expected{QStringLiteral("table:applications"), QStringLiteral("index:end_idx"),
-                                   QStringLiteral("table:entries"),      QStringLiteral("table:rules"),
-                                   QStringLiteral("table:rules_apps"),   QStringLiteral("table:settings"),
-                                   QStringLiteral("index:start_idx"),    QStringLiteral("index:unlinked_start_idx")};
+        const QStringList expected{QStringLiteral("table:applications"),
+                                   QStringLiteral("index:end_idx"),
+                                   QStringLiteral("table:entries"),
+                                   QStringLiteral("table:pending_links"),
+                                   QStringLiteral("table:rules"),
+                                   QStringLiteral("table:rules_apps"),
+                                   QStringLiteral("table:settings"),
+                                   QStringLiteral("index:start_idx"),
+                                   QStringLiteral("index:unlinked_start_idx")};
         QCOMPARE(schemaObjects(), expected);
 
         QSqlQuery insert;
