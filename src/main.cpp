@@ -1,4 +1,5 @@
 #include "debuglog.h"
+#include "exportcommand.h"
 #include "hosts.h"
 #include "mainwindow.h"
 #include "messagebox.h"
@@ -9,12 +10,30 @@
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
 #include <QTimer>
 
 #include <memory>
 
+namespace {
+// An export needs no window, no display and no lock: it runs beside a recording instance.
+int runExport(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QFile standardOutput;
+    standardOutput.open(stdout, QIODevice::WriteOnly);
+    QTextStream messages(stderr);
+    return ExportCommand::run(QCoreApplication::arguments(), SettingsFile::databasePath(), &standardOutput, messages);
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (ExportCommand::requested(argc, argv)) {
+        return runExport(argc, argv);
+    }
     TavroApp app(argc, argv);
     if (DebugLog::requested(TavroApp::arguments())) {
         DebugLog::open(SettingsFile::debugLogPath());

@@ -23,6 +23,8 @@ class Recorder;
 class Session;
 class SuspendHandler;
 class SuspendMonitor;
+class TimelineController;
+class TimelineStrip;
 class TrayAnimation;
 class WindowProbe;
 class QAction;
@@ -92,6 +94,7 @@ public:
     RuleCommands *ruleCommands() const { return m_rules; }
     // Connectivity, sign-in and the projects catalogue.
     Session *session() const { return m_session; }
+    TimelineStrip *timelineStrip() const { return m_timelineStrip; }
 
 Q_SIGNALS:
     // The projects filter was applied with this text; the projects tree filters and repopulates.
@@ -121,6 +124,8 @@ public Q_SLOTS:
     void on_action_Settings_triggered();
     void on_actionExit_triggered();
     void on_action_Ignored_Applications_triggered();
+    // Writes the entries of the shown day or a chosen range to a CSV or JSON file.
+    void on_actionExport_triggered();
     void on_btToday_clicked();
     void on_cbHideUnder_activated(int index);
     void on_btnRecord_toggled(bool checked);
@@ -173,6 +178,8 @@ private:
     void createTrayActions();
     void createTrayIcon();
     void createDocks();
+    // The day's timeline above the entry views, in a dock the View menu shows and hides.
+    void createTimeline();
     void initHideUnderChoices();
     void initGroupByHour();
     void initUnlinkedList();
@@ -221,5 +228,7 @@ private:
     EntryLinker *m_linker = nullptr;
     std::unique_ptr<LinkingService> m_linking;
     RuleCommands *m_rules = nullptr;
+    TimelineStrip *m_timelineStrip = nullptr;
+    TimelineController *m_timeline = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };

@@ -65,10 +65,12 @@ QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, boo
     QList<EntryGroup> groups;
     QSqlQuery query;
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, "
-                                 "GROUP_CONCAT(id) AS entries_ids FROM entries WHERE start_time >= :from "
-                                 "    AND start_time <= :to     AND ext_entry_id IS NULL "
-                                 "GROUP BY start_day, application_id, title "));
+    query.prepare(QStringLiteral(
+        "SELECT title, application_id, DATE(start_time) AS start_day, "
+        "GROUP_CONCAT(id) AS entries_ids, "
+        "SUM(strftime('%s', end_time) - strftime('%s', start_time)) AS seconds FROM entries WHERE start_time >= :from "
+        "    AND start_time <= :to     AND ext_entry_id IS NULL "
+        "GROUP BY start_day, application_id, title "));
     query.bindValue(QStringLiteral(":from"), from.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
     query.bindValue(QStringLiteral(":to"), to.toString(QStringLiteral("yyyy-MM-dd 23:59:59")));
     const bool executed = query.exec();
@@ -81,7 +83,8 @@ QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, boo
     }
     while (query.next()) {
         groups << EntryGroup{query.value(0).toString(), query.value(1).toString(), parseDate(query.value(2).toString()),
-                             query.value(3).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)};
+                             query.value(3).toString().split(QLatin1Char(','), Qt::SkipEmptyParts),
+                             query.value(4).toLongLong()};
     }
     return groups;
 }
@@ -96,28 +99,42 @@ QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
     return prepared;
 }
 
-TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
+QList<int> RuleEngine::matchGroups(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
 {
     // Each group is only tested against the rules of its application, still in rule order, so the
     // first match is the same as when walking through all rules.
-    QHash<QString, QList<const RuleMatcher *>> rulesByApp;
-    for (const RuleMatcher &rule : rules) {
-        for (const QString &appId : rule.appIds()) {
-            rulesByApp[appId] << &rule;
+    QHash<QString, QList<int>> rulesByApp;
+    for (int index = 0; index < rules.size(); ++index) {
+        for (const QString &appId : rules.at(index).appIds()) {
+            rulesByApp[appId] << index;
         }
     }
 
-    TaskBatches batches;
+    QList<int> matches;
+    matches.reserve(groups.size());
     for (const EntryGroup &group : groups) {
+        int match = -1;
         const auto candidates = rulesByApp.constFind(group.applicationId);
-        if (candidates == rulesByApp.cend()) {
-            continue;
-        }
-        for (const RuleMatcher *rule : candidates.value()) {
-            if (rule->matchesDayAndTitle(group.title, group.day)) {
-                batches[rule->taskId()] << group.entryIds;
-                break;
+        if (candidates != rulesByApp.cend()) {
+            for (int index : candidates.value()) {
+                if (rules.at(index).matchesDayAndTitle(group.title, group.day)) {
+                    match = index;
+                    break;
+                }
             }
+        }
+        matches << match;
+    }
+    return matches;
+}
+
+TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
+{
+    const QList<int> matches = matchGroups(rules, groups);
+    TaskBatches batches;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        if (matches.at(i) >= 0) {
+            batches[rules.at(matches.at(i)).taskId()] << groups.at(i).entryIds;
         }
     }
     return batches;

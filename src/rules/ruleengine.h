@@ -19,6 +19,8 @@ struct EntryGroup
     QString applicationId;
     QDate day;
     QStringList entryIds;
+    // The summed time of the entries.
+    qint64 seconds = 0;
 };
 
 // Task id (as text) -> the entry ids to link with it. Visited in string order of the ids.
@@ -46,6 +48,9 @@ public:
     // The planning steps, free of any linking.
     static QList<EntryGroup> loadGroups(const QDate &from, const QDate &to, bool *ok = nullptr);
     static QList<RuleMatcher> prepareRules(const QList<RuleMap> &rules);
+    // For each group, the index of the first rule (in list order) matching it; -1 when none does.
+    // Applying and previewing both decide through this one function.
+    static QList<int> matchGroups(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups);
     // The first rule (in list order) matching a group takes all of its ids.
     static TaskBatches planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups);
 

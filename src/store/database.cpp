@@ -41,8 +41,21 @@ const QStringList &Database::addedIndexStatements()
 
 bool Database::open(const QString &path, QString *error)
 {
+    return openWith(path, QString(), error);
+}
+
+bool Database::openReadOnly(const QString &path, QString *error)
+{
+    // A missing file is an error here, not a new empty database; while the recording instance
+    // writes, readers wait for its statement instead of failing at once.
+    return openWith(path, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"), error);
+}
+
+bool Database::openWith(const QString &path, const QString &options, QString *error)
+{
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
+    m_db.setConnectOptions(options);
     if (!m_db.open()) {
         if (error) {
             *error = m_db.lastError().databaseText();

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,9 @@ public:
 
     // Days that still hold unlinked time of applications not in `ignoredPaths`.
     static QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths);
+
+    // Display name of every application by id.
+    static QHash<qint64, QString> applicationNames();
 
     static QString dayStart(const QDate &day);
     static QString dayEnd(const QDate &day);
