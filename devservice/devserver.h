@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buildinfo.h"
 #include "devserviceapi.h"
 
 #include <QByteArray>
@@ -86,7 +87,7 @@ public:
     void clearFaults();
     static Fault faultFromName(const QString &name, bool *ok = nullptr);
 
-    // Newest version in the update feed; 1.0.10 by default.
+    // Newest version in the update feed; the client's own version by default.
     void setAppcastVersion(const QString &version);
     QString appcastVersion() const { return m_appcastVersion; }
 
@@ -136,7 +137,7 @@ private:
     int m_delay = 0;
     QHash<QString, int> m_methodDelays;
     QHash<QString, MethodFault> m_faults;
-    QString m_appcastVersion = QStringLiteral("1.0.10");
+    QString m_appcastVersion = BuildInfo::version();
     QList<DevServerRequest> m_requests;
 };
 

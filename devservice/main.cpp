@@ -1,3 +1,4 @@
+#include "buildinfo.h"
 #include "devserver.h"
 #include "devservicestore.h"
 
@@ -86,7 +87,7 @@ int main(int argc, char *argv[])
         QStringLiteral("SETTING"));
     const QCommandLineOption appcastVersion(QStringLiteral("appcast-version"),
                                             QStringLiteral("Newest version in the update feed."), QStringLiteral("V"),
-                                            QStringLiteral("1.0.10"));
+                                            BuildInfo::version());
     parser.addOptions({port, bind, data, cert, key, delay, fault, appcastVersion});
     parser.process(app);
 

@@ -9,6 +9,9 @@ PACKAGES="
     adwaita-icon-theme hicolor-icon-theme
     xvfb openbox xdotool xterm x11-apps x11-xserver-utils trayer dbus imagemagick tinyproxy openssl
     python3 python3-dbus
+    qtkeychain-qt6-dev
+    gnome-keyring libsecret-tools
+    desktop-file-utils appstream dpkg-dev file x11-utils
 "
 missing=""
 for package in $PACKAGES; do

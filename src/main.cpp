@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "debuglog.h"
 #include "exportcommand.h"
 #include "hosts.h"
@@ -10,32 +11,46 @@
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
 // An export needs no window, no display and no lock: it runs beside a recording instance.
-int runExport(int argc, char *argv[])
+int runExport(const QCommandLineParser &parser)
 {
-    QCoreApplication app(argc, argv);
     QFile standardOutput;
     standardOutput.open(stdout, QIODevice::WriteOnly);
     QTextStream messages(stderr);
-    return ExportCommand::run(QCoreApplication::arguments(), SettingsFile::databasePath(), &standardOutput, messages);
+    return ExportCommand::run(parser, SettingsFile::databasePath(), &standardOutput, messages);
 }
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (ExportCommand::requested(argc, argv)) {
-        return runExport(argc, argv);
+    // Read before the application object exists: --help, --version and commands need no display.
+    CommandLine commandLine;
+    commandLine.addCommand(ExportCommand::exportOption(), &runExport);
+    commandLine.addOption(ExportCommand::formatOption());
+    commandLine.addOption(ExportCommand::outputOption());
+    switch (commandLine.parse(CommandLine::arguments(argc, argv))) {
+    case CommandLine::Action::Exit:
+        std::fputs(commandLine.output().toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.error().toLocal8Bit().constData(), stderr);
+        return commandLine.exitCode();
+    case CommandLine::Action::RunCommand: {
+        const QCoreApplication commandApp(argc, argv);
+        return commandLine.runCommand();
     }
+    case CommandLine::Action::RunWindow:
+        break;
+    }
+
     TavroApp app(argc, argv);
-    if (DebugLog::requested(TavroApp::arguments())) {
+    if (commandLine.debugRequested()) {
         DebugLog::open(SettingsFile::debugLogPath());
     }
 

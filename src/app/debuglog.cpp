@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QStringList>
 #include <QTextStream>
 
 #include <cstdlib>
@@ -21,11 +20,6 @@ void debugMessageHandler(QtMsgType type, const QMessageLogContext &, const QStri
     }
 }
 } // namespace
-
-bool DebugLog::requested(const QStringList &arguments)
-{
-    return arguments.contains(QStringLiteral("-debug"), Qt::CaseSensitive);
-}
 
 QString DebugLog::formatLine(QtMsgType type, const QString &message, const QDateTime &when)
 {

@@ -2,12 +2,9 @@
 
 #include <QDateTime>
 #include <QString>
-#include <QStringList>
 
-// With -debug every Qt message goes to a log file as "dd-MM-yyyy hh:mm:ss" + tag + text.
+// With -debug (see CommandLine) every Qt message goes to a log file as "dd-MM-yyyy hh:mm:ss" + tag + text.
 namespace DebugLog {
-// True when the exact, case-sensitive switch is among the arguments.
-bool requested(const QStringList &arguments);
 // Opens the log for appending and installs the message handler. A log that cannot be opened
 // is ignored: messages then keep going to the default handler.
 bool open(const QString &path);

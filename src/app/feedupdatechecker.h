@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appcast.h"
+#include "buildinfo.h"
 #include "updatechecker.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ class FeedUpdateChecker : public QObject, public UpdateChecker
 public:
     static constexpr int TimeoutMs = 20000;
 
-    explicit FeedUpdateChecker(const QString &runningVersion = QStringLiteral("1.0.10"), QObject *parent = nullptr);
+    explicit FeedUpdateChecker(const QString &runningVersion = BuildInfo::version(), QObject *parent = nullptr);
     ~FeedUpdateChecker() override;
 
     void setAppcastUrl(const QString &url) override;

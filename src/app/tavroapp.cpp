@@ -1,12 +1,16 @@
 #include "tavroapp.h"
 
+#include "buildinfo.h"
 #include "mainwindow.h"
 
 #include <QDebug>
 
 TavroApp::TavroApp(int &argc, char **argv)
     : QApplication(argc, argv)
-{}
+{
+    // Docks, the task switcher and notifications find the installed entry and icon by this name.
+    setDesktopFileName(BuildInfo::appId());
+}
 
 void TavroApp::onShowRequested()
 {

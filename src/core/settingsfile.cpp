@@ -1,5 +1,6 @@
 #include "settingsfile.h"
 
+#include "buildinfo.h"
 #include "hosts.h"
 
 #include <QDir>
@@ -125,7 +126,7 @@ QString SettingsFile::defaultServiceUrl()
 
 QString SettingsFile::userAgent()
 {
-    return QStringLiteral("TavroDesk/1.0.10 Linux");
+    return QStringLiteral("TavroDesk/") + BuildInfo::version() + QStringLiteral(" Linux");
 }
 
 QString SettingsFile::realApiUrl(const QString &url, bool sslEnabled)

@@ -5,13 +5,10 @@
 #include <QCommandLineParser>
 #include <QIODevice>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QTextStream>
 
-#include <cstring>
-
 namespace {
-
-const char ExportOption[] = "--export";
 
 // Only the stored day form: "2026-3-1" or "01.03.2026" would be guesses.
 bool parseDay(const QString &text, QDate *day)
@@ -28,47 +25,42 @@ QString badDay(const QString &text)
 
 } // namespace
 
-bool ExportCommand::requested(int argc, char **argv)
+QCommandLineOption ExportCommand::exportOption()
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], ExportOption) == 0 || std::strncmp(argv[i], "--export=", 9) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return QCommandLineOption(
+        QStringLiteral("export"),
+        QStringLiteral("Write the entries of the days FROM to TO (YYYY-MM-DD, TO follows FROM) and exit."),
+        QStringLiteral("FROM"));
 }
 
-bool ExportCommand::parse(const QStringList &arguments, Request *request, QString *error)
+QCommandLineOption ExportCommand::formatOption()
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption exportOption(QStringLiteral("export"), QStringLiteral("First day to export."),
-                                          QStringLiteral("FROM"));
-    const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("csv or json."),
-                                          QStringLiteral("FORMAT"), QStringLiteral("csv"));
-    const QCommandLineOption outputOption(QStringLiteral("output"), QStringLiteral("File to write."),
-                                          QStringLiteral("FILE"));
-    // The program's own switch is harmless beside an export.
-    const QCommandLineOption debugOption(QStringLiteral("debug"));
-    parser.addOptions({exportOption, formatOption, outputOption, debugOption});
-    parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("Last day to export."));
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
-        return false;
-    }
+    return QCommandLineOption(QStringLiteral("format"), QStringLiteral("With --export: csv (the default) or json."),
+                              QStringLiteral("FORMAT"), QStringLiteral("csv"));
+}
+
+QCommandLineOption ExportCommand::outputOption()
+{
+    return QCommandLineOption(QStringLiteral("output"),
+                              QStringLiteral("With --export: the file to write instead of standard output."),
+                              QStringLiteral("FILE"));
+}
+
+bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QString *error)
+{
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
         *error = QStringLiteral("Usage: tavrodesk --export FROM TO [--format csv|json] [--output FILE]");
         return false;
     }
     EntryExport &run = request->exportRun;
-    const QString fromText = parser.value(exportOption);
+    const QString fromText = parser.value(exportOption().names().constFirst());
     if (!parseDay(fromText, &run.from)) {
         *error = badDay(fromText);
         return false;
     }
-    if (!parseDay(positional.first(), &run.to)) {
-        *error = badDay(positional.first());
+    if (!parseDay(positional.constFirst(), &run.to)) {
+        *error = badDay(positional.constFirst());
         return false;
     }
     const QString problem = run.rangeProblem();
@@ -76,20 +68,21 @@ bool ExportCommand::parse(const QStringList &arguments, Request *request, QStrin
         *error = problem;
         return false;
     }
-    if (!ExportWriter::parseFormat(parser.value(formatOption), &run.format)) {
-        *error = QStringLiteral("Unknown format \"%1\" (csv or json).").arg(parser.value(formatOption));
+    const QString format = parser.value(formatOption().names().constFirst());
+    if (!ExportWriter::parseFormat(format, &run.format)) {
+        *error = QStringLiteral("Unknown format \"%1\" (csv or json).").arg(format);
         return false;
     }
-    request->outputPath = parser.value(outputOption);
+    request->outputPath = parser.value(outputOption().names().constFirst());
     return true;
 }
 
-int ExportCommand::run(const QStringList &arguments, const QString &databasePath, QIODevice *standardOutput,
+int ExportCommand::run(const QCommandLineParser &parser, const QString &databasePath, QIODevice *standardOutput,
                        QTextStream &messages)
 {
     Request request;
     QString error;
-    if (!parse(arguments, &request, &error)) {
+    if (!read(parser, &request, &error)) {
         messages << "tavrodesk: " << error << Qt::endl;
         return BadUsage;
     }

@@ -2,9 +2,10 @@
 
 #include "entryexport.h"
 
+#include <QCommandLineOption>
 #include <QString>
-#include <QStringList>
 
+class QCommandLineParser;
 class QIODevice;
 class QTextStream;
 
@@ -22,15 +23,18 @@ public:
         QString outputPath;
     };
 
-    // Whether the arguments ask for an export instead of the program.
-    static bool requested(int argc, char **argv);
+    // The command's option (its value is FROM; TO is the one positional argument) and the two
+    // options it reads.
+    static QCommandLineOption exportOption();
+    static QCommandLineOption formatOption();
+    static QCommandLineOption outputOption();
 
-    // Reads the arguments (the program name first). False with a message in `error` for a bad
-    // date, range, format or option.
-    static bool parse(const QStringList &arguments, Request *request, QString *error);
+    // Reads the export from a parser that has parsed the three options. False with a message in
+    // `error` for a bad date, range or format, or a missing or extra day.
+    static bool read(const QCommandLineParser &parser, Request *request, QString *error);
 
-    // Parses, opens the database at `databasePath` read-only and writes to the output file or
-    // `standardOutput`. Messages go to `messages`. Returns the process's exit code.
-    static int run(const QStringList &arguments, const QString &databasePath, QIODevice *standardOutput,
+    // Reads the request, opens the database at `databasePath` read-only and writes to the output
+    // file or `standardOutput`. Messages go to `messages`. Returns the process's exit code.
+    static int run(const QCommandLineParser &parser, const QString &databasePath, QIODevice *standardOutput,
                    QTextStream &messages);
 };

@@ -10,22 +10,6 @@ class TestDebugLog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void switchMatchesExactly_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("exact") << QStringList{QStringLiteral("tavrodesk"), QStringLiteral("-debug")} << true;
-        QTest::newRow("capital") << QStringList{QStringLiteral("tavrodesk"), QStringLiteral("-Debug")} << false;
-        QTest::newRow("two dashes") << QStringList{QStringLiteral("tavrodesk"), QStringLiteral("--debug")} << false;
-        QTest::newRow("none") << QStringList{QStringLiteral("tavrodesk")} << false;
-    }
-    void switchMatchesExactly()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, enabled);
-        QCOMPARE(DebugLog::requested(arguments), enabled);
-    }
-
     void linesCarryTimeAndTag()
     {
         const QDateTime when(QDate(2012, 3, 9), QTime(7, 5, 3));

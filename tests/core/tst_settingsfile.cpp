@@ -1,3 +1,4 @@
+#include "buildinfo.h"
 #include "settingsfile.h"
 
 #include <QFile>
@@ -34,11 +35,12 @@ private Q_SLOTS:
                            "ExtensionsAdobeEnabled ProxyEnabled ProxyPort SslEnabled RealApiBaseUrl")
                 .split(QLatin1Char(' '));
         QCOMPARE(dump(map, keys),
-                 QString::fromUtf8("UserAgent=TavroDesk/1.0.10 Linux;Username=jürgen@example.com;Password=Pässwört;"
-                                   "AuthToken=tok-123;ApiKey=key-9;IdleEnabled=true;HideUnder=60;GroupByHour=true;"
-                                   "CloseToTray=false;MinimizeToTray=false;SingleClickTrayOpen=true;"
-                                   "ExtensionsAdobeEnabled=true;ProxyEnabled=true;ProxyPort=3128;SslEnabled=false;"
-                                   "RealApiBaseUrl=http://tavro.test/service/;"));
+                 QStringLiteral("UserAgent=TavroDesk/") + BuildInfo::version() +
+                     QString::fromUtf8(" Linux;Username=jürgen@example.com;Password=Pässwört;"
+                                       "AuthToken=tok-123;ApiKey=key-9;IdleEnabled=true;HideUnder=60;GroupByHour=true;"
+                                       "CloseToTray=false;MinimizeToTray=false;SingleClickTrayOpen=true;"
+                                       "ExtensionsAdobeEnabled=true;ProxyEnabled=true;ProxyPort=3128;SslEnabled=false;"
+                                       "RealApiBaseUrl=http://tavro.test/service/;"));
         // A value that is not a number converts by QVariant rules, not to the default.
         QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 0);
         QCOMPARE(map.value(QStringLiteral("IgnoredApps")).toStringList(),

@@ -3,6 +3,7 @@
 #include "exporttestdb.h"
 
 #include <QBuffer>
+#include <QCommandLineParser>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -60,6 +61,20 @@ QList<QStringList> pythonCsvRows(const QString &path)
         rows << row.toVariant().toStringList();
     }
     return rows;
+}
+
+// Runs the export command on `arguments` (without the program's name) as the program's own
+// command line hands them over.
+int runCommand(const QStringList &arguments, const QString &database, QIODevice *out, QString *messages)
+{
+    QCommandLineParser parser;
+    parser.addOptions({ExportCommand::exportOption(), ExportCommand::formatOption(), ExportCommand::outputOption()});
+    if (!parser.parse(QStringList{QStringLiteral("tavrodesk")} + arguments)) {
+        *messages = parser.errorText();
+        return -1;
+    }
+    QTextStream stream(messages);
+    return ExportCommand::run(parser, database, out, stream);
 }
 
 QJsonArray jsonRecords(const QByteArray &data)
@@ -223,9 +238,9 @@ private Q_SLOTS:
                                 << QStringLiteral("Unknown format \"xml\"");
         QTest::newRow("no end") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01")}
                                 << QStringLiteral("Usage: tavrodesk --export FROM TO");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01"),
-                                                       QStringLiteral("2026-03-01"), QStringLiteral("--fromat=csv")}
-                                        << QStringLiteral("fromat");
+        QTest::newRow("extra day") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01"),
+                                                  QStringLiteral("2026-03-02"), QStringLiteral("2026-03-03")}
+                                   << QStringLiteral("Usage: tavrodesk --export FROM TO");
     }
 
     void badCommandLinesAreRefused()
@@ -236,9 +251,7 @@ private Q_SLOTS:
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         QString messages;
-        QTextStream stream(&messages);
-        QCOMPARE(ExportCommand::run(QStringList{QStringLiteral("tavrodesk")} + arguments, database, &out, stream),
-                 int(ExportCommand::BadUsage));
+        QCOMPARE(runCommand(arguments, database, &out, &messages), int(ExportCommand::BadUsage));
         QVERIFY2(messages.contains(message), qPrintable(messages));
         QVERIFY(out.data().isEmpty());
         QVERIFY(!QFile::exists(database));
@@ -250,10 +263,8 @@ private Q_SLOTS:
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         QString messages;
-        QTextStream stream(&messages);
-        QCOMPARE(ExportCommand::run({QStringLiteral("tavrodesk"), QStringLiteral("--export"),
-                                     QStringLiteral("2026-03-01"), QStringLiteral("2026-03-01")},
-                                    database, &out, stream),
+        QCOMPARE(runCommand({QStringLiteral("--export"), QStringLiteral("2026-03-01"), QStringLiteral("2026-03-01")},
+                            database, &out, &messages),
                  int(ExportCommand::Failed));
         QVERIFY2(messages.contains(QStringLiteral("could not open the database")), qPrintable(messages));
         QVERIFY(!QFile::exists(database));

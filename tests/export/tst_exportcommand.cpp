@@ -124,6 +124,12 @@ private Q_SLOTS:
         QVERIFY2(reversed.err.contains(QStringLiteral("before it starts")), qPrintable(reversed.err));
         QVERIFY(reversed.out.isEmpty());
 
+        const Result misspelt =
+            runExport({QStringLiteral("--export"), QStringLiteral("2026-03-01"), QStringLiteral("2026-03-01"),
+                       QStringLiteral("--fromat"), QStringLiteral("csv")});
+        QCOMPARE(misspelt.exitCode, 2);
+        QVERIFY2(misspelt.err.contains(QStringLiteral("fromat")), qPrintable(misspelt.err));
+
         // The instance keeps running and keeps its lock.
         QCOMPARE(instance.state(), QProcess::Running);
         QCOMPARE(lockOwner(), owner);
