@@ -12,6 +12,7 @@ PACKAGES="
     qtkeychain-qt6-dev
     gnome-keyring libsecret-tools
     desktop-file-utils appstream dpkg-dev file x11-utils
+    tzdata
 "
 missing=""
 for package in $PACKAGES; do

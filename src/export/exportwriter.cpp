@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace {
 
 // Written in blocks of this size rather than entry by entry.
@@ -109,8 +111,17 @@ void appendCsvLine(QByteArray *out, const QList<QByteArray> &values)
 void appendJsonString(QByteArray *out, const QString &text)
 {
     static const char hex[] = "0123456789abcdef";
+    const QByteArray utf8 = text.toUtf8();
     out->append('"');
-    for (const char c : text.toUtf8()) {
+    const bool plain = std::none_of(utf8.cbegin(), utf8.cend(), [](char c) {
+        return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+    });
+    if (plain) {
+        out->append(utf8);
+        out->append('"');
+        return;
+    }
+    for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out->append('\\');
@@ -139,11 +150,22 @@ void appendJsonId(QByteArray *out, const QVariant &id)
 
 void appendJsonObject(QByteArray *out, const ExportRecord &record)
 {
-    const QStringList &keys = ExportWriter::columns();
-    const auto key = [out, &keys](int index) {
-        out->append(index == 0 ? "{\"" : ",\"");
-        out->append(keys.at(index).toLatin1());
-        out->append("\":");
+    // ,"name": for every column, made once.
+    static const QList<QByteArray> keys = [] {
+        QList<QByteArray> prefixes;
+        for (const QString &column : ExportWriter::columns()) {
+            prefixes << ",\"" + column.toLatin1() + "\":";
+        }
+        return prefixes;
+    }();
+    const auto key = [out](int index) {
+        const QByteArray &prefix = keys.at(index);
+        if (index == 0) {
+            out->append('{');
+            out->append(prefix.constData() + 1, prefix.size() - 1);
+        } else {
+            out->append(prefix);
+        }
     };
     key(0);
     appendJsonString(out, record.date.toString(Qt::ISODate));

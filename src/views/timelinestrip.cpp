@@ -90,7 +90,7 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
         if (x < area.left() - 60 || x > area.right() + 1) {
             continue;
         }
-        painter.drawLine(x, 0, x, height());
+        painter.drawLine(x, labelY - 2, x, height());
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(x + 3, labelY, 60, height() - labelY, Qt::AlignLeft | Qt::AlignTop, mark.label);
         painter.setPen(markColour);

@@ -1,4 +1,6 @@
+#include "addruledialog.h"
 #include "daterangepicker.h"
+#include "rulecommands.h"
 #include "ruleengine.h"
 #include "rulefakes.h"
 #include "rulepreview.h"
@@ -6,12 +8,23 @@
 #include "ruletestdb.h"
 
 #include <QDateEdit>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
 const QDate Day(2012, 3, 6);
+
+class FakeContext final : public RuleContext
+{
+public:
+    QDate selectedDate() const override { return Day; }
+    QString filterText() const override { return QString(); }
+    QList<int> selectedAppIds() const override { return {}; }
+    int selectedProjectId() const override { return 0; }
+    int selectedTaskId() const override { return 0; }
+};
 
 // Every entry's link columns, to show that a preview changes nothing.
 QString linkColumns()
@@ -136,6 +149,39 @@ private Q_SLOTS:
         QCOMPARE(withNew.rules.last().seconds, 45);
         QVERIFY(withNew.unmatched.isEmpty());
         QCOMPARE(withNew.batches.value(QStringLiteral("50")).size(), 1);
+    }
+
+    void editorPreviewFollowsTheEditsWithoutStoring()
+    {
+        // The editor offers only applications whose program exists.
+        RuleTestDb::exec(QStringLiteral("UPDATE applications SET path = '/bin/sh' WHERE id = %1").arg(m_editor));
+        FakeContext context;
+        FakeLinking linking;
+        FakeClock clock;
+        RuleCommands commands(&context, &linking, nullptr, nullptr, &clock);
+        QList<qint64> seconds;
+        commands.setDialogRunner([&](QDialog *dialog) {
+            auto *editor = qobject_cast<AddRuleDialog *>(dialog);
+            if (!editor) {
+                return int(QDialog::Rejected);
+            }
+            editor->findChild<QPushButton *>(QStringLiteral("btnPreview"))->click();
+            auto *preview = editor->findChild<RulePreviewDialog *>();
+            if (!preview) {
+                return int(QDialog::Rejected);
+            }
+            seconds << preview->preview().rules.at(0).seconds;
+            QSignalSpy refreshed(preview, &RulePreviewDialog::refreshed);
+            editor->findChild<QLineEdit *>(QStringLiteral("editTitle"))->setText(QStringLiteral("notes"));
+            if (refreshed.wait(RulePreviewDialog::RefreshDelayMs * 10)) {
+                seconds << preview->preview().rules.at(0).seconds << preview->preview().rules.at(1).seconds;
+            }
+            return int(QDialog::Rejected);
+        });
+        commands.onEditRuleDialog(m_report);
+        QCOMPARE(seconds, (QList<qint64>{900, 120, 900}));
+        QVERIFY(linking.calls.isEmpty());
+        QCOMPARE(RuleStore::loadRule(m_report).value(QStringLiteral("title")).toString(), QStringLiteral("report"));
     }
 
     void dialogRefreshesOnceAfterABurstAndAppliesTheRange()
