@@ -1,7 +1,8 @@
 # add_tavro_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>] [ENV <VAR=value...>])
 #
 # Builds one Qt Test executable and registers it with CTest. Every test runs with the offscreen
-# platform and its own empty XDG folders, so it never sees the developer's real data.
+# platform, its own empty XDG folders and a session bus address where nothing listens, so it never sees
+# the developer's real data or keyring; tests that need a bus start their own.
 function(add_tavro_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -9,7 +10,7 @@ function(add_tavro_test name)
     add_test(NAME ${name} COMMAND ${name})
     set(root ${CMAKE_CURRENT_BINARY_DIR}/xdg/${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${root}/data;XDG_CONFIG_HOME=${root}/config;XDG_CACHE_HOME=${root}/cache;XDG_RUNTIME_DIR=${root}/run;TAVRO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${root}/data;XDG_CONFIG_HOME=${root}/config;XDG_CACHE_HOME=${root}/cache;XDG_RUNTIME_DIR=${root}/run;DBUS_SESSION_BUS_ADDRESS=unix:path=${root}/run/no-bus;TAVRO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
         LABELS "${ARG_LABELS}"
         TIMEOUT 300)
     file(MAKE_DIRECTORY ${root}/data ${root}/config ${root}/cache ${root}/run)

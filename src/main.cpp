@@ -12,6 +12,7 @@
 #include "widgetmessagepresenter.h"
 
 #include <QFile>
+#include <QSystemTrayIcon>
 #include <QTextStream>
 #include <QTimer>
 
@@ -81,8 +82,12 @@ int main(int argc, char *argv[])
         DebugLog::close();
         return 1;
     }
-    window->setVisible(true);
+    // Started at log-in the program waits in the tray; without a tray it must show its window.
+    window->setVisible(!(commandLine.autostarted() && QSystemTrayIcon::isSystemTrayAvailable()));
     app.mainWindow = window.get();
+    if (app.showPending) {
+        app.onShowRequested();
+    }
     if (quitRequested) {
         QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
     }

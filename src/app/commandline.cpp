@@ -25,6 +25,8 @@ CommandLine::CommandLine()
     , m_version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit."))
     , m_debugOption(QStringLiteral("debug"),
                     QStringLiteral("Write every diagnostic message to debug.log in the data folder."))
+    , m_autostartOption(QStringLiteral("autostart"),
+                        QStringLiteral("Start in the tray, without a window, as at log-in."))
 {
     // "-debug" is a word, not the letters d, e, b, u and g.
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -32,6 +34,7 @@ CommandLine::CommandLine()
     addOption(m_help);
     addOption(m_version);
     addOption(m_debugOption);
+    addOption(m_autostartOption);
     for (const char *name : qtOptionsWithValue) {
         addOption(hidden(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"))));
     }
@@ -71,6 +74,7 @@ CommandLine::Action CommandLine::exitWith(int code, const QString &output, const
 CommandLine::Action CommandLine::parse(const QStringList &arguments)
 {
     m_debug = false;
+    m_autostarted = false;
     m_command = Handler();
     const QString usageHint = QStringLiteral("\nTry 'tavrodesk --help' for the options.\n");
     // The log switch has always been exactly "-debug"; the parser would also take "--debug".
@@ -90,6 +94,7 @@ CommandLine::Action CommandLine::parse(const QStringList &arguments)
         return exitWith(0, QStringLiteral("tavrodesk %1\n").arg(BuildInfo::version()), QString());
     }
     m_debug = m_parser.isSet(m_debugOption);
+    m_autostarted = m_parser.isSet(m_autostartOption);
     for (const Entry &entry : std::as_const(m_entries)) {
         if (!entry.handler || !m_parser.isSet(entry.option)) {
             continue;

@@ -37,6 +37,8 @@ public:
 
     int runCommand() const;
     bool debugRequested() const { return m_debug; }
+    // Started by the log-in autostart entry: the window stays in the tray.
+    bool autostarted() const { return m_autostarted; }
     // Text for standard output (help, version) and standard error (what went wrong).
     QString output() const { return m_output; }
     QString error() const { return m_error; }
@@ -60,7 +62,9 @@ private:
     QCommandLineOption m_help;
     QCommandLineOption m_version;
     QCommandLineOption m_debugOption;
+    QCommandLineOption m_autostartOption;
     bool m_debug = false;
+    bool m_autostarted = false;
     Handler m_command;
     QString m_output;
     QString m_error;

@@ -2,8 +2,11 @@
 
 #include "aboutdialog.h"
 #include "appmetadata.h"
+#include "autostartentry.h"
+#include "buildinfo.h"
 #include "clickablelabel.h"
 #include "clock.h"
+#include "credentialstorage.h"
 #include "entrydaymodel.h"
 #include "entryexport.h"
 #include "entrylinker.h"
@@ -14,6 +17,7 @@
 #include "hosts.h"
 #include "idlesource.h"
 #include "ignoredappsdialog.h"
+#include "keychainsecretstore.h"
 #include "linkingservice.h"
 #include "linktimedialog.h"
 #include "listitemdelegate.h"
@@ -129,6 +133,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
     statusBar()->addPermanentWidget(m_loginIndicator);
 
+    m_keyring = std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk"));
+    m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
     loadSettings();
     m_usable = initDatabase();
     createRecorder();
@@ -222,6 +228,7 @@ void MainWindow::loadSettings()
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
+    m_credentials->load(*settingsFile, settings->values);
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -247,7 +254,8 @@ void MainWindow::saveSettings()
         window.linkedListGeometry = values.value(QStringLiteral("LinkedListGeometry")).toByteArray();
         window.linkedListState = values.value(QStringLiteral("LinkedListState")).toByteArray();
     }
-    SettingsFile::save(*settingsFile, values, window);
+    const bool secretsInKeyring = m_credentials->store(values);
+    SettingsFile::save(*settingsFile, values, window, !secretsInKeyring);
     settingsFile->sync();
 }
 
@@ -275,6 +283,10 @@ void MainWindow::createSession()
     connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
+        if (loggedIn) {
+            // A new password or token reaches the keyring at once, not only when the window closes.
+            m_credentials->store(Settings::instance()->values);
+        }
     });
     connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
@@ -922,12 +934,19 @@ void MainWindow::onTrayMenuOptions()
     SettingsDialog dialog(this);
     Settings *settings = Settings::instance();
     dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
+    AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
+    dialog.startAtLogin = autostart.isEnabled();
+    dialog.keyringInUse = m_credentials->keyringInUse();
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     dialog.getData();
     SettingsFile::storeDialogValues(settings->values, dialog.values);
+    QString error;
+    if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
+        MessageBox::warning(this, QStringLiteral("Start at log-in"), error);
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 
@@ -1026,6 +1045,11 @@ void MainWindow::on_action_RefreshProjects_triggered()
 void MainWindow::on_actionLogout_triggered()
 {
     m_session->logout();
+    // Signing out also forgets the stored password, wherever it was kept.
+    auto &values = Settings::instance()->values;
+    values[QStringLiteral("Password")] = QString();
+    values[QStringLiteral("AuthToken")] = QString();
+    m_credentials->forget(*settingsFile);
 }
 
 void MainWindow::on_actionLogin_triggered()

@@ -13,6 +13,7 @@
 
 class AppMetadata;
 class ClickableLabel;
+class CredentialStorage;
 class EntryDayModel;
 class EntryLinker;
 class ForegroundWindowSource;
@@ -20,6 +21,7 @@ class IdleSource;
 class LinkingService;
 class LoginPrompt;
 class Recorder;
+class SecretStore;
 class Session;
 class SuspendHandler;
 class SuspendMonitor;
@@ -223,6 +225,8 @@ private:
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
+    std::unique_ptr<SecretStore> m_keyring;
+    std::unique_ptr<CredentialStorage> m_credentials;
     std::unique_ptr<LoginPrompt> m_loginPrompt;
     Session *m_session = nullptr;
     EntryLinker *m_linker = nullptr;

@@ -17,8 +17,10 @@ void TavroApp::onShowRequested()
     qDebug() << "someone's asking for tavro";
     if (!mainWindow) {
         qDebug() << "no mainwnd";
+        showPending = true;
         return;
     }
+    showPending = false;
     qDebug() << "show mainwnd";
     mainWindow->onTrayMenuShow();
 }

@@ -17,6 +17,9 @@ public:
     // Not owned; null until the start-up has shown the window.
     QPointer<MainWindow> mainWindow;
     bool wasRecordingOnSuspend = false;
+    // A request that came while the window was being built (the keyring is asked then); answered
+    // once the window exists.
+    bool showPending = false;
 
 public Q_SLOTS:
     // Another start asked for the running instance.

@@ -236,7 +236,8 @@ void SettingsFile::load(QSettings &ini, QMap<QString, QVariant> &map)
     map[QStringLiteral("RealApiBaseUrl")] = realApiUrl(serviceUrl, map.value(QStringLiteral("SslEnabled")).toBool());
 }
 
-void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window)
+void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window,
+                        bool withSecrets)
 {
     auto fromMap = [&](const char *iniKey, const char *mapKey) {
         ini.setValue(QLatin1String(iniKey), map.value(QLatin1String(mapKey)));
@@ -247,8 +248,13 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     ini.setValue(QStringLiteral("Application/IdleLimit"), map.value(QStringLiteral("IdleLimit")).toInt());
     ini.setValue(QStringLiteral("Application/IdleEnabled"), map.value(QStringLiteral("IdleEnabled")).toBool());
     fromMap("API/Username", "Username");
-    ini.setValue(QStringLiteral("API/Password"), encodePassword(map.value(QStringLiteral("Password")).toString()));
-    fromMap("API/AuthToken", "AuthToken");
+    if (withSecrets) {
+        ini.setValue(QStringLiteral("API/Password"), encodePassword(map.value(QStringLiteral("Password")).toString()));
+        fromMap("API/AuthToken", "AuthToken");
+    } else {
+        ini.remove(QStringLiteral("API/Password"));
+        ini.remove(QStringLiteral("API/AuthToken"));
+    }
     ini.setValue(QStringLiteral("Window/Geometry"), window.geometry);
     ini.setValue(QStringLiteral("Window/State"), window.state);
     ini.setValue(QStringLiteral("Window/UnlinkedListGeometry"), window.unlinkedListGeometry);

@@ -66,7 +66,8 @@ DialogValues dialogValuesFromMap(const QMap<QString, QVariant> &map);
 
 // Fills the map from the ini file; the key table drives it.
 void load(QSettings &ini, QMap<QString, QVariant> &map);
-// Writes the map and the window's values back, in the documented order.
-void save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window);
+// Writes the map and the window's values back, in the documented order. Without `withSecrets` the
+// password and the session token are removed from the ini instead (they live in the keyring).
+void save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window, bool withSecrets = true);
 
 } // namespace SettingsFile

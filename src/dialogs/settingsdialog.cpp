@@ -29,6 +29,8 @@ void SettingsDialog::putData()
     m_ui->checkCloseToTray->setChecked(values.closeToTray);
     m_ui->checkMinimizeToTray->setChecked(values.minimizeToTray);
     m_ui->checkSingleClickTrayOpen->setChecked(values.singleClickTrayOpen);
+    m_ui->checkStartAtLogin->setChecked(startAtLogin);
+    m_ui->labelKeyringNote->setVisible(!keyringInUse);
 }
 
 void SettingsDialog::getData()
@@ -44,6 +46,7 @@ void SettingsDialog::getData()
     values.closeToTray = m_ui->checkCloseToTray->isChecked();
     values.minimizeToTray = m_ui->checkMinimizeToTray->isChecked();
     values.singleClickTrayOpen = m_ui->checkSingleClickTrayOpen->isChecked();
+    startAtLogin = m_ui->checkStartAtLogin->isChecked();
 }
 
 void SettingsDialog::on_checkSslEnabled_toggled(bool)

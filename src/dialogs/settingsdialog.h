@@ -24,6 +24,10 @@ public:
     void getData();
 
     SettingsFile::DialogValues values;
+    // Whether an autostart entry starts the program at log-in.
+    bool startAtLogin = false;
+    // False shows the note that the password is kept in the settings file.
+    bool keyringInUse = true;
 
 private Q_SLOTS:
     void on_checkSslEnabled_toggled(bool checked);

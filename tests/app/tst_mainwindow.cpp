@@ -1,3 +1,4 @@
+#include "buildinfo.h"
 #include "calendarwidget.h"
 #include "clickablelabel.h"
 #include "devserver.h"
@@ -14,8 +15,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -24,6 +28,7 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
@@ -328,6 +333,40 @@ private Q_SLOTS:
         QVERIFY(child<QAction>("actionLogin")->isEnabled());
         QCOMPARE(m_window->loginIndicator()->text(), Session::signedOutText());
         QVERIFY(m_presenter->boxes().isEmpty());
+        // Signing out forgets the stored password and token (no keyring here: they were in the ini).
+        QVERIFY(!iniValue(QStringLiteral("API/Password")).isValid());
+        QVERIFY(!iniValue(QStringLiteral("API/AuthToken")).isValid());
+        QCOMPARE(Settings::instance()->value(QStringLiteral("Password")).toString(), QString());
+    }
+
+    void settingsTurnStartAtLoginOnAndOff()
+    {
+        start();
+        const QString entry = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                              QStringLiteral("/autostart/") + BuildInfo::appId() + QStringLiteral(".desktop");
+        QFile::remove(entry);
+        bool noteShown = false;
+        const auto tick = [&noteShown] {
+            QTimer::singleShot(0, qApp, [&noteShown] {
+                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                noteShown = dialog->findChild<QLabel *>(QStringLiteral("labelKeyringNote"))->isVisible();
+                dialog->findChild<QCheckBox *>(QStringLiteral("checkStartAtLogin"))->click();
+                dialog->accept();
+            });
+        };
+        tick();
+        child<QAction>("action_Settings")->trigger();
+        // No keyring in this test: the dialog says where the password is kept.
+        QVERIFY(noteShown);
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(
+            file.readAll().contains("\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + " --autostart\n"));
+        file.close();
+        tick();
+        child<QAction>("action_Settings")->trigger();
+        QVERIFY(!QFile::exists(entry));
     }
 
     void linkingGoesThroughTheService()

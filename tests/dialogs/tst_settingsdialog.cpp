@@ -36,6 +36,28 @@ private Q_SLOTS:
         QVERIFY(note->isVisible());
     }
 
+    void startAtLoginAndKeyringNote()
+    {
+        SettingsDialog dialog;
+        dialog.startAtLogin = true;
+        dialog.keyringInUse = false;
+        dialog.putData();
+        dialog.show();
+        QVERIFY(child<QLabel>(dialog, "labelKeyringNote")->isVisible());
+        auto *box = child<QCheckBox>(dialog, "checkStartAtLogin");
+        QCOMPARE(box->text(), QStringLiteral("Start TavroDesk when I log in"));
+        QVERIFY(box->isChecked());
+        box->click();
+        dialog.getData();
+        QVERIFY(!dialog.startAtLogin);
+
+        SettingsDialog withKeyring;
+        withKeyring.putData();
+        withKeyring.show();
+        QVERIFY(!child<QLabel>(withKeyring, "labelKeyringNote")->isVisible());
+        QVERIFY(!child<QCheckBox>(withKeyring, "checkStartAtLogin")->isChecked());
+    }
+
     void disabledFieldsKeepTheirValues()
     {
         SettingsDialog dialog;

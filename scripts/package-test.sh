@@ -1,0 +1,125 @@
+#!/bin/sh
+# Builds the Debian package, installs it on this machine and checks the installed program as a user
+# meets it: the menu entry and its icon resolve, --version answers, and a headless start shows the
+# window, signs in to the development service with the password going to the keyring (not the ini),
+# writes the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with
+# its settings saved. Needs root or sudo (apt-get install).
+set -eu
+cd "$(dirname "$0")/.."
+BUILD_DIR=${BUILD_DIR:-build}
+id=example.tavro.TavroDesk
+fail() {
+    echo "package test: $*" >&2
+    exit 1
+}
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+(cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
+deb=$(ls -t "$BUILD_DIR"/tavrodesk_*.deb | head -n 1)
+deb=$(realpath "$deb")
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies found from the binary"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
+
+# The menu data: a valid entry whose program and icon resolve.
+entry=/usr/share/applications/$id.desktop
+desktop-file-validate "$entry" || fail "$entry is not valid"
+appstreamcli validate --no-net /usr/share/metainfo/$id.metainfo.xml >/dev/null || fail "the metainfo does not validate"
+exec_name=$(sed -n 's/^Exec=//p' "$entry")
+icon=$(sed -n 's/^Icon=//p' "$entry")
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+[ "$(command -v "$exec_name")" = /usr/bin/tavrodesk ] || fail "Exec=$exec_name does not resolve to /usr/bin/tavrodesk"
+[ -f "/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "icon $icon has no scalable image"
+[ -f "/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "icon $icon has no 48x48 image"
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(tavrodesk --version)" = "tavrodesk $version" ] || fail "tavrodesk --version does not say $version"
+
+# A headless session: X server, private session bus with an unlocked keyring, development service.
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for pid in $pids; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/data/TavroDesk" "$work/run" "$work/config"
+chmod 700 "$work/run" "$work/data/TavroDesk"
+export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+wait_for() { # seconds, command...
+    tries=$(($1 * 10))
+    shift
+    while ! "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids="$pids $!"
+wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+cat >"$work/bus.conf" <<CONF
+<busconfig><type>session</type><listen>unix:dir=$work/run</listen>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=1 >"$work/bus" &
+pids="$pids $!"
+wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start"
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+export DBUS_SESSION_BUS_ADDRESS
+printf keyring >"$work/keyring-password"
+gnome-keyring-daemon --foreground --unlock --components=secrets <"$work/keyring-password" >/dev/null 2>&1 &
+pids="$pids $!"
+keyring_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        string:org.freedesktop.secrets | grep -q 'boolean true'
+}
+wait_for 10 keyring_up || fail "gnome-keyring-daemon did not start"
+
+"$BUILD_DIR/devservice/tavro-devservice" --port 0 --data "$work/devservice.sqlite" >"$work/devservice.log" 2>&1 &
+pids="$pids $!"
+service_url() { sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$work/devservice.log" | grep .; }
+wait_for 10 service_url || fail "the development service did not start"
+ini="$work/data/TavroDesk/tavrodesk.ini"
+cat >"$ini" <<INI
+[API]
+Url=$(service_url)
+SslEnabled=false
+Username=demo@tavro.test
+Password=ZGVtbw==
+INI
+
+tavrodesk -debug >"$work/app.out" 2>&1 &
+app=$!
+pids="$pids $app"
+log="$work/data/TavroDesk/debug.log"
+window() { xdotool search --onlyvisible --class "$wm_class" | head -n 1 | grep .; }
+wait_for 30 window || fail "the installed program showed no window of class $wm_class"
+xprop -id "$(window)" WM_CLASS | grep -q "\"$wm_class\"" || fail "the window's class is not $wm_class"
+wait_for 30 grep -q 'auth user:  "demo"' "$log" || fail "the program did not sign in: $(cat "$log")"
+token_in_keyring() { secret-tool lookup server TavroDesk user AuthToken | grep -q .; }
+wait_for 10 token_in_keyring || fail "the session token did not reach the keyring on sign-in"
+
+# Start at log-in, ticked in the settings dialog (File > Settings..., the box just before the buttons).
+xdotool windowfocus --sync "$(window)"
+xdotool key alt+f e
+wait_for 10 sh -c '[ "$(xdotool getwindowfocus getwindowname)" = Settings ]' || fail "the settings dialog did not open"
+xdotool key shift+Tab shift+Tab shift+Tab space Return
+autostart="$XDG_CONFIG_HOME/autostart/$id.desktop"
+wait_for 10 test -f "$autostart" || fail "no autostart entry after ticking \"Start TavroDesk when I log in\""
+desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
+grep -qx 'Exec=/usr/bin/tavrodesk --autostart' "$autostart" || fail "the autostart entry does not start /usr/bin/tavrodesk"
+
+kill -TERM "$app"
+status=0
+wait "$app" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with $status on SIGTERM"
+grep -q '^Geometry=' "$ini" || fail "the settings were not saved on SIGTERM"
+! grep -Eq '^(Password|AuthToken)=' "$ini" || fail "the ini file still holds a secret"
+[ "$(secret-tool lookup server TavroDesk user Password)" = demo ] || fail "the password is not in the keyring"
+echo "package test: $(basename "$deb") installed and checked"

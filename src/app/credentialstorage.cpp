@@ -1,0 +1,98 @@
+#include "credentialstorage.h"
+
+#include "secretstore.h"
+
+#include <QDebug>
+#include <QSettings>
+
+CredentialStorage::CredentialStorage(SecretStore *keyring)
+    : m_keyring(keyring)
+{}
+
+const QMap<QString, QString> &CredentialStorage::secretKeys()
+{
+    static const QMap<QString, QString> keys{{QStringLiteral("Password"), QStringLiteral("API/Password")},
+                                             {QStringLiteral("AuthToken"), QStringLiteral("API/AuthToken")}};
+    return keys;
+}
+
+void CredentialStorage::load(QSettings &ini, QMap<QString, QVariant> &map)
+{
+    m_inUse = false;
+    m_stored.clear();
+    if (!m_keyring) {
+        return;
+    }
+    QMap<QString, QString> found;
+    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
+        QString value;
+        switch (m_keyring->read(key.key(), value)) {
+        case SecretStore::Result::Ok:
+            found.insert(key.key(), value);
+            break;
+        case SecretStore::Result::NotFound:
+            break;
+        case SecretStore::Result::Failed:
+            qDebug() << "no keyring: the password stays in the settings file";
+            return;
+        }
+    }
+    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
+        const QString inIni = map.value(key.key()).toString();
+        if (inIni.isEmpty()) {
+            if (found.contains(key.key())) {
+                map[key.key()] = found.value(key.key());
+                m_stored.insert(key.key(), found.value(key.key()));
+            }
+            continue;
+        }
+        // A secret in the ini was written while no keyring answered: it is the newer one.
+        if (m_keyring->write(key.key(), inIni) != SecretStore::Result::Ok) {
+            qDebug() << "the keyring refused the password: it stays in the settings file";
+            return;
+        }
+        m_stored.insert(key.key(), inIni);
+        ini.remove(key.value());
+        ini.sync();
+        qDebug() << "moved" << key.key() << "from the settings file to the keyring";
+    }
+    m_inUse = true;
+}
+
+bool CredentialStorage::store(const QMap<QString, QVariant> &map)
+{
+    if (!m_inUse) {
+        return false;
+    }
+    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
+        const QString value = map.value(key.key()).toString();
+        if (m_stored.contains(key.key()) ? m_stored.value(key.key()) == value : value.isEmpty()) {
+            continue;
+        }
+        const SecretStore::Result result =
+            value.isEmpty() ? m_keyring->remove(key.key()) : m_keyring->write(key.key(), value);
+        if (result != SecretStore::Result::Ok) {
+            qDebug() << "the keyring stopped answering: the password goes to the settings file";
+            m_inUse = false;
+            return false;
+        }
+        if (value.isEmpty()) {
+            m_stored.remove(key.key());
+        } else {
+            m_stored.insert(key.key(), value);
+        }
+    }
+    return true;
+}
+
+void CredentialStorage::forget(QSettings &ini)
+{
+    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
+        if (m_keyring && m_keyring->remove(key.key()) != SecretStore::Result::Ok) {
+            qDebug() << "could not remove" << key.key() << "from the keyring";
+        }
+        ini.remove(key.value());
+    }
+    ini.sync();
+    m_stored.clear();
+}
