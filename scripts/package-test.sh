@@ -3,7 +3,7 @@
 # meets it: the menu entry and its icon resolve, --version answers, and a headless start shows the
 # window, signs in to the development service with the password going to the keyring (not the ini),
 # writes the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with
-# its settings saved. Needs root or sudo (apt-get install).
+# its settings saved; started from that entry with a tray present, it shows no window. Needs root or sudo (apt-get install).
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
@@ -122,4 +122,17 @@ wait "$app" || status=$?
 grep -q '^Geometry=' "$ini" || fail "the settings were not saved on SIGTERM"
 ! grep -Eq '^(Password|AuthToken)=' "$ini" || fail "the ini file still holds a secret"
 [ "$(secret-tool lookup server TavroDesk user Password)" = demo ] || fail "the password is not in the keyring"
+# Started from the autostart entry with a tray present, the program signs in without showing its window.
+trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+pids="$pids $!"
+sleep 1
+$(sed -n 's/^Exec=//p' "$autostart") -debug >>"$work/app.out" 2>&1 &
+app=$!
+pids="$pids $app"
+signed_in_twice() { [ "$(grep -c 'auth user:' "$log")" -ge 2 ]; }
+wait_for 30 signed_in_twice || fail "the autostarted program did not sign in"
+! xdotool search --onlyvisible --name '^Tavro Desk$' >/dev/null || fail "the autostarted program showed its window"
+kill -TERM "$app"
+wait "$app" || fail "the autostarted program did not quit cleanly on SIGTERM"
+
 echo "package test: $(basename "$deb") installed and checked"

@@ -57,6 +57,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 constexpr int FilterDelayMs = 500;
 
@@ -218,17 +220,27 @@ void MainWindow::loadSettings()
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
+    QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
         dialog.values = SettingsFile::readDialogValues(*settingsFile);
         dialog.putData();
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
+            // The password goes to the ini only if the keyring does not take it.
+            firstPassword = std::exchange(dialog.values.password, QString());
             SettingsFile::writeFirstStart(*settingsFile, dialog.values);
         }
     }
     SettingsFile::load(*settingsFile, settings->values);
     m_credentials->load(*settingsFile, settings->values);
+    if (!firstPassword.isEmpty()) {
+        settings->values[QStringLiteral("Password")] = firstPassword;
+        if (!m_credentials->store(settings->values)) {
+            settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
+            settingsFile->sync();
+        }
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
 }
 

@@ -23,19 +23,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("debug");
-        QTest::newRow("nothing") << QString() << false;
-        QTest::newRow("-debug") << QStringLiteral("-debug") << true;
+        QTest::addColumn<bool>("autostarted");
+        QTest::newRow("nothing") << QString() << false << false;
+        QTest::newRow("-debug") << QStringLiteral("-debug") << true << false;
+        QTest::newRow("at log-in") << QStringLiteral("--autostart") << false << true;
         // Qt's own switches stay Qt's, before or after ours.
-        QTest::newRow("qt switches") << QStringLiteral("-platform offscreen -debug -reverse -style=fusion") << true;
-        QTest::newRow("qt switch with two dashes") << QStringLiteral("--platform offscreen") << false;
+        QTest::newRow("qt switches") << QStringLiteral("-platform offscreen -debug -reverse -style=fusion") << true
+                                     << false;
+        QTest::newRow("qt switch with two dashes") << QStringLiteral("--platform offscreen") << false << false;
     }
     void startsTheWindow()
     {
         QFETCH(QString, line);
         QFETCH(bool, debug);
+        QFETCH(bool, autostarted);
         CommandLine commandLine;
         QCOMPARE(commandLine.parse(args(line)), CommandLine::Action::RunWindow);
         QCOMPARE(commandLine.debugRequested(), debug);
+        QCOMPARE(commandLine.autostarted(), autostarted);
     }
 
     void rejectsWhatItDoesNotKnow_data()

@@ -204,6 +204,12 @@ private Q_SLOTS:
 
     void aRefusingKeyringLosesNothing()
     {
+        // A program that found the keyring working when it started...
+        writeIni(QString(), QString());
+        QSettings earlierIni(m_ini, QSettings::IniFormat);
+        auto earlier = start(earlierIni);
+        QVERIFY(earlier->storage.keyringInUse());
+
         // Locked, the keyring asks for its password through a prompter, which is not there.
         QDBusInterface service(QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"),
                                QStringLiteral("org.freedesktop.Secret.Service"));
@@ -212,6 +218,17 @@ private Q_SLOTS:
             QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/collection/login")}));
         QVERIFY2(locked.type() == QDBusMessage::ReplyMessage, qPrintable(locked.errorMessage()));
 
+        // ...signs in after the keyring was locked: the new secrets go to the ini.
+        earlier->map[QStringLiteral("Password")] = QStringLiteral("signed in");
+        QVERIFY(!earlier->storage.store(earlier->map));
+        QVERIFY(!earlier->storage.keyringInUse());
+        SettingsFile::save(earlierIni, earlier->map, {}, !earlier->storage.store(earlier->map));
+        earlierIni.sync();
+        QCOMPARE(SettingsFile::decodePassword(
+                     QSettings(m_ini, QSettings::IniFormat).value(QStringLiteral("API/Password")).toString()),
+                 QStringLiteral("signed in"));
+
+        // The next start finds the keyring refusing: the ini keeps what it holds.
         writeIni(QStringLiteral("kept"), QStringLiteral("tok-3"));
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
