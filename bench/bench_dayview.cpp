@@ -6,12 +6,14 @@
 #include "database.h"
 #include "entrystore.h"
 #include "settings.h"
+#include "shellfloor.h"
 #include "timetext.h"
 #include "treemodel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPair>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -130,29 +132,36 @@ double cpuMs()
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
-// Prints the median wall time and the median CPU time of the process: the machine is shared, so
-// the CPU time tells what the step costs when other work competes for the cores.
-template <typename Step> void measure(const char *name, double target, Step step)
+// The median CPU time of the process over the runs: the machine is shared, so the CPU time tells
+// what the step costs when other work competes for the cores.
+template <typename Step> double measure(Step step)
 {
-    QList<double> wall;
     QList<double> cpu;
     for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer timer;
         const double cpuStart = cpuMs();
-        timer.start();
         step();
-        wall << timer.nsecsElapsed() / 1e6;
         cpu << cpuMs() - cpuStart;
     }
-    std::sort(wall.begin(), wall.end());
     std::sort(cpu.begin(), cpu.end());
-    out << QStringLiteral("%1: median %2 ms (best %3, worst %4), cpu median %5 ms (target <= %6 ms)\n")
-               .arg(QLatin1String(name))
-               .arg(wall.at(wall.size() / 2), 0, 'f', 1)
-               .arg(wall.first(), 0, 'f', 1)
-               .arg(wall.last(), 0, 'f', 1)
-               .arg(cpu.at(cpu.size() / 2), 0, 'f', 1)
-               .arg(target);
+    return cpu.at(cpu.size() / 2);
+}
+
+QList<QPair<QString, QString>> dayParameters(const QDate &day, int hideUnder)
+{
+    const auto literal = [](const QString &text) { return QLatin1Char('\'') + text + QLatin1Char('\''); };
+    QList<QPair<QString, QString>> parameters{{QStringLiteral(":day_start"), literal(EntryStore::dayStart(day))},
+                                              {QStringLiteral(":day_end"), literal(EntryStore::dayEnd(day))}};
+    if (hideUnder >= 1) {
+        parameters << QPair<QString, QString>(QStringLiteral(":day_start0"), literal(EntryStore::dayStart(day)))
+                   << QPair<QString, QString>(QStringLiteral(":day_end0"), literal(EntryStore::dayEnd(day)))
+                   << QPair<QString, QString>(QStringLiteral(":hideUnder"), QString::number(hideUnder));
+    }
+    return parameters;
+}
+
+void report(const char *name, double cpu, double target, double floor)
+{
+    out << floorLine(name, cpu, target, floor) << "\n";
     out.flush();
 }
 
@@ -193,30 +202,41 @@ int main(int argc, char *argv[])
     count.next();
     out << "database " << path << ": " << count.value(0).toLongLong() << " entries\n";
 
+    const auto dayFloor = [&path](const QDate &day, EntryStore::Link link, int hideUnder) {
+        return shellFloorMs(path, EntryStore::dayQuery(link, QString(), hideUnder), dayParameters(day, hideUnder));
+    };
+    const double unlinkedFloor = dayFloor(HeavyUnlinkedDay, EntryStore::Link::Unlinked, 0);
     QList<EntryRow> rows;
-    measure("query alone, unlinked day", 50,
-            [&] { rows = EntryStore::dayEntries(HeavyUnlinkedDay, EntryStore::Link::Unlinked, QString(), 0); });
+    report("query alone, unlinked day",
+           measure([&] { rows = EntryStore::dayEntries(HeavyUnlinkedDay, EntryStore::Link::Unlinked, QString(), 0); }),
+           16, unlinkedFloor);
     out << "  " << rows.size() << " rows\n";
     TreeModel unlinked(false);
-    measure("unlinked day, 10,000 entries", 50, [&] { unlinked.setupModelData(HeavyUnlinkedDay, 0); });
+    report("unlinked day, 10,000 entries, tree built", measure([&] { unlinked.setupModelData(HeavyUnlinkedDay, 0); }),
+           16, unlinkedFloor);
     out << "  leaves " << leafCount(unlinked) << ", total " << formatDuration(unlinked.totalTime()) << "\n";
     unlinked.setGroupByHour(true);
-    measure("unlinked day grouped by hour", 50, [&] { unlinked.setupModelData(HeavyUnlinkedDay, 0); });
+    report("unlinked day grouped by hour", measure([&] { unlinked.setupModelData(HeavyUnlinkedDay, 0); }), 16,
+           unlinkedFloor);
     unlinked.setGroupByHour(false);
-    measure("unlinked day, hide under 1 minute", 100, [&] { unlinked.setupModelData(HeavyUnlinkedDay, 60); });
+    report("unlinked day, hide under 1 minute", measure([&] { unlinked.setupModelData(HeavyUnlinkedDay, 60); }), 10,
+           dayFloor(HeavyUnlinkedDay, EntryStore::Link::Unlinked, 60));
     out << "  leaves " << leafCount(unlinked) << ", total " << formatDuration(unlinked.totalTime()) << "\n";
 
-    measure("query alone, linked day", 50,
-            [&] { rows = EntryStore::dayEntries(HeavyLinkedDay, EntryStore::Link::Linked, QString(), 0); });
+    const double linkedFloor = dayFloor(HeavyLinkedDay, EntryStore::Link::Linked, 0);
     TreeModel linked(true);
-    measure("linked day, 10,000 entries", 50, [&] { linked.setupModelData(HeavyLinkedDay, 0); });
+    report("linked day, 10,000 entries, tree built", measure([&] { linked.setupModelData(HeavyLinkedDay, 0); }), 16,
+           linkedFloor);
     out << "  leaves " << leafCount(linked) << ", total " << formatDuration(linked.totalTime()) << "\n";
 
     QList<QDate> days;
-    measure("days with unlinked time", 50, [&] { days = EntryStore::daysWithUnlinkedTime({}); });
+    report("calendar marks, 5 years", measure([&] { days = EntryStore::daysWithUnlinkedTime({}); }), 5,
+           shellFloorMs(path, EntryStore::daysWithUnlinkedTimeQuery({})));
     out << "  " << days.size() << " days\n";
     const QStringList ignored{QStringLiteral("/usr/bin/application-1"), QStringLiteral("/usr/bin/application-2")};
-    measure("days with unlinked time, two excluded", 50, [&] { days = EntryStore::daysWithUnlinkedTime(ignored); });
+    report("calendar marks, two applications excluded",
+           measure([&] { days = EntryStore::daysWithUnlinkedTime(ignored); }), 5,
+           shellFloorMs(path, EntryStore::daysWithUnlinkedTimeQuery(ignored)));
     out << "  " << days.size() << " days\n";
     return 0;
 }

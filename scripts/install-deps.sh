@@ -13,6 +13,8 @@ PACKAGES="
     gnome-keyring libsecret-tools
     desktop-file-utils appstream dpkg-dev file x11-utils
     tzdata
+    libsqlite3-dev
+    sqlite3
 "
 missing=""
 for package in $PACKAGES; do

@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
-#include "appmetadata.h"
 #include "autostartentry.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
@@ -9,35 +8,32 @@
 #include "credentialstorage.h"
 #include "entrydaymodel.h"
 #include "entryexport.h"
-#include "entrylinker.h"
 #include "entrystore.h"
 #include "exportdialog.h"
-#include "feedupdatechecker.h"
+#include "filtersync.h"
 #include "foregroundwindow.h"
 #include "hosts.h"
-#include "idlesource.h"
 #include "ignoredappsdialog.h"
 #include "keychainsecretstore.h"
-#include "linkingservice.h"
 #include "linktimedialog.h"
 #include "listitemdelegate.h"
-#include "logindialog.h"
-#include "loginprompt.h"
 #include "messagebox.h"
 #include "recorder.h"
 #include "session.h"
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "subsystems.h"
 #include "suspendhandler.h"
-#include "suspendmonitor.h"
 #include "timelinecontroller.h"
 #include "timelinestrip.h"
 #include "timestampsdialog.h"
 #include "trayanimation.h"
+#include "traymenu.h"
 #include "treemodel.h"
 #include "treemodeladapter.h"
 #include "ui_mainwindow.h"
+#include "updatechecker.h"
 #include "windowprobe.h"
 
 #include <QAbstractItemModel>
@@ -55,13 +51,12 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 
 #include <utility>
 
 namespace {
-constexpr int FilterDelayMs = 500;
-
 QString key(const char *name)
 {
     return QString::fromLatin1(name);
@@ -72,57 +67,11 @@ QVariant setting(const char *name)
     return Settings::instance()->value(key(name));
 }
 
-// Hands the rule engine's batches to the window's linking operation.
-class WindowLinking : public LinkingService
-{
-public:
-    using Link = std::function<bool(const QStringList &, const QString &, const QString &)>;
-    explicit WindowLinking(Link link)
-        : m_link(std::move(link))
-    {}
-    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
-    {
-        return m_link(ids, taskId, notes);
-    }
-
-private:
-    Link m_link;
-};
-
-// Asks for the account's credentials with the login dialog.
-class DialogLoginPrompt : public LoginPrompt
-{
-public:
-    explicit DialogLoginPrompt(QWidget *parent)
-        : m_parent(parent)
-    {}
-    bool ask(Values &values) override
-    {
-        LoginDialog dialog(m_parent);
-        dialog.username = values.username;
-        dialog.password = values.password;
-        dialog.remember = values.remember;
-        dialog.errorMessage = values.errorMessage;
-        dialog.putData();
-        if (dialog.exec() != QDialog::Accepted) {
-            return false;
-        }
-        dialog.getData();
-        values.username = dialog.username;
-        values.password = dialog.password;
-        values.remember = dialog.remember;
-        return true;
-    }
-
-private:
-    QWidget *m_parent;
-};
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
+MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources sources)
     : QMainWindow(parent, flags)
     , m_ui(std::make_unique<Ui::MainWindow>())
-    , m_updateChecker(std::make_unique<FeedUpdateChecker>())
 {
     m_ui->setupUi(this);
     m_ui->calendar->setLocale(QLocale::system());
@@ -139,10 +88,10 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
     m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
     loadSettings();
     m_usable = initDatabase();
-    createRecorder();
+    m_subsystems = new Subsystems(this, this, std::move(sources));
+    connectRecording();
 
-    createTrayActions();
-    createTrayIcon();
+    createTray();
 
     setCentralWidget(m_ui->mainWidget);
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
@@ -155,12 +104,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
     connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
     connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::onCalendarSelectionChanged);
-    connect(m_ui->editFilter, &QLineEdit::returnPressed, this, &MainWindow::filterApply);
-    connect(m_ui->editFilterProjects, &QLineEdit::returnPressed, this, &MainWindow::filterProjectsApply);
-    m_filterTimer.setSingleShot(true);
-    m_filterProjectsTimer.setSingleShot(true);
-    connect(&m_filterTimer, &QTimer::timeout, this, &MainWindow::onFilterTimer);
-    connect(&m_filterProjectsTimer, &QTimer::timeout, this, &MainWindow::onFilterProjectsTimer);
+    m_filters = new FilterSync(m_ui->editFilter, m_ui->editFilterProjects, m_ui->btnSyncFilters, this);
+    connect(m_filters, &FilterSync::entriesFilterApplied, this, &MainWindow::applyEntryFilter);
+    connect(m_filters, &FilterSync::projectsFilterApplied, this, &MainWindow::applyProjectsFilter);
 
     setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
@@ -182,17 +128,20 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 
     updateDateHeader(m_ui->calendar->selectedDate());
 
-    restoreState(settingsFile->value(QStringLiteral("Window/State")).toByteArray(), 0);
-    restoreGeometry(settingsFile->value(QStringLiteral("Window/Geometry")).toByteArray());
+    restoreState(m_settingsFile->value(QStringLiteral("Window/State")).toByteArray(), 0);
+    restoreGeometry(m_settingsFile->value(QStringLiteral("Window/Geometry")).toByteArray());
 
-    createSession();
-    createRuleCommands();
+    connectSession();
+    connectRuleCommands();
+    connect(m_subsystems, &Subsystems::progressStarted, this, &MainWindow::showProgress);
+    connect(m_subsystems, &Subsystems::progressChanged, m_progressBar, &QProgressBar::setValue);
+    connect(m_subsystems, &Subsystems::progressFinished, m_progressBar, &QWidget::hide);
 
-    recording = false;
+    m_recording = false;
     if (m_usable) {
         // What a run that died left open is stored before anything new is recorded.
-        m_recorder->recoverJournal();
-        m_ui->btnRecord->setChecked(settingsFile->value(QStringLiteral("Application/Started"), true).toBool());
+        recorder()->recoverJournal();
+        m_ui->btnRecord->setChecked(m_settingsFile->value(QStringLiteral("Application/Started"), true).toBool());
     }
 
     QTimer::singleShot(0, this, &MainWindow::onInitialUpdate);
@@ -201,10 +150,42 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags)
 MainWindow::~MainWindow()
 {
     flushRecording();
-    database.close();
-    if (m_updateChecker) {
-        m_updateChecker->cleanup();
-    }
+    m_database.close();
+}
+
+Recorder *MainWindow::recorder() const
+{
+    return m_subsystems->recorder();
+}
+
+WindowProbe *MainWindow::windowProbe() const
+{
+    return m_subsystems->probe();
+}
+
+UpdateChecker *MainWindow::updateChecker() const
+{
+    return m_subsystems->updateChecker();
+}
+
+RuleCommands *MainWindow::ruleCommands() const
+{
+    return m_subsystems->ruleCommands();
+}
+
+Session *MainWindow::session() const
+{
+    return m_subsystems->session();
+}
+
+QSystemTrayIcon *MainWindow::trayIcon() const
+{
+    return m_tray->icon();
+}
+
+QMenu *MainWindow::trayMenu() const
+{
+    return m_tray->menu();
 }
 
 void MainWindow::loadSettings()
@@ -216,29 +197,29 @@ void MainWindow::loadSettings()
     }
     const QString iniPath = SettingsFile::iniPath();
     const bool firstStart = !QFile::exists(iniPath);
-    settingsFile = new QSettings(iniPath, QSettings::IniFormat, this);
+    m_settingsFile = new QSettings(iniPath, QSettings::IniFormat, this);
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
     QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
-        dialog.values = SettingsFile::readDialogValues(*settingsFile);
+        dialog.values = SettingsFile::readDialogValues(*m_settingsFile);
         dialog.putData();
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
             // The password goes to the ini only if the keyring does not take it.
             firstPassword = std::exchange(dialog.values.password, QString());
-            SettingsFile::writeFirstStart(*settingsFile, dialog.values);
+            SettingsFile::writeFirstStart(*m_settingsFile, dialog.values);
         }
     }
-    SettingsFile::load(*settingsFile, settings->values);
-    m_credentials->load(*settingsFile, settings->values);
+    SettingsFile::load(*m_settingsFile, settings->values);
+    m_credentials->load(*m_settingsFile, settings->values);
     if (!firstPassword.isEmpty()) {
         settings->values[QStringLiteral("Password")] = firstPassword;
         if (!m_credentials->store(settings->values)) {
-            settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
-            settingsFile->sync();
+            m_settingsFile->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
+            m_settingsFile->sync();
         }
     }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
@@ -248,7 +229,7 @@ void MainWindow::saveSettings()
 {
     const auto &values = Settings::instance()->values;
     SettingsFile::WindowValues window;
-    window.recording = recording;
+    window.recording = m_recording;
     window.geometry = saveGeometry();
     window.state = saveState(0);
     if (m_unlinkedModel) {
@@ -267,15 +248,15 @@ void MainWindow::saveSettings()
         window.linkedListState = values.value(QStringLiteral("LinkedListState")).toByteArray();
     }
     const bool secretsInKeyring = m_credentials->store(values);
-    SettingsFile::save(*settingsFile, values, window, !secretsInKeyring);
-    settingsFile->sync();
+    SettingsFile::save(*m_settingsFile, values, window, !secretsInKeyring);
+    m_settingsFile->sync();
 }
 
 bool MainWindow::initDatabase()
 {
     const QString path = SettingsFile::databasePath();
     QString error;
-    if (!database.open(path, &error)) {
+    if (!m_database.open(path, &error)) {
         MessageBox::warning(this, QStringLiteral("Database error"),
                             QStringLiteral("Could not open database: ") + path + QLatin1Char('\n') + error);
         // The start-up ends here without ever showing the window; closing it would save settings
@@ -286,13 +267,12 @@ bool MainWindow::initDatabase()
     return true;
 }
 
-void MainWindow::createSession()
+void MainWindow::connectSession()
 {
-    m_loginPrompt = std::make_unique<DialogLoginPrompt>(this);
-    m_session = new Session(m_loginPrompt.get(), this);
-    connect(m_session, &Session::statusMessage, statusBar(), &QStatusBar::showMessage);
-    connect(m_session, &Session::indicatorTextChanged, m_loginIndicator, &QLabel::setText);
-    connect(m_session, &Session::loginStateChanged, this, [this](bool loggedIn) {
+    Session *current = session();
+    connect(current, &Session::statusMessage, statusBar(), &QStatusBar::showMessage);
+    connect(current, &Session::indicatorTextChanged, m_loginIndicator, &QLabel::setText);
+    connect(current, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
         if (loggedIn) {
@@ -300,21 +280,15 @@ void MainWindow::createSession()
             m_credentials->store(Settings::instance()->values);
         }
     });
-    connect(m_session, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
-    connect(m_session, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
+    connect(current, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
+    connect(current, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
     connect(m_ui->projects, &ProjectsTree::refreshRequested, this, &MainWindow::on_action_RefreshProjects_triggered);
     connect(this, &MainWindow::signalProjectsFilterApplied, m_ui->projects, &ProjectsTree::applyFilter);
 }
 
-void MainWindow::createRuleCommands()
+void MainWindow::connectRuleCommands()
 {
-    // Rule runs end in the same linking operation as a drop on a task, with its messages.
-    m_linking =
-        std::make_unique<WindowLinking>([this](const QStringList &ids, const QString &taskId, const QString &notes) {
-            return linkEntriesWithTask(ids, taskId, notes, false);
-        });
-    m_rules = new RuleCommands(this, m_linking.get(), this, m_appMetadata.get(), SystemClock::instance());
-    RuleEngine *engine = m_rules->engine();
+    RuleEngine *engine = ruleCommands()->engine();
     connect(engine, &RuleEngine::runningChanged, this, [this](bool running) { setApplyRulesEnabled(!running); });
     connect(engine, &RuleEngine::runStarting, m_ui->appList, &EntryTreeView::saveExpandedNodes);
     connect(engine, &RuleEngine::runStarting, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
@@ -382,39 +356,15 @@ int MainWindow::selectedTaskId() const
     return selectedProjectsItemId(QStringLiteral("task"));
 }
 
-void MainWindow::createTrayActions()
+void MainWindow::createTray()
 {
-    m_startAction = new QAction(QStringLiteral("&Start Recording"), this);
-    connect(m_startAction, &QAction::triggered, this, &MainWindow::onStart);
-    m_stopAction = new QAction(QStringLiteral("&Pause Recording"), this);
-    m_stopAction->setEnabled(false);
-    connect(m_stopAction, &QAction::triggered, this, &MainWindow::onStop);
-    m_settingsAction = new QAction(QStringLiteral("S&ettings..."), this);
-    connect(m_settingsAction, &QAction::triggered, this, &MainWindow::onTrayMenuOptions);
-    m_showAction = new QAction(QStringLiteral("Sho&w TavroDesk"), this);
-    connect(m_showAction, &QAction::triggered, this, &MainWindow::onTrayMenuShow);
-    m_exitAction = new QAction(QStringLiteral("E&xit"), this);
-    connect(m_exitAction, &QAction::triggered, this, &MainWindow::on_actionExit_triggered);
-}
-
-void MainWindow::createTrayIcon()
-{
-    m_trayMenu = new QMenu(this);
-    m_trayMenu->addAction(m_startAction);
-    m_trayMenu->addAction(m_stopAction);
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(m_settingsAction);
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(m_showAction);
-    m_trayMenu->addAction(m_exitAction);
-
-    m_trayIcon = new QSystemTrayIcon(this);
-    m_trayIcon->setContextMenu(m_trayMenu);
-    m_trayIcon->setToolTip(QStringLiteral("TavroDesk"));
-    m_trayIcon->setIcon(m_trayAnimation->currentIcon());
-    connect(m_trayAnimation, &TrayAnimation::iconChanged, m_trayIcon, &QSystemTrayIcon::setIcon);
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
-    m_trayIcon->show();
+    m_tray = new TrayMenu(m_trayAnimation, this);
+    connect(m_tray, &TrayMenu::startRequested, this, &MainWindow::onStart);
+    connect(m_tray, &TrayMenu::stopRequested, this, &MainWindow::onStop);
+    connect(m_tray, &TrayMenu::settingsRequested, this, &MainWindow::onTrayMenuOptions);
+    connect(m_tray, &TrayMenu::showRequested, this, &MainWindow::onTrayMenuShow);
+    connect(m_tray, &TrayMenu::exitRequested, this, &MainWindow::on_actionExit_triggered);
+    connect(m_tray->icon(), &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
 }
 
 void MainWindow::createDocks()
@@ -460,7 +410,7 @@ void MainWindow::createTimeline()
     m_ui->menuView->addAction(toggle);
 
     m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
-    connect(m_recorder, &Recorder::entryStored, m_timeline,
+    connect(recorder(), &Recorder::entryStored, m_timeline,
             [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64, qint64 entryId) {
                 m_timeline->addRecorded(entryId, start, end, info.path, info.name, info.title);
             });
@@ -482,27 +432,15 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
             model->setParent(this);
         }
     }
-    createLinker();
+    auto *unlinkedTree = qobject_cast<TreeModelAdapter *>(unlinked);
+    auto *linkedTree = qobject_cast<TreeModelAdapter *>(linked);
+    m_subsystems->setEntryModels(unlinkedTree ? unlinkedTree->treeModel() : nullptr,
+                                 linkedTree ? linkedTree->treeModel() : nullptr);
     if (m_initialUpdateDone) {
         initUnlinkedList();
         initLinkedList();
         m_timeline->watchModels();
     }
-}
-
-void MainWindow::createLinker()
-{
-    delete m_linker;
-    m_linker = nullptr;
-    auto *unlinked = qobject_cast<TreeModelAdapter *>(m_unlinkedModel);
-    auto *linked = qobject_cast<TreeModelAdapter *>(m_linkedModel);
-    if (!unlinked || !linked) {
-        return;
-    }
-    m_linker = new EntryLinker(unlinked->treeModel(), linked->treeModel(), this);
-    connect(m_linker, &EntryLinker::progressStarted, this, &MainWindow::showProgress);
-    connect(m_linker, &EntryLinker::progressChanged, this, [this](int value) { m_progressBar->setValue(value); });
-    connect(m_linker, &EntryLinker::progressFinished, this, [this] { m_progressBar->hide(); });
 }
 
 void MainWindow::showProgress(int minimum, int maximum)
@@ -514,36 +452,24 @@ void MainWindow::showProgress(int minimum, int maximum)
 
 void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
 {
-    if (m_updateChecker) {
-        m_updateChecker->cleanup();
-    }
-    m_updateChecker = std::move(checker);
+    m_subsystems->setUpdateChecker(std::move(checker));
 }
 
-void MainWindow::createRecorder()
+void MainWindow::connectRecording()
 {
-    m_windowSource = createForegroundWindowSource();
-    m_idleSource = createIdleSource();
-    m_appMetadata = createAppMetadata();
-    m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_appMetadata.get());
-    m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), SystemClock::instance(), this);
-    m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
+    Recorder *current = recorder();
     m_trayAnimation = new TrayAnimation(this);
-    connect(m_recorder, &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
-    connect(m_recorder, &Recorder::awayTimeDetected, this, [this](const QString &title, const QString &message) {
-        m_trayIcon->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
+    connect(current, &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
+    connect(current, &Recorder::awayTimeDetected, this, [this](const QString &title, const QString &message) {
+        m_tray->icon()->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
     });
-    connect(m_recorder, &Recorder::entryStored, this,
+    connect(current, &Recorder::entryStored, this,
             [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId) {
                 if (m_unlinkedModel && start.date() == selectedDate()) {
                     m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
                 }
             });
-
-    m_suspendMonitor = createSuspendMonitor(this);
-    m_suspendHandler = new SuspendHandler(
-        m_suspendMonitor, m_recorder, SystemClock::instance(), [this] { return selectedDate(); }, this);
-    connect(m_suspendHandler, &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
+    connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
 
     // The open stretch must reach the database however the program or the session ends.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::flushRecording);
@@ -556,22 +482,19 @@ void MainWindow::createRecorder()
 
 void MainWindow::flushRecording()
 {
-    if (m_recorder && m_usable) {
-        m_recorder->flush();
-    }
+    m_subsystems->flushRecording(m_usable);
 }
 
 void MainWindow::setRecording(bool on)
 {
-    m_recorder->setRecording(on);
+    recorder()->setRecording(on);
 }
 
 void MainWindow::onRecordingChanged(bool on)
 {
-    recording = on;
+    m_recording = on;
     m_ui->btnRecord->setText(on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
-    m_startAction->setEnabled(!on);
-    m_stopAction->setEnabled(on);
+    m_tray->setRecording(on);
     m_trayAnimation->setRecording(on);
 }
 
@@ -597,7 +520,7 @@ void MainWindow::updateTrayIcon()
 
 void MainWindow::updateApps()
 {
-    m_recorder->updateApps();
+    recorder()->updateApps();
 }
 
 void MainWindow::onInitialUpdate()
@@ -614,7 +537,7 @@ void MainWindow::onInitialUpdate()
     m_timeline->showDay(selectedDate());
 
     // Requests wait in nested event loops: the local views are complete before the first one.
-    m_session->startUp();
+    session()->startUp();
     m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
     showSessionNote();
@@ -622,14 +545,15 @@ void MainWindow::onInitialUpdate()
 
 void MainWindow::showSessionNote()
 {
-    QString note = m_probe->isAvailable() ? sessionNote() : m_probe->problem();
+    const WindowProbe *probe = windowProbe();
+    QString note = probe->isAvailable() ? sessionNote() : probe->problem();
     if (note.isEmpty()) {
         return;
     }
     qDebug() << note;
     statusBar()->showMessage(note);
     if (isTrayUsable()) {
-        m_trayIcon->showMessage(QStringLiteral("TavroDesk"), note, QSystemTrayIcon::Warning);
+        m_tray->icon()->showMessage(QStringLiteral("TavroDesk"), note, QSystemTrayIcon::Warning);
     }
 }
 
@@ -791,22 +715,12 @@ void MainWindow::on_checkGroupByHour_clicked(bool checked)
 
 void MainWindow::on_editFilter_textChanged(const QString &text)
 {
-    if (m_ui->btnSyncFilters->isChecked()) {
-        const QSignalBlocker blocker(m_ui->editFilterProjects);
-        m_ui->editFilterProjects->setText(text);
-        m_ui->editFilterProjects->updateCloseButton(text);
-    }
-    m_filterTimer.start(FilterDelayMs);
+    m_filters->entriesTextChanged(text);
 }
 
 void MainWindow::on_editFilterProjects_textChanged(const QString &text)
 {
-    if (m_ui->btnSyncFilters->isChecked()) {
-        const QSignalBlocker blocker(m_ui->editFilter);
-        m_ui->editFilter->setText(text);
-        m_ui->editFilter->updateCloseButton(text);
-    }
-    m_filterProjectsTimer.start(FilterDelayMs);
+    m_filters->projectsTextChanged(text);
 }
 
 void MainWindow::onFilterTimer()
@@ -817,6 +731,21 @@ void MainWindow::onFilterTimer()
 void MainWindow::onFilterProjectsTimer()
 {
     filterProjectsApply();
+}
+
+void MainWindow::filterApply()
+{
+    m_filters->applyEntries();
+}
+
+void MainWindow::filterProjectsApply()
+{
+    m_filters->applyProjects();
+}
+
+void MainWindow::on_btnSyncFilters_toggled(bool checked)
+{
+    m_filters->syncToggled(checked);
 }
 
 void MainWindow::applyEntryFilter(const QString &text)
@@ -834,47 +763,9 @@ void MainWindow::applyProjectsFilter(const QString &text)
     Q_EMIT signalProjectsFilterApplied(text);
 }
 
-void MainWindow::filterApply()
-{
-    const QString text = m_ui->editFilter->text();
-    applyEntryFilter(text);
-    if (m_ui->btnSyncFilters->isChecked()) {
-        if (m_ui->editFilterProjects->text() != text) {
-            const QSignalBlocker blocker(m_ui->editFilterProjects);
-            m_ui->editFilterProjects->setText(text);
-            m_ui->editFilterProjects->updateCloseButton(text);
-        }
-        applyProjectsFilter(text);
-    }
-}
-
-void MainWindow::filterProjectsApply()
-{
-    const QString text = m_ui->editFilterProjects->text();
-    applyProjectsFilter(text);
-    if (m_ui->btnSyncFilters->isChecked()) {
-        if (m_ui->editFilter->text() != text) {
-            const QSignalBlocker blocker(m_ui->editFilter);
-            m_ui->editFilter->setText(text);
-            m_ui->editFilter->updateCloseButton(text);
-        }
-        applyEntryFilter(text);
-    }
-}
-
-void MainWindow::on_btnSyncFilters_toggled(bool checked)
-{
-    if (checked && m_ui->editFilter->text() != m_ui->editFilterProjects->text()) {
-        const QSignalBlocker blocker(m_ui->editFilter);
-        m_ui->editFilter->setText(m_ui->editFilterProjects->text());
-        m_ui->editFilter->updateCloseButton(m_ui->editFilter->text());
-        filterApply();
-    }
-}
-
 void MainWindow::on_action_Ignored_Applications_triggered()
 {
-    IgnoredAppsDialog dialog(this, [this](const QString &path) { return m_probe->getAppIcon(path); });
+    IgnoredAppsDialog dialog(this, [this](const QString &path) { return windowProbe()->getAppIcon(path); });
     dialog.exec();
     if (!dialog.listChanged) {
         return;
@@ -921,8 +812,8 @@ void MainWindow::on_action_About_Tavro_triggered()
 
 void MainWindow::on_actionCheck_for_Updates_triggered()
 {
-    if (m_updateChecker) {
-        m_updateChecker->checkWithUi(this);
+    if (UpdateChecker *checker = updateChecker()) {
+        checker->checkWithUi(this);
     }
 }
 
@@ -1008,7 +899,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::isTrayUsable() const
 {
-    return m_trayIcon->isVisible() && m_trayAvailable && m_trayAvailable();
+    return m_tray->icon()->isVisible() && m_trayAvailable && m_trayAvailable();
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -1030,7 +921,7 @@ void MainWindow::on_btnApplyRules_clicked()
 
 void MainWindow::on_actionApply_Rules_For_Date_Range_triggered()
 {
-    m_rules->onApplyRulesForDateRange();
+    ruleCommands()->onApplyRulesForDateRange();
 }
 
 void MainWindow::on_action_Apply_Rules_triggered()
@@ -1040,7 +931,7 @@ void MainWindow::on_action_Apply_Rules_triggered()
 
 void MainWindow::on_actionView_Rules_triggered()
 {
-    m_rules->showRulesDialog();
+    ruleCommands()->showRulesDialog();
 }
 
 void MainWindow::on_action_Add_Rule_triggered()
@@ -1051,22 +942,22 @@ void MainWindow::on_action_Add_Rule_triggered()
 void MainWindow::on_action_RefreshProjects_triggered()
 {
     qDebug() << "app menu refresh";
-    m_session->loadProjects();
+    session()->loadProjects();
 }
 
 void MainWindow::on_actionLogout_triggered()
 {
-    m_session->logout();
+    session()->logout();
     // Signing out also forgets the stored password, wherever it was kept.
     auto &values = Settings::instance()->values;
     values[QStringLiteral("Password")] = QString();
     values[QStringLiteral("AuthToken")] = QString();
-    m_credentials->forget(*settingsFile);
+    m_credentials->forget(*m_settingsFile);
 }
 
 void MainWindow::on_actionLogin_triggered()
 {
-    m_session->login();
+    session()->login();
 }
 
 void MainWindow::on_action_Timestamps_triggered()
@@ -1086,7 +977,7 @@ void MainWindow::onStatusLoginIndicatorDblClicked()
 
 void MainWindow::onStatusbarUpdateTimer()
 {
-    m_session->onStatusbarUpdateTimer();
+    session()->onStatusbarUpdateTimer();
 }
 
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
@@ -1102,63 +993,55 @@ void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &
 
 bool MainWindow::linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)
 {
-    if (!m_linker) {
-        qDebug() << "link: the entry views have no tree models";
-        return false;
-    }
-    return m_linker->connectEntriesWithTask(ids, taskId, notes);
+    return m_subsystems->linkEntries(ids, taskId, notes);
 }
 
 void MainWindow::unlinkEntries(const QStringList &ids)
 {
-    if (!m_linker) {
-        qDebug() << "unlink: the entry views have no tree models";
-        return;
-    }
-    m_linker->unlinkEntries(ids);
+    m_subsystems->unlinkEntries(ids);
 }
 
 void MainWindow::onEditRuleDialog(int ruleId)
 {
-    m_rules->onEditRuleDialog(ruleId);
+    ruleCommands()->onEditRuleDialog(ruleId);
 }
 
 void MainWindow::onAddRuleDialog()
 {
-    m_rules->onAddRuleDialog();
+    ruleCommands()->onAddRuleDialog();
 }
 
 void MainWindow::onRemoveRule(int ruleId)
 {
-    m_rules->onRemoveRule(ruleId);
+    ruleCommands()->onRemoveRule(ruleId);
 }
 
 void MainWindow::onActivateRule(int ruleId, bool active)
 {
-    m_rules->onActivateRule(ruleId, active);
+    ruleCommands()->onActivateRule(ruleId, active);
 }
 
 void MainWindow::onMoveRule(int ruleId, int position)
 {
-    m_rules->onMoveRule(ruleId, position);
+    ruleCommands()->onMoveRule(ruleId, position);
 }
 
 void MainWindow::onApplyRules()
 {
-    m_rules->onApplyRules();
+    ruleCommands()->onApplyRules();
 }
 
 void MainWindow::onDuplicateRule(int ruleId)
 {
-    m_rules->onDuplicateRule(ruleId);
+    ruleCommands()->onDuplicateRule(ruleId);
 }
 
 void MainWindow::onCreateRuleFromEntry(int appId, const QString &title)
 {
-    m_rules->onCreateRuleFromEntry(appId, title);
+    ruleCommands()->onCreateRuleFromEntry(appId, title);
 }
 
 void MainWindow::onCreateRuleFromApp(int appId)
 {
-    m_rules->onCreateRuleFromApp(appId);
+    ruleCommands()->onCreateRuleFromApp(appId);
 }

@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "rulecommands.h"
+#include "subsystems.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -11,23 +12,17 @@
 #include <functional>
 #include <memory>
 
-class AppMetadata;
 class ClickableLabel;
 class CredentialStorage;
 class EntryDayModel;
-class EntryLinker;
-class ForegroundWindowSource;
-class IdleSource;
-class LinkingService;
-class LoginPrompt;
+class FilterSync;
 class Recorder;
 class SecretStore;
 class Session;
-class SuspendHandler;
-class SuspendMonitor;
 class TimelineController;
 class TimelineStrip;
 class TrayAnimation;
+class TrayMenu;
 class WindowProbe;
 class QAction;
 class QLabel;
@@ -41,25 +36,27 @@ namespace Ui {
 class MainWindow;
 }
 
-// The program's hub: owns the form, the settings file, the database connection, the tray icon and
-// the status bar, and carries out what the views, menus and dialogs ask for.
+// The program's window: owns the form, the settings file, the database connection, the tray icon
+// and the status bar. It shows what the subsystems report and hands them what the views, menus and
+// dialogs ask for; the subsystems themselves are created and wired by Subsystems.
 class MainWindow : public QMainWindow, public RuleContext
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // `sources` are what recording looks at; empty ones are made for the running desktop.
+    explicit MainWindow(QWidget *parent = nullptr, Qt::WindowFlags flags = {}, RecordingSources sources = {});
     ~MainWindow() override;
 
     // False when the database could not be opened: the start-up then ends.
     bool isUsable() const { return m_usable; }
-    bool isRecording() const { return recording; }
+    bool isRecording() const { return m_recording; }
     // True once the deferred start-up work has run.
     bool isInitialised() const { return m_initialUpdateDone; }
     // Switches the recording engine; the record button's state is left alone.
     void setRecording(bool on);
-    Recorder *recorder() const { return m_recorder; }
-    WindowProbe *windowProbe() const { return m_probe.get(); }
+    Recorder *recorder() const;
+    WindowProbe *windowProbe() const;
 
     void loadSettings();
     void saveSettings();
@@ -83,19 +80,19 @@ public:
 
     // Replaces the update checker (owned); the window cleans it up when it is destroyed.
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
-    UpdateChecker *updateChecker() const { return m_updateChecker.get(); }
+    UpdateChecker *updateChecker() const;
 
     // Whether a notification area can show the tray icon; replaceable for tests.
     void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
     bool isTrayUsable() const;
 
-    QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
-    QMenu *trayMenu() const { return m_trayMenu; }
+    QSystemTrayIcon *trayIcon() const;
+    QMenu *trayMenu() const;
     QProgressBar *progressBar() const { return m_progressBar; }
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
-    RuleCommands *ruleCommands() const { return m_rules; }
+    RuleCommands *ruleCommands() const;
     // Connectivity, sign-in and the projects catalogue.
-    Session *session() const { return m_session; }
+    Session *session() const;
     TimelineStrip *timelineStrip() const { return m_timelineStrip; }
 
 Q_SIGNALS:
@@ -163,22 +160,20 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void createRecorder();
+    // The window's side of the subsystems' wiring: what it shows of them.
+    void connectRecording();
+    void connectSession();
+    void connectRuleCommands();
     void onRecordingChanged(bool on);
     // Stores the open stretch, e.g. when the program or the session ends.
     void flushRecording();
     void showSessionNote();
-    void createSession();
-    // The linker works on the entry views' tree models; without them nothing can be linked.
-    void createLinker();
     void showProgress(int minimum, int maximum);
-    void createRuleCommands();
     void setApplyRulesEnabled(bool enabled);
     // Links the entries with the task; false when nothing was linked.
     bool linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
     int selectedProjectsItemId(const QString &type) const;
-    void createTrayActions();
-    void createTrayIcon();
+    void createTray();
     void createDocks();
     // The day's timeline above the entry views, in a dock the View menu shows and hides.
     void createTimeline();
@@ -193,45 +188,26 @@ private:
     int hideUnderSeconds() const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;
-    Database database;
-    QSettings *settingsFile = nullptr;
-    bool recording = false;
+    Database m_database;
+    QSettings *m_settingsFile = nullptr;
+    bool m_recording = false;
     bool m_usable = false;
     bool m_initialUpdateDone = false;
 
     QProgressBar *m_progressBar = nullptr;
     ClickableLabel *m_loginIndicator = nullptr;
 
-    QAction *m_exitAction = nullptr;
-    QAction *m_showAction = nullptr;
-    QAction *m_settingsAction = nullptr;
-    QAction *m_startAction = nullptr;
-    QAction *m_stopAction = nullptr;
-    QSystemTrayIcon *m_trayIcon = nullptr;
-    QMenu *m_trayMenu = nullptr;
+    TrayMenu *m_tray = nullptr;
     TrayAnimation *m_trayAnimation = nullptr;
 
-    std::unique_ptr<ForegroundWindowSource> m_windowSource;
-    std::unique_ptr<IdleSource> m_idleSource;
-    std::unique_ptr<AppMetadata> m_appMetadata;
-    std::unique_ptr<WindowProbe> m_probe;
-    Recorder *m_recorder = nullptr;
-    SuspendMonitor *m_suspendMonitor = nullptr;
-    SuspendHandler *m_suspendHandler = nullptr;
+    Subsystems *m_subsystems = nullptr;
 
-    QTimer m_filterTimer;
-    QTimer m_filterProjectsTimer;
+    FilterSync *m_filters = nullptr;
 
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
-    std::unique_ptr<UpdateChecker> m_updateChecker;
     std::unique_ptr<SecretStore> m_keyring;
     std::unique_ptr<CredentialStorage> m_credentials;
-    std::unique_ptr<LoginPrompt> m_loginPrompt;
-    Session *m_session = nullptr;
-    EntryLinker *m_linker = nullptr;
-    std::unique_ptr<LinkingService> m_linking;
-    RuleCommands *m_rules = nullptr;
     TimelineStrip *m_timelineStrip = nullptr;
     TimelineController *m_timeline = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;

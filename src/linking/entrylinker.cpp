@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "appicon.h"
+#include "linkstore.h"
 #include "messagebox.h"
 #include "servicecall.h"
 #include "settings.h"
@@ -12,8 +13,6 @@
 #include <QDebug>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTimer>
 
 namespace {
@@ -34,16 +33,6 @@ QVariant idOrNull(const QString &id)
 QString mapValue(const char *key, const QString &id)
 {
     return Settings::instance()->value(QLatin1String(key)).toMap().value(id).toString();
-}
-
-// Runs a statement over the entries of an id list (validated decimal ids, so they may stand in the text).
-bool execOnEntries(QSqlQuery &query, const QString &head, const QStringList &entries, const QString &tail)
-{
-    if (!query.exec(head + entries.join(QLatin1Char(',')) + tail)) {
-        qDebug() << "db error: " << query.lastError().databaseText();
-        return false;
-    }
-    return true;
 }
 
 qint64 recordSeconds(const EntryLinker::Record &record)
@@ -75,25 +64,11 @@ bool EntryLinker::validIds(const QStringList &entries)
 
 bool EntryLinker::readRecords(const QStringList &entries, QList<Record> &records)
 {
-    records.clear();
-    QSqlQuery query;
-    if (!execOnEntries(query,
-                       QStringLiteral("SELECT entries.id, entries.title, entries.application_id, entries.start_time, "
-                                      "entries.end_time, entries.ext_task_id, applications.path AS app_path, "
-                                      "applications.name AS app_name FROM entries, applications WHERE "
-                                      "entries.application_id = applications.id AND entries.id IN ("),
-                       entries, QStringLiteral(") ORDER BY entries.id"))) {
-        return false;
+    const StoreResult read = LinkStore::readRecords(entries, &records);
+    if (!read.ok()) {
+        qDebug() << "db error: " << read.error();
     }
-    while (query.next()) {
-        Record record;
-        for (const char *key :
-             {"id", "title", "application_id", "start_time", "end_time", "ext_task_id", "app_path", "app_name"}) {
-            record.insert(QLatin1String(key), query.value(QLatin1String(key)).toString());
-        }
-        records.append(record);
-    }
-    return true;
+    return read.ok();
 }
 
 bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QString &taskId, const QString &notes)
@@ -137,22 +112,17 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
     // rows are linked (by their task) in any case.
     const QString projectId = mapValue("mapTaskParentProjects", taskId);
     const QString tasklistId = mapValue("mapTaskParentTasklists", taskId);
-    QSqlQuery query;
-    query.prepare(QStringLiteral("UPDATE entries SET ext_task_id = :task_id, ext_entry_id = :entry_id, "
-                                 "ext_project_id = :project_id, ext_tasklist_id = :tasklist_id, "
-                                 "ext_task_name = :task_name , ext_project_name = :project_name , "
-                                 "ext_tasklist_name = :tasklist_name  WHERE id IN (") +
-                  entries.join(QLatin1Char(',')) + QStringLiteral(")"));
-    query.bindValue(QStringLiteral(":task_id"), taskId.toLongLong());
-    query.bindValue(QStringLiteral(":entry_id"), idOrNull(extEntryId));
-    query.bindValue(QStringLiteral(":project_id"), idOrNull(projectId));
-    query.bindValue(QStringLiteral(":tasklist_id"), idOrNull(tasklistId));
-    query.bindValue(QStringLiteral(":task_name"), nameOrNull(mapValue("mapTaskNames", taskId)));
-    query.bindValue(QStringLiteral(":project_name"), nameOrNull(mapValue("mapProjectNames", projectId)));
-    query.bindValue(QStringLiteral(":tasklist_name"), nameOrNull(mapValue("mapTasklistNames", tasklistId)));
-    if (!query.exec()) {
-        qDebug() << "db error: " << query.lastError().databaseText();
-        qDebug() << "driver error: " << query.lastError().driverText();
+    LinkTarget target;
+    target.taskId = taskId.toLongLong();
+    target.entryId = idOrNull(extEntryId);
+    target.projectId = idOrNull(projectId);
+    target.tasklistId = idOrNull(tasklistId);
+    target.taskName = nameOrNull(mapValue("mapTaskNames", taskId));
+    target.projectName = nameOrNull(mapValue("mapProjectNames", projectId));
+    target.tasklistName = nameOrNull(mapValue("mapTasklistNames", tasklistId));
+    const StoreResult marked = LinkStore::markLinked(entries, target);
+    if (!marked.ok()) {
+        qDebug() << "db error: " << marked.error();
         return false;
     }
     qDebug() << "db update successful for entries " << entries.join(QLatin1Char(','));
@@ -163,13 +133,14 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
 bool EntryLinker::readGroups(const QStringList &entries, QList<Group> &groups)
 {
     groups.clear();
-    QSqlQuery query;
-    if (!execOnEntries(query, QStringLiteral("SELECT application_id, title FROM entries WHERE id IN ("), entries,
-                       QStringLiteral(") GROUP BY application_id, title "))) {
+    QList<QPair<QString, QString>> pairs;
+    const StoreResult read = LinkStore::readTitleGroups(entries, &pairs);
+    if (!read.ok()) {
+        qDebug() << "db error: " << read.error();
         return false;
     }
-    while (query.next()) {
-        groups.append({query.value(0).toString(), query.value(1).toString()});
+    for (const auto &[applicationId, title] : std::as_const(pairs)) {
+        groups.append({applicationId, title});
     }
     return true;
 }
@@ -194,18 +165,14 @@ void EntryLinker::addToLinkedModel(const QList<Group> &groups, const QList<Recor
 bool EntryLinker::readRemoteGroups(const QStringList &entries, QMap<qint64, RemoteGroup> &groups)
 {
     groups.clear();
-    QSqlQuery query;
-    if (!execOnEntries(query,
-                       QStringLiteral("SELECT SUM( strftime( '%s', entries.end_time ) - strftime( '%s', "
-                                      "entries.start_time ) ) AS duration, ext_entry_id, group_concat(id) AS ids "
-                                      "FROM entries WHERE id IN ("),
-                       entries, QStringLiteral(") GROUP BY ext_entry_id "))) {
+    QMap<qint64, RemoteBooking> bookings;
+    const StoreResult read = LinkStore::readRemoteBookings(entries, &bookings);
+    if (!read.ok()) {
+        qDebug() << "db error: " << read.error();
         return false;
     }
-    while (query.next()) {
-        RemoteGroup &group = groups[query.value(QStringLiteral("ext_entry_id")).toLongLong()];
-        group.seconds += query.value(QStringLiteral("duration")).toLongLong();
-        group.ids += query.value(QStringLiteral("ids")).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (auto it = bookings.cbegin(); it != bookings.cend(); ++it) {
+        groups.insert(it.key(), {it->seconds, it->ids});
     }
     return true;
 }
@@ -260,12 +227,11 @@ bool EntryLinker::clearEntryLinks(const QStringList &entries)
     if (!validIds(entries)) {
         return false;
     }
-    QSqlQuery query;
-    return execOnEntries(query,
-                         QStringLiteral("UPDATE entries SET ext_entry_id = NULL , ext_task_id = NULL , ext_tasklist_id "
-                                        "= NULL , ext_project_id = NULL , ext_task_name = NULL , ext_tasklist_name = "
-                                        "NULL , ext_project_name = NULL WHERE id IN ( "),
-                         entries, QStringLiteral(") "));
+    const StoreResult cleared = LinkStore::clearLinks(entries);
+    if (!cleared.ok()) {
+        qDebug() << "db error: " << cleared.error();
+    }
+    return cleared.ok();
 }
 
 bool EntryLinker::unbook(qint64 extEntryId, qint64 seconds, QString &failure)
@@ -340,24 +306,19 @@ void EntryLinker::returnToUnlinkedModel(const QStringList &entries)
     Q_EMIT progressStarted(0, int(entries.size()));
     int step = 0;
     for (const QString &id : entries) {
-        QSqlQuery query;
-        query.prepare(QStringLiteral("SELECT applications.path AS app_path, applications.name AS app_name, entries.* "
-                                     "FROM applications, entries WHERE applications.id = entries.application_id "
-                                     "\tAND entries.id = :id"));
-        query.bindValue(QStringLiteral(":id"), id.toLongLong());
-        if (query.exec()) {
-            while (query.next()) {
-                WindowInfo info;
-                info.path = query.value(QStringLiteral("app_path")).toString();
-                info.name = query.value(QStringLiteral("app_name")).toString();
-                info.title = query.value(QStringLiteral("title")).toString();
-                info.icon = AppIcon::forPath(info.path);
-                m_unlinkedModel->addEntry(parseDateTime(query.value(QStringLiteral("start_time")).toString()),
-                                          parseDateTime(query.value(QStringLiteral("end_time")).toString()), info,
-                                          query.value(QStringLiteral("application_id")).toLongLong(), id.toLongLong());
-            }
-        } else {
-            qDebug() << "db error: " << query.lastError().databaseText();
+        QMap<QString, QVariant> entry;
+        const StoreResult read = LinkStore::readEntry(id.toLongLong(), &entry);
+        if (!read.ok()) {
+            qDebug() << "db error: " << read.error();
+        } else if (!entry.isEmpty()) {
+            WindowInfo info;
+            info.path = entry.value(QStringLiteral("app_path")).toString();
+            info.name = entry.value(QStringLiteral("app_name")).toString();
+            info.title = entry.value(QStringLiteral("title")).toString();
+            info.icon = AppIcon::forPath(info.path);
+            m_unlinkedModel->addEntry(parseDateTime(entry.value(QStringLiteral("start_time")).toString()),
+                                      parseDateTime(entry.value(QStringLiteral("end_time")).toString()), info,
+                                      entry.value(QStringLiteral("application_id")).toLongLong(), id.toLongLong());
         }
         Q_EMIT progressChanged(++step);
     }

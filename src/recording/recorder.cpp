@@ -1,6 +1,8 @@
 #include "recorder.h"
 
+#include "applicationstore.h"
 #include "clock.h"
+#include "entrystore.h"
 #include "idlesource.h"
 #include "settings.h"
 #include "timetext.h"
@@ -11,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
-#include <QSqlQuery>
 #include <QVariant>
 
 namespace {
@@ -155,41 +156,32 @@ QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTi
 
 qint64 Recorder::findApplication(const WindowInfo &info)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT id FROM applications WHERE path = :path AND name = :name"));
-    query.bindValue(QStringLiteral(":path"), info.path);
-    query.bindValue(QStringLiteral(":name"), info.name);
-    if (!query.exec() || !query.next()) {
-        return 0;
+    qint64 id = 0;
+    const StoreResult found = ApplicationStore::find(info.path, info.name, &id);
+    if (!found.ok()) {
+        qDebug() << "application could not be looked up:" << found.error();
     }
-    return query.value(0).toLongLong();
+    return id;
 }
 
 qint64 Recorder::insertApplication(const WindowInfo &info)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (:path, :name)"));
-    query.bindValue(QStringLiteral(":path"), info.path);
-    query.bindValue(QStringLiteral(":name"), info.name);
-    if (!query.exec()) {
-        return 0;
+    qint64 id = 0;
+    const StoreResult added = ApplicationStore::add(info.path, info.name, &id);
+    if (!added.ok()) {
+        qDebug() << "application could not be stored:" << added.error();
     }
-    return query.lastInsertId().toLongLong();
+    return id;
 }
 
 qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO entries (title, start_time, end_time, application_id) VALUES (:title, "
-                                 ":start_time, :end_time, :app_id)"));
-    query.bindValue(QStringLiteral(":title"), info.title);
-    query.bindValue(QStringLiteral(":start_time"), stamp(start));
-    query.bindValue(QStringLiteral(":end_time"), stamp(end));
-    query.bindValue(QStringLiteral(":app_id"), appId);
-    if (!query.exec()) {
-        return 0;
+    qint64 id = 0;
+    const StoreResult inserted = EntryStore::insertEntry(info.title, stamp(start), stamp(end), appId, &id);
+    if (!inserted.ok()) {
+        qDebug() << "entry could not be stored:" << inserted.error();
     }
-    return query.lastInsertId().toLongLong();
+    return id;
 }
 
 void Recorder::checkpoint(const QDateTime &tickTime)

@@ -7,8 +7,6 @@
 #include <QDebug>
 #include <QHash>
 #include <QScopeGuard>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 
 RuleEngine::RuleEngine(LinkingService *linking, QObject *parent)
@@ -63,28 +61,12 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
 QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)
 {
     QList<EntryGroup> groups;
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "SELECT title, application_id, DATE(start_time) AS start_day, "
-        "GROUP_CONCAT(id) AS entries_ids, "
-        "SUM(strftime('%s', end_time) - strftime('%s', start_time)) AS seconds FROM entries WHERE start_time >= :from "
-        "    AND start_time <= :to     AND ext_entry_id IS NULL "
-        "GROUP BY start_day, application_id, title "));
-    query.bindValue(QStringLiteral(":from"), from.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
-    query.bindValue(QStringLiteral(":to"), to.toString(QStringLiteral("yyyy-MM-dd 23:59:59")));
-    const bool executed = query.exec();
+    const StoreResult loaded = EntryGroups::load(from, to, &groups);
     if (ok) {
-        *ok = executed;
+        *ok = loaded.ok();
     }
-    if (!executed) {
-        qDebug() << "apply rules: grouping failed: " << query.lastError().text();
-        return groups;
-    }
-    while (query.next()) {
-        groups << EntryGroup{query.value(0).toString(), query.value(1).toString(), parseDate(query.value(2).toString()),
-                             query.value(3).toString().split(QLatin1Char(','), Qt::SkipEmptyParts),
-                             query.value(4).toLongLong()};
+    if (!loaded.ok()) {
+        qDebug() << "apply rules: grouping failed: " << loaded.error();
     }
     return groups;
 }

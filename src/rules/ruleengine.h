@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entrygroups.h"
 #include "rulematcher.h"
 #include "rulestore.h"
 
@@ -11,17 +12,6 @@
 #include <QStringList>
 
 class LinkingService;
-
-// Unlinked entries of one day, application and window title.
-struct EntryGroup
-{
-    QString title;
-    QString applicationId;
-    QDate day;
-    QStringList entryIds;
-    // The summed time of the entries.
-    qint64 seconds = 0;
-};
 
 // Task id (as text) -> the entry ids to link with it. Visited in string order of the ids.
 using TaskBatches = QMap<QString, QStringList>;

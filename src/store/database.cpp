@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "sqlitestatement.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -53,6 +55,7 @@ bool Database::openReadOnly(const QString &path, QString *error)
 
 bool Database::openWith(const QString &path, const QString &options, QString *error)
 {
+    SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
     m_db.setConnectOptions(options);
@@ -76,6 +79,7 @@ bool Database::openWith(const QString &path, const QString &options, QString *er
 
 void Database::close()
 {
+    SqliteStatement::releaseAll();
     m_db.close();
 }
 

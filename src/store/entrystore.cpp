@@ -1,5 +1,8 @@
 #include "entrystore.h"
 
+#include "dayentrycursor.h"
+#include "sqlitestatement.h"
+
 #include "searchterms.h"
 #include "stampparser.h"
 #include "timetext.h"
@@ -10,9 +13,6 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
-#include <QSqlRecord>
-
-#include <utility>
 
 namespace {
 
@@ -71,89 +71,56 @@ QString EntryStore::filterClause(const QString &filter)
     return clause;
 }
 
-QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder, bool *ok)
+QString EntryStore::dayQuery(Link link, const QString &filter, int hideUnder)
 {
     const QString filterText = filterClause(filter);
-    QString statement;
     if (hideUnder < 1) {
-        statement = QStringLiteral("SELECT applications.path AS app_path, applications.name AS app_name, entries.* "
-                                   "FROM applications, entries WHERE applications.id = entries.application_id AND "
-                                   "entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
-                    dayLinkClause(link) + filterText;
-    } else {
-        statement =
-            QStringLiteral("SELECT applications.path AS app_path, \tapplications.name AS app_name, \tentries.* FROM "
-                           "entries, applications WHERE applications.id = entries.application_id \tAND "
-                           "entries.start_time >= :day_start \tAND entries.start_time <= :day_end ") +
-            dayLinkClause(link) + filterText +
-            QStringLiteral("\tAND entries.application_id || ',' || entries.title IN ( \t\tSELECT app_id_title "
-                           "\t\tFROM ( \t\t\tSELECT entries.application_id || ',' || entries.title AS app_id_title, "
-                           "\t\t\t\tSUM( strftime( '%s', entries.end_time ) - strftime( '%s', entries.start_time ) "
-                           ") AS duration \t\t\tFROM applications, entries \t\t\tWHERE applications.id = "
-                           "entries.application_id \t\t\t\tAND entries.start_time >= :day_start0 \t\t\t\tAND "
-                           "entries.start_time <= :day_end0 ") +
-            filterText + dayLinkClause(link) +
-            QStringLiteral("\t\t\tGROUP BY entries.application_id, entries.title \t\t\tHAVING duration >= "
-                           ":hideUnder \t\t) \t) ");
+        return QStringLiteral("SELECT applications.path AS app_path, applications.name AS app_name, entries.* "
+                              "FROM applications, entries WHERE applications.id = entries.application_id AND "
+                              "entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
+               dayLinkClause(link) + filterText;
     }
+    return QStringLiteral("SELECT applications.path AS app_path, \tapplications.name AS app_name, \tentries.* FROM "
+                          "entries, applications WHERE applications.id = entries.application_id \tAND "
+                          "entries.start_time >= :day_start \tAND entries.start_time <= :day_end ") +
+           dayLinkClause(link) + filterText +
+           QStringLiteral("\tAND entries.application_id || ',' || entries.title IN ( \t\tSELECT app_id_title "
+                          "\t\tFROM ( \t\t\tSELECT entries.application_id || ',' || entries.title AS app_id_title, "
+                          "\t\t\t\tSUM( strftime( '%s', entries.end_time ) - strftime( '%s', entries.start_time ) "
+                          ") AS duration \t\t\tFROM applications, entries \t\t\tWHERE applications.id = "
+                          "entries.application_id \t\t\t\tAND entries.start_time >= :day_start0 \t\t\t\tAND "
+                          "entries.start_time <= :day_end0 ") +
+           filterText + dayLinkClause(link) +
+           QStringLiteral("\t\t\tGROUP BY entries.application_id, entries.title \t\t\tHAVING duration >= "
+                          ":hideUnder \t\t) \t) ");
+}
 
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    query.prepare(statement);
-    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
-    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
-    if (hideUnder >= 1) {
-        query.bindValue(QStringLiteral(":day_start0"), dayStart(day));
-        query.bindValue(QStringLiteral(":day_end0"), dayEnd(day));
-        query.bindValue(QStringLiteral(":hideUnder"), hideUnder);
-    }
+QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder, bool *ok)
+{
     QList<EntryRow> rows;
-    if (!query.exec()) {
-        qDebug() << "query error: " << query.lastError().text() << "\n";
-        if (ok) {
-            *ok = false;
-        }
-        return rows;
-    }
-    if (ok) {
-        *ok = true;
-    }
-
-    const QSqlRecord record = query.record();
-    const int appPath = record.indexOf(QStringLiteral("app_path"));
-    const int appName = record.indexOf(QStringLiteral("app_name"));
-    const int id = record.indexOf(QStringLiteral("id"));
-    const int title = record.indexOf(QStringLiteral("title"));
-    const int applicationId = record.indexOf(QStringLiteral("application_id"));
-    const int startTime = record.indexOf(QStringLiteral("start_time"));
-    const int endTime = record.indexOf(QStringLiteral("end_time"));
-    const int extEntryId = record.indexOf(QStringLiteral("ext_entry_id"));
-    const int extTaskId = record.indexOf(QStringLiteral("ext_task_id"));
-    const int extTasklistId = record.indexOf(QStringLiteral("ext_tasklist_id"));
-    const int extProjectId = record.indexOf(QStringLiteral("ext_project_id"));
-    const int extTaskName = record.indexOf(QStringLiteral("ext_task_name"));
-    const int extTasklistName = record.indexOf(QStringLiteral("ext_tasklist_name"));
-    const int extProjectName = record.indexOf(QStringLiteral("ext_project_name"));
-    StampParser parseStamp;
-    while (query.next()) {
+    DayEntryCursor cursor(day, link, filter, hideUnder);
+    while (cursor.next()) {
         EntryRow row;
-        row.appPath = query.value(appPath).toString();
-        row.appName = query.value(appName).toString();
-        row.id = query.value(id).toLongLong();
-        row.title = query.value(title).toString();
-        row.applicationId = query.value(applicationId).toLongLong();
-        row.start = parseStamp(query.value(startTime).toString());
-        row.end = parseStamp(query.value(endTime).toString());
-        row.extEntryId = query.value(extEntryId);
+        row.appPath = cursor.appPath();
+        row.appName = cursor.appName();
+        row.id = cursor.id();
+        row.title = cursor.title();
+        row.applicationId = cursor.applicationId();
+        row.start = cursor.start();
+        row.end = cursor.end();
+        row.extEntryId = cursor.extEntryId();
         if (link == Link::Linked) {
-            row.extTaskId = query.value(extTaskId);
-            row.extTasklistId = query.value(extTasklistId);
-            row.extProjectId = query.value(extProjectId);
-            row.extTaskName = query.value(extTaskName).toString();
-            row.extTasklistName = query.value(extTasklistName).toString();
-            row.extProjectName = query.value(extProjectName).toString();
+            row.extTaskId = cursor.extTaskIdValue();
+            row.extTasklistId = cursor.extTasklistIdValue();
+            row.extProjectId = cursor.extProjectIdValue();
+            row.extTaskName = cursor.extTaskName();
+            row.extTasklistName = cursor.extTasklistName();
+            row.extProjectName = cursor.extProjectName();
         }
         rows.append(std::move(row));
+    }
+    if (ok) {
+        *ok = cursor.error().isEmpty();
     }
     return rows;
 }
@@ -198,6 +165,26 @@ qint64 EntryStore::getDuration(const QDate &day, const QString &title, qint64 ap
         return 0;
     }
     return query.value(0).toLongLong();
+}
+
+StoreResult EntryStore::insertEntry(const QString &title, const QString &startTime, const QString &endTime,
+                                    qint64 appId, qint64 *id)
+{
+    *id = 0;
+    QSqlQuery query;
+    if (!query.prepare(QStringLiteral("INSERT INTO entries (title, start_time, end_time, application_id) VALUES "
+                                      "(:title, :start_time, :end_time, :app_id)"))) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    query.bindValue(QStringLiteral(":title"), title);
+    query.bindValue(QStringLiteral(":start_time"), startTime);
+    query.bindValue(QStringLiteral(":end_time"), endTime);
+    query.bindValue(QStringLiteral(":app_id"), appId);
+    if (!query.exec()) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    *id = query.lastInsertId().toLongLong();
+    return StoreResult::success();
 }
 
 void EntryStore::updateEntriesTitle(const QStringList &ids, const QString &title)
@@ -292,7 +279,7 @@ QList<EntryRow> EntryStore::entriesById(const QStringList &ids)
     return rows;
 }
 
-QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
+QString EntryStore::daysWithUnlinkedTimeQuery(const QStringList &ignoredPaths)
 {
     QStringList excludedIds;
     if (!ignoredPaths.isEmpty()) {
@@ -300,12 +287,10 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
         for (const QString &path : ignoredPaths) {
             literals << sqlLiteral(QStringLiteral("path"), path);
         }
-        QSqlQuery ids;
-        if (ids.exec(QStringLiteral("SELECT id FROM applications WHERE path IN (") + literals.join(QLatin1Char(',')) +
-                     QStringLiteral(") "))) {
-            while (ids.next()) {
-                excludedIds << ids.value(0).toString();
-            }
+        SqliteStatement ids(QByteArrayLiteral("SELECT id FROM applications WHERE path IN (") +
+                            literals.join(QLatin1Char(',')).toUtf8() + QByteArrayLiteral(") "));
+        while (ids.next()) {
+            excludedIds << QString::number(ids.integer(0));
         }
     }
     // The distinct days of unlinked entries, found by seeking from each day to the first entry after
@@ -316,18 +301,20 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
     const QString firstAfter = QStringLiteral("SELECT substr(start_time, 1, 10) FROM entries WHERE ext_task_id IS NULL "
                                               "AND start_time IS NOT NULL ") +
                                excluded;
-    const QString statement = QStringLiteral("WITH RECURSIVE days(d) AS ( SELECT (") + firstAfter +
-                              QStringLiteral("ORDER BY start_time LIMIT 1) UNION ALL SELECT (") + firstAfter +
-                              QStringLiteral("AND start_time > d || ' ~' ORDER BY start_time LIMIT 1) FROM days "
-                                             "WHERE d IS NOT NULL ) SELECT d FROM days WHERE d IS NOT NULL");
+    return QStringLiteral("WITH RECURSIVE days(d) AS ( SELECT (") + firstAfter +
+           QStringLiteral("ORDER BY start_time LIMIT 1) UNION ALL SELECT (") + firstAfter +
+           QStringLiteral("AND start_time > d || ' ~' ORDER BY start_time LIMIT 1) FROM days "
+                          "WHERE d IS NOT NULL ) SELECT d FROM days WHERE d IS NOT NULL");
+}
+
+QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
+{
     QList<QDate> days;
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    if (!query.exec(statement)) {
-        return days;
-    }
+    SqliteStatement query(daysWithUnlinkedTimeQuery(ignoredPaths).toUtf8());
     while (query.next()) {
-        days << parseDate(query.value(0).toString());
+        int size = 0;
+        const char *text = query.utf8(0, &size);
+        days << parseDate(QString::fromLatin1(text, size));
     }
     return days;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storeresult.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
@@ -41,6 +43,8 @@ public:
     // "AND ( entries.title LIKE '%term%' OR applications.name LIKE '%term%') " per search term.
     static QString filterClause(const QString &filter);
 
+    // The text of the day query for the link state, filter and hide-under threshold.
+    static QString dayQuery(Link link, const QString &filter, int hideUnder);
     // The day's entries in the link state, filtered, leaving out (application, title) pairs whose
     // summed time stays under `hideUnder` seconds (0 = no threshold). `ok` tells a failed query.
     static QList<EntryRow> dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder,
@@ -48,6 +52,9 @@ public:
 
     static QStringList getEntryIds(const QDate &day, const QString &title, qint64 appId, Link link);
     static qint64 getDuration(const QDate &day, const QString &title, qint64 appId, Link link, const QString &filter);
+    // Stores one stretch; its new id comes back in `id`.
+    static StoreResult insertEntry(const QString &title, const QString &startTime, const QString &endTime, qint64 appId,
+                                   qint64 *id);
     static void updateEntriesTitle(const QStringList &ids, const QString &title);
     static bool deleteEntries(const QStringList &ids);
 
@@ -60,6 +67,8 @@ public:
 
     // Days that still hold unlinked time of applications not in `ignoredPaths`.
     static QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths);
+    // Its statement, with the ids of the ignored paths looked up.
+    static QString daysWithUnlinkedTimeQuery(const QStringList &ignoredPaths);
 
     // Display name of every application by id.
     static QHash<qint64, QString> applicationNames();

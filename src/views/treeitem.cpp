@@ -5,7 +5,11 @@
 TreeItem::TreeItem(const QVariantList &data, TreeItem *parent)
     : m_data(data)
     , m_parent(parent)
-{}
+{
+    // Entry and application nodes carry five or six properties; growing the list one by one
+    // reallocates it several times per node of a day's tree.
+    m_properties.reserve(6);
+}
 
 TreeItem::~TreeItem()
 {

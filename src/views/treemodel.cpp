@@ -1,6 +1,7 @@
 #include "treemodel.h"
 
 #include "appicon.h"
+#include "dayentrycursor.h"
 #include "searchterms.h"
 #include "settings.h"
 #include "timetext.h"
@@ -12,6 +13,7 @@
 #include <QSet>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -87,23 +89,6 @@ QString nameFor(const QMap<QString, QVariant> &catalogue, const QString &id, con
 int startHour(const QDateTime &start)
 {
     return start.isValid() ? start.time().hour() : 0;
-}
-
-// Used while building: the node is not yet visible to any view, so no signals are needed.
-// `describe` gives the column values and properties of a new node; it only runs when one is needed.
-template <typename Describe>
-TreeItem *childFor(TreeItem *parent, const QString &type, const QString &key, const QString &value, Describe describe)
-{
-    if (TreeItem *found = parent->findChild(type, key, value)) {
-        return found;
-    }
-    const auto [values, properties] = describe();
-    auto *item = new TreeItem(values);
-    for (auto it = properties.begin(); it != properties.end(); ++it) {
-        item->setProperty(it.key(), it.value());
-    }
-    parent->appendChild(item);
-    return item;
 }
 
 void sortTree(TreeItem *item, int column, Qt::SortOrder order)
@@ -288,94 +273,251 @@ void TreeModel::sort(int column, Qt::SortOrder order)
     Q_EMIT sortDone();
 }
 
+// Builds a day's tree in one pass over the day query. Every node a row lands in is found through
+// a hash keyed by its parent and its key, so no row searches the tree; times and id lists are
+// summed per title and written once at the end.
+class TreeModel::DayBuilder
+{
+public:
+    DayBuilder(TreeItem *root, bool linked, bool groupByHour)
+        : m_root(root)
+        , m_linked(linked)
+        , m_groupByHour(groupByHour)
+        , m_projectNames(settingsMap("mapProjectNames"))
+        , m_tasklistNames(settingsMap("mapTasklistNames"))
+        , m_taskNames(settingsMap("mapTaskNames"))
+        , m_ignored(ignoredPaths())
+        , m_zero(formatDuration(0))
+    {}
+
+    void add(const DayEntryCursor &row)
+    {
+        const App &app = appOf(row);
+        if (app.ignored) {
+            return;
+        }
+        TreeItem *parent = m_root;
+        if (!m_linked && m_groupByHour) {
+            parent = hourNode(row.startHour());
+        } else if (m_linked) {
+            parent = taskNode(row);
+        }
+        TreeItem *&appNode = m_appNodes[{parent, row.applicationId()}];
+        if (!appNode) {
+            appNode = appNodeFor(parent, app, row.applicationId());
+        }
+        Title &title = titleOf(appNode, row);
+        const qint64 seconds = row.seconds();
+        title.seconds += seconds;
+        title.ids.append(QString::number(row.id()));
+        m_total += seconds;
+    }
+
+    // Writes every node's time and every title's entry ids; returns the day's total.
+    qint64 finish()
+    {
+        for (const Title &title : m_titles) {
+            setTime(title.node, title.seconds);
+            title.node->setProperty(EntriesKey, title.ids);
+        }
+        for (int row = 0; row < m_root->childCount(); ++row) {
+            sumChildren(m_root->child(row));
+        }
+        return m_total;
+    }
+
+private:
+    struct App
+    {
+        QString path;
+        QString name;
+        bool ignored = false;
+    };
+    struct Title
+    {
+        TreeItem *node = nullptr;
+        qint64 seconds = 0;
+        QStringList ids;
+        QByteArray key;
+    };
+    struct TaskKey
+    {
+        qint64 task = -1;
+        qint64 tasklist = -1;
+        qint64 project = -1;
+        bool operator==(const TaskKey &other) const
+        {
+            return task == other.task && tasklist == other.tasklist && project == other.project;
+        }
+        friend size_t qHash(const TaskKey &key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.task, key.tasklist, key.project);
+        }
+    };
+
+    // An inner node's time is the sum of its children's; titles have theirs already.
+    qint64 sumChildren(TreeItem *node)
+    {
+        if (node->childCount() == 0) {
+            return node->property(TimeKey).toLongLong();
+        }
+        qint64 seconds = 0;
+        for (int row = 0; row < node->childCount(); ++row) {
+            seconds += sumChildren(node->child(row));
+        }
+        setTime(node, seconds);
+        return seconds;
+    }
+
+    // Many titles share a duration: each text is formatted once.
+    void setTime(TreeItem *node, qint64 seconds)
+    {
+        auto text = m_durations.constFind(seconds);
+        if (text == m_durations.constEnd()) {
+            text = m_durations.insert(seconds, formatDuration(seconds));
+        }
+        node->setProperty(TimeKey, seconds);
+        node->setData(TimeColumn, *text);
+    }
+
+    using Properties = std::initializer_list<std::pair<QString, QVariant>>;
+    TreeItem *append(TreeItem *parent, const QVariantList &values, Properties properties)
+    {
+        auto *item = new TreeItem(values);
+        for (const auto &[key, value] : properties) {
+            item->setProperty(key, value);
+        }
+        parent->appendChild(item);
+        return item;
+    }
+
+    const App &appOf(const DayEntryCursor &row)
+    {
+        auto found = m_apps.constFind(row.applicationId());
+        if (found == m_apps.constEnd()) {
+            App app{row.appPath(), row.appName(), false};
+            app.ignored = m_ignored.contains(app.path.toCaseFolded());
+            found = m_apps.insert(row.applicationId(), app);
+        }
+        return *found;
+    }
+
+    // Project, task list and task of a linked row; looked up by their integer ids in one step.
+    TreeItem *taskNode(const DayEntryCursor &row)
+    {
+        TaskKey key;
+        const bool integers = row.extIds(&key.task, &key.tasklist, &key.project);
+        TreeItem **known = integers ? &m_tasks[key] : nullptr;
+        if (known && *known) {
+            return *known;
+        }
+        TreeItem *node = group(
+            m_root, ProjectType, row.extProjectId(), [&] { return row.extProjectName(); }, m_projectNames);
+        node = group(
+            node, TasklistType, row.extTasklistId(), [&] { return row.extTasklistName(); }, m_tasklistNames);
+        node = group(
+            node, TaskType, row.extTaskId(), [&] { return row.extTaskName(); }, m_taskNames);
+        if (known) {
+            *known = node;
+        }
+        return node;
+    }
+
+    TreeItem *hourNode(int hour)
+    {
+        TreeItem *&node = m_hours[hour];
+        if (!node) {
+            node = append(m_root, {hourLabel(hour), m_zero},
+                          {{HourKey, hour}, {IconKey, nodeIcon(HourType)}, {TypeKey, HourType}});
+        }
+        return node;
+    }
+
+    template <typename StoredName>
+    TreeItem *group(TreeItem *parent, const QString &type, const QString &id, StoredName storedName,
+                    const QMap<QString, QVariant> &catalogue)
+    {
+        TreeItem *&node = m_groups[{parent, id}];
+        if (!node) {
+            node = append(parent, {nameFor(catalogue, id, storedName()), m_zero},
+                          {{IdKey, id}, {IconKey, nodeIcon(type)}, {TypeKey, type}});
+        }
+        return node;
+    }
+
+    // Applications are shown by path: two ids of one path share a node, named after the first.
+    TreeItem *appNodeFor(TreeItem *parent, const App &app, qint64 appId)
+    {
+        TreeItem *&node = m_groups[{parent, app.path}];
+        if (!node) {
+            node = append(
+                parent, {app.name, m_zero},
+                {{AppPathKey, app.path}, {AppIdKey, appId}, {IconKey, AppIcon::forPath(app.path)}, {TypeKey, AppType}});
+        }
+        return node;
+    }
+
+    // Titles are told apart by their stored bytes; only a new title is decoded.
+    Title &titleOf(TreeItem *app, const DayEntryCursor &row)
+    {
+        auto found = m_titleSlots.constFind({app, row.titleUtf8()});
+        if (found != m_titleSlots.constEnd()) {
+            return m_titles[*found];
+        }
+        const QString text = row.title();
+        TreeItem *node = append(app, {text, m_zero}, {{TypeKey, EntryType}, {TitleKey, text}});
+        if (row.hasRemoteEntry()) {
+            node->setProperty(QStringLiteral("linked"), true);
+        }
+        // The key's bytes live in the slot: moving the slot keeps them where they are.
+        m_titles.push_back({node, 0, {}, row.titleUtf8().toByteArray()});
+        m_titleSlots.insert({app, QByteArrayView(m_titles.back().key)}, qsizetype(m_titles.size() - 1));
+        return m_titles.back();
+    }
+
+    TreeItem *m_root;
+    const bool m_linked;
+    const bool m_groupByHour;
+    const QMap<QString, QVariant> m_projectNames;
+    const QMap<QString, QVariant> m_tasklistNames;
+    const QMap<QString, QVariant> m_taskNames;
+    const QSet<QString> m_ignored;
+    const QString m_zero;
+    QHash<qint64, App> m_apps;
+    std::array<TreeItem *, 24> m_hours{};
+    QHash<QPair<TreeItem *, QString>, TreeItem *> m_groups;
+    QHash<QPair<TreeItem *, qint64>, TreeItem *> m_appNodes;
+    QHash<QPair<TreeItem *, QByteArrayView>, qsizetype> m_titleSlots;
+    QHash<TaskKey, TreeItem *> m_tasks;
+    std::vector<Title> m_titles;
+    QHash<qint64, QString> m_durations;
+    qint64 m_total = 0;
+};
+
 void TreeModel::setupModelData(const QDate &day, int threshold)
 {
-    const QMap<QString, QVariant> projectNames = settingsMap("mapProjectNames");
-    const QMap<QString, QVariant> tasklistNames = settingsMap("mapTasklistNames");
-    const QMap<QString, QVariant> taskNames = settingsMap("mapTaskNames");
-    const QSet<QString> ignored = ignoredPaths();
-
     // A reset rather than a bare layout change: the old nodes are deleted, and views must drop
     // every index into them.
     beginResetModel();
-    m_root =
+    auto root =
         std::make_unique<TreeItem>(QVariantList{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)});
     m_day = day;
     m_hideUnder = threshold;
 
-    bool ok = false;
-    const QList<EntryRow> rows = EntryStore::dayEntries(day, link(), m_filter, threshold, &ok);
-    if (!ok) {
+    DayEntryCursor cursor(day, link(), m_filter, threshold);
+    DayBuilder builder(root.get(), m_linked, m_groupByHour);
+    while (cursor.next()) {
+        builder.add(cursor);
+    }
+    m_root = std::move(root);
+    if (!cursor.error().isEmpty()) {
+        // The day cannot be read: an empty tree, and the total stays as it was.
+        m_root = std::make_unique<TreeItem>(
+            QVariantList{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)});
         endResetModel();
         return;
     }
-
-    // Times and id lists are summed aside and written once per node at the end, so that a day of
-    // many short stretches does not reformat every ancestor's text for every row.
-    QHash<TreeItem *, qint64> times;
-    QHash<TreeItem *, QStringList> entryIds;
-    std::array<TreeItem *, 24> hourNodes{};
-    qint64 total = 0;
-    const QString zero = formatDuration(0);
-    for (const EntryRow &row : rows) {
-        if (ignored.contains(row.appPath.toCaseFolded())) {
-            continue;
-        }
-        TreeItem *parent = m_root.get();
-        if (!m_linked && m_groupByHour) {
-            const int hour = startHour(row.start);
-            TreeItem *&hourNode = hourNodes[hour];
-            if (!hourNode) {
-                hourNode = childFor(parent, HourType, HourKey, QString::number(hour), [&] {
-                    return std::pair(QVariantList{hourLabel(hour), zero}, hourProperties(hour));
-                });
-            }
-            parent = hourNode;
-        }
-        if (m_linked) {
-            const QString projectId = row.extProjectId.toString();
-            const QString tasklistId = row.extTasklistId.toString();
-            const QString taskId = row.extTaskId.toString();
-            parent = childFor(parent, ProjectType, IdKey, projectId, [&] {
-                return std::pair(QVariantList{nameFor(projectNames, projectId, row.extProjectName), zero},
-                                 groupProperties(ProjectType, projectId));
-            });
-            parent = childFor(parent, TasklistType, IdKey, tasklistId, [&] {
-                return std::pair(QVariantList{nameFor(tasklistNames, tasklistId, row.extTasklistName), zero},
-                                 groupProperties(TasklistType, tasklistId));
-            });
-            parent = childFor(parent, TaskType, IdKey, taskId, [&] {
-                return std::pair(QVariantList{nameFor(taskNames, taskId, row.extTaskName), zero},
-                                 groupProperties(TaskType, taskId));
-            });
-        }
-        TreeItem *app = childFor(parent, AppType, AppPathKey, row.appPath, [&] {
-            return std::pair(QVariantList{row.appName, zero},
-                             appProperties(row.appPath, row.applicationId, AppIcon::forPath(row.appPath)));
-        });
-        TreeItem *entry = childFor(app, EntryType, TitleKey, row.title, [&] {
-            QMap<QString, QVariant> properties{{TypeKey, EntryType}, {TitleKey, row.title}};
-            if (!row.extEntryId.isNull() && !row.extEntryId.toString().isEmpty()) {
-                properties.insert(QStringLiteral("linked"), true);
-            }
-            return std::pair(QVariantList{row.title, zero}, properties);
-        });
-
-        const qint64 seconds = row.seconds();
-        total += seconds;
-        entryIds[entry].append(QString::number(row.id));
-        for (TreeItem *node = entry; node != m_root.get(); node = node->parent()) {
-            times[node] += seconds;
-        }
-    }
-    for (auto it = times.cbegin(); it != times.cend(); ++it) {
-        it.key()->setProperty(TimeKey, it.value());
-        it.key()->setData(TimeColumn, formatDuration(it.value()));
-    }
-    for (auto it = entryIds.cbegin(); it != entryIds.cend(); ++it) {
-        it.key()->setProperty(EntriesKey, it.value());
-    }
-    m_totalTime = total;
+    m_totalTime = builder.finish();
     endResetModel();
     Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
 }

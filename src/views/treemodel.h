@@ -96,6 +96,8 @@ Q_SIGNALS:
     void sortDone();
 
 private:
+    class DayBuilder;
+
     TreeItem *itemFor(const QModelIndex &index) const;
     QModelIndex indexFor(TreeItem *item) const;
     QModelIndex findOrAppend(const QModelIndex &parent, const QString &type, const QString &key, const QString &value,

@@ -1,5 +1,6 @@
 #include "addruledialog.h"
 
+#include "applicationstore.h"
 #include "appmetadata.h"
 #include "cataloguechoices.h"
 #include "messagebox.h"
@@ -12,7 +13,6 @@
 #include <QDebug>
 #include <QFile>
 #include <QPushButton>
-#include <QSqlQuery>
 
 AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *metadata)
     : QDialog(parent)
@@ -69,22 +69,23 @@ void AddRuleDialog::loadApplications()
 {
     m_ui->listAppsAll->clear();
     m_ui->listAppsSelected->clear();
-    QSqlQuery query;
-    if (!query.exec(QStringLiteral("SELECT id, path, name FROM applications ORDER BY name ASC"))) {
+    QList<ApplicationRow> applications;
+    const StoreResult read = ApplicationStore::all(&applications);
+    if (!read.ok()) {
+        qDebug() << "applications could not be read:" << read.error();
         return;
     }
-    while (query.next()) {
-        const QString path = query.value(1).toString();
+    for (const ApplicationRow &application : std::as_const(applications)) {
         // Only applications that can still run are offered, and never the away pseudo-application.
-        if (path == QLatin1String(AwayApp::Path) || !QFile::exists(path)) {
+        if (application.path == QLatin1String(AwayApp::Path) || !QFile::exists(application.path)) {
             continue;
         }
-        auto *item = new QListWidgetItem(query.value(2).toString(), m_ui->listAppsAll);
+        auto *item = new QListWidgetItem(application.name, m_ui->listAppsAll);
         if (m_metadata) {
-            item->setIcon(m_metadata->icon(path));
+            item->setIcon(m_metadata->icon(application.path));
         }
-        item->setData(Qt::UserRole, query.value(0).toInt());
-        item->setToolTip(path);
+        item->setData(Qt::UserRole, int(application.id));
+        item->setToolTip(application.path);
     }
 }
 

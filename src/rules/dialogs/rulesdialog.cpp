@@ -1,13 +1,14 @@
 #include "rulesdialog.h"
 
 #include "messagebox.h"
+#include "rulestore.h"
 #include "searchterms.h"
 #include "settings.h"
 #include "timetext.h"
 #include "ui_rulesdialog.h"
 
+#include <QDebug>
 #include <QLocale>
-#include <QSqlQuery>
 
 namespace {
 constexpr int IdRole = Qt::UserRole;
@@ -55,15 +56,16 @@ void RulesDialog::loadRules()
 {
     m_listReady = false;
     m_ui->rules->clear();
-    QSqlQuery query;
-    if (query.exec(QStringLiteral("SELECT id, name, active FROM rules ORDER BY seq ASC"))) {
-        while (query.next()) {
-            auto *item = new QListWidgetItem(query.value(1).toString(), m_ui->rules);
-            const bool active = query.value(2).toBool();
-            item->setData(IdRole, query.value(0).toInt());
-            item->setData(ActiveRole, active);
-            item->setCheckState(active ? Qt::Checked : Qt::Unchecked);
-        }
+    QList<RuleListItem> rules;
+    const StoreResult read = RuleStore::ruleList(&rules);
+    if (!read.ok()) {
+        qDebug() << "rules could not be read:" << read.error();
+    }
+    for (const RuleListItem &rule : std::as_const(rules)) {
+        auto *item = new QListWidgetItem(rule.name, m_ui->rules);
+        item->setData(IdRole, rule.id);
+        item->setData(ActiveRole, rule.active);
+        item->setCheckState(rule.active ? Qt::Checked : Qt::Unchecked);
     }
     if (m_ui->rules->count() > 0) {
         m_ui->rules->setCurrentRow(0);
@@ -226,34 +228,33 @@ void RulesDialog::showDescription(int ruleId)
 
 QString RulesDialog::describeRule(int ruleId)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT * FROM rules WHERE id = :rule_id "));
-    query.bindValue(QStringLiteral(":rule_id"), ruleId);
-    if (!query.exec() || !query.next()) {
+    QMap<QString, QVariant> rule;
+    bool found = false;
+    const StoreResult read = RuleStore::loadRuleRow(ruleId, &rule, &found);
+    if (!read.ok()) {
+        qDebug() << "rule" << ruleId << "could not be read:" << read.error();
+    }
+    if (!found) {
         return {};
     }
-    const QString title = query.value(QStringLiteral("title")).toString();
-    const QString titleRule = query.value(QStringLiteral("title_rule")).toString();
-    const QString dateRule = query.value(QStringLiteral("date_rule")).toString();
-    const QString dateFrom = longDate(query.value(QStringLiteral("date_from")).toString());
-    const QString dateTo = longDate(query.value(QStringLiteral("date_to")).toString());
-    const QString projectId = query.value(QStringLiteral("project_id")).toString();
-    const QString taskId = query.value(QStringLiteral("task_id")).toString();
+    const QString title = rule.value(QStringLiteral("title")).toString();
+    const QString titleRule = rule.value(QStringLiteral("title_rule")).toString();
+    const QString dateRule = rule.value(QStringLiteral("date_rule")).toString();
+    const QString dateFrom = longDate(rule.value(QStringLiteral("date_from")).toString());
+    const QString dateTo = longDate(rule.value(QStringLiteral("date_to")).toString());
+    const QString projectId = rule.value(QStringLiteral("project_id")).toString();
+    const QString taskId = rule.value(QStringLiteral("task_id")).toString();
 
-    QString html = query.value(QStringLiteral("active")).toBool()
+    QString html = rule.value(QStringLiteral("active")).toBool()
                        ? QStringLiteral("Apply this rule for time entries<br/>")
                        : QStringLiteral("This rule is currently turned off.<br/>");
 
     html += QStringLiteral("Where Application is ");
-    QSqlQuery apps;
-    apps.prepare(QStringLiteral("SELECT applications.name FROM rules_apps, applications WHERE rules_apps.app_id = "
-                                "applications.id AND rules_apps.rule_id = :rule_id ORDER BY applications.name "));
-    apps.bindValue(QStringLiteral(":rule_id"), ruleId);
-    if (apps.exec()) {
-        QStringList names;
-        while (apps.next()) {
-            names << apps.value(0).toString();
-        }
+    QStringList names;
+    const StoreResult appsRead = RuleStore::applicationNames(ruleId, &names);
+    if (!appsRead.ok()) {
+        qDebug() << "applications of rule" << ruleId << "could not be read:" << appsRead.error();
+    } else {
         html += linkLine(QLatin1Char('\'') + escaped(names).join(QStringLiteral("' or '")) + QLatin1Char('\''));
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storeresult.h"
+
 #include <QDate>
 #include <QList>
 #include <QMap>
@@ -25,6 +27,14 @@ struct RuleFields
     int taskId = 0;
 
     bool operator==(const RuleFields &other) const;
+};
+
+// One line of the rule list.
+struct RuleListItem
+{
+    int id = 0;
+    QString name;
+    bool active = false;
 };
 
 // Reads and writes the tables `rules` and `rules_apps` on the default connection. Database
@@ -54,6 +64,13 @@ public:
     static QList<RuleMap> loadActiveRules();
     // The stored row and its applications in row order, for the editor. False when there is no row.
     static bool loadRuleFields(int ruleId, RuleFields *fields);
+
+    // Every rule in list order.
+    static StoreResult ruleList(QList<RuleListItem> *rules);
+    // The stored row of the rule, by column name; false in `found` when there is no row.
+    static StoreResult loadRuleRow(int ruleId, QMap<QString, QVariant> *row, bool *found);
+    // The names of the rule's applications, by name.
+    static StoreResult applicationNames(int ruleId, QStringList *names);
 
     // "Rule #N" with N one past the largest id.
     static QString proposedRuleName();

@@ -1,5 +1,6 @@
 #include "rulestore.h"
 
+#include "recordmap.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -297,6 +298,57 @@ bool RuleStore::loadRuleFields(int ruleId, RuleFields *fields)
         }
     }
     return true;
+}
+
+StoreResult RuleStore::ruleList(QList<RuleListItem> *rules)
+{
+    rules->clear();
+    QSqlQuery query;
+    if (!query.exec(QStringLiteral("SELECT id, name, active FROM rules ORDER BY seq ASC"))) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    while (query.next()) {
+        rules->append({query.value(0).toInt(), query.value(1).toString(), query.value(2).toBool()});
+    }
+    return StoreResult::success();
+}
+
+StoreResult RuleStore::loadRuleRow(int ruleId, QMap<QString, QVariant> *row, bool *found)
+{
+    row->clear();
+    *found = false;
+    QSqlQuery query;
+    if (!query.prepare(QStringLiteral("SELECT * FROM rules WHERE id = :rule_id "))) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    query.bindValue(QStringLiteral(":rule_id"), ruleId);
+    if (!query.exec()) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    if (query.next()) {
+        *row = recordMap(query.record());
+        *found = true;
+    }
+    return StoreResult::success();
+}
+
+StoreResult RuleStore::applicationNames(int ruleId, QStringList *names)
+{
+    names->clear();
+    QSqlQuery query;
+    if (!query.prepare(
+            QStringLiteral("SELECT applications.name FROM rules_apps, applications WHERE rules_apps.app_id = "
+                           "applications.id AND rules_apps.rule_id = :rule_id ORDER BY applications.name "))) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    query.bindValue(QStringLiteral(":rule_id"), ruleId);
+    if (!query.exec()) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    while (query.next()) {
+        *names << query.value(0).toString();
+    }
+    return StoreResult::success();
 }
 
 QString RuleStore::proposedRuleName()

@@ -1,0 +1,149 @@
+#include "subsystems.h"
+
+#include "appmetadata.h"
+#include "clock.h"
+#include "entrylinker.h"
+#include "feedupdatechecker.h"
+#include "foregroundwindow.h"
+#include "idlesource.h"
+#include "linkingservice.h"
+#include "logindialog.h"
+#include "loginprompt.h"
+#include "recorder.h"
+#include "rulecommands.h"
+#include "session.h"
+#include "settingsfile.h"
+#include "suspendhandler.h"
+#include "suspendmonitor.h"
+#include "windowprobe.h"
+
+#include <QDebug>
+
+namespace {
+
+// Hands the rule engine's batches to the same linking as a drop on a task.
+class SubsystemsLinking : public LinkingService
+{
+public:
+    explicit SubsystemsLinking(Subsystems *subsystems)
+        : m_subsystems(subsystems)
+    {}
+    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
+    {
+        return m_subsystems->linkEntries(ids, taskId, notes);
+    }
+
+private:
+    Subsystems *m_subsystems;
+};
+
+// Asks for the account's credentials with the login dialog.
+class DialogLoginPrompt : public LoginPrompt
+{
+public:
+    explicit DialogLoginPrompt(QWidget *parent)
+        : m_parent(parent)
+    {}
+    bool ask(Values &values) override
+    {
+        LoginDialog dialog(m_parent);
+        dialog.username = values.username;
+        dialog.password = values.password;
+        dialog.remember = values.remember;
+        dialog.errorMessage = values.errorMessage;
+        dialog.putData();
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        dialog.getData();
+        values.username = dialog.username;
+        values.password = dialog.password;
+        values.remember = dialog.remember;
+        return true;
+    }
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace
+
+Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources sources)
+    : QObject(window)
+    , m_window(window)
+    , m_context(context)
+    , m_clock(sources.clock ? sources.clock : SystemClock::instance())
+    , m_updateChecker(std::make_unique<FeedUpdateChecker>())
+{
+    createRecording(std::move(sources));
+    m_loginPrompt = std::make_unique<DialogLoginPrompt>(window);
+    m_session = new Session(m_loginPrompt.get(), this);
+    m_linking = std::make_unique<SubsystemsLinking>(this);
+    m_rules = new RuleCommands(context, m_linking.get(), window, m_metadata.get(), m_clock);
+}
+
+Subsystems::~Subsystems()
+{
+    if (m_updateChecker) {
+        m_updateChecker->cleanup();
+    }
+}
+
+void Subsystems::createRecording(RecordingSources sources)
+{
+    m_windowSource = sources.windows ? std::move(sources.windows) : createForegroundWindowSource();
+    m_idleSource = sources.idle ? std::move(sources.idle) : createIdleSource();
+    m_metadata = sources.metadata ? std::move(sources.metadata) : createAppMetadata();
+    m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_metadata.get());
+    m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), m_clock, this);
+    m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
+    m_suspendMonitor = createSuspendMonitor(this);
+    m_suspendHandler = new SuspendHandler(
+        m_suspendMonitor, m_recorder, m_clock, [this] { return m_context->selectedDate(); }, this);
+}
+
+void Subsystems::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
+{
+    if (m_updateChecker) {
+        m_updateChecker->cleanup();
+    }
+    m_updateChecker = std::move(checker);
+}
+
+void Subsystems::setEntryModels(TreeModel *unlinked, TreeModel *linked)
+{
+    delete m_linker;
+    m_linker = nullptr;
+    if (!unlinked || !linked) {
+        return;
+    }
+    m_linker = new EntryLinker(unlinked, linked, m_window);
+    connect(m_linker, &EntryLinker::progressStarted, this, &Subsystems::progressStarted);
+    connect(m_linker, &EntryLinker::progressChanged, this, &Subsystems::progressChanged);
+    connect(m_linker, &EntryLinker::progressFinished, this, &Subsystems::progressFinished);
+}
+
+bool Subsystems::linkEntries(const QStringList &ids, const QString &taskId, const QString &notes)
+{
+    if (!m_linker) {
+        qDebug() << "link: the entry views have no tree models";
+        return false;
+    }
+    return m_linker->connectEntriesWithTask(ids, taskId, notes);
+}
+
+void Subsystems::unlinkEntries(const QStringList &ids)
+{
+    if (!m_linker) {
+        qDebug() << "unlink: the entry views have no tree models";
+        return;
+    }
+    m_linker->unlinkEntries(ids);
+}
+
+void Subsystems::flushRecording(bool usable)
+{
+    if (m_recorder && usable) {
+        m_recorder->flush();
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "recordingsources.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class EntryLinker;
+class LinkingService;
+class LoginPrompt;
+class Recorder;
+class RuleCommands;
+class RuleContext;
+class Session;
+class SuspendHandler;
+class SuspendMonitor;
+class TreeModel;
+class UpdateChecker;
+class WindowProbe;
+class QWidget;
+
+// The program's composition root: creates the subsystems behind the main window and wires them to
+// each other. The window shows what they report and passes on what the user asks for.
+class Subsystems : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `window` parents the dialogs and message boxes; `context` tells the rule commands and the
+    // suspend handling what is selected. Neither is owned; both must outlive this object.
+    Subsystems(QWidget *window, RuleContext *context, RecordingSources sources = {});
+    ~Subsystems() override;
+
+    Recorder *recorder() const { return m_recorder; }
+    WindowProbe *probe() const { return m_probe.get(); }
+    AppMetadata *metadata() const { return m_metadata.get(); }
+    SuspendHandler *suspendHandler() const { return m_suspendHandler; }
+    Session *session() const { return m_session; }
+    RuleCommands *ruleCommands() const { return m_rules; }
+    UpdateChecker *updateChecker() const { return m_updateChecker.get(); }
+    // Replaces the update checker; the old one is cleaned up first.
+    void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
+
+    // The linker works on the entry views' tree models; without them (null) nothing can be linked.
+    void setEntryModels(TreeModel *unlinked, TreeModel *linked);
+    EntryLinker *linker() const { return m_linker; }
+    // Links the entries with the task; false when nothing was linked.
+    bool linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
+    void unlinkEntries(const QStringList &ids);
+
+    // Stores the open stretch, e.g. when the program or the session ends. `usable` is false when
+    // the database never opened.
+    void flushRecording(bool usable);
+
+Q_SIGNALS:
+    // The linker's progress, for the status bar.
+    void progressStarted(int minimum, int maximum);
+    void progressChanged(int value);
+    void progressFinished();
+
+private:
+    void createRecording(RecordingSources sources);
+
+    QWidget *m_window;
+    RuleContext *m_context;
+    Clock *m_clock;
+    std::unique_ptr<ForegroundWindowSource> m_windowSource;
+    std::unique_ptr<IdleSource> m_idleSource;
+    std::unique_ptr<AppMetadata> m_metadata;
+    std::unique_ptr<WindowProbe> m_probe;
+    Recorder *m_recorder = nullptr;
+    SuspendMonitor *m_suspendMonitor = nullptr;
+    SuspendHandler *m_suspendHandler = nullptr;
+    std::unique_ptr<LoginPrompt> m_loginPrompt;
+    Session *m_session = nullptr;
+    std::unique_ptr<LinkingService> m_linking;
+    RuleCommands *m_rules = nullptr;
+    EntryLinker *m_linker = nullptr;
+    std::unique_ptr<UpdateChecker> m_updateChecker;
+};

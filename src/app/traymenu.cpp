@@ -1,0 +1,38 @@
+#include "traymenu.h"
+
+#include "trayanimation.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+TrayMenu::TrayMenu(TrayAnimation *animation, QWidget *window)
+    : QObject(window)
+    , m_startAction(new QAction(QStringLiteral("&Start Recording"), this))
+    , m_stopAction(new QAction(QStringLiteral("&Pause Recording"), this))
+    , m_menu(new QMenu(window))
+    , m_icon(new QSystemTrayIcon(this))
+{
+    m_stopAction->setEnabled(false);
+    connect(m_startAction, &QAction::triggered, this, &TrayMenu::startRequested);
+    connect(m_stopAction, &QAction::triggered, this, &TrayMenu::stopRequested);
+    m_menu->addAction(m_startAction);
+    m_menu->addAction(m_stopAction);
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("S&ettings..."), this, &TrayMenu::settingsRequested);
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("Sho&w TavroDesk"), this, &TrayMenu::showRequested);
+    m_menu->addAction(QStringLiteral("E&xit"), this, &TrayMenu::exitRequested);
+
+    m_icon->setContextMenu(m_menu);
+    m_icon->setToolTip(QStringLiteral("TavroDesk"));
+    m_icon->setIcon(animation->currentIcon());
+    connect(animation, &TrayAnimation::iconChanged, m_icon, &QSystemTrayIcon::setIcon);
+    m_icon->show();
+}
+
+void TrayMenu::setRecording(bool on)
+{
+    m_startAction->setEnabled(!on);
+    m_stopAction->setEnabled(on);
+}

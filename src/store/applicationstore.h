@@ -1,0 +1,25 @@
+#pragma once
+
+#include "storeresult.h"
+
+#include <QList>
+#include <QString>
+
+// One row of `applications`.
+struct ApplicationRow
+{
+    qint64 id = 0;
+    QString path;
+    QString name;
+};
+
+// The applications table: an application is identified by its path and name together.
+class ApplicationStore
+{
+public:
+    // The id of the application, or 0 in `id` when there is none yet.
+    static StoreResult find(const QString &path, const QString &name, qint64 *id);
+    static StoreResult add(const QString &path, const QString &name, qint64 *id);
+    // Every application, by name.
+    static StoreResult all(QList<ApplicationRow> *applications);
+};

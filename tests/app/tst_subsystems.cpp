@@ -1,0 +1,89 @@
+#include "devserver.h"
+#include "entrydaymodel.h"
+#include "mainwindow.h"
+#include "projectstree.h"
+#include "recorder.h"
+#include "recordingfakes.h"
+#include "recordingpresenter.h"
+#include "session.h"
+#include "settings.h"
+#include "settingsfile.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QTest>
+
+// The composition root wired into a real window: what the fake desktop shows is recorded into the
+// database and the unlinked view, and linking it books the time with the development service and
+// moves it to the linked view.
+class TestSubsystems : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowRecordsAndLinks()
+    {
+        RecordingPresenter presenter;
+        DevServer server;
+        QVERIFY(server.listen());
+        QVERIFY(SettingsFile::ensureDataFolder());
+        QFile::remove(SettingsFile::databasePath());
+        {
+            QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
+            ini.setValue(QStringLiteral("API/Url"), server.url().toString());
+            ini.setValue(QStringLiteral("API/Username"), QStringLiteral("demo@tavro.test"));
+            ini.setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(QStringLiteral("demo")));
+            ini.setValue(QStringLiteral("Application/Started"), false);
+        }
+
+        auto *windows = new FakeForegroundSource;
+        FakeClock clock;
+        clock.set(QDateTime(QDate::currentDate(), QTime(9, 0, 0)));
+        RecordingSources sources;
+        sources.windows.reset(windows);
+        sources.idle = std::make_unique<FakeIdleSource>();
+        sources.metadata = std::make_unique<FakeAppMetadata>();
+        sources.clock = &clock;
+        MainWindow window(nullptr, {}, std::move(sources));
+        window.session()->setRetryInterval(0);
+        QVERIFY(window.isUsable());
+        QTRY_VERIFY(window.isInitialised());
+
+        // Two minutes in the editor, then the next window closes the stretch.
+        windows->show(QStringLiteral("/usr/bin/ed"), QStringLiteral("notes"));
+        window.setRecording(true);
+        for (int second = 0; second <= 120; ++second) {
+            window.updateApps();
+            clock.advance(1);
+        }
+        windows->show(QStringLiteral("/usr/bin/vi"), QStringLiteral("other"));
+        window.updateApps();
+        window.setRecording(false);
+        QCOMPARE(window.unlinkedModel()->totalTime(), 121);
+        QSqlQuery stored(QStringLiteral("SELECT id FROM entries WHERE title = 'notes'"));
+        QVERIFY(stored.next());
+        const QString entryId = stored.value(0).toString();
+
+        int taskId = 0;
+        auto *projects = window.findChild<ProjectsTree *>(QStringLiteral("projects"));
+        QVERIFY(projects);
+        for (QTreeWidgetItem *item : projects->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive)) {
+            if (item->data(0, ProjectsTree::TypeRole).toString() == QStringLiteral("task")) {
+                taskId = item->data(0, ProjectsTree::IdRole).toInt();
+                break;
+            }
+        }
+        QVERIFY(taskId > 0);
+        window.connectEntriesWithTask({entryId}, QString::number(taskId), QString());
+        QSqlQuery linked(QStringLiteral("SELECT ext_task_id, ext_entry_id FROM entries WHERE id = ") + entryId);
+        QVERIFY(linked.next());
+        QCOMPARE(linked.value(0).toInt(), taskId);
+        QVERIFY(linked.value(1).toLongLong() > 0);
+        QCOMPARE(window.linkedModel()->totalTime(), 121);
+        QVERIFY(presenter.boxes().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSubsystems)
+#include "tst_subsystems.moc"
