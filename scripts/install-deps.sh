@@ -15,6 +15,9 @@ PACKAGES="
     tzdata
     libsqlite3-dev
     sqlite3
+    libwayland-dev wayland-protocols plasma-wayland-protocols
+    sway foot
+    qt6-wayland
 "
 missing=""
 for package in $PACKAGES; do

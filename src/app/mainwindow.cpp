@@ -546,7 +546,7 @@ void MainWindow::onInitialUpdate()
 void MainWindow::showSessionNote()
 {
     const WindowProbe *probe = windowProbe();
-    QString note = probe->isAvailable() ? sessionNote() : probe->problem();
+    const QString note = probe->isAvailable() ? probe->note() : probe->problem();
     if (note.isEmpty()) {
         return;
     }
@@ -806,6 +806,7 @@ void MainWindow::on_actionExport_triggered()
 void MainWindow::on_action_About_Tavro_triggered()
 {
     AboutDialog dialog(this);
+    dialog.setWindowSource(windowProbe()->sourceDescription());
     connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
     dialog.exec();
 }

@@ -16,6 +16,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     const QString site = Hosts::webSiteUrl().toHtmlEscaped();
     m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(site));
     m_ui->label_files->setText(filesText());
+    m_ui->labelWindowSource->hide();
 }
 
 AboutDialog::~AboutDialog() = default;
@@ -26,6 +27,12 @@ QString AboutDialog::filesText()
            QStringLiteral("\nINI File:\n") + QDir::toNativeSeparators(SettingsFile::iniPath()) +
            QStringLiteral("\nSQLite File:\n") + QDir::toNativeSeparators(SettingsFile::databasePath()) +
            QStringLiteral("\nDebug Log:\n") + QDir::toNativeSeparators(SettingsFile::debugLogPath());
+}
+
+void AboutDialog::setWindowSource(const QString &description)
+{
+    m_ui->labelWindowSource->setText(QStringLiteral("Window source: ") + description);
+    m_ui->labelWindowSource->setVisible(!description.isEmpty());
 }
 
 void AboutDialog::on_btnCheckForUpdates_clicked()

@@ -98,28 +98,62 @@ void DesktopAppMetadata::buildIndex()
             const int number = int(m_entries.size());
             const QString tryExec = entry.tryExec();
             const QString program = entry.program();
+            const QString windowClass = entry.value(QStringLiteral("StartupWMClass")).toLower();
             m_entries.push_back(std::move(entry));
-            index(tryExec, number);
-            index(program, number);
+            // Earlier folders and files win here too.
+            const QString lowerId = id.chopped(int(qstrlen(".desktop"))).toLower();
+            m_ids.push_back(lowerId);
+            if (!m_byId.contains(lowerId)) {
+                m_byId.insert(lowerId, number);
+            }
+            const QString fromTryExec = index(tryExec, number);
+            const QString fromExec = index(program, number);
+            m_executables.push_back(fromTryExec.isEmpty() ? fromExec : fromTryExec);
+            m_files.push_back(QFileInfo(file).canonicalFilePath());
+            m_byExecutable.insert(m_files.back(), number);
+            if (!windowClass.isEmpty() && !m_byWindowClass.contains(windowClass)) {
+                m_byWindowClass.insert(windowClass, number);
+            }
         }
     }
 }
 
-void DesktopAppMetadata::index(const QString &program, int entry)
+QString DesktopAppMetadata::index(const QString &program, int entry)
 {
     if (program.isEmpty() || isLauncher(program)) {
-        return;
+        return {};
     }
     const QString executable = resolveProgram(program);
     if (executable.isEmpty()) {
-        return;
+        return {};
     }
     const auto it = m_byExecutable.constFind(executable);
-    // Earlier folders win; only an entry shown in menus replaces a hidden helper entry.
-    if (it == m_byExecutable.constEnd() ||
-        (m_entries[size_t(*it)].noDisplay() && !m_entries[size_t(entry)].noDisplay())) {
+    // Earlier folders win, unless a later entry describes the program better: one shown in menus
+    // beats a hidden helper, and the program's own entry (foot.desktop for foot) beats a variant
+    // starting it with options (foot-server.desktop).
+    const auto rank = [&](int candidate) {
+        return (m_entries[size_t(candidate)].noDisplay() ? 0 : 2) +
+               (m_ids[size_t(candidate)] == QFileInfo(program).fileName().toLower() ? 1 : 0);
+    };
+    if (it == m_byExecutable.constEnd() || rank(entry) > rank(*it)) {
         m_byExecutable.insert(executable, entry);
     }
+    return executable;
+}
+
+QString DesktopAppMetadata::pathForAppId(const QString &appId)
+{
+    buildIndex();
+    const QString key = appId.toLower();
+    auto it = m_byId.constFind(key);
+    if (it == m_byId.constEnd()) {
+        it = m_byWindowClass.constFind(key);
+        if (it == m_byWindowClass.constEnd() || key.isEmpty()) {
+            return {};
+        }
+    }
+    const size_t entry = size_t(*it);
+    return m_executables[entry].isEmpty() ? m_files[entry] : m_executables[entry];
 }
 
 QIcon DesktopAppMetadata::icon(const QString &path)

@@ -21,20 +21,35 @@ public:
     QString productName(const QString &path) override;
     QIcon icon(const QString &path) override;
 
-    // The entry describing the executable at `path`, or null.
+    // The entry describing the executable at `path`, or null. The path of an entry file itself
+    // names that entry too.
     const DesktopEntry *entryFor(const QString &path);
+
+    // What a Wayland app id stands for: the entry whose desktop-file id is the app id (any case),
+    // else the one whose StartupWMClass is, resolved to its TryExec or Exec program, or to the
+    // entry file when neither names an installed program. Empty when no entry matches.
+    QString pathForAppId(const QString &appId);
 
     // $XDG_DATA_HOME (or ~/.local/share), then $XDG_DATA_DIRS (or /usr/local/share:/usr/share).
     static QStringList xdgDataDirs();
 
 private:
     void buildIndex();
-    void index(const QString &program, int entry);
+    // The resolved executable, or empty when `program` names none (or a launcher).
+    QString index(const QString &program, int entry);
     static void setUpIconTheme(const QStringList &dataDirs);
 
     QStringList m_dataDirs;
     bool m_indexed = false;
     std::vector<DesktopEntry> m_entries;
-    // Canonical executable path → index into m_entries.
+    // Canonical executable path (or entry file path) → index into m_entries.
     QHash<QString, int> m_byExecutable;
+    // Lower-case desktop-file id without ".desktop", and lower-case StartupWMClass → index.
+    QHash<QString, int> m_byId;
+    QHash<QString, int> m_byWindowClass;
+    // Per entry: its lower-case desktop-file id without ".desktop", its canonical file path and the executable it
+    // resolves to (maybe empty).
+    std::vector<QString> m_ids;
+    std::vector<QString> m_files;
+    std::vector<QString> m_executables;
 };

@@ -108,6 +108,16 @@ QString WindowProbe::problem() const
     return m_source->problem();
 }
 
+QString WindowProbe::note() const
+{
+    return m_source->note();
+}
+
+QString WindowProbe::sourceDescription() const
+{
+    return m_source->description();
+}
+
 bool WindowProbe::isImageEditor(const QString &path, const QString &name)
 {
     static const QRegularExpression editorName(QStringLiteral("^Adobe\\sPhotoshop(\\sCS\\d*)$"),

@@ -39,6 +39,9 @@ public:
     // Whether the source can see windows at all, and why not for the user.
     bool isAvailable() const;
     QString problem() const;
+    // What the source cannot see, for the user (empty when it sees everything), and which one it is.
+    QString note() const;
+    QString sourceDescription() const;
 
     const QMap<QString, QString> &appNameCache() const { return m_appNameCache; }
     const QMap<QString, QIcon> &appIconCache() const { return m_appIconCache; }

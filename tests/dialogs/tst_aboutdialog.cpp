@@ -21,6 +21,16 @@ private Q_SLOTS:
                  QStringList({folder + QStringLiteral("tavrodesk.ini"), folder + QStringLiteral("tavrodesk.sqlite"),
                               folder + QStringLiteral("debug.log")}));
     }
+
+    void namesTheWindowSource()
+    {
+        AboutDialog dialog;
+        auto *label = dialog.findChild<QLabel *>(QStringLiteral("labelWindowSource"));
+        QVERIFY(label->isHidden());
+        dialog.setWindowSource(QStringLiteral("sway (foreign-toplevel + IPC)"));
+        QVERIFY(!label->isHidden());
+        QCOMPARE(label->text(), QStringLiteral("Window source: sway (foreign-toplevel + IPC)"));
+    }
 };
 
 QTEST_MAIN(TestAboutDialog)

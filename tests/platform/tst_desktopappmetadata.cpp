@@ -25,7 +25,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const char *program : {"editor", "real", "launcher", "hidden", "link", "malformed"}) {
+        for (const char *program : {"editor", "real", "launcher", "hidden", "link", "malformed", "term"}) {
             QVERIFY(write(QStringLiteral("bin/tavro-fixture-") + QLatin1String(program), "#!/bin/sh\n"));
         }
         QVERIFY(write(QStringLiteral("bin/python3"), "#!/bin/sh\n"));
@@ -42,6 +42,13 @@ private Q_SLOTS:
                       app + "Name=Spaced Path App\nExec=\"" + tmp(QStringLiteral("My Apps/run")).toUtf8() + "\" %f\n"));
         QVERIFY(write(QStringLiteral("high/applications/aa-editor-helper.desktop"),
                       app + "Name=Editor Helper\nNoDisplay=true\nExec=tavro-fixture-editor --helper\n"));
+        // A server variant sorts before the program's own entry and starts the same program.
+        QVERIFY(write(QStringLiteral("high/applications/tavro-fixture-term-server.desktop"),
+                      app + "Name=Term Server\nExec=tavro-fixture-term --server\n"));
+        QVERIFY(write(QStringLiteral("high/applications/tavro-fixture-term.desktop"),
+                      app + "Name=Term\nExec=tavro-fixture-term\nStartupWMClass=TermWindow\n"));
+        QVERIFY(write(QStringLiteral("high/applications/org.example.Remote.desktop"),
+                      app + "Name=Remote\nExec=/nonexistent/remote\n"));
         qputenv("PATH", tmp(QStringLiteral("bin")).toLocal8Bit());
         m_metadata = std::make_unique<DesktopAppMetadata>(
             QStringList{tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA")});
@@ -61,6 +68,8 @@ private Q_SLOTS:
         row("symlinks on both sides", "editor", "Vi Improved");
         row("tryexec", "bin/tavro-fixture-real", "Launched Program");
         row("exec beside tryexec", "bin/tavro-fixture-launcher", "Launched Program");
+        row("the program's own entry beats a variant", "bin/tavro-fixture-term", "Term");
+        row("entry file itself", "high/applications/org.example.Remote.desktop", "Remote");
         row("quoted absolute exec", "My Apps/run", "Spaced Path App");
         row("only a hidden-from-menus entry", "bin/tavro-fixture-malformed", "Spaced Name");
         row("deleted entry", "bin/tavro-fixture-hidden", "");
@@ -76,6 +85,20 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QLocale::setDefault(QLocale(locale));
         QCOMPARE(m_metadata->productName(tmp(path)), expected);
+    }
+
+    // Wayland app ids: desktop-file id in any case, else StartupWMClass; the executable, else the
+    // entry file when Exec names nothing installed.
+    void pathForAppId()
+    {
+        const QString term = QFileInfo(tmp(QStringLiteral("bin/tavro-fixture-term"))).canonicalFilePath();
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("tavro-fixture-term")), term);
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("Tavro-Fixture-Term")), term);
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("termwindow")), term);
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("org.example.Remote")),
+                 QFileInfo(tmp(QStringLiteral("high/applications/org.example.Remote.desktop"))).canonicalFilePath());
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("org.example.Unknown")), QString());
+        QCOMPARE(m_metadata->pathForAppId(QString()), QString());
     }
 };
 

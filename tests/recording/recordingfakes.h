@@ -30,6 +30,7 @@ public:
     quint64 parentWindow(quint64) override { return 0; }
     bool isAvailable() const override { return true; }
     QString problem() const override { return {}; }
+    QString description() const override { return QStringLiteral("fake"); }
 
 private:
     ForegroundSample m_sample;
@@ -50,5 +51,6 @@ class FakeIdleSource : public IdleSource
 {
 public:
     int idleSeconds() override { return seconds; }
+    QString description() const override { return QStringLiteral("fake"); }
     int seconds = 0;
 };
