@@ -12,6 +12,7 @@ PACKAGES="
     qtkeychain-qt6-dev
     gnome-keyring libsecret-tools
     desktop-file-utils appstream dpkg-dev file x11-utils
+    tzdata
     libsqlite3-dev
     sqlite3
     libwayland-dev wayland-protocols plasma-wayland-protocols

@@ -5,12 +5,15 @@
 #include "autostartentry.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
+#include "clock.h"
 #include "credentialstorage.h"
 #include "databasecheck.h"
 #include "dockshare.h"
 #include "entrydaymodel.h"
+#include "entryexport.h"
 #include "entrylinker.h"
 #include "entrystore.h"
+#include "exportdialog.h"
 #include "filtersync.h"
 #include "foregroundwindow.h"
 #include "ignoredappsdialog.h"
@@ -27,6 +30,8 @@
 #include "storagecheck.h"
 #include "subsystems.h"
 #include "suspendhandler.h"
+#include "timelinecontroller.h"
+#include "timelinestrip.h"
 #include "timestampsdialog.h"
 #include "trayanimation.h"
 #include "traymenu.h"
@@ -111,6 +116,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
     setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
     createDocks();
+    createTimeline();
 
     setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
     reserveDateRowWidth();
@@ -423,6 +429,27 @@ void MainWindow::createDocks()
     }
 }
 
+void MainWindow::createTimeline()
+{
+    m_timelineStrip = new TimelineStrip(this);
+    auto *dock = new QDockWidget(QStringLiteral("Timeline"), this);
+    dock->setObjectName(QStringLiteral("Top"));
+    dock->setTitleBarWidget(new QWidget(dock));
+    dock->setFeatures(QDockWidget::DockWidgetClosable);
+    dock->setAllowedAreas(Qt::TopDockWidgetArea);
+    dock->setWidget(m_timelineStrip);
+    addDockWidget(Qt::TopDockWidgetArea, dock);
+    QAction *toggle = dock->toggleViewAction();
+    toggle->setText(QStringLiteral("T&imeline"));
+    m_ui->menuView->addAction(toggle);
+
+    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
+    connect(recorder(), &Recorder::entryStored, m_timeline,
+            [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64, qint64 entryId) {
+                m_timeline->addRecorded(entryId, start, end, info.path, info.name, info.title);
+            });
+}
+
 QDate MainWindow::selectedDate() const
 {
     return m_ui->calendar->selectedDate();
@@ -454,6 +481,7 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
     if (m_initialUpdateDone) {
         initUnlinkedList();
         initLinkedList();
+        m_timeline->watchModels();
     }
 }
 
@@ -546,6 +574,8 @@ void MainWindow::onInitialUpdate()
     statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
     initLinkedList();
     checkStorage();
+    m_timeline->watchModels();
+    m_timeline->showDay(selectedDate());
 
     // Requests wait in nested event loops: the local views are complete before the first one.
     session()->startUp();
@@ -697,6 +727,7 @@ void MainWindow::showDate(const QDate &date)
 void MainWindow::onCalendarDateChanged(const QDate &date)
 {
     updateDateHeader(date);
+    m_timeline->showDay(date);
     if (m_unlinkedModel) {
         m_unlinkedModel->setDay(date);
         m_unlinkedModel->reload();
@@ -830,6 +861,26 @@ void MainWindow::on_action_Ignored_Applications_triggered()
         m_linkedModel->reload();
     }
     m_ui->linkedEntries->restoreExpandedNodes();
+}
+
+void MainWindow::on_actionExport_triggered()
+{
+    ExportDialog dialog(selectedDate(), SystemClock::instance(), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    dialog.getData();
+    EntryExport run;
+    run.from = dialog.dateFrom;
+    run.to = dialog.dateTo;
+    run.format = dialog.json ? ExportWriter::Format::Json : ExportWriter::Format::Csv;
+    run.catalogueXml = setting("XmlProjectsList").toString();
+    QString error;
+    if (!run.writeFile(dialog.path, &error)) {
+        MessageBox::warning(this, QStringLiteral("Error"), error);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Exported to ") + dialog.path);
 }
 
 void MainWindow::on_action_About_Tavro_triggered()

@@ -20,6 +20,8 @@ class FilterSync;
 class Recorder;
 class SecretStore;
 class Session;
+class TimelineController;
+class TimelineStrip;
 class TrayAnimation;
 class TrayMenu;
 class WindowProbe;
@@ -95,6 +97,7 @@ public:
     RuleCommands *ruleCommands() const;
     // Connectivity, sign-in and the projects catalogue.
     Session *session() const;
+    TimelineStrip *timelineStrip() const { return m_timelineStrip; }
 
 Q_SIGNALS:
     // The projects filter was applied with this text; the projects tree filters and repopulates.
@@ -124,6 +127,8 @@ public Q_SLOTS:
     void on_action_Settings_triggered();
     void on_actionExit_triggered();
     void on_action_Ignored_Applications_triggered();
+    // Writes the entries of the shown day or a chosen range to a CSV or JSON file.
+    void on_actionExport_triggered();
     void on_btToday_clicked();
     void on_cbHideUnder_activated(int index);
     void on_btnRecord_toggled(bool checked);
@@ -175,6 +180,8 @@ private:
     // The quiet update check, when enabled: at start-up and then daily.
     void checkForUpdatesInBackground();
     void scheduleUpdateChecks();
+    // The day's timeline above the entry views, in a dock the View menu shows and hides.
+    void createTimeline();
     void initHideUnderChoices();
     void initGroupByHour();
     void initUnlinkedList();
@@ -209,5 +216,7 @@ private:
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<SecretStore> m_keyring;
     std::unique_ptr<CredentialStorage> m_credentials;
+    TimelineStrip *m_timelineStrip = nullptr;
+    TimelineController *m_timeline = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };

@@ -141,34 +141,52 @@ QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
     return prepared;
 }
 
-TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
-                                    const std::function<bool(const QString &)> &taskUsable, QStringList *notes)
+QList<int> RuleEngine::matchGroups(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
 {
     // Each group is only tested against the rules of its application, still in rule order, so the
     // first match is the same as when walking through all rules.
-    QHash<QString, QList<const RuleMatcher *>> rulesByApp;
-    for (const RuleMatcher &rule : rules) {
-        for (const QString &appId : rule.appIds()) {
-            rulesByApp[appId] << &rule;
+    QHash<QString, QList<int>> rulesByApp;
+    for (int index = 0; index < rules.size(); ++index) {
+        for (const QString &appId : rules.at(index).appIds()) {
+            rulesByApp[appId] << index;
         }
     }
 
+    QList<int> matches;
+    matches.reserve(groups.size());
+    for (const EntryGroup &group : groups) {
+        int match = -1;
+        const auto candidates = rulesByApp.constFind(group.applicationId);
+        if (candidates != rulesByApp.cend()) {
+            for (int index : candidates.value()) {
+                if (rules.at(index).matchesDayAndTitle(group.title, group.day)) {
+                    match = index;
+                    break;
+                }
+            }
+        }
+        matches << match;
+    }
+    return matches;
+}
+
+TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
+                                    const std::function<bool(const QString &)> &taskUsable, QStringList *notes)
+{
+    const QList<int> matches = matchGroups(rules, groups);
     TaskBatches batches;
     QMap<int, qsizetype> skipped; // rule position -> entries it left unlinked
-    for (const EntryGroup &group : groups) {
-        const auto candidates = rulesByApp.constFind(group.applicationId);
-        if (candidates == rulesByApp.cend()) {
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const int match = matches.at(i);
+        if (match < 0) {
             continue;
         }
-        for (const RuleMatcher *rule : candidates.value()) {
-            if (rule->matchesDayAndTitle(group.title, group.day)) {
-                if (taskUsable && !taskUsable(rule->taskId())) {
-                    skipped[int(rule - rules.constData())] += group.entryIds.size();
-                } else {
-                    batches[BatchKey{rule->taskId(), group.day}] << group.entryIds;
-                }
-                break;
-            }
+        const EntryGroup &group = groups.at(i);
+        const QString taskId = rules.at(match).taskId();
+        if (taskUsable && !taskUsable(taskId)) {
+            skipped[match] += group.entryIds.size();
+        } else {
+            batches[BatchKey{taskId, group.day}] << group.entryIds;
         }
     }
     if (notes) {

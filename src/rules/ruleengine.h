@@ -76,6 +76,9 @@ public:
     // The planning steps, free of any linking.
     static QList<EntryGroup> loadGroups(const QDate &from, const QDate &to, bool *ok = nullptr);
     static QList<RuleMatcher> prepareRules(const QList<RuleMap> &rules);
+    // For each group, the index of the first rule (in list order) matching it; -1 when none does.
+    // Applying and previewing both decide through this one function.
+    static QList<int> matchGroups(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups);
     // The first rule (in list order) matching a group takes all of its ids. A rule whose task
     // `taskUsable` refuses (completed or unknown) links nothing; the groups it matched first stay
     // unlinked and `notes` gets one line per such rule.

@@ -50,12 +50,24 @@ const QStringList &Database::addedIndexStatements()
 
 bool Database::open(const QString &path, QString *error)
 {
+    // Another process holding the file briefly is waited for, but never long enough to stall the
+    // window: a write that still fails is kept and tried again later by its caller.
+    return openWith(path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs), error);
+}
+
+bool Database::openReadOnly(const QString &path, QString *error)
+{
+    // A missing file is an error here, not a new empty database; while the recording instance
+    // writes, readers wait for its statement instead of failing at once.
+    return openWith(path, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"), error);
+}
+
+bool Database::openWith(const QString &path, const QString &options, QString *error)
+{
     SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
-    // Another process holding the file briefly is waited for, but never long enough to stall the
-    // window: a write that still fails is kept and tried again later by its caller.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    m_db.setConnectOptions(options);
     if (!m_db.open()) {
         if (error) {
             *error = m_db.lastError().databaseText();

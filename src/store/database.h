@@ -28,6 +28,9 @@ public:
     // Adds the default QSQLITE connection and opens `path`. On failure returns false and leaves the
     // driver's text in `error`; no statement is executed then.
     bool open(const QString &path, QString *error);
+    // The same without ever writing: for readers beside a running instance. The schema is not
+    // created, so the file must exist.
+    bool openReadOnly(const QString &path, QString *error);
     void close();
     bool isOpen() const { return m_db.isOpen(); }
 
@@ -50,5 +53,7 @@ public:
     static void createSchema();
 
 private:
+    bool openWith(const QString &path, const QString &options, QString *error);
+
     QSqlDatabase m_db;
 };

@@ -4,6 +4,7 @@
 #include "sqlitestatement.h"
 
 #include "searchterms.h"
+#include "stampparser.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -326,4 +327,18 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
         days << parseDate(QString::fromLatin1(text, size));
     }
     return days;
+}
+
+QHash<qint64, QString> EntryStore::applicationNames()
+{
+    QHash<qint64, QString> names;
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id, name FROM applications"))) {
+        return names;
+    }
+    while (query.next()) {
+        names.insert(query.value(0).toLongLong(), query.value(1).toString());
+    }
+    return names;
 }

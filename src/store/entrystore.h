@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,8 @@ public:
 
     // The latest end of any stored entry; invalid when there is none or the query fails.
     static QDateTime latestEnd();
+    // Display name of every application by id.
+    static QHash<qint64, QString> applicationNames();
 
     static QString dayStart(const QDate &day);
     static QString dayEnd(const QDate &day);
