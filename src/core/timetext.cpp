@@ -9,7 +9,11 @@ QString TimeText::formatDateTime(const QDateTime &dateTime)
 
 QDateTime TimeText::wholeSeconds(const QDateTime &dateTime)
 {
-    return dateTime.isValid() ? dateTime.addMSecs(-dateTime.time().msec()) : dateTime;
+    if (!dateTime.isValid()) {
+        return dateTime;
+    }
+    const int msec = dateTime.time().msec();
+    return dateTime.addMSecs(msec >= 500 ? 1000 - msec : -msec);
 }
 
 QString TimeText::formatDate(const QDate &date)

@@ -281,7 +281,8 @@ private Q_SLOTS:
         const QDate today = m_window->selectedDate();
         QVERIFY(addEdEntry() > 0);
         QSqlQuery query;
-        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/usr/bin/vi', 'vi')")));
+        QVERIFY(
+            query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/opt/tavro-test/vi', 'vi')")));
         const int vi = query.lastInsertId().toInt();
         for (const QDate &day : {today, today.addDays(-1)}) {
             QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "

@@ -169,11 +169,11 @@ private Q_SLOTS:
         // Nor is the stretch that is left of no length stored.
         add("window fronted while away", "10:00:00 /e a.txt; 10:02:00 /m New 120; 10:05:30 /m New 330",
             "/e|a.txt|10 10:00:00|10 10:02:00");
-        // The clock's milliseconds are cut off before anything is measured, so live and stored seconds
-        // agree; a window fronted within the same second holds no time.
+        // The clock's milliseconds are rounded to the whole second before anything is measured, so live
+        // and stored seconds agree; a window fronted within the same second holds no time.
         add("clock with milliseconds",
-            "10:00:00.900 /e a.txt; 10:01:32.100 /m Inbox; 10:01:32.700 /e b.txt; 10:01:40.300 /m Inbox",
-            "/e|a.txt|10 10:00:00|10 10:01:32; /e|b.txt|10 10:01:32|10 10:01:40");
+            "10:00:00.900 /e a.txt; 10:01:32.100 /m Inbox; 10:01:32.400 /e b.txt; 10:01:40.300 /m Inbox",
+            "/e|a.txt|10 10:00:01|10 10:01:32; /e|b.txt|10 10:01:32|10 10:01:40");
     }
 
     void script()

@@ -126,7 +126,8 @@ private Q_SLOTS:
                  QStringLiteral("Linked 3 entries (1 h 0 m 0 s) with:\n    Design: 3 entries (1 h 0 m 0 s)"));
         QCOMPARE(engine.lastResult().batches.size(), 1);
 
-        // A batch the service refuses is told apart; a task without a known name shows its id.
+        // A batch the service refuses is told apart; without a catalogue a task shows its id.
+        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
         RuleStore::removeRule(editorRule);
         RuleTestDb::addRule({m_mail}, 31);
         m_linking.result = false;
@@ -139,7 +140,6 @@ private Q_SLOTS:
         none.notes << QStringLiteral("Rule \"r\" links with a completed task.");
         QCOMPARE(none.summary({}),
                  QStringLiteral("No entries matched the rules.\n\nRule \"r\" links with a completed task."));
-        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
     }
 
     void noActiveRulesShowsABox()

@@ -120,7 +120,8 @@ private Q_SLOTS:
         RuleEngine engine(&linking);
         QVERIFY(engine.applyRules(Day, Day.addDays(1)));
         QCOMPARE(linking.summary(), batchSummary(preview.batches));
-        QCOMPARE(linking.calls.size(), 2);
+        // One batch per task and day: task 20 has entries on both days.
+        QCOMPARE(linking.calls.size(), 3);
     }
 
     void editedRuleIsPreviewedInItsPlace()
