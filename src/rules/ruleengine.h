@@ -51,7 +51,7 @@ struct BatchKey
 // The entry ids to link per task and day.
 using TaskBatches = QMap<BatchKey, QStringList>;
 
-// Applies the active rules to the unlinked entries of a date range: plans one batch per task,
+// Applies the active rules to the unlinked entries of a date range: plans one batch per task and day,
 // then hands each batch to the linking service. Views and progress bar are the window's; it
 // follows the run through the signals.
 class RuleEngine : public QObject
