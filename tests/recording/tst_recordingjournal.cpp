@@ -35,8 +35,8 @@ private Q_SLOTS:
         two.start = one.end;
         two.end = Now;
         QVERIFY(journal.write({one, two}, Now));
-        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                                QFileDevice::ReadOther | QFileDevice::WriteOther;
+        const QFileDevice::Permissions others =
+            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
         QCOMPARE(QFile::permissions(journal.path()) & others, QFileDevice::Permissions());
         const RecordingJournal::Contents contents = journal.read(Now, Now.addSecs(-60));
         QCOMPARE(contents.problem, QString());
