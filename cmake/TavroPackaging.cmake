@@ -15,5 +15,5 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tavro.example/")
 # Library dependencies come from the binary; plugins Qt loads at run time cannot be found that way.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring, hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring, hicolor-icon-theme, qt6-wayland")
 include(CPack)

@@ -1,8 +1,10 @@
 #include "devserver.h"
 
 #include "devservicestore.h"
+#include "httprequestparser.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QPointer>
@@ -16,10 +18,10 @@
 #include <QXmlStreamWriter>
 
 namespace {
-constexpr qsizetype maxHeaderBytes = 64 * 1024;
-constexpr qint64 maxBodyBytes = 16 * 1024 * 1024;
-// A demo server may run for days; the oldest records go once this many are kept.
-constexpr qsizetype maxRecordedRequests = 10000;
+// A demo server may run for days; the oldest records go once this many are kept, each cut to a summary.
+constexpr qsizetype maxRecordedRequests = 1000;
+constexpr qsizetype maxRecordedBytes = 16 * 1024;
+constexpr qsizetype maxRecordedValue = 4 * 1024;
 
 const QByteArray servicePrefix = QByteArrayLiteral("/service/");
 const QByteArray appcastPath = QByteArrayLiteral("/downloads/tavrodesk/tavrodesk-linux.xml");
@@ -88,15 +90,29 @@ QByteArray putNulIntoText(QByteArray reply)
     return reply;
 }
 
-QByteArray withoutStatus(QByteArray reply)
+// The reply without the first attribute of this name (" status", " id"): an answer that leaves out
+// whether it worked, or what it made.
+QByteArray withoutAttribute(QByteArray reply, const QByteArray &name)
 {
-    const QByteArray attribute = QByteArrayLiteral(" status=\"");
+    const QByteArray attribute = ' ' + name + "=\"";
     const qsizetype start = reply.indexOf(attribute);
     if (start >= 0) {
         const qsizetype end = reply.indexOf('"', start + attribute.size());
         reply.remove(start, end + 1 - start);
     }
     return reply;
+}
+
+DevServerRequest summary(DevServerRequest request)
+{
+    request.bodySize = request.body.size();
+    request.body.truncate(maxRecordedBytes);
+    request.query.truncate(maxRecordedBytes);
+    for (auto &parameter : request.parameters) {
+        parameter.first.truncate(maxRecordedValue);
+        parameter.second.truncate(maxRecordedValue);
+    }
+    return request;
 }
 
 QByteArray htmlPage(const QString &title, const QString &bodyHtml)
@@ -113,6 +129,8 @@ struct DevServer::Connection
     int serial = 0;
     QByteArray buffer;
     bool busy = false; // an answer is still pending (delayed); later requests wait for it
+    // Since the connection opened or its last complete request: trickling bytes does not count.
+    QElapsedTimer idle;
 };
 
 DevServer::DevServer(DevServiceStore *store, QObject *parent)
@@ -122,6 +140,7 @@ DevServer::DevServer(DevServiceStore *store, QObject *parent)
     , m_api(m_store)
 {
     qRegisterMetaType<DevServerRequest>();
+    connect(&m_sweep, &QTimer::timeout, this, &DevServer::closeIdleConnections);
     if (m_ownStore) {
         m_ownStore->open(QString());
     }
@@ -194,11 +213,55 @@ bool DevServer::listen(quint16 port, const QHostAddress &address)
     }
     m_address = address;
     m_errorString.clear();
+    m_sweep.start(qMax(50, m_idleTimeoutMs / 4));
     return true;
+}
+
+void DevServer::setIdleTimeout(int milliseconds)
+{
+    m_idleTimeoutMs = milliseconds;
+    if (m_sweep.isActive()) {
+        m_sweep.start(qMax(50, m_idleTimeoutMs / 4));
+    }
+}
+
+void DevServer::dropConnection(QTcpSocket *socket)
+{
+    m_connections.remove(socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void DevServer::closeIdleConnections()
+{
+    const auto connections = m_connections;
+    for (auto it = connections.cbegin(); it != connections.cend(); ++it) {
+        if (!it.value()->busy && it.value()->idle.hasExpired(m_idleTimeoutMs)) {
+            dropConnection(it.key());
+        }
+    }
+}
+
+void DevServer::makeRoom()
+{
+    // The connection that has been quiet longest goes, so idle clients cannot lock out new ones.
+    QTcpSocket *quietest = nullptr;
+    qint64 longest = -1;
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (!it.value()->busy && it.value()->idle.elapsed() > longest) {
+            longest = it.value()->idle.elapsed();
+            quietest = it.key();
+        }
+    }
+    if (quietest) {
+        dropConnection(quietest);
+    }
 }
 
 void DevServer::close()
 {
+    m_sweep.stop();
     const auto sockets = m_connections.keys();
     m_connections.clear();
     for (QTcpSocket *socket : sockets) {
@@ -256,8 +319,14 @@ void DevServer::setErrorFault(const QString &method, int code, const QString &me
     m_faults.insert(method, MethodFault{Fault::Error, code, message});
 }
 
+void DevServer::setRawResponse(const QString &path, const QByteArray &bytes)
+{
+    m_rawResponses.insert(path, bytes);
+}
+
 void DevServer::clearFaults()
 {
+    m_rawResponses.clear();
     m_delay = 0;
     m_methodDelays.clear();
     m_faults.clear();
@@ -269,6 +338,7 @@ DevServer::Fault DevServer::faultFromName(const QString &name, bool *ok)
         {QStringLiteral("error"), Fault::Error},         {QStringLiteral("close"), Fault::Close},
         {QStringLiteral("malformed"), Fault::Malformed}, {QStringLiteral("nul"), Fault::NulByte},
         {QStringLiteral("no-status"), Fault::NoStatus},  {QStringLiteral("error-no-element"), Fault::ErrorNoElement},
+        {QStringLiteral("no-id"), Fault::NoId},
     };
     if (ok) {
         *ok = names.contains(name);
@@ -289,8 +359,17 @@ int DevServer::delayFor(const QString &method) const
 void DevServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        if (m_connections.size() >= MaxConnections) {
+            makeRoom();
+        }
+        if (m_connections.size() >= MaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         auto connection = std::make_shared<Connection>();
         connection->serial = ++m_connectionCount;
+        connection->idle.start();
         m_connections.insert(socket, connection);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
@@ -320,66 +399,33 @@ void DevServer::processBuffer(QTcpSocket *socket)
         return;
     }
     QByteArray &buffer = connection->buffer;
-    // A request we cannot read ends the connection: what follows it cannot be framed either.
-    const auto refuse = [this, socket, connection](int status, const QByteArray &text) {
+    const HttpRequestParser::Result parsed = HttpRequestParser::parse(buffer);
+    if (parsed.outcome == HttpRequestParser::Outcome::Incomplete) {
+        return;
+    }
+    if (parsed.outcome == HttpRequestParser::Outcome::Refused) {
+        // A request we cannot read ends the connection: what follows it cannot be framed either.
         connection->busy = true;
-        send(socket, Response{status, "text/plain", text + '\n', false}, false);
-    };
-    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
-    if (headEnd < 0) {
-        if (buffer.size() > maxHeaderBytes) {
-            refuse(431, "Request header too large");
-        }
+        send(socket, Response{parsed.status, "text/plain", parsed.reason + '\n', false, {}}, false);
         return;
     }
-    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
-    const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-    if (requestLine.size() != 3 || !requestLine.at(2).startsWith("HTTP/1.")) {
-        refuse(400, "Malformed request line");
-        return;
-    }
-    QHash<QByteArray, QByteArray> headers;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines.at(i).indexOf(':');
-        if (colon > 0) {
-            headers.insert(lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed());
-        }
-    }
-    if (headers.contains("transfer-encoding")) {
-        refuse(501, "Chunked request bodies are not supported");
-        return;
-    }
-    bool lengthOk = true;
-    const qint64 length =
-        headers.contains("content-length") ? headers.value("content-length").toLongLong(&lengthOk) : 0;
-    if (!lengthOk || length < 0) {
-        refuse(400, "Invalid Content-Length");
-        return;
-    }
-    if (length > maxBodyBytes) {
-        refuse(413, "Request body too large");
-        return;
-    }
-    if (buffer.size() < headEnd + 4 + length) {
-        return;
-    }
-
+    const HttpRequestParser::Request &http = parsed.request;
     DevServerRequest request;
-    request.verb = QString::fromLatin1(requestLine.at(0));
-    const QByteArray target = requestLine.at(1);
-    const qsizetype question = target.indexOf('?');
-    const QByteArray rawPath = question < 0 ? target : target.left(question);
-    request.query = question < 0 ? QByteArray() : target.mid(question + 1);
+    request.verb = QString::fromLatin1(http.verb);
+    const qsizetype question = http.target.indexOf('?');
+    const QByteArray rawPath = question < 0 ? http.target : http.target.left(question);
+    request.query = question < 0 ? QByteArray() : http.target.mid(question + 1);
     request.path = decode(rawPath);
     if (rawPath.startsWith(servicePrefix)) {
         request.method = decode(rawPath.mid(servicePrefix.size()));
     }
-    request.body = buffer.mid(headEnd + 4, length);
-    request.contentType = headers.value("content-type");
-    request.userAgent = headers.value("user-agent");
-    request.host = headers.value("host");
+    request.body = http.body;
+    request.contentType = http.headers.value("content-type");
+    request.userAgent = http.headers.value("user-agent");
+    request.host = http.headers.value("host");
     request.connection = connection->serial;
-    buffer.remove(0, headEnd + 4 + length);
+    buffer.remove(0, parsed.consumed);
+    connection->idle.start();
 
     if (request.verb == QLatin1String("POST")) {
         if (request.contentType.toLower().startsWith("application/x-www-form-urlencoded")) {
@@ -388,15 +434,14 @@ void DevServer::processBuffer(QTcpSocket *socket)
     } else {
         request.parameters = parseParameters(request.query);
     }
-    const QByteArray connectionHeader = headers.value("connection").toLower();
-    const bool keepAlive =
-        requestLine.at(2) == "HTTP/1.1" ? connectionHeader != "close" : connectionHeader == "keep-alive";
+    const bool keepAlive = http.keepAlive;
 
+    // The history keeps a bounded summary: a long-running server must not hold every body it saw.
     if (m_requests.size() >= maxRecordedRequests) {
         m_requests.removeFirst();
     }
-    m_requests.append(request);
-    Q_EMIT requestReceived(request);
+    m_requests.append(summary(request));
+    Q_EMIT requestReceived(m_requests.last());
 
     const Response response = respond(request);
     const int delay = delayFor(request.method);
@@ -425,6 +470,10 @@ void DevServer::processBuffer(QTcpSocket *socket)
 
 void DevServer::send(QTcpSocket *socket, const Response &response, bool keepAlive)
 {
+    if (!response.raw.isEmpty()) {
+        socket->write(response.raw);
+        return;
+    }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
                       "\r\nServer: tavro-devservice\r\nContent-Type: " + response.contentType +
                       "\r\nContent-Length: " + QByteArray::number(response.body.size()) +
@@ -437,17 +486,22 @@ void DevServer::send(QTcpSocket *socket, const Response &response, bool keepAliv
 
 DevServer::Response DevServer::respond(const DevServerRequest &request)
 {
+    if (m_rawResponses.contains(request.path)) {
+        Response response;
+        response.raw = m_rawResponses.value(request.path);
+        return response;
+    }
     if (request.path.startsWith(QLatin1String(servicePrefix))) {
         return serviceResponse(request);
     }
     const bool get = request.verb == QLatin1String("GET");
     if (get && request.path == QLatin1String(appcastPath)) {
-        return Response{200, "application/rss+xml; charset=utf-8", appcast(authorityFor(request)), false};
+        return Response{200, "application/rss+xml; charset=utf-8", appcast(authorityFor(request)), false, {}};
     }
     if (get && request.path == QLatin1String(downloadsPath)) {
         const QString body = QStringLiteral("<p>TavroDesk %1 for Linux is the newest version.</p>\n")
                                  .arg(m_appcastVersion.toHtmlEscaped());
-        return Response{200, htmlType, htmlPage(QStringLiteral("TavroDesk downloads"), body), false};
+        return Response{200, htmlType, htmlPage(QStringLiteral("TavroDesk downloads"), body), false, {}};
     }
     if (get && request.path == QLatin1String(helpPath)) {
         const QString body = QStringLiteral(
@@ -456,15 +510,15 @@ DevServer::Response DevServer::respond(const DevServerRequest &request)
             "<li>Pick a day in the calendar to review its entries.</li>\n"
             "<li>Drag entries onto a task in the projects tree to link them; hold Ctrl to add notes.</li>\n"
             "<li>Rules link matching entries automatically.</li></ul>\n");
-        return Response{200, htmlType, htmlPage(QStringLiteral("TavroDesk help"), body), false};
+        return Response{200, htmlType, htmlPage(QStringLiteral("TavroDesk help"), body), false, {}};
     }
-    return Response{404, "text/plain", "Not found\n", false};
+    return Response{404, "text/plain", "Not found\n", false, {}};
 }
 
 DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
 {
     const MethodFault fault = m_faults.value(request.method);
-    Response response{200, xmlType, QByteArray(), false};
+    Response response{200, xmlType, QByteArray(), false, {}};
     switch (fault.fault) {
     case Fault::Close:
         response.close = true;
@@ -479,6 +533,7 @@ DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
     case Fault::Malformed:
     case Fault::NulByte:
     case Fault::NoStatus:
+    case Fault::NoId:
         break;
     }
     response.body = m_api.handle(request.verb, request.method, request.parameters);
@@ -487,7 +542,9 @@ DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
     } else if (fault.fault == Fault::NulByte) {
         response.body = putNulIntoText(response.body);
     } else if (fault.fault == Fault::NoStatus) {
-        response.body = withoutStatus(response.body);
+        response.body = withoutAttribute(response.body, "status");
+    } else if (fault.fault == Fault::NoId) {
+        response.body = withoutAttribute(response.body, "id");
     }
     return response;
 }

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QSslConfiguration>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -24,7 +25,8 @@ struct DevServerRequest
     QString path;                    // decoded path, e.g. "/service/tavro.auth.login"
     QString method;                  // the service method named by the path ("" outside "/service/")
     QByteArray query;                // raw query, without the "?"
-    QByteArray body;                 // raw body
+    QByteArray body;                 // raw body (in requests(): its first 16 KiB)
+    qsizetype bodySize = 0;          // the whole body's size
     QByteArray contentType;          // raw Content-Type header
     QByteArray userAgent;            // raw User-Agent header
     QByteArray host;                 // raw Host header
@@ -54,10 +56,16 @@ public:
         NulByte,        // the method runs, a NUL byte is put into the middle of the first element text
         NoStatus,       // the method runs, the root element loses its "status" attribute
         ErrorNoElement, // status "error" without an "error" element; the method does not run
+        NoId,           // the method runs, the reply says "ok" but its first "id" attribute is left out
     };
     Q_ENUM(Fault)
 
     // Uses `store` (not owned) when given, otherwise an in-memory store with the demo data of its own.
+    // A connection that completes no request for this long is closed; so is the quietest one when a
+    // new client would exceed MaxConnections.
+    static constexpr int DefaultIdleTimeoutMs = 30000;
+    static constexpr int MaxConnections = 128;
+
     explicit DevServer(DevServiceStore *store = nullptr, QObject *parent = nullptr);
     ~DevServer() override;
 
@@ -79,11 +87,18 @@ public:
 
     DevServiceStore *store() const { return m_store; }
 
+    void setIdleTimeout(int milliseconds);
+    int connectionCount() const { return int(m_connections.size()); }
+
     // Faults. An empty method name in setDelay() delays every reply; a method delay wins over that one.
     // One fault per method: a later call replaces it, Fault::None removes it; Fault::Error wants setErrorFault().
     void setDelay(int milliseconds, const QString &method = {});
     void setFault(const QString &method, Fault fault);
     void setErrorFault(const QString &method, int code, const QString &message);
+    // Answers every request for this path (e.g. "/service/tavro.test.null") with these bytes, sent as
+    // they are (status line, headers and body), for clients that must survive hostile servers. The
+    // connection stays open afterwards. clearFaults() removes them too.
+    void setRawResponse(const QString &path, const QByteArray &bytes);
     void clearFaults();
     static Fault faultFromName(const QString &name, bool *ok = nullptr);
 
@@ -91,7 +106,7 @@ public:
     void setAppcastVersion(const QString &version);
     QString appcastVersion() const { return m_appcastVersion; }
 
-    // The requests received so far (the latest 10000), oldest first.
+    // The requests received so far (the latest 1000), oldest first; bodies, queries and values cut short.
     QList<DevServerRequest> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 
@@ -112,9 +127,13 @@ private:
         QByteArray contentType;
         QByteArray body;
         bool close = false; // close without any answer
+        QByteArray raw;     // sent as it is instead of a composed answer
     };
 
     void onNewConnection();
+    void closeIdleConnections();
+    void makeRoom();
+    void dropConnection(QTcpSocket *socket);
     void onReadyRead(QTcpSocket *socket);
     void processBuffer(QTcpSocket *socket);
     Response respond(const DevServerRequest &request);
@@ -134,9 +153,12 @@ private:
     QString m_errorString;
     QHash<QTcpSocket *, std::shared_ptr<Connection>> m_connections;
     int m_connectionCount = 0;
+    int m_idleTimeoutMs = DefaultIdleTimeoutMs;
+    QTimer m_sweep;
     int m_delay = 0;
     QHash<QString, int> m_methodDelays;
     QHash<QString, MethodFault> m_faults;
+    QHash<QString, QByteArray> m_rawResponses;
     QString m_appcastVersion = BuildInfo::version();
     QList<DevServerRequest> m_requests;
 };

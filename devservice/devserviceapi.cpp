@@ -180,7 +180,7 @@ private:
     const DevServiceParameters &m_parameters;
 };
 
-QByteArray login(DevServiceStore *store, Call &call)
+QByteArray login(DevServiceStore *store, Call &call, bool *signedIn)
 {
     if (!call.require(QStringLiteral("email")) || !call.require(QStringLiteral("password"))) {
         return *call.failure;
@@ -191,6 +191,7 @@ QByteArray login(DevServiceStore *store, Call &call)
         return DevServiceApi::errorReply(DevServiceApi::LoginFailed, QStringLiteral("Wrong e-mail or password"));
     }
     const QString token = store->createToken(userId);
+    *signedIn = true;
     return okReply([&](QXmlStreamWriter &xml) {
         xml.writeTextElement(QStringLiteral("token"), token);
         writeUser(xml, *user);
@@ -447,6 +448,29 @@ QByteArray DevServiceApi::errorReply(int code, const QString &message)
     });
 }
 
+QByteArray DevServiceApi::throttledLogin(const DevServiceParameters &parameters)
+{
+    Call call(m_store, parameters);
+    const QString name = call.text(QStringLiteral("email")).toLower();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    FailedLogins &failed = m_failedLogins[name];
+    if (failed.lockedUntil.isValid() && now < failed.lockedUntil) {
+        return errorReply(LoginFailed, QStringLiteral("Too many failed sign-ins; try again in a minute"));
+    }
+    bool signedIn = false;
+    const QByteArray reply = login(m_store, call, &signedIn);
+    if (signedIn) {
+        m_failedLogins.remove(name);
+    } else if (++failed.count >= MaxFailedLogins) {
+        // Guessing is slowed to a handful of tries a minute per account.
+        failed = FailedLogins{0, now.addSecs(LoginLockSecs)};
+    }
+    if (m_failedLogins.size() > MaxTrackedLogins) {
+        m_failedLogins.clear();
+    }
+    return reply;
+}
+
 QByteArray DevServiceApi::handle(const QString &verb, const QString &method, const DevServiceParameters &parameters)
 {
     const QString expectedVerb = verbOf(method);
@@ -458,7 +482,7 @@ QByteArray DevServiceApi::handle(const QString &verb, const QString &method, con
     }
     Call call(m_store, parameters);
     if (method == QLatin1String("tavro.auth.login")) {
-        return login(m_store, call);
+        return throttledLogin(parameters);
     }
     if (method == QLatin1String("tavro.auth.checkToken")) {
         return checkToken(m_store, call);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -39,6 +41,20 @@ public:
 
     static QByteArray errorReply(int code, const QString &message);
 
+    // Failed sign-ins in a row for one e-mail before it is locked for LoginLockSecs.
+    static constexpr int MaxFailedLogins = 5;
+    static constexpr int LoginLockSecs = 60;
+
 private:
+    struct FailedLogins
+    {
+        int count = 0;
+        QDateTime lockedUntil;
+    };
+    static constexpr int MaxTrackedLogins = 10000;
+
+    QByteArray throttledLogin(const DevServiceParameters &parameters);
+
     DevServiceStore *m_store;
+    QHash<QString, FailedLogins> m_failedLogins;
 };

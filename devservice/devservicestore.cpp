@@ -1,6 +1,9 @@
 #include "devservicestore.h"
 
 #include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QPasswordDigestor>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -27,11 +30,6 @@ const char *const schema[] = {
 
 const QString dateTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
-QString passwordHash(const QString &password)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256).toHex());
-}
-
 QString randomHex(int bytes)
 {
     QByteArray data(bytes, Qt::Uninitialized);
@@ -39,6 +37,49 @@ QString randomHex(int bytes)
         c = static_cast<char>(QRandomGenerator::system()->bounded(256));
     }
     return QString::fromLatin1(data.toHex());
+}
+
+// Stored as "pbkdf2-sha256$<iterations>$<salt hex>$<key hex>": a salted, deliberately slow derivation,
+// so a leaked data file does not give the passwords away to a table lookup.
+QString passwordHash(const QString &password, const QByteArray &salt, int iterations)
+{
+    const QByteArray key =
+        QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt, iterations, 32);
+    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
+        .arg(iterations)
+        .arg(QString::fromLatin1(salt.toHex()), QString::fromLatin1(key.toHex()));
+}
+
+QString newPasswordHash(const QString &password)
+{
+    return passwordHash(password, QByteArray::fromHex(randomHex(16).toLatin1()), DevServiceStore::PasswordIterations);
+}
+
+// Files of earlier versions hold an unsalted SHA-256; they still sign in and get the new form then.
+bool isLegacyHash(const QString &stored)
+{
+    return !stored.contains(QLatin1Char('$'));
+}
+
+bool passwordMatches(const QString &password, const QString &stored)
+{
+    if (isLegacyHash(stored)) {
+        return stored ==
+               QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256).toHex());
+    }
+    const QStringList parts = stored.split(QLatin1Char('$'));
+    bool ok = false;
+    const int iterations = parts.value(1).toInt(&ok);
+    if (parts.size() != 4 || !ok || iterations < 1) {
+        return false;
+    }
+    const QString expected = passwordHash(password, QByteArray::fromHex(parts.at(2).toLatin1()), iterations);
+    // Compared in full whatever differs first.
+    int difference = int(expected.size() ^ stored.size());
+    for (qsizetype i = 0; i < qMin(expected.size(), stored.size()); ++i) {
+        difference |= expected.at(i).unicode() ^ stored.at(i).unicode();
+    }
+    return difference == 0;
 }
 
 DevServiceStore::Task readTask(const QSqlQuery &query)
@@ -99,6 +140,10 @@ bool DevServiceStore::open(const QString &fileName, QString *error)
     }
     if (ok && countUsers() == 0) {
         seedDemo();
+    }
+    // Accounts and their password hashes: the owner's alone.
+    if (ok && QFileInfo(fileName).isFile()) {
+        QFile::setPermissions(fileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     if (!ok) {
         if (error) {
@@ -164,7 +209,7 @@ int DevServiceStore::addUser(const QString &email, const QString &password, cons
 {
     return insert(QStringLiteral("INSERT INTO users (email, password_hash, realname, username, api_key) "
                                  "VALUES (?, ?, ?, ?, ?)"),
-                  {email.toLower(), passwordHash(password), realname, username, randomHex(16)});
+                  {email.toLower(), newPasswordHash(password), realname, username, randomHex(16)});
 }
 
 std::optional<DevServiceStore::User> DevServiceStore::user(int userId) const
@@ -179,20 +224,37 @@ std::optional<DevServiceStore::User> DevServiceStore::user(int userId) const
                 query.value(4).toString()};
 }
 
-int DevServiceStore::authenticate(const QString &login, const QString &password) const
+int DevServiceStore::authenticate(const QString &login, const QString &password)
 {
     QSqlQuery query(db());
-    query.prepare(QStringLiteral("SELECT id FROM users WHERE (email = ? OR username = ?) AND password_hash = ?"));
+    query.prepare(QStringLiteral("SELECT id, password_hash FROM users WHERE email = ? OR username = ?"));
     query.addBindValue(login.toLower());
     query.addBindValue(login);
-    query.addBindValue(passwordHash(password));
-    return query.exec() && query.next() ? query.value(0).toInt() : 0;
+    if (!query.exec()) {
+        return 0;
+    }
+    while (query.next()) {
+        const QString stored = query.value(1).toString();
+        if (!passwordMatches(password, stored)) {
+            continue;
+        }
+        const int userId = query.value(0).toInt();
+        if (isLegacyHash(stored)) {
+            QSqlQuery upgrade(db());
+            upgrade.prepare(QStringLiteral("UPDATE users SET password_hash = ? WHERE id = ?"));
+            upgrade.addBindValue(newPasswordHash(password));
+            upgrade.addBindValue(userId);
+            upgrade.exec();
+        }
+        return userId;
+    }
+    return 0;
 }
 
-QString DevServiceStore::createToken(int userId)
+QString DevServiceStore::createToken(int userId, const QDateTime &created)
 {
     const QString token = randomHex(16);
-    const QString now = dateTimeText(QDateTime::currentDateTime());
+    const QString now = dateTimeText(created.isValid() ? created : QDateTime::currentDateTime());
     if (insert(QStringLiteral("INSERT INTO tokens (token, user_id, created) VALUES (?, ?, ?)"), {token, userId, now}) ==
         0) {
         return {};
@@ -203,8 +265,9 @@ QString DevServiceStore::createToken(int userId)
 int DevServiceStore::userForToken(const QString &token) const
 {
     QSqlQuery query(db());
-    query.prepare(QStringLiteral("SELECT user_id FROM tokens WHERE token = ?"));
+    query.prepare(QStringLiteral("SELECT user_id FROM tokens WHERE token = ? AND created > ?"));
     query.addBindValue(token);
+    query.addBindValue(dateTimeText(QDateTime::currentDateTime().addDays(-TokenLifetimeDays)));
     return !token.isEmpty() && query.exec() && query.next() ? query.value(0).toInt() : 0;
 }
 

@@ -14,6 +14,10 @@
 class DevServiceStore
 {
 public:
+    // Work factor of the password derivation, and how long a session token is honoured.
+    static constexpr int PasswordIterations = 10000;
+    static constexpr int TokenLifetimeDays = 30;
+
     struct User
     {
         int id = 0;
@@ -82,8 +86,11 @@ public:
     int addUser(const QString &email, const QString &password, const QString &realname, const QString &username);
     std::optional<User> user(int userId) const;
     // Accepts the e-mail address (any letter case) or the user name; gives the user id or 0.
-    int authenticate(const QString &login, const QString &password) const;
-    QString createToken(int userId);
+    // The user whose e-mail or user name and password match; 0 for none. An unsalted hash of an
+    // earlier version is replaced by the salted form on a match.
+    int authenticate(const QString &login, const QString &password);
+    // `created` defaults to now; a token is valid for TokenLifetimeDays after it.
+    QString createToken(int userId, const QDateTime &created = {});
     int userForToken(const QString &token) const;
     int userForApiKey(const QString &apiKey) const;
     bool deleteToken(const QString &token);

@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
                                    QStringLiteral("SETTING"));
     const QCommandLineOption fault(
         QStringLiteral("fault"),
-        QStringLiteral("Make METHOD fail: METHOD=KIND with KIND one of close, malformed, nul, no-status, "
+        QStringLiteral("Make METHOD fail: METHOD=KIND with KIND one of close, malformed, nul, no-status, no-id, "
                        "error-no-element, or METHOD=error:CODE:MESSAGE. Repeatable."),
         QStringLiteral("SETTING"));
     const QCommandLineOption appcastVersion(QStringLiteral("appcast-version"),

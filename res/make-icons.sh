@@ -37,7 +37,8 @@ $CONVERT -size 16x16 xc:none -fill none -stroke '#3465a4' -strokewidth 2 \
     -stroke '#cc0000' -strokewidth 1.5 -draw 'line 8,2 8,14' unlink.png
 
 # Tray animation: a red recording dot with a ring that grows and fades over eight frames;
-# frame 9 is the grey dot of the paused state.
+# frame 9, the paused state, is a dark disc with a light rim and two pause bars, so that it stands out
+# from the recording dot by shape and reads on light and dark panels alike.
 for i in 1 2 3 4 5 6 7 8; do
     radius=$((6 + i))
     alpha=$(echo "scale=2; 1 - ($i - 1) / 8" | bc)
@@ -45,7 +46,8 @@ for i in 1 2 3 4 5 6 7 8; do
         -fill none -stroke "rgba(204,0,0,$alpha)" -strokewidth 2 -draw "circle 16,16 16,$((16 - radius))" \
         -stroke '#a40000' -strokewidth 1 -fill '#ef2929' -draw 'circle 16,16 16,9' frame$i.png
 done
-$CONVERT -size 32x32 xc:none -stroke '#555753' -strokewidth 1 -fill '#babdb6' -draw 'circle 16,16 16,9' frame9.png
+$CONVERT -size 32x32 xc:none -stroke '#eeeeec' -strokewidth 2 -fill '#2e3436' -draw 'circle 16,16 16,3' \
+    -stroke none -fill '#eeeeec' -draw 'rectangle 11,10 14,22' -draw 'rectangle 18,10 21,22' frame9.png
 
 # Logo: a clock hand sweeping over a blue disc.
 $CONVERT -size 64x64 xc:none -fill '#3465a4' -stroke '#204a87' -strokewidth 2 -draw 'circle 32,32 32,3' \

@@ -18,8 +18,13 @@ PACKAGES="
     qtkeychain-qt6-dev
     gnome-keyring libsecret-tools
     desktop-file-utils appstream dpkg-dev file x11-utils
+    tzdata
     libsqlite3-dev
     sqlite3
+    libwayland-dev wayland-protocols plasma-wayland-protocols
+    sway foot
+    qt6-wayland
+    clang-14 libclang-rt-14-dev
 "
 missing=""
 for package in $PACKAGES; do

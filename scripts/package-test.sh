@@ -105,11 +105,11 @@ wait_for 30 grep -q 'auth user:  "demo"' "$log" || fail "the program did not sig
 token_in_keyring() { secret-tool lookup server TavroDesk user AuthToken | grep -q .; }
 wait_for 10 token_in_keyring || fail "the session token did not reach the keyring on sign-in"
 
-# Start at log-in, ticked in the settings dialog (File > Settings..., the box just before the buttons).
+# Start at log-in, ticked in the settings dialog (File > Settings...: nine tabs from the e-mail field).
 xdotool windowfocus --sync "$(window)"
 xdotool key alt+f e
 wait_for 10 sh -c '[ "$(xdotool getwindowfocus getwindowname)" = Settings ]' || fail "the settings dialog did not open"
-xdotool key shift+Tab shift+Tab shift+Tab space Return
+xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab space Return
 autostart="$XDG_CONFIG_HOME/autostart/$id.desktop"
 wait_for 10 test -f "$autostart" || fail "no autostart entry after ticking \"Start TavroDesk when I log in\""
 desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
@@ -131,7 +131,7 @@ app=$!
 pids="$pids $app"
 signed_in_twice() { [ "$(grep -c 'auth user:' "$log")" -ge 2 ]; }
 wait_for 30 signed_in_twice || fail "the autostarted program did not sign in"
-! xdotool search --onlyvisible --name '^Tavro Desk$' >/dev/null || fail "the autostarted program showed its window"
+! xdotool search --onlyvisible --name '^TavroDesk$' >/dev/null || fail "the autostarted program showed its window"
 kill -TERM "$app"
 wait "$app" || fail "the autostarted program did not quit cleanly on SIGTERM"
 

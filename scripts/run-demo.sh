@@ -61,6 +61,11 @@ if [[ -z $url ]]; then
 fi
 echo "development service: $url (log: $service_log)"
 
+# The development service also serves the update feed and the help page.
+origin=${url%/service/}
+feed="$origin/downloads/tavrodesk/tavrodesk-linux.xml"
+help="$origin/tavro-get-help.html"
+
 ini="$data_home/TavroDesk/tavrodesk.ini"
 if [[ ! -e $ini ]]; then
     # The password is stored Base64-encoded: "ZGVtbw==" is "demo".
@@ -70,16 +75,34 @@ Url=$url
 SslEnabled=false
 Username=demo@tavro.test
 Password=ZGVtbw==
+
+[Updates]
+FeedUrl=$feed
+
+[Help]
+Url=$help
 INI
     chmod 600 "$ini"
 else
     # Keep the demo's own settings; only the service's port changes from run to run.
     tmp="$ini.tmp"
-    awk -v url="$url" '
-        /^\[/ { section = $0 }
-        section == "[API]" && /^Url=/ { print "Url=" url; done = 1; next }
+    awk -v url="$url" -v feed="$feed" -v help="$help" '
+        function finish(s) {
+            if (s == "[API]" && !api) { print "Url=" url; api = 1 }
+            if (s == "[Updates]" && !upd) { print "FeedUrl=" feed; upd = 1 }
+            if (s == "[Help]" && !hlp) { print "Url=" help; hlp = 1 }
+        }
+        /^\[/ { finish(section); section = $0 }
+        section == "[API]" && /^Url=/ { print "Url=" url; api = 1; next }
+        section == "[Updates]" && /^FeedUrl=/ { print "FeedUrl=" feed; upd = 1; next }
+        section == "[Help]" && /^Url=/ { print "Url=" help; hlp = 1; next }
         { print }
-        END { if (!done) { print "[API]"; print "Url=" url } }
+        END {
+            finish(section)
+            if (!api) { print "[API]"; print "Url=" url }
+            if (!upd) { print "[Updates]"; print "FeedUrl=" feed }
+            if (!hlp) { print "[Help]"; print "Url=" help }
+        }
     ' "$ini" >"$tmp"
     chmod 600 "$tmp"
     mv "$tmp" "$ini"

@@ -8,3 +8,5 @@ scripts/build.sh
 BUILD_DIR=${BUILD_DIR:-build}
 ctest --test-dir "$BUILD_DIR" -j "$(nproc)" --output-on-failure
 scripts/package-test.sh
+# Every parser of untrusted input under ASan/UBSan for a short fixed time; any finding fails.
+scripts/fuzz.sh

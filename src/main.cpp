@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "debuglog.h"
+#include "exportcommand.h"
 #include "hosts.h"
 #include "mainwindow.h"
 #include "messagebox.h"
@@ -10,16 +11,32 @@
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
+#include <QFile>
 #include <QSystemTrayIcon>
+#include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
 #include <memory>
 
+namespace {
+// An export needs no window, no display and no lock: it runs beside a recording instance.
+int runExport(const QCommandLineParser &parser)
+{
+    QFile standardOutput;
+    standardOutput.open(stdout, QIODevice::WriteOnly);
+    QTextStream messages(stderr);
+    return ExportCommand::run(parser, SettingsFile::databasePath(), &standardOutput, messages);
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // Read before the application object exists: --help, --version and commands need no display.
     CommandLine commandLine;
+    commandLine.addCommand(ExportCommand::exportOption(), &runExport);
+    commandLine.addOption(ExportCommand::formatOption());
+    commandLine.addOption(ExportCommand::outputOption());
     switch (commandLine.parse(CommandLine::arguments(argc, argv))) {
     case CommandLine::Action::Exit:
         std::fputs(commandLine.output().toLocal8Bit().constData(), stdout);

@@ -1,7 +1,10 @@
 // Usage: bench_probe [--own-display]
-// Uses $DISPLAY when set, else (or with --own-display) starts Xvfb, openbox and an xterm.
+// X11: uses $DISPLAY when set, else (or with --own-display) starts Xvfb, openbox and an xterm.
+// Wayland: always starts a private headless sway with two foot windows.
 
 #include "desktopappmetadata.h"
+#include "swaysession.h"
+#include "windowbackends.h"
 #include "x11foregroundwindowsource.h"
 #include "x11idlesource.h"
 #include "xvfbsession.h"
@@ -9,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +44,70 @@ void timeIt(const char *what, int runs, const std::function<void()> &call)
     std::sort(micros.begin(), micros.end());
     std::printf("%-28s median %7.1f us   p99 %7.1f us   (%d runs)\n", what, micros[micros.size() / 2],
                 micros[micros.size() * 99 / 100], runs);
+}
+
+// The foreign-toplevel source under sway: samples from the kept state, and memory while the
+// compositor sends focus and title events.
+int benchWayland()
+{
+    SwaySession sway;
+    QString error;
+    if (!sway.start(&error)) {
+        std::fprintf(stderr, "cannot start sway: %s\n", qPrintable(error));
+        return 1;
+    }
+    constexpr int TitleEvents = 5000;
+    const QString retitle = QStringLiteral("i=0; while [ $i -lt %1 ]; do printf '\\033]2;t%d\\007' $i; i=$((i+1)); "
+                                           "done; exec sleep 1000")
+                                .arg(TitleEvents);
+    if (!sway.startFoot(QStringLiteral("a")) || !sway.waitForTitle(QStringLiteral("a"))) {
+        std::fprintf(stderr, "foot does not come up\n");
+        return 1;
+    }
+    auto source = createForegroundWindowSource(sway.environment());
+    auto idle = createIdleSource(sway.environment());
+    const ForegroundSample first = source->sample();
+    std::printf("\nWayland: %s, idle %s, path \"%s\", title \"%s\"\n", qPrintable(source->description()),
+                qPrintable(idle->description()), qPrintable(first.path), qPrintable(first.title));
+    for (int i = 0; i < 100; ++i) {
+        source->sample();
+    }
+    timeIt("Wayland sample()", 1000, [&] { source->sample(); });
+    timeIt("Wayland idleSeconds()", 1000, [&] { idle->idleSeconds(); });
+
+    constexpr int Long = 100000;
+    const long before = residentKiB();
+    for (int i = 0; i < Long; ++i) {
+        source->sample();
+    }
+    const long afterSamples = residentKiB();
+    // Focus events: one swaymsg carries many focus commands; title events: a window retitling itself.
+    if (!sway.startFoot(QStringLiteral("b"), {}, {QStringLiteral("sh"), QStringLiteral("-c"), retitle})) {
+        return 1;
+    }
+    constexpr int FocusRounds = 10;
+    constexpr int FocusPerRound = 1000;
+    QStringList focus;
+    for (int i = 0; i < FocusPerRound / 2; ++i) {
+        focus << QStringLiteral("[title=\"^a$\"] focus") << QStringLiteral("[title=\"^t\\d+$\"] focus");
+    }
+    // The first rounds fill buffers and hash tables once; later rounds must not add to that.
+    std::printf("RSS before %ld KiB, after %d samples %ld KiB; after each 1000 focus events (title events run "
+                "alongside, %d in all):",
+                before, Long, afterSamples, TitleEvents);
+    for (int round = 0; round < FocusRounds; ++round) {
+        sway.swaymsg({focus.join(QStringLiteral("; "))});
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 300) {
+            source->sample();
+            QThread::msleep(1);
+        }
+        std::printf(" %ld", residentKiB());
+    }
+    std::printf(" KiB\n");
+    std::printf("floor: Wayland sample() median <= 20 us; no memory growth\n");
+    return 0;
 }
 } // namespace
 
@@ -92,5 +160,5 @@ int main(int argc, char **argv)
     }
     const long after = residentKiB();
     std::printf("RSS before %ld KiB, after %d samples %ld KiB (growth %ld KiB)\n", before, Long, after, after - before);
-    return 0;
+    return benchWayland();
 }

@@ -19,6 +19,33 @@ QList<qulonglong> versionParts(const QString &version)
     }
     return parts;
 }
+
+// The text of the current element and everything inside it, read without recursion; an element
+// nested deeper than Appcast::MaxDepth ends the feed with an error.
+QString readText(QXmlStreamReader &reader)
+{
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::Characters:
+            text += reader.text();
+            break;
+        case QXmlStreamReader::StartElement:
+            if (++depth > Appcast::MaxDepth) {
+                reader.raiseError(QStringLiteral("The feed nests deeper than %1 levels.").arg(Appcast::MaxDepth));
+                return {};
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return text.trimmed();
+}
 } // namespace
 
 bool Appcast::isValidVersion(const QString &version)
@@ -45,8 +72,18 @@ int Appcast::compareVersions(const QString &a, const QString &b)
 Appcast::Feed Appcast::parse(const QByteArray &xml)
 {
     Feed feed;
+    if (xml.size() > MaxFeedBytes) {
+        feed.error = QStringLiteral("The feed is larger than %1 KB.").arg(MaxFeedBytes / 1024);
+        return feed;
+    }
     QXmlStreamReader reader(xml);
-    if (!reader.readNextStartElement()) {
+    // Entities declared in a document type could expand a small feed into gigabytes.
+    while (!reader.atEnd() && reader.readNext() != QXmlStreamReader::StartElement) {
+        if (reader.tokenType() == QXmlStreamReader::DTD) {
+            reader.raiseError(QStringLiteral("The feed carries a document type declaration."));
+        }
+    }
+    if (!reader.isStartElement()) {
         feed.error = reader.hasError() ? reader.errorString() : QStringLiteral("The feed is empty.");
         return feed;
     }
@@ -55,26 +92,31 @@ Appcast::Feed Appcast::parse(const QByteArray &xml)
         return feed;
     }
     bool inChannel = false;
+    int depth = 1;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("channel")) {
+        if (reader.isEndElement()) {
+            --depth;
+        } else if (reader.isStartElement() && ++depth > MaxDepth) {
+            reader.raiseError(QStringLiteral("The feed nests deeper than %1 levels.").arg(MaxDepth));
+        } else if (reader.isStartElement() && reader.name() == QLatin1String("channel")) {
             inChannel = true;
         } else if (reader.isStartElement() && inChannel && reader.name() == QLatin1String("item")) {
             Release release;
+            // Each field is read to its end tag; the item's own end tag comes next at this level.
             while (reader.readNextStartElement()) {
                 const QStringView name = reader.name();
-                if (name == QLatin1String("title")) {
-                    release.title = reader.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
-                } else if (name == QLatin1String("version")) {
-                    release.version = reader.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
-                } else if (name == QLatin1String("link")) {
-                    release.link = reader.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
-                } else if (name == QLatin1String("pubDate")) {
-                    release.pubDate = reader.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
-                } else {
-                    reader.skipCurrentElement();
+                QString *field = name == QLatin1String("title")     ? &release.title
+                                 : name == QLatin1String("version") ? &release.version
+                                 : name == QLatin1String("link")    ? &release.link
+                                 : name == QLatin1String("pubDate") ? &release.pubDate
+                                                                    : nullptr;
+                const QString text = readText(reader);
+                if (field) {
+                    *field = text;
                 }
             }
+            --depth;
             if (isValidVersion(release.version)) {
                 feed.releases.append(release);
             }

@@ -23,6 +23,10 @@ struct Feed
     QList<Release> releases;
 };
 
+// Feeds larger or deeper than these are refused: a real one has a few kilobytes and four levels.
+constexpr qsizetype MaxFeedBytes = 1024 * 1024;
+constexpr int MaxDepth = 32;
+
 // Reads the feed. Items without a usable version number are skipped; a document that is not a
 // well-formed RSS feed gives ok = false with the reason.
 Feed parse(const QByteArray &xml);

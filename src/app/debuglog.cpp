@@ -45,9 +45,11 @@ QString DebugLog::formatLine(QtMsgType type, const QString &message, const QDate
 bool DebugLog::open(const QString &path)
 {
     debugLogFile.setFileName(path);
-    if (!debugLogFile.open(QIODevice::Append | QIODevice::Text)) {
+    if (!debugLogFile.open(QIODevice::Append | QIODevice::Text, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return false;
     }
+    // The log names windows and accounts; one an earlier version left readable is closed too.
+    debugLogFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     debugLogStream.setDevice(&debugLogFile);
     qInstallMessageHandler(debugMessageHandler);
     return true;

@@ -1,9 +1,9 @@
 #include "feedupdatechecker.h"
 
+#include "linkopener.h"
 #include "messagebox.h"
 
 #include <QDebug>
-#include <QDesktopServices>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -48,22 +48,45 @@ void FeedUpdateChecker::cleanup()
 
 void FeedUpdateChecker::checkWithUi(QWidget *parent)
 {
+    check(parent, false);
+}
+
+void FeedUpdateChecker::checkInBackground(QWidget *parent)
+{
+    check(parent, true);
+}
+
+void FeedUpdateChecker::check(QWidget *parent, bool quiet)
+{
     if (m_reply) {
+        // A check the user asks for while a background one runs shows its outcome.
+        m_quiet = m_quiet && quiet;
         return;
     }
     init();
     m_parent = parent;
+    m_quiet = quiet;
     if (!m_url.isValid() || m_url.isRelative()) {
         const QString text = QStringLiteral("The update feed address is not set.");
-        MessageBox::warning(parent, Title, text);
+        if (!quiet) {
+            MessageBox::warning(parent, Title, text);
+        }
         Q_EMIT checkFinished(text);
         return;
     }
     QNetworkRequest request(m_url);
     request.setTransferTimeout(TimeoutMs);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("TavroDesk/") + m_runningVersion);
+    m_tooLarge = false;
     m_reply = m_manager->get(request);
     connect(m_reply, &QNetworkReply::finished, this, &FeedUpdateChecker::onFinished);
+    // A feed is a few kilobytes: stop reading one that grows past the limit instead of holding it all.
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if (m_reply && (received > Appcast::MaxFeedBytes || total > Appcast::MaxFeedBytes)) {
+            m_tooLarge = true;
+            m_reply->abort();
+        }
+    });
 }
 
 FeedUpdateChecker::Verdict FeedUpdateChecker::judge(const Appcast::Feed &feed, const QString &runningVersion)
@@ -98,7 +121,11 @@ void FeedUpdateChecker::onFinished()
     }
     reply->deleteLater();
     Verdict verdict;
-    if (reply->error() != QNetworkReply::NoError) {
+    if (m_tooLarge) {
+        verdict.failed = true;
+        verdict.text = QStringLiteral("The update information could not be read: The feed is larger than %1 KB.")
+                           .arg(Appcast::MaxFeedBytes / 1024);
+    } else if (reply->error() != QNetworkReply::NoError) {
         verdict.failed = true;
         verdict.text = QStringLiteral("The update information could not be fetched: ") + reply->errorString();
     } else {
@@ -106,7 +133,9 @@ void FeedUpdateChecker::onFinished()
     }
     qDebug() << "update check:" << verdict.text;
 
-    if (verdict.failed) {
+    if (m_quiet && verdict.link.isEmpty()) {
+        // Nothing new, or the feed could not be read: not worth interrupting the user for.
+    } else if (verdict.failed) {
         MessageBox::warning(m_parent, Title, verdict.text);
     } else if (verdict.link.isEmpty()) {
         MessageBox::information(m_parent, Title, verdict.text);
@@ -118,7 +147,7 @@ void FeedUpdateChecker::onFinished()
             MessageBox::information(m_parent, Title, verdict.text);
         } else if (MessageBox::question(m_parent, Title, verdict.text + QStringLiteral("\nOpen the download page?")) ==
                    MessageBox::Yes) {
-            QDesktopServices::openUrl(link);
+            LinkOpener::open(m_parent, link);
         }
     }
     Q_EMIT checkFinished(verdict.text);

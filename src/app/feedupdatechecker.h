@@ -26,6 +26,7 @@ public:
     void setAppcastUrl(const QString &url) override;
     void init() override;
     void checkWithUi(QWidget *parent) override;
+    void checkInBackground(QWidget *parent) override;
     void cleanup() override;
 
     bool isChecking() const { return !m_reply.isNull(); }
@@ -44,6 +45,7 @@ Q_SIGNALS:
     void checkFinished(const QString &text);
 
 private:
+    void check(QWidget *parent, bool quiet);
     void onFinished();
 
     QString m_runningVersion;
@@ -51,4 +53,6 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     QPointer<QNetworkReply> m_reply;
     QPointer<QWidget> m_parent;
+    bool m_quiet = false;
+    bool m_tooLarge = false;
 };

@@ -53,7 +53,7 @@ void FilterSync::projectsTextChanged(const QString &text)
 void FilterSync::applyEntries()
 {
     const QString text = m_entries->text();
-    Q_EMIT entriesFilterApplied(text);
+    Q_EMIT entriesFilterApplied(text, false);
     if (synced()) {
         mirror(m_projects, text);
         Q_EMIT projectsFilterApplied(text);
@@ -66,7 +66,7 @@ void FilterSync::applyProjects()
     Q_EMIT projectsFilterApplied(text);
     if (synced()) {
         mirror(m_entries, text);
-        Q_EMIT entriesFilterApplied(text);
+        Q_EMIT entriesFilterApplied(text, true);
     }
 }
 

@@ -27,7 +27,9 @@ public Q_SLOTS:
     void syncToggled(bool checked);
 
 Q_SIGNALS:
-    void entriesFilterApplied(const QString &text);
+    // `fromProjects`: the text came over from the projects filter; the entries keep the nodes the
+    // user had open instead of opening everything.
+    void entriesFilterApplied(const QString &text, bool fromProjects);
     void projectsFilterApplied(const QString &text);
 
 private:

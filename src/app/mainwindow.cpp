@@ -1,17 +1,25 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "appdisplayname.h"
 #include "autostartentry.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
+#include "clock.h"
 #include "credentialstorage.h"
+#include "databasecheck.h"
+#include "dockshare.h"
 #include "entrydaymodel.h"
+#include "entryexport.h"
+#include "entrylinker.h"
 #include "entrystore.h"
+#include "exportdialog.h"
 #include "filtersync.h"
 #include "foregroundwindow.h"
-#include "hosts.h"
+#include "gnomeextensionsetup.h"
 #include "ignoredappsdialog.h"
 #include "keychainsecretstore.h"
+#include "linkopener.h"
 #include "linktimedialog.h"
 #include "listitemdelegate.h"
 #include "messagebox.h"
@@ -20,8 +28,11 @@
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "storagecheck.h"
 #include "subsystems.h"
 #include "suspendhandler.h"
+#include "timelinecontroller.h"
+#include "timelinestrip.h"
 #include "timestampsdialog.h"
 #include "trayanimation.h"
 #include "traymenu.h"
@@ -35,7 +46,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
@@ -49,9 +59,14 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <optional>
 #include <utility>
 
 namespace {
+constexpr int UpdateCheckIntervalMs = 24 * 60 * 60 * 1000;
+const QString LinkingNote = QStringLiteral("Linking with Tavro...");
+const QString LinkFailedNote = QStringLiteral("The entries could not be linked and stay unlinked.");
+
 QString key(const char *name)
 {
     return QString::fromLatin1(name);
@@ -78,6 +93,12 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_loginIndicator->setTextFormat(Qt::RichText);
     m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
     statusBar()->addPermanentWidget(m_loginIndicator);
+    m_storageWarning = new QLabel(this);
+    m_storageWarning->setObjectName(QStringLiteral("storageWarning"));
+    m_storageWarning->setTextFormat(Qt::RichText);
+    m_storageWarning->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    m_storageWarning->hide();
+    statusBar()->addPermanentWidget(m_storageWarning);
 
     m_keyring = std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk"));
     m_credentials = std::make_unique<CredentialStorage>(m_keyring.get());
@@ -85,6 +106,13 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_usable = initDatabase();
     m_subsystems = new Subsystems(this, this, std::move(sources));
     connectRecording();
+    auto *checkDatabase = new QAction(QStringLiteral("Check &Database..."), this);
+    m_ui->menuHelp->insertAction(m_ui->actionCheck_for_Updates, checkDatabase);
+    connect(checkDatabase, &QAction::triggered, this,
+            [this] { DatabaseCheck::run(this, SettingsFile::databasePath(), true, QDateTime::currentDateTime()); });
+    if (GnomeExtensionSetup *gnomeSetup = m_subsystems->gnomeExtensionSetup()) {
+        m_ui->menuFile->insertAction(m_ui->action_Settings, gnomeSetup->action());
+    }
 
     createTray();
 
@@ -92,13 +120,16 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
     setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
     createDocks();
+    createTimeline();
 
     setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
+    reserveDateRowWidth();
     m_ui->calendar->setFocus();
 
     connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
     connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::onCalendarSelectionChanged);
     m_filters = new FilterSync(m_ui->editFilter, m_ui->editFilterProjects, m_ui->btnSyncFilters, this);
+    connect(&m_updateTimer, &QTimer::timeout, this, &MainWindow::checkForUpdatesInBackground);
     connect(m_filters, &FilterSync::entriesFilterApplied, this, &MainWindow::applyEntryFilter);
     connect(m_filters, &FilterSync::projectsFilterApplied, this, &MainWindow::applyProjectsFilter);
 
@@ -144,6 +175,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 MainWindow::~MainWindow()
 {
     flushRecording();
+    AppDisplayName::setProvider({});
     m_database.close();
 }
 
@@ -195,6 +227,7 @@ void MainWindow::loadSettings()
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
+    std::optional<SettingsFile::DialogValues> typed;
     QString firstPassword;
     if (firstStart) {
         SettingsDialog dialog(this);
@@ -203,6 +236,7 @@ void MainWindow::loadSettings()
         if (dialog.exec() == QDialog::Accepted) {
             dialog.getData();
             // The password goes to the ini only if the keyring does not take it.
+            typed = dialog.values;
             firstPassword = std::exchange(dialog.values.password, QString());
             SettingsFile::writeFirstStart(*m_settingsFile, dialog.values);
         }
@@ -216,7 +250,15 @@ void MainWindow::loadSettings()
             m_settingsFile->sync();
         }
     }
+    // An ini file that could not be written still leaves this run with what the user just typed.
+    if (typed && m_settingsFile->status() != QSettings::NoError) {
+        SettingsFile::storeDialogValues(settings->values, *typed);
+        MessageBox::warning(this, QStringLiteral("Error"),
+                            QStringLiteral("Could not save the settings to ") + m_settingsFile->fileName() +
+                                QStringLiteral(". They are used until TavroDesk ends."));
+    }
     QApplication::setQuitOnLastWindowClosed(!settings->value(QStringLiteral("CloseToTray")).toBool());
+    scheduleUpdateChecks();
 }
 
 void MainWindow::saveSettings()
@@ -258,6 +300,7 @@ bool MainWindow::initDatabase()
         return false;
     }
     Database::createSchema();
+    DatabaseCheck::run(this, path, false, QDateTime::currentDateTime());
     return true;
 }
 
@@ -382,11 +425,33 @@ void MainWindow::createDocks()
         dock->setWidget(entry.content);
         addDockWidget(entry.area, dock);
         if (entry.area == Qt::BottomDockWidgetArea) {
+            new DockShare(this, dock);
             QAction *toggle = dock->toggleViewAction();
             toggle->setText(QStringLiteral("Linked &Entries"));
             m_ui->menuView->addAction(toggle);
         }
     }
+}
+
+void MainWindow::createTimeline()
+{
+    m_timelineStrip = new TimelineStrip(this);
+    auto *dock = new QDockWidget(QStringLiteral("Timeline"), this);
+    dock->setObjectName(QStringLiteral("Top"));
+    dock->setTitleBarWidget(new QWidget(dock));
+    dock->setFeatures(QDockWidget::DockWidgetClosable);
+    dock->setAllowedAreas(Qt::TopDockWidgetArea);
+    dock->setWidget(m_timelineStrip);
+    addDockWidget(Qt::TopDockWidgetArea, dock);
+    QAction *toggle = dock->toggleViewAction();
+    toggle->setText(QStringLiteral("T&imeline"));
+    m_ui->menuView->addAction(toggle);
+
+    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
+    connect(recorder(), &Recorder::entryStored, m_timeline,
+            [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64, qint64 entryId) {
+                m_timeline->addRecorded(entryId, start, end, info.path, info.name, info.title);
+            });
 }
 
 QDate MainWindow::selectedDate() const
@@ -409,9 +474,18 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
     auto *linkedTree = qobject_cast<TreeModelAdapter *>(linked);
     m_subsystems->setEntryModels(unlinkedTree ? unlinkedTree->treeModel() : nullptr,
                                  linkedTree ? linkedTree->treeModel() : nullptr);
+    if (EntryLinker *linker = m_subsystems->linker()) {
+        // A link or unlink that did not go through rebuilds both views; they keep their open nodes.
+        connect(linker, &EntryLinker::viewsReloading, m_ui->appList, &EntryTreeView::saveExpandedNodes);
+        connect(linker, &EntryLinker::viewsReloading, m_ui->linkedEntries, &EntryTreeView::saveExpandedNodes);
+        connect(linker, &EntryLinker::viewsReloaded, m_ui->appList, &EntryTreeView::restoreExpandedNodes);
+        connect(linker, &EntryLinker::viewsReloaded, m_ui->linkedEntries, &EntryTreeView::restoreExpandedNodes);
+        connect(m_ui->linkedEntries, &EntriesList::signalSettleEntries, linker, &EntryLinker::settleEntries);
+    }
     if (m_initialUpdateDone) {
         initUnlinkedList();
         initLinkedList();
+        m_timeline->watchModels();
     }
 }
 
@@ -441,6 +515,14 @@ void MainWindow::connectRecording()
                     m_unlinkedModel->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
                 }
             });
+    connect(current, &Recorder::storageFailing, this, [this](bool failing, const QString &text) {
+        if (failing) {
+            statusBar()->showMessage(text);
+            m_tray->icon()->showMessage(QStringLiteral("Recorded time not stored"), text, QSystemTrayIcon::Warning);
+        } else {
+            statusBar()->showMessage(QStringLiteral("Recorded time is stored again."), 10000);
+        }
+    });
     connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
 
     // The open stretch must reach the database however the program or the session ends.
@@ -485,16 +567,6 @@ void MainWindow::onStop()
     m_ui->btnRecord->setChecked(false);
 }
 
-void MainWindow::updateTrayIcon()
-{
-    m_trayAnimation->updateTrayIcon();
-}
-
-void MainWindow::updateApps()
-{
-    recorder()->updateApps();
-}
-
 void MainWindow::onInitialUpdate()
 {
     initHideUnderChoices();
@@ -505,18 +577,43 @@ void MainWindow::onInitialUpdate()
     initUnlinkedList();
     statusBar()->showMessage(QStringLiteral("Loading linked entries..."));
     initLinkedList();
+    checkStorage();
+    m_timeline->watchModels();
+    m_timeline->showDay(selectedDate());
 
     // Requests wait in nested event loops: the local views are complete before the first one.
     session()->startUp();
     m_initialUpdateDone = true;
     connect(m_loginIndicator, &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
+    if (GnomeExtensionSetup *gnomeSetup = m_subsystems->gnomeExtensionSetup()) {
+        gnomeSetup->startUp();
+    }
     showSessionNote();
+    connect(m_subsystems, &Subsystems::windowNoteChanged, this, &MainWindow::showSessionNote);
+    scheduleUpdateChecks();
+    checkForUpdatesInBackground();
+}
+
+void MainWindow::checkStorage()
+{
+    const QString problem = StorageCheck::problem(SettingsFile::dataFolder());
+    m_storageWarning->setText(problem.isEmpty() ? QString() : QStringLiteral("Not saving: ") + problem.toHtmlEscaped());
+    m_storageWarning->setToolTip(problem);
+    m_storageWarning->setVisible(!problem.isEmpty());
+    trayIcon()->setToolTip(problem.isEmpty() ? QStringLiteral("TavroDesk") : QStringLiteral("TavroDesk: ") + problem);
+    if (problem.isEmpty()) {
+        return;
+    }
+    qWarning() << problem;
+    if (isTrayUsable()) {
+        trayIcon()->showMessage(QStringLiteral("TavroDesk cannot save"), problem, QSystemTrayIcon::Warning);
+    }
 }
 
 void MainWindow::showSessionNote()
 {
     const WindowProbe *probe = windowProbe();
-    QString note = probe->isAvailable() ? sessionNote() : probe->problem();
+    const QString note = probe->isAvailable() ? probe->note() : probe->problem();
     if (note.isEmpty()) {
         return;
     }
@@ -553,20 +650,16 @@ int MainWindow::hideUnderSeconds() const
     return m_ui->cbHideUnder->currentData().toInt();
 }
 
-void MainWindow::attachModel(QTreeView *view, EntryDayModel *model, QLabel *totalLabel)
+void MainWindow::attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel)
 {
     connect(model, &EntryDayModel::totalTimeTextChanged, totalLabel, &QLabel::setText, Qt::UniqueConnection);
     model->setHideUnder(hideUnderSeconds());
     model->setDay(selectedDate());
     model->reload();
+    // Sorting is on in the form: attaching the model sorts it by the indicator, longest time first.
+    view->header()->setSortIndicator(TreeModel::TimeColumn, Qt::DescendingOrder);
     view->setModel(model->itemModel());
-    QHeaderView *header = view->header();
-    header->setSortIndicator(1, Qt::DescendingOrder);
-    const int widths[] = {400, 70, 100, 5};
-    for (int column = 0; column < 4 && column < header->count(); ++column) {
-        header->setSectionResizeMode(column, column < 3 ? QHeaderView::Interactive : QHeaderView::Stretch);
-        header->resizeSection(column, widths[column]);
-    }
+    view->applyColumnLayout();
     view->setItemDelegateForColumn(
         2, new ListItemDelegate(
                [model](const QModelIndex &index) {
@@ -585,8 +678,7 @@ void MainWindow::initUnlinkedList()
     m_unlinkedModel->setGroupByHour(setting("GroupByHour").toBool());
     attachModel(m_ui->appList, m_unlinkedModel, m_ui->labelTotalTime);
     m_ui->appList->expandAll();
-    m_ui->appList->header()->restoreState(setting("UnlinkedListState").toByteArray());
-    m_ui->appList->header()->restoreGeometry(setting("UnlinkedListGeometry").toByteArray());
+    m_ui->appList->restoreHeaderState();
 }
 
 void MainWindow::initLinkedList()
@@ -596,13 +688,31 @@ void MainWindow::initLinkedList()
     }
     attachModel(m_ui->linkedEntries, m_linkedModel, m_ui->labelTotalLinkedTime);
     m_ui->linkedEntries->expandToDepth(2);
-    m_ui->linkedEntries->header()->restoreState(setting("LinkedListState").toByteArray());
-    m_ui->linkedEntries->header()->restoreGeometry(setting("LinkedListGeometry").toByteArray());
+    m_ui->linkedEntries->restoreHeaderState();
 }
 
 void MainWindow::initCalendarDaysWithEntries()
 {
     m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
+}
+
+void MainWindow::reserveDateRowWidth()
+{
+    // "Show Today" keeps its place while hidden, and the panel is wide enough for the longest date
+    // beside it: choosing another day must not widen the panel and squeeze the entry views.
+    QSizePolicy todayPolicy = m_ui->btToday->sizePolicy();
+    todayPolicy.setRetainSizeWhenHidden(true);
+    m_ui->btToday->setSizePolicy(todayPolicy);
+    const QFontMetrics metrics(m_ui->headerBar->font());
+    const QString format = QLocale::system().dateFormat(QLocale::LongFormat);
+    const QDate first(QDate::currentDate().year(), 1, 1);
+    int longest = 0;
+    for (QDate day = first; day.year() == first.year(); day = day.addDays(1)) {
+        longest = qMax(longest, metrics.horizontalAdvance(QLocale::system().toString(day, format)));
+    }
+    const QMargins margins = m_ui->layoutRBox->contentsMargins();
+    m_ui->widgetFilterRBox->setMinimumWidth(longest + m_ui->layoutDate->spacing() + m_ui->btToday->sizeHint().width() +
+                                            margins.left() + margins.right() + 2 * m_ui->headerBar->margin() + 8);
 }
 
 void MainWindow::updateDateHeader(const QDate &date)
@@ -625,6 +735,7 @@ void MainWindow::showDate(const QDate &date)
 void MainWindow::onCalendarDateChanged(const QDate &date)
 {
     updateDateHeader(date);
+    m_timeline->showDay(date);
     if (m_unlinkedModel) {
         m_unlinkedModel->setDay(date);
         m_unlinkedModel->reload();
@@ -717,12 +828,20 @@ void MainWindow::on_btnSyncFilters_toggled(bool checked)
     m_filters->syncToggled(checked);
 }
 
-void MainWindow::applyEntryFilter(const QString &text)
+void MainWindow::applyEntryFilter(const QString &text, bool keepExpandedNodes)
 {
     Settings::instance()->values[key("Filter")] = text;
-    if (m_unlinkedModel) {
-        m_unlinkedModel->setFilterText(text);
-        m_unlinkedModel->reload();
+    if (!m_unlinkedModel) {
+        return;
+    }
+    if (keepExpandedNodes) {
+        m_ui->appList->saveExpandedNodes();
+    }
+    m_unlinkedModel->setFilterText(text);
+    m_unlinkedModel->reload();
+    if (keepExpandedNodes) {
+        m_ui->appList->restoreExpandedNodes();
+    } else {
         m_ui->appList->expandAll();
     }
 }
@@ -752,9 +871,30 @@ void MainWindow::on_action_Ignored_Applications_triggered()
     m_ui->linkedEntries->restoreExpandedNodes();
 }
 
+void MainWindow::on_actionExport_triggered()
+{
+    ExportDialog dialog(selectedDate(), SystemClock::instance(), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    dialog.getData();
+    EntryExport run;
+    run.from = dialog.dateFrom;
+    run.to = dialog.dateTo;
+    run.format = dialog.json ? ExportWriter::Format::Json : ExportWriter::Format::Csv;
+    run.catalogueXml = setting("XmlProjectsList").toString();
+    QString error;
+    if (!run.writeFile(dialog.path, &error)) {
+        MessageBox::warning(this, QStringLiteral("Error"), error);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Exported to ") + dialog.path);
+}
+
 void MainWindow::on_action_About_Tavro_triggered()
 {
     AboutDialog dialog(this);
+    dialog.setWindowSource(windowProbe()->sourceDescription());
     connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
     dialog.exec();
 }
@@ -762,13 +902,32 @@ void MainWindow::on_action_About_Tavro_triggered()
 void MainWindow::on_actionCheck_for_Updates_triggered()
 {
     if (UpdateChecker *checker = updateChecker()) {
+        checker->setAppcastUrl(setting("UpdateFeedUrl").toString());
         checker->checkWithUi(this);
+    }
+}
+
+void MainWindow::checkForUpdatesInBackground()
+{
+    UpdateChecker *checker = updateChecker();
+    if (checker && setting("CheckForUpdates").toBool()) {
+        checker->setAppcastUrl(setting("UpdateFeedUrl").toString());
+        checker->checkInBackground(this);
+    }
+}
+
+void MainWindow::scheduleUpdateChecks()
+{
+    if (setting("CheckForUpdates").toBool()) {
+        m_updateTimer.start(UpdateCheckIntervalMs);
+    } else {
+        m_updateTimer.stop();
     }
 }
 
 void MainWindow::on_action_Help_Topics_triggered()
 {
-    QDesktopServices::openUrl(QUrl(Hosts::helpPageUrl()));
+    LinkOpener::open(this, QUrl(setting("HelpUrl").toString()));
 }
 
 void MainWindow::onTrayMenuShow()
@@ -924,11 +1083,6 @@ void MainWindow::onStatusLoginIndicatorDblClicked()
     }
 }
 
-void MainWindow::onStatusbarUpdateTimer()
-{
-    session()->onStatusbarUpdateTimer();
-}
-
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
 {
     _connectEntriesWithTask(ids, taskId, notes, false);
@@ -937,7 +1091,12 @@ void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &t
 void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
                                          bool silent)
 {
-    linkEntriesWithTask(ids, taskId, notes, silent);
+    // The service may take up to its time-out to answer: show that the link waits for it.
+    statusBar()->showMessage(LinkingNote);
+    showProgress(0, 0);
+    const bool linked = linkEntriesWithTask(ids, taskId, notes, silent);
+    m_progressBar->hide();
+    statusBar()->showMessage(linked ? QStringLiteral("Ready") : LinkFailedNote);
 }
 
 bool MainWindow::linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)

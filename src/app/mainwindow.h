@@ -15,16 +15,18 @@
 class ClickableLabel;
 class CredentialStorage;
 class EntryDayModel;
+class EntryTreeView;
 class FilterSync;
 class Recorder;
 class SecretStore;
 class Session;
+class TimelineController;
+class TimelineStrip;
 class TrayAnimation;
 class TrayMenu;
 class WindowProbe;
 class QAction;
 class QLabel;
-class QTreeView;
 class QMenu;
 class QProgressBar;
 class QSettings;
@@ -83,6 +85,10 @@ public:
     // Whether a notification area can show the tray icon; replaceable for tests.
     void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
     bool isTrayUsable() const;
+    // Checks that the data folder and the database take changes; when not, a lasting warning in the
+    // status bar and a tray balloon. Part of the deferred start-up.
+    void checkStorage();
+    QLabel *storageWarning() const { return m_storageWarning; }
 
     QSystemTrayIcon *trayIcon() const;
     QMenu *trayMenu() const;
@@ -91,6 +97,7 @@ public:
     RuleCommands *ruleCommands() const;
     // Connectivity, sign-in and the projects catalogue.
     Session *session() const;
+    TimelineStrip *timelineStrip() const { return m_timelineStrip; }
 
 Q_SIGNALS:
     // The projects filter was applied with this text; the projects tree filters and repopulates.
@@ -120,15 +127,15 @@ public Q_SLOTS:
     void on_action_Settings_triggered();
     void on_actionExit_triggered();
     void on_action_Ignored_Applications_triggered();
+    // Writes the entries of the shown day or a chosen range to a CSV or JSON file.
+    void on_actionExport_triggered();
     void on_btToday_clicked();
     void on_cbHideUnder_activated(int index);
     void on_btnRecord_toggled(bool checked);
     void onInitialUpdate();
     void onStatusLoginIndicatorDblClicked();
-    void onStatusbarUpdateTimer();
     void onCalendarDateChanged(const QDate &date);
     void onCalendarSelectionChanged();
-    void updateApps();
     void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes);
     void _connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
     void unlinkEntries(const QStringList &ids);
@@ -137,7 +144,6 @@ public Q_SLOTS:
     void onStart();
     void onStop();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
-    void updateTrayIcon();
     void initCalendarDaysWithEntries();
     void onEditRuleDialog(int ruleId);
     void onAddRuleDialog();
@@ -170,13 +176,20 @@ private:
     int selectedProjectsItemId(const QString &type) const;
     void createTray();
     void createDocks();
+    void reserveDateRowWidth();
+    // The quiet update check, when enabled: at start-up and then daily.
+    void checkForUpdatesInBackground();
+    void scheduleUpdateChecks();
+    // The day's timeline above the entry views, in a dock the View menu shows and hides.
+    void createTimeline();
     void initHideUnderChoices();
     void initGroupByHour();
     void initUnlinkedList();
     void initLinkedList();
-    void attachModel(QTreeView *view, EntryDayModel *model, QLabel *totalLabel);
+    void attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel);
     void reloadViews();
-    void applyEntryFilter(const QString &text);
+    // Filters the unlinked view; it then shows everything open, or the nodes that were open.
+    void applyEntryFilter(const QString &text, bool keepExpandedNodes);
     void applyProjectsFilter(const QString &text);
     int hideUnderSeconds() const;
 
@@ -189,6 +202,7 @@ private:
 
     QProgressBar *m_progressBar = nullptr;
     ClickableLabel *m_loginIndicator = nullptr;
+    QLabel *m_storageWarning = nullptr;
 
     TrayMenu *m_tray = nullptr;
     TrayAnimation *m_trayAnimation = nullptr;
@@ -196,10 +210,13 @@ private:
     Subsystems *m_subsystems = nullptr;
 
     FilterSync *m_filters = nullptr;
+    QTimer m_updateTimer;
 
     EntryDayModel *m_unlinkedModel = nullptr;
     EntryDayModel *m_linkedModel = nullptr;
     std::unique_ptr<SecretStore> m_keyring;
     std::unique_ptr<CredentialStorage> m_credentials;
+    TimelineStrip *m_timelineStrip = nullptr;
+    TimelineController *m_timeline = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };

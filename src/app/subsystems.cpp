@@ -1,15 +1,19 @@
 #include "subsystems.h"
 
+#include "appdisplayname.h"
+#include "appicon.h"
 #include "appmetadata.h"
 #include "clock.h"
 #include "entrylinker.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
+#include "gnomeextensionsetup.h"
 #include "idlesource.h"
 #include "linkingservice.h"
 #include "logindialog.h"
 #include "loginprompt.h"
 #include "recorder.h"
+#include "reportedwindowsource.h"
 #include "rulecommands.h"
 #include "session.h"
 #include "settingsfile.h"
@@ -80,10 +84,14 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
     m_session = new Session(m_loginPrompt.get(), this);
     m_linking = std::make_unique<SubsystemsLinking>(this);
     m_rules = new RuleCommands(context, m_linking.get(), window, m_metadata.get(), m_clock);
+    if (GnomeShellExtension::isGnomeWayland()) {
+        m_gnomeSetup = new GnomeExtensionSetup(QDBusConnection::sessionBus(), QString(), window);
+    }
 }
 
 Subsystems::~Subsystems()
 {
+    AppIcon::setProvider({});
     if (m_updateChecker) {
         m_updateChecker->cleanup();
     }
@@ -95,7 +103,15 @@ void Subsystems::createRecording(RecordingSources sources)
     m_idleSource = sources.idle ? std::move(sources.idle) : createIdleSource();
     m_metadata = sources.metadata ? std::move(sources.metadata) : createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_metadata.get());
+    if (auto *reported = dynamic_cast<ReportedWindowSource *>(m_windowSource.get())) {
+        connect(reported, &ReportedWindowSource::noteChanged, this, &Subsystems::windowNoteChanged);
+    }
+    // Applications are stored under a language-independent name and shown in the desktop's language.
+    AppDisplayName::setProvider(
+        [metadata = m_metadata.get()](const QString &path) { return metadata->productName(path); });
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), m_clock, this);
+    // Rebuilt views show the same icons as the live ones: from the probe's per-path cache.
+    AppIcon::setProvider([probe = m_probe.get()](const QString &path) { return probe->cachedAppIcon(path); });
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
     m_suspendMonitor = createSuspendMonitor(this);
     m_suspendHandler = new SuspendHandler(

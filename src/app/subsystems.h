@@ -8,6 +8,7 @@
 #include <memory>
 
 class EntryLinker;
+class GnomeExtensionSetup;
 class LinkingService;
 class LoginPrompt;
 class Recorder;
@@ -40,6 +41,8 @@ public:
     Session *session() const { return m_session; }
     RuleCommands *ruleCommands() const { return m_rules; }
     UpdateChecker *updateChecker() const { return m_updateChecker.get(); }
+    // Offers TavroDesk's GNOME Shell extension; null on other desktops.
+    GnomeExtensionSetup *gnomeExtensionSetup() const { return m_gnomeSetup; }
     // Replaces the update checker; the old one is cleaned up first.
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
 
@@ -59,6 +62,9 @@ Q_SIGNALS:
     void progressStarted(int minimum, int maximum);
     void progressChanged(int value);
     void progressFinished();
+    // The window source now sees more or less of the desktop (a desktop helper started or stopped
+    // answering): the probe's note() says what, empty when all is well.
+    void windowNoteChanged(const QString &note);
 
 private:
     void createRecording(RecordingSources sources);
@@ -79,4 +85,5 @@ private:
     RuleCommands *m_rules = nullptr;
     EntryLinker *m_linker = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
+    GnomeExtensionSetup *m_gnomeSetup = nullptr;
 };

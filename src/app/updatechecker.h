@@ -12,16 +12,9 @@ public:
     virtual ~UpdateChecker() = default;
     virtual void setAppcastUrl(const QString &url) = 0;
     virtual void init() = 0;
+    // Asked by the user: every outcome is shown.
     virtual void checkWithUi(QWidget *parent) = 0;
+    // At start-up and daily: only a newer release is shown; failures go to the log.
+    virtual void checkInBackground(QWidget *parent) = 0;
     virtual void cleanup() = 0;
-};
-
-// Checks nothing; used until a real checker is installed.
-class NullUpdateChecker final : public UpdateChecker
-{
-public:
-    void setAppcastUrl(const QString &) override {}
-    void init() override {}
-    void checkWithUi(QWidget *) override {}
-    void cleanup() override {}
 };

@@ -7,15 +7,10 @@ QString Hosts::defaultServiceUrl()
 
 QString Hosts::appcastUrl()
 {
-    return QStringLiteral("http://updates.tavro.example/downloads/tavrodesk/tavrodesk-linux.xml");
+    return QStringLiteral("https://updates.tavro.example/downloads/tavrodesk/tavrodesk-linux.xml");
 }
 
 QString Hosts::helpPageUrl()
 {
     return QStringLiteral("http://www.tavro.example/tavro-get-help.html");
-}
-
-QString Hosts::webSiteUrl()
-{
-    return QStringLiteral("http://www.tavro.example/");
 }

@@ -7,5 +7,4 @@ namespace Hosts {
 QString defaultServiceUrl();
 QString appcastUrl();
 QString helpPageUrl();
-QString webSiteUrl();
 } // namespace Hosts

@@ -5,12 +5,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <functional>
+
 namespace {
 
-enum class Kind { Bool, Int, String, StringList, Password, Bytes };
+enum class Kind { Bool, Int, Port, String, StringList, Password, Bytes };
 
 struct KeyEntry
 {
@@ -35,19 +38,41 @@ const QList<KeyEntry> &keyTable()
         {"GroupByHour", "Application/GroupByHour", Kind::Bool, false},
         {"ProxyEnabled", "Proxy/Enabled", Kind::Bool, false},
         {"ProxyHost", "Proxy/Host", Kind::String, QString()},
-        {"ProxyPort", "Proxy/Port", Kind::String, QString()},
+        {"ProxyPort", "Proxy/Port", Kind::Port, QString()},
         {"SslEnabled", "API/SslEnabled", Kind::Bool, true},
         {"CloseToTray", "Application/CloseToTray", Kind::Bool, true},
         {"MinimizeToTray", "Application/MinimizeToTray", Kind::Bool, false},
         {"SingleClickTrayOpen", "Application/SingleClickTrayOpen", Kind::Bool, true},
         {"ExtensionsAdobeEnabled", "Extensions/AdobeEnabled", Kind::Bool, true},
         {"GnomeExtensionOffered", "Extensions/GnomeShellOffered", Kind::Bool, false},
+        {"CheckForUpdates", "Updates/CheckAutomatically", Kind::Bool, true},
+        {"UpdateFeedUrl", "Updates/FeedUrl", Kind::String, Hosts::appcastUrl()},
+        {"HelpUrl", "Help/Url", Kind::String, Hosts::helpPageUrl()},
         {"UnlinkedListState", "Window/UnlinkedListState", Kind::Bytes, QVariant()},
         {"UnlinkedListGeometry", "Window/UnlinkedListGeometry", Kind::Bytes, QVariant()},
         {"LinkedListState", "Window/LinkedListState", Kind::Bytes, QVariant()},
         {"LinkedListGeometry", "Window/LinkedListGeometry", Kind::Bytes, QVariant()},
     };
     return table;
+}
+
+// A number stored as text; anything else, or a number the program cannot use, gives `fallback`.
+int checkedNumber(const QVariant &stored, int fallback, const std::function<bool(int)> &usable)
+{
+    bool ok = false;
+    const int value = stored.toString().trimmed().toInt(&ok);
+    return ok && usable(value) ? value : fallback;
+}
+
+bool usableSetting(const char *mapKey, int value)
+{
+    if (qstrcmp(mapKey, "IdleLimit") == 0) {
+        return value >= SettingsFile::MinIdleLimit && value <= SettingsFile::MaxIdleLimit;
+    }
+    if (qstrcmp(mapKey, "HideUnder") == 0) {
+        return SettingsFile::hideUnderChoices().contains(value);
+    }
+    return true;
 }
 
 QVariant readEntry(QSettings &ini, const KeyEntry &entry)
@@ -57,7 +82,13 @@ QVariant readEntry(QSettings &ini, const KeyEntry &entry)
     case Kind::Bool:
         return ini.value(key, entry.fallback).toBool();
     case Kind::Int:
-        return ini.value(key, entry.fallback).toInt();
+        return checkedNumber(ini.value(key, entry.fallback), entry.fallback.toInt(),
+                             [&entry](int value) { return usableSetting(entry.mapKey, value); });
+    case Kind::Port: {
+        const QString port = ini.value(key).toString().trimmed();
+        const int number = checkedNumber(port, 0, [](int value) { return value >= 1 && value <= 65535; });
+        return number == 0 ? QString() : QString::number(number);
+    }
     case Kind::String:
         return ini.value(key, entry.fallback).toString();
     case Kind::StringList:
@@ -71,6 +102,12 @@ QVariant readEntry(QSettings &ini, const KeyEntry &entry)
 }
 
 } // namespace
+
+const QList<int> &SettingsFile::hideUnderChoices()
+{
+    static const QList<int> choices{0, 10, 30, 60, 300, 600};
+    return choices;
+}
 
 QString SettingsFile::dataLocation()
 {
@@ -100,6 +137,11 @@ QString SettingsFile::debugLogPath()
 bool SettingsFile::ensureDataFolder()
 {
     const QString folder = dataFolder();
+    // A file of that name cannot hold the ini file or the database: say so before anything is asked.
+    if (QFile::exists(folder) && !QFileInfo(folder).isDir()) {
+        qDebug() << folder << " is not a folder";
+        return false;
+    }
     if (!QFile::exists(folder)) {
         qDebug() << folder << " does not exist";
         if (!QDir(dataLocation()).mkpath(folder)) {
@@ -162,7 +204,8 @@ QString SettingsFile::decodePassword(const QString &stored)
 SettingsFile::DialogValues SettingsFile::readDialogValues(QSettings &ini)
 {
     DialogValues values;
-    values.idleLimit = ini.value(QStringLiteral("Application/IdleLimit"), 5).toInt();
+    values.idleLimit = checkedNumber(ini.value(QStringLiteral("Application/IdleLimit")), 5,
+                                     [](int value) { return usableSetting("IdleLimit", value); });
     values.idleEnabled = ini.value(QStringLiteral("Application/IdleEnabled"), true).toBool();
     values.username = ini.value(QStringLiteral("API/Username")).toString();
     values.password = decodePassword(ini.value(QStringLiteral("API/Password")).toString());
@@ -173,6 +216,9 @@ SettingsFile::DialogValues SettingsFile::readDialogValues(QSettings &ini)
     values.closeToTray = ini.value(QStringLiteral("Application/CloseToTray"), true).toBool();
     values.minimizeToTray = ini.value(QStringLiteral("Application/MinimizeToTray"), false).toBool();
     values.singleClickTrayOpen = ini.value(QStringLiteral("Application/SingleClickTrayOpen"), true).toBool();
+    values.checkForUpdates = ini.value(QStringLiteral("Updates/CheckAutomatically"), true).toBool();
+    values.updateFeedUrl = ini.value(QStringLiteral("Updates/FeedUrl"), Hosts::appcastUrl()).toString();
+    values.helpUrl = ini.value(QStringLiteral("Help/Url"), Hosts::helpPageUrl()).toString();
     return values;
 }
 
@@ -190,6 +236,9 @@ void SettingsFile::writeFirstStart(QSettings &ini, const DialogValues &values)
     ini.setValue(QStringLiteral("Application/CloseToTray"), values.closeToTray);
     ini.setValue(QStringLiteral("Application/MinimizeToTray"), values.minimizeToTray);
     ini.setValue(QStringLiteral("Application/SingleClickTrayOpen"), values.singleClickTrayOpen);
+    ini.setValue(QStringLiteral("Updates/CheckAutomatically"), values.checkForUpdates);
+    ini.setValue(QStringLiteral("Updates/FeedUrl"), values.updateFeedUrl);
+    ini.setValue(QStringLiteral("Help/Url"), values.helpUrl);
     ini.sync();
     protectIniFile(ini.fileName());
 }
@@ -207,6 +256,9 @@ void SettingsFile::storeDialogValues(QMap<QString, QVariant> &map, const DialogV
     map[QStringLiteral("CloseToTray")] = values.closeToTray;
     map[QStringLiteral("MinimizeToTray")] = values.minimizeToTray;
     map[QStringLiteral("SingleClickTrayOpen")] = values.singleClickTrayOpen;
+    map[QStringLiteral("CheckForUpdates")] = values.checkForUpdates;
+    map[QStringLiteral("UpdateFeedUrl")] = values.updateFeedUrl;
+    map[QStringLiteral("HelpUrl")] = values.helpUrl;
 }
 
 SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString, QVariant> &map)
@@ -223,11 +275,16 @@ SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString,
     values.closeToTray = map.value(QStringLiteral("CloseToTray")).toBool();
     values.minimizeToTray = map.value(QStringLiteral("MinimizeToTray")).toBool();
     values.singleClickTrayOpen = map.value(QStringLiteral("SingleClickTrayOpen")).toBool();
+    values.checkForUpdates = map.value(QStringLiteral("CheckForUpdates"), true).toBool();
+    values.updateFeedUrl = map.value(QStringLiteral("UpdateFeedUrl"), Hosts::appcastUrl()).toString();
+    values.helpUrl = map.value(QStringLiteral("HelpUrl"), Hosts::helpPageUrl()).toString();
     return values;
 }
 
 void SettingsFile::load(QSettings &ini, QMap<QString, QVariant> &map)
 {
+    // An ini file left readable by others by an earlier version is closed now, not at the next save.
+    protectIniFile(ini.fileName());
     map[QStringLiteral("UserAgent")] = userAgent();
     const QString storedUrl = ini.value(QStringLiteral("API/Url")).toString();
     const QString serviceUrl = storedUrl.trimmed().isEmpty() ? defaultServiceUrl() : storedUrl;
@@ -271,6 +328,9 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     fromMap("Application/MinimizeToTray", "MinimizeToTray");
     fromMap("Application/SingleClickTrayOpen", "SingleClickTrayOpen");
     fromMap("Extensions/AdobeEnabled", "ExtensionsAdobeEnabled");
+    fromMap("Updates/CheckAutomatically", "CheckForUpdates");
+    fromMap("Updates/FeedUrl", "UpdateFeedUrl");
+    fromMap("Help/Url", "HelpUrl");
     ini.sync();
     protectIniFile(ini.fileName());
 }

@@ -10,6 +10,12 @@ class QSettings;
 // Where TavroDesk keeps its files and how the ini file maps onto the settings map.
 namespace SettingsFile {
 
+// The idle limit in minutes the settings dialog offers; other stored values fall back to the default.
+constexpr int MinIdleLimit = 1;
+constexpr int MaxIdleLimit = 99;
+// The "Hide entries under" thresholds in seconds; other stored values fall back to 0.
+const QList<int> &hideUnderChoices();
+
 // Values the first-start and settings dialogs edit.
 struct DialogValues
 {
@@ -24,6 +30,10 @@ struct DialogValues
     bool closeToTray = true;
     bool minimizeToTray = false;
     bool singleClickTrayOpen = true;
+    // Look for a newer release at start-up and once a day, in this feed; help pages at `helpUrl`.
+    bool checkForUpdates = true;
+    QString updateFeedUrl;
+    QString helpUrl;
 };
 
 // Values that the main window owns and hands over when saving.
@@ -44,7 +54,8 @@ QString iniPath();
 QString databasePath();
 QString debugLogPath();
 
-// Creates the data folder (mode 0700) when missing. Returns false when it cannot be created.
+// Creates the data folder (mode 0700) when missing. Returns false when it cannot be created or the
+// path is taken by something that is not a folder.
 bool ensureDataFolder();
 // Restricts the ini file to its owner: it holds a session token and a password.
 void protectIniFile(const QString &path);

@@ -7,6 +7,15 @@ QString TimeText::formatDateTime(const QDateTime &dateTime)
     return dateTime.toString(QLatin1String(DateTimeFormat));
 }
 
+QDateTime TimeText::wholeSeconds(const QDateTime &dateTime)
+{
+    if (!dateTime.isValid()) {
+        return dateTime;
+    }
+    const int msec = dateTime.time().msec();
+    return dateTime.addMSecs(msec >= 500 ? 1000 - msec : -msec);
+}
+
 QString TimeText::formatDate(const QDate &date)
 {
     return date.toString(QLatin1String(DateFormat));

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 // One sample of the window in front: the executable behind it, the application's display name,
 // the window title and the application's icon. An empty path means the process could not be
@@ -13,6 +14,9 @@ struct WindowInfo
     QString name;
     QString title;
     QIcon icon;
+    // Every name of the application in any language, the language-independent one first (see
+    // AppMetadata::knownNames); empty when the name is all there is. New rows are stored under the first.
+    QStringList knownNames;
 };
 Q_DECLARE_METATYPE(WindowInfo)
 

@@ -1,21 +1,36 @@
 #include "aboutdialog.h"
 
+#include "buildinfo.h"
 #include "hosts.h"
+#include "linkopener.h"
+#include "settings.h"
 #include "settingsfile.h"
 #include "ui_aboutdialog.h"
 
 #include <QDir>
+#include <QLayout>
+#include <QUrl>
 
 AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::AboutDialog>())
 {
     m_ui->setupUi(this);
+    m_ui->labelTitle->setText(QStringLiteral("TavroDesk ") + BuildInfo::version());
     m_ui->labelBuilt->setText(QStringLiteral("Built on %1 at %2")
                                   .arg(QString::fromLatin1(__DATE__).simplified(), QString::fromLatin1(__TIME__)));
-    const QString site = Hosts::webSiteUrl().toHtmlEscaped();
-    m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(site));
+    const QString site = Settings::instance()->value(QStringLiteral("HelpUrl")).toString();
+    const QString shown = site.isEmpty() ? Hosts::helpPageUrl() : site;
+    m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(shown.toHtmlEscaped()));
     m_ui->label_files->setText(filesText());
+    // Links go through the opener, which says so when no browser can be started.
+    for (QLabel *label : {m_ui->labelWebSite, m_ui->labelQt}) {
+        connect(label, &QLabel::linkActivated, this,
+                [this](const QString &link) { LinkOpener::open(this, QUrl(link)); });
+    }
+    // Never smaller than the texts: the last line of the file list must not be cut off.
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    m_ui->labelWindowSource->hide();
 }
 
 AboutDialog::~AboutDialog() = default;
@@ -26,6 +41,12 @@ QString AboutDialog::filesText()
            QStringLiteral("\nINI File:\n") + QDir::toNativeSeparators(SettingsFile::iniPath()) +
            QStringLiteral("\nSQLite File:\n") + QDir::toNativeSeparators(SettingsFile::databasePath()) +
            QStringLiteral("\nDebug Log:\n") + QDir::toNativeSeparators(SettingsFile::debugLogPath());
+}
+
+void AboutDialog::setWindowSource(const QString &description)
+{
+    m_ui->labelWindowSource->setText(QStringLiteral("Window source: ") + description);
+    m_ui->labelWindowSource->setVisible(!description.isEmpty());
 }
 
 void AboutDialog::on_btnCheckForUpdates_clicked()

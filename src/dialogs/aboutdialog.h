@@ -17,6 +17,9 @@ public:
     explicit AboutDialog(QWidget *parent = nullptr);
     ~AboutDialog() override;
 
+    // Names the backend that sees the foreground window: "Window source: sway (foreign-toplevel + IPC)".
+    void setWindowSource(const QString &description);
+
     // The file locations as shown, one caption line and one path line each.
     static QString filesText();
 

@@ -1,12 +1,12 @@
 #include "ignoredappsdialog.h"
 
+#include "applicationpathdialog.h"
 #include "messagebox.h"
 #include "settings.h"
 #include "ui_ignoredappsdialog.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QInputDialog>
 
 namespace {
 const QString IgnoredAppsKey = QStringLiteral("IgnoredApps");
@@ -16,10 +16,7 @@ IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::IgnoredAppsDialog>())
     , m_icons(std::move(icons))
-    , m_prompt([](QWidget *owner) {
-        return QInputDialog::getText(owner, QStringLiteral("Add Application"), QStringLiteral("Application Path"),
-                                     QLineEdit::Normal, QStringLiteral("Enter path here"));
-    })
+    , m_prompt(&ApplicationPathDialog::ask)
 {
     m_ui->setupUi(this);
     const QStringList paths = Settings::instance()->value(IgnoredAppsKey).toStringList();

@@ -7,6 +7,15 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::SettingsDialog>())
 {
     m_ui->setupUi(this);
+    // The restart note keeps its room while hidden: showing it must not push Ok and Cancel off a
+    // small screen.
+    QSizePolicy notePolicy = m_ui->labelProxyNote->sizePolicy();
+    notePolicy.setRetainSizeWhenHidden(true);
+    m_ui->labelProxyNote->setSizePolicy(notePolicy);
+    for (QLineEdit *edit : {m_ui->editUpdateFeed, m_ui->editHelpUrl}) {
+        edit->setPlaceholderText(QStringLiteral("https://..."));
+    }
+    connect(m_ui->checkUpdates, &QCheckBox::toggled, m_ui->editUpdateFeed, &QWidget::setEnabled);
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -29,6 +38,13 @@ void SettingsDialog::putData()
     m_ui->checkCloseToTray->setChecked(values.closeToTray);
     m_ui->checkMinimizeToTray->setChecked(values.minimizeToTray);
     m_ui->checkSingleClickTrayOpen->setChecked(values.singleClickTrayOpen);
+    m_ui->checkUpdates->setChecked(values.checkForUpdates);
+    m_ui->editUpdateFeed->setEnabled(values.checkForUpdates);
+    m_ui->editUpdateFeed->setText(values.updateFeedUrl);
+    m_ui->editHelpUrl->setText(values.helpUrl);
+    // Addresses are told apart by their start: show that rather than the file name.
+    m_ui->editUpdateFeed->setCursorPosition(0);
+    m_ui->editHelpUrl->setCursorPosition(0);
     m_ui->checkStartAtLogin->setChecked(startAtLogin);
     m_ui->labelKeyringNote->setVisible(!keyringInUse);
 }
@@ -46,6 +62,9 @@ void SettingsDialog::getData()
     values.closeToTray = m_ui->checkCloseToTray->isChecked();
     values.minimizeToTray = m_ui->checkMinimizeToTray->isChecked();
     values.singleClickTrayOpen = m_ui->checkSingleClickTrayOpen->isChecked();
+    values.checkForUpdates = m_ui->checkUpdates->isChecked();
+    values.updateFeedUrl = m_ui->editUpdateFeed->text().trimmed();
+    values.helpUrl = m_ui->editHelpUrl->text().trimmed();
     startAtLogin = m_ui->checkStartAtLogin->isChecked();
 }
 

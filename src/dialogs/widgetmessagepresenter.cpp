@@ -1,6 +1,8 @@
 #include "widgetmessagepresenter.h"
 
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
 {
@@ -23,8 +25,23 @@ MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
                         qobject_cast<QWidget *>(box.parent));
     // Texts may quote window titles or service replies: never let them be read as markup.
     message.setTextFormat(Qt::PlainText);
+    // The box is made wide enough for its title and for the longest word, so that neither the
+    // title nor a file path is cut or broken at a "/".
+    const int width = minimumTextWidth(message.fontMetrics(), box.title, box.text);
+    message.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(width));
     if (box.defaultButton != MessageBox::NoButton) {
         message.setDefaultButton(static_cast<QMessageBox::StandardButton>(box.defaultButton));
     }
     return static_cast<MessageBox::Button>(message.exec());
+}
+
+int WidgetMessagePresenter::minimumTextWidth(const QFontMetrics &metrics, const QString &title, const QString &text)
+{
+    // The title bar also holds the window's buttons; the box's icon sits beside the text.
+    int width = metrics.horizontalAdvance(title) + 60;
+    const QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    for (const QString &word : words) {
+        width = qMax(width, metrics.horizontalAdvance(word));
+    }
+    return qMin(width, MaximumTextWidth);
 }

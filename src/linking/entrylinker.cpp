@@ -4,6 +4,7 @@
 #include "appicon.h"
 #include "linkstore.h"
 #include "messagebox.h"
+#include "pendinglinkstore.h"
 #include "servicecall.h"
 #include "settings.h"
 #include "timetext.h"
@@ -12,16 +13,11 @@
 
 #include <QDebug>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTimer>
 
 namespace {
-
-// A name the statement binds as NULL when it is empty.
-QVariant nameOrNull(const QString &name)
-{
-    return name.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(name);
-}
 
 QVariant idOrNull(const QString &id)
 {
@@ -81,11 +77,21 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
         qDebug() << "refusing to link: ids must be decimal numbers";
         return false;
     }
+    // The caller may already have taken the entries out of its view: whatever happens below, the
+    // views show what the database holds once the event loop runs again.
+    auto showStored = qScopeGuard([this] { reloadViewsLater(); });
     QList<Record> records;
     QList<Group> groups;
     if (!readRecords(entries, records) || !readGroups(entries, groups) || records.isEmpty()) {
         qDebug() << "no entries to link";
         return false;
+    }
+    // Linked already, or waiting for their booking to be settled: a second booking would count them twice.
+    for (const Record &record : records) {
+        if (!record.value(QStringLiteral("ext_task_id")).isEmpty()) {
+            qDebug() << "refusing to link: entry" << record.value(QStringLiteral("id")) << "is linked already";
+            return false;
+        }
     }
 
     qint64 duration = 0;
@@ -94,40 +100,74 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
     }
     const QDate date = parseDateTime(records.first().value(QStringLiteral("start_time"))).date();
 
+    // The rows are marked before the service is asked: a booking whose local side cannot be stored is
+    // never made, and one whose answer goes missing is never made twice.
+    PendingLinkStore::Target target;
+    target.taskId = taskId;
+    target.projectId = mapValue("mapTaskParentProjects", taskId);
+    target.tasklistId = mapValue("mapTaskParentTasklists", taskId);
+    target.taskName = mapValue("mapTaskNames", taskId);
+    target.projectName = mapValue("mapProjectNames", target.projectId);
+    target.tasklistName = mapValue("mapTasklistNames", target.tasklistId);
+    QString dbError;
+    if (!PendingLinkStore::markPending(entries, target, date, duration, &dbError)) {
+        MessageBox::warning(parent(), QStringLiteral("Database error"),
+                            QStringLiteral("Nothing was booked on Tavro, because the local database cannot store the "
+                                           "link: %1")
+                                .arg(dbError));
+        return false;
+    }
+
     QDomDocument reply;
-    if (!ServiceCall::post(QStringLiteral("tavro.entries.addBulk"),
-                           {{QStringLiteral("date"), TimeText::formatDate(date)},
-                            {QStringLiteral("duration"), QString::number(duration)},
-                            {QStringLiteral("task_id"), taskId},
-                            {QStringLiteral("description"), notes, true}},
-                           reply)) {
+    const ServiceCall::Outcome outcome = ServiceCall::change(QStringLiteral("tavro.entries.addBulk"),
+                                                             {{QStringLiteral("date"), TimeText::formatDate(date)},
+                                                              {QStringLiteral("duration"), QString::number(duration)},
+                                                              {QStringLiteral("task_id"), taskId},
+                                                              {QStringLiteral("description"), notes, true}},
+                                                             reply);
+    if (outcome == ServiceCall::Outcome::NotDone) {
         qDebug() << "FAILED: tavro.entries.addBulk";
+        if (!PendingLinkStore::clearLinks(entries)) {
+            qDebug() << "the refused booking stays marked unconfirmed";
+        }
         return false;
     }
     const QString extEntryId = ServiceCall::firstAttribute(reply, QStringLiteral("entry"), QStringLiteral("id"));
     qDebug() << "API add entry result: ext_entry_id = " << extEntryId << ", updated = "
              << ServiceCall::firstAttribute(reply, QStringLiteral("entry"), QStringLiteral("updated"));
-
-    // The remote entry exists now: whatever the catalogue does not know is stored as NULL, so that the
-    // rows are linked (by their task) in any case.
-    const QString projectId = mapValue("mapTaskParentProjects", taskId);
-    const QString tasklistId = mapValue("mapTaskParentTasklists", taskId);
-    LinkTarget target;
-    target.taskId = taskId.toLongLong();
-    target.entryId = idOrNull(extEntryId);
-    target.projectId = idOrNull(projectId);
-    target.tasklistId = idOrNull(tasklistId);
-    target.taskName = nameOrNull(mapValue("mapTaskNames", taskId));
-    target.projectName = nameOrNull(mapValue("mapProjectNames", projectId));
-    target.tasklistName = nameOrNull(mapValue("mapTasklistNames", tasklistId));
-    const StoreResult marked = LinkStore::markLinked(entries, target);
-    if (!marked.ok()) {
-        qDebug() << "db error: " << marked.error();
+    const QVariant remoteId = idOrNull(extEntryId);
+    if (outcome == ServiceCall::Outcome::Unknown || remoteId.isNull()) {
+        qDebug() << "FAILED: tavro.entries.addBulk gave no usable answer; the booking stays unconfirmed";
+        tellUnconfirmed(target, date, duration,
+                        outcome == ServiceCall::Outcome::Unknown
+                            ? QStringLiteral("its answer was lost or could not be read")
+                            : QStringLiteral("it accepted the booking without naming the new entry"));
+        return false;
+    }
+    if (!PendingLinkStore::confirm(entries, remoteId.toLongLong())) {
+        MessageBox::warning(parent(), QStringLiteral("Database error"),
+                            QStringLiteral("Tavro booked the time as entry %1, but the local database could not "
+                                           "store that. The entries stay marked unconfirmed.")
+                                .arg(extEntryId));
         return false;
     }
     qDebug() << "db update successful for entries " << entries.join(QLatin1Char(','));
+    showStored.dismiss();
     addToLinkedModel(groups, records, taskId);
     return true;
+}
+
+void EntryLinker::tellUnconfirmed(const PendingLinkStore::Target &target, const QDate &day, qint64 seconds,
+                                  const QString &reason)
+{
+    const QString task = target.taskName.isEmpty() ? QStringLiteral("task %1").arg(target.taskId)
+                                                   : QStringLiteral("\"%1\"").arg(target.taskName);
+    MessageBox::warning(parent(), QStringLiteral("Booking not confirmed"),
+                        QStringLiteral("Tavro may have booked %1 on %2 for %3, but %4.\n\nThe entries are kept "
+                                       "as linked, marked unconfirmed, so that they are not booked twice. Check "
+                                       "the task's time on Tavro, then choose \"Settle Unconfirmed Booking\" on "
+                                       "them in the linked entries.")
+                            .arg(formatDuration(seconds), task, TimeText::formatDate(day), reason));
 }
 
 bool EntryLinker::readGroups(const QStringList &entries, QList<Group> &groups)
@@ -221,17 +261,7 @@ bool EntryLinker::deleteRemoteEntry(int extEntryId)
 
 bool EntryLinker::clearEntryLinks(const QStringList &entries)
 {
-    if (entries.isEmpty()) {
-        return true;
-    }
-    if (!validIds(entries)) {
-        return false;
-    }
-    const StoreResult cleared = LinkStore::clearLinks(entries);
-    if (!cleared.ok()) {
-        qDebug() << "db error: " << cleared.error();
-    }
-    return cleared.ok();
+    return validIds(entries) && PendingLinkStore::clearLinks(entries);
 }
 
 bool EntryLinker::unbook(qint64 extEntryId, qint64 seconds, QString &failure)
@@ -267,8 +297,25 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
     }
     QSet<QString> unlinked;
     QStringList failures;
+    qint64 withoutRemote = 0;
+    // An unconfirmed booking is settled, not unlinked: unlinking it would offer its time for a second one.
+    const QStringList pending = PendingLinkStore::pendingAmong(entries);
+    if (!pending.isEmpty()) {
+        failures << QStringLiteral("their booking is not confirmed yet (choose \"Settle Unconfirmed Booking\" "
+                                   "first)");
+    }
+    QStringList candidates = entries;
+    for (const QString &id : pending) {
+        candidates.removeAll(id);
+    }
+    QString dbError;
     QMap<qint64, RemoteGroup> groups;
-    if (readRemoteGroups(entries, groups)) {
+    if (candidates.isEmpty()) {
+        // Nothing here to take back.
+    } else if (!PendingLinkStore::isWritable(&dbError)) {
+        // Taking time off the service whose local side cannot be stored would leave the two apart.
+        failures << QStringLiteral("the local database cannot be written (%1)").arg(dbError);
+    } else if (readRemoteGroups(candidates, groups)) {
         Q_EMIT progressStarted(0, 2 * int(groups.size()));
         int step = 0;
         for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
@@ -277,6 +324,7 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
             if (it.key() == 0 || unbook(it.key(), it->seconds, failure)) {
                 if (clearEntryLinks(it->ids)) {
                     unlinked.unite(QSet<QString>(it->ids.cbegin(), it->ids.cend()));
+                    withoutRemote += it.key() == 0 ? it->seconds : 0;
                 } else {
                     failures << QStringLiteral("their links could not be cleared in the local database");
                 }
@@ -296,9 +344,64 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
         (unlinked.contains(id) ? returning : keptLinked).append(id);
     }
     returnToUnlinkedModel(returning);
+    if (withoutRemote > 0) {
+        MessageBox::information(parent(), QStringLiteral("Unlinked without a Tavro entry"),
+                                QStringLiteral("%1 of the unlinked time belonged to no Tavro entry known here. If it "
+                                               "is booked on Tavro, take it off there before linking it again.")
+                                    .arg(formatDuration(withoutRemote)));
+    }
     if (!failures.isEmpty()) {
         keepLinked(keptLinked, failures);
     }
+}
+
+void EntryLinker::settleEntries(const QStringList &entries)
+{
+    if (!validIds(entries)) {
+        return;
+    }
+    const QList<PendingBooking> bookings = PendingLinkStore::pendingBookings(entries);
+    if (bookings.isEmpty()) {
+        MessageBox::information(parent(), QStringLiteral("Settle Unconfirmed Booking"),
+                                QStringLiteral("The selected entries hold no unconfirmed booking."));
+        return;
+    }
+    for (const PendingBooking &booking : bookings) {
+        const QString task = booking.taskName.isEmpty() ? QStringLiteral("task %1").arg(booking.taskId)
+                                                        : QStringLiteral("\"%1\"").arg(booking.taskName);
+        const MessageBox::Button answer = MessageBox::question(
+            parent(), QStringLiteral("Settle Unconfirmed Booking"),
+            QStringLiteral("On %1 TavroDesk asked Tavro to book %2 on %3 for %4 and got no usable answer.\n\n"
+                           "Look at that task's time on Tavro. Is this time booked there?\n\nYes: keep the "
+                           "entries linked.\nNo: unlink them, so that they can be linked again.\nCancel: decide "
+                           "later.")
+                .arg(TimeText::formatDateTime(booking.requested), formatDuration(booking.seconds), task,
+                     TimeText::formatDate(booking.day)),
+            MessageBox::Buttons(MessageBox::Yes) | MessageBox::No | MessageBox::Cancel, MessageBox::Cancel);
+        const bool stored = answer == MessageBox::Yes  ? PendingLinkStore::acceptAsBooked(booking.entryIds)
+                            : answer == MessageBox::No ? PendingLinkStore::clearLinks(booking.entryIds)
+                                                       : true;
+        if (!stored) {
+            MessageBox::warning(parent(), QStringLiteral("Database error"),
+                                QStringLiteral("The answer could not be stored; the booking stays unconfirmed."));
+        }
+    }
+    reloadViewsLater();
+}
+
+void EntryLinker::reloadViewsLater()
+{
+    if (m_reloadScheduled) {
+        return;
+    }
+    m_reloadScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_reloadScheduled = false;
+        Q_EMIT viewsReloading();
+        m_unlinkedModel->reload();
+        m_linkedModel->reload();
+        Q_EMIT viewsReloaded();
+    });
 }
 
 void EntryLinker::returnToUnlinkedModel(const QStringList &entries)
@@ -327,17 +430,17 @@ void EntryLinker::returnToUnlinkedModel(const QStringList &entries)
 
 void EntryLinker::keepLinked(const QStringList &entries, const QStringList &failures)
 {
-    // The linked view takes the entries out right after asking for the unlink: put them back after that.
-    QTimer::singleShot(0, this, [this, entries, failures] {
-        QList<Record> records;
-        QList<Group> groups;
-        qint64 seconds = 0;
-        if (!entries.isEmpty() && readRecords(entries, records) && readGroups(entries, groups)) {
-            for (const Record &record : records) {
-                seconds += recordSeconds(record);
-            }
-            addToLinkedModel(groups, records, QString());
+    QList<Record> records;
+    qint64 seconds = 0;
+    if (!entries.isEmpty() && readRecords(entries, records)) {
+        for (const Record &record : records) {
+            seconds += recordSeconds(record);
         }
+    }
+    // The linked view takes the entries out right after asking for the unlink: the reload after that
+    // puts back what the database still holds as linked.
+    reloadViewsLater();
+    QTimer::singleShot(0, this, [this, seconds, failures] {
         MessageBox::warning(parent(), QStringLiteral("Unlink failed"),
                             QStringLiteral("%1 of the selected time is still linked with Tavro, because %2.\n\n"
                                            "These entries stay linked; try to unlink them again later.")

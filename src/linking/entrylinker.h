@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pendinglinkstore.h"
 #include "treemodel.h"
 
 #include <QDateTime>
@@ -27,7 +28,7 @@ public:
     bool getEntryTimes(int extEntryId, QDateTime &start, QDateTime &end);
     bool updateRemoteEntryTimes(int extEntryId, const QDateTime &start, const QDateTime &end);
     bool deleteRemoteEntry(int extEntryId);
-    // Resets the seven link columns of the rows.
+    // Resets the seven link columns of the rows and forgets their unconfirmed booking.
     bool clearEntryLinks(const QStringList &entries);
 
 public Q_SLOTS:
@@ -39,12 +40,19 @@ public Q_SLOTS:
     // view removes them as soon as this returns; those whose remote entry could not be changed go back
     // there afterwards, with one message saying how much time stayed linked and why.
     void unlinkEntries(const QStringList &entries);
+    // Asks, for each unconfirmed booking holding any of the entries, whether its time is on the
+    // service: yes keeps them linked, no unlinks them for a new link.
+    void settleEntries(const QStringList &entries);
 
 Q_SIGNALS:
     // The status-bar progress bar: shown with this range and value 0, advanced, hidden.
     void progressStarted(int minimum, int maximum);
     void progressChanged(int value);
     void progressFinished();
+    // Both models are rebuilt from the database after a link or unlink that did not go through;
+    // the views keep their expanded nodes across it.
+    void viewsReloading();
+    void viewsReloaded();
 
 private:
     // Remote entry id (0: none) -> the ids of the given entries booked into it.
@@ -73,9 +81,14 @@ private:
     // Entries whose remote time could not be taken back go back to the linked view once the event loop
     // runs again, and the user is told.
     void keepLinked(const QStringList &entries, const QStringList &failures);
+    // Once the event loop runs again (after the views took out what they handed over).
+    void reloadViewsLater();
+    void tellUnconfirmed(const PendingLinkStore::Target &target, const QDate &day, qint64 seconds,
+                         const QString &reason);
     // Removes an entry's remote time; the text says why when it fails.
     bool unbook(qint64 extEntryId, qint64 seconds, QString &failure);
 
     TreeModel *m_unlinkedModel;
     TreeModel *m_linkedModel;
+    bool m_reloadScheduled = false;
 };

@@ -64,7 +64,7 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     connect(m_addTaskAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTask);
     m_addTaskListAction = new QAction(QStringLiteral("Add Task&list"), this);
     connect(m_addTaskListAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTaskList);
-    m_completeAction = new QAction(QStringLiteral("Mark as &complete"), this);
+    m_completeAction = new QAction(QStringLiteral("&Mark as complete"), this);
     connect(m_completeAction, &QAction::triggered, this, &ProjectsTree::onMenuComplete);
     connect(m_refreshAction, &QAction::triggered, this, &ProjectsTree::refreshRequested);
     m_expandAllAction = addTreeAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
@@ -87,12 +87,18 @@ void ProjectsTree::populate(const QString &xml)
     clear();
     ProjectsCatalogue catalogue;
     if (!catalogue.parse(xml)) {
-        MessageBox::warning(this, QStringLiteral("Error"), QStringLiteral("Could not load projects tree"));
+        // Once until the catalogue loads again: filtering offline must not repeat the box per keystroke.
+        if (!m_loadFailed) {
+            MessageBox::warning(this, QStringLiteral("Error"), QStringLiteral("Could not load projects tree"));
+        }
+        m_loadFailed = true;
         qDebug() << "xml not good to load";
         return;
     }
+    m_loadFailed = false;
     for (const ProjectsCatalogue::ShownClient &client : catalogue.shown(m_filterText)) {
-        QTreeWidgetItem *clientItem = addItem(nullptr, QStringLiteral("client"), client.id, client.name);
+        const QString clientName = client.name.isEmpty() ? QStringLiteral("No client") : client.name;
+        QTreeWidgetItem *clientItem = addItem(nullptr, QStringLiteral("client"), client.id, clientName);
         for (const ProjectsCatalogue::ShownProject &project : client.projects) {
             QTreeWidgetItem *projectItem = addItem(clientItem, QStringLiteral("project"), project.id, project.name);
             for (const ProjectsCatalogue::TaskList &taskList : project.taskLists) {

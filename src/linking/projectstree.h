@@ -75,6 +75,8 @@ private:
     QTreeWidgetItem *addItem(QTreeWidgetItem *parent, const QString &type, const QString &id, const QString &name);
 
     QString m_filterText;
+    // The last catalogue could not be read and the user was told.
+    bool m_loadFailed = false;
     QAction *m_refreshAction;
     QAction *m_addTaskAction;
     QAction *m_addTaskListAction;

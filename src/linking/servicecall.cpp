@@ -39,6 +39,24 @@ bool ServiceCall::post(const QString &method, const ApiCall::Parameters &paramet
     return judge(sent, text, reply);
 }
 
+ServiceCall::Outcome ServiceCall::change(const QString &method, const ApiCall::Parameters &parameters,
+                                         QDomDocument &reply)
+{
+    ApiRequest request(false);
+    QString text;
+    const bool sent = request.post(method, withCredentials(parameters), text, false);
+    reply = ApiReply::parse(text);
+    const QString status = ApiReply::status(reply);
+    if (sent && status == QLatin1String("ok")) {
+        return Outcome::Done;
+    }
+    // The service read the request and said no; or the request never left.
+    if ((!status.isEmpty() && status != QLatin1String("ok")) || (!sent && !request.mayHaveArrived())) {
+        return Outcome::NotDone;
+    }
+    return Outcome::Unknown;
+}
+
 QString ServiceCall::firstAttribute(const QDomDocument &reply, const QString &tagName, const QString &attribute)
 {
     return ApiReply::firstElement(reply, tagName).attribute(attribute);

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -15,6 +16,13 @@ public:
     virtual QString productName(const QString &path) = 0;
     // Null when no icon is known.
     virtual QIcon icon(const QString &path) = 0;
+    // Every name the application goes by in any language, its language-independent one first: what
+    // identifies it whatever language the desktop speaks. Empty when nothing claims the executable.
+    virtual QStringList knownNames(const QString &path)
+    {
+        const QString name = productName(path);
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
 
     // The same for a Wayland application id or desktop file name ("org.gnome.Terminal"), for
     // programs whose executable no entry names (sandboxed ones, wrappers). Empty or null when none.

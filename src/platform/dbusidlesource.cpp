@@ -8,24 +8,32 @@ std::unique_ptr<DBusIdleSource> DBusIdleSource::mutter(const QDBusConnection &bu
 {
     return std::unique_ptr<DBusIdleSource>(new DBusIdleSource(
         bus, QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
-        QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime")));
+        QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"),
+        QStringLiteral("GNOME (Mutter idle monitor)")));
 }
 
 std::unique_ptr<DBusIdleSource> DBusIdleSource::screenSaver(const QDBusConnection &bus)
 {
     return std::unique_ptr<DBusIdleSource>(
         new DBusIdleSource(bus, QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/ScreenSaver"),
-                           QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("GetSessionIdleTime")));
+                           QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("GetSessionIdleTime"),
+                           QStringLiteral("session idle time (org.freedesktop.ScreenSaver)")));
 }
 
 DBusIdleSource::DBusIdleSource(const QDBusConnection &bus, const QString &service, const QString &path,
-                               const QString &interfaceName, const QString &method)
+                               const QString &interfaceName, const QString &method, const QString &description)
     : m_bus(bus)
     , m_service(service)
     , m_path(path)
     , m_interface(interfaceName)
     , m_method(method)
+    , m_description(description)
 {}
+
+QString DBusIdleSource::description() const
+{
+    return m_description;
+}
 
 int DBusIdleSource::idleSeconds()
 {

@@ -20,12 +20,13 @@ public:
     static std::unique_ptr<DBusIdleSource> screenSaver(const QDBusConnection &bus);
 
     int idleSeconds() override;
+    QString description() const override;
     // Whether the service answers now.
     bool answers();
 
 private:
     DBusIdleSource(const QDBusConnection &bus, const QString &service, const QString &path,
-                   const QString &interfaceName, const QString &method);
+                   const QString &interfaceName, const QString &method, const QString &description);
     // Milliseconds, or -1 when the service did not answer.
     qint64 query();
 
@@ -34,4 +35,5 @@ private:
     QString m_path;
     QString m_interface;
     QString m_method;
+    QString m_description;
 };

@@ -54,6 +54,23 @@ QString DesktopAppMetadata::productName(const QString &path)
     return entry ? entry->name() : QString();
 }
 
+QStringList DesktopAppMetadata::knownNames(const QString &path)
+{
+    const DesktopEntry *entry = entryFor(path);
+    if (!entry) {
+        return {};
+    }
+    QString identity = entry->value(QStringLiteral("Name"));
+    if (identity.isEmpty()) {
+        identity = m_fileNames[size_t(entry - m_entries.data())];
+    }
+    QStringList names{identity, entry->name()};
+    names += entry->translations(QStringLiteral("Name"));
+    names.removeAll(QString());
+    names.removeDuplicates();
+    return names;
+}
+
 const DesktopEntry *DesktopAppMetadata::entryFor(const QString &path)
 {
     buildIndex();
@@ -98,33 +115,69 @@ void DesktopAppMetadata::buildIndex()
             const int number = int(m_entries.size());
             const QString tryExec = entry.tryExec();
             const QString program = entry.program();
-            m_byId.insert(id.chopped(int(qstrlen(".desktop"))).toLower(), number);
             const QString windowClass = entry.value(QStringLiteral("StartupWMClass")).toLower();
+            m_entries.push_back(std::move(entry));
+            m_fileNames.push_back(QFileInfo(file).completeBaseName());
+            // Earlier folders and files win here too.
+            const QString lowerId = id.chopped(int(qstrlen(".desktop"))).toLower();
+            m_ids.push_back(lowerId);
+            if (!m_byId.contains(lowerId)) {
+                m_byId.insert(lowerId, number);
+            }
+            const QString fromTryExec = index(tryExec, number);
+            const QString fromExec = index(program, number);
+            m_executables.push_back(fromTryExec.isEmpty() ? fromExec : fromTryExec);
+            m_files.push_back(QFileInfo(file).canonicalFilePath());
+            m_byExecutable.insert(m_files.back(), number);
             if (!windowClass.isEmpty() && !m_byWindowClass.contains(windowClass)) {
                 m_byWindowClass.insert(windowClass, number);
             }
-            m_entries.push_back(std::move(entry));
-            index(tryExec, number);
-            index(program, number);
         }
     }
 }
 
-void DesktopAppMetadata::index(const QString &program, int entry)
+QString DesktopAppMetadata::index(const QString &program, int entry)
 {
     if (program.isEmpty() || isLauncher(program)) {
-        return;
+        return {};
     }
     const QString executable = resolveProgram(program);
     if (executable.isEmpty()) {
-        return;
+        return {};
     }
     const auto it = m_byExecutable.constFind(executable);
-    // Earlier folders win; only an entry shown in menus replaces a hidden helper entry.
-    if (it == m_byExecutable.constEnd() ||
-        (m_entries[size_t(*it)].noDisplay() && !m_entries[size_t(entry)].noDisplay())) {
+    // Earlier folders win, unless a later entry describes the program better: one shown in menus
+    // beats a hidden helper, and the program's own entry (foot.desktop for foot) beats a variant
+    // starting it with options (foot-server.desktop).
+    const auto rank = [&](int candidate) {
+        return (m_entries[size_t(candidate)].noDisplay() ? 0 : 2) +
+               (m_ids[size_t(candidate)] == QFileInfo(program).fileName().toLower() ? 1 : 0);
+    };
+    if (it == m_byExecutable.constEnd() || rank(entry) > rank(*it)) {
         m_byExecutable.insert(executable, entry);
     }
+    return executable;
+}
+
+QString DesktopAppMetadata::pathForAppId(const QString &appId)
+{
+    const DesktopEntry *entry = entryForAppId(appId);
+    if (!entry) {
+        return {};
+    }
+    const size_t number = size_t(entry - m_entries.data());
+    return m_executables[number].isEmpty() ? m_files[number] : m_executables[number];
+}
+
+QString DesktopAppMetadata::waylandAppPath(const QString &appId)
+{
+    const QString path = pathForAppId(appId);
+    if (!path.isEmpty()) {
+        return path;
+    }
+    QString id = appId.isEmpty() ? QStringLiteral("unknown") : appId;
+    id.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("wayland://app-id/") + id;
 }
 
 QString DesktopAppMetadata::productNameForAppId(const QString &appId)

@@ -47,11 +47,16 @@ DesktopEntry DesktopEntry::parse(const QByteArray &text)
 
 DesktopEntry DesktopEntry::fromFile(const QString &path)
 {
+    // Any file may sit in an applications folder: a link to a device or a FIFO must not be read.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > MaxFileBytes) {
+        return DesktopEntry();
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return parse(file.readAll());
+    return parse(file.read(MaxFileBytes));
 }
 
 bool DesktopEntry::contains(const QString &key, const QString &group) const
@@ -113,6 +118,22 @@ QString DesktopEntry::localizedValue(const QString &key, const QString &locale, 
 bool DesktopEntry::boolValue(const QString &key, const QString &group) const
 {
     return value(key, group) == QLatin1String("true");
+}
+
+QStringList DesktopEntry::translations(const QString &key, const QString &group) const
+{
+    QStringList values;
+    const auto it = m_groups.constFind(group);
+    if (it == m_groups.constEnd()) {
+        return values;
+    }
+    const QString prefix = key + QLatin1Char('[');
+    for (auto entry = it->constBegin(); entry != it->constEnd(); ++entry) {
+        if (entry.key().startsWith(prefix) && entry.key().endsWith(QLatin1Char(']'))) {
+            values << value(entry.key(), group);
+        }
+    }
+    return values;
 }
 
 QString DesktopEntry::name(const QString &locale) const

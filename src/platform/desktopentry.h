@@ -12,10 +12,13 @@
 class DesktopEntry
 {
 public:
+    // Real entries have a few kilobytes; larger files are not read.
+    static constexpr qint64 MaxFileBytes = 256 * 1024;
+
     static QString mainGroup() { return QStringLiteral("Desktop Entry"); }
 
     static DesktopEntry parse(const QByteArray &text);
-    // Invalid when the file cannot be read.
+    // Invalid when the file cannot be read, is no regular file or is larger than MaxFileBytes.
     static DesktopEntry fromFile(const QString &path);
 
     // True when the text had a [Desktop Entry] group.
@@ -33,6 +36,8 @@ public:
     QString type() const { return value(QStringLiteral("Type")); }
     bool isApplication() const { return type() == QLatin1String("Application"); }
     QString name(const QString &locale = QLocale().name()) const;
+    // The unescaped values of every translation of `key` (key[...]), in key order.
+    QStringList translations(const QString &key, const QString &group = mainGroup()) const;
     QString exec() const { return value(QStringLiteral("Exec")); }
     QString tryExec() const { return value(QStringLiteral("TryExec")); }
     QString icon() const { return value(QStringLiteral("Icon")); }

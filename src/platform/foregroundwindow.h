@@ -17,8 +17,8 @@ struct ForegroundSample
     QString appId;
 };
 
-// Tells which window the user works in. Implementations: X11 (one long-lived connection of our
-// own) and a null source for sessions without a display.
+// Tells which window the user works in. Implementations: X11 and Wayland compositors (each with a
+// long-lived connection of our own) and a null source for sessions where nothing can be seen.
 class ForegroundWindowSource
 {
 public:
@@ -33,11 +33,14 @@ public:
     // False when no window can ever be seen (no display); `problem()` then says why, for the user.
     virtual bool isAvailable() const = 0;
     virtual QString problem() const = 0;
+    // Which backend this is, for the About box and the debug log: "sway (foreign-toplevel + IPC)".
+    virtual QString description() const = 0;
+    // A sentence for the user, shown once, when the source sees only part of the desktop (X11
+    // clients of a Wayland session see only XWayland windows); empty otherwise.
+    virtual QString note() const { return {}; }
 };
 
-// The X11 source when an X server answers on $DISPLAY, else the null source.
-std::unique_ptr<ForegroundWindowSource> createForegroundWindowSource();
-
-// A sentence for the user, shown once, when the session limits what can be seen (a native Wayland
-// session shows only XWayland windows to X11 clients); empty otherwise.
-QString sessionNote(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+// The best backend for the session (see windowBackendCandidates()) that connects, else the null
+// source. The choice goes to the debug log.
+std::unique_ptr<ForegroundWindowSource>
+createForegroundWindowSource(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());

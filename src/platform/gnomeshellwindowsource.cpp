@@ -33,8 +33,8 @@ void GnomeShellWindowSource::check()
         if (!extension.isEmpty()) {
             refuse(extension, QStringLiteral("owns %1 but is not GNOME Shell").arg(m_extension->name()));
         }
-        lose(QStringLiteral("The TavroDesk extension of GNOME Shell does not answer. GNOME loads a newly installed "
-                            "extension at the next login. ") +
+        lose(QStringLiteral("The GNOME Shell extension is not running (GNOME starts new extensions at the next "
+                            "login). ") +
              fallbackSentence());
         return;
     }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QProcessEnvironment>
+#include <QString>
+
 #include <memory>
 
 // Seconds since the user last touched keyboard or mouse. A failed query reads as 0.
@@ -8,8 +11,11 @@ class IdleSource
 public:
     virtual ~IdleSource() = default;
     virtual int idleSeconds() = 0;
+    // Which mechanism this is, for the debug log.
+    virtual QString description() const = 0;
 };
 
-// The X11 source when an X server with MIT-SCREEN-SAVER answers on $DISPLAY, else a source that
-// always reads 0.
-std::unique_ptr<IdleSource> createIdleSource();
+// The idle source of the best backend for the session that has one and connects, else a source
+// that always reads 0. The choice goes to the debug log.
+std::unique_ptr<IdleSource>
+createIdleSource(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());

@@ -64,7 +64,7 @@ KWinScriptWindowSource::KWinScriptWindowSource(const QDBusConnection &bus, const
     m_firstReport.setSingleShot(true);
     m_firstReport.setInterval(FirstReportTimeoutMs);
     connect(&m_firstReport, &QTimer::timeout, this,
-            [this] { failed(QStringLiteral("The TavroDesk script in KWin does not answer.")); });
+            [this] { failed(QStringLiteral("The KWin script does not answer.")); });
     connect(this, &ReportedWindowSource::reportAccepted, &m_firstReport, &QTimer::stop);
     connect(m_kwin, &BusNameOwner::ownerChanged, this, &KWinScriptWindowSource::onKWinChanged);
     onKWinChanged();

@@ -2,6 +2,7 @@
 
 QString NullForegroundWindowSource::problem() const
 {
-    return QStringLiteral("No X11 display is available, so TavroDesk cannot see which window is in front. "
+    return QStringLiteral("No X11 display and no supported Wayland compositor is available, so TavroDesk cannot see "
+                          "which window is in front. "
                           "Recording stores nothing.");
 }

@@ -26,6 +26,9 @@ ForegroundSample ReportedWindowSource::sample()
     }
     result.window = ReportedWindow;
     result.path = executablePath(m_report->pid);
+    if (result.path.isEmpty()) {
+        result.path = m_desktopEntries.waylandAppPath(m_report->appId);
+    }
     result.title = m_report->title.left(MaxTitleLength);
     // Never keep half of a surrogate pair.
     if (result.title.size() == MaxTitleLength && result.title.back().isHighSurrogate()) {
@@ -79,6 +82,5 @@ void ReportedWindowSource::refuse(const QString &sender, const QString &why)
 
 QString ReportedWindowSource::fallbackSentence()
 {
-    return QStringLiteral("Until then TavroDesk only sees windows of programs that run through XWayland; time in "
-                          "native Wayland windows is not recorded.");
+    return QStringLiteral("Only XWayland windows are recorded.");
 }

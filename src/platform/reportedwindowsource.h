@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktopappmetadata.h"
 #include "foregroundwindow.h"
 #include "windowreport.h"
 
@@ -27,9 +28,7 @@ public:
     // The helper answers and its reports are used.
     bool isLive() const { return m_report.has_value(); }
     // Why only XWayland windows are recorded now, for the user; empty while the helper answers.
-    QString note() const { return m_note; }
-    // Which helper feeds this source, for the About box.
-    virtual QString description() const = 0;
+    QString note() const override { return m_note; }
 
 Q_SIGNALS:
     void noteChanged(const QString &note);
@@ -50,5 +49,7 @@ protected:
 private:
     std::unique_ptr<ForegroundWindowSource> m_fallback;
     std::optional<WindowReport> m_report;
+    // Names the program by its app id when its process cannot be read (another mount namespace).
+    DesktopAppMetadata m_desktopEntries;
     QString m_note;
 };

@@ -54,17 +54,18 @@ quint32 value32(const xcb_get_property_reply_t *reply, xcb_atom_t type)
 }
 } // namespace
 
-std::unique_ptr<X11ForegroundWindowSource> X11ForegroundWindowSource::connect(const QByteArray &display)
+std::unique_ptr<X11ForegroundWindowSource> X11ForegroundWindowSource::connect(const QByteArray &display, bool xwayland)
 {
-    std::unique_ptr<X11ForegroundWindowSource> source(new X11ForegroundWindowSource(display));
+    std::unique_ptr<X11ForegroundWindowSource> source(new X11ForegroundWindowSource(display, xwayland));
     if (!source->ensureConnected()) {
         return nullptr;
     }
     return source;
 }
 
-X11ForegroundWindowSource::X11ForegroundWindowSource(const QByteArray &display)
+X11ForegroundWindowSource::X11ForegroundWindowSource(const QByteArray &display, bool xwayland)
     : m_display(display)
+    , m_xwayland(xwayland)
 {}
 
 X11ForegroundWindowSource::~X11ForegroundWindowSource()
@@ -80,6 +81,20 @@ bool X11ForegroundWindowSource::isAvailable() const
 QString X11ForegroundWindowSource::problem() const
 {
     return {};
+}
+
+QString X11ForegroundWindowSource::description() const
+{
+    return m_xwayland ? QStringLiteral("X11 (XWayland)") : QStringLiteral("X11");
+}
+
+QString X11ForegroundWindowSource::note() const
+{
+    if (!m_xwayland) {
+        return {};
+    }
+    return QStringLiteral("This is a Wayland session: TavroDesk can only see windows of programs that run through "
+                          "XWayland. Time in native Wayland windows is not recorded.");
 }
 
 bool X11ForegroundWindowSource::ensureConnected()

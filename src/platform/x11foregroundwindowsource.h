@@ -15,8 +15,9 @@ struct _XDisplay;
 class X11ForegroundWindowSource : public ForegroundWindowSource
 {
 public:
-    // Null when no X server answers on `display` (empty: $DISPLAY).
-    static std::unique_ptr<X11ForegroundWindowSource> connect(const QByteArray &display = {});
+    // Null when no X server answers on `display` (empty: $DISPLAY). `xwayland`: the server is the
+    // XWayland of a Wayland session, which shows only the windows of X11 programs.
+    static std::unique_ptr<X11ForegroundWindowSource> connect(const QByteArray &display = {}, bool xwayland = false);
     ~X11ForegroundWindowSource() override;
 
     ForegroundSample sample() override;
@@ -24,6 +25,8 @@ public:
     quint64 parentWindow(quint64 window) override;
     bool isAvailable() const override;
     QString problem() const override;
+    QString description() const override;
+    QString note() const override;
 
     // The process that owns `window`: _NET_WM_PID, else the X-Resource extension; 0 when unknown.
     quint32 windowPid(quint64 window);
@@ -47,7 +50,7 @@ private:
         unsigned int wmName = 0;
     };
 
-    explicit X11ForegroundWindowSource(const QByteArray &display);
+    X11ForegroundWindowSource(const QByteArray &display, bool xwayland);
     bool ensureConnected();
     void disconnect();
     void setUp(int screen);
@@ -62,6 +65,7 @@ private:
     QString decodeCompoundText(const char *data, int length);
 
     QByteArray m_display;
+    bool m_xwayland;
     xcb_connection_t *m_connection = nullptr;
     // Opened on the first COMPOUND_TEXT title; only used to decode such titles.
     _XDisplay *m_xlibDisplay = nullptr;

@@ -3,6 +3,7 @@
 #include "idlesource.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <memory>
 
@@ -17,6 +18,7 @@ public:
     ~X11IdleSource() override;
 
     int idleSeconds() override;
+    QString description() const override { return QStringLiteral("X11 MIT-SCREEN-SAVER"); }
 
 private:
     X11IdleSource(xcb_connection_t *connection, quint32 root);

@@ -8,11 +8,8 @@
 #include "timetext.h"
 #include "windowprobe.h"
 
+#include <QCoreApplication>
 #include <QDebug>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 #include <QVariant>
 
 namespace {
@@ -22,11 +19,6 @@ QString stamp(const QDateTime &dateTime)
 {
     return TimeText::formatDateTime(dateTime);
 }
-
-QDateTime readStamp(const QJsonObject &object, const QString &key)
-{
-    return QDateTime::fromString(object.value(key).toString(), QLatin1String(TimeText::DateTimeFormat));
-}
 } // namespace
 
 Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *parent)
@@ -35,13 +27,16 @@ Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *
     , m_idle(idle)
     , m_clock(clock)
 {
+    m_ownPath = QCoreApplication::applicationFilePath();
     m_samplingTimer.setInterval(TickIntervalMs);
+    m_samplingTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_samplingTimer, &QTimer::timeout, this, &Recorder::updateApps);
 }
 
 void Recorder::setJournalPath(const QString &path)
 {
     m_journalPath = path;
+    m_journal = RecordingJournal(path);
     m_journalOwned = false;
     m_journalRecovered = false;
 }
@@ -66,39 +61,55 @@ void Recorder::setRecording(bool on)
 
 void Recorder::flush()
 {
+    const QDateTime now = TimeText::wholeSeconds(m_clock->now());
     if (!m_currentWindow.path.isEmpty()) {
-        closeStretch(m_clock->now());
+        closeStretch(now);
     }
     m_currentWindow = WindowInfo();
-    removeJournal();
+    storeUnstored(now, true);
+    if (m_unstored.isEmpty()) {
+        removeJournal();
+    } else {
+        checkpoint(now, true);
+    }
 }
 
 void Recorder::updateApps()
 {
     WindowInfo sample = m_probe->currentWindowInfo();
-    const QDateTime tickTime = m_clock->now();
+    if (!m_ownPath.isEmpty() && sample.path == m_ownPath) {
+        sample.path.clear();
+    }
+    const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
     QDateTime now = tickTime;
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
         idleHook(sample, now, tickTime);
     }
 
-    bool opened = false;
     if (m_currentWindow.path.isEmpty()) {
         m_currentStart = tickTime;
         m_currentWindow = sample;
-        opened = true;
     }
     if (m_currentWindow.path != sample.path || m_currentWindow.title != sample.title) {
         closeStretch(now);
         m_currentWindow = sample;
         m_currentStart = now;
-        opened = true;
+    } else if (!m_unstored.isEmpty()) {
+        storeUnstored(tickTime, false);
     }
+    checkpoint(tickTime);
+    scheduleNextTick();
+}
 
-    if (opened || !m_lastCheckpoint.isValid() || qAbs(m_lastCheckpoint.secsTo(tickTime)) >= JournalIntervalSecs) {
-        checkpoint(tickTime);
+void Recorder::scheduleNextTick()
+{
+    if (!m_samplingTimer.isActive()) {
+        return;
     }
+    const int msec = m_clock->now().time().msec();
+    const int toTarget = (TickIntervalMs - TickLeadMs - msec + TickIntervalMs) % TickIntervalMs;
+    m_samplingTimer.start(toTarget < TickIntervalMs / 2 ? toTarget + TickIntervalMs : toTarget);
 }
 
 void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
@@ -140,8 +151,48 @@ QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 
 void Recorder::closeStretch(const QDateTime &end)
 {
-    const QPair<qint64, qint64> ids = storeEntry(m_currentStart, end, m_currentWindow);
-    Q_EMIT entryStored(m_currentStart, end, m_currentWindow, ids.first, ids.second);
+    // A stretch that ends where it began holds no time: storing it would only add an empty row.
+    if (!(m_currentStart < end)) {
+        return;
+    }
+    m_unstored.append({m_currentStart, end, m_currentWindow});
+    storeUnstored(end, false);
+}
+
+void Recorder::storeUnstored(const QDateTime &now, bool force)
+{
+    if (m_storageFailing && !force && m_nextStoreTry.isValid() && now < m_nextStoreTry) {
+        return;
+    }
+    while (!m_unstored.isEmpty()) {
+        const JournalStretch &next = m_unstored.first();
+        const auto [appId, entryId] = storeEntry(next.start, next.end, next.info);
+        if (entryId == 0) {
+            m_nextStoreTry = now.addSecs(StoreRetrySecs);
+            setStorageFailing(true);
+            return;
+        }
+        const JournalStretch stored = m_unstored.takeFirst();
+        Q_EMIT entryStored(stored.start, stored.end, stored.info, appId, entryId);
+    }
+    setStorageFailing(false);
+}
+
+void Recorder::setStorageFailing(bool failing)
+{
+    if (failing == m_storageFailing) {
+        return;
+    }
+    m_storageFailing = failing;
+    const QString text = failing ? QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps "
+                                                  "it and stores it as soon as the database can be written again.")
+                                 : QString();
+    if (failing) {
+        qWarning() << "cannot store recorded time; keeping" << m_unstored.size() << "stretch(es) for later";
+    } else {
+        qDebug() << "recorded time is stored again";
+    }
+    Q_EMIT storageFailing(failing, text);
 }
 
 QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info)
@@ -150,14 +201,17 @@ QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTi
     if (appId == 0) {
         appId = insertApplication(info);
     }
-    const qint64 entryId = insertEntry(start, end, info, appId);
+    // Without an application the insert would only wait for the database a second time.
+    const qint64 entryId = appId == 0 ? 0 : insertEntry(start, end, info, appId);
     return qMakePair(appId, entryId);
 }
 
 qint64 Recorder::findApplication(const WindowInfo &info)
 {
+    // The application is the same under any of its names: rows stored under the name of another
+    // language (or before the language-independent name was used) keep serving it.
     qint64 id = 0;
-    const StoreResult found = ApplicationStore::find(info.path, info.name, &id);
+    const StoreResult found = ApplicationStore::findAny(info.path, applicationNames(info), &id);
     if (!found.ok()) {
         qDebug() << "application could not be looked up:" << found.error();
     }
@@ -167,11 +221,16 @@ qint64 Recorder::findApplication(const WindowInfo &info)
 qint64 Recorder::insertApplication(const WindowInfo &info)
 {
     qint64 id = 0;
-    const StoreResult added = ApplicationStore::add(info.path, info.name, &id);
+    const StoreResult added = ApplicationStore::add(info.path, applicationNames(info).first(), &id);
     if (!added.ok()) {
         qDebug() << "application could not be stored:" << added.error();
     }
     return id;
+}
+
+QStringList Recorder::applicationNames(const WindowInfo &info)
+{
+    return info.knownNames.isEmpty() ? QStringList{info.name} : info.knownNames;
 }
 
 qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId)
@@ -184,30 +243,23 @@ qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const
     return id;
 }
 
-void Recorder::checkpoint(const QDateTime &tickTime)
+void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
 {
     if (m_journalPath.isEmpty()) {
-        return;
-    }
-    if (m_currentWindow.path.isEmpty()) {
-        removeJournal();
         return;
     }
     // A journal left by a previous run is stored before this run's replaces it.
     if (!m_journalOwned && !m_journalRecovered) {
         recoverJournal();
     }
-    m_lastCheckpoint = tickTime;
-    const QJsonObject journal{
-        {QStringLiteral("path"), m_currentWindow.path},   {QStringLiteral("name"), m_currentWindow.name},
-        {QStringLiteral("title"), m_currentWindow.title}, {QStringLiteral("start"), stamp(m_currentStart)},
-        {QStringLiteral("checkpoint"), stamp(tickTime)},
-    };
-    QSaveFile file(m_journalPath);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(QJsonDocument(journal).toJson(QJsonDocument::Compact)) >= 0 && file.commit();
+    const QList<JournalStretch> stretches = journalStretches(tickTime);
+    if (stretches.isEmpty()) {
+        removeJournal();
+        return;
+    }
+    const bool written = m_journal.write(stretches, tickTime, sync);
     if (!written && !m_journalFailed) {
-        qWarning() << "cannot write recording journal" << m_journalPath << file.errorString();
+        qWarning() << "cannot write recording journal" << m_journalPath;
     }
     m_journalFailed = !written;
     m_journalOwned = m_journalOwned || written;
@@ -215,9 +267,8 @@ void Recorder::checkpoint(const QDateTime &tickTime)
 
 void Recorder::removeJournal()
 {
-    m_lastCheckpoint = QDateTime();
     if (m_journalOwned) {
-        QFile::remove(m_journalPath);
+        m_journal.remove();
         m_journalOwned = false;
     }
 }
@@ -228,42 +279,37 @@ bool Recorder::recoverJournal()
         return false;
     }
     m_journalRecovered = true;
-    QFile file(m_journalPath);
-    if (!file.exists()) {
+    if (!m_journal.exists()) {
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "cannot read recording journal" << m_journalPath << file.errorString();
-        return false;
+    const RecordingJournal::Contents contents = m_journal.read(m_clock->now(), EntryStore::latestEnd());
+    if (!contents.problem.isEmpty()) {
+        qWarning() << "discarding corrupt recording journal" << m_journalPath << "(" << contents.problem << ")";
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    file.close();
+    QList<JournalStretch> recovered = contents.stretches;
+    for (JournalStretch &stretch : recovered) {
+        stretch.info.icon = m_probe->getAppIcon(stretch.info.path);
+    }
+    const qsizetype waitingBefore = m_unstored.size();
+    m_unstored = recovered + m_unstored;
+    storeUnstored(m_clock->now(), true);
+    const bool stored = m_unstored.size() < waitingBefore + recovered.size();
+    // This run owns the journal from now on: it is rewritten with what is still waiting, or goes.
+    m_journalOwned = true;
+    const QList<JournalStretch> stretches = journalStretches(TimeText::wholeSeconds(m_clock->now()));
+    if (stretches.isEmpty()) {
+        removeJournal();
+    } else {
+        m_journal.write(stretches, m_clock->now(), true);
+    }
+    return stored;
+}
 
-    const QJsonObject journal = document.object();
-    WindowInfo info;
-    info.path = journal.value(QStringLiteral("path")).toString();
-    info.name = journal.value(QStringLiteral("name")).toString();
-    info.title = journal.value(QStringLiteral("title")).toString();
-    const QDateTime start = readStamp(journal, QStringLiteral("start"));
-    const QDateTime end = readStamp(journal, QStringLiteral("checkpoint"));
-
-    const bool valid = error.error == QJsonParseError::NoError && document.isObject() && !info.path.isEmpty() &&
-                       start.isValid() && end.isValid() && start <= end;
-    if (!valid) {
-        qWarning() << "discarding corrupt recording journal" << m_journalPath;
-        QFile::remove(m_journalPath);
-        return false;
+QList<JournalStretch> Recorder::journalStretches(const QDateTime &checkpoint) const
+{
+    QList<JournalStretch> stretches = m_unstored;
+    if (!m_currentWindow.path.isEmpty()) {
+        stretches.append({m_currentStart, checkpoint, m_currentWindow});
     }
-
-    info.icon = m_probe->getAppIcon(info.path);
-    const QPair<qint64, qint64> ids = storeEntry(start, end, info);
-    if (ids.second == 0) {
-        // Keep the journal for a later start rather than lose the stretch.
-        qWarning() << "cannot store the stretch of the recording journal" << m_journalPath;
-        return false;
-    }
-    Q_EMIT entryStored(start, end, info, ids.first, ids.second);
-    QFile::remove(m_journalPath);
-    return true;
+    return stretches;
 }

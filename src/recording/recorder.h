@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recordingjournal.h"
 #include "windowinfo.h"
 
 #include <QDateTime>
@@ -22,6 +23,7 @@ class WindowProbe;
 //   crashed run left behind, see recoverJournal());
 //   record button / tray actions / saved "Application/Started" -> setRecording();
 //   entryStored -> the unlinked model's addEntry; recordingChanged -> TrayAnimation::setRecording;
+//   storageFailing -> a visible warning while recorded time cannot be stored;
 //   awayTimeDetected -> tray balloon (Information, AwayBalloonTimeoutMs);
 //   flush() when the application quits, while the database is still open.
 class Recorder : public QObject
@@ -31,9 +33,12 @@ class Recorder : public QObject
 public:
     static constexpr int TickIntervalMs = 1000;
     static constexpr int AwayBalloonTimeoutMs = 10000;
-    // How old the journal's checkpoint may get while a stretch is open: at most this much time is
-    // lost when the process dies.
-    static constexpr int JournalIntervalSecs = 10;
+    // While the database refuses writes, stretches wait in memory and in the journal; storing them is
+    // tried again this often (each try may wait the database's busy timeout).
+    static constexpr int StoreRetrySecs = 10;
+    // Ticks are timed to fall this long before a whole second, so the whole-second stamps (rounded)
+    // lose less than a second to a crash.
+    static constexpr int TickLeadMs = 50;
 
     // None of the three is owned; all must outlive the recorder.
     Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *parent = nullptr);
@@ -43,14 +48,24 @@ public:
     void setJournalPath(const QString &path);
     QString journalPath() const { return m_journalPath; }
 
-    // Stores the stretch a previous run left open when it died, ending at its last checkpoint, and
-    // removes the journal. A corrupt journal is logged and removed. Runs by itself when recording
-    // starts or the journal is first written, so a journal of this run is never taken for one left
-    // behind. Returns whether an entry was stored.
+    // Stores the stretches a previous run left in the journal (the open one ending at its last
+    // checkpoint). Implausible stretches (see RecordingJournal::parse) are logged and dropped; what
+    // cannot be stored now waits like any unstored stretch. Runs by itself when recording starts or
+    // the journal is first written, so a journal of this run is never taken for one left behind.
+    // Returns whether an entry was stored.
     bool recoverJournal();
 
-    // Stores the open stretch up to now and starts afresh at the next tick. Called on quit.
+    // The program's own executable: time in its own windows (settings, rules, linking...) is
+    // not recorded; they count like windows whose program is unknown. Defaults to this process's.
+    void setOwnPath(const QString &path) { m_ownPath = path; }
+
+    // Stores the open stretch up to now and starts afresh at the next tick. Called on quit. The
+    // journal stays while stretches could not be stored, for the next start.
     void flush();
+
+    // Closed stretches the database has not taken yet, oldest first.
+    const QList<JournalStretch> &unstored() const { return m_unstored; }
+    bool isStorageFailing() const { return m_storageFailing; }
 
     bool isRecording() const { return m_recording; }
     const WindowInfo &currentWindow() const { return m_currentWindow; }
@@ -58,10 +73,12 @@ public:
     bool inIdle() const { return m_inIdle; }
 
     // Finds or creates the application, inserts the entry; returns (application id, entry id),
-    // 0 for a failed step. Database errors are not reported.
+    // 0 for a failed step (no entry is tried without an application).
     QPair<qint64, qint64> storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info);
     static qint64 findApplication(const WindowInfo &info);
     static qint64 insertApplication(const WindowInfo &info);
+    // The names the application is stored under, the one new rows get first.
+    static QStringList applicationNames(const WindowInfo &info);
     static qint64 insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId);
 
     // The tray balloon text for an away period from `start` to `end`.
@@ -74,17 +91,28 @@ public Q_SLOTS:
     void updateApps();
 
 Q_SIGNALS:
+    // A stretch is a row of the database now; only then is it announced.
     void entryStored(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId,
                      qint64 entryId);
+    // Storing failed (with the text to show) or works again (empty text).
+    void storageFailing(bool failing, const QString &text);
     void recordingChanged(bool recording);
     // An away period ended; the tray shows `message` under `title`.
     void awayTimeDetected(const QString &title, const QString &message);
 
 private:
+    QString m_ownPath;
     void idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime);
     void closeStretch(const QDateTime &end);
-    void checkpoint(const QDateTime &tickTime);
+    // Stores the unstored stretches in order; stops at the first failure. Unless `force`, a failing
+    // database is tried again only every StoreRetrySecs.
+    void storeUnstored(const QDateTime &now, bool force);
+    void setStorageFailing(bool failing);
+    void checkpoint(const QDateTime &tickTime, bool sync = false);
     void removeJournal();
+    // What the journal holds: the unstored stretches and the open one up to `checkpoint`.
+    QList<JournalStretch> journalStretches(const QDateTime &checkpoint) const;
+    void scheduleNextTick();
 
     WindowProbe *m_probe;
     IdleSource *m_idle;
@@ -95,7 +123,10 @@ private:
     QDateTime m_currentStart;
     bool m_inIdle = false;
     QString m_journalPath;
-    QDateTime m_lastCheckpoint;
+    RecordingJournal m_journal;
+    QList<JournalStretch> m_unstored;
+    bool m_storageFailing = false;
+    QDateTime m_nextStoreTry;
     bool m_journalFailed = false;
     // The journal file on disk is this run's, not one left by a crash.
     bool m_journalOwned = false;

@@ -48,6 +48,10 @@ WindowInfo WindowProbe::currentWindowInfo()
         return name.isEmpty() && !sample.appId.isEmpty() ? m_metadata->productNameForAppId(sample.appId) : name;
     });
 
+    info.knownNames = cachedLookup(m_knownNamesCache, info.path, [this](const QString &path) {
+        return path.isEmpty() || !QFileInfo::exists(path) ? QStringList() : m_metadata->knownNames(path);
+    });
+
     if (adobeExtensionEnabled()) {
         info.title = fixWindowTitle(info.path, info.name, info.title);
     }
@@ -73,6 +77,11 @@ QString WindowProbe::getFileProductName(const QString &path)
         return {};
     }
     return m_metadata->productName(path);
+}
+
+QIcon WindowProbe::cachedAppIcon(const QString &path)
+{
+    return cachedLookup(m_appIconCache, path, [this](const QString &uncached) { return getAppIcon(uncached); });
 }
 
 QIcon WindowProbe::getAppIcon(const QString &path)
@@ -115,6 +124,16 @@ bool WindowProbe::isAvailable() const
 QString WindowProbe::problem() const
 {
     return m_source->problem();
+}
+
+QString WindowProbe::note() const
+{
+    return m_source->note();
+}
+
+QString WindowProbe::sourceDescription() const
+{
+    return m_source->description();
 }
 
 bool WindowProbe::isImageEditor(const QString &path, const QString &name)

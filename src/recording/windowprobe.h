@@ -29,6 +29,9 @@ public:
     QString getFileProductName(const QString &path);
     // The away icon for the away pseudo-application, else the executable's icon.
     QIcon getAppIcon(const QString &path);
+    // getAppIcon through the per-path cache that sampling fills, so that a rebuilt view shows the
+    // same icons as the live one.
+    QIcon cachedAppIcon(const QString &path);
     // The desktop's icon for an existing executable, else the generic application icon.
     QIcon extractFileIcon(const QString &path);
 
@@ -39,6 +42,9 @@ public:
     // Whether the source can see windows at all, and why not for the user.
     bool isAvailable() const;
     QString problem() const;
+    // What the source cannot see, for the user (empty when it sees everything), and which one it is.
+    QString note() const;
+    QString sourceDescription() const;
 
     const QMap<QString, QString> &appNameCache() const { return m_appNameCache; }
     const QMap<QString, QIcon> &appIconCache() const { return m_appIconCache; }
@@ -56,4 +62,5 @@ private:
     AppMetadata *m_metadata;
     QMap<QString, QString> m_appNameCache;
     QMap<QString, QIcon> m_appIconCache;
+    QMap<QString, QStringList> m_knownNamesCache;
 };

@@ -2,6 +2,7 @@
 
 #include "linkingservice.h"
 #include "messagebox.h"
+#include "settings.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -38,15 +39,36 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         return false;
     }
 
-    const TaskBatches batches = planBatches(rules, loadGroups(from, to));
+    // The catalogue lists open tasks only: a task missing from it is completed or gone. Without a
+    // catalogue nothing can be told, and the service judges each batch.
+    const QVariantMap openTasks = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
+    const QList<EntryGroup> groups = loadGroups(from, to);
+    m_result = RuleRunResult();
+    const TaskBatches batches = planBatches(
+        rules, groups,
+        [&openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); },
+        &m_result.notes);
+    // A group goes to one task as a whole: its time is counted with its first entry.
+    QHash<QString, qint64> secondsByFirstId;
+    for (const EntryGroup &group : groups) {
+        if (!group.entryIds.isEmpty()) {
+            secondsByFirstId.insert(group.entryIds.first(), group.seconds);
+        }
+    }
 
     int progress = 0;
     Q_EMIT progressStarted(int(batches.size()) + 2);
     Q_EMIT progressChanged(progress);
     for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        if (!m_linking->connectEntriesWithTask(batch.value(), batch.key(), QString())) {
-            qDebug() << "apply rules: linking failed for task" << batch.key();
+        RuleRunResult::Batch done{batch.key().taskId, int(batch.value().size()), 0, false};
+        for (const QString &id : batch.value()) {
+            done.seconds += secondsByFirstId.value(id);
         }
+        done.linked = m_linking->connectEntriesWithTask(batch.value(), batch.key().taskId, QString());
+        if (!done.linked) {
+            qDebug() << "apply rules: linking failed for task" << batch.key().taskId << "on" << batch.key().day;
+        }
+        m_result.batches << done;
         Q_EMIT progressChanged(++progress);
     }
 
@@ -55,7 +77,45 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT reloadLinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
+    MessageBox::information(m_messageParent, QStringLiteral("Apply Rules"),
+                            m_result.summary(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap()));
     return true;
+}
+
+QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
+{
+    int entries = 0;
+    qint64 seconds = 0;
+    QStringList linkedLines;
+    QStringList failedLines;
+    for (const Batch &batch : batches) {
+        const QString name = taskNames.value(batch.taskId).toString();
+        const QString task = name.isEmpty() ? QStringLiteral("task %1").arg(batch.taskId) : name;
+        const QString count =
+            batch.entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(batch.entries);
+        if (batch.linked) {
+            entries += batch.entries;
+            seconds += batch.seconds;
+            linkedLines << QStringLiteral("    %1: %2 (%3)").arg(task, count, formatDuration(batch.seconds));
+        } else {
+            failedLines << QStringLiteral("    %1: %2 (%3)").arg(task, count, formatDuration(batch.seconds));
+        }
+    }
+    QStringList parts;
+    if (batches.isEmpty()) {
+        parts << QStringLiteral("No entries matched the rules.");
+    }
+    if (!linkedLines.isEmpty()) {
+        parts << QStringLiteral("Linked %1 (%2) with:\n")
+                         .arg(entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(entries),
+                              formatDuration(seconds)) +
+                     linkedLines.join(QLatin1Char('\n'));
+    }
+    if (!failedLines.isEmpty()) {
+        parts << QStringLiteral("Could not link:\n") + failedLines.join(QLatin1Char('\n'));
+    }
+    parts << notes;
+    return parts.join(QStringLiteral("\n\n"));
 }
 
 QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)
@@ -81,28 +141,62 @@ QList<RuleMatcher> RuleEngine::prepareRules(const QList<RuleMap> &rules)
     return prepared;
 }
 
-TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
+QList<int> RuleEngine::matchGroups(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups)
 {
     // Each group is only tested against the rules of its application, still in rule order, so the
     // first match is the same as when walking through all rules.
-    QHash<QString, QList<const RuleMatcher *>> rulesByApp;
-    for (const RuleMatcher &rule : rules) {
-        for (const QString &appId : rule.appIds()) {
-            rulesByApp[appId] << &rule;
+    QHash<QString, QList<int>> rulesByApp;
+    for (int index = 0; index < rules.size(); ++index) {
+        for (const QString &appId : rules.at(index).appIds()) {
+            rulesByApp[appId] << index;
         }
     }
 
-    TaskBatches batches;
+    QList<int> matches;
+    matches.reserve(groups.size());
     for (const EntryGroup &group : groups) {
+        int match = -1;
         const auto candidates = rulesByApp.constFind(group.applicationId);
-        if (candidates == rulesByApp.cend()) {
+        if (candidates != rulesByApp.cend()) {
+            for (int index : candidates.value()) {
+                if (rules.at(index).matchesDayAndTitle(group.title, group.day)) {
+                    match = index;
+                    break;
+                }
+            }
+        }
+        matches << match;
+    }
+    return matches;
+}
+
+TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
+                                    const std::function<bool(const QString &)> &taskUsable, QStringList *notes)
+{
+    const QList<int> matches = matchGroups(rules, groups);
+    TaskBatches batches;
+    QMap<int, qsizetype> skipped; // rule position -> entries it left unlinked
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const int match = matches.at(i);
+        if (match < 0) {
             continue;
         }
-        for (const RuleMatcher *rule : candidates.value()) {
-            if (rule->matchesDayAndTitle(group.title, group.day)) {
-                batches[rule->taskId()] << group.entryIds;
-                break;
-            }
+        const EntryGroup &group = groups.at(i);
+        const QString taskId = rules.at(match).taskId();
+        if (taskUsable && !taskUsable(taskId)) {
+            skipped[match] += group.entryIds.size();
+        } else {
+            batches[BatchKey{taskId, group.day}] << group.entryIds;
+        }
+    }
+    if (notes) {
+        for (auto it = skipped.cbegin(); it != skipped.cend(); ++it) {
+            const RuleMatcher &rule = rules.at(it.key());
+            *notes << QStringLiteral("Rule \"%1\" was skipped: its task is completed or no longer known to Tavro "
+                                     "(%2 %3 left unlinked).")
+                          .arg(rule.name())
+                          .arg(it.value())
+                          .arg(it.value() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
         }
     }
     return batches;

@@ -11,12 +11,47 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class LinkingService;
 
-// Task id (as text) -> the entry ids to link with it. Visited in string order of the ids.
-using TaskBatches = QMap<QString, QStringList>;
+// What one run did, for the summary the user sees at its end.
+struct RuleRunResult
+{
+    struct Batch
+    {
+        QString taskId;
+        int entries = 0;
+        qint64 seconds = 0;
+        bool linked = false;
+    };
+    QList<Batch> batches;
+    // Further remarks on the run, shown under the batches.
+    QStringList notes;
 
-// Applies the active rules to the unlinked entries of a date range: plans one batch per task,
+    // "Linked 3 entries (1 h 0 m 0 s) with tasks:" and a line per task, or that nothing matched;
+    // task names come from `taskNames` (task id -> name).
+    QString summary(const QMap<QString, QVariant> &taskNames) const;
+};
+
+// One remote entry's worth of entries: a task and the day they were recorded on. The remote entry
+// carries a single date, so entries of different days never share one.
+struct BatchKey
+{
+    QString taskId;
+    QDate day;
+
+    // String order of the task ids, then the days in order.
+    bool operator<(const BatchKey &other) const
+    {
+        return taskId != other.taskId ? taskId < other.taskId : day < other.day;
+    }
+};
+
+// The entry ids to link per task and day.
+using TaskBatches = QMap<BatchKey, QStringList>;
+
+// Applies the active rules to the unlinked entries of a date range: plans one batch per task and day,
 // then hands each batch to the linking service. Views and progress bar are the window's; it
 // follows the run through the signals.
 class RuleEngine : public QObject
@@ -32,14 +67,24 @@ public:
 
     // One complete run over the days `from` to `to`, both included. False when it did not run:
     // no active rule, or a run is already under way (the linking waits in nested event loops).
+    // A run that went through ends with a box summing up what was linked with which task.
     bool applyRules(const QDate &from, const QDate &to);
     bool isRunning() const { return m_running; }
+    // The outcome of the last run that went through.
+    const RuleRunResult &lastResult() const { return m_result; }
 
     // The planning steps, free of any linking.
     static QList<EntryGroup> loadGroups(const QDate &from, const QDate &to, bool *ok = nullptr);
     static QList<RuleMatcher> prepareRules(const QList<RuleMap> &rules);
-    // The first rule (in list order) matching a group takes all of its ids.
-    static TaskBatches planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups);
+    // For each group, the index of the first rule (in list order) matching it; -1 when none does.
+    // Applying and previewing both decide through this one function.
+    static QList<int> matchGroups(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups);
+    // The first rule (in list order) matching a group takes all of its ids. A rule whose task
+    // `taskUsable` refuses (completed or unknown) links nothing; the groups it matched first stay
+    // unlinked and `notes` gets one line per such rule.
+    static TaskBatches planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
+                                   const std::function<bool(const QString &)> &taskUsable = {},
+                                   QStringList *notes = nullptr);
 
 Q_SIGNALS:
     void runningChanged(bool running);
@@ -57,4 +102,5 @@ private:
     LinkingService *m_linking;
     QObject *m_messageParent;
     bool m_running = false;
+    RuleRunResult m_result;
 };

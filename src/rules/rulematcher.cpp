@@ -14,6 +14,7 @@ RuleMatcher::RuleMatcher(const RuleMap &rule)
     const QStringList appIds = rule.value(QStringLiteral("app_ids")).toStringList();
     m_appIds = QSet<QString>(appIds.cbegin(), appIds.cend());
     m_taskId = rule.value(QStringLiteral("task_id")).toString();
+    m_name = rule.value(QStringLiteral("name")).toString();
     m_active = rule.value(QStringLiteral("active")).toBool();
 
     m_dateFrom = rule.value(QStringLiteral("date_from")).toDate();

@@ -26,6 +26,7 @@ public:
 
     // The rule's task id as text: the key of the batch its matches go to.
     const QString &taskId() const { return m_taskId; }
+    const QString &name() const { return m_name; }
     bool isActive() const { return m_active; }
 
     // One-off test of a rule map; `day` is the group's day at midnight.
@@ -50,5 +51,6 @@ private:
     QStringList m_words;
     QRegularExpression m_regexp;
     QString m_taskId;
+    QString m_name;
     bool m_active = false;
 };

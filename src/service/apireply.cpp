@@ -1,6 +1,39 @@
 #include "apireply.h"
 
 #include <QDomNodeList>
+#include <QXmlStreamReader>
+
+namespace {
+// Walks the text once without building anything, so a hostile reply is refused before the DOM
+// parser (whose work and memory grow with depth and entity expansion) sees it.
+QString checkShape(const QString &xml)
+{
+    if (xml.size() > ApiReply::MaxReplyBytes) {
+        return QStringLiteral("The reply is larger than %1 MB.").arg(ApiReply::MaxReplyBytes / (1024 * 1024));
+    }
+    QXmlStreamReader reader(xml);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            return QStringLiteral("The reply carries a document type declaration.");
+        case QXmlStreamReader::EntityReference:
+            return QStringLiteral("The reply refers to an entity.");
+        case QXmlStreamReader::StartElement:
+            if (++depth > ApiReply::MaxDepth) {
+                return QStringLiteral("The reply nests deeper than %1 levels.").arg(ApiReply::MaxDepth);
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return reader.hasError() ? reader.errorString() : QString();
+}
+} // namespace
 
 QString ApiReply::fromBody(const QByteArray &body)
 {
@@ -18,13 +51,17 @@ QString ApiReply::toWire(const QString &text)
     return QString::fromLatin1(text.toUtf8());
 }
 
-QDomDocument ApiReply::parse(const QString &xml)
+QDomDocument ApiReply::parse(const QString &xml, QString *why)
 {
+    QString problem = xml.isEmpty() ? QStringLiteral("The reply is empty.") : checkShape(xml);
     QDomDocument document;
-    if (xml.isEmpty() || !document.setContent(xml)) {
-        return QDomDocument();
+    if (problem.isEmpty() && !document.setContent(xml, &problem)) {
+        document = QDomDocument();
     }
-    return document;
+    if (why) {
+        *why = problem;
+    }
+    return problem.isEmpty() ? document : QDomDocument();
 }
 
 QString ApiReply::status(const QDomDocument &document)
@@ -44,10 +81,11 @@ bool ApiReply::isOk(const QDomDocument &document)
 
 bool ApiReply::isError(const QString &xml, QString &code, QString &message)
 {
-    if (xml.isEmpty()) {
-        return false;
-    }
-    const QDomDocument document = parse(xml);
+    return !xml.isEmpty() && isError(parse(xml), code, message);
+}
+
+bool ApiReply::isError(const QDomDocument &document, QString &code, QString &message)
+{
     if (status(document) != QLatin1String("error")) {
         return false;
     }

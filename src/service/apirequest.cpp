@@ -10,33 +10,82 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+namespace {
+// Long enough that the box is wider than its title, which would otherwise be cut short.
+const QString TimeoutText = QStringLiteral("Connection Timeout\n\nThe Tavro service did not answer in time.");
+} // namespace
+
 ApiRequest::ApiRequest(bool silent)
     : ApiRequest(Settings::instance()->networkManager, silent)
 {}
 
+namespace {
+int standardTimeout = ApiRequest::defaultTimeout;
+} // namespace
+
 ApiRequest::ApiRequest(QNetworkAccessManager *manager, bool silent)
     : m_manager(manager)
+    , m_timeout(standardTimeout)
     , m_silent(silent)
 {}
+
+void ApiRequest::setStandardTimeout(int milliseconds)
+{
+    standardTimeout = milliseconds;
+}
+
+bool ApiRequest::mayHaveArrived() const
+{
+    if (m_noManager || m_sslFailed) {
+        return false;
+    }
+    if (m_timedOut) {
+        return true;
+    }
+    switch (m_error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::SslHandshakeFailedError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+        return false;
+    default:
+        return true;
+    }
+}
 
 bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
                       bool silentApiErrors)
 {
     m_ok = true;
     m_settled = false;
+    m_error = QNetworkReply::NoError;
+    m_timedOut = false;
+    m_sslFailed = false;
+    m_noManager = false;
     reply = QString();
     if (!m_manager) {
         qDebug() << "no network manager: the network is not set up";
+        m_noManager = true;
         m_ok = false;
         return m_ok;
     }
     request.setRawHeader(QByteArrayLiteral("User-Agent"),
                          Settings::instance()->value(QStringLiteral("UserAgent")).toString().toUtf8());
+    // Credentials travel in every request: a redirect is judged before it is followed.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    m_post = method.toLower() == QLatin1String("post");
+    m_origin = request.url();
 
-    QNetworkReply *networkReply =
-        method.toLower() == QLatin1String("post") ? m_manager->post(request, body) : m_manager->get(request);
+    QNetworkReply *networkReply = m_post ? m_manager->post(request, body) : m_manager->get(request);
 
     QEventLoop loop;
+    m_loop = &loop;
+    connect(networkReply, &QNetworkReply::redirected, this,
+            [this, networkReply](const QUrl &target) { onRedirected(networkReply, target); });
     connect(networkReply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     connect(networkReply, &QNetworkReply::errorOccurred, &loop, &QEventLoop::quit);
     connect(networkReply, &QNetworkReply::errorOccurred, this, &ApiRequest::onError);
@@ -44,6 +93,12 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::onSslErrors);
     connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::onFinished);
     connect(networkReply, &QNetworkReply::downloadProgress, this, &ApiRequest::onDownloadProgress);
+    // Checked while the reply streams in, so a huge or endless reply never sits in memory whole.
+    connect(networkReply, &QNetworkReply::metaDataChanged, this, [this, networkReply] {
+        checkReplySize(networkReply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+    });
+    connect(networkReply, &QNetworkReply::readyRead, this,
+            [this, networkReply] { checkReplySize(networkReply->bytesAvailable()); });
     connect(networkReply, &QNetworkReply::uploadProgress, this, &ApiRequest::onUploadProgress);
 
     QTimer timer;
@@ -53,14 +108,17 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     timer.start(m_timeout);
 
     loop.exec();
+    m_loop = nullptr;
     m_settled = true;
     timer.stop();
 
+    m_document = QDomDocument();
     if (m_ok) {
         reply = ApiReply::fromBody(networkReply->readAll());
+        m_document = ApiReply::parse(reply);
         QString code;
         QString message;
-        if (isError(reply, code, message) && !silentApiErrors) {
+        if (ApiReply::isError(m_document, code, message) && !silentApiErrors) {
             m_ok = false;
             MessageBox::critical(nullptr, QStringLiteral("Tavro API Error"),
                                  QStringLiteral("Code: ") + code + QStringLiteral("\nMessage: ") + message);
@@ -161,6 +219,7 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     qDebug() << "on error. code: " << int(code);
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
+    m_error = code;
     const QString text = networkErrorText(int(code));
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
     if (!m_silent && !alreadyFailed) {
@@ -179,12 +238,48 @@ void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
     qDebug() << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
 }
 
+void ApiRequest::checkReplySize(qint64 bytes)
+{
+    if (bytes > ApiReply::MaxReplyBytes && m_ok && !m_settled) {
+        fail(QStringLiteral("The reply of the Tavro service is larger than %1 MB and was not read.")
+                 .arg(ApiReply::MaxReplyBytes / (1024 * 1024)));
+    }
+}
+
+void ApiRequest::onRedirected(QNetworkReply *networkReply, const QUrl &target)
+{
+    const bool sameOrigin = target.scheme() == m_origin.scheme() && target.host() == m_origin.host() &&
+                            target.port(-1) == m_origin.port(-1);
+    // A post is never sent on: 301 to 303 would turn it into a get that books nothing yet answers
+    // "ok", and the body would have to go out a second time.
+    if (sameOrigin && !m_post) {
+        Q_EMIT networkReply->redirectAllowed();
+        return;
+    }
+    fail(QStringLiteral("The Tavro service redirected the request to %1; it was not followed.")
+             .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
+}
+
+void ApiRequest::fail(const QString &text)
+{
+    const bool alreadyFailed = m_settled || !m_ok;
+    m_ok = false;
+    if (!m_silent && !alreadyFailed) {
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
+    }
+    qDebug() << "request failed:" << text;
+    if (m_loop) {
+        m_loop->quit();
+    }
+}
+
 void ApiRequest::onSslErrors(const QList<QSslError> &errors)
 {
     qDebug() << "on ssl errors";
     for (const QSslError &error : errors) {
         qDebug() << "ssl error:" << error.errorString();
     }
+    m_sslFailed = true;
     m_ok = false;
 }
 
@@ -197,9 +292,11 @@ void ApiRequest::onTimeout()
 {
     // A failure already on screen keeps the timer running while its box is open; say nothing more.
     const bool alreadyFailed = m_settled || !m_ok;
+    // A time-out after a known failure changes nothing about where the request got to.
+    m_timedOut = m_timedOut || !alreadyFailed;
+    m_ok = false;
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network Error"), QStringLiteral("Connection Timeout"));
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
     }
     qDebug() << "on timeout";
-    m_ok = false;
 }

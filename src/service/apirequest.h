@@ -2,17 +2,19 @@
 
 #include "apicall.h"
 
+#include <QDomDocument>
 #include <QList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QSslError>
 
+class QEventLoop;
 class QNetworkAccessManager;
 class QNetworkRequest;
 
 // One synchronous call to the Tavro service: sends the request, waits in a nested event loop for the
 // reply, an error, SSL errors or the time-out, and hands back the reply text. Failures are shown in
-// message boxes ("Network error", "Network Error", "Tavro API Error") unless the caller made them
+// message boxes ("Network error", "Tavro API Error") unless the caller made them
 // silent. Callers judge the reply's "status" themselves. Use one instance for one call.
 class ApiRequest : public QObject
 {
@@ -37,9 +39,18 @@ public:
     static QString networkErrorText(int code);
 
     bool isOk() const { return m_ok; }
+    // The reply of the last send, parsed once (null when it was refused or is no document).
+    const QDomDocument &document() const { return m_document; }
     // Only tests shorten the wait; the product always waits defaultTimeout.
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
     int timeout() const { return m_timeout; }
+    // The wait of requests made from now on; only tests change it.
+    static void setStandardTimeout(int milliseconds);
+
+    // After a failed send: false only when the request certainly never reached the service (no
+    // connection, name or TLS session could be made). A time-out or a broken connection may have
+    // come after the service had carried the request out.
+    bool mayHaveArrived() const;
 
 public Q_SLOTS:
     void onError(QNetworkReply::NetworkError code);
@@ -50,9 +61,24 @@ public Q_SLOTS:
     void onTimeout();
 
 private:
+    void onRedirected(QNetworkReply *networkReply, const QUrl &target);
+    // Fails the request once the reply (announced or received so far) is larger than ApiReply allows.
+    void checkReplySize(qint64 bytes);
+    // Ends the wait with a failure the user sees in a "Network error" box (unless silent).
+    void fail(const QString &text);
+
     QNetworkAccessManager *m_manager;
+    QEventLoop *m_loop = nullptr;
+    QUrl m_origin;
+    bool m_post = false;
+    QDomDocument m_document;
     int m_timeout = defaultTimeout;
     bool m_ok = false;
+    // The last network error of the call (NoError when none), a time-out, failed TLS checks.
+    QNetworkReply::NetworkError m_error = QNetworkReply::NoError;
+    bool m_timedOut = false;
+    bool m_sslFailed = false;
+    bool m_noManager = false;
     bool m_silent;
     // Set once the outcome is known, so a follow-up error of the same failure shows no second box.
     bool m_settled = false;

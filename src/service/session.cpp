@@ -12,6 +12,8 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 QMap<QString, QVariant> &values()
 {
@@ -29,9 +31,18 @@ QString tokenForLog(const QString &token)
     return token.left(4) + QStringLiteral("... (") + QString::number(token.size()) + QStringLiteral(" characters)");
 }
 
-bool replyIsOk(bool sent, const QString &reply)
+bool replyIsOk(bool sent, const ApiRequest &request)
 {
-    return sent && ApiReply::status(reply) == QLatin1String("ok");
+    return sent && ApiReply::isOk(request.document());
+}
+
+// A session token is short printable text; anything else is no session to keep or send.
+bool isUsableToken(const QString &token)
+{
+    if (token.isEmpty() || token.size() > Session::MaxTokenLength) {
+        return false;
+    }
+    return std::all_of(token.cbegin(), token.cend(), [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; });
 }
 } // namespace
 
@@ -123,7 +134,7 @@ bool Session::testConnection()
     QString reply;
     const bool sent =
         request.get(QStringLiteral("tavro.test.null"), {{QStringLiteral("api_key"), stored("ApiKey")}}, reply, true);
-    m_online = replyIsOk(sent, reply);
+    m_online = replyIsOk(sent, request);
     return m_online;
 }
 
@@ -156,11 +167,11 @@ bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
     QString reply;
     const bool sent =
         request.get(QStringLiteral("tavro.auth.checkToken"), {{QStringLiteral("auth_token"), token}}, reply, true);
-    if (!replyIsOk(sent, reply)) {
+    QString problem;
+    if (!replyIsOk(sent, request) || !takeUser(request.document(), user, problem)) {
         setStatus(QStringLiteral("Ready"));
         return false;
     }
-    takeUser(reply, user);
     setStatus(QStringLiteral("Ready"));
     return true;
 }
@@ -176,30 +187,48 @@ bool Session::doLogin(const QString &username, const QString &password, QString 
         request.get(QStringLiteral("tavro.auth.login"),
                     {{QStringLiteral("email"), username}, {QStringLiteral("password"), password}}, reply, true);
     error = QString();
-    if (!replyIsOk(sent, reply)) {
+    const QDomDocument &document = request.document();
+    if (!replyIsOk(sent, request)) {
         QString code;
-        ApiReply::isError(reply, code, error);
+        ApiReply::isError(document, code, error);
         setStatus(QStringLiteral("Ready"));
         return false;
     }
-    takeUser(reply, user);
-    token = ApiReply::firstElement(ApiReply::parse(reply), QStringLiteral("token")).text();
+    const QString sentToken = ApiReply::firstElement(document, QStringLiteral("token")).text();
+    if (!isUsableToken(sentToken)) {
+        error = QStringLiteral("The Tavro service accepted the sign-in but sent no usable session token.");
+        setStatus(QStringLiteral("Ready"));
+        return false;
+    }
+    if (!takeUser(document, user, error)) {
+        setStatus(QStringLiteral("Ready"));
+        return false;
+    }
+    token = sentToken;
     setStatus(QStringLiteral("Ready"));
     return true;
 }
 
-void Session::takeUser(const QString &reply, QMap<QString, QVariant> &user)
+bool Session::takeUser(const QDomDocument &document, QMap<QString, QVariant> &user, QString &error)
 {
-    const QDomDocument document = ApiReply::parse(reply);
+    const QDomElement userElement = ApiReply::firstElement(document, QStringLiteral("user"));
+    const QString id = userElement.attribute(QStringLiteral("id"));
+    bool numeric = false;
+    id.toLongLong(&numeric);
+    if (!numeric) {
+        // Later calls would go out for no user at all.
+        error = QStringLiteral("The Tavro service accepted the sign-in but named no user.");
+        return false;
+    }
     const QDomElement apiKey = ApiReply::firstElement(document, QStringLiteral("api_key"));
     if (!apiKey.isNull()) {
         values()[QStringLiteral("ApiKey")] = apiKey.text();
     }
-    const QDomElement userElement = ApiReply::firstElement(document, QStringLiteral("user"));
-    user[QStringLiteral("id")] = userElement.attribute(QStringLiteral("id"));
+    user[QStringLiteral("id")] = id;
     user[QStringLiteral("username")] = ApiReply::fromWire(userElement.attribute(QStringLiteral("username")));
     user[QStringLiteral("realname")] = ApiReply::fromWire(userElement.attribute(QStringLiteral("realname")));
     setIndicatorText(signedInText(user));
+    return true;
 }
 
 void Session::login()
@@ -261,7 +290,7 @@ bool Session::logoutRequest(const QString &token)
         QStringLiteral("tavro.auth.logout"),
         {{QStringLiteral("api_key"), stored("ApiKey")}, {QStringLiteral("auth_token"), token}}, reply, false);
     setStatus(QStringLiteral("Ready"));
-    return replyIsOk(sent, reply);
+    return replyIsOk(sent, request);
 }
 
 void Session::logout()
@@ -292,7 +321,7 @@ void Session::loadProjects()
                                    {QStringLiteral("include_task_lists"), QStringLiteral("1")},
                                    {QStringLiteral("include_tasks"), QStringLiteral("1")}},
                                   reply, false);
-    if (!replyIsOk(sent, reply)) {
+    if (!replyIsOk(sent, request)) {
         qDebug() << "error loading projects xml";
     }
     if (!reply.isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QDomDocument>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -19,6 +20,8 @@ class Session : public QObject
 public:
     static constexpr int defaultRetryInterval = 30000;
     static constexpr int connectAttempts = 3;
+    // Longer session tokens are refused: they would be stored and sent with every call.
+    static constexpr int MaxTokenLength = 512;
 
     // The prompt is not owned and may be null (every prompt then counts as cancelled).
     explicit Session(LoginPrompt *prompt, QObject *parent = nullptr);
@@ -74,7 +77,8 @@ private:
     void setIndicatorText(const QString &text);
     void setLoggedIn(bool loggedIn);
     // Steps shared by checkToken and doLogin once the reply is "ok": API key, user, indicator.
-    void takeUser(const QString &reply, QMap<QString, QVariant> &user);
+    // A reply without a user id is refused with the reason in `error`.
+    bool takeUser(const QDomDocument &document, QMap<QString, QVariant> &user, QString &error);
 
     LoginPrompt *m_prompt;
     QNetworkAccessManager *m_manager = nullptr;

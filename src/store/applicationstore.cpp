@@ -32,6 +32,32 @@ StoreResult ApplicationStore::find(const QString &path, const QString &name, qin
     return result;
 }
 
+StoreResult ApplicationStore::findAny(const QString &path, const QStringList &names, qint64 *id)
+{
+    *id = 0;
+    if (names.isEmpty()) {
+        return find(path, QString(), id);
+    }
+    QSqlQuery query;
+    if (!query.prepare(QStringLiteral("SELECT id FROM applications WHERE path = ? AND name IN (") +
+                       QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
+                       QStringLiteral(") ORDER BY name = ? DESC, id LIMIT 1"))) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    query.addBindValue(path);
+    for (const QString &name : names) {
+        query.addBindValue(name);
+    }
+    query.addBindValue(names.first());
+    if (!query.exec()) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    if (query.next()) {
+        *id = query.value(0).toLongLong();
+    }
+    return StoreResult::success();
+}
+
 StoreResult ApplicationStore::add(const QString &path, const QString &name, qint64 *id)
 {
     *id = 0;

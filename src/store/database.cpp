@@ -1,9 +1,16 @@
 #include "database.h"
 
+#include "pendinglinkstore.h"
 #include "sqlitestatement.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 const QStringList &Database::schemaStatements()
 {
@@ -43,9 +50,24 @@ const QStringList &Database::addedIndexStatements()
 
 bool Database::open(const QString &path, QString *error)
 {
+    // Another process holding the file briefly is waited for, but never long enough to stall the
+    // window: a write that still fails is kept and tried again later by its caller.
+    return openWith(path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs), error);
+}
+
+bool Database::openReadOnly(const QString &path, QString *error)
+{
+    // A missing file is an error here, not a new empty database; while the recording instance
+    // writes, readers wait for its statement instead of failing at once.
+    return openWith(path, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"), error);
+}
+
+bool Database::openWith(const QString &path, const QString &options, QString *error)
+{
     SqliteStatement::releaseAll();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     m_db.setDatabaseName(path);
+    m_db.setConnectOptions(options);
     if (!m_db.open()) {
         if (error) {
             *error = m_db.lastError().databaseText();
@@ -61,6 +83,11 @@ bool Database::open(const QString &path, QString *error)
         m_db.close();
         return false;
     }
+    // SQLite gives its own files (the rollback journal too) the mode of this one. The entries tell what the user worked
+    // on all day: readable by the owner only.
+    if (QFileInfo(path).isFile()) {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
     return true;
 }
 
@@ -73,7 +100,66 @@ void Database::close()
 void Database::createSchema()
 {
     QSqlQuery query;
-    for (const QString &statement : schemaStatements() + addedIndexStatements()) {
+    for (const QString &statement :
+         schemaStatements() + addedIndexStatements() + PendingLinkStore::schemaStatements()) {
         query.exec(statement);
     }
+}
+
+IntegrityReport Database::quickCheck(int timeLimitMs, int maxProblems)
+{
+    IntegrityReport report;
+    QSqlDatabase db = QSqlDatabase::database();
+    const QVariant handle = db.driver()->handle();
+    auto *sqlite =
+        handle.typeName() == QByteArrayLiteral("sqlite3*") ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    QElapsedTimer clock;
+    clock.start();
+    // SQLite asks every thousand steps whether to go on; a non-zero answer interrupts the check.
+    struct Deadline
+    {
+        QElapsedTimer *clock;
+        int limitMs;
+    } deadline{&clock, timeLimitMs};
+    if (sqlite) {
+        sqlite3_progress_handler(
+            sqlite, 1000,
+            [](void *data) {
+                const auto *d = static_cast<Deadline *>(data);
+                return d->clock->elapsed() >= d->limitMs ? 1 : 0;
+            },
+            &deadline);
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(%1)").arg(maxProblems))) {
+        report.complete = clock.elapsed() < timeLimitMs;
+        if (report.complete) {
+            // A file too damaged to run the check at all.
+            report.problems << query.lastError().databaseText();
+        }
+    }
+    while (query.next()) {
+        const QString line = query.value(0).toString();
+        if (line != QLatin1String("ok")) {
+            report.problems << line;
+        }
+    }
+    if (clock.elapsed() >= timeLimitMs && report.problems.isEmpty()) {
+        report.complete = false;
+    }
+    query.finish();
+    if (sqlite) {
+        sqlite3_progress_handler(sqlite, 0, nullptr, nullptr);
+    }
+    return report;
+}
+
+QString Database::keepCopy(const QString &path, const QDateTime &when)
+{
+    const QString copy = path + QStringLiteral(".damaged-") + when.toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    if (!QFile::copy(path, copy)) {
+        return {};
+    }
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return copy;
 }

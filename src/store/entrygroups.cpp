@@ -9,8 +9,10 @@
 QString EntryGroups::query()
 {
     return QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, "
-                          "GROUP_CONCAT(id) AS entries_ids FROM entries WHERE start_time >= :from "
-                          "    AND start_time <= :to     AND ext_entry_id IS NULL "
+                          "GROUP_CONCAT(id) AS entries_ids, "
+                          "SUM(strftime('%s', end_time) - strftime('%s', start_time)) AS seconds "
+                          "FROM entries WHERE start_time >= :from "
+                          "    AND start_time <= :to     AND ext_task_id IS NULL "
                           "GROUP BY start_day, application_id, title ");
 }
 
@@ -54,6 +56,7 @@ StoreResult EntryGroups::load(const QDate &from, const QDate &to, QList<EntryGro
                 group.entryIds << QString::fromLatin1(id);
             }
         }
+        group.seconds = statement.integer(4);
         groups->append(std::move(group));
     }
     if (statement.failed()) {

@@ -14,6 +14,8 @@ struct EntryGroup
     QString applicationId;
     QDate day;
     QStringList entryIds;
+    // The summed time of the group's entries.
+    qint64 seconds = 0;
 };
 
 // Groups a date range's entries without a remote entry, the way rules are applied to them.

@@ -4,6 +4,7 @@
 #include "sqlitestatement.h"
 
 #include "searchterms.h"
+#include "stampparser.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -48,6 +49,15 @@ bool isIdList(const QStringList &ids)
 }
 
 } // namespace
+
+QDateTime EntryStore::latestEnd()
+{
+    QSqlQuery query;
+    if (!query.exec(QStringLiteral("SELECT max(end_time) FROM entries")) || !query.next()) {
+        return {};
+    }
+    return QDateTime::fromString(query.value(0).toString(), QLatin1String(TimeText::DateTimeFormat));
+}
 
 QString EntryStore::dayStart(const QDate &day)
 {
@@ -211,10 +221,10 @@ bool EntryStore::deleteEntries(const QStringList &ids)
 
 QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPath, const QString &title, bool *ok)
 {
-    QString statement =
-        QStringLiteral("SELECT applications.path AS app_path, entries.* FROM entries, applications WHERE "
-                       "entries.application_id = applications.id AND entries.start_time >= :day_start "
-                       "AND entries.start_time <= :day_end AND entries.ext_entry_id IS NULL ");
+    QString statement = QStringLiteral(
+        "SELECT applications.path AS app_path, applications.name AS app_name, entries.* FROM entries, "
+        "applications WHERE entries.application_id = applications.id AND entries.start_time >= :day_start "
+        "AND entries.start_time <= :day_end AND entries.ext_task_id IS NULL ");
     if (!appPath.isEmpty()) {
         statement += QStringLiteral("AND applications.path = :path ");
     }
@@ -247,6 +257,7 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
         row.id = query.value(QStringLiteral("id")).toLongLong();
         row.applicationId = query.value(QStringLiteral("application_id")).toLongLong();
         row.appPath = query.value(QStringLiteral("app_path")).toString();
+        row.appName = query.value(QStringLiteral("app_name")).toString();
         row.title = query.value(QStringLiteral("title")).toString();
         row.start = parseDateTime(query.value(QStringLiteral("start_time")).toString());
         row.end = parseDateTime(query.value(QStringLiteral("end_time")).toString());
@@ -316,4 +327,18 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
         days << parseDate(QString::fromLatin1(text, size));
     }
     return days;
+}
+
+QHash<qint64, QString> EntryStore::applicationNames()
+{
+    QHash<qint64, QString> names;
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT id, name FROM applications"))) {
+        return names;
+    }
+    while (query.next()) {
+        names.insert(query.value(0).toLongLong(), query.value(1).toString());
+    }
+    return names;
 }

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -57,8 +58,8 @@ public:
     static void updateEntriesTitle(const QStringList &ids, const QString &title);
     static bool deleteEntries(const QStringList &ids);
 
-    // The stretches of the day without a remote entry, in start order; an empty path or title
-    // leaves that condition out. Path and title are bound, so any text can be listed.
+    // The unlinked stretches of the day (no task, so no unconfirmed booking either), in start order; an empty path or
+    // title leaves that condition out. Path and title are bound, so any text can be listed.
     static QList<EntryRow> dayStretches(const QDate &day, const QString &appPath, const QString &title,
                                         bool *ok = nullptr);
     // Start, end and title of the listed entries; ids that no longer exist give no row.
@@ -68,6 +69,11 @@ public:
     static QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths);
     // Its statement, with the ids of the ignored paths looked up.
     static QString daysWithUnlinkedTimeQuery(const QStringList &ignoredPaths);
+
+    // The latest end of any stored entry; invalid when there is none or the query fails.
+    static QDateTime latestEnd();
+    // Display name of every application by id.
+    static QHash<qint64, QString> applicationNames();
 
     static QString dayStart(const QDate &day);
     static QString dayEnd(const QDate &day);

@@ -12,6 +12,8 @@ EntriesList::EntriesList(QWidget *parent)
 {
     m_unlink = addViewAction(QStringLiteral("&Unlink"), QKeySequence(QStringLiteral("Ctrl+U")));
     connect(m_unlink, &QAction::triggered, this, &EntriesList::onMenuUnlink);
+    m_settle = addViewAction(QStringLiteral("&Settle Unconfirmed Booking"), QKeySequence());
+    connect(m_settle, &QAction::triggered, this, &EntriesList::onMenuSettle);
     m_expandAll = addViewAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
     connect(m_expandAll, &QAction::triggered, this, &QTreeView::expandAll);
     m_collapseAll = addViewAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
@@ -38,6 +40,14 @@ void EntriesList::onMenuUnlink()
     removeFromView(set.entries);
 }
 
+void EntriesList::onMenuSettle()
+{
+    const WorkingSet set = workingSet();
+    if (!set.isEmpty()) {
+        Q_EMIT signalSettleEntries(entryModel()->entryIds(set.indexes));
+    }
+}
+
 QMenu *EntriesList::createContextMenu(const QModelIndex &index)
 {
     auto *menu = new QMenu(this);
@@ -46,6 +56,8 @@ QMenu *EntriesList::createContextMenu(const QModelIndex &index)
         const QString type = entryModel()->itemProperty(index.siblingAtColumn(0), QStringLiteral("type")).toString();
         if (type == QLatin1String("entry") || type == QLatin1String("app")) {
             menu->addAction(m_unlink);
+            m_settle->setEnabled(m_unlink->isEnabled());
+            menu->addAction(m_settle);
         }
         menu->addSeparator();
     }

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QStyle>
 
 #include <algorithm>
 #include <memory>
@@ -112,11 +113,42 @@ void EntryTreeView::removeFromView(const QList<QPersistentModelIndex> &entries)
 
 void EntryTreeView::restoreHeaderState(const QString &stateKey, const QString &geometryKey)
 {
-    setColumnWidth(1, 80);
-    setColumnWidth(2, 120);
+    setColumnWidth(TreeModel::TimeColumn, 80);
+    setColumnWidth(TreeModel::BarColumn, 120);
     const auto &values = Settings::instance()->values;
     header()->restoreState(values.value(stateKey).toByteArray());
     header()->restoreGeometry(values.value(geometryKey).toByteArray());
+    // A state saved by an older layout must not bring back a fixed-width name column.
+    applyColumnLayout();
+}
+
+int EntryTreeView::timeColumnMinimumWidth() const
+{
+    // The longest time a day can show, with the cell's margins.
+    return fontMetrics().horizontalAdvance(QStringLiteral("23 h 59 m 59 s")) +
+           4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+}
+
+void EntryTreeView::applyColumnLayout()
+{
+    QHeaderView *head = header();
+    if (head->count() <= TreeModel::StretchColumn) {
+        return;
+    }
+    // The name takes what the time and the bar leave, so that widening a dock never pushes the
+    // time out of view and an empty tree needs no horizontal scroll bar.
+    head->setStretchLastSection(false);
+    head->setSectionResizeMode(TreeModel::NameColumn, QHeaderView::Stretch);
+    head->setSectionResizeMode(TreeModel::TimeColumn, QHeaderView::Interactive);
+    head->setSectionResizeMode(TreeModel::BarColumn, QHeaderView::Interactive);
+    head->setSectionHidden(TreeModel::StretchColumn, true);
+    const int timeWidth = timeColumnMinimumWidth();
+    if (head->sectionSize(TreeModel::TimeColumn) < timeWidth) {
+        head->resizeSection(TreeModel::TimeColumn, timeWidth);
+    }
+    if (head->sectionSize(TreeModel::BarColumn) < MinimumBarWidth) {
+        head->resizeSection(TreeModel::BarColumn, MinimumBarWidth);
+    }
 }
 
 QPoint EntryTreeView::contextMenuPosition(const QContextMenuEvent *event) const

@@ -24,6 +24,13 @@ public:
     // Where a context menu opens: at the mouse, or under the first selected row from the keyboard.
     QPoint contextMenuPosition(const QContextMenuEvent *event) const;
 
+    // Narrowest share bar worth drawing.
+    static constexpr int MinimumBarWidth = 60;
+    // The name column stretches; time and bar keep their widths, at least wide enough for the
+    // longest time text; the empty spacer column is hidden. Needs the model attached.
+    void applyColumnLayout();
+    int timeColumnMinimumWidth() const;
+
     // (node type, path) of the nodes last saved as expanded.
     QList<QPair<QString, QString>> savedExpandedNodes() const { return m_expandedNodes; }
 
@@ -53,6 +60,7 @@ protected:
     static QString confirmationText(const QString &verb, int count, qint64 total);
     // Takes the entries with their time out of the tree and out of the total.
     void removeFromView(const QList<QPersistentModelIndex> &entries);
+    // Column widths 80 and 120, then the header as the settings saved it, then the column layout.
     void restoreHeaderState(const QString &stateKey, const QString &geometryKey);
     void contextMenuEvent(QContextMenuEvent *event) override;
 

@@ -14,8 +14,9 @@ TimestampsDialog::TimestampsDialog(QWidget *parent)
 {
     m_ui->setupUi(this);
     QHeaderView *header = m_ui->timestamps->header();
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < 4; ++column) {
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    for (int column = 2; column < 5; ++column) {
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
 }
@@ -30,7 +31,7 @@ void TimestampsDialog::load()
     const QString clock = QStringLiteral("hh:mm:ss");
     const QList<EntryRow> rows = EntryStore::dayStretches(day, appPath, title);
     for (const EntryRow &row : rows) {
-        auto *item = new QTreeWidgetItem(m_ui->timestamps, {row.title, row.start.toString(clock),
+        auto *item = new QTreeWidgetItem(m_ui->timestamps, {row.appName, row.title, row.start.toString(clock),
                                                             row.end.toString(clock), formatDuration(row.seconds())});
         item->setIcon(0, AppIcon::forPath(row.appPath));
     }

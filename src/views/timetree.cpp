@@ -38,7 +38,7 @@ TimeTree::TimeTree(QWidget *parent)
     connect(m_expandAll, &QAction::triggered, this, &QTreeView::expandAll);
     m_collapseAll = addViewAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
     connect(m_collapseAll, &QAction::triggered, this, &QTreeView::collapseAll);
-    m_details = addViewAction(QStringLiteral("View &details..."), QKeySequence());
+    m_details = addViewAction(QStringLiteral("&View details..."), QKeySequence());
     connect(m_details, &QAction::triggered, this, &TimeTree::onTimestamps);
     m_copyTitle = addViewAction(QStringLiteral("Copy &title"), QKeySequence(QStringLiteral("Ctrl+C")));
     connect(m_copyTitle, &QAction::triggered, this, &TimeTree::onCopyTitle);
@@ -46,7 +46,7 @@ TimeTree::TimeTree(QWidget *parent)
     connect(m_ruleFromEntry, &QAction::triggered, this, &TimeTree::onCreateRuleFromEntry);
     m_ruleFromApp = addViewAction(QStringLiteral("Create Rule from Application..."), QKeySequence());
     connect(m_ruleFromApp, &QAction::triggered, this, &TimeTree::onCreateRuleFromApp);
-    m_editDescription = addViewAction(QStringLiteral("Edit &description"), QKeySequence());
+    m_editDescription = addViewAction(QStringLiteral("Edit descr&iption"), QKeySequence());
     connect(m_editDescription, &QAction::triggered, this, &TimeTree::onEditAwayEntry);
 }
 

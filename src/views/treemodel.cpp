@@ -1,5 +1,6 @@
 #include "treemodel.h"
 
+#include "appdisplayname.h"
 #include "appicon.h"
 #include "dayentrycursor.h"
 #include "searchterms.h"
@@ -9,6 +10,7 @@
 
 #include <QBrush>
 #include <QDebug>
+#include <QFont>
 #include <QHash>
 #include <QSet>
 
@@ -26,6 +28,7 @@ const QString EntriesKey = QStringLiteral("entries");
 const QString AppPathKey = QStringLiteral("app_path");
 const QString AppIdKey = QStringLiteral("app_id");
 const QString HourKey = QStringLiteral("hour");
+const QString UnconfirmedKey = QStringLiteral("unconfirmed");
 
 const QString HourType = QStringLiteral("hour");
 const QString ProjectType = QStringLiteral("project");
@@ -80,9 +83,12 @@ QMap<QString, QVariant> appProperties(const QString &path, qint64 appId, const Q
     return {{AppPathKey, path}, {AppIdKey, appId}, {IconKey, icon}, {TimeKey, qint64(0)}, {TypeKey, AppType}};
 }
 
+// The catalogue's current name; the one stored at linking time for what it no longer lists (a
+// completed task, a project gone).
 QString nameFor(const QMap<QString, QVariant> &catalogue, const QString &id, const QString &stored)
 {
-    return catalogue.isEmpty() ? stored : catalogue.value(id).toString();
+    const auto found = catalogue.constFind(id);
+    return found == catalogue.cend() ? stored : found->toString();
 }
 
 // Start of a stretch without a usable time counts to the first hour.
@@ -184,6 +190,17 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == TimeColumn ? QVariant(int(Qt::AlignRight)) : QVariant();
+    case Qt::FontRole:
+        if (item->property(UnconfirmedKey).toBool()) {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        return {};
+    case Qt::ToolTipRole:
+        return item->property(UnconfirmedKey).toBool()
+                   ? QVariant(QStringLiteral("Booking not confirmed by Tavro: choose \"Settle Unconfirmed Booking\""))
+                   : QVariant();
     default:
         return {};
     }
@@ -252,6 +269,8 @@ bool TreeModel::removeRows(int position, int count, const QModelIndex &parent)
 
 void TreeModel::sort(int column, Qt::SortOrder order)
 {
+    m_sortColumn = column;
+    m_sortOrder = order;
     Q_EMIT sortStarting();
     Q_EMIT layoutAboutToBeChanged();
     const QModelIndexList before = persistentIndexList();
@@ -395,7 +414,7 @@ private:
     {
         auto found = m_apps.constFind(row.applicationId());
         if (found == m_apps.constEnd()) {
-            App app{row.appPath(), row.appName(), false};
+            App app{row.appPath(), AppDisplayName::forPath(row.appPath(), row.appName()), false};
             app.ignored = m_ignored.contains(app.path.toCaseFolded());
             found = m_apps.insert(row.applicationId(), app);
         }
@@ -457,11 +476,20 @@ private:
         return node;
     }
 
+    // Linked without a remote entry: the service's answer is still to be settled.
+    void markUnconfirmed(TreeItem *node, const DayEntryCursor &row)
+    {
+        if (m_linked && !row.hasRemoteEntry()) {
+            node->setProperty(UnconfirmedKey, true);
+        }
+    }
+
     // Titles are told apart by their stored bytes; only a new title is decoded.
     Title &titleOf(TreeItem *app, const DayEntryCursor &row)
     {
         auto found = m_titleSlots.constFind({app, row.titleUtf8()});
         if (found != m_titleSlots.constEnd()) {
+            markUnconfirmed(m_titles[*found].node, row);
             return m_titles[*found];
         }
         const QString text = row.title();
@@ -469,6 +497,7 @@ private:
         if (row.hasRemoteEntry()) {
             node->setProperty(QStringLiteral("linked"), true);
         }
+        markUnconfirmed(node, row);
         // The key's bytes live in the slot: moving the slot keeps them where they are.
         m_titles.push_back({node, 0, {}, row.titleUtf8().toByteArray()});
         m_titleSlots.insert({app, QByteArrayView(m_titles.back().key)}, qsizetype(m_titles.size() - 1));
@@ -518,6 +547,10 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
         return;
     }
     m_totalTime = builder.finish();
+    // A new day or filter keeps the order the user chose in the header.
+    if (m_sortColumn >= 0) {
+        sortTree(m_root.get(), m_sortColumn, m_sortOrder);
+    }
     endResetModel();
     Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
 }
@@ -623,7 +656,7 @@ bool TreeModel::addLinkedTimeBatch(const QList<Record> &records, const QString &
     }
     const Record &first = records.first();
     const QString appPath = first.value(QStringLiteral("app_path"));
-    const QString appName = first.value(QStringLiteral("app_name"));
+    const QString appName = AppDisplayName::forPath(appPath, first.value(QStringLiteral("app_name")));
     const QString title = first.value(QStringLiteral("title"));
     const qint64 appId = first.value(QStringLiteral("application_id")).toLongLong();
 

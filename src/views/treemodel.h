@@ -53,7 +53,8 @@ public:
     void setHideUnder(int seconds) { m_hideUnder = seconds; }
     qint64 totalTime() const { return m_totalTime; }
 
-    // Rebuilds the tree of `day` from the database, leaving out titles under `threshold` seconds.
+    // Rebuilds the tree of `day` from the database, leaving out titles under `threshold` seconds,
+    // in the order of the last sort.
     void setupModelData(const QDate &day, int threshold);
     // Rebuilds with the stored day, threshold, filter and grouping.
     void reload();
@@ -111,4 +112,7 @@ private:
     int m_hideUnder = 0;
     std::unique_ptr<TreeItem> m_root;
     qint64 m_totalTime = 0;
+    // The last order asked for; -1 until the first sort.
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 };

@@ -67,6 +67,50 @@ private Q_SLOTS:
         QVERIFY2(text.isEmpty() ? !verdict.text.isEmpty() : verdict.text == text, qPrintable(verdict.text));
         QCOMPARE(verdict.link, link);
     }
+
+    // Feeds come over the network: none of these may crash, hang or blow up memory.
+    void hostileFeeds_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("error");
+        const auto feed = [](const QByteArray &item) {
+            return "<rss version=\"2.0\"><channel><item>" + item + "</item></channel></rss>";
+        };
+        // Used to overflow the stack in the element-text reader.
+        QTest::newRow("100000 levels in a version") << feed("<version>" + QByteArray("<b>").repeated(100000) + "1" +
+                                                            QByteArray("</b>").repeated(100000) + "</version>")
+                                                    << QStringLiteral("nests deeper");
+        QTest::newRow("100000 levels beside the items") << "<rss><channel>" + QByteArray("<x>").repeated(100000) +
+                                                               QByteArray("</x>").repeated(100000) + "</channel></rss>"
+                                                        << QStringLiteral("nests deeper");
+        QTest::newRow("entities") << "<!DOCTYPE rss [<!ENTITY a \"aaaa\">]>" + feed("<version>&a;</version>")
+                                  << QStringLiteral("document type");
+        QTest::newRow("over a megabyte") << feed("<title>" + QByteArray(Appcast::MaxFeedBytes, 't') +
+                                                 "</title><version>2</version>")
+                                         << QStringLiteral("larger than");
+    }
+
+    void hostileFeeds()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, error);
+        const Appcast::Feed feed = Appcast::parse(xml);
+        QVERIFY(!feed.ok);
+        QVERIFY(feed.releases.isEmpty());
+        QVERIFY2(feed.error.contains(error), qPrintable(feed.error));
+    }
+
+    void markupInsideFieldsIsText()
+    {
+        const Appcast::Feed feed = Appcast::parse(
+            "<rss><channel><item><title>Tavro<b>Desk</b> 2</title><version><i>2</i>.1</version><odd><x/></odd>"
+            "<link>https://h/</link></item></channel></rss>");
+        QVERIFY2(feed.ok, qPrintable(feed.error));
+        QCOMPARE(feed.releases.size(), 1);
+        QCOMPARE(feed.releases.first().title, QStringLiteral("TavroDesk 2"));
+        QCOMPARE(feed.releases.first().version, QStringLiteral("2.1"));
+        QCOMPARE(feed.releases.first().link, QStringLiteral("https://h/"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAppcast)

@@ -27,7 +27,16 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("debug.log"));
+        {
+            // Left readable by others by an earlier version: closed at open.
+            QFile earlier(path);
+            QVERIFY(earlier.open(QIODevice::WriteOnly));
+            QVERIFY(earlier.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::ReadOther));
+        }
         QVERIFY(DebugLog::open(path));
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         qDebug() << "suspend";
         qWarning("careful");
         DebugLog::close();

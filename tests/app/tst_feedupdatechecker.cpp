@@ -92,6 +92,13 @@ private Q_SLOTS:
         QCOMPARE(presenter.boxes().size(), 1);
         QCOMPARE(int(presenter.boxes().first().icon), icon);
         QVERIFY2(presenter.boxes().first().text.startsWith(textStart), qPrintable(presenter.boxes().first().text));
+
+        // The start-up and daily check shows only news; a failure goes to the log alone.
+        presenter.clear();
+        presenter.answerNext(MessageBox::No);
+        checker.checkInBackground(nullptr);
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(presenter.boxes().size(), icon == int(MessageBox::Icon::Question) ? 1 : 0);
     }
 };
 

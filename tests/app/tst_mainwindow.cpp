@@ -2,6 +2,7 @@
 #include "calendarwidget.h"
 #include "clickablelabel.h"
 #include "devserver.h"
+#include "entrieslist.h"
 #include "entrydaymodel.h"
 #include "mainwindow.h"
 #include "projectstree.h"
@@ -12,6 +13,7 @@
 #include "settings.h"
 #include "settingsfile.h"
 #include "timetree.h"
+#include "treemodeladapter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -200,6 +203,24 @@ private Q_SLOTS:
         QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
     }
 
+    // A database that cannot take changes is reported where it stays in sight: the status bar and
+    // the tray's tool tip; once it can be written again the warning goes.
+    void unwritableStorageIsReported()
+    {
+        start();
+        m_window->show();
+        QVERIFY(m_window->storageWarning()->isHidden());
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = ON")));
+        m_window->checkStorage();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = OFF")));
+        QVERIFY(m_window->storageWarning()->isVisible());
+        QVERIFY(m_window->storageWarning()->toolTip().contains(QStringLiteral("database")));
+        QVERIFY(m_window->trayIcon()->toolTip().contains(QStringLiteral("cannot be written")));
+        m_window->checkStorage();
+        QVERIFY(m_window->storageWarning()->isHidden());
+    }
+
     void viewOptionsReload()
     {
         start();
@@ -252,6 +273,72 @@ private Q_SLOTS:
         QCOMPARE(projectsEdit->text(), QStringLiteral("alphax"));
         QTRY_COMPARE(m_unlinked->filter, QStringLiteral("alphax"));
         QCOMPARE(projects.last().first().toString(), QStringLiteral("alphax"));
+    }
+
+    void entryViewsSortAndKeepTheirLayout()
+    {
+        start({{QStringLiteral("Application/Started"), false}}, true, false);
+        const QDate today = m_window->selectedDate();
+        QVERIFY(addEdEntry() > 0);
+        QSqlQuery query;
+        QVERIFY(
+            query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/opt/tavro-test/vi', 'vi')")));
+        const int vi = query.lastInsertId().toInt();
+        for (const QDate &day : {today, today.addDays(-1)}) {
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                              "VALUES ('plan', %1, '%2 10:00:00', '%2 11:00:00')")
+                                   .arg(vi)
+                                   .arg(day.toString(Qt::ISODate))));
+        }
+        auto *appList = child<TimeTree>("appList");
+        // The initial order applies when a model is attached: the longest time first.
+        m_window->setEntryModels(new TreeModelAdapter(false, appList),
+                                 new TreeModelAdapter(true, child<EntriesList>("linkedEntries")));
+        QAbstractItemModel *model = appList->model();
+        const auto topNames = [model] {
+            QStringList names;
+            for (int row = 0; row < model->rowCount(); ++row) {
+                names << model->index(row, 0).data().toString();
+            }
+            return names;
+        };
+        QCOMPARE(topNames(), (QStringList{QStringLiteral("vi"), QStringLiteral("ed")}));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1 h 0 m 0 s"));
+
+        m_window->resize(1112, 532);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(appList->columnWidth(1) > appList->fontMetrics().horizontalAdvance(QStringLiteral("1 h 0 m 0 s")));
+
+        // A click on the name header sorts by name, and the order survives another day's rebuild.
+        QHeaderView *header = appList->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
+        QCOMPARE(topNames(), (QStringList{QStringLiteral("ed"), QStringLiteral("vi")}));
+        auto *calendar = child<CalendarWidget>("calendar");
+        auto *panel = child<QWidget>("widgetFilterRBox");
+        const int panelWidth = panel->sizeHint().width();
+        calendar->setSelectedDate(today.addDays(-1));
+        QCOMPARE(topNames(), QStringList{QStringLiteral("vi")});
+        QVERIFY(child<QPushButton>("btToday")->isVisible());
+        // "Show Today" appearing does not widen the panel.
+        QCOMPARE(panel->sizeHint().width(), panelWidth);
+        child<QPushButton>("btToday")->click();
+        QCOMPARE(topNames(), (QStringList{QStringLiteral("ed"), QStringLiteral("vi")}));
+
+        // Filtering from the synced projects side keeps the entry nodes the user had open.
+        appList->collapseAll();
+        appList->expand(model->index(0, 0));
+        child<QPushButton>("btnSyncFilters")->setChecked(true);
+        m_window->filterProjectsApply();
+        QVERIFY(appList->isExpanded(model->index(0, 0)));
+        QVERIFY(!appList->isExpanded(model->index(1, 0)));
+
+        // Maximising gives the linked pane its share of the new room.
+        auto *linked = child<EntriesList>("linkedEntries");
+        const double share = double(linked->height()) / m_window->height();
+        m_window->resize(1280, 800);
+        QTRY_VERIFY(linked->height() >= int(share * 800) - 20);
     }
 
     void calendarMarksFollowTheData()
@@ -400,7 +487,19 @@ private Q_SLOTS:
         appList->selectionModel()->select(appList->model()->index(0, 0),
                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QCOMPARE(m_window->selectedAppIds(), QList<int>{appId});
+        // While the service takes its time the window says that it waits.
+        server.setDelay(400, QStringLiteral("tavro.entries.addBulk"));
+        QString waitingNote;
+        bool waitingBar = false;
+        QTimer::singleShot(150, this, [&] {
+            waitingNote = m_window->statusBar()->currentMessage();
+            waitingBar = !m_window->progressBar()->isHidden();
+        });
         appList->linkAction()->trigger();
+        QCOMPARE(waitingNote, QStringLiteral("Linking with Tavro..."));
+        QVERIFY(waitingBar);
+        QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
+        QVERIFY(m_window->progressBar()->isHidden());
         QSqlQuery query(QStringLiteral("SELECT ext_task_id FROM entries"));
         QVERIFY(query.next());
         QCOMPARE(query.value(0).toInt(), taskId);

@@ -47,7 +47,7 @@ private Q_SLOTS:
         MainWindow window;
         QVERIFY(sawDialog);
         QVERIFY(window.isUsable());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Tavro Desk"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("TavroDesk"));
 
         const QString folder = SettingsFile::dataFolder();
         QCOMPARE(QFile::permissions(folder) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(ini.value(QStringLiteral("API/Username")).toString(), QStringLiteral("new@example.com"));
         QCOMPARE(SettingsFile::decodePassword(ini.value(QStringLiteral("API/Password")).toString()),
                  QStringLiteral("Grüße"));
-        QCOMPARE(ini.allKeys().size(), 12);
+        QCOMPARE(ini.allKeys().size(), 15);
 
         QSqlQuery tables(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                                         "('entries', 'applications', 'settings', 'rules', 'rules_apps')"));

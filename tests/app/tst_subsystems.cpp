@@ -54,11 +54,11 @@ private Q_SLOTS:
         windows->show(QStringLiteral("/usr/bin/ed"), QStringLiteral("notes"));
         window.setRecording(true);
         for (int second = 0; second <= 120; ++second) {
-            window.updateApps();
+            window.recorder()->updateApps();
             clock.advance(1);
         }
         windows->show(QStringLiteral("/usr/bin/vi"), QStringLiteral("other"));
-        window.updateApps();
+        window.recorder()->updateApps();
         window.setRecording(false);
         QCOMPARE(window.unlinkedModel()->totalTime(), 121);
         QSqlQuery stored(QStringLiteral("SELECT id FROM entries WHERE title = 'notes'"));

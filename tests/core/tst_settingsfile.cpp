@@ -1,7 +1,9 @@
 #include "buildinfo.h"
+#include "hosts.h"
 #include "settingsfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,11 +43,66 @@ private Q_SLOTS:
                                        "CloseToTray=false;MinimizeToTray=false;SingleClickTrayOpen=true;"
                                        "ExtensionsAdobeEnabled=true;ProxyEnabled=true;ProxyPort=3128;SslEnabled=false;"
                                        "RealApiBaseUrl=http://tavro.test/service/;"));
-        // A value that is not a number converts by QVariant rules, not to the default.
-        QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 0);
+        // A value that is not a number falls back to the default instead of making all time away time.
+        QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 5);
         QCOMPARE(map.value(QStringLiteral("IgnoredApps")).toStringList(),
                  (QStringList{QStringLiteral("/usr/bin/xterm"), QStringLiteral("/opt/Thing/thing")}));
         QVERIFY(!map.value(QStringLiteral("UnlinkedListState")).isValid());
+    }
+
+    void numbersOutOfRangeFallBack_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("idle limit text") << QStringLiteral("Application/IdleLimit") << QStringLiteral("abc")
+                                         << QStringLiteral("5");
+        QTest::newRow("idle limit negative")
+            << QStringLiteral("Application/IdleLimit") << QStringLiteral("-5") << QStringLiteral("5");
+        QTest::newRow("idle limit zero") << QStringLiteral("Application/IdleLimit") << QStringLiteral("0")
+                                         << QStringLiteral("5");
+        QTest::newRow("idle limit huge") << QStringLiteral("Application/IdleLimit") << QStringLiteral("99999999999")
+                                         << QStringLiteral("5");
+        QTest::newRow("idle limit in range")
+            << QStringLiteral("Application/IdleLimit") << QStringLiteral(" 12 ") << QStringLiteral("12");
+        QTest::newRow("hide under not offered")
+            << QStringLiteral("Application/HideUnder") << QStringLiteral("45") << QStringLiteral("0");
+        QTest::newRow("hide under offered")
+            << QStringLiteral("Application/HideUnder") << QStringLiteral("300") << QStringLiteral("300");
+        QTest::newRow("proxy port text") << QStringLiteral("Proxy/Port") << QStringLiteral("http")
+                                         << QStringLiteral("");
+        QTest::newRow("proxy port too big")
+            << QStringLiteral("Proxy/Port") << QStringLiteral("70000") << QStringLiteral("");
+        QTest::newRow("proxy port") << QStringLiteral("Proxy/Port") << QStringLiteral("8080") << QStringLiteral("8080");
+    }
+
+    void numbersOutOfRangeFallBack()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, loaded);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.ini"));
+        {
+            QSettings ini(path, QSettings::IniFormat);
+            ini.setValue(key, stored);
+        }
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther | QFileDevice::ReadGroup);
+        QSettings ini(path, QSettings::IniFormat);
+        QMap<QString, QVariant> map;
+        load(ini, map);
+        const QString mapKey =
+            key == QLatin1String("Proxy/Port") ? QStringLiteral("ProxyPort") : key.section(QLatin1Char('/'), 1);
+        QCOMPARE(map.value(mapKey).toString(), loaded);
+        // Written back, the fallback replaces the bad value.
+        save(ini, map, {});
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(key).toString(), loaded);
+        if (mapKey == QLatin1String("IdleLimit")) {
+            QCOMPARE(readDialogValues(ini).idleLimit, loaded.toInt());
+        }
+        // Readable by its owner only from the moment it is read.
+        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
     }
 
     void blankFileGivesDefaults()
@@ -58,6 +115,10 @@ private Q_SLOTS:
         QCOMPARE(dump(map, QStringLiteral("IdleLimit CloseToTray SslEnabled Password").split(QLatin1Char(' '))),
                  QStringLiteral("IdleLimit=5;CloseToTray=true;SslEnabled=true;Password=;"));
         QCOMPARE(map.value(QStringLiteral("RealApiBaseUrl")).toString(), defaultServiceUrl());
+        // Update checks are on by default, against the product's feed; help has its page.
+        QCOMPARE(dump(map, QStringLiteral("CheckForUpdates UpdateFeedUrl HelpUrl").split(QLatin1Char(' '))),
+                 QStringLiteral("CheckForUpdates=true;UpdateFeedUrl=") + Hosts::appcastUrl() +
+                     QStringLiteral(";HelpUrl=") + Hosts::helpPageUrl() + QLatin1Char(';'));
     }
 
     void realApiUrl_data()
@@ -99,6 +160,8 @@ private Q_SLOTS:
         map[QStringLiteral("HideUnder")] = 300;
         map[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")};
         map[QStringLiteral("IdleEnabled")] = false;
+        map[QStringLiteral("CheckForUpdates")] = false;
+        map[QStringLiteral("HelpUrl")] = QStringLiteral("http://127.0.0.1:8080/help.html");
         WindowValues window;
         window.recording = false;
         window.unlinkedListState = QByteArray("\x01\x02state", 7);
@@ -112,13 +175,14 @@ private Q_SLOTS:
         QVERIFY(ini.value(QStringLiteral("API/Password")).toString() != QStringLiteral("Grüße"));
         QMap<QString, QVariant> reloaded;
         load(ini, reloaded);
-        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled CloseToTray").split(QLatin1Char(' '));
+        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled CloseToTray CheckForUpdates HelpUrl")
+                                     .split(QLatin1Char(' '));
         QCOMPARE(dump(reloaded, keys), dump(map, keys));
         QCOMPARE(reloaded.value(QStringLiteral("IgnoredApps")), map.value(QStringLiteral("IgnoredApps")));
         QCOMPARE(reloaded.value(QStringLiteral("UnlinkedListState")).toByteArray(), window.unlinkedListState);
     }
 
-    void firstStartWritesUrlAndElevenValues()
+    void firstStartWritesUrlAndTheDialogValues()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("first.ini"));
@@ -132,10 +196,27 @@ private Q_SLOTS:
         }
         QSettings ini(path, QSettings::IniFormat);
         QCOMPARE(ini.value(QStringLiteral("API/Url")).toString(), defaultServiceUrl());
-        QCOMPARE(ini.allKeys().size(), 12);
+        QCOMPARE(ini.allKeys().size(), 15);
         const DialogValues back = readDialogValues(ini);
         QCOMPARE(QStringList({back.username, back.password, QString::number(back.idleLimit)}),
                  QStringList({values.username, values.password, QStringLiteral("12")}));
+    }
+
+    // A file where the data folder belongs is refused before anything is asked or written, and left alone.
+    void dataFolderPathTakenByAFile()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        QFile file(home.filePath(QStringLiteral("TavroDesk")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
+        file.close();
+        QCOMPARE(dataFolder(), file.fileName());
+        QVERIFY(!ensureDataFolder());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("mine"));
+        QVERIFY(file.remove());
+        QVERIFY(ensureDataFolder());
+        QVERIFY(QFileInfo(dataFolder()).isDir());
     }
 };
 

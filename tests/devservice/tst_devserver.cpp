@@ -9,8 +9,10 @@
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QTcpSocket>
+
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include <memory>
 
@@ -182,6 +184,12 @@ private Q_SLOTS:
         add("chunked", "POST /service/x HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", "HTTP/1.1 501");
         add("huge body", "POST /service/x HTTP/1.1\r\nContent-Length: 99999999999\r\n\r\n", "HTTP/1.1 413");
         add("endless header", "GET / HTTP/1.1\r\nX: " + QByteArray(70000, 'a'), "HTTP/1.1 431");
+        // The limit used to apply only while the header section was still open.
+        add("complete huge header", "GET / HTTP/1.1\r\nX: " + QByteArray(70000, 'a') + "\r\n\r\n", "HTTP/1.1 431");
+        add("two lengths",
+            "POST /service/tavro.test.null HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 5\r\n\r\nabcde",
+            "HTTP/1.1 400");
+        add("signed length", "POST /service/tavro.test.null HTTP/1.1\r\nContent-Length: +1\r\n\r\na", "HTTP/1.1 400");
     }
 
     void badHttpIsRefused()
@@ -191,6 +199,52 @@ private Q_SLOTS:
         QVERIFY(raw(request).startsWith(status));
         QVERIFY(m_server->requests().isEmpty());
         QCOMPARE(get(s("tavro.test.null")).error, QNetworkReply::NoError);
+    }
+
+    // Used to hang: the blank line was only looked for as CRLF CRLF.
+    void bareLineFeedsFrameARequest()
+    {
+        const QByteArray answer = raw("GET /service/tavro.test.null HTTP/1.1\nHost: x\nConnection: close\n\n");
+        QVERIFY2(answer.startsWith("HTTP/1.1 200"), answer.constData());
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests().first().host, QByteArray("x"));
+    }
+
+    // Quiet clients are closed after the idle time; they cannot lock out new ones either.
+    void idleConnectionsAreClosed()
+    {
+        m_server->setIdleTimeout(300);
+        QList<QTcpSocket *> sockets;
+        for (int i = 0; i < DevServer::MaxConnections + 20; ++i) {
+            sockets << new QTcpSocket(this);
+            sockets.last()->connectToHost(QHostAddress::LocalHost, m_server->serverPort());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(sockets.cbegin(), sockets.cend(),
+                                             [](QTcpSocket *socket) {
+                                                 return socket->state() != QAbstractSocket::ConnectingState &&
+                                                        socket->state() != QAbstractSocket::HostLookupState;
+                                             }),
+                                 10000);
+        // A half-sent body does not count as activity.
+        sockets.first()->write("POST /service/tavro.test.null HTTP/1.1\r\nContent-Length: 1000\r\n\r\nabc");
+        QTRY_VERIFY(m_server->connectionCount() > 0);
+        QVERIFY(m_server->connectionCount() <= DevServer::MaxConnections);
+        QCOMPARE(get(s("tavro.test.null")).error, QNetworkReply::NoError);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->connectionCount(), 0, 5000);
+        QTRY_VERIFY(sockets.first()->state() == QAbstractSocket::UnconnectedState);
+        qDeleteAll(sockets);
+    }
+
+    // The history holds summaries: a long-running server must not keep every body it was sent.
+    void historyKeepsBoundedSummaries()
+    {
+        const QByteArray body = session() + "&description=" + QByteArray(8 * 1024 * 1024, 'd');
+        QCOMPARE(post(s("tavro.test.null"), body).error, QNetworkReply::NoError);
+        const DevServerRequest request = m_server->requests().constLast();
+        QCOMPARE(request.bodySize, body.size());
+        QVERIFY(request.body.size() <= 16 * 1024);
+        QVERIFY(body.startsWith(request.body));
+        QVERIFY(request.value(s("description")).size() <= 4 * 1024);
     }
 
     void faults_data()
@@ -204,6 +258,7 @@ private Q_SLOTS:
         QTest::newRow("nul") << s("nul") << true << s("-");
         QTest::newRow("no status") << s("no-status") << true << s("/");
         QTest::newRow("error without element") << s("error-no-element") << false << s("error/");
+        QTest::newRow("ok without id") << s("no-id") << true << s("ok/");
     }
 
     void faults()
@@ -234,6 +289,11 @@ private Q_SLOTS:
                                : root.attribute(s("status")) + QLatin1Char('/') +
                                      root.firstChildElement(s("error")).attribute(s("code")),
                  answer);
+        if (answer.startsWith(s("ok"))) {
+            const QDomElement entry = root.firstChildElement(s("entry"));
+            QVERIFY(!entry.isNull());
+            QCOMPARE(entry.hasAttribute(s("id")), fault != DevServer::Fault::NoId);
+        }
         // Other methods are untouched, and clearing the faults heals the method.
         QCOMPARE(get(s("tavro.test.null")).root().attribute(s("status")), s("ok"));
         m_server->clearFaults();

@@ -1,7 +1,12 @@
 #include "devserviceapi.h"
 #include "devservicestore.h"
 
+#include <QCryptographicHash>
 #include <QDomDocument>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -117,6 +122,75 @@ private Q_SLOTS:
         const QDomElement user = reply.first(s("user"));
         QCOMPARE(user.hasAttribute(s("realname")), code.isEmpty());
         QCOMPARE(m_store->userForToken(token), code.isEmpty() ? user.attribute(s("id")).toInt() : 0);
+    }
+
+    // Guessing is stopped after a few tries; the right password then waits too.
+    void failedSignInsLockTheAccount()
+    {
+        for (int i = 0; i < DevServiceApi::MaxFailedLogins; ++i) {
+            QCOMPARE(get(s("tavro.auth.login"), form("email=demo&password=guess")).code, s("12"));
+        }
+        const Reply locked = get(s("tavro.auth.login"), form("email=Demo&password=demo"));
+        QCOMPARE(locked.code, s("12"));
+        QVERIFY(locked.first(s("token")).isNull());
+        // Other accounts are not affected.
+        QCOMPARE(get(s("tavro.auth.login"), form("email=nobody@tavro.test&password=nobody")).status, s("ok"));
+    }
+
+    void tokensExpire()
+    {
+        const int user = m_store->authenticate(s("demo"), s("demo"));
+        const QString old =
+            m_store->createToken(user, QDateTime::currentDateTime().addDays(-DevServiceStore::TokenLifetimeDays - 1));
+        const QString fresh = m_store->createToken(user, QDateTime::currentDateTime().addDays(-1));
+        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), old}}).code, s("11"));
+        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), fresh}}).status, s("ok"));
+    }
+
+    // Salted: the same password gives different stored hashes; an unsalted one of an earlier version
+    // still signs in and is replaced; the data file is the owner's alone.
+    void passwordsAreSaltedAndTheFileIsPrivate()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(s("service.sqlite"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+        }
+        DevServiceStore store;
+        QVERIFY(store.open(path));
+        QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
+        const int a = store.addUser(s("a@t"), s("same"), s("A"), s("a"));
+        const int b = store.addUser(s("b@t"), s("same"), s("B"), s("b"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(s("QSQLITE"), s("peek"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        const auto hashOf = [&db](int id) {
+            QSqlQuery query(db);
+            query.prepare(s("SELECT password_hash FROM users WHERE id = ?"));
+            query.addBindValue(id);
+            return query.exec() && query.next() ? query.value(0).toString() : QString();
+        };
+        QVERIFY(hashOf(a).startsWith(s("pbkdf2-sha256$")));
+        QVERIFY(hashOf(a) != hashOf(b));
+        QVERIFY(!hashOf(a).contains(
+            QString::fromLatin1(QCryptographicHash::hash("same", QCryptographicHash::Sha256).toHex())));
+        QCOMPARE(store.authenticate(s("a"), s("same")), a);
+        QCOMPARE(store.authenticate(s("a"), s("Same")), 0);
+
+        QSqlQuery legacy(db);
+        QVERIFY(legacy.exec(
+            s("UPDATE users SET password_hash = '%1' WHERE id = %2")
+                .arg(QString::fromLatin1(QCryptographicHash::hash("old", QCryptographicHash::Sha256).toHex()))
+                .arg(b)));
+        QCOMPARE(store.authenticate(s("b"), s("old")), b);
+        QVERIFY(hashOf(b).startsWith(s("pbkdf2-sha256$")));
+        QCOMPARE(store.authenticate(s("b"), s("old")), b);
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(s("peek"));
     }
 
     void checkTokenAndLogout()

@@ -1,4 +1,6 @@
 #include "aboutdialog.h"
+#include "buildinfo.h"
+#include "recordingpresenter.h"
 
 #include <QDir>
 #include <QLabel>
@@ -20,6 +22,37 @@ private Q_SLOTS:
         QCOMPARE(QStringList({lines.at(3), lines.at(5), lines.at(7)}),
                  QStringList({folder + QStringLiteral("tavrodesk.ini"), folder + QStringLiteral("tavrodesk.sqlite"),
                               folder + QStringLiteral("debug.log")}));
+    }
+
+    void wholeTextShowsAndLinksSayWhenNoBrowserOpens()
+    {
+        AboutDialog dialog;
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("labelTitle"))->text(),
+                 QStringLiteral("TavroDesk ") + BuildInfo::version());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const auto *files = dialog.findChild<QLabel *>(QStringLiteral("label_files"));
+        const QPoint bottom = files->mapTo(&dialog, QPoint(0, files->height()));
+        QVERIFY2(files->height() >= files->sizeHint().height() && bottom.y() <= dialog.height(),
+                 qPrintable(QStringLiteral("%1 < %2").arg(files->height()).arg(files->sizeHint().height())));
+
+        // No browser can start here: the box names the address instead of doing nothing.
+        RecordingPresenter presenter;
+        auto *site = dialog.findChild<QLabel *>(QStringLiteral("labelWebSite"));
+        QVERIFY(!site->openExternalLinks());
+        Q_EMIT site->linkActivated(QStringLiteral("http://127.0.0.1:1/help.html"));
+        QCOMPARE(presenter.boxes().size(), 1);
+        QVERIFY(presenter.lastText().endsWith(QStringLiteral("http://127.0.0.1:1/help.html")));
+    }
+
+    void namesTheWindowSource()
+    {
+        AboutDialog dialog;
+        auto *label = dialog.findChild<QLabel *>(QStringLiteral("labelWindowSource"));
+        QVERIFY(label->isHidden());
+        dialog.setWindowSource(QStringLiteral("sway (foreign-toplevel + IPC)"));
+        QVERIFY(!label->isHidden());
+        QCOMPARE(label->text(), QStringLiteral("Window source: sway (foreign-toplevel + IPC)"));
     }
 };
 

@@ -1,7 +1,10 @@
+#include "applicationpathdialog.h"
 #include "ignoredappsdialog.h"
 #include "recordingpresenter.h"
 #include "settings.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -49,6 +52,21 @@ private Q_SLOTS:
         QVERIFY(dialog.listChanged);
         QCOMPARE(stored(), QStringList({lower, upper}));
         QCOMPARE(dialog.listedPaths(), stored());
+    }
+
+    void pathDialogOffersAHintNotAValue()
+    {
+        ApplicationPathDialog dialog;
+        QVERIFY(dialog.pathEdit()->text().isEmpty());
+        QCOMPARE(dialog.pathEdit()->placeholderText(), QStringLiteral("Enter path here"));
+        QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("btBrowse")));
+        dialog.setPath(QStringLiteral("  /usr/bin/xterm "));
+        QCOMPARE(dialog.path(), QStringLiteral("/usr/bin/xterm"));
+        dialog.show();
+        // Wide enough for its title and a long path.
+        QVERIFY(dialog.width() > dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 100);
+        QVERIFY(dialog.pathEdit()->width() >=
+                dialog.fontMetrics().horizontalAdvance(QStringLiteral("/usr/lib/x86_64-linux-gnu/libexec/tool")));
     }
 
     void removingTakesEveryOccurrence()

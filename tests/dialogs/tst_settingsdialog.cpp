@@ -14,8 +14,9 @@ template <typename T> T *child(SettingsDialog &dialog, const char *name)
 
 QVariantList fields(const SettingsFile::DialogValues &v)
 {
-    return {v.idleLimit, v.idleEnabled, v.username,    v.password,       v.proxyEnabled,       v.proxyHost,
-            v.proxyPort, v.sslEnabled,  v.closeToTray, v.minimizeToTray, v.singleClickTrayOpen};
+    return {v.idleLimit,           v.idleEnabled,     v.username,      v.password,    v.proxyEnabled,
+            v.proxyHost,           v.proxyPort,       v.sslEnabled,    v.closeToTray, v.minimizeToTray,
+            v.singleClickTrayOpen, v.checkForUpdates, v.updateFeedUrl, v.helpUrl};
 }
 } // namespace
 
@@ -30,10 +31,16 @@ private Q_SLOTS:
         dialog.values.proxyHost = QStringLiteral("proxy.local");
         dialog.putData();
         dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto *note = child<QLabel>(dialog, "labelProxyNote");
         QVERIFY(!note->isVisible());
+        const QSize before = dialog.sizeHint();
         child<QCheckBox>(dialog, "checkSslEnabled")->click();
         QVERIFY(note->isVisible());
+        // The note had its room already: the dialog does not grow, and fits a 1280 x 800 screen.
+        QCOMPARE(dialog.sizeHint(), before);
+        QVERIFY2(before.height() <= 700 && before.width() <= 1200,
+                 qPrintable(QStringLiteral("%1 x %2").arg(before.width()).arg(before.height())));
     }
 
     void startAtLoginAndKeyringNote()
@@ -97,7 +104,10 @@ private Q_SLOTS:
                                                 false,
                                                 false,
                                                 true,
-                                                false};
+                                                false,
+                                                false,
+                                                QStringLiteral("http://127.0.0.1:8080/feed.xml"),
+                                                QStringLiteral("http://127.0.0.1:8080/help.html")};
         SettingsDialog dialog;
         dialog.values = values;
         dialog.putData();

@@ -1,14 +1,19 @@
+#include "apirequest.h"
 #include "devservicestore.h"
 #include "entrieslist.h"
+#include "entrystore.h"
 #include "linkingfixture.h"
 #include "linktimedialog.h"
+#include "pendinglinkstore.h"
 #include "recordingpresenter.h"
+#include "ruleengine.h"
 #include "timetree.h"
 #include "viewtestdb.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <algorithm>
@@ -70,6 +75,38 @@ private:
         }
         connect(&view, &EntriesList::signalUnlinkEntries, m_linker, &EntryLinker::unlinkEntries);
         view.onMenuUnlink();
+    }
+
+    // The unlinked view's Link on the entries with these titles, the dialog answering with the task.
+    void linkThroughView(const QStringList &titles, int taskId)
+    {
+        TimeTree tree;
+        tree.setModel(m_unlinked);
+        tree.setLinkDialog([taskId](QWidget *, const QString &, qint64) {
+            return TimeTree::LinkChoice{true, taskId, QString()};
+        });
+        connect(&tree, &TimeTree::signalConnectEntriesWithTask, m_linker, &EntryLinker::connectEntriesWithTask);
+        tree.expandAll();
+        for (const QString &title : titles) {
+            tree.selectionModel()->select(findNode(*m_unlinked, title),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        tree.onMenuLink();
+    }
+
+    int remoteEntries() const { return int(m_fixture->store()->entries(m_fixture->userId).size()); }
+
+    // Both views hold exactly what the database holds: the unlinked and linked seconds of the day.
+    static bool showsTheStore(const TreeModel &unlinked, const TreeModel &linked)
+    {
+        const auto stored = [](const char *condition) {
+            QSqlQuery query(QStringLiteral("SELECT COALESCE(SUM(strftime('%s', end_time) - strftime('%s', "
+                                           "start_time)), 0) FROM entries WHERE ext_task_id ") +
+                            QLatin1String(condition));
+            return query.next() ? query.value(0).toLongLong() : -1;
+        };
+        return unlinked.totalTime() == stored("IS NULL") && linked.totalTime() == stored("NOT NULL") &&
+               ViewTest::consistent(unlinked) && ViewTest::consistent(linked);
     }
 
     static bool linkedTo(qint64 entry, int taskId)
@@ -246,6 +283,120 @@ private Q_SLOTS:
         QTRY_COMPARE(boxesTitled(m_presenter, QStringLiteral("Unlink failed")), 1);
         QCOMPARE(m_linked->totalTime(), 960);
         QVERIFY(ViewTest::consistent(*m_linked));
+    }
+    // A booking whose answer is lost or unusable may have been made: its entries are kept linked and
+    // marked unconfirmed, never offered for a second booking, and the user settles them.
+    void unknownOutcomeNeverBooksTwice_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<bool>("booked");
+        QTest::newRow("reply cut short") << int(DevServer::Fault::Malformed) << 0 << true;
+        QTest::newRow("ok without an id") << int(DevServer::Fault::NoId) << 0 << true;
+        QTest::newRow("reply after the time-out") << int(DevServer::Fault::None) << 1500 << true;
+        QTest::newRow("connection dropped") << int(DevServer::Fault::Close) << 0 << false;
+    }
+
+    void unknownOutcomeNeverBooksTwice()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, delay);
+        QFETCH(bool, booked);
+        const QString addBulk = QStringLiteral("tavro.entries.addBulk");
+        const QString notesId = QString::number(m_fixture->notes);
+        const int before = remoteEntries();
+        m_fixture->server.setFault(addBulk, DevServer::Fault(fault));
+        m_fixture->server.setDelay(delay, addBulk);
+        ApiRequest::setStandardTimeout(500);
+        linkThroughView({QStringLiteral("Notes")}, m_fixture->writeId);
+        ApiRequest::setStandardTimeout(ApiRequest::defaultTimeout);
+        m_fixture->server.clearFaults();
+        QCOMPARE(remoteEntries(), before + (booked ? 1 : 0));
+        const qsizetype asked = m_fixture->requests("tavro.entries.addBulk").size();
+        QCOMPARE(boxesTitled(m_presenter, QStringLiteral("Booking not confirmed")), 1);
+        QCOMPARE(PendingLinkStore::pendingAmong({notesId}), QStringList{notesId});
+        QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").toInt(), m_fixture->writeId);
+        QTRY_COMPARE(m_linked->totalTime(), 60);
+        QVERIFY(showsTheStore(*m_unlinked, *m_linked));
+
+        // Neither a new link, nor a rule run, nor the timestamps list, nor an unlink takes them as unlinked.
+        QVERIFY(!m_linker->connectEntriesWithTask({notesId}, QString::number(m_fixture->shipId), QString()));
+        for (const EntryGroup &group : RuleEngine::loadGroups(LinkingFixture::Day, LinkingFixture::Day)) {
+            QVERIFY(!group.entryIds.contains(notesId));
+        }
+        for (const EntryRow &row : EntryStore::dayStretches(LinkingFixture::Day, QString(), QString())) {
+            QVERIFY(row.id != m_fixture->notes);
+        }
+        unlinkThroughView({QStringLiteral("Notes")});
+        QTRY_COMPARE(boxesTitled(m_presenter, QStringLiteral("Unlink failed")), 1);
+        QVERIFY(m_fixture->requests("tavro.entries.addBulk").size() == asked &&
+                m_fixture->requests("tavro.entries.getInfo").isEmpty());
+        QTRY_VERIFY(showsTheStore(*m_unlinked, *m_linked) && m_linked->totalTime() == 60);
+
+        // Settled as the service has it: kept linked when booked, free for one new link when not.
+        m_presenter.answerNext(booked ? MessageBox::Yes : MessageBox::No);
+        m_linker->settleEntries({notesId});
+        QVERIFY(PendingLinkStore::pendingAmong({notesId}).isEmpty());
+        QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").isNull(), !booked);
+        if (!booked) {
+            QVERIFY(linkDirectly({m_fixture->notes}, m_fixture->writeId) > 0);
+        }
+        QCOMPARE(remoteEntries(), before + 1);
+        QTRY_VERIFY(showsTheStore(*m_unlinked, *m_linked) && m_linked->totalTime() == 60);
+    }
+
+    // With the service out of reach nothing is booked, and both views go back to what is stored.
+    void serviceDownLeavesTheViewsAsStored()
+    {
+        linkDirectly({m_fixture->report1, m_fixture->report2}, m_fixture->writeId);
+        m_fixture->server.close();
+        linkThroughView({QStringLiteral("Notes"), QStringLiteral("Inbox")}, m_fixture->shipId);
+        QVERIFY(unlinked(m_fixture->notes) && unlinked(m_fixture->inbox));
+        QVERIFY(PendingLinkStore::pendingBookings().isEmpty());
+        QTRY_COMPARE(m_unlinked->totalTime(), 360);
+        QVERIFY(showsTheStore(*m_unlinked, *m_linked));
+
+        unlinkThroughView({QStringLiteral("Report")});
+        QTRY_COMPARE(boxesTitled(m_presenter, QStringLiteral("Unlink failed")), 1);
+        QVERIFY(linkedTo(m_fixture->report1, m_fixture->writeId));
+        QCOMPARE(m_linked->totalTime(), 900);
+        QVERIFY(showsTheStore(*m_unlinked, *m_linked));
+    }
+
+    // A database that cannot be written is found out before the service is asked: nothing is booked
+    // or taken back whose local side could not be stored.
+    void unwritableDatabaseBooksNothing()
+    {
+        const int remoteId = linkDirectly({m_fixture->report1}, m_fixture->writeId);
+        const int before = remoteEntries();
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = ON")));
+        linkThroughView({QStringLiteral("Notes")}, m_fixture->writeId);
+        unlinkThroughView({QStringLiteral("Report")});
+        QTRY_COMPARE(boxesTitled(m_presenter, QStringLiteral("Unlink failed")), 1);
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = OFF")));
+        QCOMPARE(boxesTitled(m_presenter, QStringLiteral("Database error")), 1);
+        QCOMPARE(remoteEntries(), before);
+        QVERIFY(m_fixture->requests("tavro.entries.addBulk").isEmpty() &&
+                m_fixture->requests("tavro.entries.getInfo").isEmpty());
+        QCOMPARE(m_fixture->store()->entry(remoteId)->duration, 600);
+        QVERIFY(unlinked(m_fixture->notes) && linkedTo(m_fixture->report1, m_fixture->writeId));
+        QVERIFY(showsTheStore(*m_unlinked, *m_linked));
+    }
+
+    // A task the catalogue no longer lists (completed) keeps the names stored when it was linked.
+    void completedTaskShowsItsStoredNames()
+    {
+        linkDirectly({m_fixture->notes}, m_fixture->reviewId);
+        auto &values = Settings::instance()->values;
+        QVariantMap tasks = values.value(QStringLiteral("mapTaskNames")).toMap();
+        tasks.remove(QString::number(m_fixture->reviewId));
+        values.insert(QStringLiteral("mapTaskNames"), tasks);
+        m_linked->reload();
+        const QModelIndex review = findNode(*m_linked, QStringLiteral("Review"));
+        QVERIFY(review.isValid());
+        QCOMPARE(m_linked->itemProperty(review, QStringLiteral("id")).toInt(), m_fixture->reviewId);
+        QCOMPARE(m_linked->itemProperty(review, QStringLiteral("time")).toInt(), 60);
     }
 };
 

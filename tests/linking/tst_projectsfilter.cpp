@@ -39,19 +39,20 @@ void TestProjectsFilter::filter_data()
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("outline");
     // Completed tasks are absent, the empty list shows, the list without "tasks" does not, and the two
-    // projects without a client share one client item with an empty name.
+    // projects without a client share one client item named "No client".
     QTest::newRow("none") << QString()
-                          << QStringLiteral("C:Acme & Söhne|P:Website relaunch|L:Design|T:Mock-ups|T:Budget 2012 review"
-                                            "|L:Empty list|P:Mobile app|L:Release|T:Store listing|C:|P:Internal tools"
-                                            "|L:Tracker|T:Report budget|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung"
-                                            "|C:Beta GmbH|P:Old project|L:Archive");
+                          << QStringLiteral(
+                                 "C:Acme & Söhne|P:Website relaunch|L:Design|T:Mock-ups|T:Budget 2012 review"
+                                 "|L:Empty list|P:Mobile app|L:Release|T:Store listing|C:No client|P:Internal tools"
+                                 "|L:Tracker|T:Report budget|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung"
+                                 "|C:Beta GmbH|P:Old project|L:Archive");
     QTest::newRow("words across project and task")
         << QStringLiteral("mobile store") << QStringLiteral("C:Acme & Söhne|P:Mobile app|L:Release|T:Store listing");
     QTest::newRow("quoted phrase") << QStringLiteral("\"budget 2012\"")
                                    << QStringLiteral("C:Acme & Söhne|P:Website relaunch|L:Design|T:Budget 2012 review");
     QTest::newRow("quoted phrase only as a whole") << QStringLiteral("\"budget report\"") << QString();
     QTest::newRow("non-ascii ignoring case")
-        << QStringLiteral("ÜBERSETZUNG") << QStringLiteral("C:|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung");
+        << QStringLiteral("ÜBERSETZUNG") << QStringLiteral("C:No client|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung");
     QTest::newRow("completed task never matches") << QStringLiteral("closed") << QString();
 }
 
@@ -101,11 +102,20 @@ void TestProjectsFilter::emptyReplyThenFilterShowsBox()
     QCOMPARE(boxes.boxes().size(), 2);
     QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
     QCOMPARE(tree.topLevelItemCount(), 0);
+    // Typing on while the catalogue is missing says it once.
+    tree.applyFilter(QStringLiteral("design r"));
+    QCOMPARE(boxes.boxes().size(), 2);
 
     // Logout empties the tree.
     server.clearFaults();
     session.loadProjects();
     QVERIFY(tree.topLevelItemCount() > 0);
+    // After the catalogue loaded again, a new failure is told again.
+    Settings::instance()->values[QStringLiteral("XmlProjectsList")] = QString();
+    tree.applyFilter(QStringLiteral("x"));
+    QCOMPARE(boxes.boxes().size(), 3);
+    tree.applyFilter(QStringLiteral("design"));
+    session.loadProjects();
     session.logout();
     QCOMPARE(tree.topLevelItemCount(), 0);
 }

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDrag>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -210,6 +211,21 @@ private Q_SLOTS:
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(cached("mapTaskNames", id), name);
         QCOMPARE(cached("mapTaskParentTasklists", id), QString::number(m_fixture->betaId));
+    }
+
+    void taskMenuKeysAreDistinct()
+    {
+        const std::unique_ptr<QMenu> menu(m_projects->createContextMenu(item(QStringLiteral("Review"))));
+        QStringList keys;
+        const QList<QAction *> actions = menu->actions();
+        for (const QAction *action : actions) {
+            const int at = action->text().indexOf(QLatin1Char('&'));
+            if (at >= 0 && at + 1 < action->text().size()) {
+                keys << action->text().at(at + 1).toLower();
+            }
+        }
+        QVERIFY(keys.contains(QStringLiteral("m")));
+        QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), keys.size());
     }
 
     void completeRefusedKeepsTheStruckOutTask()

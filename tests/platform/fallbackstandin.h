@@ -12,4 +12,5 @@ public:
     quint64 parentWindow(quint64) override { return 0; }
     bool isAvailable() const override { return true; }
     QString problem() const override { return {}; }
+    QString description() const override { return QStringLiteral("XWayland stand-in"); }
 };

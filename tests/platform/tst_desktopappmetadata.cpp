@@ -25,7 +25,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const char *program : {"editor", "real", "launcher", "hidden", "link", "malformed"}) {
+        for (const char *program : {"editor", "real", "launcher", "hidden", "link", "malformed", "term", "untitled"}) {
             QVERIFY(write(QStringLiteral("bin/tavro-fixture-") + QLatin1String(program), "#!/bin/sh\n"));
         }
         QVERIFY(write(QStringLiteral("bin/python3"), "#!/bin/sh\n"));
@@ -40,8 +40,17 @@ private Q_SLOTS:
                       app + "Name=Vi Improved\nExec=tavro-fixture-vi %F\n"));
         QVERIFY(write(QStringLiteral("high/applications/tavro-spaces.desktop"),
                       app + "Name=Spaced Path App\nExec=\"" + tmp(QStringLiteral("My Apps/run")).toUtf8() + "\" %f\n"));
+        QVERIFY(write(QStringLiteral("high/applications/org.tavro.Untitled.desktop"),
+                      app + "Name[de]=Ohne Titel\nExec=tavro-fixture-untitled\n"));
         QVERIFY(write(QStringLiteral("high/applications/aa-editor-helper.desktop"),
                       app + "Name=Editor Helper\nNoDisplay=true\nExec=tavro-fixture-editor --helper\n"));
+        // A server variant sorts before the program's own entry and starts the same program.
+        QVERIFY(write(QStringLiteral("high/applications/tavro-fixture-term-server.desktop"),
+                      app + "Name=Term Server\nExec=tavro-fixture-term --server\n"));
+        QVERIFY(write(QStringLiteral("high/applications/tavro-fixture-term.desktop"),
+                      app + "Name=Term\nExec=tavro-fixture-term\nStartupWMClass=TermWindow\n"));
+        QVERIFY(write(QStringLiteral("high/applications/org.example.Remote.desktop"),
+                      app + "Name=Remote\nExec=/nonexistent/remote\n"));
         // Wayland app ids: a reverse-DNS desktop-file id, and a window class.
         QVERIFY(write(QStringLiteral("high/applications/org.example.Notes.desktop"),
                       app + "Name=Example Notes\nExec=/app/bin/notes\n"));
@@ -66,6 +75,8 @@ private Q_SLOTS:
         row("symlinks on both sides", "editor", "Vi Improved");
         row("tryexec", "bin/tavro-fixture-real", "Launched Program");
         row("exec beside tryexec", "bin/tavro-fixture-launcher", "Launched Program");
+        row("the program's own entry beats a variant", "bin/tavro-fixture-term", "Term");
+        row("entry file itself", "high/applications/org.example.Remote.desktop", "Remote");
         row("quoted absolute exec", "My Apps/run", "Spaced Path App");
         row("only a hidden-from-menus entry", "bin/tavro-fixture-malformed", "Spaced Name");
         row("deleted entry", "bin/tavro-fixture-hidden", "");
@@ -94,6 +105,38 @@ private Q_SLOTS:
         QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example")), QString());
         QCOMPARE(m_metadata->productNameForAppId(QString()), QString());
         QVERIFY(m_metadata->iconForAppId(QStringLiteral("nothing.here")).isNull());
+    }
+
+    // The application's identity does not follow the language: the untranslated name (else the file
+    // name) comes first in every language, the translations after it.
+    void knownNamesStartWithTheIdentity()
+    {
+        for (const char *locale : {"en_US", "de_DE", "sr_RS@latin"}) {
+            QLocale::setDefault(QLocale(QLatin1String(locale)));
+            const QStringList names = m_metadata->knownNames(tmp(QStringLiteral("bin/tavro-fixture-editor")));
+            QCOMPARE(names.value(0), QStringLiteral("Fixture Editor"));
+            QVERIFY(names.contains(m_metadata->productName(tmp(QStringLiteral("bin/tavro-fixture-editor")))));
+            QVERIFY(names.contains(QStringLiteral("Fixture-Editor")) && names.contains(QString::fromUtf8("Уређивач")));
+            QCOMPARE(names.size(), 5);
+        }
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+        QCOMPARE(m_metadata->knownNames(tmp(QStringLiteral("bin/tavro-fixture-untitled"))),
+                 (QStringList{QStringLiteral("org.tavro.Untitled"), QStringLiteral("Ohne Titel")}));
+        QVERIFY(m_metadata->knownNames(tmp(QStringLiteral("bin/python3"))).isEmpty());
+    }
+
+    // Wayland app ids: desktop-file id in any case, else StartupWMClass; the executable, else the
+    // entry file when Exec names nothing installed.
+    void pathForAppId()
+    {
+        const QString term = QFileInfo(tmp(QStringLiteral("bin/tavro-fixture-term"))).canonicalFilePath();
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("tavro-fixture-term")), term);
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("Tavro-Fixture-Term")), term);
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("termwindow")), term);
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("org.example.Remote")),
+                 QFileInfo(tmp(QStringLiteral("high/applications/org.example.Remote.desktop"))).canonicalFilePath());
+        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("org.example.Unknown")), QString());
+        QCOMPARE(m_metadata->pathForAppId(QString()), QString());
     }
 };
 

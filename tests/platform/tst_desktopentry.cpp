@@ -1,6 +1,10 @@
 #include "desktopentry.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 QString s(const char *text)
@@ -55,6 +59,44 @@ private Q_SLOTS:
                  QString(QChar::ReplacementCharacter));
         QVERIFY(!DesktopEntry::parse("[Something Else]\nName=X\n").isValid());
         QCOMPARE(DesktopEntry::unescape(s("trailing\\")), s("trailing\\"));
+    }
+
+    // Anything can sit in an applications folder; a link to /dev/zero used to be read for gigabytes.
+    void onlyRegularFilesOfBoundedSize_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("ordinary") << s("ordinary") << true;
+        QTest::newRow("link to an ordinary one") << s("link") << true;
+        QTest::newRow("link to /dev/zero") << s("zero") << false;
+        QTest::newRow("fifo") << s("fifo") << false;
+        QTest::newRow("too large") << s("large") << false;
+    }
+
+    void onlyRegularFilesOfBoundedSize()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, valid);
+        QTemporaryDir dir;
+        const QString plain = dir.filePath(s("plain.desktop"));
+        const QString path = dir.filePath(s("x.desktop"));
+        QFile file(plain);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nName=X\n");
+        if (kind == QLatin1String("large")) {
+            file.write(QByteArray(DesktopEntry::MaxFileBytes, '#'));
+        }
+        file.close();
+        if (kind == QLatin1String("zero")) {
+            QVERIFY(QFile::link(s("/dev/zero"), path));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("link")) {
+            QVERIFY(QFile::link(plain, path));
+        } else {
+            QVERIFY(QFile::rename(plain, path));
+        }
+        QCOMPARE(DesktopEntry::fromFile(path).isValid(), valid);
     }
 
     void program_data()

@@ -5,6 +5,7 @@
 #include "recordingrig.h"
 #include "settings.h"
 #include "waylanddesktop.h"
+#include "windowbackends.h"
 
 #include <QDBusMessage>
 #include <QSignalSpy>
@@ -95,6 +96,16 @@ private Q_SLOTS:
                     QStringLiteral("/applications/org.freedesktop.weston.wayland-terminal.desktop"));
         QVERIFY(entry.open(QIODevice::WriteOnly));
         entry.write("[Desktop Entry]\nType=Application\nName=Wayland Terminal\nExec=/nonexistent/terminal\n");
+    }
+
+    // As the program starts on GNOME: the session picks the extension and Mutter's idle monitor.
+    void sessionChoosesTheShell()
+    {
+        m_desktop.joinSessionBus();
+        QProcessEnvironment session = m_desktop.environment();
+        session.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("ubuntu:GNOME"));
+        QCOMPARE(createForegroundWindowSource(session)->description(), m_source->description());
+        QCOMPARE(createIdleSource(session)->description(), m_idle->description());
     }
 
     void recordsSwitchesAndTitleChanges()

@@ -4,6 +4,7 @@
 #include "recordingrig.h"
 #include "settings.h"
 #include "waylanddesktop.h"
+#include "windowbackends.h"
 
 #include <QDBusMessage>
 #include <QSignalSpy>
@@ -125,6 +126,36 @@ private Q_SLOTS:
         m_rig.reset();
         m_source.reset();
         QVERIFY(!scriptLoaded());
+        m_desktop.stopClient(terminal.process);
+    }
+
+    // As the program starts on Plasma: the session picks the KWin script and KWin's idle protocol,
+    // and time nobody touches the desktop becomes an away entry.
+    void sessionChoosesKWinAndIdleBecomesAway()
+    {
+        m_desktop.joinSessionBus();
+        QProcessEnvironment session = m_desktop.environment();
+        session.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("KDE"));
+        std::unique_ptr<ForegroundWindowSource> source = createForegroundWindowSource(session);
+        std::unique_ptr<IdleSource> idle = createIdleSource(session);
+        QCOMPARE(source->description(), QStringLiteral("KWin (TavroDesk script)"));
+        QVERIFY2(idle->description().contains(QLatin1String("Wayland")), qPrintable(idle->description()));
+        auto *reported = dynamic_cast<ReportedWindowSource *>(source.get());
+        QVERIFY(reported);
+        QTRY_VERIFY_WITH_TIMEOUT(reported->isLive(), 20000);
+
+        const auto terminal = RecordingRig::startTerminal(m_desktop, QStringLiteral("Reading"), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(source->sample().title, QStringLiteral("Reading"), 20000);
+        Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
+        Settings::instance()->values[QStringLiteral("IdleLimit")] = 1;
+        RecordingRig rig(source.get(), idle.get());
+        rig.recorder().setRecording(true);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().inIdle(), 90000);
+        rig.recorder().setRecording(false);
+        const QList<RecordingRig::Row> rows = rig.rows();
+        QVERIFY(!rows.isEmpty());
+        QCOMPARE(rows.constLast().path, QStringLiteral("tavro://idle"));
+        QVERIFY(rows.constLast().title.startsWith(QStringLiteral("at ")));
         m_desktop.stopClient(terminal.process);
     }
 };

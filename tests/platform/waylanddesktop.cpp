@@ -64,6 +64,11 @@ QProcessEnvironment WaylandDesktop::environment() const
     return env;
 }
 
+void WaylandDesktop::joinSessionBus() const
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS", m_sessionAddress.toLocal8Bit());
+}
+
 bool WaylandDesktop::startBus(const QString &socket, QString *address, QString *error)
 {
     QProcess *bus = m_buses.emplace_back(std::make_unique<QProcess>()).get();

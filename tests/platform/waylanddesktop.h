@@ -39,8 +39,13 @@ public:
                           const QProcessEnvironment &extra = QProcessEnvironment());
     void stopClient(QProcess *client);
 
-private:
+    // What a program of this desktop's session sees: its buses, runtime folder and Wayland socket.
     QProcessEnvironment environment() const;
+    // Makes this process a program of the session for QDBusConnection::sessionBus(); call it
+    // before anything in the process first uses the session bus.
+    void joinSessionBus() const;
+
+private:
     bool startBus(const QString &socket, QString *address, QString *error);
     void stop(QProcess &process);
 

@@ -105,8 +105,14 @@ bool XvfbSession::startClient(const QString &program, const QStringList &argumen
 
 bool XvfbSession::run(const QString &program, const QStringList &arguments, QString *output)
 {
+    return runTool(environment(), program, arguments, output);
+}
+
+bool XvfbSession::runTool(const QProcessEnvironment &env, const QString &program, const QStringList &arguments,
+                          QString *output)
+{
     QProcess process;
-    process.setProcessEnvironment(environment());
+    process.setProcessEnvironment(env);
     process.start(program, arguments);
     if (!process.waitForFinished(StartTimeoutMs)) {
         process.kill();

@@ -21,6 +21,9 @@ public:
     QByteArray display() const { return m_display; }
     bool startClient(const QString &program, const QStringList &arguments,
                      const QProcessEnvironment &extra = QProcessEnvironment());
+    // Runs a short tool to its end in `env`; false when it fails or takes longer than 10 s.
+    static bool runTool(const QProcessEnvironment &env, const QString &program, const QStringList &arguments,
+                        QString *output = nullptr);
     // Runs a short X tool to its end; false when it fails.
     bool run(const QString &program, const QStringList &arguments, QString *output = nullptr);
     // The first window `xdotool search <arguments>` finds, waiting until one appears; 0 when none does.

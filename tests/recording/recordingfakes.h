@@ -33,6 +33,7 @@ public:
     quint64 parentWindow(quint64) override { return 0; }
     bool isAvailable() const override { return true; }
     QString problem() const override { return {}; }
+    QString description() const override { return QStringLiteral("fake"); }
 
 private:
     ForegroundSample m_sample;
@@ -43,10 +44,12 @@ class FakeAppMetadata : public AppMetadata
 public:
     QString productName(const QString &path) override { return ++nameCalls[path], names.value(path); }
     QIcon icon(const QString &path) override { return ++iconCalls[path], QIcon(); }
+    QStringList knownNames(const QString &path) override { return known.value(path); }
     QString productNameForAppId(const QString &appId) override { return appNames.value(appId); }
     QIcon iconForAppId(const QString &) override { return {}; }
 
     QMap<QString, QString> names;
+    QMap<QString, QStringList> known;
     QMap<QString, QString> appNames;
     QMap<QString, int> nameCalls;
     QMap<QString, int> iconCalls;
@@ -56,5 +59,6 @@ class FakeIdleSource : public IdleSource
 {
 public:
     int idleSeconds() override { return seconds; }
+    QString description() const override { return QStringLiteral("fake"); }
     int seconds = 0;
 };

@@ -52,7 +52,8 @@ private:
         return recorder;
     }
 
-    // One step a line: "hh:mm:ss path title [idle seconds]" is a tick ("-" for no path); "hh:mm:ss pause",
+    // One step a line: "hh:mm:ss[.zzz] path title [idle seconds]" is a tick ("-" for no path, "@self" for
+    // this program's own); "hh:mm:ss pause",
     // "record" and "flush" set the clock first; "show path title" fronts a window between ticks; "idle off",
     // "idle on" and "idle <minutes>" change the settings. A time earlier than the one before is the next day.
     void run(const QStringList &script)
@@ -70,7 +71,7 @@ private:
                 m_source.show(field.at(1), field.at(2));
                 continue;
             }
-            const QTime time = QTime::fromString(field.at(0));
+            const QTime time = QTime::fromString(field.at(0), Qt::ISODateWithMs);
             m_day = time < last ? m_day.addDays(1) : m_day;
             last = time;
             m_clock.set(QDateTime(m_day, time));
@@ -79,7 +80,10 @@ private:
             } else if (field.at(1) == QLatin1String("flush")) {
                 m_recorder->flush();
             } else {
-                m_source.show(field.at(1) == QLatin1String("-") ? QString() : field.at(1), field.at(2));
+                const QString path = field.at(1) == QLatin1String("@self") ? QCoreApplication::applicationFilePath()
+                                     : field.at(1) == QLatin1String("-")   ? QString()
+                                                                           : field.at(1);
+                m_source.show(path, field.at(2));
                 m_idle.seconds = field.value(3).toInt();
                 m_recorder->updateApps();
             }
@@ -155,9 +159,21 @@ private Q_SLOTS:
             "/e|a.txt|10 10:00:00|10 10:05:00; tavro://idle|at 10:05:00|10 10:05:00|10 10:11:00; "
             "/e|a.txt|10 10:20:02|10 10:20:05",
             "Duration: 1 s\nInactivity period: 10:20:01 - 10:20:02");
+        // The program's own windows are not recorded: they end the stretch before them like a window
+        // of an unknown program.
+        add("own windows",
+            "10:00:00 /e a.txt; 10:00:03 @self Settings; 10:00:20 @self Rules; 10:00:30 /m Inbox; "
+            "10:00:32 flush",
+            "/e|a.txt|10 10:00:00|10 10:00:03; /m|Inbox|10 10:00:30|10 10:00:32");
         // A window that came to the front by itself during the break must not end before it began.
+        // Nor is the stretch that is left of no length stored.
         add("window fronted while away", "10:00:00 /e a.txt; 10:02:00 /m New 120; 10:05:30 /m New 330",
-            "/e|a.txt|10 10:00:00|10 10:02:00; /m|New|10 10:02:00|10 10:02:00");
+            "/e|a.txt|10 10:00:00|10 10:02:00");
+        // The clock's milliseconds are rounded to the whole second before anything is measured, so live
+        // and stored seconds agree; a window fronted within the same second holds no time.
+        add("clock with milliseconds",
+            "10:00:00.900 /e a.txt; 10:01:32.100 /m Inbox; 10:01:32.400 /e b.txt; 10:01:40.300 /m Inbox",
+            "/e|a.txt|10 10:00:01|10 10:01:32; /e|b.txt|10 10:01:32|10 10:01:40");
     }
 
     void script()
@@ -166,11 +182,45 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QFETCH(QString, balloon);
         QSignalSpy away(m_recorder.get(), &Recorder::awayTimeDetected);
+        QSignalSpy stored(m_recorder.get(), &Recorder::entryStored);
         run(script);
         QCOMPARE(rows(), expected);
+        // What the views are handed adds up to what the rows hold, to the second.
+        qint64 live = 0;
+        for (const QVariantList &entry : stored) {
+            live += entry.at(0).toDateTime().secsTo(entry.at(1).toDateTime());
+        }
+        QSqlQuery sum(QStringLiteral("SELECT SUM(strftime('%s', end_time) - strftime('%s', start_time)) FROM entries"));
+        QVERIFY(sum.next());
+        QCOMPARE(live, sum.value(0).toLongLong());
+        QCOMPARE(stored.size(), expected.size());
 
         QCOMPARE(away.size(), int(!balloon.isEmpty()));
         QCOMPARE(away.value(0).value(1).toString(), balloon);
+    }
+
+    // Applications are stored under their language-independent name; rows an earlier version stored
+    // under a translated name keep serving them, so rules bound to those rows keep matching.
+    void applicationIdentityIgnoresTheLanguage()
+    {
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('/f', 'Dateien')")));
+        const qint64 old = query.lastInsertId().toLongLong();
+        const QStringList files{QStringLiteral("Files"), QStringLiteral("Dateien"), QStringLiteral("Fichiers")};
+        for (const QString &shown : files) {
+            QCOMPARE(Recorder::findApplication(WindowInfo{QStringLiteral("/f"), shown, QStringLiteral("t"), {}, files}),
+                     old);
+        }
+        const QStringList notes{QStringLiteral("Notes"), QStringLiteral("Notizen")};
+        const QDateTime start(m_day, QTime(9, 0));
+        const qint64 german =
+            m_recorder->storeEntry(start, start.addSecs(5), {QStringLiteral("/n"), notes.at(1), {}, {}, notes}).first;
+        const qint64 english =
+            m_recorder->storeEntry(start, start.addSecs(9), {QStringLiteral("/n"), notes.at(0), {}, {}, notes}).first;
+        QCOMPARE(english, german);
+        QVERIFY(query.exec(QStringLiteral("SELECT name FROM applications WHERE path = '/n'")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("Notes"));
+        QVERIFY(!query.next());
     }
 
     void crashedStretchIsRecovered()
@@ -185,13 +235,14 @@ private Q_SLOTS:
         QVERIFY(!m_recorder->recoverJournal());
         QVERIFY(QFile::exists(journalPath()));
 
-        // The process dies without flushing; a paused start keeps the journal, starting stores it.
+        // The process dies without flushing; a paused start keeps the journal, starting stores it up to
+        // the last tick: the checkpoint is written on every one.
         m_recorder = makeRecorder();
         m_recorder->setRecording(false);
         QVERIFY(QFile::exists(journalPath()));
         QVERIFY(rows().isEmpty());
         m_recorder->setRecording(true);
-        QCOMPARE(rows(), QStringList{QStringLiteral("/e|%1|10 10:00:00|10 10:00:20").arg(title)});
+        QCOMPARE(rows(), QStringList{QStringLiteral("/e|%1|10 10:00:00|10 10:00:25").arg(title)});
         QVERIFY(!QFile::exists(journalPath()));
     }
 
@@ -206,6 +257,70 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(journalPath()));
         run({QStringLiteral("10:00:00 /e a.txt"), QStringLiteral("10:00:03 /m Inbox")});
         QCOMPARE(rows(), QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:03")});
+    }
+
+    // Nothing recorded may vanish while the database refuses writes (a read-only file, a full disk,
+    // another process holding it): it waits in memory and in the journal, is never announced as
+    // stored, survives a restart and is stored in order once writing works again.
+    void unstoredTimeWaitsForTheDatabase_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("writes refused") << false;
+        QTest::newRow("locked by another connection") << true;
+    }
+
+    void unstoredTimeWaitsForTheDatabase()
+    {
+        QFETCH(bool, locked);
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(m_dir.filePath(QStringLiteral("r.sqlite")));
+        QVERIFY(other.open());
+        const auto refuseWrites = [&](bool refuse) {
+            QSqlQuery query(locked ? other : QSqlDatabase::database());
+            const QString on = locked ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("PRAGMA query_only = ON");
+            const QString off = locked ? QStringLiteral("COMMIT") : QStringLiteral("PRAGMA query_only = OFF");
+            QVERIFY(query.exec(refuse ? on : off));
+        };
+        QSignalSpy stored(m_recorder.get(), &Recorder::entryStored);
+        QSignalSpy failing(m_recorder.get(), &Recorder::storageFailing);
+        run({QStringLiteral("10:00:00 /e a.txt")});
+        refuseWrites(true);
+        run({QStringLiteral("10:00:05 /m Inbox"), QStringLiteral("10:00:07 /e b.txt"),
+             QStringLiteral("10:00:09 flush")});
+        QCOMPARE(stored.size(), 0);
+        QCOMPARE(failing.size(), 1);
+        QCOMPARE(failing.first().at(0).toBool(), true);
+        QVERIFY(!failing.first().at(1).toString().isEmpty());
+        QCOMPARE(m_recorder->unstored().size(), 3);
+        QVERIFY(QFile::exists(journalPath()));
+
+        // A restart while the database still refuses keeps everything.
+        m_recorder = makeRecorder();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^cannot store recorded time")));
+        m_recorder->setRecording(true);
+        QCOMPARE(m_recorder->unstored().size(), 3);
+        QVERIFY(m_recorder->isStorageFailing());
+        QVERIFY(QFile::exists(journalPath()));
+
+        refuseWrites(false);
+        QSignalSpy storedLater(m_recorder.get(), &Recorder::entryStored);
+        QSignalSpy recovered(m_recorder.get(), &Recorder::storageFailing);
+        // Not tried again before its time, then stored in order.
+        run({QStringLiteral("10:00:12 /e c.txt")});
+        QCOMPARE(storedLater.size(), 0);
+        run({QStringLiteral("10:00:30 /e c.txt")});
+        QCOMPARE(storedLater.size(), 3);
+        QCOMPARE(recovered.size(), 1);
+        QCOMPARE(recovered.first().at(0).toBool(), false);
+        QCOMPARE(rows(), (QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:05"),
+                                      QStringLiteral("/m|Inbox|10 10:00:05|10 10:00:07"),
+                                      QStringLiteral("/e|b.txt|10 10:00:07|10 10:00:09")}));
+        QVERIFY(storedLater.at(2).at(4).toLongLong() > 0);
+        m_recorder->flush();
+        QVERIFY(!QFile::exists(journalPath()));
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
     void suspendAndResumeOverMidnight()

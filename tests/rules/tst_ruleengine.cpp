@@ -4,6 +4,7 @@
 #include "ruletestdb.h"
 #include "settings.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -51,11 +52,14 @@ private Q_SLOTS:
         QCOMPARE(m_linking.summary(), QStringLiteral("20:%1 30:%2").arg(notes, report));
     }
 
-    void oneCallPerTaskInStringOrderOfTaskIds()
+    // One call per task and day: a range never books several days into one remote entry dated on
+    // the first of them, while the entries of one day still travel together.
+    void oneCallPerTaskAndDayInStringOrderOfTaskIds()
     {
         const int shell = RuleTestDb::addApp(QStringLiteral("/usr/bin/shell"), QStringLiteral("Shell"));
-        const QStringList ids{entry(m_editor), entry(m_editor, "a", "2012-03-06 11:00:00"),
-                              entry(m_mail, "b", "2012-03-07 09:00:00")};
+        const QStringList sixth{entry(m_editor), entry(m_editor, "a", "2012-03-06 11:00:00"),
+                                entry(m_mail, "c", "2012-03-06 12:00:00")};
+        const QString seventh = entry(m_mail, "b", "2012-03-07 09:00:00");
         const QString other = entry(shell);
         RuleTestDb::addRule({shell}, 9);
         RuleTestDb::addRule({m_editor}, 10);
@@ -64,7 +68,26 @@ private Q_SLOTS:
         m_linking.result = false;
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day.addDays(1)));
-        QCOMPARE(m_linking.summary(), QStringLiteral("10:%1 9:%2").arg(ids.join(u','), other));
+        QCOMPARE(m_linking.summary(), QStringLiteral("10:%1 10:%2 9:%3").arg(sixth.join(u','), seventh, other));
+    }
+
+    // A rule whose task the catalogue no longer lists (completed or gone) links nothing and says so;
+    // what it matched first is not handed on to a later rule either.
+    void ruleOfACompletedTaskIsSkippedWithANote()
+    {
+        entry(m_editor, "invoice 7");
+        const QString other = entry(m_editor, "letter");
+        RuleTestDb::addRule({m_editor}, 30, QStringLiteral("or"), QStringLiteral("invoice"), QStringLiteral("Bills"));
+        RuleTestDb::addRule({m_editor}, 20, QStringLiteral("or"), QString(), QStringLiteral("Everything"));
+        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("20"), 1}});
+        RuleEngine engine(&m_linking);
+        QVERIFY(engine.applyRules(Day, Day));
+        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        QCOMPARE(m_linking.summary(), QStringLiteral("20:%1").arg(other));
+        const QString note = QStringLiteral("Rule \"Bills\" was skipped: its task is completed or no longer known to "
+                                            "Tavro (1 entry left unlinked).");
+        QCOMPARE(engine.lastResult().notes, QStringList{note});
+        QVERIFY(m_presenter.boxes().last().text.endsWith(note));
     }
 
     void onlyUnlinkedEntriesOfTheRangeAlsoOfExcludedApps()
@@ -81,6 +104,42 @@ private Q_SLOTS:
         engine.applyRules(Day, Day);
         Settings::instance()->values.remove(QStringLiteral("IgnoredApps"));
         QCOMPARE(m_linking.summary(), QStringLiteral("5:%1,%2").arg(first, last));
+    }
+
+    void runEndsWithASummary()
+    {
+        // Two titles of the editor, 25 and 35 minutes, and one mail of 10 minutes.
+        const QStringList editor{entry(m_editor, "a.txt"), entry(m_editor, "a.txt", "2012-03-06 10:00:00"),
+                                 entry(m_editor, "b.txt", "2012-03-06 11:00:00")};
+        entry(m_mail, "inbox", "2012-03-06 12:00:00");
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("UPDATE entries SET end_time = datetime(start_time, '+' || "
+                                          "(CASE title WHEN 'a.txt' THEN 750 WHEN 'b.txt' THEN 2100 ELSE 600 END) "
+                                          "|| ' seconds')")));
+        const int editorRule = RuleTestDb::addRule({m_editor}, 20);
+        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"),
+                                            QMap<QString, QVariant>{{QStringLiteral("20"), QStringLiteral("Design")}});
+        RuleEngine engine(&m_linking);
+        QVERIFY(engine.applyRules(Day, Day));
+        QCOMPARE(m_presenter.boxes().size(), 1);
+        QCOMPARE(m_presenter.boxes().first().text,
+                 QStringLiteral("Linked 3 entries (1 h 0 m 0 s) with:\n    Design: 3 entries (1 h 0 m 0 s)"));
+        QCOMPARE(engine.lastResult().batches.size(), 1);
+
+        // A batch the service refuses is told apart; without a catalogue a task shows its id.
+        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        RuleStore::removeRule(editorRule);
+        RuleTestDb::addRule({m_mail}, 31);
+        m_linking.result = false;
+        m_presenter.clear();
+        QVERIFY(engine.applyRules(Day, Day));
+        QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("Could not link:\n    task 31: 1 entry (10 m 0 s)"));
+
+        // Nothing left to match says so; notes of the run follow the batches.
+        RuleRunResult none;
+        none.notes << QStringLiteral("Rule \"r\" links with a completed task.");
+        QCOMPARE(none.summary({}),
+                 QStringLiteral("No entries matched the rules.\n\nRule \"r\" links with a completed task."));
     }
 
     void noActiveRulesShowsABox()

@@ -3,13 +3,29 @@
 #include "devserver.h"
 #include "devservicestore.h"
 #include "recordingpresenter.h"
+#include "session.h"
 #include "settings.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QSslConfiguration>
 #include <QTest>
 
 #include <memory>
+
+namespace {
+QString nested(int depth, const QString &inner = QStringLiteral("x"))
+{
+    return QStringLiteral("<rsp status=\"ok\">") + QStringLiteral("<a>").repeated(depth) + inner +
+           QStringLiteral("</a>").repeated(depth) + QStringLiteral("</rsp>");
+}
+
+QByteArray rawReply(const QByteArray &status, const QByteArray &headers, const QByteArray &body)
+{
+    return "HTTP/1.1 " + status + "\r\nContent-Type: text/xml\r\n" + headers +
+           "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+} // namespace
 
 class TestApiRequest : public QObject
 {
@@ -24,6 +40,16 @@ private Q_SLOTS:
     void oddReplies();
     void transport_data();
     void transport();
+    // Replies a hostile or broken service could send: each must fail fast with a clear message and
+    // neither crash, stall, eat memory nor leak credentials.
+    void parseRefusesHostileShapes_data();
+    void parseRefusesHostileShapes();
+    void oversizedReplyStopsWhileStreaming_data();
+    void oversizedReplyStopsWhileStreaming();
+    void redirects_data();
+    void redirects();
+    void signInNeedsTokenAndUser_data();
+    void signInNeedsTokenAndUser();
 
 private:
     std::unique_ptr<DevServer> m_server;
@@ -166,7 +192,9 @@ void TestApiRequest::transport_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("silent");
     QTest::addColumn<QString>("box");
-    QTest::newRow("time-out") << QStringLiteral("slow") << false << QStringLiteral("Network Error/Connection Timeout");
+    QTest::newRow("time-out") << QStringLiteral("slow") << false
+                              << QStringLiteral(
+                                     "Network error/Connection Timeout\n\nThe Tavro service did not answer in time.");
     QTest::newRow("time-out silent") << QStringLiteral("slow") << true << QString();
     QTest::newRow("refused") << QStringLiteral("refused") << false
                              << QStringLiteral("Network error/The remote server refused the connection.");
@@ -204,6 +232,159 @@ void TestApiRequest::transport()
     QCOMPARE(ok, kind == QLatin1String("trusted"));
     QCOMPARE(ApiReply::status(reply), ok ? QStringLiteral("ok") : QString());
     QCOMPARE(m_boxes->lastTitle() + QLatin1Char('/') + m_boxes->lastText(), box.isEmpty() ? QStringLiteral("/") : box);
+}
+
+void TestApiRequest::parseRefusesHostileShapes_data()
+{
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("ordinary depth") << nested(ApiReply::MaxDepth - 1) << true;
+    QTest::newRow("one level too deep") << nested(ApiReply::MaxDepth) << false;
+    // Used to take quadratic time (over a minute) and, deeper still, the stack.
+    QTest::newRow("100000 levels") << nested(100000) << false;
+    QTest::newRow("entity expansion")
+        << QStringLiteral("<!DOCTYPE rsp [<!ENTITY a \"aaaaaaaaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]><rsp status=\"ok\">&c;&c;&c;&c;</rsp>")
+        << false;
+    QTest::newRow("bare doctype") << QStringLiteral("<!DOCTYPE rsp><rsp status=\"ok\"/>") << false;
+    QTest::newRow("over the size limit") << QString(QStringLiteral("<rsp status=\"ok\"><t>") +
+                                                    QString(ApiReply::MaxReplyBytes, QLatin1Char('x')) +
+                                                    QStringLiteral("</t></rsp>"))
+                                         << false;
+    QTest::newRow("predefined entities") << QStringLiteral("<rsp status=\"ok\"><t>a &amp; b &lt;</t></rsp>") << true;
+}
+
+void TestApiRequest::parseRefusesHostileShapes()
+{
+    QFETCH(QString, xml);
+    QFETCH(bool, accepted);
+    QString why;
+    const QDomDocument document = ApiReply::parse(xml, &why);
+    QCOMPARE(ApiReply::isOk(document), accepted);
+    QCOMPARE(why.isEmpty(), accepted);
+    // The error path of the request layer takes the same route.
+    QString code;
+    QString message;
+    QVERIFY(!ApiReply::isError(xml, code, message));
+}
+
+void TestApiRequest::oversizedReplyStopsWhileStreaming_data()
+{
+    // More than the limit arrives, and the rest never does: only a bound on what has streamed in ends
+    // these requests before their time-out.
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QByteArray>("body");
+    const QByteArray start = "<rsp status=\"ok\"><t>";
+    QTest::newRow("announced length") << QByteArray("Content-Length: 104857600\r\n") << start;
+    QByteArray chunks = QByteArray::number(start.size(), 16) + "\r\n" + start + "\r\n";
+    const QByteArray chunk(1024 * 1024, 'x');
+    for (qsizetype sent = 0; sent <= ApiReply::MaxReplyBytes; sent += chunk.size()) {
+        chunks += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
+    }
+    QTest::newRow("chunked") << QByteArray("Transfer-Encoding: chunked\r\n") << chunks;
+}
+
+void TestApiRequest::oversizedReplyStopsWhileStreaming()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, body);
+    m_server->setIdleTimeout(120000);
+    m_server->setRawResponse(QStringLiteral("/service/tavro.test.null"),
+                             "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n" + head + "\r\n" + body);
+    ApiRequest request(false);
+    request.setTimeout(60000);
+    QString reply;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!request.get(QStringLiteral("tavro.test.null"), {}, reply, false));
+    QVERIFY2(clock.elapsed() < 30000, "the request ran into its time-out");
+    QVERIFY(reply.isEmpty());
+    QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Network error"));
+    QVERIFY2(m_boxes->lastText().contains(QStringLiteral("larger than 16 MB")), qPrintable(m_boxes->lastText()));
+}
+
+void TestApiRequest::redirects_data()
+{
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<bool>("otherOrigin");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("307 to another host") << QStringLiteral("GET") << QByteArray("307 Temporary Redirect") << true
+                                         << false;
+    QTest::newRow("post 307 to another host")
+        << QStringLiteral("POST") << QByteArray("307 Temporary Redirect") << true << false;
+    QTest::newRow("post 302 on the same host") << QStringLiteral("POST") << QByteArray("302 Found") << false << false;
+    QTest::newRow("post 308 on the same host")
+        << QStringLiteral("POST") << QByteArray("308 Permanent Redirect") << false << false;
+    QTest::newRow("get 302 on the same host") << QStringLiteral("GET") << QByteArray("302 Found") << false << true;
+}
+
+void TestApiRequest::redirects()
+{
+    QFETCH(QString, verb);
+    QFETCH(QByteArray, status);
+    QFETCH(bool, otherOrigin);
+    QFETCH(bool, followed);
+    DevServer other;
+    QVERIFY(other.listen());
+    const QUrl target = (otherOrigin ? other.url() : m_server->url()).resolved(QUrl(QStringLiteral("tavro.test.null")));
+    m_server->setRawResponse(QStringLiteral("/service/moved"),
+                             rawReply(status, "Location: " + target.toEncoded() + "\r\n", QByteArray()));
+    ApiRequest request(false);
+    request.setTimeout(10000);
+    QString reply;
+    const QString key = m_server->store()->user(m_user)->apiKey;
+    QNetworkRequest post = ApiCall::postRequest(QStringLiteral("moved"));
+    QNetworkRequest get = ApiCall::getRequest(QStringLiteral("moved"), {{QStringLiteral("api_key"), key}});
+    const bool ok = verb == QLatin1String("POST") ? request.send(post, verb, "api_key=" + key.toLatin1(), reply, false)
+                                                  : request.send(get, verb, {}, reply, false);
+    QCOMPARE(ok, followed);
+    QCOMPARE(ApiReply::isOk(request.document()), followed);
+    // The other host never sees the key.
+    QVERIFY(other.requests().isEmpty());
+    if (!followed) {
+        QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Network error"));
+        QVERIFY2(m_boxes->lastText().contains(QStringLiteral("redirected")), qPrintable(m_boxes->lastText()));
+        QCOMPARE(m_server->requests().last().method, QStringLiteral("moved"));
+    } else {
+        const DevServerRequest arrived = m_server->requests().last();
+        QCOMPARE(arrived.method + QLatin1Char(' ') + arrived.verb, QStringLiteral("tavro.test.null ") + verb);
+    }
+}
+
+void TestApiRequest::signInNeedsTokenAndUser_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("signedIn");
+    const auto login = [](const QByteArray &token, const QByteArray &user) {
+        return "<?xml version=\"1.0\"?><rsp status=\"ok\">" + token + user + "<api_key>k</api_key></rsp>";
+    };
+    const QByteArray user = "<user id=\"7\" username=\"u\" realname=\"R\"/>";
+    QTest::newRow("token and user") << login("<token>tok-1</token>", user) << true;
+    QTest::newRow("no token") << login(QByteArray(), user) << false;
+    QTest::newRow("empty token") << login("<token></token>", user) << false;
+    QTest::newRow("4 MB token") << login("<token>" + QByteArray(4 * 1024 * 1024, 't') + "</token>", user) << false;
+    QTest::newRow("token with a line break") << login("<token>a\nb</token>", user) << false;
+    QTest::newRow("no user") << login("<token>tok-1</token>", QByteArray()) << false;
+    QTest::newRow("user without id") << login("<token>tok-1</token>", "<user username=\"u\"/>") << false;
+}
+
+void TestApiRequest::signInNeedsTokenAndUser()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, signedIn);
+    m_server->setRawResponse(QStringLiteral("/service/tavro.auth.login"), rawReply("200 OK", QByteArray(), body));
+    Session session(nullptr);
+    QString token;
+    QMap<QString, QVariant> user;
+    QString error;
+    QCOMPARE(session.doLogin(QStringLiteral("u"), QStringLiteral("p"), token, user, error), signedIn);
+    QCOMPARE(token.isEmpty(), !signedIn);
+    QCOMPARE(error.isEmpty(), signedIn);
+    if (!signedIn) {
+        QVERIFY2(error.contains(QStringLiteral("accepted the sign-in but")), qPrintable(error));
+        QCOMPARE(session.indicatorText(), Session::signedOutText());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestApiRequest)

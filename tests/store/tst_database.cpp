@@ -42,10 +42,15 @@ private Q_SLOTS:
         Database db;
         QVERIFY(db.open(m_dir.filePath(QStringLiteral("t.sqlite")), nullptr));
         Database::createSchema();
-        const QStringList expected{QStringLiteral("table:applications"), QStringLiteral("index:end_idx"),
-                                   QStringLiteral("table:entries"),      QStringLiteral("table:rules"),
-                                   QStringLiteral("table:rules_apps"),   QStringLiteral("table:settings"),
-                                   QStringLiteral("index:start_idx"),    QStringLiteral("index:unlinked_start_idx")};
+        const QStringList expected{QStringLiteral("table:applications"),
+                                   QStringLiteral("index:end_idx"),
+                                   QStringLiteral("table:entries"),
+                                   QStringLiteral("table:pending_links"),
+                                   QStringLiteral("table:rules"),
+                                   QStringLiteral("table:rules_apps"),
+                                   QStringLiteral("table:settings"),
+                                   QStringLiteral("index:start_idx"),
+                                   QStringLiteral("index:unlinked_start_idx")};
         QCOMPARE(schemaObjects(), expected);
 
         QSqlQuery insert;
@@ -70,8 +75,13 @@ private Q_SLOTS:
                                               "VALUES ('t', 1, '2012-03-10 09:00:00', '2012-03-10 09:01:00')")));
             db.close();
         }
+        // A file an earlier version left readable by others is the owner's alone once opened.
+        QVERIFY(
+            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadGroup | QFileDevice::ReadOther));
         Database db;
         QVERIFY(db.open(path, nullptr));
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         Database::createSchema();
         QCOMPARE(counts(), QStringLiteral("1 1 0 "));
         db.close();

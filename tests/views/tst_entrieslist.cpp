@@ -3,6 +3,8 @@
 #include "viewtestdb.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 using namespace ViewTest;
@@ -44,6 +46,42 @@ private Q_SLOTS:
         QCOMPARE(names(model), QStringList{QStringLiteral("Website")});
         QCOMPARE(model.totalTime(), 60);
         QVERIFY(consistent(model));
+    }
+
+    void columnsKeepTimeAndBarInView()
+    {
+        TestDatabase db;
+        TreeModel model(true);
+        model.setupModelData(Day, 0);
+        // A header saved by an older layout: a fixed 400-pixel name column and a narrow time.
+        {
+            QTreeView old;
+            old.setModel(&model);
+            old.header()->setStretchLastSection(true);
+            old.header()->setSectionResizeMode(0, QHeaderView::Interactive);
+            old.header()->resizeSection(0, 400);
+            old.header()->resizeSection(1, 40);
+            Settings::instance()->values.insert(QStringLiteral("LinkedListState"), old.header()->saveState());
+        }
+        EntriesList list;
+        list.setModel(&model);
+        list.restoreHeaderState();
+        const QString longest = QStringLiteral("23 h 59 m 59 s");
+        QVERIFY(list.columnWidth(TreeModel::TimeColumn) > list.fontMetrics().horizontalAdvance(longest));
+        QVERIFY(list.columnWidth(TreeModel::BarColumn) >= EntryTreeView::MinimumBarWidth);
+        for (const int width : {300, 900, 450}) {
+            list.resize(width, 200);
+            list.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&list));
+            const int viewport = list.viewport()->width();
+            const QHeaderView *header = list.header();
+            const int barEnd =
+                header->sectionViewportPosition(TreeModel::BarColumn) + header->sectionSize(TreeModel::BarColumn);
+            QVERIFY2(barEnd <= viewport, qPrintable(QStringLiteral("%1 > %2").arg(barEnd).arg(viewport)));
+            // The name takes the rest: an empty tree scrolls nowhere.
+            QCOMPARE(list.horizontalScrollBar()->maximum(), 0);
+            QVERIFY(header->sectionSize(TreeModel::NameColumn) > 0);
+        }
     }
 };
 

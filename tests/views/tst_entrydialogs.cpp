@@ -8,7 +8,7 @@
 using namespace ViewTest;
 
 namespace {
-// The rows as "title|from|to|duration", after loading `appPath` and `title` of Day.
+// The rows as "application|title|from|to|duration", after loading `appPath` and `title` of Day.
 QStringList timestamps(const QString &appPath, const QString &title = QString())
 {
     TimestampsDialog dialog;
@@ -20,7 +20,11 @@ QStringList timestamps(const QString &appPath, const QString &title = QString())
     QStringList result;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = list->topLevelItem(i);
-        result << QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}.join(QLatin1Char('|'));
+        QStringList columns;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            columns << item->text(column);
+        }
+        result << columns.join(QLatin1Char('|'));
     }
     return result;
 }
@@ -61,8 +65,8 @@ private Q_SLOTS:
         link(addEntry(m_editor, title, QStringLiteral("11:00:00"), 1), 1, 2, 3);
         addEntry(m_editor, title, QStringLiteral("2012-03-11 09:00:00"), 1);
         QCOMPARE(timestamps(QStringLiteral("/usr/bin/editor"), title),
-                 (QStringList{title + QStringLiteral("|09:00:00|09:01:15|1 m 15 s"),
-                              title + QStringLiteral("|10:00:00|10:00:07|7 s")}));
+                 (QStringList{QStringLiteral("Editor|") + title + QStringLiteral("|09:00:00|09:01:15|1 m 15 s"),
+                              QStringLiteral("Editor|") + title + QStringLiteral("|10:00:00|10:00:07|7 s")}));
         // No path and no title list every unlinked entry of the day.
         QCOMPARE(timestamps(QString()).size(), 3);
     }

@@ -159,13 +159,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("expected");
-        const QString tail = QStringLiteral("|-|View &details...|Copy &title|-|Ex&pand All|&Collapse All");
+        const QString tail = QStringLiteral("|-|&View details...|Copy &title|-|Ex&pand All|&Collapse All");
         QTest::newRow("app") << QStringLiteral("Editor")
                              << QStringLiteral("&Link Time With Task...|&Delete|-|Create Rule from Application...|"
                                                "E&xclude Application") +
                                     tail;
         QTest::newRow("away entry") << QStringLiteral("at 12:00:00")
-                                    << QStringLiteral("Edit &description|-|&Link Time With Task...|&Delete|-|"
+                                    << QStringLiteral("Edit descr&iption|-|&Link Time With Task...|&Delete|-|"
                                                       "Create Rule from Entry...") +
                                            tail;
         QTest::newRow("hour") << QStringLiteral("9:00 - 10:00") << QStringLiteral("Ex&pand All|&Collapse All");
@@ -178,6 +178,7 @@ private Q_SLOTS:
         show(true);
         std::unique_ptr<QMenu> menu(m_tree->createContextMenu(find(*m_model, node)));
         QCOMPARE(menuTexts(menu.get()).join(QLatin1Char('|')), expected);
+        QCOMPARE(sharedAccessKeys(menu.get()), QStringList());
         QVERIFY(!m_tree->linkAction()->isEnabled());
     }
 

@@ -93,6 +93,27 @@ inline QStringList menuTexts(const QMenu *menu)
     return texts;
 }
 
+// Access keys ("&L") used by more than one entry of the menu, so that a key press would be ambiguous.
+inline QStringList sharedAccessKeys(const QMenu *menu)
+{
+    QStringList seen;
+    QStringList shared;
+    const QList<QAction *> actions = menu->actions();
+    for (QAction *action : actions) {
+        const QString text = action->text();
+        for (int at = text.indexOf(QLatin1Char('&')); at >= 0 && at + 1 < text.size();
+             at = text.indexOf(QLatin1Char('&'), at + 2)) {
+            if (text.at(at + 1) == QLatin1Char('&')) {
+                continue;
+            }
+            const QString key = text.at(at + 1).toLower();
+            (seen.contains(key) ? shared : seen) << key;
+            break;
+        }
+    }
+    return shared;
+}
+
 // Column 0 texts of the children of `parent`, in row order.
 inline QStringList names(const QAbstractItemModel &model, const QModelIndex &parent = QModelIndex())
 {

@@ -8,9 +8,11 @@
 #include "ui_addruledialog.h"
 #include "windowinfo.h"
 
+#include <QAbstractItemModel>
 #include <QCalendarWidget>
 #include <QDebug>
 #include <QFile>
+#include <QPushButton>
 
 AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *metadata)
     : QDialog(parent)
@@ -28,6 +30,28 @@ AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *m
     fillTitleRules();
     loadProjects(xml);
     loadApplications();
+    connectEdits();
+}
+
+void AddRuleDialog::connectEdits()
+{
+    QPushButton *preview = m_ui->buttonBox->addButton(QStringLiteral("Preview"), QDialogButtonBox::ActionRole);
+    preview->setObjectName(QStringLiteral("btnPreview"));
+    connect(preview, &QPushButton::clicked, this, &AddRuleDialog::previewRequested);
+
+    const auto edited = [this] { Q_EMIT fieldsEdited(); };
+    connect(m_ui->editTitle, &QLineEdit::textChanged, this, edited);
+    connect(m_ui->cbTitleRule, &QComboBox::currentIndexChanged, this, edited);
+    connect(m_ui->cbTasks, &QComboBox::currentIndexChanged, this, edited);
+    for (QRadioButton *radio :
+         {m_ui->radioAnyDate, m_ui->radioFromDate, m_ui->radioDateInterval, m_ui->radioUntilDate}) {
+        connect(radio, &QRadioButton::toggled, this, edited);
+    }
+    for (QDateEdit *edit : {m_ui->dateFrom, m_ui->dateIntervalFrom, m_ui->dateIntervalTo, m_ui->dateTo}) {
+        connect(edit, &QDateEdit::dateChanged, this, edited);
+    }
+    connect(m_ui->listAppsSelected->model(), &QAbstractItemModel::rowsInserted, this, edited);
+    connect(m_ui->listAppsSelected->model(), &QAbstractItemModel::rowsRemoved, this, edited);
 }
 
 AddRuleDialog::~AddRuleDialog() = default;
@@ -57,9 +81,12 @@ void AddRuleDialog::loadApplications()
             continue;
         }
         auto *item = new QListWidgetItem(application.name, m_ui->listAppsAll);
-        if (m_metadata) {
-            item->setIcon(m_metadata->icon(application.path));
+        // Every row gets an icon, the generic one when the desktop knows none, so the names align.
+        QIcon icon = m_metadata ? m_metadata->icon(application.path) : QIcon();
+        if (icon.isNull()) {
+            icon = QIcon(QStringLiteral(":/icons/res/app.png"));
         }
+        item->setIcon(icon);
         item->setData(Qt::UserRole, int(application.id));
         item->setToolTip(application.path);
     }
@@ -206,28 +233,35 @@ void AddRuleDialog::putData()
 
 void AddRuleDialog::getData()
 {
-    name = m_ui->editName->text();
-    title = m_ui->editTitle->text();
-    titleRule = m_ui->cbTitleRule->currentData().toString();
+    setFields(editedFields());
+}
+
+RuleFields AddRuleDialog::editedFields() const
+{
+    RuleFields edited = fields();
+    edited.name = m_ui->editName->text();
+    edited.title = m_ui->editTitle->text();
+    edited.titleRule = m_ui->cbTitleRule->currentData().toString();
     if (m_ui->radioAnyDate->isChecked()) {
-        dateRule = QStringLiteral("always");
+        edited.dateRule = QStringLiteral("always");
     } else if (m_ui->radioFromDate->isChecked()) {
-        dateRule = QStringLiteral("after");
-        dateFrom = m_ui->dateFrom->date();
+        edited.dateRule = QStringLiteral("after");
+        edited.dateFrom = m_ui->dateFrom->date();
     } else if (m_ui->radioDateInterval->isChecked()) {
-        dateRule = QStringLiteral("between");
-        dateFrom = m_ui->dateIntervalFrom->date();
-        dateTo = m_ui->dateIntervalTo->date();
+        edited.dateRule = QStringLiteral("between");
+        edited.dateFrom = m_ui->dateIntervalFrom->date();
+        edited.dateTo = m_ui->dateIntervalTo->date();
     } else if (m_ui->radioUntilDate->isChecked()) {
-        dateRule = QStringLiteral("before");
-        dateTo = m_ui->dateTo->date();
+        edited.dateRule = QStringLiteral("before");
+        edited.dateTo = m_ui->dateTo->date();
     }
-    projectId = m_ui->cbProjects->currentData().toInt();
-    taskId = m_ui->cbTasks->currentData().toInt();
-    appIds.clear();
+    edited.projectId = m_ui->cbProjects->currentData().toInt();
+    edited.taskId = m_ui->cbTasks->currentData().toInt();
+    edited.appIds.clear();
     for (int row = 0; row < m_ui->listAppsSelected->count(); ++row) {
-        appIds << m_ui->listAppsSelected->item(row)->data(Qt::UserRole).toInt();
+        edited.appIds << m_ui->listAppsSelected->item(row)->data(Qt::UserRole).toInt();
     }
+    return edited;
 }
 
 RuleFields AddRuleDialog::fields() const

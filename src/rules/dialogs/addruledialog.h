@@ -34,6 +34,8 @@ public:
 
     // The fields as one record, and back.
     RuleFields fields() const;
+    // What getData() would store, read from the widgets without changing the fields.
+    RuleFields editedFields() const;
     void setFields(const RuleFields &fields);
 
     void fillTitleRules();
@@ -56,6 +58,12 @@ public:
     bool isUpdate = false;
     QString projectsXml;
 
+Q_SIGNALS:
+    // The "Preview" button was pressed.
+    void previewRequested();
+    // An input that decides what the rule matches or links with changed.
+    void fieldsEdited();
+
 private Q_SLOTS:
     void on_listAppsSelected_itemDoubleClicked(QListWidgetItem *item);
     void on_listAppsAll_itemDoubleClicked(QListWidgetItem *item);
@@ -67,6 +75,7 @@ private Q_SLOTS:
     void on_editTitle_textChanged(const QString &text);
 
 private:
+    void connectEdits();
     static void moveItem(QListWidgetItem *item, QListWidget *target);
     static void moveSelected(QListWidget *source, QListWidget *target);
     void showTitleError();

@@ -25,9 +25,6 @@ public:
     // Copies the two date edits into dateFrom and dateTo; call after acceptance.
     void readDates();
 
-    // The range of the preset `key` on the day `today`; false for "custom" and unknown keys.
-    static bool presetRange(const QString &key, const QDate &today, QDate *from, QDate *to);
-
     QDate dateFrom;
     QDate dateTo;
 

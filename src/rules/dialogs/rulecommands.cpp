@@ -2,6 +2,8 @@
 
 #include "addruledialog.h"
 #include "applyrulesfordaterangedialog.h"
+#include "rulepreview.h"
+#include "rulepreviewdialog.h"
 #include "rulesdialog.h"
 #include "rulestore.h"
 #include "settings.h"
@@ -45,6 +47,7 @@ void RuleCommands::showRulesDialog(int ruleId)
     connect(&dialog, &RulesDialog::signalMoveRule, this, &RuleCommands::onMoveRule, Qt::DirectConnection);
     connect(&dialog, &RulesDialog::signalApplyRules, this, &RuleCommands::onApplyRules, Qt::DirectConnection);
     connect(&dialog, &RulesDialog::signalDuplicateRule, this, &RuleCommands::onDuplicateRule, Qt::DirectConnection);
+    connect(&dialog, &RulesDialog::signalPreviewRules, this, &RuleCommands::showRulePreview, Qt::DirectConnection);
     if (ruleId != 0) {
         dialog.selectRule(ruleId);
     }
@@ -57,6 +60,7 @@ int RuleCommands::addRule(const RuleFields &presets)
     dialog.isUpdate = false;
     dialog.setFields(presets);
     dialog.putData();
+    offerPreview(&dialog, 0);
     if (m_runDialog(&dialog) != QDialog::Accepted) {
         return 0;
     }
@@ -98,6 +102,7 @@ void RuleCommands::onEditRuleDialog(int ruleId)
     dialog.isUpdate = true;
     dialog.setFields(fields);
     dialog.putData();
+    offerPreview(&dialog, ruleId);
     if (m_runDialog(&dialog) != QDialog::Accepted) {
         return;
     }
@@ -139,4 +144,26 @@ void RuleCommands::onApplyRulesForDateRange()
     }
     dialog.readDates();
     m_engine->applyRules(dialog.dateFrom, dialog.dateTo);
+}
+
+void RuleCommands::showRulePreview()
+{
+    RulePreviewDialog dialog(&RuleStore::loadActiveRules, m_context->selectedDate(), m_clock, m_window);
+    connect(&dialog, &RulePreviewDialog::applyRequested, m_engine, &RuleEngine::applyRules);
+    m_runDialog(&dialog);
+}
+
+void RuleCommands::offerPreview(AddRuleDialog *editor, int ruleId)
+{
+    connect(editor, &AddRuleDialog::previewRequested, editor, [this, editor, ruleId] {
+        const auto rules = [editor, ruleId] {
+            // Reads the widgets only; the rule is stored when the editor is accepted.
+            return RulePreview::withEditedRule(RuleStore::loadActiveRules(), ruleId, editor->editedFields());
+        };
+        auto *preview = new RulePreviewDialog(rules, m_context->selectedDate(), m_clock, editor);
+        preview->setAttribute(Qt::WA_DeleteOnClose);
+        preview->setApplyOffered(false);
+        connect(editor, &AddRuleDialog::fieldsEdited, preview, &RulePreviewDialog::scheduleRefresh);
+        preview->show();
+    });
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class AddRuleDialog;
 class AppMetadata;
 class Clock;
 class LinkingService;
@@ -67,10 +68,15 @@ public Q_SLOTS:
     void onApplyRules();
     // Asks for a range first; nothing happens when the dialog is cancelled.
     void onApplyRulesForDateRange();
+    // What the active rules would link; its "Apply" runs the rules as the commands above do.
+    void showRulePreview();
 
 private:
     // Runs the editor on a new rule; returns the stored rule's id, 0 when cancelled or not stored.
     int addRule(const RuleFields &presets);
+    // Lets the editor's "Preview" show the stored active rules with the edited rule in its place,
+    // following the edits.
+    void offerPreview(AddRuleDialog *editor, int ruleId);
 
     RuleContext *m_context;
     QWidget *m_window;

@@ -183,6 +183,11 @@ void RulesDialog::moveRule(int deltaPos)
     selectRule(ruleId);
 }
 
+void RulesDialog::on_btnPreview_clicked()
+{
+    Q_EMIT signalPreviewRules();
+}
+
 void RulesDialog::on_btnApplyRules_clicked()
 {
     Q_EMIT signalApplyRules();

@@ -40,11 +40,14 @@ Q_SIGNALS:
     void signalMoveRule(int ruleId, int deltaPos);
     void signalApplyRules();
     void signalDuplicateRule(int ruleId);
+    // What the active rules would link, shown without linking anything.
+    void signalPreviewRules();
 
 private Q_SLOTS:
     void on_btnDuplicate_clicked();
     void on_rules_itemDoubleClicked(QListWidgetItem *item);
     void on_rules_itemChanged(QListWidgetItem *item);
+    void on_btnPreview_clicked();
     void on_btnApplyRules_clicked();
     void on_btnDown_clicked();
     void on_btnUp_clicked();

@@ -2,6 +2,14 @@
 
 #include <QMouseEvent>
 
+void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        Q_EMIT clicked();
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
 void ClickableLabel::mouseDoubleClickEvent(QMouseEvent *event)
 {
     Q_EMIT doubleClicked();

@@ -110,13 +110,17 @@ private Q_SLOTS:
         QVERIFY(button->isHidden());
     }
 
-    void clickableLabelReportsDoubleClicks()
+    void clickableLabelReportsClicksAndDoubleClicks()
     {
         ClickableLabel label;
         label.setText(QStringLiteral("Not signed in"));
+        QSignalSpy clicks(&label, &ClickableLabel::clicked);
         QSignalSpy spy(&label, &ClickableLabel::doubleClicked);
         QTest::mouseClick(&label, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1);
         QCOMPARE(spy.count(), 0);
+        QTest::mouseClick(&label, Qt::RightButton);
+        QCOMPARE(clicks.count(), 1);
         QTest::mouseDClick(&label, Qt::LeftButton);
         QCOMPARE(spy.count(), 1);
     }

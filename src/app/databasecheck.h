@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class QObject;
+
+// Checks the open database for damage and tells the user: at start only when something is wrong,
+// on demand always. A damaged file may be kept as a copy before the program carries on with it.
+namespace DatabaseCheck {
+
+// Returns the path of the copy that was kept, or an empty text.
+QString run(QObject *parent, const QString &path, bool onDemand, const QDateTime &now);
+
+} // namespace DatabaseCheck

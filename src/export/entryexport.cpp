@@ -1,0 +1,82 @@
+#include "entryexport.h"
+
+#include "projectscatalogue.h"
+
+#include <QHash>
+#include <QSaveFile>
+
+QString EntryExport::rangeProblem() const
+{
+    if (!from.isValid() || !to.isValid()) {
+        return QStringLiteral("The range needs a valid first and last day.");
+    }
+    if (to < from) {
+        return QStringLiteral("The range ends (%1) before it starts (%2).")
+            .arg(to.toString(Qt::ISODate), from.toString(Qt::ISODate));
+    }
+    return QString();
+}
+
+bool EntryExport::writeTo(QIODevice *device, QString *error) const
+{
+    const QString problem = rangeProblem();
+    if (!problem.isEmpty()) {
+        *error = problem;
+        return false;
+    }
+    bool ok = false;
+    QList<ExportRecord> records = ExportReader::read(from, to, &ok);
+    if (!ok) {
+        *error = QStringLiteral("The entries could not be read from the database.");
+        return false;
+    }
+    fillClients(&records, catalogueXml);
+    if (!ExportWriter::write(device, records, format)) {
+        *error = QStringLiteral("The export could not be written: ") + device->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool EntryExport::writeFile(const QString &path, QString *error) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (!writeTo(&file, error)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void EntryExport::fillClients(QList<ExportRecord> *records, const QString &catalogueXml)
+{
+    if (catalogueXml.isEmpty()) {
+        return;
+    }
+    ProjectsCatalogue catalogue;
+    if (!catalogue.parse(catalogueXml)) {
+        return;
+    }
+    QHash<qint64, const ProjectsCatalogue::Project *> projects;
+    for (const ProjectsCatalogue::Project &project : catalogue.projects()) {
+        projects.insert(project.id.toLongLong(), &project);
+    }
+    for (ExportRecord &record : *records) {
+        if (record.projectId.isNull()) {
+            continue;
+        }
+        const auto project = projects.constFind(record.projectId.toLongLong());
+        if (project != projects.cend()) {
+            record.clientId = (*project)->clientId;
+            record.clientName = (*project)->clientName;
+        }
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "entryexport.h"
+
+#include <QCommandLineOption>
+#include <QString>
+
+class QCommandLineParser;
+class QIODevice;
+class QTextStream;
+
+// `tavrodesk --export FROM TO [--format csv|json] [--output FILE]`: writes the entries of the days
+// FROM to TO without a window, beside a running instance, reading the database read-only.
+class ExportCommand
+{
+public:
+    enum ExitCode { Done = 0, Failed = 1, BadUsage = 2 };
+
+    struct Request
+    {
+        EntryExport exportRun;
+        // Empty: standard output.
+        QString outputPath;
+    };
+
+    // The command's option (its value is FROM; TO is the one positional argument) and the two
+    // options it reads.
+    static QCommandLineOption exportOption();
+    static QCommandLineOption formatOption();
+    static QCommandLineOption outputOption();
+
+    // Reads the export from a parser that has parsed the three options. False with a message in
+    // `error` for a bad date, range or format, or a missing or extra day.
+    static bool read(const QCommandLineParser &parser, Request *request, QString *error);
+
+    // Reads the request, opens the database at `databasePath` read-only and writes to the output
+    // file or `standardOutput`. Messages go to `messages`. Returns the process's exit code.
+    static int run(const QCommandLineParser &parser, const QString &databasePath, QIODevice *standardOutput,
+                   QTextStream &messages);
+};

@@ -1,0 +1,171 @@
+#include "recordingjournal.h"
+
+#include "timetext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+QString stamp(const QDateTime &dateTime)
+{
+    return TimeText::formatDateTime(dateTime);
+}
+
+QDateTime readStamp(const QJsonObject &object, const QString &key)
+{
+    return QDateTime::fromString(object.value(key).toString(), QLatin1String(TimeText::DateTimeFormat));
+}
+
+JournalStretch readStretch(const QJsonObject &object, const QString &endKey)
+{
+    JournalStretch stretch;
+    stretch.info.path = object.value(QStringLiteral("path")).toString();
+    stretch.info.name = object.value(QStringLiteral("name")).toString();
+    stretch.info.title = object.value(QStringLiteral("title")).toString().left(RecordingJournal::MaxTitleLength);
+    stretch.start = readStamp(object, QStringLiteral("start"));
+    stretch.end = readStamp(object, endKey);
+    return stretch;
+}
+
+QString implausibility(const JournalStretch &stretch, const QDateTime &now, const QDateTime &notBefore)
+{
+    if (stretch.info.path.isEmpty()) {
+        return QStringLiteral("no application path");
+    }
+    if (!stretch.start.isValid() || !stretch.end.isValid() || stretch.end < stretch.start) {
+        return QStringLiteral("no valid start and end");
+    }
+    if (stretch.end > now.addSecs(RecordingJournal::FutureSlackSecs)) {
+        return QStringLiteral("ends in the future");
+    }
+    if (notBefore.isValid() && stretch.start < notBefore) {
+        return QStringLiteral("starts before the stored entries end");
+    }
+    return {};
+}
+} // namespace
+
+RecordingJournal::RecordingJournal(const QString &path)
+    : m_path(path)
+{}
+
+bool RecordingJournal::exists() const
+{
+    return !m_path.isEmpty() && QFileInfo::exists(m_path);
+}
+
+QByteArray RecordingJournal::serialize(const QList<JournalStretch> &stretches)
+{
+    QJsonArray list;
+    for (const JournalStretch &stretch : stretches) {
+        list.append(QJsonObject{
+            {QStringLiteral("path"), stretch.info.path},
+            {QStringLiteral("name"), stretch.info.name},
+            {QStringLiteral("title"), stretch.info.title},
+            {QStringLiteral("start"), stamp(stretch.start)},
+            {QStringLiteral("end"), stamp(stretch.end)},
+        });
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("stretches"), list}}).toJson(QJsonDocument::Compact);
+}
+
+bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDateTime &now, bool sync)
+{
+    if (m_path.isEmpty()) {
+        return false;
+    }
+    const bool durable = sync || !m_lastSync.isValid() || qAbs(m_lastSync.secsTo(now)) >= SyncIntervalSecs;
+    const QString temporary = m_path + QStringLiteral(".new");
+    QFile file(temporary);
+    const QByteArray bytes = serialize(stretches);
+    bool written =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        file.write(bytes) == bytes.size() && file.flush();
+    // Only a power cut needs the data on the disk; a crashed process leaves the page cache behind.
+    if (written && durable) {
+        written = ::fdatasync(file.handle()) == 0;
+    }
+    file.close();
+    // The rename replaces the journal in one step: a reader sees the old or the new one, never half.
+    written =
+        written && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_path).constData()) == 0;
+    if (!written) {
+        QFile::remove(temporary);
+        return false;
+    }
+    if (durable) {
+        m_lastSync = now;
+    }
+    return true;
+}
+
+void RecordingJournal::remove()
+{
+    if (!m_path.isEmpty()) {
+        QFile::remove(m_path);
+    }
+    m_lastSync = QDateTime();
+}
+
+RecordingJournal::Contents RecordingJournal::read(const QDateTime &now, const QDateTime &notBefore) const
+{
+    // A FIFO would block the start for ever and a link to a device could be read without end.
+    const QFileInfo info(m_path);
+    if (!info.isFile()) {
+        return {{}, QStringLiteral("not a regular file")};
+    }
+    if (info.size() > MaxBytes) {
+        return {{}, QStringLiteral("larger than %1 bytes").arg(MaxBytes)};
+    }
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {{}, file.errorString()};
+    }
+    return parse(file.read(MaxBytes + 1), now, notBefore);
+}
+
+RecordingJournal::Contents RecordingJournal::parse(const QByteArray &bytes, const QDateTime &now,
+                                                   const QDateTime &notBefore)
+{
+    Contents contents;
+    if (bytes.size() > MaxBytes) {
+        contents.problem = QStringLiteral("larger than %1 bytes").arg(MaxBytes);
+        return contents;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        contents.problem = QStringLiteral("not a journal");
+        return contents;
+    }
+    const QJsonObject journal = document.object();
+    QList<JournalStretch> candidates;
+    if (journal.contains(QStringLiteral("checkpoint"))) {
+        candidates.append(readStretch(journal, QStringLiteral("checkpoint")));
+    } else {
+        const QJsonArray list = journal.value(QStringLiteral("stretches")).toArray();
+        for (const QJsonValue &value : list) {
+            candidates.append(readStretch(value.toObject(), QStringLiteral("end")));
+        }
+    }
+    if (candidates.isEmpty()) {
+        contents.problem = QStringLiteral("no stretches");
+    }
+    QDateTime previousEnd = notBefore;
+    for (const JournalStretch &stretch : std::as_const(candidates)) {
+        const QString why = implausibility(stretch, now, previousEnd);
+        if (!why.isEmpty()) {
+            contents.problem = QStringLiteral("a stretch ") + why;
+            continue;
+        }
+        previousEnd = stretch.end;
+        contents.stretches.append(stretch);
+    }
+    return contents;
+}

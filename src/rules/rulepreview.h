@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ruleengine.h"
+#include "rulestore.h"
+
+#include <QDate>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+// What applying a list of rules to a range of days would link: the entry groups each rule takes
+// (first match wins, decided by the engine's own matching), the seconds per rule and per task, and
+// the groups no rule takes. Reads the database; writes nothing and sends nothing.
+class RulePreview
+{
+public:
+    struct RuleResult
+    {
+        int ruleId = 0;
+        QString name;
+        QString taskId;
+        qint64 seconds = 0;
+        QList<EntryGroup> groups;
+    };
+
+    // One per rule, in rule order, also for rules that take nothing.
+    QList<RuleResult> rules;
+    // Task id -> seconds the run would link with it.
+    QMap<QString, qint64> taskSeconds;
+    // The entry ids per task, as the run would hand them to the linking.
+    TaskBatches batches;
+    QList<EntryGroup> unmatched;
+    qint64 unmatchedSeconds = 0;
+
+    // The preview of `rules` (in order) over the unlinked groups of the days `from` to `to`.
+    static RulePreview forRange(const QList<RuleMap> &rules, const QDate &from, const QDate &to);
+    static RulePreview compute(const QList<RuleMap> &rules, const QList<EntryGroup> &groups);
+
+    // `active` with the rule being edited in place of its stored version; a new rule (id 0) or
+    // one not among the active rules comes last.
+    static QList<RuleMap> withEditedRule(const QList<RuleMap> &active, int ruleId, const RuleFields &edited);
+};

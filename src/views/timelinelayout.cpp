@@ -1,0 +1,255 @@
+#include "timelinelayout.h"
+
+#include "timetext.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr qint64 Hour = 3600;
+// How close (in pixels) a click must come to a band that is narrower than this.
+constexpr double HitReach = 3.0;
+
+qint64 floorHour(qint64 time)
+{
+    // Local hours: the offset of the zone at that time, so half-hour zones get their own marks.
+    const qint64 offset = QDateTime::fromSecsSinceEpoch(time).offsetFromUtc();
+    const qint64 local = time + offset;
+    return local - ((local % Hour) + Hour) % Hour - offset;
+}
+
+// FNV-1a: unlike qHash, the same on every run.
+quint32 stableHash(const QString &text)
+{
+    quint32 hash = 2166136261u;
+    for (const QChar c : text) {
+        hash = (hash ^ c.unicode()) * 16777619u;
+    }
+    return hash;
+}
+
+QString clock(qint64 time)
+{
+    return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("hh:mm:ss"));
+}
+
+} // namespace
+
+void TimelineLayout::setEntries(QList<TimelineEntry> entries)
+{
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const TimelineEntry &a, const TimelineEntry &b) { return a.start < b.start; });
+    m_entries = std::move(entries);
+    fitDay();
+    m_viewStart = m_dayStart;
+    m_viewEnd = m_dayEnd;
+}
+
+bool TimelineLayout::append(const TimelineEntry &entry)
+{
+    const bool wasWholeDay = m_viewStart == m_dayStart && m_viewEnd == m_dayEnd;
+    const qint64 oldStart = m_dayStart;
+    const qint64 oldEnd = m_dayEnd;
+    m_entries.append(entry);
+    if (m_entries.size() > 1 && entry.start < m_entries.at(m_entries.size() - 2).start) {
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+                         [](const TimelineEntry &a, const TimelineEntry &b) { return a.start < b.start; });
+    }
+    fitDay();
+    if (m_dayStart == oldStart && m_dayEnd == oldEnd) {
+        return true;
+    }
+    if (wasWholeDay) {
+        m_viewStart = m_dayStart;
+        m_viewEnd = m_dayEnd;
+    }
+    return false;
+}
+
+void TimelineLayout::fitDay()
+{
+    if (m_entries.isEmpty()) {
+        m_dayStart = 0;
+        m_dayEnd = Hour;
+        return;
+    }
+    qint64 first = m_entries.first().start;
+    qint64 last = first;
+    for (const TimelineEntry &entry : m_entries) {
+        last = std::max(last, std::max(entry.end, entry.start));
+    }
+    m_dayStart = floorHour(first);
+    m_dayEnd = floorHour(last);
+    if (m_dayEnd < last || m_dayEnd == m_dayStart) {
+        m_dayEnd += Hour;
+    }
+}
+
+void TimelineLayout::setWidth(int width)
+{
+    m_width = std::max(width, 0);
+}
+
+void TimelineLayout::setView(qint64 start, qint64 end)
+{
+    const qint64 dayLength = m_dayEnd - m_dayStart;
+    qint64 length = std::clamp(end - start, std::min(MinimumViewSeconds, dayLength), dayLength);
+    start = std::clamp(start, m_dayStart, m_dayEnd - length);
+    m_viewStart = start;
+    m_viewEnd = start + length;
+}
+
+void TimelineLayout::zoom(double factor, double x)
+{
+    if (factor <= 0 || m_width <= 0) {
+        return;
+    }
+    const double anchor = double(m_viewStart) + x / m_width * double(m_viewEnd - m_viewStart);
+    const double length = double(m_viewEnd - m_viewStart) / factor;
+    const double start = anchor - x / m_width * length;
+    setView(qint64(std::llround(start)), qint64(std::llround(start + length)));
+}
+
+void TimelineLayout::pan(double dx)
+{
+    if (m_width <= 0) {
+        return;
+    }
+    const qint64 shift = qint64(std::llround(dx / m_width * double(m_viewEnd - m_viewStart)));
+    setView(m_viewStart + shift, m_viewEnd + shift);
+}
+
+double TimelineLayout::xOf(qint64 time) const
+{
+    if (m_viewEnd <= m_viewStart) {
+        return 0;
+    }
+    return double(time - m_viewStart) * m_width / double(m_viewEnd - m_viewStart);
+}
+
+qint64 TimelineLayout::timeAt(double x) const
+{
+    if (m_width <= 0) {
+        return m_viewStart;
+    }
+    return m_viewStart + qint64(std::floor(x / m_width * double(m_viewEnd - m_viewStart)));
+}
+
+QRectF TimelineLayout::bandRect(int index) const
+{
+    const TimelineEntry &entry = m_entries.at(index);
+    const double left = xOf(entry.start);
+    const double right = std::max(xOf(entry.end), left + 1.0);
+    return QRectF(left, TopMargin, right - left, BandHeight);
+}
+
+QRectF TimelineLayout::linkRect(int index) const
+{
+    const QRectF band = bandRect(index);
+    return QRectF(band.left(), band.bottom() + LinkGap, band.width(), LinkHeight);
+}
+
+void TimelineLayout::visibleRange(double x1, double x2, int *first, int *last) const
+{
+    const qint64 from = timeAt(x1) - 1;
+    const qint64 to = timeAt(x2) + 1;
+    // Entries are sorted by start; an entry seen at `from` started before it but may end after.
+    // Stretches never overlap, so only the one just before the first later start can reach in.
+    const auto begin = std::lower_bound(m_entries.cbegin(), m_entries.cend(), from,
+                                        [](const TimelineEntry &entry, qint64 time) { return entry.start < time; });
+    const auto end = std::upper_bound(m_entries.cbegin(), m_entries.cend(), to,
+                                      [](qint64 time, const TimelineEntry &entry) { return time < entry.start; });
+    *first = int(begin - m_entries.cbegin());
+    if (*first > 0 && m_entries.at(*first - 1).end >= from) {
+        --*first;
+    }
+    *last = int(end - m_entries.cbegin()) - 1;
+}
+
+int TimelineLayout::hitTest(double x, double y) const
+{
+    if (y < TopMargin || y > TopMargin + BandHeight + LinkGap + LinkHeight || m_entries.isEmpty()) {
+        return -1;
+    }
+    int first = 0;
+    int last = -1;
+    visibleRange(x - HitReach, x + HitReach, &first, &last);
+    int best = -1;
+    double bestDistance = HitReach;
+    for (int index = first; index <= last; ++index) {
+        const QRectF band = bandRect(index);
+        if (x >= band.left() && x < band.right()) {
+            return index;
+        }
+        const double distance = x < band.left() ? band.left() - x : x - band.right();
+        if (band.width() < HitReach && distance <= bestDistance) {
+            best = index;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+int TimelineLayout::indexOfId(qint64 id) const
+{
+    for (int index = 0; index < m_entries.size(); ++index) {
+        if (m_entries.at(index).id == id) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+QList<TimelineLayout::HourMark> TimelineLayout::hourMarks() const
+{
+    QList<HourMark> marks;
+    if (m_width <= 0) {
+        return marks;
+    }
+    // At least about 40 pixels between labelled marks.
+    const double hourWidth = double(Hour) * m_width / double(m_viewEnd - m_viewStart);
+    const int step = std::max(1, int(std::ceil(40.0 / hourWidth)));
+    for (qint64 time = floorHour(m_viewStart); time <= m_viewEnd; time = floorHour(time + Hour + Hour / 2)) {
+        if (time < m_viewStart) {
+            continue;
+        }
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(time);
+        if (local.time().hour() % step != 0) {
+            continue;
+        }
+        marks << HourMark{time, xOf(time), local.toString(QStringLiteral("H:mm"))};
+    }
+    return marks;
+}
+
+QColor TimelineLayout::appColour(const QString &appPath)
+{
+    // Golden-angle steps of the hue keep neighbouring hash values apart.
+    const quint32 hash = stableHash(appPath);
+    const int hue = int((hash % 360u) * 137u % 360u);
+    const int saturation = 120 + int((hash >> 9) % 80u);
+    const int value = 170 + int((hash >> 17) % 60u);
+    return QColor::fromHsv(hue, saturation, value);
+}
+
+QColor TimelineLayout::awayColour()
+{
+    return QColor(190, 190, 190);
+}
+
+QColor TimelineLayout::projectColour(const QString &projectId)
+{
+    const quint32 hash = stableHash(QStringLiteral("project:") + projectId);
+    return QColor::fromHsv(int(hash % 360u), 200, 140);
+}
+
+QString TimelineLayout::toolTipHtml(const TimelineEntry &entry)
+{
+    const QString what = entry.away ? QStringLiteral("Away") : entry.appName.toHtmlEscaped();
+    return QStringLiteral("<b>%1</b><br/>%2<br/>%3 - %4 (%5)%6")
+        .arg(what, entry.title.toHtmlEscaped(), clock(entry.start), clock(entry.end),
+             formatDuration(entry.end - entry.start), entry.linked ? QStringLiteral("<br/><i>linked</i>") : QString());
+}
