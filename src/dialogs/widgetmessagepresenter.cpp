@@ -1,8 +1,32 @@
 #include "widgetmessagepresenter.h"
 
 #include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSpacerItem>
+
+namespace {
+// Keeps the text column at least `width` wide. A spacer, not a minimum width on the label: the box
+// measures its label unwrapped to decide whether to wrap, and a fixed label width defeats that,
+// leaving long texts cut off in a box sized for one line.
+void reserveTextWidth(QMessageBox &message, int width)
+{
+    auto *grid = qobject_cast<QGridLayout *>(message.layout());
+    auto *label = message.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    const int index = grid && label ? grid->indexOf(label) : -1;
+    if (index < 0) {
+        return;
+    }
+    int row = 0;
+    int column = 0;
+    int rowSpan = 0;
+    int columnSpan = 0;
+    grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), column);
+}
+} // namespace
 
 MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
 {
@@ -28,7 +52,7 @@ MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
     // The box is made wide enough for its title and for the longest word, so that neither the
     // title nor a file path is cut or broken at a "/".
     const int width = minimumTextWidth(message.fontMetrics(), box.title, box.text);
-    message.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }").arg(width));
+    reserveTextWidth(message, width);
     if (box.defaultButton != MessageBox::NoButton) {
         message.setDefaultButton(static_cast<QMessageBox::StandardButton>(box.defaultButton));
     }

@@ -44,11 +44,6 @@ int DBusIdleSource::idleSeconds()
     return int(qMin<qint64>(ms / 1000, std::numeric_limits<int>::max()));
 }
 
-bool DBusIdleSource::answers()
-{
-    return query() >= 0;
-}
-
 qint64 DBusIdleSource::query()
 {
     const QDBusMessage reply =

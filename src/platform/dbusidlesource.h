@@ -21,8 +21,6 @@ public:
 
     int idleSeconds() override;
     QString description() const override;
-    // Whether the service answers now.
-    bool answers();
 
 private:
     DBusIdleSource(const QDBusConnection &bus, const QString &service, const QString &path,

@@ -112,9 +112,9 @@ std::unique_ptr<ForegroundWindowSource> createGnomeWindowSource(const QProcessEn
 
 std::unique_ptr<IdleSource> createGnomeIdleSource(const QProcessEnvironment &)
 {
+    // A busy shell may answer late at start; the name is enough (a missed answer reads as 0).
     const auto bus = busWith(QStringLiteral("org.gnome.Mutter.IdleMonitor"));
-    std::unique_ptr<DBusIdleSource> idle = bus ? DBusIdleSource::mutter(*bus) : nullptr;
-    return idle && idle->answers() ? std::move(idle) : nullptr;
+    return bus ? DBusIdleSource::mutter(*bus) : nullptr;
 }
 
 std::unique_ptr<ForegroundWindowSource> createKdeWindowSource(const QProcessEnvironment &environment)
@@ -133,8 +133,7 @@ std::unique_ptr<IdleSource> createKdeIdleSource(const QProcessEnvironment &envir
         return wayland;
     }
     const auto bus = busWith(QStringLiteral("org.freedesktop.ScreenSaver"));
-    std::unique_ptr<DBusIdleSource> idle = bus ? DBusIdleSource::screenSaver(*bus) : nullptr;
-    return idle && idle->answers() ? std::move(idle) : nullptr;
+    return bus ? DBusIdleSource::screenSaver(*bus) : nullptr;
 }
 
 QString waylandDesktop(const QProcessEnvironment &environment)
