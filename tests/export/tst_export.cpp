@@ -1,4 +1,3 @@
-#include "database.h"
 #include "entryexport.h"
 #include "exportcommand.h"
 #include "testdb.h"
@@ -96,15 +95,13 @@ class TestExport : public QObject
 
 private:
     QTemporaryDir m_dir;
-    Database m_db;
+    TempDatabase m_db;
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QString error;
-        QVERIFY2(m_db.open(m_dir.filePath(QStringLiteral("export.sqlite")), &error), qPrintable(error));
-        Database::createSchema();
+        QVERIFY2(m_db.isOpen(), qPrintable(m_db.error()));
     }
 
     void init()
