@@ -1,6 +1,7 @@
+#include "database.h"
 #include "entryexport.h"
 #include "exportcommand.h"
-#include "exporttestdb.h"
+#include "testdb.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -13,7 +14,7 @@
 #include <QTest>
 #include <QTextStream>
 
-using namespace ExportTest;
+using namespace TestDb;
 
 namespace {
 

@@ -383,21 +383,6 @@ private Q_SLOTS:
         QVERIFY(unlinked(m_fixture->notes) && linkedTo(m_fixture->report1, m_fixture->writeId));
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
     }
-
-    // A task the catalogue no longer lists (completed) keeps the names stored when it was linked.
-    void completedTaskShowsItsStoredNames()
-    {
-        linkDirectly({m_fixture->notes}, m_fixture->reviewId);
-        auto &values = Settings::instance()->values;
-        QVariantMap tasks = values.value(QStringLiteral("mapTaskNames")).toMap();
-        tasks.remove(QString::number(m_fixture->reviewId));
-        values.insert(QStringLiteral("mapTaskNames"), tasks);
-        m_linked->reload();
-        const QModelIndex review = findNode(*m_linked, QStringLiteral("Review"));
-        QVERIFY(review.isValid());
-        QCOMPARE(m_linked->itemProperty(review, QStringLiteral("id")).toInt(), m_fixture->reviewId);
-        QCOMPARE(m_linked->itemProperty(review, QStringLiteral("time")).toInt(), 60);
-    }
 };
 
 QTEST_MAIN(TestEntryLinker)

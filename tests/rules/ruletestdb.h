@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "rulestore.h"
+#include "testdb.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -33,28 +34,16 @@ public:
         }
     }
 
-    static int insert(const QString &sql, const QVariantList &values)
-    {
-        QSqlQuery query;
-        query.prepare(sql);
-        for (const QVariant &value : values) {
-            query.addBindValue(value);
-        }
-        return query.exec() ? query.lastInsertId().toInt() : 0;
-    }
-
-    static int addApp(const QString &path, const QString &name)
-    {
-        return insert(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name});
-    }
+    static int addApp(const QString &path, const QString &name) { return int(TestDb::addApp(path, name)); }
 
     // `linkedEntryId` non-zero marks the entry as linked with a remote entry.
     static int addEntry(int appId, const QString &title, const QString &start, int linkedEntryId = 0)
     {
         const QVariant ext = linkedEntryId ? QVariant(linkedEntryId) : QVariant();
-        return insert(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_entry_id, "
-                                     "ext_task_id) VALUES (?, ?, ?, ?, ?, ?)"),
-                      {title, appId, start, start, ext, ext});
+        return int(TestDb::exec(
+            QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_entry_id, "
+                           "ext_task_id) VALUES (?, ?, ?, ?, ?, ?)"),
+            {title, appId, start, start, ext, ext}));
     }
 
     // A rule holding everything but applications, task and title conditions at a default.

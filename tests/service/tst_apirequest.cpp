@@ -99,10 +99,6 @@ void TestApiRequest::requestArrivesAsSent_data()
     QTest::newRow("entries.update") << s("POST") << s("tavro.entries.update")
                                     << s("entry_id=$entry|start=2026-12-06 10:15:00|end=2026-12-06 10:16:30")
                                     << QByteArray("&start=2026-12-06 10:15:00&end=2026-12-06 10:16:30");
-    QTest::newRow("entries.getInfo") << s("GET") << s("tavro.entries.getInfo") << s("entry_id=$entry") << QByteArray();
-    QTest::newRow("tasks.update") << s("POST") << s("tavro.tasks.update") << s("task_id=$task|complete=1")
-                                  << QByteArray();
-    QTest::newRow("entries.delete") << s("POST") << s("tavro.entries.delete") << s("entry_id=$entry") << QByteArray();
 }
 
 void TestApiRequest::requestArrivesAsSent()

@@ -1,7 +1,7 @@
 #include "database.h"
 #include "entrystore.h"
+#include "testdb.h"
 
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,27 +16,11 @@ QVariant stamp(const char *text)
     return !text ? QVariant() : QVariant(value.size() <= 8 ? QStringLiteral("2012-03-10 ") + value : value);
 }
 
-qint64 addApp(const QString &path, const QString &name)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"));
-    query.addBindValue(path);
-    query.addBindValue(name);
-    query.exec();
-    return query.lastInsertId().toLongLong();
-}
-
 qint64 add(qint64 app, const char *title, const char *start, const char *end, bool linked = false)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id) "
-                                 "VALUES (?, ?, ?, ?, ?)"));
-    for (const QVariant &value : {QVariant(QString::fromUtf8(title)), QVariant(app), stamp(start), stamp(end),
-                                  linked ? QVariant(7) : QVariant()}) {
-        query.addBindValue(value);
-    }
-    query.exec();
-    return query.lastInsertId().toLongLong();
+    return TestDb::exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id) "
+                                       "VALUES (?, ?, ?, ?, ?)"),
+                        {QString::fromUtf8(title), app, stamp(start), stamp(end), linked ? QVariant(7) : QVariant()});
 }
 
 QList<EntryRow> rows(const QString &filter = {}, int hideUnder = 0, Link link = Link::Unlinked, const QDate &day = Day)
@@ -78,8 +62,8 @@ private Q_SLOTS:
     {
         QVERIFY(m_db.open(m_dir.filePath(QString::number(++m_run)), nullptr));
         Database::createSchema();
-        m_editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
-        m_mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
+        m_editor = TestDb::addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
+        m_mail = TestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
     }
 
     void cleanup() { m_db.close(); }

@@ -5,6 +5,7 @@
 
 #include "database.h"
 #include "settings.h"
+#include "testdb.h"
 #include "timetext.h"
 #include "treemodel.h"
 
@@ -38,20 +39,8 @@ private:
     Database m_db;
 };
 
-inline qint64 exec(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery query;
-    query.prepare(sql);
-    for (const QVariant &value : values) {
-        query.addBindValue(value);
-    }
-    return query.exec() ? query.lastInsertId().toLongLong() : -1;
-}
-
-inline qint64 addApp(const QString &path, const QString &name)
-{
-    return exec(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name});
-}
+using TestDb::addApp;
+using TestDb::exec;
 
 // `start` is "hh:mm:ss" on Day or a full "yyyy-MM-dd hh:mm:ss" text.
 inline QDateTime at(const QString &start)
@@ -61,9 +50,8 @@ inline QDateTime at(const QString &start)
 
 inline qint64 addEntry(qint64 app, const QString &title, const QString &start, int seconds)
 {
-    return exec(
-        QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
-        {title, app, TimeText::formatDateTime(at(start)), TimeText::formatDateTime(at(start).addSecs(seconds))});
+    return TestDb::addEntry(app, title, TimeText::formatDateTime(at(start)),
+                            TimeText::formatDateTime(at(start).addSecs(seconds)));
 }
 
 // Links the entry to task `task` of `tasklist` and `project`, with the names stored on the entry.
