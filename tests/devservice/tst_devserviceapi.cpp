@@ -182,16 +182,6 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(s("peek"));
     }
 
-    void checkTokenAndLogout()
-    {
-        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}}).first(s("api_key")).text(), m_key);
-        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token + s("0")}}).code, s("11"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), QString()}}).status, s("ok"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), s("0123")}}).code, s("10"));
-        QCOMPARE(get(s("tavro.auth.logout"), session()).status, s("ok"));
-        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}}).code, s("11"));
-    }
-
     void sessionIsChecked()
     {
         const QList<QPair<P, QString>> sessions{

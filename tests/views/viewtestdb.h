@@ -112,11 +112,11 @@ inline QStringList names(const QAbstractItemModel &model, const QModelIndex &par
     return result;
 }
 
-// The first node (depth first) whose column 0 text is `name`.
-inline QModelIndex find(const QAbstractItemModel &model, const QString &name)
+// The first node (depth first) below `parent` whose column 0 text is `name`.
+inline QModelIndex find(const QAbstractItemModel &model, const QString &name, const QModelIndex &parent = {})
 {
     const QModelIndexList found =
-        model.match(model.index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+        model.match(model.index(0, 0, parent), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
     return found.isEmpty() ? QModelIndex() : found.first();
 }
 
