@@ -1,44 +1,34 @@
 #pragma once
 
 #include "database.h"
+#include "entryviews.h"
 #include "rulecommands.h"
+#include "statusnotices.h"
 #include "subsystems.h"
+#include "traymenu.h"
 
 #include <QDate>
 #include <QMainWindow>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 
-class ClickableLabel;
-class CredentialStorage;
-class EntryDayModel;
-class EntryTreeView;
 class FilterSync;
-class Recorder;
-class SecretStore;
-class Session;
+class SettingsStorage;
 class TimelineController;
 class TimelineStrip;
 class TrayAnimation;
-class TrayMenu;
-class WindowProbe;
-class QAction;
-class QLabel;
-class QMenu;
-class QProgressBar;
-class QSettings;
-class UpdateChecker;
+class QDockWidget;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The program's window: owns the form, the settings file, the database connection, the tray icon
-// and the status bar. It shows what the subsystems report and hands them what the views, menus and
-// dialogs ask for; the subsystems themselves are created and wired by Subsystems.
+// The program's window: owns the form, the database connection, the docks and the tray icon. Its
+// slots carry out what the menus, views and dialogs ask for; the subsystems are created and wired
+// by Subsystems, the entry views kept by EntryViews, the status bar by StatusNotices and the
+// settings file by SettingsStorage.
 class MainWindow : public QMainWindow, public RuleContext
 {
     Q_OBJECT
@@ -55,8 +45,8 @@ public:
     bool isInitialised() const { return m_initialUpdateDone; }
     // Switches the recording engine; the record button's state is left alone.
     void setRecording(bool on);
-    Recorder *recorder() const;
-    WindowProbe *windowProbe() const;
+    Recorder *recorder() const { return m_subsystems->recorder(); }
+    WindowProbe *windowProbe() const { return m_subsystems->probe(); }
 
     void loadSettings();
     void saveSettings();
@@ -75,12 +65,12 @@ public:
     // The models behind the unlinked and linked views; taken over by the window. Without them the
     // controls still work but have nothing to reload.
     void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
-    EntryDayModel *unlinkedModel() const { return m_unlinkedModel; }
-    EntryDayModel *linkedModel() const { return m_linkedModel; }
+    EntryDayModel *unlinkedModel() const { return m_views->unlinkedModel(); }
+    EntryDayModel *linkedModel() const { return m_views->linkedModel(); }
 
     // Replaces the update checker (owned); the window cleans it up when it is destroyed.
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
-    UpdateChecker *updateChecker() const;
+    UpdateChecker *updateChecker() const { return m_subsystems->updateChecker(); }
 
     // Whether a notification area can show the tray icon; replaceable for tests.
     void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
@@ -88,15 +78,15 @@ public:
     // Checks that the data folder and the database take changes; when not, a lasting warning in the
     // status bar and a tray balloon. Part of the deferred start-up.
     void checkStorage();
-    QLabel *storageWarning() const { return m_storageWarning; }
+    QLabel *storageWarning() const { return m_status->storageWarning(); }
 
-    QSystemTrayIcon *trayIcon() const;
-    QMenu *trayMenu() const;
-    QProgressBar *progressBar() const { return m_progressBar; }
-    ClickableLabel *loginIndicator() const { return m_loginIndicator; }
-    RuleCommands *ruleCommands() const;
+    QSystemTrayIcon *trayIcon() const { return m_tray->icon(); }
+    QMenu *trayMenu() const { return m_tray->menu(); }
+    QProgressBar *progressBar() const { return m_status->progressBar(); }
+    ClickableLabel *loginIndicator() const { return m_status->loginIndicator(); }
+    RuleCommands *ruleCommands() const { return m_subsystems->ruleCommands(); }
     // Connectivity, sign-in and the projects catalogue.
-    Session *session() const;
+    Session *session() const { return m_subsystems->session(); }
     TimelineStrip *timelineStrip() const { return m_timelineStrip; }
 
 Q_SIGNALS:
@@ -109,8 +99,6 @@ public Q_SLOTS:
     void on_action_Apply_Rules_triggered();
     void on_actionView_Rules_triggered();
     void on_action_Add_Rule_triggered();
-    void onFilterTimer();
-    void onFilterProjectsTimer();
     void filterApply();
     void filterProjectsApply();
     void on_editFilter_textChanged(const QString &text);
@@ -145,15 +133,6 @@ public Q_SLOTS:
     void onStop();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
     void initCalendarDaysWithEntries();
-    void onEditRuleDialog(int ruleId);
-    void onAddRuleDialog();
-    void onRemoveRule(int ruleId);
-    void onActivateRule(int ruleId, bool active);
-    void onMoveRule(int ruleId, int position);
-    void onApplyRules();
-    void onDuplicateRule(int ruleId);
-    void onCreateRuleFromEntry(int appId, const QString &title);
-    void onCreateRuleFromApp(int appId);
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
@@ -164,58 +143,33 @@ private:
     // The window's side of the subsystems' wiring: what it shows of them.
     void connectRecording();
     void connectSession();
-    void connectRuleCommands();
     void onRecordingChanged(bool on);
     // Stores the open stretch, e.g. when the program or the session ends.
     void flushRecording();
-    void showSessionNote();
-    void showProgress(int minimum, int maximum);
     void setApplyRulesEnabled(bool enabled);
-    // Links the entries with the task; false when nothing was linked.
-    bool linkEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
-    int selectedProjectsItemId(const QString &type) const;
     void createTray();
+    // A side panel without a title bar; the View menu may offer to hide it.
+    QDockWidget *addDock(const QString &name, const QString &title, Qt::DockWidgetArea area, QWidget *content);
     void createDocks();
     void reserveDateRowWidth();
-    // The quiet update check, when enabled: at start-up and then daily.
-    void checkForUpdatesInBackground();
-    void scheduleUpdateChecks();
     // The day's timeline above the entry views, in a dock the View menu shows and hides.
     void createTimeline();
-    void initHideUnderChoices();
-    void initGroupByHour();
-    void initUnlinkedList();
-    void initLinkedList();
-    void attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel);
-    void reloadViews();
-    // Filters the unlinked view; it then shows everything open, or the nodes that were open.
     void applyEntryFilter(const QString &text, bool keepExpandedNodes);
-    void applyProjectsFilter(const QString &text);
     int hideUnderSeconds() const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;
+    std::unique_ptr<SettingsStorage> m_settings;
     Database m_database;
-    QSettings *m_settingsFile = nullptr;
     bool m_recording = false;
     bool m_usable = false;
     bool m_initialUpdateDone = false;
 
-    QProgressBar *m_progressBar = nullptr;
-    ClickableLabel *m_loginIndicator = nullptr;
-    QLabel *m_storageWarning = nullptr;
-
+    StatusNotices *m_status = nullptr;
     TrayMenu *m_tray = nullptr;
     TrayAnimation *m_trayAnimation = nullptr;
-
     Subsystems *m_subsystems = nullptr;
-
+    EntryViews *m_views = nullptr;
     FilterSync *m_filters = nullptr;
-    QTimer m_updateTimer;
-
-    EntryDayModel *m_unlinkedModel = nullptr;
-    EntryDayModel *m_linkedModel = nullptr;
-    std::unique_ptr<SecretStore> m_keyring;
-    std::unique_ptr<CredentialStorage> m_credentials;
     TimelineStrip *m_timelineStrip = nullptr;
     TimelineController *m_timeline = nullptr;
     std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;

@@ -4,7 +4,9 @@
 #include "appicon.h"
 #include "appmetadata.h"
 #include "clock.h"
+#include "entrieslist.h"
 #include "entrylinker.h"
+#include "entryviews.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
 #include "gnomeextensionsetup.h"
@@ -15,10 +17,14 @@
 #include "recorder.h"
 #include "reportedwindowsource.h"
 #include "rulecommands.h"
+#include "ruleengine.h"
 #include "session.h"
 #include "settingsfile.h"
+#include "statusnotices.h"
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
+#include "timelinecontroller.h"
+#include "updateschedule.h"
 #include "windowprobe.h"
 
 #include <QDebug>
@@ -84,6 +90,7 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
     m_session = new Session(m_loginPrompt.get(), this);
     m_linking = std::make_unique<SubsystemsLinking>(this);
     m_rules = new RuleCommands(context, m_linking.get(), window, m_metadata.get(), m_clock);
+    m_updateSchedule = new UpdateSchedule([this] { return m_updateChecker.get(); }, window, this);
     if (GnomeShellExtension::isGnomeWayland()) {
         m_gnomeSetup = new GnomeExtensionSetup(QDBusConnection::sessionBus(), QString(), window);
     }
@@ -103,9 +110,6 @@ void Subsystems::createRecording(RecordingSources sources)
     m_idleSource = sources.idle ? std::move(sources.idle) : createIdleSource();
     m_metadata = sources.metadata ? std::move(sources.metadata) : createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_metadata.get());
-    if (auto *reported = dynamic_cast<ReportedWindowSource *>(m_windowSource.get())) {
-        connect(reported, &ReportedWindowSource::noteChanged, this, &Subsystems::windowNoteChanged);
-    }
     // Applications are stored under a language-independent name and shown in the desktop's language.
     AppDisplayName::setProvider(
         [metadata = m_metadata.get()](const QString &path) { return metadata->productName(path); });
@@ -126,6 +130,35 @@ void Subsystems::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
     m_updateChecker = std::move(checker);
 }
 
+void Subsystems::connectWindow(EntryViews *views, StatusNotices *status, TimelineController *timeline)
+{
+    m_views = views;
+    m_status = status;
+    connect(m_recorder, &Recorder::awayTimeDetected, status, &StatusNotices::showAwayTime);
+    connect(m_recorder, &Recorder::storageFailing, status, &StatusNotices::showStorageFailing);
+    // A desktop helper that starts or stops answering changes what can be recorded.
+    if (auto *reported = dynamic_cast<ReportedWindowSource *>(m_windowSource.get())) {
+        connect(reported, &ReportedWindowSource::noteChanged, status, &StatusNotices::showSessionNote);
+    }
+    connect(m_recorder, &Recorder::entryStored, views,
+            [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId) {
+                m_views->addRecorded(m_context->selectedDate(), start, end, info, appId, entryId);
+            });
+    connect(m_recorder, &Recorder::entryStored, timeline,
+            [timeline](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64, qint64 entryId) {
+                timeline->addRecorded(entryId, start, end, info.path, info.name, info.title);
+            });
+
+    // A rule run rebuilds the views; they keep their open nodes.
+    RuleEngine *engine = m_rules->engine();
+    connect(engine, &RuleEngine::runStarting, views, &EntryViews::saveExpandedNodes);
+    connect(engine, &RuleEngine::progressStarted, status, [status](int maximum) { status->showProgress(0, maximum); });
+    connect(engine, &RuleEngine::progressChanged, status, &StatusNotices::setProgress);
+    connect(engine, &RuleEngine::progressFinished, status, &StatusNotices::hideProgress);
+    connect(engine, &RuleEngine::reloadUnlinkedView, views, &EntryViews::reloadUnlinkedKeepingExpandedNodes);
+    connect(engine, &RuleEngine::reloadLinkedView, views, &EntryViews::reloadLinkedKeepingExpandedNodes);
+}
+
 void Subsystems::setEntryModels(TreeModel *unlinked, TreeModel *linked)
 {
     delete m_linker;
@@ -134,9 +167,17 @@ void Subsystems::setEntryModels(TreeModel *unlinked, TreeModel *linked)
         return;
     }
     m_linker = new EntryLinker(unlinked, linked, m_window);
-    connect(m_linker, &EntryLinker::progressStarted, this, &Subsystems::progressStarted);
-    connect(m_linker, &EntryLinker::progressChanged, this, &Subsystems::progressChanged);
-    connect(m_linker, &EntryLinker::progressFinished, this, &Subsystems::progressFinished);
+    if (m_status) {
+        connect(m_linker, &EntryLinker::progressStarted, m_status, &StatusNotices::showProgress);
+        connect(m_linker, &EntryLinker::progressChanged, m_status, &StatusNotices::setProgress);
+        connect(m_linker, &EntryLinker::progressFinished, m_status, &StatusNotices::hideProgress);
+    }
+    if (m_views) {
+        // A link or unlink that did not go through rebuilds both views; they keep their open nodes.
+        connect(m_linker, &EntryLinker::viewsReloading, m_views, &EntryViews::saveExpandedNodes);
+        connect(m_linker, &EntryLinker::viewsReloaded, m_views, &EntryViews::restoreExpandedNodes);
+        connect(m_views->linkedView(), &EntriesList::signalSettleEntries, m_linker, &EntryLinker::settleEntries);
+    }
 }
 
 bool Subsystems::linkEntries(const QStringList &ids, const QString &taskId, const QString &notes)

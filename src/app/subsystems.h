@@ -8,6 +8,7 @@
 #include <memory>
 
 class EntryLinker;
+class EntryViews;
 class GnomeExtensionSetup;
 class LinkingService;
 class LoginPrompt;
@@ -15,10 +16,13 @@ class Recorder;
 class RuleCommands;
 class RuleContext;
 class Session;
+class StatusNotices;
 class SuspendHandler;
 class SuspendMonitor;
+class TimelineController;
 class TreeModel;
 class UpdateChecker;
+class UpdateSchedule;
 class WindowProbe;
 class QWidget;
 
@@ -45,8 +49,14 @@ public:
     GnomeExtensionSetup *gnomeExtensionSetup() const { return m_gnomeSetup; }
     // Replaces the update checker; the old one is cleaned up first.
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
+    UpdateSchedule *updateSchedule() const { return m_updateSchedule; }
+
+    // Shows in the window's entry views, status bar and timeline what the recorder, the rule
+    // engine and the linker report. None is owned.
+    void connectWindow(EntryViews *views, StatusNotices *status, TimelineController *timeline);
 
     // The linker works on the entry views' tree models; without them (null) nothing can be linked.
+    // Call connectWindow() first.
     void setEntryModels(TreeModel *unlinked, TreeModel *linked);
     EntryLinker *linker() const { return m_linker; }
     // Links the entries with the task; false when nothing was linked.
@@ -56,15 +66,6 @@ public:
     // Stores the open stretch, e.g. when the program or the session ends. `usable` is false when
     // the database never opened.
     void flushRecording(bool usable);
-
-Q_SIGNALS:
-    // The linker's progress, for the status bar.
-    void progressStarted(int minimum, int maximum);
-    void progressChanged(int value);
-    void progressFinished();
-    // The window source now sees more or less of the desktop (a desktop helper started or stopped
-    // answering): the probe's note() says what, empty when all is well.
-    void windowNoteChanged(const QString &note);
 
 private:
     void createRecording(RecordingSources sources);
@@ -86,4 +87,7 @@ private:
     EntryLinker *m_linker = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
     GnomeExtensionSetup *m_gnomeSetup = nullptr;
+    UpdateSchedule *m_updateSchedule = nullptr;
+    EntryViews *m_views = nullptr;
+    StatusNotices *m_status = nullptr;
 };

@@ -176,6 +176,17 @@ QTreeWidgetItem *ProjectsTree::findTasklistItem(int projectId, int tasklistId) c
     return nullptr;
 }
 
+int ProjectsTree::selectedId(const QString &type) const
+{
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    for (const QTreeWidgetItem *item : selected) {
+        if (item->data(0, TypeRole).toString() == type) {
+            return item->data(0, IdRole).toInt();
+        }
+    }
+    return 0;
+}
+
 QMenu *ProjectsTree::createContextMenu(QTreeWidgetItem *item)
 {
     const bool loggedIn = Settings::instance()->value(QStringLiteral("isLoggedIn")).toBool();

@@ -38,6 +38,9 @@ public:
     QTreeWidgetItem *findProjectItem(int projectId) const;
     QTreeWidgetItem *findTasklistItem(int projectId, int tasklistId) const;
 
+    // The id of the first selected item of `type` ("project", "task", ...), or 0.
+    int selectedId(const QString &type) const;
+
     // The context menu for an item (null: empty space); the caller owns it.
     QMenu *createContextMenu(QTreeWidgetItem *item);
 

@@ -231,9 +231,7 @@ private Q_SLOTS:
     void recordsTheWindowInFrontAndStoresItOnQuit()
     {
         for (const char *tool : {"Xvfb", "openbox", "xterm", "xdotool"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-                QSKIP("Xvfb, openbox, xterm and xdotool are needed");
-            }
+            QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
         }
         QSettings(iniPath(), QSettings::IniFormat).setValue(QStringLiteral("Application/Started"), true);
 

@@ -1,5 +1,4 @@
 #include "buildinfo.h"
-#include "hosts.h"
 #include "settingsfile.h"
 
 #include <QFile>
@@ -55,25 +54,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("loaded");
-        QTest::newRow("idle limit text") << QStringLiteral("Application/IdleLimit") << QStringLiteral("abc")
-                                         << QStringLiteral("5");
-        QTest::newRow("idle limit negative")
-            << QStringLiteral("Application/IdleLimit") << QStringLiteral("-5") << QStringLiteral("5");
-        QTest::newRow("idle limit zero") << QStringLiteral("Application/IdleLimit") << QStringLiteral("0")
-                                         << QStringLiteral("5");
-        QTest::newRow("idle limit huge") << QStringLiteral("Application/IdleLimit") << QStringLiteral("99999999999")
-                                         << QStringLiteral("5");
-        QTest::newRow("idle limit in range")
-            << QStringLiteral("Application/IdleLimit") << QStringLiteral(" 12 ") << QStringLiteral("12");
-        QTest::newRow("hide under not offered")
-            << QStringLiteral("Application/HideUnder") << QStringLiteral("45") << QStringLiteral("0");
-        QTest::newRow("hide under offered")
-            << QStringLiteral("Application/HideUnder") << QStringLiteral("300") << QStringLiteral("300");
-        QTest::newRow("proxy port text") << QStringLiteral("Proxy/Port") << QStringLiteral("http")
-                                         << QStringLiteral("");
-        QTest::newRow("proxy port too big")
-            << QStringLiteral("Proxy/Port") << QStringLiteral("70000") << QStringLiteral("");
-        QTest::newRow("proxy port") << QStringLiteral("Proxy/Port") << QStringLiteral("8080") << QStringLiteral("8080");
+        const auto row = [](const char *tag, const char *key, const char *stored, const char *loaded) {
+            QTest::newRow(tag) << QString::fromLatin1(key) << QString::fromLatin1(stored)
+                               << QString::fromLatin1(loaded);
+        };
+        row("idle limit text", "Application/IdleLimit", "abc", "5");
+        row("idle limit negative", "Application/IdleLimit", "-5", "5");
+        row("idle limit zero", "Application/IdleLimit", "0", "5");
+        row("idle limit huge", "Application/IdleLimit", "99999999999", "5");
+        row("idle limit in range", "Application/IdleLimit", " 12 ", "12");
+        row("hide under not offered", "Application/HideUnder", "45", "0");
+        row("hide under offered", "Application/HideUnder", "300", "300");
+        row("proxy port text", "Proxy/Port", "http", "");
+        row("proxy port too big", "Proxy/Port", "70000", "");
+        row("proxy port", "Proxy/Port", "8080", "8080");
     }
 
     void numbersOutOfRangeFallBack()
@@ -115,10 +109,6 @@ private Q_SLOTS:
         QCOMPARE(dump(map, QStringLiteral("IdleLimit CloseToTray SslEnabled Password").split(QLatin1Char(' '))),
                  QStringLiteral("IdleLimit=5;CloseToTray=true;SslEnabled=true;Password=;"));
         QCOMPARE(map.value(QStringLiteral("RealApiBaseUrl")).toString(), defaultServiceUrl());
-        // Update checks are on by default, against the product's feed; help has its page.
-        QCOMPARE(dump(map, QStringLiteral("CheckForUpdates UpdateFeedUrl HelpUrl").split(QLatin1Char(' '))),
-                 QStringLiteral("CheckForUpdates=true;UpdateFeedUrl=") + Hosts::appcastUrl() +
-                     QStringLiteral(";HelpUrl=") + Hosts::helpPageUrl() + QLatin1Char(';'));
     }
 
     void realApiUrl_data()

@@ -70,17 +70,6 @@ private:
                    session({{s("user_id"), s("1")}, {s("include_task_lists"), s("1")}, {s("include_tasks"), s("1")}}));
     }
 
-    QDomElement byId(const Reply &reply, const QString &tag, int id) const
-    {
-        const QDomNodeList nodes = reply.doc.elementsByTagName(tag);
-        for (int i = 0; i < nodes.size(); ++i) {
-            if (nodes.item(i).toElement().attribute(s("id")) == QString::number(id)) {
-                return nodes.item(i).toElement();
-            }
-        }
-        return {};
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -193,16 +182,6 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(s("peek"));
     }
 
-    void checkTokenAndLogout()
-    {
-        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}}).first(s("api_key")).text(), m_key);
-        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token + s("0")}}).code, s("11"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), QString()}}).status, s("ok"));
-        QCOMPARE(get(s("tavro.test.null"), {{s("api_key"), s("0123")}}).code, s("10"));
-        QCOMPARE(get(s("tavro.auth.logout"), session()).status, s("ok"));
-        QCOMPARE(get(s("tavro.auth.checkToken"), {{s("auth_token"), m_token}}).code, s("11"));
-    }
-
     void sessionIsChecked()
     {
         const QList<QPair<P, QString>> sessions{
@@ -240,66 +219,6 @@ private Q_SLOTS:
         QVERIFY(!m_store->entry(1));
     }
 
-    void catalogueDocument()
-    {
-        const Reply reply = catalogue();
-        const QDomNodeList projects = reply.first(s("projects")).elementsByTagName(s("project"));
-        QCOMPARE(projects.size(), 4);
-        // Every project has its task lists; all but one name their client.
-        int withoutClient = 0;
-        for (int i = 0; i < projects.size(); ++i) {
-            QVERIFY(!projects.item(i).firstChildElement(s("task_lists")).isNull());
-            withoutClient += projects.item(i).firstChildElement(s("client")).isNull() ? 1 : 0;
-        }
-        QCOMPARE(withoutClient, 1);
-        QCOMPARE(byId(reply, s("project"), 3).firstChildElement(s("client")).attribute(s("name")), s("Café Ünïcode"));
-        QCOMPARE(byId(reply, s("task_list"), 5).attribute(s("name")), s("Überarbeitung"));
-        // A task list without tasks has no "tasks" element.
-        QVERIFY(byId(reply, s("task_list"), 4).elementsByTagName(s("tasks")).isEmpty());
-        const QDomNodeList printTasks =
-            byId(reply, s("task_list"), 6).firstChildElement(s("tasks")).elementsByTagName(s("task"));
-        QCOMPARE(printTasks.size(), 1);
-        QCOMPARE(printTasks.item(0).toElement().attribute(s("complete")), s("1"));
-        QCOMPARE(byId(reply, s("task"), 1).attribute(s("complete")), s("0"));
-        QCOMPARE(byId(reply, s("task"), 3).attribute(s("name")), s("Logo \"Überarbeitung\" & favicon"));
-    }
-
-    void entryRoundTrip()
-    {
-        const auto info = [this](const QString &id) {
-            return get(s("tavro.entries.getInfo"), session({{s("entry_id"), id}}));
-        };
-        Reply reply = post(s("tavro.entries.addBulk"), session({{s("date"), s("2026-03-02")},
-                                                                {s("duration"), s("5400")},
-                                                                {s("task_id"), s("4")},
-                                                                {s("description"), s("Café & Co = 1+1")}}));
-        const QString firstId = reply.first(s("entry")).attribute(s("id"));
-        reply = info(firstId);
-        QCOMPARE(QStringList({reply.first(s("start")).text(), reply.first(s("end")).text(),
-                              reply.first(s("description")).text(), reply.first(s("task_id")).text()}),
-                 QStringList({s("2026-03-02 09:00:00"), s("2026-03-02 10:30:00"), s("Café & Co = 1+1"), s("4")}));
-
-        // A second entry of the same day follows the first.
-        reply = post(s("tavro.entries.addBulk"),
-                     session({{s("date"), s("2026-03-02")}, {s("duration"), s("60")}, {s("task_id"), s("1")}}));
-        const QString secondId = reply.first(s("entry")).attribute(s("id"));
-        QCOMPARE(info(secondId).first(s("start")).text(), s("2026-03-02 10:30:00"));
-
-        const auto update = [this, &firstId](const char *end) {
-            return post(
-                s("tavro.entries.update"),
-                session({{s("entry_id"), firstId}, {s("start"), s("2026-03-02 09:00:00")}, {s("end"), s(end)}}));
-        };
-        QCOMPARE(update("2026-03-02 09:45:00").status, s("ok"));
-        QCOMPARE(info(firstId).first(s("duration")).text(), s("2700"));
-        QCOMPARE(update("2026-03-02 08:59:59").code, s("4"));
-        QCOMPARE(m_store->entry(firstId.toInt())->end, QDateTime(QDate(2026, 3, 2), QTime(9, 45)));
-
-        QCOMPARE(post(s("tavro.entries.delete"), session({{s("entry_id"), firstId}})).status, s("ok"));
-        QCOMPARE(info(firstId).code, s("20"));
-        QVERIFY(m_store->entry(secondId.toInt()));
-    }
-
     void badInputChangesNothing_data()
     {
         QTest::addColumn<QString>("method");
@@ -316,6 +235,8 @@ private Q_SLOTS:
             "20");
         add("billable yes", "tavro.tasks.add", "name=T&project_id=1&tasklist_id=1&description=&billable=yes", "4");
         add("complete true", "tavro.tasks.update", "task_id=1&complete=true", "4");
+        add("end before start", "tavro.entries.update", "entry_id=1&start=2026-03-02 09:00:00&end=2026-03-02 08:59:59",
+            "4");
     }
 
     void badInputChangesNothing()
@@ -342,32 +263,6 @@ private Q_SLOTS:
         QCOMPARE(post(s("tavro.tasks.update"), session(done)).code, s("20"));
         QVERIFY(m_store->entry(entry));
         QVERIFY(!m_store->task(task)->complete);
-    }
-
-    void taskListAndTaskCreation()
-    {
-        Reply reply = post(s("tavro.tasklists.add"),
-                           session({{s("name"), s("Neue Übersicht & Plan")}, {s("project_id"), s("4")}}));
-        const QString listId = reply.first(s("tasklist")).attribute(s("id"));
-        const QDomElement list = byId(catalogue(), s("task_list"), listId.toInt());
-        QCOMPARE(list.attribute(s("name")), s("Neue Übersicht & Plan"));
-        QVERIFY(list.firstChildElement(s("tasks")).isNull());
-
-        reply = post(s("tavro.tasks.add"), session({{s("name"), s("Entwurf")},
-                                                    {s("project_id"), s("4")},
-                                                    {s("tasklist_id"), listId},
-                                                    {s("description"), s("erste Fassung")},
-                                                    {s("billable"), s("0")}}));
-        const QString taskId = reply.first(s("task")).attribute(s("id"));
-        QCOMPARE(m_store->task(taskId.toInt())->description, s("erste Fassung"));
-        const Reply document = catalogue();
-        const QDomElement task = byId(document, s("task"), taskId.toInt());
-        QCOMPARE(task.parentNode().parentNode().toElement().attribute(s("id")), listId);
-        for (const QString &complete : {s("1"), s("0")}) {
-            QCOMPARE(post(s("tavro.tasks.update"), session({{s("task_id"), taskId}, {s("complete"), complete}})).status,
-                     s("ok"));
-            QCOMPARE(byId(catalogue(), s("task"), taskId.toInt()).attribute(s("complete")), complete);
-        }
     }
 };
 

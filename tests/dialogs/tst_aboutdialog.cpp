@@ -44,16 +44,6 @@ private Q_SLOTS:
         QCOMPARE(presenter.boxes().size(), 1);
         QVERIFY(presenter.lastText().endsWith(QStringLiteral("http://127.0.0.1:1/help.html")));
     }
-
-    void namesTheWindowSource()
-    {
-        AboutDialog dialog;
-        auto *label = dialog.findChild<QLabel *>(QStringLiteral("labelWindowSource"));
-        QVERIFY(label->isHidden());
-        dialog.setWindowSource(QStringLiteral("sway (foreign-toplevel + IPC)"));
-        QVERIFY(!label->isHidden());
-        QCOMPARE(label->text(), QStringLiteral("Window source: sway (foreign-toplevel + IPC)"));
-    }
 };
 
 QTEST_MAIN(TestAboutDialog)

@@ -4,7 +4,6 @@
 #include "settings.h"
 
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -59,7 +58,6 @@ private Q_SLOTS:
         ApplicationPathDialog dialog;
         QVERIFY(dialog.pathEdit()->text().isEmpty());
         QCOMPARE(dialog.pathEdit()->placeholderText(), QStringLiteral("Enter path here"));
-        QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("btBrowse")));
         dialog.setPath(QStringLiteral("  /usr/bin/xterm "));
         QCOMPARE(dialog.path(), QStringLiteral("/usr/bin/xterm"));
         dialog.show();

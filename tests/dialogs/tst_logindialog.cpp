@@ -1,6 +1,5 @@
 #include "logindialog.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -23,19 +22,6 @@ private Q_SLOTS:
         // The service's text is shown as it is, never as markup.
         QCOMPARE(error->textFormat(), Qt::PlainText);
         QCOMPARE(error->text(), dialog.errorMessage);
-    }
-
-    void copiesFieldsBack()
-    {
-        LoginDialog dialog;
-        dialog.putData();
-        dialog.findChild<QLineEdit *>(QStringLiteral("editUsername"))->setText(QStringLiteral("me@example.com"));
-        dialog.findChild<QLineEdit *>(QStringLiteral("editPassword"))->setText(QStringLiteral("pässwörd"));
-        dialog.findChild<QCheckBox *>(QStringLiteral("checkRemember"))->setChecked(true);
-        dialog.getData();
-        QCOMPARE(dialog.username, QStringLiteral("me@example.com"));
-        QCOMPARE(dialog.password, QStringLiteral("pässwörd"));
-        QVERIFY(dialog.remember);
     }
 };
 

@@ -1,4 +1,5 @@
-#include "exporttestdb.h"
+#include "database.h"
+#include "testdb.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@
 #include <memory>
 #include <signal.h>
 
-using namespace ExportTest;
+using namespace TestDb;
 
 // The built program exporting from the database of an instance that is running at the same time.
 class TestExportCommand : public QObject
@@ -118,17 +119,12 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().count("\r\n"), 8);
 
-        const Result reversed =
-            runExport({QStringLiteral("--export"), QStringLiteral("2026-03-31"), QStringLiteral("2026-03-01")});
-        QCOMPARE(reversed.exitCode, 2);
-        QVERIFY2(reversed.err.contains(QStringLiteral("before it starts")), qPrintable(reversed.err));
-        QVERIFY(reversed.out.isEmpty());
-
         const Result misspelt =
             runExport({QStringLiteral("--export"), QStringLiteral("2026-03-01"), QStringLiteral("2026-03-01"),
                        QStringLiteral("--fromat"), QStringLiteral("csv")});
         QCOMPARE(misspelt.exitCode, 2);
         QVERIFY2(misspelt.err.contains(QStringLiteral("fromat")), qPrintable(misspelt.err));
+        QVERIFY(misspelt.out.isEmpty());
 
         // The instance keeps running and keeps its lock.
         QCOMPARE(instance.state(), QProcess::Running);

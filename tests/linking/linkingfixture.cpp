@@ -5,24 +5,7 @@
 #include "settings.h"
 
 #include <QDebug>
-#include <QSqlError>
 #include <QSqlQuery>
-
-namespace {
-QVariant exec(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery query;
-    query.prepare(sql);
-    for (const QVariant &value : values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        qWarning() << query.lastError().text();
-    }
-    return query.isSelect() ? (query.next() ? query.value(0) : QVariant()) : query.lastInsertId();
-}
-
-} // namespace
 
 const QDate LinkingFixture::Day(2026, 3, 10);
 
@@ -30,17 +13,14 @@ LinkingFixture::~LinkingFixture()
 {
     models.reset();
     Settings::instance()->values.clear();
-    m_db.close();
 }
 
 bool LinkingFixture::start()
 {
-    QString error;
-    if (!server.listen() || !m_db.open(m_dir.filePath(QStringLiteral("client.sqlite")), &error)) {
-        qWarning() << "cannot set up:" << server.errorString() << error;
+    if (!server.listen() || !m_db.isOpen()) {
+        qWarning() << "cannot set up:" << server.errorString() << m_db.error();
         return false;
     }
-    Database::createSchema();
     userId = store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
     projectId = store()->addProject(userId, store()->addClient(userId, QStringLiteral("Testing Ltd")),
                                     QStringLiteral("Linking"));
@@ -49,9 +29,8 @@ bool LinkingFixture::start()
     reviewId = store()->addTask(alphaId, QStringLiteral("Review"));
     betaId = store()->addTaskList(projectId, QStringLiteral("Beta"));
     shipId = store()->addTask(betaId, QStringLiteral("Ship"));
-    const QString apps = QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)");
-    editor = exec(apps, {QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor")}).toLongLong();
-    mail = exec(apps, {QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail")}).toLongLong();
+    editor = TestDb::addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
+    mail = TestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
     report1 = addEntry(editor, "Report", "09:00:00", "09:10:00");
     inbox = addEntry(mail, "Inbox", "09:10:00", "09:15:00");
     report2 = addEntry(editor, "Report", "09:20:00", "09:25:00");
@@ -79,15 +58,15 @@ qint64 LinkingFixture::addEntry(qint64 appId, const char *title, const char *sta
 {
     const QString day = Day.toString(QStringLiteral("yyyy-MM-dd "));
     auto full = [&](const char *time) { return qstrlen(time) > 8 ? QLatin1String(time) : day + QLatin1String(time); };
-    return exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
-                {QLatin1String(title), appId, full(start), full(end)})
-        .toLongLong();
+    return TestDb::addEntry(appId, QLatin1String(title), full(start), full(end));
 }
 
 QVariant LinkingFixture::column(qint64 entryId, const char *column)
 {
-    return exec(QStringLiteral("SELECT ") + QLatin1String(column) + QStringLiteral(" FROM entries WHERE id = ?"),
-                {entryId});
+    QSqlQuery query;
+    query.prepare(QStringLiteral("SELECT ") + QLatin1String(column) + QStringLiteral(" FROM entries WHERE id = ?"));
+    query.addBindValue(entryId);
+    return query.exec() && query.next() ? query.value(0) : QVariant();
 }
 
 QList<DevServerRequest> LinkingFixture::requests(const char *method) const

@@ -21,13 +21,6 @@
 
 namespace {
 
-QModelIndex findNode(const TreeModel &model, const QString &text, const QModelIndex &parent = {})
-{
-    const QModelIndexList found =
-        model.match(model.index(0, 0, parent), Qt::DisplayRole, text, 1, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? QModelIndex() : found.first();
-}
-
 int boxesTitled(const RecordingPresenter &presenter, const QString &title)
 {
     return int(std::count_if(presenter.boxes().cbegin(), presenter.boxes().cend(),
@@ -70,7 +63,7 @@ private:
         view.setModel(m_linked);
         view.expandAll();
         for (const QString &title : titles) {
-            view.selectionModel()->select(findNode(*m_linked, title),
+            view.selectionModel()->select(ViewTest::find(*m_linked, title),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         connect(&view, &EntriesList::signalUnlinkEntries, m_linker, &EntryLinker::unlinkEntries);
@@ -88,7 +81,7 @@ private:
         connect(&tree, &TimeTree::signalConnectEntriesWithTask, m_linker, &EntryLinker::connectEntriesWithTask);
         tree.expandAll();
         for (const QString &title : titles) {
-            tree.selectionModel()->select(findNode(*m_unlinked, title),
+            tree.selectionModel()->select(ViewTest::find(*m_unlinked, title),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         tree.onMenuLink();
@@ -168,11 +161,13 @@ private Q_SLOTS:
         // The unlinked view gave up exactly what the linked view received, one leaf per application and title.
         QCOMPARE(m_unlinked->totalTime(), 0);
         QCOMPARE(m_linked->totalTime(), 1260);
-        const QModelIndex review = findNode(*m_linked, QStringLiteral("Review"));
+        const QModelIndex review = ViewTest::find(*m_linked, QStringLiteral("Review"));
         QCOMPARE(m_linked->rowCount(review), 2);
         QStringList leaves;
         for (const char *title : {"Report", "Inbox", "Notes"}) {
-            leaves << m_linked->itemProperty(findNode(*m_linked, QLatin1String(title), review), QStringLiteral("time"))
+            leaves << m_linked
+                          ->itemProperty(ViewTest::find(*m_linked, QLatin1String(title), review),
+                                         QStringLiteral("time"))
                           .toString();
         }
         QCOMPARE(leaves, (QStringList{QStringLiteral("900"), QStringLiteral("300"), QStringLiteral("60")}));
@@ -382,21 +377,6 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->store()->entry(remoteId)->duration, 600);
         QVERIFY(unlinked(m_fixture->notes) && linkedTo(m_fixture->report1, m_fixture->writeId));
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
-    }
-
-    // A task the catalogue no longer lists (completed) keeps the names stored when it was linked.
-    void completedTaskShowsItsStoredNames()
-    {
-        linkDirectly({m_fixture->notes}, m_fixture->reviewId);
-        auto &values = Settings::instance()->values;
-        QVariantMap tasks = values.value(QStringLiteral("mapTaskNames")).toMap();
-        tasks.remove(QString::number(m_fixture->reviewId));
-        values.insert(QStringLiteral("mapTaskNames"), tasks);
-        m_linked->reload();
-        const QModelIndex review = findNode(*m_linked, QStringLiteral("Review"));
-        QVERIFY(review.isValid());
-        QCOMPARE(m_linked->itemProperty(review, QStringLiteral("id")).toInt(), m_fixture->reviewId);
-        QCOMPARE(m_linked->itemProperty(review, QStringLiteral("time")).toInt(), 60);
     }
 };
 

@@ -29,96 +29,94 @@ class TestProjectsFilter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void filter_data();
-    void filter();
-    void emptyReplyThenFilterShowsBox();
+    void filter_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("outline");
+        // Completed tasks are absent, the empty list shows, the list without "tasks" does not, and the two
+        // projects without a client share one client item named "No client".
+        QTest::newRow("none") << QString()
+                              << QStringLiteral(
+                                     "C:Acme & Söhne|P:Website relaunch|L:Design|T:Mock-ups|T:Budget 2012 review"
+                                     "|L:Empty list|P:Mobile app|L:Release|T:Store listing|C:No client|P:Internal tools"
+                                     "|L:Tracker|T:Report budget|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung"
+                                     "|C:Beta GmbH|P:Old project|L:Archive");
+        QTest::newRow("words across project and task")
+            << QStringLiteral("mobile store")
+            << QStringLiteral("C:Acme & Söhne|P:Mobile app|L:Release|T:Store listing");
+        QTest::newRow("quoted phrase") << QStringLiteral("\"budget 2012\"")
+                                       << QStringLiteral(
+                                              "C:Acme & Söhne|P:Website relaunch|L:Design|T:Budget 2012 review");
+        QTest::newRow("quoted phrase only as a whole") << QStringLiteral("\"budget report\"") << QString();
+        QTest::newRow("non-ascii ignoring case")
+            << QStringLiteral("ÜBERSETZUNG") << QStringLiteral("C:No client|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung");
+        QTest::newRow("completed task never matches") << QStringLiteral("closed") << QString();
+    }
+
+    void filter()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, outline);
+        Settings::instance()->values.clear();
+        Settings::instance()->values[QStringLiteral("XmlProjectsList")] =
+            TestSupport::fixtureReply(QStringLiteral("projects.xml"));
+        ProjectsTree tree;
+        tree.applyFilter(filter);
+        QCOMPARE(::outline(tree.invisibleRootItem()), outline);
+        // The maps hold every open task, whatever the filter shows, and no completed one.
+        QCOMPARE(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap().keys(),
+                 (QStringList{QStringLiteral("1000"), QStringLiteral("1002"), QStringLiteral("1100"),
+                              QStringLiteral("1200"), QStringLiteral("1300")}));
+    }
+
+    void emptyReplyThenFilterShowsBox()
+    {
+        RecordingPresenter boxes;
+        DevServer server;
+        QVERIFY(server.listen());
+        auto &values = Settings::instance()->values;
+        values.clear();
+        values[QStringLiteral("RealApiBaseUrl")] = server.url().toString();
+        values[QStringLiteral("Username")] = QStringLiteral("demo@tavro.test");
+        values[QStringLiteral("Password")] = QStringLiteral("demo");
+        ProjectsTree tree;
+        Session session(nullptr);
+        connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
+        connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
+        QVERIFY(session.connectToService());
+        session.login();
+        // Names arrive as UTF-8 and show decoded.
+        QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
+
+        // The fetch fails on the network: the tree stays, the cache becomes empty.
+        const int shown = tree.topLevelItemCount();
+        server.setFault(QStringLiteral("tavro.projects.findByUser"), DevServer::Fault::Close);
+        session.loadProjects();
+        QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
+        QCOMPARE(tree.topLevelItemCount(), shown);
+        QCOMPARE(values.value(QStringLiteral("XmlProjectsList")).toString(), QString());
+        tree.applyFilter(QStringLiteral("design"));
+        QCOMPARE(boxes.boxes().size(), 2);
+        QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
+        QCOMPARE(tree.topLevelItemCount(), 0);
+        // Typing on while the catalogue is missing says it once.
+        tree.applyFilter(QStringLiteral("design r"));
+        QCOMPARE(boxes.boxes().size(), 2);
+
+        // Logout empties the tree.
+        server.clearFaults();
+        session.loadProjects();
+        QVERIFY(tree.topLevelItemCount() > 0);
+        // After the catalogue loaded again, a new failure is told again.
+        Settings::instance()->values[QStringLiteral("XmlProjectsList")] = QString();
+        tree.applyFilter(QStringLiteral("x"));
+        QCOMPARE(boxes.boxes().size(), 3);
+        tree.applyFilter(QStringLiteral("design"));
+        session.loadProjects();
+        session.logout();
+        QCOMPARE(tree.topLevelItemCount(), 0);
+    }
 };
-
-void TestProjectsFilter::filter_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("outline");
-    // Completed tasks are absent, the empty list shows, the list without "tasks" does not, and the two
-    // projects without a client share one client item named "No client".
-    QTest::newRow("none") << QString()
-                          << QStringLiteral(
-                                 "C:Acme & Söhne|P:Website relaunch|L:Design|T:Mock-ups|T:Budget 2012 review"
-                                 "|L:Empty list|P:Mobile app|L:Release|T:Store listing|C:No client|P:Internal tools"
-                                 "|L:Tracker|T:Report budget|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung"
-                                 "|C:Beta GmbH|P:Old project|L:Archive");
-    QTest::newRow("words across project and task")
-        << QStringLiteral("mobile store") << QStringLiteral("C:Acme & Söhne|P:Mobile app|L:Release|T:Store listing");
-    QTest::newRow("quoted phrase") << QStringLiteral("\"budget 2012\"")
-                                   << QStringLiteral("C:Acme & Söhne|P:Website relaunch|L:Design|T:Budget 2012 review");
-    QTest::newRow("quoted phrase only as a whole") << QStringLiteral("\"budget report\"") << QString();
-    QTest::newRow("non-ascii ignoring case")
-        << QStringLiteral("ÜBERSETZUNG") << QStringLiteral("C:No client|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung");
-    QTest::newRow("completed task never matches") << QStringLiteral("closed") << QString();
-}
-
-void TestProjectsFilter::filter()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, outline);
-    Settings::instance()->values.clear();
-    Settings::instance()->values[QStringLiteral("XmlProjectsList")] =
-        TestSupport::fixtureReply(QStringLiteral("projects.xml"));
-    ProjectsTree tree;
-    tree.applyFilter(filter);
-    QCOMPARE(::outline(tree.invisibleRootItem()), outline);
-    // The maps hold every open task, whatever the filter shows, and no completed one.
-    QCOMPARE(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap().keys(),
-             (QStringList{QStringLiteral("1000"), QStringLiteral("1002"), QStringLiteral("1100"),
-                          QStringLiteral("1200"), QStringLiteral("1300")}));
-}
-
-void TestProjectsFilter::emptyReplyThenFilterShowsBox()
-{
-    RecordingPresenter boxes;
-    DevServer server;
-    QVERIFY(server.listen());
-    auto &values = Settings::instance()->values;
-    values.clear();
-    values[QStringLiteral("RealApiBaseUrl")] = server.url().toString();
-    values[QStringLiteral("Username")] = QStringLiteral("demo@tavro.test");
-    values[QStringLiteral("Password")] = QStringLiteral("demo");
-    ProjectsTree tree;
-    Session session(nullptr);
-    connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
-    connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
-    QVERIFY(session.connectToService());
-    session.login();
-    // Names arrive as UTF-8 and show decoded.
-    QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
-
-    // The fetch fails on the network: the tree stays, the cache becomes empty.
-    const int shown = tree.topLevelItemCount();
-    server.setFault(QStringLiteral("tavro.projects.findByUser"), DevServer::Fault::Close);
-    session.loadProjects();
-    QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
-    QCOMPARE(tree.topLevelItemCount(), shown);
-    QCOMPARE(values.value(QStringLiteral("XmlProjectsList")).toString(), QString());
-    tree.applyFilter(QStringLiteral("design"));
-    QCOMPARE(boxes.boxes().size(), 2);
-    QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
-    QCOMPARE(tree.topLevelItemCount(), 0);
-    // Typing on while the catalogue is missing says it once.
-    tree.applyFilter(QStringLiteral("design r"));
-    QCOMPARE(boxes.boxes().size(), 2);
-
-    // Logout empties the tree.
-    server.clearFaults();
-    session.loadProjects();
-    QVERIFY(tree.topLevelItemCount() > 0);
-    // After the catalogue loaded again, a new failure is told again.
-    Settings::instance()->values[QStringLiteral("XmlProjectsList")] = QString();
-    tree.applyFilter(QStringLiteral("x"));
-    QCOMPARE(boxes.boxes().size(), 3);
-    tree.applyFilter(QStringLiteral("design"));
-    session.loadProjects();
-    session.logout();
-    QCOMPARE(tree.topLevelItemCount(), 0);
-}
 
 QTEST_MAIN(TestProjectsFilter)
 #include "tst_projectsfilter.moc"

@@ -8,6 +8,7 @@
 #include "recordingpresenter.h"
 #include "settings.h"
 #include "timetree.h"
+#include "viewtestdb.h"
 
 #include <QComboBox>
 #include <QDrag>
@@ -216,16 +217,8 @@ private Q_SLOTS:
     void taskMenuKeysAreDistinct()
     {
         const std::unique_ptr<QMenu> menu(m_projects->createContextMenu(item(QStringLiteral("Review"))));
-        QStringList keys;
-        const QList<QAction *> actions = menu->actions();
-        for (const QAction *action : actions) {
-            const int at = action->text().indexOf(QLatin1Char('&'));
-            if (at >= 0 && at + 1 < action->text().size()) {
-                keys << action->text().at(at + 1).toLower();
-            }
-        }
-        QVERIFY(keys.contains(QStringLiteral("m")));
-        QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), keys.size());
+        QVERIFY(!menu->actions().isEmpty());
+        QCOMPARE(ViewTest::sharedAccessKeys(menu.get()), QStringList());
     }
 
     void completeRefusedKeepsTheStruckOutTask()

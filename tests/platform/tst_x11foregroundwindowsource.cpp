@@ -19,11 +19,11 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QString error = QStringLiteral("xdotool or xterm is not installed");
-        if (!XvfbSession::haveProgram(QStringLiteral("xdotool")) ||
-            !XvfbSession::haveProgram(QStringLiteral("xterm")) || !m_session.start(true, &error)) {
-            QSKIP(qPrintable(error));
+        for (const char *program : {"xdotool", "xterm"}) {
+            QVERIFY2(XvfbSession::haveProgram(QLatin1String(program)), program);
         }
+        QString error;
+        QVERIFY2(m_session.start(true, &error), qPrintable(error));
         m_windows = std::make_unique<RawWindows>(m_session.display());
         m_source = X11ForegroundWindowSource::connect(m_session.display());
         QVERIFY(m_windows->isValid() && m_source && m_source->isAvailable());
@@ -87,9 +87,7 @@ private Q_SLOTS:
     {
         auto bare = std::make_unique<XvfbSession>();
         QString error;
-        if (!bare->start(false, &error)) {
-            QSKIP(qPrintable(error));
-        }
+        QVERIFY2(bare->start(false, &error), qPrintable(error));
         auto source = X11ForegroundWindowSource::connect(bare->display());
         auto windows = std::make_unique<RawWindows>(bare->display());
         // A fresh server has the focus on "pointer root": nothing is in front.

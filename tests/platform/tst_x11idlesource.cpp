@@ -12,9 +12,8 @@ private Q_SLOTS:
     {
         XvfbSession session;
         QString error;
-        if (!XvfbSession::haveProgram(QStringLiteral("xdotool")) || !session.start(false, &error)) {
-            QSKIP(qPrintable(error.isEmpty() ? QStringLiteral("xdotool is not installed") : error));
-        }
+        QVERIFY2(XvfbSession::haveProgram(QStringLiteral("xdotool")), "xdotool is not installed");
+        QVERIFY2(session.start(false, &error), qPrintable(error));
         qputenv("DISPLAY", session.display());
         const std::unique_ptr<IdleSource> source = createIdleSource();
         QVERIFY(dynamic_cast<X11IdleSource *>(source.get()));

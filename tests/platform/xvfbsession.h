@@ -12,7 +12,7 @@ class XvfbSession
 {
 public:
     ~XvfbSession();
-    // On failure `error` says why, naming a missing program so that tests can skip.
+    // On failure `error` says why, naming a missing program.
     bool start(bool windowManager, QString *error);
     static bool haveProgram(const QString &program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
     // Makes the kernel stop `process` when the test dies without cleaning up.

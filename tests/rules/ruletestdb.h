@@ -2,9 +2,9 @@
 
 #include "database.h"
 #include "rulestore.h"
+#include "testdb.h"
 
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QVariant>
 
 // A database file with the full schema on the default connection, emptied by reset() before each
@@ -14,13 +14,8 @@ class RuleTestDb
 public:
     bool open()
     {
-        if (!m_dir.isValid() || !m_db.open(m_dir.filePath(QStringLiteral("rules.sqlite")), nullptr)) {
-            return false;
-        }
         // Throw-away data: no need to wait for the disk after every statement.
-        exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        Database::createSchema();
-        return true;
+        return m_db.isOpen() && exec(QStringLiteral("PRAGMA synchronous = OFF"));
     }
 
     // Empties every table, restarts the ids and brings back what a test dropped.
@@ -33,28 +28,16 @@ public:
         }
     }
 
-    static int insert(const QString &sql, const QVariantList &values)
-    {
-        QSqlQuery query;
-        query.prepare(sql);
-        for (const QVariant &value : values) {
-            query.addBindValue(value);
-        }
-        return query.exec() ? query.lastInsertId().toInt() : 0;
-    }
-
-    static int addApp(const QString &path, const QString &name)
-    {
-        return insert(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name});
-    }
+    static int addApp(const QString &path, const QString &name) { return int(TestDb::addApp(path, name)); }
 
     // `linkedEntryId` non-zero marks the entry as linked with a remote entry.
     static int addEntry(int appId, const QString &title, const QString &start, int linkedEntryId = 0)
     {
         const QVariant ext = linkedEntryId ? QVariant(linkedEntryId) : QVariant();
-        return insert(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_entry_id, "
-                                     "ext_task_id) VALUES (?, ?, ?, ?, ?, ?)"),
-                      {title, appId, start, start, ext, ext});
+        return int(TestDb::exec(
+            QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_entry_id, "
+                           "ext_task_id) VALUES (?, ?, ?, ?, ?, ?)"),
+            {title, appId, start, start, ext, ext}));
     }
 
     // A rule holding everything but applications, task and title conditions at a default.
@@ -72,6 +55,5 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
-    Database m_db;
+    TestDb::TempDatabase m_db;
 };

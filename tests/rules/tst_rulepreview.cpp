@@ -64,10 +64,10 @@ private:
     {
         const QDateTime from = QDateTime::fromString(start, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         const QVariant ext = linked ? QVariant(linked) : QVariant();
-        return RuleTestDb::insert(
+        return int(TestDb::exec(
             QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, "
                            "ext_entry_id, ext_task_id) VALUES (?, ?, ?, ?, ?, ?)"),
-            {title, app, start, from.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), ext, ext});
+            {title, app, start, from.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), ext, ext}));
     }
 
 private Q_SLOTS:

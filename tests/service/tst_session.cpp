@@ -49,21 +49,223 @@ class TestSession : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void offlineStartCountsDown();
-    void storedToken_data();
-    void storedToken();
-    void prompt_data();
-    void prompt();
-    void indicator();
-    void logoutClearsSessionAndTree();
-    void logKeepsSecretsOut();
-    void throughProxy();
+    void init()
+    {
+        m_server = std::make_unique<DevServer>();
+        QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
+        m_boxes = std::make_unique<RecordingPresenter>();
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        m_session = std::make_unique<Session>(m_prompt.get());
+        m_session->setRetryInterval(50);
+        auto &values = Settings::instance()->values;
+        values.clear();
+        values[QStringLiteral("RealApiBaseUrl")] = m_server->url().toString();
+        m_demoUser = m_server->store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        QVERIFY(m_demoUser > 0);
+    }
+
+    void cleanup()
+    {
+        m_session.reset();
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+        m_prompt.reset();
+        m_boxes.reset();
+        m_server.reset();
+    }
+
+    void offlineStartCountsDown()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        m_server->close();
+        m_session->setRetryInterval(2500);
+        QSignalSpy status(m_session.get(), &Session::statusMessage);
+        m_session->startUp();
+        QVERIFY(!m_session->isOnline() && !m_session->isLoggedIn());
+        QVERIFY(m_prompt->shown.isEmpty());
+        QVERIFY(m_boxes->boxes().isEmpty());
+        QStringList messages;
+        for (const auto &arguments : status) {
+            messages << arguments.at(0).toString();
+        }
+        QCOMPARE(messages.count(QStringLiteral("Connecting to Tavro...")), 3);
+        QCOMPARE(messages.last(), QStringLiteral("Could not connect to Tavro. Working offline."));
+        const QString countdown = QStringLiteral("Could not connect to Tavro. Working offline. Retrying in 1 sec...");
+        // The countdown runs only during the pauses, after the failure message.
+        QVERIFY(messages.indexOf(countdown) > messages.indexOf(QStringLiteral("Could not connect to Tavro")));
+    }
+
+    void storedToken_data()
+    {
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QStringList>("methods");
+        const QString null = QStringLiteral("tavro.test.null"), check = QStringLiteral("tavro.auth.checkToken"),
+                      find = QStringLiteral("tavro.projects.findByUser");
+        QTest::newRow("accepted") << true << QStringList{null, check, find};
+        QTest::newRow("rejected") << false << QStringList{null, check, QStringLiteral("tavro.auth.login"), find};
+    }
+
+    void storedToken()
+    {
+        QFETCH(bool, valid);
+        QFETCH(QStringList, methods);
+        const QString token = valid ? m_server->store()->createToken(m_demoUser) : QStringLiteral("expired-token");
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), token);
+        QSignalSpy projects(m_session.get(), &Session::projectsReceived);
+        m_session->startUp();
+        QVERIFY(m_session->isLoggedIn());
+        QVERIFY(m_prompt->shown.isEmpty());
+        QCOMPARE(methodsReceived(), methods);
+        QCOMPARE(m_server->requests().at(1).parameters, (DevServiceParameters{{QStringLiteral("auth_token"), token}}));
+        const QString current = value("AuthToken");
+        QCOMPARE(current == token, valid);
+        QCOMPARE(m_server->requests().last().value(QStringLiteral("auth_token")), current);
+        QCOMPARE(projects.size(), 1);
+        QCOMPARE(value("XmlProjectsList"), projects.first().at(0).toString());
+    }
+
+    void prompt_data()
+    {
+        QTest::addColumn<QString>("storedPassword");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("shownError");
+        QTest::addColumn<int>("logins");
+        QTest::addColumn<QString>("storedAfter");
+        const QString demo = QStringLiteral("demo");
+        QTest::newRow("empty password, remember unticked")
+            << QString() << QStringList{demo} << QString() << 1 << QStringLiteral("old@tavro.test:");
+        QTest::newRow("wrong password") << QStringLiteral("wrong") << QStringList{QStringLiteral("still wrong"), demo}
+                                        << QStringLiteral("Wrong e-mail or password") << 3
+                                        << QStringLiteral("old@tavro.test:wrong");
+    }
+
+    void prompt()
+    {
+        QFETCH(QString, storedPassword);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, shownError);
+        QFETCH(int, logins);
+        QFETCH(QString, storedAfter);
+        setStored(QStringLiteral("old@tavro.test"), storedPassword);
+        m_prompt->passwords = answers;
+        QVERIFY(m_session->connectToService());
+        m_session->restoreSession();
+        QVERIFY(m_session->isLoggedIn());
+        QCOMPARE(m_prompt->shown.size(), answers.size());
+        for (const LoginPrompt::Values &shown : std::as_const(m_prompt->shown)) {
+            QCOMPARE(shown.username, QStringLiteral("old@tavro.test"));
+            QCOMPARE(shown.errorMessage, shownError);
+        }
+        // With an empty stored password no silent attempt goes out before the prompt.
+        QCOMPARE(methodsReceived().count(QStringLiteral("tavro.auth.login")), logins);
+        QCOMPARE(value("Username") + QLatin1Char(':') + value("Password"), storedAfter);
+    }
+
+    void indicator()
+    {
+        const QString icon = QStringLiteral(" <img src=':/icons/res/online.png'>");
+        const auto shown = [](const QString &realname, const QString &username) {
+            return Session::signedInText(
+                {{QStringLiteral("realname"), realname}, {QStringLiteral("username"), username}});
+        };
+        QCOMPARE(shown(QString(), QStringLiteral("a<b")), QStringLiteral("Signed in as a&lt;b") + icon);
+        QCOMPARE(shown(QStringLiteral("<img src=x> Jürgen & \"Eve\""), QStringLiteral("eve")),
+                 QStringLiteral("Signed in as &lt;img src=x&gt; Jürgen &amp; &quot;Eve&quot;") + icon);
+    }
+
+    void logoutClearsSessionAndTree()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        QVERIFY(m_session->connectToService());
+        m_session->login();
+        QVERIFY(m_session->isLoggedIn());
+        const QString token = value("AuthToken");
+        QSignalSpy cleared(m_session.get(), &Session::projectsCleared);
+        m_session->logout();
+        QVERIFY(!m_session->isLoggedIn());
+        QCOMPARE(cleared.size(), 1);
+        QCOMPARE(value("AuthToken"), QString());
+        QCOMPARE(m_session->indicatorText(), Session::signedOutText());
+        QCOMPARE(m_server->requests().last().method, QStringLiteral("tavro.auth.logout"));
+        QCOMPARE(m_server->store()->userForToken(token), 0);
+    }
+
+    void logKeepsSecretsOut()
+    {
+        const QString password = QStringLiteral("S3cret-Passw0rd");
+        m_server->store()->addUser(QStringLiteral("sec@tavro.test"), password, QStringLiteral("Sec"),
+                                   QStringLiteral("s"));
+        setStored(QStringLiteral("sec@tavro.test"), password);
+        QVERIFY(m_session->connectToService());
+        capturedLog.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+        m_session->login();
+        QMap<QString, QVariant> user;
+        const bool checked = m_session->checkToken(value("AuthToken"), user);
+        qInstallMessageHandler(previous);
+        QVERIFY(checked);
+        QVERIFY(capturedLog.join(QLatin1Char('\n')).contains(QLatin1String("login, username = ")));
+        for (const QString &line : std::as_const(capturedLog)) {
+            QVERIFY2(!line.contains(password) && !line.contains(value("AuthToken")), qPrintable(line));
+        }
+    }
+
+    void throughProxy()
+    {
+        const QString tinyproxy = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"));
+        QVERIFY2(!tinyproxy.isEmpty(), "tinyproxy is not installed");
+        QTemporaryDir dir;
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        const QString logPath = dir.filePath(QStringLiteral("tinyproxy.log"));
+        QFile config(dir.filePath(QStringLiteral("tinyproxy.conf")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral("Port %1\nListen 127.0.0.1\nAllow 127.0.0.1\nLogLevel Info\nLogFile \"%2\"\n")
+                         .arg(port)
+                         .arg(logPath)
+                         .toUtf8());
+        config.close();
+        QProcess proxy;
+        proxy.start(tinyproxy, {QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
+        QVERIFY(proxy.waitForStarted());
+        auto stopProxy = qScopeGuard([&proxy] {
+            proxy.kill();
+            proxy.waitForFinished();
+        });
+        auto &values = Settings::instance()->values;
+        values[QStringLiteral("ProxyEnabled")] = true;
+        values[QStringLiteral("ProxyHost")] = QStringLiteral("127.0.0.1");
+        values[QStringLiteral("ProxyPort")] = QString::number(port);
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        // Retried until the proxy listens.
+        QTRY_VERIFY_WITH_TIMEOUT(m_session->connectToService(), 10000);
+        m_session->login();
+        QVERIFY(m_session->isLoggedIn());
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        QVERIFY2(text.contains("tavro.test.null") && text.contains("tavro.auth.login"), text.constData());
+    }
 
 private:
-    void setStored(const QString &username, const QString &password, const QString &token = {});
-    QStringList methodsReceived() const;
+    void setStored(const QString &username, const QString &password, const QString &token = {})
+    {
+        auto &values = Settings::instance()->values;
+        values[QStringLiteral("Username")] = username;
+        values[QStringLiteral("Password")] = password;
+        values[QStringLiteral("AuthToken")] = token;
+    }
+
+    QStringList methodsReceived() const
+    {
+        QStringList methods;
+        for (const DevServerRequest &request : m_server->requests()) {
+            methods << request.method;
+        }
+        return methods;
+    }
+
     QString value(const char *key) const { return Settings::instance()->value(QLatin1String(key)).toString(); }
 
     std::unique_ptr<DevServer> m_server;
@@ -72,227 +274,6 @@ private:
     std::unique_ptr<Session> m_session;
     int m_demoUser = 0;
 };
-
-void TestSession::init()
-{
-    m_server = std::make_unique<DevServer>();
-    QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
-    m_boxes = std::make_unique<RecordingPresenter>();
-    m_prompt = std::make_unique<ScriptedPrompt>();
-    m_session = std::make_unique<Session>(m_prompt.get());
-    m_session->setRetryInterval(50);
-    auto &values = Settings::instance()->values;
-    values.clear();
-    values[QStringLiteral("RealApiBaseUrl")] = m_server->url().toString();
-    m_demoUser = m_server->store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-    QVERIFY(m_demoUser > 0);
-}
-
-void TestSession::cleanup()
-{
-    m_session.reset();
-    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-    m_prompt.reset();
-    m_boxes.reset();
-    m_server.reset();
-}
-
-void TestSession::setStored(const QString &username, const QString &password, const QString &token)
-{
-    auto &values = Settings::instance()->values;
-    values[QStringLiteral("Username")] = username;
-    values[QStringLiteral("Password")] = password;
-    values[QStringLiteral("AuthToken")] = token;
-}
-
-QStringList TestSession::methodsReceived() const
-{
-    QStringList methods;
-    for (const DevServerRequest &request : m_server->requests()) {
-        methods << request.method;
-    }
-    return methods;
-}
-
-void TestSession::offlineStartCountsDown()
-{
-    setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-    m_server->close();
-    m_session->setRetryInterval(2500);
-    QSignalSpy status(m_session.get(), &Session::statusMessage);
-    m_session->startUp();
-    QVERIFY(!m_session->isOnline() && !m_session->isLoggedIn());
-    QVERIFY(m_prompt->shown.isEmpty());
-    QVERIFY(m_boxes->boxes().isEmpty());
-    QStringList messages;
-    for (const auto &arguments : status) {
-        messages << arguments.at(0).toString();
-    }
-    QCOMPARE(messages.count(QStringLiteral("Connecting to Tavro...")), 3);
-    QCOMPARE(messages.last(), QStringLiteral("Could not connect to Tavro. Working offline."));
-    const QString countdown = QStringLiteral("Could not connect to Tavro. Working offline. Retrying in 1 sec...");
-    // The countdown runs only during the pauses, after the failure message.
-    QVERIFY(messages.indexOf(countdown) > messages.indexOf(QStringLiteral("Could not connect to Tavro")));
-}
-
-void TestSession::storedToken_data()
-{
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<QStringList>("methods");
-    const QString null = QStringLiteral("tavro.test.null"), check = QStringLiteral("tavro.auth.checkToken"),
-                  find = QStringLiteral("tavro.projects.findByUser");
-    QTest::newRow("accepted") << true << QStringList{null, check, find};
-    QTest::newRow("rejected") << false << QStringList{null, check, QStringLiteral("tavro.auth.login"), find};
-}
-
-void TestSession::storedToken()
-{
-    QFETCH(bool, valid);
-    QFETCH(QStringList, methods);
-    const QString token = valid ? m_server->store()->createToken(m_demoUser) : QStringLiteral("expired-token");
-    setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), token);
-    QSignalSpy projects(m_session.get(), &Session::projectsReceived);
-    m_session->startUp();
-    QVERIFY(m_session->isLoggedIn());
-    QVERIFY(m_prompt->shown.isEmpty());
-    QCOMPARE(methodsReceived(), methods);
-    QCOMPARE(m_server->requests().at(1).parameters, (DevServiceParameters{{QStringLiteral("auth_token"), token}}));
-    const QString current = value("AuthToken");
-    QCOMPARE(current == token, valid);
-    QCOMPARE(m_server->requests().last().parameters,
-             (DevServiceParameters{{QStringLiteral("api_key"), value("ApiKey")},
-                                   {QStringLiteral("auth_token"), current},
-                                   {QStringLiteral("user_id"), QString::number(m_demoUser)},
-                                   {QStringLiteral("include_task_lists"), QStringLiteral("1")},
-                                   {QStringLiteral("include_tasks"), QStringLiteral("1")}}));
-    QCOMPARE(projects.size(), 1);
-    QCOMPARE(value("XmlProjectsList"), projects.first().at(0).toString());
-}
-
-void TestSession::prompt_data()
-{
-    QTest::addColumn<QString>("storedPassword");
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QString>("shownError");
-    QTest::addColumn<int>("logins");
-    QTest::addColumn<QString>("storedAfter");
-    const QString demo = QStringLiteral("demo");
-    QTest::newRow("empty password, remember unticked")
-        << QString() << QStringList{demo} << QString() << 1 << QStringLiteral("old@tavro.test:");
-    QTest::newRow("wrong password") << QStringLiteral("wrong") << QStringList{QStringLiteral("still wrong"), demo}
-                                    << QStringLiteral("Wrong e-mail or password") << 3
-                                    << QStringLiteral("old@tavro.test:wrong");
-}
-
-void TestSession::prompt()
-{
-    QFETCH(QString, storedPassword);
-    QFETCH(QStringList, answers);
-    QFETCH(QString, shownError);
-    QFETCH(int, logins);
-    QFETCH(QString, storedAfter);
-    setStored(QStringLiteral("old@tavro.test"), storedPassword);
-    m_prompt->passwords = answers;
-    QVERIFY(m_session->connectToService());
-    m_session->restoreSession();
-    QVERIFY(m_session->isLoggedIn());
-    QCOMPARE(m_prompt->shown.size(), answers.size());
-    for (const LoginPrompt::Values &shown : std::as_const(m_prompt->shown)) {
-        QCOMPARE(shown.username, QStringLiteral("old@tavro.test"));
-        QCOMPARE(shown.errorMessage, shownError);
-    }
-    // With an empty stored password no silent attempt goes out before the prompt.
-    QCOMPARE(methodsReceived().count(QStringLiteral("tavro.auth.login")), logins);
-    QCOMPARE(value("Username") + QLatin1Char(':') + value("Password"), storedAfter);
-}
-
-void TestSession::indicator()
-{
-    const QString icon = QStringLiteral(" <img src=':/icons/res/online.png'>");
-    const auto shown = [](const QString &realname, const QString &username) {
-        return Session::signedInText({{QStringLiteral("realname"), realname}, {QStringLiteral("username"), username}});
-    };
-    QCOMPARE(shown(QString(), QStringLiteral("a<b")), QStringLiteral("Signed in as a&lt;b") + icon);
-    QCOMPARE(shown(QStringLiteral("<img src=x> Jürgen & \"Eve\""), QStringLiteral("eve")),
-             QStringLiteral("Signed in as &lt;img src=x&gt; Jürgen &amp; &quot;Eve&quot;") + icon);
-}
-
-void TestSession::logoutClearsSessionAndTree()
-{
-    setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-    QVERIFY(m_session->connectToService());
-    m_session->login();
-    QVERIFY(m_session->isLoggedIn());
-    const QString token = value("AuthToken");
-    QSignalSpy cleared(m_session.get(), &Session::projectsCleared);
-    m_session->logout();
-    QVERIFY(!m_session->isLoggedIn());
-    QCOMPARE(cleared.size(), 1);
-    QCOMPARE(value("AuthToken"), QString());
-    QCOMPARE(m_session->indicatorText(), Session::signedOutText());
-    QCOMPARE(m_server->requests().last().method, QStringLiteral("tavro.auth.logout"));
-    QCOMPARE(m_server->store()->userForToken(token), 0);
-}
-
-void TestSession::logKeepsSecretsOut()
-{
-    const QString password = QStringLiteral("S3cret-Passw0rd");
-    m_server->store()->addUser(QStringLiteral("sec@tavro.test"), password, QStringLiteral("Sec"), QStringLiteral("s"));
-    setStored(QStringLiteral("sec@tavro.test"), password);
-    QVERIFY(m_session->connectToService());
-    capturedLog.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
-    m_session->login();
-    QMap<QString, QVariant> user;
-    const bool checked = m_session->checkToken(value("AuthToken"), user);
-    qInstallMessageHandler(previous);
-    QVERIFY(checked);
-    QVERIFY(capturedLog.join(QLatin1Char('\n')).contains(QLatin1String("login, username = ")));
-    for (const QString &line : std::as_const(capturedLog)) {
-        QVERIFY2(!line.contains(password) && !line.contains(value("AuthToken")), qPrintable(line));
-    }
-}
-
-void TestSession::throughProxy()
-{
-    const QString tinyproxy = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"));
-    if (tinyproxy.isEmpty()) {
-        QSKIP("tinyproxy is not installed");
-    }
-    QTemporaryDir dir;
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    const QString logPath = dir.filePath(QStringLiteral("tinyproxy.log"));
-    QFile config(dir.filePath(QStringLiteral("tinyproxy.conf")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral("Port %1\nListen 127.0.0.1\nAllow 127.0.0.1\nLogLevel Info\nLogFile \"%2\"\n")
-                     .arg(port)
-                     .arg(logPath)
-                     .toUtf8());
-    config.close();
-    QProcess proxy;
-    proxy.start(tinyproxy, {QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
-    QVERIFY(proxy.waitForStarted());
-    auto stopProxy = qScopeGuard([&proxy] {
-        proxy.kill();
-        proxy.waitForFinished();
-    });
-    auto &values = Settings::instance()->values;
-    values[QStringLiteral("ProxyEnabled")] = true;
-    values[QStringLiteral("ProxyHost")] = QStringLiteral("127.0.0.1");
-    values[QStringLiteral("ProxyPort")] = QString::number(port);
-    setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-    // Retried until the proxy listens.
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->connectToService(), 10000);
-    m_session->login();
-    QVERIFY(m_session->isLoggedIn());
-    QFile log(logPath);
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QByteArray text = log.readAll();
-    QVERIFY2(text.contains("tavro.test.null") && text.contains("tavro.auth.login"), text.constData());
-}
 
 QTEST_GUILESS_MAIN(TestSession)
 #include "tst_session.moc"

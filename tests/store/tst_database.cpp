@@ -1,11 +1,19 @@
+#include "applicationstore.h"
 #include "database.h"
+#include "entrygroups.h"
+#include "entrystore.h"
+#include "linkstore.h"
+#include "rulestore.h"
 
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+const QDate Day(2012, 3, 10);
+
 QStringList schemaObjects()
 {
     QStringList names;
@@ -29,6 +37,8 @@ QString counts()
 }
 } // namespace
 
+// The schema, the file's permissions, and what the stores give back when statements fail or the
+// connection is replaced: errors with the driver's text, never empty results.
 class TestDatabase : public QObject
 {
     Q_OBJECT
@@ -99,6 +109,73 @@ private Q_SLOTS:
         QVERIFY(!notADatabase.open(junk, &error));
         QVERIFY2(error.contains(QLatin1String("not a database")), qPrintable(error));
         QCOMPARE(QFileInfo(junk).size(), 4096);
+    }
+
+    void failuresCarryTheDriverText()
+    {
+        // A file without the schema: every statement fails on a missing table.
+        Database db;
+        QVERIFY(db.open(m_dir.filePath(QStringLiteral("bare.sqlite")), nullptr));
+        qint64 id = 7;
+        StoreResult result = ApplicationStore::find(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"), &id);
+        QVERIFY(!result.ok());
+        QVERIFY2(result.error().contains(QStringLiteral("no such table")), qPrintable(result.error()));
+        QCOMPARE(id, 0);
+        QVERIFY(!EntryStore::insertEntry(QStringLiteral("t"), QStringLiteral("2012-03-10 09:00:00"),
+                                         QStringLiteral("2012-03-10 09:00:05"), 1, &id)
+                     .ok());
+        QList<QMap<QString, QString>> records;
+        QVERIFY(!LinkStore::readRecords({QStringLiteral("1")}, &records).ok());
+        QVERIFY(!LinkStore::markLinked({QStringLiteral("1")}, LinkTarget{}).ok());
+        QList<RuleListItem> rules;
+        QVERIFY(!RuleStore::ruleList(&rules).ok());
+        QList<EntryGroup> groups;
+        result = EntryGroups::load(Day, Day, &groups);
+        QVERIFY(!result.ok());
+        QVERIFY2(result.error().contains(QStringLiteral("no such table")), qPrintable(result.error()));
+        bool ok = true;
+        QVERIFY(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0, &ok).isEmpty());
+        QVERIFY(!ok);
+        db.close();
+    }
+
+    void keptStatementsFollowTheConnection()
+    {
+        const auto titlesOfDay = [] {
+            QStringList titles;
+            for (const EntryRow &row : EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0)) {
+                titles << row.title;
+            }
+            return titles;
+        };
+        const auto fill = [](const QString &title) {
+            qint64 app = 0;
+            qint64 entry = 0;
+            ApplicationStore::add(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"), &app);
+            EntryStore::insertEntry(title, QStringLiteral("2012-03-10 09:00:00"), QStringLiteral("2012-03-10 09:00:05"),
+                                    app, &entry);
+        };
+        Database db;
+        QVERIFY(db.open(m_dir.filePath(QStringLiteral("a.sqlite")), nullptr));
+        Database::createSchema();
+        fill(QStringLiteral("from a"));
+        QCOMPARE(titlesOfDay(), QStringList{QStringLiteral("from a")});
+        // Opening another file replaces the default connection: the kept statements must not
+        // read the old file, nor keep it from closing.
+        QVERIFY(db.open(m_dir.filePath(QStringLiteral("b.sqlite")), nullptr));
+        Database::createSchema();
+        fill(QStringLiteral("from b"));
+        QCOMPARE(titlesOfDay(), QStringList{QStringLiteral("from b")});
+        db.close();
+        QCOMPARE(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).lastError().type(),
+                 QSqlError::NoError);
+        bool ok = true;
+        QVERIFY(EntryStore::dayEntries(Day, EntryStore::Link::Unlinked, QString(), 0, &ok).isEmpty());
+        QVERIFY(!ok);
+        // Reopened, the first file still holds its row.
+        QVERIFY(db.open(m_dir.filePath(QStringLiteral("a.sqlite")), nullptr));
+        QCOMPARE(titlesOfDay(), QStringList{QStringLiteral("from a")});
+        db.close();
     }
 };
 

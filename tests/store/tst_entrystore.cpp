@@ -1,8 +1,6 @@
-#include "database.h"
 #include "entrystore.h"
+#include "testdb.h"
 
-#include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -16,27 +14,11 @@ QVariant stamp(const char *text)
     return !text ? QVariant() : QVariant(value.size() <= 8 ? QStringLiteral("2012-03-10 ") + value : value);
 }
 
-qint64 addApp(const QString &path, const QString &name)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"));
-    query.addBindValue(path);
-    query.addBindValue(name);
-    query.exec();
-    return query.lastInsertId().toLongLong();
-}
-
 qint64 add(qint64 app, const char *title, const char *start, const char *end, bool linked = false)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id) "
-                                 "VALUES (?, ?, ?, ?, ?)"));
-    for (const QVariant &value : {QVariant(QString::fromUtf8(title)), QVariant(app), stamp(start), stamp(end),
-                                  linked ? QVariant(7) : QVariant()}) {
-        query.addBindValue(value);
-    }
-    query.exec();
-    return query.lastInsertId().toLongLong();
+    return TestDb::exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id) "
+                                       "VALUES (?, ?, ?, ?, ?)"),
+                        {QString::fromUtf8(title), app, stamp(start), stamp(end), linked ? QVariant(7) : QVariant()});
 }
 
 QList<EntryRow> rows(const QString &filter = {}, int hideUnder = 0, Link link = Link::Unlinked, const QDate &day = Day)
@@ -67,22 +49,20 @@ class TestEntryStore : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_run = 0;
-    Database m_db;
+    std::unique_ptr<TestDb::TempDatabase> m_db;
     qint64 m_editor = 0;
     qint64 m_mail = 0;
 
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(m_db.open(m_dir.filePath(QString::number(++m_run)), nullptr));
-        Database::createSchema();
-        m_editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
-        m_mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
+        m_db = std::make_unique<TestDb::TempDatabase>();
+        QVERIFY(m_db->isOpen());
+        m_editor = TestDb::addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
+        m_mail = TestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
     }
 
-    void cleanup() { m_db.close(); }
+    void cleanup() { m_db.reset(); }
 
     void dayBoundsLinkStateAndStamps()
     {

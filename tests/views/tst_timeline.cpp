@@ -91,10 +91,7 @@ private Q_SLOTS:
         QCOMPARE(image.pixel(800, linkY), TimelineLayout::projectColour(QStringLiteral("7")).rgb());
         QVERIFY(image.pixel(150, linkY) != TimelineLayout::projectColour(QStringLiteral("7")).rgb());
         QCOMPARE(image.pixel(1150, bandY), strip.palette().color(QPalette::Base).rgb());
-
-        // Colours are stable and tell applications apart.
-        QCOMPARE(TimelineLayout::appColour(QStringLiteral("/usr/bin/shell")),
-                 TimelineLayout::appColour(QStringLiteral("/usr/bin/shell")));
+        // Applications are told apart.
         QVERIFY(TimelineLayout::appColour(QStringLiteral("/usr/bin/shell")) !=
                 TimelineLayout::appColour(QStringLiteral("/usr/bin/editor")));
     }

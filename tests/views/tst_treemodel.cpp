@@ -149,13 +149,16 @@ private Q_SLOTS:
         QCOMPARE(ids(tree, QStringLiteral("draft")), idList({a, b}));
         QVERIFY(consistent(tree));
 
-        // The catalogue's names win; a task list it no longer lists keeps the name stored with the link.
+        // The catalogue's names win; a task list or a (completed) task it no longer lists keeps the name
+        // stored with the link.
         auto &values = Settings::instance()->values;
         values.insert(QStringLiteral("mapProjectNames"), QVariantMap{{QStringLiteral("3"), QStringLiteral("Website")}});
         values.insert(QStringLiteral("mapTasklistNames"), QVariantMap{{QStringLiteral("9"), QStringLiteral("Other")}});
-        values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("5"), QStringLiteral("Write")}});
+        values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("6"), QStringLiteral("Write")}});
         tree.reload();
-        QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), QStringLiteral("Write")}));
+        QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), stored.at(2)}));
+        QCOMPARE(tree.itemProperty(tree.index(0, 0, tree.index(0, 0, tree.index(0, 0))), QStringLiteral("id")).toInt(),
+                 5);
     }
 
     void rebuildResetsTheModel()

@@ -3,55 +3,35 @@
 // A temporary database with helpers to add applications and entries, and tree walks shared by the
 // entry view tests.
 
-#include "database.h"
 #include "settings.h"
+#include "testdb.h"
 #include "timetext.h"
 #include "treemodel.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace ViewTest {
 
 inline const QDate Day(2012, 3, 10);
 
-class TestDatabase
+// Also starts the settings afresh: nothing ignored.
+class TestDatabase : public TestDb::TempDatabase
 {
 public:
     TestDatabase()
     {
-        QVERIFY(m_dir.isValid());
-        QString error;
-        QVERIFY2(m_db.open(m_dir.filePath(QStringLiteral("views.sqlite")), &error), qPrintable(error));
-        Database::createSchema();
+        QVERIFY2(isOpen(), qPrintable(error()));
         auto &values = Settings::instance()->values;
         values.clear();
         values.insert(QStringLiteral("IgnoredApps"), QStringList());
     }
-    ~TestDatabase() { m_db.close(); }
-
-private:
-    QTemporaryDir m_dir;
-    Database m_db;
 };
 
-inline qint64 exec(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery query;
-    query.prepare(sql);
-    for (const QVariant &value : values) {
-        query.addBindValue(value);
-    }
-    return query.exec() ? query.lastInsertId().toLongLong() : -1;
-}
-
-inline qint64 addApp(const QString &path, const QString &name)
-{
-    return exec(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"), {path, name});
-}
+using TestDb::addApp;
+using TestDb::exec;
 
 // `start` is "hh:mm:ss" on Day or a full "yyyy-MM-dd hh:mm:ss" text.
 inline QDateTime at(const QString &start)
@@ -61,9 +41,8 @@ inline QDateTime at(const QString &start)
 
 inline qint64 addEntry(qint64 app, const QString &title, const QString &start, int seconds)
 {
-    return exec(
-        QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"),
-        {title, app, TimeText::formatDateTime(at(start)), TimeText::formatDateTime(at(start).addSecs(seconds))});
+    return TestDb::addEntry(app, title, TimeText::formatDateTime(at(start)),
+                            TimeText::formatDateTime(at(start).addSecs(seconds)));
 }
 
 // Links the entry to task `task` of `tasklist` and `project`, with the names stored on the entry.
@@ -124,11 +103,11 @@ inline QStringList names(const QAbstractItemModel &model, const QModelIndex &par
     return result;
 }
 
-// The first node (depth first) whose column 0 text is `name`.
-inline QModelIndex find(const QAbstractItemModel &model, const QString &name)
+// The first node (depth first) below `parent` whose column 0 text is `name`.
+inline QModelIndex find(const QAbstractItemModel &model, const QString &name, const QModelIndex &parent = {})
 {
     const QModelIndexList found =
-        model.match(model.index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+        model.match(model.index(0, 0, parent), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
     return found.isEmpty() ? QModelIndex() : found.first();
 }
 

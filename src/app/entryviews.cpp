@@ -1,0 +1,222 @@
+#include "entryviews.h"
+
+#include "entrieslist.h"
+#include "entrydaymodel.h"
+#include "listitemdelegate.h"
+#include "settings.h"
+#include "timetree.h"
+#include "treemodel.h"
+#include "windowinfo.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+
+EntryViews::EntryViews(TimeTree *unlinked, QLabel *unlinkedTotal, EntriesList *linked, QLabel *linkedTotal,
+                       QObject *parent)
+    : QObject(parent)
+    , m_unlinkedView(unlinked)
+    , m_unlinkedTotal(unlinkedTotal)
+    , m_linkedView(linked)
+    , m_linkedTotal(linkedTotal)
+{}
+
+void EntryViews::setModels(EntryDayModel *unlinked, EntryDayModel *linked)
+{
+    delete m_unlinked;
+    delete m_linked;
+    m_unlinked = unlinked;
+    m_linked = linked;
+    for (EntryDayModel *model : {unlinked, linked}) {
+        if (model) {
+            model->setParent(this);
+        }
+    }
+    if (unlinked) {
+        connect(unlinked, &EntryDayModel::datesWithZeroTimeChanged, this, &EntryViews::datesWithZeroTimeChanged);
+    }
+}
+
+void EntryViews::attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel, const QDate &day,
+                             int hideUnder)
+{
+    connect(model, &EntryDayModel::totalTimeTextChanged, totalLabel, &QLabel::setText, Qt::UniqueConnection);
+    model->setHideUnder(hideUnder);
+    model->setDay(day);
+    model->reload();
+    // Sorting is on in the form: attaching the model sorts it by the indicator, longest time first.
+    view->header()->setSortIndicator(TreeModel::TimeColumn, Qt::DescendingOrder);
+    view->setModel(model->itemModel());
+    view->applyColumnLayout();
+    view->setItemDelegateForColumn(
+        2, new ListItemDelegate(
+               [model](const QModelIndex &index) {
+                   return ListItemDelegate::Node{model->nodeTime(index), model->nodeType(index)};
+               },
+               [model](const QModelIndex &) { return model->totalTime(); }, view));
+}
+
+void EntryViews::attach(const QDate &day, int hideUnder, bool groupByHour)
+{
+    if (m_unlinked) {
+        m_unlinked->setGroupByHour(groupByHour);
+        attachModel(m_unlinkedView, m_unlinked, m_unlinkedTotal, day, hideUnder);
+        m_unlinkedView->expandAll();
+        m_unlinkedView->restoreHeaderState();
+    }
+    if (m_linked) {
+        attachModel(m_linkedView, m_linked, m_linkedTotal, day, hideUnder);
+        m_linkedView->expandToDepth(2);
+        m_linkedView->restoreHeaderState();
+    }
+}
+
+void EntryViews::showDay(const QDate &day)
+{
+    if (m_unlinked) {
+        m_unlinked->setDay(day);
+        m_unlinked->reload();
+        m_unlinkedView->expandAll();
+    }
+    if (m_linked) {
+        m_linked->setDay(day);
+        m_linked->reload();
+        m_linkedView->collapseAll();
+        m_linkedView->expandToDepth(2);
+    }
+}
+
+void EntryViews::reload()
+{
+    if (m_unlinked) {
+        m_unlinked->reload();
+        m_unlinkedView->expandAll();
+    }
+    if (m_linked) {
+        m_linked->reload();
+        m_linkedView->expandToDepth(2);
+    }
+}
+
+void EntryViews::setHideUnder(int seconds)
+{
+    for (EntryDayModel *model : {m_unlinked, m_linked}) {
+        if (model) {
+            model->setHideUnder(seconds);
+        }
+    }
+    reload();
+}
+
+void EntryViews::setGroupByHour(bool on)
+{
+    if (m_unlinked) {
+        m_unlinked->setGroupByHour(on);
+        m_unlinked->reload();
+        m_unlinkedView->expandAll();
+    }
+}
+
+void EntryViews::applyFilter(const QString &text, bool keepExpandedNodes)
+{
+    if (!m_unlinked) {
+        return;
+    }
+    if (keepExpandedNodes) {
+        m_unlinkedView->saveExpandedNodes();
+    }
+    m_unlinked->setFilterText(text);
+    m_unlinked->reload();
+    if (keepExpandedNodes) {
+        m_unlinkedView->restoreExpandedNodes();
+    } else {
+        m_unlinkedView->expandAll();
+    }
+}
+
+void EntryViews::saveExpandedNodes()
+{
+    m_unlinkedView->saveExpandedNodes();
+    m_linkedView->saveExpandedNodes();
+}
+
+void EntryViews::restoreExpandedNodes()
+{
+    m_unlinkedView->restoreExpandedNodes();
+    m_linkedView->restoreExpandedNodes();
+}
+
+void EntryViews::reloadUnlinkedKeepingExpandedNodes()
+{
+    if (m_unlinked) {
+        m_unlinked->reload();
+    }
+    m_unlinkedView->restoreExpandedNodes();
+}
+
+void EntryViews::reloadLinkedKeepingExpandedNodes()
+{
+    if (m_linked) {
+        m_linked->reload();
+    }
+    m_linkedView->restoreExpandedNodes();
+}
+
+void EntryViews::reloadKeepingExpandedNodes()
+{
+    saveExpandedNodes();
+    reloadUnlinkedKeepingExpandedNodes();
+    reloadLinkedKeepingExpandedNodes();
+}
+
+void EntryViews::addRecorded(const QDate &shownDay, const QDateTime &start, const QDateTime &end,
+                             const WindowInfo &info, qint64 appId, qint64 entryId)
+{
+    if (m_unlinked && start.date() == shownDay) {
+        m_unlinked->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
+    }
+}
+
+QList<int> EntryViews::selectedAppIds() const
+{
+    QList<int> ids;
+    const TreeModel *model = m_unlinkedView->entryModel();
+    if (!model) {
+        return ids;
+    }
+    const QList<qint64> appIds = model->applicationIds(m_unlinkedView->selectionModel()->selectedIndexes());
+    for (qint64 id : appIds) {
+        ids << int(id);
+    }
+    return ids;
+}
+
+void EntryViews::saveHeaders(SettingsFile::WindowValues &window) const
+{
+    const auto save = [](const EntryTreeView *view, bool attached, const QString &prefix, QByteArray &geometry,
+                         QByteArray &state) {
+        // Without a model the header has nothing worth keeping: keep what the last run saved.
+        const auto &values = Settings::instance()->values;
+        geometry =
+            attached ? view->header()->saveGeometry() : values.value(prefix + QStringLiteral("Geometry")).toByteArray();
+        state = attached ? view->header()->saveState() : values.value(prefix + QStringLiteral("State")).toByteArray();
+    };
+    save(m_unlinkedView, m_unlinked, QStringLiteral("UnlinkedList"), window.unlinkedListGeometry,
+         window.unlinkedListState);
+    save(m_linkedView, m_linked, QStringLiteral("LinkedList"), window.linkedListGeometry, window.linkedListState);
+}
+
+void EntryViews::fillHideUnderChoices(QComboBox *combo, int seconds)
+{
+    const struct
+    {
+        const char *text;
+        int seconds;
+    } choices[] = {{"none", 0},      {"10 seconds", 10}, {"30 seconds", 30},
+                   {"1 minute", 60}, {"5 minutes", 300}, {"10 minutes", 600}};
+    combo->clear();
+    for (const auto &choice : choices) {
+        combo->addItem(QString::fromLatin1(choice.text), choice.seconds);
+    }
+    combo->setCurrentIndex(combo->findData(seconds));
+}

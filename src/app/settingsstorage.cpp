@@ -1,0 +1,120 @@
+#include "settingsstorage.h"
+
+#include "autostartentry.h"
+#include "buildinfo.h"
+#include "credentialstorage.h"
+#include "keychainsecretstore.h"
+#include "messagebox.h"
+#include "settings.h"
+#include "settingsdialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+
+#include <optional>
+#include <utility>
+
+namespace {
+void applyCloseToTray()
+{
+    QApplication::setQuitOnLastWindowClosed(!Settings::instance()->value(QStringLiteral("CloseToTray")).toBool());
+}
+} // namespace
+
+SettingsStorage::SettingsStorage(QWidget *window)
+    : m_window(window)
+    , m_keyring(std::make_unique<KeychainSecretStore>(QStringLiteral("TavroDesk")))
+    , m_credentials(std::make_unique<CredentialStorage>(m_keyring.get()))
+{}
+
+SettingsStorage::~SettingsStorage() = default;
+
+void SettingsStorage::load()
+{
+    if (!SettingsFile::ensureDataFolder()) {
+        MessageBox::critical(m_window, QStringLiteral("Error"),
+                             QStringLiteral("Could not create directory: ") + SettingsFile::dataFolder());
+        ::exit(-1);
+    }
+    const QString iniPath = SettingsFile::iniPath();
+    const bool firstStart = !QFile::exists(iniPath);
+    m_file = new QSettings(iniPath, QSettings::IniFormat, m_window);
+    Settings *settings = Settings::instance();
+    settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
+
+    std::optional<SettingsFile::DialogValues> typed;
+    QString firstPassword;
+    if (firstStart) {
+        SettingsDialog dialog(m_window);
+        dialog.values = SettingsFile::readDialogValues(*m_file);
+        dialog.putData();
+        if (dialog.exec() == QDialog::Accepted) {
+            dialog.getData();
+            // The password goes to the ini only if the keyring does not take it.
+            typed = dialog.values;
+            firstPassword = std::exchange(dialog.values.password, QString());
+            SettingsFile::writeFirstStart(*m_file, dialog.values);
+        }
+    }
+    SettingsFile::load(*m_file, settings->values);
+    m_credentials->load(*m_file, settings->values);
+    if (!firstPassword.isEmpty()) {
+        settings->values[QStringLiteral("Password")] = firstPassword;
+        if (!m_credentials->store(settings->values)) {
+            m_file->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
+            m_file->sync();
+        }
+    }
+    // An ini file that could not be written still leaves this run with what the user just typed.
+    if (typed && m_file->status() != QSettings::NoError) {
+        SettingsFile::storeDialogValues(settings->values, *typed);
+        MessageBox::warning(m_window, QStringLiteral("Error"),
+                            QStringLiteral("Could not save the settings to ") + m_file->fileName() +
+                                QStringLiteral(". They are used until TavroDesk ends."));
+    }
+    applyCloseToTray();
+}
+
+void SettingsStorage::save(const SettingsFile::WindowValues &window)
+{
+    const auto &values = Settings::instance()->values;
+    const bool secretsInKeyring = m_credentials->store(values);
+    SettingsFile::save(*m_file, values, window, !secretsInKeyring);
+    m_file->sync();
+}
+
+bool SettingsStorage::editInDialog()
+{
+    SettingsDialog dialog(m_window);
+    Settings *settings = Settings::instance();
+    dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
+    AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
+    dialog.startAtLogin = autostart.isEnabled();
+    dialog.keyringInUse = m_credentials->keyringInUse();
+    dialog.putData();
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    dialog.getData();
+    SettingsFile::storeDialogValues(settings->values, dialog.values);
+    QString error;
+    if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
+        MessageBox::warning(m_window, QStringLiteral("Start at log-in"), error);
+    }
+    applyCloseToTray();
+    return true;
+}
+
+void SettingsStorage::storeSecrets()
+{
+    m_credentials->store(Settings::instance()->values);
+}
+
+void SettingsStorage::forgetSecrets()
+{
+    auto &values = Settings::instance()->values;
+    values[QStringLiteral("Password")] = QString();
+    values[QStringLiteral("AuthToken")] = QString();
+    m_credentials->forget(*m_file);
+}

@@ -1,0 +1,120 @@
+#include "statusnotices.h"
+
+#include "clickablelabel.h"
+#include "recorder.h"
+
+#include <QDebug>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+
+namespace {
+const QString LinkingNote = QStringLiteral("Linking with Tavro...");
+const QString LinkFailedNote = QStringLiteral("The entries could not be linked and stay unlinked.");
+} // namespace
+
+StatusNotices::StatusNotices(QStatusBar *bar, QObject *parent)
+    : QObject(parent)
+    , m_bar(bar)
+    , m_loginIndicator(new ClickableLabel(bar))
+    , m_storageWarning(new QLabel(bar))
+    , m_progressBar(new QProgressBar(bar))
+{
+    m_loginIndicator->setObjectName(QStringLiteral("loginIndicator"));
+    m_loginIndicator->setTextFormat(Qt::RichText);
+    m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
+    bar->addPermanentWidget(m_loginIndicator);
+    m_storageWarning->setObjectName(QStringLiteral("storageWarning"));
+    m_storageWarning->setTextFormat(Qt::RichText);
+    m_storageWarning->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    m_storageWarning->hide();
+    bar->addPermanentWidget(m_storageWarning);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setStyleSheet(QStringLiteral("border: 0px;"));
+    m_progressBar->setMaximumSize(250, 16);
+    m_progressBar->hide();
+    bar->addWidget(m_progressBar);
+}
+
+void StatusNotices::setTray(QSystemTrayIcon *icon, std::function<bool()> usable)
+{
+    m_tray = icon;
+    m_trayUsable = std::move(usable);
+}
+
+void StatusNotices::showProgress(int minimum, int maximum)
+{
+    m_progressBar->setRange(minimum, maximum);
+    m_progressBar->setValue(minimum);
+    m_progressBar->show();
+}
+
+void StatusNotices::setProgress(int value)
+{
+    m_progressBar->setValue(value);
+}
+
+void StatusNotices::hideProgress()
+{
+    m_progressBar->hide();
+}
+
+void StatusNotices::linkingStarted()
+{
+    m_bar->showMessage(LinkingNote);
+    showProgress(0, 0);
+}
+
+void StatusNotices::linkingFinished(bool linked)
+{
+    m_progressBar->hide();
+    m_bar->showMessage(linked ? QStringLiteral("Ready") : LinkFailedNote);
+}
+
+void StatusNotices::showStorageProblem(const QString &problem)
+{
+    m_storageWarning->setText(problem.isEmpty() ? QString() : QStringLiteral("Not saving: ") + problem.toHtmlEscaped());
+    m_storageWarning->setToolTip(problem);
+    m_storageWarning->setVisible(!problem.isEmpty());
+    if (m_tray) {
+        m_tray->setToolTip(problem.isEmpty() ? QStringLiteral("TavroDesk") : QStringLiteral("TavroDesk: ") + problem);
+    }
+    if (problem.isEmpty()) {
+        return;
+    }
+    qWarning() << problem;
+    if (trayUsable()) {
+        m_tray->showMessage(QStringLiteral("TavroDesk cannot save"), problem, QSystemTrayIcon::Warning);
+    }
+}
+
+void StatusNotices::showStorageFailing(bool failing, const QString &text)
+{
+    if (!failing) {
+        m_bar->showMessage(QStringLiteral("Recorded time is stored again."), 10000);
+        return;
+    }
+    m_bar->showMessage(text);
+    if (m_tray) {
+        m_tray->showMessage(QStringLiteral("Recorded time not stored"), text, QSystemTrayIcon::Warning);
+    }
+}
+
+void StatusNotices::showSessionNote(const QString &note)
+{
+    if (note.isEmpty()) {
+        return;
+    }
+    qDebug() << note;
+    m_bar->showMessage(note);
+    if (trayUsable()) {
+        m_tray->showMessage(QStringLiteral("TavroDesk"), note, QSystemTrayIcon::Warning);
+    }
+}
+
+void StatusNotices::showAwayTime(const QString &title, const QString &message)
+{
+    if (m_tray) {
+        m_tray->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
+    }
+}

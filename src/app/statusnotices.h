@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class ClickableLabel;
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+class QSystemTrayIcon;
+
+// What the window tells the user in passing: the status bar's messages, progress bar, sign-in
+// indicator and storage warning, and the tray's balloons.
+class StatusNotices : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Adds the indicator, the warning and the progress bar to `bar` (not owned).
+    explicit StatusNotices(QStatusBar *bar, QObject *parent = nullptr);
+
+    // The tray icon (not owned) and whether a notification area shows it; balloons that only
+    // inform wait for that.
+    void setTray(QSystemTrayIcon *icon, std::function<bool()> usable);
+
+    QProgressBar *progressBar() const { return m_progressBar; }
+    ClickableLabel *loginIndicator() const { return m_loginIndicator; }
+    QLabel *storageWarning() const { return m_storageWarning; }
+
+    void showProgress(int minimum, int maximum);
+    void setProgress(int value);
+    void hideProgress();
+
+    // Around a link: the service may take up to its time-out to answer.
+    void linkingStarted();
+    void linkingFinished(bool linked);
+
+    // A lasting warning and a tray balloon while `problem` is not empty; clears them otherwise.
+    void showStorageProblem(const QString &problem);
+    // The recorder's stretches stopped or started reaching the database again.
+    void showStorageFailing(bool failing, const QString &text);
+    // How windows are read on this desktop, when the user should know.
+    void showSessionNote(const QString &note);
+    void showAwayTime(const QString &title, const QString &message);
+
+private:
+    bool trayUsable() const { return m_trayUsable && m_trayUsable(); }
+
+    QStatusBar *m_bar;
+    ClickableLabel *m_loginIndicator;
+    QLabel *m_storageWarning;
+    QProgressBar *m_progressBar;
+    QSystemTrayIcon *m_tray = nullptr;
+    std::function<bool()> m_trayUsable;
+};
