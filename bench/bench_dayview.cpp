@@ -195,6 +195,7 @@ int main(int argc, char *argv[])
     count.next();
     out << "database " << path << ": " << count.value(0).toLongLong() << " entries\n";
 
+    out << loadLine() << "\n";
     const auto dayFloor = [&path](const QDate &day, EntryStore::Link link, int hideUnder) {
         return shellFloorMs(path, EntryStore::dayQuery(link, QString(), hideUnder), dayParameters(day, hideUnder));
     };

@@ -168,6 +168,7 @@ int main(int argc, char **argv)
     for (const QStringList &ids : std::as_const(batches)) {
         linked += ids.size();
     }
+    out << loadLine() << "\n";
     out << "entries: " << entries << ", groups: " << groups << ", active rules: " << Rules
         << ", batches: " << batches.size() << ", entries linked: " << linked << "\n";
     out << "median of " << Runs << " runs (ms):\n";

@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "session.h"
 #include "settingsfile.h"
+#include "shellfloor.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -46,6 +47,7 @@ int main(int argc, char *argv[])
         ini.setValue(QStringLiteral("Application/Started"), false);
     }
 
+    out << loadLine() << "\n";
     QElapsedTimer wall;
     const double cpuStart = processCpuMs();
     wall.start();

@@ -16,25 +16,35 @@ public:
     // text; false for anything else, which then goes the general way.
     template <typename Char> static bool readStoredForm(const Char *text, qsizetype size, QDate *date, QTime *time)
     {
-        if (!text || size != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-            text[16] != ':') {
+        if (size != 19 || !readStoredDay(text, 10, date) || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
             return false;
         }
         bool ok = true;
-        const auto number = [text, &ok](int from, int length) {
-            int value = 0;
-            for (int i = from; i < from + length; ++i) {
-                const int digit = int(text[i]) - '0';
-                ok = ok && digit >= 0 && digit <= 9;
-                value = value * 10 + digit;
-            }
-            return value;
-        };
-        *date = QDate(number(0, 4), number(5, 2), number(8, 2));
-        *time = QTime(number(11, 2), number(14, 2), number(17, 2));
-        return ok && date->isValid() && time->isValid();
+        *time = QTime(number(text + 11, 2, &ok), number(text + 14, 2, &ok), number(text + 17, 2, &ok));
+        return ok && time->isValid();
+    }
+    // The day alone, "yyyy-MM-dd".
+    template <typename Char> static bool readStoredDay(const Char *text, qsizetype size, QDate *date)
+    {
+        if (!text || size != 10 || text[4] != '-' || text[7] != '-') {
+            return false;
+        }
+        bool ok = true;
+        *date = QDate(number(text, 4, &ok), number(text + 5, 2, &ok), number(text + 8, 2, &ok));
+        return ok && date->isValid();
     }
 
 private:
+    template <typename Char> static int number(const Char *text, int length, bool *ok)
+    {
+        int value = 0;
+        for (int i = 0; i < length; ++i) {
+            const int digit = int(text[i]) - '0';
+            *ok = *ok && digit >= 0 && digit <= 9;
+            value = value * 10 + digit;
+        }
+        return value;
+    }
+
     QHash<qint64, int> m_offsets;
 };
