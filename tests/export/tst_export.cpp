@@ -1,4 +1,3 @@
-#include "database.h"
 #include "entryexport.h"
 #include "exportcommand.h"
 #include "testdb.h"
@@ -96,15 +95,13 @@ class TestExport : public QObject
 
 private:
     QTemporaryDir m_dir;
-    Database m_db;
+    TempDatabase m_db;
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QString error;
-        QVERIFY2(m_db.open(m_dir.filePath(QStringLiteral("export.sqlite")), &error), qPrintable(error));
-        Database::createSchema();
+        QVERIFY2(m_db.isOpen(), qPrintable(m_db.error()));
     }
 
     void init()
@@ -221,27 +218,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no such day") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-02-30"),
-                                                    QStringLiteral("2026-03-01")}
-                                     << QStringLiteral("Not a date: \"2026-02-30\"");
-        QTest::newRow("words") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01"),
-                                              QStringLiteral("yesterday")}
-                               << QStringLiteral("Not a date: \"yesterday\"");
-        QTest::newRow("short form") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-3-1"),
-                                                   QStringLiteral("2026-03-01")}
-                                    << QStringLiteral("expected YYYY-MM-DD");
-        QTest::newRow("reversed") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-05"),
-                                                 QStringLiteral("2026-03-01")}
-                                  << QStringLiteral("ends (2026-03-01) before it starts (2026-03-05)");
-        QTest::newRow("format") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01"),
-                                               QStringLiteral("2026-03-01"), QStringLiteral("--format"),
-                                               QStringLiteral("xml")}
-                                << QStringLiteral("Unknown format \"xml\"");
-        QTest::newRow("no end") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01")}
-                                << QStringLiteral("Usage: tavrodesk --export FROM TO");
-        QTest::newRow("extra day") << QStringList{QStringLiteral("--export"), QStringLiteral("2026-03-01"),
-                                                  QStringLiteral("2026-03-02"), QStringLiteral("2026-03-03")}
-                                   << QStringLiteral("Usage: tavrodesk --export FROM TO");
+        // The arguments after "--export", split at blanks.
+        const auto row = [](const char *tag, const char *arguments, const char *message) {
+            QTest::newRow(tag) << QStringList{QStringLiteral("--export")} +
+                                      QString::fromUtf8(arguments).split(QLatin1Char(' '))
+                               << QString::fromUtf8(message);
+        };
+        row("no such day", "2026-02-30 2026-03-01", "Not a date: \"2026-02-30\"");
+        row("words", "2026-03-01 yesterday", "Not a date: \"yesterday\"");
+        row("short form", "2026-3-1 2026-03-01", "expected YYYY-MM-DD");
+        row("reversed", "2026-03-05 2026-03-01", "ends (2026-03-01) before it starts (2026-03-05)");
+        row("format", "2026-03-01 2026-03-01 --format xml", "Unknown format \"xml\"");
+        row("no end", "2026-03-01", "Usage: tavrodesk --export FROM TO");
+        row("extra day", "2026-03-01 2026-03-02 2026-03-03", "Usage: tavrodesk --export FROM TO");
     }
 
     void badCommandLinesAreRefused()

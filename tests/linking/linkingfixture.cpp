@@ -3,7 +3,6 @@
 #include "devservicestore.h"
 #include "projectscatalogue.h"
 #include "settings.h"
-#include "testdb.h"
 
 #include <QDebug>
 #include <QSqlQuery>
@@ -14,17 +13,14 @@ LinkingFixture::~LinkingFixture()
 {
     models.reset();
     Settings::instance()->values.clear();
-    m_db.close();
 }
 
 bool LinkingFixture::start()
 {
-    QString error;
-    if (!server.listen() || !m_db.open(m_dir.filePath(QStringLiteral("client.sqlite")), &error)) {
-        qWarning() << "cannot set up:" << server.errorString() << error;
+    if (!server.listen() || !m_db.isOpen()) {
+        qWarning() << "cannot set up:" << server.errorString() << m_db.error();
         return false;
     }
-    Database::createSchema();
     userId = store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
     projectId = store()->addProject(userId, store()->addClient(userId, QStringLiteral("Testing Ltd")),
                                     QStringLiteral("Linking"));

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "database.h"
 #include "devserver.h"
 #include "entrylinker.h"
 #include "session.h"
+#include "testdb.h"
 #include "treemodel.h"
 
 #include <QApplication>
 #include <QDate>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QVariant>
 
@@ -43,8 +42,7 @@ public:
     QList<DevServerRequest> requests(const char *method) const;
 
 private:
-    QTemporaryDir m_dir;
-    Database m_db;
+    TestDb::TempDatabase m_db;
     Session m_session{nullptr};
 };
 

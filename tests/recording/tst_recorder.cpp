@@ -1,9 +1,9 @@
-#include "database.h"
 #include "recorder.h"
 #include "recordingfakes.h"
 #include "settings.h"
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
+#include "testdb.h"
 #include "windowprobe.h"
 
 #include <QFile>
@@ -34,7 +34,7 @@ class TestRecorder : public QObject
 
 private:
     QTemporaryDir m_dir;
-    Database m_db;
+    TestDb::TempDatabase m_db;
     FakeClock m_clock;
     FakeForegroundSource m_source;
     FakeAppMetadata m_metadata;
@@ -91,11 +91,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_db.open(m_dir.filePath(QStringLiteral("r.sqlite")), nullptr));
-        Database::createSchema();
-    }
+    void initTestCase() { QVERIFY(m_db.isOpen()); }
 
     void init()
     {
@@ -273,7 +269,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, locked);
         QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        other.setDatabaseName(m_dir.filePath(QStringLiteral("r.sqlite")));
+        other.setDatabaseName(m_db.path());
         QVERIFY(other.open());
         const auto refuseWrites = [&](bool refuse) {
             QSqlQuery query(locked ? other : QSqlDatabase::database());

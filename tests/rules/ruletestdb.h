@@ -5,7 +5,6 @@
 #include "testdb.h"
 
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QVariant>
 
 // A database file with the full schema on the default connection, emptied by reset() before each
@@ -15,13 +14,8 @@ class RuleTestDb
 public:
     bool open()
     {
-        if (!m_dir.isValid() || !m_db.open(m_dir.filePath(QStringLiteral("rules.sqlite")), nullptr)) {
-            return false;
-        }
         // Throw-away data: no need to wait for the disk after every statement.
-        exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        Database::createSchema();
-        return true;
+        return m_db.isOpen() && exec(QStringLiteral("PRAGMA synchronous = OFF"));
     }
 
     // Empties every table, restarts the ids and brings back what a test dropped.
@@ -61,6 +55,5 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
-    Database m_db;
+    TestDb::TempDatabase m_db;
 };

@@ -1,8 +1,6 @@
-#include "database.h"
 #include "entrystore.h"
 #include "testdb.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -51,22 +49,20 @@ class TestEntryStore : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_run = 0;
-    Database m_db;
+    std::unique_ptr<TestDb::TempDatabase> m_db;
     qint64 m_editor = 0;
     qint64 m_mail = 0;
 
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(m_db.open(m_dir.filePath(QString::number(++m_run)), nullptr));
-        Database::createSchema();
+        m_db = std::make_unique<TestDb::TempDatabase>();
+        QVERIFY(m_db->isOpen());
         m_editor = TestDb::addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
         m_mail = TestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
     }
 
-    void cleanup() { m_db.close(); }
+    void cleanup() { m_db.reset(); }
 
     void dayBoundsLinkStateAndStamps()
     {

@@ -3,7 +3,6 @@
 // A temporary database with helpers to add applications and entries, and tree walks shared by the
 // entry view tests.
 
-#include "database.h"
 #include "settings.h"
 #include "testdb.h"
 #include "timetext.h"
@@ -12,31 +11,23 @@
 #include <QAction>
 #include <QMenu>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace ViewTest {
 
 inline const QDate Day(2012, 3, 10);
 
-class TestDatabase
+// Also starts the settings afresh: nothing ignored.
+class TestDatabase : public TestDb::TempDatabase
 {
 public:
     TestDatabase()
     {
-        QVERIFY(m_dir.isValid());
-        QString error;
-        QVERIFY2(m_db.open(m_dir.filePath(QStringLiteral("views.sqlite")), &error), qPrintable(error));
-        Database::createSchema();
+        QVERIFY2(isOpen(), qPrintable(error()));
         auto &values = Settings::instance()->values;
         values.clear();
         values.insert(QStringLiteral("IgnoredApps"), QStringList());
     }
-    ~TestDatabase() { m_db.close(); }
-
-private:
-    QTemporaryDir m_dir;
-    Database m_db;
 };
 
 using TestDb::addApp;
