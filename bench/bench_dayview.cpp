@@ -3,6 +3,7 @@
 // The database (5 years, ~3,000 entries per working day, 300 applications, titles drawn with a
 // Zipf-like spread, two heavy days of 10,000 entries) is generated once and cached under /tmp.
 
+#include "benchdatabase.h"
 #include "database.h"
 #include "entrystore.h"
 #include "settings.h"
@@ -21,7 +22,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 namespace {
 
@@ -125,22 +125,15 @@ void generate()
     out << "generated " << generator.rows() << " entries\n";
 }
 
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
 // The median CPU time of the process over the runs: the machine is shared, so the CPU time tells
 // what the step costs when other work competes for the cores.
 template <typename Step> double measure(Step step)
 {
     QList<double> cpu;
     for (int run = 0; run < Runs; ++run) {
-        const double cpuStart = cpuMs();
+        const double cpuStart = processCpuMs();
         step();
-        cpu << cpuMs() - cpuStart;
+        cpu << processCpuMs() - cpuStart;
     }
     std::sort(cpu.begin(), cpu.end());
     return cpu.at(cpu.size() / 2);
@@ -202,6 +195,7 @@ int main(int argc, char *argv[])
     count.next();
     out << "database " << path << ": " << count.value(0).toLongLong() << " entries\n";
 
+    out << loadLine() << "\n";
     const auto dayFloor = [&path](const QDate &day, EntryStore::Link link, int hideUnder) {
         return shellFloorMs(path, EntryStore::dayQuery(link, QString(), hideUnder), dayParameters(day, hideUnder));
     };

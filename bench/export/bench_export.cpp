@@ -1,6 +1,6 @@
 // Exports a month of recorded time (66,000 entries over 31 days, a tenth of them linked) as CSV
 // and as JSON, and prints how long reading and writing take against the floor of one second.
-#include "database.h"
+#include "benchdatabase.h"
 #include "entryexport.h"
 #include "exportreader.h"
 
@@ -9,11 +9,7 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTextStream>
-
-#include <algorithm>
-#include <ctime>
 
 namespace {
 constexpr int Entries = 66000;
@@ -26,13 +22,8 @@ const QDate Last(2026, 3, 31);
 void fill()
 {
     QSqlDatabase::database().transaction();
+    BenchDatabase::addApplications(Applications);
     QSqlQuery query;
-    for (int app = 1; app <= Applications; ++app) {
-        query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"));
-        query.addBindValue(QStringLiteral("/usr/bin/app%1").arg(app));
-        query.addBindValue(QStringLiteral("App %1").arg(app));
-        query.exec();
-    }
     query.prepare(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id, "
                                  "ext_task_name, ext_project_id, ext_project_name, ext_entry_id) "
                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -59,42 +50,26 @@ void fill()
     QSqlDatabase::database().commit();
 }
 
-// Processor time of this process: on a machine shared with other work the wall clock also
-// counts the time spent waiting for a core.
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    QTemporaryDir dir;
-    Database database;
-    if (!dir.isValid() || !database.open(dir.filePath(QStringLiteral("bench.sqlite")), nullptr)) {
+    BenchDatabase database;
+    if (!database.isOpen()) {
         out << "could not open a database in a temporary folder\n";
         return 1;
     }
-    Database::createSchema();
     fill();
 
     {
         QElapsedTimer timer;
         timer.start();
-        const double cpu = cpuMs();
+        const double cpu = processCpuMs();
         const QList<ExportRecord> records = ExportReader::read(First, Last);
         out << "reading the " << records.size() << " records alone: " << timer.nsecsElapsed() / 1e6 << " ms wall, "
-            << cpuMs() - cpu << " ms processor\n";
+            << processCpuMs() - cpu << " ms processor\n";
     }
 
     EntryExport run;
@@ -108,17 +83,17 @@ int main(int argc, char **argv)
         QList<double> cpuTimes;
         qint64 bytes = 0;
         for (int i = 0; i < Runs; ++i) {
-            const QString path = dir.filePath(QStringLiteral("export.out"));
+            const QString path = database.path() + QStringLiteral(".out");
             QElapsedTimer timer;
             timer.start();
-            const double cpu = cpuMs();
+            const double cpu = processCpuMs();
             QString error;
             if (!run.writeFile(path, &error)) {
                 out << error << "\n";
                 return 1;
             }
             times << timer.nsecsElapsed() / 1e6;
-            cpuTimes << cpuMs() - cpu;
+            cpuTimes << processCpuMs() - cpu;
             bytes = QFileInfo(path).size();
         }
         const double ms = median(times);

@@ -1,5 +1,6 @@
 #include "shellfloor.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -50,4 +51,16 @@ QString floorLine(const char *name, double cpuMs, double targetMs, double floorM
         .arg(cpuMs <= targetMs ? QStringLiteral(", met") : QStringLiteral(", NOT met"))
         .arg(floorMs, 0, 'f', 1)
         .arg(floorMs > 0 ? cpuMs / floorMs : 0.0, 0, 'f', 1);
+}
+
+QString loadLine()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("load average unknown");
+    }
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return QStringLiteral("load average %1 %2 %3 (1, 5, 15 minutes)")
+        .arg(QString::fromLatin1(fields.value(0)), QString::fromLatin1(fields.value(1)),
+             QString::fromLatin1(fields.value(2)));
 }

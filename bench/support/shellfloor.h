@@ -12,3 +12,7 @@ double shellFloorMs(const QString &databasePath, const QString &statement,
 
 // "name: cpu median X ms (target <= T ms), sqlite3 shell Y ms, ratio Z"
 QString floorLine(const char *name, double cpuMs, double targetMs, double floorMs);
+
+// "load average 0.52 0.61 0.70 (1, 5, 15 minutes)": CPU-time figures on a shared machine read
+// higher while others keep its cores busy.
+QString loadLine();

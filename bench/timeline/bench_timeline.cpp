@@ -1,5 +1,6 @@
 // Paints the timeline strip of a day of 10,000 stretches, whole and for one live addition, and
 // prints the time per paint against the floor of one frame (16 ms).
+#include "benchdatabase.h"
 #include "timelinestrip.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 constexpr int Entries = 10000;
@@ -37,15 +37,6 @@ QList<TimelineEntry> heavyDay()
     return entries;
 }
 
-// Processor time of this process: on a machine shared with other work the wall clock also
-// counts the time spent waiting for a core.
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
 struct Figures
 {
     double wall;
@@ -61,10 +52,10 @@ Figures paintMs(TimelineStrip &strip, const QRect &area)
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const double cpu = cpuMs();
+        const double cpu = processCpuMs();
         strip.render(&image, area.topLeft(), QRegion(area));
         times << timer.nsecsElapsed() / 1e6;
-        cpuTimes << cpuMs() - cpu;
+        cpuTimes << processCpuMs() - cpu;
     }
     std::sort(times.begin(), times.end());
     std::sort(cpuTimes.begin(), cpuTimes.end());

@@ -1,33 +1,9 @@
 #include "dayentrycursor.h"
 
+#include "stampparser.h"
 #include "timetext.h"
 
 #include <QDebug>
-
-namespace {
-
-// "yyyy-MM-dd hh:mm:ss" read in place; anything else goes the general way.
-bool readStoredForm(const char *text, int size, QDate *date, QTime *time)
-{
-    if (size != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
-        return false;
-    }
-    bool ok = true;
-    const auto number = [text, &ok](int from, int length) {
-        int value = 0;
-        for (int i = from; i < from + length; ++i) {
-            const int digit = text[i] - '0';
-            ok = ok && digit >= 0 && digit <= 9;
-            value = value * 10 + digit;
-        }
-        return value;
-    };
-    *date = QDate(number(0, 4), number(5, 2), number(8, 2));
-    *time = QTime(number(11, 2), number(14, 2), number(17, 2));
-    return ok && date->isValid() && time->isValid();
-}
-
-} // namespace
 
 DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QString &filter, int hideUnder)
     : m_statement(EntryStore::dayQuery(link, filter, hideUnder).toUtf8())
@@ -75,7 +51,7 @@ DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
     Stamp stamp;
     int size = 0;
     const char *text = m_statement.utf8(column, &size);
-    if (!text || !readStoredForm(text, size, &stamp.date, &stamp.time)) {
+    if (!StampParser::readStoredForm(text, size, &stamp.date, &stamp.time)) {
         const QDateTime parsed = parseDateTime(QString::fromUtf8(text, size));
         if (!parsed.isValid() || !parsed.time().isValid()) {
             return stamp;
@@ -128,6 +104,10 @@ bool DayEntryCursor::hasRemoteEntry() const
 {
     if (m_statement.isNull(m_extEntryId)) {
         return false;
+    }
+    // An integer is never empty; reading it as text would make SQLite print it first.
+    if (m_statement.isInteger(m_extEntryId)) {
+        return true;
     }
     int size = 0;
     m_statement.utf8(m_extEntryId, &size);

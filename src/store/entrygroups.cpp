@@ -1,19 +1,42 @@
 #include "entrygroups.h"
 
 #include "sqlitestatement.h"
+#include "stampparser.h"
 #include "timetext.h"
 
 #include <QByteArray>
 #include <QHash>
 
+namespace {
+
+// Seconds since the epoch as strftime('%s') counts them: the stored time taken as UTC.
+qint64 epochSeconds(const QDate &date, const QTime &time)
+{
+    return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+}
+
+// Groups are told apart by day text, application and title, each turned into a number once.
+struct GroupKey
+{
+    int day;
+    qint64 application;
+    int title;
+    bool operator==(const GroupKey &other) const
+    {
+        return day == other.day && application == other.application && title == other.title;
+    }
+    friend size_t qHash(const GroupKey &key, size_t seed = 0)
+    {
+        return qHashMulti(seed, key.day, key.application, key.title);
+    }
+};
+
+} // namespace
+
 QString EntryGroups::query()
 {
-    return QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, "
-                          "GROUP_CONCAT(id) AS entries_ids, "
-                          "SUM(strftime('%s', end_time) - strftime('%s', start_time)) AS seconds "
-                          "FROM entries WHERE start_time >= :from "
-                          "    AND start_time <= :to     AND ext_task_id IS NULL "
-                          "GROUP BY start_day, application_id, title ");
+    return QStringLiteral("SELECT id, title, application_id, start_time, end_time FROM entries "
+                          "WHERE start_time >= :from AND start_time <= :to AND ext_task_id IS NULL");
 }
 
 StoreResult EntryGroups::load(const QDate &from, const QDate &to, QList<EntryGroup> *groups)
@@ -22,42 +45,86 @@ StoreResult EntryGroups::load(const QDate &from, const QDate &to, QList<EntryGro
     SqliteStatement statement(query().toUtf8());
     statement.bind(":from", from.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
     statement.bind(":to", to.toString(QStringLiteral("yyyy-MM-dd 23:59:59")));
-    // A month holds a few thousand titles, days and applications, each in many groups: their texts
-    // are decoded once and shared.
-    QHash<QByteArray, QString> titles;
+    // A month holds a few thousand titles, some days and applications, each in many groups: their
+    // texts are decoded once and shared. A NULL title or day is a group of its own, apart from an
+    // empty text.
+    QHash<QByteArray, int> titleIndex;
+    QList<QString> titles;
+    QHash<QByteArray, int> dayIndex;
+    QList<QDate> days;
     QHash<qint64, QString> applications;
-    QHash<QByteArray, QDate> days;
-    const auto shared = [](auto &known, const QByteArray &key, auto decode) {
-        auto found = known.constFind(key);
-        if (found == known.constEnd()) {
+    QHash<GroupKey, qsizetype> groupIndex;
+    int nullTitle = -1;
+    int nullDay = -1;
+    const auto indexOf = [](QHash<QByteArray, int> &index, int &nullSlot, const char *bytes, int size, auto add) {
+        if (!bytes) {
+            if (nullSlot < 0) {
+                nullSlot = add();
+            }
+            return nullSlot;
+        }
+        auto found = index.constFind(QByteArray::fromRawData(bytes, size));
+        if (found == index.constEnd()) {
             // The key points into the statement's row: the kept copy must own its bytes.
-            found = known.insert(QByteArray(key.constData(), key.size()), decode());
+            found = index.insert(QByteArray(bytes, size), add());
         }
         return *found;
     };
     while (statement.next()) {
         int size = 0;
-        const char *bytes = statement.utf8(0, &size);
-        const QByteArray title = QByteArray::fromRawData(bytes, size);
-        EntryGroup group;
-        group.title = shared(titles, title, [&] { return QString::fromUtf8(bytes, size); });
-        const qint64 application = statement.integer(1);
-        auto app = applications.constFind(application);
-        if (app == applications.constEnd()) {
-            app = applications.insert(application, statement.text(1));
-        }
-        group.applicationId = *app;
-        const char *dayBytes = statement.utf8(2, &size);
-        const QByteArray day = QByteArray::fromRawData(dayBytes, size);
-        group.day = shared(days, day, [&] { return parseDate(QString::fromLatin1(dayBytes, size)); });
-        const char *ids = statement.utf8(3, &size);
-        for (const QByteArray &id : QByteArray::fromRawData(ids, size).split(',')) {
-            if (!id.isEmpty()) {
-                group.entryIds << QString::fromLatin1(id);
+        const char *startText = statement.utf8(3, &size);
+        QDate startDate;
+        QTime startTime;
+        QDate endDate;
+        QTime endTime;
+        const bool stored = StampParser::readStoredForm(startText, size, &startDate, &startTime);
+        const char *endText = statement.utf8(4, &size);
+        qint64 seconds = 0;
+        QByteArray dayText;
+        if (stored && StampParser::readStoredForm(endText, size, &endDate, &endTime)) {
+            // DATE() and strftime('%s') of the stored form: its first ten characters, and the
+            // difference as if both were UTC.
+            seconds = epochSeconds(endDate, endTime) - epochSeconds(startDate, startTime);
+            dayText = QByteArray::fromRawData(startText, 10);
+        } else {
+            // Stamps in another form count as SQLite's date functions read them.
+            SqliteStatement odd("SELECT DATE(start_time), strftime('%s', end_time) - strftime('%s', start_time) "
+                                "FROM entries WHERE id = :id");
+            odd.bind(":id", statement.integer(0));
+            if (!odd.next()) {
+                return StoreResult::failure(odd.failed() ? odd.error() : QStringLiteral("entry vanished"));
             }
+            const char *day = odd.utf8(0, &size);
+            dayText = day ? QByteArray(day, size) : QByteArray();
+            seconds = odd.integer(1);
         }
-        group.seconds = statement.integer(4);
-        groups->append(std::move(group));
+        const int dayNumber =
+            indexOf(dayIndex, nullDay, dayText.isNull() ? nullptr : dayText.constData(), int(dayText.size()), [&] {
+                days << parseDate(QString::fromLatin1(dayText));
+                return int(days.size() - 1);
+            });
+        const char *titleBytes = statement.utf8(1, &size);
+        const int titleNumber = indexOf(titleIndex, nullTitle, titleBytes, size, [&] {
+            titles << QString::fromUtf8(titleBytes, size);
+            return int(titles.size() - 1);
+        });
+        const qint64 application = statement.integer(2);
+        qsizetype &slot = groupIndex[{dayNumber, application, titleNumber}];
+        if (slot == 0) {
+            auto app = applications.constFind(application);
+            if (app == applications.constEnd()) {
+                app = applications.insert(application, statement.text(2));
+            }
+            EntryGroup group;
+            group.title = titles.at(titleNumber);
+            group.applicationId = *app;
+            group.day = days.at(dayNumber);
+            groups->append(std::move(group));
+            slot = groups->size();
+        }
+        EntryGroup &group = (*groups)[slot - 1];
+        group.entryIds << QString::number(statement.integer(0));
+        group.seconds += seconds;
     }
     if (statement.failed()) {
         groups->clear();

@@ -22,7 +22,8 @@ struct EntryGroup
 class EntryGroups
 {
 public:
-    // The days `from` to `to`, both included; in no particular order.
+    // The days `from` to `to`, both included; in no particular order. Each group lists its entries
+    // in the order of their start.
     static StoreResult load(const QDate &from, const QDate &to, QList<EntryGroup> *groups);
     static QString query();
 };

@@ -324,7 +324,8 @@ QList<QDate> EntryStore::daysWithUnlinkedTime(const QStringList &ignoredPaths)
     while (query.next()) {
         int size = 0;
         const char *text = query.utf8(0, &size);
-        days << parseDate(QString::fromLatin1(text, size));
+        QDate day;
+        days << (StampParser::readStoredDay(text, size, &day) ? day : parseDate(QString::fromLatin1(text, size)));
     }
     return days;
 }

@@ -12,6 +12,39 @@ class StampParser
 public:
     QDateTime operator()(const QString &text);
 
+    // "yyyy-MM-dd hh:mm:ss", the form the program stores, read in place from UTF-8 bytes or UTF-16
+    // text; false for anything else, which then goes the general way.
+    template <typename Char> static bool readStoredForm(const Char *text, qsizetype size, QDate *date, QTime *time)
+    {
+        if (size != 19 || !readStoredDay(text, 10, date) || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
+            return false;
+        }
+        bool ok = true;
+        *time = QTime(number(text + 11, 2, &ok), number(text + 14, 2, &ok), number(text + 17, 2, &ok));
+        return ok && time->isValid();
+    }
+    // The day alone, "yyyy-MM-dd".
+    template <typename Char> static bool readStoredDay(const Char *text, qsizetype size, QDate *date)
+    {
+        if (!text || size != 10 || text[4] != '-' || text[7] != '-') {
+            return false;
+        }
+        bool ok = true;
+        *date = QDate(number(text, 4, &ok), number(text + 5, 2, &ok), number(text + 8, 2, &ok));
+        return ok && date->isValid();
+    }
+
 private:
+    template <typename Char> static int number(const Char *text, int length, bool *ok)
+    {
+        int value = 0;
+        for (int i = 0; i < length; ++i) {
+            const int digit = int(text[i]) - '0';
+            *ok = *ok && digit >= 0 && digit <= 9;
+            value = value * 10 + digit;
+        }
+        return value;
+    }
+
     QHash<qint64, int> m_offsets;
 };

@@ -3,13 +3,14 @@
 #include <utility>
 
 TreeItem::TreeItem(const QVariantList &data, TreeItem *parent)
-    : m_data(data)
+    : m_data(data.cbegin(), data.cend())
     , m_parent(parent)
-{
-    // Entry and application nodes carry five or six properties; growing the list one by one
-    // reallocates it several times per node of a day's tree.
-    m_properties.reserve(6);
-}
+{}
+
+TreeItem::TreeItem(std::initializer_list<QVariant> data, Properties properties)
+    : m_data(data)
+    , m_properties(properties)
+{}
 
 TreeItem::~TreeItem()
 {
@@ -50,11 +51,11 @@ void TreeItem::setProperty(const QString &key, const QVariant &value)
     QVariant old;
     auto it = std::find_if(m_properties.begin(), m_properties.end(), [&key](const auto &p) { return p.first == key; });
     if (it == m_properties.end()) {
-        m_properties.append({key, value});
+        m_properties.append(std::pair<QString, QVariant>(key, value));
     } else {
         old = std::exchange(it->second, value);
     }
-    if (m_parent) {
+    if (m_parent && !m_parent->m_lookup.isEmpty()) {
         m_parent->childPropertyChanged(this, key, old);
     }
 }
@@ -68,7 +69,9 @@ void TreeItem::appendChild(TreeItem *child)
 {
     child->m_parent = this;
     m_children.append(child);
-    indexChild(child, child->property(QStringLiteral("type")).toString());
+    if (!m_lookup.isEmpty()) {
+        indexChild(child, child->property(QStringLiteral("type")).toString());
+    }
 }
 
 TreeItem::Lookup *TreeItem::lookupFor(const QString &type, const QString &key) const

@@ -4,16 +4,22 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <algorithm>
 
 // One node of the entry tree: its column values, its properties ("type", "time", "id", ...) and its
-// children, which it owns.
+// children, which it owns. A day's tree has thousands of nodes, so values and properties live in
+// the node itself rather than in lists of their own.
 class TreeItem
 {
 public:
+    using Properties = std::initializer_list<std::pair<QString, QVariant>>;
+
     explicit TreeItem(const QVariantList &data, TreeItem *parent = nullptr);
+    // A node with its properties, not yet in a tree: nothing needs to hear of them.
+    TreeItem(std::initializer_list<QVariant> data, Properties properties);
     ~TreeItem();
 
     TreeItem(const TreeItem &) = delete;
@@ -58,9 +64,10 @@ private:
     void childPropertyChanged(TreeItem *child, const QString &key, const QVariant &old);
     void childTypeChanged(TreeItem *child, const QString &oldType);
 
-    QVariantList m_data;
-    // A node has a handful of properties: a flat list is cheaper to build than a map.
-    QList<QPair<QString, QVariant>> m_properties;
+    // The root has four columns, the other nodes two; a node has a handful of properties, and a
+    // flat list is cheaper to build than a map.
+    QVarLengthArray<QVariant, 4> m_data;
+    QVarLengthArray<std::pair<QString, QVariant>, 6> m_properties;
     TreeItem *m_parent = nullptr;
     QList<TreeItem *> m_children;
     // At most a couple per node, so a list searched in order.

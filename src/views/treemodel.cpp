@@ -14,7 +14,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -357,7 +359,6 @@ private:
         TreeItem *node = nullptr;
         qint64 seconds = 0;
         QStringList ids;
-        QByteArray key;
     };
     struct TaskKey
     {
@@ -399,13 +400,9 @@ private:
         node->setData(TimeColumn, *text);
     }
 
-    using Properties = std::initializer_list<std::pair<QString, QVariant>>;
-    TreeItem *append(TreeItem *parent, const QVariantList &values, Properties properties)
+    TreeItem *append(TreeItem *parent, std::initializer_list<QVariant> values, TreeItem::Properties properties)
     {
-        auto *item = new TreeItem(values);
-        for (const auto &[key, value] : properties) {
-            item->setProperty(key, value);
-        }
+        auto *item = new TreeItem(values, properties);
         parent->appendChild(item);
         return item;
     }
@@ -484,24 +481,52 @@ private:
         }
     }
 
-    // Titles are told apart by their stored bytes; only a new title is decoded.
+    // Titles are told apart by their stored bytes; each distinct one is decoded once, and the
+    // same title under several hours, tasks or applications shares that text.
+    qsizetype textOf(const DayEntryCursor &row)
+    {
+        const QByteArrayView bytes = row.titleUtf8();
+        auto found = m_textIndex.constFind(bytes);
+        if (found == m_textIndex.constEnd()) {
+            m_texts.push_back(row.title());
+            found = m_textIndex.insert(keep(bytes), qsizetype(m_texts.size() - 1));
+        }
+        return *found;
+    }
+
     Title &titleOf(TreeItem *app, const DayEntryCursor &row)
     {
-        auto found = m_titleSlots.constFind({app, row.titleUtf8()});
-        if (found != m_titleSlots.constEnd()) {
-            markUnconfirmed(m_titles[*found].node, row);
-            return m_titles[*found];
+        const qsizetype text = textOf(row);
+        // The title's place in m_titles plus one; 0 for a title new under this node.
+        qsizetype &slot = m_titleSlots[{app, text}];
+        if (slot > 0) {
+            markUnconfirmed(m_titles[slot - 1].node, row);
+            return m_titles[slot - 1];
         }
-        const QString text = row.title();
-        TreeItem *node = append(app, {text, m_zero}, {{TypeKey, EntryType}, {TitleKey, text}});
+        const QString &title = m_texts[text];
+        TreeItem *node = append(app, {title, m_zero}, {{TypeKey, EntryType}, {TitleKey, title}});
         if (row.hasRemoteEntry()) {
             node->setProperty(QStringLiteral("linked"), true);
         }
         markUnconfirmed(node, row);
-        // The key's bytes live in the slot: moving the slot keeps them where they are.
-        m_titles.push_back({node, 0, {}, row.titleUtf8().toByteArray()});
-        m_titleSlots.insert({app, QByteArrayView(m_titles.back().key)}, qsizetype(m_titles.size() - 1));
+        m_titles.push_back({node, 0, {}});
+        slot = qsizetype(m_titles.size());
         return m_titles.back();
+    }
+
+    // A copy of a title's bytes that lives as long as the builder. Thousands of short keys go into
+    // a few large blocks instead of an allocation each.
+    QByteArrayView keep(QByteArrayView bytes)
+    {
+        constexpr qsizetype BlockSize = 64 * 1024;
+        if (m_keyBlocks.empty() || m_keyBlockUsed + bytes.size() > BlockSize) {
+            m_keyBlocks.emplace_back(new char[std::max(BlockSize, bytes.size())]);
+            m_keyBlockUsed = 0;
+        }
+        char *copy = m_keyBlocks.back().get() + m_keyBlockUsed;
+        std::copy(bytes.begin(), bytes.end(), copy);
+        m_keyBlockUsed += bytes.size();
+        return QByteArrayView(copy, bytes.size());
     }
 
     TreeItem *m_root;
@@ -516,9 +541,13 @@ private:
     std::array<TreeItem *, 24> m_hours{};
     QHash<QPair<TreeItem *, QString>, TreeItem *> m_groups;
     QHash<QPair<TreeItem *, qint64>, TreeItem *> m_appNodes;
-    QHash<QPair<TreeItem *, QByteArrayView>, qsizetype> m_titleSlots;
+    QHash<QByteArrayView, qsizetype> m_textIndex;
+    std::vector<QString> m_texts;
+    QHash<QPair<TreeItem *, qsizetype>, qsizetype> m_titleSlots;
     QHash<TaskKey, TreeItem *> m_tasks;
     std::vector<Title> m_titles;
+    std::vector<std::unique_ptr<char[]>> m_keyBlocks;
+    qsizetype m_keyBlockUsed = 0;
     QHash<qint64, QString> m_durations;
     qint64 m_total = 0;
 };

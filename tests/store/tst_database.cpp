@@ -177,6 +177,64 @@ private Q_SLOTS:
         QCOMPARE(titlesOfDay(), QStringList{QStringLiteral("from a")});
         db.close();
     }
+
+    // Rule groups are formed without SQLite's date functions for the stored form; every other
+    // form, NULL and empty titles must still group and count as those functions and GROUP BY do.
+    void groupsCountAsSqliteDates()
+    {
+        Database db;
+        QVERIFY(db.open(m_dir.filePath(QStringLiteral("groups.sqlite")), nullptr));
+        Database::createSchema();
+        const QStringList rows{
+            QStringLiteral("'report', 1, '2012-03-10 09:00:00', '2012-03-10 09:00:30'"),
+            QStringLiteral("'report', 1, '2012-03-10 10:00:00', '2012-03-10 10:01:00'"),
+            QStringLiteral("'report', 2, '2012-03-10 10:00:00', '2012-03-10 10:00:07'"),
+            QStringLiteral("'report', 1, '2012-03-10 11:00:00.250', '2012-03-10 11:00:10.5'"),
+            QStringLiteral("'report', 1, '2012-03-10 23:59:59', '2012-03-11 00:00:04'"),
+            QStringLiteral("'', 1, '2012-03-10 12:00:00', '2012-03-10 12:00:02'"),
+            QStringLiteral("NULL, 1, '2012-03-10 12:00:00', '2012-03-10 12:00:03'"),
+            QStringLiteral("'broken', 1, '2012-03-10 13:61:00', '2012-03-10 13:00:00'"),
+            QStringLiteral("'broken', 1, '2012-03-10 13:00:00', 'soon'"),
+            QStringLiteral("'report', 1, '2012-03-09 09:00:00', '2012-03-09 09:00:09'"),
+        };
+        QSqlQuery insert;
+        for (const QString &row : rows) {
+            QVERIFY2(insert.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                                "VALUES (") +
+                                 row + QLatin1Char(')')),
+                     qPrintable(insert.lastError().text()));
+        }
+        const auto describe = [](const QString &title, bool titleNull, const QString &app, const QString &day,
+                                 QStringList ids, qint64 seconds) {
+            ids.sort();
+            return QStringLiteral("%1|%2|%3|%4|%5|%6")
+                .arg(titleNull ? QStringLiteral("NULL") : title, app, day, ids.join(QLatin1Char(',')))
+                .arg(seconds);
+        };
+        QStringList expected;
+        QSqlQuery grouped(
+            QStringLiteral("SELECT title, application_id, DATE(start_time) AS start_day, GROUP_CONCAT(id), "
+                           "SUM(strftime('%s', end_time) - strftime('%s', start_time)) FROM entries "
+                           "WHERE start_time >= '2012-03-09 00:00:00' AND start_time <= '2012-03-10 23:59:59' "
+                           "AND ext_task_id IS NULL GROUP BY start_day, application_id, title"));
+        while (grouped.next()) {
+            expected << describe(grouped.value(0).toString(), grouped.value(0).isNull(), grouped.value(1).toString(),
+                                 grouped.value(2).toString(), grouped.value(3).toString().split(QLatin1Char(',')),
+                                 grouped.value(4).toLongLong());
+        }
+        QList<EntryGroup> groups;
+        QVERIFY(EntryGroups::load(Day.addDays(-1), Day, &groups).ok());
+        QStringList actual;
+        for (const EntryGroup &group : groups) {
+            actual << describe(group.title, group.title.isNull(), group.applicationId, group.day.toString(Qt::ISODate),
+                               group.entryIds, group.seconds);
+        }
+        expected.sort();
+        actual.sort();
+        QCOMPARE(actual, expected);
+        QCOMPARE(actual.size(), 7);
+        db.close();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDatabase)

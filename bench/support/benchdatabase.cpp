@@ -1,0 +1,38 @@
+#include "benchdatabase.h"
+
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <ctime>
+
+BenchDatabase::BenchDatabase()
+{
+    m_open = m_dir.isValid() && m_database.open(path(), nullptr);
+    if (m_open) {
+        Database::createSchema();
+    }
+}
+
+void BenchDatabase::addApplications(int count)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("INSERT INTO applications (path, name) VALUES (?, ?)"));
+    for (int app = 1; app <= count; ++app) {
+        query.addBindValue(QStringLiteral("/usr/bin/app%1").arg(app));
+        query.addBindValue(QStringLiteral("App %1").arg(app));
+        query.exec();
+    }
+}
+
+double processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "database.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh database with the schema in a temporary folder, open as the default connection for as
+// long as the object lives.
+class BenchDatabase
+{
+public:
+    BenchDatabase();
+
+    bool isOpen() const { return m_open; }
+    QString path() const { return m_dir.filePath(QStringLiteral("bench.sqlite")); }
+
+    // Applications 1 to `count`: "/usr/bin/app<N>" named "App <N>".
+    static void addApplications(int count);
+
+private:
+    QTemporaryDir m_dir;
+    Database m_database;
+    bool m_open = false;
+};
+
+// Processor time of this process: on a machine shared with other work the wall clock also counts
+// the time spent waiting for a core.
+double processCpuMs();
+double median(QList<double> values);
