@@ -64,7 +64,7 @@ KWinScriptWindowSource::KWinScriptWindowSource(const QDBusConnection &bus, const
     m_firstReport.setSingleShot(true);
     m_firstReport.setInterval(FirstReportTimeoutMs);
     connect(&m_firstReport, &QTimer::timeout, this,
-            [this] { failed(QStringLiteral("The KWin script does not answer.")); });
+            [this] { failedToLoad(QStringLiteral("The KWin script does not answer.")); });
     connect(this, &ReportedWindowSource::reportAccepted, &m_firstReport, &QTimer::stop);
     connect(m_kwin, &BusNameOwner::ownerChanged, this, &KWinScriptWindowSource::onKWinChanged);
     onKWinChanged();
@@ -98,6 +98,7 @@ QString KWinScriptWindowSource::scriptText(const QString &receiver)
 void KWinScriptWindowSource::onKWinChanged()
 {
     m_loaded = false;
+    m_loadAttempts = 0;
     m_firstReport.stop();
     if (m_kwin->owner().isEmpty()) {
         failed(QStringLiteral("KWin is not running on this session bus."));
@@ -123,9 +124,9 @@ void KWinScriptWindowSource::load()
                   {scriptPath(), QLatin1String(PluginName)}, [this](const QDBusMessage &reply) {
                       const int id = reply.arguments().value(0, -1).toInt();
                       if (reply.type() != QDBusMessage::ReplyMessage || id < 0) {
-                          failed(QStringLiteral("KWin refused to load the TavroDesk script (%1).")
-                                     .arg(reply.errorMessage().isEmpty() ? QStringLiteral("no id")
-                                                                         : reply.errorMessage()));
+                          failedToLoad(QStringLiteral("KWin refused to load the TavroDesk script (%1).")
+                                           .arg(reply.errorMessage().isEmpty() ? QStringLiteral("no id")
+                                                                               : reply.errorMessage()));
                           return;
                       }
                       run(id);
@@ -153,8 +154,8 @@ void KWinScriptWindowSource::run(int id)
                       if (second.type() == QDBusMessage::ReplyMessage) {
                           started(second);
                       } else {
-                          failed(QStringLiteral("KWin did not start the TavroDesk script (%1).")
-                                     .arg(second.errorMessage()));
+                          failedToLoad(QStringLiteral("KWin did not start the TavroDesk script (%1).")
+                                           .arg(second.errorMessage()));
                       }
                   });
          });
@@ -188,6 +189,19 @@ void KWinScriptWindowSource::call(const QString &path, const QString &interfaceN
 void KWinScriptWindowSource::failed(const QString &what)
 {
     lose(what + QLatin1Char(' ') + fallbackSentence());
+}
+
+void KWinScriptWindowSource::failedToLoad(const QString &what)
+{
+    failed(what);
+    if (++m_loadAttempts >= LoadAttempts) {
+        return;
+    }
+    QTimer::singleShot(LoadRetryDelayMs, this, [this, kwin = m_kwin->owner()] {
+        if (!kwin.isEmpty() && m_kwin->owner() == kwin && !isLive()) {
+            load();
+        }
+    });
 }
 
 void KWinScriptWindowSource::handle(const QDBusMessage &message)

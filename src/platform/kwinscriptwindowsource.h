@@ -26,6 +26,9 @@ public:
     static constexpr const char *PluginName = "tavrodesk-focusedwindow";
     // How long a freshly loaded script may take to send its first report.
     static constexpr int FirstReportTimeoutMs = 5000;
+    // KWin takes its bus name before it serves /Scripting: a failed load is tried again a few times.
+    static constexpr int LoadAttempts = 5;
+    static constexpr int LoadRetryDelayMs = 1000;
 
     KWinScriptWindowSource(const QDBusConnection &bus, const QString &scriptFolder,
                            std::unique_ptr<ForegroundWindowSource> fallback, QObject *parent = nullptr);
@@ -52,6 +55,8 @@ private:
     void call(const QString &path, const QString &interfaceName, const QString &method, const QVariantList &arguments,
               std::function<void(const QDBusMessage &)> done);
     void failed(const QString &what);
+    // failed(), then load() again after a while, unless KWin changed or the attempts are used up.
+    void failedToLoad(const QString &what);
 
     QDBusConnection m_bus;
     QString m_scriptFolder;
@@ -59,4 +64,5 @@ private:
     KWinReportReceiver *m_receiver;
     QTimer m_firstReport;
     bool m_loaded = false;
+    int m_loadAttempts = 0;
 };

@@ -159,6 +159,21 @@ private Q_SLOTS:
         QTRY_VERIFY(source->note().contains(QStringLiteral("KWin refused to load")));
         QVERIFY(!source->isLive());
         QCOMPARE(source->sample().title, FallbackStandIn::title());
+        // Tried again a few times, then left alone.
+        const auto loads = [&] {
+            return kwin->calls.filter(QRegularExpression(QStringLiteral("^loadScript "))).size();
+        };
+        const int waitMs = KWinScriptWindowSource::LoadRetryDelayMs * (KWinScriptWindowSource::LoadAttempts + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(loads(), KWinScriptWindowSource::LoadAttempts, waitMs);
+        QTest::qWait(KWinScriptWindowSource::LoadRetryDelayMs * 2);
+        QCOMPARE(loads(), KWinScriptWindowSource::LoadAttempts);
+        source.reset();
+
+        // KWin owns its name a moment before it serves /Scripting: a later attempt succeeds.
+        source = makeSource();
+        QTRY_VERIFY(source->note().contains(QStringLiteral("KWin refused to load")));
+        kwin->nextId = 2;
+        QTRY_VERIFY_WITH_TIMEOUT(source->isLive(), KWinScriptWindowSource::LoadRetryDelayMs * 3);
         source.reset();
 
         // Loaded and started, but the script never calls back (broken by a KWin update, say).
