@@ -24,11 +24,23 @@ void BenchDatabase::addApplications(int count)
     }
 }
 
-double processCpuMs()
+namespace {
+double cpuMs(clockid_t clock)
 {
     timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    clock_gettime(clock, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+} // namespace
+
+double processCpuMs()
+{
+    return cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+double threadCpuMs()
+{
+    return cpuMs(CLOCK_THREAD_CPUTIME_ID);
 }
 
 double median(QList<double> values)

@@ -28,4 +28,6 @@ private:
 // Processor time of this process: on a machine shared with other work the wall clock also counts
 // the time spent waiting for a core.
 double processCpuMs();
+// The same for the calling thread alone.
+double threadCpuMs();
 double median(QList<double> values);

@@ -4,14 +4,15 @@
 #include "messagebox.h"
 
 #include <QDebug>
+#include <QThread>
+
+#include <memory>
 
 namespace {
 const QString Title = QStringLiteral("Check Database");
-}
 
-QString DatabaseCheck::run(QObject *parent, const QString &path, bool onDemand, const QDateTime &now)
+QString tell(QObject *parent, const QString &path, const IntegrityReport &report, bool onDemand, const QDateTime &now)
 {
-    const IntegrityReport report = Database::quickCheck();
     if (report.sound()) {
         if (onDemand) {
             MessageBox::information(parent, Title,
@@ -37,4 +38,37 @@ QString DatabaseCheck::run(QObject *parent, const QString &path, bool onDemand, 
         MessageBox::information(parent, Title, QStringLiteral("A copy was kept as %1.").arg(copy));
     }
     return copy;
+}
+
+// Runs the check in a thread of its own and tells the result in the thread that made it.
+class BackgroundCheck : public QObject
+{
+public:
+    BackgroundCheck(QObject *parent, const QString &path)
+        : QObject(parent)
+        , m_thread(QThread::create([this, path] { m_report = Database::quickCheckFile(path); }))
+    {
+        connect(m_thread.get(), &QThread::finished, this, [this, path] {
+            tell(this->parent(), path, m_report, false, QDateTime::currentDateTime());
+            deleteLater();
+        });
+        m_thread->start(QThread::LowPriority);
+    }
+    ~BackgroundCheck() override { m_thread->wait(); }
+
+private:
+    IntegrityReport m_report;
+    std::unique_ptr<QThread> m_thread;
+};
+
+} // namespace
+
+QString DatabaseCheck::run(QObject *parent, const QString &path, bool onDemand, const QDateTime &now)
+{
+    return tell(parent, path, Database::quickCheck(), onDemand, now);
+}
+
+void DatabaseCheck::startInBackground(QObject *parent, const QString &path)
+{
+    new BackgroundCheck(parent, path);
 }

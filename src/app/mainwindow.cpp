@@ -167,7 +167,7 @@ bool MainWindow::initDatabase()
         return false;
     }
     Database::createSchema();
-    DatabaseCheck::run(this, path, false, QDateTime::currentDateTime());
+    DatabaseCheck::startInBackground(this, path);
     return true;
 }
 

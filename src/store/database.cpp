@@ -9,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -108,8 +109,32 @@ void Database::createSchema()
 
 IntegrityReport Database::quickCheck(int timeLimitMs, int maxProblems)
 {
+    return quickCheck(QSqlDatabase::database(), timeLimitMs, maxProblems);
+}
+
+IntegrityReport Database::quickCheckFile(const QString &path, int timeLimitMs, int maxProblems)
+{
+    // A connection name of this thread's own: connections are used only by the thread that made them.
+    const QString name = QStringLiteral("quick-check-%1").arg(quintptr(QThread::currentThreadId()));
     IntegrityReport report;
-    QSqlDatabase db = QSqlDatabase::database();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            report = quickCheck(db, timeLimitMs, maxProblems);
+        } else {
+            report.problems << db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return report;
+}
+
+IntegrityReport Database::quickCheck(QSqlDatabase db, int timeLimitMs, int maxProblems)
+{
+    IntegrityReport report;
     const QVariant handle = db.driver()->handle();
     auto *sqlite =
         handle.typeName() == QByteArrayLiteral("sqlite3*") ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;

@@ -43,6 +43,10 @@ public:
     // a huge file.
     static constexpr int QuickCheckLimitMs = 3000;
     static IntegrityReport quickCheck(int timeLimitMs = QuickCheckLimitMs, int maxProblems = 10);
+    // The same on a read-only connection of its own to `path`: callable from any thread, beside the
+    // program's connection. A file that does not open is reported with the driver's text.
+    static IntegrityReport quickCheckFile(const QString &path, int timeLimitMs = QuickCheckLimitMs,
+                                          int maxProblems = 10);
     // Copies the database file as it is now next to it, as "<file>.damaged-yyyyMMdd-hhmmss", readable
     // by its owner only. Returns the copy's path, or an empty text when it could not be made.
     static QString keepCopy(const QString &path, const QDateTime &when);
@@ -53,6 +57,7 @@ public:
     static void createSchema();
 
 private:
+    static IntegrityReport quickCheck(QSqlDatabase db, int timeLimitMs, int maxProblems);
     bool openWith(const QString &path, const QString &options, QString *error);
 
     QSqlDatabase m_db;
