@@ -36,7 +36,7 @@ const QDate HeavyUnlinkedDay(2025, 11, 12);
 const QDate HeavyLinkedDay(2025, 11, 13);
 // Older days are mostly linked, as they would be after the user worked through them.
 const QDate MostlyLinkedBefore(2025, 10, 1);
-const int Runs = 7;
+const int Runs = 11;
 
 QTextStream out(stdout);
 

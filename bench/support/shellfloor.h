@@ -8,7 +8,7 @@
 // the same statement on the same file, rows written to /dev/null. Median of `runs`; -1 when the
 // shell cannot be run.
 double shellFloorMs(const QString &databasePath, const QString &statement,
-                    const QList<QPair<QString, QString>> &parameters = {}, int runs = 7);
+                    const QList<QPair<QString, QString>> &parameters = {}, int runs = 11);
 
 // "name: cpu median X ms (target <= T ms), sqlite3 shell Y ms, ratio Z"
 QString floorLine(const char *name, double cpuMs, double targetMs, double floorMs);

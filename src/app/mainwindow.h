@@ -76,7 +76,7 @@ public:
     void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
     bool isTrayUsable() const;
     // Checks that the data folder and the database take changes; when not, a lasting warning in the
-    // status bar and a tray balloon. Part of the deferred start-up.
+    // status bar and a tray balloon. Runs with the deferred start-up.
     void checkStorage();
     QLabel *storageWarning() const { return m_status->storageWarning(); }
 

@@ -89,6 +89,10 @@ bool Database::openWith(const QString &path, const QString &options, QString *er
     if (QFileInfo(path).isFile()) {
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
+    // The rollback journal stays. A write-ahead log makes one stored stretch about three times
+    // cheaper (0.5 instead of 1.5 ms), but stretches come a few a minute, and it keeps the latest
+    // ones in a file beside the database until a checkpoint: a copy of the database file alone
+    // (the copy of a damaged file, a backup, a moved data folder) would lose them.
     return true;
 }
 
