@@ -6,6 +6,7 @@
 #include "kwinscriptwindowsource.h"
 #include "nullforegroundwindowsource.h"
 #include "nullidlesource.h"
+#include "settingsfile.h"
 #include "swayipc.h"
 #include "waylandidlesource.h"
 #include "wlrootsforegroundwindowsource.h"
@@ -17,7 +18,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <optional>
 
@@ -121,8 +121,7 @@ std::unique_ptr<ForegroundWindowSource> createKdeWindowSource(const QProcessEnvi
 {
     const auto bus = busWith(QStringLiteral("org.kde.KWin"));
     // The script is rewritten at every start, so it always matches this version of the program.
-    const QString scriptFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/kwin");
+    const QString scriptFolder = SettingsFile::dataFolder() + QStringLiteral("/kwin");
     return bus ? std::make_unique<KWinScriptWindowSource>(*bus, scriptFolder, fallbackWindowSource(environment))
                : nullptr;
 }
