@@ -58,8 +58,23 @@ QByteArray idText(const QVariant &id)
     return id.isNull() ? QByteArray() : QByteArray::number(id.toLongLong());
 }
 
-void appendCsvField(QByteArray *out, const QByteArray &field)
+// A spreadsheet reads a cell that starts with = + - @ (or a tab or return before one) as a formula,
+// and window titles are whatever a web page or document chose: such a text cell gets a leading
+// apostrophe, the usual mark for "text, not formula". Plain numbers stay numbers.
+bool readsAsFormula(const QByteArray &field)
 {
+    static const QByteArray triggers = QByteArrayLiteral("=+-@\t\r");
+    if (field.isEmpty() || !triggers.contains(field.front())) {
+        return false;
+    }
+    const QByteArrayView digits = QByteArrayView(field).sliced(1);
+    return field.front() != '-' || digits.isEmpty() ||
+           !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void appendCsvField(QByteArray *out, const QByteArray &value)
+{
+    const QByteArray field = readsAsFormula(value) ? '\'' + value : value;
     if (!field.contains(',') && !field.contains('"') && !field.contains('\n') && !field.contains('\r')) {
         out->append(field);
         return;
