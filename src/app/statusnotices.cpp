@@ -103,8 +103,13 @@ void StatusNotices::showStorageFailing(bool failing, const QString &text)
 void StatusNotices::showSessionNote(const QString &note)
 {
     if (note.isEmpty()) {
+        if (!m_sessionNote.isEmpty() && m_bar->currentMessage() == m_sessionNote) {
+            m_bar->clearMessage();
+        }
+        m_sessionNote.clear();
         return;
     }
+    m_sessionNote = note;
     qDebug() << note;
     m_bar->showMessage(note);
     if (trayUsable()) {

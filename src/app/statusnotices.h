@@ -40,7 +40,8 @@ public:
     void showStorageProblem(const QString &problem);
     // The recorder's stretches stopped or started reaching the database again.
     void showStorageFailing(bool failing, const QString &text);
-    // How windows are read on this desktop, when the user should know.
+    // How windows are read on this desktop, when the user should know; an empty note takes the
+    // last one off the status bar (the desktop's helper started answering).
     void showSessionNote(const QString &note);
     void showAwayTime(const QString &title, const QString &message);
 
@@ -53,4 +54,5 @@ private:
     QProgressBar *m_progressBar;
     QSystemTrayIcon *m_tray = nullptr;
     std::function<bool()> m_trayUsable;
+    QString m_sessionNote;
 };
