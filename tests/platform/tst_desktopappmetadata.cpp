@@ -51,11 +51,6 @@ private Q_SLOTS:
                       app + "Name=Term\nExec=tavro-fixture-term\nStartupWMClass=TermWindow\n"));
         QVERIFY(write(QStringLiteral("high/applications/org.example.Remote.desktop"),
                       app + "Name=Remote\nExec=/nonexistent/remote\n"));
-        // Wayland app ids: a reverse-DNS desktop-file id, and a window class.
-        QVERIFY(write(QStringLiteral("high/applications/org.example.Notes.desktop"),
-                      app + "Name=Example Notes\nExec=/app/bin/notes\n"));
-        QVERIFY(write(QStringLiteral("high/applications/classy.desktop"),
-                      app + "Name=Classy\nStartupWMClass=Classy-Window\nExec=/opt/classy/run\n"));
         qputenv("PATH", tmp(QStringLiteral("bin")).toLocal8Bit());
         m_metadata = std::make_unique<DesktopAppMetadata>(
             QStringList{tmp(QStringLiteral("high")), qEnvironmentVariable("TAVRO_TEST_DATA")});
@@ -94,19 +89,6 @@ private Q_SLOTS:
         QCOMPARE(m_metadata->productName(tmp(path)), expected);
     }
 
-    void productNameForAppId()
-    {
-        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example.Notes")), QStringLiteral("Example Notes"));
-        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example.notes.desktop")),
-                 QStringLiteral("Example Notes"));
-        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("classy-window")), QStringLiteral("Classy"));
-        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("tavro-vi")), QStringLiteral("Vi Improved"));
-        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example")), QString());
-        QCOMPARE(m_metadata->productNameForAppId(QString()), QString());
-        QVERIFY(m_metadata->iconForAppId(QStringLiteral("nothing.here")).isNull());
-    }
-
     // The application's identity does not follow the language: the untranslated name (else the file
     // name) comes first in every language, the translations after it.
     void knownNamesStartWithTheIdentity()
@@ -125,18 +107,27 @@ private Q_SLOTS:
         QVERIFY(m_metadata->knownNames(tmp(QStringLiteral("bin/python3"))).isEmpty());
     }
 
-    // Wayland app ids: desktop-file id in any case, else StartupWMClass; the executable, else the
-    // entry file when Exec names nothing installed.
-    void pathForAppId()
+    // Wayland app ids: desktop-file id in any case (with or without ".desktop"), else StartupWMClass;
+    // the executable, else the entry file when Exec names nothing installed.
+    void appIdsFindTheirEntry()
     {
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
         const QString term = QFileInfo(tmp(QStringLiteral("bin/tavro-fixture-term"))).canonicalFilePath();
-        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("tavro-fixture-term")), term);
-        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("Tavro-Fixture-Term")), term);
-        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("termwindow")), term);
+        for (const char *appId :
+             {"tavro-fixture-term", "Tavro-Fixture-Term", "termwindow", "tavro-fixture-term.desktop"}) {
+            QCOMPARE(m_metadata->pathForAppId(QLatin1String(appId)), term);
+            QCOMPARE(m_metadata->productNameForAppId(QLatin1String(appId)), QStringLiteral("Term"));
+        }
         QCOMPARE(m_metadata->pathForAppId(QStringLiteral("org.example.Remote")),
                  QFileInfo(tmp(QStringLiteral("high/applications/org.example.Remote.desktop"))).canonicalFilePath());
-        QCOMPARE(m_metadata->pathForAppId(QStringLiteral("org.example.Unknown")), QString());
-        QCOMPARE(m_metadata->pathForAppId(QString()), QString());
+        QCOMPARE(m_metadata->productNameForAppId(QStringLiteral("org.example.remote")), QStringLiteral("Remote"));
+        for (const QString &unknown : {QStringLiteral("org.example.Unknown"), QString()}) {
+            QCOMPARE(m_metadata->pathForAppId(unknown), QString());
+            QCOMPARE(m_metadata->productNameForAppId(unknown), QString());
+            QVERIFY(m_metadata->iconForAppId(unknown).isNull());
+        }
+        QCOMPARE(m_metadata->waylandAppPath(QStringLiteral("org.example/Unknown")),
+                 QStringLiteral("wayland://app-id/org.example_Unknown"));
     }
 };
 
