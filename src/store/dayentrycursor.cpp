@@ -5,18 +5,14 @@
 
 #include <QDebug>
 
+#include <cstring>
+
 DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QString &filter, int hideUnder)
-    : m_statement(EntryStore::dayQuery(link, filter, hideUnder).toUtf8())
+    : m_statement(EntryStore::dayQuery(link, filter).toUtf8())
+    , m_applicationQuery("SELECT path, name FROM applications WHERE id = :id")
 {
     m_statement.bind(":day_start", EntryStore::dayStart(day));
     m_statement.bind(":day_end", EntryStore::dayEnd(day));
-    if (hideUnder >= 1) {
-        m_statement.bind(":day_start0", EntryStore::dayStart(day));
-        m_statement.bind(":day_end0", EntryStore::dayEnd(day));
-        m_statement.bind(":hideUnder", qint64(hideUnder));
-    }
-    m_appPath = m_statement.column("app_path");
-    m_appName = m_statement.column("app_name");
     m_id = m_statement.column("id");
     m_title = m_statement.column("title");
     m_applicationId = m_statement.column("application_id");
@@ -31,19 +27,103 @@ DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QS
         m_extTasklistName = m_statement.column("ext_tasklist_name");
         m_extProjectName = m_statement.column("ext_project_name");
     }
+    if (hideUnder >= 1) {
+        keepGroupsReaching(hideUnder);
+    }
+}
+
+QString DayEntryCursor::error() const
+{
+    return m_error.isEmpty() ? m_statement.error() : m_error;
 }
 
 bool DayEntryCursor::next()
 {
-    if (!m_statement.next()) {
-        if (m_statement.failed()) {
-            qDebug() << "query error: " << m_statement.error() << "\n";
+    while (m_error.isEmpty() && m_statement.next()) {
+        m_application = readApplication();
+        if (!m_application || (m_shownGroups && !m_shownGroups->contains(currentGroup()))) {
+            continue;
         }
-        return false;
+        m_start = readStamp(m_startTime);
+        m_end = readStamp(m_endTime);
+        return true;
     }
-    m_start = readStamp(m_startTime);
-    m_end = readStamp(m_endTime);
-    return true;
+    if (!error().isEmpty()) {
+        qDebug() << "query error: " << error() << "\n";
+    }
+    return false;
+}
+
+const DayEntryCursor::Application *DayEntryCursor::readApplication()
+{
+    const qint64 id = applicationId();
+    auto found = m_applications.constFind(id);
+    if (found == m_applications.constEnd()) {
+        m_applicationQuery.rewind();
+        m_applicationQuery.bind(":id", id);
+        Application application;
+        application.exists = m_applicationQuery.next();
+        if (m_applicationQuery.failed()) {
+            m_error = m_applicationQuery.error();
+            return nullptr;
+        }
+        if (application.exists) {
+            application.path = m_applicationQuery.text(0);
+            application.name = m_applicationQuery.text(1);
+        }
+        found = m_applications.insert(id, application);
+    }
+    return found->exists ? &*found : nullptr;
+}
+
+DayEntryCursor::TitleGroup DayEntryCursor::currentGroup() const
+{
+    int size = 0;
+    const char *bytes = m_statement.utf8(m_title, &size);
+    return {applicationId(), QByteArray::fromRawData(bytes, size), bytes == nullptr};
+}
+
+void DayEntryCursor::keepGroupsReaching(int hideUnder)
+{
+    QHash<TitleGroup, qint64> seconds;
+    while (m_error.isEmpty() && m_statement.next()) {
+        if (!readApplication()) {
+            continue;
+        }
+        const qint64 rowSeconds = wallClockSeconds();
+        auto group = seconds.find(currentGroup());
+        if (group == seconds.end()) {
+            TitleGroup kept = currentGroup();
+            // The key read from the row is gone at the next step; the kept one owns its bytes.
+            kept.title = QByteArray(kept.title.constData(), kept.title.size());
+            group = seconds.insert(kept, 0);
+        }
+        *group += rowSeconds;
+    }
+    m_shownGroups.emplace();
+    for (auto group = seconds.cbegin(); group != seconds.cend(); ++group) {
+        if (group.value() >= hideUnder) {
+            m_shownGroups->insert(group.key());
+        }
+    }
+    m_statement.rewind();
+}
+
+qint64 DayEntryCursor::wallClockSeconds()
+{
+    const Stamp start = readStamp(m_startTime);
+    const Stamp end = readStamp(m_endTime);
+    if (start.storedForm && end.storedForm) {
+        return end.utcSeconds + end.offset - start.utcSeconds - start.offset;
+    }
+    // Stamps in another form count as SQLite's date functions read them.
+    SqliteStatement odd("SELECT strftime('%s', end_time) - strftime('%s', start_time) FROM entries WHERE id = :id");
+    odd.bind(":id", id());
+    if (odd.next()) {
+        return odd.integer(0);
+    }
+    m_error = odd.failed() ? odd.error() : QStringLiteral("entry vanished");
+    return 0;
 }
 
 DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
@@ -51,7 +131,9 @@ DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
     Stamp stamp;
     int size = 0;
     const char *text = m_statement.utf8(column, &size);
-    if (!StampParser::readStoredForm(text, size, &stamp.date, &stamp.time)) {
+    stamp.storedForm = size == 19 && text[10] == ' ' && readDay(text, &stamp.date) &&
+                       StampParser::readStoredTime(text + 11, 8, &stamp.time);
+    if (!stamp.storedForm) {
         const QDateTime parsed = parseDateTime(QString::fromUtf8(text, size));
         if (!parsed.isValid() || !parsed.time().isValid()) {
             return stamp;
@@ -60,14 +142,31 @@ DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
         stamp.time = parsed.time();
     }
     const qint64 hourKey = stamp.date.toJulianDay() * 24 + stamp.time.hour();
-    auto offset = m_offsets.constFind(hourKey);
-    if (offset == m_offsets.constEnd()) {
-        offset = m_offsets.insert(hourKey, QDateTime(stamp.date, stamp.time).offsetFromUtc());
+    if (hourKey != m_lastHour.key) {
+        auto offset = m_offsets.constFind(hourKey);
+        if (offset == m_offsets.constEnd()) {
+            offset = m_offsets.insert(hourKey, QDateTime(stamp.date, stamp.time).offsetFromUtc());
+        }
+        m_lastHour = {hourKey, *offset};
     }
     stamp.valid = true;
-    stamp.offset = *offset;
+    stamp.offset = m_lastHour.offset;
     stamp.utcSeconds = stamp.date.toJulianDay() * 86400 + stamp.time.msecsSinceStartOfDay() / 1000 - stamp.offset;
     return stamp;
+}
+
+bool DayEntryCursor::readDay(const char *text, QDate *date)
+{
+    if (m_lastDay.date.isValid() && std::memcmp(text, m_lastDay.text.data(), m_lastDay.text.size()) == 0) {
+        *date = m_lastDay.date;
+        return true;
+    }
+    if (!StampParser::readStoredDay(text, qsizetype(m_lastDay.text.size()), date)) {
+        return false;
+    }
+    std::memcpy(m_lastDay.text.data(), text, m_lastDay.text.size());
+    m_lastDay.date = *date;
+    return true;
 }
 
 QDateTime DayEntryCursor::start() const

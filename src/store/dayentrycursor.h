@@ -7,10 +7,20 @@
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QString>
+
+#include <array>
+#include <optional>
 
 // Walks the rows of the day query forward, reading each column only when asked: building a day's
 // tree needs the texts of a few new nodes, not of every row.
+//
+// The entries are read without joining their applications: a day names a few hundred of them,
+// each looked up once, and the join cost SQLite more than reading the entries themselves. Rows
+// whose application is missing are left out, as the join would. With a hide-under threshold the
+// day is read twice, once to sum each application's titles and once to hand out the rows of the
+// titles that reach it.
 class DayEntryCursor
 {
 public:
@@ -18,12 +28,12 @@ public:
 
     // False at the end or on failure; error() tells which.
     bool next();
-    QString error() const { return m_statement.error(); }
+    QString error() const;
 
     qint64 id() const { return m_statement.integer(m_id); }
     qint64 applicationId() const { return m_statement.integer(m_applicationId); }
-    QString appPath() const { return m_statement.text(m_appPath); }
-    QString appName() const { return m_statement.text(m_appName); }
+    QString appPath() const { return m_application->path; }
+    QString appName() const { return m_application->name; }
     QString title() const { return m_statement.text(m_title); }
     // The title's bytes, valid until the next row: telling titles apart needs no decoding.
     QByteArrayView titleUtf8() const;
@@ -51,21 +61,59 @@ public:
     qint64 seconds() const { return m_start.valid && m_end.valid ? m_end.utcSeconds - m_start.utcSeconds : 0; }
 
 private:
+    struct Application
+    {
+        QString path;
+        QString name;
+        bool exists = false;
+    };
+    // An application's titles are told apart by their bytes; a NULL title is a group of its own.
+    struct TitleGroup
+    {
+        qint64 application = 0;
+        QByteArray title;
+        bool null = false;
+        bool operator==(const TitleGroup &other) const
+        {
+            return application == other.application && null == other.null && title == other.title;
+        }
+        friend size_t qHash(const TitleGroup &group, size_t seed = 0)
+        {
+            return qHashMulti(seed, group.application, group.title, group.null);
+        }
+    };
+
+    // The row's application, or null when its id names none.
+    const Application *readApplication();
+    // The groups of the day whose time reaches `hideUnder`, counted as SQLite's strftime('%s')
+    // counts it: the stamps as if they were UTC, an unreadable one adding nothing.
+    void keepGroupsReaching(int hideUnder);
+    TitleGroup currentGroup() const;
+    qint64 wallClockSeconds();
+
     // A stored time stamp, with the local UTC offset of its hour.
     struct Stamp
     {
         bool valid = false;
+        // "yyyy-MM-dd hh:mm:ss", the form SQLite's date functions read as this program does.
+        bool storedForm = false;
         QDate date;
         QTime time;
         int offset = 0;
         qint64 utcSeconds = 0;
     };
     Stamp readStamp(int column);
+    // Nearly every stamp of a day starts with the same date: its text is compared, not read.
+    bool readDay(const char *text, QDate *date);
     QVariant value(int column) const;
 
     SqliteStatement m_statement;
-    int m_appPath = -1;
-    int m_appName = -1;
+    SqliteStatement m_applicationQuery;
+    QHash<qint64, Application> m_applications;
+    const Application *m_application = nullptr;
+    // Set with a threshold: the groups to hand out.
+    std::optional<QSet<TitleGroup>> m_shownGroups;
+    QString m_error;
     int m_id = -1;
     int m_title = -1;
     int m_applicationId = -1;
@@ -82,4 +130,14 @@ private:
     Stamp m_end;
     // The local UTC offset by hour: looking it up is a time-zone check, once per hour is enough.
     QHash<qint64, int> m_offsets;
+    struct
+    {
+        qint64 key = -1;
+        int offset = 0;
+    } m_lastHour;
+    struct
+    {
+        std::array<char, 10> text{};
+        QDate date;
+    } m_lastDay;
 };

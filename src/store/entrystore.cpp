@@ -74,34 +74,25 @@ QString EntryStore::filterClause(const QString &filter)
     QString clause;
     for (const QString &term : splitSearchTerms(filter)) {
         const QString literal = sqlLiteral(QStringLiteral("title"), QLatin1Char('%') + term + QLatin1Char('%'));
+        // The matching applications are a subquery SQLite runs once, so no statement needs to join them.
         clause += QStringLiteral("AND ( entries.title LIKE ") + literal +
-                  QStringLiteral(" OR applications.name LIKE ") + literal + QStringLiteral(") ");
+                  QStringLiteral(" OR entries.application_id IN ( SELECT id FROM applications WHERE name LIKE ") +
+                  literal + QStringLiteral(") ) ");
     }
     return clause;
 }
 
-QString EntryStore::dayQuery(Link link, const QString &filter, int hideUnder)
+QString EntryStore::dayQuery(Link link, const QString &filter)
 {
-    const QString filterText = filterClause(filter);
-    if (hideUnder < 1) {
-        return QStringLiteral("SELECT applications.path AS app_path, applications.name AS app_name, entries.* "
-                              "FROM applications, entries WHERE applications.id = entries.application_id AND "
-                              "entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
-               dayLinkClause(link) + filterText;
-    }
-    return QStringLiteral("SELECT applications.path AS app_path, \tapplications.name AS app_name, \tentries.* FROM "
-                          "entries, applications WHERE applications.id = entries.application_id \tAND "
-                          "entries.start_time >= :day_start \tAND entries.start_time <= :day_end ") +
-           dayLinkClause(link) + filterText +
-           QStringLiteral("\tAND entries.application_id || ',' || entries.title IN ( \t\tSELECT app_id_title "
-                          "\t\tFROM ( \t\t\tSELECT entries.application_id || ',' || entries.title AS app_id_title, "
-                          "\t\t\t\tSUM( strftime( '%s', entries.end_time ) - strftime( '%s', entries.start_time ) "
-                          ") AS duration \t\t\tFROM applications, entries \t\t\tWHERE applications.id = "
-                          "entries.application_id \t\t\t\tAND entries.start_time >= :day_start0 \t\t\t\tAND "
-                          "entries.start_time <= :day_end0 ") +
-           filterText + dayLinkClause(link) +
-           QStringLiteral("\t\t\tGROUP BY entries.application_id, entries.title \t\t\tHAVING duration >= "
-                          ":hideUnder \t\t) \t) ");
+    // Only the columns the trees show: SQLite decodes every column a statement names, row by row.
+    const QString columns = link == Link::Unlinked
+                                ? QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id")
+                                : QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id, "
+                                                 "ext_task_id, ext_tasklist_id, ext_project_id, ext_task_name, "
+                                                 "ext_tasklist_name, ext_project_name");
+    return QStringLiteral("SELECT ") + columns +
+           QStringLiteral(" FROM entries WHERE entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
+           dayLinkClause(link) + filterClause(filter);
 }
 
 QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder, bool *ok)

@@ -40,11 +40,12 @@ class EntryStore
 public:
     enum class Link { Unlinked, Linked };
 
-    // "AND ( entries.title LIKE '%term%' OR applications.name LIKE '%term%') " per search term.
+    // Per search term: the entry's title or its application's name holds the term.
     static QString filterClause(const QString &filter);
 
-    // The text of the day query for the link state, filter and hide-under threshold.
-    static QString dayQuery(Link link, const QString &filter, int hideUnder);
+    // The text of the day query for the link state and filter; the entries' applications are
+    // looked up apart.
+    static QString dayQuery(Link link, const QString &filter);
     // The day's entries in the link state, filtered, leaving out (application, title) pairs whose
     // summed time stays under `hideUnder` seconds (0 = no threshold). `ok` tells a failed query.
     static QList<EntryRow> dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder,

@@ -161,6 +161,13 @@ bool SqliteStatement::next()
     return false;
 }
 
+void SqliteStatement::rewind()
+{
+    if (m_statement) {
+        sqlite3_reset(m_statement);
+    }
+}
+
 int SqliteStatement::column(const char *name) const
 {
     if (!m_statement) {

@@ -27,6 +27,8 @@ public:
 
     // Steps to the next row; false at the end or on failure (then error() is set).
     bool next();
+    // Goes back before the first row, keeping the bound values; needed before binding anew.
+    void rewind();
     bool failed() const { return !m_error.isEmpty(); }
 
     // The index of a result column by name, or -1.

@@ -16,11 +16,16 @@ public:
     // text; false for anything else, which then goes the general way.
     template <typename Char> static bool readStoredForm(const Char *text, qsizetype size, QDate *date, QTime *time)
     {
-        if (size != 19 || !readStoredDay(text, 10, date) || text[10] != ' ' || text[13] != ':' || text[16] != ':') {
+        return size == 19 && readStoredDay(text, 10, date) && text[10] == ' ' && readStoredTime(text + 11, 8, time);
+    }
+    // The time of day alone, "hh:mm:ss".
+    template <typename Char> static bool readStoredTime(const Char *text, qsizetype size, QTime *time)
+    {
+        if (size != 8 || text[2] != ':' || text[5] != ':') {
             return false;
         }
         bool ok = true;
-        *time = QTime(number(text + 11, 2, &ok), number(text + 14, 2, &ok), number(text + 17, 2, &ok));
+        *time = QTime(number(text, 2, &ok), number(text + 3, 2, &ok), number(text + 6, 2, &ok));
         return ok && time->isValid();
     }
     // The day alone, "yyyy-MM-dd".

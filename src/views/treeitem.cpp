@@ -1,15 +1,21 @@
 #include "treeitem.h"
 
-#include <utility>
+const QString TreeItem::TypeKey = QStringLiteral("type");
+const QString TreeItem::TimeKey = QStringLiteral("time");
+const QString TreeItem::TitleKey = QStringLiteral("title");
+const QString TreeItem::EntriesKey = QStringLiteral("entries");
+const QString TreeItem::LinkedKey = QStringLiteral("linked");
+const QString TreeItem::UnconfirmedKey = QStringLiteral("unconfirmed");
 
 TreeItem::TreeItem(const QVariantList &data, TreeItem *parent)
     : m_data(data.cbegin(), data.cend())
     , m_parent(parent)
 {}
 
-TreeItem::TreeItem(std::initializer_list<QVariant> data, Properties properties)
-    : m_data(data)
-    , m_properties(properties)
+TreeItem::TreeItem(const QString &name, const QString &timeText, const QString &type)
+    : m_data({name, timeText})
+    , m_fields(TypeField)
+    , m_type(type)
 {}
 
 TreeItem::~TreeItem()
@@ -38,6 +44,32 @@ bool TreeItem::setData(int column, const QVariant &value)
 
 QVariant TreeItem::property(const QString &key) const
 {
+    if (key == TypeKey) {
+        return m_fields & TypeField ? QVariant(m_type) : QVariant();
+    }
+    if (key == TimeKey) {
+        return m_fields & TimeField ? QVariant(m_time) : QVariant();
+    }
+    if (key == TitleKey) {
+        return m_fields & TitleField ? QVariant(m_title) : QVariant();
+    }
+    if (key == EntriesKey) {
+        if (!(m_fields & EntriesField)) {
+            return {};
+        }
+        QStringList ids;
+        ids.reserve(m_entryIds.size());
+        for (const qint64 id : m_entryIds) {
+            ids << QString::number(id);
+        }
+        return ids;
+    }
+    if (key == LinkedKey) {
+        return m_fields & LinkedField ? QVariant(m_linked) : QVariant();
+    }
+    if (key == UnconfirmedKey) {
+        return m_fields & UnconfirmedField ? QVariant(m_unconfirmed) : QVariant();
+    }
     for (const auto &[name, value] : m_properties) {
         if (name == key) {
             return value;
@@ -48,16 +80,97 @@ QVariant TreeItem::property(const QString &key) const
 
 void TreeItem::setProperty(const QString &key, const QVariant &value)
 {
-    QVariant old;
-    auto it = std::find_if(m_properties.begin(), m_properties.end(), [&key](const auto &p) { return p.first == key; });
-    if (it == m_properties.end()) {
-        m_properties.append(std::pair<QString, QVariant>(key, value));
+    TreeItem *indexed = m_parent && !m_parent->m_lookup.isEmpty() ? m_parent : nullptr;
+    const QVariant old = indexed ? property(key) : QVariant();
+    if (!setField(key, value)) {
+        auto it =
+            std::find_if(m_properties.begin(), m_properties.end(), [&key](const auto &p) { return p.first == key; });
+        if (it == m_properties.end()) {
+            m_properties.append(std::pair<QString, QVariant>(key, value));
+        } else {
+            it->second = value;
+        }
+    }
+    if (indexed) {
+        indexed->childPropertyChanged(this, key, old);
+    }
+}
+
+// The typed properties: false for any other key. An invalid value unsets the property.
+bool TreeItem::setField(const QString &key, const QVariant &value)
+{
+    Field field;
+    if (key == TypeKey) {
+        field = TypeField;
+        m_type = value.toString();
+    } else if (key == TimeKey) {
+        field = TimeField;
+        m_time = value.toLongLong();
+    } else if (key == TitleKey) {
+        field = TitleField;
+        m_title = value.toString();
+    } else if (key == EntriesKey) {
+        // Entry ids are row ids: texts of whole numbers.
+        field = EntriesField;
+        m_entryIds.clear();
+        const QStringList ids = value.toStringList();
+        for (const QString &id : ids) {
+            m_entryIds << id.toLongLong();
+        }
+    } else if (key == LinkedKey) {
+        field = LinkedField;
+        m_linked = value.toBool();
+    } else if (key == UnconfirmedKey) {
+        field = UnconfirmedField;
+        m_unconfirmed = value.toBool();
     } else {
-        old = std::exchange(it->second, value);
+        return false;
     }
-    if (m_parent && !m_parent->m_lookup.isEmpty()) {
-        m_parent->childPropertyChanged(this, key, old);
+    m_fields = value.isValid() ? m_fields | field : m_fields & ~field;
+    return true;
+}
+
+bool TreeItem::inIndexedParent() const
+{
+    return m_parent && !m_parent->m_lookup.isEmpty();
+}
+
+void TreeItem::setTime(qint64 seconds)
+{
+    if (inIndexedParent()) {
+        setProperty(TimeKey, seconds);
+        return;
     }
+    m_time = seconds;
+    m_fields |= TimeField;
+}
+
+void TreeItem::setEntryIds(QList<qint64> ids)
+{
+    m_entryIds = std::move(ids);
+    m_fields |= EntriesField;
+}
+
+void TreeItem::setTitle(const QString &title)
+{
+    if (inIndexedParent()) {
+        setProperty(TitleKey, title);
+        return;
+    }
+    m_title = title;
+    m_fields |= TitleField;
+}
+
+void TreeItem::setLinked(bool linked)
+{
+    m_linked = linked;
+    m_fields |= LinkedField;
+}
+
+void TreeItem::setUnconfirmed(bool unconfirmed)
+{
+    m_unconfirmed = unconfirmed;
+    m_fields |= UnconfirmedField;
 }
 
 int TreeItem::row() const
@@ -70,7 +183,7 @@ void TreeItem::appendChild(TreeItem *child)
     child->m_parent = this;
     m_children.append(child);
     if (!m_lookup.isEmpty()) {
-        indexChild(child, child->property(QStringLiteral("type")).toString());
+        indexChild(child, child->m_type);
     }
 }
 
@@ -131,7 +244,7 @@ TreeItem *TreeItem::findChild(const QString &type, const QString &key, const QSt
     if (!lookup) {
         Lookup built{type, key, {}};
         for (TreeItem *child : m_children) {
-            if (child->property(QStringLiteral("type")).toString() == type) {
+            if (child->m_type == type) {
                 const QString text = child->property(key).toString();
                 if (!built.index.contains(text)) {
                     built.index.insert(text, child);
@@ -149,14 +262,13 @@ void TreeItem::childPropertyChanged(TreeItem *child, const QString &key, const Q
     if (m_lookup.isEmpty()) {
         return;
     }
-    if (key == QLatin1String("type")) {
+    if (key == TypeKey) {
         childTypeChanged(child, old.toString());
         return;
     }
-    const QString type = child->property(QStringLiteral("type")).toString();
     for (qsizetype i = 0; i < m_lookup.size(); ++i) {
         Lookup &lookup = m_lookup[i];
-        if (lookup.type != type || lookup.key != key) {
+        if (lookup.type != child->m_type || lookup.key != key) {
             continue;
         }
         if (lookup.index.value(old.toString()) == child) {
@@ -174,11 +286,10 @@ void TreeItem::childPropertyChanged(TreeItem *child, const QString &key, const Q
 
 void TreeItem::childTypeChanged(TreeItem *child, const QString &oldType)
 {
-    const QString type = child->property(QStringLiteral("type")).toString();
     if (!oldType.isEmpty()) {
         // A node that changes its kind is rare; rebuild those indexes on the next look-up.
-        m_lookup.removeIf([&](const Lookup &lookup) { return lookup.type == oldType || lookup.type == type; });
+        m_lookup.removeIf([&](const Lookup &lookup) { return lookup.type == oldType || lookup.type == child->m_type; });
         return;
     }
-    indexChild(child, type);
+    indexChild(child, child->m_type);
 }

@@ -2,24 +2,31 @@
 
 #include <QHash>
 #include <QList>
-#include <QPair>
 #include <QString>
 #include <QVarLengthArray>
 #include <QVariant>
 
 #include <algorithm>
+#include <utility>
 
 // One node of the entry tree: its column values, its properties ("type", "time", "id", ...) and its
-// children, which it owns. A day's tree has thousands of nodes, so values and properties live in
-// the node itself rather than in lists of their own.
+// children, which it owns. A day's tree has thousands of nodes, so the properties every title has
+// (type, title, time, entry ids, linked, unconfirmed) are fields of the node, and only the few a
+// group node adds (icon, id, application, hour) go into a list.
 class TreeItem
 {
 public:
-    using Properties = std::initializer_list<std::pair<QString, QVariant>>;
+    // The properties kept as fields.
+    static const QString TypeKey;
+    static const QString TimeKey;
+    static const QString TitleKey;
+    static const QString EntriesKey;
+    static const QString LinkedKey;
+    static const QString UnconfirmedKey;
 
     explicit TreeItem(const QVariantList &data, TreeItem *parent = nullptr);
-    // A node with its properties, not yet in a tree: nothing needs to hear of them.
-    TreeItem(std::initializer_list<QVariant> data, Properties properties);
+    // A node of `type` with its name and time text, not yet in a tree: nothing needs to hear of it.
+    TreeItem(const QString &name, const QString &timeText, const QString &type);
     ~TreeItem();
 
     TreeItem(const TreeItem &) = delete;
@@ -30,10 +37,21 @@ public:
     int columnCount() const { return int(m_data.size()); }
     QVariant data(int column) const;
     bool setData(int column, const QVariant &value);
+    // Entry ids read as texts, as they are shown and handed on; an unset property reads invalid.
     QVariant property(const QString &key) const;
     void setProperty(const QString &key, const QVariant &value);
     TreeItem *parent() const { return m_parent; }
     int row() const;
+
+    // The properties a day's tree is built and sorted by, without going through QVariant.
+    QString type() const { return m_type; }
+    qint64 time() const { return m_time; }
+    void setTime(qint64 seconds);
+    void setTitle(const QString &title);
+    // Ids, linked and unconfirmed are never looked children up by.
+    void setEntryIds(QList<qint64> ids);
+    void setLinked(bool linked);
+    void setUnconfirmed(bool unconfirmed);
 
     // Takes ownership of `child`.
     void appendChild(TreeItem *child);
@@ -52,6 +70,15 @@ public:
     }
 
 private:
+    // Which of the fields hold a value: an unset property reads as an invalid QVariant.
+    enum Field : quint8 {
+        TypeField = 1,
+        TimeField = 2,
+        TitleField = 4,
+        EntriesField = 8,
+        LinkedField = 16,
+        UnconfirmedField = 32,
+    };
     // Children of one type by the text of one property; the first child in row order wins.
     struct Lookup
     {
@@ -61,13 +88,22 @@ private:
     };
     Lookup *lookupFor(const QString &type, const QString &key) const;
     void indexChild(TreeItem *child, const QString &type);
+    // The parent keeps indexes of its children that a change of property must update.
+    bool inIndexedParent() const;
     void childPropertyChanged(TreeItem *child, const QString &key, const QVariant &old);
     void childTypeChanged(TreeItem *child, const QString &oldType);
+    bool setField(const QString &key, const QVariant &value);
 
-    // The root has four columns, the other nodes two; a node has a handful of properties, and a
-    // flat list is cheaper to build than a map.
-    QVarLengthArray<QVariant, 4> m_data;
-    QVarLengthArray<std::pair<QString, QVariant>, 6> m_properties;
+    // The root has four columns, the other nodes two.
+    QVarLengthArray<QVariant, 2> m_data;
+    quint8 m_fields = 0;
+    bool m_linked = false;
+    bool m_unconfirmed = false;
+    QString m_type;
+    QString m_title;
+    qint64 m_time = 0;
+    QList<qint64> m_entryIds;
+    QList<std::pair<QString, QVariant>> m_properties;
     TreeItem *m_parent = nullptr;
     QList<TreeItem *> m_children;
     // At most a couple per node, so a list searched in order.

@@ -21,16 +21,16 @@
 
 namespace {
 
-const QString TypeKey = QStringLiteral("type");
-const QString TimeKey = QStringLiteral("time");
+const QString &TypeKey = TreeItem::TypeKey;
+const QString &TimeKey = TreeItem::TimeKey;
 const QString IconKey = QStringLiteral("icon");
 const QString IdKey = QStringLiteral("id");
-const QString TitleKey = QStringLiteral("title");
-const QString EntriesKey = QStringLiteral("entries");
+const QString &TitleKey = TreeItem::TitleKey;
+const QString &EntriesKey = TreeItem::EntriesKey;
 const QString AppPathKey = QStringLiteral("app_path");
 const QString AppIdKey = QStringLiteral("app_id");
 const QString HourKey = QStringLiteral("hour");
-const QString UnconfirmedKey = QStringLiteral("unconfirmed");
+const QString &UnconfirmedKey = TreeItem::UnconfirmedKey;
 
 const QString HourType = QStringLiteral("hour");
 const QString ProjectType = QStringLiteral("project");
@@ -112,8 +112,8 @@ void sortTree(TreeItem *item, int column, Qt::SortOrder order)
         });
     } else {
         item->sortChildren([ascending](const TreeItem *a, const TreeItem *b) {
-            const qint64 left = a->property(TimeKey).toLongLong();
-            const qint64 right = b->property(TimeKey).toLongLong();
+            const qint64 left = a->time();
+            const qint64 right = b->time();
             return ascending ? left < right : left > right;
         });
     }
@@ -330,16 +330,25 @@ public:
         Title &title = titleOf(appNode, row);
         const qint64 seconds = row.seconds();
         title.seconds += seconds;
-        title.ids.append(QString::number(row.id()));
+        ++title.entries;
+        m_rowIds.push_back({qsizetype(&title - m_titles.data()), row.id()});
         m_total += seconds;
     }
 
     // Writes every node's time and every title's entry ids; returns the day's total.
     qint64 finish()
     {
-        for (const Title &title : m_titles) {
-            setTime(title.node, title.seconds);
-            title.node->setProperty(EntriesKey, title.ids);
+        // Each title's ids go into a list of the right size at once.
+        std::vector<QList<qint64>> ids(m_titles.size());
+        for (size_t slot = 0; slot < m_titles.size(); ++slot) {
+            ids[slot].reserve(m_titles[slot].entries);
+        }
+        for (const auto &[slot, id] : m_rowIds) {
+            ids[size_t(slot)].append(id);
+        }
+        for (size_t slot = 0; slot < m_titles.size(); ++slot) {
+            setTime(m_titles[slot].node, m_titles[slot].seconds);
+            m_titles[slot].node->setEntryIds(std::move(ids[slot]));
         }
         for (int row = 0; row < m_root->childCount(); ++row) {
             sumChildren(m_root->child(row));
@@ -358,7 +367,7 @@ private:
     {
         TreeItem *node = nullptr;
         qint64 seconds = 0;
-        QStringList ids;
+        qsizetype entries = 0;
     };
     struct TaskKey
     {
@@ -379,7 +388,7 @@ private:
     qint64 sumChildren(TreeItem *node)
     {
         if (node->childCount() == 0) {
-            return node->property(TimeKey).toLongLong();
+            return node->time();
         }
         qint64 seconds = 0;
         for (int row = 0; row < node->childCount(); ++row) {
@@ -396,13 +405,17 @@ private:
         if (text == m_durations.constEnd()) {
             text = m_durations.insert(seconds, formatDuration(seconds));
         }
-        node->setProperty(TimeKey, seconds);
+        node->setTime(seconds);
         node->setData(TimeColumn, *text);
     }
 
-    TreeItem *append(TreeItem *parent, std::initializer_list<QVariant> values, TreeItem::Properties properties)
+    TreeItem *append(TreeItem *parent, const QString &name, const QString &type,
+                     std::initializer_list<std::pair<const QString &, QVariant>> properties = {})
     {
-        auto *item = new TreeItem(values, properties);
+        auto *item = new TreeItem(name, m_zero, type);
+        for (const auto &[key, value] : properties) {
+            item->setProperty(key, value);
+        }
         parent->appendChild(item);
         return item;
     }
@@ -443,8 +456,7 @@ private:
     {
         TreeItem *&node = m_hours[hour];
         if (!node) {
-            node = append(m_root, {hourLabel(hour), m_zero},
-                          {{HourKey, hour}, {IconKey, nodeIcon(HourType)}, {TypeKey, HourType}});
+            node = append(m_root, hourLabel(hour), HourType, {{HourKey, hour}, {IconKey, nodeIcon(HourType)}});
         }
         return node;
     }
@@ -455,8 +467,7 @@ private:
     {
         TreeItem *&node = m_groups[{parent, id}];
         if (!node) {
-            node = append(parent, {nameFor(catalogue, id, storedName()), m_zero},
-                          {{IdKey, id}, {IconKey, nodeIcon(type)}, {TypeKey, type}});
+            node = append(parent, nameFor(catalogue, id, storedName()), type, {{IdKey, id}, {IconKey, nodeIcon(type)}});
         }
         return node;
     }
@@ -466,9 +477,8 @@ private:
     {
         TreeItem *&node = m_groups[{parent, app.path}];
         if (!node) {
-            node = append(
-                parent, {app.name, m_zero},
-                {{AppPathKey, app.path}, {AppIdKey, appId}, {IconKey, AppIcon::forPath(app.path)}, {TypeKey, AppType}});
+            node = append(parent, app.name, AppType,
+                          {{AppPathKey, app.path}, {AppIdKey, appId}, {IconKey, AppIcon::forPath(app.path)}});
         }
         return node;
     }
@@ -477,7 +487,7 @@ private:
     void markUnconfirmed(TreeItem *node, const DayEntryCursor &row)
     {
         if (m_linked && !row.hasRemoteEntry()) {
-            node->setProperty(UnconfirmedKey, true);
+            node->setUnconfirmed(true);
         }
     }
 
@@ -504,12 +514,13 @@ private:
             return m_titles[slot - 1];
         }
         const QString &title = m_texts[text];
-        TreeItem *node = append(app, {title, m_zero}, {{TypeKey, EntryType}, {TitleKey, title}});
+        TreeItem *node = append(app, title, EntryType);
+        node->setTitle(title);
         if (row.hasRemoteEntry()) {
-            node->setProperty(QStringLiteral("linked"), true);
+            node->setLinked(true);
         }
         markUnconfirmed(node, row);
-        m_titles.push_back({node, 0, {}});
+        m_titles.push_back({node, 0, 0});
         slot = qsizetype(m_titles.size());
         return m_titles.back();
     }
@@ -546,6 +557,8 @@ private:
     QHash<QPair<TreeItem *, qsizetype>, qsizetype> m_titleSlots;
     QHash<TaskKey, TreeItem *> m_tasks;
     std::vector<Title> m_titles;
+    // The title slot and id of every row, in row order.
+    std::vector<std::pair<qsizetype, qint64>> m_rowIds;
     std::vector<std::unique_ptr<char[]>> m_keyBlocks;
     qsizetype m_keyBlockUsed = 0;
     QHash<qint64, QString> m_durations;

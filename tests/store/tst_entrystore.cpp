@@ -101,6 +101,22 @@ private Q_SLOTS:
         QCOMPARE(EntryStore::getDuration(Day, QStringLiteral("short"), m_editor, Link::Unlinked, {}), 10);
     }
 
+    // The threshold reads stamps as SQLite does (whole seconds, other forms), an untitled group
+    // counts like any other, and an entry whose application is gone belongs to no day.
+    void thresholdReadsStampsAsStored()
+    {
+        add(m_editor, "odd", "09:00:00", "2012-03-10T09:00:09.900");
+        add(m_editor, "odd", "09:10:00", "09:10:01");
+        TestDb::exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                    "VALUES (NULL, ?, ?, ?)"),
+                     {m_mail, stamp("10:00:00"), stamp("10:00:30")});
+        add(m_mail + 100, "orphan", "11:00:00", "11:30:00");
+        QCOMPARE(titles(rows()), (QStringList{QString(), QStringLiteral("odd"), QStringLiteral("odd")}));
+        QCOMPARE(titles(rows({}, 10)), (QStringList{QString(), QStringLiteral("odd"), QStringLiteral("odd")}));
+        QCOMPARE(titles(rows({}, 11)), QStringList{QString()});
+        QVERIFY(rows({}, 31).isEmpty());
+    }
+
     void filterTermsMatchTitleOrApplication()
     {
         add(m_mail, "weekly report draft", "09:00:00", "09:05:00");
