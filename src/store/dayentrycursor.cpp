@@ -1,5 +1,6 @@
 #include "dayentrycursor.h"
 
+#include "bytearena.h"
 #include "stampparser.h"
 #include "timetext.h"
 
@@ -9,6 +10,7 @@
 
 DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QString &filter, int hideUnder)
     : m_statement(EntryStore::dayQuery(link, filter).toUtf8())
+    , m_entryQuery(EntryStore::entryQuery(link).toUtf8())
     , m_applicationQuery("SELECT path, name FROM applications WHERE id = :id")
 {
     m_statement.bind(":day_start", EntryStore::dayStart(day));
@@ -28,20 +30,23 @@ DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QS
         m_extProjectName = m_statement.column("ext_project_name");
     }
     if (hideUnder >= 1) {
-        keepGroupsReaching(hideUnder);
+        keepRowsReaching(hideUnder);
     }
 }
 
 QString DayEntryCursor::error() const
 {
-    return m_error.isEmpty() ? m_statement.error() : m_error;
+    if (!m_error.isEmpty()) {
+        return m_error;
+    }
+    return m_statement.failed() ? m_statement.error() : m_entryQuery.error();
 }
 
 bool DayEntryCursor::next()
 {
-    while (m_error.isEmpty() && m_statement.next()) {
+    while (m_error.isEmpty() && step()) {
         m_application = readApplication();
-        if (!m_application || (m_shownGroups && !m_shownGroups->contains(currentGroup()))) {
+        if (!m_application) {
             continue;
         }
         m_start = readStamp(m_startTime);
@@ -79,34 +84,56 @@ const DayEntryCursor::Application *DayEntryCursor::readApplication()
 DayEntryCursor::TitleGroup DayEntryCursor::currentGroup() const
 {
     int size = 0;
-    const char *bytes = m_statement.utf8(m_title, &size);
-    return {applicationId(), QByteArray::fromRawData(bytes, size), bytes == nullptr};
+    const char *bytes = m_row->utf8(m_title, &size);
+    return {applicationId(), QByteArrayView(bytes, size), bytes == nullptr};
 }
 
-void DayEntryCursor::keepGroupsReaching(int hideUnder)
+void DayEntryCursor::keepRowsReaching(int hideUnder)
 {
-    QHash<TitleGroup, qint64> seconds;
+    // A heavy day has a few thousand groups.
+    QHash<TitleGroup, qsizetype> groups;
+    groups.reserve(4096);
+    ByteArena keys;
+    QList<qint64> seconds;
+    QList<std::pair<qint64, qsizetype>> rows;
     while (m_error.isEmpty() && m_statement.next()) {
         if (!readApplication()) {
             continue;
         }
-        const qint64 rowSeconds = wallClockSeconds();
-        auto group = seconds.find(currentGroup());
-        if (group == seconds.end()) {
-            TitleGroup kept = currentGroup();
-            // The key read from the row is gone at the next step; the kept one owns its bytes.
-            kept.title = QByteArray(kept.title.constData(), kept.title.size());
-            group = seconds.insert(kept, 0);
+        TitleGroup key = currentGroup();
+        auto group = groups.constFind(key);
+        if (group == groups.constEnd()) {
+            // The row's bytes are gone at the next step; the key keeps a copy.
+            key.title = keys.keep(key.title);
+            group = groups.insert(key, seconds.size());
+            seconds << 0;
         }
-        *group += rowSeconds;
+        seconds[*group] += wallClockSeconds();
+        rows << std::pair<qint64, qsizetype>(id(), *group);
     }
-    m_shownGroups.emplace();
-    for (auto group = seconds.cbegin(); group != seconds.cend(); ++group) {
-        if (group.value() >= hideUnder) {
-            m_shownGroups->insert(group.key());
+    m_shownIds.emplace();
+    for (const auto &[id, group] : std::as_const(rows)) {
+        if (seconds.at(group) >= hideUnder) {
+            m_shownIds->append(id);
         }
     }
-    m_statement.rewind();
+}
+
+bool DayEntryCursor::step()
+{
+    if (!m_shownIds) {
+        return m_statement.next();
+    }
+    m_row = &m_entryQuery;
+    while (m_nextShown < m_shownIds->size()) {
+        m_entryQuery.rewind();
+        m_entryQuery.bind(":id", m_shownIds->at(m_nextShown++));
+        // An entry deleted since the first reading is no longer part of the day.
+        if (m_entryQuery.next() || m_entryQuery.failed()) {
+            return !m_entryQuery.failed();
+        }
+    }
+    return false;
 }
 
 qint64 DayEntryCursor::wallClockSeconds()
@@ -130,7 +157,7 @@ DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
 {
     Stamp stamp;
     int size = 0;
-    const char *text = m_statement.utf8(column, &size);
+    const char *text = m_row->utf8(column, &size);
     stamp.storedForm = size == 19 && text[10] == ' ' && readDay(text, &stamp.date) &&
                        StampParser::readStoredTime(text + 11, 8, &stamp.time);
     if (!stamp.storedForm) {
@@ -182,46 +209,46 @@ QDateTime DayEntryCursor::end() const
 QByteArrayView DayEntryCursor::titleUtf8() const
 {
     int size = 0;
-    const char *bytes = m_statement.utf8(m_title, &size);
+    const char *bytes = m_row->utf8(m_title, &size);
     return QByteArrayView(bytes, size);
 }
 
 bool DayEntryCursor::extIds(qint64 *task, qint64 *tasklist, qint64 *project) const
 {
     const auto read = [this](int column, qint64 *id) {
-        if (m_statement.isNull(column)) {
+        if (m_row->isNull(column)) {
             *id = -1;
             return true;
         }
-        *id = m_statement.integer(column);
-        return m_statement.isInteger(column);
+        *id = m_row->integer(column);
+        return m_row->isInteger(column);
     };
     return read(m_extTaskId, task) && read(m_extTasklistId, tasklist) && read(m_extProjectId, project);
 }
 
 bool DayEntryCursor::hasRemoteEntry() const
 {
-    if (m_statement.isNull(m_extEntryId)) {
+    if (m_row->isNull(m_extEntryId)) {
         return false;
     }
     // An integer is never empty; reading it as text would make SQLite print it first.
-    if (m_statement.isInteger(m_extEntryId)) {
+    if (m_row->isInteger(m_extEntryId)) {
         return true;
     }
     int size = 0;
-    m_statement.utf8(m_extEntryId, &size);
+    m_row->utf8(m_extEntryId, &size);
     return size > 0;
 }
 
 QVariant DayEntryCursor::value(int column) const
 {
-    if (m_statement.isNull(column)) {
+    if (m_row->isNull(column)) {
         return {};
     }
-    if (m_statement.isInteger(column)) {
-        return m_statement.integer(column);
+    if (m_row->isInteger(column)) {
+        return m_row->integer(column);
     }
-    return m_statement.text(column);
+    return m_row->text(column);
 }
 
 QVariant DayEntryCursor::extEntryId() const

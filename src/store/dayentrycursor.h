@@ -7,7 +7,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 #include <array>
@@ -19,8 +18,8 @@
 // The entries are read without joining their applications: a day names a few hundred of them,
 // each looked up once, and the join cost SQLite more than reading the entries themselves. Rows
 // whose application is missing are left out, as the join would. With a hide-under threshold the
-// day is read twice, once to sum each application's titles and once to hand out the rows of the
-// titles that reach it.
+// day is read once to sum each application's titles, and the rows of the titles that reach it
+// are then read again one by one: those are few when the threshold means anything.
 class DayEntryCursor
 {
 public:
@@ -30,22 +29,22 @@ public:
     bool next();
     QString error() const;
 
-    qint64 id() const { return m_statement.integer(m_id); }
-    qint64 applicationId() const { return m_statement.integer(m_applicationId); }
+    qint64 id() const { return m_row->integer(m_id); }
+    qint64 applicationId() const { return m_row->integer(m_applicationId); }
     QString appPath() const { return m_application->path; }
     QString appName() const { return m_application->name; }
-    QString title() const { return m_statement.text(m_title); }
+    QString title() const { return m_row->text(m_title); }
     // The title's bytes, valid until the next row: telling titles apart needs no decoding.
     QByteArrayView titleUtf8() const;
     // Accepted by the service: `ext_entry_id` holds something.
     bool hasRemoteEntry() const;
     // Linked entries' task, task list and project ids as text (empty for NULL) and stored names.
-    QString extTaskId() const { return m_statement.text(m_extTaskId); }
-    QString extTasklistId() const { return m_statement.text(m_extTasklistId); }
-    QString extProjectId() const { return m_statement.text(m_extProjectId); }
-    QString extTaskName() const { return m_statement.text(m_extTaskName); }
-    QString extTasklistName() const { return m_statement.text(m_extTasklistName); }
-    QString extProjectName() const { return m_statement.text(m_extProjectName); }
+    QString extTaskId() const { return m_row->text(m_extTaskId); }
+    QString extTasklistId() const { return m_row->text(m_extTasklistId); }
+    QString extProjectId() const { return m_row->text(m_extProjectId); }
+    QString extTaskName() const { return m_row->text(m_extTaskName); }
+    QString extTasklistName() const { return m_row->text(m_extTasklistName); }
+    QString extProjectName() const { return m_row->text(m_extProjectName); }
     // The task, task list and project ids when each is an integer or NULL (given as -1); false
     // for any other value, which the text forms then tell apart.
     bool extIds(qint64 *task, qint64 *tasklist, qint64 *project) const;
@@ -71,7 +70,7 @@ private:
     struct TitleGroup
     {
         qint64 application = 0;
-        QByteArray title;
+        QByteArrayView title;
         bool null = false;
         bool operator==(const TitleGroup &other) const
         {
@@ -85,9 +84,11 @@ private:
 
     // The row's application, or null when its id names none.
     const Application *readApplication();
-    // The groups of the day whose time reaches `hideUnder`, counted as SQLite's strftime('%s')
-    // counts it: the stamps as if they were UTC, an unreadable one adding nothing.
-    void keepGroupsReaching(int hideUnder);
+    // The rows of the day's groups whose time reaches `hideUnder`, counted as SQLite's
+    // strftime('%s') counts it: the stamps as if they were UTC, an unreadable one adding nothing.
+    void keepRowsReaching(int hideUnder);
+    // Moves to the next row of the day, or of the rows kept.
+    bool step();
     TitleGroup currentGroup() const;
     qint64 wallClockSeconds();
 
@@ -108,11 +109,15 @@ private:
     QVariant value(int column) const;
 
     SqliteStatement m_statement;
+    // The current row: of the day statement, or of the entry read by id.
+    SqliteStatement *m_row = &m_statement;
+    SqliteStatement m_entryQuery;
     SqliteStatement m_applicationQuery;
     QHash<qint64, Application> m_applications;
     const Application *m_application = nullptr;
-    // Set with a threshold: the groups to hand out.
-    std::optional<QSet<TitleGroup>> m_shownGroups;
+    // Set with a threshold: the ids of the rows to hand out, in the day's order.
+    std::optional<QList<qint64>> m_shownIds;
+    qsizetype m_nextShown = 0;
     QString m_error;
     int m_id = -1;
     int m_title = -1;

@@ -48,6 +48,15 @@ bool isIdList(const QStringList &ids)
     return !ids.isEmpty();
 }
 
+// Only the columns the trees show: SQLite decodes every column a statement names, row by row.
+QString dayColumns(EntryStore::Link link)
+{
+    return link == EntryStore::Link::Unlinked
+               ? QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id")
+               : QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id, ext_task_id, "
+                                "ext_tasklist_id, ext_project_id, ext_task_name, ext_tasklist_name, ext_project_name");
+}
+
 } // namespace
 
 QDateTime EntryStore::latestEnd()
@@ -84,15 +93,14 @@ QString EntryStore::filterClause(const QString &filter)
 
 QString EntryStore::dayQuery(Link link, const QString &filter)
 {
-    // Only the columns the trees show: SQLite decodes every column a statement names, row by row.
-    const QString columns = link == Link::Unlinked
-                                ? QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id")
-                                : QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id, "
-                                                 "ext_task_id, ext_tasklist_id, ext_project_id, ext_task_name, "
-                                                 "ext_tasklist_name, ext_project_name");
-    return QStringLiteral("SELECT ") + columns +
+    return QStringLiteral("SELECT ") + dayColumns(link) +
            QStringLiteral(" FROM entries WHERE entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
            dayLinkClause(link) + filterClause(filter);
+}
+
+QString EntryStore::entryQuery(Link link)
+{
+    return QStringLiteral("SELECT ") + dayColumns(link) + QStringLiteral(" FROM entries WHERE id = :id");
 }
 
 QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder, bool *ok)

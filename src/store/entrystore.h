@@ -46,6 +46,8 @@ public:
     // The text of the day query for the link state and filter; the entries' applications are
     // looked up apart.
     static QString dayQuery(Link link, const QString &filter);
+    // One entry by its ":id", with the columns of the day query.
+    static QString entryQuery(Link link);
     // The day's entries in the link state, filtered, leaving out (application, title) pairs whose
     // summed time stays under `hideUnder` seconds (0 = no threshold). `ok` tells a failed query.
     static QList<EntryRow> dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder,

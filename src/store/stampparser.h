@@ -25,8 +25,14 @@ public:
             return false;
         }
         bool ok = true;
-        *time = QTime(number(text, 2, &ok), number(text + 3, 2, &ok), number(text + 6, 2, &ok));
-        return ok && time->isValid();
+        const int hour = number(text, 2, &ok);
+        const int minute = number(text + 3, 2, &ok);
+        const int second = number(text + 6, 2, &ok);
+        if (!ok || hour > 23 || minute > 59 || second > 59) {
+            return false;
+        }
+        *time = QTime::fromMSecsSinceStartOfDay(((hour * 60 + minute) * 60 + second) * 1000);
+        return true;
     }
     // The day alone, "yyyy-MM-dd".
     template <typename Char> static bool readStoredDay(const Char *text, qsizetype size, QDate *date)

@@ -12,15 +12,41 @@ TreeItem::TreeItem(const QVariantList &data, TreeItem *parent)
     , m_parent(parent)
 {}
 
-TreeItem::TreeItem(const QString &name, const QString &timeText, const QString &type)
+TreeItem::TreeItem(const QString &name, const QString &timeText, const QString &type, Properties properties)
     : m_data({name, timeText})
     , m_fields(TypeField)
     , m_type(type)
-{}
+{
+    m_properties.reserve(qsizetype(properties.size()));
+    for (const auto &[key, value] : properties) {
+        setProperty(key, value);
+    }
+}
 
 TreeItem::~TreeItem()
 {
-    qDeleteAll(m_children);
+    for (TreeItem *child : std::as_const(m_children)) {
+        release(child);
+    }
+}
+
+void TreeItem::release(TreeItem *child)
+{
+    if (child->m_inArena) {
+        child->~TreeItem();
+    } else {
+        delete child;
+    }
+}
+
+void *TreeItemArena::allocate()
+{
+    if (m_used == NodesPerBlock) {
+        // operator new[] aligns for any ordinary type, and the nodes follow each other at sizeof.
+        m_blocks.emplace_back(new std::byte[size_t(NodesPerBlock) * sizeof(TreeItem)]);
+        m_used = 0;
+    }
+    return m_blocks.back().get() + size_t(m_used++) * sizeof(TreeItem);
 }
 
 TreeItem *TreeItem::child(int row) const
@@ -145,9 +171,10 @@ void TreeItem::setTime(qint64 seconds)
     m_fields |= TimeField;
 }
 
-void TreeItem::setEntryIds(QList<qint64> ids)
+void TreeItem::setEntryIds(const qint64 *ids, qsizetype count)
 {
-    m_entryIds = std::move(ids);
+    m_entryIds.clear();
+    m_entryIds.append(ids, count);
     m_fields |= EntriesField;
 }
 
@@ -232,7 +259,7 @@ bool TreeItem::removeChildren(int position, int count)
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        delete m_children.takeAt(position);
+        release(m_children.takeAt(position));
     }
     m_lookup.clear();
     return true;

@@ -7,7 +7,11 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
 // One node of the entry tree: its column values, its properties ("type", "time", "id", ...) and its
 // children, which it owns. A day's tree has thousands of nodes, so the properties every title has
@@ -25,8 +29,11 @@ public:
     static const QString UnconfirmedKey;
 
     explicit TreeItem(const QVariantList &data, TreeItem *parent = nullptr);
-    // A node of `type` with its name and time text, not yet in a tree: nothing needs to hear of it.
-    TreeItem(const QString &name, const QString &timeText, const QString &type);
+    using Properties = std::initializer_list<std::pair<QString, QVariant>>;
+
+    // A node of `type` with its name, time text and other properties, not yet in a tree: nothing
+    // needs to hear of them.
+    TreeItem(const QString &name, const QString &timeText, const QString &type, Properties properties = {});
     ~TreeItem();
 
     TreeItem(const TreeItem &) = delete;
@@ -49,7 +56,7 @@ public:
     void setTime(qint64 seconds);
     void setTitle(const QString &title);
     // Ids, linked and unconfirmed are never looked children up by.
-    void setEntryIds(QList<qint64> ids);
+    void setEntryIds(const qint64 *ids, qsizetype count);
     void setLinked(bool linked);
     void setUnconfirmed(bool unconfirmed);
 
@@ -70,6 +77,11 @@ public:
     }
 
 private:
+    friend class TreeItemArena;
+
+    // Deletes a child, or only destroys it when its memory belongs to an arena.
+    static void release(TreeItem *child);
+
     // Which of the fields hold a value: an unset property reads as an invalid QVariant.
     enum Field : quint8 {
         TypeField = 1,
@@ -97,15 +109,43 @@ private:
     // The root has four columns, the other nodes two.
     QVarLengthArray<QVariant, 2> m_data;
     quint8 m_fields = 0;
+    bool m_inArena = false;
     bool m_linked = false;
     bool m_unconfirmed = false;
     QString m_type;
     QString m_title;
     qint64 m_time = 0;
-    QList<qint64> m_entryIds;
-    QList<std::pair<QString, QVariant>> m_properties;
+    // Most titles hold an entry or two, and group nodes two or three properties: room for them in
+    // the node saves an allocation each.
+    QVarLengthArray<qint64, 2> m_entryIds;
+    QVarLengthArray<std::pair<QString, QVariant>, 3> m_properties;
     TreeItem *m_parent = nullptr;
     QList<TreeItem *> m_children;
     // At most a couple per node, so a list searched in order.
     mutable QList<Lookup> m_lookup;
+};
+
+// Room for the nodes of one tree built at once: they are made side by side in large blocks, and
+// the blocks go back all at once. The arena must outlive the tree whose nodes it holds; nodes
+// added to that tree later come from the heap as usual.
+class TreeItemArena
+{
+public:
+    TreeItemArena() = default;
+    TreeItemArena(const TreeItemArena &) = delete;
+    TreeItemArena &operator=(const TreeItemArena &) = delete;
+
+    template <typename... Args> TreeItem *make(Args &&...args)
+    {
+        auto *item = new (allocate()) TreeItem(std::forward<Args>(args)...);
+        item->m_inArena = true;
+        return item;
+    }
+
+private:
+    void *allocate();
+
+    static constexpr qsizetype NodesPerBlock = 1024;
+    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    qsizetype m_used = NodesPerBlock;
 };

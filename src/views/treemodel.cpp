@@ -2,6 +2,7 @@
 
 #include "appdisplayname.h"
 #include "appicon.h"
+#include "bytearena.h"
 #include "dayentrycursor.h"
 #include "searchterms.h"
 #include "settings.h"
@@ -300,8 +301,9 @@ void TreeModel::sort(int column, Qt::SortOrder order)
 class TreeModel::DayBuilder
 {
 public:
-    DayBuilder(TreeItem *root, bool linked, bool groupByHour)
+    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour)
         : m_root(root)
+        , m_arena(arena)
         , m_linked(linked)
         , m_groupByHour(groupByHour)
         , m_projectNames(settingsMap("mapProjectNames"))
@@ -338,17 +340,22 @@ public:
     // Writes every node's time and every title's entry ids; returns the day's total.
     qint64 finish()
     {
-        // Each title's ids go into a list of the right size at once.
-        std::vector<QList<qint64>> ids(m_titles.size());
+        // The ids, grouped by title in row order: each title's run starts where the ones before
+        // it end.
+        std::vector<qsizetype> next(m_titles.size());
+        qsizetype start = 0;
         for (size_t slot = 0; slot < m_titles.size(); ++slot) {
-            ids[slot].reserve(m_titles[slot].entries);
+            next[slot] = start;
+            start += m_titles[slot].entries;
         }
+        std::vector<qint64> ids(static_cast<size_t>(start));
         for (const auto &[slot, id] : m_rowIds) {
-            ids[size_t(slot)].append(id);
+            ids[size_t(next[size_t(slot)]++)] = id;
         }
         for (size_t slot = 0; slot < m_titles.size(); ++slot) {
-            setTime(m_titles[slot].node, m_titles[slot].seconds);
-            m_titles[slot].node->setEntryIds(std::move(ids[slot]));
+            const Title &title = m_titles[slot];
+            setTime(title.node, title.seconds);
+            title.node->setEntryIds(ids.data() + next[slot] - title.entries, title.entries);
         }
         for (int row = 0; row < m_root->childCount(); ++row) {
             sumChildren(m_root->child(row));
@@ -409,13 +416,9 @@ private:
         node->setData(TimeColumn, *text);
     }
 
-    TreeItem *append(TreeItem *parent, const QString &name, const QString &type,
-                     std::initializer_list<std::pair<const QString &, QVariant>> properties = {})
+    TreeItem *append(TreeItem *parent, const QString &name, const QString &type, TreeItem::Properties properties = {})
     {
-        auto *item = new TreeItem(name, m_zero, type);
-        for (const auto &[key, value] : properties) {
-            item->setProperty(key, value);
-        }
+        TreeItem *item = m_arena->make(name, m_zero, type, properties);
         parent->appendChild(item);
         return item;
     }
@@ -499,7 +502,7 @@ private:
         auto found = m_textIndex.constFind(bytes);
         if (found == m_textIndex.constEnd()) {
             m_texts.push_back(row.title());
-            found = m_textIndex.insert(keep(bytes), qsizetype(m_texts.size() - 1));
+            found = m_textIndex.insert(m_keys.keep(bytes), qsizetype(m_texts.size() - 1));
         }
         return *found;
     }
@@ -525,22 +528,8 @@ private:
         return m_titles.back();
     }
 
-    // A copy of a title's bytes that lives as long as the builder. Thousands of short keys go into
-    // a few large blocks instead of an allocation each.
-    QByteArrayView keep(QByteArrayView bytes)
-    {
-        constexpr qsizetype BlockSize = 64 * 1024;
-        if (m_keyBlocks.empty() || m_keyBlockUsed + bytes.size() > BlockSize) {
-            m_keyBlocks.emplace_back(new char[std::max(BlockSize, bytes.size())]);
-            m_keyBlockUsed = 0;
-        }
-        char *copy = m_keyBlocks.back().get() + m_keyBlockUsed;
-        std::copy(bytes.begin(), bytes.end(), copy);
-        m_keyBlockUsed += bytes.size();
-        return QByteArrayView(copy, bytes.size());
-    }
-
     TreeItem *m_root;
+    TreeItemArena *m_arena;
     const bool m_linked;
     const bool m_groupByHour;
     const QMap<QString, QVariant> m_projectNames;
@@ -559,8 +548,7 @@ private:
     std::vector<Title> m_titles;
     // The title slot and id of every row, in row order.
     std::vector<std::pair<qsizetype, qint64>> m_rowIds;
-    std::vector<std::unique_ptr<char[]>> m_keyBlocks;
-    qsizetype m_keyBlockUsed = 0;
+    ByteArena m_keys;
     QHash<qint64, QString> m_durations;
     qint64 m_total = 0;
 };
@@ -575,12 +563,15 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     m_day = day;
     m_hideUnder = threshold;
 
+    auto arena = std::make_unique<TreeItemArena>();
     DayEntryCursor cursor(day, link(), m_filter, threshold);
-    DayBuilder builder(root.get(), m_linked, m_groupByHour);
+    DayBuilder builder(root.get(), arena.get(), m_linked, m_groupByHour);
     while (cursor.next()) {
         builder.add(cursor);
     }
+    // The old tree goes first, then the arena that held its nodes.
     m_root = std::move(root);
+    m_arena = std::move(arena);
     if (!cursor.error().isEmpty()) {
         // The day cannot be read: an empty tree, and the total stays as it was.
         m_root = std::make_unique<TreeItem>(

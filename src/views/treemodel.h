@@ -11,6 +11,7 @@
 #include <memory>
 
 class TreeItem;
+class TreeItemArena;
 
 // A day's entries aggregated into a tree: application and title (optionally under an hour) for
 // unlinked entries, project, task list, task, application and title for linked ones. Every inner
@@ -110,6 +111,8 @@ private:
     bool m_groupByHour = false;
     QString m_filter;
     int m_hideUnder = 0;
+    // The nodes of the last day built live here; declared before the root, so it goes after it.
+    std::unique_ptr<TreeItemArena> m_arena;
     std::unique_ptr<TreeItem> m_root;
     qint64 m_totalTime = 0;
     // The last order asked for; -1 until the first sort.
