@@ -216,24 +216,31 @@ QByteArrayView DayEntryCursor::titleUtf8() const
 bool DayEntryCursor::extIds(qint64 *task, qint64 *tasklist, qint64 *project) const
 {
     const auto read = [this](int column, qint64 *id) {
-        if (m_row->isNull(column)) {
+        switch (m_row->kind(column)) {
+        case SqliteStatement::Kind::Null:
             *id = -1;
             return true;
+        case SqliteStatement::Kind::Integer:
+            *id = m_row->integer(column);
+            return true;
+        case SqliteStatement::Kind::Other:
+            break;
         }
-        *id = m_row->integer(column);
-        return m_row->isInteger(column);
+        return false;
     };
     return read(m_extTaskId, task) && read(m_extTasklistId, tasklist) && read(m_extProjectId, project);
 }
 
 bool DayEntryCursor::hasRemoteEntry() const
 {
-    if (m_row->isNull(m_extEntryId)) {
+    switch (m_row->kind(m_extEntryId)) {
+    case SqliteStatement::Kind::Null:
         return false;
-    }
-    // An integer is never empty; reading it as text would make SQLite print it first.
-    if (m_row->isInteger(m_extEntryId)) {
+    case SqliteStatement::Kind::Integer:
+        // An integer is never empty; reading it as text would make SQLite print it first.
         return true;
+    case SqliteStatement::Kind::Other:
+        break;
     }
     int size = 0;
     m_row->utf8(m_extEntryId, &size);
@@ -242,11 +249,13 @@ bool DayEntryCursor::hasRemoteEntry() const
 
 QVariant DayEntryCursor::value(int column) const
 {
-    if (m_row->isNull(column)) {
+    switch (m_row->kind(column)) {
+    case SqliteStatement::Kind::Null:
         return {};
-    }
-    if (m_row->isInteger(column)) {
+    case SqliteStatement::Kind::Integer:
         return m_row->integer(column);
+    case SqliteStatement::Kind::Other:
+        break;
     }
     return m_row->text(column);
 }

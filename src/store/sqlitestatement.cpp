@@ -182,14 +182,19 @@ int SqliteStatement::column(const char *name) const
     return -1;
 }
 
-bool SqliteStatement::isNull(int column) const
+SqliteStatement::Kind SqliteStatement::kind(int column) const
 {
-    return column < 0 || sqlite3_column_type(m_statement, column) == SQLITE_NULL;
-}
-
-bool SqliteStatement::isInteger(int column) const
-{
-    return column >= 0 && sqlite3_column_type(m_statement, column) == SQLITE_INTEGER;
+    if (column < 0) {
+        return Kind::Null;
+    }
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return Kind::Null;
+    case SQLITE_INTEGER:
+        return Kind::Integer;
+    default:
+        return Kind::Other;
+    }
 }
 
 qint64 SqliteStatement::integer(int column) const

@@ -33,8 +33,9 @@ public:
 
     // The index of a result column by name, or -1.
     int column(const char *name) const;
-    bool isNull(int column) const;
-    bool isInteger(int column) const;
+    // What a cell holds, asked once: each question costs a call into SQLite.
+    enum class Kind { Null, Integer, Other };
+    Kind kind(int column) const;
     qint64 integer(int column) const;
     QString text(int column) const;
     // The cell's bytes, valid until the next step.

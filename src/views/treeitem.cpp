@@ -259,7 +259,9 @@ bool TreeItem::removeChildren(int position, int count)
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        release(m_children.takeAt(position));
+        TreeItem *child = m_children.at(position);
+        m_children.remove(position);
+        release(child);
     }
     m_lookup.clear();
     return true;

@@ -120,7 +120,8 @@ private:
     QVarLengthArray<qint64, 2> m_entryIds;
     QVarLengthArray<std::pair<QString, QVariant>, 3> m_properties;
     TreeItem *m_parent = nullptr;
-    QList<TreeItem *> m_children;
+    // Most group nodes of a day have a few children.
+    QVarLengthArray<TreeItem *, 4> m_children;
     // At most a couple per node, so a list searched in order.
     mutable QList<Lookup> m_lookup;
 };

@@ -311,7 +311,14 @@ public:
         , m_taskNames(settingsMap("mapTaskNames"))
         , m_ignored(ignoredPaths())
         , m_zero(formatDuration(0))
-    {}
+    {
+        // Room for a heavy day from the start: growing the indexes row by row cost more.
+        m_groups.reserve(512);
+        m_appNodes.reserve(512);
+        m_appPathNodes.reserve(512);
+        m_textIndex.reserve(2048);
+        m_titleSlots.reserve(2048);
+    }
 
     void add(const DayEntryCursor &row)
     {
@@ -369,6 +376,10 @@ private:
         QString path;
         QString name;
         bool ignored = false;
+        // Ids of one path share this number, and the values their nodes carry.
+        qsizetype pathNumber = 0;
+        QVariant pathValue;
+        QVariant iconValue;
     };
     struct Title
     {
@@ -427,8 +438,17 @@ private:
     {
         auto found = m_apps.constFind(row.applicationId());
         if (found == m_apps.constEnd()) {
-            App app{row.appPath(), AppDisplayName::forPath(row.appPath(), row.appName()), false};
+            App app;
+            app.path = row.appPath();
+            app.name = AppDisplayName::forPath(app.path, row.appName());
             app.ignored = m_ignored.contains(app.path.toCaseFolded());
+            auto number = m_pathNumbers.constFind(app.path);
+            if (number == m_pathNumbers.constEnd()) {
+                number = m_pathNumbers.insert(app.path, m_pathNumbers.size());
+            }
+            app.pathNumber = *number;
+            app.pathValue = app.path;
+            app.iconValue = AppIcon::forPath(app.path);
             found = m_apps.insert(row.applicationId(), app);
         }
         return *found;
@@ -478,10 +498,10 @@ private:
     // Applications are shown by path: two ids of one path share a node, named after the first.
     TreeItem *appNodeFor(TreeItem *parent, const App &app, qint64 appId)
     {
-        TreeItem *&node = m_groups[{parent, app.path}];
+        TreeItem *&node = m_appPathNodes[{parent, app.pathNumber}];
         if (!node) {
             node = append(parent, app.name, AppType,
-                          {{AppPathKey, app.path}, {AppIdKey, appId}, {IconKey, AppIcon::forPath(app.path)}});
+                          {{AppPathKey, app.pathValue}, {AppIdKey, appId}, {IconKey, app.iconValue}});
         }
         return node;
     }
@@ -541,6 +561,8 @@ private:
     std::array<TreeItem *, 24> m_hours{};
     QHash<QPair<TreeItem *, QString>, TreeItem *> m_groups;
     QHash<QPair<TreeItem *, qint64>, TreeItem *> m_appNodes;
+    QHash<QString, qsizetype> m_pathNumbers;
+    QHash<QPair<TreeItem *, qsizetype>, TreeItem *> m_appPathNodes;
     QHash<QByteArrayView, qsizetype> m_textIndex;
     std::vector<QString> m_texts;
     QHash<QPair<TreeItem *, qsizetype>, qsizetype> m_titleSlots;

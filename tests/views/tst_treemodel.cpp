@@ -178,6 +178,28 @@ private Q_SLOTS:
         QCOMPARE(tree.totalTime(), 10);
     }
 
+    // Built nodes and nodes added later leave the tree together: the last title of an
+    // application takes its node along, and a new stretch joins the built node of its title.
+    void removingAndAddingAfterABuild()
+    {
+        addEntry(m_editor, QStringLiteral("a"), QStringLiteral("09:00:00"), 10);
+        const qint64 inbox = addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("09:30:00"), 20);
+        TreeModel &tree = model();
+        tree.setupModelData(Day, 0);
+        const QModelIndex a = find(tree, QStringLiteral("a"));
+        tree.propagateTime(a, -10);
+        tree.removeIndexAndEmptyParents(a);
+        tree.addTotalTime(-10);
+        QCOMPARE(names(tree), QStringList{QStringLiteral("Mail")});
+        const qint64 more = recordInbox(QStringLiteral("10:00:00"), 5);
+        QCOMPARE(ids(tree, QStringLiteral("Inbox")), idList({inbox, more}));
+        recordInbox(QStringLiteral("10:10:00"), 5, QStringLiteral("/usr/bin/other-mail"));
+        QCOMPARE(tree.rowCount(), 2);
+        QVERIFY(consistent(tree));
+        tree.reload();
+        QCOMPARE(names(tree), (QStringList{QStringLiteral("Editor"), QStringLiteral("Mail")}));
+    }
+
     void addEntryIgnored_data()
     {
         QTest::addColumn<QString>("start");
