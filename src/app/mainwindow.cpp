@@ -1,10 +1,9 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
-#include "appdisplayname.h"
 #include "clickablelabel.h"
 #include "databasecheck.h"
-#include "dockshare.h"
+#include "dateheader.h"
 #include "entrydaymodel.h"
 #include "entrystore.h"
 #include "entryviews.h"
@@ -14,7 +13,6 @@
 #include "ignoredappsdialog.h"
 #include "linkopener.h"
 #include "linktimedialog.h"
-#include "messagebox.h"
 #include "recorder.h"
 #include "session.h"
 #include "settings.h"
@@ -27,20 +25,18 @@
 #include "timelinecontroller.h"
 #include "timelinestrip.h"
 #include "timestampsdialog.h"
-#include "trayanimation.h"
 #include "traymenu.h"
 #include "treemodeladapter.h"
 #include "ui_mainwindow.h"
 #include "updatechecker.h"
 #include "updateschedule.h"
+#include "windowdocks.h"
 #include "windowprobe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDockWidget>
 #include <QLocale>
-#include <QSessionManager>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -70,11 +66,12 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 
     m_settings = std::make_unique<SettingsStorage>(this);
     loadSettings();
-    m_usable = initDatabase();
     m_views =
         new EntryViews(m_ui->appList, m_ui->labelTotalTime, m_ui->linkedEntries, m_ui->labelTotalLinkedTime, this);
     m_subsystems = new Subsystems(this, this, std::move(sources));
-    connectRecording();
+    connect(recorder(), &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
+    connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::saveSettings);
     auto *checkDatabase = new QAction(QStringLiteral("Check &Database..."), this);
     m_ui->menuHelp->insertAction(m_ui->actionCheck_for_Updates, checkDatabase);
     connect(checkDatabase, &QAction::triggered, this,
@@ -85,15 +82,15 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 
     createTray();
 
-    setCentralWidget(m_ui->mainWidget);
-    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
-    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
-    createDocks();
-    createTimeline();
+    m_timelineStrip = new TimelineStrip(this);
+    WindowDocks::create(
+        this, {m_ui->mainWidget, m_ui->widgetLeft, m_ui->widgetFilterRBox, m_ui->linkedEntries, m_timelineStrip},
+        m_ui->menuView);
+    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
     m_subsystems->connectWindow(m_views, m_status, m_timeline);
 
-    setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
-    reserveDateRowWidth();
+    m_dateHeader = std::make_unique<DateHeader>(m_ui->headerBar, m_ui->btToday);
+    m_dateHeader->reservePanelWidth(m_ui->widgetFilterRBox, m_ui->layoutDate);
     m_ui->calendar->setFocus();
 
     connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
@@ -124,7 +121,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
             [this](bool running) { setApplyRulesEnabled(!running); });
 
     m_recording = false;
-    if (m_usable) {
+    if (isUsable()) {
         // What a run that died left open is stored before anything new is recorded.
         recorder()->recoverJournal();
         m_ui->btnRecord->setChecked(m_settings->file()->value(QStringLiteral("Application/Started"), true).toBool());
@@ -135,9 +132,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 
 MainWindow::~MainWindow()
 {
-    flushRecording();
-    AppDisplayName::setProvider({});
-    m_database.close();
+    m_subsystems->closeDatabase();
 }
 
 void MainWindow::loadSettings()
@@ -155,27 +150,9 @@ void MainWindow::saveSettings()
     m_settings->save(window);
 }
 
-bool MainWindow::initDatabase()
-{
-    const QString path = SettingsFile::databasePath();
-    QString error;
-    if (!m_database.open(path, &error)) {
-        MessageBox::warning(this, QStringLiteral("Database error"),
-                            QStringLiteral("Could not open database: ") + path + QLatin1Char('\n') + error);
-        // The start-up ends here without ever showing the window; closing it would save settings
-        // (recording switched off) that this failed run never had a say in.
-        return false;
-    }
-    Database::createSchema();
-    DatabaseCheck::startInBackground(this, path);
-    return true;
-}
-
 void MainWindow::connectSession()
 {
     Session *current = session();
-    connect(current, &Session::statusMessage, statusBar(), &QStatusBar::showMessage);
-    connect(current, &Session::indicatorTextChanged, loginIndicator(), &QLabel::setText);
     connect(current, &Session::loginStateChanged, this, [this](bool loggedIn) {
         m_ui->actionLogin->setEnabled(!loggedIn);
         m_ui->actionLogout->setEnabled(loggedIn);
@@ -218,50 +195,14 @@ int MainWindow::selectedTaskId() const
 
 void MainWindow::createTray()
 {
-    m_tray = new TrayMenu(m_trayAnimation, this);
+    m_tray = new TrayMenu(this);
     connect(m_tray, &TrayMenu::startRequested, this, &MainWindow::onStart);
     connect(m_tray, &TrayMenu::stopRequested, this, &MainWindow::onStop);
     connect(m_tray, &TrayMenu::settingsRequested, this, &MainWindow::onTrayMenuOptions);
     connect(m_tray, &TrayMenu::showRequested, this, &MainWindow::onTrayMenuShow);
     connect(m_tray, &TrayMenu::exitRequested, this, &MainWindow::on_actionExit_triggered);
     connect(m_tray->icon(), &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
-    m_status->setTray(m_tray->icon(), [this] { return isTrayUsable(); });
-}
-
-QDockWidget *MainWindow::addDock(const QString &name, const QString &title, Qt::DockWidgetArea area, QWidget *content)
-{
-    auto *dock = new QDockWidget(title, this);
-    dock->setObjectName(name);
-    dock->setTitleBarWidget(new QWidget(dock));
-    dock->setFeatures(QDockWidget::DockWidgetClosable);
-    dock->setAllowedAreas(area);
-    dock->setWidget(content);
-    addDockWidget(area, dock);
-    return dock;
-}
-
-void MainWindow::createDocks()
-{
-    addDock(QStringLiteral("Left"), QStringLiteral("Left"), Qt::LeftDockWidgetArea, m_ui->widgetLeft);
-    addDock(QStringLiteral("Right"), QStringLiteral("Right"), Qt::RightDockWidgetArea, m_ui->widgetFilterRBox);
-    QDockWidget *linked =
-        addDock(QStringLiteral("Bottom"), QStringLiteral("Bottom"), Qt::BottomDockWidgetArea, m_ui->linkedEntries);
-    new DockShare(this, linked);
-    QAction *toggle = linked->toggleViewAction();
-    toggle->setText(QStringLiteral("Linked &Entries"));
-    m_ui->menuView->addAction(toggle);
-}
-
-void MainWindow::createTimeline()
-{
-    m_timelineStrip = new TimelineStrip(this);
-    QDockWidget *dock =
-        addDock(QStringLiteral("Top"), QStringLiteral("Timeline"), Qt::TopDockWidgetArea, m_timelineStrip);
-    QAction *toggle = dock->toggleViewAction();
-    toggle->setText(QStringLiteral("T&imeline"));
-    m_ui->menuView->addAction(toggle);
-
-    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
+    m_status->setTray(m_tray->icon(), [tray = m_tray] { return tray->isUsable(); });
 }
 
 QDate MainWindow::selectedDate() const
@@ -272,10 +213,7 @@ QDate MainWindow::selectedDate() const
 void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
     m_views->setModels(unlinked, linked);
-    auto *unlinkedTree = qobject_cast<TreeModelAdapter *>(unlinked);
-    auto *linkedTree = qobject_cast<TreeModelAdapter *>(linked);
-    m_subsystems->setEntryModels(unlinkedTree ? unlinkedTree->treeModel() : nullptr,
-                                 linkedTree ? linkedTree->treeModel() : nullptr);
+    m_subsystems->setEntryModels(unlinked, linked);
     if (m_initialUpdateDone) {
         m_views->attach(selectedDate(), hideUnderSeconds(), setting("GroupByHour").toBool());
         m_timeline->watchModels();
@@ -285,26 +223,6 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
 void MainWindow::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
 {
     m_subsystems->setUpdateChecker(std::move(checker));
-}
-
-void MainWindow::connectRecording()
-{
-    m_trayAnimation = new TrayAnimation(this);
-    connect(recorder(), &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
-    connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
-
-    // The open stretch must reach the database however the program or the session ends.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::flushRecording);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
-        flushRecording();
-        saveSettings();
-    });
-    connect(qApp, &QGuiApplication::saveStateRequest, this, [this](QSessionManager &) { flushRecording(); });
-}
-
-void MainWindow::flushRecording()
-{
-    m_subsystems->flushRecording(m_usable);
 }
 
 void MainWindow::setRecording(bool on)
@@ -317,7 +235,6 @@ void MainWindow::onRecordingChanged(bool on)
     m_recording = on;
     m_ui->btnRecord->setText(on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
     m_tray->setRecording(on);
-    m_trayAnimation->setRecording(on);
 }
 
 void MainWindow::on_btnRecord_toggled(bool checked)
@@ -347,16 +264,9 @@ void MainWindow::onInitialUpdate()
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
 
-    // Requests wait in nested event loops: the local views are complete before the first one.
-    session()->startUp();
+    m_subsystems->startUp();
     m_initialUpdateDone = true;
     connect(loginIndicator(), &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
-    if (GnomeExtensionSetup *gnomeSetup = m_subsystems->gnomeExtensionSetup()) {
-        gnomeSetup->startUp();
-    }
-    const WindowProbe *probe = windowProbe();
-    m_status->showSessionNote(probe->isAvailable() ? probe->note() : probe->problem());
-    m_subsystems->updateSchedule()->start();
 }
 
 void MainWindow::checkStorage()
@@ -374,29 +284,9 @@ void MainWindow::initCalendarDaysWithEntries()
     m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
 }
 
-void MainWindow::reserveDateRowWidth()
-{
-    // "Show Today" keeps its place while hidden, and the panel is wide enough for the longest date
-    // beside it: choosing another day must not widen the panel and squeeze the entry views.
-    QSizePolicy todayPolicy = m_ui->btToday->sizePolicy();
-    todayPolicy.setRetainSizeWhenHidden(true);
-    m_ui->btToday->setSizePolicy(todayPolicy);
-    const QFontMetrics metrics(m_ui->headerBar->font());
-    const QString format = QLocale::system().dateFormat(QLocale::LongFormat);
-    const QDate first(QDate::currentDate().year(), 1, 1);
-    int longest = 0;
-    for (QDate day = first; day.year() == first.year(); day = day.addDays(1)) {
-        longest = qMax(longest, metrics.horizontalAdvance(QLocale::system().toString(day, format)));
-    }
-    const QMargins margins = m_ui->layoutRBox->contentsMargins();
-    m_ui->widgetFilterRBox->setMinimumWidth(longest + m_ui->layoutDate->spacing() + m_ui->btToday->sizeHint().width() +
-                                            margins.left() + margins.right() + 2 * m_ui->headerBar->margin() + 8);
-}
-
 void MainWindow::updateDateHeader(const QDate &date)
 {
-    m_ui->headerBar->setText(QLocale::system().toString(date, QLocale::system().dateFormat(QLocale::LongFormat)));
-    m_ui->btToday->setVisible(date != QDate::currentDate());
+    m_dateHeader->show(date);
 }
 
 void MainWindow::showDate(const QDate &date)
@@ -535,9 +425,7 @@ void MainWindow::on_actionExit_triggered()
 
 void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    const QSystemTrayIcon::ActivationReason opening =
-        setting("SingleClickTrayOpen").toBool() ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick;
-    if (reason == opening) {
+    if (m_tray->opensWindowOn(reason)) {
         onTrayMenuShow();
     }
 }
@@ -554,21 +442,16 @@ bool MainWindow::eventFilter(QObject *object, QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveSettings();
-    if (isTrayUsable() && setting("CloseToTray").toBool()) {
+    if (m_tray->takesClosedWindow()) {
         hide();
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
-    if (event->isAccepted() && !isTrayUsable()) {
+    if (event->isAccepted() && !m_tray->isUsable()) {
         // Without a notification area nothing could bring a hidden window back: closing quits.
         QCoreApplication::quit();
     }
-}
-
-bool MainWindow::isTrayUsable() const
-{
-    return m_tray->icon()->isVisible() && m_trayAvailable && m_trayAvailable();
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -576,7 +459,7 @@ void MainWindow::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         m_ui->retranslateUi(this);
     } else if (event->type() == QEvent::WindowStateChange) {
-        if (isMinimized() && setting("MinimizeToTray").toBool() && isTrayUsable()) {
+        if (isMinimized() && m_tray->takesMinimisedWindow()) {
             QTimer::singleShot(0, this, &QWidget::hide);
         }
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "database.h"
 #include "entryviews.h"
 #include "rulecommands.h"
 #include "statusnotices.h"
@@ -14,21 +13,20 @@
 #include <functional>
 #include <memory>
 
+class DateHeader;
 class FilterSync;
 class SettingsStorage;
 class TimelineController;
 class TimelineStrip;
-class TrayAnimation;
-class QDockWidget;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The program's window: owns the form, the database connection, the docks and the tray icon. Its
-// slots carry out what the menus, views and dialogs ask for; the subsystems are created and wired
-// by Subsystems, the entry views kept by EntryViews, the status bar by StatusNotices and the
-// settings file by SettingsStorage.
+// The program's window: owns the form, its menus and views, and the tray icon. Its slots carry out
+// what the menus, views and dialogs ask for; the database and the subsystems are opened, created
+// and wired by Subsystems, the entry views kept by EntryViews, the status bar by StatusNotices, the
+// tray by TrayMenu and the settings file by SettingsStorage.
 class MainWindow : public QMainWindow, public RuleContext
 {
     Q_OBJECT
@@ -39,7 +37,7 @@ public:
     ~MainWindow() override;
 
     // False when the database could not be opened: the start-up then ends.
-    bool isUsable() const { return m_usable; }
+    bool isUsable() const { return m_subsystems->isDatabaseOpen(); }
     bool isRecording() const { return m_recording; }
     // True once the deferred start-up work has run.
     bool isInitialised() const { return m_initialUpdateDone; }
@@ -50,7 +48,6 @@ public:
 
     void loadSettings();
     void saveSettings();
-    bool initDatabase();
 
     QDate selectedDate() const override;
     // What new rules start from: the entry filter, the applications selected in the unlinked view
@@ -73,8 +70,7 @@ public:
     UpdateChecker *updateChecker() const { return m_subsystems->updateChecker(); }
 
     // Whether a notification area can show the tray icon; replaceable for tests.
-    void setTrayAvailabilityCheck(std::function<bool()> check) { m_trayAvailable = std::move(check); }
-    bool isTrayUsable() const;
+    void setTrayAvailabilityCheck(std::function<bool()> check) { m_tray->setAvailabilityCheck(std::move(check)); }
     // Checks that the data folder and the database take changes; when not, a lasting warning in the
     // status bar and a tray balloon. Runs with the deferred start-up.
     void checkStorage();
@@ -140,37 +136,25 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // The window's side of the subsystems' wiring: what it shows of them.
-    void connectRecording();
+    // The window's side of the session's wiring: sign-in actions and the projects tree.
     void connectSession();
     void onRecordingChanged(bool on);
-    // Stores the open stretch, e.g. when the program or the session ends.
-    void flushRecording();
     void setApplyRulesEnabled(bool enabled);
     void createTray();
-    // A side panel without a title bar; the View menu may offer to hide it.
-    QDockWidget *addDock(const QString &name, const QString &title, Qt::DockWidgetArea area, QWidget *content);
-    void createDocks();
-    void reserveDateRowWidth();
-    // The day's timeline above the entry views, in a dock the View menu shows and hides.
-    void createTimeline();
     void applyEntryFilter(const QString &text, bool keepExpandedNodes);
     int hideUnderSeconds() const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     std::unique_ptr<SettingsStorage> m_settings;
-    Database m_database;
     bool m_recording = false;
-    bool m_usable = false;
     bool m_initialUpdateDone = false;
 
     StatusNotices *m_status = nullptr;
     TrayMenu *m_tray = nullptr;
-    TrayAnimation *m_trayAnimation = nullptr;
     Subsystems *m_subsystems = nullptr;
     EntryViews *m_views = nullptr;
     FilterSync *m_filters = nullptr;
     TimelineStrip *m_timelineStrip = nullptr;
     TimelineController *m_timeline = nullptr;
-    std::function<bool()> m_trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
+    std::unique_ptr<DateHeader> m_dateHeader;
 };

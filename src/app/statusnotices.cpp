@@ -42,6 +42,11 @@ void StatusNotices::setTray(QSystemTrayIcon *icon, std::function<bool()> usable)
     m_trayUsable = std::move(usable);
 }
 
+void StatusNotices::showMessage(const QString &text, int timeout)
+{
+    m_bar->showMessage(text, timeout);
+}
+
 void StatusNotices::showProgress(int minimum, int maximum)
 {
     m_progressBar->setRange(minimum, maximum);

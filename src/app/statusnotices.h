@@ -28,6 +28,8 @@ public:
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
     QLabel *storageWarning() const { return m_storageWarning; }
 
+    // A message in the status bar, e.g. the session's; a time-out of 0 keeps it until the next.
+    void showMessage(const QString &text, int timeout);
     void showProgress(int minimum, int maximum);
     void setProgress(int value);
     void hideProgress();

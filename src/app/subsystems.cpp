@@ -3,7 +3,9 @@
 #include "appdisplayname.h"
 #include "appicon.h"
 #include "appmetadata.h"
+#include "clickablelabel.h"
 #include "clock.h"
+#include "databasecheck.h"
 #include "entrieslist.h"
 #include "entrylinker.h"
 #include "entryviews.h"
@@ -14,6 +16,7 @@
 #include "linkingservice.h"
 #include "logindialog.h"
 #include "loginprompt.h"
+#include "messagebox.h"
 #include "recorder.h"
 #include "reportedwindowsource.h"
 #include "rulecommands.h"
@@ -24,10 +27,12 @@
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
 #include "timelinecontroller.h"
+#include "treemodeladapter.h"
 #include "updateschedule.h"
 #include "windowprobe.h"
 
 #include <QDebug>
+#include <QGuiApplication>
 
 namespace {
 
@@ -85,7 +90,12 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
     , m_clock(sources.clock ? sources.clock : SystemClock::instance())
     , m_updateChecker(std::make_unique<FeedUpdateChecker>())
 {
+    m_databaseOpen = openDatabase();
     createRecording(std::move(sources));
+    // The open stretch must reach the database however the program or the session ends.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Subsystems::flushRecording);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &Subsystems::flushRecording);
+    connect(qApp, &QGuiApplication::saveStateRequest, this, &Subsystems::flushRecording);
     m_loginPrompt = std::make_unique<DialogLoginPrompt>(window);
     m_session = new Session(m_loginPrompt.get(), this);
     m_linking = std::make_unique<SubsystemsLinking>(this);
@@ -98,10 +108,32 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
 
 Subsystems::~Subsystems()
 {
+    AppDisplayName::setProvider({});
     AppIcon::setProvider({});
     if (m_updateChecker) {
         m_updateChecker->cleanup();
     }
+}
+
+bool Subsystems::openDatabase()
+{
+    const QString path = SettingsFile::databasePath();
+    QString error;
+    if (!m_database.open(path, &error)) {
+        MessageBox::warning(m_window, QStringLiteral("Database error"),
+                            QStringLiteral("Could not open database: ") + path + QLatin1Char('\n') + error);
+        // The start-up ends without ever showing the window.
+        return false;
+    }
+    Database::createSchema();
+    DatabaseCheck::startInBackground(m_window, path);
+    return true;
+}
+
+void Subsystems::closeDatabase()
+{
+    flushRecording();
+    m_database.close();
 }
 
 void Subsystems::createRecording(RecordingSources sources)
@@ -157,16 +189,32 @@ void Subsystems::connectWindow(EntryViews *views, StatusNotices *status, Timelin
     connect(engine, &RuleEngine::progressFinished, status, &StatusNotices::hideProgress);
     connect(engine, &RuleEngine::reloadUnlinkedView, views, &EntryViews::reloadUnlinkedKeepingExpandedNodes);
     connect(engine, &RuleEngine::reloadLinkedView, views, &EntryViews::reloadLinkedKeepingExpandedNodes);
+
+    connect(m_session, &Session::statusMessage, status, &StatusNotices::showMessage);
+    connect(m_session, &Session::indicatorTextChanged, status->loginIndicator(), &QLabel::setText);
 }
 
-void Subsystems::setEntryModels(TreeModel *unlinked, TreeModel *linked)
+void Subsystems::startUp()
+{
+    // Requests wait in nested event loops: the window's local views are complete before the first one.
+    m_session->startUp();
+    if (m_gnomeSetup) {
+        m_gnomeSetup->startUp();
+    }
+    m_status->showSessionNote(m_probe->isAvailable() ? m_probe->note() : m_probe->problem());
+    m_updateSchedule->start();
+}
+
+void Subsystems::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
     delete m_linker;
     m_linker = nullptr;
-    if (!unlinked || !linked) {
+    auto *unlinkedTree = qobject_cast<TreeModelAdapter *>(unlinked);
+    auto *linkedTree = qobject_cast<TreeModelAdapter *>(linked);
+    if (!unlinkedTree || !linkedTree) {
         return;
     }
-    m_linker = new EntryLinker(unlinked, linked, m_window);
+    m_linker = new EntryLinker(unlinkedTree->treeModel(), linkedTree->treeModel(), m_window);
     if (m_status) {
         connect(m_linker, &EntryLinker::progressStarted, m_status, &StatusNotices::showProgress);
         connect(m_linker, &EntryLinker::progressChanged, m_status, &StatusNotices::setProgress);
@@ -198,9 +246,9 @@ void Subsystems::unlinkEntries(const QStringList &ids)
     m_linker->unlinkEntries(ids);
 }
 
-void Subsystems::flushRecording(bool usable)
+void Subsystems::flushRecording()
 {
-    if (m_recorder && usable) {
+    if (m_recorder && m_databaseOpen) {
         m_recorder->flush();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database.h"
 #include "recordingsources.h"
 
 #include <QObject>
@@ -7,6 +8,7 @@
 
 #include <memory>
 
+class EntryDayModel;
 class EntryLinker;
 class EntryViews;
 class GnomeExtensionSetup;
@@ -20,14 +22,14 @@ class StatusNotices;
 class SuspendHandler;
 class SuspendMonitor;
 class TimelineController;
-class TreeModel;
 class UpdateChecker;
 class UpdateSchedule;
 class WindowProbe;
 class QWidget;
 
-// The program's composition root: creates the subsystems behind the main window and wires them to
-// each other. The window shows what they report and passes on what the user asks for.
+// The program's composition root: opens the database, creates the subsystems behind the main window
+// and wires them to each other. The window shows what they report and passes on what the user asks
+// for.
 class Subsystems : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,11 @@ public:
     // suspend handling what is selected. Neither is owned; both must outlive this object.
     Subsystems(QWidget *window, RuleContext *context, RecordingSources sources = {});
     ~Subsystems() override;
+
+    // False when the database could not be opened (the user was told): nothing is recorded then.
+    bool isDatabaseOpen() const { return m_databaseOpen; }
+    // Stores the open stretch and closes the database; the window calls it before its views go.
+    void closeDatabase();
 
     Recorder *recorder() const { return m_recorder; }
     WindowProbe *probe() const { return m_probe.get(); }
@@ -51,27 +58,31 @@ public:
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
     UpdateSchedule *updateSchedule() const { return m_updateSchedule; }
 
-    // Shows in the window's entry views, status bar and timeline what the recorder, the rule
-    // engine and the linker report. None is owned.
+    // Shows in the window's entry views, status bar and timeline what the recorder, the session,
+    // the rule engine and the linker report. None is owned.
     void connectWindow(EntryViews *views, StatusNotices *status, TimelineController *timeline);
+    // The start-up work once the window's local views are complete: signing in and loading the
+    // projects, the desktop's extension, the note on how windows are read, the update checks.
+    void startUp();
 
-    // The linker works on the entry views' tree models; without them (null) nothing can be linked.
-    // Call connectWindow() first.
-    void setEntryModels(TreeModel *unlinked, TreeModel *linked);
+    // The linker works on the tree models behind the entry views; with other models (or null)
+    // nothing can be linked. Call connectWindow() first.
+    void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
     EntryLinker *linker() const { return m_linker; }
     // Links the entries with the task; false when nothing was linked.
     bool linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
     void unlinkEntries(const QStringList &ids);
 
-    // Stores the open stretch, e.g. when the program or the session ends. `usable` is false when
-    // the database never opened.
-    void flushRecording(bool usable);
-
 private:
+    bool openDatabase();
     void createRecording(RecordingSources sources);
+    // Stores the open stretch, e.g. when the program or the session ends.
+    void flushRecording();
 
     QWidget *m_window;
     RuleContext *m_context;
+    Database m_database;
+    bool m_databaseOpen = false;
     Clock *m_clock;
     std::unique_ptr<ForegroundWindowSource> m_windowSource;
     std::unique_ptr<IdleSource> m_idleSource;

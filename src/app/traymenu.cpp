@@ -1,13 +1,21 @@
 #include "traymenu.h"
 
+#include "settings.h"
 #include "trayanimation.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
-TrayMenu::TrayMenu(TrayAnimation *animation, QWidget *window)
+namespace {
+bool setting(const char *name)
+{
+    return Settings::instance()->value(QString::fromLatin1(name)).toBool();
+}
+} // namespace
+
+TrayMenu::TrayMenu(QWidget *window)
     : QObject(window)
+    , m_animation(new TrayAnimation(this))
     , m_startAction(new QAction(QStringLiteral("&Start Recording"), this))
     , m_stopAction(new QAction(QStringLiteral("&Pause Recording"), this))
     , m_menu(new QMenu(window))
@@ -26,8 +34,8 @@ TrayMenu::TrayMenu(TrayAnimation *animation, QWidget *window)
 
     m_icon->setContextMenu(m_menu);
     m_icon->setToolTip(QStringLiteral("TavroDesk"));
-    m_icon->setIcon(animation->currentIcon());
-    connect(animation, &TrayAnimation::iconChanged, m_icon, &QSystemTrayIcon::setIcon);
+    m_icon->setIcon(m_animation->currentIcon());
+    connect(m_animation, &TrayAnimation::iconChanged, m_icon, &QSystemTrayIcon::setIcon);
     m_icon->show();
 }
 
@@ -35,4 +43,25 @@ void TrayMenu::setRecording(bool on)
 {
     m_startAction->setEnabled(!on);
     m_stopAction->setEnabled(on);
+    m_animation->setRecording(on);
+}
+
+bool TrayMenu::isUsable() const
+{
+    return m_icon->isVisible() && m_available && m_available();
+}
+
+bool TrayMenu::takesClosedWindow() const
+{
+    return isUsable() && setting("CloseToTray");
+}
+
+bool TrayMenu::takesMinimisedWindow() const
+{
+    return setting("MinimizeToTray") && isUsable();
+}
+
+bool TrayMenu::opensWindowOn(QSystemTrayIcon::ActivationReason reason) const
+{
+    return reason == (setting("SingleClickTrayOpen") ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
 }

@@ -1,27 +1,41 @@
 #pragma once
 
 #include <QObject>
+#include <QSystemTrayIcon>
+
+#include <functional>
 
 class TrayAnimation;
 class QAction;
 class QMenu;
-class QSystemTrayIcon;
 class QWidget;
 
 // The tray icon and its menu: start and pause recording, settings, show the window, exit. The
-// icon follows the recording animation; the window decides what the entries do.
+// icon follows the recording animation; the window decides what the entries do, and asks here
+// whether it may hide in the tray.
 class TrayMenu : public QObject
 {
     Q_OBJECT
 
 public:
-    // `animation` is not owned and must outlive the tray; `window` owns the menu.
-    TrayMenu(TrayAnimation *animation, QWidget *window);
+    // `window` owns the menu.
+    explicit TrayMenu(QWidget *window);
 
     QSystemTrayIcon *icon() const { return m_icon; }
     QMenu *menu() const { return m_menu; }
-    // Offers "Start Recording" while paused and "Pause Recording" while recording.
+    // Offers "Start Recording" while paused and "Pause Recording" while recording, and animates
+    // the icon while recording.
     void setRecording(bool on);
+
+    // Whether a notification area can show the icon; replaceable for tests.
+    void setAvailabilityCheck(std::function<bool()> check) { m_available = std::move(check); }
+    bool isUsable() const;
+    // Whether closing or minimising the window hides it in the tray, as the settings ask. Never
+    // without a usable icon: nothing could bring the window back.
+    bool takesClosedWindow() const;
+    bool takesMinimisedWindow() const;
+    // Whether this click on the icon opens the window: a single or a double one, as the settings ask.
+    bool opensWindowOn(QSystemTrayIcon::ActivationReason reason) const;
 
 Q_SIGNALS:
     void startRequested();
@@ -31,8 +45,10 @@ Q_SIGNALS:
     void exitRequested();
 
 private:
+    TrayAnimation *m_animation;
     QAction *m_startAction;
     QAction *m_stopAction;
     QMenu *m_menu;
     QSystemTrayIcon *m_icon;
+    std::function<bool()> m_available = &QSystemTrayIcon::isSystemTrayAvailable;
 };

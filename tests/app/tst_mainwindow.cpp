@@ -193,6 +193,24 @@ private Q_SLOTS:
         QCOMPARE(quitsAfter([this] { m_window->trayMenu()->actions().last()->trigger(); }), 0);
     }
 
+    // The tray icon opens the window on the click the settings name; the other click does nothing.
+    void trayClickOpensTheWindow_data()
+    {
+        QTest::addColumn<bool>("singleClick");
+        QTest::newRow("single click") << true;
+        QTest::newRow("double click") << false;
+    }
+
+    void trayClickOpensTheWindow()
+    {
+        QFETCH(bool, singleClick);
+        start({{QStringLiteral("Application/SingleClickTrayOpen"), singleClick}});
+        Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::DoubleClick : QSystemTrayIcon::Trigger);
+        QVERIFY(m_window->isHidden());
+        Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
+        QVERIFY(m_window->isVisible());
+    }
+
     void statusTipsDoNotReplaceTheMessage()
     {
         start();
