@@ -75,6 +75,7 @@ const DayEntryCursor::Application *DayEntryCursor::readApplication()
         if (application.exists) {
             application.path = m_applicationQuery.text(0);
             application.name = m_applicationQuery.text(1);
+            application.number = m_applicationCount++;
         }
         found = m_applications.insert(id, application);
     }
@@ -156,11 +157,13 @@ qint64 DayEntryCursor::wallClockSeconds()
 DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
 {
     Stamp stamp;
-    int size = 0;
-    const char *text = m_row->utf8(column, &size);
-    stamp.storedForm = size == 19 && text[10] == ' ' && readDay(text, &stamp.date) &&
+    // The stored form has no NUL inside: its length needs no second call into SQLite.
+    const char *text = m_row->nulTerminated(column);
+    stamp.storedForm = text && qstrnlen(text, 20) == 19 && text[10] == ' ' && readDay(text, &stamp.date) &&
                        StampParser::readStoredTime(text + 11, 8, &stamp.time);
     if (!stamp.storedForm) {
+        int size = 0;
+        text = m_row->utf8(column, &size);
         const QDateTime parsed = parseDateTime(QString::fromUtf8(text, size));
         if (!parsed.isValid() || !parsed.time().isValid()) {
             return stamp;

@@ -33,6 +33,9 @@ public:
     qint64 applicationId() const { return m_row->integer(m_applicationId); }
     QString appPath() const { return m_application->path; }
     QString appName() const { return m_application->name; }
+    // The row's application numbered from 0 in the order the day names them: a key for what the
+    // caller keeps per application, without hashing the id.
+    int applicationNumber() const { return m_application->number; }
     QString title() const { return m_row->text(m_title); }
     // The title's bytes, valid until the next row: telling titles apart needs no decoding.
     QByteArrayView titleUtf8() const;
@@ -65,6 +68,7 @@ private:
         QString path;
         QString name;
         bool exists = false;
+        int number = -1;
     };
     // An application's titles are told apart by their bytes; a NULL title is a group of its own.
     struct TitleGroup
@@ -115,6 +119,7 @@ private:
     SqliteStatement m_applicationQuery;
     QHash<qint64, Application> m_applications;
     const Application *m_application = nullptr;
+    int m_applicationCount = 0;
     // Set with a threshold: the ids of the rows to hand out, in the day's order.
     std::optional<QList<qint64>> m_shownIds;
     qsizetype m_nextShown = 0;

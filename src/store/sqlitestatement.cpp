@@ -220,3 +220,8 @@ const char *SqliteStatement::utf8(int column, int *size) const
     *size = sqlite3_column_bytes(m_statement, column);
     return bytes;
 }
+
+const char *SqliteStatement::nulTerminated(int column) const
+{
+    return column < 0 ? nullptr : reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+}

@@ -40,6 +40,8 @@ public:
     QString text(int column) const;
     // The cell's bytes, valid until the next step.
     const char *utf8(int column, int *size) const;
+    // The same, ended by a NUL; null for NULL.
+    const char *nulTerminated(int column) const;
 
     // Finalizes every kept statement, so that the connection can close. Called before the
     // default connection is closed or replaced.

@@ -13,10 +13,11 @@ TreeItem::TreeItem(const QVariantList &data, TreeItem *parent)
 {}
 
 TreeItem::TreeItem(const QString &name, const QString &timeText, const QString &type, Properties properties)
-    : m_data({name, timeText})
-    , m_fields(TypeField)
+    : m_fields(TypeField)
     , m_type(type)
 {
+    m_data.emplace_back(name);
+    m_data.emplace_back(timeText);
     m_properties.reserve(qsizetype(properties.size()));
     for (const auto &[key, value] : properties) {
         setProperty(key, value);

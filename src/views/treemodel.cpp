@@ -376,8 +376,9 @@ private:
         QString path;
         QString name;
         bool ignored = false;
-        // Ids of one path share this number, and the values their nodes carry.
-        qsizetype pathNumber = 0;
+        // Ids of one path share this number (-1 until the application is first met), and the
+        // values their nodes carry.
+        qsizetype pathNumber = -1;
         QVariant pathValue;
         QVariant iconValue;
     };
@@ -436,22 +437,24 @@ private:
 
     const App &appOf(const DayEntryCursor &row)
     {
-        auto found = m_apps.constFind(row.applicationId());
-        if (found == m_apps.constEnd()) {
-            App app;
+        const auto number = size_t(row.applicationNumber());
+        if (number >= m_apps.size()) {
+            m_apps.resize(number + 1);
+        }
+        App &app = m_apps[number];
+        if (app.pathNumber < 0) {
             app.path = row.appPath();
             app.name = AppDisplayName::forPath(app.path, row.appName());
             app.ignored = m_ignored.contains(app.path.toCaseFolded());
-            auto number = m_pathNumbers.constFind(app.path);
-            if (number == m_pathNumbers.constEnd()) {
-                number = m_pathNumbers.insert(app.path, m_pathNumbers.size());
+            auto pathNumber = m_pathNumbers.constFind(app.path);
+            if (pathNumber == m_pathNumbers.constEnd()) {
+                pathNumber = m_pathNumbers.insert(app.path, m_pathNumbers.size());
             }
-            app.pathNumber = *number;
+            app.pathNumber = *pathNumber;
             app.pathValue = app.path;
             app.iconValue = AppIcon::forPath(app.path);
-            found = m_apps.insert(row.applicationId(), app);
         }
-        return *found;
+        return app;
     }
 
     // Project, task list and task of a linked row; looked up by their integer ids in one step.
@@ -557,7 +560,8 @@ private:
     const QMap<QString, QVariant> m_taskNames;
     const QSet<QString> m_ignored;
     const QString m_zero;
-    QHash<qint64, App> m_apps;
+    // By the cursor's application number.
+    std::vector<App> m_apps;
     std::array<TreeItem *, 24> m_hours{};
     QHash<QPair<TreeItem *, QString>, TreeItem *> m_groups;
     QHash<QPair<TreeItem *, qint64>, TreeItem *> m_appNodes;
