@@ -12,6 +12,7 @@ DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QS
     : m_statement(EntryStore::dayQuery(link, filter).toUtf8())
     , m_entryQuery(EntryStore::entryQuery(link).toUtf8())
     , m_applicationQuery("SELECT path, name FROM applications WHERE id = :id")
+    , m_namesQuery("SELECT ext_task_name, ext_tasklist_name, ext_project_name FROM entries WHERE id = :id")
 {
     m_statement.bind(":day_start", EntryStore::dayStart(day));
     m_statement.bind(":day_end", EntryStore::dayEnd(day));
@@ -25,9 +26,6 @@ DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QS
         m_extTaskId = m_statement.column("ext_task_id");
         m_extTasklistId = m_statement.column("ext_tasklist_id");
         m_extProjectId = m_statement.column("ext_project_id");
-        m_extTaskName = m_statement.column("ext_task_name");
-        m_extTasklistName = m_statement.column("ext_tasklist_name");
-        m_extProjectName = m_statement.column("ext_project_name");
     }
     if (hideUnder >= 1) {
         keepRowsReaching(hideUnder);
@@ -80,6 +78,23 @@ const DayEntryCursor::Application *DayEntryCursor::readApplication()
         found = m_applications.insert(id, application);
     }
     return found->exists ? &*found : nullptr;
+}
+
+QString DayEntryCursor::storedName(int column) const
+{
+    if (m_namesEntry != id()) {
+        m_namesQuery.rewind();
+        m_namesQuery.bind(":id", id());
+        if (!m_namesQuery.next()) {
+            if (m_namesQuery.failed()) {
+                m_error = m_namesQuery.error();
+            }
+            m_namesEntry = -1;
+            return {};
+        }
+        m_namesEntry = id();
+    }
+    return m_namesQuery.text(column);
 }
 
 DayEntryCursor::TitleGroup DayEntryCursor::currentGroup() const

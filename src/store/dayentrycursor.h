@@ -45,9 +45,10 @@ public:
     QString extTaskId() const { return m_row->text(m_extTaskId); }
     QString extTasklistId() const { return m_row->text(m_extTasklistId); }
     QString extProjectId() const { return m_row->text(m_extProjectId); }
-    QString extTaskName() const { return m_row->text(m_extTaskName); }
-    QString extTasklistName() const { return m_row->text(m_extTasklistName); }
-    QString extProjectName() const { return m_row->text(m_extProjectName); }
+    // Only a new group needs them, so they are read apart, once for a row asked.
+    QString extTaskName() const { return storedName(0); }
+    QString extTasklistName() const { return storedName(1); }
+    QString extProjectName() const { return storedName(2); }
     // The task, task list and project ids when each is an integer or NULL (given as -1); false
     // for any other value, which the text forms then tell apart.
     bool extIds(qint64 *task, qint64 *tasklist, qint64 *project) const;
@@ -94,6 +95,7 @@ private:
     // Moves to the next row of the day, or of the rows kept.
     bool step();
     TitleGroup currentGroup() const;
+    QString storedName(int column) const;
     qint64 wallClockSeconds();
 
     // A stored time stamp, with the local UTC offset of its hour.
@@ -117,13 +119,16 @@ private:
     SqliteStatement *m_row = &m_statement;
     SqliteStatement m_entryQuery;
     SqliteStatement m_applicationQuery;
+    mutable SqliteStatement m_namesQuery;
+    // The entry the names query stands on.
+    mutable qint64 m_namesEntry = -1;
     QHash<qint64, Application> m_applications;
     const Application *m_application = nullptr;
     int m_applicationCount = 0;
     // Set with a threshold: the ids of the rows to hand out, in the day's order.
     std::optional<QList<qint64>> m_shownIds;
     qsizetype m_nextShown = 0;
-    QString m_error;
+    mutable QString m_error;
     int m_id = -1;
     int m_title = -1;
     int m_applicationId = -1;
@@ -133,9 +138,6 @@ private:
     int m_extTaskId = -1;
     int m_extTasklistId = -1;
     int m_extProjectId = -1;
-    int m_extTaskName = -1;
-    int m_extTasklistName = -1;
-    int m_extProjectName = -1;
     Stamp m_start;
     Stamp m_end;
     // The local UTC offset by hour: looking it up is a time-zone check, once per hour is enough.

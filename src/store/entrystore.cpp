@@ -48,13 +48,13 @@ bool isIdList(const QStringList &ids)
     return !ids.isEmpty();
 }
 
-// Only the columns the trees show: SQLite decodes every column a statement names, row by row.
+// Only the columns every row needs: SQLite decodes every column a statement names, row by row.
 QString dayColumns(EntryStore::Link link)
 {
     return link == EntryStore::Link::Unlinked
                ? QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id")
                : QStringLiteral("id, title, application_id, start_time, end_time, ext_entry_id, ext_task_id, "
-                                "ext_tasklist_id, ext_project_id, ext_task_name, ext_tasklist_name, ext_project_name");
+                                "ext_tasklist_id, ext_project_id");
 }
 
 } // namespace
@@ -121,9 +121,6 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
             row.extTaskId = cursor.extTaskIdValue();
             row.extTasklistId = cursor.extTasklistIdValue();
             row.extProjectId = cursor.extProjectIdValue();
-            row.extTaskName = cursor.extTaskName();
-            row.extTasklistName = cursor.extTasklistName();
-            row.extProjectName = cursor.extProjectName();
         }
         rows.append(std::move(row));
     }

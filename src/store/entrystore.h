@@ -26,9 +26,6 @@ struct EntryRow
     QVariant extTaskId;
     QVariant extTasklistId;
     QVariant extProjectId;
-    QString extTaskName;
-    QString extTasklistName;
-    QString extProjectName;
 
     qint64 seconds() const { return start.secsTo(end); }
 };
