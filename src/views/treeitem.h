@@ -28,9 +28,9 @@ public:
     static const QString LinkedKey;
     static const QString UnconfirmedKey;
 
-    explicit TreeItem(const QVariantList &data, TreeItem *parent = nullptr);
     using Properties = std::initializer_list<std::pair<QString, QVariant>>;
 
+    explicit TreeItem(const QVariantList &data, TreeItem *parent = nullptr);
     // A node of `type` with its name, time text and other properties, not yet in a tree: nothing
     // needs to hear of them.
     TreeItem(const QString &name, const QString &timeText, const QString &type, Properties properties = {});
@@ -55,7 +55,7 @@ public:
     qint64 time() const { return m_time; }
     void setTime(qint64 seconds);
     void setTitle(const QString &title);
-    // Ids, linked and unconfirmed are never looked children up by.
+    // Children are never looked up by these, so the parent's indexes need not hear of them.
     void setEntryIds(const qint64 *ids, qsizetype count);
     void setLinked(bool linked);
     void setUnconfirmed(bool unconfirmed);

@@ -313,7 +313,6 @@ public:
         , m_zero(formatDuration(0))
     {
         // Room for a heavy day from the start: growing the indexes row by row cost more.
-        m_groups.reserve(512);
         m_appNodes.reserve(512);
         m_appPathNodes.reserve(512);
         m_textIndex.reserve(2048);
