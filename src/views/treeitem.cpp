@@ -19,8 +19,11 @@ TreeItem::TreeItem(const QString &name, const QString &timeText, const QString &
     m_data.emplace_back(name);
     m_data.emplace_back(timeText);
     m_properties.reserve(qsizetype(properties.size()));
-    for (const auto &[key, value] : properties) {
-        setProperty(key, value);
+    // A node not yet in a tree has no parent to tell, and no property yet to replace.
+    for (const auto &property : properties) {
+        if (!setField(property.first, property.second)) {
+            m_properties.append(property);
+        }
     }
 }
 
@@ -43,11 +46,25 @@ void TreeItem::release(TreeItem *child)
 void *TreeItemArena::allocate()
 {
     if (m_used == NodesPerBlock) {
-        // operator new[] aligns for any ordinary type, and the nodes follow each other at sizeof.
-        m_blocks.emplace_back(new std::byte[size_t(NodesPerBlock) * sizeof(TreeItem)]);
+        ++m_current;
+        if (m_current == qsizetype(m_blocks.size())) {
+            // operator new[] aligns for any ordinary type, and the nodes follow each other at sizeof.
+            m_blocks.emplace_back(new std::byte[size_t(NodesPerBlock) * sizeof(TreeItem)]);
+        }
         m_used = 0;
     }
-    return m_blocks.back().get() + size_t(m_used++) * sizeof(TreeItem);
+    return m_blocks[size_t(m_current)].get() + size_t(m_used++) * sizeof(TreeItem);
+}
+
+void TreeItemArena::reuse()
+{
+    m_current = -1;
+    m_used = NodesPerBlock;
+}
+
+void TreeItemArena::trim()
+{
+    m_blocks.resize(size_t(m_current + 1));
 }
 
 TreeItem *TreeItem::child(int row) const

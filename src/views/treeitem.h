@@ -143,10 +143,18 @@ public:
         return item;
     }
 
+    // Starts over in the blocks already held, once the tree made in them is gone: memory just
+    // used is still at hand in the processor's caches.
+    void reuse();
+    // Gives back the blocks the last tree did not need.
+    void trim();
+
 private:
     void *allocate();
 
     static constexpr qsizetype NodesPerBlock = 1024;
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    // The block being filled, and how many nodes it holds.
+    qsizetype m_current = -1;
     qsizetype m_used = NodesPerBlock;
 };

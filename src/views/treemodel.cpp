@@ -128,6 +128,7 @@ void sortTree(TreeItem *item, int column, Qt::SortOrder order)
 TreeModel::TreeModel(bool linked, QObject *parent)
     : QAbstractItemModel(parent)
     , m_linked(linked)
+    , m_arena(std::make_unique<TreeItemArena>())
     , m_root(std::make_unique<TreeItem>(QVariantList{linked ? QStringLiteral("Entries linked with Tavro")
                                                             : QStringLiteral("Entries not linked with Tavro"),
                                                      QStringLiteral("Time"), QString(), QString()}))
@@ -583,27 +584,25 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     // A reset rather than a bare layout change: the old nodes are deleted, and views must drop
     // every index into them.
     beginResetModel();
-    auto root =
-        std::make_unique<TreeItem>(QVariantList{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)});
+    const QVariantList headers{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)};
+    // The old tree goes before the new one is built, so that its nodes' memory takes the new ones.
+    m_root = std::make_unique<TreeItem>(headers);
+    m_arena->reuse();
     m_day = day;
     m_hideUnder = threshold;
 
-    auto arena = std::make_unique<TreeItemArena>();
     DayEntryCursor cursor(day, link(), m_filter, threshold);
-    DayBuilder builder(root.get(), arena.get(), m_linked, m_groupByHour);
+    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour);
     while (cursor.next()) {
         builder.add(cursor);
     }
-    // The old tree goes first, then the arena that held its nodes.
-    m_root = std::move(root);
-    m_arena = std::move(arena);
     if (!cursor.error().isEmpty()) {
         // The day cannot be read: an empty tree, and the total stays as it was.
-        m_root = std::make_unique<TreeItem>(
-            QVariantList{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)});
+        m_root = std::make_unique<TreeItem>(headers);
         endResetModel();
         return;
     }
+    m_arena->trim();
     m_totalTime = builder.finish();
     // A new day or filter keeps the order the user chose in the header.
     if (m_sortColumn >= 0) {
