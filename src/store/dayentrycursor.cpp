@@ -186,16 +186,8 @@ DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
         stamp.date = parsed.date();
         stamp.time = parsed.time();
     }
-    const qint64 hourKey = stamp.date.toJulianDay() * 24 + stamp.time.hour();
-    if (hourKey != m_lastHour.key) {
-        auto offset = m_offsets.constFind(hourKey);
-        if (offset == m_offsets.constEnd()) {
-            offset = m_offsets.insert(hourKey, QDateTime(stamp.date, stamp.time).offsetFromUtc());
-        }
-        m_lastHour = {hourKey, *offset};
-    }
     stamp.valid = true;
-    stamp.offset = m_lastHour.offset;
+    stamp.offset = m_offsets.offsetAt(stamp.date, stamp.time);
     stamp.utcSeconds = stamp.date.toJulianDay() * 86400 + stamp.time.msecsSinceStartOfDay() / 1000 - stamp.offset;
     return stamp;
 }

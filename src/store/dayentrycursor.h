@@ -2,6 +2,7 @@
 
 #include "entrystore.h"
 #include "sqlitestatement.h"
+#include "stampparser.h"
 
 #include <QByteArrayView>
 #include <QDate>
@@ -141,12 +142,7 @@ private:
     Stamp m_start;
     Stamp m_end;
     // The local UTC offset by hour: looking it up is a time-zone check, once per hour is enough.
-    QHash<qint64, int> m_offsets;
-    struct
-    {
-        qint64 key = -1;
-        int offset = 0;
-    } m_lastHour;
+    StampParser m_offsets;
     struct
     {
         std::array<char, 10> text{};

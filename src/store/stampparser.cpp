@@ -14,10 +14,19 @@ QDateTime StampParser::operator()(const QString &text)
         date = parsed.date();
         time = parsed.time();
     }
-    const qint64 hourKey = date.toJulianDay() * 24 + time.hour();
-    auto offset = m_offsets.constFind(hourKey);
-    if (offset == m_offsets.constEnd()) {
-        offset = m_offsets.insert(hourKey, QDateTime(date, time).offsetFromUtc());
+    return QDateTime(date, time, Qt::OffsetFromUTC, offsetAt(date, time));
+}
+
+int StampParser::offsetAt(const QDate &date, const QTime &time)
+{
+    const qint64 hour = date.toJulianDay() * 24 + time.hour();
+    if (hour != m_lastHour) {
+        auto offset = m_offsets.constFind(hour);
+        if (offset == m_offsets.constEnd()) {
+            offset = m_offsets.insert(hour, QDateTime(date, time).offsetFromUtc());
+        }
+        m_lastHour = hour;
+        m_lastOffset = *offset;
     }
-    return QDateTime(date, time, Qt::OffsetFromUTC, *offset);
+    return m_lastOffset;
 }

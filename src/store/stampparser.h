@@ -11,6 +11,9 @@ class StampParser
 {
 public:
     QDateTime operator()(const QString &text);
+    // The local UTC offset at that time, looked up once per hour; consecutive stamps mostly fall
+    // in the same hour, which is answered without a look-up.
+    int offsetAt(const QDate &date, const QTime &time);
 
     // "yyyy-MM-dd hh:mm:ss", the form the program stores, read in place from UTF-8 bytes or UTF-16
     // text; false for anything else, which then goes the general way.
@@ -58,4 +61,6 @@ private:
     }
 
     QHash<qint64, int> m_offsets;
+    qint64 m_lastHour = -1;
+    int m_lastOffset = 0;
 };

@@ -509,14 +509,6 @@ private:
         return node;
     }
 
-    // Linked without a remote entry: the service's answer is still to be settled.
-    void markUnconfirmed(TreeItem *node, const DayEntryCursor &row)
-    {
-        if (m_linked && !row.hasRemoteEntry()) {
-            node->setUnconfirmed(true);
-        }
-    }
-
     // Titles are told apart by their stored bytes; each distinct one is decoded once, and the
     // same title under several hours, tasks or applications shares that text.
     qsizetype textOf(const DayEntryCursor &row)
@@ -535,8 +527,11 @@ private:
         const qsizetype text = textOf(row);
         // The title's place in m_titles plus one; 0 for a title new under this node.
         qsizetype &slot = m_titleSlots[{app, text}];
+        // Linked without a remote entry: the service's answer is still to be settled.
         if (slot > 0) {
-            markUnconfirmed(m_titles[slot - 1].node, row);
+            if (m_linked && !row.hasRemoteEntry()) {
+                m_titles[slot - 1].node->setUnconfirmed(true);
+            }
             return m_titles[slot - 1];
         }
         const QString &title = m_texts[text];
@@ -544,8 +539,9 @@ private:
         node->setTitle(title);
         if (row.hasRemoteEntry()) {
             node->setLinked(true);
+        } else if (m_linked) {
+            node->setUnconfirmed(true);
         }
-        markUnconfirmed(node, row);
         m_titles.push_back({node, 0, 0});
         slot = qsizetype(m_titles.size());
         return m_titles.back();
