@@ -10,9 +10,9 @@ function(add_tavro_test name)
     add_test(NAME ${name} COMMAND ${name})
     set(root ${CMAKE_CURRENT_BINARY_DIR}/xdg/${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${root}/data;XDG_CONFIG_HOME=${root}/config;XDG_CACHE_HOME=${root}/cache;XDG_RUNTIME_DIR=${root}/run;DBUS_SESSION_BUS_ADDRESS=unix:path=${root}/run/no-bus;TAVRO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${root}/data;XDG_CONFIG_HOME=${root}/config;XDG_STATE_HOME=${root}/state;XDG_CACHE_HOME=${root}/cache;XDG_RUNTIME_DIR=${root}/run;DBUS_SESSION_BUS_ADDRESS=unix:path=${root}/run/no-bus;TAVRO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
         LABELS "${ARG_LABELS}"
         TIMEOUT 300)
-    file(MAKE_DIRECTORY ${root}/data ${root}/config ${root}/cache ${root}/run)
+    file(MAKE_DIRECTORY ${root}/data ${root}/config ${root}/state ${root}/cache ${root}/run)
     file(CHMOD ${root}/run DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()

@@ -1,9 +1,11 @@
 #!/bin/sh
-# Builds the Debian package, installs it on this machine and checks the installed program as a user
-# meets it: the menu entry and its icon resolve, --version answers, and a headless start shows the
-# window, signs in to the development service with the password going to the keyring (not the ini),
-# writes the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with
-# its settings saved; started from that entry with a tray present, it shows no window. Needs root or sudo (apt-get install).
+# Builds the Debian package from debian/ with dpkg-buildpackage, holds it to lintian (any error or
+# warning fails), installs it on this machine and checks the installed program as a user meets it:
+# the menu entry and its icon resolve, --version answers, and a headless start shows the window,
+# signs in to the development service with the password going to the keyring (not the ini), writes
+# the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with its
+# settings saved; started from that entry with a tray present, it shows no window. Needs root or
+# sudo (apt-get install).
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
@@ -15,9 +17,28 @@ fail() {
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 
-(cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
-deb=$(ls -t "$BUILD_DIR"/tavrodesk_*.deb | head -n 1)
-deb=$(realpath "$deb")
+# dpkg-buildpackage writes next to the source tree: build a copy of the working tree inside the
+# build folder. The copy's path stays the same from run to run, so ccache serves unchanged files.
+package_dir=$(realpath "$BUILD_DIR")/deb
+rm -rf "$package_dir"
+mkdir -p "$package_dir/tavrodesk"
+git ls-files -z --cached --others --exclude-standard | tar --null -T - --ignore-failed-read -cf - 2>/dev/null |
+    tar -xf - -C "$package_dir/tavrodesk"
+# debhelper gives the build a HOME of its own: keep ccache's folder.
+CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+export CCACHE_DIR
+started=$(date +%s)
+(cd "$package_dir/tavrodesk" && DEB_BUILD_OPTIONS="parallel=$(nproc)" dpkg-buildpackage -b -us -uc) \
+    >"$package_dir/build.log" 2>&1 || fail "dpkg-buildpackage failed: $(tail -n 40 "$package_dir/build.log")"
+echo "package test: dpkg-buildpackage took $(($(date +%s) - started)) s"
+changes=$(ls "$package_dir"/tavrodesk_*.changes)
+lintian --fail-on error,warning --display-info "$changes" || fail "lintian found errors or warnings"
+deb=$(ls "$package_dir"/tavrodesk_*.deb)
+
+# A build repeats: the only date in the program is the changelog's, handed over as SOURCE_DATE_EPOCH.
+changelog_day=$(date -u -d "@$(dpkg-parsechangelog -l debian/changelog -S Timestamp)" +%F)
+dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/bin/tavrodesk | strings -e l | grep -qx "$changelog_day" ||
+    fail "the program does not carry the changelog's date $changelog_day as its build date"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies found from the binary"
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
 
@@ -42,9 +63,9 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-mkdir -p "$work/data/TavroDesk" "$work/run" "$work/config"
+mkdir -p "$work/data/TavroDesk" "$work/run" "$work/config" "$work/state"
 chmod 700 "$work/run" "$work/data/TavroDesk"
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 wait_for() { # seconds, command...
@@ -85,8 +106,10 @@ wait_for 10 keyring_up || fail "gnome-keyring-daemon did not start"
 pids="$pids $!"
 service_url() { sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$work/devservice.log" | grep .; }
 wait_for 10 service_url || fail "the development service did not start"
-ini="$work/data/TavroDesk/tavrodesk.ini"
-cat >"$ini" <<INI
+# Written where version 1.0.10 kept it: the installed program moves it to its XDG place.
+earlier_ini="$work/data/TavroDesk/tavrodesk.ini"
+ini="$XDG_CONFIG_HOME/TavroDesk/tavrodesk.ini"
+cat >"$earlier_ini" <<INI
 [API]
 Url=$(service_url)
 SslEnabled=false
@@ -97,7 +120,7 @@ INI
 tavrodesk -debug >"$work/app.out" 2>&1 &
 app=$!
 pids="$pids $app"
-log="$work/data/TavroDesk/debug.log"
+log="$XDG_STATE_HOME/TavroDesk/debug.log"
 window() { xdotool search --onlyvisible --class "$wm_class" | head -n 1 | grep .; }
 wait_for 30 window || fail "the installed program showed no window of class $wm_class"
 xprop -id "$(window)" WM_CLASS | grep -q "\"$wm_class\"" || fail "the window's class is not $wm_class"
@@ -114,12 +137,18 @@ autostart="$XDG_CONFIG_HOME/autostart/$id.desktop"
 wait_for 10 test -f "$autostart" || fail "no autostart entry after ticking \"Start TavroDesk when I log in\""
 desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
 grep -qx 'Exec=/usr/bin/tavrodesk --autostart' "$autostart" || fail "the autostart entry does not start /usr/bin/tavrodesk"
+grep -qx 'TryExec=/usr/bin/tavrodesk' "$autostart" || fail "the autostart entry would outlive an uninstall: no TryExec"
 
 kill -TERM "$app"
 status=0
 wait "$app" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with $status on SIGTERM"
-grep -q '^Geometry=' "$ini" || fail "the settings were not saved on SIGTERM"
+[ "$(readlink "$earlier_ini")" = "$ini" ] || fail "the settings file was not moved to $ini with a link left behind"
+grep -q '^Username=demo@tavro.test' "$ini" || fail "the settings were not saved on SIGTERM"
+grep -q '^Geometry=' "$XDG_STATE_HOME/TavroDesk/window.ini" || fail "the window layout was not saved on SIGTERM"
+# Built without the update check: neither its code nor its settings are in the program.
+! grep -q '^\[Updates\]' "$ini" || fail "a build without the update check saved update settings"
+! strings /usr/bin/tavrodesk | grep -q FeedUpdateChecker || fail "a build without the update check carries the feed reader"
 ! grep -Eq '^(Password|AuthToken)=' "$ini" || fail "the ini file still holds a secret"
 [ "$(secret-tool lookup server TavroDesk user Password)" = demo ] || fail "the password is not in the keyring"
 # Started from the autostart entry with a tray present, the program signs in without showing its window.

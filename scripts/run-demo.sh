@@ -37,8 +37,8 @@ fi
 
 data_home="$demo_dir/data"
 runtime_dir="$demo_dir/run"
-mkdir -p "$data_home/TavroDesk" "$runtime_dir" "$demo_dir/config" "$demo_dir/cache"
-chmod 700 "$runtime_dir" "$data_home/TavroDesk"
+mkdir -p "$data_home/TavroDesk" "$runtime_dir" "$demo_dir/config/TavroDesk" "$demo_dir/state" "$demo_dir/cache"
+chmod 700 "$runtime_dir" "$data_home/TavroDesk" "$demo_dir/config/TavroDesk"
 
 service_log="$demo_dir/devservice.log"
 "$service" --port 0 --data "$demo_dir/devservice.sqlite" >"$service_log" 2>&1 &
@@ -66,7 +66,7 @@ origin=${url%/service/}
 feed="$origin/downloads/tavrodesk/tavrodesk-linux.xml"
 help="$origin/tavro-get-help.html"
 
-ini="$data_home/TavroDesk/tavrodesk.ini"
+ini="$demo_dir/config/TavroDesk/tavrodesk.ini"
 if [[ ! -e $ini ]]; then
     # The password is stored Base64-encoded: "ZGVtbw==" is "demo".
     cat >"$ini" <<INI
@@ -110,5 +110,5 @@ fi
 
 status=0
 XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
-    XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" || status=$?
+    XDG_STATE_HOME="$demo_dir/state" XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" || status=$?
 exit "$status"

@@ -7,11 +7,13 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 BUILD_DIR=${BUILD_DIR:-build}
-ini="${XDG_DATA_HOME:-$HOME/.local/share}/TavroDesk/tavrodesk.ini"
+# The settings, or where an earlier version kept them if TavroDesk has not moved them yet.
+ini="${XDG_CONFIG_HOME:-$HOME/.config}/TavroDesk/tavrodesk.ini"
+earlier_ini="${XDG_DATA_HOME:-$HOME/.local/share}/TavroDesk/tavrodesk.ini"
 demo=${TAVRO_DEMO:-auto}
 if [ "$demo" = auto ]; then
     demo=1
-    if grep -Eq '^(Username|AuthToken)=.+' "$ini" 2>/dev/null; then
+    if grep -Eqs '^(Username|AuthToken)=.+' "$ini" "$earlier_ini"; then
         demo=0
     fi
 fi

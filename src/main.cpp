@@ -2,6 +2,7 @@
 #include "debuglog.h"
 #include "exportcommand.h"
 #include "hosts.h"
+#include "legacylayout.h"
 #include "mainwindow.h"
 #include "messagebox.h"
 #include "settingsfile.h"
@@ -51,8 +52,14 @@ int main(int argc, char *argv[])
     }
 
     TavroApp app(argc, argv);
+    DebugLog::enableDebugMessages(commandLine.debugRequested());
+    // Before anything opens a file: where an earlier version kept them, they move once.
+    const QStringList moves = LegacyLayout::moveToXdgPlaces();
     if (commandLine.debugRequested()) {
         DebugLog::open(SettingsFile::debugLogPath());
+    }
+    for (const QString &move : moves) {
+        qDebug() << move;
     }
 
     // Installed before anything else so that a termination request never kills the program
@@ -92,8 +99,10 @@ int main(int argc, char *argv[])
         QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
     }
 
-    window->updateChecker()->setAppcastUrl(Hosts::appcastUrl());
-    window->updateChecker()->init();
+    if (UpdateChecker *checker = window->updateChecker()) {
+        checker->setAppcastUrl(Hosts::appcastUrl());
+        checker->init();
+    }
 
     const int result = TavroApp::exec();
     DebugLog::close();

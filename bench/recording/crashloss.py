@@ -59,6 +59,7 @@ def main():
     display, helpers = start_x(workdir)
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="offscreen",
                XDG_DATA_HOME=os.path.join(workdir, "data"), XDG_CONFIG_HOME=os.path.join(workdir, "config"),
+               XDG_STATE_HOME=os.path.join(workdir, "state"),
                XDG_RUNTIME_DIR=run_dir)
     journal = os.path.join(data, "recording.journal")
     kills = []

@@ -28,6 +28,7 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_STATE_HOME", home.filePath(QStringLiteral("state")).toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -36,7 +37,7 @@ int main(int argc, char *argv[])
         out << "run bench_dayview first: it makes " << DayViewDatabase << "\n";
         return 1;
     }
-    if (!SettingsFile::ensureDataFolder() || !QFile::link(DayViewDatabase, SettingsFile::databasePath())) {
+    if (!SettingsFile::ensureFolders() || !QFile::link(DayViewDatabase, SettingsFile::databasePath())) {
         out << "cannot place the database in " << SettingsFile::dataFolder() << "\n";
         return 1;
     }

@@ -2,9 +2,9 @@
 // id, on every activation and every caption change of the active window. Runs on KWin 5.27 and 6:
 // Plasma 6 renamed clientActivated/activeClient to windowActivated/activeWindow.
 // TavroDesk writes this file with its own bus name in place of the marker below.
-var receiver = "@TAVRO_BUS_NAME@";
-var objectPath = "/org/tavrodesk/KWinFocus";
-var interfaceName = "org.tavrodesk.KWinFocus";
+var receiver = "%RECEIVER%";
+var objectPath = "/@TAVRO_APP_PATH@/KWinFocus";
+var interfaceName = "@TAVRO_APP_ID@.KWinFocus";
 var watched = null;
 
 function text(value) {

@@ -24,7 +24,7 @@ CommandLine::CommandLine()
     : m_help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."))
     , m_version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit."))
     , m_debugOption(QStringLiteral("debug"),
-                    QStringLiteral("Write every diagnostic message to debug.log in the data folder."))
+                    QStringLiteral("Write every diagnostic message to debug.log in $XDG_STATE_HOME/TavroDesk."))
     , m_autostartOption(QStringLiteral("autostart"),
                         QStringLiteral("Start in the tray, without a window, as at log-in."))
 {

@@ -1,7 +1,10 @@
 #include "debuglog.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdlib>
@@ -42,9 +45,17 @@ QString DebugLog::formatLine(QtMsgType type, const QString &message, const QDate
     return when.toString(QStringLiteral("dd-MM-yyyy hh:mm:ss")) + tag + message;
 }
 
+void DebugLog::enableDebugMessages(bool enabled)
+{
+    QLoggingCategory::setFilterRules(enabled ? QStringLiteral("default.debug=true\ntavro.*.debug=true")
+                                             : QStringLiteral("default.debug=false"));
+}
+
 bool DebugLog::open(const QString &path)
 {
     debugLogFile.setFileName(path);
+    // The log's folder may not exist yet on a first start: the log is wanted from its first line.
+    QDir().mkpath(QFileInfo(path).path());
     if (!debugLogFile.open(QIODevice::Append | QIODevice::Text, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return false;
     }

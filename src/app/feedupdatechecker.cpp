@@ -2,6 +2,7 @@
 
 #include "linkopener.h"
 #include "messagebox.h"
+#include "updatecheckerfactory.h"
 
 #include <QDebug>
 #include <QNetworkAccessManager>
@@ -11,6 +12,11 @@
 
 namespace {
 const QString Title = QStringLiteral("Check for Updates");
+}
+
+std::unique_ptr<UpdateChecker> createUpdateChecker()
+{
+    return std::make_unique<FeedUpdateChecker>();
 }
 
 FeedUpdateChecker::FeedUpdateChecker(const QString &runningVersion, QObject *parent)

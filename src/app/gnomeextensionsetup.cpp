@@ -47,6 +47,16 @@ void GnomeExtensionSetup::startUp()
         qDebug() << "GNOME Shell does not answer; the extension is left as it is";
         return;
     }
+    if (m_extension.hasEarlierCopy()) {
+        // Installed with the user's consent under the earlier uuid: the consent carries over.
+        QString error;
+        if (m_extension.replaceEarlierCopy(shellVersion, &error)) {
+            qDebug() << "GNOME Shell extension moved to" << GnomeShellExtension::Uuid;
+        } else {
+            qWarning().noquote() << "cannot replace the earlier GNOME Shell extension:" << error;
+        }
+        return;
+    }
     if (m_extension.isInstalled()) {
         // The user agreed once; a newer TavroDesk brings the extension that fits it.
         QString error;

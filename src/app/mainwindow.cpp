@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "buildinfo.h"
 #include "clickablelabel.h"
 #include "databasecheck.h"
 #include "dateheader.h"
@@ -74,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::saveSettings);
     auto *checkDatabase = new QAction(QStringLiteral("Check &Database..."), this);
     m_ui->menuHelp->insertAction(m_ui->actionCheck_for_Updates, checkDatabase);
+    m_ui->actionCheck_for_Updates->setVisible(BuildInfo::UpdateCheck);
     connect(checkDatabase, &QAction::triggered, this,
             [this] { DatabaseCheck::run(this, SettingsFile::databasePath(), true, QDateTime::currentDateTime()); });
     if (GnomeExtensionSetup *gnomeSetup = m_subsystems->gnomeExtensionSetup()) {
@@ -113,8 +115,8 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 
     updateDateHeader(m_ui->calendar->selectedDate());
 
-    restoreState(m_settings->file()->value(QStringLiteral("Window/State")).toByteArray(), 0);
-    restoreGeometry(m_settings->file()->value(QStringLiteral("Window/Geometry")).toByteArray());
+    restoreState(m_settings->stateFile()->value(QStringLiteral("Window/State")).toByteArray(), 0);
+    restoreGeometry(m_settings->stateFile()->value(QStringLiteral("Window/Geometry")).toByteArray());
 
     connectSession();
     connect(ruleCommands()->engine(), &RuleEngine::runningChanged, this,

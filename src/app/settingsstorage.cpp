@@ -32,14 +32,16 @@ SettingsStorage::~SettingsStorage() = default;
 
 void SettingsStorage::load()
 {
-    if (!SettingsFile::ensureDataFolder()) {
+    QString folder;
+    if (!SettingsFile::ensureFolders(&folder)) {
         MessageBox::critical(m_window, QStringLiteral("Error"),
-                             QStringLiteral("Could not create directory: ") + SettingsFile::dataFolder());
+                             QStringLiteral("Could not create directory: ") + folder);
         ::exit(-1);
     }
     const QString iniPath = SettingsFile::iniPath();
     const bool firstStart = !QFile::exists(iniPath);
     m_file = new QSettings(iniPath, QSettings::IniFormat, m_window);
+    m_state = new QSettings(SettingsFile::windowStatePath(), QSettings::IniFormat, m_window);
     Settings *settings = Settings::instance();
     settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
@@ -58,6 +60,7 @@ void SettingsStorage::load()
         }
     }
     SettingsFile::load(*m_file, settings->values);
+    SettingsFile::loadWindowState(*m_state, settings->values);
     m_credentials->load(*m_file, settings->values);
     if (!firstPassword.isEmpty()) {
         settings->values[QStringLiteral("Password")] = firstPassword;
@@ -82,6 +85,7 @@ void SettingsStorage::save(const SettingsFile::WindowValues &window)
     const bool secretsInKeyring = m_credentials->store(values);
     SettingsFile::save(*m_file, values, window, !secretsInKeyring);
     m_file->sync();
+    SettingsFile::saveWindowState(*m_state, window);
 }
 
 bool SettingsStorage::editInDialog()

@@ -23,6 +23,8 @@ public:
     SettingsStorage &operator=(const SettingsStorage &) = delete;
 
     QSettings *file() const { return m_file; }
+    // The window's layout, kept apart from the settings.
+    QSettings *stateFile() const { return m_state; }
 
     // Ends the process when the data folder cannot be made: nothing could be kept.
     void load();
@@ -37,6 +39,7 @@ public:
 private:
     QWidget *m_window;
     QSettings *m_file = nullptr;
+    QSettings *m_state = nullptr;
     std::unique_ptr<SecretStore> m_keyring;
     std::unique_ptr<CredentialStorage> m_credentials;
 };

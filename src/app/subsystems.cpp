@@ -9,7 +9,6 @@
 #include "entrieslist.h"
 #include "entrylinker.h"
 #include "entryviews.h"
-#include "feedupdatechecker.h"
 #include "foregroundwindow.h"
 #include "gnomeextensionsetup.h"
 #include "idlesource.h"
@@ -28,6 +27,8 @@
 #include "suspendmonitor.h"
 #include "timelinecontroller.h"
 #include "treemodeladapter.h"
+#include "updatechecker.h"
+#include "updatecheckerfactory.h"
 #include "updateschedule.h"
 #include "windowprobe.h"
 
@@ -88,7 +89,7 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
     , m_window(window)
     , m_context(context)
     , m_clock(sources.clock ? sources.clock : SystemClock::instance())
-    , m_updateChecker(std::make_unique<FeedUpdateChecker>())
+    , m_updateChecker(createUpdateChecker())
 {
     m_databaseOpen = openDatabase();
     createRecording(std::move(sources));

@@ -48,12 +48,48 @@ const QList<KeyEntry> &keyTable()
         {"CheckForUpdates", "Updates/CheckAutomatically", Kind::Bool, true},
         {"UpdateFeedUrl", "Updates/FeedUrl", Kind::String, Hosts::appcastUrl()},
         {"HelpUrl", "Help/Url", Kind::String, Hosts::helpPageUrl()},
+    };
+    return table;
+}
+
+// The entry views' header keys, read from the state file.
+const QList<KeyEntry> &windowKeyTable()
+{
+    static const QList<KeyEntry> table{
         {"UnlinkedListState", "Window/UnlinkedListState", Kind::Bytes, QVariant()},
         {"UnlinkedListGeometry", "Window/UnlinkedListGeometry", Kind::Bytes, QVariant()},
         {"LinkedListState", "Window/LinkedListState", Kind::Bytes, QVariant()},
         {"LinkedListGeometry", "Window/LinkedListGeometry", Kind::Bytes, QVariant()},
     };
     return table;
+}
+
+QString stateHome()
+{
+    // Only an absolute path counts; Qt 6.4 has no standard location for it.
+    const QString configured = qEnvironmentVariable("XDG_STATE_HOME");
+    return QDir::isAbsolutePath(configured) ? configured : QDir::homePath() + QStringLiteral("/.local/state");
+}
+
+bool ensurePrivateFolder(const QString &folder)
+{
+    // A file of that name cannot hold our files: say so before anything is asked.
+    if (QFile::exists(folder) && !QFileInfo(folder).isDir()) {
+        qDebug() << folder << " is not a folder";
+        return false;
+    }
+    if (!QFile::exists(folder)) {
+        qDebug() << folder << " does not exist";
+        if (!QDir().mkpath(folder)) {
+            qDebug() << "could not create " << folder;
+            return false;
+        }
+        qDebug() << folder << " created";
+    }
+    // The folders hold the session token, the password and window titles: keep them private even if
+    // they predate us.
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return true;
 }
 
 // A number stored as text; anything else, or a number the program cannot use, gives `fallback`.
@@ -73,6 +109,13 @@ bool usableSetting(const char *mapKey, int value)
         return SettingsFile::hideUnderChoices().contains(value);
     }
     return true;
+}
+
+// Settings of the update check: a build without it neither reads nor writes them, and leaves what an
+// earlier build stored.
+bool isUpdateKey(const char *iniKey)
+{
+    return QLatin1String(iniKey).startsWith(QLatin1String("Updates/"));
 }
 
 QVariant readEntry(QSettings &ini, const KeyEntry &entry)
@@ -119,39 +162,52 @@ QString SettingsFile::dataFolder()
     return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk"));
 }
 
+QString SettingsFile::configFolder()
+{
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                    QStringLiteral("/TavroDesk"));
+}
+
+QString SettingsFile::stateFolder()
+{
+    return QDir::toNativeSeparators(stateHome() + QStringLiteral("/TavroDesk"));
+}
+
 QString SettingsFile::iniPath()
 {
-    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk/tavrodesk.ini"));
+    const QString current = configFolder() + QStringLiteral("/tavrodesk.ini");
+    const QFileInfo earlier(dataFolder() + QStringLiteral("/tavrodesk.ini"));
+    if (!QFile::exists(current) && earlier.isFile() && !earlier.isSymLink()) {
+        return earlier.filePath();
+    }
+    return current;
+}
+
+QString SettingsFile::windowStatePath()
+{
+    return stateFolder() + QStringLiteral("/window.ini");
 }
 
 QString SettingsFile::databasePath()
 {
-    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk/tavrodesk.sqlite"));
+    return dataFolder() + QStringLiteral("/tavrodesk.sqlite");
 }
 
 QString SettingsFile::debugLogPath()
 {
-    return QDir::toNativeSeparators(dataLocation() + QStringLiteral("/TavroDesk/debug.log"));
+    return stateFolder() + QStringLiteral("/debug.log");
 }
 
-bool SettingsFile::ensureDataFolder()
+bool SettingsFile::ensureFolders(QString *failed)
 {
-    const QString folder = dataFolder();
-    // A file of that name cannot hold the ini file or the database: say so before anything is asked.
-    if (QFile::exists(folder) && !QFileInfo(folder).isDir()) {
-        qDebug() << folder << " is not a folder";
-        return false;
-    }
-    if (!QFile::exists(folder)) {
-        qDebug() << folder << " does not exist";
-        if (!QDir(dataLocation()).mkpath(folder)) {
-            qDebug() << "could not create " << folder;
+    for (const QString &folder : {dataFolder(), configFolder(), stateFolder()}) {
+        if (!ensurePrivateFolder(folder)) {
+            if (failed) {
+                *failed = folder;
+            }
             return false;
         }
-        qDebug() << folder << " created";
     }
-    // The folder holds the session token and password: keep it private even if it predates us.
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return true;
 }
 
@@ -236,8 +292,10 @@ void SettingsFile::writeFirstStart(QSettings &ini, const DialogValues &values)
     ini.setValue(QStringLiteral("Application/CloseToTray"), values.closeToTray);
     ini.setValue(QStringLiteral("Application/MinimizeToTray"), values.minimizeToTray);
     ini.setValue(QStringLiteral("Application/SingleClickTrayOpen"), values.singleClickTrayOpen);
-    ini.setValue(QStringLiteral("Updates/CheckAutomatically"), values.checkForUpdates);
-    ini.setValue(QStringLiteral("Updates/FeedUrl"), values.updateFeedUrl);
+    if (BuildInfo::UpdateCheck) {
+        ini.setValue(QStringLiteral("Updates/CheckAutomatically"), values.checkForUpdates);
+        ini.setValue(QStringLiteral("Updates/FeedUrl"), values.updateFeedUrl);
+    }
     ini.setValue(QStringLiteral("Help/Url"), values.helpUrl);
     ini.sync();
     protectIniFile(ini.fileName());
@@ -289,6 +347,9 @@ void SettingsFile::load(QSettings &ini, QMap<QString, QVariant> &map)
     const QString storedUrl = ini.value(QStringLiteral("API/Url")).toString();
     const QString serviceUrl = storedUrl.trimmed().isEmpty() ? defaultServiceUrl() : storedUrl;
     for (const KeyEntry &entry : keyTable()) {
+        if (isUpdateKey(entry.iniKey) && !BuildInfo::UpdateCheck) {
+            continue;
+        }
         map[QLatin1String(entry.mapKey)] = readEntry(ini, entry);
     }
     map[QStringLiteral("RealApiBaseUrl")] = realApiUrl(serviceUrl, map.value(QStringLiteral("SslEnabled")).toBool());
@@ -313,12 +374,6 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
         ini.remove(QStringLiteral("API/Password"));
         ini.remove(QStringLiteral("API/AuthToken"));
     }
-    ini.setValue(QStringLiteral("Window/Geometry"), window.geometry);
-    ini.setValue(QStringLiteral("Window/State"), window.state);
-    ini.setValue(QStringLiteral("Window/UnlinkedListGeometry"), window.unlinkedListGeometry);
-    ini.setValue(QStringLiteral("Window/UnlinkedListState"), window.unlinkedListState);
-    ini.setValue(QStringLiteral("Window/LinkedListGeometry"), window.linkedListGeometry);
-    ini.setValue(QStringLiteral("Window/LinkedListState"), window.linkedListState);
     fromMap("Application/GroupByHour", "GroupByHour");
     fromMap("Proxy/Enabled", "ProxyEnabled");
     fromMap("Proxy/Host", "ProxyHost");
@@ -328,9 +383,29 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     fromMap("Application/MinimizeToTray", "MinimizeToTray");
     fromMap("Application/SingleClickTrayOpen", "SingleClickTrayOpen");
     fromMap("Extensions/AdobeEnabled", "ExtensionsAdobeEnabled");
-    fromMap("Updates/CheckAutomatically", "CheckForUpdates");
-    fromMap("Updates/FeedUrl", "UpdateFeedUrl");
+    if (BuildInfo::UpdateCheck) {
+        fromMap("Updates/CheckAutomatically", "CheckForUpdates");
+        fromMap("Updates/FeedUrl", "UpdateFeedUrl");
+    }
     fromMap("Help/Url", "HelpUrl");
     ini.sync();
     protectIniFile(ini.fileName());
+}
+
+void SettingsFile::loadWindowState(QSettings &state, QMap<QString, QVariant> &map)
+{
+    for (const KeyEntry &entry : windowKeyTable()) {
+        map[QLatin1String(entry.mapKey)] = readEntry(state, entry);
+    }
+}
+
+void SettingsFile::saveWindowState(QSettings &state, const WindowValues &window)
+{
+    state.setValue(QStringLiteral("Window/Geometry"), window.geometry);
+    state.setValue(QStringLiteral("Window/State"), window.state);
+    state.setValue(QStringLiteral("Window/UnlinkedListGeometry"), window.unlinkedListGeometry);
+    state.setValue(QStringLiteral("Window/UnlinkedListState"), window.unlinkedListState);
+    state.setValue(QStringLiteral("Window/LinkedListGeometry"), window.linkedListGeometry);
+    state.setValue(QStringLiteral("Window/LinkedListState"), window.linkedListState);
+    state.sync();
 }

@@ -48,15 +48,22 @@ struct WindowValues
     QByteArray linkedListState;
 };
 
+// The XDG places: settings in $XDG_CONFIG_HOME/TavroDesk, window state and the debug log in
+// $XDG_STATE_HOME/TavroDesk, the database in $XDG_DATA_HOME/TavroDesk.
 QString dataLocation();
 QString dataFolder();
+QString configFolder();
+QString stateFolder();
+// The settings file; the one in the data folder where earlier versions kept it while it has not
+// been moved yet (see LegacyLayout), so that a failed move never starts the user afresh.
 QString iniPath();
+QString windowStatePath();
 QString databasePath();
 QString debugLogPath();
 
-// Creates the data folder (mode 0700) when missing. Returns false when it cannot be created or the
-// path is taken by something that is not a folder.
-bool ensureDataFolder();
+// Creates the data, config and state folders (mode 0700) when missing. Returns false when one cannot
+// be created or its path is taken by something that is not a folder; `failed` then names it.
+bool ensureFolders(QString *failed = nullptr);
 // Restricts the ini file to its owner: it holds a session token and a password.
 void protectIniFile(const QString &path);
 
@@ -77,8 +84,13 @@ DialogValues dialogValuesFromMap(const QMap<QString, QVariant> &map);
 
 // Fills the map from the ini file; the key table drives it.
 void load(QSettings &ini, QMap<QString, QVariant> &map);
-// Writes the map and the window's values back, in the documented order. Without `withSecrets` the
+// Writes the map and the recording state back, in the documented order. Without `withSecrets` the
 // password and the session token are removed from the ini instead (they live in the keyring).
 void save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window, bool withSecrets = true);
+
+// The window's layout lives apart from the settings, in the state file; the entry views' header
+// keys go to the map.
+void loadWindowState(QSettings &state, QMap<QString, QVariant> &map);
+void saveWindowState(QSettings &state, const WindowValues &window);
 
 } // namespace SettingsFile

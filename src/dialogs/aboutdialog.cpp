@@ -17,8 +17,7 @@ AboutDialog::AboutDialog(QWidget *parent)
 {
     m_ui->setupUi(this);
     m_ui->labelTitle->setText(QStringLiteral("TavroDesk ") + BuildInfo::version());
-    m_ui->labelBuilt->setText(QStringLiteral("Built on %1 at %2")
-                                  .arg(QString::fromLatin1(__DATE__).simplified(), QString::fromLatin1(__TIME__)));
+    m_ui->labelBuilt->setText(QStringLiteral("Built on %1").arg(BuildInfo::buildDate()));
     const QString site = Settings::instance()->value(QStringLiteral("HelpUrl")).toString();
     const QString shown = site.isEmpty() ? Hosts::helpPageUrl() : site;
     m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(shown.toHtmlEscaped()));
@@ -31,6 +30,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     // Never smaller than the texts: the last line of the file list must not be cut off.
     layout()->setSizeConstraint(QLayout::SetMinimumSize);
     m_ui->labelWindowSource->hide();
+    m_ui->btnCheckForUpdates->setVisible(BuildInfo::UpdateCheck);
 }
 
 AboutDialog::~AboutDialog() = default;

@@ -1,5 +1,6 @@
 #include "settingsdialog.h"
 
+#include "buildinfo.h"
 #include "ui_settingsdialog.h"
 
 SettingsDialog::SettingsDialog(QWidget *parent)
@@ -16,6 +17,14 @@ SettingsDialog::SettingsDialog(QWidget *parent)
         edit->setPlaceholderText(QStringLiteral("https://..."));
     }
     connect(m_ui->checkUpdates, &QCheckBox::toggled, m_ui->editUpdateFeed, &QWidget::setEnabled);
+    if (!BuildInfo::UpdateCheck) {
+        for (QWidget *widget :
+             {static_cast<QWidget *>(m_ui->checkUpdates), static_cast<QWidget *>(m_ui->labelUpdateFeed),
+              static_cast<QWidget *>(m_ui->editUpdateFeed)}) {
+            widget->hide();
+        }
+        m_ui->groupUpdates->setTitle(QStringLiteral("Help"));
+    }
 }
 
 SettingsDialog::~SettingsDialog() = default;

@@ -1,6 +1,7 @@
 #include "addtaskdialog.h"
 
 #include "cataloguechoices.h"
+#include "logging.h"
 #include "ui_addtaskdialog.h"
 
 #include <QDebug>
@@ -46,10 +47,10 @@ void AddTaskDialog::putData()
     if (CatalogueChoices::selectId(m_ui->cbProjects, projectId)) {
         loadTaskLists(projectId);
     } else {
-        qDebug() << "putData error: could not find project id: " << projectId;
+        qCDebug(lcLinking) << "putData error: could not find project id: " << projectId;
     }
     if (!CatalogueChoices::selectId(m_ui->cbTaskLists, tasklistId)) {
-        qDebug() << "putData error: could not find tasklist id: " << tasklistId;
+        qCDebug(lcLinking) << "putData error: could not find tasklist id: " << tasklistId;
     }
 }
 

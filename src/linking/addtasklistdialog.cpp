@@ -1,6 +1,7 @@
 #include "addtasklistdialog.h"
 
 #include "cataloguechoices.h"
+#include "logging.h"
 #include "ui_addtasklistdialog.h"
 
 #include <QDebug>
@@ -25,7 +26,7 @@ void AddTaskListDialog::putData()
 {
     m_ui->editTaskListName->setText(name);
     if (!CatalogueChoices::selectId(m_ui->cbProjects, projectId)) {
-        qDebug() << "putdata error: could not find project id: " << projectId;
+        qCDebug(lcLinking) << "putdata error: could not find project id: " << projectId;
     }
 }
 

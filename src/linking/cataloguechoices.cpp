@@ -1,6 +1,7 @@
 #include "cataloguechoices.h"
 
 #include "apireply.h"
+#include "logging.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -79,7 +80,7 @@ bool CatalogueChoices::readProject(const QString &xml, int projectId, Project &p
 {
     QList<Project> projects;
     if (!read(xml, projects)) {
-        qDebug() << "xml not good to load";
+        qCDebug(lcLinking) << "xml not good to load";
         return false;
     }
     const Project *found = findProject(projects, projectId);
@@ -91,7 +92,7 @@ bool CatalogueChoices::fillProjects(QComboBox *combo, const QString &xml)
 {
     QList<Project> projects;
     if (!read(xml, projects)) {
-        qDebug() << "xml not good to load";
+        qCDebug(lcLinking) << "xml not good to load";
         return false;
     }
     combo->clear();

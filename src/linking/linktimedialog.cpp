@@ -1,5 +1,6 @@
 #include "linktimedialog.h"
 
+#include "logging.h"
 #include "settings.h"
 #include "timetext.h"
 #include "ui_linktimedialog.h"
@@ -60,7 +61,7 @@ void LinkTimeDialog::on_cbTasks_currentIndexChanged(int index)
 void LinkTimeDialog::on_cbProjects_activated(int index)
 {
     const int id = m_ui->cbProjects->itemData(index).toInt();
-    qDebug() << "on cb projects activated (" << m_ui->cbProjects->itemText(index) << "), id = " << id;
+    qCDebug(lcLinking) << "on cb projects activated (" << m_ui->cbProjects->itemText(index) << "), id = " << id;
     loadTasks(id);
 }
 
@@ -71,10 +72,10 @@ void LinkTimeDialog::putData()
     if (projectId != 0 && CatalogueChoices::selectId(m_ui->cbProjects, projectId)) {
         loadTasks(projectId);
     } else {
-        qDebug() << "putData error: could not find project id = " << projectId;
+        qCDebug(lcLinking) << "putData error: could not find project id = " << projectId;
     }
     if (taskId == 0 || !CatalogueChoices::selectId(m_ui->cbTasks, taskId)) {
-        qDebug() << "putData error: could not find task id = " << taskId;
+        qCDebug(lcLinking) << "putData error: could not find task id = " << taskId;
     }
 }
 

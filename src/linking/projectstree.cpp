@@ -4,6 +4,7 @@
 #include "addtasklistdialog.h"
 #include "entrydragpayload.h"
 #include "linktimedialog.h"
+#include "logging.h"
 #include "messagebox.h"
 #include "projectscatalogue.h"
 #include "servicecall.h"
@@ -92,7 +93,7 @@ void ProjectsTree::populate(const QString &xml)
             MessageBox::warning(this, QStringLiteral("Error"), QStringLiteral("Could not load projects tree"));
         }
         m_loadFailed = true;
-        qDebug() << "xml not good to load";
+        qCDebug(lcLinking) << "xml not good to load";
         return;
     }
     m_loadFailed = false;
@@ -250,7 +251,7 @@ void ProjectsTree::dropEvent(QDropEvent *event)
 {
     QTreeWidgetItem *item = itemAt(event->position().toPoint());
     if (!item || typeOf(item) != QLatin1String("task") || !EntryDragPayload::fromMimeData(event->mimeData())) {
-        qDebug() << "ignoring drop: doesn't match criteria";
+        qCDebug(lcLinking) << "ignoring drop: doesn't match criteria";
         event->setDropAction(Qt::IgnoreAction);
         event->accept();
         stopAutoScroll();
@@ -262,7 +263,7 @@ void ProjectsTree::dropEvent(QDropEvent *event)
     m_dropTaskId = 0;
     m_dropNotes.clear();
     if (event->modifiers() & Qt::ControlModifier) {
-        qDebug() << "CTRL Pressed";
+        qCDebug(lcLinking) << "CTRL Pressed";
         if (!askDropTask(event, item)) {
             // The tree supports moves only, so the base class drops nothing.
             event->setDropAction(Qt::IgnoreAction);
@@ -283,14 +284,14 @@ bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *t
     dialog.projectId = taskList ? idOf(taskList->parent()) : 0;
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
-        qDebug() << "dialog CANCEL";
+        qCDebug(lcLinking) << "dialog CANCEL";
         return false;
     }
     dialog.getData();
-    qDebug() << "from dialog: notes: " << dialog.notes << ", project: " << dialog.projectId
-             << ", task: " << dialog.taskId;
+    qCDebug(lcLinking) << "from dialog: notes: " << dialog.notes << ", project: " << dialog.projectId
+                       << ", task: " << dialog.taskId;
     if (dialog.taskId == 0) {
-        qDebug() << "no task selected - CANCEL";
+        qCDebug(lcLinking) << "no task selected - CANCEL";
         return false;
     }
     m_dropProjectId = dialog.projectId;
@@ -308,7 +309,7 @@ bool ProjectsTree::dropMimeData(QTreeWidgetItem *parent, int index, const QMimeD
     }
     const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(mimeData);
     if (!payload) {
-        qDebug() << "ignoring drop: unreadable entries";
+        qCDebug(lcLinking) << "ignoring drop: unreadable entries";
         return false;
     }
     QString taskId = parent->data(0, IdRole).toString();
@@ -343,7 +344,7 @@ void ProjectsTree::onMenuComplete()
     if (!ServiceCall::post(QStringLiteral("tavro.tasks.update"),
                            {{QStringLiteral("task_id"), id}, {QStringLiteral("complete"), QStringLiteral("1")}},
                            reply)) {
-        qDebug() << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
+        qCDebug(lcLinking) << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
         return;
     }
     QEventLoop pause;
@@ -368,17 +369,17 @@ void ProjectsTree::onMenuAddTaskList()
         return;
     }
     dialog.getData();
-    qDebug() << "from dialog: project_id = " << dialog.projectId << ", name = " << dialog.name;
+    qCDebug(lcLinking) << "from dialog: project_id = " << dialog.projectId << ", name = " << dialog.name;
     QDomDocument reply;
     if (!ServiceCall::post(QStringLiteral("tavro.tasklists.add"),
                            {{QStringLiteral("name"), dialog.name, true},
                             {QStringLiteral("project_id"), QString::number(dialog.projectId)}},
                            reply)) {
-        qDebug() << "add tasklist FAILED";
+        qCDebug(lcLinking) << "add tasklist FAILED";
         return;
     }
     const QString id = ServiceCall::firstAttribute(reply, QStringLiteral("tasklist"), QStringLiteral("id"));
-    qDebug() << "API add tasklist result: id = " << id;
+    qCDebug(lcLinking) << "API add tasklist result: id = " << id;
     if (!isPositiveId(id)) {
         return;
     }
@@ -410,9 +411,9 @@ void ProjectsTree::onMenuAddTask()
         return;
     }
     dialog.getData();
-    qDebug() << "from dialog: project_id: " << dialog.projectId << ", tasklist_id: " << dialog.tasklistId
-             << ", name: " << dialog.name << ", description: " << dialog.description
-             << ", billable: " << (dialog.billable ? "true" : "false");
+    qCDebug(lcLinking) << "from dialog: project_id: " << dialog.projectId << ", tasklist_id: " << dialog.tasklistId
+                       << ", name: " << dialog.name << ", description: " << dialog.description
+                       << ", billable: " << (dialog.billable ? "true" : "false");
     QDomDocument reply;
     if (!ServiceCall::post(QStringLiteral("tavro.tasks.add"),
                            {{QStringLiteral("name"), dialog.name, true},
@@ -421,11 +422,11 @@ void ProjectsTree::onMenuAddTask()
                             {QStringLiteral("description"), dialog.description, true},
                             {QStringLiteral("billable"), dialog.billable ? QStringLiteral("1") : QStringLiteral("0")}},
                            reply)) {
-        qDebug() << "add task FAILED ";
+        qCDebug(lcLinking) << "add task FAILED ";
         return;
     }
     const QString id = ServiceCall::firstAttribute(reply, QStringLiteral("task"), QStringLiteral("id"));
-    qDebug() << "API add task result: task id = " << id;
+    qCDebug(lcLinking) << "API add task result: task id = " << id;
     if (!isPositiveId(id)) {
         return;
     }

@@ -65,10 +65,12 @@ QString AutostartEntry::contents() const
                           "Name=TavroDesk\n"
                           "Comment=Record the window in front and book the time on Tavro tasks\n"
                           "Exec=%1 %2\n"
-                          "Icon=%3\n"
+                          "TryExec=%3\n"
+                          "Icon=%4\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(entryValue(execArgument(m_binary)), argument(), m_appId);
+        // TryExec: once the program is uninstalled, the desktop skips the entry it left behind.
+        .arg(entryValue(execArgument(m_binary)), argument(), entryValue(m_binary), m_appId);
 }
 
 bool AutostartEntry::setEnabled(bool enabled, QString &error)

@@ -55,6 +55,11 @@ QString GnomeShellExtension::folder() const
     return m_dataHome + QStringLiteral("/gnome-shell/extensions/") + QLatin1String(Uuid);
 }
 
+QString GnomeShellExtension::earlierFolder() const
+{
+    return m_dataHome + QStringLiteral("/gnome-shell/extensions/") + QLatin1String(EarlierUuid);
+}
+
 QString GnomeShellExtension::shellVersion() const
 {
     QDBusMessage call =
@@ -117,14 +122,39 @@ bool GnomeShellExtension::install(const QString &shellVersion, QString *error)
 
 bool GnomeShellExtension::enable(QString *error)
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
-                                       QStringLiteral("org.gnome.Shell.Extensions"), QStringLiteral("EnableExtension"));
-    call << QLatin1String(Uuid);
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, CallTimeoutMs);
+    const QDBusMessage reply = callExtensions(QStringLiteral("EnableExtension"), QLatin1String(Uuid));
     if (reply.type() != QDBusMessage::ReplyMessage) {
         *error = reply.errorMessage();
         return false;
     }
     return true;
+}
+
+bool GnomeShellExtension::hasEarlierCopy() const
+{
+    return QFile::exists(earlierFolder() + QStringLiteral("/metadata.json"));
+}
+
+bool GnomeShellExtension::replaceEarlierCopy(const QString &shellVersion, QString *error)
+{
+    if (!install(shellVersion, error) || !enable(error)) {
+        return false;
+    }
+    // Off first, so that the shell does not look for it at the next login; a shell that never
+    // loaded it answers with an error, which changes nothing.
+    callExtensions(QStringLiteral("DisableExtension"), QLatin1String(EarlierUuid));
+    if (!QDir(earlierFolder()).removeRecursively()) {
+        *error = QStringLiteral("cannot remove %1").arg(earlierFolder());
+        return false;
+    }
+    return true;
+}
+
+QDBusMessage GnomeShellExtension::callExtensions(const QString &method, const QString &uuid) const
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+                                       QStringLiteral("org.gnome.Shell.Extensions"), method);
+    call << uuid;
+    return m_bus.call(call, QDBus::Block, CallTimeoutMs);
 }

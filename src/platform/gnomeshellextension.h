@@ -1,6 +1,9 @@
 #pragma once
 
+#include "buildinfo.h"
+
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -11,7 +14,9 @@
 class GnomeShellExtension
 {
 public:
-    static constexpr const char *Uuid = "focused-window@tavrodesk.org";
+    static constexpr const char *Uuid = BuildInfo::GnomeExtensionUuid;
+    // The uuid of earlier versions, before it was derived from the app id.
+    static constexpr const char *EarlierUuid = "focused-window@tavrodesk.org";
 
     // `dataHome` is where "gnome-shell/extensions" lives; empty: $XDG_DATA_HOME or ~/.local/share.
     explicit GnomeShellExtension(const QDBusConnection &bus, const QString &dataHome = {});
@@ -36,7 +41,16 @@ public:
     // Asks the shell to enable the extension (it then loads at the next login on Wayland).
     bool enable(QString *error);
 
+    // A copy installed under the earlier uuid, which only the user's consent put there.
+    bool hasEarlierCopy() const;
+    // Installs and enables the extension under its uuid in place of the earlier copy, which is
+    // switched off and removed; the earlier copy stays when the new one cannot be installed.
+    bool replaceEarlierCopy(const QString &shellVersion, QString *error);
+
 private:
+    QString earlierFolder() const;
+    QDBusMessage callExtensions(const QString &method, const QString &uuid) const;
+
     QDBusConnection m_bus;
     QString m_dataHome;
 };

@@ -1,6 +1,7 @@
 #include "gnomeshellwindowsource.h"
 
 #include "busnameowner.h"
+#include "logging.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -48,7 +49,7 @@ void GnomeShellWindowSource::check()
         if (reply.type() == QDBusMessage::ReplyMessage) {
             take(reply);
         } else {
-            qWarning().noquote() << "GNOME Shell extension did not answer:" << reply.errorMessage();
+            qCWarning(lcPlatform).noquote() << "GNOME Shell extension did not answer:" << reply.errorMessage();
         }
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buildinfo.h"
 #include "reportedwindowsource.h"
 
 #include <QDBusConnection>
@@ -15,9 +16,9 @@ class GnomeShellWindowSource : public ReportedWindowSource
     Q_OBJECT
 
 public:
-    static constexpr const char *ServiceName = "org.tavrodesk.FocusedWindow";
-    static constexpr const char *ObjectPath = "/org/tavrodesk/FocusedWindow";
-    static constexpr const char *InterfaceName = "org.tavrodesk.FocusedWindow";
+    static constexpr const char *ServiceName = BuildInfo::FocusedWindowBusName;
+    static constexpr const char *ObjectPath = BuildInfo::FocusedWindowPath;
+    static constexpr const char *InterfaceName = BuildInfo::FocusedWindowBusName;
 
     GnomeShellWindowSource(const QDBusConnection &bus, std::unique_ptr<ForegroundWindowSource> fallback,
                            QObject *parent = nullptr);

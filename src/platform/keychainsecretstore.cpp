@@ -1,5 +1,7 @@
 #include "keychainsecretstore.h"
 
+#include "logging.h"
+
 #include <QDebug>
 #include <QEventLoop>
 #include <QPointer>
@@ -35,7 +37,7 @@ SecretStore::Result KeychainSecretStore::run(QKeychain::Job *job, QString *value
             result = Result::NotFound;
             break;
         default:
-            qDebug() << "keyring:" << done->errorString();
+            qCDebug(lcPlatform) << "keyring:" << done->errorString();
             result = Result::Failed;
             break;
         }
@@ -47,7 +49,7 @@ SecretStore::Result KeychainSecretStore::run(QKeychain::Job *job, QString *value
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (!finished) {
-        qDebug() << "keyring: no answer within" << TimeoutMs << "ms";
+        qCDebug(lcPlatform) << "keyring: no answer within" << TimeoutMs << "ms";
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #include "kwinscriptwindowsource.h"
 
 #include "busnameowner.h"
+#include "logging.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -12,7 +13,7 @@
 namespace {
 const QString KWinService = QStringLiteral("org.kde.KWin");
 const QString ScriptingInterface = QStringLiteral("org.kde.kwin.Scripting");
-const QString ReceiverMarker = QStringLiteral("@TAVRO_BUS_NAME@");
+const QString ReceiverMarker = QStringLiteral("%RECEIVER%");
 constexpr int UnloadTimeoutMs = 1000;
 } // namespace
 
@@ -59,7 +60,7 @@ KWinScriptWindowSource::KWinScriptWindowSource(const QDBusConnection &bus, const
     , m_receiver(new KWinReportReceiver(this))
 {
     if (!m_bus.registerVirtualObject(QLatin1String(ObjectPath), m_receiver)) {
-        qWarning().noquote() << "cannot register" << ObjectPath << m_bus.lastError().message();
+        qCWarning(lcPlatform).noquote() << "cannot register" << ObjectPath << m_bus.lastError().message();
     }
     m_firstReport.setSingleShot(true);
     m_firstReport.setInterval(FirstReportTimeoutMs);
@@ -83,7 +84,7 @@ QString KWinScriptWindowSource::description() const
 
 QString KWinScriptWindowSource::scriptPath() const
 {
-    return m_scriptFolder + QStringLiteral("/tavrodesk-focusedwindow.js");
+    return m_scriptFolder + QLatin1Char('/') + QLatin1String(PluginName) + QStringLiteral(".js");
 }
 
 QString KWinScriptWindowSource::scriptText(const QString &receiver)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buildinfo.h"
 #include "reportedwindowsource.h"
 
 #include <QDBusConnection>
@@ -21,9 +22,9 @@ class KWinScriptWindowSource : public ReportedWindowSource
     Q_OBJECT
 
 public:
-    static constexpr const char *ObjectPath = "/org/tavrodesk/KWinFocus";
-    static constexpr const char *InterfaceName = "org.tavrodesk.KWinFocus";
-    static constexpr const char *PluginName = "tavrodesk-focusedwindow";
+    static constexpr const char *ObjectPath = BuildInfo::KWinFocusPath;
+    static constexpr const char *InterfaceName = BuildInfo::KWinFocusInterface;
+    static constexpr const char *PluginName = BuildInfo::KWinScriptName;
     // How long a freshly loaded script may take to send its first report.
     static constexpr int FirstReportTimeoutMs = 5000;
     // KWin takes its bus name before it serves /Scripting: a failed load is tried again a few times.

@@ -1,5 +1,7 @@
 #include "logindsuspendmonitor.h"
 
+#include "logging.h"
+
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDebug>
@@ -9,7 +11,7 @@ LogindSuspendMonitor::LogindSuspendMonitor(QObject *parent)
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        qInfo() << "no system bus: suspend and resume are not watched";
+        qCInfo(lcPlatform) << "no system bus: suspend and resume are not watched";
         return;
     }
     // Bound to the service name, so only the real logind (whoever owns the name) is heard.
@@ -17,8 +19,8 @@ LogindSuspendMonitor::LogindSuspendMonitor(QObject *parent)
                              QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
                              SLOT(onPrepareForSleep(bool)));
     if (!m_watching) {
-        qInfo() << "cannot subscribe to logind's PrepareForSleep: suspend and resume are not watched:"
-                << bus.lastError().message();
+        qCInfo(lcPlatform) << "cannot subscribe to logind's PrepareForSleep: suspend and resume are not watched:"
+                           << bus.lastError().message();
     }
 }
 

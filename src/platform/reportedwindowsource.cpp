@@ -1,5 +1,6 @@
 #include "reportedwindowsource.h"
 
+#include "logging.h"
 #include "processpath.h"
 
 #include <QDebug>
@@ -69,15 +70,15 @@ void ReportedWindowSource::lose(const QString &note)
     m_report.reset();
     if (note != m_note) {
         m_note = note;
-        qDebug().noquote() << note;
+        qCDebug(lcPlatform).noquote() << note;
         Q_EMIT noteChanged(m_note);
     }
 }
 
 void ReportedWindowSource::refuse(const QString &sender, const QString &why)
 {
-    qWarning().noquote() << "window report from" << (sender.isEmpty() ? QStringLiteral("(unknown)") : sender)
-                         << "dropped:" << why;
+    qCWarning(lcPlatform).noquote() << "window report from" << (sender.isEmpty() ? QStringLiteral("(unknown)") : sender)
+                                    << "dropped:" << why;
 }
 
 QString ReportedWindowSource::fallbackSentence()

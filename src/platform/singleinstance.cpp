@@ -1,5 +1,7 @@
 #include "singleinstance.h"
 
+#include "logging.h"
+
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
@@ -74,7 +76,7 @@ bool SingleInstance::start()
             }
             QThread::msleep(50);
         }
-        qWarning() << "another instance holds" << m_lock->fileName() << "but does not answer";
+        qCWarning(lcPlatform) << "another instance holds" << m_lock->fileName() << "but does not answer";
         return false;
     }
 
@@ -82,7 +84,7 @@ bool SingleInstance::start()
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(socketPath())) {
-        qWarning() << "cannot listen on" << socketPath() << m_server->errorString();
+        qCWarning(lcPlatform) << "cannot listen on" << socketPath() << m_server->errorString();
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
     return true;

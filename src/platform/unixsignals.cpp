@@ -1,5 +1,7 @@
 #include "unixsignals.h"
 
+#include "logging.h"
+
 #include <QDebug>
 #include <QSocketNotifier>
 
@@ -22,7 +24,7 @@ UnixSignals::UnixSignals(QObject *parent)
     : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
-        qWarning() << "cannot watch termination signals";
+        qCWarning(lcPlatform) << "cannot watch termination signals";
         return;
     }
     m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
@@ -53,7 +55,7 @@ void UnixSignals::readSignal()
 {
     char byte = 0;
     if (::read(signalPipe[1], &byte, 1) == 1) {
-        qDebug() << "quitting on signal" << int(byte);
+        qCDebug(lcPlatform) << "quitting on signal" << int(byte);
         Q_EMIT quitRequested(byte);
     }
 }

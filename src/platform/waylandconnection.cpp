@@ -1,5 +1,7 @@
 #include "waylandconnection.h"
 
+#include "logging.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSocketNotifier>
@@ -47,7 +49,8 @@ void WaylandConnection::close()
 bool WaylandConnection::fail()
 {
     if (!m_broken) {
-        qWarning() << "The Wayland connection" << m_socket << "broke, error" << wl_display_get_error(m_display);
+        qCWarning(lcPlatform) << "The Wayland connection" << m_socket << "broke, error"
+                              << wl_display_get_error(m_display);
     }
     m_broken = true;
     if (m_notifier) {

@@ -2,6 +2,7 @@
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"
+#include "logging.h"
 
 #include <QDebug>
 
@@ -108,14 +109,14 @@ bool WaylandIdleSource::ensureConnected()
             return true;
         }
         close();
-        qWarning().noquote() << "Idle source" << description()
-                             << "lost its compositor; idle time reads 0 until it is back";
+        qCWarning(lcPlatform).noquote() << "Idle source" << description()
+                                        << "lost its compositor; idle time reads 0 until it is back";
         return false;
     }
     if (!m_connection.reconnectDue() || !open()) {
         return false;
     }
-    qDebug().noquote() << "Idle source" << description() << "connected again";
+    qCDebug(lcPlatform).noquote() << "Idle source" << description() << "connected again";
     return true;
 }
 

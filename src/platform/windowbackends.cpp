@@ -4,6 +4,7 @@
 #include "gnomeshellwindowsource.h"
 #include "hyprlandipc.h"
 #include "kwinscriptwindowsource.h"
+#include "logging.h"
 #include "nullforegroundwindowsource.h"
 #include "nullidlesource.h"
 #include "settingsfile.h"
@@ -176,8 +177,8 @@ QStringList windowBackendCandidates(const QProcessEnvironment &environment)
     if (KnownBackends.contains(requested)) {
         candidates << requested;
     } else if (!requested.isEmpty()) {
-        qWarning() << "TAVRO_WINDOW_SOURCE names no window source:" << requested << "- expected one of"
-                   << KnownBackends.join(QLatin1Char('|'));
+        qCWarning(lcPlatform) << "TAVRO_WINDOW_SOURCE names no window source:" << requested << "- expected one of"
+                              << KnownBackends.join(QLatin1Char('|'));
     }
     if (candidates.isEmpty() && isWaylandSession(environment)) {
         candidates << waylandDesktop(environment);
@@ -217,13 +218,14 @@ std::unique_ptr<Source> firstSource(const QProcessEnvironment &environment, cons
         const WindowBackend *backend = findBackend(name);
         std::unique_ptr<Source> source = backend ? create(*backend, environment) : nullptr;
         if (source) {
-            qDebug().noquote() << what << "source:" << source->description();
+            qCDebug(lcPlatform).noquote() << what << "source:" << source->description();
             return source;
         }
-        qDebug().noquote() << what << "source" << name << (backend ? "cannot serve this session" : "is not built in");
+        qCDebug(lcPlatform).noquote() << what << "source" << name
+                                      << (backend ? "cannot serve this session" : "is not built in");
     }
     std::unique_ptr<Source> fallback = std::make_unique<Fallback>();
-    qDebug().noquote() << what << "source:" << fallback->description();
+    qCDebug(lcPlatform).noquote() << what << "source:" << fallback->description();
     return fallback;
 }
 } // namespace

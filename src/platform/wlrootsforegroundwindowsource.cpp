@@ -1,5 +1,6 @@
 #include "wlrootsforegroundwindowsource.h"
 
+#include "logging.h"
 #include "processpath.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
@@ -137,8 +138,8 @@ bool WlrootsForegroundWindowSource::ensureConnected()
             return true;
         }
         close();
-        qWarning().noquote() << "Window source" << description()
-                             << "lost its compositor; sampling stops until it is back";
+        qCWarning(lcPlatform).noquote() << "Window source" << description()
+                                        << "lost its compositor; sampling stops until it is back";
         return false;
     }
     if (!m_connection.reconnectDue()) {
@@ -147,7 +148,7 @@ bool WlrootsForegroundWindowSource::ensureConnected()
     if (!open()) {
         return false;
     }
-    qDebug().noquote() << "Window source" << description() << "connected again";
+    qCDebug(lcPlatform).noquote() << "Window source" << description() << "connected again";
     return true;
 }
 

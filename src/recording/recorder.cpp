@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "entrystore.h"
 #include "idlesource.h"
+#include "logging.h"
 #include "settings.h"
 #include "timetext.h"
 #include "windowprobe.h"
@@ -121,7 +122,7 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
     if (idle < limit) {
         if (m_inIdle) {
             m_inIdle = false;
-            qDebug() << "out of idle";
+            qCDebug(lcRecording) << "out of idle";
             Q_EMIT awayTimeDetected(QStringLiteral("Away time detected"), awayMessage(m_currentStart, tickTime));
         }
         return;
@@ -132,7 +133,7 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
         return;
     }
     m_inIdle = true;
-    qDebug() << "Entered IDLE";
+    qCDebug(lcRecording) << "Entered IDLE";
     QDateTime awayStart = tickTime.addSecs(-limit);
     // A window that came to the front by itself during the inactivity must not end before it began.
     if (!m_currentWindow.path.isEmpty() && awayStart < m_currentStart) {
@@ -188,9 +189,9 @@ void Recorder::setStorageFailing(bool failing)
                                                   "it and stores it as soon as the database can be written again.")
                                  : QString();
     if (failing) {
-        qWarning() << "cannot store recorded time; keeping" << m_unstored.size() << "stretch(es) for later";
+        qCWarning(lcRecording) << "cannot store recorded time; keeping" << m_unstored.size() << "stretch(es) for later";
     } else {
-        qDebug() << "recorded time is stored again";
+        qCDebug(lcRecording) << "recorded time is stored again";
     }
     Q_EMIT storageFailing(failing, text);
 }
@@ -213,7 +214,7 @@ qint64 Recorder::findApplication(const WindowInfo &info)
     qint64 id = 0;
     const StoreResult found = ApplicationStore::findAny(info.path, applicationNames(info), &id);
     if (!found.ok()) {
-        qDebug() << "application could not be looked up:" << found.error();
+        qCDebug(lcRecording) << "application could not be looked up:" << found.error();
     }
     return id;
 }
@@ -223,7 +224,7 @@ qint64 Recorder::insertApplication(const WindowInfo &info)
     qint64 id = 0;
     const StoreResult added = ApplicationStore::add(info.path, applicationNames(info).first(), &id);
     if (!added.ok()) {
-        qDebug() << "application could not be stored:" << added.error();
+        qCDebug(lcRecording) << "application could not be stored:" << added.error();
     }
     return id;
 }
@@ -238,7 +239,7 @@ qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const
     qint64 id = 0;
     const StoreResult inserted = EntryStore::insertEntry(info.title, stamp(start), stamp(end), appId, &id);
     if (!inserted.ok()) {
-        qDebug() << "entry could not be stored:" << inserted.error();
+        qCDebug(lcRecording) << "entry could not be stored:" << inserted.error();
     }
     return id;
 }
@@ -259,7 +260,7 @@ void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
     }
     const bool written = m_journal.write(stretches, tickTime, sync);
     if (!written && !m_journalFailed) {
-        qWarning() << "cannot write recording journal" << m_journalPath;
+        qCWarning(lcRecording) << "cannot write recording journal" << m_journalPath;
     }
     m_journalFailed = !written;
     m_journalOwned = m_journalOwned || written;
@@ -284,7 +285,8 @@ bool Recorder::recoverJournal()
     }
     const RecordingJournal::Contents contents = m_journal.read(m_clock->now(), EntryStore::latestEnd());
     if (!contents.problem.isEmpty()) {
-        qWarning() << "discarding corrupt recording journal" << m_journalPath << "(" << contents.problem << ")";
+        qCWarning(lcRecording) << "discarding corrupt recording journal" << m_journalPath << "(" << contents.problem
+                               << ")";
     }
     QList<JournalStretch> recovered = contents.stretches;
     for (JournalStretch &stretch : recovered) {

@@ -1,6 +1,7 @@
 #include "suspendhandler.h"
 
 #include "clock.h"
+#include "logging.h"
 #include "recorder.h"
 #include "suspendmonitor.h"
 
@@ -21,30 +22,30 @@ SuspendHandler::SuspendHandler(SuspendMonitor *monitor, Recorder *recorder, Cloc
 
 void SuspendHandler::onSuspend()
 {
-    qDebug() << "suspend";
+    qCDebug(lcRecording) << "suspend";
     m_wasRecordingOnSuspend = m_recorder->isRecording();
     if (m_wasRecordingOnSuspend) {
-        qDebug() << "timer running on suspend";
-        qDebug() << "pause recording";
+        qCDebug(lcRecording) << "timer running on suspend";
+        qCDebug(lcRecording) << "pause recording";
         m_recorder->setRecording(false);
     } else {
-        qDebug() << "not recording";
+        qCDebug(lcRecording) << "not recording";
     }
 }
 
 void SuspendHandler::onResume()
 {
-    qDebug() << "resume suspend";
+    qCDebug(lcRecording) << "resume suspend";
     if (m_wasRecordingOnSuspend) {
-        qDebug() << "was recording on suspend. start recording";
+        qCDebug(lcRecording) << "was recording on suspend. start recording";
         m_recorder->setRecording(true);
     } else {
-        qDebug() << "was not recording";
+        qCDebug(lcRecording) << "was not recording";
     }
     const QDate today = m_clock->today();
     const QDate selected = m_selectedDate ? m_selectedDate() : QDate();
     if (today != selected) {
-        qDebug() << "date has changed since suspend. old =" << selected << ", new =" << today;
+        qCDebug(lcRecording) << "date has changed since suspend. old =" << selected << ", new =" << today;
         Q_EMIT dateChangedSinceSuspend(today);
     }
 }

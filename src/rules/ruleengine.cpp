@@ -1,6 +1,7 @@
 #include "ruleengine.h"
 
 #include "linkingservice.h"
+#include "logging.h"
 #include "messagebox.h"
 #include "settings.h"
 #include "timetext.h"
@@ -19,7 +20,7 @@ RuleEngine::RuleEngine(LinkingService *linking, QObject *parent)
 bool RuleEngine::applyRules(const QDate &from, const QDate &to)
 {
     if (m_running) {
-        qDebug() << "apply rules: a run is already under way";
+        qCDebug(lcRules) << "apply rules: a run is already under way";
         return false;
     }
     m_running = true;
@@ -66,7 +67,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         }
         done.linked = m_linking->connectEntriesWithTask(batch.value(), batch.key().taskId, QString());
         if (!done.linked) {
-            qDebug() << "apply rules: linking failed for task" << batch.key().taskId << "on" << batch.key().day;
+            qCDebug(lcRules) << "apply rules: linking failed for task" << batch.key().taskId << "on" << batch.key().day;
         }
         m_result.batches << done;
         Q_EMIT progressChanged(++progress);
@@ -126,7 +127,7 @@ QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, boo
         *ok = loaded.ok();
     }
     if (!loaded.ok()) {
-        qDebug() << "apply rules: grouping failed: " << loaded.error();
+        qCDebug(lcRules) << "apply rules: grouping failed: " << loaded.error();
     }
     return groups;
 }

@@ -1,6 +1,7 @@
 #include "apirequest.h"
 
 #include "apireply.h"
+#include "logging.h"
 #include "messagebox.h"
 #include "settings.h"
 
@@ -68,7 +69,7 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     m_noManager = false;
     reply = QString();
     if (!m_manager) {
-        qDebug() << "no network manager: the network is not set up";
+        qCDebug(lcService) << "no network manager: the network is not set up";
         m_noManager = true;
         m_ok = false;
         return m_ok;
@@ -216,7 +217,7 @@ QString ApiRequest::networkErrorText(int code)
 
 void ApiRequest::onError(QNetworkReply::NetworkError code)
 {
-    qDebug() << "on error. code: " << int(code);
+    qCDebug(lcService) << "on error. code: " << int(code);
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
     m_error = code;
@@ -225,17 +226,17 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
     }
-    qDebug() << "network error: " << text;
+    qCDebug(lcService) << "network error: " << text;
 }
 
 void ApiRequest::onFinished()
 {
-    qDebug() << "on finished";
+    qCDebug(lcService) << "on finished";
 }
 
 void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
-    qDebug() << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
+    qCDebug(lcService) << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
 }
 
 void ApiRequest::checkReplySize(qint64 bytes)
@@ -267,7 +268,7 @@ void ApiRequest::fail(const QString &text)
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
     }
-    qDebug() << "request failed:" << text;
+    qCDebug(lcService) << "request failed:" << text;
     if (m_loop) {
         m_loop->quit();
     }
@@ -275,9 +276,9 @@ void ApiRequest::fail(const QString &text)
 
 void ApiRequest::onSslErrors(const QList<QSslError> &errors)
 {
-    qDebug() << "on ssl errors";
+    qCDebug(lcService) << "on ssl errors";
     for (const QSslError &error : errors) {
-        qDebug() << "ssl error:" << error.errorString();
+        qCDebug(lcService) << "ssl error:" << error.errorString();
     }
     m_sslFailed = true;
     m_ok = false;
@@ -285,7 +286,7 @@ void ApiRequest::onSslErrors(const QList<QSslError> &errors)
 
 void ApiRequest::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)
 {
-    qDebug() << "on upload progress. sent: " << bytesSent << ", total: " << bytesTotal;
+    qCDebug(lcService) << "on upload progress. sent: " << bytesSent << ", total: " << bytesTotal;
 }
 
 void ApiRequest::onTimeout()
@@ -298,5 +299,5 @@ void ApiRequest::onTimeout()
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
     }
-    qDebug() << "on timeout";
+    qCDebug(lcService) << "on timeout";
 }

@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "apirequest.h"
+#include "logging.h"
 #include "loginprompt.h"
 #include "settings.h"
 
@@ -26,9 +27,10 @@ QString stored(const char *key)
 }
 
 // A session token is a credential: the log shows only enough of it to tell tokens apart.
+// Only the length: even a few characters of a token narrow down a guess.
 QString tokenForLog(const QString &token)
 {
-    return token.left(4) + QStringLiteral("... (") + QString::number(token.size()) + QStringLiteral(" characters)");
+    return QStringLiteral("(%1 characters)").arg(token.size());
 }
 
 bool replyIsOk(bool sent, const ApiRequest &request)
@@ -93,7 +95,7 @@ bool Session::connectToService()
 
     for (int attempt = 1; attempt <= connectAttempts; ++attempt) {
         setStatus(QStringLiteral("Connecting to Tavro..."));
-        qDebug() << "connecting...";
+        qCDebug(lcService) << "connecting...";
         if (testConnection()) {
             setStatus(QStringLiteral("Ready"));
             return true;
@@ -148,7 +150,7 @@ void Session::restoreSession()
             values()[QStringLiteral("AuthUser")] = user;
             setLoggedIn(true);
         } else {
-            qDebug() << "auth token not valid";
+            qCDebug(lcService) << "auth token not valid";
         }
     }
     if (!m_loggedIn) {
@@ -162,7 +164,7 @@ void Session::restoreSession()
 bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
 {
     setStatus(QStringLiteral("Verifying session..."));
-    qDebug() << "check token " << tokenForLog(token);
+    qCDebug(lcService) << "check token " << tokenForLog(token);
     ApiRequest request(false);
     QString reply;
     const bool sent =
@@ -180,7 +182,7 @@ bool Session::doLogin(const QString &username, const QString &password, QString 
                       QString &error)
 {
     setStatus(QStringLiteral("Signing into Tavro..."));
-    qDebug() << "login, username = " << username;
+    qCDebug(lcService) << "login, username = " << username;
     ApiRequest request(false);
     QString reply;
     const bool sent =
@@ -236,7 +238,7 @@ void Session::login()
     // Requests wait in nested event loops: a second "Log In..." or double-click meanwhile must not
     // start a second sign-in with its own dialog.
     if (m_signingIn) {
-        qDebug() << "sign-in already under way";
+        qCDebug(lcService) << "sign-in already under way";
         return;
     }
     m_signingIn = true;
@@ -307,11 +309,11 @@ void Session::logout()
 void Session::loadProjects()
 {
     if (!values().value(QStringLiteral("isLoggedIn")).toBool()) {
-        qDebug() << "abort init projects. not logged in.";
+        qCDebug(lcService) << "abort init projects. not logged in.";
         return;
     }
     const QMap<QString, QVariant> user = values().value(QStringLiteral("AuthUser")).toMap();
-    qDebug() << "auth user: " << user.value(QStringLiteral("username")).toString();
+    qCDebug(lcService) << "auth user: " << user.value(QStringLiteral("username")).toString();
     ApiRequest request(false);
     QString reply;
     const bool sent = request.get(QStringLiteral("tavro.projects.findByUser"),
@@ -322,7 +324,7 @@ void Session::loadProjects()
                                    {QStringLiteral("include_tasks"), QStringLiteral("1")}},
                                   reply, false);
     if (!replyIsOk(sent, request)) {
-        qDebug() << "error loading projects xml";
+        qCDebug(lcService) << "error loading projects xml";
     }
     if (!reply.isEmpty()) {
         Q_EMIT projectsReceived(reply);

@@ -1,6 +1,7 @@
 #include "entrystore.h"
 
 #include "dayentrycursor.h"
+#include "logging.h"
 #include "sqlitestatement.h"
 
 #include "searchterms.h"
@@ -163,7 +164,7 @@ qint64 EntryStore::getDuration(const QDate &day, const QString &title, qint64 ap
     query.bindValue(QStringLiteral(":app_id"), appId);
     query.bindValue(QStringLiteral(":title"), title);
     if (!query.exec()) {
-        qDebug() << "error" << query.lastError().databaseText();
+        qCDebug(lcStore) << "error" << query.lastError().databaseText();
         return 0;
     }
     if (!query.next()) {
@@ -209,7 +210,7 @@ bool EntryStore::deleteEntries(const QStringList &ids)
     if (!isIdList(ids)) {
         return false;
     }
-    qDebug() << "deleting db entries: " << ids;
+    qCDebug(lcStore) << "deleting db entries: " << ids;
     QSqlQuery query;
     query.prepare(QStringLiteral("DELETE FROM entries WHERE id IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
     return query.exec();
@@ -245,7 +246,7 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
         *ok = done;
     }
     if (!done) {
-        qDebug() << query.lastError().driverText();
+        qCDebug(lcStore) << query.lastError().driverText();
         return rows;
     }
     while (query.next()) {

@@ -1,6 +1,7 @@
 #include "exportreader.h"
 
 #include "entrystore.h"
+#include "logging.h"
 #include "stampparser.h"
 #include "windowinfo.h"
 
@@ -35,7 +36,7 @@ QList<ExportRecord> ExportReader::read(const QDate &from, const QDate &to, bool 
         *ok = done;
     }
     if (!done) {
-        qDebug() << "export query error: " << query.lastError().text();
+        qCDebug(lcStore) << "export query error: " << query.lastError().text();
         return records;
     }
     StampParser parseStamp;

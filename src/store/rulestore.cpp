@@ -1,5 +1,6 @@
 #include "rulestore.h"
 
+#include "logging.h"
 #include "recordmap.h"
 #include "timetext.h"
 
@@ -83,7 +84,7 @@ int RuleStore::addRule(const RuleFields &fields)
     query.bindValue(QStringLiteral(":seq"), seq);
     query.bindValue(QStringLiteral(":active"), 1);
     if (!query.exec()) {
-        qDebug() << "add rule db error: " << query.lastError().text();
+        qCDebug(lcStore) << "add rule db error: " << query.lastError().text();
         return 0;
     }
     const int ruleId = query.lastInsertId().toInt();
@@ -93,7 +94,7 @@ int RuleStore::addRule(const RuleFields &fields)
         query.bindValue(QStringLiteral(":rule_id"), ruleId);
         query.bindValue(QStringLiteral(":app_id"), appId);
         if (!query.exec()) {
-            qDebug() << "add rule db error (add to rules_apps): " << query.lastError().text();
+            qCDebug(lcStore) << "add rule db error (add to rules_apps): " << query.lastError().text();
         }
     }
     return ruleId;
@@ -116,14 +117,14 @@ bool RuleStore::updateRule(int ruleId, const RuleFields &fields)
     bindFields(query, fields);
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
     if (!query.exec()) {
-        qDebug() << "update db rule err: " << query.lastError().text();
+        qCDebug(lcStore) << "update db rule err: " << query.lastError().text();
         return false;
     }
 
     query.prepare(QStringLiteral("DELETE FROM rules_apps WHERE rule_id = :rule_id "));
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
     if (!query.exec()) {
-        qDebug() << "del app rules err: " << query.lastError().text();
+        qCDebug(lcStore) << "del app rules err: " << query.lastError().text();
         return false;
     }
 
@@ -143,12 +144,12 @@ void RuleStore::removeRule(int ruleId)
     query.prepare(QStringLiteral("DELETE FROM rules_apps WHERE rule_id = :rule_id "));
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
     if (!query.exec()) {
-        qDebug() << "error db delete rule apps: " << query.lastError().text();
+        qCDebug(lcStore) << "error db delete rule apps: " << query.lastError().text();
     }
     query.prepare(QStringLiteral("DELETE FROM rules WHERE id = :rule_id "));
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
     if (!query.exec()) {
-        qDebug() << "error db delete rule: " << query.lastError().text();
+        qCDebug(lcStore) << "error db delete rule: " << query.lastError().text();
     }
 }
 
@@ -158,9 +159,9 @@ void RuleStore::activateRule(int ruleId, bool active)
     query.prepare(QStringLiteral("UPDATE rules SET active = :active WHERE id = :rule_id "));
     query.bindValue(QStringLiteral(":active"), active ? 1 : 0);
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
-    qDebug() << "sql: " << query.lastQuery() << "active =" << active << "id =" << ruleId;
+    qCDebug(lcStore) << "sql: " << query.lastQuery() << "active =" << active << "id =" << ruleId;
     if (!query.exec()) {
-        qDebug() << "error db activate rule: " << query.lastError().text();
+        qCDebug(lcStore) << "error db activate rule: " << query.lastError().text();
     }
 }
 
@@ -171,12 +172,12 @@ void RuleStore::moveRule(int ruleId, int deltaPos)
     if (!query.exec(QStringLiteral("SELECT MAX(seq) FROM rules")) || !readInt(query, &max)) {
         max = 0;
     }
-    qDebug() << "max = " << max;
+    qCDebug(lcStore) << "max = " << max;
 
     query.prepare(QStringLiteral("SELECT seq FROM rules WHERE id = :rule_id "));
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
     if (!query.exec()) {
-        qDebug() << "error db seq move rule: " << query.lastError().text();
+        qCDebug(lcStore) << "error db seq move rule: " << query.lastError().text();
         return;
     }
     int old = 0;
@@ -185,7 +186,7 @@ void RuleStore::moveRule(int ruleId, int deltaPos)
     }
 
     int target = old + deltaPos;
-    qDebug() << "old seq = " << old << ", new seq =" << target;
+    qCDebug(lcStore) << "old seq = " << old << ", new seq =" << target;
     if (target < 0) {
         target = 0;
     }
@@ -202,22 +203,22 @@ void RuleStore::moveRule(int ruleId, int deltaPos)
                                : QStringLiteral("SELECT MIN(seq) FROM rules WHERE seq >= :seq "));
     query.bindValue(QStringLiteral(":seq"), target);
     if (!query.exec()) {
-        qDebug() << "err: " << query.lastError().text();
+        qCDebug(lcStore) << "err: " << query.lastError().text();
     } else if (readInt(query, &target)) {
-        qDebug() << "new seq = " << target;
+        qCDebug(lcStore) << "new seq = " << target;
     }
 
     query.prepare(QStringLiteral("UPDATE rules SET seq = :old WHERE seq = :new "));
     query.bindValue(QStringLiteral(":old"), old);
     query.bindValue(QStringLiteral(":new"), target);
     if (!query.exec()) {
-        qDebug() << "err: " << query.lastError().text();
+        qCDebug(lcStore) << "err: " << query.lastError().text();
     }
     query.prepare(QStringLiteral("UPDATE rules SET seq = :new WHERE id = :rule_id "));
     query.bindValue(QStringLiteral(":new"), target);
     query.bindValue(QStringLiteral(":rule_id"), ruleId);
     if (!query.exec()) {
-        qDebug() << "err2: " << query.lastError().text();
+        qCDebug(lcStore) << "err2: " << query.lastError().text();
     }
 }
 
@@ -261,7 +262,7 @@ QList<RuleMap> RuleStore::loadActiveRules()
     if (!query.exec(QStringLiteral("SELECT rules.*, GROUP_CONCAT(rules_apps.app_id) AS app_ids FROM rules, rules_apps "
                                    "WHERE rules.active = 1 AND rules.id = rules_apps.rule_id GROUP BY rules.id "
                                    "ORDER BY rules.seq ASC"))) {
-        qDebug() << "load active rules db error: " << query.lastError().text();
+        qCDebug(lcStore) << "load active rules db error: " << query.lastError().text();
         return rules;
     }
     while (query.next()) {

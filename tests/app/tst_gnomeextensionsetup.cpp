@@ -1,4 +1,5 @@
 #include "gnomeextensionsetup.h"
+#include "gnomeshellwindowsource.h"
 #include "privatebus.h"
 #include "recordingpresenter.h"
 #include "settings.h"
@@ -6,7 +7,11 @@
 #include <QAction>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -22,6 +27,7 @@ class FakeShell : public QObject
 public:
     QString version = QStringLiteral("44.2");
     QStringList enabled;
+    QStringList disabled;
     QString shellVersion() const { return version; }
 };
 
@@ -38,6 +44,7 @@ public:
 
 public Q_SLOTS:
     bool EnableExtension(const QString &uuid) { return m_shell->enabled << uuid, true; }
+    bool DisableExtension(const QString &uuid) { return m_shell->disabled << uuid, true; }
 
 private:
     FakeShell *m_shell;
@@ -114,6 +121,40 @@ private Q_SLOTS:
         setup.startUp();
         QVERIFY(presenter.boxes().isEmpty());
         QVERIFY(script.open(QIODevice::ReadOnly) && script.readAll().contains("export default class"));
+    }
+
+    // A user who installed the extension from an earlier version, under its earlier uuid.
+    void earlierUuidIsReplacedWithTheConsentKept()
+    {
+        RecordingPresenter presenter;
+        QTemporaryDir home;
+        const QString extensions = home.filePath(QStringLiteral("gnome-shell/extensions/"));
+        QVERIFY(QDir().mkpath(extensions));
+        QCOMPARE(QProcess::execute(QStringLiteral("cp"),
+                                   {QStringLiteral("-r"),
+                                    qEnvironmentVariable("TAVRO_TEST_DATA") + QStringLiteral("/gnome-shell-earlier/") +
+                                        QLatin1String(GnomeShellExtension::EarlierUuid),
+                                    extensions}),
+                 0);
+        Settings::instance()->values[QStringLiteral("GnomeExtensionOffered")] = true;
+        m_shell.enabled.clear();
+        m_shell.version = QStringLiteral("44.2");
+        GnomeExtensionSetup setup(m_bus, home.path(), nullptr);
+        setup.startUp();
+
+        // Not asked again: installed under the uuid of the app id, enabled, the earlier copy off and gone.
+        QVERIFY(presenter.boxes().isEmpty());
+        QCOMPARE(m_shell.enabled, QStringList{QLatin1String(GnomeShellExtension::Uuid)});
+        QCOMPARE(m_shell.disabled, QStringList{QLatin1String(GnomeShellExtension::EarlierUuid)});
+        QVERIFY(!QFile::exists(extensions + QLatin1String(GnomeShellExtension::EarlierUuid)));
+        QFile metadata(extensions + QLatin1String(GnomeShellExtension::Uuid) + QStringLiteral("/metadata.json"));
+        QVERIFY(metadata.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(metadata.readAll()).object().value(QStringLiteral("uuid")).toString(),
+                 QLatin1String(GnomeShellExtension::Uuid));
+        QFile script(extensions + QLatin1String(GnomeShellExtension::Uuid) + QStringLiteral("/extension.js"));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QVERIFY(script.readAll().contains(GnomeShellWindowSource::ServiceName));
+        QVERIFY(QString::fromLatin1(GnomeShellWindowSource::ServiceName).startsWith(BuildInfo::appId()));
     }
 
     void consentAtFirstStartInstalls()

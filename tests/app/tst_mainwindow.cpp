@@ -62,7 +62,7 @@ public:
 
 void writeIni(const QMap<QString, QVariant> &values)
 {
-    QVERIFY(SettingsFile::ensureDataFolder());
+    QVERIFY(SettingsFile::ensureFolders());
     QFile::remove(SettingsFile::iniPath());
     QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
     // Nothing listens there: the start-up goes offline at once without leaving the machine.

@@ -32,7 +32,9 @@ private Q_SLOTS:
     void init()
     {
         m_home = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_DATA_HOME", m_home->path().toUtf8());
+        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
+            qputenv(name, (m_home->path() + QLatin1Char('/') + QLatin1String(name)).toUtf8());
+        }
     }
 
     void firstStartAskForSettingsAndWritesThem()

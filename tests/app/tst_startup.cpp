@@ -24,28 +24,36 @@ class TestStartup : public QObject
 
 private:
     QString dataFolder() const { return m_root->path() + QStringLiteral("/data/TavroDesk"); }
+    QString configFolder() const { return m_root->path() + QStringLiteral("/config/TavroDesk"); }
+    QString stateFolder() const { return m_root->path() + QStringLiteral("/state/TavroDesk"); }
     QString runFolder() const { return m_root->path() + QStringLiteral("/run"); }
-    QString logPath() const { return dataFolder() + QStringLiteral("/debug.log"); }
-    QString iniPath() const { return dataFolder() + QStringLiteral("/tavrodesk.ini"); }
+    QString logPath() const { return stateFolder() + QStringLiteral("/debug.log"); }
+    QString iniPath() const { return configFolder() + QStringLiteral("/tavrodesk.ini"); }
     QString socketPath() const { return runFolder() + QStringLiteral("/tavrodesk.sock"); }
     QString lockPath() const { return runFolder() + QStringLiteral("/tavrodesk.lock"); }
 
+    // With `loggingRules` (even empty) set as QT_LOGGING_RULES, stderr is kept for the test to read.
     std::unique_ptr<QProcess> launch(const QStringList &arguments = {QStringLiteral("-debug")},
-                                     const QString &display = QString())
+                                     const QString &display = QString(), const QString &loggingRules = QString())
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->path() + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->path() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), m_root->path() + QStringLiteral("/state"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
         if (display.isEmpty()) {
             env.remove(QStringLiteral("DISPLAY"));
         } else {
             env.insert(QStringLiteral("DISPLAY"), display);
         }
+        if (!loggingRules.isNull()) {
+            env.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+        }
         process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setProcessChannelMode(loggingRules.isNull() ? QProcess::ForwardedErrorChannel
+                                                             : QProcess::SeparateChannels);
         process->start(QStringLiteral(TAVRO_BINARY), arguments);
         process->waitForStarted(5000);
         return process;
@@ -95,7 +103,7 @@ private Q_SLOTS:
     {
         m_root = std::make_unique<QTemporaryDir>();
         QVERIFY(m_root->isValid());
-        QVERIFY(QDir().mkpath(dataFolder()));
+        QVERIFY(QDir().mkpath(configFolder()));
         QVERIFY(QDir().mkpath(runFolder()));
         QFile::setPermissions(runFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // An existing ini file: no first-start dialog.
@@ -160,7 +168,28 @@ private Q_SLOTS:
         auto process = launch({QStringLiteral("-debug")});
         QVERIFY(waitUntilRunning(*process));
         QVERIFY(terminate(*process));
-        QVERIFY(QFile::exists(logPath()));
+        QVERIFY(log().contains(QStringLiteral("connecting...")));
+    }
+
+    // Without -debug no debug message reaches stderr; QT_LOGGING_RULES switches one area on.
+    void debugMessagesOnStderrOnlyWhenAsked()
+    {
+        auto quiet = launch({}, QString(), QStringLiteral(""));
+        QVERIFY(waitUntilRunning(*quiet));
+        // Long enough for the start-up's first attempt to reach the service (it says so below in time).
+        QTest::qWait(3000);
+        QVERIFY(terminate(*quiet));
+        const QByteArray quietErrors = quiet->readAllStandardError();
+        QVERIFY2(!quietErrors.contains("connecting...") && !quietErrors.contains("window source:"), quietErrors);
+
+        auto service = launch({}, QString(), QStringLiteral("tavro.service.debug=true"));
+        QVERIFY(waitUntilRunning(*service));
+        QByteArray errors;
+        QTRY_VERIFY_WITH_TIMEOUT((errors += service->readAllStandardError()).contains("connecting..."), 3000);
+        QVERIFY(terminate(*service));
+        // Only the area asked for: the platform's own debug messages stay off.
+        QVERIFY(!(errors + service->readAllStandardError()).contains("window source:"));
+        QVERIFY(!QFile::exists(logPath()));
     }
 
     // Answered before any window system is touched: no display, no platform plugin chosen.
@@ -185,6 +214,7 @@ private Q_SLOTS:
             env.remove(QString::fromLatin1(name));
         }
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->path() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), m_root->path() + QStringLiteral("/state"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TAVRO_BINARY), {argument});
@@ -222,8 +252,9 @@ private Q_SLOTS:
         }
         QVERIFY(terminate(*process));
         QSettings ini(iniPath(), QSettings::IniFormat);
-        QVERIFY(ini.contains(QStringLiteral("Window/Geometry")));
         QCOMPARE(ini.value(QStringLiteral("Application/Started")).toBool(), false);
+        QVERIFY(QSettings(stateFolder() + QStringLiteral("/window.ini"), QSettings::IniFormat)
+                    .contains(QStringLiteral("Window/Geometry")));
         // The lock is released; the socket is gone.
         QVERIFY(!QFile::exists(socketPath()));
     }

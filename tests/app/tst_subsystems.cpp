@@ -1,4 +1,6 @@
+#include "debuglog.h"
 #include "devserver.h"
+#include "devservicestore.h"
 #include "entrydaymodel.h"
 #include "mainwindow.h"
 #include "projectstree.h"
@@ -10,13 +12,27 @@
 #include "settingsfile.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTest>
 
+namespace {
+// Every message of the run, as stderr would get it; passed on to the debug log too.
+QStringList messages;
+QtMessageHandler logHandler = nullptr;
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    messages << message;
+    logHandler(type, context, message);
+}
+
+const QString Password = QStringLiteral("Quokka-Saffron-7139");
+} // namespace
+
 // The composition root wired into a real window: what the fake desktop shows is recorded into the
 // database and the unlinked view, and linking it books the time with the development service and
-// moves it to the linked view.
+// moves it to the linked view. With every message switched on, no secret reaches the output.
 class TestSubsystems : public QObject
 {
     Q_OBJECT
@@ -25,17 +41,32 @@ private Q_SLOTS:
     void windowRecordsAndLinks()
     {
         RecordingPresenter presenter;
-        DevServer server;
+        DevServiceStore store;
+        QVERIFY(store.open(QString()));
+        const int user =
+            store.addUser(QStringLiteral("kim@tavro.test"), Password, QStringLiteral("Kim"), QStringLiteral("kim"));
+        store.addTask(store.addTaskList(
+                          store.addProject(user, store.addClient(user, QStringLiteral("Acme")), QStringLiteral("Site")),
+                          QStringLiteral("Build")),
+                      QStringLiteral("Pages"));
+        DevServer server(&store);
         QVERIFY(server.listen());
-        QVERIFY(SettingsFile::ensureDataFolder());
+        QVERIFY(SettingsFile::ensureFolders());
         QFile::remove(SettingsFile::databasePath());
         {
             QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
             ini.setValue(QStringLiteral("API/Url"), server.url().toString());
-            ini.setValue(QStringLiteral("API/Username"), QStringLiteral("demo@tavro.test"));
-            ini.setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(QStringLiteral("demo")));
+            ini.setValue(QStringLiteral("API/Username"), QStringLiteral("kim@tavro.test"));
+            ini.setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(Password));
             ini.setValue(QStringLiteral("Application/Started"), false);
         }
+        // As with -debug, and Qt's own categories on top.
+        DebugLog::enableDebugMessages(true);
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
+        const QString logPath = SettingsFile::debugLogPath();
+        QFile::remove(logPath);
+        QVERIFY(DebugLog::open(logPath));
+        logHandler = qInstallMessageHandler(capture);
 
         auto *windows = new FakeForegroundSource;
         FakeClock clock;
@@ -82,6 +113,24 @@ private Q_SLOTS:
         QVERIFY(linked.value(1).toLongLong() > 0);
         QCOMPARE(window.linkedModel()->totalTime(), 121);
         QVERIFY(presenter.boxes().isEmpty());
+
+        qInstallMessageHandler(logHandler);
+        DebugLog::close();
+        const auto &values = Settings::instance()->values;
+        const QString token = values.value(QStringLiteral("AuthToken")).toString();
+        const QString apiKey = values.value(QStringLiteral("ApiKey")).toString();
+        QCOMPARE(token.size(), 32);
+        QCOMPARE(apiKey.size(), 32);
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString output = messages.join(QLatin1Char('\n')) + QString::fromUtf8(log.readAll());
+        QVERIFY(output.contains(QStringLiteral("auth user:")));
+        // Whole or in part: any eight characters in a row of a secret count.
+        for (const QString &secret : {Password, token, apiKey}) {
+            for (qsizetype start = 0; start + 8 <= secret.size(); ++start) {
+                QVERIFY2(!output.contains(secret.mid(start, 8)), qPrintable(secret.mid(start, 8)));
+            }
+        }
     }
 };
 

@@ -155,9 +155,12 @@ private Q_SLOTS:
         WindowValues window;
         window.recording = false;
         window.unlinkedListState = QByteArray("\x01\x02state", 7);
+        const QString statePath = QFileInfo(path).path() + QStringLiteral("/window.ini");
         {
             QSettings ini(path, QSettings::IniFormat);
             save(ini, map, window);
+            QSettings state(statePath, QSettings::IniFormat);
+            saveWindowState(state, window);
         }
         QCOMPARE(int(QFile::permissions(path)) & 0x00ff, 0); // nothing for group or others
         QSettings ini(path, QSettings::IniFormat);
@@ -169,6 +172,10 @@ private Q_SLOTS:
                                      .split(QLatin1Char(' '));
         QCOMPARE(dump(reloaded, keys), dump(map, keys));
         QCOMPARE(reloaded.value(QStringLiteral("IgnoredApps")), map.value(QStringLiteral("IgnoredApps")));
+        // The layout went to the state file, not to the settings.
+        QVERIFY(!ini.contains(QStringLiteral("Window/UnlinkedListState")));
+        QSettings state(statePath, QSettings::IniFormat);
+        loadWindowState(state, reloaded);
         QCOMPARE(reloaded.value(QStringLiteral("UnlinkedListState")).toByteArray(), window.unlinkedListState);
     }
 
@@ -201,11 +208,13 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
         file.close();
         QCOMPARE(dataFolder(), file.fileName());
-        QVERIFY(!ensureDataFolder());
+        QString failed;
+        QVERIFY(!ensureFolders(&failed));
+        QCOMPARE(failed, dataFolder());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("mine"));
         QVERIFY(file.remove());
-        QVERIFY(ensureDataFolder());
+        QVERIFY(ensureFolders());
         QVERIFY(QFileInfo(dataFolder()).isDir());
     }
 };

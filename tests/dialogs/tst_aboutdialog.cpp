@@ -11,17 +11,19 @@ class TestAboutDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void listsTheFilesInTheDataFolder()
+    void listsTheFilesInTheirXdgPlaces()
     {
         AboutDialog dialog;
-        const QString folder =
-            QDir::toNativeSeparators(qEnvironmentVariable("XDG_DATA_HOME")) + QStringLiteral("/TavroDesk/");
+        const auto folder = [](const char *variable) {
+            return QDir::toNativeSeparators(qEnvironmentVariable(variable)) + QStringLiteral("/TavroDesk/");
+        };
         const QStringList lines =
             dialog.findChild<QLabel *>(QStringLiteral("label_files"))->text().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 8);
         QCOMPARE(QStringList({lines.at(3), lines.at(5), lines.at(7)}),
-                 QStringList({folder + QStringLiteral("tavrodesk.ini"), folder + QStringLiteral("tavrodesk.sqlite"),
-                              folder + QStringLiteral("debug.log")}));
+                 QStringList({folder("XDG_CONFIG_HOME") + QStringLiteral("tavrodesk.ini"),
+                              folder("XDG_DATA_HOME") + QStringLiteral("tavrodesk.sqlite"),
+                              folder("XDG_STATE_HOME") + QStringLiteral("debug.log")}));
     }
 
     void wholeTextShowsAndLinksSayWhenNoBrowserOpens()

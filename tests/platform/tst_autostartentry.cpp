@@ -31,16 +31,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("binary");
         QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("tryExec");
         QTest::newRow("plain") << QStringLiteral("/usr/bin/tavrodesk")
-                               << QStringLiteral("Exec=/usr/bin/tavrodesk --autostart");
+                               << QStringLiteral("Exec=/usr/bin/tavrodesk --autostart")
+                               << QStringLiteral("TryExec=/usr/bin/tavrodesk");
         QTest::newRow("blank and reserved characters")
             << QStringLiteral("/home/ann/my apps/$tavro\\desk%")
-            << QStringLiteral("Exec=\"/home/ann/my apps/\\\\$tavro\\\\\\\\desk%%\" --autostart");
+            << QStringLiteral("Exec=\"/home/ann/my apps/\\\\$tavro\\\\\\\\desk%%\" --autostart")
+            << QStringLiteral("TryExec=/home/ann/my apps/$tavro\\\\desk%");
     }
     void writtenValidAndRemoved()
     {
         QFETCH(QString, binary);
         QFETCH(QString, exec);
+        QFETCH(QString, tryExec);
         AutostartEntry entry(QStringLiteral("example.tavro.TavroDesk"), binary);
         QCOMPARE(entry.path(), configHome() + QStringLiteral("/autostart/example.tavro.TavroDesk.desktop"));
         QVERIFY(!entry.isEnabled());
@@ -51,6 +55,8 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
         QVERIFY2(lines.contains(exec), qPrintable(lines.join(QLatin1Char('|'))));
+        // TryExec names the program itself, escaped as a string value.
+        QVERIFY2(lines.contains(tryExec), qPrintable(lines.join(QLatin1Char('|'))));
         QVERIFY(lines.contains(QStringLiteral("Icon=example.tavro.TavroDesk")));
         validate(entry.path());
 

@@ -72,9 +72,10 @@ private Q_SLOTS:
                                    qEnvironmentVariable("TAVRO_PLATFORM_TEST_DATA") +
                                        QStringLiteral("/gnome-shell/test-focus@tavrodesk.org"),
                                    m_desktop.dataHome() + QStringLiteral("/gnome-shell/extensions/")}) == 0);
-        QVERIFY2(m_desktop.setGSetting(QStringLiteral("org.gnome.shell"), QStringLiteral("enabled-extensions"),
-                                       QStringLiteral("['focused-window@tavrodesk.org', 'test-focus@tavrodesk.org']"),
-                                       &error),
+        QVERIFY2(m_desktop.setGSetting(
+                     QStringLiteral("org.gnome.shell"), QStringLiteral("enabled-extensions"),
+                     QStringLiteral("['%1', 'test-focus@tavrodesk.org']").arg(QLatin1String(GnomeShellExtension::Uuid)),
+                     &error),
                  qPrintable(error));
         m_shellStarted = QDateTime::currentDateTime();
         QVERIFY2(m_desktop.startCompositor(&error), qPrintable(error));

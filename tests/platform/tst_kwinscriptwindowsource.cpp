@@ -1,3 +1,4 @@
+#include "buildinfo.h"
 #include "fakekwin.h"
 #include "fallbackstandin.h"
 #include "kwinscriptwindowsource.h"
@@ -20,6 +21,9 @@ class TestKWinScriptWindowSource : public QObject
     Q_OBJECT
 
 private:
+    // The script's name derives from the app id, like every name of the desktop helpers.
+    static QString scriptName() { return BuildInfo::appId() + QStringLiteral(".focusedwindow"); }
+
     PrivateBus m_bus;
     QString m_address;
     QTemporaryDir m_scripts;
@@ -62,10 +66,9 @@ private Q_SLOTS:
         auto source = makeSource();
         QSignalSpy started(source.get(), &KWinScriptWindowSource::scriptStarted);
         QTRY_VERIFY(kwin->isRunning());
-        QCOMPARE(kwin->calls,
-                 QStringList({QStringLiteral("unloadScript tavrodesk-focusedwindow"),
-                              QStringLiteral("loadScript %1 tavrodesk-focusedwindow").arg(source->scriptPath()),
-                              QStringLiteral("run ") + source->scriptPath()}));
+        QCOMPARE(kwin->calls, QStringList({QStringLiteral("unloadScript ") + scriptName(),
+                                           QStringLiteral("loadScript %1 %2").arg(source->scriptPath(), scriptName()),
+                                           QStringLiteral("run ") + source->scriptPath()}));
         QTRY_COMPARE(started.size(), 1);
         // The script reports the (empty) active window at once: nothing in front, nothing recorded.
         QTRY_VERIFY(source->isLive());
@@ -94,7 +97,7 @@ private Q_SLOTS:
         // Quitting unloads the script (the fake answers once the blocking call gave up: it shares
         // this thread).
         source.reset();
-        QTRY_COMPARE(kwin->calls.constLast(), QStringLiteral("unloadScript tavrodesk-focusedwindow"));
+        QTRY_COMPARE(kwin->calls.constLast(), QStringLiteral("unloadScript ") + scriptName());
         QVERIFY(!kwin->isRunning());
     }
 

@@ -4,12 +4,12 @@
 
 const { Gio, GLib } = imports.gi;
 
-const BUS_NAME = 'org.tavrodesk.FocusedWindow';
-const OBJECT_PATH = '/org/tavrodesk/FocusedWindow';
+const BUS_NAME = '@TAVRO_APP_ID@.FocusedWindow';
+const OBJECT_PATH = '/@TAVRO_APP_PATH@/FocusedWindow';
 const VERSION = 1;
 const INTERFACE = `
 <node>
-  <interface name="org.tavrodesk.FocusedWindow">
+  <interface name="@TAVRO_APP_ID@.FocusedWindow">
     <method name="GetFocus">
       <arg type="s" direction="out" name="title"/>
       <arg type="s" direction="out" name="appId"/>

@@ -3,6 +3,7 @@
 #include "applicationstore.h"
 #include "appmetadata.h"
 #include "cataloguechoices.h"
+#include "logging.h"
 #include "messagebox.h"
 #include "rulematcher.h"
 #include "ui_addruledialog.h"
@@ -72,7 +73,7 @@ void AddRuleDialog::loadApplications()
     QList<ApplicationRow> applications;
     const StoreResult read = ApplicationStore::all(&applications);
     if (!read.ok()) {
-        qDebug() << "applications could not be read:" << read.error();
+        qCDebug(lcRules) << "applications could not be read:" << read.error();
         return;
     }
     for (const ApplicationRow &application : std::as_const(applications)) {
@@ -120,7 +121,7 @@ void AddRuleDialog::on_cbTasks_currentIndexChanged(int index)
 void AddRuleDialog::on_cbProjects_activated(int index)
 {
     const int id = m_ui->cbProjects->itemData(index).toInt();
-    qDebug() << "proj activated: " << m_ui->cbProjects->itemText(index) << ", id = " << id;
+    qCDebug(lcRules) << "proj activated: " << m_ui->cbProjects->itemText(index) << ", id = " << id;
     loadTasks(id);
 }
 
@@ -184,13 +185,13 @@ void AddRuleDialog::putData()
         m_ui->cbProjects->setCurrentIndex(projectIndex);
         loadTasks(projectId);
     } else {
-        qDebug() << "putData error: could not find project id = " << projectId;
+        qCDebug(lcRules) << "putData error: could not find project id = " << projectId;
     }
     const int taskIndex = m_ui->cbTasks->findData(taskId);
     if (taskIndex >= 0) {
         m_ui->cbTasks->setCurrentIndex(taskIndex);
     } else {
-        qDebug() << "putData error: could not find task id = " << taskId;
+        qCDebug(lcRules) << "putData error: could not find task id = " << taskId;
     }
 
     for (int appId : std::as_const(appIds)) {

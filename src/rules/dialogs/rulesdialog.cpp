@@ -1,5 +1,6 @@
 #include "rulesdialog.h"
 
+#include "logging.h"
 #include "messagebox.h"
 #include "rulestore.h"
 #include "searchterms.h"
@@ -59,7 +60,7 @@ void RulesDialog::loadRules()
     QList<RuleListItem> rules;
     const StoreResult read = RuleStore::ruleList(&rules);
     if (!read.ok()) {
-        qDebug() << "rules could not be read:" << read.error();
+        qCDebug(lcRules) << "rules could not be read:" << read.error();
     }
     for (const RuleListItem &rule : std::as_const(rules)) {
         auto *item = new QListWidgetItem(rule.name, m_ui->rules);
@@ -232,7 +233,7 @@ QString RulesDialog::describeRule(int ruleId)
     bool found = false;
     const StoreResult read = RuleStore::loadRuleRow(ruleId, &rule, &found);
     if (!read.ok()) {
-        qDebug() << "rule" << ruleId << "could not be read:" << read.error();
+        qCDebug(lcRules) << "rule" << ruleId << "could not be read:" << read.error();
     }
     if (!found) {
         return {};
@@ -253,7 +254,7 @@ QString RulesDialog::describeRule(int ruleId)
     QStringList names;
     const StoreResult appsRead = RuleStore::applicationNames(ruleId, &names);
     if (!appsRead.ok()) {
-        qDebug() << "applications of rule" << ruleId << "could not be read:" << appsRead.error();
+        qCDebug(lcRules) << "applications of rule" << ruleId << "could not be read:" << appsRead.error();
     } else {
         html += linkLine(QLatin1Char('\'') + escaped(names).join(QStringLiteral("' or '")) + QLatin1Char('\''));
     }

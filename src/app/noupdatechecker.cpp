@@ -1,0 +1,8 @@
+#include "updatecheckerfactory.h"
+
+#include "updatechecker.h"
+
+std::unique_ptr<UpdateChecker> createUpdateChecker()
+{
+    return nullptr;
+}
