@@ -6,6 +6,7 @@
 #include "settings.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QNetworkProxy>
 #include <QProcess>
 #include <QSignalSpy>
@@ -197,6 +198,8 @@ private Q_SLOTS:
         setStored(QStringLiteral("sec@tavro.test"), password);
         QVERIFY(m_session->connectToService());
         capturedLog.clear();
+        // As -debug does: the service client's debug messages are off otherwise.
+        QLoggingCategory::setFilterRules(QStringLiteral("tavro.service.debug=true"));
         const QtMessageHandler previous = qInstallMessageHandler(captureLog);
         m_session->login();
         QMap<QString, QVariant> user;
@@ -205,7 +208,8 @@ private Q_SLOTS:
         QVERIFY(checked);
         QVERIFY(capturedLog.join(QLatin1Char('\n')).contains(QLatin1String("login, username = ")));
         for (const QString &line : std::as_const(capturedLog)) {
-            QVERIFY2(!line.contains(password) && !line.contains(value("AuthToken")), qPrintable(line));
+            // Not even the start of the token, which the log once showed.
+            QVERIFY2(!line.contains(password) && !line.contains(value("AuthToken").left(8)), qPrintable(line));
         }
     }
 
