@@ -19,13 +19,15 @@
 
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 // An export needs no window, no display and no lock: it runs beside a recording instance.
 int runExport(const QCommandLineParser &parser)
 {
+    // The descriptor, unbuffered: each write's failure (a full disk, a closed pipe) shows at once.
     QFile standardOutput;
-    standardOutput.open(stdout, QIODevice::WriteOnly);
+    standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream messages(stderr);
     return ExportCommand::run(parser, SettingsFile::databasePath(), &standardOutput, messages);
 }
