@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
     bool quitRequested = false;
     QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested](int) {
         if (app.mainWindow) {
-            app.mainWindow->on_actionExit_triggered();
+            app.mainWindow->quitNow();
         } else {
             quitRequested = true;
             QCoreApplication::exit(1);
@@ -112,7 +112,7 @@ int main(int argc, char *argv[])
         app.onShowRequested();
     }
     if (quitRequested) {
-        QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
+        QTimer::singleShot(0, window.get(), &MainWindow::quitNow);
     }
 
     window->updateChecker()->setAppcastUrl(Hosts::appcastUrl());
