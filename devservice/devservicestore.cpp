@@ -23,7 +23,8 @@ const char *const schema[] = {
     "CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY, task_list_id INTEGER NOT NULL REFERENCES "
     "task_lists(id), name TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', billable INTEGER NOT NULL DEFAULT 1, "
     "complete INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY, user_id INTEGER NOT NULL REFERENCES users(id), "
+    "CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, user_id INTEGER NOT NULL REFERENCES "
+    "users(id), "
     "task_id INTEGER NOT NULL REFERENCES tasks(id), date TEXT NOT NULL, duration INTEGER NOT NULL, start TEXT NOT "
     "NULL, end TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', updated TEXT NOT NULL)",
 };
