@@ -11,6 +11,7 @@
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSystemTrayIcon>
 #include <QTextStream>
@@ -18,15 +19,28 @@
 
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 // An export needs no window, no display and no lock: it runs beside a recording instance.
 int runExport(const QCommandLineParser &parser)
 {
+    // The descriptor, unbuffered: each write's failure (a full disk, a closed pipe) shows at once.
     QFile standardOutput;
-    standardOutput.open(stdout, QIODevice::WriteOnly);
+    standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream messages(stderr);
     return ExportCommand::run(parser, SettingsFile::databasePath(), &standardOutput, messages);
+}
+
+// Two instances on one data folder would store the same time twice, and each would take the
+// other's journal for a crashed run's.
+void tellDataFolderInUse(const QString &holder)
+{
+    const QString text = QStringLiteral("TavroDesk is already running with the data folder %1 (%2), in another "
+                                        "session or on another computer. Quit it there before starting it here.")
+                             .arg(QDir::toNativeSeparators(SettingsFile::dataFolder()), holder);
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    MessageBox::critical(nullptr, QStringLiteral("TavroDesk"), text);
 }
 } // namespace
 
@@ -56,25 +70,34 @@ int main(int argc, char *argv[])
     }
 
     // Installed before anything else so that a termination request never kills the program
-    // half-way; one that comes before the window exists is carried out once it does.
+    // half-way; one that comes before the window exists is carried out once it does, and ends a
+    // box shown before then (exit() ends every event loop, the boxes' too).
     UnixSignals terminationSignals;
     bool quitRequested = false;
     QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested](int) {
         if (app.mainWindow) {
-            app.mainWindow->on_actionExit_triggered();
+            app.mainWindow->quitNow();
         } else {
             quitRequested = true;
+            QCoreApplication::exit(1);
         }
     });
 
-    SingleInstance instance;
-    if (!instance.start()) {
-        return 0;
-    }
-    QObject::connect(&instance, &SingleInstance::showRequested, &app, &TavroApp::onShowRequested);
-
     WidgetMessagePresenter presenter;
     MessageBox::setPresenter(&presenter);
+
+    SettingsFile::ensureDataFolder();
+    SingleInstance instance(SettingsFile::dataFolder());
+    switch (instance.start()) {
+    case SingleInstance::Outcome::Started:
+        break;
+    case SingleInstance::Outcome::OtherShown:
+        return 0;
+    case SingleInstance::Outcome::DataFolderInUse:
+        tellDataFolderInUse(instance.dataFolderHolder());
+        return 1;
+    }
+    QObject::connect(&instance, &SingleInstance::showRequested, &app, &TavroApp::onShowRequested);
 
     auto window = std::make_unique<MainWindow>();
     if (!window->isUsable()) {
@@ -89,7 +112,7 @@ int main(int argc, char *argv[])
         app.onShowRequested();
     }
     if (quitRequested) {
-        QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
+        QTimer::singleShot(0, window.get(), &MainWindow::quitNow);
     }
 
     window->updateChecker()->setAppcastUrl(Hosts::appcastUrl());

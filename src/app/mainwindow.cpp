@@ -13,6 +13,7 @@
 #include "ignoredappsdialog.h"
 #include "linkopener.h"
 #include "linktimedialog.h"
+#include "messagebox.h"
 #include "recorder.h"
 #include "session.h"
 #include "settings.h"
@@ -418,6 +419,22 @@ void MainWindow::on_action_Settings_triggered()
 }
 
 void MainWindow::on_actionExit_triggered()
+{
+    // Asked while a box can still be shown: once the event loop has ended, time that can be
+    // neither stored nor journalled would be lost without a word.
+    if (isUsable() && recorder()->isStorageFailing() && !recorder()->flush() &&
+        MessageBox::question(
+            this, QStringLiteral("Recorded time not stored"),
+            QStringLiteral("The time recorded since %1 can neither be stored in the database nor kept in the recording "
+                           "journal (is the disk full?). If TavroDesk quits now, that time is lost.\n\nQuit anyway?")
+                .arg(QLocale().toString(recorder()->unstored().constFirst().start, QLocale::ShortFormat)),
+            MessageBox::Yes | MessageBox::No, MessageBox::No) != MessageBox::Yes) {
+        return;
+    }
+    quitNow();
+}
+
+void MainWindow::quitNow()
 {
     close();
     QCoreApplication::quit();

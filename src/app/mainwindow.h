@@ -109,7 +109,10 @@ public Q_SLOTS:
     void on_actionLogin_triggered();
     void on_action_Timestamps_triggered();
     void on_action_Settings_triggered();
+    // Quits, after asking when recorded time would be lost.
     void on_actionExit_triggered();
+    // Quits without asking: the session ends or a termination signal came.
+    void quitNow();
     void on_action_Ignored_Applications_triggered();
     // Writes the entries of the shown day or a chosen range to a CSV or JSON file.
     void on_actionExport_triggered();

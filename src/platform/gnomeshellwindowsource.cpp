@@ -33,8 +33,11 @@ void GnomeShellWindowSource::check()
         if (!extension.isEmpty()) {
             refuse(extension, QStringLiteral("owns %1 but is not GNOME Shell").arg(m_extension->name()));
         }
-        lose(QStringLiteral("The GNOME Shell extension is not running (GNOME starts new extensions at the next "
-                            "login). ") +
+        // Without the shell a new login is no cure: it comes back on its own or with the session.
+        lose((m_shell->owner().isEmpty()
+                  ? QStringLiteral("GNOME Shell is not running. ")
+                  : QStringLiteral("The GNOME Shell extension is not running (GNOME starts new extensions at the next "
+                                   "login). ")) +
              fallbackSentence());
         return;
     }

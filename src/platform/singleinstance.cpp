@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -15,8 +16,9 @@ const char ShowAnswer[] = "ok\n";
 constexpr int StartupWaitMs = 3000;
 } // namespace
 
-SingleInstance::SingleInstance(const QString &runtimeFolder, QObject *parent)
+SingleInstance::SingleInstance(const QString &dataFolder, const QString &runtimeFolder, QObject *parent)
     : QObject(parent)
+    , m_dataFolder(dataFolder)
     , m_folder(runtimeFolder)
 {}
 
@@ -56,10 +58,10 @@ bool SingleInstance::askRunningInstance(int timeoutMs)
     return socket.waitForReadyRead(timeoutMs) && socket.readLine() == ShowAnswer;
 }
 
-bool SingleInstance::start()
+SingleInstance::Outcome SingleInstance::start()
 {
     if (askRunningInstance(1000)) {
-        return false;
+        return Outcome::OtherShown;
     }
     QDir().mkpath(m_folder);
     m_lock = std::make_unique<QLockFile>(m_folder + QStringLiteral("/tavrodesk.lock"));
@@ -70,12 +72,16 @@ bool SingleInstance::start()
         const QDeadlineTimer deadline(StartupWaitMs);
         while (!deadline.hasExpired()) {
             if (askRunningInstance(500)) {
-                return false;
+                return Outcome::OtherShown;
             }
             QThread::msleep(50);
         }
         qWarning() << "another instance holds" << m_lock->fileName() << "but does not answer";
-        return false;
+        return Outcome::OtherShown;
+    }
+    if (!lockDataFolder()) {
+        m_lock.reset();
+        return Outcome::DataFolderInUse;
     }
 
     QLocalServer::removeServer(socketPath());
@@ -85,7 +91,38 @@ bool SingleInstance::start()
         qWarning() << "cannot listen on" << socketPath() << m_server->errorString();
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
-    return true;
+    return Outcome::Started;
+}
+
+bool SingleInstance::lockDataFolder()
+{
+    if (!QFileInfo(m_dataFolder).isDir()) {
+        // Nothing can be stored there either; the settings loader tells the user.
+        return true;
+    }
+    m_dataLock = std::make_unique<QLockFile>(m_dataFolder + QStringLiteral("/instance.lock"));
+    // A holder on another computer is never taken for dead.
+    m_dataLock->setStaleLockTime(0);
+    if (m_dataLock->tryLock(0)) {
+        return true;
+    }
+    if (m_dataLock->error() != QLockFile::LockFailedError) {
+        qWarning() << "cannot lock the data folder:" << m_dataLock->fileName();
+        m_dataLock.reset();
+        return true;
+    }
+    return false;
+}
+
+QString SingleInstance::dataFolderHolder() const
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!m_dataLock || !m_dataLock->getLockInfo(&pid, &host, &application)) {
+        return QStringLiteral("another process");
+    }
+    return QStringLiteral("process %1 on host %2").arg(pid).arg(host);
 }
 
 void SingleInstance::answer()

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLocale>
 #include <QVariant>
 
 namespace {
@@ -54,7 +55,7 @@ void Recorder::setRecording(bool on)
     }
 }
 
-void Recorder::flush()
+bool Recorder::flush()
 {
     const QDateTime now = TimeText::wholeSeconds(m_clock->now());
     if (!m_currentWindow.path.isEmpty()) {
@@ -64,9 +65,16 @@ void Recorder::flush()
     storeUnstored(now, true);
     if (m_unstored.isEmpty()) {
         removeJournal();
-    } else {
-        checkpoint(now, true);
+        return true;
     }
+    checkpoint(now, true);
+    const bool kept = !m_journalPath.isEmpty() && !m_journalFailed && m_journalLeftOut == 0;
+    if (!kept) {
+        qWarning().noquote() << "the time recorded from" << TimeText::formatDateTime(m_unstored.constFirst().start)
+                             << "to" << TimeText::formatDateTime(m_unstored.constLast().end) << "(" << m_unstored.size()
+                             << "stretches) is neither stored nor kept in the journal";
+    }
+    return kept;
 }
 
 void Recorder::updateApps()
@@ -179,15 +187,26 @@ void Recorder::setStorageFailing(bool failing)
         return;
     }
     m_storageFailing = failing;
-    const QString text = failing ? QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps "
-                                                  "it and stores it as soon as the database can be written again.")
-                                 : QString();
     if (failing) {
         qWarning() << "cannot store recorded time; keeping" << m_unstored.size() << "stretch(es) for later";
     } else {
         qDebug() << "recorded time is stored again";
     }
-    Q_EMIT storageFailing(failing, text);
+    Q_EMIT storageFailing(failing, failing ? storageFailingText() : QString());
+}
+
+QString Recorder::storageFailingText() const
+{
+    QString text = QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps it and stores it "
+                                  "as soon as the database can be written again.");
+    if (m_journalLeftOut > 0 && m_unstored.size() > m_journalLeftOut) {
+        // The stretches left out of the journal are the newest but the open one.
+        const JournalStretch &firstLeftOut = m_unstored.at(m_unstored.size() - m_journalLeftOut);
+        text += QStringLiteral(" The recording journal is full: should TavroDesk end unexpectedly, the time recorded "
+                               "since %1 is lost.")
+                    .arg(QLocale().toString(firstLeftOut.start, QLocale::ShortFormat));
+    }
+    return text;
 }
 
 QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info)
@@ -258,6 +277,17 @@ void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
     }
     m_journalFailed = !written;
     m_journalOwned = m_journalOwned || written;
+    if (!written) {
+        return;
+    }
+    const bool wasFull = m_journalLeftOut > 0;
+    m_journalLeftOut = m_journal.leftOut();
+    if ((m_journalLeftOut > 0) != wasFull) {
+        qWarning() << "recording journal" << (wasFull ? "takes every stretch again" : "full: stretches wait in memory");
+        if (m_storageFailing) {
+            Q_EMIT storageFailing(true, storageFailingText());
+        }
+    }
 }
 
 void Recorder::removeJournal()
@@ -278,8 +308,13 @@ bool Recorder::recoverJournal()
         return false;
     }
     const RecordingJournal::Contents contents = m_journal.read(m_clock->now(), EntryStore::latestEnd());
-    if (!contents.problem.isEmpty()) {
-        qWarning() << "discarding corrupt recording journal" << m_journalPath << "(" << contents.problem << ")";
+    if (contents.unread) {
+        // Whatever it holds stays on the disk, where this run's journal does not replace it.
+        const QString aside = m_journal.keepAside(m_clock->now());
+        qWarning() << "recording journal" << m_journalPath << "could not be read (" << contents.problem << "); kept as"
+                   << aside;
+    } else if (!contents.problem.isEmpty()) {
+        qWarning() << "recording journal" << m_journalPath << "had stretches left out (" << contents.problem << ")";
     }
     QList<JournalStretch> recovered = contents.stretches;
     for (JournalStretch &stretch : recovered) {

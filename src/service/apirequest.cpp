@@ -46,6 +46,8 @@ private:
 
 // Long enough that the box is wider than its title, which would otherwise be cut short.
 const QString TimeoutText = QStringLiteral("Connection Timeout\n\nThe Tavro service did not answer in time.");
+// How far past the size limit a reply may be read before it is seen to be too large.
+constexpr qint64 ReadAheadBytes = 1024 * 1024;
 } // namespace
 
 ApiRequest::ApiRequest(bool silent)
@@ -135,12 +137,14 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::onSslErrors);
     connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::onFinished);
     connect(networkReply, &QNetworkReply::downloadProgress, this, &ApiRequest::onDownloadProgress);
-    // Checked while the reply streams in, so a huge or endless reply never sits in memory whole.
+    // Checked while the reply streams in, so a huge or endless reply never sits in memory whole. The
+    // reply's buffer holds the download a little past the limit: the network thread would race ahead.
+    networkReply->setReadBufferSize(ApiReply::MaxReplyBytes + ReadAheadBytes);
     connect(networkReply, &QNetworkReply::metaDataChanged, this, [this, networkReply] {
-        checkReplySize(networkReply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+        checkReplySize(networkReply, networkReply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
     });
     connect(networkReply, &QNetworkReply::readyRead, this,
-            [this, networkReply] { checkReplySize(networkReply->bytesAvailable()); });
+            [this, networkReply] { checkReplySize(networkReply, networkReply->bytesAvailable()); });
     connect(networkReply, &QNetworkReply::uploadProgress, this, &ApiRequest::onUploadProgress);
 
     QTimer timer;
@@ -289,11 +293,12 @@ void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
     qDebug() << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
 }
 
-void ApiRequest::checkReplySize(qint64 bytes)
+void ApiRequest::checkReplySize(QNetworkReply *networkReply, qint64 bytes)
 {
     if (bytes > ApiReply::MaxReplyBytes && m_ok && !m_settled) {
         fail(QStringLiteral("The reply of the Tavro service is larger than %1 MB and was not read.")
-                 .arg(ApiReply::MaxReplyBytes / (1024 * 1024)));
+                 .arg(ApiReply::MaxReplyBytes / (1024 * 1024)),
+             networkReply);
     }
 }
 
@@ -316,10 +321,16 @@ QString ApiRequest::redirectText(const QUrl &target)
         .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
 }
 
-void ApiRequest::fail(const QString &text)
+void ApiRequest::fail(const QString &text, QNetworkReply *download)
 {
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
+    if (download) {
+        // Stopped before the box: while it is open the event loop runs and the reply would go on
+        // arriving. Its cancellation is no failure of its own.
+        download->disconnect(this);
+        download->abort();
+    }
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
     }

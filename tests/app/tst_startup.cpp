@@ -31,14 +31,14 @@ private:
     QString lockPath() const { return runFolder() + QStringLiteral("/tavrodesk.lock"); }
 
     std::unique_ptr<QProcess> launch(const QStringList &arguments = {QStringLiteral("-debug")},
-                                     const QString &display = QString())
+                                     const QString &display = QString(), const QString &runtimeFolder = QString())
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->path() + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder.isEmpty() ? runFolder() : runtimeFolder);
         if (display.isEmpty()) {
             env.remove(QStringLiteral("DISPLAY"));
         } else {
@@ -153,6 +153,59 @@ private Q_SLOTS:
             2, 10000);
         QVERIFY(running() != starts.cend());
         QVERIFY(terminate(**running()));
+    }
+
+    // Two sessions of one user (each with its runtime folder) on one data folder, as with an NFS
+    // home: the second start stays out and says why, and a termination request ends its box.
+    void secondSessionOnTheDataFolderStaysOut()
+    {
+        auto first = launch();
+        QVERIFY(waitUntilRunning(*first));
+        const QString otherRun = m_root->path() + QStringLiteral("/run-other");
+        QVERIFY(QDir().mkpath(otherRun));
+        auto second = launch({QStringLiteral("-debug")}, QString(), otherRun);
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("TavroDesk is already running with the data folder ") +
+                                                QDir::toNativeSeparators(dataFolder())),
+                                 10000);
+        QVERIFY(log().contains(QStringLiteral("process %1 on host").arg(first->processId())));
+        QVERIFY(!QFile::exists(otherRun + QStringLiteral("/tavrodesk.sock")));
+        ::kill(pid_t(second->processId()), SIGTERM);
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 1);
+
+        QCOMPARE(first->state(), QProcess::Running);
+        QVERIFY(terminate(*first));
+        // Once the first has quit, the other session may start.
+        auto heir = launch({QStringLiteral("-debug")}, QString(), otherRun);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(otherRun + QStringLiteral("/tavrodesk.sock")), 10000);
+        ::kill(pid_t(heir->processId()), SIGTERM);
+        QVERIFY(heir->waitForFinished(10000) && heir->exitCode() == 0);
+    }
+
+    // A box shown before the window exists (here: the database file is no database) does not hold
+    // off a termination request.
+    void terminationEndsAStartUpBox_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void terminationEndsAStartUpBox()
+    {
+        QFETCH(int, signalNumber);
+        QFile notADatabase(dataFolder() + QStringLiteral("/tavrodesk.sqlite"));
+        QVERIFY(notADatabase.open(QIODevice::WriteOnly));
+        notADatabase.write(QByteArray(8192, 'x'));
+        notADatabase.close();
+        auto process = launch();
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("message box: Database error")), 10000);
+        ::kill(pid_t(process->processId()), signalNumber);
+        QVERIFY(process->waitForFinished(10000));
+        QCOMPARE(process->exitCode(), 1);
+        // The file is left as it was.
+        QVERIFY(notADatabase.open(QIODevice::ReadOnly));
+        QCOMPARE(notADatabase.readAll(), QByteArray(8192, 'x'));
     }
 
     void debugSwitch()

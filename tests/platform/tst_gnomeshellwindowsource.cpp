@@ -219,6 +219,9 @@ private Q_SLOTS:
         m_desktop.killCompositor();
         QTRY_VERIFY_WITH_TIMEOUT(!m_source->isLive(), 10000);
         QCOMPARE(reportedTitle(), FallbackStandIn::title());
+        // No login brings a shell back that is not running: the note does not promise one.
+        QTRY_VERIFY(m_source->note().startsWith(QStringLiteral("GNOME Shell is not running.")));
+        QVERIFY2(!m_source->note().contains(QStringLiteral("login")), qPrintable(m_source->note()));
         QCOMPARE(m_idle->idleSeconds(), 0);
     }
 };
