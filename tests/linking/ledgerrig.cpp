@@ -77,10 +77,11 @@ bool LedgerRig::start()
     }
     ApiRequest::setStandardTimeout(TimeoutMs);
     for (const DevServiceStore::Entry &entry : m_fixture->store()->entries(m_fixture->userId)) {
-        m_seedRemote.insert(entry.id);
+        m_seedRemote.insert(entry.id, entry.duration);
     }
-    // Remote ids beyond 32 bits, as a large account has them.
-    m_fixture->store()->startEntryIdsAt((qint64(1) << 32) + 5);
+    // Remote ids beyond 32 bits, as a large account has them; cut to 32 bits they would name the
+    // account's older entries, which nothing here may touch.
+    m_fixture->store()->startEntryIdsAt((qint64(1) << 32) + 1);
     // The fixture's own entries, with the instants their texts name (no clock change near them).
     QSqlQuery query(QStringLiteral("SELECT id, title, start_time, end_time FROM entries"));
     while (query.next()) {
@@ -480,8 +481,13 @@ bool LedgerRig::checkService()
     }
     QList<PendingBooking> bookings = LinkStore::pendingBookings();
     QSet<qint64> onService;
+    QSet<qint64> seedLeft;
     for (const DevServiceStore::Entry &entry : m_fixture->store()->entries(m_fixture->userId)) {
         if (m_seedRemote.contains(entry.id)) {
+            if (entry.duration != m_seedRemote.value(entry.id)) {
+                return fail(QStringLiteral("remote entry %1, which no link names, was changed").arg(entry.id));
+            }
+            seedLeft.insert(entry.id);
             continue;
         }
         onService.insert(entry.id);
@@ -534,6 +540,9 @@ bool LedgerRig::checkService()
                             .arg(entry.taskId));
         }
         bookings.erase(booking);
+    }
+    if (seedLeft.size() != m_seedRemote.size()) {
+        return fail(QStringLiteral("a remote entry no link names was deleted"));
     }
     // Every remote entry the store names exists, unless it is being deleted unconfirmed.
     for (auto it = linkedSeconds.cbegin(); it != linkedSeconds.cend(); ++it) {

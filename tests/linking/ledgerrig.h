@@ -87,7 +87,8 @@ private:
     QList<QDate> m_days;
     // Remote entries the user found booked for entries whose booking had no answer.
     QHash<qint64, QSet<qint64>> m_accepted;
-    QSet<qint64> m_seedRemote;
+    // The account's entries from before, and their seconds: nothing may change them.
+    QHash<qint64, int> m_seedRemote;
     bool m_faulty = false;
     QStringList m_history;
     QString m_failure;
