@@ -108,7 +108,15 @@ else
     mv "$tmp" "$ini"
 fi
 
+# The demo gets a runtime folder of its own, but the compositor's socket stays where the session put
+# it: a relative WAYLAND_DISPLAY is made absolute first.
+if [[ -n ${WAYLAND_DISPLAY:-} && $WAYLAND_DISPLAY != /* ]]; then
+    export WAYLAND_DISPLAY="${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/$WAYLAND_DISPLAY"
+fi
+
 status=0
-XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
+# GNOME Shell reads extensions from the session's own data folder, not the demo's.
+TAVRO_SESSION_DATA_HOME="$real_data_home" \
+    XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
     XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" || status=$?
 exit "$status"

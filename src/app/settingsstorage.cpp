@@ -9,6 +9,7 @@
 #include "settingsdialog.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QFile>
 #include <QSettings>
 
@@ -46,6 +47,7 @@ void SettingsStorage::load()
     std::optional<SettingsFile::DialogValues> typed;
     QString firstPassword;
     if (firstStart) {
+        qDebug() << "first start: asking for the settings";
         SettingsDialog dialog(m_window);
         dialog.values = SettingsFile::readDialogValues(*m_file);
         dialog.putData();
@@ -78,7 +80,7 @@ void SettingsStorage::load()
 
 void SettingsStorage::save(const SettingsFile::WindowValues &window)
 {
-    const auto &values = Settings::instance()->values;
+    auto &values = Settings::instance()->values;
     const bool secretsInKeyring = m_credentials->store(values);
     SettingsFile::save(*m_file, values, window, !secretsInKeyring);
     m_file->sync();
@@ -91,7 +93,9 @@ bool SettingsStorage::editInDialog()
     dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
     AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
     dialog.startAtLogin = autostart.isEnabled();
-    dialog.keyringInUse = m_credentials->keyringInUse();
+    dialog.keyringNote = m_credentials->note();
+    const QString storedUrl = m_file->value(QStringLiteral("API/Url")).toString().trimmed();
+    dialog.serviceUrl = storedUrl.isEmpty() ? SettingsFile::defaultServiceUrl() : storedUrl;
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return false;

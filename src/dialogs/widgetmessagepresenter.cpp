@@ -1,5 +1,6 @@
 #include "widgetmessagepresenter.h"
 
+#include <QDebug>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
@@ -30,6 +31,10 @@ void reserveTextWidth(QMessageBox &message, int width)
 
 MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
 {
+    if (m_silenced) {
+        qDebug().noquote() << "not shown, the session ends:" << box.title << box.text;
+        return box.buttons.testFlag(MessageBox::No) ? MessageBox::No : MessageBox::Cancel;
+    }
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (box.icon) {
     case MessageBox::Icon::Information:

@@ -19,19 +19,21 @@ public:
     explicit SingleInstance(const QString &runtimeFolder = defaultRuntimeFolder(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Tries to become the running instance. When another one runs, asks it to show its window and
-    // returns false; the caller then ends with status 0.
-    bool start();
+    // Tries to become the running instance. When another one runs, asks it to show its window,
+    // handing on the launcher's `activation` (see StartupActivation), and returns false; the caller
+    // then ends with status 0.
+    bool start(const QString &activation = {});
 
     QString socketPath() const;
     static QString defaultRuntimeFolder();
 
 Q_SIGNALS:
-    // Another start asked this instance to bring its window forward.
-    void showRequested();
+    // Another start asked this instance to bring its window forward; `activation` is its
+    // launcher's, empty when it had none.
+    void showRequested(const QString &activation);
 
 private:
-    bool askRunningInstance(int timeoutMs);
+    bool askRunningInstance(int timeoutMs, const QString &activation);
     void answer();
 
     QString m_folder;

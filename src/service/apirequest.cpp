@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QTimer>
 
@@ -220,7 +221,7 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
     m_error = code;
-    const QString text = networkErrorText(int(code));
+    const QString text = networkErrorText(int(code)) + proxyNote();
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
@@ -260,6 +261,19 @@ void ApiRequest::onRedirected(QNetworkReply *networkReply, const QUrl &target)
              .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
 }
 
+QString ApiRequest::proxyNote() const
+{
+    QNetworkProxy proxy = m_manager ? m_manager->proxy() : QNetworkProxy(QNetworkProxy::NoProxy);
+    if (proxy.type() == QNetworkProxy::DefaultProxy) {
+        const QList<QNetworkProxy> chosen = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(m_origin));
+        proxy = chosen.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : chosen.constFirst();
+    }
+    if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy) {
+        return {};
+    }
+    return QStringLiteral(" (through the proxy %1:%2)").arg(proxy.hostName()).arg(proxy.port());
+}
+
 void ApiRequest::fail(const QString &text)
 {
     const bool alreadyFailed = m_settled || !m_ok;
@@ -296,7 +310,7 @@ void ApiRequest::onTimeout()
     m_timedOut = m_timedOut || !alreadyFailed;
     m_ok = false;
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText + proxyNote());
     }
     qDebug() << "on timeout";
 }

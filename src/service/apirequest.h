@@ -64,6 +64,8 @@ private:
     void onRedirected(QNetworkReply *networkReply, const QUrl &target);
     // Fails the request once the reply (announced or received so far) is larger than ApiReply allows.
     void checkReplySize(qint64 bytes);
+    // " (through the proxy host:port)" when the request goes through one, for error texts.
+    QString proxyNote() const;
     // Ends the wait with a failure the user sees in a "Network error" box (unless silent).
     void fail(const QString &text);
 

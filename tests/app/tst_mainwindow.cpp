@@ -161,7 +161,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("toTray");
         const QString close = QStringLiteral("Application/CloseToTray");
         QTest::newRow("close to tray") << close << true << true;
-        QTest::newRow("close, no notification area") << close << false << false;
         QTest::newRow("minimise to tray") << QStringLiteral("Application/MinimizeToTray") << true << true;
     }
 
@@ -191,6 +190,36 @@ private Q_SLOTS:
         QVERIFY(!m_window->isMinimized());
         // The tray's exit really ends the program.
         QCOMPARE(quitsAfter([this] { m_window->trayMenu()->actions().last()->trigger(); }), 0);
+    }
+
+    // Without a notification area closing the window keeps TavroDesk recording, and the user hears
+    // once how the window comes back; with "close to tray" off, closing quits as asked.
+    void closingWithoutTrayKeepsRecording()
+    {
+        start({}, false);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_window->isRecording());
+        QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
+        QVERIFY(m_window->isHidden());
+        QVERIFY(m_window->isRecording());
+        QCOMPARE(m_presenter->boxes().size(), 1);
+        QCOMPARE(m_presenter->lastText(), MainWindow::noTrayCloseText());
+        QVERIFY(iniValue(QStringLiteral("Application/NoTrayCloseExplained")).toBool());
+
+        m_window->show();
+        QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
+        QCOMPARE(m_presenter->boxes().size(), 1);
+        m_window.reset();
+        Settings::instance()->values.clear();
+
+        // The next start has not forgotten that the user was told.
+        start({{QStringLiteral("Application/CloseToTray"), false},
+               {QStringLiteral("Application/NoTrayCloseExplained"), true}},
+              false);
+        m_window->show();
+        QCOMPARE(quitsAfter([this] { QVERIFY(m_window->close()); }), 0);
+        QCOMPARE(m_presenter->boxes().size(), 1);
     }
 
     // The tray icon opens the window on the click the settings name; the other click does nothing.
