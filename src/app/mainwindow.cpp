@@ -267,6 +267,7 @@ void MainWindow::onInitialUpdate()
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
 
+    m_settings->loadSecrets();
     m_subsystems->startUp();
     m_initialUpdateDone = true;
     connect(loginIndicator(), &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);

@@ -60,13 +60,14 @@ void SettingsStorage::load()
         }
     }
     SettingsFile::load(*m_file, settings->values);
-    m_credentials->load(*m_file, settings->values);
     if (!firstPassword.isEmpty()) {
         settings->values[QStringLiteral("Password")] = firstPassword;
         if (!m_credentials->store(settings->values)) {
             m_file->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
-            m_file->sync();
         }
+        // A refusal is remembered even if the program ends before it saves again.
+        m_file->setValue(QStringLiteral("API/Keyring"), settings->values.value(QStringLiteral("KeyringState")));
+        m_file->sync();
     }
     // An ini file that could not be written still leaves this run with what the user just typed.
     if (typed && m_file->status() != QSettings::NoError) {
@@ -76,6 +77,11 @@ void SettingsStorage::load()
                                 QStringLiteral(". They are used until TavroDesk ends."));
     }
     applyCloseToTray();
+}
+
+void SettingsStorage::loadSecrets()
+{
+    m_credentials->load(*m_file, Settings::instance()->values);
 }
 
 void SettingsStorage::save(const SettingsFile::WindowValues &window)
