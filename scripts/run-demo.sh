@@ -47,7 +47,7 @@ trap 'kill "$service_pid" 2>/dev/null || true; wait "$service_pid" 2>/dev/null |
 
 url=""
 for _ in $(seq 1 100); do
-    url=$(sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$service_log")
+    url=$(sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$service_log" 2>/dev/null)
     [[ -n $url ]] && break
     if ! kill -0 "$service_pid" 2>/dev/null; then
         break
