@@ -12,8 +12,10 @@
 #include "session.h"
 #include "settings.h"
 #include "settingsfile.h"
+#include "tavroapp.h"
 #include "timetree.h"
 #include "treemodeladapter.h"
+#include "widgetmessagepresenter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -220,6 +222,27 @@ private Q_SLOTS:
         m_window->show();
         QCOMPARE(quitsAfter([this] { QVERIFY(m_window->close()); }), 0);
         QCOMPARE(m_presenter->boxes().size(), 1);
+    }
+
+    // A logout while a question waits: the box goes, its question counts as declined, and no later
+    // box waits for an answer either.
+    void sessionEndClosesTheWaitingBox()
+    {
+        WidgetMessagePresenter boxes;
+        MessageBox::setPresenter(&boxes);
+        auto restore = qScopeGuard([this] { MessageBox::setPresenter(m_presenter.get()); });
+        QTimer::singleShot(200, qApp, [&boxes] {
+            QVERIFY(QApplication::activeModalWidget());
+            boxes.silence();
+            TavroApp::closeModalDialogs();
+        });
+        const auto ask = [] {
+            return MessageBox::question(nullptr, QStringLiteral("GNOME Shell extension"), QStringLiteral("Install?"),
+                                        MessageBox::Buttons(MessageBox::Yes) | MessageBox::No, MessageBox::Yes);
+        };
+        QCOMPARE(ask(), MessageBox::No);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(ask(), MessageBox::No);
     }
 
     // The tray icon opens the window on the click the settings name; the other click does nothing.
