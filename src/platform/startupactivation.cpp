@@ -83,6 +83,7 @@ QString StartupActivation::fromEnvironment()
 void StartupActivation::prepare(const QString &activation)
 {
     if (activation.startsWith(WaylandPrefix)) {
+        qDebug() << "activating with the launcher's xdg-activation token";
         qputenv("XDG_ACTIVATION_TOKEN", activation.mid(WaylandPrefix.size()).toUtf8());
     }
 }

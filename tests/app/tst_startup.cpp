@@ -115,11 +115,15 @@ private Q_SLOTS:
     {
         auto first = launch();
         QVERIFY(waitUntilRunning(*first));
-        auto second = launch();
+        // Started by a Wayland launcher: its token goes to the window that is brought forward.
+        QProcessEnvironment launcher;
+        launcher.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("launcher-token-7"));
+        auto second = launch({}, QString(), launcher);
         QVERIFY(second->waitForFinished(2000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         QTRY_VERIFY(log().contains(QStringLiteral("show mainwnd")));
+        QTRY_VERIFY(log().contains(QStringLiteral("activating with the launcher's xdg-activation token")));
         QCOMPARE(first->state(), QProcess::Running);
         QVERIFY(terminate(*first));
     }
