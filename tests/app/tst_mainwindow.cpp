@@ -6,22 +6,26 @@
 #include "entrydaymodel.h"
 #include "mainwindow.h"
 #include "projectstree.h"
+#include "recorder.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulestore.h"
 #include "session.h"
 #include "settings.h"
 #include "settingsfile.h"
+#include "statusnotices.h"
 #include "tavroapp.h"
 #include "timetree.h"
 #include "treemodeladapter.h"
 #include "widgetmessagepresenter.h"
+#include "windowinfo.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -243,6 +247,41 @@ private Q_SLOTS:
         QCOMPARE(ask(), MessageBox::No);
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(ask(), MessageBox::No);
+    }
+
+    // The away notice's "Describe..." opens the description of the away time it told about, with the
+    // window hidden or not; what the user types becomes the entry's title.
+    void awayNoticeOpensItsDescription()
+    {
+        start({}, false);
+        const QString day = m_window->selectedDate().toString(Qt::ISODate);
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('tavro://idle', 'Away')")));
+        const qint64 appId = query.lastInsertId().toLongLong();
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES "
+                                          "('at 10:00:00', %1, '%2 10:00:00', '%2 10:05:00')")
+                               .arg(appId)
+                               .arg(day)));
+        const qint64 entryId = query.lastInsertId().toLongLong();
+        const QDateTime start = QDateTime::fromString(day + QStringLiteral("T10:00:00"), Qt::ISODate);
+        Q_EMIT m_window->recorder()->entryStored(start, start.addSecs(300), idleWindowInfo(), appId, entryId);
+
+        bool shown = false;
+        QTimer::singleShot(0, qApp, [&shown] {
+            QTRY_VERIFY(qobject_cast<QDialog *>(QApplication::activeModalWidget()));
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("editDescription"));
+            shown = edit->text() == QStringLiteral("at 10:00:00");
+            // The user types once the dialog has the focus.
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            edit->setText(QStringLiteral("Lunch with the team"));
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        Q_EMIT m_window->findChild<StatusNotices *>()->awayDescriptionRequested();
+        QVERIFY(shown);
+        QVERIFY(m_window->isVisible());
+        QVERIFY(query.exec(QStringLiteral("SELECT title FROM entries WHERE id = %1").arg(entryId)) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("Lunch with the team"));
     }
 
     // The tray icon opens the window on the click the settings name; the other click does nothing.
