@@ -7,7 +7,14 @@ function(add_tavro_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE tavro_policy Qt6::Test ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+    add_tavro_test_run(${name} ${name} LABELS ${ARG_LABELS} ENV ${ARG_ENV})
+endfunction()
+
+# add_tavro_test_run(<test name> <executable target> [LABELS ...] [ENV ...]): one more run of a test
+# program, with temporary XDG folders of its own.
+function(add_tavro_test_run name target)
+    cmake_parse_arguments(ARG "" "" "LABELS;ENV" ${ARGN})
+    add_test(NAME ${name} COMMAND ${target})
     set(root ${CMAKE_CURRENT_BINARY_DIR}/xdg/${name})
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${root}/data;XDG_CONFIG_HOME=${root}/config;XDG_CACHE_HOME=${root}/cache;XDG_RUNTIME_DIR=${root}/run;DBUS_SESSION_BUS_ADDRESS=unix:path=${root}/run/no-bus;TAVRO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"

@@ -338,7 +338,7 @@ DevServer::Fault DevServer::faultFromName(const QString &name, bool *ok)
         {QStringLiteral("error"), Fault::Error},         {QStringLiteral("close"), Fault::Close},
         {QStringLiteral("malformed"), Fault::Malformed}, {QStringLiteral("nul"), Fault::NulByte},
         {QStringLiteral("no-status"), Fault::NoStatus},  {QStringLiteral("error-no-element"), Fault::ErrorNoElement},
-        {QStringLiteral("no-id"), Fault::NoId},
+        {QStringLiteral("no-id"), Fault::NoId},          {QStringLiteral("close-after-run"), Fault::CloseAfterRun},
     };
     if (ok) {
         *ok = names.contains(name);
@@ -534,9 +534,15 @@ DevServer::Response DevServer::serviceResponse(const DevServerRequest &request)
     case Fault::NulByte:
     case Fault::NoStatus:
     case Fault::NoId:
+    case Fault::CloseAfterRun:
         break;
     }
     response.body = m_api.handle(request.verb, request.method, request.parameters);
+    if (fault.fault == Fault::CloseAfterRun) {
+        response.body.clear();
+        response.close = true;
+        return response;
+    }
     if (fault.fault == Fault::Malformed) {
         response.body.truncate(response.body.size() / 2);
     } else if (fault.fault == Fault::NulByte) {

@@ -57,6 +57,7 @@ public:
         NoStatus,       // the method runs, the root element loses its "status" attribute
         ErrorNoElement, // status "error" without an "error" element; the method does not run
         NoId,           // the method runs, the reply says "ok" but its first "id" attribute is left out
+        CloseAfterRun,  // the method runs, then the connection is closed without an answer
     };
     Q_ENUM(Fault)
 

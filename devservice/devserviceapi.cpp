@@ -7,6 +7,7 @@
 #include <QXmlStreamWriter>
 
 #include <functional>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -95,18 +96,29 @@ public:
         return !failure;
     }
 
-    int id(const QString &name)
+    qint64 id(const QString &name)
     {
         if (!require(name)) {
             return 0;
         }
         bool ok = false;
-        const int value = text(name).toInt(&ok);
+        const qint64 value = text(name).toLongLong(&ok);
         if (!ok || value <= 0) {
             fail(DevServiceApi::InvalidParameter, QStringLiteral("Invalid parameter: ") + name);
             return 0;
         }
         return value;
+    }
+
+    // Ids of users, projects, task lists and tasks are 32-bit: a larger number names none of them.
+    int smallId(const QString &name)
+    {
+        const qint64 value = id(name);
+        if (value > std::numeric_limits<int>::max()) {
+            fail(DevServiceApi::InvalidParameter, QStringLiteral("Invalid parameter: ") + name);
+            return 0;
+        }
+        return int(value);
     }
 
     // "1" or "0"; a missing flag counts as `fallback`.
@@ -212,7 +224,7 @@ QByteArray checkToken(DevServiceStore *store, Call &call)
 
 QByteArray findByUser(DevServiceStore *store, Call &call)
 {
-    const int requested = call.id(QStringLiteral("user_id"));
+    const int requested = call.smallId(QStringLiteral("user_id"));
     const bool withLists = call.flag(QStringLiteral("include_task_lists"), false);
     const bool withTasks = call.flag(QStringLiteral("include_tasks"), false);
     if (call.failure) {
@@ -278,14 +290,15 @@ QByteArray addBulk(DevServiceStore *store, Call &call)
     if (!numeric || duration < 0 || duration > 7 * 24 * 3600) {
         call.fail(DevServiceApi::InvalidParameter, QStringLiteral("Invalid parameter: duration"));
     }
-    const int taskId = call.id(QStringLiteral("task_id"));
+    const int taskId = call.smallId(QStringLiteral("task_id"));
     if (call.failure) {
         return *call.failure;
     }
     if (store->taskOwner(taskId) != call.userId) {
         return DevServiceApi::errorReply(DevServiceApi::NotFound, QStringLiteral("Task not found"));
     }
-    const int entryId = store->addEntry(call.userId, taskId, date, duration, call.text(QStringLiteral("description")));
+    const qint64 entryId =
+        store->addEntry(call.userId, taskId, date, duration, call.text(QStringLiteral("description")));
     const auto entry = store->entry(entryId);
     if (!entry) {
         return DevServiceApi::errorReply(DevServiceApi::InvalidParameter, QStringLiteral("Entry not stored"));
@@ -300,7 +313,7 @@ QByteArray addBulk(DevServiceStore *store, Call &call)
 // The caller's own entry named by "entry_id", or nothing with the failure set.
 std::optional<DevServiceStore::Entry> ownEntry(DevServiceStore *store, Call &call)
 {
-    const int entryId = call.id(QStringLiteral("entry_id"));
+    const qint64 entryId = call.id(QStringLiteral("entry_id"));
     if (call.failure) {
         return std::nullopt;
     }
@@ -360,8 +373,8 @@ QByteArray deleteEntry(DevServiceStore *store, Call &call)
 QByteArray addTask(DevServiceStore *store, Call &call)
 {
     const QString name = call.name(QStringLiteral("name"));
-    const int projectId = call.id(QStringLiteral("project_id"));
-    const int taskListId = call.id(QStringLiteral("tasklist_id"));
+    const int projectId = call.smallId(QStringLiteral("project_id"));
+    const int taskListId = call.smallId(QStringLiteral("tasklist_id"));
     const bool billable = call.flag(QStringLiteral("billable"), true);
     if (call.failure) {
         return *call.failure;
@@ -382,7 +395,7 @@ QByteArray addTask(DevServiceStore *store, Call &call)
 
 QByteArray updateTask(DevServiceStore *store, Call &call)
 {
-    const int taskId = call.id(QStringLiteral("task_id"));
+    const int taskId = call.smallId(QStringLiteral("task_id"));
     call.require(QStringLiteral("complete"));
     const bool complete = call.flag(QStringLiteral("complete"), false);
     if (call.failure) {
@@ -398,7 +411,7 @@ QByteArray updateTask(DevServiceStore *store, Call &call)
 QByteArray addTaskList(DevServiceStore *store, Call &call)
 {
     const QString name = call.name(QStringLiteral("name"));
-    const int projectId = call.id(QStringLiteral("project_id"));
+    const int projectId = call.smallId(QStringLiteral("project_id"));
     if (call.failure) {
         return *call.failure;
     }

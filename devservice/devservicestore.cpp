@@ -23,7 +23,8 @@ const char *const schema[] = {
     "CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY, task_list_id INTEGER NOT NULL REFERENCES "
     "task_lists(id), name TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', billable INTEGER NOT NULL DEFAULT 1, "
     "complete INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY, user_id INTEGER NOT NULL REFERENCES users(id), "
+    "CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, user_id INTEGER NOT NULL REFERENCES "
+    "users(id), "
     "task_id INTEGER NOT NULL REFERENCES tasks(id), date TEXT NOT NULL, duration INTEGER NOT NULL, start TEXT NOT "
     "NULL, end TEXT NOT NULL, description TEXT NOT NULL DEFAULT '', updated TEXT NOT NULL)",
 };
@@ -97,7 +98,7 @@ DevServiceStore::Task readTask(const QSqlQuery &query)
 DevServiceStore::Entry readEntry(const QSqlQuery &query)
 {
     DevServiceStore::Entry entry;
-    entry.id = query.value(0).toInt();
+    entry.id = query.value(0).toLongLong();
     entry.userId = query.value(1).toInt();
     entry.taskId = query.value(2).toInt();
     entry.date = QDate::fromString(query.value(3).toString(), Qt::ISODate);
@@ -182,7 +183,7 @@ bool DevServiceStore::exec(const QString &sql)
     return true;
 }
 
-int DevServiceStore::insert(const QString &sql, const QList<QVariant> &values)
+qint64 DevServiceStore::insert(const QString &sql, const QList<QVariant> &values)
 {
     QSqlQuery query(db());
     query.prepare(sql);
@@ -195,7 +196,7 @@ int DevServiceStore::insert(const QString &sql, const QList<QVariant> &values)
         m_lastError = query.lastError().text();
         return 0;
     }
-    return query.lastInsertId().toInt();
+    return query.lastInsertId().toLongLong();
 }
 
 int DevServiceStore::countUsers() const
@@ -416,9 +417,9 @@ int DevServiceStore::taskOwner(int taskId) const
     return query.exec() && query.next() ? query.value(0).toInt() : 0;
 }
 
-int DevServiceStore::addEntry(int userId, int taskId, const QDate &date, int duration, const QString &description)
+qint64 DevServiceStore::addEntry(int userId, int taskId, const QDate &date, int duration, const QString &description)
 {
-    QDateTime start(date, QTime(dayStartHour, 0));
+    QDateTime start(date, QTime(dayStartHour, 0), Qt::UTC);
     QSqlQuery last(db());
     last.prepare(QStringLiteral("SELECT max(end) FROM entries WHERE user_id = ? AND date = ?"));
     last.addBindValue(userId);
@@ -433,7 +434,7 @@ int DevServiceStore::addEntry(int userId, int taskId, const QDate &date, int dur
                    description, dateTimeText(QDateTime::currentDateTime())});
 }
 
-std::optional<DevServiceStore::Entry> DevServiceStore::entry(int entryId) const
+std::optional<DevServiceStore::Entry> DevServiceStore::entry(qint64 entryId) const
 {
     QSqlQuery query(db());
     query.prepare(entryColumns + QStringLiteral("WHERE id = ?"));
@@ -457,7 +458,7 @@ QList<DevServiceStore::Entry> DevServiceStore::entries(int userId) const
     return result;
 }
 
-bool DevServiceStore::updateEntryTimes(int entryId, const QDateTime &start, const QDateTime &end)
+bool DevServiceStore::updateEntryTimes(qint64 entryId, const QDateTime &start, const QDateTime &end)
 {
     QSqlQuery query(db());
     query.prepare(QStringLiteral("UPDATE entries SET start = ?, end = ?, duration = ?, date = ?, updated = ? "
@@ -471,12 +472,24 @@ bool DevServiceStore::updateEntryTimes(int entryId, const QDateTime &start, cons
     return query.exec() && query.numRowsAffected() > 0;
 }
 
-bool DevServiceStore::deleteEntry(int entryId)
+bool DevServiceStore::deleteEntry(qint64 entryId)
 {
     QSqlQuery query(db());
     query.prepare(QStringLiteral("DELETE FROM entries WHERE id = ?"));
     query.addBindValue(entryId);
     return query.exec() && query.numRowsAffected() > 0;
+}
+
+void DevServiceStore::startEntryIdsAt(qint64 id)
+{
+    QSqlQuery query(db());
+    query.prepare(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = 'entries'"));
+    query.addBindValue(id - 1);
+    if (query.exec() && query.numRowsAffected() == 0) {
+        query.prepare(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('entries', ?)"));
+        query.addBindValue(id - 1);
+        query.exec();
+    }
 }
 
 QString DevServiceStore::dateTimeText(const QDateTime &dateTime)
@@ -486,7 +499,15 @@ QString DevServiceStore::dateTimeText(const QDateTime &dateTime)
 
 QDateTime DevServiceStore::parseDateTimeText(const QString &text)
 {
-    return QDateTime::fromString(text, dateTimeFormat);
+    // The service's times are its own wall clock, free of any time zone: an entry's duration is
+    // always end minus start, whatever clock change lies between them where the client lives.
+    const QStringList parts = text.split(QLatin1Char(' '));
+    if (parts.size() != 2) {
+        return {};
+    }
+    const QDate date = QDate::fromString(parts.at(0), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(parts.at(1), QStringLiteral("hh:mm:ss"));
+    return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
 }
 
 void DevServiceStore::seedDemo()

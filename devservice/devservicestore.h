@@ -56,7 +56,7 @@ public:
 
     struct Entry
     {
-        int id = 0;
+        qint64 id = 0;
         int userId = 0;
         int taskId = 0;
         QDate date;
@@ -109,11 +109,13 @@ public:
     int taskOwner(int taskId) const;
 
     // Books a new entry of the user: start and end follow the rule of dayStartHour.
-    int addEntry(int userId, int taskId, const QDate &date, int duration, const QString &description);
-    std::optional<Entry> entry(int entryId) const;
+    qint64 addEntry(int userId, int taskId, const QDate &date, int duration, const QString &description);
+    std::optional<Entry> entry(qint64 entryId) const;
     QList<Entry> entries(int userId) const;
-    bool updateEntryTimes(int entryId, const QDateTime &start, const QDateTime &end);
-    bool deleteEntry(int entryId);
+    bool updateEntryTimes(qint64 entryId, const QDateTime &start, const QDateTime &end);
+    bool deleteEntry(qint64 entryId);
+    // Entries booked from now on get ids from `id` up: clients must carry ids beyond 32 bits.
+    void startEntryIdsAt(qint64 id);
 
     static QString dateTimeText(const QDateTime &dateTime);
     static QDateTime parseDateTimeText(const QString &text);
@@ -121,7 +123,7 @@ public:
 private:
     QSqlDatabase db() const;
     bool exec(const QString &sql);
-    int insert(const QString &sql, const QList<QVariant> &values);
+    qint64 insert(const QString &sql, const QList<QVariant> &values);
     int countUsers() const;
 
     QString m_connectionName;

@@ -27,8 +27,7 @@ public:
     virtual void setGroupByHour(bool on) = 0;
     virtual void reload() = 0;
     // A stretch the recorder has just stored for the shown day.
-    virtual void addEntry(const QDateTime &start, const QDateTime &end, const QString &path, const QString &name,
-                          const QString &title, const QIcon &icon, qint64 appId, qint64 entryId) = 0;
+    virtual void addEntry(const QDateTime &start, qint64 entryId) = 0;
     // The day total in seconds, and a node's time and kind ("app", "hour", "entry", "project", ...),
     // for the time-share bars.
     virtual qint64 totalTime() const = 0;

@@ -169,11 +169,10 @@ void EntryViews::reloadKeepingExpandedNodes()
     reloadLinkedKeepingExpandedNodes();
 }
 
-void EntryViews::addRecorded(const QDate &shownDay, const QDateTime &start, const QDateTime &end,
-                             const WindowInfo &info, qint64 appId, qint64 entryId)
+void EntryViews::addRecorded(const QDate &shownDay, const QDateTime &start, qint64 entryId)
 {
     if (m_unlinked && start.date() == shownDay) {
-        m_unlinked->addEntry(start, end, info.path, info.name, info.title, info.icon, appId, entryId);
+        m_unlinked->addEntry(start, entryId);
     }
 }
 

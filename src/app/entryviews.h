@@ -47,8 +47,7 @@ public:
     void reloadUnlinkedKeepingExpandedNodes();
     void reloadLinkedKeepingExpandedNodes();
     // A stretch the recorder stored; shown when it started on `shownDay`.
-    void addRecorded(const QDate &shownDay, const QDateTime &start, const QDateTime &end, const WindowInfo &info,
-                     qint64 appId, qint64 entryId);
+    void addRecorded(const QDate &shownDay, const QDateTime &start, qint64 entryId);
 
     // The application ids of the rows selected in the unlinked view.
     QList<int> selectedAppIds() const;

@@ -189,8 +189,8 @@ void Subsystems::connectWindow(EntryViews *views, StatusNotices *status, Timelin
         connect(reported, &ReportedWindowSource::noteChanged, status, &StatusNotices::showSessionNote);
     }
     connect(m_recorder, &Recorder::entryStored, views,
-            [this](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId) {
-                m_views->addRecorded(m_context->selectedDate(), start, end, info, appId, entryId);
+            [this](const QDateTime &start, const QDateTime &, const WindowInfo &, qint64, qint64 entryId) {
+                m_views->addRecorded(m_context->selectedDate(), start, entryId);
             });
     connect(m_recorder, &Recorder::entryStored, timeline,
             [timeline](const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64, qint64 entryId) {
@@ -237,9 +237,8 @@ void Subsystems::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
         connect(m_linker, &EntryLinker::progressFinished, m_status, &StatusNotices::hideProgress);
     }
     if (m_views) {
-        // A link or unlink that did not go through rebuilds both views; they keep their open nodes.
-        connect(m_linker, &EntryLinker::viewsReloading, m_views, &EntryViews::saveExpandedNodes);
-        connect(m_linker, &EntryLinker::viewsReloaded, m_views, &EntryViews::restoreExpandedNodes);
+        // Any link, unlink or settling can change which days still hold unlinked time.
+        connect(m_linker, &EntryLinker::linksChanged, m_views, &EntryViews::datesWithZeroTimeChanged);
         connect(m_views->linkedView(), &EntriesList::signalSettleEntries, m_linker, &EntryLinker::settleEntries);
     }
 }

@@ -13,6 +13,8 @@ TreeModelAdapter::TreeModelAdapter(bool linked, EntryTreeView *view, QObject *pa
     connect(m_model, &TreeModel::collapseAll, view, &QTreeView::collapseAll);
     connect(m_model, &TreeModel::sortStarting, view, &EntryTreeView::saveExpandedNodes);
     connect(m_model, &TreeModel::sortDone, view, &EntryTreeView::restoreExpandedNodes);
+    connect(m_model, &TreeModel::refreshing, view, &EntryTreeView::saveExpandedNodes);
+    connect(m_model, &TreeModel::refreshed, view, &EntryTreeView::restoreExpandedNodes);
 }
 
 QAbstractItemModel *TreeModelAdapter::itemModel()
@@ -45,15 +47,9 @@ void TreeModelAdapter::reload()
     m_model->reload();
 }
 
-void TreeModelAdapter::addEntry(const QDateTime &start, const QDateTime &end, const QString &path, const QString &name,
-                                const QString &title, const QIcon &icon, qint64 appId, qint64 entryId)
+void TreeModelAdapter::addEntry(const QDateTime &start, qint64 entryId)
 {
-    WindowInfo info;
-    info.path = path;
-    info.name = name;
-    info.title = title;
-    info.icon = icon;
-    m_model->addEntry(start, end, info, appId, entryId);
+    m_model->addEntry(start, entryId);
 }
 
 qint64 TreeModelAdapter::totalTime() const

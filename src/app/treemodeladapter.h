@@ -23,8 +23,7 @@ public:
     void setFilterText(const QString &text) override;
     void setGroupByHour(bool on) override;
     void reload() override;
-    void addEntry(const QDateTime &start, const QDateTime &end, const QString &path, const QString &name,
-                  const QString &title, const QIcon &icon, qint64 appId, qint64 entryId) override;
+    void addEntry(const QDateTime &start, qint64 entryId) override;
     qint64 totalTime() const override;
     qint64 nodeTime(const QModelIndex &index) const override;
     QString nodeType(const QModelIndex &index) const override;

@@ -14,11 +14,6 @@
 
 namespace {
 const QString TimeOfDayFormat = QStringLiteral("hh:mm:ss");
-
-QString stamp(const QDateTime &dateTime)
-{
-    return TimeText::formatDateTime(dateTime);
-}
 } // namespace
 
 Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *parent)
@@ -245,7 +240,7 @@ QStringList Recorder::applicationNames(const WindowInfo &info)
 qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId)
 {
     qint64 id = 0;
-    const StoreResult inserted = EntryStore::insertEntry(info.title, stamp(start), stamp(end), appId, &id);
+    const StoreResult inserted = EntryStore::insertEntry(info.title, start, end, appId, &id);
     if (!inserted.ok()) {
         qDebug() << "entry could not be stored:" << inserted.error();
     }

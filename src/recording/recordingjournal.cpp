@@ -17,9 +17,27 @@ QString stamp(const QDateTime &dateTime)
     return TimeText::formatDateTime(dateTime);
 }
 
+// The offset beside a stamp tells its instant in the hour a clock change repeats; journals of
+// earlier versions have none and are read in the local time zone.
+QString offsetKey(const QString &key)
+{
+    return key + QStringLiteral("Offset");
+}
+
 QDateTime readStamp(const QJsonObject &object, const QString &key)
 {
-    return QDateTime::fromString(object.value(key).toString(), QLatin1String(TimeText::DateTimeFormat));
+    // Date and time are read apart: a time the clock change repeats or skips is still a time.
+    const QString text = object.value(key).toString();
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("hh:mm:ss"));
+    if (text.size() != 19 || text.at(10) != QLatin1Char(' ') || !date.isValid() || !time.isValid()) {
+        return {};
+    }
+    const QJsonValue offset = object.value(offsetKey(key));
+    if (!offset.isDouble()) {
+        return QDateTime(date, time);
+    }
+    return QDateTime(date, time, Qt::OffsetFromUTC, offset.toInt()).toLocalTime();
 }
 
 JournalStretch readStretch(const QJsonObject &object, const QString &endKey)
@@ -69,7 +87,9 @@ QByteArray RecordingJournal::serialize(const QList<JournalStretch> &stretches)
             {QStringLiteral("name"), stretch.info.name},
             {QStringLiteral("title"), stretch.info.title},
             {QStringLiteral("start"), stamp(stretch.start)},
+            {offsetKey(QStringLiteral("start")), stretch.start.offsetFromUtc()},
             {QStringLiteral("end"), stamp(stretch.end)},
+            {offsetKey(QStringLiteral("end")), stretch.end.offsetFromUtc()},
         });
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("stretches"), list}}).toJson(QJsonDocument::Compact);

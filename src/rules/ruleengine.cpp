@@ -2,6 +2,7 @@
 
 #include "linkingservice.h"
 #include "messagebox.h"
+#include "rulepreview.h"
 #include "settings.h"
 #include "timetext.h"
 
@@ -39,15 +40,12 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         return false;
     }
 
-    // The catalogue lists open tasks only: a task missing from it is completed or gone. Without a
-    // catalogue nothing can be told, and the service judges each batch.
-    const QVariantMap openTasks = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
+    // The preview's plan is the run's plan: both decide every group the same way.
     const QList<EntryGroup> groups = loadGroups(from, to);
+    const RulePreview plan = RulePreview::compute(RuleStore::loadActiveRules(), groups);
     m_result = RuleRunResult();
-    const TaskBatches batches = planBatches(
-        rules, groups,
-        [&openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); },
-        &m_result.notes);
+    m_result.notes = plan.notes;
+    const TaskBatches &batches = plan.batches;
     // A group goes to one task as a whole: its time is counted with its first entry.
     QHash<QString, qint64> secondsByFirstId;
     for (const EntryGroup &group : groups) {
@@ -116,6 +114,12 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
     }
     parts << notes;
     return parts.join(QStringLiteral("\n\n"));
+}
+
+std::function<bool(const QString &)> RuleEngine::openTaskFilter()
+{
+    const QVariantMap openTasks = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
+    return [openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); };
 }
 
 QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)

@@ -85,6 +85,9 @@ public:
     static TaskBatches planBatches(const QList<RuleMatcher> &rules, const QList<EntryGroup> &groups,
                                    const std::function<bool(const QString &)> &taskUsable = {},
                                    QStringList *notes = nullptr);
+    // Whether a task can take time now: the catalogue lists open tasks only, so a task missing from
+    // it is completed or gone. Without a catalogue nothing can be told, and the service judges.
+    static std::function<bool(const QString &)> openTaskFilter();
 
 Q_SIGNALS:
     void runningChanged(bool running);

@@ -7,12 +7,14 @@ RulePreview RulePreview::forRange(const QList<RuleMap> &rules, const QDate &from
     return compute(rules, RuleEngine::loadGroups(from, to));
 }
 
-RulePreview RulePreview::compute(const QList<RuleMap> &rules, const QList<EntryGroup> &groups)
+RulePreview RulePreview::compute(const QList<RuleMap> &rules, const QList<EntryGroup> &groups,
+                                 const std::function<bool(const QString &)> &taskUsable)
 {
     const QList<RuleMatcher> matchers = RuleEngine::prepareRules(rules);
     const QList<int> matches = RuleEngine::matchGroups(matchers, groups);
 
     RulePreview preview;
+    preview.batches = RuleEngine::planBatches(matchers, groups, taskUsable, &preview.notes);
     for (const RuleMap &rule : rules) {
         RuleResult result;
         result.ruleId = rule.value(QStringLiteral("id")).toInt();
@@ -28,10 +30,14 @@ RulePreview RulePreview::compute(const QList<RuleMap> &rules, const QList<EntryG
             continue;
         }
         RuleResult &result = preview.rules[matches.at(i)];
+        if (taskUsable && !taskUsable(result.taskId)) {
+            preview.skipped << group;
+            preview.skippedSeconds += group.seconds;
+            continue;
+        }
         result.groups << group;
         result.seconds += group.seconds;
         preview.taskSeconds[result.taskId] += group.seconds;
-        preview.batches[BatchKey{result.taskId, group.day}] << group.entryIds;
     }
     return preview;
 }

@@ -27,6 +27,11 @@ public:
     QList<RuleResult> rules;
     // Task id -> seconds the run would link with it.
     QMap<QString, qint64> taskSeconds;
+    // Groups a rule takes whose task is completed or unknown: the run leaves them unlinked.
+    QList<EntryGroup> skipped;
+    qint64 skippedSeconds = 0;
+    // One line per rule so skipped, as the run's summary gives it.
+    QStringList notes;
     // The entry ids per task, as the run would hand them to the linking.
     TaskBatches batches;
     QList<EntryGroup> unmatched;
@@ -34,7 +39,9 @@ public:
 
     // The preview of `rules` (in order) over the unlinked groups of the days `from` to `to`.
     static RulePreview forRange(const QList<RuleMap> &rules, const QDate &from, const QDate &to);
-    static RulePreview compute(const QList<RuleMap> &rules, const QList<EntryGroup> &groups);
+    // Tasks are judged by `taskUsable`, by default the catalogue's open tasks (as a run judges them).
+    static RulePreview compute(const QList<RuleMap> &rules, const QList<EntryGroup> &groups,
+                               const std::function<bool(const QString &)> &taskUsable = RuleEngine::openTaskFilter());
 
     // `active` with the rule being edited in place of its stored version; a new rule (id 0) or
     // one not among the active rules comes last.

@@ -6,12 +6,45 @@
 
 #include <QDebug>
 #include <QEventLoop>
+#include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <cstring>
+
 namespace {
+// A request body that can be read once only. Qt's HTTP layer sends a request again on a new
+// connection when the first one closes before any answer; for a request that changes something on
+// the service that could carry it out twice. A body that cannot be rewound makes such a resend fail
+// (ContentReSendError) instead, and the caller learns that the outcome is unknown.
+class OneShotBody : public QIODevice
+{
+public:
+    explicit OneShotBody(const QByteArray &body)
+        : m_body(body)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return m_body.size() - m_read + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 count = qMin(maxSize, m_body.size() - m_read);
+        memcpy(data, m_body.constData() + m_read, size_t(count));
+        m_read += count;
+        return count;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    const QByteArray m_body;
+    qint64 m_read = 0;
+};
+
 // Long enough that the box is wider than its title, which would otherwise be cut short.
 const QString TimeoutText = QStringLiteral("Connection Timeout\n\nThe Tavro service did not answer in time.");
 } // namespace
@@ -81,7 +114,16 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     m_post = method.toLower() == QLatin1String("post");
     m_origin = request.url();
 
-    QNetworkReply *networkReply = m_post ? m_manager->post(request, body) : m_manager->get(request);
+    // Every request on a connection of its own: a kept-alive connection the server has meanwhile
+    // closed would make a post fail without reaching it, and it cannot be sent again (see above).
+    request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
+    OneShotBody oneShot(body);
+    if (m_post) {
+        request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+        request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    }
+    QNetworkReply *networkReply = m_post ? m_manager->post(request, &oneShot) : m_manager->get(request);
 
     QEventLoop loop;
     m_loop = &loop;
@@ -218,6 +260,15 @@ QString ApiRequest::networkErrorText(int code)
 void ApiRequest::onError(QNetworkReply::NetworkError code)
 {
     qDebug() << "on error. code: " << int(code);
+    // A post redirected with its body (307, 308) would have to be sent again, which its one-shot body
+    // refuses before the redirect is offered to us: it was not followed either way.
+    const auto *networkReply = qobject_cast<const QNetworkReply *>(sender());
+    const int status = networkReply ? networkReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0;
+    if (code == QNetworkReply::ContentReSendError && status >= 300 && status < 400) {
+        m_error = code;
+        fail(redirectText(networkReply->url().resolved(networkReply->header(QNetworkRequest::LocationHeader).toUrl())));
+        return;
+    }
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
     m_error = code;
@@ -257,8 +308,13 @@ void ApiRequest::onRedirected(QNetworkReply *networkReply, const QUrl &target)
         Q_EMIT networkReply->redirectAllowed();
         return;
     }
-    fail(QStringLiteral("The Tavro service redirected the request to %1; it was not followed.")
-             .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
+    fail(redirectText(target));
+}
+
+QString ApiRequest::redirectText(const QUrl &target)
+{
+    return QStringLiteral("The Tavro service redirected the request to %1; it was not followed.")
+        .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
 }
 
 QString ApiRequest::proxyNote() const

@@ -62,6 +62,7 @@ public Q_SLOTS:
 
 private:
     void onRedirected(QNetworkReply *networkReply, const QUrl &target);
+    static QString redirectText(const QUrl &target);
     // Fails the request once the reply (announced or received so far) is larger than ApiReply allows.
     void checkReplySize(qint64 bytes);
     // " (through the proxy host:port)" when the request goes through one, for error texts.

@@ -1,6 +1,7 @@
 #include "database.h"
 
-#include "pendinglinkstore.h"
+#include "entrytime.h"
+#include "linkstore.h"
 #include "sqlitestatement.h"
 
 #include <QElapsedTimer>
@@ -109,7 +110,7 @@ void Database::createSchema()
 {
     QSqlQuery query;
     for (const QString &statement :
-         schemaStatements() + addedIndexStatements() + PendingLinkStore::schemaStatements()) {
+         schemaStatements() + addedIndexStatements() + LinkStore::schemaStatements() + EntryTime::schemaStatements()) {
         query.exec(statement);
     }
 }

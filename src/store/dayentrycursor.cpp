@@ -1,6 +1,7 @@
 #include "dayentrycursor.h"
 
 #include "bytearena.h"
+#include "linkstore.h"
 #include "stampparser.h"
 #include "timetext.h"
 
@@ -26,6 +27,8 @@ DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QS
         m_extTaskId = m_statement.column("ext_task_id");
         m_extTasklistId = m_statement.column("ext_tasklist_id");
         m_extProjectId = m_statement.column("ext_project_id");
+        const EntryIds unconfirmed = LinkStore::unconfirmed();
+        m_unconfirmed = QSet<qint64>(unconfirmed.cbegin(), unconfirmed.cend());
     }
     if (hideUnder >= 1) {
         keepRowsReaching(hideUnder);
@@ -47,8 +50,7 @@ bool DayEntryCursor::next()
         if (!m_application) {
             continue;
         }
-        m_start = readStamp(m_startTime);
-        m_end = readStamp(m_endTime);
+        readStamps();
         return true;
     }
     if (!error().isEmpty()) {
@@ -110,7 +112,7 @@ void DayEntryCursor::keepRowsReaching(int hideUnder)
     QHash<TitleGroup, qsizetype> groups;
     groups.reserve(4096);
     ByteArena keys;
-    QList<qint64> seconds;
+    QList<qint64> groupSeconds;
     QList<std::pair<qint64, qsizetype>> rows;
     while (m_error.isEmpty() && m_statement.next()) {
         if (!readApplication()) {
@@ -121,15 +123,16 @@ void DayEntryCursor::keepRowsReaching(int hideUnder)
         if (group == groups.constEnd()) {
             // The row's bytes are gone at the next step; the key keeps a copy.
             key.title = keys.keep(key.title);
-            group = groups.insert(key, seconds.size());
-            seconds << 0;
+            group = groups.insert(key, groupSeconds.size());
+            groupSeconds << 0;
         }
-        seconds[*group] += wallClockSeconds();
+        readStamps();
+        groupSeconds[*group] += seconds(m_start, m_end);
         rows << std::pair<qint64, qsizetype>(id(), *group);
     }
     m_shownIds.emplace();
     for (const auto &[id, group] : std::as_const(rows)) {
-        if (seconds.at(group) >= hideUnder) {
+        if (groupSeconds.at(group) >= hideUnder) {
             m_shownIds->append(id);
         }
     }
@@ -152,21 +155,18 @@ bool DayEntryCursor::step()
     return false;
 }
 
-qint64 DayEntryCursor::wallClockSeconds()
+void DayEntryCursor::readStamps()
 {
-    const Stamp start = readStamp(m_startTime);
-    const Stamp end = readStamp(m_endTime);
-    if (start.storedForm && end.storedForm) {
-        return end.utcSeconds + end.offset - start.utcSeconds - start.offset;
+    m_start = readStamp(m_startTime);
+    m_end = readStamp(m_endTime);
+    if (const std::pair<int, int> *kept = m_time.keptOffsets(id())) {
+        const auto keep = [](Stamp &stamp, int offset) {
+            stamp.utcSeconds += stamp.offset - offset;
+            stamp.offset = offset;
+        };
+        keep(m_start, kept->first);
+        keep(m_end, kept->second);
     }
-    // Stamps in another form count as SQLite's date functions read them.
-    SqliteStatement odd("SELECT strftime('%s', end_time) - strftime('%s', start_time) FROM entries WHERE id = :id");
-    odd.bind(":id", id());
-    if (odd.next()) {
-        return odd.integer(0);
-    }
-    m_error = odd.failed() ? odd.error() : QStringLiteral("entry vanished");
-    return 0;
 }
 
 DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
@@ -179,12 +179,9 @@ DayEntryCursor::Stamp DayEntryCursor::readStamp(int column)
     if (!stamp.storedForm) {
         int size = 0;
         text = m_row->utf8(column, &size);
-        const QDateTime parsed = parseDateTime(QString::fromUtf8(text, size));
-        if (!parsed.isValid() || !parsed.time().isValid()) {
+        if (!text || !EntryTime::readStamp(QString::fromUtf8(text, size), &stamp.date, &stamp.time)) {
             return stamp;
         }
-        stamp.date = parsed.date();
-        stamp.time = parsed.time();
     }
     stamp.valid = true;
     stamp.offset = m_offsets.offsetAt(stamp.date, stamp.time);

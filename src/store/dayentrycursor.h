@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entrystore.h"
+#include "entrytime.h"
 #include "sqlitestatement.h"
 #include "stampparser.h"
 
@@ -8,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -42,6 +44,8 @@ public:
     QByteArrayView titleUtf8() const;
     // Accepted by the service: `ext_entry_id` holds something.
     bool hasRemoteEntry() const;
+    // Linked, but whether the service took its booking (or its unbooking) is not known yet.
+    bool isUnconfirmed() const { return m_unconfirmed.contains(id()); }
     // Linked entries' task, task list and project ids as text (empty for NULL) and stored names.
     QString extTaskId() const { return m_row->text(m_extTaskId); }
     QString extTasklistId() const { return m_row->text(m_extTasklistId); }
@@ -62,7 +66,7 @@ public:
     QDateTime start() const;
     QDateTime end() const;
     int startHour() const { return m_start.valid ? m_start.time.hour() : 0; }
-    qint64 seconds() const { return m_start.valid && m_end.valid ? m_end.utcSeconds - m_start.utcSeconds : 0; }
+    qint64 seconds() const { return seconds(m_start, m_end); }
 
 private:
     struct Application
@@ -90,14 +94,14 @@ private:
 
     // The row's application, or null when its id names none.
     const Application *readApplication();
-    // The rows of the day's groups whose time reaches `hideUnder`, counted as SQLite's
-    // strftime('%s') counts it: the stamps as if they were UTC, an unreadable one adding nothing.
+    // The rows of the day's groups whose real time reaches `hideUnder`, counted as the trees count it.
     void keepRowsReaching(int hideUnder);
     // Moves to the next row of the day, or of the rows kept.
     bool step();
     TitleGroup currentGroup() const;
     QString storedName(int column) const;
-    qint64 wallClockSeconds();
+    // Both stamps of the current row, at the instants they were recorded.
+    void readStamps();
 
     // A stored time stamp, with the local UTC offset of its hour.
     struct Stamp
@@ -111,6 +115,10 @@ private:
         qint64 utcSeconds = 0;
     };
     Stamp readStamp(int column);
+    static qint64 seconds(const Stamp &start, const Stamp &end)
+    {
+        return start.valid && end.valid ? EntryTime::seconds(start.utcSeconds, end.utcSeconds) : 0;
+    }
     // Nearly every stamp of a day starts with the same date: its text is compared, not read.
     bool readDay(const char *text, QDate *date);
     QVariant value(int column) const;
@@ -143,6 +151,9 @@ private:
     Stamp m_end;
     // The local UTC offset by hour: looking it up is a time-zone check, once per hour is enough.
     StampParser m_offsets;
+    // The few stamps whose text alone does not tell their instant.
+    EntryTime m_time;
+    QSet<qint64> m_unconfirmed;
     struct
     {
         std::array<char, 10> text{};

@@ -1,5 +1,6 @@
 #include "entrygroups.h"
 
+#include "entrytime.h"
 #include "sqlitestatement.h"
 #include "stampparser.h"
 #include "timetext.h"
@@ -8,12 +9,6 @@
 #include <QHash>
 
 namespace {
-
-// Seconds since the epoch as strftime('%s') counts them: the stored time taken as UTC.
-qint64 epochSeconds(const QDate &date, const QTime &time)
-{
-    return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
-}
 
 // Groups are told apart by day text, application and title, each turned into a number once.
 struct GroupKey
@@ -56,6 +51,7 @@ StoreResult EntryGroups::load(const QDate &from, const QDate &to, QList<EntryGro
     QHash<GroupKey, qsizetype> groupIndex;
     int nullTitle = -1;
     int nullDay = -1;
+    EntryTime time;
     const auto indexOf = [](QHash<QByteArray, int> &index, int &nullSlot, const char *bytes, int size, auto add) {
         if (!bytes) {
             if (nullSlot < 0) {
@@ -79,24 +75,23 @@ StoreResult EntryGroups::load(const QDate &from, const QDate &to, QList<EntryGro
         QTime endTime;
         const bool stored = StampParser::readStoredForm(startText, size, &startDate, &startTime);
         const char *endText = statement.utf8(4, &size);
+        const qint64 id = statement.integer(0);
         qint64 seconds = 0;
         QByteArray dayText;
         if (stored && StampParser::readStoredForm(endText, size, &endDate, &endTime)) {
-            // DATE() and strftime('%s') of the stored form: its first ten characters, and the
-            // difference as if both were UTC.
-            seconds = epochSeconds(endDate, endTime) - epochSeconds(startDate, startTime);
+            seconds =
+                EntryTime::seconds(time.startInstant(id, startDate, startTime), time.endInstant(id, endDate, endTime));
             dayText = QByteArray::fromRawData(startText, 10);
         } else {
-            // Stamps in another form count as SQLite's date functions read them.
-            SqliteStatement odd("SELECT DATE(start_time), strftime('%s', end_time) - strftime('%s', start_time) "
-                                "FROM entries WHERE id = :id");
-            odd.bind(":id", statement.integer(0));
+            // Stamps in another form: the day as SQLite's DATE() reads it, the seconds as everywhere.
+            SqliteStatement odd("SELECT DATE(start_time), start_time, end_time FROM entries WHERE id = :id");
+            odd.bind(":id", id);
             if (!odd.next()) {
                 return StoreResult::failure(odd.failed() ? odd.error() : QStringLiteral("entry vanished"));
             }
             const char *day = odd.utf8(0, &size);
             dayText = day ? QByteArray(day, size) : QByteArray();
-            seconds = odd.integer(1);
+            seconds = time.seconds(id, odd.text(1), odd.text(2));
         }
         const int dayNumber =
             indexOf(dayIndex, nullDay, dayText.isNull() ? nullptr : dayText.constData(), int(dayText.size()), [&] {
@@ -123,7 +118,7 @@ StoreResult EntryGroups::load(const QDate &from, const QDate &to, QList<EntryGro
             slot = groups->size();
         }
         EntryGroup &group = (*groups)[slot - 1];
-        group.entryIds << QString::number(statement.integer(0));
+        group.entryIds << QString::number(id);
         group.seconds += seconds;
     }
     if (statement.failed()) {

@@ -29,12 +29,6 @@ QString dayLinkClause(EntryStore::Link link)
                                               : QStringLiteral("AND entries.ext_task_id NOT NULL ");
 }
 
-QString titleLinkClause(EntryStore::Link link)
-{
-    return link == EntryStore::Link::Unlinked ? QStringLiteral("AND ext_task_id IS NULL ")
-                                              : QStringLiteral("AND ext_task_id NOT NULL ");
-}
-
 // Id lists are spliced into statements, so they must hold decimal ids and nothing else.
 bool isIdList(const QStringList &ids)
 {
@@ -130,65 +124,52 @@ QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QStrin
     return rows;
 }
 
-QStringList EntryStore::getEntryIds(const QDate &day, const QString &title, qint64 appId, Link link)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT id FROM entries WHERE application_id = :app_id AND start_time >= :day_start "
-                                 "AND start_time <= :day_end AND title = :title ") +
-                  titleLinkClause(link));
-    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
-    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
-    query.bindValue(QStringLiteral(":app_id"), appId);
-    query.bindValue(QStringLiteral(":title"), title);
-    QStringList ids;
-    if (!query.exec()) {
-        return ids;
-    }
-    while (query.next()) {
-        ids << query.value(0).toString();
-    }
-    return ids;
-}
-
-qint64 EntryStore::getDuration(const QDate &day, const QString &title, qint64 appId, Link link, const QString &filter)
-{
-    QSqlQuery query;
-    query.prepare(QStringLiteral("SELECT SUM( strftime( '%s', end_time ) - strftime( '%s', start_time ) ) AS duration "
-                                 "FROM entries, applications WHERE applications.id = entries.application_id AND "
-                                 "application_id = :app_id AND start_time >= :day_start AND start_time <= :day_end "
-                                 "AND title = :title ") +
-                  titleLinkClause(link) + filterClause(filter));
-    query.bindValue(QStringLiteral(":day_start"), dayStart(day));
-    query.bindValue(QStringLiteral(":day_end"), dayEnd(day));
-    query.bindValue(QStringLiteral(":app_id"), appId);
-    query.bindValue(QStringLiteral(":title"), title);
-    if (!query.exec()) {
-        qDebug() << "error" << query.lastError().databaseText();
-        return 0;
-    }
-    if (!query.next()) {
-        return 0;
-    }
-    return query.value(0).toLongLong();
-}
-
-StoreResult EntryStore::insertEntry(const QString &title, const QString &startTime, const QString &endTime,
-                                    qint64 appId, qint64 *id)
+StoreResult EntryStore::insertEntry(const QString &title, const QDateTime &start, const QDateTime &end, qint64 appId,
+                                    qint64 *id)
 {
     *id = 0;
+    // Only a stretch in the hour a clock change repeats needs its offsets kept, and then both rows
+    // go in together.
+    const auto offsets = EntryTime::offsetsToKeep(start, end);
+    QSqlDatabase db = QSqlDatabase::database();
+    if (offsets && !db.transaction()) {
+        return StoreResult::failure(db.lastError().text());
+    }
+    const auto fail = [&](const QSqlQuery &query) {
+        if (offsets) {
+            db.rollback();
+        }
+        return StoreResult::failure(query.lastError().text());
+    };
     QSqlQuery query;
     if (!query.prepare(QStringLiteral("INSERT INTO entries (title, start_time, end_time, application_id) VALUES "
                                       "(:title, :start_time, :end_time, :app_id)"))) {
-        return StoreResult::failure(query.lastError().text());
+        return fail(query);
     }
     query.bindValue(QStringLiteral(":title"), title);
-    query.bindValue(QStringLiteral(":start_time"), startTime);
-    query.bindValue(QStringLiteral(":end_time"), endTime);
+    query.bindValue(QStringLiteral(":start_time"), EntryTime::stamp(start));
+    query.bindValue(QStringLiteral(":end_time"), EntryTime::stamp(end));
     query.bindValue(QStringLiteral(":app_id"), appId);
     if (!query.exec()) {
-        return StoreResult::failure(query.lastError().text());
+        return fail(query);
     }
-    *id = query.lastInsertId().toLongLong();
+    const qint64 newId = query.lastInsertId().toLongLong();
+    if (offsets) {
+        QSqlQuery kept;
+        kept.prepare(QStringLiteral("INSERT INTO entry_offsets (entry_id, start_utc_offset, end_utc_offset) VALUES "
+                                    "(:id, :start, :end)"));
+        kept.bindValue(QStringLiteral(":id"), newId);
+        kept.bindValue(QStringLiteral(":start"), offsets->first);
+        kept.bindValue(QStringLiteral(":end"), offsets->second);
+        if (!kept.exec()) {
+            return fail(kept);
+        }
+        if (!db.commit()) {
+            db.rollback();
+            return StoreResult::failure(db.lastError().text());
+        }
+    }
+    *id = newId;
     return StoreResult::success();
 }
 
@@ -212,7 +193,14 @@ bool EntryStore::deleteEntries(const QStringList &ids)
     qDebug() << "deleting db entries: " << ids;
     QSqlQuery query;
     query.prepare(QStringLiteral("DELETE FROM entries WHERE id IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
-    return query.exec();
+    if (!query.exec()) {
+        return false;
+    }
+    // Their kept offsets go with them; a left one would only be unused.
+    QSqlQuery offsets;
+    offsets.exec(QStringLiteral("DELETE FROM entry_offsets WHERE entry_id IN (") + ids.join(QLatin1Char(',')) +
+                 QLatin1Char(')'));
+    return true;
 }
 
 QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPath, const QString &title, bool *ok)
@@ -248,6 +236,7 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
         qDebug() << query.lastError().driverText();
         return rows;
     }
+    EntryTime time;
     while (query.next()) {
         EntryRow row;
         row.id = query.value(QStringLiteral("id")).toLongLong();
@@ -255,8 +244,8 @@ QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPat
         row.appPath = query.value(QStringLiteral("app_path")).toString();
         row.appName = query.value(QStringLiteral("app_name")).toString();
         row.title = query.value(QStringLiteral("title")).toString();
-        row.start = parseDateTime(query.value(QStringLiteral("start_time")).toString());
-        row.end = parseDateTime(query.value(QStringLiteral("end_time")).toString());
+        row.start = time.startDateTime(row.id, query.value(QStringLiteral("start_time")).toString());
+        row.end = time.endDateTime(row.id, query.value(QStringLiteral("end_time")).toString());
         rows.append(std::move(row));
     }
     return rows;
@@ -274,11 +263,12 @@ QList<EntryRow> EntryStore::entriesById(const QStringList &ids)
                     ids.join(QLatin1Char(',')) + QLatin1Char(')'))) {
         return rows;
     }
+    EntryTime time;
     while (query.next()) {
         EntryRow row;
         row.id = query.value(0).toLongLong();
-        row.start = parseDateTime(query.value(1).toString());
-        row.end = parseDateTime(query.value(2).toString());
+        row.start = time.startDateTime(row.id, query.value(1).toString());
+        row.end = time.endDateTime(row.id, query.value(2).toString());
         row.title = query.value(3).toString();
         rows.append(std::move(row));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entrytime.h"
 #include "storeresult.h"
 
 #include <QDate>
@@ -27,7 +28,7 @@ struct EntryRow
     QVariant extTasklistId;
     QVariant extProjectId;
 
-    qint64 seconds() const { return start.secsTo(end); }
+    qint64 seconds() const { return EntryTime::seconds(start, end); }
 };
 
 // The statements that read and change a day's entries, all on the default connection.
@@ -50,10 +51,8 @@ public:
     static QList<EntryRow> dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder,
                                       bool *ok = nullptr);
 
-    static QStringList getEntryIds(const QDate &day, const QString &title, qint64 appId, Link link);
-    static qint64 getDuration(const QDate &day, const QString &title, qint64 appId, Link link, const QString &filter);
-    // Stores one stretch; its new id comes back in `id`.
-    static StoreResult insertEntry(const QString &title, const QString &startTime, const QString &endTime, qint64 appId,
+    // Stores one stretch between two instants; its new id comes back in `id`.
+    static StoreResult insertEntry(const QString &title, const QDateTime &start, const QDateTime &end, qint64 appId,
                                    qint64 *id);
     static void updateEntriesTitle(const QStringList &ids, const QString &title);
     static bool deleteEntries(const QStringList &ids);

@@ -1,7 +1,7 @@
 #include "exportreader.h"
 
 #include "entrystore.h"
-#include "stampparser.h"
+#include "entrytime.h"
 #include "windowinfo.h"
 
 #include <QDebug>
@@ -38,15 +38,16 @@ QList<ExportRecord> ExportReader::read(const QDate &from, const QDate &to, bool 
         qDebug() << "export query error: " << query.lastError().text();
         return records;
     }
-    StampParser parseStamp;
+    EntryTime time;
     while (query.next()) {
         ExportRecord record;
         record.id = query.value(0).toLongLong();
         record.title = query.value(1).toString();
-        record.start = parseStamp(query.value(2).toString());
-        record.end = parseStamp(query.value(3).toString());
-        record.date = record.start.date();
-        record.seconds = record.start.isValid() && record.end.isValid() ? record.start.secsTo(record.end) : 0;
+        record.start = time.startDateTime(record.id, query.value(2).toString());
+        record.end = time.endDateTime(record.id, query.value(3).toString());
+        // The day the entry belongs to is the one its stored start names.
+        record.date = EntryTime::day(query.value(2).toString());
+        record.seconds = EntryTime::seconds(record.start, record.end);
         record.appName = query.value(4).toString();
         record.appPath = query.value(5).toString();
         record.away = record.appPath == QLatin1String(AwayApp::Path);

@@ -4,15 +4,15 @@
 #include <QHash>
 #include <QString>
 
-// Reads stored time stamps like parseDateTime, but looks the local UTC offset up once per hour of
-// the day instead of once per value: that look-up (a time-zone check per QDateTime) dominated the
-// cost of reading a day of many short entries. The values compare and subtract like local times.
+// Reads the parts of stored time stamps in place, and gives the local UTC offset of a wall-clock
+// time, looked up once per hour of the day instead of once per value: that look-up (a time-zone
+// check per QDateTime) dominated the cost of reading a day of many short entries.
 class StampParser
 {
 public:
-    QDateTime operator()(const QString &text);
     // The local UTC offset at that time, looked up once per hour; consecutive stamps mostly fall
-    // in the same hour, which is answered without a look-up.
+    // in the same hour, which is answered without a look-up. Near a clock change each stamp is
+    // resolved on its own, the same way every time.
     int offsetAt(const QDate &date, const QTime &time);
 
     // "yyyy-MM-dd hh:mm:ss", the form the program stores, read in place from UTF-8 bytes or UTF-16

@@ -1,6 +1,6 @@
 #include "storagecheck.h"
 
-#include "pendinglinkstore.h"
+#include "linkstore.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -15,7 +15,7 @@ QString StorageCheck::problem(const QString &dataFolder)
     }
     probe.close();
     QString error;
-    if (!PendingLinkStore::isWritable(&error)) {
+    if (!LinkStore::isWritable(&error)) {
         return QStringLiteral("The database in %1 cannot be written (%2).")
             .arg(QDir::toNativeSeparators(dataFolder), error);
     }

@@ -4,7 +4,6 @@
 #include "appicon.h"
 #include "bytearena.h"
 #include "dayentrycursor.h"
-#include "searchterms.h"
 #include "settings.h"
 #include "timetext.h"
 #include "treeitem.h"
@@ -71,33 +70,12 @@ QIcon nodeIcon(const QString &type)
     return *it;
 }
 
-QMap<QString, QVariant> hourProperties(int hour)
-{
-    return {{HourKey, hour}, {IconKey, nodeIcon(HourType)}, {TimeKey, qint64(0)}, {TypeKey, HourType}};
-}
-
-QMap<QString, QVariant> groupProperties(const QString &type, const QString &id)
-{
-    return {{IdKey, id}, {IconKey, nodeIcon(type)}, {TimeKey, qint64(0)}, {TypeKey, type}};
-}
-
-QMap<QString, QVariant> appProperties(const QString &path, qint64 appId, const QIcon &icon)
-{
-    return {{AppPathKey, path}, {AppIdKey, appId}, {IconKey, icon}, {TimeKey, qint64(0)}, {TypeKey, AppType}};
-}
-
 // The catalogue's current name; the one stored at linking time for what it no longer lists (a
 // completed task, a project gone).
 QString nameFor(const QMap<QString, QVariant> &catalogue, const QString &id, const QString &stored)
 {
     const auto found = catalogue.constFind(id);
     return found == catalogue.cend() ? stored : found->toString();
-}
-
-// Start of a stretch without a usable time counts to the first hour.
-int startHour(const QDateTime &start)
-{
-    return start.isValid() ? start.time().hour() : 0;
 }
 
 void sortTree(TreeItem *item, int column, Qt::SortOrder order)
@@ -203,7 +181,8 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::ToolTipRole:
         return item->property(UnconfirmedKey).toBool()
-                   ? QVariant(QStringLiteral("Booking not confirmed by Tavro: choose \"Settle Unconfirmed Booking\""))
+                   ? QVariant(QStringLiteral("Booking or unlinking not confirmed by Tavro: choose \"Settle Unconfirmed "
+                                             "Booking\""))
                    : QVariant();
     default:
         return {};
@@ -527,9 +506,9 @@ private:
         const qsizetype text = textOf(row);
         // The title's place in m_titles plus one; 0 for a title new under this node.
         qsizetype &slot = m_titleSlots[{app, text}];
-        // Linked without a remote entry: the service's answer is still to be settled.
+        // The service's answer is still to be settled.
         if (slot > 0) {
-            if (m_linked && !row.hasRemoteEntry()) {
+            if (m_linked && row.isUnconfirmed()) {
                 m_titles[slot - 1].node->setUnconfirmed(true);
             }
             return m_titles[slot - 1];
@@ -539,7 +518,8 @@ private:
         node->setTitle(title);
         if (row.hasRemoteEntry()) {
             node->setLinked(true);
-        } else if (m_linked) {
+        }
+        if (m_linked && row.isUnconfirmed()) {
             node->setUnconfirmed(true);
         }
         m_titles.push_back({node, 0, 0});
@@ -613,171 +593,47 @@ void TreeModel::reload()
     setupModelData(m_day, m_hideUnder);
 }
 
-QModelIndex TreeModel::findOrAppend(const QModelIndex &parent, const QString &type, const QString &key,
-                                    const QString &value, const QVariantList &values,
-                                    const QMap<QString, QVariant> &properties)
+void TreeModel::addEntry(const QDateTime &start, qint64 entryId)
 {
-    if (TreeItem *found = itemFor(parent)->findChild(type, key, value)) {
-        return indexFor(found);
+    if (!m_linked && start.date() == m_day) {
+        refresh({entryId});
     }
-    const QModelIndex created = appendRow(parent, values);
-    for (auto it = properties.begin(); it != properties.end(); ++it) {
-        setItemProperty(created, it.key(), it.value());
-    }
-    return created;
 }
 
-void TreeModel::addEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId,
-                         qint64 entryId)
+void TreeModel::refresh(const QList<qint64> &newIds)
 {
-    if (m_linked) {
-        qDebug() << "add entry disabled for Linked Entries List";
+    Q_EMIT refreshing();
+    const qint64 before = m_totalTime;
+    setupModelData(m_day, m_hideUnder);
+    Q_EMIT refreshed();
+    if ((before != 0 && m_totalTime == 0) || (before == 0 && m_totalTime > 0)) {
+        Q_EMIT datesWithZeroTimeChanged();
+    }
+    if (newIds.isEmpty()) {
         return;
     }
-    if (start.date() != m_day) {
-        return;
+    QSet<QString> wanted;
+    for (qint64 id : newIds) {
+        wanted.insert(QString::number(id));
     }
-    for (const QString &term : splitSearchTerms(m_filter)) {
-        if (!info.title.contains(term, Qt::CaseInsensitive) && !info.name.contains(term, Qt::CaseInsensitive)) {
-            return;
-        }
-    }
-    if (ignoredPaths().contains(info.path.toCaseFolded())) {
-        return;
-    }
-    const qint64 seconds = start.secsTo(end);
-    const qint64 dayTotal = EntryStore::getDuration(m_day, info.title, appId, link(), m_filter);
-    if (dayTotal < m_hideUnder) {
-        return;
-    }
-
-    const QString zero = formatDuration(0);
-    QModelIndex parent;
-    if (m_groupByHour) {
-        const int hour = startHour(start);
-        const bool existed = itemFor(parent)->findChild(HourType, HourKey, QString::number(hour));
-        parent = findOrAppend(parent, HourType, HourKey, QString::number(hour), {hourLabel(hour), zero},
-                              hourProperties(hour));
-        if (!existed) {
-            Q_EMIT expandNode(parent);
-        }
-    }
-    const bool appExisted = itemFor(parent)->findChild(AppType, AppPathKey, info.path);
-    const QModelIndex app = findOrAppend(parent, AppType, AppPathKey, info.path, {info.name, zero},
-                                         appProperties(info.path, appId, info.icon));
-    if (!appExisted) {
-        Q_EMIT expandNode(app);
-    }
-
-    TreeItem *entryItem = itemFor(app)->findChild(EntryType, TitleKey, info.title);
-    if (entryItem) {
-        const QModelIndex entry = indexFor(entryItem);
-        QStringList ids = entryItem->property(EntriesKey).toStringList();
-        ids.append(QString::number(entryId));
-        setItemProperty(entry, EntriesKey, ids);
-        const qint64 time = entryItem->property(TimeKey).toLongLong() + seconds;
-        setItemProperty(entry, TimeKey, time);
-        setData(entry.siblingAtColumn(TimeColumn), formatDuration(time));
-        propagateTime(entry, seconds);
-        addTotalTime(seconds);
-        return;
-    }
-    // A title that has just reached the threshold shows with all of its time of the day at once.
-    // One that was over it already shows elsewhere (another hour): only this stretch is new.
-    const bool whole = m_hideUnder != 0 && dayTotal - seconds < m_hideUnder;
-    const qint64 time = whole ? dayTotal : seconds;
-    const QStringList ids =
-        whole ? EntryStore::getEntryIds(m_day, info.title, appId, link()) : QStringList{QString::number(entryId)};
-    const QModelIndex entry = appendRow(app, {info.title, formatDuration(time)});
-    setItemProperty(entry, TimeKey, time);
-    setItemProperty(entry, TitleKey, info.title);
-    setItemProperty(entry, TypeKey, EntryType);
-    setItemProperty(entry, EntriesKey, ids);
-    propagateTime(entry, time);
-    addTotalTime(time);
+    expandHolding(m_root.get(), wanted);
 }
 
-bool TreeModel::addLinkedTimeBatch(const QList<Record> &records, const QString &taskId)
+bool TreeModel::expandHolding(TreeItem *node, const QSet<QString> &ids)
 {
-    if (!m_linked) {
-        qDebug() << "add linked time disabled for Unlinked Entries List";
-        return false;
-    }
-    if (records.isEmpty()) {
-        qDebug() << "no entries in addLinkedTimeBatch";
-        return false;
-    }
-    const Record &first = records.first();
-    const QString appPath = first.value(QStringLiteral("app_path"));
-    const QString appName = AppDisplayName::forPath(appPath, first.value(QStringLiteral("app_name")));
-    const QString title = first.value(QStringLiteral("title"));
-    const qint64 appId = first.value(QStringLiteral("application_id")).toLongLong();
-
-    QStringList ids;
-    qint64 batchSum = 0;
-    for (const Record &record : records) {
-        const QDateTime start = parseDateTime(record.value(QStringLiteral("start_time")));
-        if (start.date() != m_day) {
-            continue;
+    bool holds = false;
+    for (int row = 0; row < node->childCount(); ++row) {
+        TreeItem *child = node->child(row);
+        if (child->type() == EntryType) {
+            const QStringList entries = child->property(EntriesKey).toStringList();
+            holds = holds || std::any_of(entries.cbegin(), entries.cend(),
+                                         [&ids](const QString &id) { return ids.contains(id); });
+        } else if (expandHolding(child, ids)) {
+            Q_EMIT expandNode(indexFor(child));
+            holds = true;
         }
-        ids << record.value(QStringLiteral("id"));
-        batchSum += start.secsTo(parseDateTime(record.value(QStringLiteral("end_time"))));
     }
-    // Entries of other days belong to other days' trees; an empty node here would be wrong.
-    if (ids.isEmpty()) {
-        qDebug() << "no entries of" << m_day << "in addLinkedTimeBatch";
-        return false;
-    }
-
-    const QMap<QString, QVariant> projectNames = settingsMap("mapProjectNames");
-    const QMap<QString, QVariant> tasklistNames = settingsMap("mapTasklistNames");
-    const QMap<QString, QVariant> taskNames = settingsMap("mapTaskNames");
-    const QString projectId = settingsMap("mapTaskParentProjects").value(taskId).toString();
-    const QString tasklistId = settingsMap("mapTaskParentTasklists").value(taskId).toString();
-
-    const qint64 dayTotal = EntryStore::getDuration(m_day, title, appId, link(), m_filter);
-    if (dayTotal < m_hideUnder) {
-        qDebug() << "existing time: " << dayTotal << " is still under limit: " << m_hideUnder;
-        return false;
-    }
-
-    const QString zero = formatDuration(0);
-    const QModelIndex project =
-        findOrAppend(QModelIndex(), ProjectType, IdKey, projectId, {projectNames.value(projectId).toString(), zero},
-                     groupProperties(ProjectType, projectId));
-    Q_EMIT expandNode(project);
-    const QModelIndex tasklist =
-        findOrAppend(project, TasklistType, IdKey, tasklistId, {tasklistNames.value(tasklistId).toString(), zero},
-                     groupProperties(TasklistType, tasklistId));
-    Q_EMIT expandNode(tasklist);
-    const QModelIndex task = findOrAppend(tasklist, TaskType, IdKey, taskId, {taskNames.value(taskId).toString(), zero},
-                                          groupProperties(TaskType, taskId));
-    Q_EMIT expandNode(task);
-    const QModelIndex app = findOrAppend(task, AppType, AppIdKey, QString::number(appId), {appName, zero},
-                                         appProperties(appPath, appId, AppIcon::forPath(appPath)));
-    Q_EMIT expandNode(app);
-
-    TreeItem *entryItem = itemFor(app)->findChild(EntryType, TitleKey, title);
-    if (entryItem) {
-        const QModelIndex entry = indexFor(entryItem);
-        setItemProperty(entry, EntriesKey, entryItem->property(EntriesKey).toStringList() + ids);
-        const qint64 time = entryItem->property(TimeKey).toLongLong() + batchSum;
-        setItemProperty(entry, TimeKey, time);
-        setData(entry.siblingAtColumn(TimeColumn), formatDuration(time));
-        propagateTime(entry, batchSum);
-        addTotalTime(batchSum);
-        return true;
-    }
-    const bool whole = m_hideUnder != 0 && dayTotal - batchSum < m_hideUnder;
-    const qint64 time = whole ? dayTotal : batchSum;
-    const QModelIndex entry = appendRow(app, {title, formatDuration(time)});
-    setItemProperty(entry, TimeKey, time);
-    setItemProperty(entry, EntriesKey, whole ? EntryStore::getEntryIds(m_day, title, appId, link()) : ids);
-    setItemProperty(entry, TitleKey, title);
-    setItemProperty(entry, TypeKey, EntryType);
-    propagateTime(entry, time);
-    addTotalTime(time);
-    return true;
+    return holds;
 }
 
 void TreeModel::addTotalTime(qint64 delta)

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "entrystore.h"
-#include "windowinfo.h"
 
 #include <QAbstractItemModel>
 #include <QDate>
 #include <QMap>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -59,11 +59,12 @@ public:
     void setupModelData(const QDate &day, int threshold);
     // Rebuilds with the stored day, threshold, filter and grouping.
     void reload();
-    // Adds one stored stretch to the unlinked tree, as the recording engine stores it.
-    void addEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info, qint64 appId, qint64 entryId);
-    // Adds freshly linked entries of one application and title under `taskId`; false when nothing
-    // was added (unlinked model, no records, none of the model's day, still under the threshold).
-    bool addLinkedTimeBatch(const QList<Record> &records, const QString &taskId);
+    // A stretch the recording engine has just stored: the unlinked tree of its day shows it.
+    void addEntry(const QDateTime &start, qint64 entryId);
+    // Shows what the store now holds for the day. Live changes (recording, linking, unlinking) go
+    // through the same builder as a new day, so the tree is always the one a new day would give;
+    // the nodes holding `newIds` are expanded.
+    void refresh(const QList<qint64> &newIds = {});
     void addTotalTime(qint64 delta);
 
     QModelIndex appendRow(const QModelIndex &parent, const QVariantList &values);
@@ -96,14 +97,17 @@ Q_SIGNALS:
     void datesWithZeroTimeChanged();
     void sortStarting();
     void sortDone();
+    // Around a refresh: the time for the view to remember and restore its expanded nodes.
+    void refreshing();
+    void refreshed();
 
 private:
     class DayBuilder;
 
     TreeItem *itemFor(const QModelIndex &index) const;
     QModelIndex indexFor(TreeItem *item) const;
-    QModelIndex findOrAppend(const QModelIndex &parent, const QString &type, const QString &key, const QString &value,
-                             const QVariantList &values, const QMap<QString, QVariant> &properties);
+    // Expands every node above an entry node holding one of `ids`; true when `node` holds one.
+    bool expandHolding(TreeItem *node, const QSet<QString> &ids);
     EntryStore::Link link() const { return m_linked ? EntryStore::Link::Linked : EntryStore::Link::Unlinked; }
 
     const bool m_linked;

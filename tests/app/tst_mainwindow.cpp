@@ -53,9 +53,7 @@ public:
     void setFilterText(const QString &text) override { filter = text; }
     void setGroupByHour(bool) override {}
     void reload() override { ++reloads; }
-    void addEntry(const QDateTime &, const QDateTime &, const QString &, const QString &, const QString &,
-                  const QIcon &, qint64, qint64) override
-    {}
+    void addEntry(const QDateTime &, qint64) override {}
     qint64 totalTime() const override { return 100; }
     qint64 nodeTime(const QModelIndex &) const override { return 50; }
     QString nodeType(const QModelIndex &) const override { return QStringLiteral("app"); }

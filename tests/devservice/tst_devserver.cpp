@@ -216,6 +216,21 @@ private Q_SLOTS:
         QTest::newRow("ok without id") << s("no-id") << true << s("ok/");
     }
 
+    // The method runs, then the connection closes without a word: what a client must never repeat.
+    void closeAfterRun()
+    {
+        bool known = false;
+        m_server->setFault(s("tavro.entries.addBulk"), DevServer::faultFromName(s("close-after-run"), &known));
+        QVERIFY(known);
+        const qsizetype before = m_server->store()->entries(1).size();
+        const QByteArray body = session() + "&date=2026-05-04&duration=90&task_id=1&description=x";
+        const QByteArray answer = raw("POST /service/tavro.entries.addBulk HTTP/1.1\r\nHost: x\r\nContent-Type: "
+                                      "application/x-www-form-urlencoded\r\nContent-Length: " +
+                                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        QVERIFY2(answer.isEmpty(), answer.constData());
+        QCOMPARE(m_server->store()->entries(1).size(), before + 1);
+    }
+
     void faults()
     {
         QFETCH(QString, name);

@@ -3,8 +3,8 @@
 #include "entrieslist.h"
 #include "entrystore.h"
 #include "linkingfixture.h"
+#include "linkstore.h"
 #include "linktimedialog.h"
-#include "pendinglinkstore.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "timetree.h"
@@ -100,6 +100,17 @@ private:
         };
         return unlinked.totalTime() == stored("IS NULL") && linked.totalTime() == stored("NOT NULL") &&
                ViewTest::consistent(unlinked) && ViewTest::consistent(linked);
+    }
+
+    static bool anyUnconfirmed(const TreeModel &model, const QModelIndex &parent = {})
+    {
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex index = model.index(row, 0, parent);
+            if (model.itemProperty(index, QStringLiteral("unconfirmed")).toBool() || anyUnconfirmed(model, index)) {
+                return true;
+            }
+        }
+        return false;
     }
 
     static bool linkedTo(qint64 entry, int taskId)
@@ -309,7 +320,7 @@ private Q_SLOTS:
         QCOMPARE(remoteEntries(), before + (booked ? 1 : 0));
         const qsizetype asked = m_fixture->requests("tavro.entries.addBulk").size();
         QCOMPARE(boxesTitled(m_presenter, QStringLiteral("Booking not confirmed")), 1);
-        QCOMPARE(PendingLinkStore::pendingAmong({notesId}), QStringList{notesId});
+        QCOMPARE(LinkStore::unconfirmedAmong({m_fixture->notes}), EntryIds{m_fixture->notes});
         QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").toInt(), m_fixture->writeId);
         QTRY_COMPARE(m_linked->totalTime(), 60);
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
@@ -331,7 +342,9 @@ private Q_SLOTS:
         // Settled as the service has it: kept linked when booked, free for one new link when not.
         m_presenter.answerNext(booked ? MessageBox::Yes : MessageBox::No);
         m_linker->settleEntries({notesId});
-        QVERIFY(PendingLinkStore::pendingAmong({notesId}).isEmpty());
+        QVERIFY(LinkStore::unconfirmedAmong({m_fixture->notes}).isEmpty());
+        // Nothing shows them as unconfirmed any longer.
+        QVERIFY(!anyUnconfirmed(*m_linked));
         QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").isNull(), !booked);
         if (!booked) {
             QVERIFY(linkDirectly({m_fixture->notes}, m_fixture->writeId) > 0);
@@ -347,7 +360,7 @@ private Q_SLOTS:
         m_fixture->server.close();
         linkThroughView({QStringLiteral("Notes"), QStringLiteral("Inbox")}, m_fixture->shipId);
         QVERIFY(unlinked(m_fixture->notes) && unlinked(m_fixture->inbox));
-        QVERIFY(PendingLinkStore::pendingBookings().isEmpty());
+        QVERIFY(LinkStore::pendingBookings().isEmpty());
         QTRY_COMPARE(m_unlinked->totalTime(), 360);
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
 

@@ -62,3 +62,12 @@ public:
     QString description() const override { return QStringLiteral("fake"); }
     int seconds = 0;
 };
+
+// What a recorder samples: a scripted clock, window, desktop metadata and idle time.
+struct FakeDesktop
+{
+    FakeClock clock;
+    FakeForegroundSource source;
+    FakeAppMetadata metadata;
+    FakeIdleSource idle;
+};

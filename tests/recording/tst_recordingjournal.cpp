@@ -47,6 +47,23 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(journal.path() + QStringLiteral(".new")));
     }
 
+    // Runs in Europe/Berlin: a stretch from 02:50 CEST to 02:10 CET, the hour the autumn change
+    // repeats, comes back with its instants, not as one ending before it starts.
+    void stretchAcrossTheAutumnChange()
+    {
+        QTemporaryDir dir;
+        RecordingJournal journal(dir.filePath(QStringLiteral("j")));
+        const QDateTime start = QDateTime(QDate(2026, 10, 25), QTime(0, 50), Qt::UTC).toLocalTime();
+        JournalStretch across{start, start.addSecs(1200), {}};
+        across.info.path = QStringLiteral("/usr/bin/e");
+        QVERIFY(journal.write({across}, across.end));
+        const RecordingJournal::Contents contents = journal.read(across.end, QDateTime());
+        QCOMPARE(contents.problem, QString());
+        QCOMPARE(contents.stretches.size(), 1);
+        QCOMPARE(contents.stretches.at(0).start.toSecsSinceEpoch(), start.toSecsSinceEpoch());
+        QCOMPARE(contents.stretches.at(0).end.toSecsSinceEpoch(), start.toSecsSinceEpoch() + 1200);
+    }
+
     void implausibleStretchesAreDropped_data()
     {
         QTest::addColumn<QByteArray>("text");

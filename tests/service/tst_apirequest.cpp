@@ -118,6 +118,30 @@ private Q_SLOTS:
         QVERIFY2((verb == QLatin1String("POST") ? received.body : received.query).endsWith(wireEnd), received.body);
     }
 
+    // A change the service carried out and never answered is not sent again by the network layer, on
+    // a fresh connection or after other requests: the caller learns that it may have arrived.
+    void unansweredChangeIsNeverResent()
+    {
+        DevServiceStore *store = m_server->store();
+        const int task = store->catalogue(m_user).first().taskLists.first().tasks.first().id;
+        const ApiCall::Parameters parameters{{QStringLiteral("api_key"), store->user(m_user)->apiKey},
+                                             {QStringLiteral("auth_token"), store->createToken(m_user)},
+                                             {QStringLiteral("date"), QStringLiteral("2026-12-06")},
+                                             {QStringLiteral("duration"), QStringLiteral("600")},
+                                             {QStringLiteral("task_id"), QString::number(task)}};
+        m_server->setFault(QStringLiteral("tavro.entries.addBulk"), DevServer::Fault::CloseAfterRun);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const qsizetype before = store->entries(m_user).size();
+            ApiRequest request(true);
+            QString reply;
+            QVERIFY(!request.post(QStringLiteral("tavro.entries.addBulk"), parameters, reply, true));
+            QVERIFY(request.mayHaveArrived());
+            QCOMPARE(store->entries(m_user).size(), before + 1);
+            // Kept-alive connections of ordinary requests in between change nothing.
+            QVERIFY(ApiRequest(true).get(QStringLiteral("tavro.test.null"), {}, reply, true));
+        }
+    }
+
     void oddReplies_data()
     {
         // The method name decides the verb: "POST" in any case is a post, anything else a get.

@@ -55,7 +55,9 @@ private Q_SLOTS:
         const QStringList expected{QStringLiteral("table:applications"),
                                    QStringLiteral("index:end_idx"),
                                    QStringLiteral("table:entries"),
+                                   QStringLiteral("table:entry_offsets"),
                                    QStringLiteral("table:pending_links"),
+                                   QStringLiteral("table:pending_unlinks"),
                                    QStringLiteral("table:rules"),
                                    QStringLiteral("table:rules_apps"),
                                    QStringLiteral("table:settings"),
@@ -121,12 +123,11 @@ private Q_SLOTS:
         QVERIFY(!result.ok());
         QVERIFY2(result.error().contains(QStringLiteral("no such table")), qPrintable(result.error()));
         QCOMPARE(id, 0);
-        QVERIFY(!EntryStore::insertEntry(QStringLiteral("t"), QStringLiteral("2012-03-10 09:00:00"),
-                                         QStringLiteral("2012-03-10 09:00:05"), 1, &id)
-                     .ok());
-        QList<QMap<QString, QString>> records;
-        QVERIFY(!LinkStore::readRecords({QStringLiteral("1")}, &records).ok());
-        QVERIFY(!LinkStore::markLinked({QStringLiteral("1")}, LinkTarget{}).ok());
+        const QDateTime nine(Day, QTime(9, 0));
+        QVERIFY(!EntryStore::insertEntry(QStringLiteral("t"), nine, nine.addSecs(5), 1, &id).ok());
+        QList<LinkedEntry> entries;
+        QVERIFY(!LinkStore::readEntries({1}, &entries).ok());
+        QVERIFY(!LinkStore::markPending({1}, LinkTarget{}, Day, 5).ok());
         QList<RuleListItem> rules;
         QVERIFY(!RuleStore::ruleList(&rules).ok());
         QList<EntryGroup> groups;
@@ -152,8 +153,8 @@ private Q_SLOTS:
             qint64 app = 0;
             qint64 entry = 0;
             ApplicationStore::add(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"), &app);
-            EntryStore::insertEntry(title, QStringLiteral("2012-03-10 09:00:00"), QStringLiteral("2012-03-10 09:00:05"),
-                                    app, &entry);
+            const QDateTime nine(Day, QTime(9, 0));
+            EntryStore::insertEntry(title, nine, nine.addSecs(5), app, &entry);
         };
         Database db;
         QVERIFY(db.open(m_dir.filePath(QStringLiteral("a.sqlite")), nullptr));

@@ -1,4 +1,7 @@
+#include "entrygroups.h"
 #include "entrystore.h"
+#include "exportreader.h"
+#include "linkstore.h"
 #include "testdb.h"
 
 #include <QTest>
@@ -62,6 +65,50 @@ private Q_SLOTS:
         m_mail = TestDb::addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail Client"));
     }
 
+    // Runs in Europe/Berlin. Stretches around the autumn clock change (03:00 CEST back to 02:00 CET)
+    // keep their real seconds wherever they are counted, also the one whose stored end text lies
+    // before its start text, and one in the repeated hour the text alone would misplace.
+    void clockChangeCountsRealSeconds()
+    {
+        const QDate autumn(2026, 10, 25);
+        const auto utc = [](int hour, int minute) {
+            return QDateTime(QDate(2026, 10, 25), QTime(hour, minute), Qt::UTC).toLocalTime();
+        };
+        // 00:50 UTC is 02:50 CEST, 01:10 UTC is 02:10 CET; 01:20 to 01:40 UTC is 02:20 to 02:40 CET.
+        const QList<QPair<QDateTime, QDateTime>> stretches{
+            {utc(0, 50), utc(1, 10)}, {utc(1, 20), utc(1, 40)}, {utc(23, 30), utc(23, 55)}};
+        const QList<qint64> seconds{1200, 1200, 1500};
+        EntryIds ids;
+        for (const auto &[start, end] : stretches) {
+            qint64 id = 0;
+            QVERIFY(EntryStore::insertEntry(QStringLiteral("across"), start, end, m_editor, &id).ok());
+            ids << id;
+        }
+        qint64 day = 0;
+        for (const EntryRow &row : EntryStore::dayEntries(autumn, Link::Unlinked, {}, 0)) {
+            day += row.seconds();
+        }
+        QCOMPARE(day, 2400);
+        QCOMPARE(titles(EntryStore::dayEntries(autumn, Link::Unlinked, {}, 2400)).size(), 2);
+        QVERIFY(EntryStore::dayEntries(autumn, Link::Unlinked, {}, 2401).isEmpty());
+        QList<EntryGroup> groups;
+        QVERIFY(EntryGroups::load(autumn, autumn.addDays(1), &groups).ok());
+        QCOMPARE(groups.size(), 2);
+        QCOMPARE(groups.at(0).seconds + groups.at(1).seconds, 3900);
+        const QList<ExportRecord> exported = ExportReader::read(autumn, autumn.addDays(1));
+        QCOMPARE(exported.size(), 3);
+        for (const ExportRecord &record : exported) {
+            const auto i = ids.indexOf(record.id);
+            QCOMPARE(record.seconds, seconds.at(i));
+            QCOMPARE(record.start.toSecsSinceEpoch(), stretches.at(i).first.toSecsSinceEpoch());
+            QCOMPARE(record.end.toSecsSinceEpoch(), stretches.at(i).second.toSecsSinceEpoch());
+        }
+        QList<LinkedEntry> linking;
+        QVERIFY(LinkStore::readEntries(ids, &linking).ok());
+        QCOMPARE(linking.at(0).seconds + linking.at(1).seconds + linking.at(2).seconds, 3900);
+        QCOMPARE(linking.at(2).day, autumn.addDays(1));
+    }
+
     void cleanup() { m_db.reset(); }
 
     void dayBoundsLinkStateAndStamps()
@@ -98,7 +145,6 @@ private Q_SLOTS:
         add(m_editor, "short", "09:50:00", "09:50:01");
         // Only the editor's unlinked "short" rows reach the threshold together.
         QCOMPARE(titles(rows({}, 10)), QStringList(3, QStringLiteral("short")));
-        QCOMPARE(EntryStore::getDuration(Day, QStringLiteral("short"), m_editor, Link::Unlinked, {}), 10);
     }
 
     // The threshold reads stamps as SQLite does (whole seconds, other forms), an untitled group

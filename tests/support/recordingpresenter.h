@@ -19,6 +19,8 @@ public:
     QString lastTitle() const { return m_boxes.isEmpty() ? QString() : m_boxes.last().title; }
     QString lastText() const { return m_boxes.isEmpty() ? QString() : m_boxes.last().text; }
     void clear() { m_boxes.clear(); }
+    // Forgets answers no box took.
+    void clearAnswers() { m_answers.clear(); }
 
 private:
     MessageBox::Presenter *m_previous = nullptr;

@@ -2,6 +2,7 @@
 #include "recordingpresenter.h"
 #include "timetree.h"
 #include "viewtestdb.h"
+#include "windowinfo.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -110,6 +110,12 @@ void RulePreviewDialog::display(const RulePreview &preview)
     QTreeWidgetItem *unmatched = addItem(nullptr, QStringLiteral("Not matched by any rule"), preview.unmatchedSeconds);
     m_tree->addTopLevelItem(unmatched);
     addGroups(unmatched, preview.unmatched, appNames);
+    if (!preview.skipped.isEmpty()) {
+        QTreeWidgetItem *skipped =
+            addItem(nullptr, QStringLiteral("Skipped: task completed or unknown to Tavro"), preview.skippedSeconds);
+        m_tree->addTopLevelItem(skipped);
+        addGroups(skipped, preview.skipped, appNames);
+    }
     byRule->setExpanded(true);
     byTask->setExpanded(true);
     m_apply->setEnabled(!preview.batches.isEmpty());
