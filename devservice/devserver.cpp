@@ -45,6 +45,8 @@ QByteArray reasonPhrase(int status)
         return QByteArrayLiteral("Request Header Fields Too Large");
     case 501:
         return QByteArrayLiteral("Not Implemented");
+    case 503:
+        return QByteArrayLiteral("Service Unavailable");
     default:
         return QByteArrayLiteral("Error");
     }
@@ -386,6 +388,17 @@ void DevServer::onReadyRead(QTcpSocket *socket)
 {
     const auto connection = m_connections.value(socket);
     if (!connection) {
+        return;
+    }
+    qint64 buffered = socket->bytesAvailable();
+    for (const auto &held : std::as_const(m_connections)) {
+        buffered += held->buffer.size();
+    }
+    if (buffered > MaxBufferedBytes) {
+        connection->buffer.clear();
+        connection->busy = true;
+        socket->readAll();
+        send(socket, Response{503, "text/plain", "Too many request bytes in flight\n", false, {}}, false);
         return;
     }
     connection->buffer.append(socket->readAll());

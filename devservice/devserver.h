@@ -66,6 +66,9 @@ public:
     // new client would exceed MaxConnections.
     static constexpr int DefaultIdleTimeoutMs = 30000;
     static constexpr int MaxConnections = 128;
+    // Request bytes held for all connections together: bodies of up to 16 MiB on every connection
+    // would otherwise reach 2 GiB. A read that would pass it is answered 503 and closed.
+    static constexpr qint64 MaxBufferedBytes = 64 * 1024 * 1024;
 
     explicit DevServer(DevServiceStore *store = nullptr, QObject *parent = nullptr);
     ~DevServer() override;

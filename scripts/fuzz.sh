@@ -35,3 +35,5 @@ run fuzz_desktopentry tests/data/applications
 run fuzz_journal tests/data/journal
 run fuzz_dragpayload tests/data/dragpayload
 run fuzz_httprequest tests/data/http
+run fuzz_swayipc tests/data/ipc/sway
+run fuzz_hyprlandipc tests/data/ipc/hyprland

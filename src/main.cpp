@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "debuglog.h"
+#include "displayserver.h"
 #include "exportcommand.h"
 #include "hosts.h"
 #include "legacylayout.h"
@@ -7,27 +8,41 @@
 #include "messagebox.h"
 #include "settingsfile.h"
 #include "singleinstance.h"
+#include "startupactivation.h"
 #include "tavroapp.h"
 #include "unixsignals.h"
 #include "updatechecker.h"
 #include "widgetmessagepresenter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSystemTrayIcon>
 #include <QTextStream>
-#include <QTimer>
 
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 // An export needs no window, no display and no lock: it runs beside a recording instance.
 int runExport(const QCommandLineParser &parser)
 {
+    // The descriptor, unbuffered: each write's failure (a full disk, a closed pipe) shows at once.
     QFile standardOutput;
-    standardOutput.open(stdout, QIODevice::WriteOnly);
+    standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream messages(stderr);
     return ExportCommand::run(parser, SettingsFile::databasePath(), &standardOutput, messages);
+}
+
+// Two instances on one data folder would store the same time twice, and each would take the
+// other's journal for a crashed run's.
+void tellDataFolderInUse(const QString &holder)
+{
+    const QString text = QStringLiteral("TavroDesk is already running with the data folder %1 (%2), in another "
+                                        "session or on another computer. Quit it there before starting it here.")
+                             .arg(QDir::toNativeSeparators(SettingsFile::dataFolder()), holder);
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    MessageBox::critical(nullptr, QStringLiteral("TavroDesk"), text);
 }
 } // namespace
 
@@ -51,6 +66,14 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // Qt would abort on a Wayland compositor it cannot reach: fall back to X11 or say why not.
+    const QString displayProblem = DisplayServer::choosePlatform();
+    if (!displayProblem.isEmpty()) {
+        std::fputs((displayProblem + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+        return 1;
+    }
+    // Qt's X11 support clears the launcher's startup id when the application object is made.
+    const QString activation = StartupActivation::fromEnvironment();
     TavroApp app(argc, argv);
     DebugLog::enableDebugMessages(commandLine.debugRequested());
     // Before anything opens a file: where an earlier version kept them, they move once.
@@ -63,25 +86,36 @@ int main(int argc, char *argv[])
     }
 
     // Installed before anything else so that a termination request never kills the program
-    // half-way; one that comes before the window exists is carried out once it does.
+    // half-way; one that comes before the window exists is carried out once it does. Open dialogs
+    // and boxes are closed (exit() ends every event loop, the boxes' too) and no new box waits for
+    // an answer: a logout must not hang on them.
+    WidgetMessagePresenter presenter;
     UnixSignals terminationSignals;
     bool quitRequested = false;
-    QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested](int) {
+    QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested, &presenter](int) {
+        presenter.silence();
+        TavroApp::closeModalDialogs();
         if (app.mainWindow) {
-            app.mainWindow->on_actionExit_triggered();
+            app.mainWindow->quitNow();
         } else {
             quitRequested = true;
+            QCoreApplication::exit(1);
         }
     });
+    MessageBox::setPresenter(&presenter);
 
-    SingleInstance instance;
-    if (!instance.start()) {
+    SettingsFile::ensureFolders();
+    SingleInstance instance(SettingsFile::dataFolder());
+    switch (instance.start(activation)) {
+    case SingleInstance::Outcome::Started:
+        break;
+    case SingleInstance::Outcome::OtherShown:
         return 0;
+    case SingleInstance::Outcome::DataFolderInUse:
+        tellDataFolderInUse(instance.dataFolderHolder());
+        return 1;
     }
     QObject::connect(&instance, &SingleInstance::showRequested, &app, &TavroApp::onShowRequested);
-
-    WidgetMessagePresenter presenter;
-    MessageBox::setPresenter(&presenter);
 
     auto window = std::make_unique<MainWindow>();
     if (!window->isUsable()) {
@@ -89,14 +123,18 @@ int main(int argc, char *argv[])
         DebugLog::close();
         return 1;
     }
+    if (quitRequested) {
+        // Asked to end while the window was being built (a first-start dialog, say): save and go.
+        window->quitNow();
+        window.reset();
+        DebugLog::close();
+        return 0;
+    }
     // Started at log-in the program waits in the tray; without a tray it must show its window.
     window->setVisible(!(commandLine.autostarted() && QSystemTrayIcon::isSystemTrayAvailable()));
     app.mainWindow = window.get();
     if (app.showPending) {
-        app.onShowRequested();
-    }
-    if (quitRequested) {
-        QTimer::singleShot(0, window.get(), &MainWindow::on_actionExit_triggered);
+        app.onShowRequested(app.pendingActivation);
     }
 
     if (UpdateChecker *checker = window->updateChecker()) {

@@ -2,26 +2,13 @@
 // the resident memory it leaves grown, for the shapes that used to freeze or exhaust the program.
 
 #include "apireply.h"
+#include "benchdatabase.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
 
 namespace {
-long peakRssKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return -1;
-}
-
 QString nested(int depth)
 {
     return QStringLiteral("<rsp status=\"ok\">") + QStringLiteral("<a>").repeated(depth) +

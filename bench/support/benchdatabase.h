@@ -31,3 +31,5 @@ double processCpuMs();
 // The same for the calling thread alone.
 double threadCpuMs();
 double median(QList<double> values);
+// The peak resident memory of this process (VmHWM), in KiB; -1 when it cannot be read.
+long peakRssKiB();

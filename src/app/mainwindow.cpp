@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "awayeditdialog.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
 #include "databasecheck.h"
@@ -14,6 +15,7 @@
 #include "ignoredappsdialog.h"
 #include "linkopener.h"
 #include "linktimedialog.h"
+#include "messagebox.h"
 #include "recorder.h"
 #include "session.h"
 #include "settings.h"
@@ -90,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
         m_ui->menuView);
     m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
     m_subsystems->connectWindow(m_views, m_status, m_timeline);
+    connect(m_status, &StatusNotices::awayDescriptionRequested, this, &MainWindow::describeAwayTime);
 
     m_dateHeader = std::make_unique<DateHeader>(m_ui->headerBar, m_ui->btToday);
     m_dateHeader->reservePanelWidth(m_ui->widgetFilterRBox, m_ui->layoutDate);
@@ -266,6 +269,7 @@ void MainWindow::onInitialUpdate()
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
 
+    m_settings->loadSecrets();
     m_subsystems->startUp();
     m_initialUpdateDone = true;
     connect(loginIndicator(), &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
@@ -409,9 +413,28 @@ void MainWindow::onTrayMenuShow()
     activateWindow();
 }
 
+void MainWindow::describeAwayTime()
+{
+    const qint64 entry = m_subsystems->lastAwayEntry();
+    if (entry == 0) {
+        return;
+    }
+    onTrayMenuShow();
+    AwayEditDialog dialog(this);
+    dialog.entryIds = QStringList{QString::number(entry)};
+    dialog.load();
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    EntryStore::updateEntriesTitle(dialog.entryIds, dialog.description());
+    m_views->reloadKeepingExpandedNodes();
+}
+
 void MainWindow::onTrayMenuOptions()
 {
-    m_settings->editInDialog();
+    if (m_settings->editInDialog()) {
+        session()->applyNetworkSettings();
+    }
 }
 
 void MainWindow::on_action_Settings_triggered()
@@ -421,6 +444,23 @@ void MainWindow::on_action_Settings_triggered()
 
 void MainWindow::on_actionExit_triggered()
 {
+    // Asked while a box can still be shown: once the event loop has ended, time that can be
+    // neither stored nor journalled would be lost without a word.
+    if (isUsable() && recorder()->isStorageFailing() && !recorder()->flush() &&
+        MessageBox::question(
+            this, QStringLiteral("Recorded time not stored"),
+            QStringLiteral("The time recorded since %1 can neither be stored in the database nor kept in the recording "
+                           "journal (is the disk full?). If TavroDesk quits now, that time is lost.\n\nQuit anyway?")
+                .arg(QLocale().toString(recorder()->unstored().constFirst().start, QLocale::ShortFormat)),
+            MessageBox::Yes | MessageBox::No, MessageBox::No) != MessageBox::Yes) {
+        return;
+    }
+    quitNow();
+}
+
+void MainWindow::quitNow()
+{
+    m_exiting = true;
     close();
     QCoreApplication::quit();
 }
@@ -444,16 +484,25 @@ bool MainWindow::eventFilter(QObject *object, QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveSettings();
-    if (m_tray->takesClosedWindow()) {
-        hide();
-        event->ignore();
+    if (m_exiting || !m_tray->keepsRunningOnClose()) {
+        QMainWindow::closeEvent(event);
         return;
     }
-    QMainWindow::closeEvent(event);
-    if (event->isAccepted() && !m_tray->isUsable()) {
-        // Without a notification area nothing could bring a hidden window back: closing quits.
-        QCoreApplication::quit();
+    // Recording goes on behind the closed window.
+    hide();
+    event->ignore();
+    if (!m_tray->isUsable() && !setting("NoTrayCloseExplained").toBool()) {
+        Settings::instance()->values[key("NoTrayCloseExplained")] = true;
+        MessageBox::information(this, QStringLiteral("TavroDesk keeps running"), noTrayCloseText());
+        saveSettings();
     }
+}
+
+QString MainWindow::noTrayCloseText()
+{
+    return QStringLiteral("TavroDesk keeps recording with its window closed, but this desktop has no notification "
+                          "area to show its icon. Start TavroDesk again from the applications menu to bring the "
+                          "window back; File > Exit ends it.");
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -41,6 +41,8 @@ public:
     bool isRecording() const { return m_recording; }
     // True once the deferred start-up work has run.
     bool isInitialised() const { return m_initialUpdateDone; }
+    // Told once when the window closes on a desktop without a notification area.
+    static QString noTrayCloseText();
     // Switches the recording engine; the record button's state is left alone.
     void setRecording(bool on);
     Recorder *recorder() const { return m_subsystems->recorder(); }
@@ -109,7 +111,10 @@ public Q_SLOTS:
     void on_actionLogin_triggered();
     void on_action_Timestamps_triggered();
     void on_action_Settings_triggered();
+    // Quits, after asking when recorded time would be lost.
     void on_actionExit_triggered();
+    // Quits without asking: the session ends or a termination signal came.
+    void quitNow();
     void on_action_Ignored_Applications_triggered();
     // Writes the entries of the shown day or a chosen range to a CSV or JSON file.
     void on_actionExport_triggered();
@@ -124,6 +129,8 @@ public Q_SLOTS:
     void _connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
     void unlinkEntries(const QStringList &ids);
     void onTrayMenuOptions();
+    // Opens the description of the away time the last away notice told about.
+    void describeAwayTime();
     void onTrayMenuShow();
     void onStart();
     void onStop();
@@ -148,6 +155,8 @@ private:
     std::unique_ptr<SettingsStorage> m_settings;
     bool m_recording = false;
     bool m_initialUpdateDone = false;
+    // Exit was chosen: closing ends the program instead of leaving it running.
+    bool m_exiting = false;
 
     StatusNotices *m_status = nullptr;
     TrayMenu *m_tray = nullptr;

@@ -35,6 +35,7 @@ MessageBox::Button MessageBox::show(const Box &box)
         qWarning() << "message box without presenter:" << box.title << box.text;
         return box.defaultButton != NoButton ? box.defaultButton : Cancel;
     }
+    qDebug().noquote() << "message box:" << box.title << "-" << box.text;
     return currentPresenter->present(box);
 }
 

@@ -2,6 +2,8 @@
 
 #include "projectscatalogue.h"
 
+#include <QFileDevice>
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 
@@ -27,11 +29,13 @@ bool EntryExport::writeTo(QIODevice *device, QString *error) const
     bool ok = false;
     QList<ExportRecord> records = ExportReader::read(from, to, &ok);
     if (!ok) {
-        *error = QStringLiteral("The entries could not be read from the database.");
+        *error = QStringLiteral("The entries could not be read from the database; it may be damaged.");
         return false;
     }
     fillClients(&records, catalogueXml);
-    if (!ExportWriter::write(device, records, format)) {
+    // What a file device still buffers counts too: a full disk shows only when it goes out.
+    auto *file = qobject_cast<QFileDevice *>(device);
+    if (!ExportWriter::write(device, records, format) || (file && !file->flush())) {
         *error = QStringLiteral("The export could not be written: ") + device->errorString();
         return false;
     }
@@ -40,6 +44,12 @@ bool EntryExport::writeTo(QIODevice *device, QString *error) const
 
 bool EntryExport::writeFile(const QString &path, QString *error) const
 {
+    // The new file replaces the old one by renaming: that would replace a device or a pipe too.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        *error = QStringLiteral("Could not write %1: not a regular file.").arg(path);
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());

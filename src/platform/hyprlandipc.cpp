@@ -1,26 +1,17 @@
 #include "hyprlandipc.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "hyprlandreply.h"
 
 HyprlandIpc::HyprlandIpc(const QString &socketPath)
-    : m_socketPath(socketPath)
+    : CompositorIpc(socketPath)
 {}
 
-CompositorIpc::Focused HyprlandIpc::focused()
+QByteArray HyprlandIpc::request() const
 {
-    // Hyprland answers one request per connection and then closes it.
-    return activeWindow(exchange(m_socketPath, QByteArrayLiteral("j/activewindow"),
-                                 [](const QByteArray &bytes) { return QJsonDocument::fromJson(bytes).isObject(); }));
+    return QByteArrayLiteral("j/activewindow");
 }
 
-CompositorIpc::Focused HyprlandIpc::activeWindow(const QByteArray &reply)
+std::unique_ptr<IpcReplyReader> HyprlandIpc::newReader() const
 {
-    const QJsonObject window = QJsonDocument::fromJson(reply).object();
-    const qint64 pid = window.value(QLatin1String("pid")).toInteger();
-    if (pid <= 0 || pid > 0xFFFFFFFF) {
-        return {};
-    }
-    return {quint32(pid), window.value(QLatin1String("class")).toString(),
-            window.value(QLatin1String("title")).toString()};
+    return std::make_unique<HyprlandReply>();
 }

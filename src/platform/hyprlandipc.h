@@ -3,15 +3,15 @@
 #include "compositoripc.h"
 
 // Hyprland's request socket ($XDG_RUNTIME_DIR/hypr/<instance>/.socket.sock): "j/activewindow".
+// Hyprland answers one request per connection and then closes it.
 class HyprlandIpc : public CompositorIpc
 {
+    Q_OBJECT
+
 public:
     explicit HyprlandIpc(const QString &socketPath);
-    Focused focused() override;
 
-    // The active window of a "j/activewindow" reply; pid 0 when there is none.
-    static Focused activeWindow(const QByteArray &reply);
-
-private:
-    QString m_socketPath;
+protected:
+    QByteArray request() const override;
+    std::unique_ptr<IpcReplyReader> newReader() const override;
 };

@@ -9,6 +9,7 @@ namespace {
 constexpr int MaxTitleLength = 260;
 // The one window a helper reports has no native handle here; any non-zero value marks "a window".
 constexpr quint64 ReportedWindow = 1;
+constexpr qint64 RefusalMinuteMs = 60 * 1000;
 } // namespace
 
 ReportedWindowSource::ReportedWindowSource(std::unique_ptr<ForegroundWindowSource> fallback, QObject *parent)
@@ -77,8 +78,20 @@ void ReportedWindowSource::lose(const QString &note)
 
 void ReportedWindowSource::refuse(const QString &sender, const QString &why)
 {
-    qCWarning(lcPlatform).noquote() << "window report from" << (sender.isEmpty() ? QStringLiteral("(unknown)") : sender)
-                                    << "dropped:" << why;
+    if (!m_refusalMinute.isValid() || m_refusalMinute.hasExpired(RefusalMinuteMs)) {
+        m_refusalMinute.start();
+        m_refusalLines = 0;
+    }
+    if (m_refusalLines == MaxRefusalLines) {
+        ++m_refusalsNotLogged;
+        return;
+    }
+    ++m_refusalLines;
+    qCWarning(lcPlatform).noquote()
+        << "window report from" << (sender.isEmpty() ? QStringLiteral("(unknown)") : sender) << "dropped:" << why
+        << (m_refusalsNotLogged > 0 ? QStringLiteral("(%1 more were dropped unlogged before)").arg(m_refusalsNotLogged)
+                                    : QString());
+    m_refusalsNotLogged = 0;
 }
 
 QString ReportedWindowSource::fallbackSentence()

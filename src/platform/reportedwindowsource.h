@@ -4,6 +4,7 @@
 #include "foregroundwindow.h"
 #include "windowreport.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <memory>
@@ -18,6 +19,8 @@ class ReportedWindowSource : public QObject, public ForegroundWindowSource
     Q_OBJECT
 
 public:
+    static constexpr int MaxRefusalLines = 10;
+
     ForegroundSample sample() override;
     QString windowText(quint64 window) override;
     quint64 parentWindow(quint64 window) override;
@@ -41,8 +44,9 @@ protected:
     void accept(const WindowReport &report);
     // The helper stopped answering (or never did): back to the fallback, with `note` for the user.
     void lose(const QString &note);
-    // Logs a refused call or signal. Nothing of it is used.
-    static void refuse(const QString &sender, const QString &why);
+    // Logs a refused call or signal. Nothing of it is used. Anyone on the bus can send them: beyond
+    // MaxRefusalLines a minute they are only counted, so they cannot fill the debug log.
+    void refuse(const QString &sender, const QString &why);
     // The first sentence of every note: what is still recorded.
     static QString fallbackSentence();
 
@@ -52,4 +56,7 @@ private:
     // Names the program by its app id when its process cannot be read (another mount namespace).
     DesktopAppMetadata m_desktopEntries;
     QString m_note;
+    QElapsedTimer m_refusalMinute;
+    int m_refusalLines = 0;
+    int m_refusalsNotLogged = 0;
 };

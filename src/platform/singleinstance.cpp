@@ -5,20 +5,23 @@
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 
 namespace {
-const char ShowRequest[] = "show\n";
+// "show", or "show " and the launcher's activation, then a newline.
+const QByteArray ShowRequest = QByteArrayLiteral("show");
 const char ShowAnswer[] = "ok\n";
 // How long a start that lost the race for the lock waits for the winner to listen.
 constexpr int StartupWaitMs = 3000;
 } // namespace
 
-SingleInstance::SingleInstance(const QString &runtimeFolder, QObject *parent)
+SingleInstance::SingleInstance(const QString &dataFolder, const QString &runtimeFolder, QObject *parent)
     : QObject(parent)
+    , m_dataFolder(dataFolder)
     , m_folder(runtimeFolder)
 {}
 
@@ -43,14 +46,16 @@ QString SingleInstance::socketPath() const
     return m_folder + QStringLiteral("/tavrodesk.sock");
 }
 
-bool SingleInstance::askRunningInstance(int timeoutMs)
+bool SingleInstance::askRunningInstance(int timeoutMs, const QString &activation)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }
-    socket.write(ShowRequest);
+    // One line: a line break inside the token would end the request early.
+    const QByteArray token = activation.toUtf8().simplified();
+    socket.write(token.isEmpty() ? ShowRequest + '\n' : ShowRequest + ' ' + token + '\n');
     if (!socket.waitForBytesWritten(timeoutMs)) {
         return false;
     }
@@ -58,10 +63,10 @@ bool SingleInstance::askRunningInstance(int timeoutMs)
     return socket.waitForReadyRead(timeoutMs) && socket.readLine() == ShowAnswer;
 }
 
-bool SingleInstance::start()
+SingleInstance::Outcome SingleInstance::start(const QString &activation)
 {
-    if (askRunningInstance(1000)) {
-        return false;
+    if (askRunningInstance(1000, activation)) {
+        return Outcome::OtherShown;
     }
     QDir().mkpath(m_folder);
     m_lock = std::make_unique<QLockFile>(m_folder + QStringLiteral("/tavrodesk.lock"));
@@ -71,13 +76,17 @@ bool SingleInstance::start()
         // Another start won the lock and is about to listen: hand it the request instead.
         const QDeadlineTimer deadline(StartupWaitMs);
         while (!deadline.hasExpired()) {
-            if (askRunningInstance(500)) {
-                return false;
+            if (askRunningInstance(500, activation)) {
+                return Outcome::OtherShown;
             }
             QThread::msleep(50);
         }
         qCWarning(lcPlatform) << "another instance holds" << m_lock->fileName() << "but does not answer";
-        return false;
+        return Outcome::OtherShown;
+    }
+    if (!lockDataFolder()) {
+        m_lock.reset();
+        return Outcome::DataFolderInUse;
     }
 
     QLocalServer::removeServer(socketPath());
@@ -87,7 +96,38 @@ bool SingleInstance::start()
         qCWarning(lcPlatform) << "cannot listen on" << socketPath() << m_server->errorString();
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
-    return true;
+    return Outcome::Started;
+}
+
+bool SingleInstance::lockDataFolder()
+{
+    if (!QFileInfo(m_dataFolder).isDir()) {
+        // Nothing can be stored there either; the settings loader tells the user.
+        return true;
+    }
+    m_dataLock = std::make_unique<QLockFile>(m_dataFolder + QStringLiteral("/instance.lock"));
+    // A holder on another computer is never taken for dead.
+    m_dataLock->setStaleLockTime(0);
+    if (m_dataLock->tryLock(0)) {
+        return true;
+    }
+    if (m_dataLock->error() != QLockFile::LockFailedError) {
+        qCWarning(lcPlatform) << "cannot lock the data folder:" << m_dataLock->fileName();
+        m_dataLock.reset();
+        return true;
+    }
+    return false;
+}
+
+QString SingleInstance::dataFolderHolder() const
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!m_dataLock || !m_dataLock->getLockInfo(&pid, &host, &application)) {
+        return QStringLiteral("another process");
+    }
+    return QStringLiteral("process %1 on host %2").arg(pid).arg(host);
 }
 
 void SingleInstance::answer()
@@ -98,10 +138,11 @@ void SingleInstance::answer()
             if (!socket->canReadLine()) {
                 return;
             }
-            if (socket->readLine() == ShowRequest) {
+            const QByteArray request = socket->readLine().chopped(1);
+            if (request == ShowRequest || request.startsWith(ShowRequest + ' ')) {
                 socket->write(ShowAnswer);
                 socket->flush();
-                Q_EMIT showRequested();
+                Q_EMIT showRequested(QString::fromUtf8(request.mid(ShowRequest.size() + 1)));
             }
             socket->disconnectFromServer();
         });

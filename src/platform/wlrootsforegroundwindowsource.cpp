@@ -7,6 +7,7 @@
 #include <QDebug>
 
 #include <cstring>
+#include <utility>
 #include <wayland-client.h>
 
 namespace {
@@ -85,7 +86,12 @@ WlrootsForegroundWindowSource::WlrootsForegroundWindowSource(const QByteArray &s
     : m_connection(socket)
     , m_compositor(compositor)
     , m_ipc(std::move(ipc))
-{}
+{
+    if (m_ipc) {
+        QObject::connect(m_ipc.get(), &CompositorIpc::answered, m_ipc.get(),
+                         [this](const IpcFocus &focused) { onIpcAnswer(focused); });
+    }
+}
 
 WlrootsForegroundWindowSource::~WlrootsForegroundWindowSource()
 {
@@ -120,6 +126,7 @@ void WlrootsForegroundWindowSource::close()
     }
     m_toplevels.clear();
     m_active = 0;
+    m_asking = 0;
     if (m_manager) {
         wl_proxy_destroy(reinterpret_cast<wl_proxy *>(m_manager));
         m_manager = nullptr;
@@ -162,8 +169,10 @@ ForegroundSample WlrootsForegroundWindowSource::sample()
         return {};
     }
     if (!it->pathKnown) {
-        it->path = resolvePath(*it);
-        it->pathKnown = true;
+        resolvePath(it.key());
+        if (!it->pathKnown) {
+            return {};
+        }
     }
     return {it.key(), it->path, it->title, it->appId};
 }
@@ -178,19 +187,32 @@ quint64 WlrootsForegroundWindowSource::parentWindow(quint64 window)
     return m_toplevels.value(window).parent;
 }
 
-QString WlrootsForegroundWindowSource::resolvePath(const Toplevel &toplevel)
+void WlrootsForegroundWindowSource::resolvePath(quint64 window)
 {
-    if (m_ipc) {
-        // The IPC may lag behind the protocol's events; trust it only when it describes this window.
-        const CompositorIpc::Focused focused = m_ipc->focused();
-        if (focused.pid != 0 && (focused.appId == toplevel.appId || focused.title == toplevel.title)) {
-            const QString path = executablePath(focused.pid);
-            if (!path.isEmpty()) {
-                return path;
-            }
-        }
+    if (!m_ipc) {
+        Toplevel &toplevel = m_toplevels[window];
+        toplevel.path = m_desktopEntries.waylandAppPath(toplevel.appId);
+        toplevel.pathKnown = true;
+    } else if (m_asking != window || !m_ipc->isAsking()) {
+        m_asking = window;
+        m_ipc->ask();
     }
-    return m_desktopEntries.waylandAppPath(toplevel.appId);
+}
+
+void WlrootsForegroundWindowSource::onIpcAnswer(const IpcFocus &focused)
+{
+    const quint64 window = std::exchange(m_asking, 0);
+    auto it = m_toplevels.find(window);
+    if (it == m_toplevels.end()) {
+        return;
+    }
+    // The IPC may lag behind the protocol's events; trust it only when it describes this window.
+    const bool describesIt = focused.pid != 0 && (focused.appId == it->appId || focused.title == it->title);
+    it->path = describesIt ? executablePath(focused.pid) : QString();
+    if (it->path.isEmpty()) {
+        it->path = m_desktopEntries.waylandAppPath(it->appId);
+    }
+    it->pathKnown = true;
 }
 
 void WlrootsForegroundWindowSource::onGlobal(wl_registry *registry, quint32 name, const char *interface,
@@ -245,6 +267,10 @@ void WlrootsForegroundWindowSource::onDone(zwlr_foreign_toplevel_handle_v1 *hand
         m_active = 0;
     }
     toplevel.activated = toplevel.pendingActivated;
+    // Asked now, the IPC has answered long before the next sample wants the path.
+    if (m_active == key(handle) && !toplevel.pathKnown) {
+        resolvePath(m_active);
+    }
 }
 
 void WlrootsForegroundWindowSource::onClosed(zwlr_foreign_toplevel_handle_v1 *handle)

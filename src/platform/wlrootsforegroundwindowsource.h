@@ -18,7 +18,8 @@ struct zwlr_foreign_toplevel_handle_v1;
 // foreign-toplevel interface on a Wayland connection of our own. Title, app id and activated state
 // arrive as events and are kept, so a sample costs no round trip. The interface tells no process:
 // the compositor's IPC (when there is one) names the focused process, else the app id leads to the
-// application's desktop entry, else to a pseudo-path naming the app id.
+// application's desktop entry, else to a pseudo-path naming the app id. The IPC is asked when a
+// window is activated; until it has answered, the window is not reported.
 class WlrootsForegroundWindowSource : public ForegroundWindowSource
 {
 public:
@@ -67,7 +68,8 @@ private:
     bool open();
     void close();
     bool ensureConnected();
-    QString resolvePath(const Toplevel &toplevel);
+    void resolvePath(quint64 window);
+    void onIpcAnswer(const IpcFocus &focused);
     static quint64 key(zwlr_foreign_toplevel_handle_v1 *handle) { return quint64(quintptr(handle)); }
 
     WaylandConnection m_connection;
@@ -79,4 +81,6 @@ private:
     QHash<quint64, Toplevel> m_toplevels;
     // The window that was activated last, or 0.
     quint64 m_active = 0;
+    // The window whose process the IPC is asked for, or 0.
+    quint64 m_asking = 0;
 };

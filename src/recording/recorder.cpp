@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLocale>
 #include <QVariant>
 
 namespace {
@@ -45,6 +46,7 @@ void Recorder::setRecording(bool on)
         if (!m_journalRecovered) {
             recoverJournal();
         }
+        m_lastEnd = QDateTime();
         m_samplingTimer.start();
     } else {
         m_samplingTimer.stop();
@@ -55,7 +57,7 @@ void Recorder::setRecording(bool on)
     }
 }
 
-void Recorder::flush()
+bool Recorder::flush()
 {
     const QDateTime now = TimeText::wholeSeconds(m_clock->now());
     if (!m_currentWindow.path.isEmpty()) {
@@ -65,9 +67,17 @@ void Recorder::flush()
     storeUnstored(now, true);
     if (m_unstored.isEmpty()) {
         removeJournal();
-    } else {
-        checkpoint(now, true);
+        return true;
     }
+    checkpoint(now, true);
+    const bool kept = !m_journalPath.isEmpty() && !m_journalFailed && m_journalLeftOut == 0;
+    if (!kept) {
+        qCWarning(lcRecording).noquote() << "the time recorded from"
+                                         << TimeText::formatDateTime(m_unstored.constFirst().start) << "to"
+                                         << TimeText::formatDateTime(m_unstored.constLast().end) << "("
+                                         << m_unstored.size() << "stretches) is neither stored nor kept in the journal";
+    }
+    return kept;
 }
 
 void Recorder::updateApps()
@@ -78,13 +88,17 @@ void Recorder::updateApps()
     }
     const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
     QDateTime now = tickTime;
+    if (!m_lastEnd.isValid()) {
+        m_lastEnd = tickTime;
+    }
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
         idleHook(sample, now, tickTime);
     }
 
     if (m_currentWindow.path.isEmpty()) {
-        m_currentStart = tickTime;
+        // Away time that began in front of an unrecorded window starts back when the user left.
+        m_currentStart = now;
         m_currentWindow = sample;
     }
     if (m_currentWindow.path != sample.path || m_currentWindow.title != sample.title) {
@@ -130,9 +144,12 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
     m_inIdle = true;
     qCDebug(lcRecording) << "Entered IDLE";
     QDateTime awayStart = tickTime.addSecs(-limit);
-    // A window that came to the front by itself during the inactivity must not end before it began.
-    if (!m_currentWindow.path.isEmpty() && awayStart < m_currentStart) {
-        awayStart = m_currentStart;
+    // A window that came to the front by itself during the inactivity must not end before it began;
+    // in front of an unrecorded window (TavroDesk's own, say) away time reaches back to the last
+    // recorded stretch, never into it.
+    const QDateTime earliest = m_currentWindow.path.isEmpty() ? m_lastEnd : m_currentStart;
+    if (awayStart < earliest) {
+        awayStart = earliest;
     }
     sample = idleWindowInfo();
     sample.title = QStringLiteral("at ") + awayStart.time().toString(TimeOfDayFormat);
@@ -147,6 +164,7 @@ QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 
 void Recorder::closeStretch(const QDateTime &end)
 {
+    m_lastEnd = end;
     // A stretch that ends where it began holds no time: storing it would only add an empty row.
     if (!(m_currentStart < end)) {
         return;
@@ -180,15 +198,26 @@ void Recorder::setStorageFailing(bool failing)
         return;
     }
     m_storageFailing = failing;
-    const QString text = failing ? QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps "
-                                                  "it and stores it as soon as the database can be written again.")
-                                 : QString();
     if (failing) {
         qCWarning(lcRecording) << "cannot store recorded time; keeping" << m_unstored.size() << "stretch(es) for later";
     } else {
         qCDebug(lcRecording) << "recorded time is stored again";
     }
-    Q_EMIT storageFailing(failing, text);
+    Q_EMIT storageFailing(failing, failing ? storageFailingText() : QString());
+}
+
+QString Recorder::storageFailingText() const
+{
+    QString text = QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps it and stores it "
+                                  "as soon as the database can be written again.");
+    if (m_journalLeftOut > 0 && m_unstored.size() > m_journalLeftOut) {
+        // The stretches left out of the journal are the newest but the open one.
+        const JournalStretch &firstLeftOut = m_unstored.at(m_unstored.size() - m_journalLeftOut);
+        text += QStringLiteral(" The recording journal is full: should TavroDesk end unexpectedly, the time recorded "
+                               "since %1 is lost.")
+                    .arg(QLocale().toString(firstLeftOut.start, QLocale::ShortFormat));
+    }
+    return text;
 }
 
 QPair<qint64, qint64> Recorder::storeEntry(const QDateTime &start, const QDateTime &end, const WindowInfo &info)
@@ -259,6 +288,18 @@ void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
     }
     m_journalFailed = !written;
     m_journalOwned = m_journalOwned || written;
+    if (!written) {
+        return;
+    }
+    const bool wasFull = m_journalLeftOut > 0;
+    m_journalLeftOut = m_journal.leftOut();
+    if ((m_journalLeftOut > 0) != wasFull) {
+        qCWarning(lcRecording) << "recording journal"
+                               << (wasFull ? "takes every stretch again" : "full: stretches wait in memory");
+        if (m_storageFailing) {
+            Q_EMIT storageFailing(true, storageFailingText());
+        }
+    }
 }
 
 void Recorder::removeJournal()
@@ -279,8 +320,13 @@ bool Recorder::recoverJournal()
         return false;
     }
     const RecordingJournal::Contents contents = m_journal.read(m_clock->now(), EntryStore::latestEnd());
-    if (!contents.problem.isEmpty()) {
-        qCWarning(lcRecording) << "discarding corrupt recording journal" << m_journalPath << "(" << contents.problem
+    if (contents.unread) {
+        // Whatever it holds stays on the disk, where this run's journal does not replace it.
+        const QString aside = m_journal.keepAside(m_clock->now());
+        qCWarning(lcRecording) << "recording journal" << m_journalPath << "could not be read (" << contents.problem
+                               << "); kept as" << aside;
+    } else if (!contents.problem.isEmpty()) {
+        qCWarning(lcRecording) << "recording journal" << m_journalPath << "had stretches left out (" << contents.problem
                                << ")";
     }
     QList<JournalStretch> recovered = contents.stretches;

@@ -60,8 +60,9 @@ public:
     void setOwnPath(const QString &path) { m_ownPath = path; }
 
     // Stores the open stretch up to now and starts afresh at the next tick. Called on quit. The
-    // journal stays while stretches could not be stored, for the next start.
-    void flush();
+    // journal stays while stretches could not be stored, for the next start. False when recorded
+    // time could be neither stored nor journalled: a quit now loses it.
+    bool flush();
 
     // Closed stretches the database has not taken yet, oldest first.
     const QList<JournalStretch> &unstored() const { return m_unstored; }
@@ -108,6 +109,7 @@ private:
     // database is tried again only every StoreRetrySecs.
     void storeUnstored(const QDateTime &now, bool force);
     void setStorageFailing(bool failing);
+    QString storageFailingText() const;
     void checkpoint(const QDateTime &tickTime, bool sync = false);
     void removeJournal();
     // What the journal holds: the unstored stretches and the open one up to `checkpoint`.
@@ -121,6 +123,9 @@ private:
     bool m_recording = false;
     WindowInfo m_currentWindow;
     QDateTime m_currentStart;
+    // Where the last stretch ended, or the first tick since recording started: away time never
+    // reaches back before it.
+    QDateTime m_lastEnd;
     bool m_inIdle = false;
     QString m_journalPath;
     RecordingJournal m_journal;
@@ -128,6 +133,8 @@ private:
     bool m_storageFailing = false;
     QDateTime m_nextStoreTry;
     bool m_journalFailed = false;
+    // Stretches the journal could not take (it is full); they wait in memory only.
+    qsizetype m_journalLeftOut = 0;
     // The journal file on disk is this run's, not one left by a crash.
     bool m_journalOwned = false;
     bool m_journalRecovered = false;

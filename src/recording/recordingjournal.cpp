@@ -2,6 +2,7 @@
 
 #include "timetext.h"
 
+#include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -9,6 +10,7 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -80,19 +82,40 @@ bool RecordingJournal::exists() const
 
 QByteArray RecordingJournal::serialize(const QList<JournalStretch> &stretches)
 {
-    QJsonArray list;
+    return serialize(stretches, std::numeric_limits<qint64>::max(), nullptr);
+}
+
+QByteArray RecordingJournal::serialize(const QList<JournalStretch> &stretches, qint64 maxBytes, qsizetype *leftOut)
+{
+    QByteArrayList objects;
+    objects.reserve(stretches.size());
     for (const JournalStretch &stretch : stretches) {
-        list.append(QJsonObject{
-            {QStringLiteral("path"), stretch.info.path},
-            {QStringLiteral("name"), stretch.info.name},
-            {QStringLiteral("title"), stretch.info.title},
-            {QStringLiteral("start"), stamp(stretch.start)},
-            {offsetKey(QStringLiteral("start")), stretch.start.offsetFromUtc()},
-            {QStringLiteral("end"), stamp(stretch.end)},
-            {offsetKey(QStringLiteral("end")), stretch.end.offsetFromUtc()},
-        });
+        objects << QJsonDocument(QJsonObject{
+                                     {QStringLiteral("path"), stretch.info.path},
+                                     {QStringLiteral("name"), stretch.info.name},
+                                     {QStringLiteral("title"), stretch.info.title},
+                                     {QStringLiteral("start"), stamp(stretch.start)},
+                                     {offsetKey(QStringLiteral("start")), stretch.start.offsetFromUtc()},
+                                     {QStringLiteral("end"), stamp(stretch.end)},
+                                     {offsetKey(QStringLiteral("end")), stretch.end.offsetFromUtc()},
+                                 })
+                       .toJson(QJsonDocument::Compact);
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("stretches"), list}}).toJson(QJsonDocument::Compact);
+    const QByteArray head("{\"stretches\":[");
+    const QByteArray tail("]}");
+    qint64 size = head.size() + tail.size() + (objects.isEmpty() ? 0 : objects.constLast().size());
+    qsizetype kept = 0;
+    while (kept + 1 < objects.size() && size + objects.at(kept).size() + 1 <= maxBytes) {
+        size += objects.at(kept).size() + 1;
+        ++kept;
+    }
+    if (leftOut) {
+        *leftOut = objects.isEmpty() ? 0 : objects.size() - 1 - kept;
+    }
+    if (!objects.isEmpty()) {
+        objects.remove(kept, objects.size() - 1 - kept);
+    }
+    return head + objects.join(',') + tail;
 }
 
 bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDateTime &now, bool sync)
@@ -103,7 +126,7 @@ bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDate
     const bool durable = sync || !m_lastSync.isValid() || qAbs(m_lastSync.secsTo(now)) >= SyncIntervalSecs;
     const QString temporary = m_path + QStringLiteral(".new");
     QFile file(temporary);
-    const QByteArray bytes = serialize(stretches);
+    const QByteArray bytes = serialize(stretches, MaxBytes, &m_leftOut);
     bool written =
         file.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
         file.write(bytes) == bytes.size() && file.flush();
@@ -125,6 +148,15 @@ bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDate
     return true;
 }
 
+QString RecordingJournal::keepAside(const QDateTime &now)
+{
+    const QString aside = m_path + QStringLiteral(".unread-") + now.toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) != 0) {
+        return {};
+    }
+    return aside;
+}
+
 void RecordingJournal::remove()
 {
     if (!m_path.isEmpty()) {
@@ -138,24 +170,25 @@ RecordingJournal::Contents RecordingJournal::read(const QDateTime &now, const QD
     // A FIFO would block the start for ever and a link to a device could be read without end.
     const QFileInfo info(m_path);
     if (!info.isFile()) {
-        return {{}, QStringLiteral("not a regular file")};
+        return {{}, QStringLiteral("not a regular file"), true};
     }
-    if (info.size() > MaxBytes) {
-        return {{}, QStringLiteral("larger than %1 bytes").arg(MaxBytes)};
+    if (info.size() > MaxReadBytes) {
+        return {{}, QStringLiteral("larger than %1 bytes").arg(MaxReadBytes), true};
     }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {{}, file.errorString()};
+        return {{}, file.errorString(), true};
     }
-    return parse(file.read(MaxBytes + 1), now, notBefore);
+    return parse(file.read(MaxReadBytes + 1), now, notBefore);
 }
 
 RecordingJournal::Contents RecordingJournal::parse(const QByteArray &bytes, const QDateTime &now,
                                                    const QDateTime &notBefore)
 {
     Contents contents;
-    if (bytes.size() > MaxBytes) {
-        contents.problem = QStringLiteral("larger than %1 bytes").arg(MaxBytes);
+    contents.unread = true;
+    if (bytes.size() > MaxReadBytes) {
+        contents.problem = QStringLiteral("larger than %1 bytes").arg(MaxReadBytes);
         return contents;
     }
     QJsonParseError error;
@@ -164,6 +197,7 @@ RecordingJournal::Contents RecordingJournal::parse(const QByteArray &bytes, cons
         contents.problem = QStringLiteral("not a journal");
         return contents;
     }
+    contents.unread = false;
     const QJsonObject journal = document.object();
     QList<JournalStretch> candidates;
     if (journal.contains(QStringLiteral("checkpoint"))) {

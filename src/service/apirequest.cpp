@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QIODevice>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QTimer>
 
@@ -47,6 +48,8 @@ private:
 
 // Long enough that the box is wider than its title, which would otherwise be cut short.
 const QString TimeoutText = QStringLiteral("Connection Timeout\n\nThe Tavro service did not answer in time.");
+// How far past the size limit a reply may be read before it is seen to be too large.
+constexpr qint64 ReadAheadBytes = 1024 * 1024;
 } // namespace
 
 ApiRequest::ApiRequest(bool silent)
@@ -136,12 +139,14 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::onSslErrors);
     connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::onFinished);
     connect(networkReply, &QNetworkReply::downloadProgress, this, &ApiRequest::onDownloadProgress);
-    // Checked while the reply streams in, so a huge or endless reply never sits in memory whole.
+    // Checked while the reply streams in, so a huge or endless reply never sits in memory whole. The
+    // reply's buffer holds the download a little past the limit: the network thread would race ahead.
+    networkReply->setReadBufferSize(ApiReply::MaxReplyBytes + ReadAheadBytes);
     connect(networkReply, &QNetworkReply::metaDataChanged, this, [this, networkReply] {
-        checkReplySize(networkReply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+        checkReplySize(networkReply, networkReply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
     });
     connect(networkReply, &QNetworkReply::readyRead, this,
-            [this, networkReply] { checkReplySize(networkReply->bytesAvailable()); });
+            [this, networkReply] { checkReplySize(networkReply, networkReply->bytesAvailable()); });
     connect(networkReply, &QNetworkReply::uploadProgress, this, &ApiRequest::onUploadProgress);
 
     QTimer timer;
@@ -272,7 +277,7 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
     m_error = code;
-    const QString text = networkErrorText(int(code));
+    const QString text = networkErrorText(int(code)) + proxyNote();
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
@@ -290,11 +295,12 @@ void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
     qCDebug(lcService) << "on download progress. received" << bytesReceived << ", total: " << bytesTotal;
 }
 
-void ApiRequest::checkReplySize(qint64 bytes)
+void ApiRequest::checkReplySize(QNetworkReply *networkReply, qint64 bytes)
 {
     if (bytes > ApiReply::MaxReplyBytes && m_ok && !m_settled) {
         fail(QStringLiteral("The reply of the Tavro service is larger than %1 MB and was not read.")
-                 .arg(ApiReply::MaxReplyBytes / (1024 * 1024)));
+                 .arg(ApiReply::MaxReplyBytes / (1024 * 1024)),
+             networkReply);
     }
 }
 
@@ -317,10 +323,29 @@ QString ApiRequest::redirectText(const QUrl &target)
         .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
 }
 
-void ApiRequest::fail(const QString &text)
+QString ApiRequest::proxyNote() const
+{
+    QNetworkProxy proxy = m_manager ? m_manager->proxy() : QNetworkProxy(QNetworkProxy::NoProxy);
+    if (proxy.type() == QNetworkProxy::DefaultProxy) {
+        const QList<QNetworkProxy> chosen = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(m_origin));
+        proxy = chosen.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : chosen.constFirst();
+    }
+    if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy) {
+        return {};
+    }
+    return QStringLiteral(" (through the proxy %1:%2)").arg(proxy.hostName()).arg(proxy.port());
+}
+
+void ApiRequest::fail(const QString &text, QNetworkReply *download)
 {
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
+    if (download) {
+        // Stopped before the box: while it is open the event loop runs and the reply would go on
+        // arriving. Its cancellation is no failure of its own.
+        download->disconnect(this);
+        download->abort();
+    }
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
     }
@@ -353,7 +378,7 @@ void ApiRequest::onTimeout()
     m_timedOut = m_timedOut || !alreadyFailed;
     m_ok = false;
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText + proxyNote());
     }
     qCDebug(lcService) << "on timeout";
 }

@@ -61,5 +61,13 @@ QList<ExportRecord> ExportReader::read(const QDate &from, const QDate &to, bool 
         record.remoteEntryId = idOrNull(query.value(12));
         records.append(std::move(record));
     }
+    // A damaged page ends the rows early with an error, not with the end of the result.
+    if (query.lastError().isValid()) {
+        qCDebug(lcStore) << "export read error: " << query.lastError().text();
+        if (ok) {
+            *ok = false;
+        }
+        return {};
+    }
     return records;
 }

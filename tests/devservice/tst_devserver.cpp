@@ -190,6 +190,34 @@ private Q_SLOTS:
         qDeleteAll(sockets);
     }
 
+    // Large bodies on many connections at once: what the server holds for them together is capped, the
+    // connection that would pass the cap is refused, and the server goes on answering.
+    void requestBytesInFlightAreCapped()
+    {
+        const qint64 bodySize = 15 * 1024 * 1024;
+        const QByteArray request =
+            "POST /service/tavro.test.null HTTP/1.1\r\nContent-Length: " + QByteArray::number(bodySize + 1) +
+            "\r\n\r\n" + QByteArray(bodySize, 'a');
+        constexpr int Clients = 6;
+        static_assert(Clients * 15 > DevServer::MaxBufferedBytes / (1024 * 1024), "the bodies must pass the cap");
+        QList<QTcpSocket *> sockets;
+        QByteArrayList answers(Clients);
+        for (int i = 0; i < Clients; ++i) {
+            auto *socket = new QTcpSocket(this);
+            connect(socket, &QTcpSocket::readyRead, this, [socket, &answers, i] { answers[i] += socket->readAll(); });
+            socket->connectToHost(QHostAddress::LocalHost, m_server->serverPort());
+            // One byte short: no body completes, each one waits in the server.
+            socket->write(request);
+            sockets << socket;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::any_of(answers.cbegin(), answers.cend(),
+                        [](const QByteArray &answer) { return answer.startsWith("HTTP/1.1 503 Service Unavailable"); }),
+            30000);
+        QCOMPARE(get(s("tavro.test.null")).error, QNetworkReply::NoError);
+        qDeleteAll(sockets);
+    }
+
     // The history holds summaries: a long-running server must not keep every body it was sent.
     void historyKeepsBoundedSummaries()
     {

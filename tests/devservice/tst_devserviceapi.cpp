@@ -250,6 +250,18 @@ private Q_SLOTS:
         QVERIFY(!m_store->task(1)->complete);
     }
 
+    // A client may still hold the id of an entry it deleted: that id never names another entry.
+    void deletedEntryIdsAreNotReused()
+    {
+        const int user = m_store->addUser(s("y@tavro.test"), s("y"), s("Y"), s("y"));
+        const int task = m_store->addTask(m_store->addTaskList(m_store->addProject(user, 0, s("P")), s("L")), s("T"));
+        const int deleted = m_store->addEntry(user, task, QDate(2026, 1, 1), 60, QString());
+        QVERIFY(m_store->deleteEntry(deleted));
+        const int next = m_store->addEntry(user, task, QDate(2026, 1, 1), 60, QString());
+        QVERIFY(next > deleted);
+        QVERIFY(!m_store->entry(deleted));
+    }
+
     void otherAccountsObjectsAreHidden()
     {
         const int stranger = m_store->addUser(s("x@tavro.test"), s("x"), s("X"), s("x"));

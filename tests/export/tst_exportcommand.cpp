@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 
 #include <memory>
 #include <signal.h>
+#include <sys/stat.h>
 
 using namespace TestDb;
 
@@ -27,11 +29,12 @@ private:
     QString dataFolder() const { return m_root.path() + QStringLiteral("/data/TavroDesk"); }
     QString runFolder() const { return m_root.path() + QStringLiteral("/run"); }
 
-    QProcessEnvironment environment() const
+    QProcessEnvironment environment(const QString &dataHome = QString()) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_root.path() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"),
+                   dataHome.isEmpty() ? m_root.path() + QStringLiteral("/data") : dataHome);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root.path() + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
         env.remove(QStringLiteral("DISPLAY"));
@@ -45,10 +48,14 @@ private:
         QString err;
     };
 
-    Result runExport(const QStringList &arguments) const
+    Result runExport(const QStringList &arguments, const QString &standardOutputFile = QString(),
+                     const QString &dataHome = QString()) const
     {
         QProcess process;
-        process.setProcessEnvironment(environment());
+        process.setProcessEnvironment(environment(dataHome));
+        if (!standardOutputFile.isEmpty()) {
+            process.setStandardOutputFile(standardOutputFile);
+        }
         process.start(QStringLiteral(TAVRO_BINARY), arguments);
         Result result;
         if (process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit) {
@@ -132,6 +139,67 @@ private Q_SLOTS:
         ::kill(pid_t(instance.processId()), SIGTERM);
         QVERIFY(instance.waitForFinished(10000));
         QCOMPARE(instance.exitCode(), 0);
+    }
+    // Output that does not all arrive is a failure, never a success with a short file.
+    void shortOutputIsAFailure()
+    {
+        const QStringList march{QStringLiteral("--export"), QStringLiteral("2026-03-01"), QStringLiteral("2026-03-31")};
+        for (const QString &format : {QStringLiteral("csv"), QStringLiteral("json")}) {
+            const Result full =
+                runExport(march + QStringList{QStringLiteral("--format"), format}, QStringLiteral("/dev/full"));
+            QCOMPARE(full.exitCode, 1);
+            QVERIFY2(full.err.contains(QStringLiteral("No space left on device")), qPrintable(full.err));
+        }
+
+        // Written only into regular files: the new file would replace a pipe or a device.
+        const QString pipe = m_root.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const Result special = runExport(march + QStringList{QStringLiteral("--output"), pipe});
+        QCOMPARE(special.exitCode, 1);
+        QVERIFY2(special.err.contains(QStringLiteral("not a regular file")), qPrintable(special.err));
+        struct stat status
+        {};
+        QVERIFY(::stat(QFile::encodeName(pipe).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    }
+
+    // A database with damaged pages gives an error, not the rows before the damage.
+    void damagedDatabaseIsAFailure()
+    {
+        QTemporaryDir home;
+        const QString path = home.filePath(QStringLiteral("TavroDesk/tavrodesk.sqlite"));
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        {
+            Database db;
+            QString error;
+            QVERIFY2(db.open(path, &error), qPrintable(error));
+            Database::createSchema();
+            const qint64 app = addApp(QStringLiteral("/usr/bin/shell"), QStringLiteral("Shell"));
+            exec(QStringLiteral("BEGIN"));
+            const QDateTime first(QDate(2026, 3, 1), QTime(0, 0));
+            for (int i = 0; i < 20000; ++i) {
+                const QString start = first.addSecs(i * 60).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+                addEntry(app, QStringLiteral("entry %1 with a title long enough to fill pages").arg(i), start, start);
+            }
+            exec(QStringLiteral("COMMIT"));
+            db.close();
+        }
+        const QStringList range{QStringLiteral("--export"), QStringLiteral("2026-03-01"), QStringLiteral("2026-03-31")};
+        QCOMPARE(runExport(range, QString(), home.path()).out.count("\r\n"), 20001);
+
+        // Whole pages in the middle of the file overwritten, as a failing disk leaves them.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        constexpr qint64 Page = 4096;
+        const qint64 pages = file.size() / Page;
+        QVERIFY(pages > 20);
+        QVERIFY(file.seek(pages / 2 * Page));
+        QCOMPARE(file.write(QByteArray(4 * Page, char(0xA5))), 4 * Page);
+        file.close();
+
+        const Result damaged = runExport(range, QString(), home.path());
+        QCOMPARE(damaged.exitCode, 1);
+        QVERIFY2(damaged.err.contains(QStringLiteral("damaged")), qPrintable(damaged.err));
+        QVERIFY(damaged.out.isEmpty());
     }
 };
 

@@ -77,10 +77,11 @@ bool LedgerRig::start()
     }
     ApiRequest::setStandardTimeout(TimeoutMs);
     for (const DevServiceStore::Entry &entry : m_fixture->store()->entries(m_fixture->userId)) {
-        m_seedRemote.insert(entry.id);
+        m_seedRemote.insert(entry.id, entry.duration);
     }
-    // Remote ids beyond 32 bits, as a large account has them.
-    m_fixture->store()->startEntryIdsAt((qint64(1) << 32) + 5);
+    // Remote ids beyond 32 bits, as a large account has them; cut to 32 bits they would name the
+    // account's older entries, which nothing here may touch.
+    m_fixture->store()->startEntryIdsAt((qint64(1) << 32) + 1);
     // The fixture's own entries, with the instants their texts name (no clock change near them).
     QSqlQuery query(QStringLiteral("SELECT id, title, start_time, end_time FROM entries"));
     while (query.next()) {
@@ -264,12 +265,14 @@ void LedgerRig::linkByRules()
     const QDate from = randomDay();
     const QDate to = pick(2) == 0 ? from : std::max(from, randomDay());
     const RulePreview preview = RulePreview::forRange(RuleStore::loadActiveRules(), from, to);
+    readLinks();
     const QSet<qint64> before = linkedEntries();
     maybeInjectFault();
     m_history << QStringLiteral("apply rules %1 .. %2").arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
     m_engine->applyRules(from, to);
     const bool faulty = m_faulty;
     m_fixture->server.clearFaults();
+    readLinks();
     checkPreviewAgainstRun(preview, before, faulty);
 }
 
@@ -342,6 +345,7 @@ void LedgerRig::unlink()
     QHash<qint64, QSet<qint64>> acceptedBefore = m_accepted;
     m_fixture->models->linker.unlinkEntries(ids);
     m_fixture->server.clearFaults();
+    readLinks();
     // Time booked on entries the service never named: the user takes it off there, as asked.
     for (auto it = acceptedBefore.begin(); it != acceptedBefore.end(); ++it) {
         qint64 gone = 0;
@@ -416,14 +420,24 @@ bool LedgerRig::step()
     return m_failure.isEmpty() && check();
 }
 
+void LedgerRig::readLinks()
+{
+    m_links.clear();
+    QSqlQuery query(QStringLiteral("SELECT id, ext_task_id, ext_entry_id, application_id FROM entries"));
+    while (query.next()) {
+        m_links.insert(query.value(0).toLongLong(),
+                       {query.value(1).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong()});
+    }
+}
+
 qint64 LedgerRig::taskOf(qint64 entry) const
 {
-    return LinkingFixture::column(entry, "ext_task_id").toLongLong();
+    return m_links.value(entry).task;
 }
 
 qint64 LedgerRig::remoteOf(qint64 entry) const
 {
-    return LinkingFixture::column(entry, "ext_entry_id").toLongLong();
+    return m_links.value(entry).remote;
 }
 
 QSet<qint64> LedgerRig::linkedEntries() const
@@ -450,6 +464,7 @@ QList<qint64> LedgerRig::entriesOfDay(const QDate &day, bool linked) const
 
 bool LedgerRig::check()
 {
+    readLinks();
     if (!checkService()) {
         return false;
     }
@@ -480,8 +495,13 @@ bool LedgerRig::checkService()
     }
     QList<PendingBooking> bookings = LinkStore::pendingBookings();
     QSet<qint64> onService;
+    QSet<qint64> seedLeft;
     for (const DevServiceStore::Entry &entry : m_fixture->store()->entries(m_fixture->userId)) {
         if (m_seedRemote.contains(entry.id)) {
+            if (entry.duration != m_seedRemote.value(entry.id)) {
+                return fail(QStringLiteral("remote entry %1, which no link names, was changed").arg(entry.id));
+            }
+            seedLeft.insert(entry.id);
             continue;
         }
         onService.insert(entry.id);
@@ -535,6 +555,9 @@ bool LedgerRig::checkService()
         }
         bookings.erase(booking);
     }
+    if (seedLeft.size() != m_seedRemote.size()) {
+        return fail(QStringLiteral("a remote entry no link names was deleted"));
+    }
     // Every remote entry the store names exists, unless it is being deleted unconfirmed.
     for (auto it = linkedSeconds.cbegin(); it != linkedSeconds.cend(); ++it) {
         if (!onService.contains(it.key()) && !unbookings.contains(it.key())) {
@@ -552,7 +575,7 @@ bool LedgerRig::checkDay(const QDate &day)
         qint64 all = 0;
         for (qint64 id : entriesOfDay(day, linked)) {
             const Stretch &stretch = m_stretches.value(id);
-            groups[LinkingFixture::column(id, "application_id").toString() + QLatin1Char('|') + stretch.title] +=
+            groups[QString::number(m_links.value(id).application) + QLatin1Char('|') + stretch.title] +=
                 stretch.seconds();
             all += stretch.seconds();
         }

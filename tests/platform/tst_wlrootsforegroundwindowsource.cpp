@@ -152,6 +152,21 @@ private Q_SLOTS:
         QCOMPARE(hyprland.requests(), QByteArrayList{"j/activewindow"});
     }
 
+    // A Hyprland socket that never stops sending: cut off, and the desktop entry names the program.
+    void endlessIpcReplyIsCutOff()
+    {
+        QProcessEnvironment env = environment(QStringLiteral("hyprland"));
+        env.insert(QStringLiteral("HYPRLAND_INSTANCE_SIGNATURE"), QStringLiteral("tavro_endless"));
+        FakeHyprland hyprland(m_sway.runtimeDir(), QStringLiteral("tavro_endless"), {});
+        hyprland.setReply("{\"title\": \"", QByteArray(64 * 1024, 'x'));
+        QVERIFY(hyprland.isListening());
+        QVERIFY(focus(QStringLiteral("alpha")));
+        auto source = createForegroundWindowSource(env);
+        QTRY_COMPARE_WITH_TIMEOUT(source->sample().title, QStringLiteral("alpha"), WaitMs);
+        QCOMPARE(source->sample().path, m_foot);
+        QVERIFY(hyprland.clientLeft());
+    }
+
     void closedWindowIsForgotten()
     {
         QVERIFY(focus(QStringLiteral("alpha")));

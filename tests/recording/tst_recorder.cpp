@@ -6,7 +6,9 @@
 #include "testdb.h"
 #include "windowprobe.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -96,6 +98,7 @@ private Q_SLOTS:
     void init()
     {
         QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = OFF")));
         QVERIFY(query.exec(QStringLiteral("DELETE FROM entries")));
         QVERIFY(query.exec(QStringLiteral("DELETE FROM applications")));
         QFile::remove(journalPath());
@@ -161,6 +164,19 @@ private Q_SLOTS:
             "10:00:00 /e a.txt; 10:00:03 @self Settings; 10:00:20 @self Rules; 10:00:30 /m Inbox; "
             "10:00:32 flush",
             "/e|a.txt|10 10:00:00|10 10:00:03; /m|Inbox|10 10:00:30|10 10:00:32");
+        // Idle in front of the program's own window is whole away time, from the moment the user left
+        // (the start of recording here), and the notice tells that period.
+        add("away in front of own window",
+            "idle 1; 10:00:00 @self TavroDesk; 10:01:00 @self TavroDesk 60; 10:01:20 @self TavroDesk 80; "
+            "10:01:21 @self TavroDesk 0; 10:01:22 flush",
+            "tavro://idle|at 10:00:00|10 10:00:00|10 10:01:21",
+            "Duration: 1 m 21 s\nInactivity period: 10:00:00 - 10:01:21");
+        // ... but never reaches back into the stretch recorded before the own window came up.
+        add("away after leaving a window for the own one",
+            "idle 1; 10:00:00 /e a.txt; 10:00:30 @self TavroDesk 10; 10:01:10 @self TavroDesk 70; "
+            "10:01:40 @self TavroDesk 0",
+            "/e|a.txt|10 10:00:00|10 10:00:30; tavro://idle|at 10:00:30|10 10:00:30|10 10:01:40",
+            "Duration: 1 m 10 s\nInactivity period: 10:00:30 - 10:01:40");
         // A window that came to the front by itself during the break must not end before it began.
         // Nor is the stretch that is left of no length stored.
         add("window fronted while away", "10:00:00 /e a.txt; 10:02:00 /m New 120; 10:05:30 /m New 330",
@@ -242,17 +258,87 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(journalPath()));
     }
 
-    void corruptJournalIsDiscarded()
+    // A journal that cannot be read is kept aside, never replaced by this run's: what it holds can
+    // still be recovered by hand.
+    void unreadableJournalIsKeptAside()
     {
         m_recorder = makeRecorder();
+        const QByteArray garbage("\x01\x02not json at all");
         QFile file(journalPath());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("\x01\x02not json at all") > 0);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
         file.close();
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^discarding corrupt recording journal")));
         m_recorder->setRecording(true);
-        QVERIFY(!QFile::exists(journalPath()));
         run({QStringLiteral("10:00:00 /e a.txt"), QStringLiteral("10:00:03 /m Inbox")});
         QCOMPARE(rows(), QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:03")});
+        const QStringList aside =
+            QDir(m_dir.path()).entryList({QStringLiteral("recording.journal.unread-*")}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(m_dir.filePath(aside.constFirst()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+        QVERIFY(kept.remove());
+    }
+
+    // Earlier versions wrote journals without a cap: one over today's cap is still read and stored whole.
+    void largeJournalOfAnEarlierRunIsStoredWhole()
+    {
+        QList<JournalStretch> stretches;
+        const QDateTime start(m_day, QTime(0, 0));
+        for (int i = 0; i < 2500; ++i) {
+            JournalStretch stretch{start.addSecs(i * 10), start.addSecs(i * 10 + 10), {}};
+            stretch.info.path = QStringLiteral("/opt/") + QString(2000, QLatin1Char('d')) + QStringLiteral("/e");
+            stretch.info.name = QStringLiteral("E");
+            stretch.info.title = QStringLiteral("t%1").arg(i);
+            stretches << stretch;
+        }
+        const QByteArray text = RecordingJournal::serialize(stretches);
+        QVERIFY(text.size() > RecordingJournal::MaxBytes);
+        QFile file(journalPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+
+        m_clock.set(QDateTime(m_day, QTime(12, 0)));
+        m_recorder = makeRecorder();
+        m_recorder->setRecording(true);
+        QSqlQuery count(QStringLiteral("SELECT COUNT(*), MIN(start_time), MAX(end_time) FROM entries"));
+        QVERIFY(count.next());
+        QCOMPARE(count.value(0).toInt(), 2500);
+        QCOMPARE(count.value(1).toString(), QStringLiteral("2012-03-10 00:00:00"));
+        QCOMPARE(count.value(2).toString(), QStringLiteral("2012-03-10 06:56:40"));
+        QVERIFY(!QFile::exists(journalPath()));
+    }
+
+    // While the database refuses writes, the journal stops growing at its cap and the notice says
+    // what a crash would now lose; everything waits in memory and is stored once writing works.
+    void fullJournalIsCappedAndSaysSo()
+    {
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = ON")));
+        QSignalSpy failing(m_recorder.get(), &Recorder::storageFailing);
+        const QString longPath = QStringLiteral("/") + QString(100 * 1024, QLatin1Char('p')) + QStringLiteral("/e");
+        QStringList script;
+        for (int i = 0; i < 60; ++i) {
+            script << QStringLiteral("10:%1:00 %2 t%3").arg(i, 2, 10, QLatin1Char('0')).arg(longPath).arg(i);
+        }
+        run(script);
+        QVERIFY(QFileInfo(journalPath()).size() <= RecordingJournal::MaxBytes);
+        QCOMPARE(m_recorder->unstored().size(), 59);
+        QVERIFY(!failing.isEmpty());
+        QVERIFY2(failing.constLast().at(1).toString().contains(QStringLiteral("The recording journal is full")),
+                 qPrintable(failing.constLast().at(1).toString()));
+
+        // A crash now brings back the oldest stretches and the open one.
+        const RecordingJournal::Contents kept = RecordingJournal(journalPath()).read(m_clock.now(), {});
+        QCOMPARE(kept.problem, QString());
+        // Each stretch takes about 200 KiB (path and name): some 20 fit.
+        QVERIFY2(kept.stretches.size() > 10 && kept.stretches.size() < 60,
+                 qPrintable(QString::number(kept.stretches.size())));
+        QCOMPARE(kept.stretches.constFirst().info.title, QStringLiteral("t0"));
+        QCOMPARE(kept.stretches.constLast().info.title, QStringLiteral("t59"));
+
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = OFF")));
+        run({QStringLiteral("11:00:00 /e end")});
+        QCOMPARE(rows().size(), 60);
     }
 
     // Nothing recorded may vanish while the database refuses writes (a read-only file, a full disk,
@@ -317,6 +403,30 @@ private Q_SLOTS:
         other.close();
         other = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+
+    // A quit while neither the database nor the journal takes the recorded time: flush() says so,
+    // so that the user can be asked before it is lost.
+    void flushTellsWhenTimeWouldBeLost()
+    {
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = ON")));
+        // The journal's next version cannot be written where a folder stands.
+        QVERIFY(QDir().mkdir(journalPath() + QStringLiteral(".new")));
+        run({QStringLiteral("10:00:00 /e a.txt"), QStringLiteral("10:00:05 /m Inbox")});
+        m_clock.set(QDateTime(m_day, QTime(10, 0, 9)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^the time recorded from 2012-03-10 10:00:00 to 2012-03-10 10:00:09 "
+                                               "\\( 2 stretches\\) is neither stored nor kept in the journal")));
+        QVERIFY(!m_recorder->flush());
+
+        QVERIFY(QDir().rmdir(journalPath() + QStringLiteral(".new")));
+        QVERIFY(m_recorder->flush());
+        QVERIFY(QFile::exists(journalPath()));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA query_only = OFF")));
+        QVERIFY(m_recorder->flush());
+        QCOMPARE(rows(), (QStringList{QStringLiteral("/e|a.txt|10 10:00:00|10 10:00:05"),
+                                      QStringLiteral("/m|Inbox|10 10:00:05|10 10:00:09")}));
     }
 
     void suspendAndResumeOverMidnight()

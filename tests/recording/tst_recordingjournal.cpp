@@ -94,9 +94,12 @@ private Q_SLOTS:
         QTest::newRow("long title is cut")
             << list(stretch("2026-12-06 11:00:00", "2026-12-06 11:30:00", QByteArray(100000, 'x'))) << 1
             << RecordingJournal::MaxTitleLength << true;
-        QTest::newRow("over the size limit")
+        QTest::newRow("over the write cap")
             << list(stretch("2026-12-06 11:00:00", "2026-12-06 11:30:00", QByteArray(RecordingJournal::MaxBytes, 'x')))
-            << 0 << 0 << false;
+            << 1 << RecordingJournal::MaxTitleLength << true;
+        QTest::newRow("over the read limit") << list(stretch("2026-12-06 11:00:00", "2026-12-06 11:30:00",
+                                                             QByteArray(RecordingJournal::MaxReadBytes, 'x')))
+                                             << 0 << 0 << false;
         QTest::newRow("not json") << QByteArray("\x01\x02{") << 0 << 0 << false;
         QTest::newRow("array") << QByteArray("[1,2]") << 0 << 0 << false;
     }

@@ -2,6 +2,7 @@
 #include "apirequest.h"
 #include "devserver.h"
 #include "devservicestore.h"
+#include "endlessreplyserver.h"
 #include "recordingpresenter.h"
 #include "session.h"
 #include "settings.h"
@@ -301,6 +302,31 @@ private Q_SLOTS:
         QVERIFY(reply.isEmpty());
         QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Network error"));
         QVERIFY2(m_boxes->lastText().contains(QStringLiteral("larger than 16 MB")), qPrintable(m_boxes->lastText()));
+    }
+
+    // The download stops at the limit before the box tells the user: while a box is open the event
+    // loop runs, and an endless reply would go on filling memory.
+    void endlessReplyIsAbortedBeforeTheBox()
+    {
+        EndlessReplyServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] =
+            QStringLiteral("http://127.0.0.1:%1/service/").arg(server.serverPort());
+        bool abortedBeforeTheBox = false;
+        qint64 sentWhenShown = 0;
+        m_boxes->setWhileShown([&] {
+            abortedBeforeTheBox = QTest::qWaitFor([&server] { return server.clientLeft(); }, 5000);
+            sentWhenShown = server.bytesSent();
+        });
+        ApiRequest request(false);
+        request.setTimeout(60000);
+        QString reply;
+        QVERIFY(!request.get(QStringLiteral("tavro.test.null"), {}, reply, false));
+        QVERIFY(abortedBeforeTheBox);
+        QVERIFY2(m_boxes->lastText().contains(QStringLiteral("larger than 16 MB")), qPrintable(m_boxes->lastText()));
+        // Sent, not necessarily read: at most the limit and what the socket buffers held.
+        QVERIFY2(sentWhenShown < 2 * ApiReply::MaxReplyBytes, QByteArray::number(sentWhenShown).constData());
+        QVERIFY(reply.isEmpty());
     }
 
     void redirects_data()

@@ -14,6 +14,9 @@ RecordingPresenter::~RecordingPresenter()
 MessageBox::Button RecordingPresenter::present(const MessageBox::Box &box)
 {
     m_boxes.append(box);
+    if (m_whileShown) {
+        m_whileShown();
+    }
     if (!m_answers.isEmpty()) {
         return m_answers.takeFirst();
     }
