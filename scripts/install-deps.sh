@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages TavroDesk needs to build, run and test.
 set -eu
+# libglib2.0-dev: GIO, through which the GNOME Shell extension is enabled in GNOME's settings.
 PACKAGES="
     cmake ninja-build g++ ccache pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6
@@ -13,7 +14,7 @@ PACKAGES="
     kwin-wayland
     weston
     gjs
-    libglib2.0-bin
+    libglib2.0-bin libglib2.0-dev
     qt6-declarative-dev
     qtkeychain-qt6-dev
     gnome-keyring libsecret-tools

@@ -47,7 +47,7 @@ trap 'kill "$service_pid" 2>/dev/null || true; wait "$service_pid" 2>/dev/null |
 
 url=""
 for _ in $(seq 1 100); do
-    url=$(sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$service_log")
+    url=$(sed -n 's|^tavro-devservice listening on \(http://127\.0\.0\.1:[0-9]*/service/\)$|\1|p' "$service_log" 2>/dev/null)
     [[ -n $url ]] && break
     if ! kill -0 "$service_pid" 2>/dev/null; then
         break
@@ -108,7 +108,15 @@ else
     mv "$tmp" "$ini"
 fi
 
+# The demo gets a runtime folder of its own, but the compositor's socket stays where the session put
+# it: a relative WAYLAND_DISPLAY is made absolute first.
+if [[ -n ${WAYLAND_DISPLAY:-} && $WAYLAND_DISPLAY != /* ]]; then
+    export WAYLAND_DISPLAY="${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/$WAYLAND_DISPLAY"
+fi
+
 status=0
-XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
+# GNOME Shell reads extensions from the session's own data folder, not the demo's.
+TAVRO_SESSION_DATA_HOME="$real_data_home" \
+    XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
     XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" || status=$?
 exit "$status"

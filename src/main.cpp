@@ -1,11 +1,13 @@
 #include "commandline.h"
 #include "debuglog.h"
+#include "displayserver.h"
 #include "exportcommand.h"
 #include "hosts.h"
 #include "mainwindow.h"
 #include "messagebox.h"
 #include "settingsfile.h"
 #include "singleinstance.h"
+#include "startupactivation.h"
 #include "tavroapp.h"
 #include "unixsignals.h"
 #include "updatechecker.h"
@@ -15,7 +17,6 @@
 #include <QFile>
 #include <QSystemTrayIcon>
 #include <QTextStream>
-#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -64,17 +65,29 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // Qt would abort on a Wayland compositor it cannot reach: fall back to X11 or say why not.
+    const QString displayProblem = DisplayServer::choosePlatform();
+    if (!displayProblem.isEmpty()) {
+        std::fputs((displayProblem + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+        return 1;
+    }
+    // Qt's X11 support clears the launcher's startup id when the application object is made.
+    const QString activation = StartupActivation::fromEnvironment();
     TavroApp app(argc, argv);
     if (commandLine.debugRequested()) {
         DebugLog::open(SettingsFile::debugLogPath());
     }
 
     // Installed before anything else so that a termination request never kills the program
-    // half-way; one that comes before the window exists is carried out once it does, and ends a
-    // box shown before then (exit() ends every event loop, the boxes' too).
+    // half-way; one that comes before the window exists is carried out once it does. Open dialogs
+    // and boxes are closed (exit() ends every event loop, the boxes' too) and no new box waits for
+    // an answer: a logout must not hang on them.
+    WidgetMessagePresenter presenter;
     UnixSignals terminationSignals;
     bool quitRequested = false;
-    QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested](int) {
+    QObject::connect(&terminationSignals, &UnixSignals::quitRequested, &app, [&app, &quitRequested, &presenter](int) {
+        presenter.silence();
+        TavroApp::closeModalDialogs();
         if (app.mainWindow) {
             app.mainWindow->quitNow();
         } else {
@@ -82,13 +95,11 @@ int main(int argc, char *argv[])
             QCoreApplication::exit(1);
         }
     });
-
-    WidgetMessagePresenter presenter;
     MessageBox::setPresenter(&presenter);
 
     SettingsFile::ensureDataFolder();
     SingleInstance instance(SettingsFile::dataFolder());
-    switch (instance.start()) {
+    switch (instance.start(activation)) {
     case SingleInstance::Outcome::Started:
         break;
     case SingleInstance::Outcome::OtherShown:
@@ -105,14 +116,18 @@ int main(int argc, char *argv[])
         DebugLog::close();
         return 1;
     }
+    if (quitRequested) {
+        // Asked to end while the window was being built (a first-start dialog, say): save and go.
+        window->quitNow();
+        window.reset();
+        DebugLog::close();
+        return 0;
+    }
     // Started at log-in the program waits in the tray; without a tray it must show its window.
     window->setVisible(!(commandLine.autostarted() && QSystemTrayIcon::isSystemTrayAvailable()));
     app.mainWindow = window.get();
     if (app.showPending) {
-        app.onShowRequested();
-    }
-    if (quitRequested) {
-        QTimer::singleShot(0, window.get(), &MainWindow::quitNow);
+        app.onShowRequested(app.pendingActivation);
     }
 
     window->updateChecker()->setAppcastUrl(Hosts::appcastUrl());

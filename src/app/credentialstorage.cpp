@@ -5,9 +5,28 @@
 #include <QDebug>
 #include <QSettings>
 
+namespace {
+const QString StateKey = QStringLiteral("KeyringState");
+const QString Used = QStringLiteral("used");
+const QString Refused = QStringLiteral("refused");
+} // namespace
+
 CredentialStorage::CredentialStorage(SecretStore *keyring)
     : m_keyring(keyring)
 {}
+
+QString CredentialStorage::note() const
+{
+    if (m_inUse) {
+        return {};
+    }
+    if (!m_keyring || m_refused) {
+        return QStringLiteral("No keyring (Secret Service) took your password: it is kept in the settings file "
+                              "tavrodesk.ini.");
+    }
+    return QStringLiteral("Your password goes to the keyring (Secret Service) when it is saved; until the keyring "
+                          "takes it, it is kept in the settings file tavrodesk.ini.");
+}
 
 const QMap<QString, QString> &CredentialStorage::secretKeys()
 {
@@ -20,7 +39,9 @@ void CredentialStorage::load(QSettings &ini, QMap<QString, QVariant> &map)
 {
     m_inUse = false;
     m_stored.clear();
-    if (!m_keyring) {
+    const QString state = map.value(StateKey).toString();
+    m_refused = state == Refused;
+    if (!m_keyring || state != Used) {
         return;
     }
     QMap<QString, QString> found;
@@ -33,7 +54,7 @@ void CredentialStorage::load(QSettings &ini, QMap<QString, QVariant> &map)
         case SecretStore::Result::NotFound:
             break;
         case SecretStore::Result::Failed:
-            qDebug() << "no keyring: the password stays in the settings file";
+            qDebug() << "the keyring does not answer: the password stays in the settings file";
             return;
         }
     }
@@ -59,9 +80,18 @@ void CredentialStorage::load(QSettings &ini, QMap<QString, QVariant> &map)
     m_inUse = true;
 }
 
-bool CredentialStorage::store(const QMap<QString, QVariant> &map)
+bool CredentialStorage::store(QMap<QString, QVariant> &map)
 {
-    if (!m_inUse) {
+    if (!m_keyring || m_refused) {
+        return false;
+    }
+    const bool firstQuestion = !m_inUse && map.value(StateKey).toString() != Used;
+    bool anySecret = false;
+    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
+        anySecret = anySecret || !map.value(key.key()).toString().isEmpty();
+    }
+    // Nothing to keep: the keyring is not asked.
+    if (!m_inUse && !anySecret) {
         return false;
     }
     for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
@@ -72,8 +102,14 @@ bool CredentialStorage::store(const QMap<QString, QVariant> &map)
         const SecretStore::Result result =
             value.isEmpty() ? m_keyring->remove(key.key()) : m_keyring->write(key.key(), value);
         if (result != SecretStore::Result::Ok) {
-            qDebug() << "the keyring stopped answering: the password goes to the settings file";
             m_inUse = false;
+            if (firstQuestion) {
+                qDebug() << "the keyring was refused: the password stays in the settings file";
+                m_refused = true;
+                map[StateKey] = Refused;
+            } else {
+                qDebug() << "the keyring stopped answering: the password goes to the settings file";
+            }
             return false;
         }
         if (value.isEmpty()) {
@@ -82,6 +118,8 @@ bool CredentialStorage::store(const QMap<QString, QVariant> &map)
             m_stored.insert(key.key(), value);
         }
     }
+    m_inUse = true;
+    map[StateKey] = Used;
     return true;
 }
 

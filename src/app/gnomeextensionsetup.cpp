@@ -33,34 +33,51 @@ QString GnomeExtensionSetup::consentText()
         "You can install the extension later from the File menu.");
 }
 
-QString GnomeExtensionSetup::installedText()
+QString GnomeExtensionSetup::installedText(GnomeShellExtension::State state)
 {
-    return QStringLiteral("The TavroDesk extension is installed and enabled. GNOME loads a new extension at the next "
-                          "login: log out and back in, and TavroDesk records all your windows. Until then it records "
-                          "only windows of programs that run through XWayland.");
+    switch (state) {
+    case GnomeShellExtension::State::Running:
+        return QStringLiteral("The TavroDesk extension is installed and running: TavroDesk records all your windows.");
+    case GnomeShellExtension::State::UserExtensionsOff:
+        return QStringLiteral("The TavroDesk extension is installed and enabled, but GNOME has extensions switched "
+                              "off for your account. Switch them on in GNOME's Extensions app and log out and back "
+                              "in; until then TavroDesk records only windows of programs that run through XWayland.");
+    default:
+        return QStringLiteral("The TavroDesk extension is installed and enabled. GNOME loads a new extension at the "
+                              "next login: log out and back in, and TavroDesk records all your windows. Until then it "
+                              "records only windows of programs that run through XWayland.");
+    }
 }
 
 void GnomeExtensionSetup::startUp()
 {
-    const QString shellVersion = m_extension.shellVersion();
-    if (shellVersion.isEmpty()) {
-        qDebug() << "GNOME Shell does not answer; the extension is left as it is";
-        return;
-    }
     if (m_extension.isInstalled()) {
-        // The user agreed once; a newer TavroDesk brings the extension that fits it.
+        // The user agreed once: keep the extension enabled and fitting this TavroDesk.
         QString error;
-        if (m_extension.isOutdated(shellVersion)) {
+        const QString shellVersion = m_extension.shellVersion();
+        if (!shellVersion.isEmpty() && m_extension.isOutdated(shellVersion)) {
             if (m_extension.install(shellVersion, &error)) {
                 qDebug() << "GNOME Shell extension replaced by the version for" << shellVersion;
             } else {
                 qWarning().noquote() << "cannot replace the GNOME Shell extension:" << error;
             }
         }
+        if (m_extension.state() == GnomeShellExtension::State::Disabled) {
+            if (m_extension.enable(&error)) {
+                qDebug() << "GNOME Shell extension enabled again";
+            } else {
+                qWarning().noquote() << "cannot enable the GNOME Shell extension:" << error;
+            }
+        }
+        Q_EMIT extensionChanged();
         return;
     }
     auto &values = Settings::instance()->values;
     if (values.value(OfferedKey).toBool()) {
+        return;
+    }
+    if (m_extension.shellVersion().isEmpty()) {
+        qDebug() << "GNOME Shell does not answer; the extension is offered at a later start";
         return;
     }
     values[OfferedKey] = true;
@@ -77,8 +94,14 @@ bool GnomeExtensionSetup::install()
     if (shellVersion.isEmpty()) {
         error = QStringLiteral("GNOME Shell does not answer on the session bus.");
     } else if (m_extension.install(shellVersion, &error) && m_extension.enable(&error)) {
-        MessageBox::information(m_window, Title, installedText());
-        return true;
+        Q_EMIT extensionChanged();
+        QString shellError;
+        const GnomeShellExtension::State state = m_extension.state(&shellError);
+        if (state != GnomeShellExtension::State::Failed) {
+            MessageBox::information(m_window, Title, installedText(state));
+            return true;
+        }
+        error = QStringLiteral("GNOME Shell could not start it: ") + shellError;
     }
     MessageBox::critical(m_window, QStringLiteral("Error"),
                          QStringLiteral("The GNOME Shell extension could not be installed: %1").arg(error));

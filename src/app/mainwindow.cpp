@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "awayeditdialog.h"
 #include "clickablelabel.h"
 #include "databasecheck.h"
 #include "dateheader.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
         m_ui->menuView);
     m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
     m_subsystems->connectWindow(m_views, m_status, m_timeline);
+    connect(m_status, &StatusNotices::awayDescriptionRequested, this, &MainWindow::describeAwayTime);
 
     createWeekView();
     m_dateHeader = std::make_unique<DateHeader>(m_ui->headerBar, m_ui->btToday);
@@ -268,6 +270,7 @@ void MainWindow::onInitialUpdate()
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
 
+    m_settings->loadSecrets();
     m_subsystems->startUp();
     m_initialUpdateDone = true;
     connect(loginIndicator(), &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
@@ -438,9 +441,28 @@ void MainWindow::onTrayMenuShow()
     activateWindow();
 }
 
+void MainWindow::describeAwayTime()
+{
+    const qint64 entry = m_subsystems->lastAwayEntry();
+    if (entry == 0) {
+        return;
+    }
+    onTrayMenuShow();
+    AwayEditDialog dialog(this);
+    dialog.entryIds = QStringList{QString::number(entry)};
+    dialog.load();
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    EntryStore::updateEntriesTitle(dialog.entryIds, dialog.description());
+    m_views->reloadKeepingExpandedNodes();
+}
+
 void MainWindow::onTrayMenuOptions()
 {
-    m_settings->editInDialog();
+    if (m_settings->editInDialog()) {
+        session()->applyNetworkSettings();
+    }
 }
 
 void MainWindow::on_action_Settings_triggered()
@@ -466,6 +488,7 @@ void MainWindow::on_actionExit_triggered()
 
 void MainWindow::quitNow()
 {
+    m_exiting = true;
     close();
     QCoreApplication::quit();
 }
@@ -489,16 +512,25 @@ bool MainWindow::eventFilter(QObject *object, QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveSettings();
-    if (m_tray->takesClosedWindow()) {
-        hide();
-        event->ignore();
+    if (m_exiting || !m_tray->keepsRunningOnClose()) {
+        QMainWindow::closeEvent(event);
         return;
     }
-    QMainWindow::closeEvent(event);
-    if (event->isAccepted() && !m_tray->isUsable()) {
-        // Without a notification area nothing could bring a hidden window back: closing quits.
-        QCoreApplication::quit();
+    // Recording goes on behind the closed window.
+    hide();
+    event->ignore();
+    if (!m_tray->isUsable() && !setting("NoTrayCloseExplained").toBool()) {
+        Settings::instance()->values[key("NoTrayCloseExplained")] = true;
+        MessageBox::information(this, QStringLiteral("TavroDesk keeps running"), noTrayCloseText());
+        saveSettings();
     }
+}
+
+QString MainWindow::noTrayCloseText()
+{
+    return QStringLiteral("TavroDesk keeps recording with its window closed, but this desktop has no notification "
+                          "area to show its icon. Start TavroDesk again from the applications menu to bring the "
+                          "window back; File > Exit ends it.");
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -42,6 +42,8 @@ public:
     bool isRecording() const { return m_recording; }
     // True once the deferred start-up work has run.
     bool isInitialised() const { return m_initialUpdateDone; }
+    // Told once when the window closes on a desktop without a notification area.
+    static QString noTrayCloseText();
     // Switches the recording engine; the record button's state is left alone.
     void setRecording(bool on);
     Recorder *recorder() const { return m_subsystems->recorder(); }
@@ -128,6 +130,8 @@ public Q_SLOTS:
     void _connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
     void unlinkEntries(const QStringList &ids);
     void onTrayMenuOptions();
+    // Opens the description of the away time the last away notice told about.
+    void describeAwayTime();
     void onTrayMenuShow();
     void onStart();
     void onStop();
@@ -154,6 +158,8 @@ private:
     std::unique_ptr<SettingsStorage> m_settings;
     bool m_recording = false;
     bool m_initialUpdateDone = false;
+    // Exit was chosen: closing ends the program instead of leaving it running.
+    bool m_exiting = false;
 
     StatusNotices *m_status = nullptr;
     TrayMenu *m_tray = nullptr;

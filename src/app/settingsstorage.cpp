@@ -9,6 +9,7 @@
 #include "settingsdialog.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QFile>
 #include <QSettings>
 
@@ -46,6 +47,7 @@ void SettingsStorage::load()
     std::optional<SettingsFile::DialogValues> typed;
     QString firstPassword;
     if (firstStart) {
+        qDebug() << "first start: asking for the settings";
         SettingsDialog dialog(m_window);
         dialog.values = SettingsFile::readDialogValues(*m_file);
         dialog.putData();
@@ -58,13 +60,14 @@ void SettingsStorage::load()
         }
     }
     SettingsFile::load(*m_file, settings->values);
-    m_credentials->load(*m_file, settings->values);
     if (!firstPassword.isEmpty()) {
         settings->values[QStringLiteral("Password")] = firstPassword;
         if (!m_credentials->store(settings->values)) {
             m_file->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
-            m_file->sync();
         }
+        // A refusal is remembered even if the program ends before it saves again.
+        m_file->setValue(QStringLiteral("API/Keyring"), settings->values.value(QStringLiteral("KeyringState")));
+        m_file->sync();
     }
     // An ini file that could not be written still leaves this run with what the user just typed.
     if (typed && m_file->status() != QSettings::NoError) {
@@ -76,9 +79,14 @@ void SettingsStorage::load()
     applyCloseToTray();
 }
 
+void SettingsStorage::loadSecrets()
+{
+    m_credentials->load(*m_file, Settings::instance()->values);
+}
+
 void SettingsStorage::save(const SettingsFile::WindowValues &window)
 {
-    const auto &values = Settings::instance()->values;
+    auto &values = Settings::instance()->values;
     const bool secretsInKeyring = m_credentials->store(values);
     SettingsFile::save(*m_file, values, window, !secretsInKeyring);
     m_file->sync();
@@ -91,7 +99,9 @@ bool SettingsStorage::editInDialog()
     dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
     AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
     dialog.startAtLogin = autostart.isEnabled();
-    dialog.keyringInUse = m_credentials->keyringInUse();
+    dialog.keyringNote = m_credentials->note();
+    const QString storedUrl = m_file->value(QStringLiteral("API/Url")).toString().trimmed();
+    dialog.serviceUrl = storedUrl.isEmpty() ? SettingsFile::defaultServiceUrl() : storedUrl;
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return false;

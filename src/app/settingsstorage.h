@@ -24,8 +24,12 @@ public:
 
     QSettings *file() const { return m_file; }
 
-    // Ends the process when the data folder cannot be made: nothing could be kept.
+    // Ends the process when the data folder cannot be made: nothing could be kept. The keyring is
+    // not asked here.
     void load();
+    // Reads the secrets the keyring keeps, once the window is up: a keyring that prompts or hangs
+    // never holds back the window.
+    void loadSecrets();
     void save(const SettingsFile::WindowValues &window);
     // The settings dialog, with starting at log-in; false when it was cancelled.
     bool editInDialog();

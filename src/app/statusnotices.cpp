@@ -1,6 +1,7 @@
 #include "statusnotices.h"
 
 #include "clickablelabel.h"
+#include "desktopnotifications.h"
 #include "recorder.h"
 
 #include <QDebug>
@@ -11,6 +12,7 @@
 namespace {
 const QString LinkingNote = QStringLiteral("Linking with Tavro...");
 const QString LinkFailedNote = QStringLiteral("The entries could not be linked and stay unlinked.");
+const QString DescribeAwayAction = QStringLiteral("describe-away");
 } // namespace
 
 StatusNotices::StatusNotices(QStatusBar *bar, QObject *parent)
@@ -40,6 +42,31 @@ void StatusNotices::setTray(QSystemTrayIcon *icon, std::function<bool()> usable)
 {
     m_tray = icon;
     m_trayUsable = std::move(usable);
+}
+
+void StatusNotices::setNotifications(DesktopNotifications *notifications)
+{
+    m_notifications = notifications;
+    connect(notifications, &DesktopNotifications::actionInvoked, this, [this](const QString &action) {
+        if (action == DescribeAwayAction) {
+            Q_EMIT awayDescriptionRequested();
+        }
+    });
+    // Without a notification server the tray's balloon is the next best thing.
+    connect(notifications, &DesktopNotifications::notShown, this, [this](const QString &title, const QString &text) {
+        if (trayUsable()) {
+            m_tray->showMessage(title, text, QSystemTrayIcon::Information);
+        }
+    });
+}
+
+void StatusNotices::notify(const QString &kind, const QString &title, const QString &text, bool warning)
+{
+    if (m_notifications) {
+        m_notifications->notify(kind, title, text);
+    } else if (trayUsable()) {
+        m_tray->showMessage(title, text, warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+    }
 }
 
 void StatusNotices::showMessage(const QString &text, int timeout)
@@ -88,9 +115,7 @@ void StatusNotices::showStorageProblem(const QString &problem)
         return;
     }
     qWarning() << problem;
-    if (trayUsable()) {
-        m_tray->showMessage(QStringLiteral("TavroDesk cannot save"), problem, QSystemTrayIcon::Warning);
-    }
+    notify(QStringLiteral("storage"), QStringLiteral("TavroDesk cannot save"), problem, true);
 }
 
 void StatusNotices::showStorageFailing(bool failing, const QString &text)
@@ -100,9 +125,7 @@ void StatusNotices::showStorageFailing(bool failing, const QString &text)
         return;
     }
     m_bar->showMessage(text);
-    if (m_tray) {
-        m_tray->showMessage(QStringLiteral("Recorded time not stored"), text, QSystemTrayIcon::Warning);
-    }
+    notify(QStringLiteral("storage"), QStringLiteral("Recorded time not stored"), text, true);
 }
 
 void StatusNotices::showSessionNote(const QString &note)
@@ -117,14 +140,15 @@ void StatusNotices::showSessionNote(const QString &note)
     m_sessionNote = note;
     qDebug() << note;
     m_bar->showMessage(note);
-    if (trayUsable()) {
-        m_tray->showMessage(QStringLiteral("TavroDesk"), note, QSystemTrayIcon::Warning);
-    }
+    notify(QStringLiteral("session"), QStringLiteral("TavroDesk"), note, true);
 }
 
 void StatusNotices::showAwayTime(const QString &title, const QString &message)
 {
-    if (m_tray) {
+    if (m_notifications) {
+        m_notifications->notify(QStringLiteral("away"), title, message, DescribeAwayAction,
+                                QStringLiteral("Describe..."));
+    } else if (m_tray) {
         m_tray->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
     }
 }

@@ -5,13 +5,15 @@
 #include <functional>
 
 class ClickableLabel;
+class DesktopNotifications;
 class QLabel;
 class QProgressBar;
 class QStatusBar;
 class QSystemTrayIcon;
 
 // What the window tells the user in passing: the status bar's messages, progress bar, sign-in
-// indicator and storage warning, and the tray's balloons.
+// indicator and storage warning, and notices on the desktop (the tray's balloons where the desktop
+// has no notification server).
 class StatusNotices : public QObject
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ public:
     // The tray icon (not owned) and whether a notification area shows it; balloons that only
     // inform wait for that.
     void setTray(QSystemTrayIcon *icon, std::function<bool()> usable);
+    // The desktop's notification server (not owned): notices go there, tray or not.
+    void setNotifications(DesktopNotifications *notifications);
 
     QProgressBar *progressBar() const { return m_progressBar; }
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
@@ -45,9 +49,16 @@ public:
     // How windows are read on this desktop, when the user should know; an empty note takes the
     // last one off the status bar (the desktop's helper started answering).
     void showSessionNote(const QString &note);
+    // Offers to describe the away time; awayDescriptionRequested() when the user takes that up.
     void showAwayTime(const QString &title, const QString &message);
 
+Q_SIGNALS:
+    void awayDescriptionRequested();
+
 private:
+    // A notice on the desktop; `kind` names what a later notice of the same kind replaces.
+    void notify(const QString &kind, const QString &title, const QString &text, bool warning);
+
     bool trayUsable() const { return m_trayUsable && m_trayUsable(); }
 
     QStatusBar *m_bar;
@@ -55,6 +66,7 @@ private:
     QLabel *m_storageWarning;
     QProgressBar *m_progressBar;
     QSystemTrayIcon *m_tray = nullptr;
+    DesktopNotifications *m_notifications = nullptr;
     std::function<bool()> m_trayUsable;
     QString m_sessionNote;
 };

@@ -3,15 +3,18 @@
 #include "appdisplayname.h"
 #include "appicon.h"
 #include "appmetadata.h"
+#include "buildinfo.h"
 #include "clickablelabel.h"
 #include "clock.h"
 #include "databasecheck.h"
+#include "desktopnotifications.h"
 #include "entrieslist.h"
 #include "entrylinker.h"
 #include "entryviews.h"
 #include "feedupdatechecker.h"
 #include "foregroundwindow.h"
 #include "gnomeextensionsetup.h"
+#include "gnomeshellwindowsource.h"
 #include "idlesource.h"
 #include "linkingservice.h"
 #include "logindialog.h"
@@ -101,8 +104,13 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
     m_linking = std::make_unique<SubsystemsLinking>(this);
     m_rules = new RuleCommands(context, m_linking.get(), window, m_metadata.get(), m_clock);
     m_updateSchedule = new UpdateSchedule([this] { return m_updateChecker.get(); }, window, this);
+    m_notifications = new DesktopNotifications(QDBusConnection::sessionBus(), BuildInfo::appId(), this);
     if (GnomeShellExtension::isGnomeWayland()) {
         m_gnomeSetup = new GnomeExtensionSetup(QDBusConnection::sessionBus(), QString(), window);
+        // The note on what is recorded follows what the set-up changed.
+        if (auto *shell = dynamic_cast<GnomeShellWindowSource *>(m_windowSource.get())) {
+            connect(m_gnomeSetup, &GnomeExtensionSetup::extensionChanged, shell, &GnomeShellWindowSource::check);
+        }
     }
 }
 
@@ -166,7 +174,15 @@ void Subsystems::connectWindow(EntryViews *views, StatusNotices *status, Timelin
 {
     m_views = views;
     m_status = status;
+    status->setNotifications(m_notifications);
     connect(m_recorder, &Recorder::awayTimeDetected, status, &StatusNotices::showAwayTime);
+    // The away notice offers to describe the away time stored with it.
+    connect(m_recorder, &Recorder::entryStored, this,
+            [this](const QDateTime &, const QDateTime &, const WindowInfo &info, qint64, qint64 entryId) {
+                if (info.path == QLatin1String(AwayApp::Path)) {
+                    m_lastAwayEntry = entryId;
+                }
+            });
     connect(m_recorder, &Recorder::storageFailing, status, &StatusNotices::showStorageFailing);
     // A desktop helper that starts or stops answering changes what can be recorded.
     if (auto *reported = dynamic_cast<ReportedWindowSource *>(m_windowSource.get())) {

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class DesktopNotifications;
 class EntryDayModel;
 class EntryLinker;
 class EntryViews;
@@ -57,6 +58,8 @@ public:
     // Replaces the update checker; the old one is cleaned up first.
     void setUpdateChecker(std::unique_ptr<UpdateChecker> checker);
     UpdateSchedule *updateSchedule() const { return m_updateSchedule; }
+    // The away entry stored last, 0 before any.
+    qint64 lastAwayEntry() const { return m_lastAwayEntry; }
 
     // Shows in the window's entry views, status bar and timeline what the recorder, the session,
     // the rule engine and the linker report. None is owned.
@@ -99,6 +102,8 @@ private:
     std::unique_ptr<UpdateChecker> m_updateChecker;
     GnomeExtensionSetup *m_gnomeSetup = nullptr;
     UpdateSchedule *m_updateSchedule = nullptr;
+    DesktopNotifications *m_notifications = nullptr;
+    qint64 m_lastAwayEntry = 0;
     EntryViews *m_views = nullptr;
     StatusNotices *m_status = nullptr;
 };

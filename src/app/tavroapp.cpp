@@ -2,8 +2,10 @@
 
 #include "buildinfo.h"
 #include "mainwindow.h"
+#include "startupactivation.h"
 
 #include <QDebug>
+#include <QDialog>
 
 TavroApp::TavroApp(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -12,15 +14,30 @@ TavroApp::TavroApp(int &argc, char **argv)
     setDesktopFileName(BuildInfo::appId());
 }
 
-void TavroApp::onShowRequested()
+void TavroApp::onShowRequested(const QString &activation)
 {
     qDebug() << "someone's asking for tavro";
     if (!mainWindow) {
         qDebug() << "no mainwnd";
         showPending = true;
+        pendingActivation = activation;
         return;
     }
     showPending = false;
     qDebug() << "show mainwnd";
+    // The launcher's activation lets the desktop give the window the focus and end its busy cursor.
+    StartupActivation::prepare(activation);
     mainWindow->onTrayMenuShow();
+    StartupActivation::complete(activation);
+}
+
+void TavroApp::closeModalDialogs()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(widget);
+        if (dialog && dialog->isVisible() && dialog->isModal()) {
+            qDebug() << "closing" << dialog->windowTitle();
+            dialog->reject();
+        }
+    }
 }

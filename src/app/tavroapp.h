@@ -20,8 +20,13 @@ public:
     // A request that came while the window was being built (the keyring is asked then); answered
     // once the window exists.
     bool showPending = false;
+    QString pendingActivation;
+
+    // Closes every modal dialog and message box: their own event loops would keep the program
+    // from ending.
+    static void closeModalDialogs();
 
 public Q_SLOTS:
-    // Another start asked for the running instance.
-    void onShowRequested();
+    // Another start asked for the running instance; `activation` is its launcher's.
+    void onShowRequested(const QString &activation);
 };

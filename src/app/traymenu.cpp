@@ -51,9 +51,9 @@ bool TrayMenu::isUsable() const
     return m_icon->isVisible() && m_available && m_available();
 }
 
-bool TrayMenu::takesClosedWindow() const
+bool TrayMenu::keepsRunningOnClose() const
 {
-    return isUsable() && setting("CloseToTray");
+    return setting("CloseToTray");
 }
 
 bool TrayMenu::takesMinimisedWindow() const

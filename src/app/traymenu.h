@@ -30,9 +30,11 @@ public:
     // Whether a notification area can show the icon; replaceable for tests.
     void setAvailabilityCheck(std::function<bool()> check) { m_available = std::move(check); }
     bool isUsable() const;
-    // Whether closing or minimising the window hides it in the tray, as the settings ask. Never
-    // without a usable icon: nothing could bring the window back.
-    bool takesClosedWindow() const;
+    // Whether closing the window leaves TavroDesk running, as the settings ask. Without a usable
+    // icon only a new start brings the window back.
+    bool keepsRunningOnClose() const;
+    // Whether minimising hides the window in the tray. Never without a usable icon: the window
+    // would be out of reach.
     bool takesMinimisedWindow() const;
     // Whether this click on the icon opens the window: a single or a double one, as the settings ask.
     bool opensWindowOn(QSystemTrayIcon::ActivationReason reason) const;

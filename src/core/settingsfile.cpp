@@ -31,6 +31,7 @@ const QList<KeyEntry> &keyTable()
         {"Username", "API/Username", Kind::String, QString()},
         {"Password", "API/Password", Kind::Password, QString()},
         {"AuthToken", "API/AuthToken", Kind::String, QString()},
+        {"KeyringState", "API/Keyring", Kind::String, QString()},
         {"IgnoredApps", "Application/Ignored", Kind::StringList, QStringList()},
         {"IdleLimit", "Application/IdleLimit", Kind::Int, 5},
         {"IdleEnabled", "Application/IdleEnabled", Kind::Bool, true},
@@ -45,6 +46,7 @@ const QList<KeyEntry> &keyTable()
         {"SingleClickTrayOpen", "Application/SingleClickTrayOpen", Kind::Bool, true},
         {"ExtensionsAdobeEnabled", "Extensions/AdobeEnabled", Kind::Bool, true},
         {"GnomeExtensionOffered", "Extensions/GnomeShellOffered", Kind::Bool, false},
+        {"NoTrayCloseExplained", "Application/NoTrayCloseExplained", Kind::Bool, false},
         {"CheckForUpdates", "Updates/CheckAutomatically", Kind::Bool, true},
         {"UpdateFeedUrl", "Updates/FeedUrl", Kind::String, Hosts::appcastUrl()},
         {"HelpUrl", "Help/Url", Kind::String, Hosts::helpPageUrl()},
@@ -306,6 +308,7 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     ini.setValue(QStringLiteral("Application/IdleLimit"), map.value(QStringLiteral("IdleLimit")).toInt());
     ini.setValue(QStringLiteral("Application/IdleEnabled"), map.value(QStringLiteral("IdleEnabled")).toBool());
     fromMap("API/Username", "Username");
+    fromMap("API/Keyring", "KeyringState");
     if (withSecrets) {
         ini.setValue(QStringLiteral("API/Password"), encodePassword(map.value(QStringLiteral("Password")).toString()));
         fromMap("API/AuthToken", "AuthToken");
@@ -328,6 +331,8 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     fromMap("Application/MinimizeToTray", "MinimizeToTray");
     fromMap("Application/SingleClickTrayOpen", "SingleClickTrayOpen");
     fromMap("Extensions/AdobeEnabled", "ExtensionsAdobeEnabled");
+    fromMap("Extensions/GnomeShellOffered", "GnomeExtensionOffered");
+    fromMap("Application/NoTrayCloseExplained", "NoTrayCloseExplained");
     fromMap("Updates/CheckAutomatically", "CheckForUpdates");
     fromMap("Updates/FeedUrl", "UpdateFeedUrl");
     fromMap("Help/Url", "HelpUrl");

@@ -7,7 +7,7 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::SettingsDialog>())
 {
     m_ui->setupUi(this);
-    // The restart note keeps its room while hidden: showing it must not push Ok and Cancel off a
+    // The connection note keeps its room while hidden: showing it must not push Ok and Cancel off a
     // small screen.
     QSizePolicy notePolicy = m_ui->labelProxyNote->sizePolicy();
     notePolicy.setRetainSizeWhenHidden(true);
@@ -46,7 +46,8 @@ void SettingsDialog::putData()
     m_ui->editUpdateFeed->setCursorPosition(0);
     m_ui->editHelpUrl->setCursorPosition(0);
     m_ui->checkStartAtLogin->setChecked(startAtLogin);
-    m_ui->labelKeyringNote->setVisible(!keyringInUse);
+    m_ui->labelKeyringNote->setText(keyringNote);
+    m_ui->labelKeyringNote->setVisible(!keyringNote.isEmpty());
 }
 
 void SettingsDialog::getData()
@@ -68,26 +69,46 @@ void SettingsDialog::getData()
     startAtLogin = m_ui->checkStartAtLogin->isChecked();
 }
 
-void SettingsDialog::on_checkSslEnabled_toggled(bool)
+QString SettingsDialog::proxyNote()
 {
+    return QStringLiteral("Proxy changes apply as soon as you press OK. With the proxy off, the system's proxy "
+                          "settings are used.");
+}
+
+QString SettingsDialog::sslNote(const QString &serviceUrl, bool sslEnabled)
+{
+    if (sslEnabled && serviceUrl.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
+        return QStringLiteral("%1 is plain http: SSL does not encrypt it. Use an https:// address.").arg(serviceUrl);
+    }
+    return QStringLiteral("SSL changes apply after restarting TavroDesk.");
+}
+
+void SettingsDialog::showConnectionNote(const QString &note)
+{
+    m_ui->labelProxyNote->setText(note);
     m_ui->labelProxyNote->show();
+}
+
+void SettingsDialog::on_checkSslEnabled_toggled(bool checked)
+{
+    showConnectionNote(sslNote(serviceUrl, checked));
 }
 
 void SettingsDialog::on_editProxyPort_textChanged(const QString &)
 {
-    m_ui->labelProxyNote->show();
+    showConnectionNote(proxyNote());
 }
 
 void SettingsDialog::on_editProxyHost_textChanged(const QString &)
 {
-    m_ui->labelProxyNote->show();
+    showConnectionNote(proxyNote());
 }
 
 void SettingsDialog::on_checkProxyEnabled_toggled(bool checked)
 {
     m_ui->editProxyHost->setEnabled(checked);
     m_ui->editProxyPort->setEnabled(checked);
-    m_ui->labelProxyNote->show();
+    showConnectionNote(proxyNote());
 }
 
 void SettingsDialog::on_checkAwayEnabled_toggled(bool checked)

@@ -26,8 +26,14 @@ public:
     SettingsFile::DialogValues values;
     // Whether an autostart entry starts the program at log-in.
     bool startAtLogin = false;
-    // False shows the note that the password is kept in the settings file.
-    bool keyringInUse = true;
+    // Where the password is kept when not in the keyring; empty hides the note.
+    QString keyringNote;
+    // The service address the requests go to, for the note on SSL.
+    QString serviceUrl;
+
+    static QString proxyNote();
+    // What switching SSL does for `serviceUrl`.
+    static QString sslNote(const QString &serviceUrl, bool sslEnabled);
 
 private Q_SLOTS:
     void on_checkSslEnabled_toggled(bool checked);
@@ -37,5 +43,7 @@ private Q_SLOTS:
     void on_checkAwayEnabled_toggled(bool checked);
 
 private:
+    void showConnectionNote(const QString &note);
+
     std::unique_ptr<Ui::SettingsDialog> m_ui;
 };

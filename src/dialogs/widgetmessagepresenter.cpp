@@ -1,5 +1,6 @@
 #include "widgetmessagepresenter.h"
 
+#include <QDebug>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
@@ -30,6 +31,12 @@ void reserveTextWidth(QMessageBox &message, int width)
 
 MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
 {
+    // The box's way of saying no, for a box nobody answers.
+    const MessageBox::Button declined = box.buttons.testFlag(MessageBox::No) ? MessageBox::No : MessageBox::Cancel;
+    if (m_silenced) {
+        qDebug().noquote() << "not shown, the session ends:" << box.title << box.text;
+        return declined;
+    }
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (box.icon) {
     case MessageBox::Icon::Information:
@@ -56,7 +63,9 @@ MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
     if (box.defaultButton != MessageBox::NoButton) {
         message.setDefaultButton(static_cast<QMessageBox::StandardButton>(box.defaultButton));
     }
-    return static_cast<MessageBox::Button>(message.exec());
+    const int answer = message.exec();
+    // Closed without a button, as when the session ends.
+    return answer == 0 ? declined : static_cast<MessageBox::Button>(answer);
 }
 
 int WidgetMessagePresenter::minimumTextWidth(const QFontMetrics &metrics, const QString &title, const QString &text)

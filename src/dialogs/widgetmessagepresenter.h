@@ -13,6 +13,12 @@ public:
     static constexpr int MaximumTextWidth = 700;
 
     MessageBox::Button present(const MessageBox::Box &box) override;
+    // The session ends and nobody will answer: every later box is logged and answered with No,
+    // else Cancel, unseen.
+    void silence() { m_silenced = true; }
     // How wide the text must be at least for the title and the longest word to show whole.
     static int minimumTextWidth(const QFontMetrics &metrics, const QString &title, const QString &text);
+
+private:
+    bool m_silenced = false;
 };

@@ -1,7 +1,11 @@
 #include "gnomeshellextension.h"
 
+#include "gnomeshellsettings.h"
+
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -11,6 +15,10 @@
 
 namespace {
 constexpr int CallTimeoutMs = 3000;
+// The shell's ExtensionState values.
+constexpr int ShellStateEnabled = 1;
+constexpr int ShellStateError = 3;
+constexpr int ShellStateOutOfDate = 4;
 const QStringList ExtensionFiles = {QStringLiteral("metadata.json"), QStringLiteral("extension.js")};
 
 int majorOf(const QString &version)
@@ -32,6 +40,10 @@ GnomeShellExtension::GnomeShellExtension(const QDBusConnection &bus, const QStri
     : m_bus(bus)
     , m_dataHome(dataHome)
 {
+    // A demo run keeps its own XDG_DATA_HOME; GNOME Shell reads the session's.
+    if (m_dataHome.isEmpty()) {
+        m_dataHome = qEnvironmentVariable("TAVRO_SESSION_DATA_HOME");
+    }
     if (m_dataHome.isEmpty()) {
         m_dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     }
@@ -115,16 +127,56 @@ bool GnomeShellExtension::install(const QString &shellVersion, QString *error)
     return true;
 }
 
-bool GnomeShellExtension::enable(QString *error)
+QDBusMessage GnomeShellExtension::callShell(const QString &method) const
 {
     QDBusMessage call =
         QDBusMessage::createMethodCall(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
-                                       QStringLiteral("org.gnome.Shell.Extensions"), QStringLiteral("EnableExtension"));
+                                       QStringLiteral("org.gnome.Shell.Extensions"), method);
     call << QLatin1String(Uuid);
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, CallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        *error = reply.errorMessage();
-        return false;
+    return m_bus.call(call, QDBus::Block, CallTimeoutMs);
+}
+
+bool GnomeShellExtension::enable(QString *error)
+{
+    // The shell answers false for an extension it has not discovered (it scans only at its start)
+    // and then leaves the settings alone.
+    const QDBusMessage reply = callShell(QStringLiteral("EnableExtension"));
+    if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool()) {
+        return true;
     }
-    return true;
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        qDebug().noquote() << "GNOME Shell did not enable the extension:" << reply.errorMessage();
+    }
+    return GnomeShellSettings::enable(QLatin1String(Uuid), error);
+}
+
+GnomeShellExtension::State GnomeShellExtension::state(QString *shellError) const
+{
+    if (!isInstalled()) {
+        return State::NotInstalled;
+    }
+    if (!GnomeShellSettings::isEnabled(QLatin1String(Uuid))) {
+        return State::Disabled;
+    }
+    if (GnomeShellSettings::userExtensionsDisabled()) {
+        return State::UserExtensionsOff;
+    }
+    // An empty answer (or none): the running shell has not seen the extension.
+    QVariantMap info;
+    const QDBusMessage reply = callShell(QStringLiteral("GetExtensionInfo"));
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+        reply.arguments().constFirst().value<QDBusArgument>() >> info;
+    }
+    switch (info.value(QStringLiteral("state")).toInt()) {
+    case ShellStateEnabled:
+        return State::Running;
+    case ShellStateError:
+    case ShellStateOutOfDate:
+        if (shellError) {
+            *shellError = info.value(QStringLiteral("error")).toString();
+        }
+        return State::Failed;
+    default:
+        return State::NextLogin;
+    }
 }

@@ -23,12 +23,15 @@ public:
                            QObject *parent = nullptr);
 
     QString description() const override;
+    // Looks again whether the extension answers, and if not, why; also after it was installed or
+    // enabled, which changes the note.
+    void check();
 
 private Q_SLOTS:
     void onFocusChanged(const QDBusMessage &message);
 
 private:
-    void check();
+    QString notRunningNote() const;
     void take(const QDBusMessage &message);
 
     QDBusConnection m_bus;

@@ -10,7 +10,8 @@
 #include <QThread>
 
 namespace {
-const char ShowRequest[] = "show\n";
+// "show", or "show " and the launcher's activation, then a newline.
+const QByteArray ShowRequest = QByteArrayLiteral("show");
 const char ShowAnswer[] = "ok\n";
 // How long a start that lost the race for the lock waits for the winner to listen.
 constexpr int StartupWaitMs = 3000;
@@ -43,14 +44,16 @@ QString SingleInstance::socketPath() const
     return m_folder + QStringLiteral("/tavrodesk.sock");
 }
 
-bool SingleInstance::askRunningInstance(int timeoutMs)
+bool SingleInstance::askRunningInstance(int timeoutMs, const QString &activation)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }
-    socket.write(ShowRequest);
+    // One line: a line break inside the token would end the request early.
+    const QByteArray token = activation.toUtf8().simplified();
+    socket.write(token.isEmpty() ? ShowRequest + '\n' : ShowRequest + ' ' + token + '\n');
     if (!socket.waitForBytesWritten(timeoutMs)) {
         return false;
     }
@@ -58,9 +61,9 @@ bool SingleInstance::askRunningInstance(int timeoutMs)
     return socket.waitForReadyRead(timeoutMs) && socket.readLine() == ShowAnswer;
 }
 
-SingleInstance::Outcome SingleInstance::start()
+SingleInstance::Outcome SingleInstance::start(const QString &activation)
 {
-    if (askRunningInstance(1000)) {
+    if (askRunningInstance(1000, activation)) {
         return Outcome::OtherShown;
     }
     QDir().mkpath(m_folder);
@@ -71,7 +74,7 @@ SingleInstance::Outcome SingleInstance::start()
         // Another start won the lock and is about to listen: hand it the request instead.
         const QDeadlineTimer deadline(StartupWaitMs);
         while (!deadline.hasExpired()) {
-            if (askRunningInstance(500)) {
+            if (askRunningInstance(500, activation)) {
                 return Outcome::OtherShown;
             }
             QThread::msleep(50);
@@ -133,10 +136,11 @@ void SingleInstance::answer()
             if (!socket->canReadLine()) {
                 return;
             }
-            if (socket->readLine() == ShowRequest) {
+            const QByteArray request = socket->readLine().chopped(1);
+            if (request == ShowRequest || request.startsWith(ShowRequest + ' ')) {
                 socket->write(ShowAnswer);
                 socket->flush();
-                Q_EMIT showRequested();
+                Q_EMIT showRequested(QString::fromUtf8(request.mid(ShowRequest.size() + 1)));
             }
             socket->disconnectFromServer();
         });

@@ -30,8 +30,9 @@ public:
                             QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Tries to become the running instance.
-    Outcome start();
+    // Tries to become the running instance. When another one runs, asks it to show its window,
+    // handing on the launcher's `activation` (see StartupActivation).
+    Outcome start(const QString &activation = {});
     // The data folder's holder after DataFolderInUse, for the user: "process 4242 on host example".
     QString dataFolderHolder() const;
 
@@ -39,11 +40,12 @@ public:
     static QString defaultRuntimeFolder();
 
 Q_SIGNALS:
-    // Another start asked this instance to bring its window forward.
-    void showRequested();
+    // Another start asked this instance to bring its window forward; `activation` is its
+    // launcher's, empty when it had none.
+    void showRequested(const QString &activation);
 
 private:
-    bool askRunningInstance(int timeoutMs);
+    bool askRunningInstance(int timeoutMs, const QString &activation);
     void answer();
 
     bool lockDataFolder();

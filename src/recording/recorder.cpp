@@ -45,6 +45,7 @@ void Recorder::setRecording(bool on)
         if (!m_journalRecovered) {
             recoverJournal();
         }
+        m_lastEnd = QDateTime();
         m_samplingTimer.start();
     } else {
         m_samplingTimer.stop();
@@ -85,13 +86,17 @@ void Recorder::updateApps()
     }
     const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
     QDateTime now = tickTime;
+    if (!m_lastEnd.isValid()) {
+        m_lastEnd = tickTime;
+    }
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
         idleHook(sample, now, tickTime);
     }
 
     if (m_currentWindow.path.isEmpty()) {
-        m_currentStart = tickTime;
+        // Away time that began in front of an unrecorded window starts back when the user left.
+        m_currentStart = now;
         m_currentWindow = sample;
     }
     if (m_currentWindow.path != sample.path || m_currentWindow.title != sample.title) {
@@ -137,9 +142,12 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
     m_inIdle = true;
     qDebug() << "Entered IDLE";
     QDateTime awayStart = tickTime.addSecs(-limit);
-    // A window that came to the front by itself during the inactivity must not end before it began.
-    if (!m_currentWindow.path.isEmpty() && awayStart < m_currentStart) {
-        awayStart = m_currentStart;
+    // A window that came to the front by itself during the inactivity must not end before it began;
+    // in front of an unrecorded window (TavroDesk's own, say) away time reaches back to the last
+    // recorded stretch, never into it.
+    const QDateTime earliest = m_currentWindow.path.isEmpty() ? m_lastEnd : m_currentStart;
+    if (awayStart < earliest) {
+        awayStart = earliest;
     }
     sample = idleWindowInfo();
     sample.title = QStringLiteral("at ") + awayStart.time().toString(TimeOfDayFormat);
@@ -154,6 +162,7 @@ QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 
 void Recorder::closeStretch(const QDateTime &end)
 {
+    m_lastEnd = end;
     // A stretch that ends where it began holds no time: storing it would only add an empty row.
     if (!(m_currentStart < end)) {
         return;

@@ -123,6 +123,9 @@ private:
     bool m_recording = false;
     WindowInfo m_currentWindow;
     QDateTime m_currentStart;
+    // Where the last stretch ended, or the first tick since recording started: away time never
+    // reaches back before it.
+    QDateTime m_lastEnd;
     bool m_inIdle = false;
     QString m_journalPath;
     RecordingJournal m_journal;

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QIODevice>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QTimer>
 
@@ -275,7 +276,7 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
     m_error = code;
-    const QString text = networkErrorText(int(code));
+    const QString text = networkErrorText(int(code)) + proxyNote();
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
@@ -321,6 +322,19 @@ QString ApiRequest::redirectText(const QUrl &target)
         .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
 }
 
+QString ApiRequest::proxyNote() const
+{
+    QNetworkProxy proxy = m_manager ? m_manager->proxy() : QNetworkProxy(QNetworkProxy::NoProxy);
+    if (proxy.type() == QNetworkProxy::DefaultProxy) {
+        const QList<QNetworkProxy> chosen = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(m_origin));
+        proxy = chosen.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : chosen.constFirst();
+    }
+    if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy) {
+        return {};
+    }
+    return QStringLiteral(" (through the proxy %1:%2)").arg(proxy.hostName()).arg(proxy.port());
+}
+
 void ApiRequest::fail(const QString &text, QNetworkReply *download)
 {
     const bool alreadyFailed = m_settled || !m_ok;
@@ -363,7 +377,7 @@ void ApiRequest::onTimeout()
     m_timedOut = m_timedOut || !alreadyFailed;
     m_ok = false;
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText);
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText + proxyNote());
     }
     qDebug() << "on timeout";
 }

@@ -65,6 +65,8 @@ private:
     static QString redirectText(const QUrl &target);
     // Fails the request once the reply (announced or received so far) is larger than ApiReply allows.
     void checkReplySize(QNetworkReply *networkReply, qint64 bytes);
+    // " (through the proxy host:port)" when the request goes through one, for error texts.
+    QString proxyNote() const;
     // Ends the wait with a failure the user sees in a "Network error" box (unless silent);
     // `download`, when given, is aborted first.
     void fail(const QString &text, QNetworkReply *download = nullptr);

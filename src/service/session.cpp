@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -118,14 +119,32 @@ bool Session::connectToService()
 
 void Session::applyProxy()
 {
-    QNetworkProxy proxy(QNetworkProxy::NoProxy);
     if (values().value(QStringLiteral("ProxyEnabled")).toBool()) {
-        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, stored("ProxyHost"),
-                              quint16(values().value(QStringLiteral("ProxyPort")).toInt()));
+        const QNetworkProxy proxy(QNetworkProxy::HttpProxy, stored("ProxyHost"),
+                                  quint16(values().value(QStringLiteral("ProxyPort")).toInt()));
+        QNetworkProxy::setApplicationProxy(proxy);
+        // The application proxy is skipped for loopback addresses; the manager's own one is not.
+        m_manager->setProxy(proxy);
+    } else {
+        // The desktop's proxy settings and the http_proxy family of variables apply.
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        m_manager->setProxy(QNetworkProxy(QNetworkProxy::DefaultProxy));
     }
-    QNetworkProxy::setApplicationProxy(proxy);
-    // The application proxy is skipped for loopback addresses; the manager's own one is not.
-    m_manager->setProxy(proxy);
+    // Connections made through the old proxy must not carry new requests.
+    m_manager->clearConnectionCache();
+}
+
+void Session::applyNetworkSettings()
+{
+    if (m_manager) {
+        applyProxy();
+    }
+}
+
+void Session::goOffline()
+{
+    m_online = false;
+    setStatus(QStringLiteral("Could not reach Tavro. Working offline."));
 }
 
 bool Session::testConnection()
@@ -147,6 +166,10 @@ void Session::restoreSession()
         if (checkToken(token, user)) {
             values()[QStringLiteral("AuthUser")] = user;
             setLoggedIn(true);
+        } else if (m_unreachable) {
+            // Nothing says the token is bad: no password is asked for.
+            goOffline();
+            return;
         } else {
             qDebug() << "auth token not valid";
         }
@@ -167,6 +190,7 @@ bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
     QString reply;
     const bool sent =
         request.get(QStringLiteral("tavro.auth.checkToken"), {{QStringLiteral("auth_token"), token}}, reply, true);
+    m_unreachable = !sent && request.document().isNull();
     QString problem;
     if (!replyIsOk(sent, request) || !takeUser(request.document(), user, problem)) {
         setStatus(QStringLiteral("Ready"));
@@ -187,6 +211,7 @@ bool Session::doLogin(const QString &username, const QString &password, QString 
         request.get(QStringLiteral("tavro.auth.login"),
                     {{QStringLiteral("email"), username}, {QStringLiteral("password"), password}}, reply, true);
     error = QString();
+    m_unreachable = !sent && request.document().isNull();
     const QDomDocument &document = request.document();
     if (!replyIsOk(sent, request)) {
         QString code;
@@ -269,6 +294,11 @@ void Session::login()
             signedIn = doLogin(entered.username, entered.password, token, user, error);
         }
         firstPass = false;
+        if (!signedIn && m_unreachable) {
+            // The service was not reached: the password may well be right, so it is not asked again.
+            goOffline();
+            return;
+        }
         if (signedIn) {
             values()[QStringLiteral("AuthToken")] = token;
             values()[QStringLiteral("AuthUser")] = user;

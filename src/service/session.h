@@ -52,6 +52,8 @@ public:
                  QString &error);
     bool logoutRequest(const QString &token);
     void loadProjects();
+    // The proxy settings changed: requests from now on follow them, no restart needed.
+    void applyNetworkSettings();
 
 public Q_SLOTS:
     void login();
@@ -73,6 +75,8 @@ Q_SIGNALS:
 
 private:
     void applyProxy();
+    // A request did not reach the service: say so and stay offline.
+    void goOffline();
     void setStatus(const QString &text);
     void setIndicatorText(const QString &text);
     void setLoggedIn(bool loggedIn);
@@ -85,6 +89,8 @@ private:
     bool m_loggedIn = false;
     bool m_online = false;
     bool m_signingIn = false;
+    // The last sign-in or token check failed on the network, not on the service's answer.
+    bool m_unreachable = false;
     QDateTime m_retryAt;
     QString m_indicatorText;
     int m_retryInterval = defaultRetryInterval;

@@ -136,20 +136,40 @@ private Q_SLOTS:
         QVERIFY(!run->storage.keyringInUse());
         QCOMPARE(run->map.value(QStringLiteral("Password")).toString(), QString::fromUtf8("pässwort"));
         QCOMPARE(run->map.value(QStringLiteral("AuthToken")).toString(), QStringLiteral("tok-1"));
-        QVERIFY(!run->storage.store(run->map));
         SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
         QSettings reread(m_ini, QSettings::IniFormat);
+        // The keyring did not take them when first asked: that is remembered, and said.
+        QCOMPARE(reread.value(QStringLiteral("API/Keyring")).toString(), QStringLiteral("refused"));
+        QVERIFY(run->storage.note().contains(QStringLiteral("No keyring")));
         QCOMPARE(SettingsFile::decodePassword(reread.value(QStringLiteral("API/Password")).toString()),
                  QString::fromUtf8("pässwort"));
         QCOMPARE(reread.value(QStringLiteral("API/AuthToken")).toString(), QStringLiteral("tok-1"));
     }
 
-    void movesThemFromTheIniIntoTheKeyring()
+    // A refused keyring stays unasked, even once one answers; the ini keeps the secrets.
+    void aRefusalIsRemembered()
     {
         startKeyring();
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
+        SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
+        QVERIFY(!run->storage.keyringInUse());
+        QCOMPARE(lookup(QStringLiteral("Password")), QString());
+        QSettings reread(m_ini, QSettings::IniFormat);
+        QCOMPARE(SettingsFile::decodePassword(reread.value(QStringLiteral("API/Password")).toString()),
+                 QString::fromUtf8("pässwort"));
+    }
+
+    void movesThemFromTheIniIntoTheKeyring()
+    {
+        // A user who never refused: the first save asks the keyring and moves the secrets there.
+        writeIni(QString::fromUtf8("pässwort"), QStringLiteral("tok-1"));
+        QSettings ini(m_ini, QSettings::IniFormat);
+        auto run = start(ini);
+        QVERIFY(!run->storage.keyringInUse());
+        SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
         QVERIFY(run->storage.keyringInUse());
+        QVERIFY(run->storage.note().isEmpty());
         QCOMPARE(run->map.value(QStringLiteral("Password")).toString(), QString::fromUtf8("pässwort"));
         QCOMPARE(run->map.value(QStringLiteral("AuthToken")).toString(), QStringLiteral("tok-1"));
         QCOMPARE(lookup(QStringLiteral("Password")), QString::fromUtf8("pässwort"));
@@ -207,6 +227,7 @@ private Q_SLOTS:
         // A program that found the keyring working when it started...
         writeIni(QString(), QString());
         QSettings earlierIni(m_ini, QSettings::IniFormat);
+        earlierIni.setValue(QStringLiteral("API/Keyring"), QStringLiteral("used"));
         auto earlier = start(earlierIni);
         QVERIFY(earlier->storage.keyringInUse());
 
@@ -222,6 +243,8 @@ private Q_SLOTS:
         earlier->map[QStringLiteral("Password")] = QStringLiteral("signed in");
         QVERIFY(!earlier->storage.store(earlier->map));
         QVERIFY(!earlier->storage.keyringInUse());
+        // Locked is not refused: a later start asks again.
+        QCOMPARE(earlier->map.value(QStringLiteral("KeyringState")).toString(), QStringLiteral("used"));
         SettingsFile::save(earlierIni, earlier->map, {}, !earlier->storage.store(earlier->map));
         earlierIni.sync();
         QCOMPARE(SettingsFile::decodePassword(

@@ -1,4 +1,5 @@
 #include "gnomeextensionsetup.h"
+#include "gnomeshellsettings.h"
 #include "privatebus.h"
 #include "recordingpresenter.h"
 #include "settings.h"
@@ -7,12 +8,15 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QWidget>
 
-// Plays GNOME Shell for the installer: tells its version and records EnableExtension calls.
+// Plays a GNOME Shell that started before the extension was installed: tells its version, refuses
+// to enable what it has not discovered (as GNOME Shell 43 does) and knows nothing about it.
 class FakeShell : public QObject
 {
     Q_OBJECT
@@ -37,7 +41,8 @@ public:
     {}
 
 public Q_SLOTS:
-    bool EnableExtension(const QString &uuid) { return m_shell->enabled << uuid, true; }
+    bool EnableExtension(const QString &uuid) { return m_shell->enabled << uuid, false; }
+    QVariantMap GetExtensionInfo(const QString &) { return {}; }
 
 private:
     FakeShell *m_shell;
@@ -55,6 +60,21 @@ private:
     QThread m_shellThread;
     FakeShell m_shell;
 
+    // GNOME's settings as GNOME itself reads them.
+    static QString gsetting(const QString &key)
+    {
+        QProcess gsettings;
+        gsettings.start(QStringLiteral("gsettings"), {QStringLiteral("get"), QStringLiteral("org.gnome.shell"), key});
+        gsettings.waitForFinished(10000);
+        return QString::fromUtf8(gsettings.readAllStandardOutput()).trimmed();
+    }
+
+    static bool setGSetting(const QString &key, const QString &value)
+    {
+        return QProcess::execute(QStringLiteral("gsettings"),
+                                 {QStringLiteral("set"), QStringLiteral("org.gnome.shell"), key, value}) == 0;
+    }
+
     QString installedFile(const QString &name) const
     {
         return m_dir.filePath(QStringLiteral("data/gnome-shell/extensions/%1/%2"))
@@ -64,6 +84,9 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
+        // GNOME's settings in a file of a configuration folder of this run's own.
+        qputenv("GSETTINGS_BACKEND", "keyfile");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
         const QString address = m_daemon.start(m_dir.path());
         QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
         QDBusConnection shellBus = QDBusConnection::connectToBus(address, QStringLiteral("shell"));
@@ -99,11 +122,19 @@ private Q_SLOTS:
         setup.startUp();
         QCOMPARE(presenter.boxes().size(), 1);
 
-        // Later from the menu: the GNOME 43/44 flavour for this 44 shell, enabled, and the user told
-        // that it loads at the next login.
+        // Later from the menu: the GNOME 43/44 flavour for this 44 shell. The running shell has not
+        // seen it and says no, so it goes into GNOME's settings next to the user's own extensions,
+        // and the user is told that it loads at the next login.
+        QVERIFY(setGSetting(QStringLiteral("enabled-extensions"), QStringLiteral("['clock@example.org']")));
+        QTRY_VERIFY(GnomeShellSettings::isEnabled(QStringLiteral("clock@example.org")));
+        QSignalSpy changed(&setup, &GnomeExtensionSetup::extensionChanged);
         setup.action()->trigger();
         QCOMPARE(m_shell.enabled, QStringList{QLatin1String(GnomeShellExtension::Uuid)});
-        QCOMPARE(presenter.lastText(), GnomeExtensionSetup::installedText());
+        QCOMPARE(gsetting(QStringLiteral("enabled-extensions")),
+                 QStringLiteral("['clock@example.org', '%1']").arg(QLatin1String(GnomeShellExtension::Uuid)));
+        QCOMPARE(presenter.lastText(), GnomeExtensionSetup::installedText(GnomeShellExtension::State::NextLogin));
+        QVERIFY(presenter.lastText().contains(QStringLiteral("next login")));
+        QCOMPARE(changed.size(), 1);
         QFile script(installedFile(QStringLiteral("extension.js")));
         QVERIFY(script.open(QIODevice::ReadOnly) && script.readAll().contains("function init()"));
         script.close();
@@ -114,6 +145,31 @@ private Q_SLOTS:
         setup.startUp();
         QVERIFY(presenter.boxes().isEmpty());
         QVERIFY(script.open(QIODevice::ReadOnly) && script.readAll().contains("export default class"));
+
+        // Switched off in GNOME's Extensions app: the next start enables it again, as agreed.
+        QVERIFY(setGSetting(QStringLiteral("disabled-extensions"),
+                            QStringLiteral("['%1']").arg(QLatin1String(GnomeShellExtension::Uuid))));
+        QTRY_VERIFY(!GnomeShellSettings::isEnabled(QLatin1String(GnomeShellExtension::Uuid)));
+        setup.startUp();
+        QVERIFY(presenter.boxes().isEmpty());
+        QCOMPARE(gsetting(QStringLiteral("disabled-extensions")), QStringLiteral("@as []"));
+        QVERIFY(gsetting(QStringLiteral("enabled-extensions")).contains(QLatin1String(GnomeShellExtension::Uuid)));
+    }
+
+    // GNOME's "extensions off" switch is the user's: it stays off, and the user hears why nothing changes.
+    void userExtensionsOffIsRespectedAndSaid()
+    {
+        RecordingPresenter presenter;
+        QTemporaryDir home;
+        QVERIFY(setGSetting(QStringLiteral("disable-user-extensions"), QStringLiteral("true")));
+        QTRY_VERIFY(GnomeShellSettings::userExtensionsDisabled());
+        GnomeExtensionSetup setup(m_bus, home.path(), nullptr);
+        QVERIFY(setup.install());
+        QCOMPARE(presenter.lastText(),
+                 GnomeExtensionSetup::installedText(GnomeShellExtension::State::UserExtensionsOff));
+        QCOMPARE(gsetting(QStringLiteral("disable-user-extensions")), QStringLiteral("true"));
+        QVERIFY(setGSetting(QStringLiteral("disable-user-extensions"), QStringLiteral("false")));
+        QTRY_VERIFY(!GnomeShellSettings::userExtensionsDisabled());
     }
 
     void consentAtFirstStartInstalls()
@@ -125,7 +181,7 @@ private Q_SLOTS:
         presenter.answerNext(MessageBox::Yes);
         setup.startUp();
         QCOMPARE(presenter.boxes().size(), 2);
-        QCOMPARE(presenter.lastText(), GnomeExtensionSetup::installedText());
+        QCOMPARE(presenter.lastText(), GnomeExtensionSetup::installedText(GnomeShellExtension::State::NextLogin));
         QVERIFY(Settings::instance()->values.value(QStringLiteral("GnomeExtensionOffered")).toBool());
         QVERIFY(QFile::exists(home.filePath(QStringLiteral("gnome-shell/extensions/%1/metadata.json"))
                                   .arg(QLatin1String(GnomeShellExtension::Uuid))));

@@ -6,22 +6,28 @@
 #include "entrydaymodel.h"
 #include "mainwindow.h"
 #include "projectstree.h"
+#include "recorder.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulestore.h"
 #include "session.h"
 #include "settings.h"
 #include "settingsfile.h"
+#include "statusnotices.h"
+#include "tavroapp.h"
 #include "timetree.h"
 #include "treemodeladapter.h"
 #include "weekchart.h"
 #include "weekview.h"
+#include "widgetmessagepresenter.h"
+#include "windowinfo.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -161,7 +167,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("toTray");
         const QString close = QStringLiteral("Application/CloseToTray");
         QTest::newRow("close to tray") << close << true << true;
-        QTest::newRow("close, no notification area") << close << false << false;
         QTest::newRow("minimise to tray") << QStringLiteral("Application/MinimizeToTray") << true << true;
     }
 
@@ -191,6 +196,92 @@ private Q_SLOTS:
         QVERIFY(!m_window->isMinimized());
         // The tray's exit really ends the program.
         QCOMPARE(quitsAfter([this] { m_window->trayMenu()->actions().last()->trigger(); }), 0);
+    }
+
+    // Without a notification area closing the window keeps TavroDesk recording, and the user hears
+    // once how the window comes back; with "close to tray" off, closing quits as asked.
+    void closingWithoutTrayKeepsRecording()
+    {
+        start({}, false);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_window->isRecording());
+        QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
+        QVERIFY(m_window->isHidden());
+        QVERIFY(m_window->isRecording());
+        QCOMPARE(m_presenter->boxes().size(), 1);
+        QCOMPARE(m_presenter->lastText(), MainWindow::noTrayCloseText());
+        QVERIFY(iniValue(QStringLiteral("Application/NoTrayCloseExplained")).toBool());
+
+        m_window->show();
+        QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
+        QCOMPARE(m_presenter->boxes().size(), 1);
+        m_window.reset();
+        Settings::instance()->values.clear();
+
+        // The next start has not forgotten that the user was told.
+        start({{QStringLiteral("Application/CloseToTray"), false},
+               {QStringLiteral("Application/NoTrayCloseExplained"), true}},
+              false);
+        m_window->show();
+        QCOMPARE(quitsAfter([this] { QVERIFY(m_window->close()); }), 0);
+        QCOMPARE(m_presenter->boxes().size(), 1);
+    }
+
+    // A logout while a question waits: the box goes, its question counts as declined, and no later
+    // box waits for an answer either.
+    void sessionEndClosesTheWaitingBox()
+    {
+        WidgetMessagePresenter boxes;
+        MessageBox::setPresenter(&boxes);
+        auto restore = qScopeGuard([this] { MessageBox::setPresenter(m_presenter.get()); });
+        QTimer::singleShot(200, qApp, [&boxes] {
+            QVERIFY(QApplication::activeModalWidget());
+            boxes.silence();
+            TavroApp::closeModalDialogs();
+        });
+        const auto ask = [] {
+            return MessageBox::question(nullptr, QStringLiteral("GNOME Shell extension"), QStringLiteral("Install?"),
+                                        MessageBox::Buttons(MessageBox::Yes) | MessageBox::No, MessageBox::Yes);
+        };
+        QCOMPARE(ask(), MessageBox::No);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(ask(), MessageBox::No);
+    }
+
+    // The away notice's "Describe..." opens the description of the away time it told about, with the
+    // window hidden or not; what the user types becomes the entry's title.
+    void awayNoticeOpensItsDescription()
+    {
+        start({}, false);
+        const QString day = m_window->selectedDate().toString(Qt::ISODate);
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('tavro://idle', 'Away')")));
+        const qint64 appId = query.lastInsertId().toLongLong();
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES "
+                                          "('at 10:00:00', %1, '%2 10:00:00', '%2 10:05:00')")
+                               .arg(appId)
+                               .arg(day)));
+        const qint64 entryId = query.lastInsertId().toLongLong();
+        const QDateTime start = QDateTime::fromString(day + QStringLiteral("T10:00:00"), Qt::ISODate);
+        Q_EMIT m_window->recorder()->entryStored(start, start.addSecs(300), idleWindowInfo(), appId, entryId);
+
+        bool shown = false;
+        QTimer::singleShot(0, qApp, [&shown] {
+            QTRY_VERIFY(qobject_cast<QDialog *>(QApplication::activeModalWidget()));
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("editDescription"));
+            shown = edit->text() == QStringLiteral("at 10:00:00");
+            // The user types once the dialog has the focus.
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            edit->setText(QStringLiteral("Lunch with the team"));
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        Q_EMIT m_window->findChild<StatusNotices *>()->awayDescriptionRequested();
+        QVERIFY(shown);
+        QVERIFY(m_window->isVisible());
+        QVERIFY(query.exec(QStringLiteral("SELECT title FROM entries WHERE id = %1").arg(entryId)) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("Lunch with the team"));
     }
 
     // The tray icon opens the window on the click the settings name; the other click does nothing.

@@ -57,7 +57,9 @@ private Q_SLOTS:
         QCOMPARE(ini.value(QStringLiteral("API/Username")).toString(), QStringLiteral("new@example.com"));
         QCOMPARE(SettingsFile::decodePassword(ini.value(QStringLiteral("API/Password")).toString()),
                  QStringLiteral("Grüße"));
-        QCOMPARE(ini.allKeys().size(), 15);
+        // No keyring answers here: the password stays in the ini, and that is remembered.
+        QCOMPARE(ini.value(QStringLiteral("API/Keyring")).toString(), QStringLiteral("refused"));
+        QCOMPARE(ini.allKeys().size(), 16);
 
         QSqlQuery tables(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                                         "('entries', 'applications', 'settings', 'rules', 'rules_apps')"));

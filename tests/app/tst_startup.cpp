@@ -13,7 +13,10 @@
 #include <QTest>
 #include <QThread>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <signal.h>
 
@@ -30,20 +33,30 @@ private:
     QString socketPath() const { return runFolder() + QStringLiteral("/tavrodesk.sock"); }
     QString lockPath() const { return runFolder() + QStringLiteral("/tavrodesk.lock"); }
 
+    // Another session's runtime folder.
+    static QProcessEnvironment runtimeFolder(const QString &folder)
+    {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder);
+        return env;
+    }
+
     std::unique_ptr<QProcess> launch(const QStringList &arguments = {QStringLiteral("-debug")},
-                                     const QString &display = QString(), const QString &runtimeFolder = QString())
+                                     const QString &display = QString(),
+                                     const QProcessEnvironment &extra = QProcessEnvironment())
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_root->path() + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root->path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder.isEmpty() ? runFolder() : runtimeFolder);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runFolder());
         if (display.isEmpty()) {
             env.remove(QStringLiteral("DISPLAY"));
         } else {
             env.insert(QStringLiteral("DISPLAY"), display);
         }
+        env.insert(extra);
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(QStringLiteral(TAVRO_BINARY), arguments);
@@ -110,13 +123,92 @@ private Q_SLOTS:
     {
         auto first = launch();
         QVERIFY(waitUntilRunning(*first));
-        auto second = launch();
+        // Started by a Wayland launcher: its token goes to the window that is brought forward.
+        QProcessEnvironment launcher;
+        launcher.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("launcher-token-7"));
+        auto second = launch({}, QString(), launcher);
         QVERIFY(second->waitForFinished(2000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         QTRY_VERIFY(log().contains(QStringLiteral("show mainwnd")));
+        QTRY_VERIFY(log().contains(QStringLiteral("activating with the launcher's xdg-activation token")));
         QCOMPARE(first->state(), QProcess::Running);
         QVERIFY(terminate(*first));
+    }
+
+    // A second start from a launcher on X11 ends the launcher's startup notification (its busy
+    // cursor) once the running window is up.
+    void secondStartCompletesTheStartupNotification()
+    {
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"),
+                   QStringLiteral("-displayfd 1 -screen 0 640x480x24 -nolisten tcp -noreset").split(QLatin1Char(' ')));
+        QVERIFY2(xvfb.waitForReadyRead(10000), "Xvfb is not installed (scripts/install-deps.sh installs it)");
+        const QString display = QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+        // Listens as a launcher does: client messages to the root window.
+        xcb_connection_t *x = xcb_connect(display.toLatin1().constData(), nullptr);
+        QVERIFY(!xcb_connection_has_error(x));
+        xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+        const auto atom = [x](const char *name) {
+            xcb_intern_atom_reply_t *reply =
+                xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, uint16_t(qstrlen(name)), name), nullptr);
+            const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+            free(reply);
+            return result;
+        };
+        const xcb_atom_t begin = atom("_NET_STARTUP_INFO_BEGIN");
+        const xcb_atom_t more = atom("_NET_STARTUP_INFO");
+        xcb_flush(x);
+
+        auto first = launch({QStringLiteral("-debug")}, display);
+        QVERIFY(waitUntilRunning(*first));
+        QProcessEnvironment launcher;
+        launcher.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("menu/tavrodesk-42_TIME1234"));
+        auto second = launch({}, display, launcher);
+        QVERIFY(second->waitForFinished(5000));
+        QCOMPARE(second->exitCode(), 0);
+
+        QByteArray message;
+        for (const QDeadlineTimer deadline(10000); !message.contains('\0') && !deadline.hasExpired();) {
+            xcb_generic_event_t *event = xcb_poll_for_event(x);
+            if (!event) {
+                QTest::qWait(20);
+                continue;
+            }
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+                const auto *client = reinterpret_cast<xcb_client_message_event_t *>(event);
+                if (client->type == begin) {
+                    message.clear();
+                }
+                if (client->type == begin || client->type == more) {
+                    message.append(reinterpret_cast<const char *>(client->data.data8), 20);
+                }
+            }
+            free(event);
+        }
+        QVERIFY2(QString::fromLatin1(message.left(message.indexOf('\0'))) ==
+                     QStringLiteral("remove: ID=\"menu/tavrodesk-42_TIME1234\""),
+                 qPrintable(QString::fromLatin1(message) + QLatin1Char('\n') + log()));
+        QVERIFY(terminate(*first));
+        xcb_disconnect(x);
+        xvfb.terminate();
+        xvfb.waitForFinished(5000);
+    }
+
+    // A Wayland session whose compositor cannot be reached, without XWayland: a clear message and
+    // status 1, never Qt's abort.
+    void unreachableCompositor()
+    {
+        QProcessEnvironment wayland;
+        wayland.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+        wayland.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        wayland.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-gone"));
+        auto process = launch({}, QString(), wayland);
+        QVERIFY(process->waitForFinished(10000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 1);
     }
 
     void killedInstanceDoesNotBlock()
@@ -163,7 +255,7 @@ private Q_SLOTS:
         QVERIFY(waitUntilRunning(*first));
         const QString otherRun = m_root->path() + QStringLiteral("/run-other");
         QVERIFY(QDir().mkpath(otherRun));
-        auto second = launch({QStringLiteral("-debug")}, QString(), otherRun);
+        auto second = launch({QStringLiteral("-debug")}, QString(), runtimeFolder(otherRun));
         QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("TavroDesk is already running with the data folder ") +
                                                 QDir::toNativeSeparators(dataFolder())),
                                  10000);
@@ -176,7 +268,7 @@ private Q_SLOTS:
         QCOMPARE(first->state(), QProcess::Running);
         QVERIFY(terminate(*first));
         // Once the first has quit, the other session may start.
-        auto heir = launch({QStringLiteral("-debug")}, QString(), otherRun);
+        auto heir = launch({QStringLiteral("-debug")}, QString(), runtimeFolder(otherRun));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(otherRun + QStringLiteral("/tavrodesk.sock")), 10000);
         ::kill(pid_t(heir->processId()), SIGTERM);
         QVERIFY(heir->waitForFinished(10000) && heir->exitCode() == 0);
@@ -256,16 +348,27 @@ private Q_SLOTS:
     void sigtermQuitsAndSaves_data()
     {
         QTest::addColumn<bool>("early");
-        QTest::newRow("running") << false;
+        QTest::addColumn<bool>("firstStart");
+        QTest::newRow("running") << false << false;
         // As soon as the instance holds its lock, which is before its window exists.
-        QTest::newRow("early") << true;
+        QTest::newRow("early") << true << false;
+        // A logout while the first-start settings dialog waits for an answer.
+        QTest::newRow("first-start dialog") << false << true;
     }
 
     void sigtermQuitsAndSaves()
     {
         QFETCH(bool, early);
+        QFETCH(bool, firstStart);
+        if (firstStart) {
+            QFile::remove(iniPath());
+        }
         auto process = launch();
-        if (early) {
+        if (firstStart) {
+            QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("first start: asking for the settings")), 10000);
+            // The dialog is shown once its event loop runs.
+            QTest::qWait(500);
+        } else if (early) {
             for (const QDeadlineTimer deadline(5000); !QFile::exists(lockPath()) && !deadline.hasExpired();) {
                 QThread::msleep(1);
             }
@@ -274,9 +377,13 @@ private Q_SLOTS:
             QVERIFY(waitUntilRunning(*process));
         }
         QVERIFY(terminate(*process));
+        if (firstStart) {
+            QVERIFY2(log().contains(QStringLiteral("closing \"Settings\"")), qPrintable(log()));
+        }
         QSettings ini(iniPath(), QSettings::IniFormat);
         QVERIFY(ini.contains(QStringLiteral("Window/Geometry")));
-        QCOMPARE(ini.value(QStringLiteral("Application/Started")).toBool(), false);
+        // The ini said paused; a first start records from the beginning.
+        QCOMPARE(ini.value(QStringLiteral("Application/Started")).toBool(), firstStart);
         // The lock is released; the socket is gone.
         QVERIFY(!QFile::exists(socketPath()));
     }

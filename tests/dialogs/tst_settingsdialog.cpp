@@ -25,10 +25,12 @@ class TestSettingsDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void restartNoteOnlyOnceConnectionIsTouched()
+    void connectionNoteOnlyOnceConnectionIsTouched()
     {
         SettingsDialog dialog;
         dialog.values.proxyHost = QStringLiteral("proxy.local");
+        dialog.values.sslEnabled = false;
+        dialog.serviceUrl = QStringLiteral("http://tavro.example/service/");
         dialog.putData();
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -37,8 +39,14 @@ private Q_SLOTS:
         const QSize before = dialog.sizeHint();
         child<QCheckBox>(dialog, "checkSslEnabled")->click();
         QVERIFY(note->isVisible());
+        // SSL on a plain http address changes nothing, and the user is told so.
+        QCOMPARE(note->text(), SettingsDialog::sslNote(dialog.serviceUrl, true));
+        QVERIFY(note->text().contains(QStringLiteral("does not encrypt")));
+        QVERIFY(!SettingsDialog::sslNote(QStringLiteral("https://tavro.example/"), true)
+                     .contains(QStringLiteral("does not encrypt")));
         // The note had its room already: the dialog does not grow, and fits a 1280 x 800 screen.
-        QCOMPARE(dialog.sizeHint(), before);
+        QVERIFY(dialog.sizeHint().height() <= before.height());
+        QCOMPARE(dialog.sizeHint().width(), before.width());
         QVERIFY2(before.height() <= 700 && before.width() <= 1200,
                  qPrintable(QStringLiteral("%1 x %2").arg(before.width()).arg(before.height())));
     }
@@ -47,10 +55,11 @@ private Q_SLOTS:
     {
         SettingsDialog dialog;
         dialog.startAtLogin = true;
-        dialog.keyringInUse = false;
+        dialog.keyringNote = QStringLiteral("No keyring took your password.");
         dialog.putData();
         dialog.show();
         QVERIFY(child<QLabel>(dialog, "labelKeyringNote")->isVisible());
+        QCOMPARE(child<QLabel>(dialog, "labelKeyringNote")->text(), dialog.keyringNote);
         auto *box = child<QCheckBox>(dialog, "checkStartAtLogin");
         QVERIFY(box->isChecked());
         // Alt+L toggles it (scripts/package-test.sh relies on it).

@@ -265,12 +265,14 @@ void LedgerRig::linkByRules()
     const QDate from = randomDay();
     const QDate to = pick(2) == 0 ? from : std::max(from, randomDay());
     const RulePreview preview = RulePreview::forRange(RuleStore::loadActiveRules(), from, to);
+    readLinks();
     const QSet<qint64> before = linkedEntries();
     maybeInjectFault();
     m_history << QStringLiteral("apply rules %1 .. %2").arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
     m_engine->applyRules(from, to);
     const bool faulty = m_faulty;
     m_fixture->server.clearFaults();
+    readLinks();
     checkPreviewAgainstRun(preview, before, faulty);
 }
 
@@ -343,6 +345,7 @@ void LedgerRig::unlink()
     QHash<qint64, QSet<qint64>> acceptedBefore = m_accepted;
     m_fixture->models->linker.unlinkEntries(ids);
     m_fixture->server.clearFaults();
+    readLinks();
     // Time booked on entries the service never named: the user takes it off there, as asked.
     for (auto it = acceptedBefore.begin(); it != acceptedBefore.end(); ++it) {
         qint64 gone = 0;
@@ -417,14 +420,24 @@ bool LedgerRig::step()
     return m_failure.isEmpty() && check();
 }
 
+void LedgerRig::readLinks()
+{
+    m_links.clear();
+    QSqlQuery query(QStringLiteral("SELECT id, ext_task_id, ext_entry_id, application_id FROM entries"));
+    while (query.next()) {
+        m_links.insert(query.value(0).toLongLong(),
+                       {query.value(1).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong()});
+    }
+}
+
 qint64 LedgerRig::taskOf(qint64 entry) const
 {
-    return LinkingFixture::column(entry, "ext_task_id").toLongLong();
+    return m_links.value(entry).task;
 }
 
 qint64 LedgerRig::remoteOf(qint64 entry) const
 {
-    return LinkingFixture::column(entry, "ext_entry_id").toLongLong();
+    return m_links.value(entry).remote;
 }
 
 QSet<qint64> LedgerRig::linkedEntries() const
@@ -451,6 +464,7 @@ QList<qint64> LedgerRig::entriesOfDay(const QDate &day, bool linked) const
 
 bool LedgerRig::check()
 {
+    readLinks();
     if (!checkService()) {
         return false;
     }
@@ -561,7 +575,7 @@ bool LedgerRig::checkDay(const QDate &day)
         qint64 all = 0;
         for (qint64 id : entriesOfDay(day, linked)) {
             const Stretch &stretch = m_stretches.value(id);
-            groups[LinkingFixture::column(id, "application_id").toString() + QLatin1Char('|') + stretch.title] +=
+            groups[QString::number(m_links.value(id).application) + QLatin1Char('|') + stretch.title] +=
                 stretch.seconds();
             all += stretch.seconds();
         }

@@ -66,6 +66,8 @@ private:
     bool checkPreviewAgainstRun(const RulePreview &preview, const QSet<qint64> &linkedBefore, bool faulty);
     bool fail(const QString &what);
 
+    // The link columns of every entry, read once after each step.
+    void readLinks();
     qint64 taskOf(qint64 entry) const;
     qint64 remoteOf(qint64 entry) const;
     QSet<qint64> linkedEntries() const;
@@ -84,6 +86,13 @@ private:
     QList<QDateTime> m_anchors;
     QList<qint64> m_tasks;
     QHash<qint64, Stretch> m_stretches;
+    struct Link
+    {
+        qint64 task = 0;
+        qint64 remote = 0;
+        qint64 application = 0;
+    };
+    QHash<qint64, Link> m_links;
     QList<QDate> m_days;
     // Remote entries the user found booked for entries whose booking had no answer.
     QHash<qint64, QSet<qint64>> m_accepted;

@@ -63,25 +63,33 @@ private Q_SLOTS:
     {
         QString error;
         QVERIFY2(m_desktop.startBuses(&error), qPrintable(error));
-        // Installed as the program installs it for a GNOME 43 shell, enabled before the shell starts
+        // Installed and enabled as the program does it for a GNOME 43 shell before the shell starts
         // (a running shell on Wayland would only load it at the next login).
         GnomeShellExtension extension(m_desktop.bus(), m_desktop.dataHome());
         QVERIFY2(extension.install(QStringLiteral("43.9"), &error), qPrintable(error));
+        // This process reads the session's settings and data, as the program does in a session.
+        qputenv("GSETTINGS_BACKEND", "keyfile");
+        qputenv("XDG_CONFIG_HOME", m_desktop.environment().value(QStringLiteral("XDG_CONFIG_HOME")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_desktop.dataHome().toLocal8Bit());
+        QVERIFY2(extension.enable(&error), qPrintable(error));
+        QCOMPARE(extension.state(), GnomeShellExtension::State::NextLogin);
         QVERIFY(QProcess::execute(QStringLiteral("cp"),
                                   {QStringLiteral("-r"),
                                    qEnvironmentVariable("TAVRO_PLATFORM_TEST_DATA") +
                                        QStringLiteral("/gnome-shell/test-focus@tavrodesk.org"),
                                    m_desktop.dataHome() + QStringLiteral("/gnome-shell/extensions/")}) == 0);
-        QVERIFY2(m_desktop.setGSetting(QStringLiteral("org.gnome.shell"), QStringLiteral("enabled-extensions"),
-                                       QStringLiteral("['focused-window@tavrodesk.org', 'test-focus@tavrodesk.org']"),
-                                       &error),
-                 qPrintable(error));
         m_shellStarted = QDateTime::currentDateTime();
         QVERIFY2(m_desktop.startCompositor(&error), qPrintable(error));
         // The shell takes its bus name before it serves its objects.
         QTRY_VERIFY_WITH_TIMEOUT(!extension.shellVersion().isEmpty(), 30000);
         QCOMPARE(extension.shellVersion().section(QLatin1Char('.'), 0, 0), QStringLiteral("43"));
         QVERIFY(!extension.isOutdated(extension.shellVersion()));
+        // The test's focus helper, which the shell found at its start, is enabled through the shell.
+        QVERIFY(shellCall(QStringLiteral("org.gnome.Shell.Extensions"), QStringLiteral("EnableExtension"),
+                          {QStringLiteral("test-focus@tavrodesk.org")})
+                    .arguments()
+                    .value(0)
+                    .toBool());
 
         m_source = std::make_unique<GnomeShellWindowSource>(m_desktop.bus(), std::make_unique<FallbackStandIn>());
         QTRY_VERIFY_WITH_TIMEOUT(m_source->isLive(), 20000);
@@ -182,6 +190,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_source->isLive());
         QSignalSpy notes(m_source.get(), &ReportedWindowSource::noteChanged);
         QVERIFY(m_source->note().contains(QStringLiteral("XWayland")));
+        QVERIFY2(m_source->note().contains(QStringLiteral("switched off")), qPrintable(m_source->note()));
         QCOMPARE(reportedTitle(), FallbackStandIn::title());
 
         QVERIFY(setExtensionEnabled(true).type() == QDBusMessage::ReplyMessage);

@@ -164,6 +164,19 @@ private Q_SLOTS:
             "10:00:00 /e a.txt; 10:00:03 @self Settings; 10:00:20 @self Rules; 10:00:30 /m Inbox; "
             "10:00:32 flush",
             "/e|a.txt|10 10:00:00|10 10:00:03; /m|Inbox|10 10:00:30|10 10:00:32");
+        // Idle in front of the program's own window is whole away time, from the moment the user left
+        // (the start of recording here), and the notice tells that period.
+        add("away in front of own window",
+            "idle 1; 10:00:00 @self TavroDesk; 10:01:00 @self TavroDesk 60; 10:01:20 @self TavroDesk 80; "
+            "10:01:21 @self TavroDesk 0; 10:01:22 flush",
+            "tavro://idle|at 10:00:00|10 10:00:00|10 10:01:21",
+            "Duration: 1 m 21 s\nInactivity period: 10:00:00 - 10:01:21");
+        // ... but never reaches back into the stretch recorded before the own window came up.
+        add("away after leaving a window for the own one",
+            "idle 1; 10:00:00 /e a.txt; 10:00:30 @self TavroDesk 10; 10:01:10 @self TavroDesk 70; "
+            "10:01:40 @self TavroDesk 0",
+            "/e|a.txt|10 10:00:00|10 10:00:30; tavro://idle|at 10:00:30|10 10:00:30|10 10:01:40",
+            "Duration: 1 m 10 s\nInactivity period: 10:00:30 - 10:01:40");
         // A window that came to the front by itself during the break must not end before it began.
         // Nor is the stretch that is left of no length stored.
         add("window fronted while away", "10:00:00 /e a.txt; 10:02:00 /m New 120; 10:05:30 /m New 330",

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -211,44 +212,130 @@ private Q_SLOTS:
 
     void throughProxy()
     {
-        const QString tinyproxy = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"));
-        QVERIFY2(!tinyproxy.isEmpty(), "tinyproxy is not installed");
         QTemporaryDir dir;
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
-        const QString logPath = dir.filePath(QStringLiteral("tinyproxy.log"));
-        QFile config(dir.filePath(QStringLiteral("tinyproxy.conf")));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("Port %1\nListen 127.0.0.1\nAllow 127.0.0.1\nLogLevel Info\nLogFile \"%2\"\n")
-                         .arg(port)
-                         .arg(logPath)
-                         .toUtf8());
-        config.close();
-        QProcess proxy;
-        proxy.start(tinyproxy, {QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
-        QVERIFY(proxy.waitForStarted());
-        auto stopProxy = qScopeGuard([&proxy] {
-            proxy.kill();
-            proxy.waitForFinished();
-        });
+        const Tinyproxy proxy = startTinyproxy(dir);
+        QVERIFY(proxy.port != 0);
         auto &values = Settings::instance()->values;
         values[QStringLiteral("ProxyEnabled")] = true;
         values[QStringLiteral("ProxyHost")] = QStringLiteral("127.0.0.1");
-        values[QStringLiteral("ProxyPort")] = QString::number(port);
+        values[QStringLiteral("ProxyPort")] = QString::number(proxy.port);
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         // Retried until the proxy listens.
         QTRY_VERIFY_WITH_TIMEOUT(m_session->connectToService(), 10000);
         m_session->login();
         QVERIFY(m_session->isLoggedIn());
-        QFile log(logPath);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QByteArray text = log.readAll();
+        const QByteArray text = proxy.log();
         QVERIFY2(text.contains("tavro.test.null") && text.contains("tavro.auth.login"), text.constData());
     }
 
+    // A service that cannot be reached says nothing about the password: no login dialog, just offline.
+    void networkErrorsNeverAskForThePassword()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), QStringLiteral("stored-token"));
+        QVERIFY(m_session->connectToService());
+        m_server->close();
+        m_session->restoreSession();
+        QVERIFY(m_prompt->shown.isEmpty());
+        QVERIFY(!m_session->isLoggedIn() && !m_session->isOnline());
+        // "Log In..." while the service is away: the network error is shown, not the dialog.
+        m_session->login();
+        QVERIFY(m_prompt->shown.isEmpty());
+        QVERIFY(!m_boxes->boxes().isEmpty());
+        QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Network error"));
+    }
+
+    // With its own proxy off the program goes through the system's (here http_proxy); errors name
+    // the proxy they went through, and a proxy set later applies at once.
+    void systemProxyAndProxyErrors()
+    {
+        QTemporaryDir dir;
+        const Tinyproxy proxy = startTinyproxy(dir);
+        QVERIFY(proxy.port != 0);
+        const QString proxyAddress = QStringLiteral("127.0.0.1:%1").arg(proxy.port);
+        qputenv("http_proxy", "http://" + proxyAddress.toLatin1());
+        auto unset = qScopeGuard([] { qunsetenv("http_proxy"); });
+        // Loopback addresses skip the system's proxy: the service is named as a user's would be.
+        Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] = QStringLiteral("http://tavro.invalid/");
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        QVERIFY(!m_session->connectToService());
+        m_session->login();
+        QVERIFY(m_prompt->shown.isEmpty());
+        QTRY_VERIFY2(proxy.log().contains("tavro.invalid"), proxy.log().constData());
+        QVERIFY2(m_boxes->lastText().contains(QStringLiteral("through the proxy ") + proxyAddress),
+                 qPrintable(m_boxes->lastText()));
+
+        // Nothing listens on the port the user now enters; the next request says so.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 closed = probe.serverPort();
+        probe.close();
+        auto &values = Settings::instance()->values;
+        values[QStringLiteral("ProxyEnabled")] = true;
+        values[QStringLiteral("ProxyHost")] = QStringLiteral("127.0.0.1");
+        values[QStringLiteral("ProxyPort")] = QString::number(closed);
+        m_session->applyNetworkSettings();
+        m_session->login();
+        QVERIFY(m_prompt->shown.isEmpty());
+        QVERIFY2(m_boxes->lastText().contains(QStringLiteral("through the proxy 127.0.0.1:%1").arg(closed)),
+                 qPrintable(m_boxes->lastText()));
+    }
+
 private:
+    struct Tinyproxy
+    {
+        quint16 port = 0;
+        QString logPath;
+        std::shared_ptr<QProcess> process;
+        QByteArray log() const
+        {
+            QFile file(logPath);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }
+    };
+
+    // A real proxy on a free loopback port, logging every request; it ends with the returned object.
+    static Tinyproxy startTinyproxy(const QTemporaryDir &dir)
+    {
+        Tinyproxy proxy;
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"));
+        if (program.isEmpty()) {
+            qWarning("tinyproxy is not installed (scripts/install-deps.sh installs it)");
+            return proxy;
+        }
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        proxy.logPath = dir.filePath(QStringLiteral("tinyproxy.log"));
+        QFile config(dir.filePath(QStringLiteral("tinyproxy.conf")));
+        config.open(QIODevice::WriteOnly);
+        config.write(QStringLiteral("Port %1\nListen 127.0.0.1\nAllow 127.0.0.1\nLogLevel Info\nLogFile \"%2\"\n")
+                         .arg(port)
+                         .arg(proxy.logPath)
+                         .toUtf8());
+        config.close();
+        proxy.process = std::shared_ptr<QProcess>(new QProcess, [](QProcess *process) {
+            process->kill();
+            process->waitForFinished();
+            delete process;
+        });
+        proxy.process->start(program, {QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
+        if (!proxy.process->waitForStarted()) {
+            return proxy;
+        }
+        // Ready once it accepts connections.
+        for (int i = 0; i < 200; ++i) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (socket.waitForConnected(50)) {
+                proxy.port = port;
+                break;
+            }
+            QTest::qWait(25);
+        }
+        return proxy;
+    }
+
     void setStored(const QString &username, const QString &password, const QString &token = {})
     {
         auto &values = Settings::instance()->values;
