@@ -33,6 +33,7 @@
 #include "ui_mainwindow.h"
 #include "updatechecker.h"
 #include "updateschedule.h"
+#include "weekview.h"
 #include "windowdocks.h"
 #include "windowprobe.h"
 
@@ -40,6 +41,7 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QLocale>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -94,6 +96,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_subsystems->connectWindow(m_views, m_status, m_timeline);
     connect(m_status, &StatusNotices::awayDescriptionRequested, this, &MainWindow::describeAwayTime);
 
+    createWeekView();
     m_dateHeader = std::make_unique<DateHeader>(m_ui->headerBar, m_ui->btToday);
     m_dateHeader->reservePanelWidth(m_ui->widgetFilterRBox, m_ui->layoutDate);
     m_ui->calendar->setFocus();
@@ -288,6 +291,33 @@ int MainWindow::hideUnderSeconds() const
 void MainWindow::initCalendarDaysWithEntries()
 {
     m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
+    if (m_weekView->isVisible()) {
+        m_weekView->showWeek(m_weekView->weekStart(), setting("IgnoredApps").toStringList());
+    }
+}
+
+void MainWindow::createWeekView()
+{
+    m_weekView = new WeekView(this);
+    m_weekView->setObjectName(QStringLiteral("weekView"));
+    m_weekView->setWindowFlag(Qt::Window);
+    auto *action = new QAction(tr("&Week"), this);
+    action->setObjectName(QStringLiteral("actionWeek"));
+    m_ui->menuView->insertAction(m_ui->action_Timestamps, action);
+    auto *button = new QPushButton(tr("Week"), this);
+    button->setObjectName(QStringLiteral("btnWeek"));
+    button->setFocusPolicy(Qt::NoFocus);
+    m_ui->layoutDate->insertWidget(m_ui->layoutDate->indexOf(m_ui->btToday), button);
+    connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::triggered, this, [this] {
+        m_weekView->showWeek(selectedDate(), setting("IgnoredApps").toStringList());
+        m_weekView->show();
+        m_weekView->raise();
+    });
+    connect(m_weekView, &WeekView::dayActivated, this, [this](const QDate &day) {
+        showDate(day);
+        onTrayMenuShow();
+    });
 }
 
 void MainWindow::updateDateHeader(const QDate &date)

@@ -18,6 +18,7 @@ class FilterSync;
 class SettingsStorage;
 class TimelineController;
 class TimelineStrip;
+class WeekView;
 
 namespace Ui {
 class MainWindow;
@@ -148,6 +149,8 @@ private:
     void onRecordingChanged(bool on);
     void setApplyRulesEnabled(bool enabled);
     void createTray();
+    // View > Week and its button by the calendar.
+    void createWeekView();
     void applyEntryFilter(const QString &text, bool keepExpandedNodes);
     int hideUnderSeconds() const;
 
@@ -165,5 +168,6 @@ private:
     FilterSync *m_filters = nullptr;
     TimelineStrip *m_timelineStrip = nullptr;
     TimelineController *m_timeline = nullptr;
+    WeekView *m_weekView = nullptr;
     std::unique_ptr<DateHeader> m_dateHeader;
 };

@@ -17,6 +17,14 @@ CompositorIpc::CompositorIpc(const QString &socketPath)
     });
 }
 
+CompositorIpc::~CompositorIpc()
+{
+    // The socket closes as it goes and would answer a question under way from a half-destroyed
+    // object: a question still open when its asker goes is dropped unanswered.
+    m_socket.disconnect(this);
+    m_deadline.disconnect(this);
+}
+
 void CompositorIpc::ask()
 {
     // The reader goes first, so that closing the old connection answers nothing.

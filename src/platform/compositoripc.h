@@ -24,6 +24,8 @@ public:
     // Bytes taken off the socket at a time, so one flood holds the event loop no longer than this.
     static constexpr qint64 ChunkSize = 64 * 1024;
 
+    ~CompositorIpc() override;
+
     // Starts a question; `answered` follows, with pid 0 when the compositor cannot be reached, does
     // not finish its reply within TimeoutMs or replies nonsense. An unreachable socket may answer
     // before ask() returns. A question under way is dropped unanswered.

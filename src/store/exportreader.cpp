@@ -47,7 +47,7 @@ QList<ExportRecord> ExportReader::read(const QDate &from, const QDate &to, bool 
         record.start = time.startDateTime(record.id, query.value(2).toString());
         record.end = time.endDateTime(record.id, query.value(3).toString());
         // The day the entry belongs to is the one its stored start names.
-        record.date = EntryTime::day(query.value(2).toString());
+        record.date = record.start.date();
         record.seconds = EntryTime::seconds(record.start, record.end);
         record.appName = query.value(4).toString();
         record.appPath = query.value(5).toString();

@@ -17,6 +17,8 @@
 #include "tavroapp.h"
 #include "timetree.h"
 #include "treemodeladapter.h"
+#include "weekchart.h"
+#include "weekview.h"
 #include "widgetmessagepresenter.h"
 #include "windowinfo.h"
 
@@ -468,6 +470,31 @@ private Q_SLOTS:
         QVERIFY(QSqlQuery().exec(QStringLiteral("UPDATE entries SET ext_task_id = 5")));
         m_window->initCalendarDaysWithEntries();
         QVERIFY(!calendar->isEmphasised(day));
+    }
+
+    void weekViewOpensTheClickedDay()
+    {
+        start();
+        const QDate tuesday(2026, 11, 3);
+        QVERIFY(addEdEntry(tuesday) > 0);
+        m_window->showDate(tuesday.addDays(2));
+        QVERIFY(child<QMenu>("menuView")->actions().contains(child<QAction>("actionWeek")));
+
+        QTest::mouseClick(child<QPushButton>("btnWeek"), Qt::LeftButton);
+        auto *week = child<WeekView>("weekView");
+        QVERIFY(QTest::qWaitForWindowExposed(week));
+        QCOMPARE(week->weekStart(), QDate(2026, 11, 2));
+        QCOMPARE(week->chart()->days().at(1).toBook, 600);
+
+        QTest::mouseClick(week->chart(), Qt::LeftButton, {}, week->chart()->rowRect(tuesday).center());
+        QCOMPARE(m_window->selectedDate(), tuesday);
+        QCOMPARE(child<QLabel>("headerBar")->text(), QLocale::system().toString(tuesday, QLocale::LongFormat));
+
+        // Linking the day's time elsewhere shows in the open week once the views report it.
+        QVERIFY(QSqlQuery().exec(QStringLiteral("UPDATE entries SET ext_task_id = 5")));
+        Q_EMIT m_unlinked->datesWithZeroTimeChanged();
+        QCOMPARE(week->chart()->days().at(1).toBook, 600);
+        QCOMPARE(week->chart()->days().at(1).linked, 600);
     }
 
     void applyingRulesRunsThroughTheWindow()

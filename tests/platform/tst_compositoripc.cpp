@@ -206,6 +206,25 @@ private Q_SLOTS:
         // What the client did not read stayed in the socket's buffers, not in its memory.
         QVERIFY2(server.bytesSent() < 16 * 1024 * 1024, QByteArray::number(server.bytesSent()).constData());
     }
+
+    // A backend torn down mid-question (the program quits while sway is still replying) answers
+    // nothing and touches nothing of itself on the way out.
+    void askerGoneMidReplyAnswersNothing()
+    {
+        const QString path = m_runtime.path() + QStringLiteral("/slow-%1.sock").arg(++m_sockets);
+        FakeIpcServer server(path);
+        server.setReply(SwayReply::header(1000), QByteArray(" "), 10);
+        QVERIFY(server.isListening());
+        auto ipc = std::make_unique<SwayIpc>(path);
+        QSignalSpy answers(ipc.get(), &CompositorIpc::answered);
+        ipc->ask();
+        QVERIFY(ipc->isAsking());
+        QTest::qWait(50);
+        QVERIFY(ipc->isAsking());
+        ipc.reset();
+        QCOMPARE(answers.count(), 0);
+        QTRY_VERIFY(server.clientLeft());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCompositorIpc)

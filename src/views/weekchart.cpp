@@ -1,0 +1,158 @@
+#include "weekchart.h"
+
+#include "timelinelayout.h"
+#include "timetext.h"
+
+#include <QHelpEvent>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+constexpr int Margin = 6;
+constexpr int BarHeight = 18;
+constexpr int MinimumBarWidth = 120;
+
+QColor shareColour(const DayShare &share)
+{
+    switch (share.kind) {
+    case DayShare::Kind::Linked:
+        return TimelineLayout::projectColour(share.key);
+    case DayShare::Kind::Unlinked:
+        return TimelineLayout::appColour(share.key);
+    case DayShare::Kind::Away:
+        break;
+    }
+    return TimelineLayout::awayColour();
+}
+} // namespace
+
+WeekChart::WeekChart(QWidget *parent)
+    : QWidget(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void WeekChart::setDays(QList<DayFigures> days)
+{
+    m_days = std::move(days);
+    m_longest = 0;
+    for (const DayFigures &day : std::as_const(m_days)) {
+        m_longest = std::max(m_longest, day.recorded);
+    }
+    updateGeometry();
+    update();
+}
+
+int WeekChart::rowHeight() const
+{
+    return std::max(BarHeight, fontMetrics().height()) + 2 * Margin;
+}
+
+QRect WeekChart::rowRect(const QDate &day) const
+{
+    for (int row = 0; row < m_days.size(); ++row) {
+        if (m_days.at(row).date == day) {
+            return QRect(0, row * rowHeight(), width(), rowHeight());
+        }
+    }
+    return {};
+}
+
+int WeekChart::rowAt(int y) const
+{
+    const int row = y / rowHeight();
+    return y >= 0 && row < m_days.size() ? row : -1;
+}
+
+QSize WeekChart::sizeHint() const
+{
+    return {640, int(m_days.size()) * rowHeight()};
+}
+
+QSize WeekChart::minimumSizeHint() const
+{
+    return {MinimumBarWidth * 3, int(m_days.size()) * rowHeight()};
+}
+
+void WeekChart::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics = fontMetrics();
+    const QLocale locale;
+    const int dateWidth = metrics.horizontalAdvance(QStringLiteral("Wednesday 00 September ")) + Margin;
+    const int figuresWidth =
+        metrics.horizontalAdvance(tr("%1 to book %1").arg(formatDuration(23 * 3600 + 59 * 60 + 59))) + Margin;
+    const int barLeft = dateWidth;
+    const int barWidth = std::max(MinimumBarWidth, width() - dateWidth - figuresWidth - Margin);
+    const int height = rowHeight();
+    for (int row = 0; row < m_days.size(); ++row) {
+        const QRect rowArea(0, row * height, width(), height);
+        if (!event->rect().intersects(rowArea)) {
+            continue;
+        }
+        const DayFigures &day = m_days.at(row);
+        if (row % 2 == 1) {
+            painter.fillRect(rowArea, palette().alternateBase());
+        }
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(QRect(Margin, rowArea.top(), dateWidth - Margin, height), Qt::AlignVCenter | Qt::AlignLeft,
+                         locale.toString(day.date, QStringLiteral("dddd d MMMM")));
+        // Parts start where the previous one ended, in whole seconds, so that rounding never
+        // leaves a gap or makes the bar longer than the day.
+        const int barTop = rowArea.top() + (height - BarHeight) / 2;
+        qint64 before = 0;
+        for (const DayShare &share : day.shares) {
+            const int x1 = barLeft + int(before * barWidth / std::max<qint64>(m_longest, 1));
+            before += share.seconds;
+            const int x2 = barLeft + int(before * barWidth / std::max<qint64>(m_longest, 1));
+            if (x2 > x1) {
+                painter.fillRect(QRect(x1, barTop, x2 - x1, BarHeight), shareColour(share));
+            }
+        }
+        const QString figures = day.toBook > 0
+                                    ? tr("%1 to book %2").arg(formatDuration(day.recorded), formatDuration(day.toBook))
+                                    : formatDuration(day.recorded);
+        painter.setPen(day.toBook > 0 ? palette().color(QPalette::Text) : palette().color(QPalette::PlaceholderText));
+        painter.drawText(QRect(barLeft + barWidth + Margin, rowArea.top(), figuresWidth, height),
+                         Qt::AlignVCenter | Qt::AlignRight, figures);
+    }
+}
+
+QString WeekChart::rowToolTip(const DayFigures &day) const
+{
+    // The words of the export's columns, so that the figures read the same in both.
+    return tr("%1\nrecorded %2\nlinked %3\nunlinked %4\naway %5\nto book %6")
+        .arg(QLocale().toString(day.date, QLocale::LongFormat), formatDuration(day.recorded),
+             formatDuration(day.linked), formatDuration(day.unlinked), formatDuration(day.away),
+             formatDuration(day.toBook));
+}
+
+bool WeekChart::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int row = rowAt(help->pos().y());
+        if (row < 0) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(), rowToolTip(m_days.at(row)), this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void WeekChart::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int row = event->button() == Qt::LeftButton ? rowAt(event->position().toPoint().y()) : -1;
+    if (row >= 0) {
+        Q_EMIT dayClicked(m_days.at(row).date);
+    }
+    QWidget::mouseReleaseEvent(event);
+}

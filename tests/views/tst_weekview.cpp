@@ -1,0 +1,120 @@
+#include "timelinelayout.h"
+#include "viewtestdb.h"
+#include "weekchart.h"
+#include "weekview.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+// ViewTest::Day, Saturday 10 March 2012, lies in the week of Monday 5 March.
+namespace {
+const QDate Monday(2012, 3, 5);
+} // namespace
+
+class TestWeekView : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ViewTest::TestDatabase> m_db;
+    qint64 m_editor = 0;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_db = std::make_unique<ViewTest::TestDatabase>();
+        m_editor = ViewTest::addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
+        ViewTest::addEntry(m_editor, QStringLiteral("work"), QStringLiteral("09:00:00"), 3600);
+        ViewTest::link(ViewTest::addEntry(m_editor, QStringLiteral("work"), QStringLiteral("10:00:00"), 1800), 4, 2, 9);
+        ViewTest::addEntry(m_editor, QStringLiteral("work"), QStringLiteral("2012-03-13 09:00:00"), 600);
+    }
+
+    void cleanup() { m_db.reset(); }
+
+    void showsTheWeekOfTheDay()
+    {
+        WeekView view;
+        view.showWeek(ViewTest::Day, {});
+        QCOMPARE(view.weekStart(), Monday);
+        const QList<DayFigures> &days = view.chart()->days();
+        QCOMPARE(days.size(), 7);
+        QCOMPARE(days.at(5).date, ViewTest::Day);
+        QCOMPARE(days.at(5).recorded, 5400);
+        QCOMPARE(days.at(5).toBook, 3600);
+        QVERIFY(view.totalsLabel()->text().contains(QStringLiteral("still to book 1 h 0 m 0 s")));
+
+        QTest::mouseClick(view.nextButton(), Qt::LeftButton);
+        QCOMPARE(view.weekStart(), Monday.addDays(7));
+        QCOMPARE(view.chart()->days().at(1).recorded, 600);
+        QVERIFY(view.totalsLabel()->text().contains(QStringLiteral("recorded 10 m 0 s")));
+        QTest::mouseClick(view.previousButton(), Qt::LeftButton);
+        QTest::mouseClick(view.previousButton(), Qt::LeftButton);
+        QCOMPARE(view.weekStart(), Monday.addDays(-7));
+        QCOMPARE(WeekFigures::total(view.chart()->days()).recorded, 0);
+    }
+
+    void excludedApplicationsStayOut()
+    {
+        WeekView view;
+        view.showWeek(ViewTest::Day, {QStringLiteral("/usr/bin/editor")});
+        QCOMPARE(WeekFigures::total(view.chart()->days()).recorded, 0);
+        // Still left out after moving to another week.
+        QTest::mouseClick(view.nextButton(), Qt::LeftButton);
+        QCOMPARE(WeekFigures::total(view.chart()->days()).recorded, 0);
+    }
+
+    void clickOpensTheDay()
+    {
+        WeekView view;
+        view.resize(700, 400);
+        view.showWeek(ViewTest::Day, {});
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy opened(&view, &WeekView::dayActivated);
+        const QRect row = view.chart()->rowRect(QDate(2012, 3, 7));
+        QVERIFY(!row.isEmpty());
+        QTest::mouseClick(view.chart(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toDate(), QDate(2012, 3, 7));
+        // Below the last row there is no day; a right click opens none either.
+        QTest::mouseClick(view.chart(), Qt::RightButton, {}, view.chart()->rowRect(ViewTest::Day).center());
+        QTest::mouseClick(view.chart(), Qt::LeftButton, {}, QPoint(10, view.chart()->height() + 5));
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void barsStackInTheTimelinesColours()
+    {
+        WeekChart chart;
+        DayFigures day;
+        day.date = Monday;
+        day.recorded = 300;
+        day.shares = {{DayShare::Kind::Linked, QStringLiteral("4"), 100},
+                      {DayShare::Kind::Unlinked, QStringLiteral("/usr/bin/editor"), 100},
+                      {DayShare::Kind::Away, QString(), 100}};
+        chart.setDays({day});
+        chart.resize(700, chart.sizeHint().height());
+        QImage image(chart.size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        chart.render(&image);
+        const QRect row = chart.rowRect(Monday);
+        QList<QRgb> colours;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, row.center().y());
+            if (colours.isEmpty() || colours.last() != pixel) {
+                colours << pixel;
+            }
+        }
+        const QList<QRgb> expected{TimelineLayout::projectColour(QStringLiteral("4")).rgb(),
+                                   TimelineLayout::appColour(QStringLiteral("/usr/bin/editor")).rgb(),
+                                   TimelineLayout::awayColour().rgb()};
+        // The three parts lie side by side in that order.
+        const qsizetype first = colours.indexOf(expected.at(0));
+        QVERIFY(first >= 0);
+        QCOMPARE(colours.mid(first, 3), expected);
+    }
+};
+
+QTEST_MAIN(TestWeekView)
+#include "tst_weekview.moc"
