@@ -10,6 +10,9 @@ pkg-config                # build: finds xcb, X11 and wayland-client
 clang-format              # build: the code style of .clang-format, run before every commit
 qt6-base-dev              # build: Qt Core, Gui, Widgets, Network, Sql, Xml, DBus and Test
 qt6-base-dev-tools        # build: moc, uic and rcc
+qt6-l10n-tools            # build: lupdate and lrelease for the translations
+qt6-tools-dev             # build: the CMake side of lupdate and lrelease (qt_add_translations)
+qt6-translations-l10n     # run: Qt's own texts (standard buttons, edit menus) in the user's language
 libqt6sql6-sqlite         # run: Qt's SQLite driver for the database
 libqt6svg6                # run: draws the SVG theme icons of applications
 libxcb1-dev               # build: the X11 window probe

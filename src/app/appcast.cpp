@@ -1,5 +1,6 @@
 #include "appcast.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QXmlStreamReader>
@@ -33,7 +34,8 @@ QString readText(QXmlStreamReader &reader)
             break;
         case QXmlStreamReader::StartElement:
             if (++depth > Appcast::MaxDepth) {
-                reader.raiseError(QStringLiteral("The feed nests deeper than %1 levels.").arg(Appcast::MaxDepth));
+                reader.raiseError(QCoreApplication::translate("Appcast", "The feed nests deeper than %1 levels.")
+                                      .arg(Appcast::MaxDepth));
                 return {};
             }
             break;
@@ -73,22 +75,23 @@ Appcast::Feed Appcast::parse(const QByteArray &xml)
 {
     Feed feed;
     if (xml.size() > MaxFeedBytes) {
-        feed.error = QStringLiteral("The feed is larger than %1 KB.").arg(MaxFeedBytes / 1024);
+        feed.error = QCoreApplication::translate("Appcast", "The feed is larger than %1 KB.").arg(MaxFeedBytes / 1024);
         return feed;
     }
     QXmlStreamReader reader(xml);
     // Entities declared in a document type could expand a small feed into gigabytes.
     while (!reader.atEnd() && reader.readNext() != QXmlStreamReader::StartElement) {
         if (reader.tokenType() == QXmlStreamReader::DTD) {
-            reader.raiseError(QStringLiteral("The feed carries a document type declaration."));
+            reader.raiseError(QCoreApplication::translate("Appcast", "The feed carries a document type declaration."));
         }
     }
     if (!reader.isStartElement()) {
-        feed.error = reader.hasError() ? reader.errorString() : QStringLiteral("The feed is empty.");
+        feed.error =
+            reader.hasError() ? reader.errorString() : QCoreApplication::translate("Appcast", "The feed is empty.");
         return feed;
     }
     if (reader.name() != QLatin1String("rss")) {
-        feed.error = QStringLiteral("The feed is not an RSS document.");
+        feed.error = QCoreApplication::translate("Appcast", "The feed is not an RSS document.");
         return feed;
     }
     bool inChannel = false;
@@ -98,7 +101,8 @@ Appcast::Feed Appcast::parse(const QByteArray &xml)
         if (reader.isEndElement()) {
             --depth;
         } else if (reader.isStartElement() && ++depth > MaxDepth) {
-            reader.raiseError(QStringLiteral("The feed nests deeper than %1 levels.").arg(MaxDepth));
+            reader.raiseError(
+                QCoreApplication::translate("Appcast", "The feed nests deeper than %1 levels.").arg(MaxDepth));
         } else if (reader.isStartElement() && reader.name() == QLatin1String("channel")) {
             inChannel = true;
         } else if (reader.isStartElement() && inChannel && reader.name() == QLatin1String("item")) {
@@ -128,7 +132,7 @@ Appcast::Feed Appcast::parse(const QByteArray &xml)
         return feed;
     }
     if (!inChannel) {
-        feed.error = QStringLiteral("The feed has no channel.");
+        feed.error = QCoreApplication::translate("Appcast", "The feed has no channel.");
         return feed;
     }
     feed.ok = true;

@@ -2,6 +2,7 @@
 
 #include "secretstore.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QSettings>
 
@@ -21,11 +22,13 @@ QString CredentialStorage::note() const
         return {};
     }
     if (!m_keyring || m_refused) {
-        return QStringLiteral("No keyring (Secret Service) took your password: it is kept in the settings file "
-                              "tavrodesk.ini.");
+        return QCoreApplication::translate(
+            "CredentialStorage", "No keyring (Secret Service) took your password: it is kept in the settings file "
+                                 "tavrodesk.ini.");
     }
-    return QStringLiteral("Your password goes to the keyring (Secret Service) when it is saved; until the keyring "
-                          "takes it, it is kept in the settings file tavrodesk.ini.");
+    return QCoreApplication::translate(
+        "CredentialStorage", "Your password goes to the keyring (Secret Service) when it is saved; until the keyring "
+                             "takes it, it is kept in the settings file tavrodesk.ini.");
 }
 
 const QMap<QString, QString> &CredentialStorage::secretKeys()

@@ -3,39 +3,49 @@
 #include "database.h"
 #include "messagebox.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QThread>
 
 #include <memory>
 
 namespace {
-const QString Title = QStringLiteral("Check Database");
+QString title()
+{
+    return QCoreApplication::translate("DatabaseCheck", "Check Database");
+}
 
 QString tell(QObject *parent, const QString &path, const IntegrityReport &report, bool onDemand, const QDateTime &now)
 {
     if (report.sound()) {
         if (onDemand) {
-            MessageBox::information(parent, Title,
-                                    report.complete ? QStringLiteral("The database shows no damage.")
-                                                    : QStringLiteral("The check was stopped after %1 seconds; the "
-                                                                     "part it read shows no damage.")
-                                                          .arg(Database::QuickCheckLimitMs / 1000));
+            MessageBox::information(parent, title(),
+                                    report.complete
+                                        ? QCoreApplication::translate("DatabaseCheck", "The database shows no damage.")
+                                        : QCoreApplication::translate("DatabaseCheck",
+                                                                      "The check was stopped after %1 seconds; the "
+                                                                      "part it read shows no damage.")
+                                              .arg(Database::QuickCheckLimitMs / 1000));
         }
         return {};
     }
     qWarning() << "database damaged:" << report.problems;
     const QString text =
-        QStringLiteral("The database %1 is damaged:\n\n%2\n\nTavroDesk carries on with it, but some entries may be "
-                       "wrong or missing. Keep a copy of the file as it is now?")
+        QCoreApplication::translate(
+            "DatabaseCheck",
+            "The database %1 is damaged:\n\n%2\n\nTavroDesk carries on with it, but some entries may be "
+            "wrong or missing. Keep a copy of the file as it is now?")
             .arg(path, report.problems.mid(0, 3).join(QLatin1Char('\n')));
-    if (MessageBox::question(parent, Title, text) != MessageBox::Yes) {
+    if (MessageBox::question(parent, title(), text) != MessageBox::Yes) {
         return {};
     }
     const QString copy = Database::keepCopy(path, now);
     if (copy.isEmpty()) {
-        MessageBox::warning(parent, Title, QStringLiteral("The copy could not be made."));
+        MessageBox::warning(parent, title(),
+                            QCoreApplication::translate("DatabaseCheck", "The copy could not be made."));
     } else {
-        MessageBox::information(parent, Title, QStringLiteral("A copy was kept as %1.").arg(copy));
+        MessageBox::information(parent, title(),
+                                QCoreApplication::translate("DatabaseCheck", "A copy was kept as %1.").arg(copy));
     }
     return copy;
 }

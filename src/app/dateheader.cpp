@@ -1,5 +1,7 @@
 #include "dateheader.h"
 
+#include "contrast.h"
+
 #include <QDate>
 #include <QLabel>
 #include <QLayout>
@@ -9,7 +11,12 @@
 DateHeader::DateHeader(QLabel *label, QPushButton *today)
     : m_label(label)
     , m_today(today)
-{}
+{
+    // A grey that stays readable on the panel, light or dark.
+    QPalette grey = label->palette();
+    grey.setColor(QPalette::WindowText, Contrast::readable(QColor(106, 106, 106), grey.color(QPalette::Window)));
+    label->setPalette(grey);
+}
 
 void DateHeader::show(const QDate &date)
 {
@@ -29,7 +36,14 @@ void DateHeader::reservePanelWidth(QWidget *panel, const QLayout *row)
     for (QDate day = first; day.year() == first.year(); day = day.addDays(1)) {
         longest = qMax(longest, metrics.horizontalAdvance(QLocale::system().toString(day, format)));
     }
+    // Beside the date: the Today button and whatever else the row holds (the Week button).
+    int buttons = 0;
+    for (int i = 0; i < row->count(); ++i) {
+        const QWidget *widget = row->itemAt(i)->widget();
+        if (widget && widget != m_label) {
+            buttons += widget->sizeHint().width() + row->spacing();
+        }
+    }
     const QMargins margins = panel->layout()->contentsMargins();
-    panel->setMinimumWidth(longest + row->spacing() + m_today->sizeHint().width() + margins.left() + margins.right() +
-                           2 * m_label->margin() + 8);
+    panel->setMinimumWidth(longest + buttons + margins.left() + margins.right() + 2 * m_label->margin() + 8);
 }

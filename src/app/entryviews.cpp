@@ -211,11 +211,11 @@ void EntryViews::fillHideUnderChoices(QComboBox *combo, int seconds)
     {
         const char *text;
         int seconds;
-    } choices[] = {{"none", 0},      {"10 seconds", 10}, {"30 seconds", 30},
-                   {"1 minute", 60}, {"5 minutes", 300}, {"10 minutes", 600}};
+    } choices[] = {{QT_TR_NOOP("none"), 0},      {QT_TR_NOOP("10 seconds"), 10}, {QT_TR_NOOP("30 seconds"), 30},
+                   {QT_TR_NOOP("1 minute"), 60}, {QT_TR_NOOP("5 minutes"), 300}, {QT_TR_NOOP("10 minutes"), 600}};
     combo->clear();
     for (const auto &choice : choices) {
-        combo->addItem(QString::fromLatin1(choice.text), choice.seconds);
+        combo->addItem(tr(choice.text), choice.seconds);
     }
     combo->setCurrentIndex(combo->findData(seconds));
 }

@@ -6,6 +6,8 @@
 #include "messagebox.h"
 #include "settings.h"
 
+#include <QCoreApplication>
+
 QString ExportAction::run(QWidget *window, const QDate &shownDay)
 {
     ExportDialog dialog(shownDay, SystemClock::instance(), window);
@@ -20,8 +22,8 @@ QString ExportAction::run(QWidget *window, const QDate &shownDay)
     run.catalogueXml = Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString();
     QString error;
     if (!run.writeFile(dialog.path, &error)) {
-        MessageBox::warning(window, QStringLiteral("Error"), error);
+        MessageBox::warning(window, QCoreApplication::translate("ExportAction", "Error"), error);
         return {};
     }
-    return QStringLiteral("Exported to ") + dialog.path;
+    return QCoreApplication::translate("ExportAction", "Exported to %1").arg(dialog.path);
 }

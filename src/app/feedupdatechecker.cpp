@@ -11,8 +11,11 @@
 #include <QWidget>
 
 namespace {
-const QString Title = QStringLiteral("Check for Updates");
+QString title()
+{
+    return FeedUpdateChecker::tr("Check for Updates");
 }
+} // namespace
 
 std::unique_ptr<UpdateChecker> createUpdateChecker()
 {
@@ -73,9 +76,9 @@ void FeedUpdateChecker::check(QWidget *parent, bool quiet)
     m_parent = parent;
     m_quiet = quiet;
     if (!m_url.isValid() || m_url.isRelative()) {
-        const QString text = QStringLiteral("The update feed address is not set.");
+        const QString text = tr("The update feed address is not set.");
         if (!quiet) {
-            MessageBox::warning(parent, Title, text);
+            MessageBox::warning(parent, title(), text);
         }
         Q_EMIT checkFinished(text);
         return;
@@ -100,20 +103,20 @@ FeedUpdateChecker::Verdict FeedUpdateChecker::judge(const Appcast::Feed &feed, c
     Verdict verdict;
     if (!feed.ok) {
         verdict.failed = true;
-        verdict.text = QStringLiteral("The update information could not be read: ") + feed.error;
+        verdict.text = tr("The update information could not be read: %1").arg(feed.error);
         return verdict;
     }
     const Appcast::Release *release = Appcast::newest(feed.releases);
     if (!release) {
         verdict.failed = true;
-        verdict.text = QStringLiteral("The update information lists no releases.");
+        verdict.text = tr("The update information lists no releases.");
         return verdict;
     }
     if (Appcast::compareVersions(release->version, runningVersion) <= 0) {
-        verdict.text = QStringLiteral("TavroDesk is up to date.");
+        verdict.text = tr("TavroDesk is up to date.");
         return verdict;
     }
-    verdict.text = QStringLiteral("Version %1 is available.").arg(release->version);
+    verdict.text = tr("Version %1 is available.").arg(release->version);
     verdict.link = release->link;
     return verdict;
 }
@@ -129,11 +132,11 @@ void FeedUpdateChecker::onFinished()
     Verdict verdict;
     if (m_tooLarge) {
         verdict.failed = true;
-        verdict.text = QStringLiteral("The update information could not be read: The feed is larger than %1 KB.")
+        verdict.text = tr("The update information could not be read: The feed is larger than %1 KB.")
                            .arg(Appcast::MaxFeedBytes / 1024);
     } else if (reply->error() != QNetworkReply::NoError) {
         verdict.failed = true;
-        verdict.text = QStringLiteral("The update information could not be fetched: ") + reply->errorString();
+        verdict.text = tr("The update information could not be fetched: %1").arg(reply->errorString());
     } else {
         verdict = judge(Appcast::parse(reply->readAll()), m_runningVersion);
     }
@@ -142,16 +145,16 @@ void FeedUpdateChecker::onFinished()
     if (m_quiet && verdict.link.isEmpty()) {
         // Nothing new, or the feed could not be read: not worth interrupting the user for.
     } else if (verdict.failed) {
-        MessageBox::warning(m_parent, Title, verdict.text);
+        MessageBox::warning(m_parent, title(), verdict.text);
     } else if (verdict.link.isEmpty()) {
-        MessageBox::information(m_parent, Title, verdict.text);
+        MessageBox::information(m_parent, title(), verdict.text);
     } else {
         const QUrl link(verdict.link);
         const bool web =
             link.isValid() && (link.scheme() == QLatin1String("http") || link.scheme() == QLatin1String("https"));
         if (!web) {
-            MessageBox::information(m_parent, Title, verdict.text);
-        } else if (MessageBox::question(m_parent, Title, verdict.text + QStringLiteral("\nOpen the download page?")) ==
+            MessageBox::information(m_parent, title(), verdict.text);
+        } else if (MessageBox::question(m_parent, title(), tr("%1\nOpen the download page?").arg(verdict.text)) ==
                    MessageBox::Yes) {
             LinkOpener::open(m_parent, link);
         }

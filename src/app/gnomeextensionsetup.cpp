@@ -9,43 +9,45 @@
 
 namespace {
 const QString OfferedKey = QStringLiteral("GnomeExtensionOffered");
-const QString Title = QStringLiteral("GNOME Shell extension");
+QString title()
+{
+    return GnomeExtensionSetup::tr("GNOME Shell extension");
+}
 } // namespace
 
 GnomeExtensionSetup::GnomeExtensionSetup(const QDBusConnection &bus, const QString &dataHome, QWidget *parent)
     : QObject(parent)
     , m_extension(bus, dataHome)
     , m_window(parent)
-    , m_action(new QAction(QStringLiteral("Install &GNOME Shell Extension..."), this))
+    , m_action(new QAction(tr("Install &GNOME Shell Extension..."), this))
 {
     connect(m_action, &QAction::triggered, this, &GnomeExtensionSetup::install);
 }
 
 QString GnomeExtensionSetup::consentText()
 {
-    return QStringLiteral(
-        "On GNOME with Wayland, programs cannot see which window is in front. To record the windows you work in, "
-        "TavroDesk needs a small GNOME Shell extension that tells it the title, application and process of the "
-        "focused window. The extension only reports, to programs of your own session, and changes nothing on "
-        "your desktop.\n\n"
-        "Install and enable the extension now? GNOME loads a new extension at the next login.\n\n"
-        "Until then, or if you decline, TavroDesk records only windows of programs that run through XWayland. "
-        "You can install the extension later from the File menu.");
+    return tr("On GNOME with Wayland, programs cannot see which window is in front. To record the windows you work in, "
+              "TavroDesk needs a small GNOME Shell extension that tells it the title, application and process of the "
+              "focused window. The extension only reports, to programs of your own session, and changes nothing on "
+              "your desktop.\n\n"
+              "Install and enable the extension now? GNOME loads a new extension at the next login.\n\n"
+              "Until then, or if you decline, TavroDesk records only windows of programs that run through XWayland. "
+              "You can install the extension later from the File menu.");
 }
 
 QString GnomeExtensionSetup::installedText(GnomeShellExtension::State state)
 {
     switch (state) {
     case GnomeShellExtension::State::Running:
-        return QStringLiteral("The TavroDesk extension is installed and running: TavroDesk records all your windows.");
+        return tr("The TavroDesk extension is installed and running: TavroDesk records all your windows.");
     case GnomeShellExtension::State::UserExtensionsOff:
-        return QStringLiteral("The TavroDesk extension is installed and enabled, but GNOME has extensions switched "
-                              "off for your account. Switch them on in GNOME's Extensions app and log out and back "
-                              "in; until then TavroDesk records only windows of programs that run through XWayland.");
+        return tr("The TavroDesk extension is installed and enabled, but GNOME has extensions switched "
+                  "off for your account. Switch them on in GNOME's Extensions app and log out and back "
+                  "in; until then TavroDesk records only windows of programs that run through XWayland.");
     default:
-        return QStringLiteral("The TavroDesk extension is installed and enabled. GNOME loads a new extension at the "
-                              "next login: log out and back in, and TavroDesk records all your windows. Until then it "
-                              "records only windows of programs that run through XWayland.");
+        return tr("The TavroDesk extension is installed and enabled. GNOME loads a new extension at the "
+                  "next login: log out and back in, and TavroDesk records all your windows. Until then it "
+                  "records only windows of programs that run through XWayland.");
     }
 }
 
@@ -97,7 +99,7 @@ void GnomeExtensionSetup::startUp()
         return;
     }
     values[OfferedKey] = true;
-    if (MessageBox::question(m_window, Title, consentText(), MessageBox::Buttons(MessageBox::Yes) | MessageBox::No,
+    if (MessageBox::question(m_window, title(), consentText(), MessageBox::Buttons(MessageBox::Yes) | MessageBox::No,
                              MessageBox::Yes) == MessageBox::Yes) {
         install();
     }
@@ -108,18 +110,17 @@ bool GnomeExtensionSetup::install()
     const QString shellVersion = m_extension.shellVersion();
     QString error;
     if (shellVersion.isEmpty()) {
-        error = QStringLiteral("GNOME Shell does not answer on the session bus.");
+        error = tr("GNOME Shell does not answer on the session bus.");
     } else if (m_extension.install(shellVersion, &error) && m_extension.enable(&error)) {
         Q_EMIT extensionChanged();
         QString shellError;
         const GnomeShellExtension::State state = m_extension.state(&shellError);
         if (state != GnomeShellExtension::State::Failed) {
-            MessageBox::information(m_window, Title, installedText(state));
+            MessageBox::information(m_window, title(), installedText(state));
             return true;
         }
-        error = QStringLiteral("GNOME Shell could not start it: ") + shellError;
+        error = tr("GNOME Shell could not start it: %1").arg(shellError);
     }
-    MessageBox::critical(m_window, QStringLiteral("Error"),
-                         QStringLiteral("The GNOME Shell extension could not be installed: %1").arg(error));
+    MessageBox::critical(m_window, tr("Error"), tr("The GNOME Shell extension could not be installed: %1").arg(error));
     return false;
 }

@@ -66,7 +66,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_ui->setupUi(this);
     m_ui->calendar->setLocale(QLocale::system());
     installEventFilter(this);
-    statusBar()->showMessage(QStringLiteral("Loading..."));
+    statusBar()->showMessage(tr("Loading..."));
     m_status = new StatusNotices(statusBar(), this);
 
     m_settings = std::make_unique<SettingsStorage>(this);
@@ -77,7 +77,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(recorder(), &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
     connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::saveSettings);
-    auto *checkDatabase = new QAction(QStringLiteral("Check &Database..."), this);
+    auto *checkDatabase = new QAction(tr("Check &Database..."), this);
     m_ui->menuHelp->insertAction(m_ui->actionCheck_for_Updates, checkDatabase);
     m_ui->actionCheck_for_Updates->setVisible(BuildInfo::UpdateCheck);
     connect(checkDatabase, &QAction::triggered, this,
@@ -97,6 +97,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(m_status, &StatusNotices::awayDescriptionRequested, this, &MainWindow::describeAwayTime);
 
     createWeekView();
+    addKeyboardPaths();
     m_dateHeader = std::make_unique<DateHeader>(m_ui->headerBar, m_ui->btToday);
     m_dateHeader->reservePanelWidth(m_ui->widgetFilterRBox, m_ui->layoutDate);
     m_ui->calendar->setFocus();
@@ -241,7 +242,7 @@ void MainWindow::setRecording(bool on)
 void MainWindow::onRecordingChanged(bool on)
 {
     m_recording = on;
-    m_ui->btnRecord->setText(on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
+    m_ui->btnRecord->setText(on ? tr("Recording") : tr("Paused"));
     m_tray->setRecording(on);
 }
 
@@ -266,7 +267,7 @@ void MainWindow::onInitialUpdate()
     m_ui->checkGroupByHour->setChecked(setting("GroupByHour").toBool());
     initCalendarDaysWithEntries();
 
-    statusBar()->showMessage(QStringLiteral("Loading entries..."));
+    statusBar()->showMessage(tr("Loading entries..."));
     m_views->attach(selectedDate(), hideUnderSeconds(), setting("GroupByHour").toBool());
     checkStorage();
     m_timeline->watchModels();
@@ -304,9 +305,9 @@ void MainWindow::createWeekView()
     auto *action = new QAction(tr("&Week"), this);
     action->setObjectName(QStringLiteral("actionWeek"));
     m_ui->menuView->insertAction(m_ui->action_Timestamps, action);
-    auto *button = new QPushButton(tr("Week"), this);
+    auto *button = new QPushButton(tr("&Week"), this);
+    m_weekButton = button;
     button->setObjectName(QStringLiteral("btnWeek"));
-    button->setFocusPolicy(Qt::NoFocus);
     m_ui->layoutDate->insertWidget(m_ui->layoutDate->indexOf(m_ui->btToday), button);
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::triggered, this, [this] {
@@ -318,6 +319,29 @@ void MainWindow::createWeekView()
         showDate(day);
         onTrayMenuShow();
     });
+}
+
+void MainWindow::addKeyboardPaths()
+{
+    // Ctrl+Q on every desktop, not only where the platform binds it to quitting.
+    m_ui->actionExit->setShortcuts({m_ui->actionExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    auto *find = new QAction(this);
+    find->setObjectName(QStringLiteral("actionFindEntries"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        m_ui->editFilter->setFocus(Qt::ShortcutFocusReason);
+        m_ui->editFilter->selectAll();
+    });
+    addAction(find);
+    // Left to right and top to bottom as the panels stand: projects, the day's entries, the
+    // timeline, the linked entries, then recording and the day's controls.
+    const QList<QWidget *> order{m_ui->editFilterProjects, m_ui->projects,     m_ui->editFilter, m_ui->btnSyncFilters,
+                                 m_ui->checkGroupByHour,   m_ui->appList,      m_timelineStrip,  m_ui->linkedEntries,
+                                 m_ui->btnRecord,          m_ui->calendar,     m_weekButton,     m_ui->btToday,
+                                 m_ui->cbHideUnder,        m_ui->btnApplyRules};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order.at(i - 1), order.at(i));
+    }
 }
 
 void MainWindow::updateDateHeader(const QDate &date)
@@ -477,12 +501,12 @@ void MainWindow::on_actionExit_triggered()
     // Asked while a box can still be shown: once the event loop has ended, time that can be
     // neither stored nor journalled would be lost without a word.
     if (isUsable() && recorder()->isStorageFailing() && !recorder()->flush() &&
-        MessageBox::question(
-            this, QStringLiteral("Recorded time not stored"),
-            QStringLiteral("The time recorded since %1 can neither be stored in the database nor kept in the recording "
-                           "journal (is the disk full?). If TavroDesk quits now, that time is lost.\n\nQuit anyway?")
+        MessageBox::confirm(
+            this, tr("Recorded time not stored"),
+            tr("The time recorded since %1 can neither be stored in the database nor kept in the recording "
+               "journal (is the disk full?). If TavroDesk quits now, that time is lost.\n\nQuit anyway?")
                 .arg(QLocale().toString(recorder()->unstored().constFirst().start, QLocale::ShortFormat)),
-            MessageBox::Yes | MessageBox::No, MessageBox::No) != MessageBox::Yes) {
+            tr("&Quit Anyway"), tr("&Keep Running")) != MessageBox::Yes) {
         return;
     }
     quitNow();
@@ -523,16 +547,16 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->ignore();
     if (!m_tray->isUsable() && !setting("NoTrayCloseExplained").toBool()) {
         Settings::instance()->values[key("NoTrayCloseExplained")] = true;
-        MessageBox::information(this, QStringLiteral("TavroDesk keeps running"), noTrayCloseText());
+        MessageBox::information(this, tr("TavroDesk keeps running"), noTrayCloseText());
         saveSettings();
     }
 }
 
 QString MainWindow::noTrayCloseText()
 {
-    return QStringLiteral("TavroDesk keeps recording with its window closed, but this desktop has no notification "
-                          "area to show its icon. Start TavroDesk again from the applications menu to bring the "
-                          "window back; File > Exit ends it.");
+    return tr("TavroDesk keeps recording with its window closed, but this desktop has no notification "
+              "area to show its icon. Start TavroDesk again from the applications menu to bring the "
+              "window back; File > Exit ends it.");
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -19,6 +19,7 @@ class SettingsStorage;
 class TimelineController;
 class TimelineStrip;
 class WeekView;
+class QPushButton;
 
 namespace Ui {
 class MainWindow;
@@ -151,6 +152,8 @@ private:
     void createTray();
     // View > Week and its button by the calendar.
     void createWeekView();
+    // The shortcuts that have no menu entry of their own and the tab order through the panels.
+    void addKeyboardPaths();
     void applyEntryFilter(const QString &text, bool keepExpandedNodes);
     int hideUnderSeconds() const;
 
@@ -169,5 +172,6 @@ private:
     TimelineStrip *m_timelineStrip = nullptr;
     TimelineController *m_timeline = nullptr;
     WeekView *m_weekView = nullptr;
+    QPushButton *m_weekButton = nullptr;
     std::unique_ptr<DateHeader> m_dateHeader;
 };

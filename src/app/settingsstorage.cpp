@@ -9,6 +9,7 @@
 #include "settingsdialog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QSettings>
@@ -35,8 +36,9 @@ void SettingsStorage::load()
 {
     QString folder;
     if (!SettingsFile::ensureFolders(&folder)) {
-        MessageBox::critical(m_window, QStringLiteral("Error"),
-                             QStringLiteral("Could not create directory: ") + folder);
+        MessageBox::critical(
+            m_window, QCoreApplication::translate("SettingsStorage", "Error"),
+            QCoreApplication::translate("SettingsStorage", "Could not create directory: %1").arg(folder));
         ::exit(-1);
     }
     const QString iniPath = SettingsFile::iniPath();
@@ -75,9 +77,11 @@ void SettingsStorage::load()
     // An ini file that could not be written still leaves this run with what the user just typed.
     if (typed && m_file->status() != QSettings::NoError) {
         SettingsFile::storeDialogValues(settings->values, *typed);
-        MessageBox::warning(m_window, QStringLiteral("Error"),
-                            QStringLiteral("Could not save the settings to ") + m_file->fileName() +
-                                QStringLiteral(". They are used until TavroDesk ends."));
+        MessageBox::warning(m_window, QCoreApplication::translate("SettingsStorage", "Error"),
+                            QCoreApplication::translate("SettingsStorage",
+                                                        "Could not save the settings to %1. They are used until "
+                                                        "TavroDesk ends.")
+                                .arg(m_file->fileName()));
     }
     applyCloseToTray();
 }
@@ -114,7 +118,7 @@ bool SettingsStorage::editInDialog()
     SettingsFile::storeDialogValues(settings->values, dialog.values);
     QString error;
     if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
-        MessageBox::warning(m_window, QStringLiteral("Start at log-in"), error);
+        MessageBox::warning(m_window, QCoreApplication::translate("SettingsStorage", "Start at log-in"), error);
     }
     applyCloseToTray();
     return true;

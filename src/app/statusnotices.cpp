@@ -1,6 +1,7 @@
 #include "statusnotices.h"
 
 #include "clickablelabel.h"
+#include "contrast.h"
 #include "desktopnotifications.h"
 #include "recorder.h"
 
@@ -10,8 +11,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-const QString LinkingNote = QStringLiteral("Linking with Tavro...");
-const QString LinkFailedNote = QStringLiteral("The entries could not be linked and stay unlinked.");
 const QString DescribeAwayAction = QStringLiteral("describe-away");
 } // namespace
 
@@ -24,11 +23,18 @@ StatusNotices::StatusNotices(QStatusBar *bar, QObject *parent)
 {
     m_loginIndicator->setObjectName(QStringLiteral("loginIndicator"));
     m_loginIndicator->setTextFormat(Qt::RichText);
-    m_loginIndicator->setText(QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>"));
+    m_loginIndicator->setText(tr("Not signed in") + QStringLiteral(" <img src=':/icons/res/offline.png'>"));
     bar->addPermanentWidget(m_loginIndicator);
     m_storageWarning->setObjectName(QStringLiteral("storageWarning"));
     m_storageWarning->setTextFormat(Qt::RichText);
-    m_storageWarning->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    // A warning red, kept readable on the status bar of a dark palette too.
+    QPalette warning = m_storageWarning->palette();
+    warning.setColor(QPalette::WindowText,
+                     Contrast::readable(QColor(0xB0, 0x00, 0x20), warning.color(QPalette::Window)));
+    m_storageWarning->setPalette(warning);
+    QFont bold = m_storageWarning->font();
+    bold.setBold(true);
+    m_storageWarning->setFont(bold);
     m_storageWarning->hide();
     bar->addPermanentWidget(m_storageWarning);
     m_progressBar->setTextVisible(false);
@@ -93,39 +99,39 @@ void StatusNotices::hideProgress()
 
 void StatusNotices::linkingStarted()
 {
-    m_bar->showMessage(LinkingNote);
+    m_bar->showMessage(tr("Linking with Tavro..."));
     showProgress(0, 0);
 }
 
 void StatusNotices::linkingFinished(bool linked)
 {
     m_progressBar->hide();
-    m_bar->showMessage(linked ? QStringLiteral("Ready") : LinkFailedNote);
+    m_bar->showMessage(linked ? tr("Ready") : tr("The entries could not be linked and stay unlinked."));
 }
 
 void StatusNotices::showStorageProblem(const QString &problem)
 {
-    m_storageWarning->setText(problem.isEmpty() ? QString() : QStringLiteral("Not saving: ") + problem.toHtmlEscaped());
+    m_storageWarning->setText(problem.isEmpty() ? QString() : tr("Not saving: %1").arg(problem.toHtmlEscaped()));
     m_storageWarning->setToolTip(problem);
     m_storageWarning->setVisible(!problem.isEmpty());
     if (m_tray) {
-        m_tray->setToolTip(problem.isEmpty() ? QStringLiteral("TavroDesk") : QStringLiteral("TavroDesk: ") + problem);
+        m_tray->setToolTip(problem.isEmpty() ? QStringLiteral("TavroDesk") : tr("TavroDesk: %1").arg(problem));
     }
     if (problem.isEmpty()) {
         return;
     }
     qWarning() << problem;
-    notify(QStringLiteral("storage"), QStringLiteral("TavroDesk cannot save"), problem, true);
+    notify(QStringLiteral("storage"), tr("TavroDesk cannot save"), problem, true);
 }
 
 void StatusNotices::showStorageFailing(bool failing, const QString &text)
 {
     if (!failing) {
-        m_bar->showMessage(QStringLiteral("Recorded time is stored again."), 10000);
+        m_bar->showMessage(tr("Recorded time is stored again."), 10000);
         return;
     }
     m_bar->showMessage(text);
-    notify(QStringLiteral("storage"), QStringLiteral("Recorded time not stored"), text, true);
+    notify(QStringLiteral("storage"), tr("Recorded time not stored"), text, true);
 }
 
 void StatusNotices::showSessionNote(const QString &note)
@@ -146,8 +152,7 @@ void StatusNotices::showSessionNote(const QString &note)
 void StatusNotices::showAwayTime(const QString &title, const QString &message)
 {
     if (m_notifications) {
-        m_notifications->notify(QStringLiteral("away"), title, message, DescribeAwayAction,
-                                QStringLiteral("Describe..."));
+        m_notifications->notify(QStringLiteral("away"), title, message, DescribeAwayAction, tr("Describe..."));
     } else if (m_tray) {
         m_tray->showMessage(title, message, QSystemTrayIcon::Information, Recorder::AwayBalloonTimeoutMs);
     }

@@ -129,8 +129,7 @@ bool Subsystems::openDatabase()
     const QString path = SettingsFile::databasePath();
     QString error;
     if (!m_database.open(path, &error)) {
-        MessageBox::warning(m_window, QStringLiteral("Database error"),
-                            QStringLiteral("Could not open database: ") + path + QLatin1Char('\n') + error);
+        MessageBox::warning(m_window, tr("Database error"), tr("Could not open database: %1\n%2").arg(path, error));
         // The start-up ends without ever showing the window.
         return false;
     }

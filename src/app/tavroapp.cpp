@@ -3,15 +3,24 @@
 #include "buildinfo.h"
 #include "mainwindow.h"
 #include "startupactivation.h"
+#include "translations.h"
 
 #include <QDebug>
 #include <QDialog>
+#include <QIcon>
+#include <QLocale>
 
 TavroApp::TavroApp(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     // Docks, the task switcher and notifications find the installed entry and icon by this name.
     setDesktopFileName(BuildInfo::appId());
+    Translations::install(this, QLocale());
+    // Sharp at every size a desktop asks for: the drawing, and its 256-pixel rendering where SVG
+    // cannot be drawn.
+    QIcon icon(QStringLiteral(":/icons/app/tavrodesk.svg"));
+    icon.addFile(QStringLiteral(":/icons/app/tavrodesk-256.png"));
+    setWindowIcon(icon);
 }
 
 void TavroApp::onShowRequested(const QString &activation)

@@ -16,8 +16,8 @@ bool setting(const char *name)
 TrayMenu::TrayMenu(QWidget *window)
     : QObject(window)
     , m_animation(new TrayAnimation(this))
-    , m_startAction(new QAction(QStringLiteral("&Start Recording"), this))
-    , m_stopAction(new QAction(QStringLiteral("&Pause Recording"), this))
+    , m_startAction(new QAction(tr("&Start Recording"), this))
+    , m_stopAction(new QAction(tr("&Pause Recording"), this))
     , m_menu(new QMenu(window))
     , m_icon(new QSystemTrayIcon(this))
 {
@@ -27,10 +27,10 @@ TrayMenu::TrayMenu(QWidget *window)
     m_menu->addAction(m_startAction);
     m_menu->addAction(m_stopAction);
     m_menu->addSeparator();
-    m_menu->addAction(QStringLiteral("S&ettings..."), this, &TrayMenu::settingsRequested);
+    m_menu->addAction(tr("S&ettings..."), this, &TrayMenu::settingsRequested);
     m_menu->addSeparator();
-    m_menu->addAction(QStringLiteral("Sho&w TavroDesk"), this, &TrayMenu::showRequested);
-    m_menu->addAction(QStringLiteral("E&xit"), this, &TrayMenu::exitRequested);
+    m_menu->addAction(tr("Sho&w TavroDesk"), this, &TrayMenu::showRequested);
+    m_menu->addAction(tr("E&xit"), this, &TrayMenu::exitRequested);
 
     m_icon->setContextMenu(m_menu);
     m_icon->setToolTip(QStringLiteral("TavroDesk"));

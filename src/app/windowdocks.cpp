@@ -2,6 +2,7 @@
 
 #include "dockshare.h"
 
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMenu>
@@ -40,9 +41,9 @@ void WindowDocks::create(QMainWindow *window, const Panels &panels, QMenu *viewM
     QDockWidget *linked = addDock(window, QStringLiteral("Bottom"), QStringLiteral("Bottom"), Qt::BottomDockWidgetArea,
                                   panels.linkedEntries);
     new DockShare(window, linked);
-    offerInMenu(linked, QStringLiteral("Linked &Entries"), viewMenu);
+    offerInMenu(linked, QCoreApplication::translate("WindowDocks", "Linked &Entries"), viewMenu);
     QDockWidget *timeline =
         addDock(window, QStringLiteral("Top"), QStringLiteral("Timeline"), Qt::TopDockWidgetArea, panels.timeline);
-    offerInMenu(timeline, QStringLiteral("T&imeline"), viewMenu);
+    offerInMenu(timeline, QCoreApplication::translate("WindowDocks", "T&imeline"), viewMenu);
     window->setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
 }

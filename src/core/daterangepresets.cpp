@@ -1,18 +1,19 @@
 #include "daterangepresets.h"
 
-const QList<DateRangePresets::Preset> &DateRangePresets::all()
+#include <QCoreApplication>
+
+QList<DateRangePresets::Preset> DateRangePresets::all()
 {
-    static const QList<Preset> presets{
-        {QStringLiteral("Today"), QStringLiteral("today")},
-        {QStringLiteral("Yesterday"), QStringLiteral("yesterday")},
-        {QStringLiteral("3 Days Back"), QStringLiteral("3 days back")},
-        {QStringLiteral("This Week"), QStringLiteral("this week")},
-        {QStringLiteral("Previous Week"), QStringLiteral("prev week")},
-        {QStringLiteral("This Month"), QStringLiteral("this month")},
-        {QStringLiteral("Previous Month"), QStringLiteral("prev month")},
-        {QStringLiteral("Custom"), QStringLiteral("custom")},
+    return {
+        {QCoreApplication::translate("DateRangePresets", "Today"), QStringLiteral("today")},
+        {QCoreApplication::translate("DateRangePresets", "Yesterday"), QStringLiteral("yesterday")},
+        {QCoreApplication::translate("DateRangePresets", "3 Days Back"), QStringLiteral("3 days back")},
+        {QCoreApplication::translate("DateRangePresets", "This Week"), QStringLiteral("this week")},
+        {QCoreApplication::translate("DateRangePresets", "Previous Week"), QStringLiteral("prev week")},
+        {QCoreApplication::translate("DateRangePresets", "This Month"), QStringLiteral("this month")},
+        {QCoreApplication::translate("DateRangePresets", "Previous Month"), QStringLiteral("prev month")},
+        {QCoreApplication::translate("DateRangePresets", "Custom"), QStringLiteral("custom")},
     };
-    return presets;
 }
 
 bool DateRangePresets::range(const QString &key, const QDate &today, QDate *from, QDate *to)

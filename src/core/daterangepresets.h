@@ -15,8 +15,8 @@ public:
         QString key;
     };
 
-    // In the order they are offered; "Custom" (key "custom") last.
-    static const QList<Preset> &all();
+    // In the order they are offered, in the user's language; "Custom" (key "custom") last.
+    static QList<Preset> all();
 
     // The range of the preset `key` on the day `today`; false for "custom" and unknown keys.
     static bool range(const QString &key, const QDate &today, QDate *from, QDate *to);

@@ -59,3 +59,18 @@ MessageBox::Button MessageBox::question(QObject *parent, const QString &title, c
 {
     return showBox(Icon::Question, parent, title, text, buttons, defaultButton);
 }
+
+MessageBox::Button MessageBox::confirm(QObject *parent, const QString &title, const QString &text,
+                                       const QString &actionText, const QString &keepText)
+{
+    Box box;
+    box.icon = Icon::Question;
+    box.parent = parent;
+    box.title = title;
+    box.text = text;
+    box.buttons = Buttons(Yes) | No;
+    box.defaultButton = No;
+    box.yesText = actionText;
+    box.noText = keepText;
+    return show(box);
+}

@@ -27,6 +27,9 @@ struct Box
     QString text;
     Buttons buttons = Ok;
     Button defaultButton = NoButton;
+    // What the Yes and No buttons say instead, when set: the action itself and the way out.
+    QString yesText;
+    QString noText;
     // The widget the box belongs to; may be null.
     QObject *parent = nullptr;
 };
@@ -48,6 +51,10 @@ Button warning(QObject *parent, const QString &title, const QString &text, Butto
 Button critical(QObject *parent, const QString &title, const QString &text, Buttons buttons = Ok);
 Button question(QObject *parent, const QString &title, const QString &text, Buttons buttons = Buttons(Yes) | No,
                 Button defaultButton = NoButton);
+// Asks before something that cannot be undone. Yes carries `actionText`, No `keepText`, and No is
+// the default, so that Enter or a closed box changes nothing.
+Button confirm(QObject *parent, const QString &title, const QString &text, const QString &actionText,
+               const QString &keepText);
 
 } // namespace MessageBox
 

@@ -1,5 +1,7 @@
 #include "timetext.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QStringList>
 
 QString TimeText::formatDateTime(const QDateTime &dateTime)
@@ -43,14 +45,18 @@ QDateTime parseDateTime(const QString &text)
 
 QString formatDuration(qint64 seconds)
 {
+    const QLocale locale;
     const qint64 hours = seconds / 3600;
     const qint64 minutes = (seconds % 3600) / 60;
     const qint64 rest = seconds % 60;
     if (hours > 0) {
-        return QStringLiteral("%1 h %2 m %3 s").arg(hours).arg(minutes).arg(rest);
+        //: A duration: hours, minutes and seconds.
+        return QCoreApplication::translate("Duration", "%1 h %2 m %3 s")
+            .arg(locale.toString(hours), locale.toString(minutes), locale.toString(rest));
     }
     if (minutes > 0) {
-        return QStringLiteral("%1 m %2 s").arg(minutes).arg(rest);
+        return QCoreApplication::translate("Duration", "%1 m %2 s")
+            .arg(locale.toString(minutes), locale.toString(rest));
     }
-    return QStringLiteral("%1 s").arg(rest);
+    return QCoreApplication::translate("Duration", "%1 s").arg(locale.toString(rest));
 }

@@ -16,8 +16,8 @@ AboutDialog::AboutDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::AboutDialog>())
 {
     m_ui->setupUi(this);
-    m_ui->labelTitle->setText(QStringLiteral("TavroDesk ") + BuildInfo::version());
-    m_ui->labelBuilt->setText(QStringLiteral("Built on %1").arg(BuildInfo::buildDate()));
+    m_ui->labelTitle->setText(tr("TavroDesk %1").arg(BuildInfo::version()));
+    m_ui->labelBuilt->setText(tr("Built on %1").arg(BuildInfo::buildDate()));
     const QString site = Settings::instance()->value(QStringLiteral("HelpUrl")).toString();
     const QString shown = site.isEmpty() ? Hosts::helpPageUrl() : site;
     m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(shown.toHtmlEscaped()));
@@ -37,15 +37,15 @@ AboutDialog::~AboutDialog() = default;
 
 QString AboutDialog::filesText()
 {
-    return QStringLiteral("Data Folder:\n") + QDir::toNativeSeparators(SettingsFile::dataFolder()) +
-           QStringLiteral("\nINI File:\n") + QDir::toNativeSeparators(SettingsFile::iniPath()) +
-           QStringLiteral("\nSQLite File:\n") + QDir::toNativeSeparators(SettingsFile::databasePath()) +
-           QStringLiteral("\nDebug Log:\n") + QDir::toNativeSeparators(SettingsFile::debugLogPath());
+    return tr("Data Folder:\n%1\nINI File:\n%2\nSQLite File:\n%3\nDebug Log:\n%4")
+        .arg(QDir::toNativeSeparators(SettingsFile::dataFolder()), QDir::toNativeSeparators(SettingsFile::iniPath()),
+             QDir::toNativeSeparators(SettingsFile::databasePath()),
+             QDir::toNativeSeparators(SettingsFile::debugLogPath()));
 }
 
 void AboutDialog::setWindowSource(const QString &description)
 {
-    m_ui->labelWindowSource->setText(QStringLiteral("Window source: ") + description);
+    m_ui->labelWindowSource->setText(tr("Window source: %1").arg(description));
     m_ui->labelWindowSource->setVisible(!description.isEmpty());
 }
 

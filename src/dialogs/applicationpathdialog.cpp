@@ -12,12 +12,12 @@ ApplicationPathDialog::ApplicationPathDialog(QWidget *parent)
     : QDialog(parent)
     , m_edit(new QLineEdit(this))
 {
-    setWindowTitle(QStringLiteral("Add Application"));
+    setWindowTitle(tr("Add Application"));
     m_edit->setObjectName(QStringLiteral("editPath"));
-    m_edit->setPlaceholderText(QStringLiteral("Enter path here"));
-    auto *label = new QLabel(QStringLiteral("Application &Path"), this);
+    m_edit->setPlaceholderText(tr("Enter path here"));
+    auto *label = new QLabel(tr("Application &Path"), this);
     label->setBuddy(m_edit);
-    auto *browse = new QPushButton(QStringLiteral("&Browse..."), this);
+    auto *browse = new QPushButton(tr("&Browse..."), this);
     browse->setObjectName(QStringLiteral("btBrowse"));
     connect(browse, &QPushButton::clicked, this, &ApplicationPathDialog::browse);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -46,7 +46,7 @@ void ApplicationPathDialog::setPath(const QString &path)
 void ApplicationPathDialog::browse()
 {
     const QString start = path().isEmpty() ? QStringLiteral("/usr/bin") : QFileInfo(path()).absolutePath();
-    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Choose Application"), start);
+    const QString chosen = QFileDialog::getOpenFileName(this, tr("Choose Application"), start);
     if (!chosen.isEmpty()) {
         setPath(chosen);
     }

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,11 +17,11 @@
 ExportDialog::ExportDialog(const QDate &selectedDay, Clock *clock, QWidget *parent)
     : QDialog(parent)
     , m_range(new DateRangePicker(clock, this))
-    , m_csv(new QRadioButton(QStringLiteral("CSV"), this))
-    , m_json(new QRadioButton(QStringLiteral("JSON"), this))
+    , m_csv(new QRadioButton(tr("&CSV", "file format"), this))
+    , m_json(new QRadioButton(tr("&JSON", "file format"), this))
     , m_path(new QLineEdit(this))
 {
-    setWindowTitle(QStringLiteral("Export Time Entries"));
+    setWindowTitle(tr("Export Time Entries"));
     m_range->setSelectedDay(selectedDay);
     m_csv->setChecked(true);
     m_path->setObjectName(QStringLiteral("editPath"));
@@ -31,15 +32,17 @@ ExportDialog::ExportDialog(const QDate &selectedDay, Clock *clock, QWidget *pare
     formats->addStretch();
     auto *file = new QHBoxLayout;
     file->addWidget(m_path, 1);
-    auto *browseButton = new QPushButton(QStringLiteral("Browse…"), this);
+    auto *browseButton = new QPushButton(tr("&Browse…"), this);
     file->addWidget(browseButton);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Export"));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Export"));
 
     auto *form = new QFormLayout(this);
-    form->addRow(QStringLiteral("Days:"), m_range);
-    form->addRow(QStringLiteral("Format:"), formats);
-    form->addRow(QStringLiteral("File:"), file);
+    form->addRow(tr("&Days:"), m_range);
+    form->addRow(tr("Format:"), formats);
+    auto *fileLabel = new QLabel(tr("F&ile:"), this);
+    fileLabel->setBuddy(m_path);
+    form->addRow(fileLabel, file);
     form->addRow(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -66,9 +69,8 @@ void ExportDialog::proposePath()
 
 void ExportDialog::browse()
 {
-    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Export Time Entries"), m_path->text(),
-                                                        m_json->isChecked() ? QStringLiteral("JSON (*.json)")
-                                                                            : QStringLiteral("CSV (*.csv)"));
+    const QString chosen = QFileDialog::getSaveFileName(this, tr("Export Time Entries"), m_path->text(),
+                                                        m_json->isChecked() ? tr("JSON (*.json)") : tr("CSV (*.csv)"));
     if (!chosen.isEmpty()) {
         m_path->setText(chosen);
         m_pathEdited = true;
@@ -88,12 +90,12 @@ void ExportDialog::done(int result)
     if (result == QDialog::Accepted) {
         QString problem;
         if (m_range->to() < m_range->from()) {
-            problem = QStringLiteral("The range ends before it starts.");
+            problem = tr("The range ends before it starts.");
         } else if (m_path->text().trimmed().isEmpty()) {
-            problem = QStringLiteral("Choose a file to export to.");
+            problem = tr("Choose a file to export to.");
         }
         if (!problem.isEmpty()) {
-            MessageBox::critical(this, QStringLiteral("Validation Error"), problem);
+            MessageBox::critical(this, tr("Validation Error"), problem);
             return;
         }
     }

@@ -54,9 +54,7 @@ void IgnoredAppsDialog::on_btAdd_clicked()
         return;
     }
     if (!QFileInfo::exists(path)) {
-        MessageBox::critical(this, QStringLiteral("Error"),
-                             QStringLiteral("Application \"") + path + QStringLiteral("\" does not exist."),
-                             MessageBox::Close);
+        MessageBox::critical(this, tr("Error"), tr("Application \"%1\" does not exist.").arg(path), MessageBox::Close);
         return;
     }
     if (listedPaths().contains(path)) {

@@ -2,6 +2,7 @@
 
 #include "messagebox.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QUrl>
@@ -13,8 +14,9 @@ bool LinkOpener::open(QWidget *parent, const QUrl &url)
         return true;
     }
     qDebug() << "no browser opened" << url;
-    MessageBox::information(parent, QStringLiteral("Open Link"),
-                            QStringLiteral("No web browser could be opened. The address is:\n") +
-                                url.toDisplayString());
+    MessageBox::information(
+        parent, QCoreApplication::translate("LinkOpener", "Open Link"),
+        QCoreApplication::translate("LinkOpener", "No web browser could be opened. The address is:\n%1")
+            .arg(url.toDisplayString()));
     return false;
 }

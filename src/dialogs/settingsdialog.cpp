@@ -23,7 +23,7 @@ SettingsDialog::SettingsDialog(QWidget *parent)
               static_cast<QWidget *>(m_ui->editUpdateFeed)}) {
             widget->hide();
         }
-        m_ui->groupUpdates->setTitle(QStringLiteral("Help"));
+        m_ui->groupUpdates->setTitle(tr("Help"));
     }
 }
 
@@ -80,16 +80,16 @@ void SettingsDialog::getData()
 
 QString SettingsDialog::proxyNote()
 {
-    return QStringLiteral("Proxy changes apply as soon as you press OK. With the proxy off, the system's proxy "
-                          "settings are used.");
+    return tr("Proxy changes apply as soon as you press OK. With the proxy off, the system's proxy "
+              "settings are used.");
 }
 
 QString SettingsDialog::sslNote(const QString &serviceUrl, bool sslEnabled)
 {
     if (sslEnabled && serviceUrl.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
-        return QStringLiteral("%1 is plain http: SSL does not encrypt it. Use an https:// address.").arg(serviceUrl);
+        return tr("%1 is plain http: SSL does not encrypt it. Use an https:// address.").arg(serviceUrl);
     }
-    return QStringLiteral("SSL changes apply after restarting TavroDesk.");
+    return tr("SSL changes apply after restarting TavroDesk.");
 }
 
 void SettingsDialog::showConnectionNote(const QString &note)

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpacerItem>
 
@@ -62,6 +63,12 @@ MessageBox::Button WidgetMessagePresenter::present(const MessageBox::Box &box)
     reserveTextWidth(message, width);
     if (box.defaultButton != MessageBox::NoButton) {
         message.setDefaultButton(static_cast<QMessageBox::StandardButton>(box.defaultButton));
+    }
+    for (const auto &[button, text] :
+         {std::pair{QMessageBox::Yes, box.yesText}, std::pair{QMessageBox::No, box.noText}}) {
+        if (!text.isEmpty() && message.button(button)) {
+            message.button(button)->setText(text);
+        }
     }
     const int answer = message.exec();
     // Closed without a button, as when the session ends.

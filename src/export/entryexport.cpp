@@ -2,6 +2,7 @@
 
 #include "projectscatalogue.h"
 
+#include <QCoreApplication>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QHash>
@@ -10,10 +11,10 @@
 QString EntryExport::rangeProblem() const
 {
     if (!from.isValid() || !to.isValid()) {
-        return QStringLiteral("The range needs a valid first and last day.");
+        return QCoreApplication::translate("EntryExport", "The range needs a valid first and last day.");
     }
     if (to < from) {
-        return QStringLiteral("The range ends (%1) before it starts (%2).")
+        return QCoreApplication::translate("EntryExport", "The range ends (%1) before it starts (%2).")
             .arg(to.toString(Qt::ISODate), from.toString(Qt::ISODate));
     }
     return QString();
@@ -29,14 +30,16 @@ bool EntryExport::writeTo(QIODevice *device, QString *error) const
     bool ok = false;
     QList<ExportRecord> records = ExportReader::read(from, to, &ok);
     if (!ok) {
-        *error = QStringLiteral("The entries could not be read from the database; it may be damaged.");
+        *error = QCoreApplication::translate("EntryExport",
+                                             "The entries could not be read from the database; it may be damaged.");
         return false;
     }
     fillClients(&records, catalogueXml);
     // What a file device still buffers counts too: a full disk shows only when it goes out.
     auto *file = qobject_cast<QFileDevice *>(device);
     if (!ExportWriter::write(device, records, format) || (file && !file->flush())) {
-        *error = QStringLiteral("The export could not be written: ") + device->errorString();
+        *error = QCoreApplication::translate("EntryExport", "The export could not be written: %1")
+                     .arg(device->errorString());
         return false;
     }
     return true;
@@ -47,12 +50,12 @@ bool EntryExport::writeFile(const QString &path, QString *error) const
     // The new file replaces the old one by renaming: that would replace a device or a pipe too.
     const QFileInfo existing(path);
     if (existing.exists() && !existing.isFile()) {
-        *error = QStringLiteral("Could not write %1: not a regular file.").arg(path);
+        *error = QCoreApplication::translate("EntryExport", "Could not write %1: not a regular file.").arg(path);
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        *error = QCoreApplication::translate("EntryExport", "Could not write %1: %2").arg(path, file.errorString());
         return false;
     }
     if (!writeTo(&file, error)) {
@@ -60,7 +63,7 @@ bool EntryExport::writeFile(const QString &path, QString *error) const
         return false;
     }
     if (!file.commit()) {
-        *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        *error = QCoreApplication::translate("EntryExport", "Could not write %1: %2").arg(path, file.errorString());
         return false;
     }
     return true;

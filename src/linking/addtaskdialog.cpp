@@ -11,7 +11,7 @@ AddTaskDialog::AddTaskDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::AddTaskDialog>())
 {
     m_ui->setupUi(this);
-    guardNameField(m_ui->editTaskName, QStringLiteral("Task Name"));
+    guardNameField(m_ui->editTaskName, tr("Task Name"));
 }
 
 AddTaskDialog::~AddTaskDialog() = default;

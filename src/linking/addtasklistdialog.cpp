@@ -11,7 +11,7 @@ AddTaskListDialog::AddTaskListDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::AddTaskListDialog>())
 {
     m_ui->setupUi(this);
-    guardNameField(m_ui->editTaskListName, QStringLiteral("Task List Name"));
+    guardNameField(m_ui->editTaskListName, tr("Task List Name"));
 }
 
 AddTaskListDialog::~AddTaskListDialog() = default;

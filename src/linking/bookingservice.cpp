@@ -51,12 +51,12 @@ BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 task
     QList<LinkedEntry> entries;
     const StoreResult read = LinkStore::readEntries(ids, &entries);
     if (!read.ok() || entries.size() != ids.size() || taskId <= 0) {
-        result.reason = read.ok() ? QStringLiteral("some of the entries no longer exist") : read.error();
+        result.reason = read.ok() ? tr("some of the entries no longer exist") : read.error();
         return result;
     }
     for (const LinkedEntry &entry : std::as_const(entries)) {
         if (entry.taskId != 0) {
-            result.reason = QStringLiteral("some of the entries are linked already");
+            result.reason = tr("some of the entries are linked already");
             return result;
         }
         result.seconds += entry.seconds;
@@ -82,8 +82,8 @@ BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 task
     if (outcome == ServiceCall::Outcome::NotDone) {
         qCDebug(lcLinking) << "FAILED: tavro.entries.addBulk";
         const StoreResult cleared = LinkStore::clearLinks(ids);
-        result.reason = cleared.ok() ? QStringLiteral("Tavro did not book it")
-                                     : QStringLiteral("Tavro did not book it, but the entries could not be unmarked");
+        result.reason = cleared.ok() ? tr("Tavro did not book it")
+                                     : tr("Tavro did not book it, but the entries could not be unmarked");
         result.status = cleared.ok() ? LinkResult::Status::NotLinked : LinkResult::Status::Unconfirmed;
         return result;
     }
@@ -94,8 +94,8 @@ BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 task
     if (outcome == ServiceCall::Outcome::Unknown || !numeric || result.remoteEntryId <= 0) {
         result.status = LinkResult::Status::Unconfirmed;
         result.reason = outcome == ServiceCall::Outcome::Unknown
-                            ? QStringLiteral("its answer was lost or could not be read")
-                            : QStringLiteral("it accepted the booking without naming the new entry");
+                            ? tr("its answer was lost or could not be read")
+                            : tr("it accepted the booking without naming the new entry");
         result.remoteEntryId = 0;
         return result;
     }
@@ -131,26 +131,25 @@ bool BookingService::unbook(qint64 remoteEntryId, const RemoteBooking &booking, 
     bool gone = false;
     if (!readRemoteTimes(remoteEntryId, &start, &end, &gone)) {
         // Unknown times say nothing about how much is left: never change anything on them.
-        result.failures << QStringLiteral("the times of remote entry %1 could not be read").arg(remoteEntryId);
+        result.failures << tr("the times of remote entry %1 could not be read").arg(remoteEntryId);
         return false;
     }
     qint64 booked = 0;
     if (!LinkStore::readBookedSeconds(remoteEntryId, &booked).ok()) {
-        result.failures << QStringLiteral("their links could not be read from the local database");
+        result.failures << tr("their links could not be read from the local database");
         return false;
     }
     const qint64 remaining = start.secsTo(end) - booking.seconds;
     const qint64 othersLinked = booked - booking.seconds;
     if (remaining <= 0 && othersLinked > 0) {
         // Deleting it would take the time of other linked entries with it.
-        result.failures
-            << QStringLiteral("remote entry %1 holds less time than is linked with it here").arg(remoteEntryId);
+        result.failures << tr("remote entry %1 holds less time than is linked with it here").arg(remoteEntryId);
         return false;
     }
     const QDateTime newEnd = remaining > 0 ? start.addSecs(remaining) : QDateTime();
     const StoreResult marked = LinkStore::markUnbooking(booking.ids, remoteEntryId, booking.seconds, end, newEnd);
     if (!marked.ok()) {
-        result.failures << QStringLiteral("the local database cannot be written (%1)").arg(marked.error());
+        result.failures << tr("the local database cannot be written (%1)").arg(marked.error());
         return false;
     }
     QDomDocument reply;
@@ -171,14 +170,14 @@ bool BookingService::unbook(qint64 remoteEntryId, const RemoteBooking &booking, 
     switch (outcome) {
     case ServiceCall::Outcome::Done:
         if (!LinkStore::clearLinks(booking.ids).ok()) {
-            result.failures << QStringLiteral("their links could not be cleared in the local database");
+            result.failures << tr("their links could not be cleared in the local database");
             return false;
         }
         return true;
     case ServiceCall::Outcome::NotDone:
         LinkStore::forgetUnbooking(booking.ids);
-        result.failures << (newEnd.isValid() ? QStringLiteral("remote entry %1 could not be shortened")
-                                             : QStringLiteral("remote entry %1 could not be deleted"))
+        result.failures << (newEnd.isValid() ? tr("remote entry %1 could not be shortened")
+                                             : tr("remote entry %1 could not be deleted"))
                                .arg(remoteEntryId);
         return false;
     case ServiceCall::Outcome::Unknown:
@@ -197,8 +196,8 @@ BookingService::UnlinkResult BookingService::unlink(const EntryIds &ids)
     // off twice, or offer it for a second booking.
     const EntryIds unconfirmed = LinkStore::unconfirmedAmong(ids);
     if (!unconfirmed.isEmpty()) {
-        result.failures << QStringLiteral("Tavro has not confirmed their booking or unlinking yet (choose \"Settle "
-                                          "Unconfirmed Booking\" first)");
+        result.failures << tr("Tavro has not confirmed their booking or unlinking yet (choose \"Settle "
+                              "Unconfirmed Booking\" first)");
     }
     EntryIds candidates;
     for (qint64 id : ids) {
@@ -212,7 +211,7 @@ BookingService::UnlinkResult BookingService::unlink(const EntryIds &ids)
         // Nothing here to take back.
     } else if (!LinkStore::isWritable(&dbError)) {
         // Taking time off the service whose local side cannot be stored would leave the two apart.
-        result.failures << QStringLiteral("the local database cannot be written (%1)").arg(dbError);
+        result.failures << tr("the local database cannot be written (%1)").arg(dbError);
     } else if (LinkStore::readRemoteBookings(candidates, &bookings).ok()) {
         Q_EMIT progressStarted(0, 2 * int(bookings.size()));
         int step = 0;
@@ -223,7 +222,7 @@ BookingService::UnlinkResult BookingService::unlink(const EntryIds &ids)
                     result.unlinked << it->ids;
                     result.withoutRemoteSeconds += it->seconds;
                 } else {
-                    result.failures << QStringLiteral("their links could not be cleared in the local database");
+                    result.failures << tr("their links could not be cleared in the local database");
                 }
             } else if (unbook(it.key(), *it, result)) {
                 result.unlinked << it->ids;
@@ -232,7 +231,7 @@ BookingService::UnlinkResult BookingService::unlink(const EntryIds &ids)
         }
         Q_EMIT progressFinished();
     } else {
-        result.failures << QStringLiteral("their links could not be read from the local database");
+        result.failures << tr("their links could not be read from the local database");
     }
     QList<LinkedEntry> entries;
     LinkStore::readEntries(ids, &entries);

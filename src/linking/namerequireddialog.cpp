@@ -1,6 +1,25 @@
 #include "namerequireddialog.h"
 
+#include "contrast.h"
+
 #include <QLineEdit>
+
+namespace {
+// A pink field on a light palette, a dark red one on a dark palette, its text readable on either.
+QString markedStyle(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    const QColor pink(0xF5, 0xBA, 0xCE);
+    QColor tint = pink;
+    if (base.lightnessF() < 0.5) {
+        const QColor red(0xCC, 0x33, 0x55);
+        tint = QColor::fromRgbF(base.redF() * 0.65f + red.redF() * 0.35f, base.greenF() * 0.65f + red.greenF() * 0.35f,
+                                base.blueF() * 0.65f + red.blueF() * 0.35f);
+    }
+    const QColor text = Contrast::readable(palette.color(QPalette::Text), tint);
+    return QStringLiteral("background-color: %1; color: %2;").arg(tint.name(), text.name());
+}
+} // namespace
 
 NameRequiredDialog::NameRequiredDialog(QWidget *parent)
     : QDialog(parent)
@@ -15,7 +34,7 @@ void NameRequiredDialog::guardNameField(QLineEdit *field, const QString &default
 void NameRequiredDialog::done(int r)
 {
     if (r == QDialog::Accepted && m_nameField && m_nameField->text().trimmed().isEmpty()) {
-        m_nameField->setStyleSheet(QStringLiteral("background-color: #F5BACE;"));
+        m_nameField->setStyleSheet(markedStyle(m_nameField->palette()));
         m_nameField->setFocus();
         return;
     }
@@ -25,7 +44,7 @@ void NameRequiredDialog::done(int r)
 void NameRequiredDialog::nameTextChanged(const QString &text)
 {
     if (m_nameField && !text.trimmed().isEmpty()) {
-        m_nameField->setStyleSheet(QStringLiteral("background-color:;"));
+        m_nameField->setStyleSheet(QString());
     }
 }
 

@@ -49,7 +49,7 @@ bool isPositiveId(const QString &id)
 
 ProjectsTree::ProjectsTree(QWidget *parent)
     : QTreeWidget(parent)
-    , m_refreshAction(new QAction(QStringLiteral("&Refresh"), this))
+    , m_refreshAction(new QAction(tr("&Refresh"), this))
 {
     setColumnCount(1);
     setHeaderHidden(true);
@@ -61,16 +61,16 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     setAutoExpandDelay(1000);
     setContextMenuPolicy(Qt::DefaultContextMenu);
 
-    m_addTaskAction = new QAction(QStringLiteral("Add &Task"), this);
+    m_addTaskAction = new QAction(tr("Add &Task"), this);
     connect(m_addTaskAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTask);
-    m_addTaskListAction = new QAction(QStringLiteral("Add Task&list"), this);
+    m_addTaskListAction = new QAction(tr("Add Task&list"), this);
     connect(m_addTaskListAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTaskList);
-    m_completeAction = new QAction(QStringLiteral("&Mark as complete"), this);
+    m_completeAction = new QAction(tr("&Mark as complete"), this);
     connect(m_completeAction, &QAction::triggered, this, &ProjectsTree::onMenuComplete);
     connect(m_refreshAction, &QAction::triggered, this, &ProjectsTree::refreshRequested);
-    m_expandAllAction = addTreeAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
+    m_expandAllAction = addTreeAction(tr("Ex&pand All"), QKeySequence::ZoomIn);
     connect(m_expandAllAction, &QAction::triggered, this, &QTreeView::expandAll);
-    m_collapseAllAction = addTreeAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
+    m_collapseAllAction = addTreeAction(tr("&Collapse All"), QKeySequence::ZoomOut);
     connect(m_collapseAllAction, &QAction::triggered, this, &QTreeView::collapseAll);
 }
 
@@ -90,7 +90,7 @@ void ProjectsTree::populate(const QString &xml)
     if (!catalogue.parse(xml)) {
         // Once until the catalogue loads again: filtering offline must not repeat the box per keystroke.
         if (!m_loadFailed) {
-            MessageBox::warning(this, QStringLiteral("Error"), QStringLiteral("Could not load projects tree"));
+            MessageBox::warning(this, tr("Error"), tr("Could not load projects tree"));
         }
         m_loadFailed = true;
         qCDebug(lcLinking) << "xml not good to load";
@@ -98,7 +98,7 @@ void ProjectsTree::populate(const QString &xml)
     }
     m_loadFailed = false;
     for (const ProjectsCatalogue::ShownClient &client : catalogue.shown(m_filterText)) {
-        const QString clientName = client.name.isEmpty() ? QStringLiteral("No client") : client.name;
+        const QString clientName = client.name.isEmpty() ? tr("No client") : client.name;
         QTreeWidgetItem *clientItem = addItem(nullptr, QStringLiteral("client"), client.id, clientName);
         for (const ProjectsCatalogue::ShownProject &project : client.projects) {
             QTreeWidgetItem *projectItem = addItem(clientItem, QStringLiteral("project"), project.id, project.name);
@@ -328,10 +328,9 @@ void ProjectsTree::onMenuComplete()
     if (!item) {
         return;
     }
-    if (MessageBox::question(
-            this, QStringLiteral("Confirm complete"),
-            QStringLiteral("Are you sure you want to mark task \"") + item->text(0) + QStringLiteral("\" as complete?"),
-            MessageBox::Buttons(MessageBox::Yes) | MessageBox::No, MessageBox::Yes) != MessageBox::Yes) {
+    if (MessageBox::confirm(this, tr("Confirm complete"),
+                            tr("Are you sure you want to mark task \"%1\" as complete?").arg(item->text(0)),
+                            tr("&Mark Complete"), tr("&Keep Open")) != MessageBox::Yes) {
         return;
     }
     QFont font = item->font(0);

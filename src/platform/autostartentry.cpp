@@ -1,5 +1,6 @@
 #include "autostartentry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -78,18 +79,19 @@ bool AutostartEntry::setEnabled(bool enabled, QString &error)
     const QString file = path();
     if (!enabled) {
         if (QFileInfo::exists(file) && !QFile::remove(file)) {
-            error = QStringLiteral("Could not remove %1.").arg(file);
+            error = QCoreApplication::translate("AutostartEntry", "Could not remove %1.").arg(file);
             return false;
         }
         return true;
     }
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
-        error = QStringLiteral("Could not create the folder %1.").arg(QFileInfo(file).absolutePath());
+        error = QCoreApplication::translate("AutostartEntry", "Could not create the folder %1.")
+                    .arg(QFileInfo(file).absolutePath());
         return false;
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(contents().toUtf8()) < 0 || !out.commit()) {
-        error = QStringLiteral("Could not write %1: %2").arg(file, out.errorString());
+        error = QCoreApplication::translate("AutostartEntry", "Could not write %1: %2").arg(file, out.errorString());
         return false;
     }
     return true;

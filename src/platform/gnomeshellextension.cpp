@@ -3,6 +3,7 @@
 #include "gnomeshellsettings.h"
 #include "logging.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -117,7 +118,7 @@ bool GnomeShellExtension::install(const QString &shellVersion, QString *error)
 {
     const QString flavour = flavourFor(shellVersion);
     if (!QDir().mkpath(folder())) {
-        *error = QStringLiteral("cannot create %1").arg(folder());
+        *error = QCoreApplication::translate("GnomeShellExtension", "cannot create %1").arg(folder());
         return false;
     }
     for (const QString &name : ExtensionFiles) {
@@ -125,7 +126,8 @@ bool GnomeShellExtension::install(const QString &shellVersion, QString *error)
         QSaveFile target(folder() + QLatin1Char('/') + name);
         if (!shipped.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly) ||
             target.write(shipped.readAll()) < 0 || !target.commit()) {
-            *error = QStringLiteral("cannot write %1: %2").arg(target.fileName(), target.errorString());
+            *error = QCoreApplication::translate("GnomeShellExtension", "cannot write %1: %2")
+                         .arg(target.fileName(), target.errorString());
             return false;
         }
     }
@@ -191,7 +193,7 @@ bool GnomeShellExtension::replaceEarlierCopy(const QString &shellVersion, QStrin
     // loaded it answers with an error, which changes nothing.
     callExtensions(QStringLiteral("DisableExtension"), QLatin1String(EarlierUuid));
     if (!QDir(earlierFolder()).removeRecursively()) {
-        *error = QStringLiteral("cannot remove %1").arg(earlierFolder());
+        *error = QCoreApplication::translate("GnomeShellExtension", "cannot remove %1").arg(earlierFolder());
         return false;
     }
     return true;

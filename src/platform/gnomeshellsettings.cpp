@@ -1,5 +1,7 @@
 #include "gnomeshellsettings.h"
 
+#include <QCoreApplication>
+
 #include <gio/gio.h>
 
 #include <memory>
@@ -78,7 +80,8 @@ bool GnomeShellSettings::enable(const QString &uuid, QString *error)
 {
     const Settings settings = open();
     if (!settings) {
-        *error = QStringLiteral("GNOME Shell's settings (%1) are not installed").arg(QLatin1String(Schema));
+        *error = QCoreApplication::translate("GnomeShellSettings", "GNOME Shell's settings (%1) are not installed")
+                     .arg(QLatin1String(Schema));
         return false;
     }
     QStringList enabled = readList(settings.get(), EnabledKey);
@@ -94,7 +97,8 @@ bool GnomeShellSettings::enable(const QString &uuid, QString *error)
     // The write goes out asynchronously; a process that ends right after would lose it.
     g_settings_sync();
     if (!written) {
-        *error = QStringLiteral("GNOME's settings are read-only here (%1)").arg(QLatin1String(EnabledKey));
+        *error = QCoreApplication::translate("GnomeShellSettings", "GNOME's settings are read-only here (%1)")
+                     .arg(QLatin1String(EnabledKey));
     }
     return written;
 }

@@ -36,8 +36,8 @@ void GnomeShellWindowSource::check()
             refuse(extension, QStringLiteral("owns %1 but is not GNOME Shell").arg(m_extension->name()));
         }
         // Without the shell a new login is no cure: it comes back on its own or with the session.
-        lose((m_shell->owner().isEmpty() ? QStringLiteral("GNOME Shell is not running.") : notRunningNote()) +
-             QLatin1Char(' ') + fallbackSentence());
+        lose((m_shell->owner().isEmpty() ? tr("GNOME Shell is not running.") : notRunningNote()) + QLatin1Char(' ') +
+             fallbackSentence());
         return;
     }
     // Ask the shell's own connection, so the answer cannot come from anybody else.
@@ -60,20 +60,20 @@ QString GnomeShellWindowSource::notRunningNote() const
     QString shellError;
     switch (GnomeShellExtension(m_bus).state(&shellError)) {
     case GnomeShellExtension::State::NotInstalled:
-        return QStringLiteral("The GNOME Shell extension is not installed (File menu).");
+        return tr("The GNOME Shell extension is not installed (File menu).");
     case GnomeShellExtension::State::Disabled:
-        return QStringLiteral("The GNOME Shell extension is switched off in GNOME's Extensions.");
+        return tr("The GNOME Shell extension is switched off in GNOME's Extensions.");
     case GnomeShellExtension::State::UserExtensionsOff:
-        return QStringLiteral("GNOME has extensions switched off: switch them on in GNOME's Extensions.");
+        return tr("GNOME has extensions switched off: switch them on in GNOME's Extensions.");
     case GnomeShellExtension::State::Failed:
-        return QStringLiteral("GNOME Shell could not start the extension: %1.").arg(shellError);
+        return tr("GNOME Shell could not start the extension: %1.").arg(shellError);
     case GnomeShellExtension::State::NextLogin:
-        return QStringLiteral("The GNOME Shell extension starts at the next login.");
+        return tr("The GNOME Shell extension starts at the next login.");
     case GnomeShellExtension::State::Running:
         break;
     }
     // Enabled and started, yet its name is not on the bus: it is just starting, or it broke.
-    return QStringLiteral("The GNOME Shell extension does not answer.");
+    return tr("The GNOME Shell extension does not answer.");
 }
 
 void GnomeShellWindowSource::onFocusChanged(const QDBusMessage &message)

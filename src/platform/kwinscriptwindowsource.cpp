@@ -64,8 +64,7 @@ KWinScriptWindowSource::KWinScriptWindowSource(const QDBusConnection &bus, const
     }
     m_firstReport.setSingleShot(true);
     m_firstReport.setInterval(FirstReportTimeoutMs);
-    connect(&m_firstReport, &QTimer::timeout, this,
-            [this] { failedToLoad(QStringLiteral("The KWin script does not answer.")); });
+    connect(&m_firstReport, &QTimer::timeout, this, [this] { failedToLoad(tr("The KWin script does not answer.")); });
     connect(this, &ReportedWindowSource::reportAccepted, &m_firstReport, &QTimer::stop);
     connect(m_kwin, &BusNameOwner::ownerChanged, this, &KWinScriptWindowSource::onKWinChanged);
     onKWinChanged();
@@ -102,7 +101,7 @@ void KWinScriptWindowSource::onKWinChanged()
     m_loadAttempts = 0;
     m_firstReport.stop();
     if (m_kwin->owner().isEmpty()) {
-        failed(QStringLiteral("KWin is not running on this session bus."));
+        failed(tr("KWin is not running on this session bus."));
         return;
     }
     // A new owner is a new KWin: our script died with the old one.
@@ -115,7 +114,7 @@ void KWinScriptWindowSource::load()
     QSaveFile file(scriptPath());
     const QString text = scriptText(m_bus.baseService());
     if (text.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        failed(QStringLiteral("TavroDesk cannot write its KWin script to %1.").arg(scriptPath()));
+        failed(tr("TavroDesk cannot write its KWin script to %1.").arg(scriptPath()));
         return;
     }
     // A script of an earlier run that ended without unloading would keep the plugin name taken.
@@ -125,7 +124,7 @@ void KWinScriptWindowSource::load()
                   {scriptPath(), QLatin1String(PluginName)}, [this](const QDBusMessage &reply) {
                       const int id = reply.arguments().value(0, -1).toInt();
                       if (reply.type() != QDBusMessage::ReplyMessage || id < 0) {
-                          failedToLoad(QStringLiteral("KWin refused to load the TavroDesk script (%1).")
+                          failedToLoad(tr("KWin refused to load the TavroDesk script (%1).")
                                            .arg(reply.errorMessage().isEmpty() ? QStringLiteral("no id")
                                                                                : reply.errorMessage()));
                           return;
@@ -155,8 +154,7 @@ void KWinScriptWindowSource::run(int id)
                       if (second.type() == QDBusMessage::ReplyMessage) {
                           started(second);
                       } else {
-                          failedToLoad(QStringLiteral("KWin did not start the TavroDesk script (%1).")
-                                           .arg(second.errorMessage()));
+                          failedToLoad(tr("KWin did not start the TavroDesk script (%1).").arg(second.errorMessage()));
                       }
                   });
          });

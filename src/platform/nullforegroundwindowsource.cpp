@@ -1,8 +1,12 @@
 #include "nullforegroundwindowsource.h"
 
+#include <QCoreApplication>
+
 QString NullForegroundWindowSource::problem() const
 {
-    return QStringLiteral("No X11 display and no supported Wayland compositor is available, so TavroDesk cannot see "
-                          "which window is in front. "
-                          "Recording stores nothing.");
+    return QCoreApplication::translate(
+        "NullForegroundWindowSource",
+        "No X11 display and no supported Wayland compositor is available, so TavroDesk cannot see "
+        "which window is in front. "
+        "Recording stores nothing.");
 }

@@ -96,5 +96,5 @@ void ReportedWindowSource::refuse(const QString &sender, const QString &why)
 
 QString ReportedWindowSource::fallbackSentence()
 {
-    return QStringLiteral("Only XWayland windows are recorded.");
+    return tr("Only XWayland windows are recorded.");
 }

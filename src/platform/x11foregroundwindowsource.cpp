@@ -2,6 +2,7 @@
 
 #include "processpath.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <X11/Xlib.h>
@@ -93,8 +94,10 @@ QString X11ForegroundWindowSource::note() const
     if (!m_xwayland) {
         return {};
     }
-    return QStringLiteral("This is a Wayland session: TavroDesk can only see windows of programs that run through "
-                          "XWayland. Time in native Wayland windows is not recorded.");
+    return QCoreApplication::translate(
+        "X11ForegroundWindowSource",
+        "This is a Wayland session: TavroDesk can only see windows of programs that run through "
+        "XWayland. Time in native Wayland windows is not recorded.");
 }
 
 bool X11ForegroundWindowSource::ensureConnected()

@@ -132,7 +132,7 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
         if (m_inIdle) {
             m_inIdle = false;
             qCDebug(lcRecording) << "out of idle";
-            Q_EMIT awayTimeDetected(QStringLiteral("Away time detected"), awayMessage(m_currentStart, tickTime));
+            Q_EMIT awayTimeDetected(tr("Away time detected"), awayMessage(m_currentStart, tickTime));
         }
         return;
     }
@@ -158,8 +158,9 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
 
 QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)
 {
-    return QStringLiteral("Duration: ") + formatDuration(start.secsTo(end)) + QStringLiteral("\nInactivity period: ") +
-           start.time().toString(TimeOfDayFormat) + QStringLiteral(" - ") + end.time().toString(TimeOfDayFormat);
+    return tr("Duration: %1\nInactivity period: %2 - %3")
+        .arg(formatDuration(start.secsTo(end)), start.time().toString(TimeOfDayFormat),
+             end.time().toString(TimeOfDayFormat));
 }
 
 void Recorder::closeStretch(const QDateTime &end)
@@ -208,13 +209,13 @@ void Recorder::setStorageFailing(bool failing)
 
 QString Recorder::storageFailingText() const
 {
-    QString text = QStringLiteral("Recorded time cannot be stored in the database. TavroDesk keeps it and stores it "
-                                  "as soon as the database can be written again.");
+    QString text = tr("Recorded time cannot be stored in the database. TavroDesk keeps it and stores it "
+                      "as soon as the database can be written again.");
     if (m_journalLeftOut > 0 && m_unstored.size() > m_journalLeftOut) {
         // The stretches left out of the journal are the newest but the open one.
         const JournalStretch &firstLeftOut = m_unstored.at(m_unstored.size() - m_journalLeftOut);
-        text += QStringLiteral(" The recording journal is full: should TavroDesk end unexpectedly, the time recorded "
-                               "since %1 is lost.")
+        text += tr(" The recording journal is full: should TavroDesk end unexpectedly, the time recorded "
+                   "since %1 is lost.")
                     .arg(QLocale().toString(firstLeftOut.start, QLocale::ShortFormat));
     }
     return text;

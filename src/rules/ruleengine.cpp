@@ -7,6 +7,7 @@
 #include "settings.h"
 #include "timetext.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QHash>
 #include <QScopeGuard>
@@ -37,7 +38,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     const bool anyActive =
         std::any_of(rules.cbegin(), rules.cend(), [](const RuleMatcher &rule) { return rule.isActive(); });
     if (!anyActive) {
-        MessageBox::information(m_messageParent, QStringLiteral("Information"), QStringLiteral("No rules to apply"));
+        MessageBox::information(m_messageParent, tr("Information"), tr("No rules to apply"));
         return false;
     }
 
@@ -76,10 +77,19 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT reloadLinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
-    MessageBox::information(m_messageParent, QStringLiteral("Apply Rules"),
+    MessageBox::information(m_messageParent, tr("Apply Rules"),
                             m_result.summary(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap()));
     return true;
 }
+
+namespace {
+// "1 entry" or "N entries"; the plural's own forms come from the catalogue of the language.
+QString entryCount(int entries)
+{
+    return entries == 1 ? QCoreApplication::translate("RuleRunResult", "1 entry")
+                        : QCoreApplication::translate("RuleRunResult", "%n entries", nullptr, entries);
+}
+} // namespace
 
 QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
 {
@@ -89,9 +99,9 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
     QStringList failedLines;
     for (const Batch &batch : batches) {
         const QString name = taskNames.value(batch.taskId).toString();
-        const QString task = name.isEmpty() ? QStringLiteral("task %1").arg(batch.taskId) : name;
-        const QString count =
-            batch.entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(batch.entries);
+        const QString task =
+            name.isEmpty() ? QCoreApplication::translate("RuleRunResult", "task %1").arg(batch.taskId) : name;
+        const QString count = entryCount(int(batch.entries));
         if (batch.linked) {
             entries += batch.entries;
             seconds += batch.seconds;
@@ -102,16 +112,15 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
     }
     QStringList parts;
     if (batches.isEmpty()) {
-        parts << QStringLiteral("No entries matched the rules.");
+        parts << QCoreApplication::translate("RuleRunResult", "No entries matched the rules.");
     }
     if (!linkedLines.isEmpty()) {
-        parts << QStringLiteral("Linked %1 (%2) with:\n")
-                         .arg(entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(entries),
-                              formatDuration(seconds)) +
-                     linkedLines.join(QLatin1Char('\n'));
+        parts << QCoreApplication::translate("RuleRunResult", "Linked %1 (%2) with:\n%3")
+                     .arg(entryCount(entries), formatDuration(seconds), linkedLines.join(QLatin1Char('\n')));
     }
     if (!failedLines.isEmpty()) {
-        parts << QStringLiteral("Could not link:\n") + failedLines.join(QLatin1Char('\n'));
+        parts << QCoreApplication::translate("RuleRunResult", "Could not link:\n%1")
+                     .arg(failedLines.join(QLatin1Char('\n')));
     }
     parts << notes;
     return parts.join(QStringLiteral("\n\n"));
@@ -197,11 +206,14 @@ TaskBatches RuleEngine::planBatches(const QList<RuleMatcher> &rules, const QList
     if (notes) {
         for (auto it = skipped.cbegin(); it != skipped.cend(); ++it) {
             const RuleMatcher &rule = rules.at(it.key());
-            *notes << QStringLiteral("Rule \"%1\" was skipped: its task is completed or no longer known to Tavro "
-                                     "(%2 %3 left unlinked).")
-                          .arg(rule.name())
-                          .arg(it.value())
-                          .arg(it.value() == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
+            const int left = int(it.value());
+            const QString note = left == 1
+                                     ? tr("Rule \"%1\" was skipped: its task is completed or no longer known to Tavro "
+                                          "(1 entry left unlinked).")
+                                     : tr("Rule \"%1\" was skipped: its task is completed or no longer known to Tavro "
+                                          "(%n entries left unlinked).",
+                                          nullptr, left);
+            *notes << note.arg(rule.name());
         }
     }
     return batches;

@@ -2,6 +2,8 @@
 
 #include "searchterms.h"
 
+#include <QCoreApplication>
+
 namespace {
 QRegularExpression titleRegexp(const QString &pattern)
 {
@@ -111,5 +113,7 @@ QString RuleMatcher::regexpError(const QString &pattern)
     if (regexp.isValid()) {
         return {};
     }
-    return QStringLiteral("%1 at position %2").arg(regexp.errorString()).arg(regexp.patternErrorOffset());
+    return QCoreApplication::translate("RuleMatcher", "%1 at position %2")
+        .arg(regexp.errorString())
+        .arg(regexp.patternErrorOffset());
 }

@@ -1,5 +1,6 @@
 #include "apireply.h"
 
+#include <QCoreApplication>
 #include <QDomNodeList>
 #include <QXmlStreamReader>
 
@@ -9,19 +10,21 @@ namespace {
 QString checkShape(const QString &xml)
 {
     if (xml.size() > ApiReply::MaxReplyBytes) {
-        return QStringLiteral("The reply is larger than %1 MB.").arg(ApiReply::MaxReplyBytes / (1024 * 1024));
+        return QCoreApplication::translate("ApiReply", "The reply is larger than %1 MB.")
+            .arg(ApiReply::MaxReplyBytes / (1024 * 1024));
     }
     QXmlStreamReader reader(xml);
     int depth = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
-            return QStringLiteral("The reply carries a document type declaration.");
+            return QCoreApplication::translate("ApiReply", "The reply carries a document type declaration.");
         case QXmlStreamReader::EntityReference:
-            return QStringLiteral("The reply refers to an entity.");
+            return QCoreApplication::translate("ApiReply", "The reply refers to an entity.");
         case QXmlStreamReader::StartElement:
             if (++depth > ApiReply::MaxDepth) {
-                return QStringLiteral("The reply nests deeper than %1 levels.").arg(ApiReply::MaxDepth);
+                return QCoreApplication::translate("ApiReply", "The reply nests deeper than %1 levels.")
+                    .arg(ApiReply::MaxDepth);
             }
             break;
         case QXmlStreamReader::EndElement:
@@ -53,7 +56,7 @@ QString ApiReply::toWire(const QString &text)
 
 QDomDocument ApiReply::parse(const QString &xml, QString *why)
 {
-    QString problem = xml.isEmpty() ? QStringLiteral("The reply is empty.") : checkShape(xml);
+    QString problem = xml.isEmpty() ? QCoreApplication::translate("ApiReply", "The reply is empty.") : checkShape(xml);
     QDomDocument document;
     if (problem.isEmpty() && !document.setContent(xml, &problem)) {
         document = QDomDocument();

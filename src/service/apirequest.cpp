@@ -47,7 +47,6 @@ private:
 };
 
 // Long enough that the box is wider than its title, which would otherwise be cut short.
-const QString TimeoutText = QStringLiteral("Connection Timeout\n\nThe Tavro service did not answer in time.");
 // How far past the size limit a reply may be read before it is seen to be too large.
 constexpr qint64 ReadAheadBytes = 1024 * 1024;
 } // namespace
@@ -168,8 +167,7 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
         QString message;
         if (ApiReply::isError(m_document, code, message) && !silentApiErrors) {
             m_ok = false;
-            MessageBox::critical(nullptr, QStringLiteral("Tavro API Error"),
-                                 QStringLiteral("Code: ") + code + QStringLiteral("\nMessage: ") + message);
+            MessageBox::critical(nullptr, tr("Tavro API Error"), tr("Code: %1\nMessage: %2").arg(code, message));
         }
     }
     // Deleting the reply aborts it when it still runs; its last signals must not reach us.
@@ -200,63 +198,58 @@ QString ApiRequest::networkErrorText(int code)
 {
     switch (code) {
     case 0:
-        return QStringLiteral("No error condition.");
+        return tr("No error condition.");
     case 1:
-        return QStringLiteral("The remote server refused the connection.");
+        return tr("The remote server refused the connection.");
     case 2:
-        return QStringLiteral(
-            "The remote server closed the connection prematurely, before the entire reply was received and "
-            "processed.");
+        return tr("The remote server closed the connection prematurely, before the entire reply was received and "
+                  "processed.");
     case 3:
-        return QStringLiteral("The remote host name was not found.");
+        return tr("The remote host name was not found.");
     case 4:
-        return QStringLiteral("The connection to the remote server timed out.");
+        return tr("The connection to the remote server timed out.");
     case 5:
-        return QStringLiteral("The operation was canceled via calls to abort() or close() before it was finished.");
+        return tr("The operation was canceled via calls to abort() or close() before it was finished.");
     case 6:
-        return QStringLiteral("The SSL/TLS handshake failed and the encrypted channel could not be established.");
+        return tr("The SSL/TLS handshake failed and the encrypted channel could not be established.");
     case 99:
-        return QStringLiteral("An unknown network-related error was detected.");
+        return tr("An unknown network-related error was detected.");
     case 101:
-        return QStringLiteral("The connection to the proxy server was refused.");
+        return tr("The connection to the proxy server was refused.");
     case 102:
-        return QStringLiteral(
-            "The proxy server closed the connection prematurely, before the entire reply was received and "
-            "processed.");
+        return tr("The proxy server closed the connection prematurely, before the entire reply was received and "
+                  "processed.");
     case 103:
-        return QStringLiteral("The proxy host name was not found.");
+        return tr("The proxy host name was not found.");
     case 104:
-        return QStringLiteral(
-            "The connection to the proxy timed out or the proxy did not reply in time to the request sent.");
+        return tr("The connection to the proxy timed out or the proxy did not reply in time to the request sent.");
     case 105:
-        return QStringLiteral(
-            "The proxy requires authentication in order to honour the request but did not accept any credentials "
-            "offered.");
+        return tr("The proxy requires authentication in order to honour the request but did not accept any credentials "
+                  "offered.");
     case 199:
-        return QStringLiteral("An unknown proxy-related error was detected.");
+        return tr("An unknown proxy-related error was detected.");
     case 201:
-        return QStringLiteral("The access to the remote content was denied.");
+        return tr("The access to the remote content was denied.");
     case 202:
-        return QStringLiteral("The operation requested on the remote content is not permitted.");
+        return tr("The operation requested on the remote content is not permitted.");
     case 203:
-        return QStringLiteral("The remote content was not found at the server.");
+        return tr("The remote content was not found at the server.");
     case 204:
-        return QStringLiteral(
+        return tr(
             "The remote server requires authentication to serve the content but the credentials provided were not "
             "accepted.");
     case 205:
-        return QStringLiteral(
+        return tr(
             "The request needed to be sent again, but this failed for example because the upload data could not be "
             "read a second time.");
     case 299:
-        return QStringLiteral("An unknown error related to the remote content was detected.");
+        return tr("An unknown error related to the remote content was detected.");
     case 301:
-        return QStringLiteral("The Network Access API cannot honor the request because the protocol is not known.");
+        return tr("The Network Access API cannot honor the request because the protocol is not known.");
     case 302:
-        return QStringLiteral("The requested operation is invalid for this protocol.");
+        return tr("The requested operation is invalid for this protocol.");
     case 399:
-        return QStringLiteral(
-            "A breakdown in protocol was detected (parsing error, invalid or unexpected responses, etc.).");
+        return tr("A breakdown in protocol was detected (parsing error, invalid or unexpected responses, etc.).");
     default:
         return QString::number(code);
     }
@@ -280,7 +273,7 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     const QString text = networkErrorText(int(code)) + proxyNote();
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
+        MessageBox::warning(nullptr, tr("Network error"), text);
     }
     qCDebug(lcService) << "network error: " << text;
 }
@@ -298,7 +291,7 @@ void ApiRequest::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 void ApiRequest::checkReplySize(QNetworkReply *networkReply, qint64 bytes)
 {
     if (bytes > ApiReply::MaxReplyBytes && m_ok && !m_settled) {
-        fail(QStringLiteral("The reply of the Tavro service is larger than %1 MB and was not read.")
+        fail(tr("The reply of the Tavro service is larger than %1 MB and was not read.")
                  .arg(ApiReply::MaxReplyBytes / (1024 * 1024)),
              networkReply);
     }
@@ -319,7 +312,7 @@ void ApiRequest::onRedirected(QNetworkReply *networkReply, const QUrl &target)
 
 QString ApiRequest::redirectText(const QUrl &target)
 {
-    return QStringLiteral("The Tavro service redirected the request to %1; it was not followed.")
+    return tr("The Tavro service redirected the request to %1; it was not followed.")
         .arg(target.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
 }
 
@@ -333,7 +326,7 @@ QString ApiRequest::proxyNote() const
     if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy) {
         return {};
     }
-    return QStringLiteral(" (through the proxy %1:%2)").arg(proxy.hostName()).arg(proxy.port());
+    return tr(" (through the proxy %1:%2)").arg(proxy.hostName()).arg(proxy.port());
 }
 
 void ApiRequest::fail(const QString &text, QNetworkReply *download)
@@ -347,7 +340,7 @@ void ApiRequest::fail(const QString &text, QNetworkReply *download)
         download->abort();
     }
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
+        MessageBox::warning(nullptr, tr("Network error"), text);
     }
     qCDebug(lcService) << "request failed:" << text;
     if (m_loop) {
@@ -378,7 +371,8 @@ void ApiRequest::onTimeout()
     m_timedOut = m_timedOut || !alreadyFailed;
     m_ok = false;
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText + proxyNote());
+        MessageBox::warning(nullptr, tr("Network error"),
+                            tr("Connection Timeout\n\nThe Tavro service did not answer in time.") + proxyNote());
     }
     qCDebug(lcService) << "on timeout";
 }

@@ -64,7 +64,7 @@ Session::~Session()
 
 QString Session::signedOutText()
 {
-    return QStringLiteral("Not signed in <img src=':/icons/res/offline.png'>");
+    return tr("Not signed in") + QStringLiteral(" <img src=':/icons/res/offline.png'>");
 }
 
 QString Session::signedInText(const QMap<QString, QVariant> &user)
@@ -73,13 +73,12 @@ QString Session::signedInText(const QMap<QString, QVariant> &user)
     if (name.isEmpty()) {
         name = user.value(QStringLiteral("username")).toString();
     }
-    return QStringLiteral("Signed in as ") + name.toHtmlEscaped() +
-           QStringLiteral(" <img src=':/icons/res/online.png'>");
+    return tr("Signed in as %1").arg(name.toHtmlEscaped()) + QStringLiteral(" <img src=':/icons/res/online.png'>");
 }
 
 void Session::startUp()
 {
-    setStatus(QStringLiteral("Initializing network..."));
+    setStatus(tr("Initializing network..."));
     if (connectToService()) {
         restoreSession();
         setStatus(QStringLiteral("Ready"));
@@ -95,17 +94,17 @@ bool Session::connectToService()
     applyProxy();
 
     for (int attempt = 1; attempt <= connectAttempts; ++attempt) {
-        setStatus(QStringLiteral("Connecting to Tavro..."));
+        setStatus(tr("Connecting to Tavro..."));
         qCDebug(lcService) << "connecting...";
         if (testConnection()) {
             setStatus(QStringLiteral("Ready"));
             return true;
         }
         if (attempt == connectAttempts) {
-            setStatus(QStringLiteral("Could not connect to Tavro. Working offline."));
+            setStatus(tr("Could not connect to Tavro. Working offline."));
             return false;
         }
-        setStatus(QStringLiteral("Could not connect to Tavro"));
+        setStatus(tr("Could not connect to Tavro"));
         m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
         QTimer countdown;
         countdown.setInterval(1000);
@@ -146,7 +145,7 @@ void Session::applyNetworkSettings()
 void Session::goOffline()
 {
     m_online = false;
-    setStatus(QStringLiteral("Could not reach Tavro. Working offline."));
+    setStatus(tr("Could not reach Tavro. Working offline."));
 }
 
 bool Session::testConnection()
@@ -179,14 +178,14 @@ void Session::restoreSession()
     if (!m_loggedIn) {
         login();
     } else {
-        setStatus(QStringLiteral("Loading projects..."));
+        setStatus(tr("Loading projects..."));
         loadProjects();
     }
 }
 
 bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
 {
-    setStatus(QStringLiteral("Verifying session..."));
+    setStatus(tr("Verifying session..."));
     qCDebug(lcService) << "check token " << tokenForLog(token);
     ApiRequest request(false);
     QString reply;
@@ -205,7 +204,7 @@ bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
 bool Session::doLogin(const QString &username, const QString &password, QString &token, QMap<QString, QVariant> &user,
                       QString &error)
 {
-    setStatus(QStringLiteral("Signing into Tavro..."));
+    setStatus(tr("Signing into Tavro..."));
     qCDebug(lcService) << "login, username = " << username;
     ApiRequest request(false);
     QString reply;
@@ -223,7 +222,7 @@ bool Session::doLogin(const QString &username, const QString &password, QString 
     }
     const QString sentToken = ApiReply::firstElement(document, QStringLiteral("token")).text();
     if (!isUsableToken(sentToken)) {
-        error = QStringLiteral("The Tavro service accepted the sign-in but sent no usable session token.");
+        error = tr("The Tavro service accepted the sign-in but sent no usable session token.");
         setStatus(QStringLiteral("Ready"));
         return false;
     }
@@ -244,7 +243,7 @@ bool Session::takeUser(const QDomDocument &document, QMap<QString, QVariant> &us
     id.toLongLong(&numeric);
     if (!numeric) {
         // Later calls would go out for no user at all.
-        error = QStringLiteral("The Tavro service accepted the sign-in but named no user.");
+        error = tr("The Tavro service accepted the sign-in but named no user.");
         return false;
     }
     const QDomElement apiKey = ApiReply::firstElement(document, QStringLiteral("api_key"));
@@ -268,7 +267,7 @@ void Session::login()
     }
     m_signingIn = true;
     const auto done = qScopeGuard([this] { m_signingIn = false; });
-    setStatus(QStringLiteral("Signing in..."));
+    setStatus(tr("Signing in..."));
     QString error;
     bool firstPass = true;
     for (;;) {
@@ -308,14 +307,14 @@ void Session::login()
             break;
         }
     }
-    setStatus(QStringLiteral("Loading projects..."));
+    setStatus(tr("Loading projects..."));
     loadProjects();
     setStatus(QStringLiteral("Ready"));
 }
 
 bool Session::logoutRequest(const QString &token)
 {
-    setStatus(QStringLiteral("Signing out from Tavro..."));
+    setStatus(tr("Signing out from Tavro..."));
     ApiRequest request(false);
     QString reply;
     const bool sent = request.get(
@@ -373,8 +372,7 @@ void Session::onStatusbarUpdateTimer()
 {
     const qint64 seconds = QDateTime::currentDateTime().secsTo(m_retryAt);
     if (seconds > 0) {
-        setStatus(QStringLiteral("Could not connect to Tavro. Working offline. Retrying in ") +
-                  QString::number(seconds) + QStringLiteral(" sec..."));
+        setStatus(tr("Could not connect to Tavro. Working offline. Retrying in %1 sec...").arg(seconds));
     }
 }
 

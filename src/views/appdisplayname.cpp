@@ -1,5 +1,9 @@
 #include "appdisplayname.h"
 
+#include "windowinfo.h"
+
+#include <QCoreApplication>
+
 namespace {
 AppDisplayName::Provider &currentProvider()
 {
@@ -15,6 +19,10 @@ void AppDisplayName::setProvider(Provider provider)
 
 QString AppDisplayName::forPath(const QString &path, const QString &stored)
 {
+    // Away time is stored under its English name, which keeps its rows together in every language.
+    if (path == QLatin1String(AwayApp::Path)) {
+        return QCoreApplication::translate("AppDisplayName", "Away Time");
+    }
     const Provider &provider = currentProvider();
     const QString shown = provider ? provider(path) : QString();
     return shown.isEmpty() ? stored : shown;

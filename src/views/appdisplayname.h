@@ -12,7 +12,7 @@ using Provider = std::function<QString(const QString &path)>;
 
 // Replaces the provider; an empty function shows the stored names.
 void setProvider(Provider provider);
-// The provider's name for `path`, else `stored`.
+// Away time in the user's language; otherwise the provider's name for `path`, else `stored`.
 QString forPath(const QString &path, const QString &stored);
 
 } // namespace AppDisplayName

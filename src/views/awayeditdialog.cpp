@@ -9,9 +9,9 @@ AwayEditDialog::AwayEditDialog(QWidget *parent)
     , m_ui(std::make_unique<Ui::AwayEditDialog>())
 {
     m_ui->setupUi(this);
-    m_ui->listPresets->insertItem(0, QStringLiteral("On the phone"));
-    m_ui->listPresets->insertItem(1, QStringLiteral("Meeting"));
-    m_ui->listPresets->insertItem(2, QStringLiteral("Lunch"));
+    m_ui->listPresets->insertItem(0, tr("On the phone"));
+    m_ui->listPresets->insertItem(1, tr("Meeting"));
+    m_ui->listPresets->insertItem(2, tr("Lunch"));
 }
 
 AwayEditDialog::~AwayEditDialog() = default;

@@ -10,13 +10,13 @@
 EntriesList::EntriesList(QWidget *parent)
     : EntryTreeView(parent)
 {
-    m_unlink = addViewAction(QStringLiteral("&Unlink"), QKeySequence(QStringLiteral("Ctrl+U")));
+    m_unlink = addViewAction(tr("&Unlink"), QKeySequence(QStringLiteral("Ctrl+U")));
     connect(m_unlink, &QAction::triggered, this, &EntriesList::onMenuUnlink);
-    m_settle = addViewAction(QStringLiteral("&Settle Unconfirmed Booking"), QKeySequence());
+    m_settle = addViewAction(tr("&Settle Unconfirmed Booking"), QKeySequence());
     connect(m_settle, &QAction::triggered, this, &EntriesList::onMenuSettle);
-    m_expandAll = addViewAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
+    m_expandAll = addViewAction(tr("Ex&pand All"), QKeySequence::ZoomIn);
     connect(m_expandAll, &QAction::triggered, this, &QTreeView::expandAll);
-    m_collapseAll = addViewAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
+    m_collapseAll = addViewAction(tr("&Collapse All"), QKeySequence::ZoomOut);
     connect(m_collapseAll, &QAction::triggered, this, &QTreeView::collapseAll);
 }
 
@@ -31,9 +31,10 @@ void EntriesList::onMenuUnlink()
     if (set.isEmpty()) {
         return;
     }
-    if (MessageBox::question(this, QStringLiteral("Confirm unlink"),
-                             confirmationText(QStringLiteral("unlink"), int(set.entries.size()), set.total),
-                             MessageBox::Yes | MessageBox::No, MessageBox::Yes) != MessageBox::Yes) {
+    const int count = int(set.entries.size());
+    if (MessageBox::confirm(this, tr("Confirm unlink"), confirmationText(Removal::Unlink, count, set.total),
+                            count == 1 ? tr("&Unlink Entry") : tr("&Unlink Entries"),
+                            tr("&Keep Linked")) != MessageBox::Yes) {
         return;
     }
     Q_EMIT signalUnlinkEntries(entryModel()->entryIds(set.indexes));

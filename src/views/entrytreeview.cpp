@@ -86,13 +86,19 @@ EntryTreeView::WorkingSet EntryTreeView::workingSet()
     return set;
 }
 
-QString EntryTreeView::confirmationText(const QString &verb, int count, qint64 total)
+QString EntryTreeView::confirmationText(Removal removal, int count, qint64 total)
 {
     const bool one = count == 1;
-    return QStringLiteral("Are you sure you want to ") + verb + QLatin1Char(' ') +
-           (one ? QStringLiteral("selected entry") : QStringLiteral("these %1 entries").arg(count)) +
-           QStringLiteral("?\n\n") + (one ? QStringLiteral("Time") : QStringLiteral("Cumulated time")) +
-           QStringLiteral(": ") + formatDuration(total);
+    QString question;
+    if (removal == Removal::Delete) {
+        question = one ? tr("Are you sure you want to delete selected entry?")
+                       : tr("Are you sure you want to delete these %n entries?", nullptr, count);
+    } else {
+        question = one ? tr("Are you sure you want to unlink selected entry?")
+                       : tr("Are you sure you want to unlink these %n entries?", nullptr, count);
+    }
+    const QString time = one ? tr("Time: %1") : tr("Cumulated time: %1");
+    return question + QStringLiteral("\n\n") + time.arg(formatDuration(total));
 }
 
 void EntryTreeView::removeFromView(const QList<QPersistentModelIndex> &entries)
@@ -125,7 +131,7 @@ void EntryTreeView::restoreHeaderState(const QString &stateKey, const QString &g
 int EntryTreeView::timeColumnMinimumWidth() const
 {
     // The longest time a day can show, with the cell's margins.
-    return fontMetrics().horizontalAdvance(QStringLiteral("23 h 59 m 59 s")) +
+    return fontMetrics().horizontalAdvance(formatDuration(23 * 3600 + 59 * 60 + 59)) +
            4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
 }
 

@@ -56,8 +56,9 @@ protected:
     };
     // Selects the titles of every selected application, then collects the selected entries.
     WorkingSet workingSet();
-    // "Are you sure you want to <verb> selected entry?" and the entries' time, as both views ask it.
-    static QString confirmationText(const QString &verb, int count, qint64 total);
+    // Whether to delete or unlink the selected entry or entries, with their time, as both views ask it.
+    enum class Removal { Delete, Unlink };
+    static QString confirmationText(Removal removal, int count, qint64 total);
     // Takes the entries with their time out of the tree and out of the total.
     void removeFromView(const QList<QPersistentModelIndex> &entries);
     // Column widths 80 and 120, then the header as the settings saved it, then the column layout.

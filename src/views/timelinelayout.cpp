@@ -2,6 +2,7 @@
 
 #include "timetext.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 #include <algorithm>
@@ -203,6 +204,20 @@ int TimelineLayout::indexOfId(qint64 id) const
     return -1;
 }
 
+void TimelineLayout::showEntry(int index)
+{
+    if (index < 0 || index >= m_entries.size()) {
+        return;
+    }
+    const TimelineEntry &entry = m_entries.at(index);
+    const qint64 length = m_viewEnd - m_viewStart;
+    if (entry.start < m_viewStart || entry.end - entry.start > length) {
+        setView(entry.start, entry.start + length);
+    } else if (entry.end > m_viewEnd) {
+        setView(entry.end - length, entry.end);
+    }
+}
+
 QList<TimelineLayout::HourMark> TimelineLayout::hourMarks() const
 {
     QList<HourMark> marks;
@@ -246,10 +261,23 @@ QColor TimelineLayout::projectColour(const QString &projectId)
     return QColor::fromHsv(int(hash % 360u), 200, 140);
 }
 
+QString TimelineLayout::description(const TimelineEntry &entry)
+{
+    const QString what = entry.away ? QCoreApplication::translate("TimelineLayout", "Away") : entry.appName;
+    const QString text =
+        QCoreApplication::translate("TimelineLayout", "%1: %2, %3 to %4 (%5)")
+            .arg(what, entry.title, clock(entry.start), clock(entry.end), formatDuration(entry.end - entry.start));
+    return entry.linked ? QCoreApplication::translate("TimelineLayout", "%1, linked").arg(text) : text;
+}
+
 QString TimelineLayout::toolTipHtml(const TimelineEntry &entry)
 {
-    const QString what = entry.away ? QStringLiteral("Away") : entry.appName.toHtmlEscaped();
+    const QString what =
+        entry.away ? QCoreApplication::translate("TimelineLayout", "Away") : entry.appName.toHtmlEscaped();
+    const QString linked =
+        entry.linked ? QStringLiteral("<br/><i>%1</i>").arg(QCoreApplication::translate("TimelineLayout", "linked"))
+                     : QString();
     return QStringLiteral("<b>%1</b><br/>%2<br/>%3 - %4 (%5)%6")
         .arg(what, entry.title.toHtmlEscaped(), clock(entry.start), clock(entry.end),
-             formatDuration(entry.end - entry.start), entry.linked ? QStringLiteral("<br/><i>linked</i>") : QString());
+             formatDuration(entry.end - entry.start), linked);
 }

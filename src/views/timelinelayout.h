@@ -77,6 +77,9 @@ public:
     // The entry under `x`, or -1. Bands narrower than a few pixels are found within that reach.
     int hitTest(double x, double y) const;
     int indexOfId(qint64 id) const;
+    // Moves the view, keeping its scale, so that the entry `index` is in it (from its start on
+    // when it is longer than the view).
+    void showEntry(int index);
     // Full hours in view; with little room only every second, third, ... hour.
     QList<HourMark> hourMarks() const;
 
@@ -86,6 +89,8 @@ public:
     static QColor projectColour(const QString &projectId);
     // Rich text for the hover tip; every recorded text is escaped.
     static QString toolTipHtml(const TimelineEntry &entry);
+    // The same as one line of plain text, as a screen reader says a band.
+    static QString description(const TimelineEntry &entry);
 
 private:
     void fitDay();

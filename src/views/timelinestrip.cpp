@@ -1,12 +1,18 @@
 #include "timelinestrip.h"
 
+#include "contrast.h"
+#include "timelineaccessible.h"
+
+#include <QAccessible>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,6 +27,10 @@ TimelineStrip::TimelineStrip(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("timeline"));
+    // Before anything asks for the strip's accessible interface, which Qt keeps once made.
+    TimelineAccessible::install();
+    setAccessibleName(tr("Timeline"));
+    setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -38,13 +48,40 @@ QSize TimelineStrip::minimumSizeHint() const
 
 void TimelineStrip::setEntries(QList<TimelineEntry> entries)
 {
+    const qint64 currentId = m_current >= 0 ? m_layout.entries().at(m_current).id : 0;
     m_layout.setEntries(std::move(entries));
     m_layout.setWidth(width());
+    m_current = currentId != 0 ? m_layout.indexOfId(currentId) : -1;
+    QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reorder);
     update();
+}
+
+void TimelineStrip::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= m_layout.entries().size() || index == m_current) {
+        return;
+    }
+    m_current = index;
+    m_layout.showEntry(index);
+    update();
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(index);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void TimelineStrip::activate(int index)
+{
+    const TimelineEntry &entry = m_layout.entries().at(index);
+    Q_EMIT entryActivated(entry.id, entry.linked);
 }
 
 void TimelineStrip::appendEntry(const TimelineEntry &entry)
 {
+    QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reorder);
     if (m_layout.append(entry)) {
         update(bandUpdateRect(m_layout.indexOfId(entry.id)));
     } else {
@@ -80,7 +117,8 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
 {
     const QRect area = event->rect();
     QPainter painter(this);
-    painter.fillRect(area, palette().base());
+    const QColor background = palette().color(QPalette::Base);
+    painter.fillRect(area, background);
 
     const QColor markColour = palette().color(QPalette::Mid);
     painter.setPen(markColour);
@@ -110,18 +148,24 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
             continue;
         }
         lastColumn = column;
-        QColor colour = TimelineLayout::awayColour();
-        if (!entry.away) {
-            auto known = m_appColours.constFind(entry.appPath);
-            if (known == m_appColours.cend()) {
-                known = m_appColours.insert(entry.appPath, TimelineLayout::appColour(entry.appPath));
-            }
-            colour = *known;
+        // Colours are kept readable on the strip's background, light or dark.
+        const QString colourKey = entry.away ? QString() : entry.appPath;
+        auto known = m_appColours.constFind(colourKey);
+        if (known == m_appColours.cend()) {
+            const QColor colour = entry.away ? TimelineLayout::awayColour() : TimelineLayout::appColour(entry.appPath);
+            known = m_appColours.insert(colourKey, Contrast::readable(colour, background));
         }
-        painter.fillRect(band, colour);
+        painter.fillRect(band, *known);
         if (entry.linked) {
-            painter.fillRect(m_layout.linkRect(index), TimelineLayout::projectColour(entry.projectId));
+            painter.fillRect(m_layout.linkRect(index),
+                             Contrast::readable(TimelineLayout::projectColour(entry.projectId), background));
         }
+    }
+
+    if (hasFocus() && m_current >= first && m_current <= last) {
+        painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(m_layout.bandRect(m_current).adjusted(-1, -1, 0, 0));
     }
 
     if (!m_highlighted.isEmpty()) {
@@ -176,8 +220,9 @@ void TimelineStrip::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && !m_dragged) {
         const int index = m_layout.hitTest(event->position().x(), event->position().y());
         if (index >= 0) {
-            const TimelineEntry &entry = m_layout.entries().at(index);
-            Q_EMIT entryActivated(entry.id, entry.linked);
+            m_current = index;
+            update();
+            activate(index);
         }
     }
     m_dragX = -1;
@@ -185,8 +230,61 @@ void TimelineStrip::mouseReleaseEvent(QMouseEvent *event)
     QWidget::mouseReleaseEvent(event);
 }
 
+void TimelineStrip::keyPressEvent(QKeyEvent *event)
+{
+    const int count = int(m_layout.entries().size());
+    if (count == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+        setCurrentIndex(std::max(m_current - 1, 0));
+        break;
+    case Qt::Key_Right:
+        setCurrentIndex(std::min(m_current + 1, count - 1));
+        break;
+    case Qt::Key_Home:
+        setCurrentIndex(0);
+        break;
+    case Qt::Key_End:
+        setCurrentIndex(count - 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (m_current >= 0) {
+            activate(m_current);
+        }
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void TimelineStrip::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    if (m_current < 0 && !m_layout.entries().isEmpty()) {
+        int first = 0;
+        int last = -1;
+        m_layout.visibleRange(0, width(), &first, &last);
+        setCurrentIndex(std::clamp(first, 0, int(m_layout.entries().size()) - 1));
+    } else if (m_current >= 0) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(m_current);
+        QAccessible::updateAccessibility(&focus);
+    }
+    update();
+}
+
 bool TimelineStrip::event(QEvent *event)
 {
+    if (event->type() == QEvent::PaletteChange) {
+        m_appColours.clear();
+    }
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
         const int index = m_layout.hitTest(help->pos().x(), help->pos().y());

@@ -27,7 +27,7 @@ void TimestampsDialog::load()
 {
     qDebug() << "init with: date: " << day << ", apppath: " << appPath << ", apptitle: " << title;
     m_ui->timestamps->clear();
-    m_ui->labelDate->setText(day.toString(QLocale::system().dateFormat(QLocale::LongFormat)));
+    m_ui->labelDate->setText(QLocale::system().toString(day, QLocale::LongFormat));
     const QString clock = QStringLiteral("hh:mm:ss");
     const QList<EntryRow> rows = EntryStore::dayStretches(day, appPath, title);
     for (const EntryRow &row : rows) {

@@ -28,25 +28,25 @@ TimeTree::TimeTree(QWidget *parent)
 {
     setDragEnabled(true);
 
-    m_link = addViewAction(QStringLiteral("&Link Time With Task..."), QKeySequence(QStringLiteral("Ctrl+L")));
+    m_link = addViewAction(tr("&Link Time With Task..."), QKeySequence(QStringLiteral("Ctrl+L")));
     connect(m_link, &QAction::triggered, this, &TimeTree::onMenuLink);
-    m_exclude = addViewAction(QStringLiteral("E&xclude Application"), QKeySequence());
+    m_exclude = addViewAction(tr("E&xclude Application"), QKeySequence());
     connect(m_exclude, &QAction::triggered, this, &TimeTree::onMenuExclude);
-    m_delete = addViewAction(QStringLiteral("&Delete"), QKeySequence(QStringLiteral("Delete")));
+    m_delete = addViewAction(tr("&Delete"), QKeySequence(QStringLiteral("Delete")));
     connect(m_delete, &QAction::triggered, this, &TimeTree::onMenuDelete);
-    m_expandAll = addViewAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
+    m_expandAll = addViewAction(tr("Ex&pand All"), QKeySequence::ZoomIn);
     connect(m_expandAll, &QAction::triggered, this, &QTreeView::expandAll);
-    m_collapseAll = addViewAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
+    m_collapseAll = addViewAction(tr("&Collapse All"), QKeySequence::ZoomOut);
     connect(m_collapseAll, &QAction::triggered, this, &QTreeView::collapseAll);
-    m_details = addViewAction(QStringLiteral("&View details..."), QKeySequence());
+    m_details = addViewAction(tr("&View details..."), QKeySequence());
     connect(m_details, &QAction::triggered, this, &TimeTree::onTimestamps);
-    m_copyTitle = addViewAction(QStringLiteral("Copy &title"), QKeySequence(QStringLiteral("Ctrl+C")));
+    m_copyTitle = addViewAction(tr("Copy &title"), QKeySequence(QStringLiteral("Ctrl+C")));
     connect(m_copyTitle, &QAction::triggered, this, &TimeTree::onCopyTitle);
-    m_ruleFromEntry = addViewAction(QStringLiteral("Create Rule from Entry..."), QKeySequence());
+    m_ruleFromEntry = addViewAction(tr("Create Rule from Entry..."), QKeySequence());
     connect(m_ruleFromEntry, &QAction::triggered, this, &TimeTree::onCreateRuleFromEntry);
-    m_ruleFromApp = addViewAction(QStringLiteral("Create Rule from Application..."), QKeySequence());
+    m_ruleFromApp = addViewAction(tr("Create Rule from Application..."), QKeySequence());
     connect(m_ruleFromApp, &QAction::triggered, this, &TimeTree::onCreateRuleFromApp);
-    m_editDescription = addViewAction(QStringLiteral("Edit descr&iption"), QKeySequence());
+    m_editDescription = addViewAction(tr("Edit descr&iption"), QKeySequence());
     connect(m_editDescription, &QAction::triggered, this, &TimeTree::onEditAwayEntry);
 }
 
@@ -122,15 +122,18 @@ void TimeTree::onMenuDelete()
     const QStringList apps = treeModel->entryParentNames(set.indexes);
     QString names = QStringList(apps.mid(0, ListedApplications)).join(QStringLiteral("\n    "));
     if (apps.size() > ListedApplications) {
-        names += QStringLiteral("\n    (%1 more)").arg(apps.size() - ListedApplications);
+        names += QStringLiteral("\n    ") + tr("(%n more)", nullptr, int(apps.size() - ListedApplications));
     }
-    const QString text =
-        confirmationText(QStringLiteral("delete"), count, set.total) + QStringLiteral("\n\n") +
-        (count == 1 ? QStringLiteral("Entry is from ") : QStringLiteral("Entries are from ")) +
-        (apps.size() == 1 ? QStringLiteral("this application") : QStringLiteral("these applications")) +
-        QStringLiteral(":\n    ") + names;
-    if (MessageBox::question(this, QStringLiteral("Confirm delete"), text, MessageBox::Yes | MessageBox::No,
-                             MessageBox::Yes) != MessageBox::Yes) {
+    QString from;
+    if (apps.size() == 1) {
+        from = count == 1 ? tr("Entry is from this application:") : tr("Entries are from this application:");
+    } else {
+        from = count == 1 ? tr("Entry is from these applications:") : tr("Entries are from these applications:");
+    }
+    const QString text = confirmationText(Removal::Delete, count, set.total) + QStringLiteral("\n\n") + from +
+                         QStringLiteral("\n    ") + names;
+    if (MessageBox::confirm(this, tr("Confirm delete"), text, count == 1 ? tr("&Delete Entry") : tr("&Delete Entries"),
+                            tr("&Keep")) != MessageBox::Yes) {
         return;
     }
     EntryStore::deleteEntries(treeModel->entryIds(set.indexes));

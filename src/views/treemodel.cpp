@@ -3,6 +3,7 @@
 #include "appdisplayname.h"
 #include "appicon.h"
 #include "bytearena.h"
+#include "contrast.h"
 #include "dayentrycursor.h"
 #include "settings.h"
 #include "timetext.h"
@@ -11,7 +12,9 @@
 #include <QBrush>
 #include <QDebug>
 #include <QFont>
+#include <QGuiApplication>
 #include <QHash>
+#include <QPalette>
 #include <QSet>
 
 #include <algorithm>
@@ -107,9 +110,9 @@ TreeModel::TreeModel(bool linked, QObject *parent)
     : QAbstractItemModel(parent)
     , m_linked(linked)
     , m_arena(std::make_unique<TreeItemArena>())
-    , m_root(std::make_unique<TreeItem>(QVariantList{linked ? QStringLiteral("Entries linked with Tavro")
-                                                            : QStringLiteral("Entries not linked with Tavro"),
-                                                     QStringLiteral("Time"), QString(), QString()}))
+    , m_root(std::make_unique<TreeItem>(
+          QVariantList{linked ? tr("Entries linked with Tavro") : tr("Entries not linked with Tavro"), tr("Time"),
+                       QString(), QString()}))
 {}
 
 TreeModel::~TreeModel() = default;
@@ -167,7 +170,7 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return index.column() == NameColumn ? item->property(IconKey) : QVariant();
     case Qt::ForegroundRole:
         if (index.column() == TimeColumn && item->property(TypeKey).toString() == EntryType) {
-            return QBrush(QColor(127, 127, 127));
+            return QBrush(Contrast::readable(QColor(127, 127, 127), QGuiApplication::palette().color(QPalette::Base)));
         }
         return {};
     case Qt::TextAlignmentRole:
@@ -181,8 +184,8 @@ QVariant TreeModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::ToolTipRole:
         return item->property(UnconfirmedKey).toBool()
-                   ? QVariant(QStringLiteral("Booking or unlinking not confirmed by Tavro: choose \"Settle Unconfirmed "
-                                             "Booking\""))
+                   ? QVariant(tr("Booking or unlinking not confirmed by Tavro: choose \"Settle Unconfirmed "
+                                 "Booking\""))
                    : QVariant();
     default:
         return {};

@@ -20,8 +20,10 @@ WeekView::WeekView(QWidget *parent)
     setWindowTitle(tr("Week"));
     m_previous->setArrowType(Qt::LeftArrow);
     m_previous->setToolTip(tr("Previous Week"));
+    m_previous->setAccessibleName(m_previous->toolTip());
     m_next->setArrowType(Qt::RightArrow);
     m_next->setToolTip(tr("Next Week"));
+    m_next->setAccessibleName(m_next->toolTip());
     m_title->setAlignment(Qt::AlignCenter);
     m_totals->setWordWrap(true);
     // Only our own figures go in; plain text keeps it so.

@@ -21,6 +21,7 @@ root=$dest/usr
 entry=share/applications/$id.desktop
 metainfo=share/metainfo/$id.metainfo.xml
 expected="bin/tavrodesk $entry $metainfo share/man/man1/tavrodesk.1 share/icons/hicolor/scalable/apps/$id.svg"
+expected="$expected share/tavrodesk/translations/tavrodesk_de.qm"
 for size in 16 22 24 32 48 64 128 256; do
     png=share/icons/hicolor/${size}x${size}/apps/$id.png
     expected="$expected $png"

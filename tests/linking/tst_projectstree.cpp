@@ -225,6 +225,7 @@ private Q_SLOTS:
     {
         m_fixture->server.setErrorFault(QStringLiteral("tavro.tasks.update"), 21, QStringLiteral("Not allowed"));
         m_projects->setCurrentItem(item(QStringLiteral("Review")));
+        m_presenter.answerNext(MessageBox::Yes);
         m_projects->onMenuComplete();
         QCOMPARE(m_fixture->requests("tavro.tasks.update").size(), 1);
         QVERIFY(item(QStringLiteral("Review")) && item(QStringLiteral("Review"))->font(0).strikeOut());

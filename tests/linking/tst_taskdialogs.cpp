@@ -18,7 +18,8 @@ private:
     // Both dialogs guard their name field the same way: blanks are marked pink and keep the dialog open.
     template <typename Dialog> void checkNameField(const char *fieldName)
     {
-        const QString pink = QStringLiteral("background-color: #F5BACE;");
+        // Pink with black text on the light palette of the tests.
+        const QString pink = QStringLiteral("background-color: #f5bace; color: #000000;");
         Dialog dialog;
         dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
         dialog.putData();

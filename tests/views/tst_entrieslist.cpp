@@ -39,7 +39,10 @@ private Q_SLOTS:
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Confirm unlink"));
         QCOMPARE(boxes.lastText(), QStringLiteral("Are you sure you want to unlink selected entry?\n\nTime: 5 s"));
         QCOMPARE(unlink.count(), 0);
+        QCOMPARE(boxes.boxes().last().defaultButton, MessageBox::No);
+        QCOMPARE(boxes.boxes().last().yesText, QStringLiteral("&Unlink Entry"));
 
+        boxes.answerNext(MessageBox::Yes);
         list.onMenuUnlink();
         QCOMPARE(unlink.count(), 1);
         QCOMPARE(unlink.first().at(0).toStringList(), QStringList{QString::number(ticket)});

@@ -1,3 +1,4 @@
+#include "contrast.h"
 #include "entrieslist.h"
 #include "timelinecontroller.h"
 #include "timelinelayout.h"
@@ -78,22 +79,30 @@ private Q_SLOTS:
         QCOMPARE(layout.bandRect(2), QRectF(600, TimelineLayout::TopMargin, 500, TimelineLayout::BandHeight));
         QCOMPARE(layout.linkRect(2).top(), layout.bandRect(2).bottom() + TimelineLayout::LinkGap);
 
-        // Drawn: the application's colour, away grey, the project's mark under linked time only.
-        TimelineStrip strip;
-        strip.resize(1200, strip.minimumSizeHint().height());
-        strip.setEntries(fixtureDay());
-        QImage image(strip.size(), QImage::Format_ARGB32);
-        strip.render(&image);
+        // Drawn on a light and on a dark palette: each application's colour, away grey and the
+        // project's mark under linked time only, every one readable on the background and told apart.
         const int bandY = TimelineLayout::TopMargin + TimelineLayout::BandHeight / 2;
         const int linkY = int(layout.linkRect(2).center().y());
-        QCOMPARE(image.pixel(150, bandY), TimelineLayout::appColour(QStringLiteral("/usr/bin/shell")).rgb());
-        QCOMPARE(image.pixel(450, bandY), TimelineLayout::awayColour().rgb());
-        QCOMPARE(image.pixel(800, linkY), TimelineLayout::projectColour(QStringLiteral("7")).rgb());
-        QVERIFY(image.pixel(150, linkY) != TimelineLayout::projectColour(QStringLiteral("7")).rgb());
-        QCOMPARE(image.pixel(1150, bandY), strip.palette().color(QPalette::Base).rgb());
-        // Applications are told apart.
-        QVERIFY(TimelineLayout::appColour(QStringLiteral("/usr/bin/shell")) !=
-                TimelineLayout::appColour(QStringLiteral("/usr/bin/editor")));
+        for (const QColor &base : {QColor(Qt::white), QColor(0x2a, 0x2a, 0x2a)}) {
+            TimelineStrip strip;
+            QPalette palette = strip.palette();
+            palette.setColor(QPalette::Base, base);
+            strip.setPalette(palette);
+            strip.resize(1200, strip.minimumSizeHint().height());
+            strip.setEntries(fixtureDay());
+            QImage image(strip.size(), QImage::Format_ARGB32);
+            strip.render(&image);
+            const QList<QRgb> drawn{image.pixel(150, bandY), image.pixel(450, bandY), image.pixel(800, bandY),
+                                    image.pixel(800, linkY)};
+            for (qsizetype i = 0; i < drawn.size(); ++i) {
+                QVERIFY2(Contrast::ratio(QColor(drawn.at(i)), base) >= Contrast::Readable, qPrintable(base.name()));
+                for (qsizetype j = i + 1; j < drawn.size(); ++j) {
+                    QVERIFY(drawn.at(i) != drawn.at(j));
+                }
+            }
+            QCOMPARE(image.pixel(150, linkY), base.rgb());
+            QCOMPARE(image.pixel(1150, bandY), base.rgb());
+        }
     }
 
     void hitTestingZoomAndPan()

@@ -99,7 +99,13 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->lastText(), question);
         QCOMPARE(count(QStringLiteral("1")), 4);
         QCOMPARE(m_model->totalTime(), 710);
+        // Enter keeps the entries; the buttons say what they do.
+        const MessageBox::Box &box = m_boxes->boxes().last();
+        QCOMPARE(box.defaultButton, MessageBox::No);
+        QCOMPARE(box.noText, QStringLiteral("&Keep"));
+        QVERIFY(box.yesText.startsWith(QStringLiteral("&Delete Entr")));
 
+        m_boxes->answerNext(MessageBox::Yes);
         m_tree->onMenuDelete();
         QVERIFY(!find(*m_model, gone).isValid());
         QCOMPARE(count(QStringLiteral("application_id = ") + QString::number(m_editor)), node == gone ? 1 : 0);

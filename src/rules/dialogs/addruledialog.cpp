@@ -1,5 +1,7 @@
 #include "addruledialog.h"
 
+#include "contrast.h"
+
 #include "applicationstore.h"
 #include "appmetadata.h"
 #include "cataloguechoices.h"
@@ -28,6 +30,10 @@ AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *m
         edit->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
     }
     m_ui->labelTitleError->hide();
+    // An error red that stays readable on a dark palette too.
+    QPalette error = m_ui->labelTitleError->palette();
+    error.setColor(QPalette::WindowText, Contrast::readable(QColor(0xB0, 0x00, 0x00), error.color(QPalette::Window)));
+    m_ui->labelTitleError->setPalette(error);
     fillTitleRules();
     loadProjects(xml);
     loadApplications();
@@ -36,7 +42,7 @@ AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *m
 
 void AddRuleDialog::connectEdits()
 {
-    QPushButton *preview = m_ui->buttonBox->addButton(QStringLiteral("Preview"), QDialogButtonBox::ActionRole);
+    QPushButton *preview = m_ui->buttonBox->addButton(tr("Previe&w"), QDialogButtonBox::ActionRole);
     preview->setObjectName(QStringLiteral("btnPreview"));
     connect(preview, &QPushButton::clicked, this, &AddRuleDialog::previewRequested);
 
@@ -60,10 +66,10 @@ AddRuleDialog::~AddRuleDialog() = default;
 void AddRuleDialog::fillTitleRules()
 {
     m_ui->cbTitleRule->clear();
-    m_ui->cbTitleRule->addItem(QStringLiteral("match all words"), QStringLiteral("and"));
-    m_ui->cbTitleRule->addItem(QStringLiteral("match any word"), QStringLiteral("or"));
-    m_ui->cbTitleRule->addItem(QStringLiteral("match exact phrase"), QStringLiteral("exact"));
-    m_ui->cbTitleRule->addItem(QStringLiteral("match regexp"), QStringLiteral("regexp"));
+    m_ui->cbTitleRule->addItem(tr("match all words"), QStringLiteral("and"));
+    m_ui->cbTitleRule->addItem(tr("match any word"), QStringLiteral("or"));
+    m_ui->cbTitleRule->addItem(tr("match exact phrase"), QStringLiteral("exact"));
+    m_ui->cbTitleRule->addItem(tr("match regexp"), QStringLiteral("regexp"));
 }
 
 void AddRuleDialog::loadApplications()
@@ -224,9 +230,9 @@ void AddRuleDialog::putData()
     }
 
     if (isUpdate) {
-        setWindowTitle(QStringLiteral("Update Rule"));
+        setWindowTitle(tr("Update Rule"));
     } else {
-        setWindowTitle(QStringLiteral("New Rule"));
+        setWindowTitle(tr("New Rule"));
         m_ui->editName->selectAll();
     }
     showTitleError();
@@ -286,8 +292,7 @@ void AddRuleDialog::setFields(const RuleFields &fields)
 void AddRuleDialog::done(int result)
 {
     if (result == QDialog::Accepted && m_ui->listAppsSelected->count() == 0) {
-        MessageBox::critical(this, QStringLiteral("Validation Error"),
-                             QStringLiteral("Select at least one application."));
+        MessageBox::critical(this, tr("Validation Error"), tr("Select at least one application."));
         return;
     }
     QDialog::done(result);
@@ -308,7 +313,6 @@ void AddRuleDialog::showTitleError()
     // An invalid pattern can be saved but never matches; say so while the user types.
     const bool isRegexp = m_ui->cbTitleRule->currentData().toString() == QLatin1String("regexp");
     const QString error = isRegexp ? RuleMatcher::regexpError(m_ui->editTitle->text()) : QString();
-    m_ui->labelTitleError->setText(error.isEmpty() ? QString()
-                                                   : QStringLiteral("Invalid regular expression: ") + error);
+    m_ui->labelTitleError->setText(error.isEmpty() ? QString() : tr("Invalid regular expression: %1").arg(error));
     m_ui->labelTitleError->setVisible(!error.isEmpty());
 }

@@ -17,7 +17,8 @@ QString taskLabel(const QString &taskId)
 {
     const QMap<QString, QVariant> names = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
     const QString name = names.value(taskId).toString();
-    return name.isEmpty() ? QStringLiteral("task #") + taskId : QStringLiteral("task '") + name + QLatin1Char('\'');
+    return name.isEmpty() ? RulePreviewDialog::tr("task #%1").arg(taskId)
+                          : RulePreviewDialog::tr("task '%1'").arg(name);
 }
 
 QTreeWidgetItem *addItem(QTreeWidgetItem *parent, const QString &text, qint64 seconds)
@@ -45,14 +46,15 @@ RulePreviewDialog::RulePreviewDialog(RulesSource rules, const QDate &selectedDay
     , m_range(new DateRangePicker(clock, this))
     , m_tree(new QTreeWidget(this))
 {
-    setWindowTitle(QStringLiteral("Rule Preview"));
+    setWindowTitle(tr("Rule Preview"));
     resize(640, 480);
     m_tree->setObjectName(QStringLiteral("preview"));
-    m_tree->setHeaderLabels({QStringLiteral("Rule, task or entries"), QStringLiteral("Time")});
+    m_tree->setAccessibleName(tr("Rule preview"));
+    m_tree->setHeaderLabels({tr("Rule, task or entries"), tr("Time")});
     m_tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_tree->header()->setStretchLastSection(false);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    m_apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::ActionRole);
+    m_apply = buttons->addButton(tr("&Apply"), QDialogButtonBox::ActionRole);
     m_apply->setIcon(QIcon(QStringLiteral(":/icons/res/execute.png")));
 
     auto *layout = new QVBoxLayout(this);
@@ -94,25 +96,25 @@ void RulePreviewDialog::display(const RulePreview &preview)
 {
     const QHash<qint64, QString> appNames = EntryStore::applicationNames();
     m_tree->clear();
-    auto *byRule = new QTreeWidgetItem(m_tree, {QStringLiteral("By rule")});
+    auto *byRule = new QTreeWidgetItem(m_tree, {tr("By rule")});
     for (const RulePreview::RuleResult &rule : preview.rules) {
         QTreeWidgetItem *item =
             addItem(byRule, rule.name + QStringLiteral(" -> ") + taskLabel(rule.taskId), rule.seconds);
         addGroups(item, rule.groups, appNames);
     }
     qint64 linked = 0;
-    auto *byTask = new QTreeWidgetItem(m_tree, {QStringLiteral("By task")});
+    auto *byTask = new QTreeWidgetItem(m_tree, {tr("By task")});
     for (auto task = preview.taskSeconds.cbegin(); task != preview.taskSeconds.cend(); ++task) {
         addItem(byTask, taskLabel(task.key()), task.value());
         linked += task.value();
     }
     byTask->setText(1, formatDuration(linked));
-    QTreeWidgetItem *unmatched = addItem(nullptr, QStringLiteral("Not matched by any rule"), preview.unmatchedSeconds);
+    QTreeWidgetItem *unmatched = addItem(nullptr, tr("Not matched by any rule"), preview.unmatchedSeconds);
     m_tree->addTopLevelItem(unmatched);
     addGroups(unmatched, preview.unmatched, appNames);
     if (!preview.skipped.isEmpty()) {
         QTreeWidgetItem *skipped =
-            addItem(nullptr, QStringLiteral("Skipped: task completed or unknown to Tavro"), preview.skippedSeconds);
+            addItem(nullptr, tr("Skipped: task completed or unknown to Tavro"), preview.skippedSeconds);
         m_tree->addTopLevelItem(skipped);
         addGroups(skipped, preview.skipped, appNames);
     }

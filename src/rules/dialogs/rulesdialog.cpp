@@ -32,7 +32,7 @@ QStringList escaped(const QStringList &texts)
 
 QString longDate(const QString &stored)
 {
-    return parseDate(stored).toString(QLocale::system().dateFormat(QLocale::LongFormat)).toHtmlEscaped();
+    return QLocale::system().toString(parseDate(stored), QLocale::LongFormat).toHtmlEscaped();
 }
 
 QString nameFromMap(const QString &mapKey, const QString &id)
@@ -143,9 +143,8 @@ void RulesDialog::on_btnRemove_clicked()
     if (ruleId == 0) {
         return;
     }
-    const MessageBox::Button answer = MessageBox::question(
-        this, QStringLiteral("Confirm remove"), QStringLiteral("Are you sure you want to remove this rule?"),
-        MessageBox::Buttons(MessageBox::Yes) | MessageBox::No, MessageBox::Yes);
+    const MessageBox::Button answer = MessageBox::confirm(
+        this, tr("Confirm remove"), tr("Are you sure you want to remove this rule?"), tr("&Remove Rule"), tr("&Keep"));
     if (answer == MessageBox::Yes) {
         Q_EMIT signalRemoveRule(ruleId);
         loadRules();
@@ -246,50 +245,50 @@ QString RulesDialog::describeRule(int ruleId)
     const QString projectId = rule.value(QStringLiteral("project_id")).toString();
     const QString taskId = rule.value(QStringLiteral("task_id")).toString();
 
-    QString html = rule.value(QStringLiteral("active")).toBool()
-                       ? QStringLiteral("Apply this rule for time entries<br/>")
-                       : QStringLiteral("This rule is currently turned off.<br/>");
+    const QString lineBreak = QStringLiteral("<br/>");
+    const QString indent = QStringLiteral("&nbsp;&nbsp;");
+    QString html = (rule.value(QStringLiteral("active")).toBool() ? tr("Apply this rule for time entries")
+                                                                  : tr("This rule is currently turned off.")) +
+                   lineBreak;
 
-    html += QStringLiteral("Where Application is ");
+    html += tr("Where Application is") + QLatin1Char(' ');
     QStringList names;
     const StoreResult appsRead = RuleStore::applicationNames(ruleId, &names);
     if (!appsRead.ok()) {
         qCDebug(lcRules) << "applications of rule" << ruleId << "could not be read:" << appsRead.error();
     } else {
-        html += linkLine(QLatin1Char('\'') + escaped(names).join(QStringLiteral("' or '")) + QLatin1Char('\''));
+        html += linkLine(QLatin1Char('\'') + escaped(names).join(tr("' or '")) + QLatin1Char('\''));
     }
 
-    html += QStringLiteral("&nbsp;&nbsp;and Where the window title ");
+    html += indent + tr("and Where the window title") + QLatin1Char(' ');
     if (titleRule == QLatin1String("and") || titleRule == QLatin1String("or")) {
         const QStringList words = splitSearchTerms(title);
         if (words.isEmpty()) {
-            html += linkLine(QStringLiteral("contains anything"));
+            html += linkLine(tr("contains anything"));
         } else {
-            const QString joint =
-                titleRule == QLatin1String("and") ? QStringLiteral("' and '") : QStringLiteral("' or '");
-            html += linkLine(QStringLiteral("contains '") + escaped(words).join(joint) + QLatin1Char('\''));
+            const QString joint = titleRule == QLatin1String("and") ? tr("' and '") : tr("' or '");
+            html += linkLine(tr("contains '%1'").arg(escaped(words).join(joint)));
         }
     } else if (titleRule == QLatin1String("exact")) {
-        html += linkLine(QStringLiteral("is '") + title.toHtmlEscaped() + QLatin1Char('\''));
+        html += linkLine(tr("is '%1'").arg(title.toHtmlEscaped()));
     } else if (titleRule == QLatin1String("regexp")) {
-        html += linkLine(QStringLiteral("matches regular expression '") + title.toHtmlEscaped() + QLatin1Char('\''));
+        html += linkLine(tr("matches regular expression '%1'").arg(title.toHtmlEscaped()));
     }
 
-    html += QStringLiteral("&nbsp;&nbsp;and Where entry date is ");
+    html += indent + tr("and Where entry date is") + QLatin1Char(' ');
     if (dateRule == QLatin1String("always")) {
-        html += linkLine(QStringLiteral("any date"));
+        html += linkLine(tr("any date"));
     } else if (dateRule == QLatin1String("before")) {
-        html += linkLine(QStringLiteral("before '") + dateTo + QLatin1Char('\''));
+        html += linkLine(tr("before '%1'").arg(dateTo));
     } else if (dateRule == QLatin1String("between")) {
-        html +=
-            linkLine(QStringLiteral("between '") + dateFrom + QStringLiteral("' and '") + dateTo + QLatin1Char('\''));
+        html += linkLine(tr("between '%1' and '%2'").arg(dateFrom, dateTo));
     } else if (dateRule == QLatin1String("after")) {
-        html += linkLine(QStringLiteral("after '") + dateFrom + QLatin1Char('\''));
+        html += linkLine(tr("after '%1'").arg(dateFrom));
     }
 
-    html += QStringLiteral("Link with task <a href='#'>'") +
-            nameFromMap(QStringLiteral("mapTaskNames"), taskId).toHtmlEscaped() +
-            QStringLiteral("'</a> from project <a href='#'>'") +
-            nameFromMap(QStringLiteral("mapProjectNames"), projectId).toHtmlEscaped() + QStringLiteral("'</a><br/>");
+    html += tr("Link with task <a href='#'>'%1'</a> from project <a href='#'>'%2'</a>")
+                .arg(nameFromMap(QStringLiteral("mapTaskNames"), taskId).toHtmlEscaped(),
+                     nameFromMap(QStringLiteral("mapProjectNames"), projectId).toHtmlEscaped()) +
+            lineBreak;
     return html;
 }

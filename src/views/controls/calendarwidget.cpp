@@ -1,5 +1,7 @@
 #include "calendarwidget.h"
 
+#include "contrast.h"
+
 #include <QPainter>
 #include <QTextCharFormat>
 
@@ -13,12 +15,30 @@ CalendarWidget::CalendarWidget(QWidget *parent)
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setNavigationBarVisible(true);
     setDateEditEnabled(false);
-    QPalette pal = palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, QPalette::Highlight, QColor(51, 153, 255));
-        pal.setColor(group, QPalette::HighlightedText, Qt::white);
+    nameParts();
+    // The style's weekend red, kept readable on the calendar's background.
+    for (const Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday}) {
+        QTextCharFormat format = weekdayTextFormat(day);
+        format.setForeground(Contrast::readable(format.foreground().color(), palette().color(QPalette::Base)));
+        setWeekdayTextFormat(day, format);
     }
-    setPalette(pal);
+}
+
+void CalendarWidget::nameParts()
+{
+    // The month arrows show icons only and the day table has no caption of its own.
+    const struct
+    {
+        const char *objectName;
+        const char *name;
+    } parts[] = {{"qt_calendar_prevmonth", QT_TR_NOOP("Previous Month")},
+                 {"qt_calendar_nextmonth", QT_TR_NOOP("Next Month")},
+                 {"qt_calendar_calendarview", QT_TR_NOOP("Days of the month")}};
+    for (const auto &part : parts) {
+        if (auto *widget = findChild<QWidget *>(QLatin1String(part.objectName))) {
+            widget->setAccessibleName(tr(part.name));
+        }
+    }
 }
 
 void CalendarWidget::setColor(const QColor &color)
@@ -63,7 +83,9 @@ void CalendarWidget::paintCell(QPainter *painter, const QRect &rect, QDate date)
     QCalendarWidget::paintCell(painter, rect, date);
     if (date == m_markedDay) {
         painter->save();
-        painter->setPen(m_pen);
+        QPen pen = m_pen;
+        pen.setColor(Contrast::readable(m_pen.color(), palette().color(QPalette::Base)));
+        painter->setPen(pen);
         painter->setBrush(m_brush);
         painter->drawRect(markRect(rect));
         painter->restore();

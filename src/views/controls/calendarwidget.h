@@ -34,6 +34,8 @@ protected:
     void paintCell(QPainter *painter, const QRect &rect, QDate date) const override;
 
 private:
+    // Names the navigation arrows and the day table for screen readers.
+    void nameParts();
     QDate m_markedDay;
     QPen m_pen;
     QBrush m_brush;

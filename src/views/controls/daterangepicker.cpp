@@ -34,9 +34,16 @@ DateRangePicker::DateRangePicker(Clock *clock, QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_presets);
-    layout->addWidget(new QLabel(QStringLiteral("From"), this));
+    auto *fromLabel = new QLabel(tr("&From"), this);
+    fromLabel->setBuddy(m_from);
+    auto *toLabel = new QLabel(tr("&to"), this);
+    toLabel->setBuddy(m_to);
+    m_presets->setAccessibleName(tr("Range of days"));
+    // A label naming the whole picker leads to the choice of range.
+    setFocusProxy(m_presets);
+    layout->addWidget(fromLabel);
     layout->addWidget(m_from);
-    layout->addWidget(new QLabel(QStringLiteral("to"), this));
+    layout->addWidget(toLabel);
     layout->addWidget(m_to);
     layout->addStretch();
 
@@ -55,7 +62,7 @@ void DateRangePicker::setSelectedDay(const QDate &day)
 {
     m_selectedDay = day;
     if (m_presets->findData(SelectedKey) < 0) {
-        m_presets->insertItem(0, QStringLiteral("Selected Day"), SelectedKey);
+        m_presets->insertItem(0, tr("Selected Day"), SelectedKey);
     }
     const int index = m_presets->findData(SelectedKey);
     if (m_presets->currentIndex() == index) {

@@ -13,6 +13,7 @@ LineEdit::LineEdit(QWidget *parent)
     m_clearButton->setCursor(Qt::ArrowCursor);
     m_clearButton->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0px; }"));
     m_clearButton->setFocusPolicy(Qt::NoFocus);
+    m_clearButton->setAccessibleName(tr("Clear"));
     m_clearButton->hide();
     connect(m_clearButton, &QToolButton::clicked, this, &QLineEdit::clear);
     connect(this, &QLineEdit::textChanged, this, &LineEdit::updateCloseButton);

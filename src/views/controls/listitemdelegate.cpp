@@ -1,5 +1,7 @@
 #include "listitemdelegate.h"
 
+#include "contrast.h"
+
 #include <QApplication>
 #include <QPainter>
 
@@ -65,5 +67,5 @@ void ListItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     if (bar.isNull()) {
         return;
     }
-    painter->fillRect(bar, barColour(node.type));
+    painter->fillRect(bar, Contrast::readable(barColour(node.type), option.palette.color(QPalette::Base)));
 }
