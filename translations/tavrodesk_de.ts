@@ -1991,6 +1991,10 @@ Inaktiv: %2 - %3</translation>
         <source>&amp;Help pages:</source>
         <translation>&amp;Hilfeseiten:</translation>
     </message>
+    <message>
+        <source>Not while an application keeps the screen on (videos, presentations)</source>
+        <translation>Nicht, solange eine Anwendung den Bildschirm eingeschaltet hält (Videos, Präsentationen)</translation>
+    </message>
 </context>
 <context>
     <name>SettingsStorage</name>
