@@ -37,6 +37,8 @@ dbus                      # test: private session and system buses
 imagemagick               # docs: import takes the README's screenshots
 tinyproxy                 # test: a real HTTP proxy for the service client
 python3                   # test: reads the CSV export back; runs the crash-loss benchmark
+at-spi2-core              # test: the accessibility bus the screen-reader walk runs on
+python3-pyatspi           # test: walks every window as a screen reader sees it
 gnome-shell               # test: the GNOME Shell extension in a headless shell
 kwin-wayland              # test: the KWin script in a virtual KWin
 weston                    # test: a Wayland compositor without a window source of its own
