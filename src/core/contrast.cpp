@@ -35,9 +35,10 @@ QColor Contrast::readable(const QColor &colour, const QColor &background, double
     float lightness = hsl.lightnessF();
     for (int step = 0; step < 100; ++step) {
         lightness = darken ? std::max(0.0f, lightness - 0.01f) : std::min(1.0f, lightness + 0.01f);
-        const QColor candidate = QColor::fromHslF(hue, saturation, lightness, colour.alphaF());
+        // Judged as drawn: in whole 8-bit channels.
+        const QColor candidate = QColor::fromRgba(QColor::fromHslF(hue, saturation, lightness, colour.alphaF()).rgba());
         if (ratio(candidate, background) >= minimum || lightness <= 0.0f || lightness >= 1.0f) {
-            return candidate.toRgb();
+            return candidate;
         }
     }
     return darken ? QColor(Qt::black) : QColor(Qt::white);

@@ -67,6 +67,7 @@ private:
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         connect(&view, &EntriesList::signalUnlinkEntries, m_linker, &EntryLinker::unlinkEntries);
+        m_presenter.answerNext(MessageBox::Yes);
         view.onMenuUnlink();
     }
 

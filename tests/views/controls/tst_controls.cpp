@@ -36,8 +36,9 @@ private Q_SLOTS:
         const QDate day(2026, 5, 13);
         calendar.setSelectedDate(day.addDays(1));
         calendar.setMarkedDay(day);
-        // Weekends are drawn in red already; a colour of its own makes the frame countable.
-        const QColor frame(10, 200, 30);
+        // Weekends are drawn in red already; a colour of its own, readable on the calendar's white,
+        // makes the frame countable.
+        const QColor frame(0, 110, 20);
         calendar.setColor(frame);
         calendar.resize(400, 300);
         const QImage withMark = calendar.grab().toImage();
