@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QPainter>
 #include <QStyle>
 
 #include <algorithm>
@@ -127,6 +128,19 @@ int EntryTreeView::timeColumnMinimumWidth() const
     // The longest time a day can show, with the cell's margins.
     return fontMetrics().horizontalAdvance(QStringLiteral("23 h 59 m 59 s")) +
            4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+}
+
+void EntryTreeView::paintEvent(QPaintEvent *event)
+{
+    QTreeView::paintEvent(event);
+    if (m_emptyText.isEmpty() || (model() && model()->rowCount() > 0)) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int margin = fontMetrics().height();
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_emptyText);
 }
 
 void EntryTreeView::applyColumnLayout()
