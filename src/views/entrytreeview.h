@@ -67,6 +67,8 @@ protected:
     void restoreHeaderState(const QString &stateKey, const QString &geometryKey);
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    // A name cut short by its column shows whole in a tool tip.
+    bool viewportEvent(QEvent *event) override;
 
 private:
     QString nodeKey(const QModelIndex &index) const;
