@@ -42,12 +42,14 @@ Debug-Protokoll:
 %4</translation>
     </message>
     <message>
-        <source>Window source: %1</source>
-        <translation>Fensterquelle: %1</translation>
-    </message>
-    <message>
         <source>Check for &amp;Updates...</source>
         <translation>Nach &amp;Updates suchen...</translation>
+    </message>
+    <message>
+        <source>Window source: %1
+Time in TavroDesk&apos;s own windows is not recorded; idle time in front of them still becomes away time.</source>
+        <translation>Fensterquelle: %1
+Zeit in den eigenen Fenstern von TavroDesk wird nicht aufgezeichnet; Leerlauf vor ihnen wird dennoch zu Abwesenheit.</translation>
     </message>
 </context>
 <context>
@@ -752,6 +754,10 @@ TavroDesk arbeitet mit ihr weiter, aber einige Einträge können falsch sein ode
     <message>
         <source>&amp;Unlink Entry</source>
         <translation>Verknüpfung &amp;aufheben</translation>
+    </message>
+    <message>
+        <source>No time linked on this day. Drag entries onto a task of the projects, or choose &quot;Link Time With Task...&quot;, to book them on Tavro.</source>
+        <translation>An diesem Tag ist keine Zeit verknüpft. Ziehen Sie Einträge auf eine Aufgabe der Projekte oder wählen Sie „Zeit mit Aufgabe verknüpfen...“, um sie auf Tavro zu buchen.</translation>
     </message>
 </context>
 <context>
@@ -1478,6 +1484,14 @@ Trotzdem beenden?</translation>
         <comment>button</comment>
         <translation>Regeln anwende&amp;n</translation>
     </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Aufzeichnung pausieren</translation>
+    </message>
+    <message>
+        <source>Start recording</source>
+        <translation>Aufzeichnung starten</translation>
+    </message>
 </context>
 <context>
     <name>NullForegroundWindowSource</name>
@@ -1774,16 +1788,8 @@ Inaktiv: %2 - %3</translation>
         <translation>beliebig ist</translation>
     </message>
     <message>
-        <source>before &apos;%1&apos;</source>
-        <translation>vor dem %1 liegt</translation>
-    </message>
-    <message>
         <source>between &apos;%1&apos; and &apos;%2&apos;</source>
         <translation>zwischen dem %1 und dem %2 liegt</translation>
-    </message>
-    <message>
-        <source>after &apos;%1&apos;</source>
-        <translation>nach dem %1 liegt</translation>
     </message>
     <message>
         <source>Link with task &lt;a href=&apos;#&apos;&gt;&apos;%1&apos;&lt;/a&gt; from project &lt;a href=&apos;#&apos;&gt;&apos;%2&apos;&lt;/a&gt;</source>
@@ -1808,6 +1814,21 @@ Inaktiv: %2 - %3</translation>
     <message>
         <source>&amp;Keep</source>
         <translation>&amp;Behalten</translation>
+    </message>
+    <message>
+        <source>on or before &apos;%1&apos;</source>
+        <translation>am oder vor dem %1 liegt</translation>
+    </message>
+    <message>
+        <source>on or after &apos;%1&apos;</source>
+        <translation>am oder nach dem %1 liegt</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceCall</name>
+    <message>
+        <source>Network error</source>
+        <translation>Netzwerkfehler</translation>
     </message>
 </context>
 <context>
@@ -2026,10 +2047,6 @@ Inaktiv: %2 - %3</translation>
         <translation>Verknüpfung mit Tavro...</translation>
     </message>
     <message>
-        <source>Ready</source>
-        <translation>Bereit</translation>
-    </message>
-    <message>
         <source>The entries could not be linked and stay unlinked.</source>
         <translation>Die Einträge konnten nicht verknüpft werden und bleiben unverknüpft.</translation>
     </message>
@@ -2056,6 +2073,14 @@ Inaktiv: %2 - %3</translation>
     <message>
         <source>Describe...</source>
         <translation>Beschreiben...</translation>
+    </message>
+    <message>
+        <source>The entries are linked and booked on Tavro.</source>
+        <translation>Die Einträge sind verknüpft und auf Tavro gebucht.</translation>
+    </message>
+    <message>
+        <source>The entries are linked, but their booking on Tavro is unconfirmed.</source>
+        <translation>Die Einträge sind verknüpft, aber ihre Buchung auf Tavro ist unbestätigt.</translation>
     </message>
 </context>
 <context>
@@ -2163,6 +2188,10 @@ Inaktiv: %2 - %3</translation>
         <source>&amp;Delete Entry</source>
         <translation>Eintrag &amp;löschen</translation>
     </message>
+    <message>
+        <source>Nothing to link on this day. While &quot;Recording&quot; is on, TavroDesk records the window in front, and its time shows here.</source>
+        <translation>An diesem Tag gibt es nichts zu verknüpfen. Solange „Aufzeichnung“ läuft, zeichnet TavroDesk das Fenster im Vordergrund auf, und seine Zeit erscheint hier.</translation>
+    </message>
 </context>
 <context>
     <name>TimelineLayout</name>
@@ -2257,6 +2286,22 @@ Inaktiv: %2 - %3</translation>
     <message>
         <source>Booking or unlinking not confirmed by Tavro: choose &quot;Settle Unconfirmed Booking&quot;</source>
         <translation>Buchung oder Aufheben von Tavro nicht bestätigt: Wählen Sie „Unbestätigte Buchung klären“</translation>
+    </message>
+    <message>
+        <source>the filter and &quot;Hide entries under&quot;</source>
+        <translation>den Filter und „Einträge ausblenden unter“</translation>
+    </message>
+    <message>
+        <source>the filter</source>
+        <translation>den Filter</translation>
+    </message>
+    <message>
+        <source>&quot;Hide entries under&quot;</source>
+        <translation>„Einträge ausblenden unter“</translation>
+    </message>
+    <message>
+        <source>%1 shown, %2 hidden by %3</source>
+        <translation>%1 angezeigt, %2 ausgeblendet durch %3</translation>
     </message>
 </context>
 <context>

@@ -103,10 +103,22 @@ void StatusNotices::linkingStarted()
     showProgress(0, 0);
 }
 
-void StatusNotices::linkingFinished(bool linked)
+void StatusNotices::linkingFinished(BookingService::LinkResult::Status status)
 {
+    using Status = BookingService::LinkResult::Status;
     m_progressBar->hide();
-    m_bar->showMessage(linked ? tr("Ready") : tr("The entries could not be linked and stay unlinked."));
+    switch (status) {
+    case Status::Linked:
+        m_bar->showMessage(tr("The entries are linked and booked on Tavro."), NoteTimeoutMs);
+        return;
+    case Status::NotLinked:
+        m_bar->showMessage(tr("The entries could not be linked and stay unlinked."), NoteTimeoutMs);
+        return;
+    case Status::Unconfirmed:
+    case Status::NotStored:
+        m_bar->showMessage(tr("The entries are linked, but their booking on Tavro is unconfirmed."), NoteTimeoutMs);
+        return;
+    }
 }
 
 void StatusNotices::showStorageProblem(const QString &problem)
@@ -127,7 +139,7 @@ void StatusNotices::showStorageProblem(const QString &problem)
 void StatusNotices::showStorageFailing(bool failing, const QString &text)
 {
     if (!failing) {
-        m_bar->showMessage(tr("Recorded time is stored again."), 10000);
+        m_bar->showMessage(tr("Recorded time is stored again."), NoteTimeoutMs);
         return;
     }
     m_bar->showMessage(text);

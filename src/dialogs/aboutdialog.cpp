@@ -45,7 +45,9 @@ QString AboutDialog::filesText()
 
 void AboutDialog::setWindowSource(const QString &description)
 {
-    m_ui->labelWindowSource->setText(tr("Window source: %1").arg(description));
+    m_ui->labelWindowSource->setText(tr("Window source: %1\nTime in TavroDesk's own windows is not recorded; idle "
+                                        "time in front of them still becomes away time.")
+                                         .arg(description));
     m_ui->labelWindowSource->setVisible(!description.isEmpty());
 }
 

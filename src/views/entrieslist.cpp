@@ -10,6 +10,8 @@
 EntriesList::EntriesList(QWidget *parent)
     : EntryTreeView(parent)
 {
+    setEmptyText(tr("No time linked on this day. Drag entries onto a task of the projects, or choose "
+                    "\"Link Time With Task...\", to book them on Tavro."));
     m_unlink = addViewAction(tr("&Unlink"), QKeySequence(QStringLiteral("Ctrl+U")));
     connect(m_unlink, &QAction::triggered, this, &EntriesList::onMenuUnlink);
     m_settle = addViewAction(tr("&Settle Unconfirmed Booking"), QKeySequence());

@@ -156,6 +156,10 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
             known = m_appColours.insert(colourKey, Contrast::readable(colour, background));
         }
         painter.fillRect(band, *known);
+        // Where one stretch ends and the next begins, even of the same application.
+        if (band.width() >= 4.0) {
+            painter.fillRect(QRectF(band.left(), band.top(), 1.0, band.height()), known->darker(150));
+        }
         if (entry.linked) {
             painter.fillRect(m_layout.linkRect(index),
                              Contrast::readable(TimelineLayout::projectColour(entry.projectId), background));

@@ -27,6 +27,8 @@ TimeTree::TimeTree(QWidget *parent)
     : EntryTreeView(parent)
 {
     setDragEnabled(true);
+    setEmptyText(tr("Nothing to link on this day. While \"Recording\" is on, TavroDesk records the "
+                    "window in front, and its time shows here."));
 
     m_link = addViewAction(tr("&Link Time With Task..."), QKeySequence(QStringLiteral("Ctrl+L")));
     connect(m_link, &QAction::triggered, this, &TimeTree::onMenuLink);

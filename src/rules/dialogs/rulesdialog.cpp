@@ -279,11 +279,12 @@ QString RulesDialog::describeRule(int ruleId)
     if (dateRule == QLatin1String("always")) {
         html += linkLine(tr("any date"));
     } else if (dateRule == QLatin1String("before")) {
-        html += linkLine(tr("before '%1'").arg(dateTo));
+        // The day named counts too: say so.
+        html += linkLine(tr("on or before '%1'").arg(dateTo));
     } else if (dateRule == QLatin1String("between")) {
         html += linkLine(tr("between '%1' and '%2'").arg(dateFrom, dateTo));
     } else if (dateRule == QLatin1String("after")) {
-        html += linkLine(tr("after '%1'").arg(dateFrom));
+        html += linkLine(tr("on or after '%1'").arg(dateFrom));
     }
 
     html += tr("Link with task <a href='#'>'%1'</a> from project <a href='#'>'%2'</a>")
