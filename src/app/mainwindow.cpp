@@ -48,14 +48,9 @@
 #include <QUrl>
 
 namespace {
-QString key(const char *name)
+template <typename T> T setting(SettingKey<T> key)
 {
-    return QString::fromLatin1(name);
-}
-
-QVariant setting(const char *name)
-{
-    return Settings::instance()->value(key(name));
+    return Settings::instance()->value(key);
 }
 } // namespace
 
@@ -168,6 +163,9 @@ void MainWindow::connectSession()
             m_settings->storeSecrets();
         }
     });
+    connect(current, &Session::loginStateChanged, m_ui->appList, &EntryTreeView::setSignedIn);
+    connect(current, &Session::loginStateChanged, m_ui->linkedEntries, &EntryTreeView::setSignedIn);
+    connect(current, &Session::loginStateChanged, m_ui->projects, &ProjectsTree::setSignedIn);
     connect(current, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(current, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
     connect(m_ui->projects, &ProjectsTree::refreshRequested, this, &MainWindow::on_action_RefreshProjects_triggered);
@@ -223,7 +221,7 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
     m_views->setModels(unlinked, linked);
     m_subsystems->setEntryModels(unlinked, linked);
     if (m_initialUpdateDone) {
-        m_views->attach(selectedDate(), hideUnderSeconds(), setting("GroupByHour").toBool());
+        m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
         m_timeline->watchModels();
     }
 }
@@ -262,12 +260,12 @@ void MainWindow::onStop()
 
 void MainWindow::onInitialUpdate()
 {
-    EntryViews::fillHideUnderChoices(m_ui->cbHideUnder, setting("HideUnder").toInt());
-    m_ui->checkGroupByHour->setChecked(setting("GroupByHour").toBool());
+    EntryViews::fillHideUnderChoices(m_ui->cbHideUnder, setting(Setting::HideUnder));
+    m_ui->checkGroupByHour->setChecked(setting(Setting::GroupByHour));
     initCalendarDaysWithEntries();
 
     statusBar()->showMessage(QStringLiteral("Loading entries..."));
-    m_views->attach(selectedDate(), hideUnderSeconds(), setting("GroupByHour").toBool());
+    m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
     checkStorage();
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
@@ -290,9 +288,9 @@ int MainWindow::hideUnderSeconds() const
 
 void MainWindow::initCalendarDaysWithEntries()
 {
-    m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
+    m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting(Setting::IgnoredApps)));
     if (m_weekView->isVisible()) {
-        m_weekView->showWeek(m_weekView->weekStart(), setting("IgnoredApps").toStringList());
+        m_weekView->showWeek(m_weekView->weekStart(), setting(Setting::IgnoredApps));
     }
 }
 
@@ -310,7 +308,7 @@ void MainWindow::createWeekView()
     m_ui->layoutDate->insertWidget(m_ui->layoutDate->indexOf(m_ui->btToday), button);
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::triggered, this, [this] {
-        m_weekView->showWeek(selectedDate(), setting("IgnoredApps").toStringList());
+        m_weekView->showWeek(selectedDate(), setting(Setting::IgnoredApps));
         m_weekView->show();
         m_weekView->raise();
     });
@@ -356,13 +354,13 @@ void MainWindow::on_btToday_clicked()
 void MainWindow::on_cbHideUnder_activated(int index)
 {
     const int seconds = m_ui->cbHideUnder->itemData(index).toInt();
-    Settings::instance()->values[key("HideUnder")] = seconds;
+    Settings::instance()->setValue(Setting::HideUnder, seconds);
     m_views->setHideUnder(seconds);
 }
 
 void MainWindow::on_checkGroupByHour_clicked(bool checked)
 {
-    Settings::instance()->values[key("GroupByHour")] = checked;
+    Settings::instance()->setValue(Setting::GroupByHour, checked);
     m_views->setGroupByHour(checked);
 }
 
@@ -393,7 +391,6 @@ void MainWindow::on_btnSyncFilters_toggled(bool checked)
 
 void MainWindow::applyEntryFilter(const QString &text, bool keepExpandedNodes)
 {
-    Settings::instance()->values[key("Filter")] = text;
     m_views->applyFilter(text, keepExpandedNodes);
 }
 
@@ -430,7 +427,7 @@ void MainWindow::on_actionCheck_for_Updates_triggered()
 
 void MainWindow::on_action_Help_Topics_triggered()
 {
-    LinkOpener::open(this, QUrl(setting("HelpUrl").toString()));
+    LinkOpener::open(this, QUrl(setting(Setting::HelpUrl)));
 }
 
 void MainWindow::onTrayMenuShow()
@@ -521,8 +518,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // Recording goes on behind the closed window.
     hide();
     event->ignore();
-    if (!m_tray->isUsable() && !setting("NoTrayCloseExplained").toBool()) {
-        Settings::instance()->values[key("NoTrayCloseExplained")] = true;
+    if (!m_tray->isUsable() && !setting(Setting::NoTrayCloseExplained)) {
+        Settings::instance()->setValue(Setting::NoTrayCloseExplained, true);
         MessageBox::information(this, QStringLiteral("TavroDesk keeps running"), noTrayCloseText());
         saveSettings();
     }

@@ -92,7 +92,7 @@ void Recorder::updateApps()
         m_lastEnd = tickTime;
     }
 
-    if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
+    if (Settings::instance()->value(Setting::IdleEnabled)) {
         idleHook(sample, now, tickTime);
     }
 
@@ -125,8 +125,7 @@ void Recorder::scheduleNextTick()
 void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
 {
     const qint64 idle = qMax(0, m_idle->idleSeconds());
-    const qint64 limit =
-        qMax(0LL, Settings::instance()->values.value(QStringLiteral("IdleLimit"), 5).toLongLong() * 60);
+    const qint64 limit = qMax(0LL, qint64(Settings::instance()->value(Setting::IdleLimit)) * 60);
 
     if (idle < limit) {
         if (m_inIdle) {

@@ -3,6 +3,7 @@
 #include "appdisplayname.h"
 #include "appicon.h"
 #include "bytearena.h"
+#include "cataloguecache.h"
 #include "dayentrycursor.h"
 #include "settings.h"
 #include "timetext.h"
@@ -39,16 +40,11 @@ const QString TaskType = QStringLiteral("task");
 const QString AppType = QStringLiteral("app");
 const QString EntryType = QStringLiteral("entry");
 
-QMap<QString, QVariant> settingsMap(const char *key)
-{
-    return Settings::instance()->values.value(QLatin1String(key)).toMap();
-}
-
 // "IgnoredApps" compared without regard to case.
 QSet<QString> ignoredPaths()
 {
     QSet<QString> paths;
-    const QStringList list = Settings::instance()->values.value(QStringLiteral("IgnoredApps")).toStringList();
+    const QStringList list = Settings::instance()->value(Setting::IgnoredApps);
     for (const QString &path : list) {
         paths.insert(path.toCaseFolded());
     }
@@ -286,9 +282,9 @@ public:
         , m_arena(arena)
         , m_linked(linked)
         , m_groupByHour(groupByHour)
-        , m_projectNames(settingsMap("mapProjectNames"))
-        , m_tasklistNames(settingsMap("mapTasklistNames"))
-        , m_taskNames(settingsMap("mapTaskNames"))
+        , m_projectNames(CatalogueCache::instance()->names().projectNames)
+        , m_tasklistNames(CatalogueCache::instance()->names().tasklistNames)
+        , m_taskNames(CatalogueCache::instance()->names().taskNames)
         , m_ignored(ignoredPaths())
         , m_zero(formatDuration(0))
     {

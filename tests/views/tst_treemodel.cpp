@@ -1,3 +1,4 @@
+#include "cataloguecache.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
@@ -155,10 +156,11 @@ private Q_SLOTS:
 
         // The catalogue's names win; a task list or a (completed) task it no longer lists keeps the name
         // stored with the link.
-        auto &values = Settings::instance()->values;
-        values.insert(QStringLiteral("mapProjectNames"), QVariantMap{{QStringLiteral("3"), QStringLiteral("Website")}});
-        values.insert(QStringLiteral("mapTasklistNames"), QVariantMap{{QStringLiteral("9"), QStringLiteral("Other")}});
-        values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("6"), QStringLiteral("Write")}});
+        CatalogueCache::Names names;
+        names.projectNames.insert(QStringLiteral("3"), QStringLiteral("Website"));
+        names.tasklistNames.insert(QStringLiteral("9"), QStringLiteral("Other"));
+        names.taskNames.insert(QStringLiteral("6"), QStringLiteral("Write"));
+        CatalogueCache::instance()->setNames(names);
         tree.reload();
         QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), stored.at(2)}));
         QCOMPARE(tree.itemProperty(tree.index(0, 0, tree.index(0, 0, tree.index(0, 0))), QStringLiteral("id")).toInt(),
@@ -229,8 +231,7 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QString, path);
         QFETCH(int, threshold);
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"),
-                                            QStringList{QStringLiteral("/usr/bin/editor")});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/editor")});
         TreeModel &tree = model();
         tree.setFilterText(filter);
         tree.setupModelData(Day, threshold);
