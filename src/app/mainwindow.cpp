@@ -97,9 +97,10 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_ui->calendar->setFocus();
 
     connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
-    connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::onCalendarSelectionChanged);
+    connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this,
+            [this] { onCalendarDateChanged(m_ui->calendar->selectedDate()); });
     m_filters = new FilterSync(m_ui->editFilter, m_ui->editFilterProjects, m_ui->btnSyncFilters, this);
-    connect(m_filters, &FilterSync::entriesFilterApplied, this, &MainWindow::applyEntryFilter);
+    connect(m_filters, &FilterSync::entriesFilterApplied, m_views, &EntryViews::applyFilter);
     connect(m_filters, &FilterSync::projectsFilterApplied, this, &MainWindow::signalProjectsFilterApplied);
 
     connect(m_views, &EntryViews::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
@@ -112,7 +113,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, ruleCommands(), &RuleCommands::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, ruleCommands(), &RuleCommands::onCreateRuleFromApp);
-    connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, this, &MainWindow::unlinkEntries);
+    connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, m_subsystems, &Subsystems::unlinkEntries);
 
     updateDateHeader(m_ui->calendar->selectedDate());
 
@@ -120,6 +121,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     restoreGeometry(m_settings->stateFile()->value(QStringLiteral("Window/Geometry")).toByteArray());
 
     connectSession();
+    connectActions();
     connect(ruleCommands()->engine(), &RuleEngine::runningChanged, this,
             [this](bool running) { setApplyRulesEnabled(!running); });
 
@@ -168,8 +170,25 @@ void MainWindow::connectSession()
     connect(current, &Session::loginStateChanged, m_ui->projects, &ProjectsTree::setSignedIn);
     connect(current, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(current, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
-    connect(m_ui->projects, &ProjectsTree::refreshRequested, this, &MainWindow::on_action_RefreshProjects_triggered);
+    connect(m_ui->projects, &ProjectsTree::refreshRequested, current, &Session::loadProjects);
+    connect(m_ui->action_RefreshProjects, &QAction::triggered, current, &Session::loadProjects);
+    connect(m_ui->actionLogin, &QAction::triggered, current, &Session::login);
     connect(this, &MainWindow::signalProjectsFilterApplied, m_ui->projects, &ProjectsTree::applyFilter);
+}
+
+void MainWindow::connectActions()
+{
+    RuleCommands *rules = ruleCommands();
+    connect(m_ui->btnApplyRules, &QPushButton::clicked, rules, &RuleCommands::onApplyRules);
+    connect(m_ui->action_Apply_Rules, &QAction::triggered, rules, &RuleCommands::onApplyRules);
+    connect(m_ui->actionApply_Rules_For_Date_Range, &QAction::triggered, rules,
+            &RuleCommands::onApplyRulesForDateRange);
+    connect(m_ui->actionView_Rules, &QAction::triggered, rules, &RuleCommands::showRulesDialog);
+    connect(m_ui->action_Add_Rule, &QAction::triggered, rules, &RuleCommands::onAddRuleDialog);
+    connect(m_ui->actionCheck_for_Updates, &QAction::triggered, m_subsystems->updateSchedule(),
+            &UpdateSchedule::checkWithUi);
+    connect(m_ui->action_Settings, &QAction::triggered, this, &MainWindow::editSettings);
+    connect(m_ui->btnRecord, &QPushButton::toggled, recorder(), &Recorder::setRecording);
 }
 
 void MainWindow::setApplyRulesEnabled(bool enabled)
@@ -202,9 +221,9 @@ int MainWindow::selectedTaskId() const
 void MainWindow::createTray()
 {
     m_tray = new TrayMenu(this);
-    connect(m_tray, &TrayMenu::startRequested, this, &MainWindow::onStart);
-    connect(m_tray, &TrayMenu::stopRequested, this, &MainWindow::onStop);
-    connect(m_tray, &TrayMenu::settingsRequested, this, &MainWindow::onTrayMenuOptions);
+    connect(m_tray, &TrayMenu::startRequested, this, [this] { m_ui->btnRecord->setChecked(true); });
+    connect(m_tray, &TrayMenu::stopRequested, this, [this] { m_ui->btnRecord->setChecked(false); });
+    connect(m_tray, &TrayMenu::settingsRequested, this, &MainWindow::editSettings);
     connect(m_tray, &TrayMenu::showRequested, this, &MainWindow::onTrayMenuShow);
     connect(m_tray, &TrayMenu::exitRequested, this, &MainWindow::on_actionExit_triggered);
     connect(m_tray->icon(), &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
@@ -243,21 +262,6 @@ void MainWindow::onRecordingChanged(bool on)
     m_tray->setRecording(on);
 }
 
-void MainWindow::on_btnRecord_toggled(bool checked)
-{
-    setRecording(checked);
-}
-
-void MainWindow::onStart()
-{
-    m_ui->btnRecord->setChecked(true);
-}
-
-void MainWindow::onStop()
-{
-    m_ui->btnRecord->setChecked(false);
-}
-
 void MainWindow::onInitialUpdate()
 {
     EntryViews::fillHideUnderChoices(m_ui->cbHideUnder, setting(Setting::HideUnder));
@@ -273,7 +277,7 @@ void MainWindow::onInitialUpdate()
     m_settings->loadSecrets();
     m_subsystems->startUp();
     m_initialUpdateDone = true;
-    connect(loginIndicator(), &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
+    connect(loginIndicator(), &ClickableLabel::doubleClicked, session(), &Session::onStatusLoginIndicatorDblClicked);
 }
 
 void MainWindow::checkStorage()
@@ -341,11 +345,6 @@ void MainWindow::onCalendarDateChanged(const QDate &date)
     m_views->showDay(date);
 }
 
-void MainWindow::onCalendarSelectionChanged()
-{
-    onCalendarDateChanged(m_ui->calendar->selectedDate());
-}
-
 void MainWindow::on_btToday_clicked()
 {
     m_ui->calendar->setSelectedDate(QDate::currentDate());
@@ -362,36 +361,6 @@ void MainWindow::on_checkGroupByHour_clicked(bool checked)
 {
     Settings::instance()->setValue(Setting::GroupByHour, checked);
     m_views->setGroupByHour(checked);
-}
-
-void MainWindow::on_editFilter_textChanged(const QString &text)
-{
-    m_filters->entriesTextChanged(text);
-}
-
-void MainWindow::on_editFilterProjects_textChanged(const QString &text)
-{
-    m_filters->projectsTextChanged(text);
-}
-
-void MainWindow::filterApply()
-{
-    m_filters->applyEntries();
-}
-
-void MainWindow::filterProjectsApply()
-{
-    m_filters->applyProjects();
-}
-
-void MainWindow::on_btnSyncFilters_toggled(bool checked)
-{
-    m_filters->syncToggled(checked);
-}
-
-void MainWindow::applyEntryFilter(const QString &text, bool keepExpandedNodes)
-{
-    m_views->applyFilter(text, keepExpandedNodes);
 }
 
 void MainWindow::on_action_Ignored_Applications_triggered()
@@ -416,13 +385,8 @@ void MainWindow::on_action_About_Tavro_triggered()
 {
     AboutDialog dialog(this);
     dialog.setWindowSource(windowProbe()->sourceDescription());
-    connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
+    connect(&dialog, &AboutDialog::checkForUpdates, m_subsystems->updateSchedule(), &UpdateSchedule::checkWithUi);
     dialog.exec();
-}
-
-void MainWindow::on_actionCheck_for_Updates_triggered()
-{
-    m_subsystems->updateSchedule()->checkWithUi();
 }
 
 void MainWindow::on_action_Help_Topics_triggered()
@@ -457,16 +421,11 @@ void MainWindow::describeAwayTime()
     m_views->reloadKeepingExpandedNodes();
 }
 
-void MainWindow::onTrayMenuOptions()
+void MainWindow::editSettings()
 {
     if (m_settings->editInDialog()) {
         session()->applyNetworkSettings();
     }
-}
-
-void MainWindow::on_action_Settings_triggered()
-{
-    onTrayMenuOptions();
 }
 
 void MainWindow::on_actionExit_triggered()
@@ -544,46 +503,10 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
-void MainWindow::on_btnApplyRules_clicked()
-{
-    ruleCommands()->onApplyRules();
-}
-
-void MainWindow::on_actionApply_Rules_For_Date_Range_triggered()
-{
-    ruleCommands()->onApplyRulesForDateRange();
-}
-
-void MainWindow::on_action_Apply_Rules_triggered()
-{
-    ruleCommands()->onApplyRules();
-}
-
-void MainWindow::on_actionView_Rules_triggered()
-{
-    ruleCommands()->showRulesDialog();
-}
-
-void MainWindow::on_action_Add_Rule_triggered()
-{
-    ruleCommands()->onAddRuleDialog();
-}
-
-void MainWindow::on_action_RefreshProjects_triggered()
-{
-    qDebug() << "app menu refresh";
-    session()->loadProjects();
-}
-
 void MainWindow::on_actionLogout_triggered()
 {
     session()->logout();
     m_settings->forgetSecrets();
-}
-
-void MainWindow::on_actionLogin_triggered()
-{
-    session()->login();
 }
 
 void MainWindow::on_action_Timestamps_triggered()
@@ -594,25 +517,8 @@ void MainWindow::on_action_Timestamps_triggered()
     dialog.exec();
 }
 
-void MainWindow::onStatusLoginIndicatorDblClicked()
-{
-    if (m_ui->actionLogin->isEnabled()) {
-        on_actionLogin_triggered();
-    }
-}
-
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
-{
-    _connectEntriesWithTask(ids, taskId, notes, false);
-}
-
-void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)
 {
     m_status->linkingStarted();
     m_status->linkingFinished(m_subsystems->linkEntries(ids, taskId, notes));
-}
-
-void MainWindow::unlinkEntries(const QStringList &ids)
-{
-    m_subsystems->unlinkEntries(ids);
 }

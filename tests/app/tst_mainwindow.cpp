@@ -442,7 +442,7 @@ private Q_SLOTS:
         appList->collapseAll();
         appList->expand(model->index(0, 0));
         child<QPushButton>("btnSyncFilters")->setChecked(true);
-        m_window->filterProjectsApply();
+        QTest::keyClick(child<QLineEdit>("editFilterProjects"), Qt::Key_Return);
         QVERIFY(appList->isExpanded(model->index(0, 0)));
         QVERIFY(!appList->isExpanded(model->index(1, 0)));
 
