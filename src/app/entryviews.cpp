@@ -23,15 +23,11 @@ EntryViews::EntryViews(TimeTree *unlinked, QLabel *unlinkedTotal, EntriesList *l
 
 void EntryViews::setModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
-    delete m_unlinked;
-    delete m_linked;
+    if (m_unlinked) {
+        disconnect(m_unlinked, nullptr, this, nullptr);
+    }
     m_unlinked = unlinked;
     m_linked = linked;
-    for (EntryDayModel *model : {unlinked, linked}) {
-        if (model) {
-            model->setParent(this);
-        }
-    }
     if (unlinked) {
         connect(unlinked, &EntryDayModel::datesWithZeroTimeChanged, this, &EntryViews::datesWithZeroTimeChanged);
     }

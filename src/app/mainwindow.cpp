@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "applook.h"
 #include "awayeditdialog.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
@@ -29,6 +30,7 @@
 #include "timelinestrip.h"
 #include "timestampsdialog.h"
 #include "traymenu.h"
+#include "treemodel.h"
 #include "treemodeladapter.h"
 #include "ui_mainwindow.h"
 #include "updatechecker.h"
@@ -68,7 +70,15 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     loadSettings();
     m_views =
         new EntryViews(m_ui->appList, m_ui->labelTotalTime, m_ui->linkedEntries, m_ui->labelTotalLinkedTime, this);
-    m_subsystems = new Subsystems(this, this, std::move(sources));
+    m_timelineStrip = new TimelineStrip(this);
+    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
+    auto *unlinked = new TreeModelAdapter(false, m_ui->appList, this);
+    auto *linked = new TreeModelAdapter(true, m_ui->linkedEntries, this);
+    m_subsystems = new Subsystems(
+        {this, this, m_views, m_status, m_timeline, unlinked->treeModel(), linked->treeModel()}, std::move(sources));
+    for (TreeModelAdapter *adapter : {unlinked, linked}) {
+        adapter->treeModel()->setAppLook(m_subsystems->appLook());
+    }
     connect(recorder(), &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
     connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::saveSettings);
@@ -83,12 +93,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 
     createTray();
 
-    m_timelineStrip = new TimelineStrip(this);
     WindowDocks::create(
         this, {m_ui->mainWidget, m_ui->widgetLeft, m_ui->widgetFilterRBox, m_ui->linkedEntries, m_timelineStrip},
         m_ui->menuView);
-    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
-    m_subsystems->connectWindow(m_views, m_status, m_timeline);
     connect(m_status, &StatusNotices::awayDescriptionRequested, this, &MainWindow::describeAwayTime);
 
     createWeekView();
@@ -104,7 +111,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(m_filters, &FilterSync::projectsFilterApplied, this, &MainWindow::signalProjectsFilterApplied);
 
     connect(m_views, &EntryViews::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
-    setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
+    setEntryModels(unlinked, linked);
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
     m_ui->appList->setLinkDialog(&LinkTimeDialog::ask);
     // Direct: the drop is complete only once the entries are linked.
@@ -237,8 +244,12 @@ QDate MainWindow::selectedDate() const
 
 void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
+    for (EntryDayModel *model : {unlinked, linked}) {
+        if (model) {
+            model->setParent(this);
+        }
+    }
     m_views->setModels(unlinked, linked);
-    m_subsystems->setEntryModels(unlinked, linked);
     if (m_initialUpdateDone) {
         m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
         m_timeline->watchModels();
@@ -513,6 +524,7 @@ void MainWindow::on_action_Timestamps_triggered()
 {
     TimestampsDialog dialog(this);
     dialog.day = selectedDate();
+    dialog.look = m_subsystems->appLook();
     dialog.load();
     dialog.exec();
 }

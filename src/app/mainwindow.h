@@ -64,7 +64,8 @@ public:
     void updateDateHeader(const QDate &date);
 
     // The models behind the unlinked and linked views; taken over by the window. Without them the
-    // controls still work but have nothing to reload.
+    // controls still work but have nothing to reload. Linking keeps working on the trees the window
+    // made at its start.
     void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
     EntryDayModel *unlinkedModel() const { return m_views->unlinkedModel(); }
     EntryDayModel *linkedModel() const { return m_views->linkedModel(); }

@@ -1,6 +1,5 @@
 #include "timetree.h"
 
-#include "appicon.h"
 #include "awayeditdialog.h"
 #include "entrydragpayload.h"
 #include "entrystore.h"
@@ -154,6 +153,7 @@ void TimeTree::onTimestamps()
         return;
     }
     dialog.day = entryModel()->day();
+    dialog.look = entryModel()->appLook();
     dialog.load();
     dialog.exec();
 }

@@ -1,7 +1,5 @@
 #include "treemodel.h"
 
-#include "appdisplayname.h"
-#include "appicon.h"
 #include "bytearena.h"
 #include "cataloguecache.h"
 #include "dayentrycursor.h"
@@ -277,11 +275,12 @@ void TreeModel::sort(int column, Qt::SortOrder order)
 class TreeModel::DayBuilder
 {
 public:
-    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour)
+    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour, const AppLook &look)
         : m_root(root)
         , m_arena(arena)
         , m_linked(linked)
         , m_groupByHour(groupByHour)
+        , m_look(look)
         , m_projectNames(CatalogueCache::instance()->names().projectNames)
         , m_tasklistNames(CatalogueCache::instance()->names().tasklistNames)
         , m_taskNames(CatalogueCache::instance()->names().taskNames)
@@ -419,7 +418,7 @@ private:
         App &app = m_apps[number];
         if (app.pathNumber < 0) {
             app.path = row.appPath();
-            app.name = AppDisplayName::forPath(app.path, row.appName());
+            app.name = m_look.name(app.path, row.appName());
             app.ignored = m_ignored.contains(app.path.toCaseFolded());
             auto pathNumber = m_pathNumbers.constFind(app.path);
             if (pathNumber == m_pathNumbers.constEnd()) {
@@ -427,7 +426,7 @@ private:
             }
             app.pathNumber = *pathNumber;
             app.pathValue = app.path;
-            app.iconValue = AppIcon::forPath(app.path);
+            app.iconValue = m_look.icon(app.path);
         }
         return app;
     }
@@ -527,6 +526,7 @@ private:
     TreeItemArena *m_arena;
     const bool m_linked;
     const bool m_groupByHour;
+    const AppLook &m_look;
     const QMap<QString, QVariant> m_projectNames;
     const QMap<QString, QVariant> m_tasklistNames;
     const QMap<QString, QVariant> m_taskNames;
@@ -564,7 +564,7 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     m_hideUnder = threshold;
 
     DayEntryCursor cursor(day, link(), m_filter, threshold);
-    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour);
+    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour, m_look);
     while (cursor.next()) {
         builder.add(cursor);
     }

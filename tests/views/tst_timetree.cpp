@@ -1,4 +1,3 @@
-#include "appicon.h"
 #include "recordingpresenter.h"
 #include "timetree.h"
 #include "viewtestdb.h"

@@ -3,6 +3,8 @@
 #include "viewtestdb.h"
 
 #include <QAbstractItemModelTester>
+#include <QIcon>
+#include <QPixmap>
 #include <QSignalSpy>
 
 using namespace ViewTest;
@@ -83,6 +85,44 @@ private Q_SLOTS:
         QCOMPARE(names(tree, tree.index(1, 0)), QStringList{QStringLiteral("notes.txt")});
         QCOMPARE(tree.totalTime(), 110);
         QVERIFY(consistent(tree));
+    }
+
+    // Each model shows applications as its look says: the desktop's name where it has one, else the
+    // stored name; the look's icon, else the stock one.
+    void applicationsShowAsTheLookSays_data()
+    {
+        QTest::addColumn<bool>("withLook");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("mailIcon");
+        QTest::newRow("no look") << false << QStringList{QStringLiteral("Editor"), QStringLiteral("Mail")}
+                                 << QStringLiteral("stock");
+        QTest::newRow("desktop names") << true << QStringList{QStringLiteral("Editor"), QStringLiteral("Post")}
+                                       << QStringLiteral("looked up");
+    }
+
+    void applicationsShowAsTheLookSays()
+    {
+        QFETCH(bool, withLook);
+        QFETCH(QStringList, names);
+        QFETCH(QString, mailIcon);
+        addEntry(m_editor, QStringLiteral("a.txt"), QStringLiteral("09:00:00"), 40);
+        addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("10:00:00"), 30);
+        QPixmap red(8, 8);
+        red.fill(Qt::red);
+        const QIcon lookedUp(red);
+        TreeModel &tree = model();
+        if (withLook) {
+            tree.setAppLook(AppLook(
+                [](const QString &path) {
+                    return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Post") : QString();
+                },
+                [lookedUp](const QString &) { return lookedUp; }));
+        }
+        tree.setupModelData(Day, 0);
+        QCOMPARE(::names(tree), names);
+        const QIcon shown = tree.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(shown.cacheKey() == lookedUp.cacheKey() ? QStringLiteral("looked up") : QStringLiteral("stock"),
+                 mailIcon);
     }
 
     void sortOrderOutlivesRebuilds()
