@@ -150,6 +150,10 @@ void Subsystems::createRecording(RecordingSources sources)
     m_metadata = sources.metadata ? std::move(sources.metadata) : createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_metadata.get());
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), m_clock, this);
+    m_sessionLock = sources.lock ? std::move(sources.lock) : createSessionLock();
+    m_recorder->setSessionLock(m_sessionLock.get());
+    m_idleInhibition = sources.inhibition ? std::move(sources.inhibition) : createIdleInhibition();
+    m_recorder->setIdleInhibition(m_idleInhibition.get());
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
     m_suspendMonitor = createSuspendMonitor(this);
     m_suspendHandler = new SuspendHandler(

@@ -63,6 +63,7 @@ public:
         add(IgnoredApps, "Application/Ignored", QStringList());
         add(IdleLimit, "Application/IdleLimit", 5, Format::Number, usableIdleLimit);
         add(IdleEnabled, "Application/IdleEnabled", true);
+        add(InhibitedIdleIsPresence, "Application/InhibitedIdleIsPresence", true);
         add(Username, "API/Username", QString());
         add(KeyringState, "API/Keyring", QString());
         add(Password, "API/Password", QString(), Format::Password);

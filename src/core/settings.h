@@ -22,34 +22,36 @@ inline constexpr SettingKey<int> HideUnder{0};
 inline constexpr SettingKey<QStringList> IgnoredApps{1};
 inline constexpr SettingKey<int> IdleLimit{2};
 inline constexpr SettingKey<bool> IdleEnabled{3};
-inline constexpr SettingKey<QString> Username{4};
+// Idle time while an application inhibits idling (a video, a presentation) is not away time.
+inline constexpr SettingKey<bool> InhibitedIdleIsPresence{4};
+inline constexpr SettingKey<QString> Username{5};
 // Whether the keyring holds the secrets ("used", "refused" or empty: not asked yet).
-inline constexpr SettingKey<QString> KeyringState{5};
-inline constexpr SettingKey<QString> Password{6};
-inline constexpr SettingKey<QString> AuthToken{7};
-inline constexpr SettingKey<bool> GroupByHour{8};
-inline constexpr SettingKey<bool> ProxyEnabled{9};
-inline constexpr SettingKey<QString> ProxyHost{10};
+inline constexpr SettingKey<QString> KeyringState{6};
+inline constexpr SettingKey<QString> Password{7};
+inline constexpr SettingKey<QString> AuthToken{8};
+inline constexpr SettingKey<bool> GroupByHour{9};
+inline constexpr SettingKey<bool> ProxyEnabled{10};
+inline constexpr SettingKey<QString> ProxyHost{11};
 // Kept as text: empty, or a port from 1 to 65535.
-inline constexpr SettingKey<QString> ProxyPort{11};
-inline constexpr SettingKey<bool> SslEnabled{12};
-inline constexpr SettingKey<bool> CloseToTray{13};
-inline constexpr SettingKey<bool> MinimizeToTray{14};
-inline constexpr SettingKey<bool> SingleClickTrayOpen{15};
-inline constexpr SettingKey<bool> ExtensionsAdobeEnabled{16};
-inline constexpr SettingKey<bool> GnomeExtensionOffered{17};
-inline constexpr SettingKey<bool> NoTrayCloseExplained{18};
-inline constexpr SettingKey<bool> CheckForUpdates{19};
-inline constexpr SettingKey<QString> UpdateFeedUrl{20};
-inline constexpr SettingKey<QString> HelpUrl{21};
+inline constexpr SettingKey<QString> ProxyPort{12};
+inline constexpr SettingKey<bool> SslEnabled{13};
+inline constexpr SettingKey<bool> CloseToTray{14};
+inline constexpr SettingKey<bool> MinimizeToTray{15};
+inline constexpr SettingKey<bool> SingleClickTrayOpen{16};
+inline constexpr SettingKey<bool> ExtensionsAdobeEnabled{17};
+inline constexpr SettingKey<bool> GnomeExtensionOffered{18};
+inline constexpr SettingKey<bool> NoTrayCloseExplained{19};
+inline constexpr SettingKey<bool> CheckForUpdates{20};
+inline constexpr SettingKey<QString> UpdateFeedUrl{21};
+inline constexpr SettingKey<QString> HelpUrl{22};
 // Set by the sign-in replies; read from the ini but never written back.
-inline constexpr SettingKey<QString> ApiKey{22};
+inline constexpr SettingKey<QString> ApiKey{23};
 // The entry views' headers, kept in the window state file.
-inline constexpr SettingKey<QByteArray> UnlinkedListState{23};
-inline constexpr SettingKey<QByteArray> UnlinkedListGeometry{24};
-inline constexpr SettingKey<QByteArray> LinkedListState{25};
-inline constexpr SettingKey<QByteArray> LinkedListGeometry{26};
-inline constexpr int KeyCount = 27;
+inline constexpr SettingKey<QByteArray> UnlinkedListState{24};
+inline constexpr SettingKey<QByteArray> UnlinkedListGeometry{25};
+inline constexpr SettingKey<QByteArray> LinkedListState{26};
+inline constexpr SettingKey<QByteArray> LinkedListGeometry{27};
+inline constexpr int KeyCount = 28;
 } // namespace Setting
 
 // The settings of this run: every key of the table, typed, starting at its default. Loaded from the

@@ -165,6 +165,7 @@ void SettingsFile::writeFirstStart(QSettings &ini, const DialogValues &values)
     ini.setValue(QStringLiteral("API/Url"), defaultServiceUrl());
     ini.setValue(QStringLiteral("Application/IdleLimit"), values.idleLimit);
     ini.setValue(QStringLiteral("Application/IdleEnabled"), values.idleEnabled);
+    ini.setValue(QStringLiteral("Application/InhibitedIdleIsPresence"), values.inhibitedIdleIsPresence);
     ini.setValue(QStringLiteral("API/Username"), values.username);
     ini.setValue(QStringLiteral("API/Password"), encodePassword(values.password));
     ini.setValue(QStringLiteral("Proxy/Enabled"), values.proxyEnabled);
@@ -187,6 +188,7 @@ void SettingsFile::storeDialogValues(Settings &settings, const DialogValues &val
 {
     settings.setValue(Setting::IdleEnabled, values.idleEnabled);
     settings.setValue(Setting::IdleLimit, values.idleLimit);
+    settings.setValue(Setting::InhibitedIdleIsPresence, values.inhibitedIdleIsPresence);
     settings.setValue(Setting::Username, values.username);
     settings.setValue(Setting::Password, values.password);
     settings.setValue(Setting::ProxyEnabled, values.proxyEnabled);
@@ -206,6 +208,7 @@ SettingsFile::DialogValues SettingsFile::dialogValues(const Settings &settings)
     DialogValues values;
     values.idleEnabled = settings.value(Setting::IdleEnabled);
     values.idleLimit = settings.value(Setting::IdleLimit);
+    values.inhibitedIdleIsPresence = settings.value(Setting::InhibitedIdleIsPresence);
     values.username = settings.value(Setting::Username);
     values.password = settings.value(Setting::Password);
     values.proxyEnabled = settings.value(Setting::ProxyEnabled);

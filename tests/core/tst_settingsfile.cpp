@@ -144,6 +144,7 @@ private Q_SLOTS:
         settings.setValue(Setting::HideUnder, 300);
         settings.setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")});
         settings.setValue(Setting::IdleEnabled, false);
+        settings.setValue(Setting::InhibitedIdleIsPresence, false);
         settings.setValue(Setting::CheckForUpdates, false);
         settings.setValue(Setting::HelpUrl, QStringLiteral("http://127.0.0.1:8080/help.html"));
         WindowValues window;
@@ -165,6 +166,7 @@ private Q_SLOTS:
         QCOMPARE(reloaded.value(Setting::Password), settings.value(Setting::Password));
         QCOMPARE(reloaded.value(Setting::HideUnder), 300);
         QCOMPARE(reloaded.value(Setting::IdleEnabled), false);
+        QCOMPARE(reloaded.value(Setting::InhibitedIdleIsPresence), false);
         QCOMPARE(reloaded.value(Setting::CloseToTray), true);
         QCOMPARE(reloaded.value(Setting::CheckForUpdates), !BuildInfo::UpdateCheck);
         QCOMPARE(reloaded.value(Setting::HelpUrl), settings.value(Setting::HelpUrl));
@@ -190,7 +192,7 @@ private Q_SLOTS:
         }
         QSettings ini(path, QSettings::IniFormat);
         QCOMPARE(ini.value(QStringLiteral("API/Url")).toString(), defaultServiceUrl());
-        QCOMPARE(ini.allKeys().size(), 15);
+        QCOMPARE(ini.allKeys().size(), 16);
         const DialogValues back = readDialogValues(ini);
         QCOMPARE(QStringList({back.username, back.password, QString::number(back.idleLimit)}),
                  QStringList({values.username, values.password, QStringLiteral("12")}));
