@@ -47,7 +47,7 @@ public:
     {}
     bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
     {
-        return m_subsystems->linkEntries(ids, taskId, notes);
+        return m_subsystems->linkEntries(ids, taskId, notes) == BookingService::LinkResult::Status::Linked;
     }
 
 private:
@@ -237,7 +237,8 @@ void Subsystems::startUp()
     m_updateSchedule->start();
 }
 
-bool Subsystems::linkEntries(const QStringList &ids, const QString &taskId, const QString &notes)
+BookingService::LinkResult::Status Subsystems::linkEntries(const QStringList &ids, const QString &taskId,
+                                                           const QString &notes)
 {
     return m_linker->connectEntriesWithTask(ids, taskId, notes);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookingservice.h"
 #include "database.h"
 #include "recordingsources.h"
 
@@ -84,7 +85,7 @@ public:
     // How the views show applications: names and icons as the recording found them.
     AppLook appLook() const;
     // Links the entries with the task; false when nothing was linked.
-    bool linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
+    BookingService::LinkResult::Status linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
     void unlinkEntries(const QStringList &ids);
 
 private:

@@ -33,6 +33,9 @@ public:
     void applyColumnLayout();
     int timeColumnMinimumWidth() const;
 
+    // What an empty view says instead, e.g. how its rows come about.
+    void setEmptyText(const QString &text) { m_emptyText = text; }
+
     // (node type, path) of the nodes last saved as expanded.
     QList<QPair<QString, QString>> savedExpandedNodes() const { return m_expandedNodes; }
 
@@ -68,6 +71,9 @@ protected:
     // Column widths 80 and 120, then the header as the settings saved it, then the column layout.
     void restoreHeaderState(SettingKey<QByteArray> stateKey, SettingKey<QByteArray> geometryKey);
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    // A name cut short by its column shows whole in a tool tip.
+    bool viewportEvent(QEvent *event) override;
 
 private:
     QString nodeKey(const QModelIndex &index) const;
@@ -76,4 +82,5 @@ private:
 
     QList<QPair<QString, QString>> m_expandedNodes;
     bool m_signedIn = false;
+    QString m_emptyText;
 };
