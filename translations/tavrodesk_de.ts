@@ -394,7 +394,7 @@ Der Tavro-Dienst hat nicht rechtzeitig geantwortet.</translation>
     </message>
 </context>
 <context>
-    <name>AppDisplayName</name>
+    <name>AppLook</name>
     <message>
         <source>Away Time</source>
         <translation>Abwesenheit</translation>

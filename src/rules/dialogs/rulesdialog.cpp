@@ -1,10 +1,10 @@
 #include "rulesdialog.h"
 
+#include "cataloguecache.h"
 #include "logging.h"
 #include "messagebox.h"
 #include "rulestore.h"
 #include "searchterms.h"
-#include "settings.h"
 #include "timetext.h"
 #include "ui_rulesdialog.h"
 
@@ -35,9 +35,8 @@ QString longDate(const QString &stored)
     return QLocale::system().toString(parseDate(stored), QLocale::LongFormat).toHtmlEscaped();
 }
 
-QString nameFromMap(const QString &mapKey, const QString &id)
+QString nameFromMap(const QMap<QString, QVariant> &names, const QString &id)
 {
-    const QVariantMap names = Settings::instance()->value(mapKey).toMap();
     const auto found = names.constFind(id);
     return found != names.constEnd() ? found.value().toString() : QLatin1Char('#') + id;
 }
@@ -288,8 +287,8 @@ QString RulesDialog::describeRule(int ruleId)
     }
 
     html += tr("Link with task <a href='#'>'%1'</a> from project <a href='#'>'%2'</a>")
-                .arg(nameFromMap(QStringLiteral("mapTaskNames"), taskId).toHtmlEscaped(),
-                     nameFromMap(QStringLiteral("mapProjectNames"), projectId).toHtmlEscaped()) +
+                .arg(nameFromMap(CatalogueCache::instance()->names().taskNames, taskId).toHtmlEscaped(),
+                     nameFromMap(CatalogueCache::instance()->names().projectNames, projectId).toHtmlEscaped()) +
             lineBreak;
     return html;
 }
