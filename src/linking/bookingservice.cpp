@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "logging.h"
+#include "projectscatalogue.h"
 #include "servicecall.h"
 #include "settings.h"
 #include "timetext.h"
@@ -10,22 +11,18 @@
 
 namespace {
 
-QString mapValue(const char *key, const QString &id)
-{
-    return Settings::instance()->value(QLatin1String(key)).toMap().value(id).toString();
-}
-
 // Where the catalogue places the task now.
 LinkTarget targetFor(qint64 taskId)
 {
+    const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+    const ProjectsCatalogue::TaskPlace place = catalogue.taskPlace(taskId);
     LinkTarget target;
-    const QString task = QString::number(taskId);
     target.taskId = taskId;
-    target.projectId = mapValue("mapTaskParentProjects", task).toLongLong();
-    target.tasklistId = mapValue("mapTaskParentTasklists", task).toLongLong();
-    target.taskName = mapValue("mapTaskNames", task);
-    target.projectName = mapValue("mapProjectNames", QString::number(target.projectId));
-    target.tasklistName = mapValue("mapTasklistNames", QString::number(target.tasklistId));
+    target.projectId = place.projectId;
+    target.tasklistId = place.tasklistId;
+    target.taskName = place.name;
+    target.projectName = catalogue.projectName(place.projectId);
+    target.tasklistName = catalogue.tasklistName(place.tasklistId);
     return target;
 }
 

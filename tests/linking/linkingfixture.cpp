@@ -44,14 +44,9 @@ bool LinkingFixture::start()
         return false;
     }
     m_session.login();
-    // The maps are kept as the projects tree keeps them.
-    ProjectsCatalogue catalogue;
-    if (catalogue.parse(values.value(QStringLiteral("XmlProjectsList")).toString())) {
-        ProjectsCatalogue::storeMaps(catalogue.maps());
-    }
     models = std::make_unique<LinkingModels>();
     server.clearRequests();
-    return !values.value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
+    return ProjectsCatalogue::shared().hasOpenTasks();
 }
 
 qint64 LinkingFixture::addEntry(qint64 appId, const char *title, const char *start, const char *end)

@@ -54,9 +54,9 @@ protected:
     }
 };
 
-QString cached(const char *map, const QString &id)
+const ProjectsCatalogue &catalogue()
 {
-    return Settings::instance()->value(QLatin1String(map)).toMap().value(id).toString();
+    return ProjectsCatalogue::shared();
 }
 
 } // namespace
@@ -71,9 +71,18 @@ private:
     LinkingModels *m_models = nullptr;
     std::unique_ptr<ProjectsTree> m_projects;
     std::unique_ptr<DraggingTree> m_entries;
+    // The one shown item with this text.
     QTreeWidgetItem *item(const QString &text) const
     {
-        const QList<QTreeWidgetItem *> found = m_projects->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        QList<QTreeWidgetItem *> found = m_projects->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        found.removeIf([](const QTreeWidgetItem *candidate) {
+            for (; candidate; candidate = candidate->parent()) {
+                if (candidate->isHidden()) {
+                    return true;
+                }
+            }
+            return false;
+        });
         return found.size() == 1 ? found.first() : nullptr;
     }
 
@@ -107,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(m_fixture->start());
         m_models = m_fixture->models.get();
         m_projects = std::make_unique<ProjectsTree>();
-        m_projects->showProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+        m_projects->showProjects();
         m_projects->show();
         connect(m_projects.get(), &ProjectsTree::signalConnectEntriesWithTask, &m_models->linker,
                 &EntryLinker::connectEntriesWithTask);
@@ -187,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(m_fixture->store()->taskList(id.toInt())->name, name);
-        QCOMPARE(cached("mapTasklistNames", id), name);
+        QCOMPARE(catalogue().tasklistName(id.toLongLong()), name);
         m_projects->applyFilter(QStringLiteral("Sprint"));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
     }
@@ -210,8 +219,8 @@ private Q_SLOTS:
         QVERIFY(item(name));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Beta")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
-        QCOMPARE(cached("mapTaskNames", id), name);
-        QCOMPARE(cached("mapTaskParentTasklists", id), QString::number(m_fixture->betaId));
+        QCOMPARE(catalogue().taskName(id.toLongLong()), name);
+        QCOMPARE(catalogue().taskPlace(id.toLongLong()).tasklistId, qint64(m_fixture->betaId));
     }
 
     void taskMenuKeysAreDistinct()

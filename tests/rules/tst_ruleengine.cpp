@@ -1,3 +1,4 @@
+#include "projectscatalogue.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulefakes.h"
@@ -26,6 +27,13 @@ private:
     static QString entry(int app, const char *title = "a", const char *start = "2012-03-06 09:00:00", int linked = 0)
     {
         return QString::number(RuleTestDb::addEntry(app, QLatin1String(title), QLatin1String(start), linked));
+    }
+
+    // A catalogue whose only open task is this one.
+    static void openTask(qint64 id, const QString &name)
+    {
+        ProjectsCatalogue::shared().replace(
+            {{1, QStringLiteral("Project"), 0, QString(), {{2, QStringLiteral("List"), true, {{id, name}}}}}});
     }
 
 private Q_SLOTS:
@@ -79,10 +87,10 @@ private Q_SLOTS:
         const QString other = entry(m_editor, "letter");
         RuleTestDb::addRule({m_editor}, 30, QStringLiteral("or"), QStringLiteral("invoice"), QStringLiteral("Bills"));
         RuleTestDb::addRule({m_editor}, 20, QStringLiteral("or"), QString(), QStringLiteral("Everything"));
-        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("20"), 1}});
+        openTask(20, QStringLiteral("Everything"));
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
-        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        ProjectsCatalogue::shared() = ProjectsCatalogue();
         QCOMPARE(m_linking.summary(), QStringLiteral("20:%1").arg(other));
         const QString note = QStringLiteral("Rule \"Bills\" was skipped: its task is completed or no longer known to "
                                             "Tavro (1 entry left unlinked).");
@@ -117,8 +125,7 @@ private Q_SLOTS:
                                           "(CASE title WHEN 'a.txt' THEN 750 WHEN 'b.txt' THEN 2100 ELSE 600 END) "
                                           "|| ' seconds')")));
         const int editorRule = RuleTestDb::addRule({m_editor}, 20);
-        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"),
-                                            QMap<QString, QVariant>{{QStringLiteral("20"), QStringLiteral("Design")}});
+        openTask(20, QStringLiteral("Design"));
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
         QCOMPARE(m_presenter.boxes().size(), 1);
@@ -127,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(engine.lastResult().batches.size(), 1);
 
         // A batch the service refuses is told apart; without a catalogue a task shows its id.
-        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        ProjectsCatalogue::shared() = ProjectsCatalogue();
         RuleStore::removeRule(editorRule);
         RuleTestDb::addRule({m_mail}, 31);
         m_linking.result = false;

@@ -1,3 +1,4 @@
+#include "projectscatalogue.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
@@ -155,11 +156,13 @@ private Q_SLOTS:
 
         // The catalogue's names win; a task list or a (completed) task it no longer lists keeps the name
         // stored with the link.
-        auto &values = Settings::instance()->values;
-        values.insert(QStringLiteral("mapProjectNames"), QVariantMap{{QStringLiteral("3"), QStringLiteral("Website")}});
-        values.insert(QStringLiteral("mapTasklistNames"), QVariantMap{{QStringLiteral("9"), QStringLiteral("Other")}});
-        values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("6"), QStringLiteral("Write")}});
+        ProjectsCatalogue::shared().replace({{3,
+                                              QStringLiteral("Website"),
+                                              0,
+                                              QString(),
+                                              {{9, QStringLiteral("Other"), true, {{6, QStringLiteral("Write")}}}}}});
         tree.reload();
+        ProjectsCatalogue::shared() = ProjectsCatalogue();
         QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), stored.at(2)}));
         QCOMPARE(tree.itemProperty(tree.index(0, 0, tree.index(0, 0, tree.index(0, 0))), QStringLiteral("id")).toInt(),
                  5);

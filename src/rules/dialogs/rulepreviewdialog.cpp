@@ -2,7 +2,7 @@
 
 #include "daterangepicker.h"
 #include "entrystore.h"
-#include "settings.h"
+#include "projectscatalogue.h"
 #include "timetext.h"
 
 #include <QDialogButtonBox>
@@ -15,8 +15,7 @@ namespace {
 
 QString taskLabel(const QString &taskId)
 {
-    const QMap<QString, QVariant> names = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
-    const QString name = names.value(taskId).toString();
+    const QString name = ProjectsCatalogue::shared().taskName(taskId.toLongLong());
     return name.isEmpty() ? QStringLiteral("task #") + taskId : QStringLiteral("task '") + name + QLatin1Char('\'');
 }
 

@@ -2,9 +2,9 @@
 
 #include "logging.h"
 #include "messagebox.h"
+#include "projectscatalogue.h"
 #include "rulestore.h"
 #include "searchterms.h"
-#include "settings.h"
 #include "timetext.h"
 #include "ui_rulesdialog.h"
 
@@ -35,11 +35,10 @@ QString longDate(const QString &stored)
     return parseDate(stored).toString(QLocale::system().dateFormat(QLocale::LongFormat)).toHtmlEscaped();
 }
 
-QString nameFromMap(const QString &mapKey, const QString &id)
+// The catalogue's name, or the id for what it does not know.
+QString nameOrId(const QString &name, const QString &id)
 {
-    const QVariantMap names = Settings::instance()->value(mapKey).toMap();
-    const auto found = names.constFind(id);
-    return found != names.constEnd() ? found.value().toString() : QLatin1Char('#') + id;
+    return name.isEmpty() ? QLatin1Char('#') + id : name;
 }
 } // namespace
 
@@ -288,8 +287,9 @@ QString RulesDialog::describeRule(int ruleId)
     }
 
     html += QStringLiteral("Link with task <a href='#'>'") +
-            nameFromMap(QStringLiteral("mapTaskNames"), taskId).toHtmlEscaped() +
+            nameOrId(ProjectsCatalogue::shared().taskName(taskId.toLongLong()), taskId).toHtmlEscaped() +
             QStringLiteral("'</a> from project <a href='#'>'") +
-            nameFromMap(QStringLiteral("mapProjectNames"), projectId).toHtmlEscaped() + QStringLiteral("'</a><br/>");
+            nameOrId(ProjectsCatalogue::shared().projectName(projectId.toLongLong()), projectId).toHtmlEscaped() +
+            QStringLiteral("'</a><br/>");
     return html;
 }
