@@ -155,6 +155,10 @@ void Subsystems::createRecording(RecordingSources sources)
     AppDisplayName::setProvider(
         [metadata = m_metadata.get()](const QString &path) { return metadata->productName(path); });
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), m_clock, this);
+    m_sessionLock = sources.lock ? std::move(sources.lock) : createSessionLock();
+    m_recorder->setSessionLock(m_sessionLock.get());
+    m_idleInhibition = sources.inhibition ? std::move(sources.inhibition) : createIdleInhibition();
+    m_recorder->setIdleInhibition(m_idleInhibition.get());
     // Rebuilt views show the same icons as the live ones: from the probe's per-path cache.
     AppIcon::setProvider([probe = m_probe.get()](const QString &path) { return probe->cachedAppIcon(path); });
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));

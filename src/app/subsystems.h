@@ -89,6 +89,8 @@ private:
     Clock *m_clock;
     std::unique_ptr<ForegroundWindowSource> m_windowSource;
     std::unique_ptr<IdleSource> m_idleSource;
+    std::unique_ptr<SessionLock> m_sessionLock;
+    std::unique_ptr<IdleInhibition> m_idleInhibition;
     std::unique_ptr<AppMetadata> m_metadata;
     std::unique_ptr<WindowProbe> m_probe;
     Recorder *m_recorder = nullptr;

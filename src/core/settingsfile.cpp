@@ -35,6 +35,7 @@ const QList<KeyEntry> &keyTable()
         {"IgnoredApps", "Application/Ignored", Kind::StringList, QStringList()},
         {"IdleLimit", "Application/IdleLimit", Kind::Int, 5},
         {"IdleEnabled", "Application/IdleEnabled", Kind::Bool, true},
+        {"InhibitedIdleIsPresence", "Application/InhibitedIdleIsPresence", Kind::Bool, true},
         {"HideUnder", "Application/HideUnder", Kind::Int, 0},
         {"GroupByHour", "Application/GroupByHour", Kind::Bool, false},
         {"ProxyEnabled", "Proxy/Enabled", Kind::Bool, false},
@@ -265,6 +266,7 @@ SettingsFile::DialogValues SettingsFile::readDialogValues(QSettings &ini)
     values.idleLimit = checkedNumber(ini.value(QStringLiteral("Application/IdleLimit")), 5,
                                      [](int value) { return usableSetting("IdleLimit", value); });
     values.idleEnabled = ini.value(QStringLiteral("Application/IdleEnabled"), true).toBool();
+    values.inhibitedIdleIsPresence = ini.value(QStringLiteral("Application/InhibitedIdleIsPresence"), true).toBool();
     values.username = ini.value(QStringLiteral("API/Username")).toString();
     values.password = decodePassword(ini.value(QStringLiteral("API/Password")).toString());
     values.proxyEnabled = ini.value(QStringLiteral("Proxy/Enabled"), false).toBool();
@@ -285,6 +287,7 @@ void SettingsFile::writeFirstStart(QSettings &ini, const DialogValues &values)
     ini.setValue(QStringLiteral("API/Url"), defaultServiceUrl());
     ini.setValue(QStringLiteral("Application/IdleLimit"), values.idleLimit);
     ini.setValue(QStringLiteral("Application/IdleEnabled"), values.idleEnabled);
+    ini.setValue(QStringLiteral("Application/InhibitedIdleIsPresence"), values.inhibitedIdleIsPresence);
     ini.setValue(QStringLiteral("API/Username"), values.username);
     ini.setValue(QStringLiteral("API/Password"), encodePassword(values.password));
     ini.setValue(QStringLiteral("Proxy/Enabled"), values.proxyEnabled);
@@ -307,6 +310,7 @@ void SettingsFile::storeDialogValues(QMap<QString, QVariant> &map, const DialogV
 {
     map[QStringLiteral("IdleEnabled")] = values.idleEnabled;
     map[QStringLiteral("IdleLimit")] = values.idleLimit;
+    map[QStringLiteral("InhibitedIdleIsPresence")] = values.inhibitedIdleIsPresence;
     map[QStringLiteral("Username")] = values.username;
     map[QStringLiteral("Password")] = values.password;
     map[QStringLiteral("ProxyEnabled")] = values.proxyEnabled;
@@ -326,6 +330,7 @@ SettingsFile::DialogValues SettingsFile::dialogValuesFromMap(const QMap<QString,
     DialogValues values;
     values.idleEnabled = map.value(QStringLiteral("IdleEnabled")).toBool();
     values.idleLimit = map.value(QStringLiteral("IdleLimit")).toInt();
+    values.inhibitedIdleIsPresence = map.value(QStringLiteral("InhibitedIdleIsPresence"), true).toBool();
     values.username = map.value(QStringLiteral("Username")).toString();
     values.password = map.value(QStringLiteral("Password")).toString();
     values.proxyEnabled = map.value(QStringLiteral("ProxyEnabled")).toBool();
@@ -368,6 +373,7 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     fromMap("Application/Ignored", "IgnoredApps");
     ini.setValue(QStringLiteral("Application/IdleLimit"), map.value(QStringLiteral("IdleLimit")).toInt());
     ini.setValue(QStringLiteral("Application/IdleEnabled"), map.value(QStringLiteral("IdleEnabled")).toBool());
+    fromMap("Application/InhibitedIdleIsPresence", "InhibitedIdleIsPresence");
     fromMap("API/Username", "Username");
     fromMap("API/Keyring", "KeyringState");
     if (withSecrets) {

@@ -21,6 +21,8 @@ struct DialogValues
 {
     int idleLimit = 5;
     bool idleEnabled = true;
+    // Idle time while an application inhibits idling (a video, a presentation) is not away time.
+    bool inhibitedIdleIsPresence = true;
     QString username;
     QString password;
     bool proxyEnabled = false;

@@ -34,6 +34,8 @@ void SettingsDialog::putData()
     m_ui->checkAwayEnabled->setChecked(values.idleEnabled);
     m_ui->spinAwayLimit->setValue(values.idleLimit);
     m_ui->spinAwayLimit->setEnabled(values.idleEnabled);
+    m_ui->checkInhibitedIdleIsPresence->setChecked(values.inhibitedIdleIsPresence);
+    m_ui->checkInhibitedIdleIsPresence->setEnabled(values.idleEnabled);
     m_ui->editUsername->setText(values.username);
     m_ui->editPassword->setText(values.password);
     m_ui->checkProxyEnabled->setChecked(values.proxyEnabled);
@@ -63,6 +65,7 @@ void SettingsDialog::getData()
 {
     values.idleEnabled = m_ui->checkAwayEnabled->isChecked();
     values.idleLimit = m_ui->spinAwayLimit->value();
+    values.inhibitedIdleIsPresence = m_ui->checkInhibitedIdleIsPresence->isChecked();
     values.username = m_ui->editUsername->text();
     values.password = m_ui->editPassword->text();
     values.proxyEnabled = m_ui->checkProxyEnabled->isChecked();
@@ -123,4 +126,5 @@ void SettingsDialog::on_checkProxyEnabled_toggled(bool checked)
 void SettingsDialog::on_checkAwayEnabled_toggled(bool checked)
 {
     m_ui->spinAwayLimit->setEnabled(checked);
+    m_ui->checkInhibitedIdleIsPresence->setEnabled(checked);
 }

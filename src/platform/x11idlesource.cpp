@@ -1,5 +1,7 @@
 #include "x11idlesource.h"
 
+#include "x11screensaver.h"
+
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>
 
@@ -7,19 +9,9 @@
 
 std::unique_ptr<X11IdleSource> X11IdleSource::connect(const QByteArray &display)
 {
-    int screen = 0;
-    xcb_connection_t *connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screen);
-    const xcb_query_extension_reply_t *extension =
-        xcb_connection_has_error(connection) ? nullptr : xcb_get_extension_data(connection, &xcb_screensaver_id);
-    if (!extension || !extension->present) {
-        xcb_disconnect(connection);
-        return nullptr;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screen && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
-    }
-    return std::unique_ptr<X11IdleSource>(new X11IdleSource(connection, it.data ? it.data->root : 0));
+    quint32 root = 0;
+    xcb_connection_t *connection = connectWithScreenSaver(display, &root);
+    return connection ? std::unique_ptr<X11IdleSource>(new X11IdleSource(connection, root)) : nullptr;
 }
 
 X11IdleSource::X11IdleSource(xcb_connection_t *connection, quint32 root)

@@ -3,8 +3,10 @@
 #include "applicationstore.h"
 #include "clock.h"
 #include "entrystore.h"
+#include "idleinhibition.h"
 #include "idlesource.h"
 #include "logging.h"
+#include "sessionlock.h"
 #include "settings.h"
 #include "timetext.h"
 #include "windowprobe.h"
@@ -36,6 +38,29 @@ void Recorder::setJournalPath(const QString &path)
     m_journal = RecordingJournal(path);
     m_journalOwned = false;
     m_journalRecovered = false;
+}
+
+void Recorder::setSessionLock(SessionLock *lock)
+{
+    if (m_lock) {
+        disconnect(m_lock, nullptr, this, nullptr);
+    }
+    m_lock = lock;
+    if (m_lock) {
+        connect(m_lock, &SessionLock::lockedChanged, this, &Recorder::onLockChanged);
+    }
+}
+
+bool Recorder::isLocked() const
+{
+    return m_lock && m_lock->isLocked();
+}
+
+void Recorder::onLockChanged()
+{
+    if (m_recording) {
+        updateApps();
+    }
 }
 
 void Recorder::setRecording(bool on)
@@ -93,7 +118,11 @@ void Recorder::updateApps()
     }
 
     if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
-        idleHook(sample, now, tickTime);
+        if (isLocked()) {
+            lockHook(sample, tickTime);
+        } else {
+            idleHook(sample, now, tickTime);
+        }
     }
 
     if (m_currentWindow.path.isEmpty()) {
@@ -124,9 +153,15 @@ void Recorder::scheduleNextTick()
 
 void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
 {
-    const qint64 idle = qMax(0, m_idle->idleSeconds());
+    qint64 idle = qMax(0, m_idle->idleSeconds());
     const qint64 limit =
         qMax(0LL, Settings::instance()->values.value(QStringLiteral("IdleLimit"), 5).toLongLong() * 60);
+    // A video or a presentation holds the user without input.
+    if (m_inhibition && Settings::instance()->values.value(QStringLiteral("InhibitedIdleIsPresence"), true).toBool() &&
+        m_inhibition->isInhibited()) {
+        idle = 0;
+        m_lastInhibited = tickTime;
+    }
 
     if (idle < limit) {
         if (m_inIdle) {
@@ -148,12 +183,27 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
     // in front of an unrecorded window (TavroDesk's own, say) away time reaches back to the last
     // recorded stretch, never into it.
     const QDateTime earliest = m_currentWindow.path.isEmpty() ? m_lastEnd : m_currentStart;
-    if (awayStart < earliest) {
-        awayStart = earliest;
+    for (const QDateTime &bound : {earliest, m_lastInhibited}) {
+        if (bound.isValid() && awayStart < bound) {
+            awayStart = bound;
+        }
     }
     sample = idleWindowInfo();
     sample.title = QStringLiteral("at ") + awayStart.time().toString(TimeOfDayFormat);
     now = awayStart;
+}
+
+void Recorder::lockHook(WindowInfo &sample, const QDateTime &tickTime)
+{
+    // Input at the lock screen is nobody working: only unlocking ends the away period.
+    if (m_inIdle) {
+        sample = m_currentWindow;
+        return;
+    }
+    m_inIdle = true;
+    qCDebug(lcRecording) << "Session locked: away";
+    sample = idleWindowInfo();
+    sample.title = QStringLiteral("at ") + tickTime.time().toString(TimeOfDayFormat);
 }
 
 QString Recorder::awayMessage(const QDateTime &start, const QDateTime &end)

@@ -10,13 +10,16 @@
 #include <QTimer>
 
 class Clock;
+class IdleInhibition;
 class IdleSource;
+class SessionLock;
 class WindowProbe;
 
 // The recording engine. While recording it samples the window in front once a second and keeps one
 // open stretch: the window and the moment it became current. When the path or the title changes,
 // the stretch is stored as one `entries` row and announced through entryStored(). Idle time beyond
-// the "IdleLimit" is cut off the window in front and stored under the away pseudo-application.
+// the "IdleLimit" is cut off the window in front and stored under the away pseudo-application; a
+// locked session is away from the moment it locks until it unlocks.
 //
 // Wiring expected from the main window:
 //   setJournalPath() once after the database is open (starting recording then stores a stretch a
@@ -54,6 +57,12 @@ public:
     // the journal is first written, so a journal of this run is never taken for one left behind.
     // Returns whether an entry was stored.
     bool recoverJournal();
+
+    // Not owned; must outlive the recorder. Without one the session never counts as locked.
+    void setSessionLock(SessionLock *lock);
+    // Not owned; must outlive the recorder. While it reports an inhibitor and the setting
+    // "InhibitedIdleIsPresence" holds, idle time is not away time.
+    void setIdleInhibition(IdleInhibition *inhibition) { m_inhibition = inhibition; }
 
     // The program's own executable: time in its own windows (settings, rules, linking...) is
     // not recorded; they count like windows whose program is unknown. Defaults to this process's.
@@ -104,6 +113,10 @@ Q_SIGNALS:
 private:
     QString m_ownPath;
     void idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime);
+    void lockHook(WindowInfo &sample, const QDateTime &tickTime);
+    bool isLocked() const;
+    // Locking and unlocking are acted on at once, as a tick of their own.
+    void onLockChanged();
     void closeStretch(const QDateTime &end);
     // Stores the unstored stretches in order; stops at the first failure. Unless `force`, a failing
     // database is tried again only every StoreRetrySecs.
@@ -118,6 +131,8 @@ private:
 
     WindowProbe *m_probe;
     IdleSource *m_idle;
+    SessionLock *m_lock = nullptr;
+    IdleInhibition *m_inhibition = nullptr;
     Clock *m_clock;
     QTimer m_samplingTimer;
     bool m_recording = false;
@@ -126,6 +141,8 @@ private:
     // Where the last stretch ended, or the first tick since recording started: away time never
     // reaches back before it.
     QDateTime m_lastEnd;
+    // The last tick an idle inhibitor was held: away time never reaches back before it.
+    QDateTime m_lastInhibited;
     bool m_inIdle = false;
     QString m_journalPath;
     RecordingJournal m_journal;

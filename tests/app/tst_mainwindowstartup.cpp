@@ -61,7 +61,7 @@ private Q_SLOTS:
                  QStringLiteral("Grüße"));
         // No keyring answers here: the password stays in the ini, and that is remembered.
         QCOMPARE(ini.value(QStringLiteral("API/Keyring")).toString(), QStringLiteral("refused"));
-        QCOMPARE(ini.allKeys().size(), 16);
+        QCOMPARE(ini.allKeys().size(), 17);
 
         QSqlQuery tables(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                                         "('entries', 'applications', 'settings', 'rules', 'rules_apps')"));

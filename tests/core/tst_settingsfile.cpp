@@ -150,6 +150,7 @@ private Q_SLOTS:
         map[QStringLiteral("HideUnder")] = 300;
         map[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")};
         map[QStringLiteral("IdleEnabled")] = false;
+        map[QStringLiteral("InhibitedIdleIsPresence")] = false;
         map[QStringLiteral("CheckForUpdates")] = false;
         map[QStringLiteral("HelpUrl")] = QStringLiteral("http://127.0.0.1:8080/help.html");
         WindowValues window;
@@ -168,7 +169,8 @@ private Q_SLOTS:
         QVERIFY(ini.value(QStringLiteral("API/Password")).toString() != QStringLiteral("Grüße"));
         QMap<QString, QVariant> reloaded;
         load(ini, reloaded);
-        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled CloseToTray CheckForUpdates HelpUrl")
+        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled InhibitedIdleIsPresence CloseToTray "
+                                                "CheckForUpdates HelpUrl")
                                      .split(QLatin1Char(' '));
         QCOMPARE(dump(reloaded, keys), dump(map, keys));
         QCOMPARE(reloaded.value(QStringLiteral("IgnoredApps")), map.value(QStringLiteral("IgnoredApps")));
@@ -193,7 +195,7 @@ private Q_SLOTS:
         }
         QSettings ini(path, QSettings::IniFormat);
         QCOMPARE(ini.value(QStringLiteral("API/Url")).toString(), defaultServiceUrl());
-        QCOMPARE(ini.allKeys().size(), 15);
+        QCOMPARE(ini.allKeys().size(), 16);
         const DialogValues back = readDialogValues(ini);
         QCOMPARE(QStringList({back.username, back.password, QString::number(back.idleLimit)}),
                  QStringList({values.username, values.password, QStringLiteral("12")}));

@@ -14,9 +14,11 @@ template <typename T> T *child(SettingsDialog &dialog, const char *name)
 
 QVariantList fields(const SettingsFile::DialogValues &v)
 {
-    return {v.idleLimit,           v.idleEnabled,     v.username,      v.password,    v.proxyEnabled,
-            v.proxyHost,           v.proxyPort,       v.sslEnabled,    v.closeToTray, v.minimizeToTray,
-            v.singleClickTrayOpen, v.checkForUpdates, v.updateFeedUrl, v.helpUrl};
+    return {v.idleLimit,       v.idleEnabled,    v.inhibitedIdleIsPresence,
+            v.username,        v.password,       v.proxyEnabled,
+            v.proxyHost,       v.proxyPort,      v.sslEnabled,
+            v.closeToTray,     v.minimizeToTray, v.singleClickTrayOpen,
+            v.checkForUpdates, v.updateFeedUrl,  v.helpUrl};
 }
 } // namespace
 
@@ -106,6 +108,7 @@ private Q_SLOTS:
     {
         // Every value differs from its default, so a field left unread shows.
         const SettingsFile::DialogValues values{42,
+                                                false,
                                                 false,
                                                 QStringLiteral("anna@example.com"),
                                                 QStringLiteral("sécret"),

@@ -5,7 +5,9 @@
 #include "appmetadata.h"
 #include "clock.h"
 #include "foregroundwindow.h"
+#include "idleinhibition.h"
 #include "idlesource.h"
+#include "sessionlock.h"
 
 #include <QIcon>
 #include <QMap>
@@ -61,6 +63,21 @@ public:
     int idleSeconds() override { return seconds; }
     QString description() const override { return QStringLiteral("fake"); }
     int seconds = 0;
+};
+
+class FakeIdleInhibition : public IdleInhibition
+{
+public:
+    bool isInhibited() override { return inhibited; }
+    QString description() const override { return QStringLiteral("fake"); }
+    bool inhibited = false;
+};
+
+class FakeSessionLock : public SessionLock
+{
+public:
+    void set(bool locked) { setLocked(locked); }
+    QString description() const override { return QStringLiteral("fake"); }
 };
 
 // What a recorder samples: a scripted clock, window, desktop metadata and idle time.

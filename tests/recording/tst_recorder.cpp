@@ -41,6 +41,8 @@ private:
     FakeForegroundSource m_source;
     FakeAppMetadata m_metadata;
     FakeIdleSource m_idle;
+    FakeSessionLock m_lock;
+    FakeIdleInhibition m_inhibition;
     std::unique_ptr<WindowProbe> m_probe;
     std::unique_ptr<Recorder> m_recorder;
     QDate m_day;
@@ -51,13 +53,16 @@ private:
     {
         auto recorder = std::make_unique<Recorder>(m_probe.get(), &m_idle, &m_clock);
         recorder->setJournalPath(journalPath());
+        recorder->setSessionLock(&m_lock);
+        recorder->setIdleInhibition(&m_inhibition);
         return recorder;
     }
 
     // One step a line: "hh:mm:ss[.zzz] path title [idle seconds]" is a tick ("-" for no path, "@self" for
     // this program's own); "hh:mm:ss pause",
-    // "record" and "flush" set the clock first; "show path title" fronts a window between ticks; "idle off",
-    // "idle on" and "idle <minutes>" change the settings. A time earlier than the one before is the next day.
+    // "record", "flush", "lock" and "unlock" set the clock first; "show path title" fronts a window between ticks;
+    // "inhibit" and "release" take and drop an idle inhibitor; "idle off", "idle on", "idle <minutes>" and
+    // "presence off" change the settings. A time earlier than the one before is the next day.
     void run(const QStringList &script)
     {
         QTime last(0, 0);
@@ -67,6 +72,14 @@ private:
                 const bool limit = field.at(1).at(0).isDigit();
                 Settings::instance()->values[limit ? QStringLiteral("IdleLimit") : QStringLiteral("IdleEnabled")] =
                     limit ? QVariant(field.at(1).toInt()) : QVariant(field.at(1) == QLatin1String("on"));
+                continue;
+            }
+            if (field.at(0) == QLatin1String("inhibit") || field.at(0) == QLatin1String("release")) {
+                m_inhibition.inhibited = field.at(0) == QLatin1String("inhibit");
+                continue;
+            }
+            if (field.at(0) == QLatin1String("presence")) {
+                Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = false;
                 continue;
             }
             if (field.at(0) == QLatin1String("show")) {
@@ -81,6 +94,8 @@ private:
                 m_recorder->setRecording(field.at(1) == QLatin1String("record"));
             } else if (field.at(1) == QLatin1String("flush")) {
                 m_recorder->flush();
+            } else if (field.at(1) == QLatin1String("lock") || field.at(1) == QLatin1String("unlock")) {
+                m_lock.set(field.at(1) == QLatin1String("lock"));
             } else {
                 const QString path = field.at(1) == QLatin1String("@self") ? QCoreApplication::applicationFilePath()
                                      : field.at(1) == QLatin1String("-")   ? QString()
@@ -106,6 +121,9 @@ private Q_SLOTS:
         Settings::instance()->values[QStringLiteral("IdleLimit")] = 5;
         m_day = QDate(2012, 3, 10);
         m_idle.seconds = 0;
+        m_lock.set(false);
+        m_inhibition.inhibited = false;
+        Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = true;
         m_probe = std::make_unique<WindowProbe>(&m_source, &m_metadata);
         m_recorder = makeRecorder();
         m_recorder->setRecording(true);
@@ -186,6 +204,51 @@ private Q_SLOTS:
         add("clock with milliseconds",
             "10:00:00.900 /e a.txt; 10:01:32.100 /m Inbox; 10:01:32.400 /e b.txt; 10:01:40.300 /m Inbox",
             "/e|a.txt|10 10:00:01|10 10:01:32; /e|b.txt|10 10:01:32|10 10:01:40");
+        // An hour of slides without input is work; away time after it starts when the inhibitor went,
+        // not an idle limit earlier.
+        add("inhibited idle is presence",
+            "10:00:00 /e slides.odp; inhibit; 10:30:00 /e slides.odp 1800; 10:59:59 /e slides.odp 3599; release; "
+            "11:00:00 /e slides.odp 3600; 11:10:00 /e slides.odp 0",
+            "/e|slides.odp|10 10:00:00|10 10:59:59; tavro://idle|at 10:59:59|10 10:59:59|10 11:10:00",
+            "Duration: 10 m 1 s\nInactivity period: 10:59:59 - 11:10:00");
+        add("inhibitors not counted",
+            "presence off; 10:00:00 /e video.mkv; inhibit; 10:06:00 /e video.mkv 360; "
+            "10:07:00 /e video.mkv 0",
+            "/e|video.mkv|10 10:00:00|10 10:01:00; tavro://idle|at 10:01:00|10 10:01:00|10 10:07:00",
+            "Duration: 6 m 0 s\nInactivity period: 10:01:00 - 10:07:00");
+        // A locked session is away from the second it locks to the second it unlocks.
+        // Between ticks: the window's stretch ends at the second of the lock, not a tick or an idle
+        // limit later; input at the lock screen does not end the away time, unlocking does.
+        add("lock between ticks",
+            "10:00:00 /e a.txt; 10:00:07 /e a.txt; 10:00:07.600 lock; 10:00:09 /e a.txt 1; 10:03:00 /e a.txt 0; "
+            "10:12:04.300 unlock; 10:12:05 /e a.txt 0; 10:12:09 flush",
+            "/e|a.txt|10 10:00:00|10 10:00:08; tavro://idle|at 10:00:08|10 10:00:08|10 10:12:04; "
+            "/e|a.txt|10 10:12:04|10 10:12:09",
+            "Duration: 11 m 56 s\nInactivity period: 10:00:08 - 10:12:04");
+        // Already away when the lock comes: one away period from when the user left until the unlock.
+        add("lock while idle",
+            "10:00:00 /e a.txt; 10:06:00 /e a.txt 360; 10:08:00 lock; 10:09:00 /e a.txt 0; 10:20:00 unlock",
+            "/e|a.txt|10 10:00:00|10 10:01:00; tavro://idle|at 10:01:00|10 10:01:00|10 10:20:00",
+            "Duration: 19 m 0 s\nInactivity period: 10:01:00 - 10:20:00");
+        // Unlocked but nobody there: the away period goes on until input comes.
+        add("unlocked without input",
+            "10:00:00 /e a.txt; 10:01:00 lock; 10:30:00 /e a.txt 1740; 10:40:00 unlock; 10:40:01 /e a.txt 2341; "
+            "10:41:00 /e a.txt 0",
+            "/e|a.txt|10 10:00:00|10 10:01:00; tavro://idle|at 10:01:00|10 10:01:00|10 10:41:00",
+            "Duration: 40 m 0 s\nInactivity period: 10:01:00 - 10:41:00");
+        add("locked in front of an unrecorded window",
+            "10:00:00 /e a.txt; 10:00:10 - dialog; 10:00:20 lock; 10:05:00 unlock; 10:05:02 /e a.txt",
+            "/e|a.txt|10 10:00:00|10 10:00:10; tavro://idle|at 10:00:20|10 10:00:20|10 10:05:00",
+            "Duration: 4 m 40 s\nInactivity period: 10:00:20 - 10:05:00");
+        add("paused while locked", "10:00:00 /e a.txt; 10:01:00 pause; 10:02:00 lock; 10:03:00 unlock; 10:03:00 flush",
+            "/e|a.txt|10 10:00:00|10 10:01:00");
+        add("recording starts while locked",
+            "10:00:00 pause; 10:00:30 lock; 10:01:00 record; 10:01:01 /e a.txt 60; 10:04:00 unlock; "
+            "10:04:01 /e a.txt",
+            "tavro://idle|at 10:01:01|10 10:01:01|10 10:04:00",
+            "Duration: 2 m 59 s\nInactivity period: 10:01:01 - 10:04:00");
+        add("away time switched off", "idle off; 10:00:00 /e a.txt; 10:01:00 lock; 10:05:00 unlock; 10:05:01 flush",
+            "/e|a.txt|10 10:00:00|10 10:05:01");
     }
 
     void script()
