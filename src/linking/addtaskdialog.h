@@ -34,7 +34,6 @@ public:
     const ProjectsCatalogue *projectsCatalogue = nullptr;
 
 private Q_SLOTS:
-    void on_editTaskName_textChanged(const QString &text);
     void on_cbProjects_activated(int index);
 
 private:

@@ -30,7 +30,6 @@ public:
     const ProjectsCatalogue *projectsCatalogue = nullptr;
 
 private Q_SLOTS:
-    void on_editTaskListName_textChanged(const QString &text);
 
 private:
     std::unique_ptr<Ui::AddTaskListDialog> m_ui;
