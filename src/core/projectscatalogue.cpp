@@ -60,6 +60,16 @@ void ProjectsCatalogue::markUnusable()
     ++m_generation;
 }
 
+void ProjectsCatalogue::clear()
+{
+    m_projects.clear();
+    m_usable = false;
+    ++m_generation;
+    m_projectNames.clear();
+    m_tasklistNames.clear();
+    m_openTasks.clear();
+}
+
 void ProjectsCatalogue::indexNames()
 {
     m_projectNames.clear();

@@ -72,6 +72,8 @@ public:
     // An unusable reply: the tree and the dialogs have nothing to offer until the next usable one, while
     // entries linked meanwhile keep being named from the last usable one.
     void markUnusable();
+    // Forgets everything, names included, as at start.
+    void clear();
     bool isUsable() const { return m_usable; }
     // Changes with every change of the catalogue, so a view can tell whether what it shows is current.
     quint64 generation() const { return m_generation; }

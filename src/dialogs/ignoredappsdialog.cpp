@@ -8,10 +8,6 @@
 #include <QDebug>
 #include <QFileInfo>
 
-namespace {
-const QString IgnoredAppsKey = QStringLiteral("IgnoredApps");
-}
-
 IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::IgnoredAppsDialog>())
@@ -19,7 +15,7 @@ IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons)
     , m_prompt(&ApplicationPathDialog::ask)
 {
     m_ui->setupUi(this);
-    const QStringList paths = Settings::instance()->value(IgnoredAppsKey).toStringList();
+    const QStringList paths = Settings::instance()->value(Setting::IgnoredApps);
     for (const QString &path : paths) {
         qDebug() << path;
         addItem(path);
@@ -64,15 +60,15 @@ void IgnoredAppsDialog::on_btAdd_clicked()
         return;
     }
     addItem(path);
-    QStringList paths = Settings::instance()->value(IgnoredAppsKey).toStringList();
+    QStringList paths = Settings::instance()->value(Setting::IgnoredApps);
     paths.append(path);
-    Settings::instance()->values[IgnoredAppsKey] = paths;
+    Settings::instance()->setValue(Setting::IgnoredApps, paths);
     listChanged = true;
 }
 
 void IgnoredAppsDialog::on_btRemove_clicked()
 {
-    QStringList paths = Settings::instance()->value(IgnoredAppsKey).toStringList();
+    QStringList paths = Settings::instance()->value(Setting::IgnoredApps);
     const QList<QTreeWidgetItem *> selected = m_ui->ignoredApps->selectedItems();
     QStringList removed;
     for (const QTreeWidgetItem *item : selected) {
@@ -88,5 +84,5 @@ void IgnoredAppsDialog::on_btRemove_clicked()
         paths.removeAll(path);
         listChanged = true;
     }
-    Settings::instance()->values[IgnoredAppsKey] = paths;
+    Settings::instance()->setValue(Setting::IgnoredApps, paths);
 }

@@ -10,8 +10,8 @@ namespace Ui {
 class IgnoredAppsDialog;
 }
 
-// Edits "IgnoredApps", the executables whose time the entry views leave out. Every change goes to
-// the settings map at once; the caller refreshes the views when `listChanged` is set.
+// Edits IgnoredApps, the executables whose time the entry views leave out. Every change goes to
+// the settings at once; the caller refreshes the views when `listChanged` is set.
 class IgnoredAppsDialog : public QDialog
 {
     Q_OBJECT

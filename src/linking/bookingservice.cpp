@@ -4,7 +4,6 @@
 #include "logging.h"
 #include "projectscatalogue.h"
 #include "servicecall.h"
-#include "settings.h"
 #include "timetext.h"
 
 #include <QDebug>

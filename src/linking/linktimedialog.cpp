@@ -1,7 +1,6 @@
 #include "linktimedialog.h"
 
 #include "logging.h"
-#include "settings.h"
 #include "timetext.h"
 #include "ui_linktimedialog.h"
 

@@ -9,7 +9,6 @@
 #include "projectsfilterindex.h"
 #include "searchterms.h"
 #include "servicecall.h"
-#include "settings.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -240,9 +239,8 @@ int ProjectsTree::selectedId(const QString &type) const
 
 QMenu *ProjectsTree::createContextMenu(QTreeWidgetItem *item)
 {
-    const bool loggedIn = Settings::instance()->value(QStringLiteral("isLoggedIn")).toBool();
     for (QAction *action : {m_addTaskAction, m_addTaskListAction, m_completeAction}) {
-        action->setEnabled(loggedIn);
+        action->setEnabled(m_signedIn);
     }
     auto *menu = new QMenu(this);
     const QString type = typeOf(item);

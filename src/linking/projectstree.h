@@ -61,6 +61,8 @@ public Q_SLOTS:
     void showProjects();
     // Sets the filter and shows the catalogue again.
     void applyFilter(const QString &text);
+    // Adding task lists and tasks and completing tasks are offered only while signed in.
+    void setSignedIn(bool signedIn) { m_signedIn = signedIn; }
 
 Q_SIGNALS:
     void refreshRequested();
@@ -97,6 +99,7 @@ private:
     // The catalogue's generation the items were built from.
     quint64 m_indexGeneration = 0;
     bool m_collapsedSinceExpand = false;
+    bool m_signedIn = false;
     // The last catalogue could not be read and the user was told.
     bool m_loadFailed = false;
     QAction *m_refreshAction;

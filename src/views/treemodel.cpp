@@ -1,7 +1,5 @@
 #include "treemodel.h"
 
-#include "appdisplayname.h"
-#include "appicon.h"
 #include "applicationstore.h"
 #include "bytearena.h"
 #include "dayentrycursor.h"
@@ -45,7 +43,7 @@ const QString EntryType = QStringLiteral("entry");
 QSet<QString> ignoredPaths()
 {
     QSet<QString> paths;
-    const QStringList list = Settings::instance()->values.value(QStringLiteral("IgnoredApps")).toStringList();
+    const QStringList list = Settings::instance()->value(Setting::IgnoredApps);
     for (const QString &path : list) {
         paths.insert(path.toCaseFolded());
     }
@@ -279,11 +277,12 @@ void TreeModel::sort(int column, Qt::SortOrder order)
 class TreeModel::DayBuilder
 {
 public:
-    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour)
+    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour, const AppLook &look)
         : m_root(root)
         , m_arena(arena)
         , m_linked(linked)
         , m_groupByHour(groupByHour)
+        , m_look(look)
         , m_ignored(ignoredPaths())
         , m_zero(formatDuration(0))
     {
@@ -418,7 +417,7 @@ private:
         App &app = m_apps[number];
         if (app.pathNumber < 0) {
             app.path = row.appPath();
-            app.name = AppDisplayName::forPath(app.path, row.appName());
+            app.name = m_look.name(app.path, row.appName());
             app.ignored = m_ignored.contains(app.path.toCaseFolded());
             auto pathNumber = m_pathNumbers.constFind(app.path);
             if (pathNumber == m_pathNumbers.constEnd()) {
@@ -426,7 +425,7 @@ private:
             }
             app.pathNumber = *pathNumber;
             app.pathValue = app.path;
-            app.iconValue = AppIcon::forPath(app.path);
+            app.iconValue = m_look.icon(app.path);
         }
         return app;
     }
@@ -529,6 +528,7 @@ private:
     TreeItemArena *m_arena;
     const bool m_linked;
     const bool m_groupByHour;
+    const AppLook &m_look;
     const QSet<QString> m_ignored;
     const QString m_zero;
     // By the cursor's application number.
@@ -563,7 +563,7 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     m_hideUnder = threshold;
 
     DayEntryCursor cursor(day, link(), entryFilter(), threshold);
-    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour);
+    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour, m_look);
     while (cursor.next()) {
         builder.add(cursor);
     }
@@ -596,7 +596,7 @@ EntryFilter TreeModel::entryFilter() const
         return filter;
     }
     for (const ApplicationRow &app : std::as_const(applications)) {
-        const QString shown = AppDisplayName::forPath(app.path, app.name);
+        const QString shown = m_look.name(app.path, app.name);
         if (shown == app.name) {
             continue;
         }

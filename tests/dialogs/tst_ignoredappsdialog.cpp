@@ -9,11 +9,9 @@
 #include <QTreeWidget>
 
 namespace {
-const QString Key = QStringLiteral("IgnoredApps");
-
 QStringList stored()
 {
-    return Settings::instance()->value(Key).toStringList();
+    return Settings::instance()->value(Setting::IgnoredApps);
 }
 } // namespace
 
@@ -24,7 +22,7 @@ class TestIgnoredAppsDialog : public QObject
 private Q_SLOTS:
     void addsExistingPathsOnce()
     {
-        Settings::instance()->values[Key] = QStringList();
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList());
         QTemporaryDir dir;
         const QString lower = dir.filePath(QStringLiteral("tool"));
         const QString upper = dir.filePath(QStringLiteral("TOOL"));
@@ -71,7 +69,7 @@ private Q_SLOTS:
     {
         const QString twice = QStringLiteral("/usr/bin/twice");
         const QString other = QStringLiteral("/usr/bin/other");
-        Settings::instance()->values[Key] = QStringList({twice, other, twice});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList({twice, other, twice}));
         IgnoredAppsDialog dialog;
         dialog.findChild<QTreeWidget *>(QStringLiteral("ignoredApps"))->topLevelItem(0)->setSelected(true);
         dialog.on_btRemove_clicked();

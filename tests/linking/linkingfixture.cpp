@@ -12,7 +12,8 @@ const QDate LinkingFixture::Day(2026, 3, 10);
 LinkingFixture::~LinkingFixture()
 {
     models.reset();
-    Settings::instance()->values.clear();
+    Settings::instance()->restoreDefaults();
+    ProjectsCatalogue::shared().clear();
 }
 
 bool LinkingFixture::start()
@@ -36,10 +37,10 @@ bool LinkingFixture::start()
     report2 = addEntry(editor, "Report", "09:20:00", "09:25:00");
     notes = addEntry(editor, "Notes", "09:30:00", "09:31:00");
 
-    auto &values = Settings::instance()->values;
-    values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
-    values.insert(QStringLiteral("Username"), QStringLiteral("demo@tavro.test"));
-    values.insert(QStringLiteral("Password"), QStringLiteral("demo"));
+    Settings *settings = Settings::instance();
+    settings->setServiceUrl(server.url().toString());
+    settings->setValue(Setting::Username, QStringLiteral("demo@tavro.test"));
+    settings->setValue(Setting::Password, QStringLiteral("demo"));
     if (!m_session.connectToService()) {
         return false;
     }

@@ -62,7 +62,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, filter);
         QFETCH(QString, outline);
-        Settings::instance()->values.clear();
+        Settings::instance()->restoreDefaults();
         ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
         QVERIFY(CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("projects.xml")), catalogue));
         ProjectsTree tree;
@@ -82,11 +82,12 @@ private Q_SLOTS:
         RecordingPresenter boxes;
         DevServer server;
         QVERIFY(server.listen());
-        auto &values = Settings::instance()->values;
-        values.clear();
-        values[QStringLiteral("RealApiBaseUrl")] = server.url().toString();
-        values[QStringLiteral("Username")] = QStringLiteral("demo@tavro.test");
-        values[QStringLiteral("Password")] = QStringLiteral("demo");
+        Settings *settings = Settings::instance();
+        settings->restoreDefaults();
+        ProjectsCatalogue::shared().clear();
+        settings->setServiceUrl(server.url().toString());
+        settings->setValue(Setting::Username, QStringLiteral("demo@tavro.test"));
+        settings->setValue(Setting::Password, QStringLiteral("demo"));
         ProjectsTree tree;
         Session session(nullptr);
         connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);

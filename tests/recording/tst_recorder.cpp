@@ -70,8 +70,11 @@ private:
             const QStringList field = step.split(QLatin1Char(' '));
             if (field.at(0) == QLatin1String("idle")) {
                 const bool limit = field.at(1).at(0).isDigit();
-                Settings::instance()->values[limit ? QStringLiteral("IdleLimit") : QStringLiteral("IdleEnabled")] =
-                    limit ? QVariant(field.at(1).toInt()) : QVariant(field.at(1) == QLatin1String("on"));
+                if (limit) {
+                    Settings::instance()->setValue(Setting::IdleLimit, field.at(1).toInt());
+                } else {
+                    Settings::instance()->setValue(Setting::IdleEnabled, field.at(1) == QLatin1String("on"));
+                }
                 continue;
             }
             if (field.at(0) == QLatin1String("inhibit") || field.at(0) == QLatin1String("release")) {
@@ -79,7 +82,7 @@ private:
                 continue;
             }
             if (field.at(0) == QLatin1String("presence")) {
-                Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = false;
+                Settings::instance()->setValue(Setting::InhibitedIdleIsPresence, false);
                 continue;
             }
             if (field.at(0) == QLatin1String("show")) {
@@ -117,13 +120,13 @@ private Q_SLOTS:
         QVERIFY(query.exec(QStringLiteral("DELETE FROM entries")));
         QVERIFY(query.exec(QStringLiteral("DELETE FROM applications")));
         QFile::remove(journalPath());
-        Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
-        Settings::instance()->values[QStringLiteral("IdleLimit")] = 5;
+        Settings::instance()->setValue(Setting::IdleEnabled, true);
+        Settings::instance()->setValue(Setting::IdleLimit, 5);
         m_day = QDate(2012, 3, 10);
         m_idle.seconds = 0;
         m_lock.set(false);
         m_inhibition.inhibited = false;
-        Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = true;
+        Settings::instance()->setValue(Setting::InhibitedIdleIsPresence, true);
         m_probe = std::make_unique<WindowProbe>(&m_source, &m_metadata);
         m_recorder = makeRecorder();
         m_recorder->setRecording(true);

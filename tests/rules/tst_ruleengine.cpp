@@ -90,7 +90,7 @@ private Q_SLOTS:
         openTask(20, QStringLiteral("Everything"));
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
-        ProjectsCatalogue::shared() = ProjectsCatalogue();
+        ProjectsCatalogue::shared().clear();
         QCOMPARE(m_linking.summary(), QStringLiteral("20:%1").arg(other));
         const QString note = QStringLiteral("Rule \"Bills\" was skipped: its task is completed or no longer known to "
                                             "Tavro (1 entry left unlinked).");
@@ -100,8 +100,7 @@ private Q_SLOTS:
 
     void onlyUnlinkedEntriesOfTheRangeAlsoOfExcludedApps()
     {
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"),
-                                            QStringList{QStringLiteral("/usr/bin/mail")});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/mail")});
         entry(m_mail, "a", "2012-03-05 23:59:59");
         const QString first = entry(m_mail, "a", "2012-03-06 00:00:00");
         entry(m_mail, "a", "2012-03-06 12:00:00", 777);
@@ -110,7 +109,7 @@ private Q_SLOTS:
         RuleTestDb::addRule({m_mail}, 5);
         RuleEngine engine(&m_linking);
         engine.applyRules(Day, Day);
-        Settings::instance()->values.remove(QStringLiteral("IgnoredApps"));
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList());
         QCOMPARE(m_linking.summary(), QStringLiteral("5:%1,%2").arg(first, last));
     }
 
@@ -135,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(engine.lastResult().batches.size(), 1);
 
         // A batch the service refuses is told apart; without a catalogue a task shows its id.
-        ProjectsCatalogue::shared() = ProjectsCatalogue();
+        ProjectsCatalogue::shared().clear();
         RuleStore::removeRule(editorRule);
         RuleTestDb::addRule({m_mail}, 31);
         m_linking.result = false;

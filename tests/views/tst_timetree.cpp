@@ -1,4 +1,3 @@
-#include "appicon.h"
 #include "recordingpresenter.h"
 #include "timetree.h"
 #include "viewtestdb.h"
@@ -145,12 +144,12 @@ private Q_SLOTS:
     {
         const QStringList ignored{QStringLiteral("/USR/BIN/Mail")};
         show();
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"), ignored);
+        Settings::instance()->setValue(Setting::IgnoredApps, ignored);
         select({QStringLiteral("Mail")});
         QSignalSpy reset(m_model.get(), &TreeModel::modelReset);
         QSignalSpy zero(m_tree.get(), &TimeTree::datesWithZeroTimeChanged);
         m_tree->onMenuExclude();
-        QCOMPARE(Settings::instance()->values.value(QStringLiteral("IgnoredApps")).toStringList(), ignored);
+        QCOMPARE(Settings::instance()->value(Setting::IgnoredApps), ignored);
         QCOMPARE(reset.count() + zero.count(), 0);
         QVERIFY(find(*m_model, QStringLiteral("Mail")).isValid());
         QCOMPARE(m_model->totalTime(), 710);

@@ -1,9 +1,11 @@
-#include "appdisplayname.h"
+#include "applook.h"
 #include "projectscatalogue.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
 #include <QAbstractItemModelTester>
+#include <QIcon>
+#include <QPixmap>
 #include <QSignalSpy>
 
 using namespace ViewTest;
@@ -86,6 +88,44 @@ private Q_SLOTS:
         QVERIFY(consistent(tree));
     }
 
+    // Each model shows applications as its look says: the desktop's name where it has one, else the
+    // stored name; the look's icon, else the stock one.
+    void applicationsShowAsTheLookSays_data()
+    {
+        QTest::addColumn<bool>("withLook");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("mailIcon");
+        QTest::newRow("no look") << false << QStringList{QStringLiteral("Editor"), QStringLiteral("Mail")}
+                                 << QStringLiteral("stock");
+        QTest::newRow("desktop names") << true << QStringList{QStringLiteral("Editor"), QStringLiteral("Post")}
+                                       << QStringLiteral("looked up");
+    }
+
+    void applicationsShowAsTheLookSays()
+    {
+        QFETCH(bool, withLook);
+        QFETCH(QStringList, names);
+        QFETCH(QString, mailIcon);
+        addEntry(m_editor, QStringLiteral("a.txt"), QStringLiteral("09:00:00"), 40);
+        addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("10:00:00"), 30);
+        QPixmap red(8, 8);
+        red.fill(Qt::red);
+        const QIcon lookedUp(red);
+        TreeModel &tree = model();
+        if (withLook) {
+            tree.setAppLook(AppLook(
+                [](const QString &path) {
+                    return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Post") : QString();
+                },
+                [lookedUp](const QString &) { return lookedUp; }));
+        }
+        tree.setupModelData(Day, 0);
+        QCOMPARE(::names(tree), names);
+        const QIcon shown = tree.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(shown.cacheKey() == lookedUp.cacheKey() ? QStringLiteral("looked up") : QStringLiteral("stock"),
+                 mailIcon);
+    }
+
     void sortOrderOutlivesRebuilds()
     {
         addEntry(m_editor, QStringLiteral("b.txt"), QStringLiteral("09:00:00"), 40);
@@ -163,7 +203,7 @@ private Q_SLOTS:
                                               QString(),
                                               {{9, QStringLiteral("Other"), true, {{6, QStringLiteral("Write")}}}}}});
         tree.reload();
-        ProjectsCatalogue::shared() = ProjectsCatalogue();
+        ProjectsCatalogue::shared().clear();
         QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), stored.at(2)}));
         QCOMPARE(tree.itemProperty(tree.index(0, 0, tree.index(0, 0, tree.index(0, 0))), QStringLiteral("id")).toInt(),
                  5);
@@ -239,8 +279,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(int, threshold);
         QFETCH(QString, total);
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"),
-                                            QStringList{QStringLiteral("/usr/bin/editor")});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/editor")});
         TreeModel &tree = model();
         tree.setFilterText(filter);
         tree.setupModelData(Day, threshold);
@@ -257,11 +296,14 @@ private Q_SLOTS:
     {
         addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("09:00:00"), 30);
         addEntry(m_editor, QStringLiteral("notes.txt"), QStringLiteral("09:01:00"), 40);
-        AppDisplayName::setProvider([](const QString &path) {
-            return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Posteingang-Programm") : QString();
-        });
+        const AppLook look(
+            [](const QString &path) {
+                return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Posteingang-Programm") : QString();
+            },
+            {});
         for (const QString &filter : {QStringLiteral("posteingang"), QStringLiteral("Mail"), QStringLiteral("Inbox")}) {
             TreeModel &tree = model();
+            tree.setAppLook(look);
             tree.setFilterText(filter);
             tree.setupModelData(Day, 0);
             QCOMPARE(tree.totalTime(), 30);
@@ -272,7 +314,6 @@ private Q_SLOTS:
             QCOMPARE(tree.totalTime(), 35);
             exec(QStringLiteral("DELETE FROM entries WHERE start_time LIKE '% 09:02:00'"));
         }
-        AppDisplayName::setProvider({});
     }
 
     void addEntryReachingThresholdShowsWholeDay()
