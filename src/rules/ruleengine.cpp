@@ -1,9 +1,9 @@
 #include "ruleengine.h"
 
-#include "cataloguecache.h"
 #include "linkingservice.h"
 #include "logging.h"
 #include "messagebox.h"
+#include "projectscatalogue.h"
 #include "rulepreview.h"
 #include "timetext.h"
 
@@ -77,8 +77,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT reloadLinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
-    MessageBox::information(m_messageParent, tr("Apply Rules"),
-                            m_result.summary(CatalogueCache::instance()->names().taskNames));
+    MessageBox::information(m_messageParent, tr("Apply Rules"), m_result.summary(ProjectsCatalogue::shared()));
     return true;
 }
 
@@ -91,14 +90,14 @@ QString entryCount(int entries)
 }
 } // namespace
 
-QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
+QString RuleRunResult::summary(const ProjectsCatalogue &catalogue) const
 {
     int entries = 0;
     qint64 seconds = 0;
     QStringList linkedLines;
     QStringList failedLines;
     for (const Batch &batch : batches) {
-        const QString name = taskNames.value(batch.taskId).toString();
+        const QString name = catalogue.taskName(batch.taskId.toLongLong());
         const QString task =
             name.isEmpty() ? QCoreApplication::translate("RuleRunResult", "task %1").arg(batch.taskId) : name;
         const QString count = entryCount(int(batch.entries));
@@ -130,8 +129,10 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
 
 std::function<bool(const QString &)> RuleEngine::openTaskFilter()
 {
-    const QVariantMap openTasks = CatalogueCache::instance()->names().taskNames;
-    return [openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); };
+    const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+    return [&catalogue](const QString &taskId) {
+        return !catalogue.hasOpenTasks() || catalogue.isOpenTask(taskId.toLongLong());
+    };
 }
 
 QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)

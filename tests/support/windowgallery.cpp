@@ -8,6 +8,7 @@
 #include "applicationstore.h"
 #include "applyrulesfordaterangedialog.h"
 #include "awayeditdialog.h"
+#include "cataloguereader.h"
 #include "entrystore.h"
 #include "exportdialog.h"
 #include "ignoredappsdialog.h"
@@ -82,6 +83,9 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
 {
     QList<QWidget *> dialogs;
     const QDate day = window->selectedDate();
+    // The catalogue the service would have sent: the task dialogs list it, the rules name from it.
+    ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+    CatalogueReader::load(projectsXml, catalogue);
 
     opened(new AboutDialog(window), &dialogs)->setWindowSource(QStringLiteral("X11"));
 
@@ -108,18 +112,18 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
     opened(away, &dialogs);
 
     auto *link = new LinkTimeDialog(window);
-    link->loadProjects(projectsXml);
+    link->loadProjects(catalogue);
     link->seconds = 3600;
     link->putData();
     opened(link, &dialogs);
 
     auto *task = new AddTaskDialog(window);
-    task->loadProjects(projectsXml);
+    task->loadProjects(catalogue);
     task->putData();
     opened(task, &dialogs);
 
     auto *taskList = new AddTaskListDialog(window);
-    taskList->loadProjects(projectsXml);
+    taskList->loadProjects(catalogue);
     taskList->putData();
     opened(taskList, &dialogs);
 
@@ -127,7 +131,7 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
     rules->loadRules();
     opened(rules, &dialogs);
 
-    auto *rule = new AddRuleDialog(window, projectsXml);
+    auto *rule = new AddRuleDialog(window, catalogue);
     rule->putData();
     opened(rule, &dialogs);
 

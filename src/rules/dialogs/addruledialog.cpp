@@ -17,11 +17,10 @@
 #include <QFile>
 #include <QPushButton>
 
-AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *metadata)
+AddRuleDialog::AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue, AppMetadata *metadata)
     : QDialog(parent)
     , dateTo(QDate::currentDate())
     , dateFrom(QDate::currentDate())
-    , projectsXml(xml)
     , m_ui(std::make_unique<Ui::AddRuleDialog>())
     , m_metadata(metadata)
 {
@@ -35,7 +34,7 @@ AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *m
     error.setColor(QPalette::WindowText, Contrast::readable(QColor(0xB0, 0x00, 0x00), error.color(QPalette::Window)));
     m_ui->labelTitleError->setPalette(error);
     fillTitleRules();
-    loadProjects(xml);
+    loadProjects(catalogue);
     loadApplications();
     connectEdits();
 }
@@ -99,18 +98,18 @@ void AddRuleDialog::loadApplications()
     }
 }
 
-void AddRuleDialog::loadProjects(const QString &xml)
+void AddRuleDialog::loadProjects(const ProjectsCatalogue &catalogue)
 {
-    projectsXml = xml;
-    if (CatalogueChoices::fillProjects(m_ui->cbProjects, xml) && m_ui->cbProjects->count() > 0) {
+    projectsCatalogue = &catalogue;
+    if (CatalogueChoices::fillProjects(m_ui->cbProjects, catalogue) && m_ui->cbProjects->count() > 0) {
         loadTasks(CatalogueChoices::currentId(m_ui->cbProjects));
     }
 }
 
 void AddRuleDialog::loadTasks(int wantedProjectId)
 {
-    CatalogueChoices::Project project;
-    if (CatalogueChoices::readProject(projectsXml, wantedProjectId, project)) {
+    ProjectsCatalogue::Project project;
+    if (projectsCatalogue && CatalogueChoices::readProject(*projectsCatalogue, wantedProjectId, project)) {
         CatalogueChoices::fillTasks(m_ui->cbTasks, project);
     }
 }
