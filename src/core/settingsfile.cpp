@@ -33,6 +33,8 @@ const QList<KeyEntry> &keyTable()
         {"AuthToken", "API/AuthToken", Kind::String, QString()},
         {"KeyringState", "API/Keyring", Kind::String, QString()},
         {"IgnoredApps", "Application/Ignored", Kind::StringList, QStringList()},
+        {"NeverRecordedApps", "Application/NeverRecorded", Kind::StringList, QStringList()},
+        {"NeverRecordedKeepTime", "Application/NeverRecordedKeepTime", Kind::Bool, true},
         {"IdleLimit", "Application/IdleLimit", Kind::Int, 5},
         {"IdleEnabled", "Application/IdleEnabled", Kind::Bool, true},
         {"InhibitedIdleIsPresence", "Application/InhibitedIdleIsPresence", Kind::Bool, true},
@@ -371,6 +373,8 @@ void SettingsFile::save(QSettings &ini, const QMap<QString, QVariant> &map, cons
     ini.setValue(QStringLiteral("Application/Started"), window.recording);
     ini.setValue(QStringLiteral("Application/HideUnder"), map.value(QStringLiteral("HideUnder")).toInt());
     fromMap("Application/Ignored", "IgnoredApps");
+    fromMap("Application/NeverRecorded", "NeverRecordedApps");
+    fromMap("Application/NeverRecordedKeepTime", "NeverRecordedKeepTime");
     ini.setValue(QStringLiteral("Application/IdleLimit"), map.value(QStringLiteral("IdleLimit")).toInt());
     ini.setValue(QStringLiteral("Application/IdleEnabled"), map.value(QStringLiteral("IdleEnabled")).toBool());
     fromMap("Application/InhibitedIdleIsPresence", "InhibitedIdleIsPresence");

@@ -17,6 +17,8 @@ public:
     ExportWriter::Format format = ExportWriter::Format::Csv;
     // The catalogue text of the signed-in user; empty leaves the client columns empty.
     QString catalogueXml;
+    // One row per day with its figures (see ExportWriter::writeDays) instead of one per entry.
+    bool perDay = false;
 
     // Empty when the range is usable, else why not.
     QString rangeProblem() const;
@@ -29,4 +31,9 @@ public:
 
     // Sets the client of every linked record whose project the catalogue knows.
     static void fillClients(QList<ExportRecord> *records, const QString &catalogueXml);
+
+private:
+    static bool unread(QString *error);
+    // Whether what the writer wrote all reached the device; else why not in `error`.
+    static bool written(QIODevice *device, bool writerOk, QString *error);
 };

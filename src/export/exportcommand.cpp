@@ -46,11 +46,18 @@ QCommandLineOption ExportCommand::outputOption()
                               QStringLiteral("FILE"));
 }
 
+QCommandLineOption ExportCommand::perDayOption()
+{
+    return QCommandLineOption(QStringLiteral("per-day"),
+                              QStringLiteral("With --export: one row per day with its recorded, linked, unlinked, "
+                                             "away and still-to-book seconds instead of one per entry."));
+}
+
 bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QString *error)
 {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        *error = QStringLiteral("Usage: tavrodesk --export FROM TO [--format csv|json] [--output FILE]");
+        *error = QStringLiteral("Usage: tavrodesk --export FROM TO [--per-day] [--format csv|json] [--output FILE]");
         return false;
     }
     EntryExport &run = request->exportRun;
@@ -74,6 +81,7 @@ bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QSt
         return false;
     }
     request->outputPath = parser.value(outputOption().names().constFirst());
+    run.perDay = parser.isSet(perDayOption().names().constFirst());
     return true;
 }
 

@@ -151,6 +151,8 @@ private Q_SLOTS:
         map[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")};
         map[QStringLiteral("IdleEnabled")] = false;
         map[QStringLiteral("InhibitedIdleIsPresence")] = false;
+        map[QStringLiteral("NeverRecordedApps")] = QStringList{QStringLiteral("/usr/bin/vault")};
+        map[QStringLiteral("NeverRecordedKeepTime")] = false;
         map[QStringLiteral("CheckForUpdates")] = false;
         map[QStringLiteral("HelpUrl")] = QStringLiteral("http://127.0.0.1:8080/help.html");
         WindowValues window;
