@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/ from the demo (scripts/run-demo.sh) on a private X server at
-# 1280x800 with a window manager and a tray: the main window after two terminal windows were
-# recorded, the week view, the link dialog and the settings dialog.
+# Takes the screenshots in docs/ from the demo (scripts/run-demo.sh) on a private X server with a
+# window manager and a tray: the main window after two terminal windows were recorded, the week
+# view, the link dialog and the settings dialog at 1280x800; with SCREEN=WIDTHxHEIGHT, the main
+# window alone at that size (main-window-WIDTHxHEIGHT.png).
 #
-#   scripts/docs-screenshots.sh BUILD_DIR [OUTPUT_DIR (default docs)]
+#   [SCREEN=1920x1080] scripts/docs-screenshots.sh BUILD_DIR [OUTPUT_DIR (default docs)]
 #
 # Needs xvfb, openbox, trayer, xterm, xdotool and imagemagick (scripts/install-deps.sh).
 set -euo pipefail
@@ -12,6 +13,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 out=${2:-$root/docs}
+screen=${SCREEN:-1280x800}
+screen_width=${screen%x*}
+screen_height=${screen#*x}
 mkdir -p "$out"
 work=$(mktemp -d)
 pids=()
@@ -31,7 +35,7 @@ shoot() {
 }
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 1 50); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
@@ -61,8 +65,13 @@ for title in "Build log - make" "Reading mail"; do
     sleep 6
 done
 xdotool windowactivate --sync "$window"
-xdotool windowsize --sync "$window" 1200 720 windowmove --sync "$window" 40 20
+xdotool windowsize --sync "$window" $((screen_width - 80)) $((screen_height - 80)) windowmove --sync "$window" 40 20
 sleep 2
+if [[ $screen != 1280x800 ]]; then
+    shoot TavroDesk "$out/main-window-$screen.png"
+    echo "screenshot in $out"
+    exit 0
+fi
 shoot TavroDesk "$out/main-window.png"
 
 # The week view, on the week before the demo day: the script writes that week's entries into the

@@ -35,13 +35,22 @@ if [[ $demo_dir == "$HOME" || $demo_dir == "$(realpath -m "$real_data_home")" ||
     exit 1
 fi
 
+# One demo a folder: a second would start a second service on the same data and point the settings
+# at a port that goes away with it.
+exec 9>"$demo_dir/demo.lock"
+if ! flock -n 9; then
+    echo "$0: a demo is already running in $demo_dir; quit it first, or give this one another folder with" \
+        "TAVRO_DEMO_DIR" >&2
+    exit 1
+fi
+
 data_home="$demo_dir/data"
 runtime_dir="$demo_dir/run"
 mkdir -p "$data_home/TavroDesk" "$runtime_dir" "$demo_dir/config/TavroDesk" "$demo_dir/state" "$demo_dir/cache"
 chmod 700 "$runtime_dir" "$data_home/TavroDesk" "$demo_dir/config/TavroDesk"
 
 service_log="$demo_dir/devservice.log"
-"$service" --port 0 --data "$demo_dir/devservice.sqlite" >"$service_log" 2>&1 &
+"$service" --port 0 --data "$demo_dir/devservice.sqlite" >"$service_log" 2>&1 9>&- &
 service_pid=$!
 trap 'kill "$service_pid" 2>/dev/null || true; wait "$service_pid" 2>/dev/null || true' EXIT
 
@@ -118,5 +127,5 @@ status=0
 # GNOME Shell reads extensions from the session's own data folder, not the demo's.
 TAVRO_SESSION_DATA_HOME="$real_data_home" \
     XDG_DATA_HOME="$data_home" XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
-    XDG_STATE_HOME="$demo_dir/state" XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" || status=$?
+    XDG_STATE_HOME="$demo_dir/state" XDG_CACHE_HOME="$demo_dir/cache" "$app" "$@" 9>&- || status=$?
 exit "$status"

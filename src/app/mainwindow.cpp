@@ -43,6 +43,7 @@
 #include <QDebug>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -124,7 +125,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     updateDateHeader(m_ui->calendar->selectedDate());
 
     restoreState(m_settings->stateFile()->value(QStringLiteral("Window/State")).toByteArray(), 0);
-    restoreGeometry(m_settings->stateFile()->value(QStringLiteral("Window/Geometry")).toByteArray());
+    if (!restoreGeometry(m_settings->stateFile()->value(QStringLiteral("Window/Geometry")).toByteArray())) {
+        openAtScreenSize();
+    }
 
     connectSession();
     connect(ruleCommands()->engine(), &RuleEngine::runningChanged, this,
@@ -143,6 +146,15 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 MainWindow::~MainWindow()
 {
     m_subsystems->closeDatabase();
+}
+
+void MainWindow::openAtScreenSize()
+{
+    // A first start fills three quarters of the screen, whatever its size, centred on it.
+    const QRect available = screen()->availableGeometry();
+    resize(qMax(minimumSizeHint().width(), available.width() * 3 / 4),
+           qMax(minimumSizeHint().height(), available.height() * 3 / 4));
+    move(available.center() - rect().center());
 }
 
 void MainWindow::loadSettings()
@@ -243,7 +255,9 @@ void MainWindow::setRecording(bool on)
 void MainWindow::onRecordingChanged(bool on)
 {
     m_recording = on;
+    // The button shows the state, as the tray does; what a click does is in its tool tip.
     m_ui->btnRecord->setText(on ? QStringLiteral("Recording") : QStringLiteral("Paused"));
+    m_ui->btnRecord->setToolTip(on ? QStringLiteral("Pause recording") : QStringLiteral("Start recording"));
     m_tray->setRecording(on);
 }
 
@@ -273,6 +287,7 @@ void MainWindow::onInitialUpdate()
     checkStorage();
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
+    statusBar()->clearMessage();
 
     m_settings->loadSecrets();
     m_subsystems->startUp();
@@ -424,7 +439,7 @@ void MainWindow::on_actionExport_triggered()
 {
     const QString note = ExportAction::run(this, selectedDate());
     if (!note.isEmpty()) {
-        statusBar()->showMessage(note);
+        m_status->showMessage(note, StatusNotices::NoteTimeoutMs);
     }
 }
 

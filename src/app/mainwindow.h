@@ -145,6 +145,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void openAtScreenSize();
     // The window's side of the session's wiring: sign-in actions and the projects tree.
     void connectSession();
     void onRecordingChanged(bool on);

@@ -11,7 +11,6 @@
 
 namespace {
 const QString LinkingNote = QStringLiteral("Linking with Tavro...");
-const QString LinkFailedNote = QStringLiteral("The entries could not be linked and stay unlinked.");
 const QString DescribeAwayAction = QStringLiteral("describe-away");
 } // namespace
 
@@ -97,10 +96,23 @@ void StatusNotices::linkingStarted()
     showProgress(0, 0);
 }
 
-void StatusNotices::linkingFinished(bool linked)
+void StatusNotices::linkingFinished(BookingService::LinkResult::Status status)
 {
+    using Status = BookingService::LinkResult::Status;
     m_progressBar->hide();
-    m_bar->showMessage(linked ? QStringLiteral("Ready") : LinkFailedNote);
+    switch (status) {
+    case Status::Linked:
+        m_bar->showMessage(QStringLiteral("The entries are linked and booked on Tavro."), NoteTimeoutMs);
+        return;
+    case Status::NotLinked:
+        m_bar->showMessage(QStringLiteral("The entries could not be linked and stay unlinked."), NoteTimeoutMs);
+        return;
+    case Status::Unconfirmed:
+    case Status::NotStored:
+        m_bar->showMessage(QStringLiteral("The entries are linked, but their booking on Tavro is unconfirmed."),
+                           NoteTimeoutMs);
+        return;
+    }
 }
 
 void StatusNotices::showStorageProblem(const QString &problem)
@@ -121,7 +133,7 @@ void StatusNotices::showStorageProblem(const QString &problem)
 void StatusNotices::showStorageFailing(bool failing, const QString &text)
 {
     if (!failing) {
-        m_bar->showMessage(QStringLiteral("Recorded time is stored again."), 10000);
+        m_bar->showMessage(QStringLiteral("Recorded time is stored again."), NoteTimeoutMs);
         return;
     }
     m_bar->showMessage(text);

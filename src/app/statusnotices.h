@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookingservice.h"
+
 #include <QObject>
 
 #include <functional>
@@ -32,6 +34,9 @@ public:
     ClickableLabel *loginIndicator() const { return m_loginIndicator; }
     QLabel *storageWarning() const { return m_storageWarning; }
 
+    // How long a note about something that happened stays in the status bar.
+    static constexpr int NoteTimeoutMs = 10000;
+
     // A message in the status bar, e.g. the session's; a time-out of 0 keeps it until the next.
     void showMessage(const QString &text, int timeout);
     void showProgress(int minimum, int maximum);
@@ -40,7 +45,7 @@ public:
 
     // Around a link: the service may take up to its time-out to answer.
     void linkingStarted();
-    void linkingFinished(bool linked);
+    void linkingFinished(BookingService::LinkResult::Status status);
 
     // A lasting warning and a tray balloon while `problem` is not empty; clears them otherwise.
     void showStorageProblem(const QString &problem);

@@ -49,7 +49,7 @@ public:
     {}
     bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
     {
-        return m_subsystems->linkEntries(ids, taskId, notes);
+        return m_subsystems->linkEntries(ids, taskId, notes) == BookingService::LinkResult::Status::Linked;
     }
 
 private:
@@ -248,11 +248,12 @@ void Subsystems::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
     }
 }
 
-bool Subsystems::linkEntries(const QStringList &ids, const QString &taskId, const QString &notes)
+BookingService::LinkResult::Status Subsystems::linkEntries(const QStringList &ids, const QString &taskId,
+                                                           const QString &notes)
 {
     if (!m_linker) {
         qDebug() << "link: the entry views have no tree models";
-        return false;
+        return BookingService::LinkResult::Status::NotLinked;
     }
     return m_linker->connectEntriesWithTask(ids, taskId, notes);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bookingservice.h"
 #include "database.h"
 #include "recordingsources.h"
 
@@ -73,7 +74,7 @@ public:
     void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
     EntryLinker *linker() const { return m_linker; }
     // Links the entries with the task; false when nothing was linked.
-    bool linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
+    BookingService::LinkResult::Status linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
     void unlinkEntries(const QStringList &ids);
 
 private:

@@ -45,7 +45,9 @@ QString AboutDialog::filesText()
 
 void AboutDialog::setWindowSource(const QString &description)
 {
-    m_ui->labelWindowSource->setText(QStringLiteral("Window source: ") + description);
+    m_ui->labelWindowSource->setText(QStringLiteral("Window source: ") + description +
+                                     QStringLiteral("\nTime in TavroDesk's own windows is not recorded; idle time in "
+                                                    "front of them still becomes away time."));
     m_ui->labelWindowSource->setVisible(!description.isEmpty());
 }
 

@@ -57,7 +57,12 @@ bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QSt
 {
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        *error = QStringLiteral("Usage: tavrodesk --export FROM TO [--per-day] [--format csv|json] [--output FILE]");
+        // A day or two too many are the usual slips: say which, then how it goes.
+        *error = (positional.isEmpty() ? QStringLiteral("--export needs the last day too, for example: tavrodesk "
+                                                        "--export 2026-12-01 2026-12-07\n")
+                                       : QStringLiteral("--export takes two days, FROM and TO; also given: %1\n")
+                                             .arg(positional.mid(1).join(QLatin1Char(' ')))) +
+                 QStringLiteral("Usage: tavrodesk --export FROM TO [--per-day] [--format csv|json] [--output FILE]");
         return false;
     }
     EntryExport &run = request->exportRun;

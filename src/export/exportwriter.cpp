@@ -211,7 +211,7 @@ void appendJsonObject(QByteArray *out, const ExportRecord &record)
     key(13);
     appendJsonString(out, record.projectName);
     key(14);
-    appendJsonString(out, record.clientId);
+    appendJsonId(out, record.clientId.isEmpty() ? QVariant() : QVariant(record.clientId));
     key(15);
     appendJsonString(out, record.clientName);
     key(16);

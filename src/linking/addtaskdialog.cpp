@@ -63,11 +63,6 @@ void AddTaskDialog::getData()
     tasklistId = CatalogueChoices::currentId(m_ui->cbTaskLists);
 }
 
-void AddTaskDialog::on_editTaskName_textChanged(const QString &text)
-{
-    nameTextChanged(text);
-}
-
 void AddTaskDialog::on_cbProjects_activated(int index)
 {
     loadTaskLists(m_ui->cbProjects->itemData(index).toInt());

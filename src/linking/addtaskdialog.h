@@ -31,7 +31,6 @@ public:
     QString projectsXml;
 
 private Q_SLOTS:
-    void on_editTaskName_textChanged(const QString &text);
     void on_cbProjects_activated(int index);
 
 private:

@@ -35,8 +35,3 @@ void AddTaskListDialog::getData()
     name = m_ui->editTaskListName->text();
     projectId = CatalogueChoices::currentId(m_ui->cbProjects);
 }
-
-void AddTaskListDialog::on_editTaskListName_textChanged(const QString &text)
-{
-    nameTextChanged(text);
-}

@@ -27,7 +27,6 @@ public:
     QString projectsXml;
 
 private Q_SLOTS:
-    void on_editTaskListName_textChanged(const QString &text);
 
 private:
     std::unique_ptr<Ui::AddTaskListDialog> m_ui;

@@ -47,20 +47,21 @@ void EntryLinker::showStored(const EntryIds &linkedIds)
     Q_EMIT linksChanged();
 }
 
-bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QString &taskId, const QString &notes)
+BookingService::LinkResult::Status EntryLinker::connectEntriesWithTask(const QStringList &entries,
+                                                                       const QString &taskId, const QString &notes)
 {
     qCDebug(lcLinking) << "connect entries with task (" << taskId << entries << ", notes: " << notes;
     EntryIds ids;
     EntryIds task;
     if (entries.isEmpty() || !toEntryIds(entries, &ids) || !toEntryIds({taskId}, &task)) {
         qCDebug(lcLinking) << "refusing to link: ids must be positive decimal numbers";
-        return false;
+        return BookingService::LinkResult::Status::NotLinked;
     }
     const BookingService::LinkResult result = m_service.link(ids, task.first(), notes);
     showStored(result.status == BookingService::LinkResult::Status::Linked ? ids : EntryIds{});
     switch (result.status) {
     case BookingService::LinkResult::Status::Linked:
-        return true;
+        break;
     case BookingService::LinkResult::Status::NotLinked:
         qCDebug(lcLinking) << "not linked:" << result.reason;
         if (result.storeFailed) {
@@ -69,7 +70,7 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
                                                "store the link: %1")
                                     .arg(result.reason));
         }
-        return false;
+        break;
     case BookingService::LinkResult::Status::Unconfirmed:
         MessageBox::warning(parent(), QStringLiteral("Booking not confirmed"),
                             QStringLiteral("Tavro may have booked %1 on %2 for %3, but %4.\n\nThe entries are kept "
@@ -79,15 +80,15 @@ bool EntryLinker::connectEntriesWithTask(const QStringList &entries, const QStri
                                 .arg(formatDuration(result.seconds),
                                      taskText(result.target.taskId, result.target.taskName),
                                      TimeText::formatDate(result.day), result.reason));
-        return false;
+        break;
     case BookingService::LinkResult::Status::NotStored:
         MessageBox::warning(parent(), QStringLiteral("Database error"),
                             QStringLiteral("Tavro booked the time as entry %1, but the local database could not "
                                            "store that. The entries stay marked unconfirmed.")
                                 .arg(result.remoteEntryId));
-        return false;
+        break;
     }
-    return false;
+    return result.status;
 }
 
 void EntryLinker::unlinkEntries(const QStringList &entries)

@@ -26,9 +26,10 @@ public:
     static bool toEntryIds(const QStringList &texts, EntryIds *ids);
 
 public Q_SLOTS:
-    // Books the entries' time on the task as one remote entry and marks them as linked; false when
-    // nothing was linked. May wait for the service in a nested event loop.
-    bool connectEntriesWithTask(const QStringList &entries, const QString &taskId, const QString &notes);
+    // Books the entries' time on the task as one remote entry and marks them as linked, and tells
+    // what became of them. May wait for the service in a nested event loop.
+    BookingService::LinkResult::Status connectEntriesWithTask(const QStringList &entries, const QString &taskId,
+                                                              const QString &notes);
     // Takes the entries back from their remote entries; those that stay linked go back to the
     // linked view, with one message saying how much time stayed linked and why.
     void unlinkEntries(const QStringList &entries);

@@ -1,40 +1,40 @@
 #include "namerequireddialog.h"
 
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 NameRequiredDialog::NameRequiredDialog(QWidget *parent)
     : QDialog(parent)
 {}
 
-void NameRequiredDialog::guardNameField(QLineEdit *field, const QString &defaultText)
+void NameRequiredDialog::guardNameField(QLineEdit *field, const QString &placeholder)
 {
     m_nameField = field;
-    m_defaultText = defaultText;
+    field->setPlaceholderText(placeholder);
+    connect(field, &QLineEdit::textChanged, this, &NameRequiredDialog::updateAcceptance);
+    updateAcceptance();
+}
+
+bool NameRequiredDialog::hasName() const
+{
+    return m_nameField && !m_nameField->text().trimmed().isEmpty();
+}
+
+void NameRequiredDialog::updateAcceptance()
+{
+    if (auto *buttons = findChild<QDialogButtonBox *>()) {
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok)) {
+            ok->setEnabled(hasName());
+        }
+    }
 }
 
 void NameRequiredDialog::done(int r)
 {
-    if (r == QDialog::Accepted && m_nameField && m_nameField->text().trimmed().isEmpty()) {
-        m_nameField->setStyleSheet(QStringLiteral("background-color: #F5BACE;"));
+    if (r == QDialog::Accepted && !hasName()) {
         m_nameField->setFocus();
         return;
     }
     QDialog::done(r);
-}
-
-void NameRequiredDialog::nameTextChanged(const QString &text)
-{
-    if (m_nameField && !text.trimmed().isEmpty()) {
-        m_nameField->setStyleSheet(QStringLiteral("background-color:;"));
-    }
-}
-
-void NameRequiredDialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (m_nameField && m_nameField->text().isEmpty()) {
-        m_nameField->setText(m_defaultText);
-        m_nameField->selectAll();
-        m_nameField->setFocus();
-    }
 }

@@ -5,9 +5,8 @@
 
 class QLineEdit;
 
-// Base of the task and task-list dialogs, whose name field is required: it offers a default text to
-// type over, and acceptance with a blank name marks the field pink and keeps the dialog open until a
-// name is typed.
+// Base of the task and task-list dialogs, whose name field is required: the field starts empty with
+// a placeholder saying what goes there, and the dialog cannot be accepted until a name is typed.
 class NameRequiredDialog : public QDialog
 {
     Q_OBJECT
@@ -20,12 +19,11 @@ public Q_SLOTS:
 
 protected:
     // Called once by the subclass after its form is set up.
-    void guardNameField(QLineEdit *field, const QString &defaultText);
-    // For the subclass's textChanged slot: clears the mark once the text holds more than blanks.
-    void nameTextChanged(const QString &text);
-    void showEvent(QShowEvent *event) override;
+    void guardNameField(QLineEdit *field, const QString &placeholder);
 
 private:
+    bool hasName() const;
+    void updateAcceptance();
+
     QLineEdit *m_nameField = nullptr;
-    QString m_defaultText;
 };

@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "apirequest.h"
+#include "messagebox.h"
 #include "settings.h"
 
 namespace {
@@ -42,7 +43,9 @@ bool ServiceCall::post(const QString &method, const ApiCall::Parameters &paramet
 ServiceCall::Outcome ServiceCall::change(const QString &method, const ApiCall::Parameters &parameters,
                                          QDomDocument &reply)
 {
-    ApiRequest request(false);
+    // Network failures are told here, not by the request: an answer lost on the way is for the
+    // caller to explain (the change may have been made), in one box.
+    ApiRequest request(true);
     QString text;
     const bool sent = request.post(method, withCredentials(parameters), text, false);
     reply = ApiReply::parse(text);
@@ -51,7 +54,13 @@ ServiceCall::Outcome ServiceCall::change(const QString &method, const ApiCall::P
         return Outcome::Done;
     }
     // The service read the request and said no; or the request never left.
-    if ((!status.isEmpty() && status != QLatin1String("ok")) || (!sent && !request.mayHaveArrived())) {
+    if (!status.isEmpty() && status != QLatin1String("ok")) {
+        return Outcome::NotDone;
+    }
+    if (!sent && !request.mayHaveArrived()) {
+        if (!request.failureText().isEmpty()) {
+            MessageBox::warning(nullptr, QStringLiteral("Network error"), request.failureText());
+        }
         return Outcome::NotDone;
     }
     return Outcome::Unknown;

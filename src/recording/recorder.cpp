@@ -74,6 +74,11 @@ void Recorder::setRecording(bool on)
         }
         m_lastEnd = QDateTime();
         m_samplingTimer.start();
+        if (m_pausedAwayStart.isValid()) {
+            Q_EMIT awayTimeDetected(QStringLiteral("Away time detected"),
+                                    awayMessage(m_pausedAwayStart, m_pausedAwayEnd));
+            m_pausedAwayStart = QDateTime();
+        }
     } else {
         m_samplingTimer.stop();
         flush();
@@ -86,6 +91,11 @@ void Recorder::setRecording(bool on)
 bool Recorder::flush()
 {
     const QDateTime now = TimeText::wholeSeconds(m_clock->now());
+    if (m_inIdle && m_currentStart < now) {
+        m_pausedAwayStart = m_currentStart;
+        m_pausedAwayEnd = now;
+    }
+    m_inIdle = false;
     if (!m_currentWindow.path.isEmpty()) {
         closeStretch(now);
     }

@@ -145,6 +145,10 @@ private:
     // The last tick an idle inhibitor was held: away time never reaches back before it.
     QDateTime m_lastInhibited;
     bool m_inIdle = false;
+    // Away time that a pause or suspend ended: its notice waits until recording goes on, and gives
+    // the period stored, not the time the machine was off.
+    QDateTime m_pausedAwayStart;
+    QDateTime m_pausedAwayEnd;
     QString m_journalPath;
     RecordingJournal m_journal;
     QList<JournalStretch> m_unstored;

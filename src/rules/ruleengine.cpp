@@ -59,7 +59,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT progressStarted(int(batches.size()) + 2);
     Q_EMIT progressChanged(progress);
     for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        RuleRunResult::Batch done{batch.key().taskId, int(batch.value().size()), 0, false};
+        RuleRunResult::Batch done{batch.key().taskId, batch.key().day, int(batch.value().size()), 0, false};
         for (const QString &id : batch.value()) {
             done.seconds += secondsByFirstId.value(id);
         }
@@ -95,9 +95,11 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
         if (batch.linked) {
             entries += batch.entries;
             seconds += batch.seconds;
-            linkedLines << QStringLiteral("    %1: %2 (%3)").arg(task, count, formatDuration(batch.seconds));
+            linkedLines << QStringLiteral("    %1, %2: %3 (%4)")
+                               .arg(task, TimeText::formatDate(batch.day), count, formatDuration(batch.seconds));
         } else {
-            failedLines << QStringLiteral("    %1: %2 (%3)").arg(task, count, formatDuration(batch.seconds));
+            failedLines << QStringLiteral("    %1, %2: %3 (%4)")
+                               .arg(task, TimeText::formatDate(batch.day), count, formatDuration(batch.seconds));
         }
     }
     QStringList parts;

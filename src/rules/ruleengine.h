@@ -21,6 +21,7 @@ struct RuleRunResult
     struct Batch
     {
         QString taskId;
+        QDate day;
         int entries = 0;
         qint64 seconds = 0;
         bool linked = false;
@@ -29,7 +30,7 @@ struct RuleRunResult
     // Further remarks on the run, shown under the batches.
     QStringList notes;
 
-    // "Linked 3 entries (1 h 0 m 0 s) with tasks:" and a line per task, or that nothing matched;
+    // "Linked 3 entries (1 h 0 m 0 s) with:" and a line per task and day, or that nothing matched;
     // task names come from `taskNames` (task id -> name).
     QString summary(const QMap<QString, QVariant> &taskNames) const;
 };

@@ -277,8 +277,14 @@ void ApiRequest::onError(QNetworkReply::NetworkError code)
     const bool alreadyFailed = m_settled || !m_ok;
     m_ok = false;
     m_error = code;
-    const QString text = networkErrorText(int(code)) + proxyNote();
+    // A body that cannot be sent again makes a connection lost before the answer a resend
+    // failure: to the user it is the connection that closed.
+    const int shown = code == QNetworkReply::ContentReSendError ? int(QNetworkReply::RemoteHostClosedError) : int(code);
+    const QString text = networkErrorText(shown) + proxyNote();
     // An SSL failure or a time-out was already reported; its trailing error adds nothing.
+    if (!alreadyFailed) {
+        m_failureText = text;
+    }
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
     }
@@ -346,6 +352,9 @@ void ApiRequest::fail(const QString &text, QNetworkReply *download)
         download->disconnect(this);
         download->abort();
     }
+    if (!alreadyFailed) {
+        m_failureText = text;
+    }
     if (!m_silent && !alreadyFailed) {
         MessageBox::warning(nullptr, QStringLiteral("Network error"), text);
     }
@@ -377,8 +386,11 @@ void ApiRequest::onTimeout()
     // A time-out after a known failure changes nothing about where the request got to.
     m_timedOut = m_timedOut || !alreadyFailed;
     m_ok = false;
+    if (!alreadyFailed) {
+        m_failureText = TimeoutText + proxyNote();
+    }
     if (!m_silent && !alreadyFailed) {
-        MessageBox::warning(nullptr, QStringLiteral("Network error"), TimeoutText + proxyNote());
+        MessageBox::warning(nullptr, QStringLiteral("Network error"), m_failureText);
     }
     qCDebug(lcService) << "on timeout";
 }

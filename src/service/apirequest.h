@@ -51,6 +51,8 @@ public:
     // connection, name or TLS session could be made). A time-out or a broken connection may have
     // come after the service had carried the request out.
     bool mayHaveArrived() const;
+    // What the first failure of the call was, as the "Network error" box words it; empty when none.
+    QString failureText() const { return m_failureText; }
 
 public Q_SLOTS:
     void onError(QNetworkReply::NetworkError code);
@@ -84,6 +86,7 @@ private:
     bool m_sslFailed = false;
     bool m_noManager = false;
     bool m_silent;
+    QString m_failureText;
     // Set once the outcome is known, so a follow-up error of the same failure shows no second box.
     bool m_settled = false;
 };

@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const QString &filter, int hideUnder)
+DayEntryCursor::DayEntryCursor(const QDate &day, EntryStore::Link link, const EntryFilter &filter, int hideUnder)
     : m_statement(EntryStore::dayQuery(link, filter).toUtf8())
     , m_entryQuery(EntryStore::entryQuery(link).toUtf8())
     , m_applicationQuery("SELECT path, name FROM applications WHERE id = :id")

@@ -26,7 +26,7 @@
 class DayEntryCursor
 {
 public:
-    DayEntryCursor(const QDate &day, EntryStore::Link link, const QString &filter, int hideUnder);
+    DayEntryCursor(const QDate &day, EntryStore::Link link, const EntryFilter &filter, int hideUnder);
 
     // False at the end or on failure; error() tells which.
     bool next();

@@ -73,20 +73,34 @@ QString EntryStore::dayEnd(const QDate &day)
     return TimeText::formatDateTime(QDateTime(day, QTime(23, 59, 59)));
 }
 
-QString EntryStore::filterClause(const QString &filter)
+QStringList EntryFilter::terms() const
+{
+    return splitSearchTerms(text);
+}
+
+QString EntryStore::filterClause(const EntryFilter &filter)
 {
     QString clause;
-    for (const QString &term : splitSearchTerms(filter)) {
+    for (const QString &term : filter.terms()) {
         const QString literal = sqlLiteral(QStringLiteral("title"), QLatin1Char('%') + term + QLatin1Char('%'));
         // The matching applications are a subquery SQLite runs once, so no statement needs to join them.
         clause += QStringLiteral("AND ( entries.title LIKE ") + literal +
                   QStringLiteral(" OR entries.application_id IN ( SELECT id FROM applications WHERE name LIKE ") +
-                  literal + QStringLiteral(") ) ");
+                  literal + QStringLiteral(")");
+        QStringList shown;
+        for (const qint64 id : filter.shownNameMatches.value(term)) {
+            shown << QString::number(id);
+        }
+        if (!shown.isEmpty()) {
+            clause +=
+                QStringLiteral(" OR entries.application_id IN (") + shown.join(QLatin1Char(',')) + QLatin1Char(')');
+        }
+        clause += QStringLiteral(" ) ");
     }
     return clause;
 }
 
-QString EntryStore::dayQuery(Link link, const QString &filter)
+QString EntryStore::dayQuery(Link link, const EntryFilter &filter)
 {
     return QStringLiteral("SELECT ") + dayColumns(link) +
            QStringLiteral(" FROM entries WHERE entries.start_time >= :day_start AND entries.start_time <= :day_end ") +
@@ -98,7 +112,7 @@ QString EntryStore::entryQuery(Link link)
     return QStringLiteral("SELECT ") + dayColumns(link) + QStringLiteral(" FROM entries WHERE id = :id");
 }
 
-QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder, bool *ok)
+QList<EntryRow> EntryStore::dayEntries(const QDate &day, Link link, const EntryFilter &filter, int hideUnder, bool *ok)
 {
     QList<EntryRow> rows;
     DayEntryCursor cursor(day, link, filter, hideUnder);

@@ -31,6 +31,25 @@ struct EntryRow
     qint64 seconds() const { return EntryTime::seconds(start, end); }
 };
 
+// What the user typed to filter the entries. A term matches an entry's title or its application's
+// stored name, or an application whose name as shown (in the desktop's language) holds it: the
+// views know those names and put the applications here.
+struct EntryFilter
+{
+    EntryFilter() = default;
+    // A filter of stored texts only.
+    EntryFilter(const QString &filterText)
+        : text(filterText)
+    {}
+
+    QString text;
+    // By term: the applications shown under a name that holds it.
+    QHash<QString, QList<qint64>> shownNameMatches;
+
+    QStringList terms() const;
+    bool isEmpty() const { return text.trimmed().isEmpty(); }
+};
+
 // The statements that read and change a day's entries, all on the default connection.
 // Failures never show a box: they are logged and give an empty result, 0 or false.
 class EntryStore
@@ -38,17 +57,17 @@ class EntryStore
 public:
     enum class Link { Unlinked, Linked };
 
-    // Per search term: the entry's title or its application's name holds the term.
-    static QString filterClause(const QString &filter);
+    // Per search term: the entry's title, its application's stored name or its shown name holds the term.
+    static QString filterClause(const EntryFilter &filter);
 
     // The text of the day query for the link state and filter; the entries' applications are
     // looked up apart.
-    static QString dayQuery(Link link, const QString &filter);
+    static QString dayQuery(Link link, const EntryFilter &filter);
     // One entry by its ":id", with the columns of the day query.
     static QString entryQuery(Link link);
     // The day's entries in the link state, filtered, leaving out (application, title) pairs whose
     // summed time stays under `hideUnder` seconds (0 = no threshold). `ok` tells a failed query.
-    static QList<EntryRow> dayEntries(const QDate &day, Link link, const QString &filter, int hideUnder,
+    static QList<EntryRow> dayEntries(const QDate &day, Link link, const EntryFilter &filter, int hideUnder,
                                       bool *ok = nullptr);
 
     // Stores one stretch between two instants; its new id comes back in `id`.

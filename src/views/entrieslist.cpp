@@ -10,6 +10,8 @@
 EntriesList::EntriesList(QWidget *parent)
     : EntryTreeView(parent)
 {
+    setEmptyText(QStringLiteral("No time linked on this day. Drag entries onto a task of the projects, or choose "
+                                "\"Link Time With Task...\", to book them on Tavro."));
     m_unlink = addViewAction(QStringLiteral("&Unlink"), QKeySequence(QStringLiteral("Ctrl+U")));
     connect(m_unlink, &QAction::triggered, this, &EntriesList::onMenuUnlink);
     m_settle = addViewAction(QStringLiteral("&Settle Unconfirmed Booking"), QKeySequence());

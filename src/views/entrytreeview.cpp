@@ -7,9 +7,12 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QPainter>
 #include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -118,6 +121,8 @@ void EntryTreeView::restoreHeaderState(const QString &stateKey, const QString &g
     const auto &values = Settings::instance()->values;
     header()->restoreState(values.value(stateKey).toByteArray());
     header()->restoreGeometry(values.value(geometryKey).toByteArray());
+    // States saved before the headers showed their order would hide it again.
+    header()->setSortIndicatorShown(true);
     // A state saved by an older layout must not bring back a fixed-width name column.
     applyColumnLayout();
 }
@@ -127,6 +132,41 @@ int EntryTreeView::timeColumnMinimumWidth() const
     // The longest time a day can show, with the cell's margins.
     return fontMetrics().horizontalAdvance(QStringLiteral("23 h 59 m 59 s")) +
            4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+}
+
+void EntryTreeView::paintEvent(QPaintEvent *event)
+{
+    QTreeView::paintEvent(event);
+    if (m_emptyText.isEmpty() || (model() && model()->rowCount() > 0)) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int margin = fontMetrics().height();
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_emptyText);
+}
+
+bool EntryTreeView::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip) {
+        return QTreeView::viewportEvent(event);
+    }
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (index.isValid() && !index.data(Qt::ToolTipRole).isValid()) {
+        const QString text = index.data().toString();
+        const QRect cell = visualRect(index);
+        // The icon and the cell's margins take part of the width too.
+        const int room = cell.width() - (index.data(Qt::DecorationRole).isNull() ? 0 : iconSize().width() + 8) - 8;
+        if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > room) {
+            // Rich text, so that a recorded title can never be taken for markup.
+            QToolTip::showText(help->globalPos(), QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()), viewport(),
+                               cell);
+            return true;
+        }
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void EntryTreeView::applyColumnLayout()

@@ -31,6 +31,9 @@ public:
     void applyColumnLayout();
     int timeColumnMinimumWidth() const;
 
+    // What an empty view says instead, e.g. how its rows come about.
+    void setEmptyText(const QString &text) { m_emptyText = text; }
+
     // (node type, path) of the nodes last saved as expanded.
     QList<QPair<QString, QString>> savedExpandedNodes() const { return m_expandedNodes; }
 
@@ -63,6 +66,9 @@ protected:
     // Column widths 80 and 120, then the header as the settings saved it, then the column layout.
     void restoreHeaderState(const QString &stateKey, const QString &geometryKey);
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    // A name cut short by its column shows whole in a tool tip.
+    bool viewportEvent(QEvent *event) override;
 
 private:
     QString nodeKey(const QModelIndex &index) const;
@@ -70,4 +76,5 @@ private:
     void restoreBelow(const QModelIndex &parent, const QString &prefix);
 
     QList<QPair<QString, QString>> m_expandedNodes;
+    QString m_emptyText;
 };

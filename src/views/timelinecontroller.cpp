@@ -80,6 +80,9 @@ void TimelineController::watchModels()
                 Qt::UniqueConnection);
         connect(model, &QAbstractItemModel::rowsRemoved, this, &TimelineController::scheduleReload,
                 Qt::UniqueConnection);
+        // An entry's text changed in place (away time described): the bands' tool tips follow.
+        connect(model, &QAbstractItemModel::dataChanged, this, &TimelineController::scheduleReload,
+                Qt::UniqueConnection);
         if (view == m_linked) {
             connect(model, &QAbstractItemModel::rowsInserted, this, &TimelineController::scheduleReload,
                     Qt::UniqueConnection);

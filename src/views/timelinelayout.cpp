@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -206,21 +207,36 @@ int TimelineLayout::indexOfId(qint64 id) const
 QList<TimelineLayout::HourMark> TimelineLayout::hourMarks() const
 {
     QList<HourMark> marks;
-    if (m_width <= 0) {
+    if (m_width <= 0 || m_viewEnd <= m_viewStart) {
         return marks;
     }
-    // At least about 40 pixels between labelled marks.
-    const double hourWidth = double(Hour) * m_width / double(m_viewEnd - m_viewStart);
-    const int step = std::max(1, int(std::ceil(40.0 / hourWidth)));
-    for (qint64 time = floorHour(m_viewStart); time <= m_viewEnd; time = floorHour(time + Hour + Hour / 2)) {
-        if (time < m_viewStart) {
+    // The finest step that leaves room for a label between marks: hours zoomed out, down to a
+    // minute zoomed in.
+    static constexpr double MarkSpacing = 80.0;
+    static constexpr std::array<qint64, 13> Steps{60,       300,      600,      900,      1800,      Hour,     2 * Hour,
+                                                  3 * Hour, 4 * Hour, 6 * Hour, 8 * Hour, 12 * Hour, 24 * Hour};
+    const double pixelsPerSecond = double(m_width) / double(m_viewEnd - m_viewStart);
+    qint64 step = Steps.back();
+    for (const qint64 candidate : Steps) {
+        if (double(candidate) * pixelsPerSecond >= MarkSpacing) {
+            step = candidate;
+            break;
+        }
+    }
+    // Marks count from each local hour, so a clock change or a half-hour zone keeps them on the hour.
+    for (qint64 hour = floorHour(m_viewStart); hour <= m_viewEnd; hour = floorHour(hour + Hour + Hour / 2)) {
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(hour);
+        if (step >= Hour) {
+            if (hour >= m_viewStart && local.time().hour() % (step / Hour) == 0) {
+                marks << HourMark{hour, xOf(hour), local.toString(QStringLiteral("H:mm"))};
+            }
             continue;
         }
-        const QDateTime local = QDateTime::fromSecsSinceEpoch(time);
-        if (local.time().hour() % step != 0) {
-            continue;
+        for (qint64 time = hour; time < hour + Hour && time <= m_viewEnd; time += step) {
+            if (time >= m_viewStart) {
+                marks << HourMark{time, xOf(time), local.addSecs(time - hour).toString(QStringLiteral("H:mm"))};
+            }
         }
-        marks << HourMark{time, xOf(time), local.toString(QStringLiteral("H:mm"))};
     }
     return marks;
 }

@@ -119,6 +119,10 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
             colour = *known;
         }
         painter.fillRect(band, colour);
+        // Where one stretch ends and the next begins, even of the same application.
+        if (band.width() >= 4.0) {
+            painter.fillRect(QRectF(band.left(), band.top(), 1.0, band.height()), colour.darker(150));
+        }
         if (entry.linked) {
             painter.fillRect(m_layout.linkRect(index), TimelineLayout::projectColour(entry.projectId));
         }

@@ -29,6 +29,8 @@ TimeTree::TimeTree(QWidget *parent)
     : EntryTreeView(parent)
 {
     setDragEnabled(true);
+    setEmptyText(QStringLiteral("Nothing to link on this day. While \"Recording\" is on, TavroDesk records the "
+                                "window in front, and its time shows here."));
 
     m_link = addViewAction(QStringLiteral("&Link Time With Task..."), QKeySequence(QStringLiteral("Ctrl+L")));
     connect(m_link, &QAction::triggered, this, &TimeTree::onMenuLink);

@@ -2,6 +2,7 @@
 
 #include "appdisplayname.h"
 #include "appicon.h"
+#include "applicationstore.h"
 #include "bytearena.h"
 #include "dayentrycursor.h"
 #include "settings.h"
@@ -567,7 +568,7 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     m_day = day;
     m_hideUnder = threshold;
 
-    DayEntryCursor cursor(day, link(), m_filter, threshold);
+    DayEntryCursor cursor(day, link(), entryFilter(), threshold);
     DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour);
     while (cursor.next()) {
         builder.add(cursor);
@@ -580,12 +581,64 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     }
     m_arena->trim();
     m_totalTime = builder.finish();
+    m_hiddenTime = m_filter.trimmed().isEmpty() && threshold <= 0 ? 0 : qMax(0LL, unfilteredTime() - m_totalTime);
     // A new day or filter keeps the order the user chose in the header.
     if (m_sortColumn >= 0) {
         sortTree(m_root.get(), m_sortColumn, m_sortOrder);
     }
     endResetModel();
-    Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
+    Q_EMIT setTotalTimeText(totalTimeText());
+}
+
+EntryFilter TreeModel::entryFilter() const
+{
+    EntryFilter filter(m_filter);
+    const QStringList terms = filter.terms();
+    if (terms.isEmpty()) {
+        return filter;
+    }
+    QList<ApplicationRow> applications;
+    if (!ApplicationStore::all(&applications).ok()) {
+        return filter;
+    }
+    for (const ApplicationRow &app : std::as_const(applications)) {
+        const QString shown = AppDisplayName::forPath(app.path, app.name);
+        if (shown == app.name) {
+            continue;
+        }
+        for (const QString &term : terms) {
+            if (shown.contains(term, Qt::CaseInsensitive)) {
+                filter.shownNameMatches[term].append(app.id);
+            }
+        }
+    }
+    return filter;
+}
+
+qint64 TreeModel::unfilteredTime() const
+{
+    const QSet<QString> ignored = ignoredPaths();
+    DayEntryCursor cursor(m_day, link(), EntryFilter(), 0);
+    qint64 seconds = 0;
+    while (cursor.next()) {
+        if (!ignored.contains(cursor.appPath().toCaseFolded())) {
+            seconds += cursor.seconds();
+        }
+    }
+    return seconds;
+}
+
+QString TreeModel::totalTimeText() const
+{
+    if (m_hiddenTime <= 0) {
+        return formatDuration(m_totalTime);
+    }
+    const bool filtered = !m_filter.trimmed().isEmpty();
+    const QString by = filtered && m_hideUnder > 0 ? QStringLiteral("the filter and \"Hide entries under\"")
+                       : filtered                  ? QStringLiteral("the filter")
+                                                   : QStringLiteral("\"Hide entries under\"");
+    return QStringLiteral("%1 shown, %2 hidden by %3")
+        .arg(formatDuration(m_totalTime), formatDuration(m_hiddenTime), by);
 }
 
 void TreeModel::reload()
@@ -640,7 +693,7 @@ void TreeModel::addTotalTime(qint64 delta)
 {
     const qint64 before = m_totalTime;
     m_totalTime += delta;
-    Q_EMIT setTotalTimeText(formatDuration(m_totalTime));
+    Q_EMIT setTotalTimeText(totalTimeText());
     if ((before != 0 && m_totalTime == 0) || (before == 0 && m_totalTime > 0)) {
         Q_EMIT datesWithZeroTimeChanged();
     }

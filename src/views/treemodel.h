@@ -53,6 +53,8 @@ public:
     int hideUnder() const { return m_hideUnder; }
     void setHideUnder(int seconds) { m_hideUnder = seconds; }
     qint64 totalTime() const { return m_totalTime; }
+    // The day's time in this link state that the filter or the threshold leaves out.
+    qint64 hiddenTime() const { return m_hiddenTime; }
 
     // Rebuilds the tree of `day` from the database, leaving out titles under `threshold` seconds,
     // in the order of the last sort.
@@ -109,6 +111,11 @@ private:
     // Expands every node above an entry node holding one of `ids`; true when `node` holds one.
     bool expandHolding(TreeItem *node, const QSet<QString> &ids);
     EntryStore::Link link() const { return m_linked ? EntryStore::Link::Linked : EntryStore::Link::Unlinked; }
+    // The filter text with the applications whose shown name holds a term.
+    EntryFilter entryFilter() const;
+    // The time the tree would hold with no filter and no threshold.
+    qint64 unfilteredTime() const;
+    QString totalTimeText() const;
 
     const bool m_linked;
     QDate m_day;
@@ -119,6 +126,7 @@ private:
     std::unique_ptr<TreeItemArena> m_arena;
     std::unique_ptr<TreeItem> m_root;
     qint64 m_totalTime = 0;
+    qint64 m_hiddenTime = 0;
     // The last order asked for; -1 until the first sort.
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;

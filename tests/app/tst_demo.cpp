@@ -39,6 +39,16 @@ private Q_SLOTS:
         }
         QVERIFY2(shown, qPrintable(QStringLiteral("demo ended with %1").arg(demo.exitCode())));
 
+        // A second demo on the same folder refuses, and leaves the running one alone.
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral("bash"),
+                     {QStringLiteral(TAVRO_SOURCE_DIR "/scripts/run-demo.sh"), QStringLiteral(TAVRO_BUILD_DIR)});
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY(second.readAllStandardError().contains("a demo is already running"));
+        QCOMPARE(demo.state(), QProcess::Running);
+
         // The running instance's lock names its process: ended as a logout would.
         QFile lock(demoDir.filePath(QStringLiteral("run/tavrodesk.lock")));
         QVERIFY(lock.open(QIODevice::ReadOnly));

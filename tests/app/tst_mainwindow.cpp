@@ -632,7 +632,8 @@ private Q_SLOTS:
         appList->linkAction()->trigger();
         QCOMPARE(waitingNote, QStringLiteral("Linking with Tavro..."));
         QVERIFY(waitingBar);
-        QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Ready"));
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("The entries are linked and booked on Tavro."));
         QVERIFY(m_window->progressBar()->isHidden());
         QSqlQuery query(QStringLiteral("SELECT ext_task_id FROM entries"));
         QVERIFY(query.next());
@@ -645,6 +646,30 @@ private Q_SLOTS:
         }
         QCOMPARE(booked, 1);
         QVERIFY(m_presenter->boxes().isEmpty());
+
+        // The service books the next one but its answer is lost: the status bar says what the linked view
+        // shows (linked, unconfirmed), not that nothing was linked.
+        QVERIFY(QSqlQuery().exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) "
+                                                "VALUES ('notes', %1, '%2 10:00:00', '%2 10:05:00')")
+                                     .arg(appId)
+                                     .arg(m_window->selectedDate().toString(Qt::ISODate))));
+        m_window->unlinkedModel()->reload();
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), 300);
+        server.setDelay(0);
+        server.setFault(QStringLiteral("tavro.entries.addBulk"), DevServer::Fault::CloseAfterRun);
+        appList->selectionModel()->select(appList->model()->index(0, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        appList->linkAction()->trigger();
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 QStringLiteral("The entries are linked, but their booking on Tavro is unconfirmed."));
+        QStringList titles;
+        for (const auto &box : m_presenter->boxes()) {
+            titles << box.title + QLatin1Char('|') + box.text;
+        }
+        QVERIFY2(m_presenter->boxes().size() == 1, qPrintable(titles.join(QStringLiteral(" ## "))));
+        // A note about something that happened does not stay for good.
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->statusBar()->currentMessage().isEmpty(),
+                                 StatusNotices::NoteTimeoutMs + 2000);
     }
 
 private:

@@ -181,6 +181,9 @@ private Q_SLOTS:
         }
         QCOMPARE(records.at(1).toObject().value(QStringLiteral("task_id")), QJsonValue(1000));
         QCOMPARE(records.at(1).toObject().value(QStringLiteral("client")), QJsonValue(QStringLiteral("Acme & Söhne")));
+        // Ids are numbers, as task_id and project_id are; none is null.
+        QVERIFY(records.at(1).toObject().value(QStringLiteral("client_id")).isDouble());
+        QVERIFY(records.at(0).toObject().value(QStringLiteral("client_id")).isNull());
         QVERIFY(records.at(0).toObject().value(QStringLiteral("task_id")).isNull());
         QVERIFY(records.at(0).toObject().value(QStringLiteral("remote_entry_id")).isNull());
     }
@@ -244,8 +247,9 @@ private Q_SLOTS:
         row("short form", "2026-3-1 2026-03-01", "expected YYYY-MM-DD");
         row("reversed", "2026-03-05 2026-03-01", "ends (2026-03-01) before it starts (2026-03-05)");
         row("format", "2026-03-01 2026-03-01 --format xml", "Unknown format \"xml\"");
-        row("no end", "2026-03-01", "Usage: tavrodesk --export FROM TO");
-        row("extra day", "2026-03-01 2026-03-02 2026-03-03", "Usage: tavrodesk --export FROM TO");
+        row("no end", "2026-03-01", "--export needs the last day too");
+        row("extra day", "2026-03-01 2026-03-02 2026-03-03",
+            "also given: 2026-03-03\nUsage: tavrodesk --export FROM TO");
     }
 
     void badCommandLinesAreRefused()

@@ -35,7 +35,7 @@ public:
     {}
     bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
     {
-        return m_linker->connectEntriesWithTask(ids, taskId, notes);
+        return m_linker->connectEntriesWithTask(ids, taskId, notes) == BookingService::LinkResult::Status::Linked;
     }
 
 private:

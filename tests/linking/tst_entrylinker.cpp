@@ -47,7 +47,8 @@ private:
         for (qint64 entry : entries) {
             ids << QString::number(entry);
         }
-        if (!m_linker->connectEntriesWithTask(ids, QString::number(taskId), QString())) {
+        if (m_linker->connectEntriesWithTask(ids, QString::number(taskId), QString()) !=
+            BookingService::LinkResult::Status::Linked) {
             return 0;
         }
         m_unlinked->reload();
@@ -326,7 +327,8 @@ private Q_SLOTS:
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
 
         // Neither a new link, nor a rule run, nor the timestamps list, nor an unlink takes them as unlinked.
-        QVERIFY(!m_linker->connectEntriesWithTask({notesId}, QString::number(m_fixture->shipId), QString()));
+        QCOMPARE(m_linker->connectEntriesWithTask({notesId}, QString::number(m_fixture->shipId), QString()),
+                 BookingService::LinkResult::Status::NotLinked);
         for (const EntryGroup &group : RuleEngine::loadGroups(LinkingFixture::Day, LinkingFixture::Day)) {
             QVERIFY(!group.entryIds.contains(notesId));
         }

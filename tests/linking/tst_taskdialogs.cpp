@@ -15,10 +15,10 @@ class TestTaskDialogs : public QObject
     Q_OBJECT
 
 private:
-    // Both dialogs guard their name field the same way: blanks are marked pink and keep the dialog open.
+    // Both dialogs guard their name field the same way: it opens empty (a placeholder says what goes
+    // there), and neither OK nor Enter creates anything on the service until a name is typed.
     template <typename Dialog> void checkNameField(const char *fieldName)
     {
-        const QString pink = QStringLiteral("background-color: #F5BACE;");
         Dialog dialog;
         dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
         dialog.putData();
@@ -26,14 +26,20 @@ private:
         QPushButton *ok = dialog.template findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QTest::keyClicks(field, QStringLiteral("   "));
-        ok->click();
+        QVERIFY(field->text().isEmpty());
+        QVERIFY(!field->placeholderText().isEmpty());
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClick(field, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(field->styleSheet(), pink);
+        QTest::keyClicks(field, QStringLiteral("   "));
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClick(field, Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
         QTest::keyClicks(field, QStringLiteral("Q"));
-        QVERIFY(field->styleSheet() != pink);
-        ok->click();
+        QVERIFY(ok->isEnabled());
+        QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(field->text().trimmed(), QStringLiteral("Q"));
     }
 
 private Q_SLOTS:

@@ -122,8 +122,9 @@ private Q_SLOTS:
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
         QCOMPARE(m_presenter.boxes().size(), 1);
-        QCOMPARE(m_presenter.boxes().first().text,
-                 QStringLiteral("Linked 3 entries (1 h 0 m 0 s) with:\n    Design: 3 entries (1 h 0 m 0 s)"));
+        QCOMPARE(
+            m_presenter.boxes().first().text,
+            QStringLiteral("Linked 3 entries (1 h 0 m 0 s) with:\n    Design, 2012-03-06: 3 entries (1 h 0 m 0 s)"));
         QCOMPARE(engine.lastResult().batches.size(), 1);
 
         // A batch the service refuses is told apart; without a catalogue a task shows its id.
@@ -133,7 +134,8 @@ private Q_SLOTS:
         m_linking.result = false;
         m_presenter.clear();
         QVERIFY(engine.applyRules(Day, Day));
-        QCOMPARE(m_presenter.boxes().first().text, QStringLiteral("Could not link:\n    task 31: 1 entry (10 m 0 s)"));
+        QCOMPARE(m_presenter.boxes().first().text,
+                 QStringLiteral("Could not link:\n    task 31, 2012-03-06: 1 entry (10 m 0 s)"));
 
         // Nothing left to match says so; notes of the run follow the batches.
         RuleRunResult none;

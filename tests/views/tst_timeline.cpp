@@ -5,10 +5,15 @@
 #include "timetree.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
+#include "windowinfo.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
+#include <QListWidget>
 #include <QPaintEvent>
 #include <QTest>
+#include <QTimer>
 
 using namespace ViewTest;
 
@@ -131,9 +136,15 @@ private Q_SLOTS:
             whole.setWidth(1200);
             return whole.hourMarks();
         }();
-        QCOMPARE(marks.size(), 3);
-        QCOMPARE(marks.at(1).label, QStringLiteral("10:00"));
-        QCOMPARE(marks.at(1).x, 600.0);
+        // Two hours on 1200 pixels: a mark every ten minutes, on the clock.
+        QCOMPARE(marks.size(), 13);
+        QCOMPARE(marks.at(1).label, QStringLiteral("9:10"));
+        QCOMPARE(marks.at(6).label, QStringLiteral("10:00"));
+        QCOMPARE(marks.at(6).x, 600.0);
+        // Zoomed in to the last minute, the strip still says where it is.
+        const QList<TimelineLayout::HourMark> zoomed = layout.hourMarks();
+        QVERIFY(!zoomed.isEmpty());
+        QVERIFY(zoomed.first().time >= layout.viewStart() && zoomed.last().time <= layout.viewEnd());
     }
 
     void toolTipEscapesRecordedText()
@@ -220,6 +231,23 @@ private Q_SLOTS:
         unlinkedModel.reload();
         QTRY_COMPARE(strip.layout().entries().size(), 2);
         QCOMPARE(strip.layout().indexOfId(again), -1);
+
+        // Away time described in the tree: the strip's band says the new description.
+        const qint64 away = addEntry(addApp(QString::fromLatin1(AwayApp::Path), QStringLiteral("Away")),
+                                     QStringLiteral("at 11:00:00"), QStringLiteral("11:00:00"), 900);
+        unlinkedModel.reload();
+        unlinkedView.expandAll();
+        QTRY_VERIFY(strip.layout().indexOfId(away) >= 0);
+        const QModelIndex awayRow = find(unlinkedModel, QStringLiteral("at 11:00:00"));
+        unlinkedView.selectionModel()->select(awayRow, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QListWidget *>(QStringLiteral("listPresets"))->setCurrentRow(2);
+            dialog->accept();
+        });
+        unlinkedView.editDescriptionAction()->trigger();
+        QTRY_COMPARE(strip.layout().entries().at(strip.layout().indexOfId(away)).title, QStringLiteral("Lunch"));
     }
 };
 

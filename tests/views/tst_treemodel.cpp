@@ -1,3 +1,4 @@
+#include "appdisplayname.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
@@ -208,19 +209,24 @@ private Q_SLOTS:
         }
     }
 
+    // Stretches the tree leaves out; the total says how much the filter or the threshold hides.
     void addEntryIgnored_data()
     {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("threshold");
+        QTest::addColumn<QString>("total");
         const QString mail = QStringLiteral("/usr/bin/mail");
-        QTest::newRow("other day") << QStringLiteral("2012-03-11 09:00:00") << QString() << mail << 0;
+        QTest::newRow("other day") << QStringLiteral("2012-03-11 09:00:00") << QString() << mail << 0 << QString();
         QTest::newRow("filter misses") << QStringLiteral("09:00:00") << QStringLiteral("Inbox \"weekly plan\"") << mail
-                                       << 0;
-        QTest::newRow("excluded, other case")
-            << QStringLiteral("09:00:00") << QString() << QStringLiteral("/usr/bin/EDITOR") << 0;
-        QTest::newRow("still under threshold") << QStringLiteral("09:00:00") << QString() << mail << 60;
+                                       << 0 << QStringLiteral("0 s shown, 20 s hidden by the filter");
+        QTest::newRow("excluded, other case") << QStringLiteral("09:00:00") << QString()
+                                              << QStringLiteral("/usr/bin/EDITOR") << 0 << QStringLiteral("0 s");
+        QTest::newRow("still under threshold") << QStringLiteral("09:00:00") << QString() << mail << 60
+                                               << QStringLiteral("0 s shown, 20 s hidden by \"Hide entries under\"");
+        QTest::newRow("both") << QStringLiteral("09:00:00") << QStringLiteral("Outbox") << mail << 60
+                              << QStringLiteral("0 s shown, 20 s hidden by the filter and \"Hide entries under\"");
     }
 
     void addEntryIgnored()
@@ -229,6 +235,7 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QString, path);
         QFETCH(int, threshold);
+        QFETCH(QString, total);
         Settings::instance()->values.insert(QStringLiteral("IgnoredApps"),
                                             QStringList{QStringLiteral("/usr/bin/editor")});
         TreeModel &tree = model();
@@ -238,7 +245,31 @@ private Q_SLOTS:
         recordInbox(start, 20, path == QLatin1String("/usr/bin/mail") ? m_mail : addApp(path, QStringLiteral("Mail")));
         QCOMPARE(tree.rowCount(), 0);
         QCOMPARE(tree.totalTime(), 0);
-        QVERIFY(totals.isEmpty() || totals.last().at(0).toString() == formatDuration(0));
+        QCOMPARE(totals.isEmpty() ? QString() : totals.last().at(0).toString(), total);
+    }
+
+    // The filter matches what the tree shows: an application's name in the desktop's language, as
+    // well as the stored one.
+    void filterMatchesTheShownName()
+    {
+        addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("09:00:00"), 30);
+        addEntry(m_editor, QStringLiteral("notes.txt"), QStringLiteral("09:01:00"), 40);
+        AppDisplayName::setProvider([](const QString &path) {
+            return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Posteingang-Programm") : QString();
+        });
+        for (const QString &filter : {QStringLiteral("posteingang"), QStringLiteral("Mail"), QStringLiteral("Inbox")}) {
+            TreeModel &tree = model();
+            tree.setFilterText(filter);
+            tree.setupModelData(Day, 0);
+            QCOMPARE(tree.totalTime(), 30);
+            QCOMPARE(tree.hiddenTime(), 40);
+            // A stretch recorded while filtering stays shown after the next rebuild.
+            recordInbox(QStringLiteral("09:02:00"), 5);
+            tree.reload();
+            QCOMPARE(tree.totalTime(), 35);
+            exec(QStringLiteral("DELETE FROM entries WHERE start_time LIKE '% 09:02:00'"));
+        }
+        AppDisplayName::setProvider({});
     }
 
     void addEntryReachingThresholdShowsWholeDay()

@@ -279,12 +279,13 @@ QString RulesDialog::describeRule(int ruleId)
     if (dateRule == QLatin1String("always")) {
         html += linkLine(QStringLiteral("any date"));
     } else if (dateRule == QLatin1String("before")) {
-        html += linkLine(QStringLiteral("before '") + dateTo + QLatin1Char('\''));
+        // The day named counts too: say so.
+        html += linkLine(QStringLiteral("on or before '") + dateTo + QLatin1Char('\''));
     } else if (dateRule == QLatin1String("between")) {
         html +=
             linkLine(QStringLiteral("between '") + dateFrom + QStringLiteral("' and '") + dateTo + QLatin1Char('\''));
     } else if (dateRule == QLatin1String("after")) {
-        html += linkLine(QStringLiteral("after '") + dateFrom + QLatin1Char('\''));
+        html += linkLine(QStringLiteral("on or after '") + dateFrom + QLatin1Char('\''));
     }
 
     html += QStringLiteral("Link with task <a href='#'>'") +

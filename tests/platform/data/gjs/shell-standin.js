@@ -92,7 +92,7 @@ if (!modulePath) {
 
 Gio.bus_own_name_on_connection(Gio.DBus.session, 'org.gnome.Shell', Gio.BusNameOwnerFlags.NONE, async () => {
     const module = await import(`file://${modulePath}`);
-    const extension = new module.default({uuid: 'focused-window@tavrodesk.org'});
+    const extension = new module.default({uuid: 'focused-window@tavrodesk.tavro.example'});
     extension.enable();
     print('enabled');
     const input = new Gio.DataInputStream({base_stream: new Gio.UnixInputStream({fd: 0})});
