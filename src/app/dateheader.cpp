@@ -29,7 +29,14 @@ void DateHeader::reservePanelWidth(QWidget *panel, const QLayout *row)
     for (QDate day = first; day.year() == first.year(); day = day.addDays(1)) {
         longest = qMax(longest, metrics.horizontalAdvance(QLocale::system().toString(day, format)));
     }
+    // Every button beside the date keeps its room too.
+    int others = 0;
+    for (int i = 0; i < row->count(); ++i) {
+        const QWidget *widget = row->itemAt(i)->widget();
+        if (widget && widget != m_label) {
+            others += widget->sizeHint().width() + row->spacing();
+        }
+    }
     const QMargins margins = panel->layout()->contentsMargins();
-    panel->setMinimumWidth(longest + row->spacing() + m_today->sizeHint().width() + margins.left() + margins.right() +
-                           2 * m_label->margin() + 8);
+    panel->setMinimumWidth(longest + others + margins.left() + margins.right() + 2 * m_label->margin() + 8);
 }

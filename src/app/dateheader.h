@@ -14,7 +14,7 @@ public:
     DateHeader(QLabel *label, QPushButton *today);
 
     void show(const QDate &date);
-    // Makes `panel` wide enough for the longest date of the year beside the button in `row`, and
+    // Makes `panel` wide enough for the longest date of the year beside the buttons in `row`, and
     // the button keeps its place while hidden: choosing another day must not widen the panel and
     // squeeze the entry views.
     void reservePanelWidth(QWidget *panel, const QLayout *row);
