@@ -78,9 +78,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     Database::createSchema();
-    Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
-    Settings::instance()->values[QStringLiteral("IdleLimit")] = 5;
-    Settings::instance()->values[QStringLiteral("ExtensionsAdobeEnabled")] = true;
+    Settings::instance()->setValue(Setting::IdleEnabled, true);
+    Settings::instance()->setValue(Setting::IdleLimit, 5);
+    Settings::instance()->setValue(Setting::ExtensionsAdobeEnabled, true);
 
     FakeForegroundSource source;
     FakeAppMetadata metadata;

@@ -23,9 +23,8 @@ int main(int argc, char **argv)
         return 1;
     }
     QNetworkAccessManager manager;
-    Settings::instance()->networkManager = &manager;
-    Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] =
-        QStringLiteral("http://127.0.0.1:%1/service/").arg(server.serverPort());
+    Settings::instance()->setNetworkManager(&manager);
+    Settings::instance()->setServiceUrl(QStringLiteral("http://127.0.0.1:%1/service/").arg(server.serverPort()));
 
     const long before = peakRssKiB();
     QElapsedTimer timer;

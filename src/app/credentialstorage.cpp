@@ -1,14 +1,30 @@
 #include "credentialstorage.h"
 
 #include "secretstore.h"
+#include "settings.h"
 
 #include <QDebug>
 #include <QSettings>
 
 namespace {
-const QString StateKey = QStringLiteral("KeyringState");
 const QString Used = QStringLiteral("used");
 const QString Refused = QStringLiteral("refused");
+
+// A secret: its name in the keyring, its setting and its ini key.
+struct Secret
+{
+    QString name;
+    SettingKey<QString> key;
+    QString iniKey;
+};
+
+const QList<Secret> &secrets()
+{
+    static const QList<Secret> secrets{
+        {QStringLiteral("AuthToken"), Setting::AuthToken, QStringLiteral("API/AuthToken")},
+        {QStringLiteral("Password"), Setting::Password, QStringLiteral("API/Password")}};
+    return secrets;
+}
 } // namespace
 
 CredentialStorage::CredentialStorage(SecretStore *keyring)
@@ -28,28 +44,21 @@ QString CredentialStorage::note() const
                           "takes it, it is kept in the settings file tavrodesk.ini.");
 }
 
-const QMap<QString, QString> &CredentialStorage::secretKeys()
-{
-    static const QMap<QString, QString> keys{{QStringLiteral("Password"), QStringLiteral("API/Password")},
-                                             {QStringLiteral("AuthToken"), QStringLiteral("API/AuthToken")}};
-    return keys;
-}
-
-void CredentialStorage::load(QSettings &ini, QMap<QString, QVariant> &map)
+void CredentialStorage::load(QSettings &ini, Settings &settings)
 {
     m_inUse = false;
     m_stored.clear();
-    const QString state = map.value(StateKey).toString();
+    const QString state = settings.value(Setting::KeyringState);
     m_refused = state == Refused;
     if (!m_keyring || state != Used) {
         return;
     }
     QMap<QString, QString> found;
-    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
+    for (const Secret &secret : secrets()) {
         QString value;
-        switch (m_keyring->read(key.key(), value)) {
+        switch (m_keyring->read(secret.name, value)) {
         case SecretStore::Result::Ok:
-            found.insert(key.key(), value);
+            found.insert(secret.name, value);
             break;
         case SecretStore::Result::NotFound:
             break;
@@ -58,78 +67,78 @@ void CredentialStorage::load(QSettings &ini, QMap<QString, QVariant> &map)
             return;
         }
     }
-    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
-        const QString inIni = map.value(key.key()).toString();
+    for (const Secret &secret : secrets()) {
+        const QString inIni = settings.value(secret.key);
         if (inIni.isEmpty()) {
-            if (found.contains(key.key())) {
-                map[key.key()] = found.value(key.key());
-                m_stored.insert(key.key(), found.value(key.key()));
+            if (found.contains(secret.name)) {
+                settings.setValue(secret.key, found.value(secret.name));
+                m_stored.insert(secret.name, found.value(secret.name));
             }
             continue;
         }
         // A secret in the ini was written while no keyring answered: it is the newer one.
-        if (m_keyring->write(key.key(), inIni) != SecretStore::Result::Ok) {
+        if (m_keyring->write(secret.name, inIni) != SecretStore::Result::Ok) {
             qDebug() << "the keyring refused the password: it stays in the settings file";
             return;
         }
-        m_stored.insert(key.key(), inIni);
-        ini.remove(key.value());
+        m_stored.insert(secret.name, inIni);
+        ini.remove(secret.iniKey);
         ini.sync();
-        qDebug() << "moved" << key.key() << "from the settings file to the keyring";
+        qDebug() << "moved" << secret.name << "from the settings file to the keyring";
     }
     m_inUse = true;
 }
 
-bool CredentialStorage::store(QMap<QString, QVariant> &map)
+bool CredentialStorage::store(Settings &settings)
 {
     if (!m_keyring || m_refused) {
         return false;
     }
-    const bool firstQuestion = !m_inUse && map.value(StateKey).toString() != Used;
+    const bool firstQuestion = !m_inUse && settings.value(Setting::KeyringState) != Used;
     bool anySecret = false;
-    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
-        anySecret = anySecret || !map.value(key.key()).toString().isEmpty();
+    for (const Secret &secret : secrets()) {
+        anySecret = anySecret || !settings.value(secret.key).isEmpty();
     }
     // Nothing to keep: the keyring is not asked.
     if (!m_inUse && !anySecret) {
         return false;
     }
-    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
-        const QString value = map.value(key.key()).toString();
-        if (m_stored.contains(key.key()) ? m_stored.value(key.key()) == value : value.isEmpty()) {
+    for (const Secret &secret : secrets()) {
+        const QString value = settings.value(secret.key);
+        if (m_stored.contains(secret.name) ? m_stored.value(secret.name) == value : value.isEmpty()) {
             continue;
         }
         const SecretStore::Result result =
-            value.isEmpty() ? m_keyring->remove(key.key()) : m_keyring->write(key.key(), value);
+            value.isEmpty() ? m_keyring->remove(secret.name) : m_keyring->write(secret.name, value);
         if (result != SecretStore::Result::Ok) {
             m_inUse = false;
             if (firstQuestion) {
                 qDebug() << "the keyring was refused: the password stays in the settings file";
                 m_refused = true;
-                map[StateKey] = Refused;
+                settings.setValue(Setting::KeyringState, Refused);
             } else {
                 qDebug() << "the keyring stopped answering: the password goes to the settings file";
             }
             return false;
         }
         if (value.isEmpty()) {
-            m_stored.remove(key.key());
+            m_stored.remove(secret.name);
         } else {
-            m_stored.insert(key.key(), value);
+            m_stored.insert(secret.name, value);
         }
     }
     m_inUse = true;
-    map[StateKey] = Used;
+    settings.setValue(Setting::KeyringState, Used);
     return true;
 }
 
 void CredentialStorage::forget(QSettings &ini)
 {
-    for (auto key = secretKeys().cbegin(); key != secretKeys().cend(); ++key) {
-        if (m_keyring && m_keyring->remove(key.key()) != SecretStore::Result::Ok) {
-            qDebug() << "could not remove" << key.key() << "from the keyring";
+    for (const Secret &secret : secrets()) {
+        if (m_keyring && m_keyring->remove(secret.name) != SecretStore::Result::Ok) {
+            qDebug() << "could not remove" << secret.name << "from the keyring";
         }
-        ini.remove(key.value());
+        ini.remove(secret.iniKey);
     }
     ini.sync();
     m_stored.clear();

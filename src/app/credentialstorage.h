@@ -2,10 +2,10 @@
 
 #include <QMap>
 #include <QString>
-#include <QVariant>
 
 class QSettings;
 class SecretStore;
+class Settings;
 
 // Decides where the password and the session token live: in the keyring when one answers, in the
 // ini file otherwise. A secret leaves the ini only after the keyring confirmed it holds it, and a
@@ -21,19 +21,16 @@ public:
 
     // After the settings were loaded from the ini: reads the secrets from the keyring when it holds
     // them, and moves the ones the ini still holds into it.
-    void load(QSettings &ini, QMap<QString, QVariant> &map);
-    // Before the ini is written: puts changed secrets into the keyring and notes in `map` whether
+    void load(QSettings &ini, Settings &settings);
+    // Before the ini is written: puts changed secrets into the keyring and notes in the settings whether
     // it took them. True when the ini must not hold them; false when they stay in the ini.
-    bool store(QMap<QString, QVariant> &map);
+    bool store(Settings &settings);
     // Removes the secrets from the keyring and the ini.
     void forget(QSettings &ini);
 
     bool keyringInUse() const { return m_inUse; }
     // Where the secrets are and why, for the settings dialog; empty while the keyring holds them.
     QString note() const;
-
-    // The settings-map keys of the secrets, each with its ini key.
-    static const QMap<QString, QString> &secretKeys();
 
 private:
     SecretStore *m_keyring;

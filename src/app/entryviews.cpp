@@ -23,15 +23,11 @@ EntryViews::EntryViews(TimeTree *unlinked, QLabel *unlinkedTotal, EntriesList *l
 
 void EntryViews::setModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
-    delete m_unlinked;
-    delete m_linked;
+    if (m_unlinked) {
+        disconnect(m_unlinked, nullptr, this, nullptr);
+    }
     m_unlinked = unlinked;
     m_linked = linked;
-    for (EntryDayModel *model : {unlinked, linked}) {
-        if (model) {
-            model->setParent(this);
-        }
-    }
     if (unlinked) {
         connect(unlinked, &EntryDayModel::datesWithZeroTimeChanged, this, &EntryViews::datesWithZeroTimeChanged);
     }
@@ -192,17 +188,17 @@ QList<int> EntryViews::selectedAppIds() const
 
 void EntryViews::saveHeaders(SettingsFile::WindowValues &window) const
 {
-    const auto save = [](const EntryTreeView *view, bool attached, const QString &prefix, QByteArray &geometry,
-                         QByteArray &state) {
+    const auto save = [](const EntryTreeView *view, bool attached, SettingKey<QByteArray> geometryKey,
+                         SettingKey<QByteArray> stateKey, QByteArray &geometry, QByteArray &state) {
         // Without a model the header has nothing worth keeping: keep what the last run saved.
-        const auto &values = Settings::instance()->values;
-        geometry =
-            attached ? view->header()->saveGeometry() : values.value(prefix + QStringLiteral("Geometry")).toByteArray();
-        state = attached ? view->header()->saveState() : values.value(prefix + QStringLiteral("State")).toByteArray();
+        const Settings *settings = Settings::instance();
+        geometry = attached ? view->header()->saveGeometry() : settings->value(geometryKey);
+        state = attached ? view->header()->saveState() : settings->value(stateKey);
     };
-    save(m_unlinkedView, m_unlinked, QStringLiteral("UnlinkedList"), window.unlinkedListGeometry,
-         window.unlinkedListState);
-    save(m_linkedView, m_linked, QStringLiteral("LinkedList"), window.linkedListGeometry, window.linkedListState);
+    save(m_unlinkedView, m_unlinked, Setting::UnlinkedListGeometry, Setting::UnlinkedListState,
+         window.unlinkedListGeometry, window.unlinkedListState);
+    save(m_linkedView, m_linked, Setting::LinkedListGeometry, Setting::LinkedListState, window.linkedListGeometry,
+         window.linkedListState);
 }
 
 void EntryViews::fillHideUnderChoices(QComboBox *combo, int seconds)

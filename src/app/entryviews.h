@@ -28,7 +28,7 @@ public:
 
     TimeTree *unlinkedView() const { return m_unlinkedView; }
     EntriesList *linkedView() const { return m_linkedView; }
-    // Replaces the models (owned, either may be null); the views show them from attach() on.
+    // Replaces the models (not owned, either may be null); the views show them from attach() on.
     void setModels(EntryDayModel *unlinked, EntryDayModel *linked);
     EntryDayModel *unlinkedModel() const { return m_unlinked; }
     EntryDayModel *linkedModel() const { return m_linked; }

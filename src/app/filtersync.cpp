@@ -17,6 +17,9 @@ FilterSync::FilterSync(LineEdit *entries, LineEdit *projects, QAbstractButton *s
     connect(&m_projectsTimer, &QTimer::timeout, this, &FilterSync::applyProjects);
     connect(m_entries, &QLineEdit::returnPressed, this, &FilterSync::applyEntries);
     connect(m_projects, &QLineEdit::returnPressed, this, &FilterSync::applyProjects);
+    connect(m_entries, &QLineEdit::textChanged, this, &FilterSync::entriesTextChanged);
+    connect(m_projects, &QLineEdit::textChanged, this, &FilterSync::projectsTextChanged);
+    connect(m_sync, &QAbstractButton::toggled, this, &FilterSync::syncToggled);
 }
 
 bool FilterSync::synced() const

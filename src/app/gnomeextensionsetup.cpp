@@ -8,7 +8,6 @@
 #include <QWidget>
 
 namespace {
-const QString OfferedKey = QStringLiteral("GnomeExtensionOffered");
 const QString Title = QStringLiteral("GNOME Shell extension");
 } // namespace
 
@@ -88,15 +87,15 @@ void GnomeExtensionSetup::startUp()
         Q_EMIT extensionChanged();
         return;
     }
-    auto &values = Settings::instance()->values;
-    if (values.value(OfferedKey).toBool()) {
+    Settings *settings = Settings::instance();
+    if (settings->value(Setting::GnomeExtensionOffered)) {
         return;
     }
     if (m_extension.shellVersion().isEmpty()) {
         qDebug() << "GNOME Shell does not answer; the extension is offered at a later start";
         return;
     }
-    values[OfferedKey] = true;
+    settings->setValue(Setting::GnomeExtensionOffered, true);
     if (MessageBox::question(m_window, Title, consentText(), MessageBox::Buttons(MessageBox::Yes) | MessageBox::No,
                              MessageBox::Yes) == MessageBox::Yes) {
         install();

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "applook.h"
 #include "awayeditdialog.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
@@ -30,6 +31,7 @@
 #include "timelinestrip.h"
 #include "timestampsdialog.h"
 #include "traymenu.h"
+#include "treemodel.h"
 #include "treemodeladapter.h"
 #include "ui_mainwindow.h"
 #include "updatechecker.h"
@@ -50,14 +52,9 @@
 #include <QUrl>
 
 namespace {
-QString key(const char *name)
+template <typename T> T setting(SettingKey<T> key)
 {
-    return QString::fromLatin1(name);
-}
-
-QVariant setting(const char *name)
-{
-    return Settings::instance()->value(key(name));
+    return Settings::instance()->value(key);
 }
 } // namespace
 
@@ -75,7 +72,15 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     loadSettings();
     m_views =
         new EntryViews(m_ui->appList, m_ui->labelTotalTime, m_ui->linkedEntries, m_ui->labelTotalLinkedTime, this);
-    m_subsystems = new Subsystems(this, this, std::move(sources));
+    m_timelineStrip = new TimelineStrip(this);
+    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
+    auto *unlinked = new TreeModelAdapter(false, m_ui->appList, this);
+    auto *linked = new TreeModelAdapter(true, m_ui->linkedEntries, this);
+    m_subsystems = new Subsystems(
+        {this, this, m_views, m_status, m_timeline, unlinked->treeModel(), linked->treeModel()}, std::move(sources));
+    for (TreeModelAdapter *adapter : {unlinked, linked}) {
+        adapter->treeModel()->setAppLook(m_subsystems->appLook());
+    }
     connect(recorder(), &Recorder::recordingChanged, this, &MainWindow::onRecordingChanged);
     connect(m_subsystems->suspendHandler(), &SuspendHandler::dateChangedSinceSuspend, this, &MainWindow::showDate);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::saveSettings);
@@ -90,12 +95,9 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
 
     createTray();
 
-    m_timelineStrip = new TimelineStrip(this);
     WindowDocks::create(
         this, {m_ui->mainWidget, m_ui->widgetLeft, m_ui->widgetFilterRBox, m_ui->linkedEntries, m_timelineStrip},
         m_ui->menuView);
-    m_timeline = new TimelineController(m_timelineStrip, m_ui->appList, m_ui->linkedEntries, this);
-    m_subsystems->connectWindow(m_views, m_status, m_timeline);
     connect(m_status, &StatusNotices::awayDescriptionRequested, this, &MainWindow::describeAwayTime);
 
     createWeekView();
@@ -104,13 +106,14 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     m_ui->calendar->setFocus();
 
     connect(m_ui->calendar, &QCalendarWidget::activated, this, &MainWindow::onCalendarDateChanged);
-    connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this, &MainWindow::onCalendarSelectionChanged);
+    connect(m_ui->calendar, &QCalendarWidget::selectionChanged, this,
+            [this] { onCalendarDateChanged(m_ui->calendar->selectedDate()); });
     m_filters = new FilterSync(m_ui->editFilter, m_ui->editFilterProjects, m_ui->btnSyncFilters, this);
-    connect(m_filters, &FilterSync::entriesFilterApplied, this, &MainWindow::applyEntryFilter);
+    connect(m_filters, &FilterSync::entriesFilterApplied, m_views, &EntryViews::applyFilter);
     connect(m_filters, &FilterSync::projectsFilterApplied, this, &MainWindow::signalProjectsFilterApplied);
 
     connect(m_views, &EntryViews::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
-    setEntryModels(new TreeModelAdapter(false, m_ui->appList), new TreeModelAdapter(true, m_ui->linkedEntries));
+    setEntryModels(unlinked, linked);
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
     m_ui->appList->setLinkDialog(&LinkTimeDialog::ask);
     // Direct: the drop is complete only once the entries are linked.
@@ -120,7 +123,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(m_ui->appList, &TimeTree::titlesReplaced, m_views, &EntryViews::reloadKeepingExpandedNodes);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, ruleCommands(), &RuleCommands::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, ruleCommands(), &RuleCommands::onCreateRuleFromApp);
-    connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, this, &MainWindow::unlinkEntries);
+    connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, m_subsystems, &Subsystems::unlinkEntries);
 
     updateDateHeader(m_ui->calendar->selectedDate());
 
@@ -130,6 +133,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     }
 
     connectSession();
+    connectActions();
     connect(ruleCommands()->engine(), &RuleEngine::runningChanged, this,
             [this](bool running) { setApplyRulesEnabled(!running); });
 
@@ -182,10 +186,30 @@ void MainWindow::connectSession()
             m_settings->storeSecrets();
         }
     });
+    connect(current, &Session::loginStateChanged, m_ui->appList, &EntryTreeView::setSignedIn);
+    connect(current, &Session::loginStateChanged, m_ui->linkedEntries, &EntryTreeView::setSignedIn);
+    connect(current, &Session::loginStateChanged, m_ui->projects, &ProjectsTree::setSignedIn);
     connect(current, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
     connect(current, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
-    connect(m_ui->projects, &ProjectsTree::refreshRequested, this, &MainWindow::on_action_RefreshProjects_triggered);
+    connect(m_ui->projects, &ProjectsTree::refreshRequested, current, &Session::loadProjects);
+    connect(m_ui->action_RefreshProjects, &QAction::triggered, current, &Session::loadProjects);
+    connect(m_ui->actionLogin, &QAction::triggered, current, &Session::login);
     connect(this, &MainWindow::signalProjectsFilterApplied, m_ui->projects, &ProjectsTree::applyFilter);
+}
+
+void MainWindow::connectActions()
+{
+    RuleCommands *rules = ruleCommands();
+    connect(m_ui->btnApplyRules, &QPushButton::clicked, rules, &RuleCommands::onApplyRules);
+    connect(m_ui->action_Apply_Rules, &QAction::triggered, rules, &RuleCommands::onApplyRules);
+    connect(m_ui->actionApply_Rules_For_Date_Range, &QAction::triggered, rules,
+            &RuleCommands::onApplyRulesForDateRange);
+    connect(m_ui->actionView_Rules, &QAction::triggered, rules, &RuleCommands::showRulesDialog);
+    connect(m_ui->action_Add_Rule, &QAction::triggered, rules, &RuleCommands::onAddRuleDialog);
+    connect(m_ui->actionCheck_for_Updates, &QAction::triggered, m_subsystems->updateSchedule(),
+            &UpdateSchedule::checkWithUi);
+    connect(m_ui->action_Settings, &QAction::triggered, this, &MainWindow::editSettings);
+    connect(m_ui->btnRecord, &QPushButton::toggled, recorder(), &Recorder::setRecording);
 }
 
 void MainWindow::setApplyRulesEnabled(bool enabled)
@@ -218,9 +242,9 @@ int MainWindow::selectedTaskId() const
 void MainWindow::createTray()
 {
     m_tray = new TrayMenu(this);
-    connect(m_tray, &TrayMenu::startRequested, this, &MainWindow::onStart);
-    connect(m_tray, &TrayMenu::stopRequested, this, &MainWindow::onStop);
-    connect(m_tray, &TrayMenu::settingsRequested, this, &MainWindow::onTrayMenuOptions);
+    connect(m_tray, &TrayMenu::startRequested, this, [this] { m_ui->btnRecord->setChecked(true); });
+    connect(m_tray, &TrayMenu::stopRequested, this, [this] { m_ui->btnRecord->setChecked(false); });
+    connect(m_tray, &TrayMenu::settingsRequested, this, &MainWindow::editSettings);
     connect(m_tray, &TrayMenu::showRequested, this, &MainWindow::onTrayMenuShow);
     connect(m_tray, &TrayMenu::exitRequested, this, &MainWindow::on_actionExit_triggered);
     connect(m_tray->icon(), &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
@@ -234,10 +258,14 @@ QDate MainWindow::selectedDate() const
 
 void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
+    for (EntryDayModel *model : {unlinked, linked}) {
+        if (model) {
+            model->setParent(this);
+        }
+    }
     m_views->setModels(unlinked, linked);
-    m_subsystems->setEntryModels(unlinked, linked);
     if (m_initialUpdateDone) {
-        m_views->attach(selectedDate(), hideUnderSeconds(), setting("GroupByHour").toBool());
+        m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
         m_timeline->watchModels();
     }
 }
@@ -261,29 +289,14 @@ void MainWindow::onRecordingChanged(bool on)
     m_tray->setRecording(on);
 }
 
-void MainWindow::on_btnRecord_toggled(bool checked)
-{
-    setRecording(checked);
-}
-
-void MainWindow::onStart()
-{
-    m_ui->btnRecord->setChecked(true);
-}
-
-void MainWindow::onStop()
-{
-    m_ui->btnRecord->setChecked(false);
-}
-
 void MainWindow::onInitialUpdate()
 {
-    EntryViews::fillHideUnderChoices(m_ui->cbHideUnder, setting("HideUnder").toInt());
-    m_ui->checkGroupByHour->setChecked(setting("GroupByHour").toBool());
+    EntryViews::fillHideUnderChoices(m_ui->cbHideUnder, setting(Setting::HideUnder));
+    m_ui->checkGroupByHour->setChecked(setting(Setting::GroupByHour));
     initCalendarDaysWithEntries();
 
     statusBar()->showMessage(QStringLiteral("Loading entries..."));
-    m_views->attach(selectedDate(), hideUnderSeconds(), setting("GroupByHour").toBool());
+    m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
     checkStorage();
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
@@ -292,7 +305,7 @@ void MainWindow::onInitialUpdate()
     m_settings->loadSecrets();
     m_subsystems->startUp();
     m_initialUpdateDone = true;
-    connect(loginIndicator(), &ClickableLabel::doubleClicked, this, &MainWindow::onStatusLoginIndicatorDblClicked);
+    connect(loginIndicator(), &ClickableLabel::doubleClicked, session(), &Session::onStatusLoginIndicatorDblClicked);
 }
 
 void MainWindow::checkStorage()
@@ -307,9 +320,9 @@ int MainWindow::hideUnderSeconds() const
 
 void MainWindow::initCalendarDaysWithEntries()
 {
-    m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting("IgnoredApps").toStringList()));
+    m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting(Setting::IgnoredApps)));
     if (m_weekView->isVisible()) {
-        m_weekView->showWeek(m_weekView->weekStart(), setting("IgnoredApps").toStringList());
+        m_weekView->showWeek(m_weekView->weekStart(), setting(Setting::IgnoredApps));
     }
 }
 
@@ -327,7 +340,7 @@ void MainWindow::createWeekView()
     m_ui->layoutDate->insertWidget(m_ui->layoutDate->indexOf(m_ui->btToday), button);
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::triggered, this, [this] {
-        m_weekView->showWeek(selectedDate(), setting("IgnoredApps").toStringList());
+        m_weekView->showWeek(selectedDate(), setting(Setting::IgnoredApps));
         m_weekView->show();
         m_weekView->raise();
     });
@@ -360,11 +373,6 @@ void MainWindow::onCalendarDateChanged(const QDate &date)
     m_views->showDay(date);
 }
 
-void MainWindow::onCalendarSelectionChanged()
-{
-    onCalendarDateChanged(m_ui->calendar->selectedDate());
-}
-
 void MainWindow::on_btToday_clicked()
 {
     m_ui->calendar->setSelectedDate(QDate::currentDate());
@@ -373,45 +381,14 @@ void MainWindow::on_btToday_clicked()
 void MainWindow::on_cbHideUnder_activated(int index)
 {
     const int seconds = m_ui->cbHideUnder->itemData(index).toInt();
-    Settings::instance()->values[key("HideUnder")] = seconds;
+    Settings::instance()->setValue(Setting::HideUnder, seconds);
     m_views->setHideUnder(seconds);
 }
 
 void MainWindow::on_checkGroupByHour_clicked(bool checked)
 {
-    Settings::instance()->values[key("GroupByHour")] = checked;
+    Settings::instance()->setValue(Setting::GroupByHour, checked);
     m_views->setGroupByHour(checked);
-}
-
-void MainWindow::on_editFilter_textChanged(const QString &text)
-{
-    m_filters->entriesTextChanged(text);
-}
-
-void MainWindow::on_editFilterProjects_textChanged(const QString &text)
-{
-    m_filters->projectsTextChanged(text);
-}
-
-void MainWindow::filterApply()
-{
-    m_filters->applyEntries();
-}
-
-void MainWindow::filterProjectsApply()
-{
-    m_filters->applyProjects();
-}
-
-void MainWindow::on_btnSyncFilters_toggled(bool checked)
-{
-    m_filters->syncToggled(checked);
-}
-
-void MainWindow::applyEntryFilter(const QString &text, bool keepExpandedNodes)
-{
-    Settings::instance()->values[key("Filter")] = text;
-    m_views->applyFilter(text, keepExpandedNodes);
 }
 
 void MainWindow::on_action_Ignored_Applications_triggered()
@@ -447,18 +424,13 @@ void MainWindow::on_action_About_Tavro_triggered()
 {
     AboutDialog dialog(this);
     dialog.setWindowSource(windowProbe()->sourceDescription());
-    connect(&dialog, &AboutDialog::checkForUpdates, this, &MainWindow::on_actionCheck_for_Updates_triggered);
+    connect(&dialog, &AboutDialog::checkForUpdates, m_subsystems->updateSchedule(), &UpdateSchedule::checkWithUi);
     dialog.exec();
-}
-
-void MainWindow::on_actionCheck_for_Updates_triggered()
-{
-    m_subsystems->updateSchedule()->checkWithUi();
 }
 
 void MainWindow::on_action_Help_Topics_triggered()
 {
-    LinkOpener::open(this, QUrl(setting("HelpUrl").toString()));
+    LinkOpener::open(this, QUrl(setting(Setting::HelpUrl)));
 }
 
 void MainWindow::onTrayMenuShow()
@@ -488,16 +460,11 @@ void MainWindow::describeAwayTime()
     m_views->reloadKeepingExpandedNodes();
 }
 
-void MainWindow::onTrayMenuOptions()
+void MainWindow::editSettings()
 {
     if (m_settings->editInDialog()) {
         session()->applyNetworkSettings();
     }
-}
-
-void MainWindow::on_action_Settings_triggered()
-{
-    onTrayMenuOptions();
 }
 
 void MainWindow::on_actionExit_triggered()
@@ -549,8 +516,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // Recording goes on behind the closed window.
     hide();
     event->ignore();
-    if (!m_tray->isUsable() && !setting("NoTrayCloseExplained").toBool()) {
-        Settings::instance()->values[key("NoTrayCloseExplained")] = true;
+    if (!m_tray->isUsable() && !setting(Setting::NoTrayCloseExplained)) {
+        Settings::instance()->setValue(Setting::NoTrayCloseExplained, true);
         MessageBox::information(this, QStringLiteral("TavroDesk keeps running"), noTrayCloseText());
         saveSettings();
     }
@@ -575,75 +542,23 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
-void MainWindow::on_btnApplyRules_clicked()
-{
-    ruleCommands()->onApplyRules();
-}
-
-void MainWindow::on_actionApply_Rules_For_Date_Range_triggered()
-{
-    ruleCommands()->onApplyRulesForDateRange();
-}
-
-void MainWindow::on_action_Apply_Rules_triggered()
-{
-    ruleCommands()->onApplyRules();
-}
-
-void MainWindow::on_actionView_Rules_triggered()
-{
-    ruleCommands()->showRulesDialog();
-}
-
-void MainWindow::on_action_Add_Rule_triggered()
-{
-    ruleCommands()->onAddRuleDialog();
-}
-
-void MainWindow::on_action_RefreshProjects_triggered()
-{
-    qDebug() << "app menu refresh";
-    session()->loadProjects();
-}
-
 void MainWindow::on_actionLogout_triggered()
 {
     session()->logout();
     m_settings->forgetSecrets();
 }
 
-void MainWindow::on_actionLogin_triggered()
-{
-    session()->login();
-}
-
 void MainWindow::on_action_Timestamps_triggered()
 {
     TimestampsDialog dialog(this);
     dialog.day = selectedDate();
+    dialog.look = m_subsystems->appLook();
     dialog.load();
     dialog.exec();
 }
 
-void MainWindow::onStatusLoginIndicatorDblClicked()
-{
-    if (m_ui->actionLogin->isEnabled()) {
-        on_actionLogin_triggered();
-    }
-}
-
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
-{
-    _connectEntriesWithTask(ids, taskId, notes, false);
-}
-
-void MainWindow::_connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool)
 {
     m_status->linkingStarted();
     m_status->linkingFinished(m_subsystems->linkEntries(ids, taskId, notes));
-}
-
-void MainWindow::unlinkEntries(const QStringList &ids)
-{
-    m_subsystems->unlinkEntries(ids);
 }

@@ -24,10 +24,11 @@ namespace Ui {
 class MainWindow;
 }
 
-// The program's window: owns the form, its menus and views, and the tray icon. Its slots carry out
-// what the menus, views and dialogs ask for; the database and the subsystems are opened, created
-// and wired by Subsystems, the entry views kept by EntryViews, the status bar by StatusNotices, the
-// tray by TrayMenu and the settings file by SettingsStorage.
+// The program's window: owns the form, its menus and views, and the tray icon. Menu actions and
+// buttons whose work another object does are connected to it; the window's own slots run its
+// dialogs and show state. The database and the subsystems are opened, created and wired by
+// Subsystems, the entry views kept by EntryViews, the status bar by StatusNotices, the tray by
+// TrayMenu, the filters by FilterSync and the settings file by SettingsStorage.
 class MainWindow : public QMainWindow, public RuleContext
 {
     Q_OBJECT
@@ -63,7 +64,8 @@ public:
     void updateDateHeader(const QDate &date);
 
     // The models behind the unlinked and linked views; taken over by the window. Without them the
-    // controls still work but have nothing to reload.
+    // controls still work but have nothing to reload. Linking keeps working on the trees the window
+    // made at its start.
     void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
     EntryDayModel *unlinkedModel() const { return m_views->unlinkedModel(); }
     EntryDayModel *linkedModel() const { return m_views->linkedModel(); }
@@ -93,25 +95,11 @@ Q_SIGNALS:
     void signalProjectsFilterApplied(const QString &text);
 
 public Q_SLOTS:
-    void on_btnApplyRules_clicked();
-    void on_actionApply_Rules_For_Date_Range_triggered();
-    void on_action_Apply_Rules_triggered();
-    void on_actionView_Rules_triggered();
-    void on_action_Add_Rule_triggered();
-    void filterApply();
-    void filterProjectsApply();
-    void on_editFilter_textChanged(const QString &text);
-    void on_editFilterProjects_textChanged(const QString &text);
-    void on_btnSyncFilters_toggled(bool checked);
-    void on_actionCheck_for_Updates_triggered();
-    void on_action_RefreshProjects_triggered();
     void on_checkGroupByHour_clicked(bool checked);
     void on_action_Help_Topics_triggered();
     void on_action_About_Tavro_triggered();
     void on_actionLogout_triggered();
-    void on_actionLogin_triggered();
     void on_action_Timestamps_triggered();
-    void on_action_Settings_triggered();
     // Quits, after asking when recorded time would be lost.
     void on_actionExit_triggered();
     // Quits without asking: the session ends or a termination signal came.
@@ -122,20 +110,15 @@ public Q_SLOTS:
     void on_actionExport_triggered();
     void on_btToday_clicked();
     void on_cbHideUnder_activated(int index);
-    void on_btnRecord_toggled(bool checked);
     void onInitialUpdate();
-    void onStatusLoginIndicatorDblClicked();
     void onCalendarDateChanged(const QDate &date);
-    void onCalendarSelectionChanged();
+    // Links the entries with the task, showing the progress and the outcome in the status bar.
     void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes);
-    void _connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes, bool silent);
-    void unlinkEntries(const QStringList &ids);
-    void onTrayMenuOptions();
+    // The settings dialog, from the menu or the tray; changed proxy settings apply at once.
+    void editSettings();
     // Opens the description of the away time the last away notice told about.
     void describeAwayTime();
     void onTrayMenuShow();
-    void onStart();
-    void onStop();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
     void initCalendarDaysWithEntries();
 
@@ -148,12 +131,13 @@ private:
     void openAtScreenSize();
     // The window's side of the session's wiring: sign-in actions and the projects tree.
     void connectSession();
+    // Menu actions and buttons whose work another object does.
+    void connectActions();
     void onRecordingChanged(bool on);
     void setApplyRulesEnabled(bool enabled);
     void createTray();
     // View > Week and its button by the calendar.
     void createWeekView();
-    void applyEntryFilter(const QString &text, bool keepExpandedNodes);
     int hideUnderSeconds() const;
 
     std::unique_ptr<Ui::MainWindow> m_ui;

@@ -19,7 +19,7 @@
 namespace {
 void applyCloseToTray()
 {
-    QApplication::setQuitOnLastWindowClosed(!Settings::instance()->value(QStringLiteral("CloseToTray")).toBool());
+    QApplication::setQuitOnLastWindowClosed(!Settings::instance()->value(Setting::CloseToTray));
 }
 } // namespace
 
@@ -44,7 +44,6 @@ void SettingsStorage::load()
     m_file = new QSettings(iniPath, QSettings::IniFormat, m_window);
     m_state = new QSettings(SettingsFile::windowStatePath(), QSettings::IniFormat, m_window);
     Settings *settings = Settings::instance();
-    settings->values[QStringLiteral("UserAgent")] = SettingsFile::userAgent();
 
     std::optional<SettingsFile::DialogValues> typed;
     QString firstPassword;
@@ -61,20 +60,20 @@ void SettingsStorage::load()
             SettingsFile::writeFirstStart(*m_file, dialog.values);
         }
     }
-    SettingsFile::load(*m_file, settings->values);
-    SettingsFile::loadWindowState(*m_state, settings->values);
+    SettingsFile::load(*m_file, *settings);
+    SettingsFile::loadWindowState(*m_state, *settings);
     if (!firstPassword.isEmpty()) {
-        settings->values[QStringLiteral("Password")] = firstPassword;
-        if (!m_credentials->store(settings->values)) {
+        settings->setValue(Setting::Password, firstPassword);
+        if (!m_credentials->store(*settings)) {
             m_file->setValue(QStringLiteral("API/Password"), SettingsFile::encodePassword(firstPassword));
         }
         // A refusal is remembered even if the program ends before it saves again.
-        m_file->setValue(QStringLiteral("API/Keyring"), settings->values.value(QStringLiteral("KeyringState")));
+        m_file->setValue(QStringLiteral("API/Keyring"), settings->value(Setting::KeyringState));
         m_file->sync();
     }
     // An ini file that could not be written still leaves this run with what the user just typed.
     if (typed && m_file->status() != QSettings::NoError) {
-        SettingsFile::storeDialogValues(settings->values, *typed);
+        SettingsFile::storeDialogValues(*settings, *typed);
         MessageBox::warning(m_window, QStringLiteral("Error"),
                             QStringLiteral("Could not save the settings to ") + m_file->fileName() +
                                 QStringLiteral(". They are used until TavroDesk ends."));
@@ -84,14 +83,14 @@ void SettingsStorage::load()
 
 void SettingsStorage::loadSecrets()
 {
-    m_credentials->load(*m_file, Settings::instance()->values);
+    m_credentials->load(*m_file, *Settings::instance());
 }
 
 void SettingsStorage::save(const SettingsFile::WindowValues &window)
 {
-    auto &values = Settings::instance()->values;
-    const bool secretsInKeyring = m_credentials->store(values);
-    SettingsFile::save(*m_file, values, window, !secretsInKeyring);
+    Settings *settings = Settings::instance();
+    const bool secretsInKeyring = m_credentials->store(*settings);
+    SettingsFile::save(*m_file, *settings, window, !secretsInKeyring);
     m_file->sync();
     SettingsFile::saveWindowState(*m_state, window);
 }
@@ -100,7 +99,7 @@ bool SettingsStorage::editInDialog()
 {
     SettingsDialog dialog(m_window);
     Settings *settings = Settings::instance();
-    dialog.values = SettingsFile::dialogValuesFromMap(settings->values);
+    dialog.values = SettingsFile::dialogValues(*settings);
     AutostartEntry autostart(BuildInfo::appId(), QCoreApplication::applicationFilePath());
     dialog.startAtLogin = autostart.isEnabled();
     dialog.keyringNote = m_credentials->note();
@@ -111,7 +110,7 @@ bool SettingsStorage::editInDialog()
         return false;
     }
     dialog.getData();
-    SettingsFile::storeDialogValues(settings->values, dialog.values);
+    SettingsFile::storeDialogValues(*settings, dialog.values);
     QString error;
     if (dialog.startAtLogin != autostart.isEnabled() && !autostart.setEnabled(dialog.startAtLogin, error)) {
         MessageBox::warning(m_window, QStringLiteral("Start at log-in"), error);
@@ -122,13 +121,13 @@ bool SettingsStorage::editInDialog()
 
 void SettingsStorage::storeSecrets()
 {
-    m_credentials->store(Settings::instance()->values);
+    m_credentials->store(*Settings::instance());
 }
 
 void SettingsStorage::forgetSecrets()
 {
-    auto &values = Settings::instance()->values;
-    values[QStringLiteral("Password")] = QString();
-    values[QStringLiteral("AuthToken")] = QString();
+    Settings *settings = Settings::instance();
+    settings->setValue(Setting::Password, QString());
+    settings->setValue(Setting::AuthToken, QString());
     m_credentials->forget(*m_file);
 }

@@ -9,7 +9,7 @@ class SecretStore;
 class QSettings;
 class QWidget;
 
-// Keeps the settings map in step with the ini file and the keyring: loads them at start (asking
+// Keeps the settings in step with the ini file and the keyring: loads them at start (asking
 // for the first settings on a first start), saves them with the window's layout, and runs the
 // settings dialog.
 class SettingsStorage

@@ -1,7 +1,6 @@
 #include "subsystems.h"
 
-#include "appdisplayname.h"
-#include "appicon.h"
+#include "applook.h"
 #include "appmetadata.h"
 #include "buildinfo.h"
 #include "clickablelabel.h"
@@ -29,7 +28,6 @@
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
 #include "timelinecontroller.h"
-#include "treemodeladapter.h"
 #include "updatechecker.h"
 #include "updatecheckerfactory.h"
 #include "updateschedule.h"
@@ -87,10 +85,10 @@ private:
 
 } // namespace
 
-Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources sources)
-    : QObject(window)
-    , m_window(window)
-    , m_context(context)
+Subsystems::Subsystems(const Window &window, RecordingSources sources)
+    : QObject(window.widget)
+    , m_window(window.widget)
+    , m_context(window.context)
     , m_clock(sources.clock ? sources.clock : SystemClock::instance())
     , m_updateChecker(createUpdateChecker())
 {
@@ -100,25 +98,25 @@ Subsystems::Subsystems(QWidget *window, RuleContext *context, RecordingSources s
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Subsystems::flushRecording);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Subsystems::flushRecording);
     connect(qApp, &QGuiApplication::saveStateRequest, this, &Subsystems::flushRecording);
-    m_loginPrompt = std::make_unique<DialogLoginPrompt>(window);
+    m_loginPrompt = std::make_unique<DialogLoginPrompt>(m_window);
     m_session = new Session(m_loginPrompt.get(), this);
+    m_linker = new EntryLinker(window.unlinkedTree, window.linkedTree, m_window);
     m_linking = std::make_unique<SubsystemsLinking>(this);
-    m_rules = new RuleCommands(context, m_linking.get(), window, m_metadata.get(), m_clock);
-    m_updateSchedule = new UpdateSchedule([this] { return m_updateChecker.get(); }, window, this);
+    m_rules = new RuleCommands(m_context, m_linking.get(), m_window, m_metadata.get(), m_clock);
+    m_updateSchedule = new UpdateSchedule([this] { return m_updateChecker.get(); }, m_window, this);
     m_notifications = new DesktopNotifications(QDBusConnection::sessionBus(), BuildInfo::appId(), this);
     if (GnomeShellExtension::isGnomeWayland()) {
-        m_gnomeSetup = new GnomeExtensionSetup(QDBusConnection::sessionBus(), QString(), window);
+        m_gnomeSetup = new GnomeExtensionSetup(QDBusConnection::sessionBus(), QString(), m_window);
         // The note on what is recorded follows what the set-up changed.
         if (auto *shell = dynamic_cast<GnomeShellWindowSource *>(m_windowSource.get())) {
             connect(m_gnomeSetup, &GnomeExtensionSetup::extensionChanged, shell, &GnomeShellWindowSource::check);
         }
     }
+    connectWindow(window);
 }
 
 Subsystems::~Subsystems()
 {
-    AppDisplayName::setProvider({});
-    AppIcon::setProvider({});
     if (m_updateChecker) {
         m_updateChecker->cleanup();
     }
@@ -151,20 +149,23 @@ void Subsystems::createRecording(RecordingSources sources)
     m_idleSource = sources.idle ? std::move(sources.idle) : createIdleSource();
     m_metadata = sources.metadata ? std::move(sources.metadata) : createAppMetadata();
     m_probe = std::make_unique<WindowProbe>(m_windowSource.get(), m_metadata.get());
-    // Applications are stored under a language-independent name and shown in the desktop's language.
-    AppDisplayName::setProvider(
-        [metadata = m_metadata.get()](const QString &path) { return metadata->productName(path); });
     m_recorder = new Recorder(m_probe.get(), m_idleSource.get(), m_clock, this);
     m_sessionLock = sources.lock ? std::move(sources.lock) : createSessionLock();
     m_recorder->setSessionLock(m_sessionLock.get());
     m_idleInhibition = sources.inhibition ? std::move(sources.inhibition) : createIdleInhibition();
     m_recorder->setIdleInhibition(m_idleInhibition.get());
-    // Rebuilt views show the same icons as the live ones: from the probe's per-path cache.
-    AppIcon::setProvider([probe = m_probe.get()](const QString &path) { return probe->cachedAppIcon(path); });
     m_recorder->setJournalPath(SettingsFile::dataFolder() + QStringLiteral("/recording.journal"));
     m_suspendMonitor = createSuspendMonitor(this);
     m_suspendHandler = new SuspendHandler(
         m_suspendMonitor, m_recorder, m_clock, [this] { return m_context->selectedDate(); }, this);
+}
+
+AppLook Subsystems::appLook() const
+{
+    // Applications are stored under a language-independent name and shown in the desktop's language;
+    // rebuilt views show the same icons as the live ones, from the probe's per-path cache.
+    return AppLook([metadata = m_metadata.get()](const QString &path) { return metadata->productName(path); },
+                   [probe = m_probe.get()](const QString &path) { return probe->cachedAppIcon(path); });
 }
 
 void Subsystems::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
@@ -175,8 +176,11 @@ void Subsystems::setUpdateChecker(std::unique_ptr<UpdateChecker> checker)
     m_updateChecker = std::move(checker);
 }
 
-void Subsystems::connectWindow(EntryViews *views, StatusNotices *status, TimelineController *timeline)
+void Subsystems::connectWindow(const Window &window)
 {
+    EntryViews *views = window.views;
+    StatusNotices *status = window.status;
+    TimelineController *timeline = window.timeline;
     m_views = views;
     m_status = status;
     status->setNotifications(m_notifications);
@@ -213,6 +217,13 @@ void Subsystems::connectWindow(EntryViews *views, StatusNotices *status, Timelin
 
     connect(m_session, &Session::statusMessage, status, &StatusNotices::showMessage);
     connect(m_session, &Session::indicatorTextChanged, status->loginIndicator(), &QLabel::setText);
+
+    connect(m_linker, &EntryLinker::progressStarted, status, &StatusNotices::showProgress);
+    connect(m_linker, &EntryLinker::progressChanged, status, &StatusNotices::setProgress);
+    connect(m_linker, &EntryLinker::progressFinished, status, &StatusNotices::hideProgress);
+    // Any link, unlink or settling can change which days still hold unlinked time.
+    connect(m_linker, &EntryLinker::linksChanged, views, &EntryViews::datesWithZeroTimeChanged);
+    connect(views->linkedView(), &EntriesList::signalSettleEntries, m_linker, &EntryLinker::settleEntries);
 }
 
 void Subsystems::startUp()
@@ -226,44 +237,14 @@ void Subsystems::startUp()
     m_updateSchedule->start();
 }
 
-void Subsystems::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
-{
-    delete m_linker;
-    m_linker = nullptr;
-    auto *unlinkedTree = qobject_cast<TreeModelAdapter *>(unlinked);
-    auto *linkedTree = qobject_cast<TreeModelAdapter *>(linked);
-    if (!unlinkedTree || !linkedTree) {
-        return;
-    }
-    m_linker = new EntryLinker(unlinkedTree->treeModel(), linkedTree->treeModel(), m_window);
-    if (m_status) {
-        connect(m_linker, &EntryLinker::progressStarted, m_status, &StatusNotices::showProgress);
-        connect(m_linker, &EntryLinker::progressChanged, m_status, &StatusNotices::setProgress);
-        connect(m_linker, &EntryLinker::progressFinished, m_status, &StatusNotices::hideProgress);
-    }
-    if (m_views) {
-        // Any link, unlink or settling can change which days still hold unlinked time.
-        connect(m_linker, &EntryLinker::linksChanged, m_views, &EntryViews::datesWithZeroTimeChanged);
-        connect(m_views->linkedView(), &EntriesList::signalSettleEntries, m_linker, &EntryLinker::settleEntries);
-    }
-}
-
 BookingService::LinkResult::Status Subsystems::linkEntries(const QStringList &ids, const QString &taskId,
                                                            const QString &notes)
 {
-    if (!m_linker) {
-        qDebug() << "link: the entry views have no tree models";
-        return BookingService::LinkResult::Status::NotLinked;
-    }
     return m_linker->connectEntriesWithTask(ids, taskId, notes);
 }
 
 void Subsystems::unlinkEntries(const QStringList &ids)
 {
-    if (!m_linker) {
-        qDebug() << "unlink: the entry views have no tree models";
-        return;
-    }
     m_linker->unlinkEntries(ids);
 }
 

@@ -9,8 +9,8 @@
 
 #include <memory>
 
+class AppLook;
 class DesktopNotifications;
-class EntryDayModel;
 class EntryLinker;
 class EntryViews;
 class GnomeExtensionSetup;
@@ -24,22 +24,37 @@ class StatusNotices;
 class SuspendHandler;
 class SuspendMonitor;
 class TimelineController;
+class TreeModel;
 class UpdateChecker;
 class UpdateSchedule;
 class WindowProbe;
 class QWidget;
 
 // The program's composition root: opens the database, creates the subsystems behind the main window
-// and wires them to each other. The window shows what they report and passes on what the user asks
-// for.
+// and wires them to each other and to the window's parts, once, in its constructor. The window shows
+// what they report and passes on what the user asks for.
 class Subsystems : public QObject
 {
     Q_OBJECT
 
 public:
-    // `window` parents the dialogs and message boxes; `context` tells the rule commands and the
-    // suspend handling what is selected. Neither is owned; both must outlive this object.
-    Subsystems(QWidget *window, RuleContext *context, RecordingSources sources = {});
+    // The parts of the window the subsystems report to and ask. None is owned; all must outlive
+    // this object.
+    struct Window
+    {
+        // Parents the dialogs, message boxes and the linker.
+        QWidget *widget = nullptr;
+        // Tells the rule commands and the suspend handling what is selected.
+        RuleContext *context = nullptr;
+        EntryViews *views = nullptr;
+        StatusNotices *status = nullptr;
+        TimelineController *timeline = nullptr;
+        // The trees behind the entry views, between which linking moves entries.
+        TreeModel *unlinkedTree = nullptr;
+        TreeModel *linkedTree = nullptr;
+    };
+
+    explicit Subsystems(const Window &window, RecordingSources sources = {});
     ~Subsystems() override;
 
     // False when the database could not be opened (the user was told): nothing is recorded then.
@@ -62,22 +77,21 @@ public:
     // The away entry stored last, 0 before any.
     qint64 lastAwayEntry() const { return m_lastAwayEntry; }
 
-    // Shows in the window's entry views, status bar and timeline what the recorder, the session,
-    // the rule engine and the linker report. None is owned.
-    void connectWindow(EntryViews *views, StatusNotices *status, TimelineController *timeline);
     // The start-up work once the window's local views are complete: signing in and loading the
     // projects, the desktop's extension, the note on how windows are read, the update checks.
     void startUp();
 
-    // The linker works on the tree models behind the entry views; with other models (or null)
-    // nothing can be linked. Call connectWindow() first.
-    void setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked);
     EntryLinker *linker() const { return m_linker; }
+    // How the views show applications: names and icons as the recording found them.
+    AppLook appLook() const;
     // Links the entries with the task; false when nothing was linked.
     BookingService::LinkResult::Status linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
     void unlinkEntries(const QStringList &ids);
 
 private:
+    // Shows in the window's entry views, status bar and timeline what the recorder, the session,
+    // the rule engine and the linker report.
+    void connectWindow(const Window &window);
     bool openDatabase();
     void createRecording(RecordingSources sources);
     // Stores the open stretch, e.g. when the program or the session ends.

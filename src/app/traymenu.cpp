@@ -7,9 +7,9 @@
 #include <QMenu>
 
 namespace {
-bool setting(const char *name)
+bool setting(SettingKey<bool> key)
 {
-    return Settings::instance()->value(QString::fromLatin1(name)).toBool();
+    return Settings::instance()->value(key);
 }
 } // namespace
 
@@ -53,15 +53,15 @@ bool TrayMenu::isUsable() const
 
 bool TrayMenu::keepsRunningOnClose() const
 {
-    return setting("CloseToTray");
+    return setting(Setting::CloseToTray);
 }
 
 bool TrayMenu::takesMinimisedWindow() const
 {
-    return setting("MinimizeToTray") && isUsable();
+    return setting(Setting::MinimizeToTray) && isUsable();
 }
 
 bool TrayMenu::opensWindowOn(QSystemTrayIcon::ActivationReason reason) const
 {
-    return reason == (setting("SingleClickTrayOpen") ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
+    return reason == (setting(Setting::SingleClickTrayOpen) ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
 }

@@ -3,13 +3,6 @@
 #include "settings.h"
 #include "updatechecker.h"
 
-namespace {
-QVariant setting(const char *name)
-{
-    return Settings::instance()->value(QString::fromLatin1(name));
-}
-} // namespace
-
 UpdateSchedule::UpdateSchedule(std::function<UpdateChecker *()> checker, QWidget *window, QObject *parent)
     : QObject(parent)
     , m_checker(std::move(checker))
@@ -20,7 +13,7 @@ UpdateSchedule::UpdateSchedule(std::function<UpdateChecker *()> checker, QWidget
 
 void UpdateSchedule::start()
 {
-    if (setting("CheckForUpdates").toBool()) {
+    if (Settings::instance()->value(Setting::CheckForUpdates)) {
         m_timer.start(IntervalMs);
     } else {
         m_timer.stop();
@@ -31,7 +24,7 @@ void UpdateSchedule::start()
 void UpdateSchedule::checkWithUi()
 {
     if (UpdateChecker *checker = m_checker()) {
-        checker->setAppcastUrl(setting("UpdateFeedUrl").toString());
+        checker->setAppcastUrl(Settings::instance()->value(Setting::UpdateFeedUrl));
         checker->checkWithUi(m_window);
     }
 }
@@ -39,8 +32,8 @@ void UpdateSchedule::checkWithUi()
 void UpdateSchedule::checkInBackground()
 {
     UpdateChecker *checker = m_checker();
-    if (checker && setting("CheckForUpdates").toBool()) {
-        checker->setAppcastUrl(setting("UpdateFeedUrl").toString());
+    if (checker && Settings::instance()->value(Setting::CheckForUpdates)) {
+        checker->setAppcastUrl(Settings::instance()->value(Setting::UpdateFeedUrl));
         checker->checkInBackground(m_window);
     }
 }

@@ -3,11 +3,6 @@
 #include "settings.h"
 #include "windowinfo.h"
 
-namespace {
-const QString ListKey = QStringLiteral("NeverRecordedApps");
-const QString KeepTimeKey = QStringLiteral("NeverRecordedKeepTime");
-} // namespace
-
 QString NeverRecorded::privateTitle()
 {
     return QStringLiteral("Private");
@@ -15,12 +10,12 @@ QString NeverRecorded::privateTitle()
 
 QStringList NeverRecorded::paths()
 {
-    return Settings::instance()->value(ListKey).toStringList();
+    return Settings::instance()->value(Setting::NeverRecordedApps);
 }
 
 bool NeverRecorded::keepsTime()
 {
-    return Settings::instance()->values.value(KeepTimeKey, true).toBool();
+    return Settings::instance()->value(Setting::NeverRecordedKeepTime);
 }
 
 QStringList NeverRecorded::add(const QStringList &candidates)
@@ -33,7 +28,7 @@ QStringList NeverRecorded::add(const QStringList &candidates)
             added << path;
         }
     }
-    Settings::instance()->values[ListKey] = listed;
+    Settings::instance()->setValue(Setting::NeverRecordedApps, listed);
     return added;
 }
 

@@ -5,10 +5,9 @@
 
 struct WindowInfo;
 
-// The applications whose window titles are never recorded ("NeverRecordedApps", executable paths)
-// and what becomes of their time ("NeverRecordedKeepTime"): stored under the title "Private", so
-// that days still add up, or not recorded at all. Unlike the excluded applications, which are
-// recorded and only hidden in the views.
+// The applications whose window titles are never recorded (executable paths) and what becomes of
+// their time: stored under the title "Private", so that days still add up, or not recorded at all. Unlike the excluded
+// applications, which are recorded and only hidden in the views.
 namespace NeverRecorded {
 
 QString privateTitle();

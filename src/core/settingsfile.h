@@ -6,8 +6,9 @@
 #include <QVariant>
 
 class QSettings;
+class Settings;
 
-// Where TavroDesk keeps its files and how the ini file maps onto the settings map.
+// Where TavroDesk keeps its files, and the settings file as a whole.
 namespace SettingsFile {
 
 // The idle limit in minutes the settings dialog offers; other stored values fall back to the default.
@@ -80,19 +81,18 @@ QString decodePassword(const QString &stored);
 DialogValues readDialogValues(QSettings &ini);
 // Writes the first-start dialog's values and the default service URL.
 void writeFirstStart(QSettings &ini, const DialogValues &values);
-// Copies dialog values into the map under their keys.
-void storeDialogValues(QMap<QString, QVariant> &map, const DialogValues &values);
-DialogValues dialogValuesFromMap(const QMap<QString, QVariant> &map);
+void storeDialogValues(Settings &settings, const DialogValues &values);
+DialogValues dialogValues(const Settings &settings);
 
-// Fills the map from the ini file; the key table drives it.
-void load(QSettings &ini, QMap<QString, QVariant> &map);
-// Writes the map and the recording state back, in the documented order. Without `withSecrets` the
-// password and the session token are removed from the ini instead (they live in the keyring).
-void save(QSettings &ini, const QMap<QString, QVariant> &map, const WindowValues &window, bool withSecrets = true);
+// Reads the settings from the ini file, closing it to others first.
+void load(QSettings &ini, Settings &settings);
+// Writes the recording state and the settings back. Without `withSecrets` the password and the
+// session token are removed from the ini instead (they live in the keyring).
+void save(QSettings &ini, const Settings &settings, const WindowValues &window, bool withSecrets = true);
 
 // The window's layout lives apart from the settings, in the state file; the entry views' header
-// keys go to the map.
-void loadWindowState(QSettings &state, QMap<QString, QVariant> &map);
+// keys are settings.
+void loadWindowState(QSettings &state, Settings &settings);
 void saveWindowState(QSettings &state, const WindowValues &window);
 
 } // namespace SettingsFile

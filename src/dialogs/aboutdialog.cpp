@@ -18,7 +18,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     m_ui->setupUi(this);
     m_ui->labelTitle->setText(QStringLiteral("TavroDesk ") + BuildInfo::version());
     m_ui->labelBuilt->setText(QStringLiteral("Built on %1").arg(BuildInfo::buildDate()));
-    const QString site = Settings::instance()->value(QStringLiteral("HelpUrl")).toString();
+    const QString site = Settings::instance()->value(Setting::HelpUrl);
     const QString shown = site.isEmpty() ? Hosts::helpPageUrl() : site;
     m_ui->labelWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(shown.toHtmlEscaped()));
     m_ui->label_files->setText(filesText());

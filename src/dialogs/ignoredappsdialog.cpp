@@ -15,7 +15,7 @@ IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons, List lis
     , m_ui(std::make_unique<Ui::IgnoredAppsDialog>())
     , m_icons(std::move(icons))
     , m_prompt(&ApplicationPathDialog::ask)
-    , m_key(list == List::Excluded ? QStringLiteral("IgnoredApps") : QStringLiteral("NeverRecordedApps"))
+    , m_key(list == List::Excluded ? Setting::IgnoredApps : Setting::NeverRecordedApps)
 {
     m_ui->setupUi(this);
     if (list == List::NeverRecorded) {
@@ -26,10 +26,10 @@ IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons, List lis
         keepTime->setObjectName(QStringLiteral("checkKeepTime"));
         keepTime->setChecked(NeverRecorded::keepsTime());
         connect(keepTime, &QCheckBox::toggled, this,
-                [](bool checked) { Settings::instance()->values[QStringLiteral("NeverRecordedKeepTime")] = checked; });
+                [](bool checked) { Settings::instance()->setValue(Setting::NeverRecordedKeepTime, checked); });
         m_ui->layoutGroup->addWidget(keepTime);
     }
-    const QStringList paths = Settings::instance()->value(m_key).toStringList();
+    const QStringList paths = Settings::instance()->value(m_key);
     for (const QString &path : paths) {
         qDebug() << path;
         addItem(path);
@@ -74,16 +74,16 @@ void IgnoredAppsDialog::on_btAdd_clicked()
         return;
     }
     addItem(path);
-    QStringList paths = Settings::instance()->value(m_key).toStringList();
+    QStringList paths = Settings::instance()->value(m_key);
     paths.append(path);
-    Settings::instance()->values[m_key] = paths;
+    Settings::instance()->setValue(m_key, paths);
     m_added.append(path);
     listChanged = true;
 }
 
 void IgnoredAppsDialog::on_btRemove_clicked()
 {
-    QStringList paths = Settings::instance()->value(m_key).toStringList();
+    QStringList paths = Settings::instance()->value(m_key);
     const QList<QTreeWidgetItem *> selected = m_ui->ignoredApps->selectedItems();
     QStringList removed;
     for (const QTreeWidgetItem *item : selected) {
@@ -100,5 +100,5 @@ void IgnoredAppsDialog::on_btRemove_clicked()
         m_added.removeAll(path);
         listChanged = true;
     }
-    Settings::instance()->values[m_key] = paths;
+    Settings::instance()->setValue(m_key, paths);
 }

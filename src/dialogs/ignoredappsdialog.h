@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings.h"
+
 #include <QDialog>
 #include <QIcon>
 
@@ -10,10 +12,10 @@ namespace Ui {
 class IgnoredAppsDialog;
 }
 
-// Edits a list of executables in the settings: "IgnoredApps", whose time the entry views leave
-// out, or "NeverRecordedApps", whose titles are never recorded (with the choice whether their time
-// is kept). Every change goes to the settings map at once; the caller refreshes the views when
-// `listChanged` is set.
+// Edits a list of executables in the settings: the excluded applications, whose time the entry
+// views leave out, or the never recorded ones, whose titles are never recorded (with the choice
+// whether their time is kept). Every change goes to the settings at once; the caller refreshes the
+// views when `listChanged` is set.
 class IgnoredAppsDialog : public QDialog
 {
     Q_OBJECT
@@ -46,6 +48,6 @@ private:
     std::unique_ptr<Ui::IgnoredAppsDialog> m_ui;
     IconLookup m_icons;
     PathPrompt m_prompt;
-    QString m_key;
+    SettingKey<QStringList> m_key;
     QStringList m_added;
 };

@@ -1,19 +1,14 @@
 #include "bookingservice.h"
 
 #include "apireply.h"
+#include "cataloguecache.h"
 #include "logging.h"
 #include "servicecall.h"
-#include "settings.h"
 #include "timetext.h"
 
 #include <QDebug>
 
 namespace {
-
-QString mapValue(const char *key, const QString &id)
-{
-    return Settings::instance()->value(QLatin1String(key)).toMap().value(id).toString();
-}
 
 // Where the catalogue places the task now.
 LinkTarget targetFor(qint64 taskId)
@@ -21,11 +16,12 @@ LinkTarget targetFor(qint64 taskId)
     LinkTarget target;
     const QString task = QString::number(taskId);
     target.taskId = taskId;
-    target.projectId = mapValue("mapTaskParentProjects", task).toLongLong();
-    target.tasklistId = mapValue("mapTaskParentTasklists", task).toLongLong();
-    target.taskName = mapValue("mapTaskNames", task);
-    target.projectName = mapValue("mapProjectNames", QString::number(target.projectId));
-    target.tasklistName = mapValue("mapTasklistNames", QString::number(target.tasklistId));
+    const CatalogueCache::Names &names = CatalogueCache::instance()->names();
+    target.projectId = names.taskParentProjects.value(task).toLongLong();
+    target.tasklistId = names.taskParentTasklists.value(task).toLongLong();
+    target.taskName = names.taskNames.value(task).toString();
+    target.projectName = names.projectNames.value(QString::number(target.projectId)).toString();
+    target.tasklistName = names.tasklistNames.value(QString::number(target.tasklistId)).toString();
     return target;
 }
 

@@ -5,7 +5,7 @@
 
 class QComboBox;
 
-// What the linking dialogs offer for choice, read from the cached projects document ("XmlProjectsList").
+// What the linking dialogs offer for choice, read from the cached projects document.
 // Names are decoded: the cached text keeps one character per byte of the service's UTF-8.
 namespace CatalogueChoices {
 

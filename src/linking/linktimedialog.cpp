@@ -1,7 +1,7 @@
 #include "linktimedialog.h"
 
+#include "cataloguecache.h"
 #include "logging.h"
-#include "settings.h"
 #include "timetext.h"
 #include "ui_linktimedialog.h"
 
@@ -19,7 +19,7 @@ LinkTimeDialog::~LinkTimeDialog() = default;
 TimeTree::LinkChoice LinkTimeDialog::ask(QWidget *parent, const QString &notes, qint64 seconds)
 {
     LinkTimeDialog dialog(parent);
-    dialog.loadProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+    dialog.loadProjects(CatalogueCache::instance()->document());
     dialog.notes = notes;
     dialog.seconds = int(seconds);
     dialog.putData();

@@ -2,13 +2,13 @@
 
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
+#include "cataloguecache.h"
 #include "entrydragpayload.h"
 #include "linktimedialog.h"
 #include "logging.h"
 #include "messagebox.h"
 #include "projectscatalogue.h"
 #include "servicecall.h"
-#include "settings.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -28,15 +28,7 @@ constexpr int completedTaskPause = 500;
 
 QString cachedCatalogue()
 {
-    return Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString();
-}
-
-void addToMap(const char *key, const QString &id, const QString &value)
-{
-    QMap<QString, QVariant> &values = Settings::instance()->values;
-    QMap<QString, QVariant> map = values.value(QLatin1String(key)).toMap();
-    map.insert(id, value);
-    values.insert(QLatin1String(key), map);
+    return CatalogueCache::instance()->document();
 }
 
 bool isPositiveId(const QString &id)
@@ -123,7 +115,7 @@ void ProjectsTree::showProjects(const QString &xml)
 void ProjectsTree::applyFilter(const QString &text)
 {
     setFilterText(text);
-    showProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+    showProjects(cachedCatalogue());
 }
 
 QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, const QString &type, const QString &id,
@@ -190,9 +182,8 @@ int ProjectsTree::selectedId(const QString &type) const
 
 QMenu *ProjectsTree::createContextMenu(QTreeWidgetItem *item)
 {
-    const bool loggedIn = Settings::instance()->value(QStringLiteral("isLoggedIn")).toBool();
     for (QAction *action : {m_addTaskAction, m_addTaskListAction, m_completeAction}) {
-        action->setEnabled(loggedIn);
+        action->setEnabled(m_signedIn);
     }
     auto *menu = new QMenu(this);
     const QString type = typeOf(item);
@@ -388,11 +379,10 @@ void ProjectsTree::onMenuAddTaskList()
         projectItem->setExpanded(true);
     }
     // The cache follows the service even when a filter hides the project, so the next filter shows it.
-    Settings::instance()->values.insert(
-        QStringLiteral("XmlProjectsList"),
-        ProjectsCatalogue::addTaskListToXml(cachedCatalogue(), dialog.projectId,
-                                            {{QStringLiteral("id"), id}, {QStringLiteral("name"), dialog.name}}));
-    addToMap("mapTasklistNames", id, dialog.name);
+    CatalogueCache *cache = CatalogueCache::instance();
+    cache->setDocument(ProjectsCatalogue::addTaskListToXml(
+        cache->document(), dialog.projectId, {{QStringLiteral("id"), id}, {QStringLiteral("name"), dialog.name}}));
+    cache->addTaskList(id, dialog.name);
 }
 
 void ProjectsTree::onMenuAddTask()
@@ -441,10 +431,7 @@ void ProjectsTree::onMenuAddTask()
                                        {QStringLiteral("complete"), 0},
                                        {QStringLiteral("price_per_hour"), 0},
                                        {QStringLiteral("due_date"), QString()}};
-    Settings::instance()->values.insert(
-        QStringLiteral("XmlProjectsList"),
-        ProjectsCatalogue::addTaskToXml(cachedCatalogue(), dialog.projectId, dialog.tasklistId, task));
-    addToMap("mapTaskNames", id, dialog.name);
-    addToMap("mapTaskParentProjects", id, QString::number(dialog.projectId));
-    addToMap("mapTaskParentTasklists", id, QString::number(dialog.tasklistId));
+    CatalogueCache *cache = CatalogueCache::instance();
+    cache->setDocument(ProjectsCatalogue::addTaskToXml(cache->document(), dialog.projectId, dialog.tasklistId, task));
+    cache->addTask(id, dialog.name, QString::number(dialog.projectId), QString::number(dialog.tasklistId));
 }

@@ -53,8 +53,10 @@ public Q_SLOTS:
     void onMenuComplete();
     // populate() and expand everything: for a freshly fetched catalogue.
     void showProjects(const QString &xml);
-    // Sets the filter and shows the cached catalogue ("XmlProjectsList") again.
+    // Sets the filter and shows the cached catalogue again.
     void applyFilter(const QString &text);
+    // Adding task lists and tasks and completing tasks are offered only while signed in.
+    void setSignedIn(bool signedIn) { m_signedIn = signedIn; }
 
 Q_SIGNALS:
     void refreshRequested();
@@ -78,6 +80,7 @@ private:
     QTreeWidgetItem *addItem(QTreeWidgetItem *parent, const QString &type, const QString &id, const QString &name);
 
     QString m_filterText;
+    bool m_signedIn = false;
     // The last catalogue could not be read and the user was told.
     bool m_loadFailed = false;
     QAction *m_refreshAction;

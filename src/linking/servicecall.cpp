@@ -10,8 +10,8 @@ namespace {
 ApiCall::Parameters withCredentials(const ApiCall::Parameters &parameters)
 {
     const Settings *settings = Settings::instance();
-    ApiCall::Parameters all{{QStringLiteral("api_key"), settings->value(QStringLiteral("ApiKey")).toString()},
-                            {QStringLiteral("auth_token"), settings->value(QStringLiteral("AuthToken")).toString()}};
+    ApiCall::Parameters all{{QStringLiteral("api_key"), settings->value(Setting::ApiKey)},
+                            {QStringLiteral("auth_token"), settings->value(Setting::AuthToken)}};
     all.append(parameters);
     return all;
 }

@@ -132,7 +132,7 @@ void Recorder::updateApps()
         m_lastEnd = tickTime;
     }
 
-    if (Settings::instance()->values.value(QStringLiteral("IdleEnabled"), true).toBool()) {
+    if (Settings::instance()->value(Setting::IdleEnabled)) {
         if (isLocked()) {
             lockHook(sample, tickTime);
         } else {
@@ -169,11 +169,9 @@ void Recorder::scheduleNextTick()
 void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
 {
     qint64 idle = qMax(0, m_idle->idleSeconds());
-    const qint64 limit =
-        qMax(0LL, Settings::instance()->values.value(QStringLiteral("IdleLimit"), 5).toLongLong() * 60);
+    const qint64 limit = qMax(0LL, qint64(Settings::instance()->value(Setting::IdleLimit)) * 60);
     // A video or a presentation holds the user without input.
-    if (m_inhibition && Settings::instance()->values.value(QStringLiteral("InhibitedIdleIsPresence"), true).toBool() &&
-        m_inhibition->isInhibited()) {
+    if (m_inhibition && Settings::instance()->value(Setting::InhibitedIdleIsPresence) && m_inhibition->isInhibited()) {
         idle = 0;
         m_lastInhibited = tickTime;
     }

@@ -25,7 +25,7 @@ template <typename T, typename Lookup> T cachedLookup(QMap<QString, T> &cache, c
 
 bool adobeExtensionEnabled()
 {
-    return Settings::instance()->values.value(QStringLiteral("ExtensionsAdobeEnabled"), true).toBool();
+    return Settings::instance()->value(Setting::ExtensionsAdobeEnabled);
 }
 } // namespace
 

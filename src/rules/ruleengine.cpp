@@ -1,10 +1,10 @@
 #include "ruleengine.h"
 
+#include "cataloguecache.h"
 #include "linkingservice.h"
 #include "logging.h"
 #include "messagebox.h"
 #include "rulepreview.h"
-#include "settings.h"
 #include "timetext.h"
 
 #include <QDebug>
@@ -77,7 +77,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
     MessageBox::information(m_messageParent, QStringLiteral("Apply Rules"),
-                            m_result.summary(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap()));
+                            m_result.summary(CatalogueCache::instance()->names().taskNames));
     return true;
 }
 
@@ -121,7 +121,7 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
 
 std::function<bool(const QString &)> RuleEngine::openTaskFilter()
 {
-    const QVariantMap openTasks = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
+    const QVariantMap openTasks = CatalogueCache::instance()->names().taskNames;
     return [openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); };
 }
 

@@ -70,7 +70,7 @@ QByteArray ApiCall::formBody(const Parameters &parameters)
 
 QUrl ApiCall::methodUrl(const QString &method)
 {
-    return QUrl(Settings::instance()->value(QStringLiteral("RealApiBaseUrl")).toString() + method);
+    return QUrl(Settings::instance()->serviceUrl() + method);
 }
 
 QNetworkRequest ApiCall::getRequest(const QString &method, const Parameters &parameters)

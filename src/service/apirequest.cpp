@@ -4,6 +4,7 @@
 #include "logging.h"
 #include "messagebox.h"
 #include "settings.h"
+#include "settingsfile.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -53,7 +54,7 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
 } // namespace
 
 ApiRequest::ApiRequest(bool silent)
-    : ApiRequest(Settings::instance()->networkManager, silent)
+    : ApiRequest(Settings::instance()->networkManager(), silent)
 {}
 
 namespace {
@@ -110,8 +111,7 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
         m_ok = false;
         return m_ok;
     }
-    request.setRawHeader(QByteArrayLiteral("User-Agent"),
-                         Settings::instance()->value(QStringLiteral("UserAgent")).toString().toUtf8());
+    request.setRawHeader(QByteArrayLiteral("User-Agent"), SettingsFile::userAgent().toUtf8());
     // Credentials travel in every request: a redirect is judged before it is followed.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     m_post = method.toLower() == QLatin1String("post");

@@ -1,8 +1,8 @@
 #include "projectscatalogue.h"
 
 #include "apireply.h"
+#include "cataloguecache.h"
 #include "searchterms.h"
-#include "settings.h"
 
 #include <QDomDocument>
 #include <QDomNodeList>
@@ -162,12 +162,7 @@ bool ProjectsCatalogue::matches(const QStringList &words, const QStringList &tex
 
 void ProjectsCatalogue::storeMaps(const Maps &maps)
 {
-    QMap<QString, QVariant> &values = Settings::instance()->values;
-    values[QStringLiteral("mapProjectNames")] = maps.projectNames;
-    values[QStringLiteral("mapTasklistNames")] = maps.tasklistNames;
-    values[QStringLiteral("mapTaskNames")] = maps.taskNames;
-    values[QStringLiteral("mapTaskParentProjects")] = maps.taskParentProjects;
-    values[QStringLiteral("mapTaskParentTasklists")] = maps.taskParentTasklists;
+    CatalogueCache::instance()->setNames(maps);
 }
 
 QString ProjectsCatalogue::addTaskListToXml(const QString &xml, int projectId, const QMap<QString, QVariant> &taskList)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cataloguecache.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -49,15 +51,7 @@ public:
         QList<ShownProject> projects;
     };
 
-    // The five id maps kept in the settings map.
-    struct Maps
-    {
-        QMap<QString, QVariant> projectNames;
-        QMap<QString, QVariant> tasklistNames;
-        QMap<QString, QVariant> taskNames;
-        QMap<QString, QVariant> taskParentProjects;
-        QMap<QString, QVariant> taskParentTasklists;
-    };
+    using Maps = CatalogueCache::Names;
 
     // False (and an empty catalogue) unless the root's status is "ok".
     bool parse(const QString &xml);
@@ -68,8 +62,7 @@ public:
 
     // Every word must occur, ignoring case, in at least one of the texts.
     static bool matches(const QStringList &words, const QStringList &texts);
-    // Stores the maps under "mapProjectNames", "mapTasklistNames", "mapTaskNames",
-    // "mapTaskParentProjects" and "mapTaskParentTasklists", replacing the previous ones.
+    // Replaces the names the catalogue cache knows.
     static void storeMaps(const Maps &maps);
 
     // The document with one task list or task added; names and descriptions are written as UTF-8.

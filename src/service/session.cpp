@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "apirequest.h"
+#include "cataloguecache.h"
 #include "logging.h"
 #include "loginprompt.h"
 #include "settings.h"
@@ -17,14 +18,14 @@
 #include <algorithm>
 
 namespace {
-QMap<QString, QVariant> &values()
+QString stored(SettingKey<QString> key)
 {
-    return Settings::instance()->values;
+    return Settings::instance()->value(key);
 }
 
-QString stored(const char *key)
+void store(SettingKey<QString> key, const QString &value)
 {
-    return values().value(QLatin1String(key)).toString();
+    Settings::instance()->setValue(key, value);
 }
 
 // A session token is a credential: the log shows only enough of it to tell tokens apart.
@@ -57,8 +58,8 @@ Session::Session(LoginPrompt *prompt, QObject *parent)
 
 Session::~Session()
 {
-    if (m_manager && Settings::instance()->networkManager == m_manager) {
-        Settings::instance()->networkManager = nullptr;
+    if (m_manager && Settings::instance()->networkManager() == m_manager) {
+        Settings::instance()->setNetworkManager(nullptr);
     }
 }
 
@@ -91,7 +92,7 @@ bool Session::connectToService()
     if (!m_manager) {
         m_manager = new QNetworkAccessManager(this);
     }
-    Settings::instance()->networkManager = m_manager;
+    Settings::instance()->setNetworkManager(m_manager);
     applyProxy();
 
     for (int attempt = 1; attempt <= connectAttempts; ++attempt) {
@@ -121,9 +122,10 @@ bool Session::connectToService()
 
 void Session::applyProxy()
 {
-    if (values().value(QStringLiteral("ProxyEnabled")).toBool()) {
-        const QNetworkProxy proxy(QNetworkProxy::HttpProxy, stored("ProxyHost"),
-                                  quint16(values().value(QStringLiteral("ProxyPort")).toInt()));
+    const Settings *settings = Settings::instance();
+    if (settings->value(Setting::ProxyEnabled)) {
+        const QNetworkProxy proxy(QNetworkProxy::HttpProxy, settings->value(Setting::ProxyHost),
+                                  quint16(settings->value(Setting::ProxyPort).toInt()));
         QNetworkProxy::setApplicationProxy(proxy);
         // The application proxy is skipped for loopback addresses; the manager's own one is not.
         m_manager->setProxy(proxy);
@@ -153,20 +155,20 @@ bool Session::testConnection()
 {
     ApiRequest request(true);
     QString reply;
-    const bool sent =
-        request.get(QStringLiteral("tavro.test.null"), {{QStringLiteral("api_key"), stored("ApiKey")}}, reply, true);
+    const bool sent = request.get(QStringLiteral("tavro.test.null"),
+                                  {{QStringLiteral("api_key"), stored(Setting::ApiKey)}}, reply, true);
     m_online = replyIsOk(sent, request);
     return m_online;
 }
 
 void Session::restoreSession()
 {
-    const QString token = stored("AuthToken");
+    const QString token = stored(Setting::AuthToken);
     setLoggedIn(false);
     if (!token.isEmpty()) {
         QMap<QString, QVariant> user;
         if (checkToken(token, user)) {
-            values()[QStringLiteral("AuthUser")] = user;
+            m_user = user;
             setLoggedIn(true);
         } else if (m_unreachable) {
             // Nothing says the token is bad: no password is asked for.
@@ -249,7 +251,7 @@ bool Session::takeUser(const QDomDocument &document, QMap<QString, QVariant> &us
     }
     const QDomElement apiKey = ApiReply::firstElement(document, QStringLiteral("api_key"));
     if (!apiKey.isNull()) {
-        values()[QStringLiteral("ApiKey")] = apiKey.text();
+        store(Setting::ApiKey, apiKey.text());
     }
     user[QStringLiteral("id")] = id;
     user[QStringLiteral("username")] = ApiReply::fromWire(userElement.attribute(QStringLiteral("username")));
@@ -272,8 +274,8 @@ void Session::login()
     QString error;
     bool firstPass = true;
     for (;;) {
-        const QString storedUsername = stored("Username");
-        const QString storedPassword = stored("Password");
+        const QString storedUsername = stored(Setting::Username);
+        const QString storedPassword = stored(Setting::Password);
         QString token;
         QMap<QString, QVariant> user;
         bool signedIn = false;
@@ -290,8 +292,8 @@ void Session::login()
                 return;
             }
             if (entered.remember) {
-                values()[QStringLiteral("Username")] = entered.username;
-                values()[QStringLiteral("Password")] = entered.password;
+                store(Setting::Username, entered.username);
+                store(Setting::Password, entered.password);
             }
             signedIn = doLogin(entered.username, entered.password, token, user, error);
         }
@@ -302,8 +304,8 @@ void Session::login()
             return;
         }
         if (signedIn) {
-            values()[QStringLiteral("AuthToken")] = token;
-            values()[QStringLiteral("AuthUser")] = user;
+            store(Setting::AuthToken, token);
+            m_user = user;
             setLoggedIn(true);
             break;
         }
@@ -320,7 +322,7 @@ bool Session::logoutRequest(const QString &token)
     QString reply;
     const bool sent = request.get(
         QStringLiteral("tavro.auth.logout"),
-        {{QStringLiteral("api_key"), stored("ApiKey")}, {QStringLiteral("auth_token"), token}}, reply, false);
+        {{QStringLiteral("api_key"), stored(Setting::ApiKey)}, {QStringLiteral("auth_token"), token}}, reply, false);
     setStatus(QStringLiteral("Ready"));
     return replyIsOk(sent, request);
 }
@@ -328,9 +330,9 @@ bool Session::logoutRequest(const QString &token)
 void Session::logout()
 {
     // The local session ends whatever the service answers.
-    logoutRequest(stored("AuthToken"));
-    values()[QStringLiteral("AuthToken")] = QString();
-    values()[QStringLiteral("AuthUser")] = QMap<QString, QVariant>();
+    logoutRequest(stored(Setting::AuthToken));
+    store(Setting::AuthToken, QString());
+    m_user.clear();
     setLoggedIn(false);
     Q_EMIT projectsCleared();
     setIndicatorText(signedOutText());
@@ -338,18 +340,17 @@ void Session::logout()
 
 void Session::loadProjects()
 {
-    if (!values().value(QStringLiteral("isLoggedIn")).toBool()) {
+    if (!m_loggedIn) {
         qCDebug(lcService) << "abort init projects. not logged in.";
         return;
     }
-    const QMap<QString, QVariant> user = values().value(QStringLiteral("AuthUser")).toMap();
-    qCDebug(lcService) << "auth user: " << user.value(QStringLiteral("username")).toString();
+    qCDebug(lcService) << "auth user: " << m_user.value(QStringLiteral("username")).toString();
     ApiRequest request(false);
     QString reply;
     const bool sent = request.get(QStringLiteral("tavro.projects.findByUser"),
-                                  {{QStringLiteral("api_key"), stored("ApiKey")},
-                                   {QStringLiteral("auth_token"), stored("AuthToken")},
-                                   {QStringLiteral("user_id"), user.value(QStringLiteral("id")).toString()},
+                                  {{QStringLiteral("api_key"), stored(Setting::ApiKey)},
+                                   {QStringLiteral("auth_token"), stored(Setting::AuthToken)},
+                                   {QStringLiteral("user_id"), m_user.value(QStringLiteral("id")).toString()},
                                    {QStringLiteral("include_task_lists"), QStringLiteral("1")},
                                    {QStringLiteral("include_tasks"), QStringLiteral("1")}},
                                   reply, false);
@@ -359,7 +360,7 @@ void Session::loadProjects()
     if (!reply.isEmpty()) {
         Q_EMIT projectsReceived(reply);
     }
-    values()[QStringLiteral("XmlProjectsList")] = reply;
+    CatalogueCache::instance()->setDocument(reply);
 }
 
 void Session::onStatusLoginIndicatorDblClicked()
@@ -392,6 +393,5 @@ void Session::setIndicatorText(const QString &text)
 void Session::setLoggedIn(bool loggedIn)
 {
     m_loggedIn = loggedIn;
-    values()[QStringLiteral("isLoggedIn")] = loggedIn;
     Q_EMIT loginStateChanged(loggedIn);
 }

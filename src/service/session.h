@@ -10,9 +10,9 @@
 class LoginPrompt;
 class QNetworkAccessManager;
 
-// Brings the client on line, signs the user in and out and fetches the projects catalogue. Keeps
-// "isLoggedIn", "AuthUser", "AuthToken", "ApiKey", "Username" and "Password" of the settings map up to
-// date. The main window owns one, shows what the signals report and forwards its menu actions.
+// Brings the client on line, signs the user in and out and fetches the projects catalogue into the
+// catalogue cache. Owns the sign-in state and the signed-in user; keeps the settings AuthToken, ApiKey,
+// Username and Password up to date. The main window owns one and shows what the signals report.
 class Session : public QObject
 {
     Q_OBJECT
@@ -87,6 +87,8 @@ private:
     LoginPrompt *m_prompt;
     QNetworkAccessManager *m_manager = nullptr;
     bool m_loggedIn = false;
+    // "id", "username" and "realname" of the signed-in user; empty while signed out.
+    QMap<QString, QVariant> m_user;
     bool m_online = false;
     bool m_signingIn = false;
     // The last sign-in or token check failed on the network, not on the service's answer.

@@ -24,7 +24,7 @@ EntriesList::EntriesList(QWidget *parent)
 
 void EntriesList::restoreHeaderState()
 {
-    EntryTreeView::restoreHeaderState(QStringLiteral("LinkedListState"), QStringLiteral("LinkedListGeometry"));
+    EntryTreeView::restoreHeaderState(Setting::LinkedListState, Setting::LinkedListGeometry);
 }
 
 void EntriesList::onMenuUnlink()
@@ -53,7 +53,7 @@ void EntriesList::onMenuSettle()
 QMenu *EntriesList::createContextMenu(const QModelIndex &index)
 {
     auto *menu = new QMenu(this);
-    m_unlink->setEnabled(Settings::instance()->values.value(QStringLiteral("isLoggedIn")).toBool());
+    m_unlink->setEnabled(isSignedIn());
     if (index.isValid()) {
         const QString type = entryModel()->itemProperty(index.siblingAtColumn(0), QStringLiteral("type")).toString();
         if (type == QLatin1String("entry") || type == QLatin1String("app")) {

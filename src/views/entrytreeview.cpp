@@ -114,13 +114,13 @@ void EntryTreeView::removeFromView(const QList<QPersistentModelIndex> &entries)
     treeModel->addTotalTime(-total);
 }
 
-void EntryTreeView::restoreHeaderState(const QString &stateKey, const QString &geometryKey)
+void EntryTreeView::restoreHeaderState(SettingKey<QByteArray> stateKey, SettingKey<QByteArray> geometryKey)
 {
     setColumnWidth(TreeModel::TimeColumn, 80);
     setColumnWidth(TreeModel::BarColumn, 120);
-    const auto &values = Settings::instance()->values;
-    header()->restoreState(values.value(stateKey).toByteArray());
-    header()->restoreGeometry(values.value(geometryKey).toByteArray());
+    const Settings *settings = Settings::instance();
+    header()->restoreState(settings->value(stateKey));
+    header()->restoreGeometry(settings->value(geometryKey));
     // States saved before the headers showed their order would hide it again.
     header()->setSortIndicatorShown(true);
     // A state saved by an older layout must not bring back a fixed-width name column.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings.h"
+
 #include <QList>
 #include <QPair>
 #include <QPersistentModelIndex>
@@ -44,8 +46,11 @@ public:
 public Q_SLOTS:
     void saveExpandedNodes();
     void restoreExpandedNodes();
+    // Actions that reach the service are offered only while signed in.
+    void setSignedIn(bool signedIn) { m_signedIn = signedIn; }
 
 protected:
+    bool isSignedIn() const { return m_signedIn; }
     QAction *addViewAction(const QString &text, const QKeySequence &shortcut);
     // Selected indexes in column 0.
     QModelIndexList selectedNames() const;
@@ -64,7 +69,7 @@ protected:
     // Takes the entries with their time out of the tree and out of the total.
     void removeFromView(const QList<QPersistentModelIndex> &entries);
     // Column widths 80 and 120, then the header as the settings saved it, then the column layout.
-    void restoreHeaderState(const QString &stateKey, const QString &geometryKey);
+    void restoreHeaderState(SettingKey<QByteArray> stateKey, SettingKey<QByteArray> geometryKey);
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     // A name cut short by its column shows whole in a tool tip.
@@ -76,5 +81,6 @@ private:
     void restoreBelow(const QModelIndex &parent, const QString &prefix);
 
     QList<QPair<QString, QString>> m_expandedNodes;
+    bool m_signedIn = false;
     QString m_emptyText;
 };

@@ -14,7 +14,7 @@ namespace {
 
 QStringList ignoredPaths()
 {
-    return Settings::instance()->value(QStringLiteral("IgnoredApps")).toStringList();
+    return Settings::instance()->value(Setting::IgnoredApps);
 }
 
 TimelineEntry timelineEntry(qint64 id, const QDateTime &start, const QDateTime &end, const QString &path,

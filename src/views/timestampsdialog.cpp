@@ -1,6 +1,5 @@
 #include "timestampsdialog.h"
 
-#include "appicon.h"
 #include "entrystore.h"
 #include "timetext.h"
 #include "ui_timestampsdialog.h"
@@ -33,6 +32,6 @@ void TimestampsDialog::load()
     for (const EntryRow &row : rows) {
         auto *item = new QTreeWidgetItem(m_ui->timestamps, {row.appName, row.title, row.start.toString(clock),
                                                             row.end.toString(clock), formatDuration(row.seconds())});
-        item->setIcon(0, AppIcon::forPath(row.appPath));
+        item->setIcon(0, look.icon(row.appPath));
     }
 }

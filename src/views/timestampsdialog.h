@@ -1,5 +1,7 @@
 #pragma once
 
+#include "applook.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -26,6 +28,7 @@ public:
     QString appPath;
     // Empty: every title.
     QString title;
+    AppLook look;
 
 private:
     std::unique_ptr<Ui::TimestampsDialog> m_ui;

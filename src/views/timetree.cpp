@@ -1,6 +1,5 @@
 #include "timetree.h"
 
-#include "appicon.h"
 #include "awayeditdialog.h"
 #include "entrydragpayload.h"
 #include "entrystore.h"
@@ -58,7 +57,7 @@ TimeTree::TimeTree(QWidget *parent)
 
 void TimeTree::restoreHeaderState()
 {
-    EntryTreeView::restoreHeaderState(QStringLiteral("UnlinkedListState"), QStringLiteral("UnlinkedListGeometry"));
+    EntryTreeView::restoreHeaderState(Setting::UnlinkedListState, Setting::UnlinkedListGeometry);
 }
 
 QString TimeTree::typeOf(const QModelIndex &index) const
@@ -94,8 +93,7 @@ void TimeTree::onMenuLink()
 
 void TimeTree::onMenuExclude()
 {
-    auto &values = Settings::instance()->values;
-    QStringList ignored = values.value(QStringLiteral("IgnoredApps")).toStringList();
+    QStringList ignored = Settings::instance()->value(Setting::IgnoredApps);
     bool added = false;
     for (const QModelIndex &index : selectedNames()) {
         if (typeOf(index) != QLatin1String("app")) {
@@ -110,7 +108,7 @@ void TimeTree::onMenuExclude()
     if (!added) {
         return;
     }
-    values.insert(QStringLiteral("IgnoredApps"), ignored);
+    Settings::instance()->setValue(Setting::IgnoredApps, ignored);
     saveExpandedNodes();
     entryModel()->reload();
     Q_EMIT datesWithZeroTimeChanged();
@@ -179,6 +177,7 @@ void TimeTree::onTimestamps()
         return;
     }
     dialog.day = entryModel()->day();
+    dialog.look = entryModel()->appLook();
     dialog.load();
     dialog.exec();
 }
@@ -253,7 +252,7 @@ void TimeTree::onEditAwayEntry()
 QMenu *TimeTree::createContextMenu(const QModelIndex &index)
 {
     auto *menu = new QMenu(this);
-    m_link->setEnabled(Settings::instance()->values.value(QStringLiteral("isLoggedIn")).toBool());
+    m_link->setEnabled(isSignedIn());
     const QString type = index.isValid() ? typeOf(index.siblingAtColumn(0)) : QString();
     if (type == QLatin1String("app")) {
         menu->addAction(m_link);

@@ -1,9 +1,8 @@
 #include "treemodel.h"
 
-#include "appdisplayname.h"
-#include "appicon.h"
 #include "applicationstore.h"
 #include "bytearena.h"
+#include "cataloguecache.h"
 #include "dayentrycursor.h"
 #include "settings.h"
 #include "timetext.h"
@@ -40,16 +39,11 @@ const QString TaskType = QStringLiteral("task");
 const QString AppType = QStringLiteral("app");
 const QString EntryType = QStringLiteral("entry");
 
-QMap<QString, QVariant> settingsMap(const char *key)
-{
-    return Settings::instance()->values.value(QLatin1String(key)).toMap();
-}
-
 // "IgnoredApps" compared without regard to case.
 QSet<QString> ignoredPaths()
 {
     QSet<QString> paths;
-    const QStringList list = Settings::instance()->values.value(QStringLiteral("IgnoredApps")).toStringList();
+    const QStringList list = Settings::instance()->value(Setting::IgnoredApps);
     for (const QString &path : list) {
         paths.insert(path.toCaseFolded());
     }
@@ -282,14 +276,15 @@ void TreeModel::sort(int column, Qt::SortOrder order)
 class TreeModel::DayBuilder
 {
 public:
-    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour)
+    DayBuilder(TreeItem *root, TreeItemArena *arena, bool linked, bool groupByHour, const AppLook &look)
         : m_root(root)
         , m_arena(arena)
         , m_linked(linked)
         , m_groupByHour(groupByHour)
-        , m_projectNames(settingsMap("mapProjectNames"))
-        , m_tasklistNames(settingsMap("mapTasklistNames"))
-        , m_taskNames(settingsMap("mapTaskNames"))
+        , m_look(look)
+        , m_projectNames(CatalogueCache::instance()->names().projectNames)
+        , m_tasklistNames(CatalogueCache::instance()->names().tasklistNames)
+        , m_taskNames(CatalogueCache::instance()->names().taskNames)
         , m_ignored(ignoredPaths())
         , m_zero(formatDuration(0))
     {
@@ -424,7 +419,7 @@ private:
         App &app = m_apps[number];
         if (app.pathNumber < 0) {
             app.path = row.appPath();
-            app.name = AppDisplayName::forPath(app.path, row.appName());
+            app.name = m_look.name(app.path, row.appName());
             app.ignored = m_ignored.contains(app.path.toCaseFolded());
             auto pathNumber = m_pathNumbers.constFind(app.path);
             if (pathNumber == m_pathNumbers.constEnd()) {
@@ -432,7 +427,7 @@ private:
             }
             app.pathNumber = *pathNumber;
             app.pathValue = app.path;
-            app.iconValue = AppIcon::forPath(app.path);
+            app.iconValue = m_look.icon(app.path);
         }
         return app;
     }
@@ -532,6 +527,7 @@ private:
     TreeItemArena *m_arena;
     const bool m_linked;
     const bool m_groupByHour;
+    const AppLook &m_look;
     const QMap<QString, QVariant> m_projectNames;
     const QMap<QString, QVariant> m_tasklistNames;
     const QMap<QString, QVariant> m_taskNames;
@@ -569,7 +565,7 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     m_hideUnder = threshold;
 
     DayEntryCursor cursor(day, link(), entryFilter(), threshold);
-    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour);
+    DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour, m_look);
     while (cursor.next()) {
         builder.add(cursor);
     }
@@ -602,7 +598,7 @@ EntryFilter TreeModel::entryFilter() const
         return filter;
     }
     for (const ApplicationRow &app : std::as_const(applications)) {
-        const QString shown = AppDisplayName::forPath(app.path, app.name);
+        const QString shown = m_look.name(app.path, app.name);
         if (shown == app.name) {
             continue;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "applook.h"
 #include "entrystore.h"
 
 #include <QAbstractItemModel>
@@ -28,6 +29,10 @@ public:
 
     explicit TreeModel(bool linked, QObject *parent = nullptr);
     ~TreeModel() override;
+
+    // How applications are shown; the stored names and stock icons until one is set.
+    void setAppLook(const AppLook &look) { m_look = look; }
+    const AppLook &appLook() const { return m_look; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &index) const override;
@@ -118,6 +123,7 @@ private:
     QString totalTimeText() const;
 
     const bool m_linked;
+    AppLook m_look;
     QDate m_day;
     bool m_groupByHour = false;
     QString m_filter;

@@ -1,5 +1,6 @@
 #include "credentialstorage.h"
 #include "keychainsecretstore.h"
+#include "settings.h"
 #include "settingsfile.h"
 
 #include <QDBusConnection>
@@ -79,13 +80,13 @@ private:
     {
         KeychainSecretStore keyring{QStringLiteral("TavroDesk")};
         CredentialStorage storage{&keyring};
-        QMap<QString, QVariant> map;
+        Settings settings;
     };
     std::unique_ptr<Start> start(QSettings &ini)
     {
         auto run = std::make_unique<Start>();
-        SettingsFile::load(ini, run->map);
-        run->storage.load(ini, run->map);
+        SettingsFile::load(ini, run->settings);
+        run->storage.load(ini, run->settings);
         return run;
     }
 
@@ -134,9 +135,9 @@ private Q_SLOTS:
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
         QVERIFY(!run->storage.keyringInUse());
-        QCOMPARE(run->map.value(QStringLiteral("Password")).toString(), QString::fromUtf8("pässwort"));
-        QCOMPARE(run->map.value(QStringLiteral("AuthToken")).toString(), QStringLiteral("tok-1"));
-        SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
+        QCOMPARE(run->settings.value(Setting::Password), QString::fromUtf8("pässwort"));
+        QCOMPARE(run->settings.value(Setting::AuthToken), QStringLiteral("tok-1"));
+        SettingsFile::save(ini, run->settings, {}, !run->storage.store(run->settings));
         QSettings reread(m_ini, QSettings::IniFormat);
         // The keyring did not take them when first asked: that is remembered, and said.
         QCOMPARE(reread.value(QStringLiteral("API/Keyring")).toString(), QStringLiteral("refused"));
@@ -152,7 +153,7 @@ private Q_SLOTS:
         startKeyring();
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
-        SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
+        SettingsFile::save(ini, run->settings, {}, !run->storage.store(run->settings));
         QVERIFY(!run->storage.keyringInUse());
         QCOMPARE(lookup(QStringLiteral("Password")), QString());
         QSettings reread(m_ini, QSettings::IniFormat);
@@ -167,11 +168,11 @@ private Q_SLOTS:
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
         QVERIFY(!run->storage.keyringInUse());
-        SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
+        SettingsFile::save(ini, run->settings, {}, !run->storage.store(run->settings));
         QVERIFY(run->storage.keyringInUse());
         QVERIFY(run->storage.note().isEmpty());
-        QCOMPARE(run->map.value(QStringLiteral("Password")).toString(), QString::fromUtf8("pässwort"));
-        QCOMPARE(run->map.value(QStringLiteral("AuthToken")).toString(), QStringLiteral("tok-1"));
+        QCOMPARE(run->settings.value(Setting::Password), QString::fromUtf8("pässwort"));
+        QCOMPARE(run->settings.value(Setting::AuthToken), QStringLiteral("tok-1"));
         QCOMPARE(lookup(QStringLiteral("Password")), QString::fromUtf8("pässwort"));
         QCOMPARE(lookup(QStringLiteral("AuthToken")), QStringLiteral("tok-1"));
         QSettings reread(m_ini, QSettings::IniFormat);
@@ -185,11 +186,11 @@ private Q_SLOTS:
         {
             QSettings ini(m_ini, QSettings::IniFormat);
             auto run = start(ini);
-            run->map[QStringLiteral("Password")] = QStringLiteral("new secret");
-            run->map[QStringLiteral("AuthToken")] = QStringLiteral("tok-2");
-            const bool inKeyring = run->storage.store(run->map);
+            run->settings.setValue(Setting::Password, QStringLiteral("new secret"));
+            run->settings.setValue(Setting::AuthToken, QStringLiteral("tok-2"));
+            const bool inKeyring = run->storage.store(run->settings);
             QVERIFY(inKeyring);
-            SettingsFile::save(ini, run->map, {}, !inKeyring);
+            SettingsFile::save(ini, run->settings, {}, !inKeyring);
         }
         QFile file(m_ini);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -201,8 +202,8 @@ private Q_SLOTS:
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
         QVERIFY(run->storage.keyringInUse());
-        QCOMPARE(run->map.value(QStringLiteral("Password")).toString(), QStringLiteral("new secret"));
-        QCOMPARE(run->map.value(QStringLiteral("AuthToken")).toString(), QStringLiteral("tok-2"));
+        QCOMPARE(run->settings.value(Setting::Password), QStringLiteral("new secret"));
+        QCOMPARE(run->settings.value(Setting::AuthToken), QStringLiteral("tok-2"));
     }
 
     void forgetRemovesThemEverywhere()
@@ -219,7 +220,7 @@ private Q_SLOTS:
         QVERIFY(!reread.contains(QStringLiteral("API/Password")));
         QVERIFY(!reread.contains(QStringLiteral("API/AuthToken")));
         auto again = start(reread);
-        QCOMPARE(again->map.value(QStringLiteral("Password")).toString(), QString());
+        QCOMPARE(again->settings.value(Setting::Password), QString());
     }
 
     void aRefusingKeyringLosesNothing()
@@ -240,12 +241,12 @@ private Q_SLOTS:
         QVERIFY2(locked.type() == QDBusMessage::ReplyMessage, qPrintable(locked.errorMessage()));
 
         // ...signs in after the keyring was locked: the new secrets go to the ini.
-        earlier->map[QStringLiteral("Password")] = QStringLiteral("signed in");
-        QVERIFY(!earlier->storage.store(earlier->map));
+        earlier->settings.setValue(Setting::Password, QStringLiteral("signed in"));
+        QVERIFY(!earlier->storage.store(earlier->settings));
         QVERIFY(!earlier->storage.keyringInUse());
         // Locked is not refused: a later start asks again.
-        QCOMPARE(earlier->map.value(QStringLiteral("KeyringState")).toString(), QStringLiteral("used"));
-        SettingsFile::save(earlierIni, earlier->map, {}, !earlier->storage.store(earlier->map));
+        QCOMPARE(earlier->settings.value(Setting::KeyringState), QStringLiteral("used"));
+        SettingsFile::save(earlierIni, earlier->settings, {}, !earlier->storage.store(earlier->settings));
         earlierIni.sync();
         QCOMPARE(SettingsFile::decodePassword(
                      QSettings(m_ini, QSettings::IniFormat).value(QStringLiteral("API/Password")).toString()),
@@ -256,8 +257,8 @@ private Q_SLOTS:
         QSettings ini(m_ini, QSettings::IniFormat);
         auto run = start(ini);
         QVERIFY(!run->storage.keyringInUse());
-        QCOMPARE(run->map.value(QStringLiteral("Password")).toString(), QStringLiteral("kept"));
-        SettingsFile::save(ini, run->map, {}, !run->storage.store(run->map));
+        QCOMPARE(run->settings.value(Setting::Password), QStringLiteral("kept"));
+        SettingsFile::save(ini, run->settings, {}, !run->storage.store(run->settings));
         QSettings reread(m_ini, QSettings::IniFormat);
         QCOMPARE(SettingsFile::decodePassword(reread.value(QStringLiteral("API/Password")).toString()),
                  QStringLiteral("kept"));

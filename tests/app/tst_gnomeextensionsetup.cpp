@@ -115,7 +115,7 @@ private Q_SLOTS:
     {
         RecordingPresenter presenter;
         QWidget window;
-        Settings::instance()->values[QStringLiteral("GnomeExtensionOffered")] = false;
+        Settings::instance()->setValue(Setting::GnomeExtensionOffered, false);
         GnomeExtensionSetup setup(m_bus, m_dir.filePath(QStringLiteral("data")), &window);
 
         // Declined at the first start: nothing installed, and not asked again.
@@ -191,7 +191,7 @@ private Q_SLOTS:
                                         QLatin1String(GnomeShellExtension::EarlierUuid),
                                     extensions}),
                  0);
-        Settings::instance()->values[QStringLiteral("GnomeExtensionOffered")] = true;
+        Settings::instance()->setValue(Setting::GnomeExtensionOffered, true);
         m_shell.enabled.clear();
         m_shell.version = QStringLiteral("44.2");
         GnomeExtensionSetup setup(m_bus, home.path(), nullptr);
@@ -216,13 +216,13 @@ private Q_SLOTS:
     {
         RecordingPresenter presenter;
         QTemporaryDir home;
-        Settings::instance()->values[QStringLiteral("GnomeExtensionOffered")] = false;
+        Settings::instance()->setValue(Setting::GnomeExtensionOffered, false);
         GnomeExtensionSetup setup(m_bus, home.path(), nullptr);
         presenter.answerNext(MessageBox::Yes);
         setup.startUp();
         QCOMPARE(presenter.boxes().size(), 2);
         QCOMPARE(presenter.lastText(), GnomeExtensionSetup::installedText(GnomeShellExtension::State::NextLogin));
-        QVERIFY(Settings::instance()->values.value(QStringLiteral("GnomeExtensionOffered")).toBool());
+        QVERIFY(Settings::instance()->value(Setting::GnomeExtensionOffered));
         QVERIFY(QFile::exists(home.filePath(QStringLiteral("gnome-shell/extensions/%1/metadata.json"))
                                   .arg(QLatin1String(GnomeShellExtension::Uuid))));
     }

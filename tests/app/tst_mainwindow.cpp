@@ -1,5 +1,6 @@
 #include "buildinfo.h"
 #include "calendarwidget.h"
+#include "cataloguecache.h"
 #include "clickablelabel.h"
 #include "devserver.h"
 #include "entrieslist.h"
@@ -157,7 +158,8 @@ private Q_SLOTS:
     {
         m_window.reset();
         m_presenter.reset();
-        Settings::instance()->values.clear();
+        Settings::instance()->restoreDefaults();
+        CatalogueCache::instance()->clear();
     }
 
     void closeAndMinimise_data()
@@ -217,7 +219,8 @@ private Q_SLOTS:
         QCOMPARE(quitsAfter([this] { QVERIFY(!m_window->close()); }), 7);
         QCOMPARE(m_presenter->boxes().size(), 1);
         m_window.reset();
-        Settings::instance()->values.clear();
+        Settings::instance()->restoreDefaults();
+        CatalogueCache::instance()->clear();
 
         // The next start has not forgotten that the user was told.
         start({{QStringLiteral("Application/CloseToTray"), false},
@@ -336,7 +339,7 @@ private Q_SLOTS:
         auto *combo = child<QComboBox>("cbHideUnder");
         combo->setCurrentIndex(4);
         Q_EMIT combo->activated(4);
-        QCOMPARE(Settings::instance()->value(QStringLiteral("HideUnder")).toInt(), 300);
+        QCOMPARE(Settings::instance()->value(Setting::HideUnder), 300);
         for (FakeDayModel *model : {m_unlinked, m_linked}) {
             QCOMPARE(model->hideUnder, 300);
             QCOMPARE(model->reloads, 2);
@@ -439,7 +442,7 @@ private Q_SLOTS:
         appList->collapseAll();
         appList->expand(model->index(0, 0));
         child<QPushButton>("btnSyncFilters")->setChecked(true);
-        m_window->filterProjectsApply();
+        QTest::keyClick(child<QLineEdit>("editFilterProjects"), Qt::Key_Return);
         QVERIFY(appList->isExpanded(model->index(0, 0)));
         QVERIFY(!appList->isExpanded(model->index(1, 0)));
 
@@ -462,11 +465,11 @@ private Q_SLOTS:
         Q_EMIT m_unlinked->datesWithZeroTimeChanged();
         QVERIFY(calendar->isEmphasised(day));
 
-        Settings::instance()->values[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/usr/bin/ed")};
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/ed")});
         m_window->initCalendarDaysWithEntries();
         QVERIFY(!calendar->isEmphasised(day));
 
-        Settings::instance()->values[QStringLiteral("IgnoredApps")] = QStringList();
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList());
         QVERIFY(QSqlQuery().exec(QStringLiteral("UPDATE entries SET ext_task_id = 5")));
         m_window->initCalendarDaysWithEntries();
         QVERIFY(!calendar->isEmphasised(day));
@@ -557,7 +560,7 @@ private Q_SLOTS:
         // Signing out forgets the stored password and token (no keyring here: they were in the ini).
         QVERIFY(!iniValue(QStringLiteral("API/Password")).isValid());
         QVERIFY(!iniValue(QStringLiteral("API/AuthToken")).isValid());
-        QCOMPARE(Settings::instance()->value(QStringLiteral("Password")).toString(), QString());
+        QCOMPARE(Settings::instance()->value(Setting::Password), QString());
     }
 
     void settingsTurnStartAtLoginOnAndOff()

@@ -116,9 +116,8 @@ private Q_SLOTS:
 
         qInstallMessageHandler(logHandler);
         DebugLog::close();
-        const auto &values = Settings::instance()->values;
-        const QString token = values.value(QStringLiteral("AuthToken")).toString();
-        const QString apiKey = values.value(QStringLiteral("ApiKey")).toString();
+        const QString token = Settings::instance()->value(Setting::AuthToken);
+        const QString apiKey = Settings::instance()->value(Setting::ApiKey);
         QCOMPARE(token.size(), 32);
         QCOMPARE(apiKey.size(), 32);
         QFile log(logPath);

@@ -1,4 +1,5 @@
 #include "legacylayout.h"
+#include "settings.h"
 #include "settingsfile.h"
 
 #include <QDir>
@@ -62,17 +63,17 @@ private Q_SLOTS:
 
         // The settings read as before; the layout reads from the state file and left the settings.
         QSettings settings(ini, QSettings::IniFormat);
-        QMap<QString, QVariant> map;
-        SettingsFile::load(settings, map);
-        QCOMPARE(map.value(QStringLiteral("Username")).toString(), QStringLiteral("anna@example.com"));
-        QCOMPARE(map.value(QStringLiteral("Password")).toString(), QStringLiteral("secret"));
-        QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 7);
+        Settings values;
+        SettingsFile::load(settings, values);
+        QCOMPARE(values.value(Setting::Username), QStringLiteral("anna@example.com"));
+        QCOMPARE(values.value(Setting::Password), QStringLiteral("secret"));
+        QCOMPARE(values.value(Setting::IdleLimit), 7);
         QVERIFY(!settings.contains(QStringLiteral("Window/Geometry")));
         QSettings state(SettingsFile::windowStatePath(), QSettings::IniFormat);
-        SettingsFile::loadWindowState(state, map);
+        SettingsFile::loadWindowState(state, values);
         const QSettings fixture(QFINDTESTDATA("../data/earlier-layout.ini"), QSettings::IniFormat);
-        QCOMPARE(map.value(QStringLiteral("UnlinkedListState")),
-                 fixture.value(QStringLiteral("Window/UnlinkedListState")));
+        QCOMPARE(values.value(Setting::UnlinkedListState),
+                 fixture.value(QStringLiteral("Window/UnlinkedListState")).toByteArray());
         QCOMPARE(state.value(QStringLiteral("Window/Geometry")), fixture.value(QStringLiteral("Window/Geometry")));
 
         // An earlier version writing through the link reaches the moved file.

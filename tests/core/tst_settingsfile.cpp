@@ -1,4 +1,5 @@
 #include "buildinfo.h"
+#include "settings.h"
 #include "settingsfile.h"
 
 #include <QFile>
@@ -13,40 +14,29 @@ class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
-private:
-    // "Key=value;" for each key, values as text.
-    static QString dump(const QMap<QString, QVariant> &map, const QStringList &keys)
-    {
-        QString text;
-        for (const QString &key : keys) {
-            text += key + QLatin1Char('=') + map.value(key).toString() + QLatin1Char(';');
-        }
-        return text;
-    }
-
 private Q_SLOTS:
-    void oddFixtureLoadsToDocumentedMap()
+    void oddFixtureLoadsToDocumentedValues()
     {
         QSettings ini(QFINDTESTDATA("../data/odd-settings.ini"), QSettings::IniFormat);
-        QMap<QString, QVariant> map;
-        load(ini, map);
-        const QStringList keys =
-            QStringLiteral("UserAgent Username Password AuthToken ApiKey IdleEnabled HideUnder "
-                           "GroupByHour CloseToTray MinimizeToTray SingleClickTrayOpen "
-                           "ExtensionsAdobeEnabled ProxyEnabled ProxyPort SslEnabled RealApiBaseUrl")
-                .split(QLatin1Char(' '));
-        QCOMPARE(dump(map, keys),
-                 QStringLiteral("UserAgent=TavroDesk/") + BuildInfo::version() +
-                     QString::fromUtf8(" Linux;Username=jürgen@example.com;Password=Pässwört;"
-                                       "AuthToken=tok-123;ApiKey=key-9;IdleEnabled=true;HideUnder=60;GroupByHour=true;"
-                                       "CloseToTray=false;MinimizeToTray=false;SingleClickTrayOpen=true;"
-                                       "ExtensionsAdobeEnabled=true;ProxyEnabled=true;ProxyPort=3128;SslEnabled=false;"
-                                       "RealApiBaseUrl=http://tavro.test/service/;"));
+        Settings settings;
+        load(ini, settings);
+        const QStringList texts{settings.value(Setting::Username),  settings.value(Setting::Password),
+                                settings.value(Setting::AuthToken), settings.value(Setting::ApiKey),
+                                settings.value(Setting::ProxyPort), settings.serviceUrl()};
+        QCOMPARE(texts, QString::fromUtf8("jürgen@example.com|Pässwört|tok-123|key-9|3128|http://tavro.test/service/")
+                            .split(QLatin1Char('|')));
+        const QList<bool> flags{
+            settings.value(Setting::IdleEnabled),         settings.value(Setting::GroupByHour),
+            settings.value(Setting::CloseToTray),         settings.value(Setting::MinimizeToTray),
+            settings.value(Setting::SingleClickTrayOpen), settings.value(Setting::ExtensionsAdobeEnabled),
+            settings.value(Setting::ProxyEnabled),        settings.value(Setting::SslEnabled)};
+        QCOMPARE(flags, (QList<bool>{true, true, false, false, true, true, true, false}));
+        QCOMPARE(settings.value(Setting::HideUnder), 60);
         // A value that is not a number falls back to the default instead of making all time away time.
-        QCOMPARE(map.value(QStringLiteral("IdleLimit")).toInt(), 5);
-        QCOMPARE(map.value(QStringLiteral("IgnoredApps")).toStringList(),
+        QCOMPARE(settings.value(Setting::IdleLimit), 5);
+        QCOMPARE(settings.value(Setting::IgnoredApps),
                  (QStringList{QStringLiteral("/usr/bin/xterm"), QStringLiteral("/opt/Thing/thing")}));
-        QVERIFY(!map.value(QStringLiteral("UnlinkedListState")).isValid());
+        QVERIFY(settings.value(Setting::UnlinkedListState).isEmpty());
     }
 
     void numbersOutOfRangeFallBack_data()
@@ -83,15 +73,17 @@ private Q_SLOTS:
         }
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOther | QFileDevice::ReadGroup);
         QSettings ini(path, QSettings::IniFormat);
-        QMap<QString, QVariant> map;
-        load(ini, map);
-        const QString mapKey =
-            key == QLatin1String("Proxy/Port") ? QStringLiteral("ProxyPort") : key.section(QLatin1Char('/'), 1);
-        QCOMPARE(map.value(mapKey).toString(), loaded);
+        Settings settings;
+        load(ini, settings);
+        const QString read = key == QLatin1String("Proxy/Port") ? settings.value(Setting::ProxyPort)
+                             : key == QLatin1String("Application/IdleLimit")
+                                 ? QString::number(settings.value(Setting::IdleLimit))
+                                 : QString::number(settings.value(Setting::HideUnder));
+        QCOMPARE(read, loaded);
         // Written back, the fallback replaces the bad value.
-        save(ini, map, {});
+        save(ini, settings, {});
         QCOMPARE(QSettings(path, QSettings::IniFormat).value(key).toString(), loaded);
-        if (mapKey == QLatin1String("IdleLimit")) {
+        if (key == QLatin1String("Application/IdleLimit")) {
             QCOMPARE(readDialogValues(ini).idleLimit, loaded.toInt());
         }
         // Readable by its owner only from the moment it is read.
@@ -104,11 +96,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QSettings ini(dir.filePath(QStringLiteral("a.ini")), QSettings::IniFormat);
         ini.setValue(QStringLiteral("API/Url"), QStringLiteral("   "));
-        QMap<QString, QVariant> map;
-        load(ini, map);
-        QCOMPARE(dump(map, QStringLiteral("IdleLimit CloseToTray SslEnabled Password").split(QLatin1Char(' '))),
-                 QStringLiteral("IdleLimit=5;CloseToTray=true;SslEnabled=true;Password=;"));
-        QCOMPARE(map.value(QStringLiteral("RealApiBaseUrl")).toString(), defaultServiceUrl());
+        Settings settings;
+        load(ini, settings);
+        QCOMPARE(settings.value(Setting::IdleLimit), 5);
+        QCOMPARE(settings.value(Setting::CloseToTray), true);
+        QCOMPARE(settings.value(Setting::SslEnabled), true);
+        QCOMPARE(settings.value(Setting::Password), QString());
+        QCOMPARE(settings.serviceUrl(), defaultServiceUrl());
     }
 
     void realApiUrl_data()
@@ -141,27 +135,27 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("round.ini"));
-        QMap<QString, QVariant> map;
+        Settings settings;
         {
             QSettings ini(path, QSettings::IniFormat);
-            load(ini, map);
+            load(ini, settings);
         }
-        map[QStringLiteral("Password")] = QStringLiteral("Grüße");
-        map[QStringLiteral("HideUnder")] = 300;
-        map[QStringLiteral("IgnoredApps")] = QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")};
-        map[QStringLiteral("IdleEnabled")] = false;
-        map[QStringLiteral("InhibitedIdleIsPresence")] = false;
-        map[QStringLiteral("NeverRecordedApps")] = QStringList{QStringLiteral("/usr/bin/vault")};
-        map[QStringLiteral("NeverRecordedKeepTime")] = false;
-        map[QStringLiteral("CheckForUpdates")] = false;
-        map[QStringLiteral("HelpUrl")] = QStringLiteral("http://127.0.0.1:8080/help.html");
+        settings.setValue(Setting::Password, QStringLiteral("Grüße"));
+        settings.setValue(Setting::HideUnder, 300);
+        settings.setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")});
+        settings.setValue(Setting::IdleEnabled, false);
+        settings.setValue(Setting::InhibitedIdleIsPresence, false);
+        settings.setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/usr/bin/vault")});
+        settings.setValue(Setting::NeverRecordedKeepTime, false);
+        settings.setValue(Setting::CheckForUpdates, false);
+        settings.setValue(Setting::HelpUrl, QStringLiteral("http://127.0.0.1:8080/help.html"));
         WindowValues window;
         window.recording = false;
         window.unlinkedListState = QByteArray("\x01\x02state", 7);
         const QString statePath = QFileInfo(path).path() + QStringLiteral("/window.ini");
         {
             QSettings ini(path, QSettings::IniFormat);
-            save(ini, map, window);
+            save(ini, settings, window);
             QSettings state(statePath, QSettings::IniFormat);
             saveWindowState(state, window);
         }
@@ -169,18 +163,21 @@ private Q_SLOTS:
         QSettings ini(path, QSettings::IniFormat);
         QCOMPARE(ini.value(QStringLiteral("Application/Started")).toBool(), false);
         QVERIFY(ini.value(QStringLiteral("API/Password")).toString() != QStringLiteral("Grüße"));
-        QMap<QString, QVariant> reloaded;
+        Settings reloaded;
         load(ini, reloaded);
-        const QStringList keys = QStringLiteral("Password HideUnder IdleEnabled InhibitedIdleIsPresence CloseToTray "
-                                                "CheckForUpdates HelpUrl")
-                                     .split(QLatin1Char(' '));
-        QCOMPARE(dump(reloaded, keys), dump(map, keys));
-        QCOMPARE(reloaded.value(QStringLiteral("IgnoredApps")), map.value(QStringLiteral("IgnoredApps")));
+        QCOMPARE(reloaded.value(Setting::Password), settings.value(Setting::Password));
+        QCOMPARE(reloaded.value(Setting::HideUnder), 300);
+        QCOMPARE(reloaded.value(Setting::IdleEnabled), false);
+        QCOMPARE(reloaded.value(Setting::InhibitedIdleIsPresence), false);
+        QCOMPARE(reloaded.value(Setting::CloseToTray), true);
+        QCOMPARE(reloaded.value(Setting::CheckForUpdates), !BuildInfo::UpdateCheck);
+        QCOMPARE(reloaded.value(Setting::HelpUrl), settings.value(Setting::HelpUrl));
+        QCOMPARE(reloaded.value(Setting::IgnoredApps), settings.value(Setting::IgnoredApps));
         // The layout went to the state file, not to the settings.
         QVERIFY(!ini.contains(QStringLiteral("Window/UnlinkedListState")));
         QSettings state(statePath, QSettings::IniFormat);
         loadWindowState(state, reloaded);
-        QCOMPARE(reloaded.value(QStringLiteral("UnlinkedListState")).toByteArray(), window.unlinkedListState);
+        QCOMPARE(reloaded.value(Setting::UnlinkedListState), window.unlinkedListState);
     }
 
     void firstStartWritesUrlAndTheDialogValues()

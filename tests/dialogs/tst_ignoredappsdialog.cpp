@@ -10,11 +10,9 @@
 #include <QTreeWidget>
 
 namespace {
-const QString Key = QStringLiteral("IgnoredApps");
-
 QStringList stored()
 {
-    return Settings::instance()->value(Key).toStringList();
+    return Settings::instance()->value(Setting::IgnoredApps);
 }
 } // namespace
 
@@ -25,7 +23,7 @@ class TestIgnoredAppsDialog : public QObject
 private Q_SLOTS:
     void addsExistingPathsOnce()
     {
-        Settings::instance()->values[Key] = QStringList();
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList());
         QTemporaryDir dir;
         const QString lower = dir.filePath(QStringLiteral("tool"));
         const QString upper = dir.filePath(QStringLiteral("TOOL"));
@@ -58,22 +56,22 @@ private Q_SLOTS:
     // and what was added (the titles recorded before may then go), not the excluded list.
     void editsTheNeverRecordedList()
     {
-        Settings::instance()->values[Key] = QStringList{QStringLiteral("/usr/bin/excluded")};
-        Settings::instance()->values[QStringLiteral("NeverRecordedApps")] = QStringList{QStringLiteral("/bin/sh")};
-        Settings::instance()->values[QStringLiteral("NeverRecordedKeepTime")] = true;
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/excluded")});
+        Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/bin/sh")});
+        Settings::instance()->setValue(Setting::NeverRecordedKeepTime, true);
         IgnoredAppsDialog dialog(nullptr, {}, IgnoredAppsDialog::List::NeverRecorded);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Never Recorded Applications"));
         QCOMPARE(dialog.listedPaths(), QStringList{QStringLiteral("/bin/sh")});
         dialog.setPathPrompt([](QWidget *) { return QStringLiteral("/bin/true"); });
         dialog.on_btAdd_clicked();
         QCOMPARE(dialog.addedPaths(), QStringList{QStringLiteral("/bin/true")});
-        QCOMPARE(Settings::instance()->value(QStringLiteral("NeverRecordedApps")).toStringList(),
+        QCOMPARE(Settings::instance()->value(Setting::NeverRecordedApps),
                  (QStringList{QStringLiteral("/bin/sh"), QStringLiteral("/bin/true")}));
         QCOMPARE(stored(), QStringList{QStringLiteral("/usr/bin/excluded")});
         auto *keepTime = dialog.findChild<QCheckBox *>(QStringLiteral("checkKeepTime"));
         QVERIFY(keepTime && keepTime->isChecked());
         keepTime->click();
-        QCOMPARE(Settings::instance()->value(QStringLiteral("NeverRecordedKeepTime")).toBool(), false);
+        QCOMPARE(Settings::instance()->value(Setting::NeverRecordedKeepTime), false);
         // Added and removed again: nothing was added.
         dialog.findChild<QTreeWidget *>()->topLevelItem(1)->setSelected(true);
         dialog.on_btRemove_clicked();
@@ -98,7 +96,7 @@ private Q_SLOTS:
     {
         const QString twice = QStringLiteral("/usr/bin/twice");
         const QString other = QStringLiteral("/usr/bin/other");
-        Settings::instance()->values[Key] = QStringList({twice, other, twice});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList({twice, other, twice}));
         IgnoredAppsDialog dialog;
         dialog.findChild<QTreeWidget *>(QStringLiteral("ignoredApps"))->topLevelItem(0)->setSelected(true);
         dialog.on_btRemove_clicked();

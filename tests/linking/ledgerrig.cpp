@@ -92,7 +92,7 @@ bool LedgerRig::start()
     m_days << LinkingFixture::Day;
     m_tasks = {m_fixture->writeId, m_fixture->reviewId, m_fixture->shipId};
 
-    Settings::instance()->values[QStringLiteral("IdleEnabled")] = false;
+    Settings::instance()->setValue(Setting::IdleEnabled, false);
     m_desktop.metadata.names.insert(Editor, QStringLiteral("Editor"));
     m_desktop.metadata.names.insert(Mail, QStringLiteral("Mail"));
     m_probe = std::make_unique<WindowProbe>(&m_desktop.source, &m_desktop.metadata);

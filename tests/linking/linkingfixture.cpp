@@ -1,4 +1,5 @@
 #include "linkingfixture.h"
+#include "cataloguecache.h"
 
 #include "devservicestore.h"
 #include "projectscatalogue.h"
@@ -12,7 +13,8 @@ const QDate LinkingFixture::Day(2026, 3, 10);
 LinkingFixture::~LinkingFixture()
 {
     models.reset();
-    Settings::instance()->values.clear();
+    Settings::instance()->restoreDefaults();
+    CatalogueCache::instance()->clear();
 }
 
 bool LinkingFixture::start()
@@ -36,22 +38,22 @@ bool LinkingFixture::start()
     report2 = addEntry(editor, "Report", "09:20:00", "09:25:00");
     notes = addEntry(editor, "Notes", "09:30:00", "09:31:00");
 
-    auto &values = Settings::instance()->values;
-    values.insert(QStringLiteral("RealApiBaseUrl"), server.url().toString());
-    values.insert(QStringLiteral("Username"), QStringLiteral("demo@tavro.test"));
-    values.insert(QStringLiteral("Password"), QStringLiteral("demo"));
+    Settings *settings = Settings::instance();
+    settings->setServiceUrl(server.url().toString());
+    settings->setValue(Setting::Username, QStringLiteral("demo@tavro.test"));
+    settings->setValue(Setting::Password, QStringLiteral("demo"));
     if (!m_session.connectToService()) {
         return false;
     }
     m_session.login();
     // The maps are kept as the projects tree keeps them.
     ProjectsCatalogue catalogue;
-    if (catalogue.parse(values.value(QStringLiteral("XmlProjectsList")).toString())) {
+    if (catalogue.parse(CatalogueCache::instance()->document())) {
         ProjectsCatalogue::storeMaps(catalogue.maps());
     }
     models = std::make_unique<LinkingModels>();
     server.clearRequests();
-    return !values.value(QStringLiteral("mapTaskNames")).toMap().isEmpty();
+    return !CatalogueCache::instance()->names().taskNames.isEmpty();
 }
 
 qint64 LinkingFixture::addEntry(qint64 appId, const char *title, const char *start, const char *end)

@@ -1,3 +1,4 @@
+#include "cataloguecache.h"
 #include "devserver.h"
 #include "projectstree.h"
 #include "recordingpresenter.h"
@@ -57,14 +58,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, filter);
         QFETCH(QString, outline);
-        Settings::instance()->values.clear();
-        Settings::instance()->values[QStringLiteral("XmlProjectsList")] =
-            TestSupport::fixtureReply(QStringLiteral("projects.xml"));
+        Settings::instance()->restoreDefaults();
+        CatalogueCache::instance()->clear();
+        CatalogueCache::instance()->setDocument(TestSupport::fixtureReply(QStringLiteral("projects.xml")));
         ProjectsTree tree;
         tree.applyFilter(filter);
         QCOMPARE(::outline(tree.invisibleRootItem()), outline);
         // The maps hold every open task, whatever the filter shows, and no completed one.
-        QCOMPARE(Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap().keys(),
+        QCOMPARE(CatalogueCache::instance()->names().taskNames.keys(),
                  (QStringList{QStringLiteral("1000"), QStringLiteral("1002"), QStringLiteral("1100"),
                               QStringLiteral("1200"), QStringLiteral("1300")}));
     }
@@ -74,11 +75,12 @@ private Q_SLOTS:
         RecordingPresenter boxes;
         DevServer server;
         QVERIFY(server.listen());
-        auto &values = Settings::instance()->values;
-        values.clear();
-        values[QStringLiteral("RealApiBaseUrl")] = server.url().toString();
-        values[QStringLiteral("Username")] = QStringLiteral("demo@tavro.test");
-        values[QStringLiteral("Password")] = QStringLiteral("demo");
+        Settings *settings = Settings::instance();
+        settings->restoreDefaults();
+        CatalogueCache::instance()->clear();
+        settings->setServiceUrl(server.url().toString());
+        settings->setValue(Setting::Username, QStringLiteral("demo@tavro.test"));
+        settings->setValue(Setting::Password, QStringLiteral("demo"));
         ProjectsTree tree;
         Session session(nullptr);
         connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
@@ -94,7 +96,7 @@ private Q_SLOTS:
         session.loadProjects();
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
         QCOMPARE(tree.topLevelItemCount(), shown);
-        QCOMPARE(values.value(QStringLiteral("XmlProjectsList")).toString(), QString());
+        QCOMPARE(CatalogueCache::instance()->document(), QString());
         tree.applyFilter(QStringLiteral("design"));
         QCOMPARE(boxes.boxes().size(), 2);
         QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
@@ -108,7 +110,7 @@ private Q_SLOTS:
         session.loadProjects();
         QVERIFY(tree.topLevelItemCount() > 0);
         // After the catalogue loaded again, a new failure is told again.
-        Settings::instance()->values[QStringLiteral("XmlProjectsList")] = QString();
+        CatalogueCache::instance()->setDocument(QString());
         tree.applyFilter(QStringLiteral("x"));
         QCOMPARE(boxes.boxes().size(), 3);
         tree.applyFilter(QStringLiteral("design"));

@@ -1,5 +1,6 @@
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
+#include "cataloguecache.h"
 #include "devservicestore.h"
 #include "entrydragpayload.h"
 #include "linkingfixture.h"
@@ -54,9 +55,9 @@ protected:
     }
 };
 
-QString cached(const char *map, const QString &id)
+QString cached(QMap<QString, QVariant> CatalogueCache::Names::*names, const QString &id)
 {
-    return Settings::instance()->value(QLatin1String(map)).toMap().value(id).toString();
+    return (CatalogueCache::instance()->names().*names).value(id).toString();
 }
 
 } // namespace
@@ -107,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(m_fixture->start());
         m_models = m_fixture->models.get();
         m_projects = std::make_unique<ProjectsTree>();
-        m_projects->showProjects(Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString());
+        m_projects->showProjects(CatalogueCache::instance()->document());
         m_projects->show();
         connect(m_projects.get(), &ProjectsTree::signalConnectEntriesWithTask, &m_models->linker,
                 &EntryLinker::connectEntriesWithTask);
@@ -187,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(m_fixture->store()->taskList(id.toInt())->name, name);
-        QCOMPARE(cached("mapTasklistNames", id), name);
+        QCOMPARE(cached(&CatalogueCache::Names::tasklistNames, id), name);
         m_projects->applyFilter(QStringLiteral("Sprint"));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
     }
@@ -210,8 +211,8 @@ private Q_SLOTS:
         QVERIFY(item(name));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Beta")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
-        QCOMPARE(cached("mapTaskNames", id), name);
-        QCOMPARE(cached("mapTaskParentTasklists", id), QString::number(m_fixture->betaId));
+        QCOMPARE(cached(&CatalogueCache::Names::taskNames, id), name);
+        QCOMPARE(cached(&CatalogueCache::Names::taskParentTasklists, id), QString::number(m_fixture->betaId));
     }
 
     void taskMenuKeysAreDistinct()

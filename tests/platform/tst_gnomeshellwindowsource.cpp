@@ -118,7 +118,7 @@ private Q_SLOTS:
 
     void recordsSwitchesAndTitleChanges()
     {
-        Settings::instance()->values[QStringLiteral("IdleEnabled")] = false;
+        Settings::instance()->setValue(Setting::IdleEnabled, false);
         const auto notes = RecordingRig::startTerminal(m_desktop, QStringLiteral("Notes"), QStringLiteral("Notes 2"));
         const auto plans =
             RecordingRig::startTerminal(m_desktop, QStringLiteral("Plans"), QStringLiteral("Plans, revised"));
@@ -202,8 +202,8 @@ private Q_SLOTS:
 
     void idleGrowsIntoAwayEntry()
     {
-        Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
-        Settings::instance()->values[QStringLiteral("IdleLimit")] = 1;
+        Settings::instance()->setValue(Setting::IdleEnabled, true);
+        Settings::instance()->setValue(Setting::IdleLimit, 1);
         const auto terminal = RecordingRig::startTerminal(m_desktop, QStringLiteral("Reading"), QString());
         QVERIFY(activate(QStringLiteral("Reading")));
         QTRY_COMPARE_WITH_TIMEOUT(reportedTitle(), QStringLiteral("Reading"), 10000);

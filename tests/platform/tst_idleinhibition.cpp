@@ -132,7 +132,7 @@ private Q_SLOTS:
     void recording()
     {
         QFETCH(bool, counted);
-        Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = counted;
+        Settings::instance()->setValue(Setting::InhibitedIdleIsPresence, counted);
         FakeLogind logind(m_buses.system, QStringLiteral("logind"));
         const std::unique_ptr<QProcess> holder = inhibit(QStringLiteral("idle"));
         QTRY_COMPARE(logind.inhibitorCount(), 1);

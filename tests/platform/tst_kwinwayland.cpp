@@ -45,7 +45,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(m_source->isLive(), 20000);
         QVERIFY(scriptLoaded());
         m_rig = std::make_unique<RecordingRig>(m_source.get(), &m_idle);
-        Settings::instance()->values[QStringLiteral("IdleEnabled")] = false;
+        Settings::instance()->setValue(Setting::IdleEnabled, false);
     }
 
     void recordsSwitchesAndTitleChanges()
@@ -146,8 +146,8 @@ private Q_SLOTS:
 
         const auto terminal = RecordingRig::startTerminal(m_desktop, QStringLiteral("Reading"), QString());
         QTRY_COMPARE_WITH_TIMEOUT(source->sample().title, QStringLiteral("Reading"), 20000);
-        Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
-        Settings::instance()->values[QStringLiteral("IdleLimit")] = 1;
+        Settings::instance()->setValue(Setting::IdleEnabled, true);
+        Settings::instance()->setValue(Setting::IdleLimit, 1);
         RecordingRig rig(source.get(), idle.get());
         rig.recorder().setRecording(true);
         QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().inIdle(), 90000);

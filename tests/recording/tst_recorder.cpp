@@ -71,8 +71,11 @@ private:
             const QStringList field = step.split(QLatin1Char(' '));
             if (field.at(0) == QLatin1String("idle")) {
                 const bool limit = field.at(1).at(0).isDigit();
-                Settings::instance()->values[limit ? QStringLiteral("IdleLimit") : QStringLiteral("IdleEnabled")] =
-                    limit ? QVariant(field.at(1).toInt()) : QVariant(field.at(1) == QLatin1String("on"));
+                if (limit) {
+                    Settings::instance()->setValue(Setting::IdleLimit, field.at(1).toInt());
+                } else {
+                    Settings::instance()->setValue(Setting::IdleEnabled, field.at(1) == QLatin1String("on"));
+                }
                 continue;
             }
             if (field.at(0) == QLatin1String("inhibit") || field.at(0) == QLatin1String("release")) {
@@ -80,13 +83,12 @@ private:
                 continue;
             }
             if (field.at(0) == QLatin1String("never")) {
-                Settings::instance()->values[QStringLiteral("NeverRecordedApps")] = QStringList{field.at(1)};
-                Settings::instance()->values[QStringLiteral("NeverRecordedKeepTime")] =
-                    field.at(2) == QLatin1String("keep");
+                Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{field.at(1)});
+                Settings::instance()->setValue(Setting::NeverRecordedKeepTime, field.at(2) == QLatin1String("keep"));
                 continue;
             }
             if (field.at(0) == QLatin1String("presence")) {
-                Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = false;
+                Settings::instance()->setValue(Setting::InhibitedIdleIsPresence, false);
                 continue;
             }
             if (field.at(0) == QLatin1String("show")) {
@@ -124,14 +126,14 @@ private Q_SLOTS:
         QVERIFY(query.exec(QStringLiteral("DELETE FROM entries")));
         QVERIFY(query.exec(QStringLiteral("DELETE FROM applications")));
         QFile::remove(journalPath());
-        Settings::instance()->values[QStringLiteral("IdleEnabled")] = true;
-        Settings::instance()->values[QStringLiteral("IdleLimit")] = 5;
+        Settings::instance()->setValue(Setting::IdleEnabled, true);
+        Settings::instance()->setValue(Setting::IdleLimit, 5);
         m_day = QDate(2012, 3, 10);
         m_idle.seconds = 0;
         m_lock.set(false);
         m_inhibition.inhibited = false;
-        Settings::instance()->values[QStringLiteral("InhibitedIdleIsPresence")] = true;
-        Settings::instance()->values.remove(QStringLiteral("NeverRecordedApps"));
+        Settings::instance()->setValue(Setting::InhibitedIdleIsPresence, true);
+        Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList());
         m_probe = std::make_unique<WindowProbe>(&m_source, &m_metadata);
         m_recorder = makeRecorder();
         m_recorder->setRecording(true);

@@ -45,7 +45,7 @@ private Q_SLOTS:
         QFETCH(bool, adobe);
         QFETCH(QString, expectedName);
         QFETCH(QString, expectedTitle);
-        Settings::instance()->values[QStringLiteral("ExtensionsAdobeEnabled")] = adobe;
+        Settings::instance()->setValue(Setting::ExtensionsAdobeEnabled, adobe);
         const bool exists = !file.isEmpty() && !file.startsWith(QLatin1Char('-'));
         const QString path = file.isEmpty() ? QString() : m_dir.filePath(exists ? file : file.mid(1));
         const QString other = m_dir.filePath(QStringLiteral("other"));

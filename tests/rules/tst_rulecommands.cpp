@@ -1,3 +1,4 @@
+#include "cataloguecache.h"
 #include "recordingpresenter.h"
 #include "rulecommands.h"
 #include "rulefakes.h"
@@ -43,12 +44,10 @@ private Q_SLOTS:
         const int id = RuleTestDb::addRule({app}, 4, QStringLiteral("exact"), hostile, hostile);
         RuleTestDb::addRule({app}, 4, QStringLiteral("and"), QStringLiteral("<script>alert(1)</script> \"<u>y</u>\""));
         RuleStore::activateRule(id, false);
-        Settings::instance()->values.insert(QStringLiteral("mapProjectNames"),
-                                            QVariantMap{{QStringLiteral("3"), QStringLiteral("<h1>Project</h1>")}});
-        // The catalogue may keep its maps with string values.
-        Settings::instance()->values.insert(
-            QStringLiteral("mapTaskNames"),
-            QVariant::fromValue(QMap<QString, QString>{{QStringLiteral("4"), QStringLiteral("<a href='x'>Task</a>")}}));
+        CatalogueCache::Names names;
+        names.projectNames.insert(QStringLiteral("3"), QStringLiteral("<h1>Project</h1>"));
+        names.taskNames.insert(QStringLiteral("4"), QStringLiteral("<a href='x'>Task</a>"));
+        CatalogueCache::instance()->setNames(names);
         int runs = 0;
         RuleCommands commands(&m_context, &m_linking, nullptr, nullptr, &m_clock);
         const auto check = [&](QDialog *list) {

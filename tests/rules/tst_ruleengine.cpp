@@ -1,3 +1,4 @@
+#include "cataloguecache.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulefakes.h"
@@ -79,10 +80,12 @@ private Q_SLOTS:
         const QString other = entry(m_editor, "letter");
         RuleTestDb::addRule({m_editor}, 30, QStringLiteral("or"), QStringLiteral("invoice"), QStringLiteral("Bills"));
         RuleTestDb::addRule({m_editor}, 20, QStringLiteral("or"), QString(), QStringLiteral("Everything"));
-        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("20"), 1}});
+        CatalogueCache::Names names;
+        names.taskNames.insert(QStringLiteral("20"), 1);
+        CatalogueCache::instance()->setNames(names);
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
-        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        CatalogueCache::instance()->clear();
         QCOMPARE(m_linking.summary(), QStringLiteral("20:%1").arg(other));
         const QString note = QStringLiteral("Rule \"Bills\" was skipped: its task is completed or no longer known to "
                                             "Tavro (1 entry left unlinked).");
@@ -92,8 +95,7 @@ private Q_SLOTS:
 
     void onlyUnlinkedEntriesOfTheRangeAlsoOfExcludedApps()
     {
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"),
-                                            QStringList{QStringLiteral("/usr/bin/mail")});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/mail")});
         entry(m_mail, "a", "2012-03-05 23:59:59");
         const QString first = entry(m_mail, "a", "2012-03-06 00:00:00");
         entry(m_mail, "a", "2012-03-06 12:00:00", 777);
@@ -102,7 +104,7 @@ private Q_SLOTS:
         RuleTestDb::addRule({m_mail}, 5);
         RuleEngine engine(&m_linking);
         engine.applyRules(Day, Day);
-        Settings::instance()->values.remove(QStringLiteral("IgnoredApps"));
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList());
         QCOMPARE(m_linking.summary(), QStringLiteral("5:%1,%2").arg(first, last));
     }
 
@@ -117,8 +119,9 @@ private Q_SLOTS:
                                           "(CASE title WHEN 'a.txt' THEN 750 WHEN 'b.txt' THEN 2100 ELSE 600 END) "
                                           "|| ' seconds')")));
         const int editorRule = RuleTestDb::addRule({m_editor}, 20);
-        Settings::instance()->values.insert(QStringLiteral("mapTaskNames"),
-                                            QMap<QString, QVariant>{{QStringLiteral("20"), QStringLiteral("Design")}});
+        CatalogueCache::Names names;
+        names.taskNames.insert(QStringLiteral("20"), QStringLiteral("Design"));
+        CatalogueCache::instance()->setNames(names);
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
         QCOMPARE(m_presenter.boxes().size(), 1);
@@ -128,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(engine.lastResult().batches.size(), 1);
 
         // A batch the service refuses is told apart; without a catalogue a task shows its id.
-        Settings::instance()->values.remove(QStringLiteral("mapTaskNames"));
+        CatalogueCache::instance()->clear();
         RuleStore::removeRule(editorRule);
         RuleTestDb::addRule({m_mail}, 31);
         m_linking.result = false;

@@ -39,14 +39,14 @@ private Q_SLOTS:
         QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
         m_manager = std::make_unique<QNetworkAccessManager>();
         m_boxes = std::make_unique<RecordingPresenter>();
-        Settings::instance()->networkManager = m_manager.get();
-        Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] = m_server->url().toString();
+        Settings::instance()->setNetworkManager(m_manager.get());
+        Settings::instance()->setServiceUrl(m_server->url().toString());
         m_user = m_server->store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
     }
 
     void cleanup()
     {
-        Settings::instance()->networkManager = nullptr;
+        Settings::instance()->setNetworkManager(nullptr);
         m_boxes.reset();
         m_manager.reset();
         m_server.reset();
@@ -218,7 +218,7 @@ private Q_SLOTS:
             m_server->setDelay(3000, QStringLiteral("tavro.test.null"));
         } else {
             QVERIFY(tlsServer.listen());
-            Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] = tlsServer.url().toString();
+            Settings::instance()->setServiceUrl(tlsServer.url().toString());
             QSslConfiguration::setDefaultConfiguration(kind == QLatin1String("trusted") ? trusting : original);
         }
         ApiRequest request(silent);
@@ -310,8 +310,7 @@ private Q_SLOTS:
     {
         EndlessReplyServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] =
-            QStringLiteral("http://127.0.0.1:%1/service/").arg(server.serverPort());
+        Settings::instance()->setServiceUrl(QStringLiteral("http://127.0.0.1:%1/service/").arg(server.serverPort()));
         bool abortedBeforeTheBox = false;
         qint64 sentWhenShown = 0;
         m_boxes->setWhileShown([&] {

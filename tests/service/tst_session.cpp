@@ -1,3 +1,4 @@
+#include "cataloguecache.h"
 #include "devserver.h"
 #include "devservicestore.h"
 #include "loginprompt.h"
@@ -59,9 +60,9 @@ private Q_SLOTS:
         m_prompt = std::make_unique<ScriptedPrompt>();
         m_session = std::make_unique<Session>(m_prompt.get());
         m_session->setRetryInterval(50);
-        auto &values = Settings::instance()->values;
-        values.clear();
-        values[QStringLiteral("RealApiBaseUrl")] = m_server->url().toString();
+        Settings::instance()->restoreDefaults();
+        CatalogueCache::instance()->clear();
+        Settings::instance()->setServiceUrl(m_server->url().toString());
         m_demoUser = m_server->store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         QVERIFY(m_demoUser > 0);
     }
@@ -118,11 +119,11 @@ private Q_SLOTS:
         QVERIFY(m_prompt->shown.isEmpty());
         QCOMPARE(methodsReceived(), methods);
         QCOMPARE(m_server->requests().at(1).parameters, (DevServiceParameters{{QStringLiteral("auth_token"), token}}));
-        const QString current = value("AuthToken");
+        const QString current = value(Setting::AuthToken);
         QCOMPARE(current == token, valid);
         QCOMPARE(m_server->requests().last().value(QStringLiteral("auth_token")), current);
         QCOMPARE(projects.size(), 1);
-        QCOMPARE(value("XmlProjectsList"), projects.first().at(0).toString());
+        QCOMPARE(CatalogueCache::instance()->document(), projects.first().at(0).toString());
     }
 
     void prompt_data()
@@ -159,7 +160,7 @@ private Q_SLOTS:
         }
         // With an empty stored password no silent attempt goes out before the prompt.
         QCOMPARE(methodsReceived().count(QStringLiteral("tavro.auth.login")), logins);
-        QCOMPARE(value("Username") + QLatin1Char(':') + value("Password"), storedAfter);
+        QCOMPARE(value(Setting::Username) + QLatin1Char(':') + value(Setting::Password), storedAfter);
     }
 
     void indicator()
@@ -180,12 +181,12 @@ private Q_SLOTS:
         QVERIFY(m_session->connectToService());
         m_session->login();
         QVERIFY(m_session->isLoggedIn());
-        const QString token = value("AuthToken");
+        const QString token = value(Setting::AuthToken);
         QSignalSpy cleared(m_session.get(), &Session::projectsCleared);
         m_session->logout();
         QVERIFY(!m_session->isLoggedIn());
         QCOMPARE(cleared.size(), 1);
-        QCOMPARE(value("AuthToken"), QString());
+        QCOMPARE(value(Setting::AuthToken), QString());
         QCOMPARE(m_session->indicatorText(), Session::signedOutText());
         QCOMPARE(m_server->requests().last().method, QStringLiteral("tavro.auth.logout"));
         QCOMPARE(m_server->store()->userForToken(token), 0);
@@ -204,13 +205,13 @@ private Q_SLOTS:
         const QtMessageHandler previous = qInstallMessageHandler(captureLog);
         m_session->login();
         QMap<QString, QVariant> user;
-        const bool checked = m_session->checkToken(value("AuthToken"), user);
+        const bool checked = m_session->checkToken(value(Setting::AuthToken), user);
         qInstallMessageHandler(previous);
         QVERIFY(checked);
         QVERIFY(capturedLog.join(QLatin1Char('\n')).contains(QLatin1String("login, username = ")));
         for (const QString &line : std::as_const(capturedLog)) {
             // Not even the start of the token, which the log once showed.
-            QVERIFY2(!line.contains(password) && !line.contains(value("AuthToken").left(8)), qPrintable(line));
+            QVERIFY2(!line.contains(password) && !line.contains(value(Setting::AuthToken).left(8)), qPrintable(line));
         }
     }
 
@@ -219,10 +220,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const Tinyproxy proxy = startTinyproxy(dir);
         QVERIFY(proxy.port != 0);
-        auto &values = Settings::instance()->values;
-        values[QStringLiteral("ProxyEnabled")] = true;
-        values[QStringLiteral("ProxyHost")] = QStringLiteral("127.0.0.1");
-        values[QStringLiteral("ProxyPort")] = QString::number(proxy.port);
+        Settings *settings = Settings::instance();
+        settings->setValue(Setting::ProxyEnabled, true);
+        settings->setValue(Setting::ProxyHost, QStringLiteral("127.0.0.1"));
+        settings->setValue(Setting::ProxyPort, QString::number(proxy.port));
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         // Retried until the proxy listens.
         QTRY_VERIFY_WITH_TIMEOUT(m_session->connectToService(), 10000);
@@ -259,7 +260,7 @@ private Q_SLOTS:
         qputenv("http_proxy", "http://" + proxyAddress.toLatin1());
         auto unset = qScopeGuard([] { qunsetenv("http_proxy"); });
         // Loopback addresses skip the system's proxy: the service is named as a user's would be.
-        Settings::instance()->values[QStringLiteral("RealApiBaseUrl")] = QStringLiteral("http://tavro.invalid/");
+        Settings::instance()->setServiceUrl(QStringLiteral("http://tavro.invalid/"));
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         QVERIFY(!m_session->connectToService());
         m_session->login();
@@ -273,10 +274,10 @@ private Q_SLOTS:
         QVERIFY(probe.listen(QHostAddress::LocalHost));
         const quint16 closed = probe.serverPort();
         probe.close();
-        auto &values = Settings::instance()->values;
-        values[QStringLiteral("ProxyEnabled")] = true;
-        values[QStringLiteral("ProxyHost")] = QStringLiteral("127.0.0.1");
-        values[QStringLiteral("ProxyPort")] = QString::number(closed);
+        Settings *settings = Settings::instance();
+        settings->setValue(Setting::ProxyEnabled, true);
+        settings->setValue(Setting::ProxyHost, QStringLiteral("127.0.0.1"));
+        settings->setValue(Setting::ProxyPort, QString::number(closed));
         m_session->applyNetworkSettings();
         m_session->login();
         QVERIFY(m_prompt->shown.isEmpty());
@@ -342,10 +343,10 @@ private:
 
     void setStored(const QString &username, const QString &password, const QString &token = {})
     {
-        auto &values = Settings::instance()->values;
-        values[QStringLiteral("Username")] = username;
-        values[QStringLiteral("Password")] = password;
-        values[QStringLiteral("AuthToken")] = token;
+        Settings *settings = Settings::instance();
+        settings->setValue(Setting::Username, username);
+        settings->setValue(Setting::Password, password);
+        settings->setValue(Setting::AuthToken, token);
     }
 
     QStringList methodsReceived() const
@@ -357,7 +358,7 @@ private:
         return methods;
     }
 
-    QString value(const char *key) const { return Settings::instance()->value(QLatin1String(key)).toString(); }
+    static QString value(SettingKey<QString> key) { return Settings::instance()->value(key); }
 
     std::unique_ptr<DevServer> m_server;
     std::unique_ptr<RecordingPresenter> m_boxes;

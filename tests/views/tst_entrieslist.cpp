@@ -61,7 +61,7 @@ private Q_SLOTS:
             old.header()->setSectionResizeMode(0, QHeaderView::Interactive);
             old.header()->resizeSection(0, 400);
             old.header()->resizeSection(1, 40);
-            Settings::instance()->values.insert(QStringLiteral("LinkedListState"), old.header()->saveState());
+            Settings::instance()->setValue(Setting::LinkedListState, old.header()->saveState());
         }
         EntriesList list;
         list.setModel(&model);

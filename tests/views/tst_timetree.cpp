@@ -1,4 +1,3 @@
-#include "appicon.h"
 #include "recordingpresenter.h"
 #include "timetree.h"
 #include "viewtestdb.h"
@@ -145,12 +144,12 @@ private Q_SLOTS:
     {
         const QStringList ignored{QStringLiteral("/USR/BIN/Mail")};
         show();
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"), ignored);
+        Settings::instance()->setValue(Setting::IgnoredApps, ignored);
         select({QStringLiteral("Mail")});
         QSignalSpy reset(m_model.get(), &TreeModel::modelReset);
         QSignalSpy zero(m_tree.get(), &TimeTree::datesWithZeroTimeChanged);
         m_tree->onMenuExclude();
-        QCOMPARE(Settings::instance()->values.value(QStringLiteral("IgnoredApps")).toStringList(), ignored);
+        QCOMPARE(Settings::instance()->value(Setting::IgnoredApps), ignored);
         QCOMPARE(reset.count() + zero.count(), 0);
         QVERIFY(find(*m_model, QStringLiteral("Mail")).isValid());
         QCOMPARE(m_model->totalTime(), 710);
@@ -177,14 +176,13 @@ private Q_SLOTS:
         QFETCH(QStringList, selected);
         QFETCH(int, answer);
         QFETCH(QStringList, titles);
-        Settings::instance()->values[QStringLiteral("NeverRecordedApps")] =
-            QStringList{QStringLiteral("/usr/bin/vault")};
+        Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/usr/bin/vault")});
         show();
         select(selected);
         QSignalSpy replaced(m_tree.get(), &TimeTree::titlesReplaced);
         m_boxes->answerNext(MessageBox::Button(answer));
         m_tree->neverRecordAction()->trigger();
-        QCOMPARE(Settings::instance()->values.value(QStringLiteral("NeverRecordedApps")).toStringList(),
+        QCOMPARE(Settings::instance()->value(Setting::NeverRecordedApps),
                  (QStringList{QStringLiteral("/usr/bin/vault"), QStringLiteral("/usr/bin/editor")}));
         QCOMPARE(m_boxes->boxes().size(), 1);
         QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Never Record This Application"));

@@ -1,8 +1,11 @@
-#include "appdisplayname.h"
+#include "applook.h"
+#include "cataloguecache.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
 #include <QAbstractItemModelTester>
+#include <QIcon>
+#include <QPixmap>
 #include <QSignalSpy>
 
 using namespace ViewTest;
@@ -85,6 +88,44 @@ private Q_SLOTS:
         QVERIFY(consistent(tree));
     }
 
+    // Each model shows applications as its look says: the desktop's name where it has one, else the
+    // stored name; the look's icon, else the stock one.
+    void applicationsShowAsTheLookSays_data()
+    {
+        QTest::addColumn<bool>("withLook");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("mailIcon");
+        QTest::newRow("no look") << false << QStringList{QStringLiteral("Editor"), QStringLiteral("Mail")}
+                                 << QStringLiteral("stock");
+        QTest::newRow("desktop names") << true << QStringList{QStringLiteral("Editor"), QStringLiteral("Post")}
+                                       << QStringLiteral("looked up");
+    }
+
+    void applicationsShowAsTheLookSays()
+    {
+        QFETCH(bool, withLook);
+        QFETCH(QStringList, names);
+        QFETCH(QString, mailIcon);
+        addEntry(m_editor, QStringLiteral("a.txt"), QStringLiteral("09:00:00"), 40);
+        addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("10:00:00"), 30);
+        QPixmap red(8, 8);
+        red.fill(Qt::red);
+        const QIcon lookedUp(red);
+        TreeModel &tree = model();
+        if (withLook) {
+            tree.setAppLook(AppLook(
+                [](const QString &path) {
+                    return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Post") : QString();
+                },
+                [lookedUp](const QString &) { return lookedUp; }));
+        }
+        tree.setupModelData(Day, 0);
+        QCOMPARE(::names(tree), names);
+        const QIcon shown = tree.index(1, 0).data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(shown.cacheKey() == lookedUp.cacheKey() ? QStringLiteral("looked up") : QStringLiteral("stock"),
+                 mailIcon);
+    }
+
     void sortOrderOutlivesRebuilds()
     {
         addEntry(m_editor, QStringLiteral("b.txt"), QStringLiteral("09:00:00"), 40);
@@ -156,10 +197,11 @@ private Q_SLOTS:
 
         // The catalogue's names win; a task list or a (completed) task it no longer lists keeps the name
         // stored with the link.
-        auto &values = Settings::instance()->values;
-        values.insert(QStringLiteral("mapProjectNames"), QVariantMap{{QStringLiteral("3"), QStringLiteral("Website")}});
-        values.insert(QStringLiteral("mapTasklistNames"), QVariantMap{{QStringLiteral("9"), QStringLiteral("Other")}});
-        values.insert(QStringLiteral("mapTaskNames"), QVariantMap{{QStringLiteral("6"), QStringLiteral("Write")}});
+        CatalogueCache::Names names;
+        names.projectNames.insert(QStringLiteral("3"), QStringLiteral("Website"));
+        names.tasklistNames.insert(QStringLiteral("9"), QStringLiteral("Other"));
+        names.taskNames.insert(QStringLiteral("6"), QStringLiteral("Write"));
+        CatalogueCache::instance()->setNames(names);
         tree.reload();
         QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), stored.at(2)}));
         QCOMPARE(tree.itemProperty(tree.index(0, 0, tree.index(0, 0, tree.index(0, 0))), QStringLiteral("id")).toInt(),
@@ -236,8 +278,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(int, threshold);
         QFETCH(QString, total);
-        Settings::instance()->values.insert(QStringLiteral("IgnoredApps"),
-                                            QStringList{QStringLiteral("/usr/bin/editor")});
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/editor")});
         TreeModel &tree = model();
         tree.setFilterText(filter);
         tree.setupModelData(Day, threshold);
@@ -254,11 +295,14 @@ private Q_SLOTS:
     {
         addEntry(m_mail, QStringLiteral("Inbox"), QStringLiteral("09:00:00"), 30);
         addEntry(m_editor, QStringLiteral("notes.txt"), QStringLiteral("09:01:00"), 40);
-        AppDisplayName::setProvider([](const QString &path) {
-            return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Posteingang-Programm") : QString();
-        });
+        const AppLook look(
+            [](const QString &path) {
+                return path == QLatin1String("/usr/bin/mail") ? QStringLiteral("Posteingang-Programm") : QString();
+            },
+            {});
         for (const QString &filter : {QStringLiteral("posteingang"), QStringLiteral("Mail"), QStringLiteral("Inbox")}) {
             TreeModel &tree = model();
+            tree.setAppLook(look);
             tree.setFilterText(filter);
             tree.setupModelData(Day, 0);
             QCOMPARE(tree.totalTime(), 30);
@@ -269,7 +313,6 @@ private Q_SLOTS:
             QCOMPARE(tree.totalTime(), 35);
             exec(QStringLiteral("DELETE FROM entries WHERE start_time LIKE '% 09:02:00'"));
         }
-        AppDisplayName::setProvider({});
     }
 
     void addEntryReachingThresholdShowsWholeDay()

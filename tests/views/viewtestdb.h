@@ -3,6 +3,7 @@
 // A temporary database with helpers to add applications and entries, and tree walks shared by the
 // entry view tests.
 
+#include "cataloguecache.h"
 #include "settings.h"
 #include "testdb.h"
 #include "timetext.h"
@@ -24,9 +25,8 @@ public:
     TestDatabase()
     {
         QVERIFY2(isOpen(), qPrintable(error()));
-        auto &values = Settings::instance()->values;
-        values.clear();
-        values.insert(QStringLiteral("IgnoredApps"), QStringList());
+        Settings::instance()->restoreDefaults();
+        CatalogueCache::instance()->clear();
     }
 };
 

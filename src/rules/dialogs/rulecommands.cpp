@@ -2,11 +2,11 @@
 
 #include "addruledialog.h"
 #include "applyrulesfordaterangedialog.h"
+#include "cataloguecache.h"
 #include "rulepreview.h"
 #include "rulepreviewdialog.h"
 #include "rulesdialog.h"
 #include "rulestore.h"
-#include "settings.h"
 
 #include <QDialog>
 #include <QWidget>
@@ -14,7 +14,7 @@
 namespace {
 QString projectsXml()
 {
-    return Settings::instance()->value(QStringLiteral("XmlProjectsList")).toString();
+    return CatalogueCache::instance()->document();
 }
 } // namespace
 

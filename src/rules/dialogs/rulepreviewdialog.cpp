@@ -1,8 +1,8 @@
 #include "rulepreviewdialog.h"
 
+#include "cataloguecache.h"
 #include "daterangepicker.h"
 #include "entrystore.h"
-#include "settings.h"
 #include "timetext.h"
 
 #include <QDialogButtonBox>
@@ -15,7 +15,7 @@ namespace {
 
 QString taskLabel(const QString &taskId)
 {
-    const QMap<QString, QVariant> names = Settings::instance()->value(QStringLiteral("mapTaskNames")).toMap();
+    const QMap<QString, QVariant> names = CatalogueCache::instance()->names().taskNames;
     const QString name = names.value(taskId).toString();
     return name.isEmpty() ? QStringLiteral("task #") + taskId : QStringLiteral("task '") + name + QLatin1Char('\'');
 }

@@ -1,10 +1,10 @@
 #include "rulesdialog.h"
 
+#include "cataloguecache.h"
 #include "logging.h"
 #include "messagebox.h"
 #include "rulestore.h"
 #include "searchterms.h"
-#include "settings.h"
 #include "timetext.h"
 #include "ui_rulesdialog.h"
 
@@ -35,9 +35,8 @@ QString longDate(const QString &stored)
     return parseDate(stored).toString(QLocale::system().dateFormat(QLocale::LongFormat)).toHtmlEscaped();
 }
 
-QString nameFromMap(const QString &mapKey, const QString &id)
+QString nameFromMap(const QMap<QString, QVariant> &names, const QString &id)
 {
-    const QVariantMap names = Settings::instance()->value(mapKey).toMap();
     const auto found = names.constFind(id);
     return found != names.constEnd() ? found.value().toString() : QLatin1Char('#') + id;
 }
@@ -289,8 +288,9 @@ QString RulesDialog::describeRule(int ruleId)
     }
 
     html += QStringLiteral("Link with task <a href='#'>'") +
-            nameFromMap(QStringLiteral("mapTaskNames"), taskId).toHtmlEscaped() +
+            nameFromMap(CatalogueCache::instance()->names().taskNames, taskId).toHtmlEscaped() +
             QStringLiteral("'</a> from project <a href='#'>'") +
-            nameFromMap(QStringLiteral("mapProjectNames"), projectId).toHtmlEscaped() + QStringLiteral("'</a><br/>");
+            nameFromMap(CatalogueCache::instance()->names().projectNames, projectId).toHtmlEscaped() +
+            QStringLiteral("'</a><br/>");
     return html;
 }
