@@ -51,16 +51,36 @@ double median(QList<double> values)
     return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
-long peakRssKiB()
+namespace {
+long statusKiB(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
         return -1;
     }
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field)) {
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
         }
     }
     return -1;
+}
+} // namespace
+
+long peakRssKiB()
+{
+    return statusKiB("VmHWM:");
+}
+
+long rssKiB()
+{
+    return statusKiB("VmRSS:");
+}
+
+void resetPeakRss()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly)) {
+        clearRefs.write("5");
+    }
 }

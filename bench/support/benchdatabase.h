@@ -33,3 +33,7 @@ double threadCpuMs();
 double median(QList<double> values);
 // The peak resident memory of this process (VmHWM), in KiB; -1 when it cannot be read.
 long peakRssKiB();
+// The resident memory now (VmRSS), in KiB; -1 when it cannot be read.
+long rssKiB();
+// Starts the peak afresh at the resident memory now, so a step's peak is not hidden by an earlier one.
+void resetPeakRss();

@@ -1,10 +1,10 @@
 #include "exportaction.h"
 
-#include "cataloguecache.h"
 #include "clock.h"
 #include "entryexport.h"
 #include "exportdialog.h"
 #include "messagebox.h"
+#include "projectscatalogue.h"
 
 QString ExportAction::run(QWidget *window, const QDate &shownDay)
 {
@@ -17,7 +17,7 @@ QString ExportAction::run(QWidget *window, const QDate &shownDay)
     run.from = dialog.dateFrom;
     run.to = dialog.dateTo;
     run.format = dialog.json ? ExportWriter::Format::Json : ExportWriter::Format::Csv;
-    run.catalogueXml = CatalogueCache::instance()->document();
+    run.catalogue = &ProjectsCatalogue::shared();
     QString error;
     if (!run.writeFile(dialog.path, &error)) {
         MessageBox::warning(window, QStringLiteral("Error"), error);

@@ -52,7 +52,7 @@ bool EntryExport::writeTo(QIODevice *device, QString *error) const
     if (!ok) {
         return unread(error);
     }
-    fillClients(&records, catalogueXml);
+    fillClients(&records, catalogue);
     return written(device, ExportWriter::write(device, records, format), error);
 }
 
@@ -97,18 +97,14 @@ bool EntryExport::writeFile(const QString &path, QString *error) const
     return true;
 }
 
-void EntryExport::fillClients(QList<ExportRecord> *records, const QString &catalogueXml)
+void EntryExport::fillClients(QList<ExportRecord> *records, const ProjectsCatalogue *catalogue)
 {
-    if (catalogueXml.isEmpty()) {
-        return;
-    }
-    ProjectsCatalogue catalogue;
-    if (!catalogue.parse(catalogueXml)) {
+    if (!catalogue || !catalogue->isUsable()) {
         return;
     }
     QHash<qint64, const ProjectsCatalogue::Project *> projects;
-    for (const ProjectsCatalogue::Project &project : catalogue.projects()) {
-        projects.insert(project.id.toLongLong(), &project);
+    for (const ProjectsCatalogue::Project &project : catalogue->projects()) {
+        projects.insert(project.id, &project);
     }
     for (ExportRecord &record : *records) {
         if (record.projectId.isNull()) {
@@ -116,7 +112,8 @@ void EntryExport::fillClients(QList<ExportRecord> *records, const QString &catal
         }
         const auto project = projects.constFind(record.projectId.toLongLong());
         if (project != projects.cend()) {
-            record.clientId = (*project)->clientId;
+            // A project without a client leaves the column empty.
+            record.clientId = (*project)->clientId == 0 ? QString() : QString::number((*project)->clientId);
             record.clientName = (*project)->clientName;
         }
     }

@@ -9,14 +9,16 @@ class QIODevice;
 
 // One export: the entries of a range of days, completed with client names from the projects
 // catalogue when there is one, written in a format. Reads the default connection.
+class ProjectsCatalogue;
+
 class EntryExport
 {
 public:
     QDate from;
     QDate to;
     ExportWriter::Format format = ExportWriter::Format::Csv;
-    // The catalogue text of the signed-in user; empty leaves the client columns empty.
-    QString catalogueXml;
+    // The signed-in user's catalogue (not owned); without a usable one the client columns stay empty.
+    const ProjectsCatalogue *catalogue = nullptr;
     // One row per day with its figures (see ExportWriter::writeDays) instead of one per entry.
     bool perDay = false;
 
@@ -30,7 +32,7 @@ public:
     bool writeFile(const QString &path, QString *error) const;
 
     // Sets the client of every linked record whose project the catalogue knows.
-    static void fillClients(QList<ExportRecord> *records, const QString &catalogueXml);
+    static void fillClients(QList<ExportRecord> *records, const ProjectsCatalogue *catalogue);
 
 private:
     static bool unread(QString *error);

@@ -16,23 +16,23 @@ AddTaskDialog::AddTaskDialog(QWidget *parent)
 
 AddTaskDialog::~AddTaskDialog() = default;
 
-void AddTaskDialog::loadProjects(const QString &xml)
+void AddTaskDialog::loadProjects(const ProjectsCatalogue &catalogue)
 {
-    projectsXml = xml;
-    if (CatalogueChoices::fillProjects(m_ui->cbProjects, xml) && m_ui->cbProjects->count() > 0) {
+    projectsCatalogue = &catalogue;
+    if (CatalogueChoices::fillProjects(m_ui->cbProjects, catalogue) && m_ui->cbProjects->count() > 0) {
         loadTaskLists(CatalogueChoices::currentId(m_ui->cbProjects));
     }
 }
 
 void AddTaskDialog::loadTaskLists(int id)
 {
-    CatalogueChoices::Project project;
-    if (!CatalogueChoices::readProject(projectsXml, id, project)) {
+    ProjectsCatalogue::Project project;
+    if (!projectsCatalogue || !CatalogueChoices::readProject(*projectsCatalogue, id, project)) {
         return;
     }
     m_ui->cbTaskLists->clear();
-    for (const CatalogueChoices::TaskList &taskList : project.taskLists) {
-        m_ui->cbTaskLists->addItem(taskList.name, taskList.id);
+    for (const ProjectsCatalogue::TaskList &taskList : project.taskLists) {
+        m_ui->cbTaskLists->addItem(taskList.name, int(taskList.id));
     }
     if (m_ui->cbTaskLists->count() > 0) {
         m_ui->cbTaskLists->setCurrentIndex(0);

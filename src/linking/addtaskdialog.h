@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class ProjectsCatalogue;
+
 namespace Ui {
 class AddTaskDialog;
 }
@@ -18,7 +20,7 @@ public:
     explicit AddTaskDialog(QWidget *parent = nullptr);
     ~AddTaskDialog() override;
 
-    void loadProjects(const QString &xml);
+    void loadProjects(const ProjectsCatalogue &catalogue);
     void loadTaskLists(int id);
     void putData();
     void getData();
@@ -28,7 +30,8 @@ public:
     int projectId = 0;
     int tasklistId = 0;
     bool billable = false;
-    QString projectsXml;
+    // What the choices come from; not owned.
+    const ProjectsCatalogue *projectsCatalogue = nullptr;
 
 private Q_SLOTS:
     void on_cbProjects_activated(int index);

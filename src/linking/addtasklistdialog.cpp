@@ -16,10 +16,10 @@ AddTaskListDialog::AddTaskListDialog(QWidget *parent)
 
 AddTaskListDialog::~AddTaskListDialog() = default;
 
-void AddTaskListDialog::loadProjects(const QString &xml)
+void AddTaskListDialog::loadProjects(const ProjectsCatalogue &catalogue)
 {
-    projectsXml = xml;
-    CatalogueChoices::fillProjects(m_ui->cbProjects, xml);
+    projectsCatalogue = &catalogue;
+    CatalogueChoices::fillProjects(m_ui->cbProjects, catalogue);
 }
 
 void AddTaskListDialog::putData()

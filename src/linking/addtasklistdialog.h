@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class ProjectsCatalogue;
+
 namespace Ui {
 class AddTaskListDialog;
 }
@@ -18,13 +20,14 @@ public:
     explicit AddTaskListDialog(QWidget *parent = nullptr);
     ~AddTaskListDialog() override;
 
-    void loadProjects(const QString &xml);
+    void loadProjects(const ProjectsCatalogue &catalogue);
     void putData();
     void getData();
 
     QString name;
     int projectId = 0;
-    QString projectsXml;
+    // What the choices come from; not owned.
+    const ProjectsCatalogue *projectsCatalogue = nullptr;
 
 private Q_SLOTS:
 

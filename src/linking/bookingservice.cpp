@@ -1,8 +1,8 @@
 #include "bookingservice.h"
 
 #include "apireply.h"
-#include "cataloguecache.h"
 #include "logging.h"
+#include "projectscatalogue.h"
 #include "servicecall.h"
 #include "timetext.h"
 
@@ -13,15 +13,15 @@ namespace {
 // Where the catalogue places the task now.
 LinkTarget targetFor(qint64 taskId)
 {
+    const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+    const ProjectsCatalogue::TaskPlace place = catalogue.taskPlace(taskId);
     LinkTarget target;
-    const QString task = QString::number(taskId);
     target.taskId = taskId;
-    const CatalogueCache::Names &names = CatalogueCache::instance()->names();
-    target.projectId = names.taskParentProjects.value(task).toLongLong();
-    target.tasklistId = names.taskParentTasklists.value(task).toLongLong();
-    target.taskName = names.taskNames.value(task).toString();
-    target.projectName = names.projectNames.value(QString::number(target.projectId)).toString();
-    target.tasklistName = names.tasklistNames.value(QString::number(target.tasklistId)).toString();
+    target.projectId = place.projectId;
+    target.tasklistId = place.tasklistId;
+    target.taskName = place.name;
+    target.projectName = catalogue.projectName(place.projectId);
+    target.tasklistName = catalogue.tasklistName(place.tasklistId);
     return target;
 }
 

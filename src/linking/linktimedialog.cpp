@@ -1,6 +1,5 @@
 #include "linktimedialog.h"
 
-#include "cataloguecache.h"
 #include "logging.h"
 #include "timetext.h"
 #include "ui_linktimedialog.h"
@@ -19,7 +18,7 @@ LinkTimeDialog::~LinkTimeDialog() = default;
 TimeTree::LinkChoice LinkTimeDialog::ask(QWidget *parent, const QString &notes, qint64 seconds)
 {
     LinkTimeDialog dialog(parent);
-    dialog.loadProjects(CatalogueCache::instance()->document());
+    dialog.loadProjects(ProjectsCatalogue::shared());
     dialog.notes = notes;
     dialog.seconds = int(seconds);
     dialog.putData();
@@ -33,18 +32,18 @@ TimeTree::LinkChoice LinkTimeDialog::ask(QWidget *parent, const QString &notes, 
     return choice;
 }
 
-void LinkTimeDialog::loadProjects(const QString &xml)
+void LinkTimeDialog::loadProjects(const ProjectsCatalogue &catalogue)
 {
-    projectsXml = xml;
-    if (CatalogueChoices::fillProjects(m_ui->cbProjects, xml) && m_ui->cbProjects->count() > 0) {
+    projectsCatalogue = &catalogue;
+    if (CatalogueChoices::fillProjects(m_ui->cbProjects, catalogue) && m_ui->cbProjects->count() > 0) {
         loadTasks(CatalogueChoices::currentId(m_ui->cbProjects));
     }
 }
 
 void LinkTimeDialog::loadTasks(int id)
 {
-    CatalogueChoices::Project project;
-    if (CatalogueChoices::readProject(projectsXml, id, project)) {
+    ProjectsCatalogue::Project project;
+    if (projectsCatalogue && CatalogueChoices::readProject(*projectsCatalogue, id, project)) {
         CatalogueChoices::fillTasks(m_ui->cbTasks, project);
     }
 }

@@ -26,7 +26,7 @@ public:
     // on the cached catalogue.
     static TimeTree::LinkChoice ask(QWidget *parent, const QString &notes, qint64 seconds);
 
-    void loadProjects(const QString &xml);
+    void loadProjects(const ProjectsCatalogue &catalogue);
     void loadTasks(int id);
     void putData();
     void getData();
@@ -35,7 +35,8 @@ public:
     int projectId = 0;
     int taskId = 0;
     int seconds = 0;
-    QString projectsXml;
+    // What the choices come from; not owned.
+    const ProjectsCatalogue *projectsCatalogue = nullptr;
 
 private Q_SLOTS:
     void on_cbTasks_currentIndexChanged(int index);

@@ -2,12 +2,12 @@
 
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
-#include "cataloguecache.h"
 #include "entrydragpayload.h"
 #include "linktimedialog.h"
 #include "logging.h"
 #include "messagebox.h"
-#include "projectscatalogue.h"
+#include "projectsfilterindex.h"
+#include "searchterms.h"
 #include "servicecall.h"
 
 #include <QAction>
@@ -25,11 +25,6 @@
 namespace {
 
 constexpr int completedTaskPause = 500;
-
-QString cachedCatalogue()
-{
-    return CatalogueCache::instance()->document();
-}
 
 bool isPositiveId(const QString &id)
 {
@@ -53,6 +48,9 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     setAutoExpandDelay(1000);
     setContextMenuPolicy(Qt::DefaultContextMenu);
 
+    for (Level level : {Client, Project, TaskList, Task}) {
+        m_levelIcons[level] = QIcon(QStringLiteral(":/icons/res/") + levelType(level) + QStringLiteral(".png"));
+    }
     m_addTaskAction = new QAction(QStringLiteral("Add &Task"), this);
     connect(m_addTaskAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTask);
     m_addTaskListAction = new QAction(QStringLiteral("Add Task&list"), this);
@@ -64,6 +62,18 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     connect(m_expandAllAction, &QAction::triggered, this, &QTreeView::expandAll);
     m_collapseAllAction = addTreeAction(QStringLiteral("&Collapse All"), QKeySequence::ZoomOut);
     connect(m_collapseAllAction, &QAction::triggered, this, &QTreeView::collapseAll);
+    connect(m_collapseAllAction, &QAction::triggered, this, [this] { m_collapsedSinceExpand = true; });
+    connect(this, &QTreeView::collapsed, this, [this] { m_collapsedSinceExpand = true; });
+    // Items added or removed behind the index's back (a created or completed task, a logout) end it.
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_filterIndex.reset(); });
+    connect(model(), &QAbstractItemModel::rowsInserted, this, [this] { m_filterIndex.reset(); });
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_filterIndex.reset(); });
+}
+
+ProjectsTree::~ProjectsTree()
+{
+    // The base class clears the items after this class's members are gone.
+    model()->disconnect(this);
 }
 
 QAction *ProjectsTree::addTreeAction(const QString &text, const QKeySequence &shortcut)
@@ -75,11 +85,11 @@ QAction *ProjectsTree::addTreeAction(const QString &text, const QKeySequence &sh
     return action;
 }
 
-void ProjectsTree::populate(const QString &xml)
+void ProjectsTree::populate()
 {
     clear();
-    ProjectsCatalogue catalogue;
-    if (!catalogue.parse(xml)) {
+    const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+    if (!catalogue.isUsable()) {
         // Once until the catalogue loads again: filtering offline must not repeat the box per keystroke.
         if (!m_loadFailed) {
             MessageBox::warning(this, QStringLiteral("Error"), QStringLiteral("Could not load projects tree"));
@@ -89,44 +99,89 @@ void ProjectsTree::populate(const QString &xml)
         return;
     }
     m_loadFailed = false;
-    for (const ProjectsCatalogue::ShownClient &client : catalogue.shown(m_filterText)) {
+    // Everything is built once and the filter hides what it leaves out; only where that would order the
+    // clients differently is the tree built for the filter itself.
+    auto index = std::make_unique<ProjectsFilterIndex>();
+    build(catalogue.shown(QString()), index.get());
+    if (index->apply(splitSearchTerms(m_filterText))) {
+        m_filterIndex = std::move(index);
+        m_indexGeneration = catalogue.generation();
+    } else {
+        clear();
+        build(catalogue.shown(m_filterText), nullptr);
+    }
+}
+
+void ProjectsTree::build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex *index)
+{
+    // Built apart from the tree and handed over at once: attached items would each tell the view.
+    QList<QTreeWidgetItem *> clientItems;
+    for (const ProjectsCatalogue::ShownClient &client : clients) {
         const QString clientName = client.name.isEmpty() ? QStringLiteral("No client") : client.name;
-        QTreeWidgetItem *clientItem = addItem(nullptr, QStringLiteral("client"), client.id, clientName);
+        QTreeWidgetItem *clientItem = addItem(nullptr, Client, client.id, clientName);
+        if (index) {
+            index->addClient(clientItem);
+        }
         for (const ProjectsCatalogue::ShownProject &project : client.projects) {
-            QTreeWidgetItem *projectItem = addItem(clientItem, QStringLiteral("project"), project.id, project.name);
+            QTreeWidgetItem *projectItem = addItem(clientItem, Project, project.id, project.name);
+            if (index) {
+                index->addProject(projectItem, project.name, project.position);
+            }
             for (const ProjectsCatalogue::TaskList &taskList : project.taskLists) {
-                QTreeWidgetItem *taskListItem =
-                    addItem(projectItem, QStringLiteral("tasklist"), taskList.id, taskList.name);
+                QTreeWidgetItem *taskListItem = addItem(projectItem, TaskList, taskList.id, taskList.name);
+                if (index) {
+                    index->addTaskList(taskListItem, taskList.name);
+                }
                 for (const ProjectsCatalogue::Task &task : taskList.tasks) {
-                    addItem(taskListItem, QStringLiteral("task"), task.id, task.name);
+                    QTreeWidgetItem *taskItem = addItem(taskListItem, Task, task.id, task.name);
+                    if (index) {
+                        index->addTask(taskItem, task.name);
+                    }
                 }
             }
         }
+        clientItems << clientItem;
     }
-    ProjectsCatalogue::storeMaps(catalogue.maps());
+    addTopLevelItems(clientItems);
 }
 
-void ProjectsTree::showProjects(const QString &xml)
+void ProjectsTree::showProjects()
 {
-    populate(xml);
+    populate();
     expandAll();
+    m_collapsedSinceExpand = false;
 }
 
 void ProjectsTree::applyFilter(const QString &text)
 {
     setFilterText(text);
-    showProjects(cachedCatalogue());
+    const bool current = m_filterIndex && m_indexGeneration == ProjectsCatalogue::shared().generation();
+    if (!current || !m_filterIndex->apply(splitSearchTerms(text))) {
+        showProjects();
+        return;
+    }
+    // Hidden items keep their state: everything is still expanded unless the user collapsed something.
+    if (m_collapsedSinceExpand) {
+        expandAll();
+        m_collapsedSinceExpand = false;
+    }
 }
 
-QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, const QString &type, const QString &id,
-                                       const QString &name)
+QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, Level level, qint64 id, const QString &name)
 {
-    auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    auto *item = new QTreeWidgetItem(parent);
     item->setText(0, name);
-    item->setIcon(0, QIcon(QStringLiteral(":/icons/res/") + type + QStringLiteral(".png")));
-    item->setData(0, IdRole, id);
-    item->setData(0, TypeRole, type);
+    item->setIcon(0, m_levelIcons[level]);
+    item->setData(0, IdRole, QString::number(id));
+    item->setData(0, TypeRole, levelType(level));
     return item;
+}
+
+QString ProjectsTree::levelType(Level level)
+{
+    static const QString types[] = {QStringLiteral("client"), QStringLiteral("project"), QStringLiteral("tasklist"),
+                                    QStringLiteral("task")};
+    return types[level];
 }
 
 QString ProjectsTree::typeOf(const QTreeWidgetItem *item)
@@ -150,7 +205,9 @@ QTreeWidgetItem *ProjectsTree::findProjectItem(int projectId) const
     for (int i = 0; i < topLevelItemCount(); ++i) {
         const QTreeWidgetItem *client = topLevelItem(i);
         for (int j = 0; j < client->childCount(); ++j) {
-            if (typeOf(client->child(j)) == QLatin1String("project") && idOf(client->child(j)) == projectId) {
+            const QTreeWidgetItem *project = client->child(j);
+            if (!client->isHidden() && !project->isHidden() && typeOf(project) == QLatin1String("project") &&
+                idOf(project) == projectId) {
                 return client->child(j);
             }
         }
@@ -162,7 +219,7 @@ QTreeWidgetItem *ProjectsTree::findTasklistItem(int projectId, int tasklistId) c
 {
     const QTreeWidgetItem *project = findProjectItem(projectId);
     for (int i = 0; project && i < project->childCount(); ++i) {
-        if (idOf(project->child(i)) == tasklistId) {
+        if (!project->child(i)->isHidden() && idOf(project->child(i)) == tasklistId) {
             return project->child(i);
         }
     }
@@ -267,7 +324,7 @@ bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *t
 {
     const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(event->mimeData());
     LinkTimeDialog dialog(this);
-    dialog.loadProjects(cachedCatalogue());
+    dialog.loadProjects(ProjectsCatalogue::shared());
     dialog.notes = payload->notes;
     dialog.seconds = payload->seconds;
     dialog.taskId = idOf(taskItem);
@@ -353,7 +410,7 @@ void ProjectsTree::onMenuAddTaskList()
         return;
     }
     AddTaskListDialog dialog(this);
-    dialog.loadProjects(cachedCatalogue());
+    dialog.loadProjects(ProjectsCatalogue::shared());
     dialog.projectId = idOf(item);
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
@@ -375,14 +432,11 @@ void ProjectsTree::onMenuAddTaskList()
         return;
     }
     if (QTreeWidgetItem *projectItem = findProjectItem(dialog.projectId)) {
-        addItem(projectItem, QStringLiteral("tasklist"), id, dialog.name);
+        addItem(projectItem, TaskList, id.toLongLong(), dialog.name);
         projectItem->setExpanded(true);
     }
-    // The cache follows the service even when a filter hides the project, so the next filter shows it.
-    CatalogueCache *cache = CatalogueCache::instance();
-    cache->setDocument(ProjectsCatalogue::addTaskListToXml(
-        cache->document(), dialog.projectId, {{QStringLiteral("id"), id}, {QStringLiteral("name"), dialog.name}}));
-    cache->addTaskList(id, dialog.name);
+    // The catalogue follows the service even when a filter hides the project, so the next filter shows it.
+    ProjectsCatalogue::shared().addTaskList(dialog.projectId, id.toLongLong(), dialog.name);
 }
 
 void ProjectsTree::onMenuAddTask()
@@ -392,7 +446,7 @@ void ProjectsTree::onMenuAddTask()
         return;
     }
     AddTaskDialog dialog(this);
-    dialog.loadProjects(cachedCatalogue());
+    dialog.loadProjects(ProjectsCatalogue::shared());
     dialog.projectId = idOf(item->parent());
     dialog.tasklistId = idOf(item);
     dialog.billable = true;
@@ -421,17 +475,8 @@ void ProjectsTree::onMenuAddTask()
         return;
     }
     if (QTreeWidgetItem *taskListItem = findTasklistItem(dialog.projectId, dialog.tasklistId)) {
-        addItem(taskListItem, QStringLiteral("task"), id, dialog.name);
+        addItem(taskListItem, Task, id.toLongLong(), dialog.name);
         taskListItem->setExpanded(true);
     }
-    const QMap<QString, QVariant> task{{QStringLiteral("id"), id},
-                                       {QStringLiteral("name"), dialog.name},
-                                       {QStringLiteral("billable"), dialog.billable ? 1 : 0},
-                                       {QStringLiteral("description"), dialog.description},
-                                       {QStringLiteral("complete"), 0},
-                                       {QStringLiteral("price_per_hour"), 0},
-                                       {QStringLiteral("due_date"), QString()}};
-    CatalogueCache *cache = CatalogueCache::instance();
-    cache->setDocument(ProjectsCatalogue::addTaskToXml(cache->document(), dialog.projectId, dialog.tasklistId, task));
-    cache->addTask(id, dialog.name, QString::number(dialog.projectId), QString::number(dialog.tasklistId));
+    ProjectsCatalogue::shared().addTask(dialog.projectId, dialog.tasklistId, id.toLongLong(), dialog.name);
 }

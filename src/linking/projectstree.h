@@ -1,7 +1,12 @@
 #pragma once
 
+#include "projectscatalogue.h"
+
 #include <QTreeWidget>
 
+#include <memory>
+
+class ProjectsFilterIndex;
 class QAction;
 class QMenu;
 
@@ -18,13 +23,14 @@ public:
     static constexpr int TypeRole = Qt::UserRole + 2;
 
     explicit ProjectsTree(QWidget *parent = nullptr);
+    ~ProjectsTree() override;
 
     QString filterText() const { return m_filterText; }
     void setFilterText(const QString &text) { m_filterText = text; }
 
-    // Rebuilds the items for the current filter and stores the five id maps. A document whose status
-    // is not "ok" leaves the tree empty, the maps as they were, and says so in a box.
-    void populate(const QString &xml);
+    // Rebuilds the items from the shared catalogue for the current filter. An unusable catalogue leaves
+    // the tree empty and says so in a box.
+    void populate();
 
     // "&Refresh": the main window reloads the projects from the service when it is triggered.
     QAction *refreshAction() const { return m_refreshAction; }
@@ -34,7 +40,7 @@ public:
     QAction *expandAllAction() const { return m_expandAllAction; }
     QAction *collapseAllAction() const { return m_collapseAllAction; }
 
-    // The project item with this id below any client, and the task list with this id below that project.
+    // The shown project item with this id below any client, and the shown task list with this id below it.
     QTreeWidgetItem *findProjectItem(int projectId) const;
     QTreeWidgetItem *findTasklistItem(int projectId, int tasklistId) const;
 
@@ -52,8 +58,8 @@ public Q_SLOTS:
     void onMenuAddTaskList();
     void onMenuComplete();
     // populate() and expand everything: for a freshly fetched catalogue.
-    void showProjects(const QString &xml);
-    // Sets the filter and shows the cached catalogue again.
+    void showProjects();
+    // Sets the filter and shows the catalogue again.
     void applyFilter(const QString &text);
     // Adding task lists and tasks and completing tasks are offered only while signed in.
     void setSignedIn(bool signedIn) { m_signedIn = signedIn; }
@@ -71,15 +77,28 @@ protected:
     bool dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *mimeData, Qt::DropAction action) override;
 
 private:
+    enum Level { Client, Project, TaskList, Task };
+
     static QString typeOf(const QTreeWidgetItem *item);
     static int idOf(const QTreeWidgetItem *item);
     QTreeWidgetItem *firstSelectedOfType(const QString &type) const;
     QAction *addTreeAction(const QString &text, const QKeySequence &shortcut);
     // Asks the link dialog about a Ctrl drop on a task; false when it was cancelled or chose no task.
     bool askDropTask(const QDropEvent *event, const QTreeWidgetItem *taskItem);
-    QTreeWidgetItem *addItem(QTreeWidgetItem *parent, const QString &type, const QString &id, const QString &name);
+    // An item below `parent`; without one, a detached item the caller hands to the tree.
+    QTreeWidgetItem *addItem(QTreeWidgetItem *parent, Level level, qint64 id, const QString &name);
+    static QString levelType(Level level);
+    // Adds the clients' items; `index`, when given, learns them.
+    void build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex *index);
 
+    // One icon per level, shared by every item.
+    QIcon m_levelIcons[4];
     QString m_filterText;
+    // Present while the items are those of the whole catalogue, built for an empty filter.
+    std::unique_ptr<ProjectsFilterIndex> m_filterIndex;
+    // The catalogue's generation the items were built from.
+    quint64 m_indexGeneration = 0;
+    bool m_collapsedSinceExpand = false;
     bool m_signedIn = false;
     // The last catalogue could not be read and the user was told.
     bool m_loadFailed = false;

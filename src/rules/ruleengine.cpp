@@ -1,9 +1,9 @@
 #include "ruleengine.h"
 
-#include "cataloguecache.h"
 #include "linkingservice.h"
 #include "logging.h"
 #include "messagebox.h"
+#include "projectscatalogue.h"
 #include "rulepreview.h"
 #include "timetext.h"
 
@@ -77,18 +77,18 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
     MessageBox::information(m_messageParent, QStringLiteral("Apply Rules"),
-                            m_result.summary(CatalogueCache::instance()->names().taskNames));
+                            m_result.summary(ProjectsCatalogue::shared()));
     return true;
 }
 
-QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
+QString RuleRunResult::summary(const ProjectsCatalogue &catalogue) const
 {
     int entries = 0;
     qint64 seconds = 0;
     QStringList linkedLines;
     QStringList failedLines;
     for (const Batch &batch : batches) {
-        const QString name = taskNames.value(batch.taskId).toString();
+        const QString name = catalogue.taskName(batch.taskId.toLongLong());
         const QString task = name.isEmpty() ? QStringLiteral("task %1").arg(batch.taskId) : name;
         const QString count =
             batch.entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(batch.entries);
@@ -121,8 +121,10 @@ QString RuleRunResult::summary(const QMap<QString, QVariant> &taskNames) const
 
 std::function<bool(const QString &)> RuleEngine::openTaskFilter()
 {
-    const QVariantMap openTasks = CatalogueCache::instance()->names().taskNames;
-    return [openTasks](const QString &taskId) { return openTasks.isEmpty() || openTasks.contains(taskId); };
+    const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+    return [&catalogue](const QString &taskId) {
+        return !catalogue.hasOpenTasks() || catalogue.isOpenTask(taskId.toLongLong());
+    };
 }
 
 QList<EntryGroup> RuleEngine::loadGroups(const QDate &from, const QDate &to, bool *ok)

@@ -14,6 +14,7 @@
 #include <functional>
 
 class LinkingService;
+class ProjectsCatalogue;
 
 // What one run did, for the summary the user sees at its end.
 struct RuleRunResult
@@ -32,7 +33,7 @@ struct RuleRunResult
 
     // "Linked 3 entries (1 h 0 m 0 s) with:" and a line per task and day, or that nothing matched;
     // task names come from `taskNames` (task id -> name).
-    QString summary(const QMap<QString, QVariant> &taskNames) const;
+    QString summary(const ProjectsCatalogue &catalogue) const;
 };
 
 // One remote entry's worth of entries: a task and the day they were recorded on. The remote entry

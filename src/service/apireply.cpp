@@ -1,5 +1,7 @@
 #include "apireply.h"
 
+#include "replyshape.h"
+
 #include <QDomNodeList>
 #include <QXmlStreamReader>
 
@@ -8,27 +10,17 @@ namespace {
 // parser (whose work and memory grow with depth and entity expansion) sees it.
 QString checkShape(const QString &xml)
 {
-    if (xml.size() > ApiReply::MaxReplyBytes) {
-        return QStringLiteral("The reply is larger than %1 MB.").arg(ApiReply::MaxReplyBytes / (1024 * 1024));
+    const QString tooLarge = ReplyShape::sizeProblem(xml);
+    if (!tooLarge.isEmpty()) {
+        return tooLarge;
     }
     QXmlStreamReader reader(xml);
-    int depth = 0;
+    ReplyShape shape;
     while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::DTD:
-            return QStringLiteral("The reply carries a document type declaration.");
-        case QXmlStreamReader::EntityReference:
-            return QStringLiteral("The reply refers to an entity.");
-        case QXmlStreamReader::StartElement:
-            if (++depth > ApiReply::MaxDepth) {
-                return QStringLiteral("The reply nests deeper than %1 levels.").arg(ApiReply::MaxDepth);
-            }
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
+        reader.readNext();
+        const QString problem = shape.problem(reader);
+        if (!problem.isEmpty()) {
+            return problem;
         }
     }
     return reader.hasError() ? reader.errorString() : QString();

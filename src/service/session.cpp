@@ -2,7 +2,7 @@
 
 #include "apireply.h"
 #include "apirequest.h"
-#include "cataloguecache.h"
+#include "cataloguereader.h"
 #include "logging.h"
 #include "loginprompt.h"
 #include "settings.h"
@@ -357,10 +357,13 @@ void Session::loadProjects()
     if (!replyIsOk(sent, request)) {
         qCDebug(lcService) << "error loading projects xml";
     }
-    if (!reply.isEmpty()) {
-        Q_EMIT projectsReceived(reply);
+    // Every reply replaces what the tree and the dialogs offer; an unusable one leaves them nothing to show.
+    if (reply.isEmpty()) {
+        ProjectsCatalogue::shared().markUnusable();
+        return;
     }
-    CatalogueCache::instance()->setDocument(reply);
+    CatalogueReader::load(reply, ProjectsCatalogue::shared());
+    Q_EMIT projectsReceived();
 }
 
 void Session::onStatusLoginIndicatorDblClicked()

@@ -68,8 +68,8 @@ Q_SIGNALS:
     void indicatorTextChanged(const QString &text);
     // Signed in: "Log In..." disabled, "Log Out" enabled; signed out the other way round.
     void loginStateChanged(bool loggedIn);
-    // A findByUser reply that is not empty; show it in the projects tree (before it is cached).
-    void projectsReceived(const QString &xml);
+    // A findByUser reply that is not empty is in the shared catalogue (usable or not): show it in the tree.
+    void projectsReceived();
     // Logout: empty the projects tree.
     void projectsCleared();
 

@@ -2,8 +2,8 @@
 
 #include "applicationstore.h"
 #include "bytearena.h"
-#include "cataloguecache.h"
 #include "dayentrycursor.h"
+#include "projectscatalogue.h"
 #include "settings.h"
 #include "timetext.h"
 #include "treeitem.h"
@@ -67,10 +67,11 @@ QIcon nodeIcon(const QString &type)
 
 // The catalogue's current name; the one stored at linking time for what it no longer lists (a
 // completed task, a project gone).
-QString nameFor(const QMap<QString, QVariant> &catalogue, const QString &id, const QString &stored)
+using CatalogueName = QString (ProjectsCatalogue::*)(qint64) const;
+QString nameFor(CatalogueName catalogueName, const QString &id, const QString &stored)
 {
-    const auto found = catalogue.constFind(id);
-    return found == catalogue.cend() ? stored : found->toString();
+    const QString name = (ProjectsCatalogue::shared().*catalogueName)(id.toLongLong());
+    return name.isEmpty() ? stored : name;
 }
 
 void sortTree(TreeItem *item, int column, Qt::SortOrder order)
@@ -282,9 +283,6 @@ public:
         , m_linked(linked)
         , m_groupByHour(groupByHour)
         , m_look(look)
-        , m_projectNames(CatalogueCache::instance()->names().projectNames)
-        , m_tasklistNames(CatalogueCache::instance()->names().tasklistNames)
-        , m_taskNames(CatalogueCache::instance()->names().taskNames)
         , m_ignored(ignoredPaths())
         , m_zero(formatDuration(0))
     {
@@ -442,11 +440,13 @@ private:
             return *known;
         }
         TreeItem *node = group(
-            m_root, ProjectType, row.extProjectId(), [&] { return row.extProjectName(); }, m_projectNames);
+            m_root, ProjectType, row.extProjectId(), [&] { return row.extProjectName(); },
+            &ProjectsCatalogue::projectName);
         node = group(
-            node, TasklistType, row.extTasklistId(), [&] { return row.extTasklistName(); }, m_tasklistNames);
+            node, TasklistType, row.extTasklistId(), [&] { return row.extTasklistName(); },
+            &ProjectsCatalogue::tasklistName);
         node = group(
-            node, TaskType, row.extTaskId(), [&] { return row.extTaskName(); }, m_taskNames);
+            node, TaskType, row.extTaskId(), [&] { return row.extTaskName(); }, &ProjectsCatalogue::taskName);
         if (known) {
             *known = node;
         }
@@ -464,11 +464,12 @@ private:
 
     template <typename StoredName>
     TreeItem *group(TreeItem *parent, const QString &type, const QString &id, StoredName storedName,
-                    const QMap<QString, QVariant> &catalogue)
+                    CatalogueName catalogueName)
     {
         TreeItem *&node = m_groups[{parent, id}];
         if (!node) {
-            node = append(parent, nameFor(catalogue, id, storedName()), type, {{IdKey, id}, {IconKey, nodeIcon(type)}});
+            node = append(parent, nameFor(catalogueName, id, storedName()), type,
+                          {{IdKey, id}, {IconKey, nodeIcon(type)}});
         }
         return node;
     }
@@ -528,9 +529,6 @@ private:
     const bool m_linked;
     const bool m_groupByHour;
     const AppLook &m_look;
-    const QMap<QString, QVariant> m_projectNames;
-    const QMap<QString, QVariant> m_tasklistNames;
-    const QMap<QString, QVariant> m_taskNames;
     const QSet<QString> m_ignored;
     const QString m_zero;
     // By the cursor's application number.

@@ -1,11 +1,11 @@
 #include "buildinfo.h"
 #include "calendarwidget.h"
-#include "cataloguecache.h"
 #include "clickablelabel.h"
 #include "devserver.h"
 #include "entrieslist.h"
 #include "entrydaymodel.h"
 #include "mainwindow.h"
+#include "projectscatalogue.h"
 #include "projectstree.h"
 #include "recorder.h"
 #include "recordingpresenter.h"
@@ -159,7 +159,7 @@ private Q_SLOTS:
         m_window.reset();
         m_presenter.reset();
         Settings::instance()->restoreDefaults();
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
     }
 
     void closeAndMinimise_data()
@@ -220,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(m_presenter->boxes().size(), 1);
         m_window.reset();
         Settings::instance()->restoreDefaults();
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
 
         // The next start has not forgotten that the user was told.
         start({{QStringLiteral("Application/CloseToTray"), false},

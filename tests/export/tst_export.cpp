@@ -1,3 +1,4 @@
+#include "cataloguereader.h"
 #include "entryexport.h"
 #include "exportcommand.h"
 #include "testdb.h"
@@ -142,11 +143,13 @@ private Q_SLOTS:
         QFile catalogue(qEnvironmentVariable("TAVRO_TEST_DATA") + QStringLiteral("/projects.xml"));
         QVERIFY(catalogue.open(QIODevice::ReadOnly));
 
+        // Read as the service's reply arrives: one character per byte.
+        ProjectsCatalogue projects;
+        QVERIFY(CatalogueReader::load(QString::fromLatin1(catalogue.readAll()), projects));
         EntryExport run;
         run.from = QDate(2026, 3, 2);
         run.to = run.from;
-        // Stored as the service's reply arrives: one character per byte.
-        run.catalogueXml = QString::fromLatin1(catalogue.readAll());
+        run.catalogue = &projects;
 
         const QString csvPath = m_dir.filePath(QStringLiteral("out.csv"));
         QString error;

@@ -1,5 +1,4 @@
 #include "linkingfixture.h"
-#include "cataloguecache.h"
 
 #include "devservicestore.h"
 #include "projectscatalogue.h"
@@ -14,7 +13,7 @@ LinkingFixture::~LinkingFixture()
 {
     models.reset();
     Settings::instance()->restoreDefaults();
-    CatalogueCache::instance()->clear();
+    ProjectsCatalogue::shared().clear();
 }
 
 bool LinkingFixture::start()
@@ -46,14 +45,9 @@ bool LinkingFixture::start()
         return false;
     }
     m_session.login();
-    // The maps are kept as the projects tree keeps them.
-    ProjectsCatalogue catalogue;
-    if (catalogue.parse(CatalogueCache::instance()->document())) {
-        ProjectsCatalogue::storeMaps(catalogue.maps());
-    }
     models = std::make_unique<LinkingModels>();
     server.clearRequests();
-    return !CatalogueCache::instance()->names().taskNames.isEmpty();
+    return ProjectsCatalogue::shared().hasOpenTasks();
 }
 
 qint64 LinkingFixture::addEntry(qint64 appId, const char *title, const char *start, const char *end)

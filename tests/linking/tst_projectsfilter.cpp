@@ -1,4 +1,4 @@
-#include "cataloguecache.h"
+#include "cataloguereader.h"
 #include "devserver.h"
 #include "projectstree.h"
 #include "recordingpresenter.h"
@@ -9,12 +9,16 @@
 #include <QTest>
 
 namespace {
-// The tree as one line: type initial and text of every item, depth first (L for task lists).
+// The tree as the user sees it, as one line: type initial and text of every shown item, depth first (L for
+// task lists).
 QString outline(const QTreeWidgetItem *parent)
 {
     QStringList parts;
     for (int i = 0; i < parent->childCount(); ++i) {
         const QTreeWidgetItem *item = parent->child(i);
+        if (item->isHidden()) {
+            continue;
+        }
         const QString type = item->data(0, ProjectsTree::TypeRole).toString();
         parts << (type == QLatin1String("tasklist") ? QStringLiteral("L") : type.left(1).toUpper()) + QLatin1Char(':') +
                      item->text(0);
@@ -59,15 +63,18 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QString, outline);
         Settings::instance()->restoreDefaults();
-        CatalogueCache::instance()->clear();
-        CatalogueCache::instance()->setDocument(TestSupport::fixtureReply(QStringLiteral("projects.xml")));
+        ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
+        QVERIFY(CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("projects.xml")), catalogue));
         ProjectsTree tree;
         tree.applyFilter(filter);
         QCOMPARE(::outline(tree.invisibleRootItem()), outline);
-        // The maps hold every open task, whatever the filter shows, and no completed one.
-        QCOMPARE(CatalogueCache::instance()->names().taskNames.keys(),
-                 (QStringList{QStringLiteral("1000"), QStringLiteral("1002"), QStringLiteral("1100"),
-                              QStringLiteral("1200"), QStringLiteral("1300")}));
+        // Names are known for every open task, whatever the filter shows, and for no completed one.
+        for (qint64 open : {1000, 1002, 1100, 1200, 1300}) {
+            QVERIFY(catalogue.isOpenTask(open));
+        }
+        for (qint64 completed : {1001, 1301, 1400}) {
+            QVERIFY(!catalogue.isOpenTask(completed));
+        }
     }
 
     void emptyReplyThenFilterShowsBox()
@@ -77,26 +84,27 @@ private Q_SLOTS:
         QVERIFY(server.listen());
         Settings *settings = Settings::instance();
         settings->restoreDefaults();
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
         settings->setServiceUrl(server.url().toString());
         settings->setValue(Setting::Username, QStringLiteral("demo@tavro.test"));
         settings->setValue(Setting::Password, QStringLiteral("demo"));
         ProjectsTree tree;
         Session session(nullptr);
         connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
+        ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
         connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
         QVERIFY(session.connectToService());
         session.login();
         // Names arrive as UTF-8 and show decoded.
         QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
 
-        // The fetch fails on the network: the tree stays, the cache becomes empty.
+        // The fetch fails on the network: the tree stays, the catalogue has nothing more to show.
         const int shown = tree.topLevelItemCount();
         server.setFault(QStringLiteral("tavro.projects.findByUser"), DevServer::Fault::Close);
         session.loadProjects();
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
         QCOMPARE(tree.topLevelItemCount(), shown);
-        QCOMPARE(CatalogueCache::instance()->document(), QString());
+        QVERIFY(!catalogue.isUsable());
         tree.applyFilter(QStringLiteral("design"));
         QCOMPARE(boxes.boxes().size(), 2);
         QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
@@ -110,7 +118,7 @@ private Q_SLOTS:
         session.loadProjects();
         QVERIFY(tree.topLevelItemCount() > 0);
         // After the catalogue loaded again, a new failure is told again.
-        CatalogueCache::instance()->setDocument(QString());
+        catalogue.markUnusable();
         tree.applyFilter(QStringLiteral("x"));
         QCOMPARE(boxes.boxes().size(), 3);
         tree.applyFilter(QStringLiteral("design"));

@@ -1,6 +1,5 @@
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
-#include "cataloguecache.h"
 #include "devservicestore.h"
 #include "entrydragpayload.h"
 #include "linkingfixture.h"
@@ -55,9 +54,9 @@ protected:
     }
 };
 
-QString cached(QMap<QString, QVariant> CatalogueCache::Names::*names, const QString &id)
+const ProjectsCatalogue &catalogue()
 {
-    return (CatalogueCache::instance()->names().*names).value(id).toString();
+    return ProjectsCatalogue::shared();
 }
 
 } // namespace
@@ -72,9 +71,18 @@ private:
     LinkingModels *m_models = nullptr;
     std::unique_ptr<ProjectsTree> m_projects;
     std::unique_ptr<DraggingTree> m_entries;
+    // The one shown item with this text.
     QTreeWidgetItem *item(const QString &text) const
     {
-        const QList<QTreeWidgetItem *> found = m_projects->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        QList<QTreeWidgetItem *> found = m_projects->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        found.removeIf([](const QTreeWidgetItem *candidate) {
+            for (; candidate; candidate = candidate->parent()) {
+                if (candidate->isHidden()) {
+                    return true;
+                }
+            }
+            return false;
+        });
         return found.size() == 1 ? found.first() : nullptr;
     }
 
@@ -108,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(m_fixture->start());
         m_models = m_fixture->models.get();
         m_projects = std::make_unique<ProjectsTree>();
-        m_projects->showProjects(CatalogueCache::instance()->document());
+        m_projects->showProjects();
         m_projects->show();
         connect(m_projects.get(), &ProjectsTree::signalConnectEntriesWithTask, &m_models->linker,
                 &EntryLinker::connectEntriesWithTask);
@@ -188,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(m_fixture->store()->taskList(id.toInt())->name, name);
-        QCOMPARE(cached(&CatalogueCache::Names::tasklistNames, id), name);
+        QCOMPARE(catalogue().tasklistName(id.toLongLong()), name);
         m_projects->applyFilter(QStringLiteral("Sprint"));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
     }
@@ -211,8 +219,8 @@ private Q_SLOTS:
         QVERIFY(item(name));
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Beta")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
-        QCOMPARE(cached(&CatalogueCache::Names::taskNames, id), name);
-        QCOMPARE(cached(&CatalogueCache::Names::taskParentTasklists, id), QString::number(m_fixture->betaId));
+        QCOMPARE(catalogue().taskName(id.toLongLong()), name);
+        QCOMPARE(catalogue().taskPlace(id.toLongLong()).tasklistId, qint64(m_fixture->betaId));
     }
 
     void taskMenuKeysAreDistinct()

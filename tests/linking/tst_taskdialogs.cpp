@@ -1,5 +1,6 @@
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
+#include "cataloguereader.h"
 #include "linktimedialog.h"
 #include "testsupport.h"
 
@@ -15,12 +16,14 @@ class TestTaskDialogs : public QObject
     Q_OBJECT
 
 private:
+    ProjectsCatalogue m_catalogue;
+
     // Both dialogs guard their name field the same way: it opens empty (a placeholder says what goes
     // there), and neither OK nor Enter creates anything on the service until a name is typed.
     template <typename Dialog> void checkNameField(const char *fieldName)
     {
         Dialog dialog;
-        dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
+        dialog.loadProjects(m_catalogue);
         dialog.putData();
         auto *field = dialog.template findChild<QLineEdit *>(QLatin1String(fieldName));
         QPushButton *ok = dialog.template findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
@@ -43,6 +46,11 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")), m_catalogue));
+    }
+
     void taskNameFieldGuardsBlankNames() { checkNameField<AddTaskDialog>("editTaskName"); }
     void taskListNameFieldGuardsBlankNames() { checkNameField<AddTaskListDialog>("editTaskListName"); }
 
@@ -50,7 +58,7 @@ private Q_SLOTS:
     void tasksUnderTaskListHeadings()
     {
         LinkTimeDialog dialog;
-        dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
+        dialog.loadProjects(m_catalogue);
         auto *tasks = dialog.findChild<QComboBox *>(QStringLiteral("cbTasks"));
         QStringList rows;
         for (int i = 0; i < tasks->count(); ++i) {
@@ -81,7 +89,7 @@ private Q_SLOTS:
         QFETCH(int, chosenRow);
         QFETCH(int, expectedTask);
         LinkTimeDialog dialog;
-        dialog.loadProjects(TestSupport::fixtureReply(QStringLiteral("linking-catalogue.xml")));
+        dialog.loadProjects(m_catalogue);
         dialog.loadTasks(project);
         auto *tasks = dialog.findChild<QComboBox *>(QStringLiteral("cbTasks"));
         if (chosenRow != tasks->currentIndex()) {

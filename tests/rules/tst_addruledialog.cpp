@@ -1,4 +1,5 @@
 #include "addruledialog.h"
+#include "cataloguereader.h"
 #include "recordingpresenter.h"
 #include "ruletestdb.h"
 
@@ -9,11 +10,15 @@
 #include <QTest>
 
 namespace {
-// The catalogue as the settings map caches it: one character per byte of the UTF-8 reply.
-QString catalogue()
+// The catalogue as the session loads it from the service's reply (one character per byte of its UTF-8).
+const ProjectsCatalogue &catalogue()
 {
+    static ProjectsCatalogue catalogue;
     QFile file(qEnvironmentVariable("TAVRO_TEST_DATA") + QStringLiteral("/projects-rules.xml"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    if (!catalogue.isUsable() && file.open(QIODevice::ReadOnly)) {
+        CatalogueReader::load(QString::fromLatin1(file.readAll()), catalogue);
+    }
+    return catalogue;
 }
 
 template <typename T> T *child(const QDialog &dialog, const char *name)
@@ -36,7 +41,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_db.open());
-        QVERIFY(!catalogue().isEmpty());
+        QVERIFY(!catalogue().projects().isEmpty());
         m_zeta = RuleTestDb::addApp(QCoreApplication::applicationFilePath(), QStringLiteral("Zeta"));
         m_gone = RuleTestDb::addApp(QStringLiteral("/no/such/program"), QStringLiteral("Gone"));
     }

@@ -1,4 +1,4 @@
-#include "cataloguecache.h"
+#include "projectscatalogue.h"
 #include "recordingpresenter.h"
 #include "rulecommands.h"
 #include "rulefakes.h"
@@ -44,10 +44,12 @@ private Q_SLOTS:
         const int id = RuleTestDb::addRule({app}, 4, QStringLiteral("exact"), hostile, hostile);
         RuleTestDb::addRule({app}, 4, QStringLiteral("and"), QStringLiteral("<script>alert(1)</script> \"<u>y</u>\""));
         RuleStore::activateRule(id, false);
-        CatalogueCache::Names names;
-        names.projectNames.insert(QStringLiteral("3"), QStringLiteral("<h1>Project</h1>"));
-        names.taskNames.insert(QStringLiteral("4"), QStringLiteral("<a href='x'>Task</a>"));
-        CatalogueCache::instance()->setNames(names);
+        ProjectsCatalogue::shared().replace(
+            {{3,
+              QStringLiteral("<h1>Project</h1>"),
+              0,
+              QString(),
+              {{5, QStringLiteral("List"), true, {{4, QStringLiteral("<a href='x'>Task</a>")}}}}}});
         int runs = 0;
         RuleCommands commands(&m_context, &m_linking, nullptr, nullptr, &m_clock);
         const auto check = [&](QDialog *list) {

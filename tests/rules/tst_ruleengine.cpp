@@ -1,4 +1,4 @@
-#include "cataloguecache.h"
+#include "projectscatalogue.h"
 #include "recordingpresenter.h"
 #include "ruleengine.h"
 #include "rulefakes.h"
@@ -27,6 +27,13 @@ private:
     static QString entry(int app, const char *title = "a", const char *start = "2012-03-06 09:00:00", int linked = 0)
     {
         return QString::number(RuleTestDb::addEntry(app, QLatin1String(title), QLatin1String(start), linked));
+    }
+
+    // A catalogue whose only open task is this one.
+    static void openTask(qint64 id, const QString &name)
+    {
+        ProjectsCatalogue::shared().replace(
+            {{1, QStringLiteral("Project"), 0, QString(), {{2, QStringLiteral("List"), true, {{id, name}}}}}});
     }
 
 private Q_SLOTS:
@@ -80,12 +87,10 @@ private Q_SLOTS:
         const QString other = entry(m_editor, "letter");
         RuleTestDb::addRule({m_editor}, 30, QStringLiteral("or"), QStringLiteral("invoice"), QStringLiteral("Bills"));
         RuleTestDb::addRule({m_editor}, 20, QStringLiteral("or"), QString(), QStringLiteral("Everything"));
-        CatalogueCache::Names names;
-        names.taskNames.insert(QStringLiteral("20"), 1);
-        CatalogueCache::instance()->setNames(names);
+        openTask(20, QStringLiteral("Everything"));
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
         QCOMPARE(m_linking.summary(), QStringLiteral("20:%1").arg(other));
         const QString note = QStringLiteral("Rule \"Bills\" was skipped: its task is completed or no longer known to "
                                             "Tavro (1 entry left unlinked).");
@@ -119,9 +124,7 @@ private Q_SLOTS:
                                           "(CASE title WHEN 'a.txt' THEN 750 WHEN 'b.txt' THEN 2100 ELSE 600 END) "
                                           "|| ' seconds')")));
         const int editorRule = RuleTestDb::addRule({m_editor}, 20);
-        CatalogueCache::Names names;
-        names.taskNames.insert(QStringLiteral("20"), QStringLiteral("Design"));
-        CatalogueCache::instance()->setNames(names);
+        openTask(20, QStringLiteral("Design"));
         RuleEngine engine(&m_linking);
         QVERIFY(engine.applyRules(Day, Day));
         QCOMPARE(m_presenter.boxes().size(), 1);
@@ -131,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(engine.lastResult().batches.size(), 1);
 
         // A batch the service refuses is told apart; without a catalogue a task shows its id.
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
         RuleStore::removeRule(editorRule);
         RuleTestDb::addRule({m_mail}, 31);
         m_linking.result = false;

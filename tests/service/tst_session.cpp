@@ -1,7 +1,7 @@
-#include "cataloguecache.h"
 #include "devserver.h"
 #include "devservicestore.h"
 #include "loginprompt.h"
+#include "projectscatalogue.h"
 #include "recordingpresenter.h"
 #include "session.h"
 #include "settings.h"
@@ -61,7 +61,7 @@ private Q_SLOTS:
         m_session = std::make_unique<Session>(m_prompt.get());
         m_session->setRetryInterval(50);
         Settings::instance()->restoreDefaults();
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
         Settings::instance()->setServiceUrl(m_server->url().toString());
         m_demoUser = m_server->store()->authenticate(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         QVERIFY(m_demoUser > 0);
@@ -123,7 +123,7 @@ private Q_SLOTS:
         QCOMPARE(current == token, valid);
         QCOMPARE(m_server->requests().last().value(QStringLiteral("auth_token")), current);
         QCOMPARE(projects.size(), 1);
-        QCOMPARE(CatalogueCache::instance()->document(), projects.first().at(0).toString());
+        QVERIFY(ProjectsCatalogue::shared().isUsable());
     }
 
     void prompt_data()

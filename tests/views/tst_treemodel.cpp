@@ -1,5 +1,5 @@
 #include "applook.h"
-#include "cataloguecache.h"
+#include "projectscatalogue.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
@@ -197,12 +197,13 @@ private Q_SLOTS:
 
         // The catalogue's names win; a task list or a (completed) task it no longer lists keeps the name
         // stored with the link.
-        CatalogueCache::Names names;
-        names.projectNames.insert(QStringLiteral("3"), QStringLiteral("Website"));
-        names.tasklistNames.insert(QStringLiteral("9"), QStringLiteral("Other"));
-        names.taskNames.insert(QStringLiteral("6"), QStringLiteral("Write"));
-        CatalogueCache::instance()->setNames(names);
+        ProjectsCatalogue::shared().replace({{3,
+                                              QStringLiteral("Website"),
+                                              0,
+                                              QString(),
+                                              {{9, QStringLiteral("Other"), true, {{6, QStringLiteral("Write")}}}}}});
         tree.reload();
+        ProjectsCatalogue::shared().clear();
         QCOMPARE(shape(), (QStringList{QStringLiteral("Website"), stored.at(1), stored.at(2)}));
         QCOMPARE(tree.itemProperty(tree.index(0, 0, tree.index(0, 0, tree.index(0, 0))), QStringLiteral("id")).toInt(),
                  5);

@@ -3,7 +3,7 @@
 // A temporary database with helpers to add applications and entries, and tree walks shared by the
 // entry view tests.
 
-#include "cataloguecache.h"
+#include "projectscatalogue.h"
 #include "settings.h"
 #include "testdb.h"
 #include "timetext.h"
@@ -26,7 +26,7 @@ public:
     {
         QVERIFY2(isOpen(), qPrintable(error()));
         Settings::instance()->restoreDefaults();
-        CatalogueCache::instance()->clear();
+        ProjectsCatalogue::shared().clear();
     }
 };
 

@@ -15,11 +15,10 @@
 #include <QFile>
 #include <QPushButton>
 
-AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *metadata)
+AddRuleDialog::AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue, AppMetadata *metadata)
     : QDialog(parent)
     , dateTo(QDate::currentDate())
     , dateFrom(QDate::currentDate())
-    , projectsXml(xml)
     , m_ui(std::make_unique<Ui::AddRuleDialog>())
     , m_metadata(metadata)
 {
@@ -29,7 +28,7 @@ AddRuleDialog::AddRuleDialog(QWidget *parent, const QString &xml, AppMetadata *m
     }
     m_ui->labelTitleError->hide();
     fillTitleRules();
-    loadProjects(xml);
+    loadProjects(catalogue);
     loadApplications();
     connectEdits();
 }
@@ -93,18 +92,18 @@ void AddRuleDialog::loadApplications()
     }
 }
 
-void AddRuleDialog::loadProjects(const QString &xml)
+void AddRuleDialog::loadProjects(const ProjectsCatalogue &catalogue)
 {
-    projectsXml = xml;
-    if (CatalogueChoices::fillProjects(m_ui->cbProjects, xml) && m_ui->cbProjects->count() > 0) {
+    projectsCatalogue = &catalogue;
+    if (CatalogueChoices::fillProjects(m_ui->cbProjects, catalogue) && m_ui->cbProjects->count() > 0) {
         loadTasks(CatalogueChoices::currentId(m_ui->cbProjects));
     }
 }
 
 void AddRuleDialog::loadTasks(int wantedProjectId)
 {
-    CatalogueChoices::Project project;
-    if (CatalogueChoices::readProject(projectsXml, wantedProjectId, project)) {
+    ProjectsCatalogue::Project project;
+    if (projectsCatalogue && CatalogueChoices::readProject(*projectsCatalogue, wantedProjectId, project)) {
         CatalogueChoices::fillTasks(m_ui->cbTasks, project);
     }
 }

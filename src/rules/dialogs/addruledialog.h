@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class ProjectsCatalogue;
 class AppMetadata;
 class QListWidget;
 class QListWidgetItem;
@@ -24,9 +25,9 @@ class AddRuleDialog : public QDialog
     Q_OBJECT
 
 public:
-    // `projectsXml` is the cached projects catalogue; `metadata` (not owned, may be null) gives the
+    // The choices come from `catalogue`; `metadata` (not owned, may be null) gives the
     // applications' icons.
-    AddRuleDialog(QWidget *parent, const QString &projectsXml, AppMetadata *metadata = nullptr);
+    AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue, AppMetadata *metadata = nullptr);
     ~AddRuleDialog() override;
 
     void putData();
@@ -40,7 +41,7 @@ public:
 
     void fillTitleRules();
     void loadApplications();
-    void loadProjects(const QString &xml);
+    void loadProjects(const ProjectsCatalogue &catalogue);
     void loadTasks(int projectId);
     void selectApplication(int appId);
 
@@ -56,7 +57,8 @@ public:
     int taskId = 0;
     QList<int> appIds;
     bool isUpdate = false;
-    QString projectsXml;
+    // What the choices come from; not owned.
+    const ProjectsCatalogue *projectsCatalogue = nullptr;
 
 Q_SIGNALS:
     // The "Preview" button was pressed.

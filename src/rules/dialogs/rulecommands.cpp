@@ -2,7 +2,7 @@
 
 #include "addruledialog.h"
 #include "applyrulesfordaterangedialog.h"
-#include "cataloguecache.h"
+#include "projectscatalogue.h"
 #include "rulepreview.h"
 #include "rulepreviewdialog.h"
 #include "rulesdialog.h"
@@ -10,13 +10,6 @@
 
 #include <QDialog>
 #include <QWidget>
-
-namespace {
-QString projectsXml()
-{
-    return CatalogueCache::instance()->document();
-}
-} // namespace
 
 RuleCommands::RuleCommands(RuleContext *context, LinkingService *linking, QWidget *window, AppMetadata *metadata,
                            Clock *clock)
@@ -56,7 +49,7 @@ void RuleCommands::showRulesDialog(int ruleId)
 
 int RuleCommands::addRule(const RuleFields &presets)
 {
-    AddRuleDialog dialog(m_window, projectsXml(), m_metadata);
+    AddRuleDialog dialog(m_window, ProjectsCatalogue::shared(), m_metadata);
     dialog.isUpdate = false;
     dialog.setFields(presets);
     dialog.putData();
@@ -98,7 +91,7 @@ void RuleCommands::onEditRuleDialog(int ruleId)
     if (!RuleStore::loadRuleFields(ruleId, &fields)) {
         return;
     }
-    AddRuleDialog dialog(m_window, projectsXml(), m_metadata);
+    AddRuleDialog dialog(m_window, ProjectsCatalogue::shared(), m_metadata);
     dialog.isUpdate = true;
     dialog.setFields(fields);
     dialog.putData();

@@ -1,8 +1,8 @@
 #include "rulepreviewdialog.h"
 
-#include "cataloguecache.h"
 #include "daterangepicker.h"
 #include "entrystore.h"
+#include "projectscatalogue.h"
 #include "timetext.h"
 
 #include <QDialogButtonBox>
@@ -15,8 +15,7 @@ namespace {
 
 QString taskLabel(const QString &taskId)
 {
-    const QMap<QString, QVariant> names = CatalogueCache::instance()->names().taskNames;
-    const QString name = names.value(taskId).toString();
+    const QString name = ProjectsCatalogue::shared().taskName(taskId.toLongLong());
     return name.isEmpty() ? QStringLiteral("task #") + taskId : QStringLiteral("task '") + name + QLatin1Char('\'');
 }
 

@@ -1,8 +1,8 @@
 #include "rulesdialog.h"
 
-#include "cataloguecache.h"
 #include "logging.h"
 #include "messagebox.h"
+#include "projectscatalogue.h"
 #include "rulestore.h"
 #include "searchterms.h"
 #include "timetext.h"
@@ -35,10 +35,10 @@ QString longDate(const QString &stored)
     return parseDate(stored).toString(QLocale::system().dateFormat(QLocale::LongFormat)).toHtmlEscaped();
 }
 
-QString nameFromMap(const QMap<QString, QVariant> &names, const QString &id)
+// The catalogue's name, or the id for what it does not know.
+QString nameOrId(const QString &name, const QString &id)
 {
-    const auto found = names.constFind(id);
-    return found != names.constEnd() ? found.value().toString() : QLatin1Char('#') + id;
+    return name.isEmpty() ? QLatin1Char('#') + id : name;
 }
 } // namespace
 
@@ -288,9 +288,9 @@ QString RulesDialog::describeRule(int ruleId)
     }
 
     html += QStringLiteral("Link with task <a href='#'>'") +
-            nameFromMap(CatalogueCache::instance()->names().taskNames, taskId).toHtmlEscaped() +
+            nameOrId(ProjectsCatalogue::shared().taskName(taskId.toLongLong()), taskId).toHtmlEscaped() +
             QStringLiteral("'</a> from project <a href='#'>'") +
-            nameFromMap(CatalogueCache::instance()->names().projectNames, projectId).toHtmlEscaped() +
+            nameOrId(ProjectsCatalogue::shared().projectName(projectId.toLongLong()), projectId).toHtmlEscaped() +
             QStringLiteral("'</a><br/>");
     return html;
 }

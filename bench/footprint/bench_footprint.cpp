@@ -1,0 +1,245 @@
+// What TavroDesk costs a desktop while it records, beside Qt's own floor: a minimal Widgets program with a
+// window, a tree view and a tray icon (bench_floor), run under the same private X server with a tray host and
+// an xterm in front. Prints resident memory, where TavroDesk's goes (smaps_rollup) and the share of a core
+// each takes while recording.
+//
+// Usage: bench_footprint [--seconds N]   (default 60 s per run, after 10 s to settle)
+
+#include "benchdatabase.h"
+#include "database.h"
+#include "settingsfile.h"
+#include "shellfloor.h"
+#include "timetext.h"
+#include "xvfbsession.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+namespace {
+
+constexpr int SettleSeconds = 10;
+constexpr int DayEntries = 10000;
+
+struct Figures
+{
+    long rssKiB = -1;
+    double corePercent = -1;
+    QString rollup;
+};
+
+QByteArray procFile(qint64 pid, const char *name)
+{
+    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+long statusKiB(qint64 pid, const QByteArray &field)
+{
+    for (const QByteArray &line : procFile(pid, "status").split('\n')) {
+        if (line.startsWith(field)) {
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return -1;
+}
+
+// Nanoseconds on a CPU: finer than the clock ticks of /proc/<pid>/stat, which a 0.05 % share barely moves.
+qint64 cpuNs(qint64 pid)
+{
+    qint64 total = 0;
+    const QString taskDir = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &tid : QDir(taskDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile schedstat(taskDir + QLatin1Char('/') + tid + QStringLiteral("/schedstat"));
+        if (schedstat.open(QIODevice::ReadOnly)) {
+            total += schedstat.readAll().split(' ').value(0).toLongLong();
+        }
+    }
+    return total;
+}
+
+// The resident lines of smaps_rollup that say what kind of memory it is.
+QString rollup(qint64 pid)
+{
+    QStringList parts;
+    for (const QByteArray &line : procFile(pid, "smaps_rollup").split('\n')) {
+        for (const char *field : {"Rss:", "Pss_Anon:", "Pss_File:", "Pss_Shmem:", "Private_Dirty:"}) {
+            if (line.startsWith(field)) {
+                parts << QString::fromLatin1(line.simplified());
+            }
+        }
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+class Bench
+{
+public:
+    bool start(QString *error)
+    {
+        if (!m_x.start(true, error)) {
+            return false;
+        }
+        if (!XvfbSession::haveProgram(QStringLiteral("trayer"))) {
+            *error = QStringLiteral("trayer is missing: the tray host (scripts/install-deps.sh installs it)");
+            return false;
+        }
+        m_x.startClient(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("bottom"),
+                                                   QStringLiteral("--widthtype"), QStringLiteral("request")});
+        m_x.startClient(QStringLiteral("xterm"), {QStringLiteral("-T"), QStringLiteral("Report.txt - Editor")});
+        m_editor = m_x.waitForWindow({QStringLiteral("--name"), QStringLiteral("Report.txt")});
+        if (m_editor == 0) {
+            *error = QStringLiteral("the xterm does not come up");
+            return false;
+        }
+        return true;
+    }
+
+    // Runs the program for the settling time and `seconds` more with the xterm in front.
+    Figures run(const QString &program, const QStringList &arguments, int seconds)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(m_x.display()));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        XvfbSession::endWithTest(process);
+        process.start(program, arguments);
+        Figures figures;
+        if (!process.waitForStarted()) {
+            return figures;
+        }
+        QThread::sleep(2);
+        m_x.activate(m_editor);
+        QThread::sleep(SettleSeconds - 2);
+        const qint64 pid = process.processId();
+        const qint64 cpuBefore = cpuNs(pid);
+        QElapsedTimer wall;
+        wall.start();
+        QThread::sleep(seconds);
+        figures.corePercent = 100.0 * double(cpuNs(pid) - cpuBefore) / double(wall.nsecsElapsed());
+        figures.rssKiB = statusKiB(pid, "VmRSS:");
+        figures.rollup = rollup(pid);
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+        }
+        return figures;
+    }
+
+private:
+    XvfbSession m_x;
+    quint64 m_editor = 0;
+};
+
+// A settings file that records from the start and a service that is not there (the session goes offline at
+// once), and optionally a database whose today holds a heavy day.
+bool prepareHome(bool heavyDay, QString *error)
+{
+    if (!SettingsFile::ensureFolders(error)) {
+        return false;
+    }
+    QFile::remove(SettingsFile::databasePath());
+    {
+        QSettings ini(SettingsFile::iniPath(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("API/Url"), QStringLiteral("http://127.0.0.1:1/service/"));
+        ini.setValue(QStringLiteral("Application/Started"), true);
+    }
+    if (!heavyDay) {
+        return true;
+    }
+    Database database;
+    if (!database.open(SettingsFile::databasePath(), error)) {
+        return false;
+    }
+    Database::createSchema();
+    BenchDatabase::addApplications(50);
+    QSqlQuery insert;
+    insert.prepare(
+        QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES (?, ?, ?, ?)"));
+    const QDateTime midnight(QDate::currentDate(), QTime(0, 0));
+    QSqlDatabase::database().transaction();
+    for (int i = 0; i < DayEntries; ++i) {
+        const QDateTime start = midnight.addSecs(i);
+        insert.addBindValue(QStringLiteral("Document %1").arg(i % 700));
+        insert.addBindValue(1 + i % 50);
+        insert.addBindValue(TimeText::formatDateTime(start));
+        insert.addBindValue(TimeText::formatDateTime(start.addSecs(1)));
+        insert.exec();
+    }
+    return QSqlDatabase::database().commit();
+}
+
+QString line(const char *name, const Figures &figures, const Figures &floor, double targetMiB)
+{
+    const double extraMiB = double(figures.rssKiB - floor.rssKiB) / 1024.0;
+    return QStringLiteral("%1: RSS %2 MiB, floor %3 MiB, difference %4 MiB (target <= %5 MiB), %6 % of a core\n")
+        .arg(QLatin1String(name))
+        .arg(double(figures.rssKiB) / 1024.0, 0, 'f', 1)
+        .arg(double(floor.rssKiB) / 1024.0, 0, 'f', 1)
+        .arg(extraMiB, 0, 'f', 1)
+        .arg(targetMiB, 0, 'f', 0)
+        .arg(figures.corePercent, 0, 'f', 3);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_STATE_HOME", home.filePath(QStringLiteral("state")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toUtf8());
+    QDir().mkpath(home.filePath(QStringLiteral("runtime")));
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const int seconds = args.contains(QStringLiteral("--seconds"))
+                            ? args.value(args.indexOf(QStringLiteral("--seconds")) + 1).toInt()
+                            : 60;
+    QTextStream out(stdout);
+    Bench bench;
+    QString error;
+    if (!bench.start(&error)) {
+        out << "cannot start the X session: " << error << "\n";
+        return 1;
+    }
+    out << "each program runs " << SettleSeconds << " s to settle, then " << seconds
+        << " s measured, an xterm in front\n";
+    out.flush();
+    const Figures floor = bench.run(QStringLiteral(FLOOR_BINARY), {}, seconds);
+    out << "floor (window, tree view, tray icon): RSS " << double(floor.rssKiB) / 1024.0 << " MiB, "
+        << floor.corePercent << " % of a core\n";
+    out.flush();
+
+    if (!prepareHome(false, &error)) {
+        out << "cannot prepare the settings: " << error << "\n";
+        return 1;
+    }
+    const Figures hidden = bench.run(QStringLiteral(TAVRO_BINARY), {QStringLiteral("--autostart")}, seconds);
+    out << line("recording, window hidden", hidden, floor, 6) << "  smaps_rollup: " << hidden.rollup << "\n";
+    out << "  idle CPU while recording: " << QString::number(hidden.corePercent, 'f', 3)
+        << " % of a core (target <= 0.050 %, before 0.100 %)\n";
+    out.flush();
+
+    if (!prepareHome(true, &error)) {
+        out << "cannot prepare the heavy day: " << error << "\n";
+        return 1;
+    }
+    const Figures shown = bench.run(QStringLiteral(TAVRO_BINARY), {}, seconds);
+    out << line("recording, a 10,000-entry day shown", shown, floor, 15) << "  smaps_rollup: " << shown.rollup << "\n";
+    out << "before: 52.9 MiB recording against a 34.3 MiB floor (+18.6 MiB)\n";
+    out << loadLine() << " (a shared machine: memory and CPU figures vary with it; repeat runs)\n";
+    return 0;
+}
