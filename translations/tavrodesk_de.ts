@@ -1199,6 +1199,14 @@ Bis dahin, oder wenn Sie ablehnen, zeichnet TavroDesk nur Fenster von Programmen
         <source>&amp;Remove</source>
         <translation>&amp;Entfernen</translation>
     </message>
+    <message>
+        <source>Never Recorded Applications</source>
+        <translation>Nie aufgezeichnete Anwendungen</translation>
+    </message>
+    <message>
+        <source>Keep their time, titled &quot;Private&quot;</source>
+        <translation>Ihre Zeit behalten, mit dem Titel „Private“</translation>
+    </message>
 </context>
 <context>
     <name>KWinScriptWindowSource</name>
@@ -1492,12 +1500,57 @@ Trotzdem beenden?</translation>
         <source>Start recording</source>
         <translation>Aufzeichnung starten</translation>
     </message>
+    <message>
+        <source>&amp;Never Recorded Applications...</source>
+        <translation>&amp;Nie aufgezeichnete Anwendungen...</translation>
+    </message>
 </context>
 <context>
     <name>NullForegroundWindowSource</name>
     <message>
         <source>No X11 display and no supported Wayland compositor is available, so TavroDesk cannot see which window is in front. Recording stores nothing.</source>
         <translation>Es gibt weder eine X11-Anzeige noch einen unterstützten Wayland-Compositor, daher kann TavroDesk nicht sehen, welches Fenster vorne ist. Die Aufzeichnung speichert nichts.</translation>
+    </message>
+</context>
+<context>
+    <name>PrivateTitles</name>
+    <message>
+        <source>TavroDesk no longer records the window titles of:
+    %1
+
+Replace the titles already recorded for %2 with &quot;Private&quot;? The time stays as it is.</source>
+        <translation>TavroDesk zeichnet die Fenstertitel folgender Anwendungen nicht mehr auf:
+    %1
+
+Die bisher für %2 aufgezeichneten Titel durch „Private“ ersetzen? Die Zeit bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>this application</source>
+        <translation>diese Anwendung</translation>
+    </message>
+    <message>
+        <source>these applications</source>
+        <translation>diese Anwendungen</translation>
+    </message>
+    <message>
+        <source>Never Record This Application</source>
+        <translation>Diese Anwendung nie aufzeichnen</translation>
+    </message>
+    <message>
+        <source>&amp;Replace Titles</source>
+        <translation>Titel &amp;ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Titles</source>
+        <translation>Titel &amp;behalten</translation>
+    </message>
+    <message>
+        <source>Database error</source>
+        <translation>Datenbankfehler</translation>
+    </message>
+    <message>
+        <source>The recorded titles could not be replaced: %1</source>
+        <translation>Die aufgezeichneten Titel konnten nicht ersetzt werden: %1</translation>
     </message>
 </context>
 <context>
@@ -2191,6 +2244,10 @@ Inaktiv: %2 - %3</translation>
     <message>
         <source>Nothing to link on this day. While &quot;Recording&quot; is on, TavroDesk records the window in front, and its time shows here.</source>
         <translation>An diesem Tag gibt es nichts zu verknüpfen. Solange „Aufzeichnung“ läuft, zeichnet TavroDesk das Fenster im Vordergrund auf, und seine Zeit erscheint hier.</translation>
+    </message>
+    <message>
+        <source>&amp;Never Record This Application</source>
+        <translation>Anwendung &amp;nie aufzeichnen</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,7 @@ WINDOWS = {
     "Settings": 15,
     "Login": 4,
     "Excluded Applications": 3,
+    "Never Recorded Applications": 4,
     "Add Application": 3,
     "Export Time Entries": 8,
     "Timestamps": 1,

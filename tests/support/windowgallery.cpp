@@ -99,6 +99,7 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
 
     auto *excluded = new IgnoredAppsDialog(window);
     opened(excluded, &dialogs);
+    opened(new IgnoredAppsDialog(window, {}, IgnoredAppsDialog::List::NeverRecorded), &dialogs);
     opened(new ApplicationPathDialog(window), &dialogs);
     opened(new ExportDialog(day, nullptr, window), &dialogs);
 
