@@ -761,6 +761,25 @@ TavroDesk arbeitet mit ihr weiter, aber einige Einträge können falsch sein ode
     </message>
 </context>
 <context>
+    <name>EntryCommands</name>
+    <message>
+        <source>The entries could not be deleted: </source>
+        <translation>Die Einträge konnten nicht gelöscht werden: </translation>
+    </message>
+    <message>
+        <source>The description of the away time could not be stored: </source>
+        <translation>Die Beschreibung der Abwesenheit konnte nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>The recorded titles could not be replaced: </source>
+        <translation>Die aufgezeichneten Titel konnten nicht ersetzt werden: </translation>
+    </message>
+    <message>
+        <source>Database error</source>
+        <translation>Datenbankfehler</translation>
+    </message>
+</context>
+<context>
     <name>EntryExport</name>
     <message>
         <source>The range needs a valid first and last day.</source>
@@ -1543,14 +1562,6 @@ Die bisher für %2 aufgezeichneten Titel durch „Private“ ersetzen? Die Zeit 
     <message>
         <source>&amp;Keep Titles</source>
         <translation>Titel &amp;behalten</translation>
-    </message>
-    <message>
-        <source>Database error</source>
-        <translation>Datenbankfehler</translation>
-    </message>
-    <message>
-        <source>The recorded titles could not be replaced: %1</source>
-        <translation>Die aufgezeichneten Titel konnten nicht ersetzt werden: %1</translation>
     </message>
 </context>
 <context>

@@ -1,13 +1,11 @@
 #include "privatetitles.h"
 
-#include "entrystore.h"
 #include "messagebox.h"
-#include "neverrecorded.h"
 
 #include <QCoreApplication>
 #include <QWidget>
 
-bool PrivateTitles::offerRemoval(QWidget *parent, const QStringList &paths)
+bool PrivateTitles::askToReplace(QWidget *parent, const QStringList &paths)
 {
     if (paths.isEmpty()) {
         return false;
@@ -20,19 +18,7 @@ bool PrivateTitles::offerRemoval(QWidget *parent, const QStringList &paths)
                  paths.size() == 1 ? QCoreApplication::translate("PrivateTitles", "this application")
                                    : QCoreApplication::translate("PrivateTitles", "these applications"));
     // Replacing cannot be undone: the buttons say what they do and Enter keeps the titles.
-    if (MessageBox::confirm(parent, QCoreApplication::translate("PrivateTitles", "Never Record This Application"), text,
-                            QCoreApplication::translate("PrivateTitles", "&Replace Titles"),
-                            QCoreApplication::translate("PrivateTitles", "&Keep Titles")) != MessageBox::Yes) {
-        return false;
-    }
-    int changed = 0;
-    const StoreResult replaced = EntryStore::replaceTitles(paths, NeverRecorded::privateTitle(), &changed);
-    if (!replaced.ok()) {
-        MessageBox::critical(
-            parent, QCoreApplication::translate("PrivateTitles", "Database error"),
-            QCoreApplication::translate("PrivateTitles", "The recorded titles could not be replaced: %1")
-                .arg(replaced.error()));
-        return false;
-    }
-    return changed > 0;
+    return MessageBox::confirm(parent, QCoreApplication::translate("PrivateTitles", "Never Record This Application"),
+                               text, QCoreApplication::translate("PrivateTitles", "&Replace Titles"),
+                               QCoreApplication::translate("PrivateTitles", "&Keep Titles")) == MessageBox::Yes;
 }
