@@ -1957,6 +1957,10 @@ Inaktiv: %2 - %3</translation>
         <source>Could not connect to Tavro. Working offline. Retrying in %1 sec...</source>
         <translation>Keine Verbindung zu Tavro. Offline-Betrieb. Neuer Versuch in %1 Sek....</translation>
     </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>

@@ -8,12 +8,10 @@
 #include "settings.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QScopeGuard>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -54,7 +52,12 @@ Session::Session(LoginPrompt *prompt, QObject *parent)
     : QObject(parent)
     , m_prompt(prompt)
     , m_indicatorText(signedOutText())
-{}
+{
+    m_retryPause.setSingleShot(true);
+    connect(&m_retryPause, &QTimer::timeout, this, &Session::attemptConnection);
+    m_countdown.setInterval(1000);
+    connect(&m_countdown, &QTimer::timeout, this, &Session::onStatusbarUpdateTimer);
+}
 
 Session::~Session()
 {
@@ -80,43 +83,58 @@ QString Session::signedInText(const QMap<QString, QVariant> &user)
 void Session::startUp()
 {
     setStatus(tr("Initializing network..."));
-    if (connectToService()) {
-        restoreSession();
-        setStatus(QStringLiteral("Ready"));
-    }
+    connect(
+        this, &Session::connectionChecked, this,
+        [this](bool online) {
+            if (online) {
+                restoreSession();
+                setStatus(tr("Ready"));
+            }
+            Q_EMIT startUpFinished();
+        },
+        Qt::SingleShotConnection);
+    connectToService();
 }
 
-bool Session::connectToService()
+void Session::connectToService()
 {
+    if (m_attempt > 0) {
+        return;
+    }
     if (!m_manager) {
         m_manager = new QNetworkAccessManager(this);
     }
     Settings::instance()->setNetworkManager(m_manager);
     applyProxy();
+    attemptConnection();
+}
 
-    for (int attempt = 1; attempt <= connectAttempts; ++attempt) {
-        setStatus(tr("Connecting to Tavro..."));
-        qCDebug(lcService) << "connecting...";
-        if (testConnection()) {
-            setStatus(QStringLiteral("Ready"));
-            return true;
-        }
-        if (attempt == connectAttempts) {
-            setStatus(tr("Could not connect to Tavro. Working offline."));
-            return false;
-        }
-        setStatus(tr("Could not connect to Tavro"));
-        m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
-        QTimer countdown;
-        countdown.setInterval(1000);
-        connect(&countdown, &QTimer::timeout, this, &Session::onStatusbarUpdateTimer);
-        countdown.start();
-        QEventLoop pause;
-        QTimer::singleShot(m_retryInterval, &pause, &QEventLoop::quit);
-        pause.exec();
-        countdown.stop();
+void Session::attemptConnection()
+{
+    m_countdown.stop();
+    ++m_attempt;
+    setStatus(tr("Connecting to Tavro..."));
+    qCDebug(lcService) << "connecting...";
+    if (testConnection()) {
+        setStatus(tr("Ready"));
+        finishConnecting(true);
+        return;
     }
-    return false;
+    if (m_attempt == connectAttempts) {
+        setStatus(tr("Could not connect to Tavro. Working offline."));
+        finishConnecting(false);
+        return;
+    }
+    setStatus(tr("Could not connect to Tavro"));
+    m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
+    m_countdown.start();
+    m_retryPause.start(m_retryInterval);
+}
+
+void Session::finishConnecting(bool online)
+{
+    m_attempt = 0;
+    Q_EMIT connectionChecked(online);
 }
 
 void Session::applyProxy()
@@ -196,10 +214,10 @@ bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
     m_unreachable = !sent && request.document().isNull();
     QString problem;
     if (!replyIsOk(sent, request) || !takeUser(request.document(), user, problem)) {
-        setStatus(QStringLiteral("Ready"));
+        setStatus(tr("Ready"));
         return false;
     }
-    setStatus(QStringLiteral("Ready"));
+    setStatus(tr("Ready"));
     return true;
 }
 
@@ -219,21 +237,21 @@ bool Session::doLogin(const QString &username, const QString &password, QString 
     if (!replyIsOk(sent, request)) {
         QString code;
         ApiReply::isError(document, code, error);
-        setStatus(QStringLiteral("Ready"));
+        setStatus(tr("Ready"));
         return false;
     }
     const QString sentToken = ApiReply::firstElement(document, QStringLiteral("token")).text();
     if (!isUsableToken(sentToken)) {
         error = tr("The Tavro service accepted the sign-in but sent no usable session token.");
-        setStatus(QStringLiteral("Ready"));
+        setStatus(tr("Ready"));
         return false;
     }
     if (!takeUser(document, user, error)) {
-        setStatus(QStringLiteral("Ready"));
+        setStatus(tr("Ready"));
         return false;
     }
     token = sentToken;
-    setStatus(QStringLiteral("Ready"));
+    setStatus(tr("Ready"));
     return true;
 }
 
@@ -287,7 +305,7 @@ void Session::login()
             entered.remember = !storedPassword.isEmpty();
             entered.errorMessage = error;
             if (!m_prompt || !m_prompt->ask(entered)) {
-                setStatus(QStringLiteral("Ready"));
+                setStatus(tr("Ready"));
                 return;
             }
             if (entered.remember) {
@@ -311,7 +329,7 @@ void Session::login()
     }
     setStatus(tr("Loading projects..."));
     loadProjects();
-    setStatus(QStringLiteral("Ready"));
+    setStatus(tr("Ready"));
 }
 
 bool Session::logoutRequest(const QString &token)
@@ -322,7 +340,7 @@ bool Session::logoutRequest(const QString &token)
     const bool sent = request.get(
         QStringLiteral("tavro.auth.logout"),
         {{QStringLiteral("api_key"), stored(Setting::ApiKey)}, {QStringLiteral("auth_token"), token}}, reply, false);
-    setStatus(QStringLiteral("Ready"));
+    setStatus(tr("Ready"));
     return replyIsOk(sent, request);
 }
 
