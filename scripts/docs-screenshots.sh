@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ from the demo (scripts/run-demo.sh) on a private X server with a
-# window manager and a tray: the main window after two terminal windows were recorded, the link
-# dialog and the settings dialog at 1280x800; with SCREEN=WIDTHxHEIGHT, the main window alone at
-# that size (main-window-WIDTHxHEIGHT.png).
+# window manager and a tray: the main window after two terminal windows were recorded, the week
+# view, the link dialog and the settings dialog at 1280x800; with SCREEN=WIDTHxHEIGHT, the main
+# window alone at that size (main-window-WIDTHxHEIGHT.png).
 #
 #   [SCREEN=1920x1080] scripts/docs-screenshots.sh BUILD_DIR [OUTPUT_DIR (default docs)]
 #
@@ -73,6 +73,47 @@ if [[ $screen != 1280x800 ]]; then
     exit 0
 fi
 shoot TavroDesk "$out/main-window.png"
+
+# The week view, on the week before the demo day: the script writes that week's entries into the
+# demo's database (the demo itself records only a few seconds of today), linked, unlinked and away.
+python3 - "$work/demo/data/TavroDesk/tavrodesk.sqlite" <<'PY'
+import datetime, sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+def app(path, name):
+    row = db.execute("SELECT id FROM applications WHERE path = ?", (path,)).fetchone()
+    return row[0] if row else db.execute("INSERT INTO applications (path, name) VALUES (?, ?)", (path, name)).lastrowid
+editor, mail, browser, away = (app("/usr/bin/xterm", "XTerm"), app("/usr/bin/mail-client", "Mail"),
+                               app("/usr/bin/browser", "Browser"), app("tavro://idle", "Away Time"))
+monday = datetime.date.today() - datetime.timedelta(days=datetime.date.today().weekday() + 7)
+# (application, title, minutes, project or None, confirmed by the service)
+plan = [(editor, "Build log - make", 150, 1, True), (browser, "Design review", 70, 2, True),
+        (mail, "Reading mail", 45, None, False), (away, "at 12:30:00", 40, None, False),
+        (editor, "Release notes", 60, 2, False), (browser, "News", 25, None, False)]
+for day in range(5):
+    start = datetime.datetime.combine(monday + datetime.timedelta(days=day), datetime.time(8, 30))
+    for index, (application, title, minutes, project, confirmed) in enumerate(plan):
+        minutes = max(10, minutes + (day * 17 + index * 11) % 50 - 20 if day != 4 or index < 4 else 0)
+        end = start + datetime.timedelta(minutes=minutes)
+        stamp = lambda t: t.strftime("%Y-%m-%d %H:%M:%S")
+        db.execute("INSERT INTO entries (title, application_id, start_time, end_time, ext_task_id, ext_entry_id, "
+                   "ext_project_id) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                   (title, application, stamp(start), stamp(end), project and 100 + project,
+                    (1000 + day * 10 + index) if project and confirmed else None, project))
+        start = end
+db.commit()
+PY
+xdotool key --window "$window" alt+v
+sleep 0.5
+xdotool key w
+sleep 1
+week=$(xdotool search --onlyvisible --name '^Week$' | head -1)
+xdotool windowactivate --sync "$week" windowsize --sync "$week" 760 420
+# The arrow back, top left.
+xdotool mousemove --window "$week" 22 22 click 1
+sleep 1
+shoot Week "$out/week-view.png"
+xdotool windowactivate --sync "$window"
+sleep 1
 
 # The link dialog for the first title of the unlinked view: the row under the application's.
 eval "$(xdotool getwindowgeometry --shell "$window")"

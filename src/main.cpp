@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     commandLine.addCommand(ExportCommand::exportOption(), &runExport);
     commandLine.addOption(ExportCommand::formatOption());
     commandLine.addOption(ExportCommand::outputOption());
+    commandLine.addOption(ExportCommand::perDayOption());
     switch (commandLine.parse(CommandLine::arguments(argc, argv))) {
     case CommandLine::Action::Exit:
         std::fputs(commandLine.output().toLocal8Bit().constData(), stdout);

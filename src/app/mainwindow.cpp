@@ -17,6 +17,7 @@
 #include "linkopener.h"
 #include "linktimedialog.h"
 #include "messagebox.h"
+#include "privatetitles.h"
 #include "recorder.h"
 #include "session.h"
 #include "settings.h"
@@ -119,6 +120,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(m_ui->projects, &ProjectsTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask,
             Qt::DirectConnection);
     connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
+    connect(m_ui->appList, &TimeTree::titlesReplaced, m_views, &EntryViews::reloadKeepingExpandedNodes);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, ruleCommands(), &RuleCommands::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, ruleCommands(), &RuleCommands::onCreateRuleFromApp);
     connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, m_subsystems, &Subsystems::unlinkEntries);
@@ -396,6 +398,17 @@ void MainWindow::on_action_Ignored_Applications_triggered()
     if (dialog.listChanged) {
         m_views->reloadKeepingExpandedNodes();
         initCalendarDaysWithEntries();
+    }
+}
+
+void MainWindow::on_action_NeverRecorded_Applications_triggered()
+{
+    IgnoredAppsDialog dialog(
+        this, [this](const QString &path) { return windowProbe()->getAppIcon(path); },
+        IgnoredAppsDialog::List::NeverRecorded);
+    dialog.exec();
+    if (PrivateTitles::offerRemoval(this, dialog.addedPaths())) {
+        m_views->reloadKeepingExpandedNodes();
     }
 }
 

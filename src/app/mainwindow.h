@@ -105,6 +105,7 @@ public Q_SLOTS:
     // Quits without asking: the session ends or a termination signal came.
     void quitNow();
     void on_action_Ignored_Applications_triggered();
+    void on_action_NeverRecorded_Applications_triggered();
     // Writes the entries of the shown day or a chosen range to a CSV or JSON file.
     void on_actionExport_triggered();
     void on_btToday_clicked();

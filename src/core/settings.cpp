@@ -61,6 +61,8 @@ public:
         using namespace Setting;
         add(HideUnder, "Application/HideUnder", 0, Format::Number, usableHideUnder);
         add(IgnoredApps, "Application/Ignored", QStringList());
+        add(NeverRecordedApps, "Application/NeverRecorded", QStringList());
+        add(NeverRecordedKeepTime, "Application/NeverRecordedKeepTime", true);
         add(IdleLimit, "Application/IdleLimit", 5, Format::Number, usableIdleLimit);
         add(IdleEnabled, "Application/IdleEnabled", true);
         add(InhibitedIdleIsPresence, "Application/InhibitedIdleIsPresence", true);

@@ -51,7 +51,10 @@ inline constexpr SettingKey<QByteArray> UnlinkedListState{24};
 inline constexpr SettingKey<QByteArray> UnlinkedListGeometry{25};
 inline constexpr SettingKey<QByteArray> LinkedListState{26};
 inline constexpr SettingKey<QByteArray> LinkedListGeometry{27};
-inline constexpr int KeyCount = 28;
+// Applications whose titles are never recorded; whether their time is kept under a "Private" title.
+inline constexpr SettingKey<QStringList> NeverRecordedApps{28};
+inline constexpr SettingKey<bool> NeverRecordedKeepTime{29};
+inline constexpr int KeyCount = 30;
 } // namespace Setting
 
 // The settings of this run: every key of the table, typed, starting at its default. Loaded from the

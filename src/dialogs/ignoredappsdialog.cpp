@@ -2,20 +2,34 @@
 
 #include "applicationpathdialog.h"
 #include "messagebox.h"
+#include "neverrecorded.h"
 #include "settings.h"
 #include "ui_ignoredappsdialog.h"
 
+#include <QCheckBox>
 #include <QDebug>
 #include <QFileInfo>
 
-IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons)
+IgnoredAppsDialog::IgnoredAppsDialog(QWidget *parent, IconLookup icons, List list)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::IgnoredAppsDialog>())
     , m_icons(std::move(icons))
     , m_prompt(&ApplicationPathDialog::ask)
+    , m_key(list == List::Excluded ? Setting::IgnoredApps : Setting::NeverRecordedApps)
 {
     m_ui->setupUi(this);
-    const QStringList paths = Settings::instance()->value(Setting::IgnoredApps);
+    if (list == List::NeverRecorded) {
+        const QString title = QStringLiteral("Never Recorded Applications");
+        setWindowTitle(title);
+        m_ui->groupBox->setTitle(title);
+        auto *keepTime = new QCheckBox(QStringLiteral("Keep their time, titled \"Private\""), m_ui->groupBox);
+        keepTime->setObjectName(QStringLiteral("checkKeepTime"));
+        keepTime->setChecked(NeverRecorded::keepsTime());
+        connect(keepTime, &QCheckBox::toggled, this,
+                [](bool checked) { Settings::instance()->setValue(Setting::NeverRecordedKeepTime, checked); });
+        m_ui->layoutGroup->addWidget(keepTime);
+    }
+    const QStringList paths = Settings::instance()->value(m_key);
     for (const QString &path : paths) {
         qDebug() << path;
         addItem(path);
@@ -60,15 +74,16 @@ void IgnoredAppsDialog::on_btAdd_clicked()
         return;
     }
     addItem(path);
-    QStringList paths = Settings::instance()->value(Setting::IgnoredApps);
+    QStringList paths = Settings::instance()->value(m_key);
     paths.append(path);
-    Settings::instance()->setValue(Setting::IgnoredApps, paths);
+    Settings::instance()->setValue(m_key, paths);
+    m_added.append(path);
     listChanged = true;
 }
 
 void IgnoredAppsDialog::on_btRemove_clicked()
 {
-    QStringList paths = Settings::instance()->value(Setting::IgnoredApps);
+    QStringList paths = Settings::instance()->value(m_key);
     const QList<QTreeWidgetItem *> selected = m_ui->ignoredApps->selectedItems();
     QStringList removed;
     for (const QTreeWidgetItem *item : selected) {
@@ -82,7 +97,8 @@ void IgnoredAppsDialog::on_btRemove_clicked()
             }
         }
         paths.removeAll(path);
+        m_added.removeAll(path);
         listChanged = true;
     }
-    Settings::instance()->setValue(Setting::IgnoredApps, paths);
+    Settings::instance()->setValue(m_key, paths);
 }

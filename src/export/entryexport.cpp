@@ -19,6 +19,23 @@ QString EntryExport::rangeProblem() const
     return QString();
 }
 
+namespace {
+// The figures of the days from `from` to `to`, a week at a time as the week view reads them.
+QList<DayFigures> dayFigures(const QDate &from, const QDate &to, bool *ok)
+{
+    QList<DayFigures> days;
+    *ok = true;
+    for (QDate monday = WeekFigures::weekStart(from); *ok && monday <= to; monday = monday.addDays(7)) {
+        for (const DayFigures &day : WeekFigures::load(monday, {}, ok)) {
+            if (day.date >= from && day.date <= to) {
+                days << day;
+            }
+        }
+    }
+    return days;
+}
+} // namespace
+
 bool EntryExport::writeTo(QIODevice *device, QString *error) const
 {
     const QString problem = rangeProblem();
@@ -27,15 +44,29 @@ bool EntryExport::writeTo(QIODevice *device, QString *error) const
         return false;
     }
     bool ok = false;
+    if (perDay) {
+        const QList<DayFigures> days = dayFigures(from, to, &ok);
+        return ok ? written(device, ExportWriter::writeDays(device, days, format), error) : unread(error);
+    }
     QList<ExportRecord> records = ExportReader::read(from, to, &ok);
     if (!ok) {
-        *error = QStringLiteral("The entries could not be read from the database; it may be damaged.");
-        return false;
+        return unread(error);
     }
     fillClients(&records, catalogue);
+    return written(device, ExportWriter::write(device, records, format), error);
+}
+
+bool EntryExport::unread(QString *error)
+{
+    *error = QStringLiteral("The entries could not be read from the database; it may be damaged.");
+    return false;
+}
+
+bool EntryExport::written(QIODevice *device, bool writerOk, QString *error)
+{
     // What a file device still buffers counts too: a full disk shows only when it goes out.
     auto *file = qobject_cast<QFileDevice *>(device);
-    if (!ExportWriter::write(device, records, format) || (file && !file->flush())) {
+    if (!writerOk || (file && !file->flush())) {
         *error = QStringLiteral("The export could not be written: ") + device->errorString();
         return false;
     }

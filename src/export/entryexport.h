@@ -19,6 +19,8 @@ public:
     ExportWriter::Format format = ExportWriter::Format::Csv;
     // The signed-in user's catalogue (not owned); without a usable one the client columns stay empty.
     const ProjectsCatalogue *catalogue = nullptr;
+    // One row per day with its figures (see ExportWriter::writeDays) instead of one per entry.
+    bool perDay = false;
 
     // Empty when the range is usable, else why not.
     QString rangeProblem() const;
@@ -31,4 +33,9 @@ public:
 
     // Sets the client of every linked record whose project the catalogue knows.
     static void fillClients(QList<ExportRecord> *records, const ProjectsCatalogue *catalogue);
+
+private:
+    static bool unread(QString *error);
+    // Whether what the writer wrote all reached the device; else why not in `error`.
+    static bool written(QIODevice *device, bool writerOk, QString *error);
 };

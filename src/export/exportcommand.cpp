@@ -46,6 +46,13 @@ QCommandLineOption ExportCommand::outputOption()
                               QStringLiteral("FILE"));
 }
 
+QCommandLineOption ExportCommand::perDayOption()
+{
+    return QCommandLineOption(QStringLiteral("per-day"),
+                              QStringLiteral("With --export: one row per day with its recorded, linked, unlinked, "
+                                             "away and still-to-book seconds instead of one per entry."));
+}
+
 bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QString *error)
 {
     const QStringList positional = parser.positionalArguments();
@@ -55,7 +62,7 @@ bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QSt
                                                         "--export 2026-12-01 2026-12-07\n")
                                        : QStringLiteral("--export takes two days, FROM and TO; also given: %1\n")
                                              .arg(positional.mid(1).join(QLatin1Char(' ')))) +
-                 QStringLiteral("Usage: tavrodesk --export FROM TO [--format csv|json] [--output FILE]");
+                 QStringLiteral("Usage: tavrodesk --export FROM TO [--per-day] [--format csv|json] [--output FILE]");
         return false;
     }
     EntryExport &run = request->exportRun;
@@ -79,6 +86,7 @@ bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QSt
         return false;
     }
     request->outputPath = parser.value(outputOption().names().constFirst());
+    run.perDay = parser.isSet(perDayOption().names().constFirst());
     return true;
 }
 

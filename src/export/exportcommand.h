@@ -9,8 +9,9 @@ class QCommandLineParser;
 class QIODevice;
 class QTextStream;
 
-// `tavrodesk --export FROM TO [--format csv|json] [--output FILE]`: writes the entries of the days
-// FROM to TO without a window, beside a running instance, reading the database read-only.
+// `tavrodesk --export FROM TO [--per-day] [--format csv|json] [--output FILE]`: writes the entries
+// (or each day's figures) of the days FROM to TO without a window, beside a running instance,
+// reading the database read-only.
 class ExportCommand
 {
 public:
@@ -28,8 +29,9 @@ public:
     static QCommandLineOption exportOption();
     static QCommandLineOption formatOption();
     static QCommandLineOption outputOption();
+    static QCommandLineOption perDayOption();
 
-    // Reads the export from a parser that has parsed the three options. False with a message in
+    // Reads the export from a parser that has parsed the four options. False with a message in
     // `error` for a bad date, range or format, or a missing or extra day.
     static bool read(const QCommandLineParser &parser, Request *request, QString *error);
 

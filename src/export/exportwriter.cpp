@@ -276,6 +276,52 @@ bool ExportWriter::writeCsv(QIODevice *device, const QList<ExportRecord> &record
     return flush(device, &buffer) && written;
 }
 
+const QStringList &ExportWriter::dayColumns()
+{
+    static const QStringList names{QStringLiteral("date"),           QStringLiteral("seconds"),
+                                   QStringLiteral("linked_seconds"), QStringLiteral("unlinked_seconds"),
+                                   QStringLiteral("away_seconds"),   QStringLiteral("to_book_seconds")};
+    return names;
+}
+
+bool ExportWriter::writeDays(QIODevice *device, const QList<DayFigures> &days, Format format)
+{
+    QByteArray out;
+    if (format == Format::Csv) {
+        QList<QByteArray> header;
+        for (const QString &column : dayColumns()) {
+            header << column.toLatin1();
+        }
+        appendCsvLine(&out, header);
+    } else {
+        out += '[';
+    }
+    for (qsizetype i = 0; i < days.size(); ++i) {
+        const DayFigures &day = days.at(i);
+        const QList<QByteArray> values{day.date.toString(Qt::ISODate).toLatin1(),
+                                       QByteArray::number(day.recorded),
+                                       QByteArray::number(day.linked),
+                                       QByteArray::number(day.unlinked),
+                                       QByteArray::number(day.away),
+                                       QByteArray::number(day.toBook)};
+        if (format == Format::Csv) {
+            appendCsvLine(&out, values);
+            continue;
+        }
+        out += i == 0 ? "\n{" : ",\n{";
+        for (qsizetype column = 0; column < values.size(); ++column) {
+            out += (column == 0 ? "\"" : ",\"") + dayColumns().at(column).toLatin1() + "\":";
+            // The date is the one text; the rest are numbers.
+            out += column == 0 ? '"' + values.at(column) + '"' : values.at(column);
+        }
+        out += '}';
+    }
+    if (format == Format::Json) {
+        out += "\n]\n";
+    }
+    return flush(device, &out);
+}
+
 bool ExportWriter::writeJson(QIODevice *device, const QList<ExportRecord> &records)
 {
     QByteArray buffer("[");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exportreader.h"
+#include "weekfigures.h"
 
 #include <QList>
 #include <QString>
@@ -24,4 +25,10 @@ public:
     static bool write(QIODevice *device, const QList<ExportRecord> &records, Format format);
     static bool writeCsv(QIODevice *device, const QList<ExportRecord> &records);
     static bool writeJson(QIODevice *device, const QList<ExportRecord> &records);
+
+    // One row per day instead of one per entry, in the same formats: the day, its recorded seconds
+    // (what the day's entries' "seconds" add up to) and how they split into linked, unlinked and
+    // away time, and what is still to book.
+    static const QStringList &dayColumns();
+    static bool writeDays(QIODevice *device, const QList<DayFigures> &days, Format format);
 };

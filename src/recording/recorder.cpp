@@ -6,6 +6,7 @@
 #include "idleinhibition.h"
 #include "idlesource.h"
 #include "logging.h"
+#include "neverrecorded.h"
 #include "sessionlock.h"
 #include "settings.h"
 #include "timetext.h"
@@ -122,6 +123,10 @@ void Recorder::updateApps()
     if (!m_ownPath.isEmpty() && sample.path == m_ownPath) {
         sample.path.clear();
     }
+    // Before anything keeps the sample: a listed application's title reaches neither the database
+    // nor the journal. The open stretch follows a list that changed while it ran.
+    NeverRecorded::mask(sample);
+    NeverRecorded::mask(m_currentWindow);
     const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
     QDateTime now = tickTime;
     if (!m_lastEnd.isValid()) {

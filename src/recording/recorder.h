@@ -19,7 +19,8 @@ class WindowProbe;
 // open stretch: the window and the moment it became current. When the path or the title changes,
 // the stretch is stored as one `entries` row and announced through entryStored(). Idle time beyond
 // the "IdleLimit" is cut off the window in front and stored under the away pseudo-application; a
-// locked session is away from the moment it locks until it unlocks.
+// locked session is away from the moment it locks until it unlocks. Applications never to be
+// recorded (see NeverRecorded) lose their titles, or their time, before a sample is kept.
 //
 // Wiring expected from the main window:
 //   setJournalPath() once after the database is open (starting recording then stores a stretch a

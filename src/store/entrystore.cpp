@@ -218,6 +218,25 @@ bool EntryStore::deleteEntries(const QStringList &ids)
     return true;
 }
 
+StoreResult EntryStore::replaceTitles(const QStringList &paths, const QString &title, int *changed)
+{
+    *changed = 0;
+    QSqlQuery query;
+    if (!query.prepare(QStringLiteral("UPDATE entries SET title = :title WHERE application_id IN "
+                                      "(SELECT id FROM applications WHERE path = :path)"))) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    for (const QString &path : paths) {
+        query.bindValue(QStringLiteral(":title"), title);
+        query.bindValue(QStringLiteral(":path"), path);
+        if (!query.exec()) {
+            return StoreResult::failure(query.lastError().text());
+        }
+        *changed += query.numRowsAffected();
+    }
+    return StoreResult::success();
+}
+
 QList<EntryRow> EntryStore::dayStretches(const QDate &day, const QString &appPath, const QString &title, bool *ok)
 {
     QString statement = QStringLiteral(

@@ -75,6 +75,9 @@ public:
                                    qint64 *id);
     static void updateEntriesTitle(const QStringList &ids, const QString &title);
     static bool deleteEntries(const QStringList &ids);
+    // Gives every entry of the applications at `paths` the title `title`, linked or not; their
+    // times stay. How many rows changed comes back in `changed`.
+    static StoreResult replaceTitles(const QStringList &paths, const QString &title, int *changed);
 
     // The unlinked stretches of the day (no task, so no unconfirmed booking either), in start order; an empty path or
     // title leaves that condition out. Path and title are bound, so any text can be listed.

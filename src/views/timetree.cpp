@@ -4,6 +4,8 @@
 #include "entrydragpayload.h"
 #include "entrystore.h"
 #include "messagebox.h"
+#include "neverrecorded.h"
+#include "privatetitles.h"
 #include "settings.h"
 #include "timestampsdialog.h"
 #include "treemodel.h"
@@ -33,6 +35,8 @@ TimeTree::TimeTree(QWidget *parent)
     connect(m_link, &QAction::triggered, this, &TimeTree::onMenuLink);
     m_exclude = addViewAction(QStringLiteral("E&xclude Application"), QKeySequence());
     connect(m_exclude, &QAction::triggered, this, &TimeTree::onMenuExclude);
+    m_neverRecord = addViewAction(QStringLiteral("&Never Record This Application"), QKeySequence());
+    connect(m_neverRecord, &QAction::triggered, this, &TimeTree::onMenuNeverRecord);
     m_delete = addViewAction(QStringLiteral("&Delete"), QKeySequence(QStringLiteral("Delete")));
     connect(m_delete, &QAction::triggered, this, &TimeTree::onMenuDelete);
     m_expandAll = addViewAction(QStringLiteral("Ex&pand All"), QKeySequence::ZoomIn);
@@ -109,6 +113,24 @@ void TimeTree::onMenuExclude()
     entryModel()->reload();
     Q_EMIT datesWithZeroTimeChanged();
     restoreExpandedNodes();
+}
+
+void TimeTree::onMenuNeverRecord()
+{
+    QStringList paths;
+    for (const QModelIndex &index : selectedNames()) {
+        const QModelIndex app = typeOf(index) == QLatin1String("entry") ? index.parent() : index;
+        const QString path = typeOf(app) == QLatin1String("app")
+                                 ? entryModel()->itemProperty(app, QStringLiteral("app_path")).toString()
+                                 : QString();
+        // Away time is TavroDesk's own record of absence, not an application's.
+        if (!path.isEmpty() && path != QLatin1String(AwayApp::Path) && !paths.contains(path)) {
+            paths << path;
+        }
+    }
+    if (PrivateTitles::offerRemoval(this, NeverRecorded::add(paths))) {
+        Q_EMIT titlesReplaced();
+    }
 }
 
 void TimeTree::onMenuDelete()
@@ -238,6 +260,10 @@ QMenu *TimeTree::createContextMenu(const QModelIndex &index)
         menu->addSeparator();
         menu->addAction(m_ruleFromApp);
         menu->addAction(m_exclude);
+        if (entryModel()->itemProperty(index.siblingAtColumn(0), QStringLiteral("app_path")).toString() !=
+            QLatin1String(AwayApp::Path)) {
+            menu->addAction(m_neverRecord);
+        }
         menu->addSeparator();
         menu->addAction(m_details);
         menu->addAction(m_copyTitle);
@@ -251,6 +277,9 @@ QMenu *TimeTree::createContextMenu(const QModelIndex &index)
         menu->addAction(m_delete);
         menu->addSeparator();
         menu->addAction(m_ruleFromEntry);
+        if (!isAwayEntry(index.siblingAtColumn(0))) {
+            menu->addAction(m_neverRecord);
+        }
         menu->addSeparator();
         menu->addAction(m_details);
         menu->addAction(m_copyTitle);

@@ -8,8 +8,8 @@
 
 class QDrag;
 
-// The unlinked entries of the day ("appList"): link, delete, drag, exclude, copy, inspect and
-// describe away time. Every action that takes entries out also takes their time out of the tree.
+// The unlinked entries of the day ("appList"): link, delete, drag, exclude, never record, copy,
+// inspect and describe away time. Every action that takes entries out also takes their time out of the tree.
 class TimeTree : public EntryTreeView
 {
     Q_OBJECT
@@ -36,6 +36,7 @@ public:
 
     QAction *linkAction() const { return m_link; }
     QAction *excludeAction() const { return m_exclude; }
+    QAction *neverRecordAction() const { return m_neverRecord; }
     QAction *deleteAction() const { return m_delete; }
     QAction *expandAllAction() const { return m_expandAll; }
     QAction *collapseAllAction() const { return m_collapseAll; }
@@ -50,10 +51,13 @@ Q_SIGNALS:
     void datesWithZeroTimeChanged();
     void signalCreateRuleFromEntry(int app_id, const QString &title);
     void signalCreateRuleFromApp(int app_id);
+    // Recorded titles were replaced by "Private": every view of them is out of date.
+    void titlesReplaced();
 
 public Q_SLOTS:
     void onMenuLink();
     void onMenuExclude();
+    void onMenuNeverRecord();
     void onMenuDelete();
     void onTimestamps();
     void onCopyTitle();
@@ -76,6 +80,7 @@ private:
     LinkDialog m_linkDialog;
     QAction *m_link = nullptr;
     QAction *m_exclude = nullptr;
+    QAction *m_neverRecord = nullptr;
     QAction *m_delete = nullptr;
     QAction *m_expandAll = nullptr;
     QAction *m_collapseAll = nullptr;

@@ -145,6 +145,8 @@ private Q_SLOTS:
         settings.setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/a b/c"), QStringLiteral("/d,e")});
         settings.setValue(Setting::IdleEnabled, false);
         settings.setValue(Setting::InhibitedIdleIsPresence, false);
+        settings.setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/usr/bin/vault")});
+        settings.setValue(Setting::NeverRecordedKeepTime, false);
         settings.setValue(Setting::CheckForUpdates, false);
         settings.setValue(Setting::HelpUrl, QStringLiteral("http://127.0.0.1:8080/help.html"));
         WindowValues window;

@@ -3,6 +3,7 @@
 #include "recordingpresenter.h"
 #include "settings.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +50,32 @@ private Q_SLOTS:
         QVERIFY(dialog.listChanged);
         QCOMPARE(stored(), QStringList({lower, upper}));
         QCOMPARE(dialog.listedPaths(), stored());
+    }
+
+    // The same dialog edits the never-recorded list: its own list, the choice of keeping their time,
+    // and what was added (the titles recorded before may then go), not the excluded list.
+    void editsTheNeverRecordedList()
+    {
+        Settings::instance()->setValue(Setting::IgnoredApps, QStringList{QStringLiteral("/usr/bin/excluded")});
+        Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/bin/sh")});
+        Settings::instance()->setValue(Setting::NeverRecordedKeepTime, true);
+        IgnoredAppsDialog dialog(nullptr, {}, IgnoredAppsDialog::List::NeverRecorded);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Never Recorded Applications"));
+        QCOMPARE(dialog.listedPaths(), QStringList{QStringLiteral("/bin/sh")});
+        dialog.setPathPrompt([](QWidget *) { return QStringLiteral("/bin/true"); });
+        dialog.on_btAdd_clicked();
+        QCOMPARE(dialog.addedPaths(), QStringList{QStringLiteral("/bin/true")});
+        QCOMPARE(Settings::instance()->value(Setting::NeverRecordedApps),
+                 (QStringList{QStringLiteral("/bin/sh"), QStringLiteral("/bin/true")}));
+        QCOMPARE(stored(), QStringList{QStringLiteral("/usr/bin/excluded")});
+        auto *keepTime = dialog.findChild<QCheckBox *>(QStringLiteral("checkKeepTime"));
+        QVERIFY(keepTime && keepTime->isChecked());
+        keepTime->click();
+        QCOMPARE(Settings::instance()->value(Setting::NeverRecordedKeepTime), false);
+        // Added and removed again: nothing was added.
+        dialog.findChild<QTreeWidget *>()->topLevelItem(1)->setSelected(true);
+        dialog.on_btRemove_clicked();
+        QVERIFY(dialog.addedPaths().isEmpty());
     }
 
     void pathDialogOffersAHintNotAValue()

@@ -140,6 +140,35 @@ private Q_SLOTS:
         QVERIFY(instance.waitForFinished(10000));
         QCOMPARE(instance.exitCode(), 0);
     }
+    // The days' figures in the export's vocabulary: one row per day of the range, across the end of
+    // a week, whose "seconds" are what the day's entries add up to.
+    void perDayFigures()
+    {
+        const QStringList range{QStringLiteral("--export"), QStringLiteral("2026-03-06"), QStringLiteral("2026-03-10"),
+                                QStringLiteral("--per-day")};
+        const Result csv = runExport(range);
+        QCOMPARE(csv.exitCode, 0);
+        QCOMPARE(csv.out.split('\n').mid(0, 3),
+                 (QList<QByteArray>{"date,seconds,linked_seconds,unlinked_seconds,away_seconds,to_book_seconds\r",
+                                    "2026-03-06,300,0,300,0,300\r", "2026-03-07,300,0,300,0,300\r"}));
+        QCOMPARE(csv.out.count("\r\n"), 6);
+
+        const Result json = runExport(range + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+        QCOMPARE(json.exitCode, 0);
+        const QJsonArray days = QJsonDocument::fromJson(json.out).array();
+        QCOMPARE(days.size(), 5);
+        const QJsonObject last = days.last().toObject();
+        QCOMPARE(last.keys(), (QStringList{QStringLiteral("away_seconds"), QStringLiteral("date"),
+                                           QStringLiteral("linked_seconds"), QStringLiteral("seconds"),
+                                           QStringLiteral("to_book_seconds"), QStringLiteral("unlinked_seconds")}));
+        QCOMPARE(last.value(QStringLiteral("date")).toString(), QStringLiteral("2026-03-10"));
+        QCOMPARE(last.value(QStringLiteral("seconds")).toInt(), 300);
+        const Result entries =
+            runExport(range.mid(0, 3) + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+        QCOMPARE(QJsonDocument::fromJson(entries.out).array().last().toObject().value(QStringLiteral("seconds")),
+                 last.value(QStringLiteral("seconds")));
+    }
+
     // Output that does not all arrive is a failure, never a success with a short file.
     void shortOutputIsAFailure()
     {

@@ -62,7 +62,8 @@ private:
     // this program's own); "hh:mm:ss pause",
     // "record", "flush", "lock" and "unlock" set the clock first; "show path title" fronts a window between ticks;
     // "inhibit" and "release" take and drop an idle inhibitor; "idle off", "idle on", "idle <minutes>" and
-    // "presence off" change the settings. A time earlier than the one before is the next day.
+    // "presence off" change the settings; "never path keep|drop" lists an application as never recorded. A time earlier
+    // than the one before is the next day.
     void run(const QStringList &script)
     {
         QTime last(0, 0);
@@ -79,6 +80,11 @@ private:
             }
             if (field.at(0) == QLatin1String("inhibit") || field.at(0) == QLatin1String("release")) {
                 m_inhibition.inhibited = field.at(0) == QLatin1String("inhibit");
+                continue;
+            }
+            if (field.at(0) == QLatin1String("never")) {
+                Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{field.at(1)});
+                Settings::instance()->setValue(Setting::NeverRecordedKeepTime, field.at(2) == QLatin1String("keep"));
                 continue;
             }
             if (field.at(0) == QLatin1String("presence")) {
@@ -127,6 +133,7 @@ private Q_SLOTS:
         m_lock.set(false);
         m_inhibition.inhibited = false;
         Settings::instance()->setValue(Setting::InhibitedIdleIsPresence, true);
+        Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList());
         m_probe = std::make_unique<WindowProbe>(&m_source, &m_metadata);
         m_recorder = makeRecorder();
         m_recorder->setRecording(true);
@@ -229,6 +236,30 @@ private Q_SLOTS:
             "10:07:00 /e video.mkv 0",
             "/e|video.mkv|10 10:00:00|10 10:01:00; tavro://idle|at 10:01:00|10 10:01:00|10 10:07:00",
             "Duration: 6 m 0 s\nInactivity period: 10:01:00 - 10:07:00");
+        // A never-recorded application's stretches keep their time under "Private", one stretch however
+        // its titles change; or they are not recorded at all.
+        add("never recorded, time kept",
+            "never /pw keep; 10:00:00 /e a.txt; 10:00:05 /pw Bank-login; 10:00:09 /pw Mail:secret; "
+            "10:00:12 /e a.txt; 10:00:14 flush",
+            "/e|a.txt|10 10:00:00|10 10:00:05; /pw|Private|10 10:00:05|10 10:00:12; /e|a.txt|10 10:00:12|10 10:00:14");
+        add("never recorded at all",
+            "never /pw drop; 10:00:00 /e a.txt; 10:00:05 /pw Bank-login; 10:00:09 /pw Mail:secret; "
+            "10:00:12 /e a.txt; 10:00:14 flush",
+            "/e|a.txt|10 10:00:00|10 10:00:05; /e|a.txt|10 10:00:12|10 10:00:14");
+        // Listed while in front: the open stretch loses its title too (or its time).
+        add("listed while in front, time kept",
+            "10:00:00 /pw Bank-login; 10:00:05 /pw Bank-login; never /pw keep; 10:00:06 /pw Bank-login; 10:00:09 /e "
+            "a.txt",
+            "/pw|Private|10 10:00:00|10 10:00:09");
+        add("listed while in front, not recorded",
+            "10:00:00 /pw Bank-login; 10:00:05 /pw Bank-login; never /pw drop; 10:00:06 /pw Bank-login; "
+            "10:00:09 /e a.txt; 10:00:10 flush",
+            "/e|a.txt|10 10:00:09|10 10:00:10");
+        // Away time in front of it is away time like any.
+        add("away in front of a never-recorded application",
+            "never /pw keep; 10:00:00 /pw Bank-login; 10:06:00 /pw Bank-login 360; 10:07:00 /pw Bank-login 0",
+            "/pw|Private|10 10:00:00|10 10:01:00; tavro://idle|at 10:01:00|10 10:01:00|10 10:07:00",
+            "Duration: 6 m 0 s\nInactivity period: 10:01:00 - 10:07:00");
         // A locked session is away from the second it locks to the second it unlocks.
         // Between ticks: the window's stretch ends at the second of the lock, not a tick or an idle
         // limit later; input at the lock screen does not end the away time, unlocking does.
@@ -312,6 +343,18 @@ private Q_SLOTS:
         QVERIFY(query.exec(QStringLiteral("SELECT name FROM applications WHERE path = '/n'")) && query.next());
         QCOMPARE(query.value(0).toString(), QStringLiteral("Notes"));
         QVERIFY(!query.next());
+    }
+
+    // The journal holds the open stretch: a never-recorded title must not be in it.
+    void journalNeverHoldsAPrivateTitle()
+    {
+        run({QStringLiteral("never /pw keep"), QStringLiteral("10:00:00 /e a.txt"),
+             QStringLiteral("10:00:04 /pw Bank-login-4711"), QStringLiteral("10:00:07 /pw Bank-login-4711")});
+        QFile journal(journalPath());
+        QVERIFY(journal.open(QIODevice::ReadOnly));
+        const QByteArray held = journal.readAll();
+        QVERIFY(held.contains("/pw") && held.contains("Private"));
+        QVERIFY(!held.contains("4711"));
     }
 
     // A crash loses at most the open stretch's last RecordingJournal::SyncIntervalSecs; a stretch that

@@ -190,6 +190,30 @@ private Q_SLOTS:
         QCOMPARE(rows().size(), 1);
     }
 
+    // Linked and unlinked rows of the listed applications alike; a path is bound, never spliced in.
+    void replaceTitlesKeepsTimesAndOtherApplications()
+    {
+        add(m_editor, "salary.ods", "10:00:00", "10:30:00");
+        add(m_editor, "bank", "11:00:00", "11:10:00", true);
+        add(m_mail, "Inbox", "12:00:00", "12:05:00");
+        const qint64 quoted = TestDb::addApp(QStringLiteral("/opt/it's/app"), QStringLiteral("Quoted"));
+        add(quoted, "diary", "13:00:00", "13:01:00");
+        int changed = -1;
+        QVERIFY(EntryStore::replaceTitles(
+                    {QStringLiteral("/usr/bin/editor"), QStringLiteral("/opt/it's/app"), QStringLiteral("' OR 1=1 --")},
+                    QStringLiteral("Private"), &changed)
+                    .ok());
+        QCOMPARE(changed, 3);
+        QCOMPARE(titles(rows()),
+                 (QStringList{QStringLiteral("Inbox"), QStringLiteral("Private"), QStringLiteral("Private")}));
+        QCOMPARE(titles(rows({}, 0, Link::Linked)), QStringList{QStringLiteral("Private")});
+        qint64 seconds = 0;
+        for (const EntryRow &row : rows() + rows({}, 0, Link::Linked)) {
+            seconds += row.seconds();
+        }
+        QCOMPARE(seconds, 1800 + 600 + 300 + 60);
+    }
+
     void calendarDaysSkipLinkedAndExcluded()
     {
         add(m_editor, "a", "2012-03-09 23:50:00", "00:10:00");

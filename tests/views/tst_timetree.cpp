@@ -155,6 +155,52 @@ private Q_SLOTS:
         QCOMPARE(m_model->totalTime(), 710);
     }
 
+    // The titles recorded before go only when the user says so; the list takes the application either
+    // way, once, and never the away time.
+    void neverRecordListsAndOffersToReplaceTitles_data()
+    {
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("titles");
+        const QStringList kept{QStringLiteral("notes.txt"), QStringLiteral("plan.txt"), QStringLiteral("Inbox")};
+        QTest::newRow("yes") << QStringList{QStringLiteral("notes.txt"), QStringLiteral("Editor")}
+                             << int(MessageBox::Yes)
+                             << QStringList{QStringLiteral("Private"), QStringLiteral("Private"),
+                                            QStringLiteral("Inbox")};
+        QTest::newRow("no") << QStringList{QStringLiteral("plan.txt"), QStringLiteral("at 12:00:00")}
+                            << int(MessageBox::No) << kept;
+    }
+
+    void neverRecordListsAndOffersToReplaceTitles()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(int, answer);
+        QFETCH(QStringList, titles);
+        Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/usr/bin/vault")});
+        show();
+        select(selected);
+        QSignalSpy replaced(m_tree.get(), &TimeTree::titlesReplaced);
+        m_boxes->answerNext(MessageBox::Button(answer));
+        m_tree->neverRecordAction()->trigger();
+        QCOMPARE(Settings::instance()->value(Setting::NeverRecordedApps),
+                 (QStringList{QStringLiteral("/usr/bin/vault"), QStringLiteral("/usr/bin/editor")}));
+        QCOMPARE(m_boxes->boxes().size(), 1);
+        QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Never Record This Application"));
+        QVERIFY2(m_boxes->lastText().contains(QLatin1String("\n    /usr/bin/editor\n")),
+                 qPrintable(m_boxes->lastText()));
+        QCOMPARE(replaced.count(), int(answer == MessageBox::Yes));
+        QSqlQuery query(QStringLiteral("SELECT title FROM entries WHERE application_id IN "
+                                       "(SELECT id FROM applications WHERE path <> 'tavro://idle') ORDER BY id"));
+        QStringList stored;
+        while (query.next()) {
+            stored << query.value(0).toString();
+        }
+        QCOMPARE(stored, titles);
+        // Listed already: nothing is asked again.
+        m_tree->neverRecordAction()->trigger();
+        QCOMPARE(m_boxes->boxes().size(), 1);
+    }
+
     void menusPerNodeKind_data()
     {
         QTest::addColumn<QString>("node");
@@ -162,12 +208,21 @@ private Q_SLOTS:
         const QString tail = QStringLiteral("|-|&View details...|Copy &title|-|Ex&pand All|&Collapse All");
         QTest::newRow("app") << QStringLiteral("Editor")
                              << QStringLiteral("&Link Time With Task...|&Delete|-|Create Rule from Application...|"
-                                               "E&xclude Application") +
+                                               "E&xclude Application|&Never Record This Application") +
                                     tail;
         QTest::newRow("away entry") << QStringLiteral("at 12:00:00")
                                     << QStringLiteral("Edit descr&iption|-|&Link Time With Task...|&Delete|-|"
                                                       "Create Rule from Entry...") +
                                            tail;
+        QTest::newRow("entry") << QStringLiteral("notes.txt")
+                               << QStringLiteral("&Link Time With Task...|&Delete|-|Create Rule from Entry...|"
+                                                 "&Never Record This Application") +
+                                      tail;
+        QTest::newRow("away application")
+            << QStringLiteral("Away Time")
+            << QStringLiteral(
+                   "&Link Time With Task...|&Delete|-|Create Rule from Application...|E&xclude Application") +
+                   tail;
         QTest::newRow("hour") << QStringLiteral("9:00 - 10:00") << QStringLiteral("Ex&pand All|&Collapse All");
     }
 
