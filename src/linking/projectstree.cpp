@@ -15,7 +15,6 @@
 #include <QDebug>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -395,12 +394,12 @@ void ProjectsTree::onMenuComplete()
         qCDebug(lcLinking) << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
         return;
     }
-    QEventLoop pause;
-    QTimer::singleShot(completedTaskPause, &pause, &QEventLoop::quit);
-    pause.exec();
-    if (index.isValid()) {
-        delete itemFromIndex(index);
-    }
+    // The struck-out task stays a moment, so that the user sees which one went.
+    QTimer::singleShot(completedTaskPause, this, [this, index] {
+        if (index.isValid()) {
+            delete itemFromIndex(index);
+        }
+    });
 }
 
 void ProjectsTree::onMenuAddTaskList()
