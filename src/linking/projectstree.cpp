@@ -2,6 +2,7 @@
 
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
+#include "cuttexttooltip.h"
 #include "entrydragpayload.h"
 #include "linktimedialog.h"
 #include "logging.h"
@@ -16,6 +17,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -346,6 +348,14 @@ bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *t
     m_dropTaskId = dialog.taskId;
     m_dropNotes = dialog.notes;
     return true;
+}
+
+bool ProjectsTree::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && CutTextToolTip::show(this, static_cast<QHelpEvent *>(event))) {
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 bool ProjectsTree::dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *mimeData, Qt::DropAction action)

@@ -1,5 +1,6 @@
 #include "entrytreeview.h"
 
+#include "cuttexttooltip.h"
 #include "settings.h"
 #include "timetext.h"
 #include "treemodel.h"
@@ -12,7 +13,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyle>
-#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -149,22 +149,8 @@ void EntryTreeView::paintEvent(QPaintEvent *event)
 
 bool EntryTreeView::viewportEvent(QEvent *event)
 {
-    if (event->type() != QEvent::ToolTip) {
-        return QTreeView::viewportEvent(event);
-    }
-    const auto *help = static_cast<QHelpEvent *>(event);
-    const QModelIndex index = indexAt(help->pos());
-    if (index.isValid() && !index.data(Qt::ToolTipRole).isValid()) {
-        const QString text = index.data().toString();
-        const QRect cell = visualRect(index);
-        // The icon and the cell's margins take part of the width too.
-        const int room = cell.width() - (index.data(Qt::DecorationRole).isNull() ? 0 : iconSize().width() + 8) - 8;
-        if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > room) {
-            // Rich text, so that a recorded title can never be taken for markup.
-            QToolTip::showText(help->globalPos(), QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()), viewport(),
-                               cell);
-            return true;
-        }
+    if (event->type() == QEvent::ToolTip && CutTextToolTip::show(this, static_cast<QHelpEvent *>(event))) {
+        return true;
     }
     return QTreeView::viewportEvent(event);
 }
