@@ -17,6 +17,11 @@
 #include <algorithm>
 #include <memory>
 
+namespace {
+// The narrowest the name column gets when it stops stretching.
+constexpr int MinimumNameCharacters = 30;
+} // namespace
+
 EntryTreeView::EntryTreeView(QWidget *parent)
     : QTreeView(parent)
 {
@@ -155,6 +160,34 @@ bool EntryTreeView::viewportEvent(QEvent *event)
     return QTreeView::viewportEvent(event);
 }
 
+void EntryTreeView::updateGeometries()
+{
+    QTreeView::updateGeometries();
+    fitNameColumn();
+}
+
+void EntryTreeView::fitNameColumn()
+{
+    QHeaderView *head = header();
+    // Resizing the column lays the view out again, which comes back here.
+    if (m_fittingNames || head->count() <= TreeModel::StretchColumn) {
+        return;
+    }
+    m_fittingNames = true;
+    const int room =
+        viewport()->width() - head->sectionSize(TreeModel::TimeColumn) - head->sectionSize(TreeModel::BarColumn);
+    const int wanted =
+        std::max(sizeHintForColumn(TreeModel::NameColumn), fontMetrics().averageCharWidth() * MinimumNameCharacters);
+    const QHeaderView::ResizeMode mode = wanted >= room ? QHeaderView::Stretch : QHeaderView::Interactive;
+    if (head->sectionResizeMode(TreeModel::NameColumn) != mode) {
+        head->setSectionResizeMode(TreeModel::NameColumn, mode);
+    }
+    if (mode == QHeaderView::Interactive && head->sectionSize(TreeModel::NameColumn) != wanted) {
+        head->resizeSection(TreeModel::NameColumn, wanted);
+    }
+    m_fittingNames = false;
+}
+
 void EntryTreeView::applyColumnLayout()
 {
     QHeaderView *head = header();
@@ -175,6 +208,7 @@ void EntryTreeView::applyColumnLayout()
     if (head->sectionSize(TreeModel::BarColumn) < MinimumBarWidth) {
         head->resizeSection(TreeModel::BarColumn, MinimumBarWidth);
     }
+    fitNameColumn();
 }
 
 QPoint EntryTreeView::contextMenuPosition(const QContextMenuEvent *event) const
