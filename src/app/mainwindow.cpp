@@ -7,6 +7,7 @@
 #include "clickablelabel.h"
 #include "databasecheck.h"
 #include "dateheader.h"
+#include "entrycommands.h"
 #include "entrydaymodel.h"
 #include "entrystore.h"
 #include "entryviews.h"
@@ -120,7 +121,6 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     connect(m_ui->projects, &ProjectsTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask,
             Qt::DirectConnection);
     connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
-    connect(m_ui->appList, &TimeTree::titlesReplaced, m_views, &EntryViews::reloadKeepingExpandedNodes);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, ruleCommands(), &RuleCommands::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, ruleCommands(), &RuleCommands::onCreateRuleFromApp);
     connect(m_ui->linkedEntries, &EntriesList::signalUnlinkEntries, m_subsystems, &Subsystems::unlinkEntries);
@@ -407,8 +407,8 @@ void MainWindow::on_action_NeverRecorded_Applications_triggered()
         this, [this](const QString &path) { return windowProbe()->getAppIcon(path); },
         IgnoredAppsDialog::List::NeverRecorded);
     dialog.exec();
-    if (PrivateTitles::offerRemoval(this, dialog.addedPaths())) {
-        m_views->reloadKeepingExpandedNodes();
+    if (PrivateTitles::askToReplace(this, dialog.addedPaths())) {
+        m_subsystems->entryCommands()->replaceTitlesWithPrivate(dialog.addedPaths());
     }
 }
 
@@ -456,8 +456,7 @@ void MainWindow::describeAwayTime()
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    EntryStore::updateEntriesTitle(dialog.entryIds, dialog.description());
-    m_views->reloadKeepingExpandedNodes();
+    m_subsystems->entryCommands()->describeAwayTime(dialog.entryIds, dialog.description());
 }
 
 void MainWindow::editSettings()

@@ -8,6 +8,7 @@
 #include "databasecheck.h"
 #include "desktopnotifications.h"
 #include "entrieslist.h"
+#include "entrycommands.h"
 #include "entrylinker.h"
 #include "entryviews.h"
 #include "foregroundwindow.h"
@@ -28,6 +29,7 @@
 #include "suspendhandler.h"
 #include "suspendmonitor.h"
 #include "timelinecontroller.h"
+#include "timetree.h"
 #include "updatechecker.h"
 #include "updatecheckerfactory.h"
 #include "updateschedule.h"
@@ -101,6 +103,7 @@ Subsystems::Subsystems(const Window &window, RecordingSources sources)
     m_loginPrompt = std::make_unique<DialogLoginPrompt>(m_window);
     m_session = new Session(m_loginPrompt.get(), this);
     m_linker = new EntryLinker(window.unlinkedTree, window.linkedTree, m_window);
+    m_entryCommands = new EntryCommands(m_window);
     m_linking = std::make_unique<SubsystemsLinking>(this);
     m_rules = new RuleCommands(m_context, m_linking.get(), m_window, m_metadata.get(), m_clock);
     m_updateSchedule = new UpdateSchedule([this] { return m_updateChecker.get(); }, m_window, this);
@@ -224,6 +227,15 @@ void Subsystems::connectWindow(const Window &window)
     // Any link, unlink or settling can change which days still hold unlinked time.
     connect(m_linker, &EntryLinker::linksChanged, views, &EntryViews::datesWithZeroTimeChanged);
     connect(views->linkedView(), &EntriesList::signalSettleEntries, m_linker, &EntryLinker::settleEntries);
+
+    // The unlinked view asks; the commands change the store; the views, their totals, the timeline
+    // and the calendar's marks are rebuilt from what it then holds.
+    TimeTree *unlinked = views->unlinkedView();
+    connect(unlinked, &TimeTree::deleteRequested, m_entryCommands, &EntryCommands::deleteEntries);
+    connect(unlinked, &TimeTree::describeAwayTimeRequested, m_entryCommands, &EntryCommands::describeAwayTime);
+    connect(unlinked, &TimeTree::privateTitlesRequested, m_entryCommands, &EntryCommands::replaceTitlesWithPrivate);
+    connect(m_entryCommands, &EntryCommands::entriesChanged, views, &EntryViews::reloadKeepingExpandedNodes);
+    connect(m_entryCommands, &EntryCommands::entriesChanged, views, &EntryViews::datesWithZeroTimeChanged);
 }
 
 void Subsystems::startUp()

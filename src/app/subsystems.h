@@ -11,6 +11,7 @@
 
 class AppLook;
 class DesktopNotifications;
+class EntryCommands;
 class EntryLinker;
 class EntryViews;
 class GnomeExtensionSetup;
@@ -82,6 +83,8 @@ public:
     void startUp();
 
     EntryLinker *linker() const { return m_linker; }
+    // Deletes and retitles entries as the user asks; the entry views follow what it changed.
+    EntryCommands *entryCommands() const { return m_entryCommands; }
     // How the views show applications: names and icons as the recording found them.
     AppLook appLook() const;
     // Links the entries with the task; false when nothing was linked.
@@ -116,6 +119,7 @@ private:
     std::unique_ptr<LinkingService> m_linking;
     RuleCommands *m_rules = nullptr;
     EntryLinker *m_linker = nullptr;
+    EntryCommands *m_entryCommands = nullptr;
     std::unique_ptr<UpdateChecker> m_updateChecker;
     GnomeExtensionSetup *m_gnomeSetup = nullptr;
     UpdateSchedule *m_updateSchedule = nullptr;

@@ -188,34 +188,37 @@ StoreResult EntryStore::insertEntry(const QString &title, const QDateTime &start
     return StoreResult::success();
 }
 
-void EntryStore::updateEntriesTitle(const QStringList &ids, const QString &title)
+StoreResult EntryStore::updateEntriesTitle(const QStringList &ids, const QString &title)
 {
     if (!isIdList(ids)) {
-        return;
+        return StoreResult::failure(QStringLiteral("not a list of entry ids"));
     }
     QSqlQuery query;
     query.prepare(QStringLiteral("UPDATE entries SET title = :title WHERE id IN (") + ids.join(QLatin1Char(',')) +
                   QLatin1Char(')'));
     query.bindValue(QStringLiteral(":title"), title);
-    query.exec();
+    if (!query.exec()) {
+        return StoreResult::failure(query.lastError().text());
+    }
+    return StoreResult::success();
 }
 
-bool EntryStore::deleteEntries(const QStringList &ids)
+StoreResult EntryStore::deleteEntries(const QStringList &ids)
 {
     if (!isIdList(ids)) {
-        return false;
+        return StoreResult::failure(QStringLiteral("not a list of entry ids"));
     }
     qCDebug(lcStore) << "deleting db entries: " << ids;
     QSqlQuery query;
     query.prepare(QStringLiteral("DELETE FROM entries WHERE id IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
     if (!query.exec()) {
-        return false;
+        return StoreResult::failure(query.lastError().text());
     }
     // Their kept offsets go with them; a left one would only be unused.
     QSqlQuery offsets;
     offsets.exec(QStringLiteral("DELETE FROM entry_offsets WHERE entry_id IN (") + ids.join(QLatin1Char(',')) +
                  QLatin1Char(')'));
-    return true;
+    return StoreResult::success();
 }
 
 StoreResult EntryStore::replaceTitles(const QStringList &paths, const QString &title, int *changed)

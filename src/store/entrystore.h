@@ -73,8 +73,8 @@ public:
     // Stores one stretch between two instants; its new id comes back in `id`.
     static StoreResult insertEntry(const QString &title, const QDateTime &start, const QDateTime &end, qint64 appId,
                                    qint64 *id);
-    static void updateEntriesTitle(const QStringList &ids, const QString &title);
-    static bool deleteEntries(const QStringList &ids);
+    static StoreResult updateEntriesTitle(const QStringList &ids, const QString &title);
+    static StoreResult deleteEntries(const QStringList &ids);
     // Gives every entry of the applications at `paths` the title `title`, linked or not; their
     // times stay. How many rows changed comes back in `changed`.
     static StoreResult replaceTitles(const QStringList &paths, const QString &title, int *changed);

@@ -2,7 +2,6 @@
 
 #include "awayeditdialog.h"
 #include "entrydragpayload.h"
-#include "entrystore.h"
 #include "messagebox.h"
 #include "neverrecorded.h"
 #include "privatetitles.h"
@@ -128,8 +127,9 @@ void TimeTree::onMenuNeverRecord()
             paths << path;
         }
     }
-    if (PrivateTitles::offerRemoval(this, NeverRecorded::add(paths))) {
-        Q_EMIT titlesReplaced();
+    const QStringList added = NeverRecorded::add(paths);
+    if (PrivateTitles::askToReplace(this, added)) {
+        Q_EMIT privateTitlesRequested(added);
     }
 }
 
@@ -155,8 +155,7 @@ void TimeTree::onMenuDelete()
                              MessageBox::Yes) != MessageBox::Yes) {
         return;
     }
-    EntryStore::deleteEntries(treeModel->entryIds(set.indexes));
-    removeFromView(set.entries);
+    Q_EMIT deleteRequested(treeModel->entryIds(set.indexes));
 }
 
 void TimeTree::onTimestamps()
@@ -223,7 +222,7 @@ void TimeTree::onCreateRuleFromApp()
 
 void TimeTree::onEditAwayEntry()
 {
-    QPersistentModelIndex entry;
+    QModelIndex entry;
     for (const QModelIndex &index : selectedNames()) {
         if (isAwayEntry(index)) {
             entry = index;
@@ -240,13 +239,9 @@ void TimeTree::onEditAwayEntry()
     AwayEditDialog dialog(this);
     dialog.entryIds = ids;
     dialog.load();
-    if (dialog.exec() != QDialog::Accepted || !entry.isValid()) {
-        return;
+    if (dialog.exec() == QDialog::Accepted) {
+        Q_EMIT describeAwayTimeRequested(ids, dialog.description());
     }
-    const QString description = dialog.description();
-    EntryStore::updateEntriesTitle(ids, description);
-    entryModel()->setItemProperty(entry, QStringLiteral("title"), description);
-    entryModel()->setData(entry, description);
 }
 
 QMenu *TimeTree::createContextMenu(const QModelIndex &index)

@@ -9,7 +9,8 @@
 class QDrag;
 
 // The unlinked entries of the day ("appList"): link, delete, drag, exclude, never record, copy,
-// inspect and describe away time. Every action that takes entries out also takes their time out of the tree.
+// inspect and describe away time. Linking and dragging take the entries' time out of the tree at once;
+// deleting and describing are asked of whoever changes the store.
 class TimeTree : public EntryTreeView
 {
     Q_OBJECT
@@ -51,8 +52,11 @@ Q_SIGNALS:
     void datesWithZeroTimeChanged();
     void signalCreateRuleFromEntry(int app_id, const QString &title);
     void signalCreateRuleFromApp(int app_id);
-    // Recorded titles were replaced by "Private": every view of them is out of date.
-    void titlesReplaced();
+    // What the user asked of the store, once confirmed; the views are rebuilt from the outcome.
+    void deleteRequested(const QStringList &ids);
+    void describeAwayTimeRequested(const QStringList &ids, const QString &description);
+    // The applications at `paths` became never recorded and their recorded titles are to read "Private".
+    void privateTitlesRequested(const QStringList &paths);
 
 public Q_SLOTS:
     void onMenuLink();

@@ -710,15 +710,6 @@ QVariant TreeModel::itemProperty(const QModelIndex &index, const QString &key) c
     return index.isValid() ? itemFor(index)->property(key) : QVariant();
 }
 
-void TreeModel::setItemProperty(const QModelIndex &index, const QString &key, const QVariant &value)
-{
-    if (!index.isValid()) {
-        return;
-    }
-    itemFor(index)->setProperty(key, value);
-    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
-}
-
 QModelIndex TreeModel::findIndex(const QString &type, const QString &key, const QString &value,
                                  const QModelIndex &parent) const
 {

@@ -76,7 +76,6 @@ public:
 
     QModelIndex appendRow(const QModelIndex &parent, const QVariantList &values);
     QVariant itemProperty(const QModelIndex &index, const QString &key) const;
-    void setItemProperty(const QModelIndex &index, const QString &key, const QVariant &value);
     // Depth-first search below `parent` for a node of `type` whose property `key` reads `value`.
     // Nodes of other types are searched into, non-matching nodes of the same type are not.
     QModelIndex findIndex(const QString &type, const QString &key, const QString &value,

@@ -16,6 +16,8 @@
 #include "settingsfile.h"
 #include "statusnotices.h"
 #include "tavroapp.h"
+#include "timelinelayout.h"
+#include "timelinestrip.h"
 #include "timetree.h"
 #include "treemodeladapter.h"
 #include "weekchart.h"
@@ -33,6 +35,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -591,6 +594,111 @@ private Q_SLOTS:
         tick();
         child<QAction>("action_Settings")->trigger();
         QVERIFY(!QFile::exists(entry));
+    }
+
+    // What the user asks of the unlinked view goes through the product's commands to the store; the trees,
+    // their totals, the timeline and the calendar's marks follow what it then holds, also when it refuses.
+    void entryRequestsReachTheStoreAndEveryView_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<QString>("lastBox");
+        const QStringList recorded{QStringLiteral("notes"), QStringLiteral("at 10:00:00")};
+        QTest::newRow("delete") << QStringLiteral("delete") << recorded << QString() << QStringList() << 0 << false
+                                << QStringLiteral("Confirm delete");
+        QTest::newRow("delete refused") << QStringLiteral("delete") << QStringList{QStringLiteral("notes")}
+                                        << QStringLiteral("DELETE") << recorded << 900 << true
+                                        << QStringLiteral("Database error");
+        QTest::newRow("describe away time")
+            << QStringLiteral("describe") << QStringList{QStringLiteral("at 10:00:00")} << QString()
+            << QStringList{QStringLiteral("notes"), QStringLiteral("Lunch")} << 900 << true << QString();
+        QTest::newRow("describe refused")
+            << QStringLiteral("describe") << QStringList{QStringLiteral("at 10:00:00")} << QStringLiteral("UPDATE")
+            << recorded << 900 << true << QStringLiteral("Database error");
+        QTest::newRow("never record") << QStringLiteral("never record") << QStringList{QStringLiteral("notes")}
+                                      << QString() << QStringList{QStringLiteral("Private"), recorded.at(1)} << 900
+                                      << true << QStringLiteral("Never Record This Application");
+    }
+
+    void entryRequestsReachTheStoreAndEveryView()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, selected);
+        QFETCH(QString, refused);
+        QFETCH(QStringList, titles);
+        QFETCH(int, total);
+        QFETCH(bool, marked);
+        QFETCH(QString, lastBox);
+        start({}, false, false);
+        const QDate day = m_window->selectedDate();
+        QVERIFY(addEdEntry() > 0);
+        QSqlQuery query;
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('tavro://idle', 'Away')")));
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO entries (title, application_id, start_time, end_time) VALUES "
+                                          "('at 10:00:00', %1, '%2 10:00:00', '%2 10:05:00')")
+                               .arg(query.lastInsertId().toLongLong())
+                               .arg(day.toString(Qt::ISODate))));
+        m_window->unlinkedModel()->reload();
+        m_window->initCalendarDaysWithEntries();
+        auto *calendar = child<CalendarWidget>("calendar");
+        QVERIFY(calendar->isEmphasised(day));
+        const auto shownTitles = [this] {
+            QStringList shown;
+            for (const TimelineEntry &entry : m_window->timelineStrip()->layout().entries()) {
+                shown << entry.title;
+            }
+            return shown;
+        };
+        QTRY_COMPARE(shownTitles(), (QStringList{QStringLiteral("notes"), QStringLiteral("at 10:00:00")}));
+        if (!refused.isEmpty()) {
+            QVERIFY(query.exec(
+                QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON entries BEGIN SELECT RAISE(ABORT, 'no'); END")
+                    .arg(refused)));
+        }
+
+        auto *appList = child<TimeTree>("appList");
+        QAbstractItemModel *tree = appList->model();
+        const auto findNode = [tree](const QString &name) {
+            const QModelIndexList found =
+                tree->match(tree->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive);
+            return found.isEmpty() ? QModelIndex() : found.first();
+        };
+        appList->expandAll();
+        appList->selectionModel()->clearSelection();
+        for (const QString &name : selected) {
+            QVERIFY2(findNode(name).isValid(), qPrintable(name));
+            appList->selectionModel()->select(findNode(name), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        if (action == QLatin1String("describe")) {
+            QTimer::singleShot(0, this, [] {
+                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->findChild<QListWidget *>(QStringLiteral("listPresets"))->setCurrentRow(2);
+                dialog->accept();
+            });
+            appList->editDescriptionAction()->trigger();
+        } else {
+            m_presenter->answerNext(MessageBox::Yes);
+            (action == QLatin1String("delete") ? appList->deleteAction() : appList->neverRecordAction())->trigger();
+        }
+
+        QStringList stored;
+        QVERIFY(query.exec(QStringLiteral("SELECT title FROM entries ORDER BY start_time")));
+        while (query.next()) {
+            stored << query.value(0).toString();
+        }
+        QCOMPARE(stored, titles);
+        QTRY_COMPARE(shownTitles(), titles);
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), total);
+        for (const QString &title : titles) {
+            QVERIFY2(findNode(title).isValid(), qPrintable(title));
+        }
+        QCOMPARE(calendar->isEmphasised(day), marked);
+        QCOMPARE(m_presenter->lastTitle(), lastBox);
     }
 
     void linkingGoesThroughTheService()

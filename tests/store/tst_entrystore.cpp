@@ -183,10 +183,10 @@ private Q_SLOTS:
     {
         const QStringList ids{QString::number(add(m_editor, "a", "10:00:00", "10:30:00")),
                               QString::number(add(m_editor, "b", "11:00:00", "11:30:00"))};
-        QVERIFY(!EntryStore::deleteEntries({}));
-        QVERIFY(!EntryStore::deleteEntries({QStringLiteral("1) OR (1=1")}));
+        QVERIFY(!EntryStore::deleteEntries({}).ok());
+        QVERIFY(!EntryStore::deleteEntries({QStringLiteral("1) OR (1=1")}).ok());
         QCOMPARE(rows().size(), 2);
-        QVERIFY(EntryStore::deleteEntries({ids.first()}));
+        QVERIFY(EntryStore::deleteEntries({ids.first()}).ok());
         QCOMPARE(rows().size(), 1);
     }
 

@@ -8,12 +8,9 @@
 #include "windowinfo.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QImage>
-#include <QListWidget>
 #include <QPaintEvent>
 #include <QTest>
-#include <QTimer>
 
 using namespace ViewTest;
 
@@ -231,23 +228,6 @@ private Q_SLOTS:
         unlinkedModel.reload();
         QTRY_COMPARE(strip.layout().entries().size(), 2);
         QCOMPARE(strip.layout().indexOfId(again), -1);
-
-        // Away time described in the tree: the strip's band says the new description.
-        const qint64 away = addEntry(addApp(QString::fromLatin1(AwayApp::Path), QStringLiteral("Away")),
-                                     QStringLiteral("at 11:00:00"), QStringLiteral("11:00:00"), 900);
-        unlinkedModel.reload();
-        unlinkedView.expandAll();
-        QTRY_VERIFY(strip.layout().indexOfId(away) >= 0);
-        const QModelIndex awayRow = find(unlinkedModel, QStringLiteral("at 11:00:00"));
-        unlinkedView.selectionModel()->select(awayRow, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        QTimer::singleShot(0, this, [] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->findChild<QListWidget *>(QStringLiteral("listPresets"))->setCurrentRow(2);
-            dialog->accept();
-        });
-        unlinkedView.editDescriptionAction()->trigger();
-        QTRY_COMPARE(strip.layout().entries().at(strip.layout().indexOfId(away)).title, QStringLiteral("Lunch"));
     }
 };
 

@@ -20,7 +20,6 @@ private:
     std::unique_ptr<TreeModel> m_model;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     std::unique_ptr<TimeTree> m_tree;
-    qint64 m_editor = 0;
 
     void show(bool groupByHour = false)
     {
@@ -32,6 +31,17 @@ private:
         m_tree = std::make_unique<TimeTree>();
         m_tree->setModel(m_model.get());
         m_tree->expandAll();
+    }
+
+    static QStringList storedIds(const QString &where)
+    {
+        QStringList ids;
+        QSqlQuery query(QStringLiteral("SELECT id FROM entries WHERE ") + where);
+        while (query.next()) {
+            ids << query.value(0).toString();
+        }
+        ids.sort();
+        return ids;
     }
 
     void select(const QStringList &nodes)
@@ -48,11 +58,11 @@ private Q_SLOTS:
     {
         m_db = std::make_unique<TestDatabase>();
         m_boxes = std::make_unique<RecordingPresenter>();
-        m_editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
+        const qint64 editor = addApp(QStringLiteral("/usr/bin/editor"), QStringLiteral("Editor"));
         const qint64 mail = addApp(QStringLiteral("/usr/bin/mail"), QStringLiteral("Mail"));
         const qint64 away = addApp(QLatin1String(AwayApp::Path), QStringLiteral("Away Time"));
-        addEntry(m_editor, QStringLiteral("notes.txt"), QStringLiteral("09:00:00"), 60);
-        addEntry(m_editor, QStringLiteral("plan.txt"), QStringLiteral("09:05:00"), 30);
+        addEntry(editor, QStringLiteral("notes.txt"), QStringLiteral("09:00:00"), 60);
+        addEntry(editor, QStringLiteral("plan.txt"), QStringLiteral("09:05:00"), 30);
         addEntry(mail, QStringLiteral("Inbox"), QStringLiteral("11:00:00"), 20);
         addEntry(away, QStringLiteral("at 12:00:00"), QStringLiteral("12:00:00"), 600);
     }
@@ -66,44 +76,45 @@ private Q_SLOTS:
         m_db.reset();
     }
 
-    void deleteAsksThenRemoves_data()
+    // The view asks, then hands the selection's entries on; what the store then holds rebuilds it.
+    void deleteAsksThenRequests_data()
     {
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("gone");
-        QTest::addColumn<int>("left");
+        QTest::addColumn<QString>("entries");
         QTest::newRow("one entry") << QStringLiteral("plan.txt")
                                    << QStringLiteral("Are you sure you want to delete selected entry?\n\nTime: 30 s\n\n"
                                                      "Entry is from this application:\n    Editor")
-                                   << QStringLiteral("plan.txt") << 680;
-        // The application was the only one of its hour: the hour goes too.
-        QTest::newRow("application") << QStringLiteral("Editor")
-                                     << QStringLiteral("Are you sure you want to delete these 2 entries?\n\n"
-                                                       "Cumulated time: 1 m 30 s\n\n"
-                                                       "Entries are from this application:\n    Editor")
-                                     << QStringLiteral("9:00 - 10:00") << 620;
+                                   << QStringLiteral("title = 'plan.txt'");
+        QTest::newRow("application")
+            << QStringLiteral("Editor")
+            << QStringLiteral("Are you sure you want to delete these 2 entries?\n\n"
+                              "Cumulated time: 1 m 30 s\n\n"
+                              "Entries are from this application:\n    Editor")
+            << QStringLiteral("application_id IN (SELECT id FROM applications WHERE path = '/usr/bin/editor')");
     }
 
-    void deleteAsksThenRemoves()
+    void deleteAsksThenRequests()
     {
         QFETCH(QString, node);
         QFETCH(QString, question);
-        QFETCH(QString, gone);
-        QFETCH(int, left);
+        QFETCH(QString, entries);
         show(true);
         select({node});
+        QSignalSpy requested(m_tree.get(), &TimeTree::deleteRequested);
         m_boxes->answerNext(MessageBox::No);
         m_tree->onMenuDelete();
         QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Confirm delete"));
         QCOMPARE(m_boxes->lastText(), question);
-        QCOMPARE(count(QStringLiteral("1")), 4);
-        QCOMPARE(m_model->totalTime(), 710);
+        QCOMPARE(requested.count(), 0);
 
         m_tree->onMenuDelete();
-        QVERIFY(!find(*m_model, gone).isValid());
-        QCOMPARE(count(QStringLiteral("application_id = ") + QString::number(m_editor)), node == gone ? 1 : 0);
-        QCOMPARE(m_model->totalTime(), left);
-        QVERIFY(consistent(*m_model));
+        QCOMPARE(requested.count(), 1);
+        QStringList ids = requested.first().first().toStringList();
+        ids.sort();
+        QCOMPARE(ids, storedIds(entries));
+        QCOMPARE(m_model->totalTime(), 710);
+        QCOMPARE(count(QStringLiteral("1")), 4);
     }
 
     void deleteListsTenApplications()
@@ -155,31 +166,26 @@ private Q_SLOTS:
         QCOMPARE(m_model->totalTime(), 710);
     }
 
-    // The titles recorded before go only when the user says so; the list takes the application either
-    // way, once, and never the away time.
+    // The titles recorded before are asked to go only when the user says so; the list takes the
+    // application either way, once, and never the away time.
     void neverRecordListsAndOffersToReplaceTitles_data()
     {
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("titles");
-        const QStringList kept{QStringLiteral("notes.txt"), QStringLiteral("plan.txt"), QStringLiteral("Inbox")};
         QTest::newRow("yes") << QStringList{QStringLiteral("notes.txt"), QStringLiteral("Editor")}
-                             << int(MessageBox::Yes)
-                             << QStringList{QStringLiteral("Private"), QStringLiteral("Private"),
-                                            QStringLiteral("Inbox")};
+                             << int(MessageBox::Yes);
         QTest::newRow("no") << QStringList{QStringLiteral("plan.txt"), QStringLiteral("at 12:00:00")}
-                            << int(MessageBox::No) << kept;
+                            << int(MessageBox::No);
     }
 
     void neverRecordListsAndOffersToReplaceTitles()
     {
         QFETCH(QStringList, selected);
         QFETCH(int, answer);
-        QFETCH(QStringList, titles);
         Settings::instance()->setValue(Setting::NeverRecordedApps, QStringList{QStringLiteral("/usr/bin/vault")});
         show();
         select(selected);
-        QSignalSpy replaced(m_tree.get(), &TimeTree::titlesReplaced);
+        QSignalSpy requested(m_tree.get(), &TimeTree::privateTitlesRequested);
         m_boxes->answerNext(MessageBox::Button(answer));
         m_tree->neverRecordAction()->trigger();
         QCOMPARE(Settings::instance()->value(Setting::NeverRecordedApps),
@@ -188,17 +194,14 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Never Record This Application"));
         QVERIFY2(m_boxes->lastText().contains(QLatin1String("\n    /usr/bin/editor\n")),
                  qPrintable(m_boxes->lastText()));
-        QCOMPARE(replaced.count(), int(answer == MessageBox::Yes));
-        QSqlQuery query(QStringLiteral("SELECT title FROM entries WHERE application_id IN "
-                                       "(SELECT id FROM applications WHERE path <> 'tavro://idle') ORDER BY id"));
-        QStringList stored;
-        while (query.next()) {
-            stored << query.value(0).toString();
-        }
-        QCOMPARE(stored, titles);
+        const QList<QList<QVariant>> expected =
+            answer == MessageBox::Yes ? QList<QList<QVariant>>{{QStringList{QStringLiteral("/usr/bin/editor")}}}
+                                      : QList<QList<QVariant>>{};
+        QCOMPARE(static_cast<QList<QList<QVariant>>>(requested), expected);
         // Listed already: nothing is asked again.
         m_tree->neverRecordAction()->trigger();
         QCOMPARE(m_boxes->boxes().size(), 1);
+        QCOMPARE(requested.count(), expected.size());
     }
 
     void menusPerNodeKind_data()
