@@ -264,7 +264,7 @@ void MainWindow::setEntryModels(EntryDayModel *unlinked, EntryDayModel *linked)
         }
     }
     m_views->setModels(unlinked, linked);
-    if (m_initialUpdateDone) {
+    if (m_viewsAttached) {
         m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
         m_timeline->watchModels();
     }
@@ -300,11 +300,12 @@ void MainWindow::onInitialUpdate()
     checkStorage();
     m_timeline->watchModels();
     m_timeline->showDay(selectedDate());
+    m_viewsAttached = true;
     statusBar()->clearMessage();
 
     m_settings->loadSecrets();
+    connect(m_subsystems, &Subsystems::startUpFinished, this, [this] { m_initialUpdateDone = true; });
     m_subsystems->startUp();
-    m_initialUpdateDone = true;
     connect(loginIndicator(), &ClickableLabel::doubleClicked, session(), &Session::onStatusLoginIndicatorDblClicked);
 }
 

@@ -41,7 +41,7 @@ public:
     // False when the database could not be opened: the start-up then ends.
     bool isUsable() const { return m_subsystems->isDatabaseOpen(); }
     bool isRecording() const { return m_recording; }
-    // True once the deferred start-up work has run.
+    // True once the deferred start-up work is through: signed in or offline, projects loaded, notes shown.
     bool isInitialised() const { return m_initialUpdateDone; }
     // Told once when the window closes on a desktop without a notification area.
     static QString noTrayCloseText();
@@ -144,6 +144,7 @@ private:
     std::unique_ptr<SettingsStorage> m_settings;
     bool m_recording = false;
     bool m_initialUpdateDone = false;
+    bool m_viewsAttached = false;
     // Exit was chosen: closing ends the program instead of leaving it running.
     bool m_exiting = false;
 

@@ -240,13 +240,20 @@ void Subsystems::connectWindow(const Window &window)
 
 void Subsystems::startUp()
 {
+    // The rest of the start-up tells its notes once the session's messages are through.
+    connect(
+        m_session, &Session::startUpFinished, this,
+        [this] {
+            if (m_gnomeSetup) {
+                m_gnomeSetup->startUp();
+            }
+            m_status->showSessionNote(m_probe->isAvailable() ? m_probe->note() : m_probe->problem());
+            m_updateSchedule->start();
+            Q_EMIT startUpFinished();
+        },
+        Qt::SingleShotConnection);
     // Requests wait in nested event loops: the window's local views are complete before the first one.
     m_session->startUp();
-    if (m_gnomeSetup) {
-        m_gnomeSetup->startUp();
-    }
-    m_status->showSessionNote(m_probe->isAvailable() ? m_probe->note() : m_probe->problem());
-    m_updateSchedule->start();
 }
 
 BookingService::LinkResult::Status Subsystems::linkEntries(const QStringList &ids, const QString &taskId,

@@ -79,7 +79,8 @@ public:
     qint64 lastAwayEntry() const { return m_lastAwayEntry; }
 
     // The start-up work once the window's local views are complete: signing in and loading the
-    // projects, the desktop's extension, the note on how windows are read, the update checks.
+    // projects, the desktop's extension, the note on how windows are read, the update checks;
+    // startUpFinished tells when it is through.
     void startUp();
 
     EntryLinker *linker() const { return m_linker; }
@@ -90,6 +91,9 @@ public:
     // Links the entries with the task; false when nothing was linked.
     BookingService::LinkResult::Status linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
     void unlinkEntries(const QStringList &ids);
+
+Q_SIGNALS:
+    void startUpFinished();
 
 private:
     // Shows in the window's entry views, status bar and timeline what the recorder, the session,

@@ -16,7 +16,6 @@
 #include <QDebug>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -405,12 +404,12 @@ void ProjectsTree::onMenuComplete()
         qCDebug(lcLinking) << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
         return;
     }
-    QEventLoop pause;
-    QTimer::singleShot(completedTaskPause, &pause, &QEventLoop::quit);
-    pause.exec();
-    if (index.isValid()) {
-        delete itemFromIndex(index);
-    }
+    // The struck-out task stays a moment, so that the user sees which one went.
+    QTimer::singleShot(completedTaskPause, this, [this, index] {
+        if (index.isValid()) {
+            delete itemFromIndex(index);
+        }
+    });
 }
 
 void ProjectsTree::onMenuAddTaskList()

@@ -8,12 +8,10 @@
 #include "settings.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QScopeGuard>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -54,7 +52,12 @@ Session::Session(LoginPrompt *prompt, QObject *parent)
     : QObject(parent)
     , m_prompt(prompt)
     , m_indicatorText(signedOutText())
-{}
+{
+    m_retryPause.setSingleShot(true);
+    connect(&m_retryPause, &QTimer::timeout, this, &Session::attemptConnection);
+    m_countdown.setInterval(1000);
+    connect(&m_countdown, &QTimer::timeout, this, &Session::onStatusbarUpdateTimer);
+}
 
 Session::~Session()
 {
@@ -81,43 +84,58 @@ QString Session::signedInText(const QMap<QString, QVariant> &user)
 void Session::startUp()
 {
     setStatus(QStringLiteral("Initializing network..."));
-    if (connectToService()) {
-        restoreSession();
-        setStatus(QStringLiteral("Ready"));
-    }
+    connect(
+        this, &Session::connectionChecked, this,
+        [this](bool online) {
+            if (online) {
+                restoreSession();
+                setStatus(QStringLiteral("Ready"));
+            }
+            Q_EMIT startUpFinished();
+        },
+        Qt::SingleShotConnection);
+    connectToService();
 }
 
-bool Session::connectToService()
+void Session::connectToService()
 {
+    if (m_attempt > 0) {
+        return;
+    }
     if (!m_manager) {
         m_manager = new QNetworkAccessManager(this);
     }
     Settings::instance()->setNetworkManager(m_manager);
     applyProxy();
+    attemptConnection();
+}
 
-    for (int attempt = 1; attempt <= connectAttempts; ++attempt) {
-        setStatus(QStringLiteral("Connecting to Tavro..."));
-        qCDebug(lcService) << "connecting...";
-        if (testConnection()) {
-            setStatus(QStringLiteral("Ready"));
-            return true;
-        }
-        if (attempt == connectAttempts) {
-            setStatus(QStringLiteral("Could not connect to Tavro. Working offline."));
-            return false;
-        }
-        setStatus(QStringLiteral("Could not connect to Tavro"));
-        m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
-        QTimer countdown;
-        countdown.setInterval(1000);
-        connect(&countdown, &QTimer::timeout, this, &Session::onStatusbarUpdateTimer);
-        countdown.start();
-        QEventLoop pause;
-        QTimer::singleShot(m_retryInterval, &pause, &QEventLoop::quit);
-        pause.exec();
-        countdown.stop();
+void Session::attemptConnection()
+{
+    m_countdown.stop();
+    ++m_attempt;
+    setStatus(QStringLiteral("Connecting to Tavro..."));
+    qCDebug(lcService) << "connecting...";
+    if (testConnection()) {
+        setStatus(QStringLiteral("Ready"));
+        finishConnecting(true);
+        return;
     }
-    return false;
+    if (m_attempt == connectAttempts) {
+        setStatus(QStringLiteral("Could not connect to Tavro. Working offline."));
+        finishConnecting(false);
+        return;
+    }
+    setStatus(QStringLiteral("Could not connect to Tavro"));
+    m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
+    m_countdown.start();
+    m_retryPause.start(m_retryInterval);
+}
+
+void Session::finishConnecting(bool online)
+{
+    m_attempt = 0;
+    Q_EMIT connectionChecked(online);
 }
 
 void Session::applyProxy()

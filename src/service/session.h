@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 class LoginPrompt;
@@ -40,11 +41,13 @@ public:
     // Only tests shorten the pause between start-up connection attempts.
     void setRetryInterval(int milliseconds) { m_retryInterval = milliseconds; }
 
-    // The deferred start-up: network set-up, connectivity test, then the stored session and projects.
+    // The deferred start-up: network set-up, connectivity test, then the stored session and projects;
+    // startUpFinished tells when it is through.
     void startUp();
     // Creates the shared network manager (once), applies the proxy and tests the connection up to
-    // three times, pausing between attempts with a countdown in the status bar. Returns online.
-    bool connectToService();
+    // three times, pausing between attempts with a countdown in the status bar; connectionChecked
+    // tells the outcome. A call while attempts are under way only waits for their outcome.
+    void connectToService();
     bool testConnection();
     void restoreSession();
     bool checkToken(const QString &token, QMap<QString, QVariant> &user);
@@ -72,8 +75,13 @@ Q_SIGNALS:
     void projectsReceived();
     // Logout: empty the projects tree.
     void projectsCleared();
+    // The connection attempts are over: on line or working offline.
+    void connectionChecked(bool online);
+    void startUpFinished();
 
 private:
+    void attemptConnection();
+    void finishConnecting(bool online);
     void applyProxy();
     // A request did not reach the service: say so and stay offline.
     void goOffline();
@@ -96,4 +104,9 @@ private:
     QDateTime m_retryAt;
     QString m_indicatorText;
     int m_retryInterval = defaultRetryInterval;
+    // 0 while no connection attempts are under way.
+    int m_attempt = 0;
+    QTimer m_retryPause;
+    // Ticks the "Retrying in" countdown during the pause.
+    QTimer m_countdown;
 };

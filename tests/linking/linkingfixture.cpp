@@ -2,6 +2,7 @@
 
 #include "devservicestore.h"
 #include "projectscatalogue.h"
+#include "sessionconnection.h"
 #include "settings.h"
 
 #include <QDebug>
@@ -41,7 +42,7 @@ bool LinkingFixture::start()
     settings->setServiceUrl(server.url().toString());
     settings->setValue(Setting::Username, QStringLiteral("demo@tavro.test"));
     settings->setValue(Setting::Password, QStringLiteral("demo"));
-    if (!m_session.connectToService()) {
+    if (!SessionTest::connect(m_session)) {
         return false;
     }
     m_session.login();

@@ -3,6 +3,7 @@
 #include "projectstree.h"
 #include "recordingpresenter.h"
 #include "session.h"
+#include "sessionconnection.h"
 #include "settings.h"
 #include "testsupport.h"
 
@@ -93,7 +94,7 @@ private Q_SLOTS:
         connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
         ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
         connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
-        QVERIFY(session.connectToService());
+        QVERIFY(SessionTest::connect(session));
         session.login();
         // Names arrive as UTF-8 and show decoded.
         QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);

@@ -254,6 +254,21 @@ private Q_SLOTS:
         QCOMPARE(ViewTest::sharedAccessKeys(menu.get()), QStringList());
     }
 
+    // The service marks the task complete; the struck-out task stays a moment while the tree goes on
+    // working, then leaves.
+    void completedTaskLeavesAfterAPause()
+    {
+        m_projects->setCurrentItem(item(QStringLiteral("Review")));
+        m_presenter.answerNext(MessageBox::Yes);
+        m_projects->onMenuComplete();
+        QCOMPARE(m_presenter.lastTitle(), QStringLiteral("Confirm complete"));
+        QVERIFY(m_fixture->store()->task(m_fixture->reviewId)->complete);
+        QVERIFY(item(QStringLiteral("Review")) && item(QStringLiteral("Review"))->font(0).strikeOut());
+        m_projects->setCurrentItem(item(QStringLiteral("Ship")));
+        QTRY_VERIFY(!item(QStringLiteral("Review")));
+        QCOMPARE(m_projects->currentItem(), item(QStringLiteral("Ship")));
+    }
+
     void completeRefusedKeepsTheStruckOutTask()
     {
         m_fixture->server.setErrorFault(QStringLiteral("tavro.tasks.update"), 21, QStringLiteral("Not allowed"));

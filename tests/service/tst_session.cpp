@@ -4,6 +4,7 @@
 #include "projectscatalogue.h"
 #include "recordingpresenter.h"
 #include "session.h"
+#include "sessionconnection.h"
 #include "settings.h"
 
 #include <QFile>
@@ -82,7 +83,11 @@ private Q_SLOTS:
         m_server->close();
         m_session->setRetryInterval(2500);
         QSignalSpy status(m_session.get(), &Session::statusMessage);
+        QSignalSpy finished(m_session.get(), &Session::startUpFinished);
         m_session->startUp();
+        // The pauses leave the program to its events: the start-up is still under way.
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(15000));
         QVERIFY(!m_session->isOnline() && !m_session->isLoggedIn());
         QVERIFY(m_prompt->shown.isEmpty());
         QVERIFY(m_boxes->boxes().isEmpty());
@@ -150,7 +155,7 @@ private Q_SLOTS:
         QFETCH(QString, storedAfter);
         setStored(QStringLiteral("old@tavro.test"), storedPassword);
         m_prompt->passwords = answers;
-        QVERIFY(m_session->connectToService());
+        QVERIFY(SessionTest::connect(*m_session));
         m_session->restoreSession();
         QVERIFY(m_session->isLoggedIn());
         QCOMPARE(m_prompt->shown.size(), answers.size());
@@ -178,7 +183,7 @@ private Q_SLOTS:
     void logoutClearsSessionAndTree()
     {
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-        QVERIFY(m_session->connectToService());
+        QVERIFY(SessionTest::connect(*m_session));
         m_session->login();
         QVERIFY(m_session->isLoggedIn());
         const QString token = value(Setting::AuthToken);
@@ -198,7 +203,7 @@ private Q_SLOTS:
         m_server->store()->addUser(QStringLiteral("sec@tavro.test"), password, QStringLiteral("Sec"),
                                    QStringLiteral("s"));
         setStored(QStringLiteral("sec@tavro.test"), password);
-        QVERIFY(m_session->connectToService());
+        QVERIFY(SessionTest::connect(*m_session));
         capturedLog.clear();
         // As -debug does: the service client's debug messages are off otherwise.
         QLoggingCategory::setFilterRules(QStringLiteral("tavro.service.debug=true"));
@@ -226,7 +231,7 @@ private Q_SLOTS:
         settings->setValue(Setting::ProxyPort, QString::number(proxy.port));
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         // Retried until the proxy listens.
-        QTRY_VERIFY_WITH_TIMEOUT(m_session->connectToService(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(SessionTest::connect(*m_session), 10000);
         m_session->login();
         QVERIFY(m_session->isLoggedIn());
         const QByteArray text = proxy.log();
@@ -237,7 +242,7 @@ private Q_SLOTS:
     void networkErrorsNeverAskForThePassword()
     {
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), QStringLiteral("stored-token"));
-        QVERIFY(m_session->connectToService());
+        QVERIFY(SessionTest::connect(*m_session));
         m_server->close();
         m_session->restoreSession();
         QVERIFY(m_prompt->shown.isEmpty());
@@ -262,7 +267,7 @@ private Q_SLOTS:
         // Loopback addresses skip the system's proxy: the service is named as a user's would be.
         Settings::instance()->setServiceUrl(QStringLiteral("http://tavro.invalid/"));
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
-        QVERIFY(!m_session->connectToService());
+        QVERIFY(!SessionTest::connect(*m_session));
         m_session->login();
         QVERIFY(m_prompt->shown.isEmpty());
         QTRY_VERIFY2(proxy.log().contains("tavro.invalid"), proxy.log().constData());
