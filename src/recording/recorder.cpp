@@ -37,6 +37,7 @@ void Recorder::setJournalPath(const QString &path)
 {
     m_journalPath = path;
     m_journal = RecordingJournal(path);
+    m_journalStale = true;
     m_journalOwned = false;
     m_journalRecovered = false;
 }
@@ -144,11 +145,13 @@ void Recorder::updateApps()
         // Away time that began in front of an unrecorded window starts back when the user left.
         m_currentStart = now;
         m_currentWindow = sample;
+        m_journalStale = m_journalStale || !sample.path.isEmpty();
     }
     if (m_currentWindow.path != sample.path || m_currentWindow.title != sample.title) {
         closeStretch(now);
         m_currentWindow = sample;
         m_currentStart = now;
+        m_journalStale = true;
     } else if (!m_unstored.isEmpty()) {
         storeUnstored(tickTime, false);
     }
@@ -233,6 +236,7 @@ void Recorder::closeStretch(const QDateTime &end)
         return;
     }
     m_unstored.append({m_currentStart, end, m_currentWindow});
+    m_journalStale = true;
     storeUnstored(end, false);
 }
 
@@ -250,6 +254,7 @@ void Recorder::storeUnstored(const QDateTime &now, bool force)
             return;
         }
         const JournalStretch stored = m_unstored.takeFirst();
+        m_journalStale = true;
         Q_EMIT entryStored(stored.start, stored.end, stored.info, appId, entryId);
     }
     setStorageFailing(false);
@@ -340,6 +345,10 @@ void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
     if (!m_journalOwned && !m_journalRecovered) {
         recoverJournal();
     }
+    // A tick that only moves the open stretch's end waits for the journal's next sync.
+    if (!sync && !m_journalStale && !m_journal.isSyncDue(tickTime)) {
+        return;
+    }
     const QList<JournalStretch> stretches = journalStretches(tickTime);
     if (stretches.isEmpty()) {
         removeJournal();
@@ -351,6 +360,7 @@ void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
     }
     m_journalFailed = !written;
     m_journalOwned = m_journalOwned || written;
+    m_journalStale = !written;
     if (!written) {
         return;
     }

@@ -155,6 +155,8 @@ private:
     bool m_storageFailing = false;
     QDateTime m_nextStoreTry;
     bool m_journalFailed = false;
+    // The journal lacks more than the open stretch's latest end (a stretch closed or stored, another window).
+    bool m_journalStale = true;
     // Stretches the journal could not take (it is full); they wait in memory only.
     qsizetype m_journalLeftOut = 0;
     // The journal file on disk is this run's, not one left by a crash.

@@ -123,7 +123,7 @@ bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDate
     if (m_path.isEmpty()) {
         return false;
     }
-    const bool durable = sync || !m_lastSync.isValid() || qAbs(m_lastSync.secsTo(now)) >= SyncIntervalSecs;
+    const bool durable = sync || isSyncDue(now);
     const QString temporary = m_path + QStringLiteral(".new");
     QFile file(temporary);
     const QByteArray bytes = serialize(stretches, MaxBytes, &m_leftOut);
@@ -146,6 +146,11 @@ bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDate
         m_lastSync = now;
     }
     return true;
+}
+
+bool RecordingJournal::isSyncDue(const QDateTime &now) const
+{
+    return !m_lastSync.isValid() || qAbs(m_lastSync.secsTo(now)) >= SyncIntervalSecs;
 }
 
 QString RecordingJournal::keepAside(const QDateTime &now)

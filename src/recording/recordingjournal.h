@@ -16,8 +16,9 @@ struct JournalStretch
 };
 
 // The crash journal: the stretches the database does not hold yet, the open one last, ending at its
-// latest checkpoint. It is rewritten on every tick (a crashed process leaves its page cache behind,
-// so at most a tick is lost) and forced to the disk every SyncIntervalSecs (what a power cut may take).
+// latest checkpoint. It is rewritten whenever more than that end changes, and otherwise every
+// SyncIntervalSecs, when it is also forced to the disk: a crash or a power cut takes at most the last
+// SyncIntervalSecs of the open stretch.
 class RecordingJournal
 {
 public:
@@ -48,6 +49,8 @@ public:
     // the disk: the first write and then every SyncIntervalSecs, or always when `sync` is set. Beyond
     // MaxBytes the newest stretches but the last (the open one) are left out.
     bool write(const QList<JournalStretch> &stretches, const QDateTime &now, bool sync = false);
+    // The first write, or SyncIntervalSecs since the last forced one.
+    bool isSyncDue(const QDateTime &now) const;
     // How many stretches the last write left out.
     qsizetype leftOut() const { return m_leftOut; }
     void remove();

@@ -115,15 +115,28 @@ private:
     bool m_clientSeen = false;
 };
 
+// The reader copies what it is given into UTF-8 of its own: given in slices, a large reply is not held twice.
+constexpr qsizetype SliceLength = 64 * 1024;
+
 QString readStream(const QString &xml, QList<ProjectsCatalogue::Project> *projects)
 {
-    QXmlStreamReader reader(xml);
+    QXmlStreamReader reader;
+    qsizetype fed = 0;
+    const auto feed = [&] {
+        reader.addData(xml.mid(fed, SliceLength));
+        fed += SliceLength;
+    };
+    feed();
     ReplyShape shape;
     StreamedCatalogue catalogue(projects);
     int depth = 0;
     bool rootSeen = false;
     while (!reader.atEnd()) {
         reader.readNext();
+        if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && fed < xml.size()) {
+            feed();
+            continue;
+        }
         const QString problem = shape.problem(reader);
         if (!problem.isEmpty()) {
             return problem;

@@ -33,6 +33,29 @@ QString reply(const QString &body)
     return QStringLiteral("<?xml version=\"1.0\"?><rsp status=\"ok\">") + body + QStringLiteral("</rsp>");
 }
 
+// A reply far longer than the slices the reader is given, names with characters of two bytes on the wire
+// falling across their edges; and its outline.
+constexpr int LongListTasks = 4000;
+QString longReply()
+{
+    QString tasks;
+    for (int t = 1; t <= LongListTasks; ++t) {
+        tasks += QStringLiteral("<task id=\"%1\" name=\"T\u00c3\u00a2che %1\" complete=\"0\"/>").arg(t);
+    }
+    return reply(QStringLiteral("<projects><project id=\"9\" name=\"P\"><task_lists><task_list id=\"8\" name=\"L\">"
+                                "<tasks>") +
+                 tasks + QStringLiteral("</tasks></task_list></task_lists></project></projects>"));
+}
+
+QString longOutline()
+{
+    QStringList parts{QStringLiteral("P9 P [C0 ]"), QStringLiteral("L8 L{tasks}")};
+    for (int t = 1; t <= LongListTasks; ++t) {
+        parts << QString::fromUtf8("T%1 T\u00e2che %1 open").arg(t);
+    }
+    return parts.join(QStringLiteral(" | "));
+}
+
 } // namespace
 
 class TestCatalogueReader : public QObject
@@ -75,6 +98,7 @@ private Q_SLOTS:
                                                                 "</project></projects>")))
                                        << QStringLiteral("P1 Café & <b> [C2 Ü]");
         QTest::newRow("no projects element") << reply(QString()) << QString();
+        QTest::newRow("longer than a slice") << longReply() << longOutline();
     }
 
     void read()
@@ -104,6 +128,8 @@ private Q_SLOTS:
         QTest::newRow("too large") << QStringLiteral("<rsp status=\"ok\">") +
                                           QString(16 * 1024 * 1024, QLatin1Char(' ')) + QStringLiteral("</rsp>")
                                    << QStringLiteral("The reply is larger than 16 MB.");
+        QTest::newRow("cut short after some slices")
+            << longReply().left(150 * 1024) << QStringLiteral("Premature end of document.");
     }
 
     // A refused reply gives nothing, not the part read before the fault.
