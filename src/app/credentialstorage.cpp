@@ -27,8 +27,9 @@ const QList<Secret> &secrets()
 }
 } // namespace
 
-CredentialStorage::CredentialStorage(SecretStore *keyring)
-    : m_keyring(keyring)
+CredentialStorage::CredentialStorage(SecretStore *keyring, QObject *parent)
+    : QObject(parent)
+    , m_keyring(keyring)
 {}
 
 QString CredentialStorage::note() const
@@ -44,29 +45,48 @@ QString CredentialStorage::note() const
                           "takes it, it is kept in the settings file tavrodesk.ini.");
 }
 
-void CredentialStorage::load(QSettings &ini, Settings &settings)
+void CredentialStorage::load(QSettings &ini, Settings &settings, std::function<void()> done)
 {
     m_inUse = false;
     m_stored.clear();
     const QString state = settings.value(Setting::KeyringState);
     m_refused = state == Refused;
     if (!m_keyring || state != Used) {
+        done();
         return;
     }
-    QMap<QString, QString> found;
-    for (const Secret &secret : secrets()) {
-        QString value;
-        switch (m_keyring->read(secret.name, value)) {
-        case SecretStore::Result::Ok:
-            found.insert(secret.name, value);
-            break;
-        case SecretStore::Result::NotFound:
-            break;
-        case SecretStore::Result::Failed:
-            qDebug() << "the keyring does not answer: the password stays in the settings file";
-            return;
-        }
+    readFrom(0, {}, ini, settings, std::move(done));
+}
+
+void CredentialStorage::readFrom(int next, QMap<QString, QString> found, QSettings &ini, Settings &settings,
+                                 std::function<void()> done)
+{
+    if (next == secrets().size()) {
+        takeOver(found, ini, settings);
+        done();
+        return;
     }
+    const Secret &secret = secrets().at(next);
+    m_keyring->read(secret.name, this,
+                    [this, next, found, &ini, &settings, done, name = secret.name](SecretStore::Result result,
+                                                                                   const QString &value) mutable {
+                        switch (result) {
+                        case SecretStore::Result::Ok:
+                            found.insert(name, value);
+                            break;
+                        case SecretStore::Result::NotFound:
+                            break;
+                        case SecretStore::Result::Failed:
+                            qDebug() << "the keyring does not answer: the password stays in the settings file";
+                            done();
+                            return;
+                        }
+                        readFrom(next + 1, found, ini, settings, done);
+                    });
+}
+
+void CredentialStorage::takeOver(const QMap<QString, QString> &found, QSettings &ini, Settings &settings)
+{
     for (const Secret &secret : secrets()) {
         const QString inIni = settings.value(secret.key);
         if (inIni.isEmpty()) {

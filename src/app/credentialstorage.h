@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QMap>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 class QSettings;
 class SecretStore;
@@ -13,15 +16,18 @@ class Settings;
 // keyring is asked only when a secret is to be kept or is kept there: on a session without an
 // unlocked keyring every question makes the desktop prompt for a new one. A first question that
 // fails is a refusal, remembered in the settings ("KeyringState"): it is not asked again.
-class CredentialStorage
+class CredentialStorage : public QObject
 {
+    Q_OBJECT
+
 public:
     // `keyring` may be null (no keyring at all); it is not owned.
-    explicit CredentialStorage(SecretStore *keyring);
+    explicit CredentialStorage(SecretStore *keyring, QObject *parent = nullptr);
 
     // After the settings were loaded from the ini: reads the secrets from the keyring when it holds
-    // them, and moves the ones the ini still holds into it.
-    void load(QSettings &ini, Settings &settings);
+    // them, and moves the ones the ini still holds into it; then calls `done`. The keyring answers
+    // in its own time: `ini` and `settings` must last until then.
+    void load(QSettings &ini, Settings &settings, std::function<void()> done);
     // Before the ini is written: puts changed secrets into the keyring and notes in the settings whether
     // it took them. True when the ini must not hold them; false when they stay in the ini.
     bool store(Settings &settings);
@@ -33,6 +39,11 @@ public:
     QString note() const;
 
 private:
+    // Reads the secrets from the `next` one on, collecting them in `found`, then takes them over.
+    void readFrom(int next, QMap<QString, QString> found, QSettings &ini, Settings &settings,
+                  std::function<void()> done);
+    void takeOver(const QMap<QString, QString> &found, QSettings &ini, Settings &settings);
+
     SecretStore *m_keyring;
     bool m_inUse = false;
     // The keyring was refused when it was first asked; it stays unasked.

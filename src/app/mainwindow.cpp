@@ -303,10 +303,13 @@ void MainWindow::onInitialUpdate()
     m_viewsAttached = true;
     statusBar()->clearMessage();
 
-    m_settings->loadSecrets();
     connect(m_subsystems, &Subsystems::startUpFinished, this, [this] { m_initialUpdateDone = true; });
-    m_subsystems->startUp();
-    connect(loginIndicator(), &ClickableLabel::doubleClicked, session(), &Session::onStatusLoginIndicatorDblClicked);
+    // Signing in waits for the password the keyring keeps.
+    m_settings->loadSecrets([this] {
+        m_subsystems->startUp();
+        connect(loginIndicator(), &ClickableLabel::doubleClicked, session(),
+                &Session::onStatusLoginIndicatorDblClicked);
+    });
 }
 
 void MainWindow::checkStorage()

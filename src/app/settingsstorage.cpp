@@ -81,9 +81,9 @@ void SettingsStorage::load()
     applyCloseToTray();
 }
 
-void SettingsStorage::loadSecrets()
+void SettingsStorage::loadSecrets(std::function<void()> done)
 {
-    m_credentials->load(*m_file, *Settings::instance());
+    m_credentials->load(*m_file, *Settings::instance(), std::move(done));
 }
 
 void SettingsStorage::save(const SettingsFile::WindowValues &window)

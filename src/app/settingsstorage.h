@@ -2,6 +2,7 @@
 
 #include "settingsfile.h"
 
+#include <functional>
 #include <memory>
 
 class CredentialStorage;
@@ -30,8 +31,8 @@ public:
     // not asked here.
     void load();
     // Reads the secrets the keyring keeps, once the window is up: a keyring that prompts or hangs
-    // never holds back the window.
-    void loadSecrets();
+    // never holds back the window. `done` runs once they are in the settings (or the keyring failed).
+    void loadSecrets(std::function<void()> done);
     void save(const SettingsFile::WindowValues &window);
     // The settings dialog, with starting at log-in; false when it was cancelled.
     bool editInDialog();

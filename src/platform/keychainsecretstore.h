@@ -14,12 +14,13 @@ public:
 
     explicit KeychainSecretStore(const QString &service);
 
-    Result read(const QString &key, QString &value) override;
+    void read(const QString &key, QObject *context, ReadDone done) override;
     Result write(const QString &key, const QString &value) override;
     Result remove(const QString &key) override;
 
 private:
-    Result run(QKeychain::Job *job, QString *value);
+    // Waits for a write or removal job in a local event loop (see SecretStore).
+    Result run(QKeychain::Job *job);
 
     QString m_service;
 };
