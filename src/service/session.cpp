@@ -129,8 +129,10 @@ void Session::attemptConnection()
     }
     setStatus(QStringLiteral("Could not connect to Tavro"));
     m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
-    m_countdown.start();
     m_retryPause.start(m_retryInterval);
+    if (m_countdownShown) {
+        m_countdown.start();
+    }
 }
 
 void Session::finishConnecting(bool online)
@@ -391,6 +393,17 @@ void Session::onStatusLoginIndicatorDblClicked()
 {
     if (!m_loggedIn) {
         login();
+    }
+}
+
+void Session::setCountdownShown(bool shown)
+{
+    m_countdownShown = shown;
+    if (!shown) {
+        m_countdown.stop();
+    } else if (m_retryPause.isActive() && !m_countdown.isActive()) {
+        onStatusbarUpdateTimer();
+        m_countdown.start();
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QLoggingCategory>
 #include <QNetworkProxy>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -101,6 +102,39 @@ private Q_SLOTS:
         const QString countdown = QStringLiteral("Could not connect to Tavro. Working offline. Retrying in 1 sec...");
         // The countdown runs only during the pauses, after the failure message.
         QVERIFY(messages.indexOf(countdown) > messages.indexOf(QStringLiteral("Could not connect to Tavro")));
+    }
+
+    // Nobody sees the countdown while the window is hidden: it does not tick, and says the time left as
+    // soon as it is seen again.
+    void hiddenCountdownRests()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        m_server->close();
+        m_session->setRetryInterval(3000);
+        m_session->setCountdownShown(false);
+        QSignalSpy status(m_session.get(), &Session::statusMessage);
+        QSignalSpy finished(m_session.get(), &Session::startUpFinished);
+        const auto countdowns = [&status] {
+            QStringList texts;
+            for (const auto &arguments : status) {
+                if (arguments.at(0).toString().contains(QStringLiteral("Retrying in"))) {
+                    texts << arguments.at(0).toString();
+                }
+            }
+            return texts;
+        };
+        m_session->startUp();
+        QTest::qWait(1500);
+        QCOMPARE(countdowns(), QStringList());
+        m_session->setCountdownShown(true);
+        QCOMPARE(countdowns().size(), 1);
+        QVERIFY2(countdowns().constFirst().contains(QRegularExpression(QStringLiteral("Retrying in [12] sec"))),
+                 qPrintable(countdowns().constFirst()));
+        QTRY_VERIFY(countdowns().size() > 1);
+        m_session->setCountdownShown(false);
+        const qsizetype ticked = countdowns().size();
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(countdowns().size(), ticked);
     }
 
     void storedToken_data()
