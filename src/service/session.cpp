@@ -2,6 +2,7 @@
 
 #include "apireply.h"
 #include "apirequest.h"
+#include "cataloguefile.h"
 #include "cataloguereader.h"
 #include "logging.h"
 #include "loginprompt.h"
@@ -381,7 +382,9 @@ void Session::loadProjects()
         ProjectsCatalogue::shared().markUnusable();
         return;
     }
-    CatalogueReader::load(reply, ProjectsCatalogue::shared());
+    if (CatalogueReader::load(reply, ProjectsCatalogue::shared())) {
+        CatalogueFile::save(reply);
+    }
     Q_EMIT projectsReceived();
 }
 

@@ -1,3 +1,4 @@
+#include "cataloguefile.h"
 #include "devserver.h"
 #include "devservicestore.h"
 #include "loginprompt.h"
@@ -163,6 +164,11 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests().last().value(QStringLiteral("auth_token")), current);
         QCOMPARE(projects.size(), 1);
         QVERIFY(ProjectsCatalogue::shared().isUsable());
+        // Kept for work done without signing in (the command-line export), for the user alone.
+        ProjectsCatalogue kept;
+        QVERIFY(CatalogueFile::load(kept));
+        QCOMPARE(kept.projects().size(), ProjectsCatalogue::shared().projects().size());
+        QVERIFY(!(QFile::permissions(CatalogueFile::path()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
     }
 
     void prompt_data()
