@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ from the demo (scripts/run-demo.sh) on a private X server with a
 # window manager and a tray: the main window after two terminal windows were recorded, the week
-# view, the link dialog and the settings dialog at 1280x800; with SCREEN=WIDTHxHEIGHT, the main
-# window alone at that size (main-window-WIDTHxHEIGHT.png).
+# view, the link dialog, the settings dialog, the rule editor and the timeline zoomed in at 1280x800;
+# with SCREEN=WIDTHxHEIGHT, the main window alone at that size (main-window-WIDTHxHEIGHT.png).
 #
 #   [SCREEN=1920x1080] scripts/docs-screenshots.sh BUILD_DIR [OUTPUT_DIR (default docs)]
 #
@@ -74,6 +74,19 @@ if [[ $screen != 1280x800 ]]; then
 fi
 shoot TavroDesk "$out/main-window.png"
 
+# The timeline zoomed in on the last minutes: Ctrl and the wheel over the time of the recording. The
+# strip first shows the current hour across the window's width.
+xdotool windowactivate --sync "$window"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+now_x=$(( WIDTH * (10#$(date +%M) * 60 + 10#$(date +%S) - 15) / 3600 ))
+xdotool mousemove --sync $((X + now_x)) $((Y + 30))
+xdotool keydown Control_L click --repeat 11 --delay 50 4 keyup Control_L
+sleep 1
+import -frame -window "$window" "$work/zoomed.png"
+convert "$work/zoomed.png" -crop "x$(( $(identify -format %h "$work/zoomed.png") / 6 ))+0+0" +repage \
+    "$out/timeline-zoomed.png"
+xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+
 # The week view, on the week before the demo day: the script writes that week's entries into the
 # demo's database (the demo itself records only a few seconds of today), linked, unlinked and away.
 python3 - "$work/demo/data/TavroDesk/tavrodesk.sqlite" <<'PY'
@@ -131,4 +144,18 @@ xdotool key e
 sleep 2
 shoot Settings "$out/settings-dialog.png"
 xdotool key Escape
+sleep 1
+
+# The rule editor, as Rules > New Rule opens it, with a name typed.
+xdotool windowactivate --sync "$window"
+xdotool key --window "$window" alt+r
+sleep 0.5
+xdotool key n
+sleep 2
+xdotool type --delay 20 "Builds are development"
+sleep 0.5
+shoot "New Rule" "$out/rule-editor.png"
+xdotool key Escape
+sleep 1
+
 echo "screenshots in $out"

@@ -1,3 +1,4 @@
+#include "cataloguefile.h"
 #include "commandline.h"
 #include "debuglog.h"
 #include "displayserver.h"
@@ -6,6 +7,7 @@
 #include "legacylayout.h"
 #include "mainwindow.h"
 #include "messagebox.h"
+#include "projectscatalogue.h"
 #include "settingsfile.h"
 #include "singleinstance.h"
 #include "startupactivation.h"
@@ -31,7 +33,10 @@ int runExport(const QCommandLineParser &parser)
     QFile standardOutput;
     standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream messages(stderr);
-    return ExportCommand::run(parser, SettingsFile::databasePath(), &standardOutput, messages);
+    // The projects the window last loaded name the clients, as File > Export does while signed in.
+    ProjectsCatalogue catalogue;
+    CatalogueFile::load(catalogue);
+    return ExportCommand::run(parser, SettingsFile::databasePath(), &catalogue, &standardOutput, messages);
 }
 
 // Two instances on one data folder would store the same time twice, and each would take the

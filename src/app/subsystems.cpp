@@ -34,6 +34,7 @@
 #include "updatecheckerfactory.h"
 #include "updateschedule.h"
 #include "windowprobe.h"
+#include "windowshownwatch.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -219,6 +220,10 @@ void Subsystems::connectWindow(const Window &window)
     connect(engine, &RuleEngine::reloadLinkedView, views, &EntryViews::reloadLinkedKeepingExpandedNodes);
 
     connect(m_session, &Session::statusMessage, status, &StatusNotices::showMessage);
+    // The retry countdown shows in the status bar only: it rests while the window is hidden.
+    auto *shown = new WindowShownWatch(m_window);
+    m_session->setCountdownShown(shown->isShown());
+    connect(shown, &WindowShownWatch::shownChanged, m_session, &Session::setCountdownShown);
     connect(m_session, &Session::indicatorTextChanged, status->loginIndicator(), &QLabel::setText);
 
     connect(m_linker, &EntryLinker::progressStarted, status, &StatusNotices::showProgress);

@@ -5,6 +5,9 @@
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 
 namespace {
 // A side panel without a title bar; the View menu may offer to hide it.
@@ -20,6 +23,28 @@ QDockWidget *addDock(QMainWindow *window, const QString &name, const QString &ti
     window->addDockWidget(area, dock);
     return dock;
 }
+
+// Draws each separator between the panels as a thin line along its middle, in the highlight colour
+// under the mouse: visible enough to find, quiet enough not to frame every panel twice.
+class DockSeparatorStyle : public QProxyStyle
+{
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element != PE_IndicatorDockWidgetResizeHandle) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const QRect area = option->rect;
+        const bool hovered = option->state & State_MouseOver;
+        const int thickness = hovered ? 3 : 1;
+        const QRect line = area.width() < area.height()
+                               ? QRect(area.center().x() - thickness / 2, area.top(), thickness, area.height())
+                               : QRect(area.left(), area.center().y() - thickness / 2, area.width(), thickness);
+        painter->fillRect(line, option->palette.color(hovered ? QPalette::Highlight : QPalette::Mid));
+    }
+};
 
 void offerInMenu(QDockWidget *dock, const QString &text, QMenu *menu)
 {
@@ -44,5 +69,7 @@ void WindowDocks::create(QMainWindow *window, const Panels &panels, QMenu *viewM
     QDockWidget *timeline =
         addDock(window, QStringLiteral("Top"), QStringLiteral("Timeline"), Qt::TopDockWidgetArea, panels.timeline);
     offerInMenu(timeline, QStringLiteral("T&imeline"), viewMenu);
-    window->setStyleSheet(QStringLiteral("QMainWindow::separator { background: transparent; }"));
+    auto *separators = new DockSeparatorStyle;
+    separators->setParent(window);
+    window->setStyle(separators);
 }

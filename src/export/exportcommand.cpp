@@ -90,8 +90,8 @@ bool ExportCommand::read(const QCommandLineParser &parser, Request *request, QSt
     return true;
 }
 
-int ExportCommand::run(const QCommandLineParser &parser, const QString &databasePath, QIODevice *standardOutput,
-                       QTextStream &messages)
+int ExportCommand::run(const QCommandLineParser &parser, const QString &databasePath,
+                       const ProjectsCatalogue *catalogue, QIODevice *standardOutput, QTextStream &messages)
 {
     Request request;
     QString error;
@@ -99,6 +99,7 @@ int ExportCommand::run(const QCommandLineParser &parser, const QString &database
         messages << "tavrodesk: " << error << Qt::endl;
         return BadUsage;
     }
+    request.exportRun.catalogue = catalogue;
     Database database;
     if (!database.openReadOnly(databasePath, &error)) {
         messages << "tavrodesk: could not open the database " << databasePath << ": " << error << Qt::endl;

@@ -5,6 +5,7 @@
 #include <QCommandLineOption>
 #include <QString>
 
+class ProjectsCatalogue;
 class QCommandLineParser;
 class QIODevice;
 class QTextStream;
@@ -36,7 +37,8 @@ public:
     static bool read(const QCommandLineParser &parser, Request *request, QString *error);
 
     // Reads the request, opens the database at `databasePath` read-only and writes to the output
-    // file or `standardOutput`. Messages go to `messages`. Returns the process's exit code.
-    static int run(const QCommandLineParser &parser, const QString &databasePath, QIODevice *standardOutput,
-                   QTextStream &messages);
+    // file or `standardOutput`, naming the clients of linked records from `catalogue` (may be null).
+    // Messages go to `messages`. Returns the process's exit code.
+    static int run(const QCommandLineParser &parser, const QString &databasePath, const ProjectsCatalogue *catalogue,
+                   QIODevice *standardOutput, QTextStream &messages);
 };

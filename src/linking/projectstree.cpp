@@ -2,6 +2,7 @@
 
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
+#include "cuttexttooltip.h"
 #include "entrydragpayload.h"
 #include "linktimedialog.h"
 #include "logging.h"
@@ -15,6 +16,7 @@
 #include <QDebug>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -345,6 +347,14 @@ bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *t
     m_dropTaskId = dialog.taskId;
     m_dropNotes = dialog.notes;
     return true;
+}
+
+bool ProjectsTree::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && CutTextToolTip::show(this, static_cast<QHelpEvent *>(event))) {
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 bool ProjectsTree::dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *mimeData, Qt::DropAction action)

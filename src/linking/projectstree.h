@@ -75,6 +75,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *mimeData, Qt::DropAction action) override;
+    // A name the column cuts shows whole in a tool tip.
+    bool viewportEvent(QEvent *event) override;
 
 private:
     enum Level { Client, Project, TaskList, Task };

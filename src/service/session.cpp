@@ -3,6 +3,7 @@
 #include "apicall.h"
 #include "apireply.h"
 #include "apirequest.h"
+#include "cataloguefile.h"
 #include "cataloguereader.h"
 #include "logging.h"
 #include "loginprompt.h"
@@ -143,8 +144,10 @@ void Session::onConnectionTested()
     }
     setStatus(QStringLiteral("Could not connect to Tavro"));
     m_retryAt = QDateTime::currentDateTime().addMSecs(m_retryInterval);
-    m_countdown.start();
     m_retryPause.start(m_retryInterval);
+    if (m_countdownShown) {
+        m_countdown.start();
+    }
 }
 
 void Session::finishConnecting(bool online)
@@ -385,7 +388,9 @@ void Session::loadProjects()
         ProjectsCatalogue::shared().markUnusable();
         return;
     }
-    CatalogueReader::load(reply, ProjectsCatalogue::shared());
+    if (CatalogueReader::load(reply, ProjectsCatalogue::shared())) {
+        CatalogueFile::save(reply);
+    }
     Q_EMIT projectsReceived();
 }
 
@@ -393,6 +398,17 @@ void Session::onStatusLoginIndicatorDblClicked()
 {
     if (!m_loggedIn) {
         login();
+    }
+}
+
+void Session::setCountdownShown(bool shown)
+{
+    m_countdownShown = shown;
+    if (!shown) {
+        m_countdown.stop();
+    } else if (m_retryPause.isActive() && !m_countdown.isActive()) {
+        onStatusbarUpdateTimer();
+        m_countdown.start();
     }
 }
 

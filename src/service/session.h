@@ -40,6 +40,9 @@ public:
 
     // Only tests shorten the pause between start-up connection attempts.
     void setRetryInterval(int milliseconds) { m_retryInterval = milliseconds; }
+    // Whether anybody sees the countdown (the window may be hidden): it ticks only while shown, and
+    // shows the time left at once when shown again.
+    void setCountdownShown(bool shown);
 
     // The deferred start-up: network set-up, connectivity test, then the stored session and projects;
     // startUpFinished tells when it is through.
@@ -110,4 +113,5 @@ private:
     QTimer m_retryPause;
     // Ticks the "Retrying in" countdown during the pause.
     QTimer m_countdown;
+    bool m_countdownShown = true;
 };

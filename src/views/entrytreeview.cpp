@@ -1,5 +1,6 @@
 #include "entrytreeview.h"
 
+#include "cuttexttooltip.h"
 #include "settings.h"
 #include "timetext.h"
 #include "treemodel.h"
@@ -12,10 +13,14 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyle>
-#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
+
+namespace {
+// The narrowest the name column gets when it stops stretching.
+constexpr int MinimumNameCharacters = 30;
+} // namespace
 
 EntryTreeView::EntryTreeView(QWidget *parent)
     : QTreeView(parent)
@@ -149,24 +154,38 @@ void EntryTreeView::paintEvent(QPaintEvent *event)
 
 bool EntryTreeView::viewportEvent(QEvent *event)
 {
-    if (event->type() != QEvent::ToolTip) {
-        return QTreeView::viewportEvent(event);
-    }
-    const auto *help = static_cast<QHelpEvent *>(event);
-    const QModelIndex index = indexAt(help->pos());
-    if (index.isValid() && !index.data(Qt::ToolTipRole).isValid()) {
-        const QString text = index.data().toString();
-        const QRect cell = visualRect(index);
-        // The icon and the cell's margins take part of the width too.
-        const int room = cell.width() - (index.data(Qt::DecorationRole).isNull() ? 0 : iconSize().width() + 8) - 8;
-        if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > room) {
-            // Rich text, so that a recorded title can never be taken for markup.
-            QToolTip::showText(help->globalPos(), QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()), viewport(),
-                               cell);
-            return true;
-        }
+    if (event->type() == QEvent::ToolTip && CutTextToolTip::show(this, static_cast<QHelpEvent *>(event))) {
+        return true;
     }
     return QTreeView::viewportEvent(event);
+}
+
+void EntryTreeView::updateGeometries()
+{
+    QTreeView::updateGeometries();
+    fitNameColumn();
+}
+
+void EntryTreeView::fitNameColumn()
+{
+    QHeaderView *head = header();
+    // Resizing the column lays the view out again, which comes back here.
+    if (m_fittingNames || head->count() <= TreeModel::StretchColumn) {
+        return;
+    }
+    m_fittingNames = true;
+    const int room =
+        viewport()->width() - head->sectionSize(TreeModel::TimeColumn) - head->sectionSize(TreeModel::BarColumn);
+    const int wanted =
+        std::max(sizeHintForColumn(TreeModel::NameColumn), fontMetrics().averageCharWidth() * MinimumNameCharacters);
+    const QHeaderView::ResizeMode mode = wanted >= room ? QHeaderView::Stretch : QHeaderView::Interactive;
+    if (head->sectionResizeMode(TreeModel::NameColumn) != mode) {
+        head->setSectionResizeMode(TreeModel::NameColumn, mode);
+    }
+    if (mode == QHeaderView::Interactive && head->sectionSize(TreeModel::NameColumn) != wanted) {
+        head->resizeSection(TreeModel::NameColumn, wanted);
+    }
+    m_fittingNames = false;
 }
 
 void EntryTreeView::applyColumnLayout()
@@ -189,6 +208,7 @@ void EntryTreeView::applyColumnLayout()
     if (head->sectionSize(TreeModel::BarColumn) < MinimumBarWidth) {
         head->resizeSection(TreeModel::BarColumn, MinimumBarWidth);
     }
+    fitNameColumn();
 }
 
 QPoint EntryTreeView::contextMenuPosition(const QContextMenuEvent *event) const

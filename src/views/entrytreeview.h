@@ -31,6 +31,9 @@ public:
     // The name column stretches; time and bar keep their widths, at least wide enough for the
     // longest time text; the empty spacer column is hidden. Needs the model attached.
     void applyColumnLayout();
+    // Where the view is wider than its names need, the name column stops at the widest name, so
+    // that times stay beside their titles (a maximised window); else it stretches.
+    void fitNameColumn();
     int timeColumnMinimumWidth() const;
 
     // What an empty view says instead, e.g. how its rows come about.
@@ -74,6 +77,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     // A name cut short by its column shows whole in a tool tip.
     bool viewportEvent(QEvent *event) override;
+    void updateGeometries() override;
 
 private:
     QString nodeKey(const QModelIndex &index) const;
@@ -83,4 +87,5 @@ private:
     QList<QPair<QString, QString>> m_expandedNodes;
     bool m_signedIn = false;
     QString m_emptyText;
+    bool m_fittingNames = false;
 };

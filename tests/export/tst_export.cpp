@@ -90,7 +90,7 @@ int runCommand(const QStringList &arguments, const QString &database, QIODevice 
         return -1;
     }
     QTextStream stream(messages);
-    return ExportCommand::run(parser, database, out, stream);
+    return ExportCommand::run(parser, database, nullptr, out, stream);
 }
 
 QJsonArray jsonRecords(const QByteArray &data)

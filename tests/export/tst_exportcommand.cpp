@@ -140,6 +140,37 @@ private Q_SLOTS:
         QVERIFY(instance.waitForFinished(10000));
         QCOMPARE(instance.exitCode(), 0);
     }
+    // The projects the window loaded last name the clients of linked entries, as File > Export does
+    // while signed in; without them the client columns stay empty.
+    void linkedEntriesNameTheirClients()
+    {
+        {
+            Database db;
+            QString error;
+            QVERIFY2(db.open(dataFolder() + QStringLiteral("/tavrodesk.sqlite"), &error), qPrintable(error));
+            exec(QStringLiteral("UPDATE entries SET ext_task_id = 1000, ext_project_id = 10, ext_entry_id = 555 "
+                                "WHERE title = 'day, \"2\"'"));
+            db.close();
+        }
+        const QStringList arguments{QStringLiteral("--export"), QStringLiteral("2026-03-02"),
+                                    QStringLiteral("2026-03-03"), QStringLiteral("--format"), QStringLiteral("json")};
+        const auto clientOf = [](const Result &result, int record) {
+            return QJsonDocument::fromJson(result.out).array().at(record).toObject().value(QStringLiteral("client"));
+        };
+        const Result unknown = runExport(arguments);
+        QCOMPARE(unknown.exitCode, 0);
+        QCOMPARE(clientOf(unknown, 0).toString(), QString());
+
+        const QString kept = dataFolder() + QStringLiteral("/projects.xml");
+        QVERIFY(QFile::copy(qEnvironmentVariable("TAVRO_TEST_DATA") + QStringLiteral("/projects.xml"), kept));
+        const Result named = runExport(arguments);
+        QVERIFY(QFile::remove(kept));
+        QCOMPARE(named.exitCode, 0);
+        QCOMPARE(clientOf(named, 0), QJsonValue(QStringLiteral("Acme & Söhne")));
+        const QJsonObject unlinked = QJsonDocument::fromJson(named.out).array().at(1).toObject();
+        QVERIFY(unlinked.value(QStringLiteral("client_id")).isNull());
+    }
+
     // The days' figures in the export's vocabulary: one row per day of the range, across the end of
     // a week, whose "seconds" are what the day's entries add up to.
     void perDayFigures()

@@ -12,12 +12,14 @@
 
 #include <QComboBox>
 #include <QDrag>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
 #include <memory>
@@ -221,6 +223,28 @@ private Q_SLOTS:
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(catalogue().taskName(id.toLongLong()), name);
         QCOMPARE(catalogue().taskPlace(id.toLongLong()).tasklistId, qint64(m_fixture->betaId));
+    }
+
+    // A task name the column cuts shows whole in a tool tip, never read as markup; one that fits shows none.
+    void cutTaskNamesShowWholeInToolTips()
+    {
+        const QString name =
+            QStringLiteral("<b>Prepare</b> the quarterly report for the board, with every figure checked twice");
+        m_projects->setCurrentItem(item(QStringLiteral("Alpha")));
+        whenModal<AddTaskDialog>([&](AddTaskDialog *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("editTaskName"))->setText(name);
+            dialog->accept();
+        });
+        m_projects->onMenuAddTask();
+        m_projects->resize(220, 400);
+        const auto toolTipAt = [this](const QString &text) {
+            const QPoint point = pointOf(text);
+            QHelpEvent event(QEvent::ToolTip, point, m_projects->viewport()->mapToGlobal(point));
+            QApplication::sendEvent(m_projects->viewport(), &event);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(toolTipAt(QStringLiteral("Review")), QString());
+        QCOMPARE(toolTipAt(name), QStringLiteral("<p>") + name.toHtmlEscaped() + QStringLiteral("</p>"));
     }
 
     void taskMenuKeysAreDistinct()

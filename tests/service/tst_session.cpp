@@ -1,3 +1,4 @@
+#include "cataloguefile.h"
 #include "devserver.h"
 #include "devservicestore.h"
 #include "loginprompt.h"
@@ -11,6 +12,7 @@
 #include <QLoggingCategory>
 #include <QNetworkProxy>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -102,6 +104,39 @@ private Q_SLOTS:
         QVERIFY(messages.indexOf(countdown) > messages.indexOf(QStringLiteral("Could not connect to Tavro")));
     }
 
+    // Nobody sees the countdown while the window is hidden: it does not tick, and says the time left as
+    // soon as it is seen again.
+    void hiddenCountdownRests()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        m_server->close();
+        m_session->setRetryInterval(3000);
+        m_session->setCountdownShown(false);
+        QSignalSpy status(m_session.get(), &Session::statusMessage);
+        QSignalSpy finished(m_session.get(), &Session::startUpFinished);
+        const auto countdowns = [&status] {
+            QStringList texts;
+            for (const auto &arguments : status) {
+                if (arguments.at(0).toString().contains(QStringLiteral("Retrying in"))) {
+                    texts << arguments.at(0).toString();
+                }
+            }
+            return texts;
+        };
+        m_session->startUp();
+        QTest::qWait(1500);
+        QCOMPARE(countdowns(), QStringList());
+        m_session->setCountdownShown(true);
+        QCOMPARE(countdowns().size(), 1);
+        QVERIFY2(countdowns().constFirst().contains(QRegularExpression(QStringLiteral("Retrying in [12] sec"))),
+                 qPrintable(countdowns().constFirst()));
+        QTRY_VERIFY(countdowns().size() > 1);
+        m_session->setCountdownShown(false);
+        const qsizetype ticked = countdowns().size();
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(countdowns().size(), ticked);
+    }
+
     void storedToken_data()
     {
         QTest::addColumn<bool>("valid");
@@ -131,6 +166,11 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests().last().value(QStringLiteral("auth_token")), current);
         QCOMPARE(projects.size(), 1);
         QVERIFY(ProjectsCatalogue::shared().isUsable());
+        // Kept for work done without signing in (the command-line export), for the user alone.
+        ProjectsCatalogue kept;
+        QVERIFY(CatalogueFile::load(kept));
+        QCOMPARE(kept.projects().size(), ProjectsCatalogue::shared().projects().size());
+        QVERIFY(!(QFile::permissions(CatalogueFile::path()) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
     }
 
     void prompt_data()
