@@ -256,7 +256,7 @@ void Subsystems::startUp()
             Q_EMIT startUpFinished();
         },
         Qt::SingleShotConnection);
-    // Requests wait in nested event loops: the window's local views are complete before the first one.
+    // The window's local views are complete before the first request goes out.
     m_session->startUp();
 }
 

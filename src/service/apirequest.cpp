@@ -64,7 +64,11 @@ ApiRequest::ApiRequest(QNetworkAccessManager *manager, bool silent)
     : m_manager(manager)
     , m_timeout(standardTimeout)
     , m_silent(silent)
-{}
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &ApiRequest::onTimeout);
+    connect(&m_timer, &QTimer::timeout, this, &ApiRequest::complete);
+}
 
 void ApiRequest::setStandardTimeout(int milliseconds)
 {
@@ -94,21 +98,43 @@ bool ApiRequest::mayHaveArrived() const
     }
 }
 
+ApiRequest::~ApiRequest()
+{
+    releaseReply();
+}
+
 bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
                       bool silentApiErrors)
 {
+    QEventLoop loop;
+    connect(this, &ApiRequest::finished, &loop, &QEventLoop::quit);
+    start(request, method, body, silentApiErrors);
+    if (m_running) {
+        loop.exec();
+    }
+    reply = m_reply;
+    return m_ok;
+}
+
+void ApiRequest::start(QNetworkRequest &request, const QString &method, const QByteArray &body, bool silentApiErrors)
+{
+    releaseReply();
     m_ok = true;
     m_settled = false;
     m_error = QNetworkReply::NoError;
     m_timedOut = false;
     m_sslFailed = false;
     m_noManager = false;
-    reply = QString();
+    m_silentApiErrors = silentApiErrors;
+    m_reply.clear();
+    m_document = QDomDocument();
     if (!m_manager) {
         qCDebug(lcService) << "no network manager: the network is not set up";
         m_noManager = true;
         m_ok = false;
-        return m_ok;
+        m_settled = true;
+        Q_EMIT finished(false);
+        return;
     }
     request.setRawHeader(QByteArrayLiteral("User-Agent"), SettingsFile::userAgent().toUtf8());
     // Credentials travel in every request: a redirect is judged before it is followed.
@@ -119,24 +145,27 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
     // Every request on a connection of its own: a kept-alive connection the server has meanwhile
     // closed would make a post fail without reaching it, and it cannot be sent again (see above).
     request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
-    OneShotBody oneShot(body);
+    auto *oneShot = new OneShotBody(body);
     if (m_post) {
         request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
         request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
         request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     }
-    QNetworkReply *networkReply = m_post ? m_manager->post(request, &oneShot) : m_manager->get(request);
+    QNetworkReply *networkReply = m_post ? m_manager->post(request, oneShot) : m_manager->get(request);
+    // The body lasts as long as the reply that reads it.
+    oneShot->setParent(networkReply);
+    m_networkReply = networkReply;
+    m_running = true;
 
-    QEventLoop loop;
-    m_loop = &loop;
+    // Each outcome is judged by its own handler first; the request then completes once.
     connect(networkReply, &QNetworkReply::redirected, this,
             [this, networkReply](const QUrl &target) { onRedirected(networkReply, target); });
-    connect(networkReply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connect(networkReply, &QNetworkReply::errorOccurred, &loop, &QEventLoop::quit);
     connect(networkReply, &QNetworkReply::errorOccurred, this, &ApiRequest::onError);
-    connect(networkReply, &QNetworkReply::sslErrors, &loop, &QEventLoop::quit);
+    connect(networkReply, &QNetworkReply::errorOccurred, this, &ApiRequest::complete);
     connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::onSslErrors);
+    connect(networkReply, &QNetworkReply::sslErrors, this, &ApiRequest::complete);
     connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::onFinished);
+    connect(networkReply, &QNetworkReply::finished, this, &ApiRequest::complete);
     connect(networkReply, &QNetworkReply::downloadProgress, this, &ApiRequest::onDownloadProgress);
     // Checked while the reply streams in, so a huge or endless reply never sits in memory whole. The
     // reply's buffer holds the download a little past the limit: the network thread would race ahead.
@@ -148,32 +177,49 @@ bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QBy
             [this, networkReply] { checkReplySize(networkReply, networkReply->bytesAvailable()); });
     connect(networkReply, &QNetworkReply::uploadProgress, this, &ApiRequest::onUploadProgress);
 
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(&timer, &QTimer::timeout, this, &ApiRequest::onTimeout);
-    timer.start(m_timeout);
+    m_timer.start(m_timeout);
+}
 
-    loop.exec();
-    m_loop = nullptr;
+void ApiRequest::complete()
+{
+    if (!m_running) {
+        return;
+    }
+    // Taken before the reply is disconnected, which forgets it.
+    const bool endedByItself = sender() == m_networkReply;
+    m_running = false;
     m_settled = true;
-    timer.stop();
-
-    m_document = QDomDocument();
+    m_timer.stop();
     if (m_ok) {
-        reply = ApiReply::fromBody(networkReply->readAll());
-        m_document = ApiReply::parse(reply);
+        m_reply = ApiReply::fromBody(m_networkReply->readAll());
+        m_document = ApiReply::parse(m_reply);
         QString code;
         QString message;
-        if (ApiReply::isError(m_document, code, message) && !silentApiErrors) {
+        if (ApiReply::isError(m_document, code, message) && !m_silentApiErrors) {
             m_ok = false;
             MessageBox::critical(nullptr, tr("Tavro API Error"), tr("Code: %1\nMessage: %2").arg(code, message));
         }
     }
-    // Deleting the reply aborts it when it still runs; its last signals must not reach us.
-    networkReply->disconnect();
-    delete networkReply;
-    return m_ok;
+    // The reply's last signals must not reach us. One ended by the time-out or a failure we found is
+    // stopped; one that ended by itself is not: aborting it inside its own signal reports it twice.
+    m_networkReply->disconnect(this);
+    if (!endedByItself && m_networkReply->isRunning()) {
+        m_networkReply->abort();
+    }
+    Q_EMIT finished(m_ok);
+}
+
+void ApiRequest::releaseReply()
+{
+    if (m_networkReply) {
+        // Possibly still inside one of its own signals: deleted once that is over.
+        m_networkReply->disconnect(this);
+        if (m_networkReply->isRunning()) {
+            m_networkReply->abort();
+        }
+        m_networkReply->deleteLater();
+        m_networkReply = nullptr;
+    }
 }
 
 bool ApiRequest::get(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors)
@@ -352,9 +398,7 @@ void ApiRequest::fail(const QString &text, QNetworkReply *download)
         MessageBox::warning(nullptr, tr("Network error"), text);
     }
     qCDebug(lcService) << "request failed:" << text;
-    if (m_loop) {
-        m_loop->quit();
-    }
+    complete();
 }
 
 void ApiRequest::onSslErrors(const QList<QSslError> &errors)

@@ -6,16 +6,18 @@
 #include <QList>
 #include <QNetworkReply>
 #include <QObject>
+#include <QPointer>
 #include <QSslError>
+#include <QTimer>
 
-class QEventLoop;
 class QNetworkAccessManager;
 class QNetworkRequest;
 
-// One synchronous call to the Tavro service: sends the request, waits in a nested event loop for the
-// reply, an error, SSL errors or the time-out, and hands back the reply text. Failures are shown in
-// message boxes ("Network error", "Tavro API Error") unless the caller made them
-// silent. Callers judge the reply's "status" themselves. Use one instance for one call.
+// One call to the Tavro service: sends the request and finishes once with the reply, an error, SSL
+// errors or the time-out. Failures are shown in message boxes ("Network error", "Tavro API Error")
+// unless the caller made them silent. Callers judge the reply's "status" themselves. start() returns
+// at once and tells the outcome with finished(); send() and its get()/post() wait for it in a local
+// event loop. Use one instance for one call at a time.
 class ApiRequest : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,10 @@ public:
     // Uses the shared manager of the Settings singleton.
     explicit ApiRequest(bool silent);
     ApiRequest(QNetworkAccessManager *manager, bool silent);
+    ~ApiRequest() override;
+
+    // "post" in any letter case is posted with the body; any other method is a GET. Returns at once.
+    void start(QNetworkRequest &request, const QString &method, const QByteArray &body, bool silentApiErrors);
 
     // "post" in any letter case is posted with the body; any other method, the empty one too, is a GET.
     bool send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
@@ -39,6 +45,8 @@ public:
     static QString networkErrorText(int code);
 
     bool isOk() const { return m_ok; }
+    // The reply text of the last call; empty when it failed.
+    QString reply() const { return m_reply; }
     // The reply of the last send, parsed once (null when it was refused or is no document).
     const QDomDocument &document() const { return m_document; }
     // Only tests shorten the wait; the product always waits defaultTimeout.
@@ -54,6 +62,10 @@ public:
     // What the first failure of the call was, as the "Network error" box words it; empty when none.
     QString failureText() const { return m_failureText; }
 
+Q_SIGNALS:
+    // The call is over: `ok` as isOk(); the reply and the document are there.
+    void finished(bool ok);
+
 public Q_SLOTS:
     void onError(QNetworkReply::NetworkError code);
     void onFinished();
@@ -63,6 +75,10 @@ public Q_SLOTS:
     void onTimeout();
 
 private:
+    // Takes the outcome in once the reply, an error, SSL errors or the time-out ended the call.
+    void complete();
+    // Lets go of the last call's network reply, stopping it when it still runs.
+    void releaseReply();
     void onRedirected(QNetworkReply *networkReply, const QUrl &target);
     static QString redirectText(const QUrl &target);
     // Fails the request once the reply (announced or received so far) is larger than ApiReply allows.
@@ -74,7 +90,12 @@ private:
     void fail(const QString &text, QNetworkReply *download = nullptr);
 
     QNetworkAccessManager *m_manager;
-    QEventLoop *m_loop = nullptr;
+    // Guarded: the manager deletes its replies when it goes first.
+    QPointer<QNetworkReply> m_networkReply;
+    QTimer m_timer;
+    bool m_running = false;
+    bool m_silentApiErrors = false;
+    QString m_reply;
     QUrl m_origin;
     bool m_post = false;
     QDomDocument m_document;

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "apicall.h"
 #include "apireply.h"
 #include "apirequest.h"
 #include "cataloguefile.h"
@@ -116,7 +117,21 @@ void Session::attemptConnection()
     ++m_attempt;
     setStatus(tr("Connecting to Tavro..."));
     qCDebug(lcService) << "connecting...";
-    if (testConnection()) {
+    auto *request = new ApiRequest(true);
+    request->setParent(this);
+    connect(request, &ApiRequest::finished, this, [this, request](bool sent) {
+        request->deleteLater();
+        m_online = replyIsOk(sent, *request);
+        onConnectionTested();
+    });
+    QNetworkRequest test =
+        ApiCall::getRequest(QStringLiteral("tavro.test.null"), {{QStringLiteral("api_key"), stored(Setting::ApiKey)}});
+    request->start(test, QStringLiteral("GET"), QByteArray(), true);
+}
+
+void Session::onConnectionTested()
+{
+    if (m_online) {
         setStatus(tr("Ready"));
         finishConnecting(true);
         return;
@@ -169,16 +184,6 @@ void Session::goOffline()
 {
     m_online = false;
     setStatus(tr("Could not reach Tavro. Working offline."));
-}
-
-bool Session::testConnection()
-{
-    ApiRequest request(true);
-    QString reply;
-    const bool sent = request.get(QStringLiteral("tavro.test.null"),
-                                  {{QStringLiteral("api_key"), stored(Setting::ApiKey)}}, reply, true);
-    m_online = replyIsOk(sent, request);
-    return m_online;
 }
 
 void Session::restoreSession()

@@ -51,7 +51,6 @@ public:
     // three times, pausing between attempts with a countdown in the status bar; connectionChecked
     // tells the outcome. A call while attempts are under way only waits for their outcome.
     void connectToService();
-    bool testConnection();
     void restoreSession();
     bool checkToken(const QString &token, QMap<QString, QVariant> &user);
     bool doLogin(const QString &username, const QString &password, QString &token, QMap<QString, QVariant> &user,
@@ -83,7 +82,9 @@ Q_SIGNALS:
     void startUpFinished();
 
 private:
+    // One test of the connection; onConnectionTested goes on from its answer.
     void attemptConnection();
+    void onConnectionTested();
     void finishConnecting(bool online);
     void applyProxy();
     // A request did not reach the service: say so and stay offline.

@@ -154,7 +154,9 @@ private Q_SLOTS:
         const QString token = valid ? m_server->store()->createToken(m_demoUser) : QStringLiteral("expired-token");
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"), token);
         QSignalSpy projects(m_session.get(), &Session::projectsReceived);
+        QSignalSpy finished(m_session.get(), &Session::startUpFinished);
         m_session->startUp();
+        QVERIFY(finished.wait(10000));
         QVERIFY(m_session->isLoggedIn());
         QVERIFY(m_prompt->shown.isEmpty());
         QCOMPARE(methodsReceived(), methods);
