@@ -2400,6 +2400,15 @@ unverknüpft %4
 abwesend %5
 zu buchen %6</translation>
     </message>
+    <message>
+        <source>Days of the week</source>
+        <translation>Tage der Woche</translation>
+    </message>
+    <message>
+        <source>dddd d MMMM</source>
+        <extracomment>The date at the start of a row of the week view, as QLocale::toString reads it</extracomment>
+        <translation>dddd, d. MMMM</translation>
+    </message>
 </context>
 <context>
     <name>WeekView</name>

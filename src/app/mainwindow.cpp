@@ -348,6 +348,8 @@ void MainWindow::createWeekView()
         m_weekView->showWeek(selectedDate(), setting(Setting::IgnoredApps));
         m_weekView->show();
         m_weekView->raise();
+        // The keyboard goes with it: its days are chosen by keys too.
+        m_weekView->activateWindow();
     });
     connect(m_weekView, &WeekView::dayActivated, this, [this](const QDate &day) {
         showDate(day);

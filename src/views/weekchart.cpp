@@ -3,10 +3,13 @@
 #include "timelinelayout.h"
 #include "timetext.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 #include <algorithm>
@@ -36,6 +39,8 @@ WeekChart::WeekChart(QWidget *parent)
 {
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Days of the week"));
 }
 
 void WeekChart::setDays(QList<DayFigures> days)
@@ -45,8 +50,32 @@ void WeekChart::setDays(QList<DayFigures> days)
     for (const DayFigures &day : std::as_const(m_days)) {
         m_longest = std::max(m_longest, day.recorded);
     }
+    setCurrentRow(std::clamp(m_current, 0, std::max(0, int(m_days.size()) - 1)));
     updateGeometry();
     update();
+}
+
+QDate WeekChart::currentDay() const
+{
+    return m_current < m_days.size() ? m_days.at(m_current).date : QDate();
+}
+
+void WeekChart::setCurrentRow(int row)
+{
+    m_current = row;
+    // A screen reader says the day the keyboard is on with its figures, as the tool tip shows them.
+    setAccessibleDescription(m_current < m_days.size() ? rowToolTip(m_days.at(m_current)) : QString());
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+    update();
+}
+
+QString WeekChart::dateText(const QDate &date) const
+{
+    //: The date at the start of a row of the week view, as QLocale::toString reads it
+    return QLocale().toString(date, tr("dddd d MMMM"));
 }
 
 int WeekChart::rowHeight() const
@@ -84,8 +113,13 @@ void WeekChart::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QFontMetrics metrics = fontMetrics();
-    const QLocale locale;
-    const int dateWidth = metrics.horizontalAdvance(QStringLiteral("Wednesday 00 September ")) + Margin;
+    // Every weekday with a two-digit day of September, the longest month name in English and German,
+    // so that the bars keep their place from week to week.
+    int dateWidth = 0;
+    for (int weekday = 0; weekday < 7; ++weekday) {
+        dateWidth = std::max(dateWidth, metrics.horizontalAdvance(dateText(QDate(2000, 9, 25).addDays(weekday))));
+    }
+    dateWidth += 2 * Margin;
     const int figuresWidth =
         metrics.horizontalAdvance(tr("%1 to book %1").arg(formatDuration(23 * 3600 + 59 * 60 + 59))) + Margin;
     const int barLeft = dateWidth;
@@ -102,7 +136,7 @@ void WeekChart::paintEvent(QPaintEvent *event)
         }
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(QRect(Margin, rowArea.top(), dateWidth - Margin, height), Qt::AlignVCenter | Qt::AlignLeft,
-                         locale.toString(day.date, QStringLiteral("dddd d MMMM")));
+                         dateText(day.date));
         // Parts start where the previous one ended, in whole seconds, so that rounding never
         // leaves a gap or makes the bar longer than the day.
         const int barTop = rowArea.top() + (height - BarHeight) / 2;
@@ -121,6 +155,12 @@ void WeekChart::paintEvent(QPaintEvent *event)
         painter.setPen(day.toBook > 0 ? palette().color(QPalette::Text) : palette().color(QPalette::PlaceholderText));
         painter.drawText(QRect(barLeft + barWidth + Margin, rowArea.top(), figuresWidth, height),
                          Qt::AlignVCenter | Qt::AlignRight, figures);
+        if (hasFocus() && row == m_current) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = rowArea.adjusted(1, 1, -1, -1);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
     }
 }
 
@@ -152,7 +192,52 @@ void WeekChart::mouseReleaseEvent(QMouseEvent *event)
 {
     const int row = event->button() == Qt::LeftButton ? rowAt(event->position().toPoint().y()) : -1;
     if (row >= 0) {
+        setCurrentRow(row);
         Q_EMIT dayClicked(m_days.at(row).date);
     }
     QWidget::mouseReleaseEvent(event);
+}
+
+void WeekChart::keyPressEvent(QKeyEvent *event)
+{
+    if (m_days.isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int last = int(m_days.size()) - 1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        setCurrentRow(std::max(0, m_current - 1));
+        break;
+    case Qt::Key_Down:
+        setCurrentRow(std::min(last, m_current + 1));
+        break;
+    case Qt::Key_Home:
+        setCurrentRow(0);
+        break;
+    case Qt::Key_End:
+        setCurrentRow(last);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        Q_EMIT dayClicked(m_days.at(m_current).date);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void WeekChart::focusInEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void WeekChart::focusOutEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }

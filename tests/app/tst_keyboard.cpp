@@ -6,6 +6,8 @@
 #include "settingsfile.h"
 #include "testsupport.h"
 #include "timetree.h"
+#include "weekchart.h"
+#include "weekview.h"
 #include "widgetmessagepresenter.h"
 #include "windowgallery.h"
 
@@ -257,6 +259,24 @@ private Q_SLOTS:
         });
         press(Qt::Key_F, Qt::AltModifier);
         press(Qt::Key_E);
+        backToWindow();
+
+        // The week button opens the week; the day chosen there by keys opens in the window.
+        QVERIFY(tabTo(window.findChild<QPushButton *>(QStringLiteral("btnWeek"))));
+        press(Qt::Key_Space);
+        auto *week = window.findChild<WeekView *>(QStringLiteral("weekView"));
+        QVERIFY(week->isVisible());
+        QTRY_VERIFY(QApplication::activeWindow() == week);
+        QVERIFY(tabTo(week->chart()));
+        // One day down from Monday, or two where that is the day shown already.
+        const int down = window.selectedDate() == week->weekStart().addDays(1) ? 2 : 1;
+        press(Qt::Key_Home);
+        for (int i = 0; i < down; ++i) {
+            press(Qt::Key_Down);
+        }
+        press(Qt::Key_Return);
+        QCOMPARE(window.selectedDate(), week->weekStart().addDays(down));
+        week->close();
         backToWindow();
 
         // Ctrl+Q ends the program even though closing now only hides the window.

@@ -84,6 +84,39 @@ private Q_SLOTS:
         QCOMPARE(opened.size(), 1);
     }
 
+    // Arrow keys, Home and End choose a day, Enter and Space open it; the keys stop at the week's ends.
+    void keysChooseAndOpenTheDay_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QDate>("opened");
+        QTest::newRow("Enter on the first day") << QList<int>{Qt::Key_Return} << Monday;
+        QTest::newRow("two down") << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Space} << Monday.addDays(2);
+        QTest::newRow("up past the first") << QList<int>{Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Enter} << Monday;
+        QTest::newRow("End, then down") << QList<int>{Qt::Key_End, Qt::Key_Down, Qt::Key_Return} << Monday.addDays(6);
+        QTest::newRow("End, Home") << QList<int>{Qt::Key_End, Qt::Key_Home, Qt::Key_Return} << Monday;
+    }
+
+    void keysChooseAndOpenTheDay()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QDate, opened);
+        WeekView view;
+        view.showWeek(ViewTest::Day, {});
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.chart()->focusPolicy() & Qt::TabFocus);
+        QSignalSpy activated(&view, &WeekView::dayActivated);
+        for (const int key : keys) {
+            QTest::keyClick(view.chart(), Qt::Key(key));
+        }
+        QCOMPARE(activated.size(), 1);
+        QCOMPARE(activated.at(0).at(0).toDate(), opened);
+        QCOMPARE(view.chart()->currentDay(), opened);
+        // A screen reader hears the chosen day with its figures.
+        QVERIFY2(view.chart()->accessibleDescription().startsWith(QLocale().toString(opened, QLocale::LongFormat)),
+                 qPrintable(view.chart()->accessibleDescription()));
+    }
+
     void barsStackInTheTimelinesColours()
     {
         WeekChart chart;
