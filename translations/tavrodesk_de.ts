@@ -2379,10 +2379,6 @@ Inaktiv: %2 - %3</translation>
 <context>
     <name>WeekChart</name>
     <message>
-        <source>%1 to book %1</source>
-        <translation>%1, zu buchen %1</translation>
-    </message>
-    <message>
         <source>%1 to book %2</source>
         <translation>%1, zu buchen %2</translation>
     </message>

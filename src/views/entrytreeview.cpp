@@ -182,8 +182,9 @@ void EntryTreeView::fitNameColumn()
     m_fittingNames = true;
     const int room =
         viewport()->width() - head->sectionSize(TreeModel::TimeColumn) - head->sectionSize(TreeModel::BarColumn);
-    const int wanted =
-        std::max(sizeHintForColumn(TreeModel::NameColumn), fontMetrics().averageCharWidth() * MinimumNameCharacters);
+    // The header's own text counts too: a longer translation of it must not be cut.
+    const int wanted = std::max({sizeHintForColumn(TreeModel::NameColumn), head->sectionSizeHint(TreeModel::NameColumn),
+                                 fontMetrics().averageCharWidth() * MinimumNameCharacters});
     const QHeaderView::ResizeMode mode = wanted >= room ? QHeaderView::Stretch : QHeaderView::Interactive;
     if (head->sectionResizeMode(TreeModel::NameColumn) != mode) {
         head->setSectionResizeMode(TreeModel::NameColumn, mode);

@@ -99,29 +99,49 @@ int WeekChart::rowAt(int y) const
     return y >= 0 && row < m_days.size() ? row : -1;
 }
 
+WeekChart::Columns WeekChart::columns() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    Columns widths;
+    // Every weekday with a two-digit day of September, the longest month name in English and German,
+    // so that the bars keep their place from week to week.
+    for (int weekday = 0; weekday < 7; ++weekday) {
+        widths.date = std::max(widths.date, metrics.horizontalAdvance(dateText(QDate(2000, 9, 25).addDays(weekday))));
+    }
+    widths.date += 2 * Margin;
+    // The figures as shown: a language with longer words widens the column instead of being cut.
+    for (const DayFigures &day : m_days) {
+        widths.figures = std::max(widths.figures, metrics.horizontalAdvance(figuresText(day)));
+    }
+    widths.figures += Margin;
+    return widths;
+}
+
 QSize WeekChart::sizeHint() const
 {
-    return {640, int(m_days.size()) * rowHeight()};
+    const Columns widths = columns();
+    return {std::max(640, widths.date + 2 * MinimumBarWidth + widths.figures + Margin),
+            int(m_days.size()) * rowHeight()};
 }
 
 QSize WeekChart::minimumSizeHint() const
 {
-    return {MinimumBarWidth * 3, int(m_days.size()) * rowHeight()};
+    const Columns widths = columns();
+    return {widths.date + MinimumBarWidth + widths.figures + Margin, int(m_days.size()) * rowHeight()};
+}
+
+QString WeekChart::figuresText(const DayFigures &day) const
+{
+    return day.toBook > 0 ? tr("%1 to book %2").arg(formatDuration(day.recorded), formatDuration(day.toBook))
+                          : formatDuration(day.recorded);
 }
 
 void WeekChart::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    const QFontMetrics metrics = fontMetrics();
-    // Every weekday with a two-digit day of September, the longest month name in English and German,
-    // so that the bars keep their place from week to week.
-    int dateWidth = 0;
-    for (int weekday = 0; weekday < 7; ++weekday) {
-        dateWidth = std::max(dateWidth, metrics.horizontalAdvance(dateText(QDate(2000, 9, 25).addDays(weekday))));
-    }
-    dateWidth += 2 * Margin;
-    const int figuresWidth =
-        metrics.horizontalAdvance(tr("%1 to book %1").arg(formatDuration(23 * 3600 + 59 * 60 + 59))) + Margin;
+    const Columns widths = columns();
+    const int dateWidth = widths.date;
+    const int figuresWidth = widths.figures;
     const int barLeft = dateWidth;
     const int barWidth = std::max(MinimumBarWidth, width() - dateWidth - figuresWidth - Margin);
     const int height = rowHeight();
@@ -149,9 +169,7 @@ void WeekChart::paintEvent(QPaintEvent *event)
                 painter.fillRect(QRect(x1, barTop, x2 - x1, BarHeight), shareColour(share));
             }
         }
-        const QString figures = day.toBook > 0
-                                    ? tr("%1 to book %2").arg(formatDuration(day.recorded), formatDuration(day.toBook))
-                                    : formatDuration(day.recorded);
+        const QString figures = figuresText(day);
         painter.setPen(day.toBook > 0 ? palette().color(QPalette::Text) : palette().color(QPalette::PlaceholderText));
         painter.drawText(QRect(barLeft + barWidth + Margin, rowArea.top(), figuresWidth, height),
                          Qt::AlignVCenter | Qt::AlignRight, figures);

@@ -42,6 +42,14 @@ private:
     int rowAt(int y) const;
     QString rowToolTip(const DayFigures &day) const;
     QString dateText(const QDate &date) const;
+    QString figuresText(const DayFigures &day) const;
+    // The widths of the date and figures columns; the bar takes the rest.
+    struct Columns
+    {
+        int date = 0;
+        int figures = 0;
+    };
+    Columns columns() const;
     void setCurrentRow(int row);
 
     QList<DayFigures> m_days;

@@ -86,6 +86,28 @@ private Q_SLOTS:
             QVERIFY(header->sectionSize(TreeModel::NameColumn) > 0);
         }
     }
+
+    // A header longer than the names, as a translation's can be, shows whole while the view has room.
+    void nameColumnKeepsItsHeaderWhole()
+    {
+        TestDatabase db;
+        TreeModel model(true);
+        model.setupModelData(Day, 0);
+        QVERIFY(model.setHeaderData(TreeModel::NameColumn, Qt::Horizontal,
+                                    QStringLiteral("Mit Tavro verknüpfte Einträge dieses Tages und ihre Aufgaben"),
+                                    Qt::EditRole));
+        EntriesList list;
+        list.setModel(&model);
+        list.restoreHeaderState();
+        list.resize(1200, 200);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QHeaderView *header = list.header();
+        QVERIFY2(header->sectionSize(TreeModel::NameColumn) >= header->sectionSizeHint(TreeModel::NameColumn),
+                 qPrintable(QStringLiteral("%1 < %2")
+                                .arg(header->sectionSize(TreeModel::NameColumn))
+                                .arg(header->sectionSizeHint(TreeModel::NameColumn))));
+    }
 };
 
 QTEST_MAIN(TestEntriesList)

@@ -1,4 +1,5 @@
 #include "timelinelayout.h"
+#include "timetext.h"
 #include "viewtestdb.h"
 #include "weekchart.h"
 #include "weekview.h"
@@ -115,6 +116,29 @@ private Q_SLOTS:
         // A screen reader hears the chosen day with its figures.
         QVERIFY2(view.chart()->accessibleDescription().startsWith(QLocale().toString(opened, QLocale::LongFormat)),
                  qPrintable(view.chart()->accessibleDescription()));
+    }
+
+    // However long the figures read (a larger font, a language with longer words), the chart asks for
+    // room for the date, a bar and the whole figures.
+    void figuresAreNeverCut()
+    {
+        WeekChart chart;
+        QFont large = chart.font();
+        large.setPointSize(24);
+        chart.setFont(large);
+        DayFigures day;
+        day.date = Monday;
+        day.recorded = 23 * 3600 + 59 * 60 + 59;
+        day.toBook = day.recorded;
+        day.shares = {{DayShare::Kind::Away, QString(), day.recorded}};
+        chart.setDays({day});
+        const QFontMetrics metrics(large);
+        const int figures = metrics.horizontalAdvance(
+            QStringLiteral("%1 to book %2").arg(formatDuration(day.recorded), formatDuration(day.toBook)));
+        const int date = metrics.horizontalAdvance(QLocale().toString(Monday, QStringLiteral("dddd d MMMM")));
+        QVERIFY2(chart.minimumSizeHint().width() > date + figures,
+                 qPrintable(QStringLiteral("%1 <= %2").arg(chart.minimumSizeHint().width()).arg(date + figures)));
+        QVERIFY(chart.sizeHint().width() >= chart.minimumSizeHint().width());
     }
 
     void barsStackInTheTimelinesColours()
