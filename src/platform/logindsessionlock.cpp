@@ -55,10 +55,12 @@ void LogindSessionLock::readLockedHint()
         QDBusMessage::createMethodCall(Service, m_sessionPath, PropertiesInterface, QStringLiteral("Get"));
     get << SessionInterface << LockedHint;
     auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
+    const quint64 heardBefore = m_heard;
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, heardBefore](QDBusPendingCallWatcher *finished) {
         const QDBusPendingReply<QDBusVariant> reply = *finished;
         const QVariant hint = reply.isError() ? QVariant() : reply.value().variant();
-        if (hint.typeId() == QMetaType::Bool) {
+        // What logind said after the question is newer than the answer.
+        if (hint.typeId() == QMetaType::Bool && m_heard == heardBefore) {
             setLocked(hint.toBool());
         }
         finished->deleteLater();
@@ -67,11 +69,13 @@ void LogindSessionLock::readLockedHint()
 
 void LogindSessionLock::onLock()
 {
+    ++m_heard;
     setLocked(true);
 }
 
 void LogindSessionLock::onUnlock()
 {
+    ++m_heard;
     setLocked(false);
 }
 
@@ -83,6 +87,7 @@ void LogindSessionLock::onPropertiesChanged(const QString &interfaceName, const 
     }
     const QVariant hint = changed.value(LockedHint);
     if (hint.typeId() == QMetaType::Bool) {
+        ++m_heard;
         setLocked(hint.toBool());
     } else if (invalidated.contains(LockedHint)) {
         readLockedHint();

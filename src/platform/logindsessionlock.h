@@ -32,4 +32,6 @@ private:
 
     QDBusConnection m_bus;
     QString m_sessionPath;
+    // Lock changes heard from logind: a LockedHint answer asked for before one of them is stale.
+    quint64 m_heard = 0;
 };
