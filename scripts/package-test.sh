@@ -37,8 +37,15 @@ deb=$(ls "$package_dir"/tavrodesk_*.deb)
 
 # A build repeats: the only date in the program is the changelog's, handed over as SOURCE_DATE_EPOCH.
 changelog_day=$(date -u -d "@$(dpkg-parsechangelog -l debian/changelog -S Timestamp)" +%F)
-dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/bin/tavrodesk | strings -e l | grep -qx "$changelog_day" ||
+# The build date is a UTF-16 literal that the compiler may lay out right after other text, so it is
+# looked for inside the strings; and the date CMake uses without SOURCE_DATE_EPOCH must be absent.
+default_day=$(sed -n 's/^set(TAVRO_BUILD_DATE \([0-9-]*\))$/\1/p' CMakeLists.txt)
+program_texts=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/bin/tavrodesk | strings -e l)
+printf '%s\n' "$program_texts" | grep -q -- "$changelog_day" ||
     fail "the program does not carry the changelog's date $changelog_day as its build date"
+[ -n "$default_day" ] || fail "no default build date found in CMakeLists.txt"
+[ "$default_day" = "$changelog_day" ] || ! printf '%s\n' "$program_texts" | grep -q -- "$default_day" ||
+    fail "the program carries the default build date $default_day, not the changelog's $changelog_day"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies found from the binary"
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
 
