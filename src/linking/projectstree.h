@@ -90,8 +90,10 @@ private:
     // An item below `parent`; without one, a detached item the caller hands to the tree.
     QTreeWidgetItem *addItem(QTreeWidgetItem *parent, Level level, qint64 id, const QString &name);
     static QString levelType(Level level);
-    // Adds the clients' items; `index`, when given, learns them.
-    void build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex *index);
+    // Adds the clients' items; `index` learns them.
+    void build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex &index);
+    // Applies the filter to the items built for the whole catalogue.
+    void filterBuiltItems(const QString &text);
 
     // One icon per level, shared by every item.
     QIcon m_levelIcons[4];
