@@ -130,7 +130,8 @@ struct DevServer::Connection
 {
     int serial = 0;
     QByteArray buffer;
-    bool busy = false; // an answer is still pending (delayed); later requests wait for it
+    bool busy = false;      // an answer is still pending (delayed); later requests wait for it
+    bool lingering = false; // refused: what the client still sends is read and dropped until it pauses
     // Since the connection opened or its last complete request: trickling bytes does not count.
     QElapsedTimer idle;
 };
@@ -394,11 +395,13 @@ void DevServer::onReadyRead(QTcpSocket *socket)
     for (const auto &held : std::as_const(m_connections)) {
         buffered += held->buffer.size();
     }
-    if (buffered > MaxBufferedBytes) {
-        connection->buffer.clear();
-        connection->busy = true;
+    if (connection->lingering) {
         socket->readAll();
-        send(socket, Response{503, "text/plain", "Too many request bytes in flight\n", false, {}}, false);
+        connection->idle.start();
+        return;
+    }
+    if (buffered > MaxBufferedBytes) {
+        refuse(socket, 503, "Too many request bytes in flight");
         return;
     }
     connection->buffer.append(socket->readAll());
@@ -418,8 +421,7 @@ void DevServer::processBuffer(QTcpSocket *socket)
     }
     if (parsed.outcome == HttpRequestParser::Outcome::Refused) {
         // A request we cannot read ends the connection: what follows it cannot be framed either.
-        connection->busy = true;
-        send(socket, Response{parsed.status, "text/plain", parsed.reason + '\n', false, {}}, false);
+        refuse(socket, parsed.status, parsed.reason);
         return;
     }
     const HttpRequestParser::Request &http = parsed.request;
@@ -481,17 +483,53 @@ void DevServer::processBuffer(QTcpSocket *socket)
     }
 }
 
+QByteArray DevServer::answer(const Response &response, bool keepAlive)
+{
+    return "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
+           "\r\nServer: tavro-devservice\r\nContent-Type: " + response.contentType +
+           "\r\nContent-Length: " + QByteArray::number(response.body.size()) +
+           "\r\nConnection: " + (keepAlive ? "keep-alive" : "close") + "\r\n\r\n" + response.body;
+}
+
+void DevServer::refuse(QTcpSocket *socket, int status, const QByteArray &reason)
+{
+    const auto connection = m_connections.value(socket);
+    connection->buffer.clear();
+    connection->busy = true;
+    connection->lingering = true;
+    connection->idle.start();
+    socket->readAll();
+    socket->write(answer(Response{status, "text/plain", reason + '\n', false, {}}, false));
+    // Closing on bytes not yet read makes the kernel reset the connection, and a client still sending
+    // would lose the answer with it.
+    QElapsedTimer lingering;
+    lingering.start();
+    closeWhenQuiet(QPointer<QTcpSocket>(socket), lingering);
+}
+
+void DevServer::closeWhenQuiet(const QPointer<QTcpSocket> &socket, const QElapsedTimer &lingering)
+{
+    QTimer::singleShot(LingerQuietMs, this, [this, socket, lingering] {
+        const auto connection = socket ? m_connections.value(socket.data()) : nullptr;
+        if (!connection) {
+            return;
+        }
+        if (connection->idle.hasExpired(LingerQuietMs - 1) || lingering.hasExpired(LingerLimitMs)) {
+            socket->readAll();
+            socket->disconnectFromHost();
+        } else {
+            closeWhenQuiet(socket, lingering);
+        }
+    });
+}
+
 void DevServer::send(QTcpSocket *socket, const Response &response, bool keepAlive)
 {
     if (!response.raw.isEmpty()) {
         socket->write(response.raw);
         return;
     }
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
-                      "\r\nServer: tavro-devservice\r\nContent-Type: " + response.contentType +
-                      "\r\nContent-Length: " + QByteArray::number(response.body.size()) +
-                      "\r\nConnection: " + (keepAlive ? "keep-alive" : "close") + "\r\n\r\n";
-    socket->write(head + response.body);
+    socket->write(answer(response, keepAlive));
     if (!keepAlive) {
         socket->disconnectFromHost();
     }

@@ -4,10 +4,12 @@
 #include "devserviceapi.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
@@ -69,6 +71,10 @@ public:
     // Request bytes held for all connections together: bodies of up to 16 MiB on every connection
     // would otherwise reach 2 GiB. A read that would pass it is answered 503 and closed.
     static constexpr qint64 MaxBufferedBytes = 64 * 1024 * 1024;
+    // A refused connection stays open, dropping what arrives, until the client is quiet this long
+    // (or for the limit at most), so the client reads the answer instead of a reset.
+    static constexpr int LingerQuietMs = 200;
+    static constexpr int LingerLimitMs = 5000;
 
     explicit DevServer(DevServiceStore *store = nullptr, QObject *parent = nullptr);
     ~DevServer() override;
@@ -143,6 +149,9 @@ private:
     Response respond(const DevServerRequest &request);
     Response serviceResponse(const DevServerRequest &request);
     void send(QTcpSocket *socket, const Response &response, bool keepAlive);
+    static QByteArray answer(const Response &response, bool keepAlive);
+    void refuse(QTcpSocket *socket, int status, const QByteArray &reason);
+    void closeWhenQuiet(const QPointer<QTcpSocket> &socket, const QElapsedTimer &lingering);
     int delayFor(const QString &method) const;
     QByteArray appcast(const QString &authority) const;
     QString authorityFor(const DevServerRequest &request) const;
