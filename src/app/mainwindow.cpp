@@ -180,9 +180,14 @@ void MainWindow::saveSettings()
 void MainWindow::connectSession()
 {
     Session *current = session();
-    connect(current, &Session::loginStateChanged, this, [this](bool loggedIn) {
-        m_ui->actionLogin->setEnabled(!loggedIn);
-        m_ui->actionLogout->setEnabled(loggedIn);
+    // Signing in or out is offered only while no other call of the session runs.
+    const auto offerSignInOrOut = [this, current] {
+        m_ui->actionLogin->setEnabled(!current->isLoggedIn() && !current->isBusy());
+        m_ui->actionLogout->setEnabled(current->isLoggedIn() && !current->isBusy());
+    };
+    connect(current, &Session::busyChanged, this, offerSignInOrOut);
+    connect(current, &Session::loginStateChanged, this, [this, offerSignInOrOut](bool loggedIn) {
+        offerSignInOrOut();
         if (loggedIn) {
             m_settings->storeSecrets();
         }

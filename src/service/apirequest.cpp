@@ -222,6 +222,29 @@ void ApiRequest::releaseReply()
     }
 }
 
+void ApiRequest::startGet(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors)
+{
+    QNetworkRequest request = ApiCall::getRequest(method, parameters);
+    start(request, QStringLiteral("GET"), QByteArray(), silentApiErrors);
+}
+
+void ApiRequest::startPost(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors)
+{
+    QNetworkRequest request = ApiCall::postRequest(method);
+    start(request, QStringLiteral("POST"), ApiCall::formBody(parameters), silentApiErrors);
+}
+
+ApiRequest *ApiRequest::then(QObject *context, const std::function<void(const ApiRequest &)> &continuation)
+{
+    setParent(context);
+    connect(this, &ApiRequest::finished, context, [this, continuation] {
+        // Deleted back in the event loop: the continuation reads it, and its reply may still be signalling.
+        deleteLater();
+        continuation(*this);
+    });
+    return this;
+}
+
 bool ApiRequest::get(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors)
 {
     QNetworkRequest request = ApiCall::getRequest(method, parameters);

@@ -10,6 +10,8 @@
 #include <QSslError>
 #include <QTimer>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkRequest;
 
@@ -32,6 +34,12 @@ public:
 
     // "post" in any letter case is posted with the body; any other method is a GET. Returns at once.
     void start(QNetworkRequest &request, const QString &method, const QByteArray &body, bool silentApiErrors);
+    // Builds the request of a service method (query items or form body) and starts it.
+    void startGet(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors);
+    void startPost(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors);
+    // Hands this request to `context` until it finished: `continuation` then runs once with it, and
+    // the request is deleted afterwards. When the context goes first, the call ends unseen.
+    ApiRequest *then(QObject *context, const std::function<void(const ApiRequest &)> &continuation);
 
     // "post" in any letter case is posted with the body; any other method, the empty one too, is a GET.
     bool send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,

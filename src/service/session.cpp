@@ -13,9 +13,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
-#include <QScopeGuard>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 QString stored(SettingKey<QString> key)
@@ -38,6 +38,12 @@ QString tokenForLog(const QString &token)
 bool replyIsOk(bool sent, const ApiRequest &request)
 {
     return sent && ApiReply::isOk(request.document());
+}
+
+// The request failed before any answer of the service arrived.
+bool unreachable(const ApiRequest &request)
+{
+    return !request.isOk() && request.document().isNull();
 }
 
 // A session token is short printable text; anything else is no session to keep or send.
@@ -88,11 +94,20 @@ void Session::startUp()
     connect(
         this, &Session::connectionChecked, this,
         [this](bool online) {
-            if (online) {
-                restoreSession();
-                setStatus(tr("Ready"));
+            if (!online) {
+                Q_EMIT startUpFinished();
+                return;
             }
-            Q_EMIT startUpFinished();
+            // Through once the stored session is restored, or the user's own sign-in meanwhile is over.
+            auto restored = std::make_shared<QMetaObject::Connection>();
+            *restored = connect(this, &Session::busyChanged, this, [this, restored](bool busy) {
+                if (!busy) {
+                    disconnect(*restored);
+                    setStatus(tr("Ready"));
+                    Q_EMIT startUpFinished();
+                }
+            });
+            restoreSession();
         },
         Qt::SingleShotConnection);
     connectToService();
@@ -188,79 +203,37 @@ void Session::goOffline()
 
 void Session::restoreSession()
 {
-    const QString token = stored(Setting::AuthToken);
+    if (m_busy) {
+        return;
+    }
+    setBusy(true);
     setLoggedIn(false);
-    if (!token.isEmpty()) {
-        QMap<QString, QVariant> user;
-        if (checkToken(token, user)) {
-            m_user = user;
-            setLoggedIn(true);
-        } else if (m_unreachable) {
-            // Nothing says the token is bad: no password is asked for.
-            goOffline();
-            return;
-        } else {
-            qCDebug(lcService) << "auth token not valid";
-        }
+    const QString token = stored(Setting::AuthToken);
+    if (token.isEmpty()) {
+        startSignIn();
+        return;
     }
-    if (!m_loggedIn) {
-        login();
-    } else {
-        setStatus(tr("Loading projects..."));
-        loadProjects();
-    }
-}
-
-bool Session::checkToken(const QString &token, QMap<QString, QVariant> &user)
-{
     setStatus(tr("Verifying session..."));
     qCDebug(lcService) << "check token " << tokenForLog(token);
-    ApiRequest request(false);
-    QString reply;
-    const bool sent =
-        request.get(QStringLiteral("tavro.auth.checkToken"), {{QStringLiteral("auth_token"), token}}, reply, true);
-    m_unreachable = !sent && request.document().isNull();
-    QString problem;
-    if (!replyIsOk(sent, request) || !takeUser(request.document(), user, problem)) {
-        setStatus(tr("Ready"));
-        return false;
-    }
-    setStatus(tr("Ready"));
-    return true;
-}
-
-bool Session::doLogin(const QString &username, const QString &password, QString &token, QMap<QString, QVariant> &user,
-                      QString &error)
-{
-    setStatus(tr("Signing into Tavro..."));
-    qCDebug(lcService) << "login, username = " << username;
-    ApiRequest request(false);
-    QString reply;
-    const bool sent =
-        request.get(QStringLiteral("tavro.auth.login"),
-                    {{QStringLiteral("email"), username}, {QStringLiteral("password"), password}}, reply, true);
-    error = QString();
-    m_unreachable = !sent && request.document().isNull();
-    const QDomDocument &document = request.document();
-    if (!replyIsOk(sent, request)) {
-        QString code;
-        ApiReply::isError(document, code, error);
-        setStatus(tr("Ready"));
-        return false;
-    }
-    const QString sentToken = ApiReply::firstElement(document, QStringLiteral("token")).text();
-    if (!isUsableToken(sentToken)) {
-        error = tr("The Tavro service accepted the sign-in but sent no usable session token.");
-        setStatus(tr("Ready"));
-        return false;
-    }
-    if (!takeUser(document, user, error)) {
-        setStatus(tr("Ready"));
-        return false;
-    }
-    token = sentToken;
-    setStatus(tr("Ready"));
-    return true;
+    call(QStringLiteral("tavro.auth.checkToken"), {{QStringLiteral("auth_token"), token}}, true,
+         [this](const ApiRequest &request) {
+             setStatus(tr("Ready"));
+             QMap<QString, QVariant> user;
+             QString problem;
+             if (ApiReply::isOk(request.document()) && takeUser(request.document(), user, problem)) {
+                 m_user = user;
+                 setLoggedIn(true);
+                 setStatus(tr("Loading projects..."));
+                 fetchProjects(false);
+             } else if (unreachable(request)) {
+                 // Nothing says the token is bad: no password is asked for.
+                 goOffline();
+                 setBusy(false);
+             } else {
+                 qCDebug(lcService) << "auth token not valid";
+                 startSignIn();
+             }
+         });
 }
 
 bool Session::takeUser(const QDomDocument &document, QMap<QString, QVariant> &user, QString &error)
@@ -287,75 +260,103 @@ bool Session::takeUser(const QDomDocument &document, QMap<QString, QVariant> &us
 
 void Session::login()
 {
-    // Requests wait in nested event loops: a second "Log In..." or double-click meanwhile must not
-    // start a second sign-in with its own dialog.
-    if (m_signingIn) {
-        qCDebug(lcService) << "sign-in already under way";
+    if (m_busy) {
+        qCDebug(lcService) << "sign-in not started: another call is under way";
         return;
     }
-    m_signingIn = true;
-    const auto done = qScopeGuard([this] { m_signingIn = false; });
-    setStatus(tr("Signing in..."));
-    QString error;
-    bool firstPass = true;
-    for (;;) {
-        const QString storedUsername = stored(Setting::Username);
-        const QString storedPassword = stored(Setting::Password);
-        QString token;
-        QMap<QString, QVariant> user;
-        bool signedIn = false;
-        if (firstPass && !storedUsername.isEmpty() && !storedPassword.isEmpty()) {
-            signedIn = doLogin(storedUsername, storedPassword, token, user, error);
-        } else {
-            LoginPrompt::Values entered;
-            entered.username = storedUsername;
-            entered.password = storedPassword;
-            entered.remember = !storedPassword.isEmpty();
-            entered.errorMessage = error;
-            if (!m_prompt || !m_prompt->ask(entered)) {
-                setStatus(tr("Ready"));
-                return;
-            }
-            if (entered.remember) {
-                store(Setting::Username, entered.username);
-                store(Setting::Password, entered.password);
-            }
-            signedIn = doLogin(entered.username, entered.password, token, user, error);
-        }
-        firstPass = false;
-        if (!signedIn && m_unreachable) {
-            // The service was not reached: the password may well be right, so it is not asked again.
-            goOffline();
-            return;
-        }
-        if (signedIn) {
-            store(Setting::AuthToken, token);
-            m_user = user;
-            setLoggedIn(true);
-            break;
-        }
-    }
-    setStatus(tr("Loading projects..."));
-    loadProjects();
-    setStatus(tr("Ready"));
+    setBusy(true);
+    startSignIn();
 }
 
-bool Session::logoutRequest(const QString &token)
+void Session::startSignIn()
 {
-    setStatus(tr("Signing out from Tavro..."));
-    ApiRequest request(false);
-    QString reply;
-    const bool sent = request.get(
-        QStringLiteral("tavro.auth.logout"),
-        {{QStringLiteral("api_key"), stored(Setting::ApiKey)}, {QStringLiteral("auth_token"), token}}, reply, false);
+    setStatus(tr("Signing in..."));
+    signIn(true, QString());
+}
+
+void Session::signIn(bool firstPass, const QString &error)
+{
+    const QString storedUsername = stored(Setting::Username);
+    const QString storedPassword = stored(Setting::Password);
+    if (firstPass && !storedUsername.isEmpty() && !storedPassword.isEmpty()) {
+        requestSignIn(storedUsername, storedPassword);
+        return;
+    }
+    LoginPrompt::Values entered;
+    entered.username = storedUsername;
+    entered.password = storedPassword;
+    entered.remember = !storedPassword.isEmpty();
+    entered.errorMessage = error;
+    if (!m_prompt || !m_prompt->ask(entered)) {
+        setStatus(tr("Ready"));
+        setBusy(false);
+        return;
+    }
+    if (entered.remember) {
+        store(Setting::Username, entered.username);
+        store(Setting::Password, entered.password);
+    }
+    requestSignIn(entered.username, entered.password);
+}
+
+void Session::requestSignIn(const QString &username, const QString &password)
+{
+    setStatus(tr("Signing into Tavro..."));
+    qCDebug(lcService) << "login, username = " << username;
+    call(QStringLiteral("tavro.auth.login"),
+         {{QStringLiteral("email"), username}, {QStringLiteral("password"), password}}, true,
+         [this](const ApiRequest &request) { onSignInAnswered(request); });
+}
+
+void Session::onSignInAnswered(const ApiRequest &request)
+{
     setStatus(tr("Ready"));
-    return replyIsOk(sent, request);
+    const QDomDocument &document = request.document();
+    QString error;
+    if (!request.isOk() || !ApiReply::isOk(document)) {
+        if (unreachable(request)) {
+            // The service was not reached: the password may well be right, so it is not asked again.
+            goOffline();
+            setBusy(false);
+            return;
+        }
+        QString code;
+        ApiReply::isError(document, code, error);
+        signIn(false, error);
+        return;
+    }
+    const QString token = ApiReply::firstElement(document, QStringLiteral("token")).text();
+    QMap<QString, QVariant> user;
+    if (!isUsableToken(token)) {
+        signIn(false, tr("The Tavro service accepted the sign-in but sent no usable session token."));
+        return;
+    }
+    if (!takeUser(document, user, error)) {
+        signIn(false, error);
+        return;
+    }
+    store(Setting::AuthToken, token);
+    m_user = user;
+    setLoggedIn(true);
+    setStatus(tr("Loading projects..."));
+    fetchProjects(true);
 }
 
 void Session::logout()
 {
-    // The local session ends whatever the service answers.
-    logoutRequest(stored(Setting::AuthToken));
+    if (m_busy) {
+        return;
+    }
+    setStatus(tr("Signing out from Tavro..."));
+    // The local session ends at once, whatever the service answers; a sign-in may follow meanwhile.
+    call(QStringLiteral("tavro.auth.logout"),
+         {{QStringLiteral("api_key"), stored(Setting::ApiKey)},
+          {QStringLiteral("auth_token"), stored(Setting::AuthToken)}},
+         false, [this](const ApiRequest &) {
+             if (!m_busy) {
+                 setStatus(tr("Ready"));
+             }
+         });
     store(Setting::AuthToken, QString());
     m_user.clear();
     setLoggedIn(false);
@@ -365,24 +366,39 @@ void Session::logout()
 
 void Session::loadProjects()
 {
-    if (!m_loggedIn) {
-        qCDebug(lcService) << "abort init projects. not logged in.";
+    if (!m_loggedIn || m_busy) {
+        qCDebug(lcService) << "projects not loaded: signed out, or another call is under way";
         return;
     }
+    setBusy(true);
+    fetchProjects(false);
+}
+
+void Session::fetchProjects(bool sayReady)
+{
     qCDebug(lcService) << "auth user: " << m_user.value(QStringLiteral("username")).toString();
-    ApiRequest request(false);
-    QString reply;
-    const bool sent = request.get(QStringLiteral("tavro.projects.findByUser"),
-                                  {{QStringLiteral("api_key"), stored(Setting::ApiKey)},
-                                   {QStringLiteral("auth_token"), stored(Setting::AuthToken)},
-                                   {QStringLiteral("user_id"), m_user.value(QStringLiteral("id")).toString()},
-                                   {QStringLiteral("include_task_lists"), QStringLiteral("1")},
-                                   {QStringLiteral("include_tasks"), QStringLiteral("1")}},
-                                  reply, false);
-    if (!replyIsOk(sent, request)) {
+    call(QStringLiteral("tavro.projects.findByUser"),
+         {{QStringLiteral("api_key"), stored(Setting::ApiKey)},
+          {QStringLiteral("auth_token"), stored(Setting::AuthToken)},
+          {QStringLiteral("user_id"), m_user.value(QStringLiteral("id")).toString()},
+          {QStringLiteral("include_task_lists"), QStringLiteral("1")},
+          {QStringLiteral("include_tasks"), QStringLiteral("1")}},
+         false, [this, sayReady](const ApiRequest &request) {
+             onProjectsAnswered(request);
+             if (sayReady) {
+                 setStatus(tr("Ready"));
+             }
+             setBusy(false);
+         });
+}
+
+void Session::onProjectsAnswered(const ApiRequest &request)
+{
+    if (!request.isOk() || !ApiReply::isOk(request.document())) {
         qCDebug(lcService) << "error loading projects xml";
     }
     // Every reply replaces what the tree and the dialogs offer; an unusable one leaves them nothing to show.
+    const QString reply = request.reply();
     if (reply.isEmpty()) {
         ProjectsCatalogue::shared().markUnusable();
         return;
@@ -428,6 +444,20 @@ void Session::setIndicatorText(const QString &text)
 {
     m_indicatorText = text;
     Q_EMIT indicatorTextChanged(text);
+}
+
+void Session::setBusy(bool busy)
+{
+    if (m_busy != busy) {
+        m_busy = busy;
+        Q_EMIT busyChanged(busy);
+    }
+}
+
+void Session::call(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors,
+                   const std::function<void(const ApiRequest &)> &then)
+{
+    (new ApiRequest(false))->then(this, then)->startGet(method, parameters, silentApiErrors);
 }
 
 void Session::setLoggedIn(bool loggedIn)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "apicall.h"
+
 #include <QDateTime>
 #include <QDomDocument>
 #include <QMap>
@@ -8,6 +10,9 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <functional>
+
+class ApiRequest;
 class LoginPrompt;
 class QNetworkAccessManager;
 
@@ -51,18 +56,21 @@ public:
     // three times, pausing between attempts with a countdown in the status bar; connectionChecked
     // tells the outcome. A call while attempts are under way only waits for their outcome.
     void connectToService();
+    // Checks the stored session token and signs in with it, else as login() does.
     void restoreSession();
-    bool checkToken(const QString &token, QMap<QString, QVariant> &user);
-    bool doLogin(const QString &username, const QString &password, QString &token, QMap<QString, QVariant> &user,
-                 QString &error);
-    bool logoutRequest(const QString &token);
-    void loadProjects();
     // The proxy settings changed: requests from now on follow them, no restart needed.
     void applyNetworkSettings();
+    // A sign-in or a projects load is under way; no second one starts meanwhile.
+    bool isBusy() const { return m_busy; }
 
 public Q_SLOTS:
+    // Signs in with the stored credentials, else with what the prompt is given, until the service
+    // accepts them, the user cancels or the service cannot be reached; then loads the projects.
     void login();
+    // Ends the session here and on the service.
     void logout();
+    // Fetches the projects catalogue while signed in.
+    void loadProjects();
     // The indicator's double-click signs in only while signed out.
     void onStatusLoginIndicatorDblClicked();
     void onStatusbarUpdateTimer();
@@ -80,6 +88,8 @@ Q_SIGNALS:
     // The connection attempts are over: on line or working offline.
     void connectionChecked(bool online);
     void startUpFinished();
+    // A sign-in or a projects load began or is over.
+    void busyChanged(bool busy);
 
 private:
     // One test of the connection; onConnectionTested goes on from its answer.
@@ -92,8 +102,21 @@ private:
     void setStatus(const QString &text);
     void setIndicatorText(const QString &text);
     void setLoggedIn(bool loggedIn);
-    // Steps shared by checkToken and doLogin once the reply is "ok": API key, user, indicator.
-    // A reply without a user id is refused with the reason in `error`.
+    void setBusy(bool busy);
+    // One call of a sign-in flow; `then` runs with its outcome unless the session went first.
+    void call(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors,
+              const std::function<void(const ApiRequest &)> &then);
+    // The steps of signing in: with the stored credentials first, else through the prompt (showing
+    // the service's last reason), one attempt per step.
+    void startSignIn();
+    void signIn(bool firstPass, const QString &error);
+    void requestSignIn(const QString &username, const QString &password);
+    void onSignInAnswered(const ApiRequest &request);
+    // Loads the projects, then ends the flow under way ("Ready" when `sayReady`).
+    void fetchProjects(bool sayReady);
+    void onProjectsAnswered(const ApiRequest &request);
+    // Steps shared by the token check and the sign-in once the reply is "ok": API key, user,
+    // indicator. A reply without a user id is refused with the reason in `error`.
     bool takeUser(const QDomDocument &document, QMap<QString, QVariant> &user, QString &error);
 
     LoginPrompt *m_prompt;
@@ -102,9 +125,7 @@ private:
     // "id", "username" and "realname" of the signed-in user; empty while signed out.
     QMap<QString, QVariant> m_user;
     bool m_online = false;
-    bool m_signingIn = false;
-    // The last sign-in or token check failed on the network, not on the service's answer.
-    bool m_unreachable = false;
+    bool m_busy = false;
     QDateTime m_retryAt;
     QString m_indicatorText;
     int m_retryInterval = defaultRetryInterval;

@@ -46,6 +46,9 @@ bool LinkingFixture::start()
         return false;
     }
     m_session.login();
+    if (!SessionTest::settled(m_session)) {
+        return false;
+    }
     models = std::make_unique<LinkingModels>();
     server.clearRequests();
     return ProjectsCatalogue::shared().hasOpenTasks();

@@ -127,6 +127,7 @@ private Q_SLOTS:
         connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
         QVERIFY(SessionTest::connect(session));
         session.login();
+        QVERIFY(SessionTest::settled(session));
         // Names arrive as UTF-8 and show decoded.
         QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
 
@@ -134,6 +135,7 @@ private Q_SLOTS:
         const int shown = tree.topLevelItemCount();
         server.setFault(QStringLiteral("tavro.projects.findByUser"), DevServer::Fault::Close);
         session.loadProjects();
+        QVERIFY(SessionTest::settled(session));
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
         QCOMPARE(tree.topLevelItemCount(), shown);
         QVERIFY(!catalogue.isUsable());
@@ -148,6 +150,7 @@ private Q_SLOTS:
         // Logout empties the tree.
         server.clearFaults();
         session.loadProjects();
+        QVERIFY(SessionTest::settled(session));
         QVERIFY(tree.topLevelItemCount() > 0);
         // After the catalogue loaded again, a new failure is told again.
         catalogue.markUnusable();
@@ -155,6 +158,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.boxes().size(), 3);
         tree.applyFilter(QStringLiteral("design"));
         session.loadProjects();
+        QVERIFY(SessionTest::settled(session));
         session.logout();
         QCOMPARE(tree.topLevelItemCount(), 0);
     }

@@ -3,8 +3,10 @@
 #include "devserver.h"
 #include "devservicestore.h"
 #include "endlessreplyserver.h"
+#include "loginprompt.h"
 #include "recordingpresenter.h"
 #include "session.h"
+#include "sessionconnection.h"
 #include "settings.h"
 
 #include <QElapsedTimer>
@@ -20,6 +22,18 @@ QString nested(int depth, const QString &inner = QStringLiteral("x"))
     return QStringLiteral("<rsp status=\"ok\">") + QStringLiteral("<a>").repeated(depth) + inner +
            QStringLiteral("</a>").repeated(depth) + QStringLiteral("</rsp>");
 }
+
+// Records the reason it was shown and cancels.
+class CancellingPrompt : public LoginPrompt
+{
+public:
+    bool ask(Values &values) override
+    {
+        errors << values.errorMessage;
+        return false;
+    }
+    QStringList errors;
+};
 
 QByteArray rawReply(const QByteArray &status, const QByteArray &headers, const QByteArray &body)
 {
@@ -402,15 +416,21 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(bool, signedIn);
         m_server->setRawResponse(QStringLiteral("/service/tavro.auth.login"), rawReply("200 OK", QByteArray(), body));
-        Session session(nullptr);
-        QString token;
-        QMap<QString, QVariant> user;
-        QString error;
-        QCOMPARE(session.doLogin(QStringLiteral("u"), QStringLiteral("p"), token, user, error), signedIn);
-        QCOMPARE(token.isEmpty(), !signedIn);
-        QCOMPARE(error.isEmpty(), signedIn);
+        Settings *settings = Settings::instance();
+        settings->setValue(Setting::Username, QStringLiteral("u"));
+        settings->setValue(Setting::Password, QStringLiteral("p"));
+        settings->setValue(Setting::AuthToken, QString());
+        CancellingPrompt prompt;
+        Session session(&prompt);
+        session.login();
+        QVERIFY(SessionTest::settled(session));
+        QCOMPARE(session.isLoggedIn(), signedIn);
+        QCOMPARE(settings->value(Setting::AuthToken).isEmpty(), !signedIn);
+        // A refused sign-in asks again, saying why.
+        QCOMPARE(prompt.errors.size(), signedIn ? 0 : 1);
         if (!signedIn) {
-            QVERIFY2(error.contains(QStringLiteral("accepted the sign-in but")), qPrintable(error));
+            QVERIFY2(prompt.errors.constFirst().contains(QStringLiteral("accepted the sign-in but")),
+                     qPrintable(prompt.errors.constFirst()));
             QCOMPARE(session.indicatorText(), Session::signedOutText());
         }
     }

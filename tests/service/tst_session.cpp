@@ -199,6 +199,7 @@ private Q_SLOTS:
         m_prompt->passwords = answers;
         QVERIFY(SessionTest::connect(*m_session));
         m_session->restoreSession();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_session->isLoggedIn());
         QCOMPARE(m_prompt->shown.size(), answers.size());
         for (const LoginPrompt::Values &shown : std::as_const(m_prompt->shown)) {
@@ -208,6 +209,46 @@ private Q_SLOTS:
         // With an empty stored password no silent attempt goes out before the prompt.
         QCOMPARE(methodsReceived().count(QStringLiteral("tavro.auth.login")), logins);
         QCOMPARE(value(Setting::Username) + QLatin1Char(':') + value(Setting::Password), storedAfter);
+    }
+
+    // While a sign-in runs, the program goes on; what would start a second one (a second "Log In...",
+    // the indicator's double-click, "Refresh") changes nothing, and the first ends as it would alone.
+    void oneSignInAtATime()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("wrong"));
+        m_prompt->passwords = {QStringLiteral("demo")};
+        QVERIFY(SessionTest::connect(*m_session));
+        QSignalSpy busy(m_session.get(), &Session::busyChanged);
+        m_session->login();
+        QVERIFY(m_session->isBusy());
+        m_session->login();
+        m_session->onStatusLoginIndicatorDblClicked();
+        m_session->restoreSession();
+        m_session->loadProjects();
+        QVERIFY(SessionTest::settled(*m_session));
+        QVERIFY(m_session->isLoggedIn());
+        QCOMPARE(busy.size(), 2);
+        QCOMPARE(m_prompt->shown.size(), 1);
+        QCOMPARE(methodsReceived(),
+                 (QStringList{QStringLiteral("tavro.test.null"), QStringLiteral("tavro.auth.login"),
+                              QStringLiteral("tavro.auth.login"), QStringLiteral("tavro.projects.findByUser")}));
+        // Once it is over, "Refresh" loads again.
+        m_session->loadProjects();
+        QVERIFY(SessionTest::settled(*m_session));
+        QCOMPARE(methodsReceived().count(QStringLiteral("tavro.projects.findByUser")), 2);
+    }
+
+    // Quitting while the service is asked: the call ends with the session, and nothing of it is taken in.
+    void quitDuringSignIn()
+    {
+        setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
+        QVERIFY(SessionTest::connect(*m_session));
+        m_session->login();
+        QVERIFY(m_session->isBusy());
+        m_session.reset();
+        QTest::qWait(200);
+        QCOMPARE(value(Setting::AuthToken), QString());
+        QVERIFY(m_prompt->shown.isEmpty());
     }
 
     void indicator()
@@ -227,6 +268,7 @@ private Q_SLOTS:
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         QVERIFY(SessionTest::connect(*m_session));
         m_session->login();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_session->isLoggedIn());
         const QString token = value(Setting::AuthToken);
         QSignalSpy cleared(m_session.get(), &Session::projectsCleared);
@@ -235,8 +277,8 @@ private Q_SLOTS:
         QCOMPARE(cleared.size(), 1);
         QCOMPARE(value(Setting::AuthToken), QString());
         QCOMPARE(m_session->indicatorText(), Session::signedOutText());
-        QCOMPARE(m_server->requests().last().method, QStringLiteral("tavro.auth.logout"));
-        QCOMPARE(m_server->store()->userForToken(token), 0);
+        QTRY_COMPARE(m_server->requests().last().method, QStringLiteral("tavro.auth.logout"));
+        QTRY_COMPARE(m_server->store()->userForToken(token), 0);
     }
 
     void logKeepsSecretsOut()
@@ -251,11 +293,14 @@ private Q_SLOTS:
         QLoggingCategory::setFilterRules(QStringLiteral("tavro.service.debug=true"));
         const QtMessageHandler previous = qInstallMessageHandler(captureLog);
         m_session->login();
-        QMap<QString, QVariant> user;
-        const bool checked = m_session->checkToken(value(Setting::AuthToken), user);
+        QVERIFY(SessionTest::settled(*m_session));
+        // The token the sign-in stored is checked as at the next start.
+        m_session->restoreSession();
+        QVERIFY(SessionTest::settled(*m_session));
         qInstallMessageHandler(previous);
-        QVERIFY(checked);
-        QVERIFY(capturedLog.join(QLatin1Char('\n')).contains(QLatin1String("login, username = ")));
+        QVERIFY(m_session->isLoggedIn());
+        const QString log = capturedLog.join(QLatin1Char('\n'));
+        QVERIFY(log.contains(QLatin1String("login, username = ")) && log.contains(QLatin1String("check token ")));
         for (const QString &line : std::as_const(capturedLog)) {
             // Not even the start of the token, which the log once showed.
             QVERIFY2(!line.contains(password) && !line.contains(value(Setting::AuthToken).left(8)), qPrintable(line));
@@ -275,6 +320,7 @@ private Q_SLOTS:
         // Retried until the proxy listens.
         QTRY_VERIFY_WITH_TIMEOUT(SessionTest::connect(*m_session), 10000);
         m_session->login();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_session->isLoggedIn());
         const QByteArray text = proxy.log();
         QVERIFY2(text.contains("tavro.test.null") && text.contains("tavro.auth.login"), text.constData());
@@ -287,10 +333,12 @@ private Q_SLOTS:
         QVERIFY(SessionTest::connect(*m_session));
         m_server->close();
         m_session->restoreSession();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_prompt->shown.isEmpty());
         QVERIFY(!m_session->isLoggedIn() && !m_session->isOnline());
         // "Log In..." while the service is away: the network error is shown, not the dialog.
         m_session->login();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_prompt->shown.isEmpty());
         QVERIFY(!m_boxes->boxes().isEmpty());
         QCOMPARE(m_boxes->lastTitle(), QStringLiteral("Network error"));
@@ -311,6 +359,7 @@ private Q_SLOTS:
         setStored(QStringLiteral("demo@tavro.test"), QStringLiteral("demo"));
         QVERIFY(!SessionTest::connect(*m_session));
         m_session->login();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_prompt->shown.isEmpty());
         QTRY_VERIFY2(proxy.log().contains("tavro.invalid"), proxy.log().constData());
         QVERIFY2(m_boxes->lastText().contains(QStringLiteral("through the proxy ") + proxyAddress),
@@ -327,6 +376,7 @@ private Q_SLOTS:
         settings->setValue(Setting::ProxyPort, QString::number(closed));
         m_session->applyNetworkSettings();
         m_session->login();
+        QVERIFY(SessionTest::settled(*m_session));
         QVERIFY(m_prompt->shown.isEmpty());
         QVERIFY2(m_boxes->lastText().contains(QStringLiteral("through the proxy 127.0.0.1:%1").arg(closed)),
                  qPrintable(m_boxes->lastText()));
