@@ -2,6 +2,8 @@
 
 #include <QTreeWidgetItem>
 
+#include <limits>
+
 namespace {
 
 bool holds(const QString &text, const QString &word)
@@ -34,7 +36,13 @@ void ProjectsFilterIndex::addProject(QTreeWidgetItem *item, const QString &name,
     project.item = item;
     project.name = name;
     project.position = position;
-    m_clients.last().projects.append(project);
+    ClientRow &client = m_clients.last();
+    // Built for no filter, a client sits where its first project does.
+    if (client.projects.isEmpty()) {
+        client.place = position;
+        client.item->setData(0, ClientOrderRole, position);
+    }
+    client.projects.append(project);
 }
 
 void ProjectsFilterIndex::addTaskList(QTreeWidgetItem *item, const QString &name)
@@ -53,11 +61,8 @@ void ProjectsFilterIndex::addTask(QTreeWidgetItem *item, const QString &name)
 bool ProjectsFilterIndex::apply(const QStringList &words)
 {
     match(words);
-    if (!keepsClientOrder()) {
-        return false;
-    }
     show();
-    return true;
+    return placeClients();
 }
 
 // The rule of the catalogue's filter: a task is shown when every word is in its project's, its task list's
@@ -95,22 +100,25 @@ void ProjectsFilterIndex::match(const QStringList &words)
     }
 }
 
-// A build orders the clients by their first shown project.
-bool ProjectsFilterIndex::keepsClientOrder() const
+// A build orders the clients by their first shown project; hidden clients go last.
+bool ProjectsFilterIndex::placeClients()
 {
-    int previous = -1;
-    for (const ClientRow &client : m_clients) {
+    bool changed = false;
+    for (ClientRow &client : m_clients) {
+        int place = std::numeric_limits<int>::max();
         for (const ProjectRow &project : client.projects) {
             if (project.wanted) {
-                if (project.position < previous) {
-                    return false;
-                }
-                previous = project.position;
+                place = project.position;
                 break;
             }
         }
+        if (client.place != place) {
+            client.place = place;
+            client.item->setData(0, ClientOrderRole, place);
+            changed = true;
+        }
     }
-    return true;
+    return changed;
 }
 
 // Below a hidden item nothing is touched: a hundred thousand hidden tasks would each cost the view.

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <qnamespace.h>
 
 class QTreeWidgetItem;
 
@@ -19,8 +20,12 @@ public:
     void addTaskList(QTreeWidgetItem *item, const QString &name);
     void addTask(QTreeWidgetItem *item, const QString &name);
 
-    // Hides what the words do not match, as building the tree for them would leave it out. False, with
-    // nothing changed, when such a build would order the clients differently: the caller builds then.
+    // Where a client item goes among the others: the catalogue place of its first shown project.
+    static constexpr int ClientOrderRole = Qt::UserRole + 3;
+
+    // Hides what the words do not match, as building the tree for them would leave it out, and gives
+    // each client item its place under ClientOrderRole. True when the places changed: the caller sorts
+    // the clients then, as a build for the words would order them.
     bool apply(const QStringList &words);
 
 private:
@@ -43,10 +48,11 @@ private:
     struct ClientRow : Row
     {
         QList<ProjectRow> projects;
+        int place = 0;
     };
 
     void match(const QStringList &words);
-    bool keepsClientOrder() const;
+    bool placeClients();
     void show();
 
     QList<ClientRow> m_clients;

@@ -100,44 +100,40 @@ void ProjectsTree::populate()
         return;
     }
     m_loadFailed = false;
-    // Everything is built once and the filter hides what it leaves out; only where that would order the
-    // clients differently is the tree built for the filter itself.
+    // Everything is built once; the filter hides what it leaves out and sorts the clients into its order.
     auto index = std::make_unique<ProjectsFilterIndex>();
-    build(catalogue.shown(QString()), index.get());
-    if (index->apply(splitSearchTerms(m_filterText))) {
-        m_filterIndex = std::move(index);
-        m_indexGeneration = catalogue.generation();
-    } else {
-        clear();
-        build(catalogue.shown(m_filterText), nullptr);
+    build(catalogue.shown(QString()), *index);
+    // Kept once the items are in: adding items forgets any index.
+    m_filterIndex = std::move(index);
+    m_indexGeneration = catalogue.generation();
+    filterBuiltItems(m_filterText);
+}
+
+void ProjectsTree::filterBuiltItems(const QString &text)
+{
+    if (m_filterIndex->apply(splitSearchTerms(text))) {
+        // One layout change moves the clients: what is open or hidden below them stays as it is.
+        invisibleRootItem()->sortChildren(0, Qt::AscendingOrder);
     }
 }
 
-void ProjectsTree::build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex *index)
+void ProjectsTree::build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex &index)
 {
     // Built apart from the tree and handed over at once: attached items would each tell the view.
     QList<QTreeWidgetItem *> clientItems;
     for (const ProjectsCatalogue::ShownClient &client : clients) {
         const QString clientName = client.name.isEmpty() ? tr("No client") : client.name;
         QTreeWidgetItem *clientItem = addItem(nullptr, Client, client.id, clientName);
-        if (index) {
-            index->addClient(clientItem);
-        }
+        index.addClient(clientItem);
         for (const ProjectsCatalogue::ShownProject &project : client.projects) {
             QTreeWidgetItem *projectItem = addItem(clientItem, Project, project.id, project.name);
-            if (index) {
-                index->addProject(projectItem, project.name, project.position);
-            }
+            index.addProject(projectItem, project.name, project.position);
             for (const ProjectsCatalogue::TaskList &taskList : project.taskLists) {
                 QTreeWidgetItem *taskListItem = addItem(projectItem, TaskList, taskList.id, taskList.name);
-                if (index) {
-                    index->addTaskList(taskListItem, taskList.name);
-                }
+                index.addTaskList(taskListItem, taskList.name);
                 for (const ProjectsCatalogue::Task &task : taskList.tasks) {
                     QTreeWidgetItem *taskItem = addItem(taskListItem, Task, task.id, task.name);
-                    if (index) {
-                        index->addTask(taskItem, task.name);
-                    }
+                    index.addTask(taskItem, task.name);
                 }
             }
         }
@@ -157,10 +153,11 @@ void ProjectsTree::applyFilter(const QString &text)
 {
     setFilterText(text);
     const bool current = m_filterIndex && m_indexGeneration == ProjectsCatalogue::shared().generation();
-    if (!current || !m_filterIndex->apply(splitSearchTerms(text))) {
+    if (!current) {
         showProjects();
         return;
     }
+    filterBuiltItems(text);
     // Hidden items keep their state: everything is still expanded unless the user collapsed something.
     if (m_collapsedSinceExpand) {
         expandAll();
@@ -168,9 +165,23 @@ void ProjectsTree::applyFilter(const QString &text)
     }
 }
 
+namespace {
+// A client item sorts by the place the filter gives it among the clients, not by its name.
+class ClientItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        return data(0, ProjectsFilterIndex::ClientOrderRole).toInt() <
+               other.data(0, ProjectsFilterIndex::ClientOrderRole).toInt();
+    }
+};
+} // namespace
+
 QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, Level level, qint64 id, const QString &name)
 {
-    auto *item = new QTreeWidgetItem(parent);
+    auto *item = level == Client ? new ClientItem(parent) : new QTreeWidgetItem(parent);
     item->setText(0, name);
     item->setIcon(0, m_levelIcons[level]);
     item->setData(0, IdRole, QString::number(id));

@@ -93,8 +93,10 @@ private:
     // A task list or task the service created (`id` as it answered): shown, and known to the catalogue.
     void addTaskList(qint64 projectId, const QString &id, const QString &name);
     void addTask(qint64 projectId, qint64 tasklistId, const QString &id, const QString &name);
-    // Adds the clients' items; `index`, when given, learns them.
-    void build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex *index);
+    // Adds the clients' items; `index` learns them.
+    void build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex &index);
+    // Applies the filter to the items built for the whole catalogue.
+    void filterBuiltItems(const QString &text);
 
     // One icon per level, shared by every item.
     QIcon m_levelIcons[4];

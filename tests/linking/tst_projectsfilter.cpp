@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QTest>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 // The tree as the user sees it, as one line: type initial and text of every shown item, depth first (L for
@@ -76,6 +77,36 @@ private Q_SLOTS:
         for (qint64 completed : {1001, 1301, 1400}) {
             QVERIFY(!catalogue.isOpenTask(completed));
         }
+    }
+
+    // Typed one key after another, the tree shows what a tree built for each text shows, in the same
+    // order: "in" puts "No client" (Internal tools) before Acme (Mobile app), unlike the full list.
+    void typingShowsWhatABuildShows()
+    {
+        Settings::instance()->restoreDefaults();
+        QVERIFY(CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("projects.xml")),
+                                      ProjectsCatalogue::shared()));
+        ProjectsTree typed;
+        typed.showProjects();
+        for (const QString &text : {QStringLiteral("i"), QStringLiteral("in"), QStringLiteral("i"), QString(),
+                                    QStringLiteral("in"), QStringLiteral("in g"), QStringLiteral("z"), QString()}) {
+            typed.applyFilter(text);
+            ProjectsTree built;
+            built.setFilterText(text);
+            built.showProjects();
+            QCOMPARE(outline(typed.invisibleRootItem()), outline(built.invisibleRootItem()));
+            // What shows is open, as after a build.
+            for (QTreeWidgetItemIterator it(&typed, QTreeWidgetItemIterator::HasChildren); *it; ++it) {
+                bool shown = true;
+                for (const QTreeWidgetItem *item = *it; item; item = item->parent()) {
+                    shown = shown && !item->isHidden();
+                }
+                QVERIFY2(!shown || (*it)->isExpanded(), qPrintable(text + QLatin1Char(' ') + (*it)->text(0)));
+            }
+        }
+        typed.applyFilter(QStringLiteral("in"));
+        QVERIFY(outline(typed.invisibleRootItem())
+                    .startsWith(QStringLiteral("C:No client|P:Internal tools|L:Tracker|T:Report budget|C:Acme")));
     }
 
     void emptyReplyThenFilterShowsBox()
