@@ -30,6 +30,7 @@
 #include "suspendmonitor.h"
 #include "timelinecontroller.h"
 #include "timetree.h"
+#include "treemodel.h"
 #include "updatechecker.h"
 #include "updatecheckerfactory.h"
 #include "updateschedule.h"
@@ -106,6 +107,11 @@ Subsystems::Subsystems(const Window &window, RecordingSources sources)
     connect(qApp, &QGuiApplication::saveStateRequest, this, &Subsystems::flushRecording);
     m_loginPrompt = std::make_unique<DialogLoginPrompt>(m_window);
     m_session = new Session(m_loginPrompt.get(), this);
+    for (TreeModel *tree : {window.unlinkedTree, window.linkedTree}) {
+        if (tree) {
+            tree->setEntryReader(&m_entries);
+        }
+    }
     m_linker = new EntryLinker(window.unlinkedTree, window.linkedTree, m_window);
     m_entryCommands = new EntryCommands(m_window);
     m_linking = std::make_unique<SubsystemsLinking>(this);

@@ -1,18 +1,11 @@
 #pragma once
 
+#include "applicationrow.h"
 #include "storeresult.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-// One row of `applications`.
-struct ApplicationRow
-{
-    qint64 id = 0;
-    QString path;
-    QString name;
-};
 
 // The applications table: an application is identified by its path and name together.
 class ApplicationStore

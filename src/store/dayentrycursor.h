@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dayrows.h"
 #include "entrystore.h"
 #include "entrytime.h"
 #include "sqlitestatement.h"
@@ -15,48 +16,39 @@
 #include <array>
 #include <optional>
 
-// Walks the rows of the day query forward, reading each column only when asked: building a day's
-// tree needs the texts of a few new nodes, not of every row.
+// The day query's rows, read forward.
 //
 // The entries are read without joining their applications: a day names a few hundred of them,
 // each looked up once, and the join cost SQLite more than reading the entries themselves. Rows
 // whose application is missing are left out, as the join would. With a hide-under threshold the
 // day is read once to sum each application's titles, and the rows of the titles that reach it
 // are then read again one by one: those are few when the threshold means anything.
-class DayEntryCursor
+class DayEntryCursor final : public DayRows
 {
 public:
     DayEntryCursor(const QDate &day, EntryStore::Link link, const EntryFilter &filter, int hideUnder);
 
-    // False at the end or on failure; error() tells which.
-    bool next();
-    QString error() const;
+    bool next() override;
+    QString error() const override;
 
-    qint64 id() const { return m_row->integer(m_id); }
-    qint64 applicationId() const { return m_row->integer(m_applicationId); }
-    QString appPath() const { return m_application->path; }
-    QString appName() const { return m_application->name; }
-    // The row's application numbered from 0 in the order the day names them: a key for what the
-    // caller keeps per application, without hashing the id.
-    int applicationNumber() const { return m_application->number; }
-    QString title() const { return m_row->text(m_title); }
-    // The title's bytes, valid until the next row: telling titles apart needs no decoding.
-    QByteArrayView titleUtf8() const;
+    qint64 id() const override { return m_row->integer(m_id); }
+    qint64 applicationId() const override { return m_row->integer(m_applicationId); }
+    QString appPath() const override { return m_application->path; }
+    QString appName() const override { return m_application->name; }
+    int applicationNumber() const override { return m_application->number; }
+    QString title() const override { return m_row->text(m_title); }
+    QByteArrayView titleUtf8() const override;
     // Accepted by the service: `ext_entry_id` holds something.
-    bool hasRemoteEntry() const;
-    // Linked, but whether the service took its booking (or its unbooking) is not known yet.
-    bool isUnconfirmed() const { return m_unconfirmed.contains(id()); }
-    // Linked entries' task, task list and project ids as text (empty for NULL) and stored names.
-    QString extTaskId() const { return m_row->text(m_extTaskId); }
-    QString extTasklistId() const { return m_row->text(m_extTasklistId); }
-    QString extProjectId() const { return m_row->text(m_extProjectId); }
+    bool hasRemoteEntry() const override;
+    bool isUnconfirmed() const override { return m_unconfirmed.contains(id()); }
+    QString extTaskId() const override { return m_row->text(m_extTaskId); }
+    QString extTasklistId() const override { return m_row->text(m_extTasklistId); }
+    QString extProjectId() const override { return m_row->text(m_extProjectId); }
     // Only a new group needs them, so they are read apart, once for a row asked.
-    QString extTaskName() const { return storedName(0); }
-    QString extTasklistName() const { return storedName(1); }
-    QString extProjectName() const { return storedName(2); }
-    // The task, task list and project ids when each is an integer or NULL (given as -1); false
-    // for any other value, which the text forms then tell apart.
-    bool extIds(qint64 *task, qint64 *tasklist, qint64 *project) const;
+    QString extTaskName() const override { return storedName(0); }
+    QString extTasklistName() const override { return storedName(1); }
+    QString extProjectName() const override { return storedName(2); }
+    bool extIds(qint64 *task, qint64 *tasklist, qint64 *project) const override;
     QVariant extEntryId() const;
     QVariant extTaskIdValue() const;
     QVariant extTasklistIdValue() const;
@@ -65,8 +57,8 @@ public:
     // Start and end are read once per row. Unreadable ones are null, count 0 seconds and hour 0.
     QDateTime start() const;
     QDateTime end() const;
-    int startHour() const { return m_start.valid ? m_start.time.hour() : 0; }
-    qint64 seconds() const { return seconds(m_start, m_end); }
+    int startHour() const override { return m_start.valid ? m_start.time.hour() : 0; }
+    qint64 seconds() const override { return seconds(m_start, m_end); }
 
 private:
     struct Application

@@ -1,7 +1,15 @@
 #include "storedentries.h"
 
+#include "applicationstore.h"
+#include "dayentrycursor.h"
 #include "entrystore.h"
 #include "weekfigures.h"
+
+std::unique_ptr<DayRows> StoredEntries::dayRows(const QDate &day, EntryLink link, const EntryFilter &filter,
+                                                int hideUnder) const
+{
+    return std::make_unique<DayEntryCursor>(day, link, filter, hideUnder);
+}
 
 QList<EntryRow> StoredEntries::dayEntries(const QDate &day, EntryLink link) const
 {
@@ -21,6 +29,15 @@ QList<EntryRow> StoredEntries::entriesById(const QStringList &ids) const
 QHash<qint64, QString> StoredEntries::applicationNames() const
 {
     return EntryStore::applicationNames();
+}
+
+QList<ApplicationRow> StoredEntries::applications() const
+{
+    QList<ApplicationRow> all;
+    if (!ApplicationStore::all(&all).ok()) {
+        return {};
+    }
+    return all;
 }
 
 QList<DayFigures> StoredEntries::weekFigures(const QDate &monday, const QStringList &ignoredPaths) const

@@ -1,9 +1,8 @@
 #include "treemodel.h"
 
-#include "applicationstore.h"
 #include "bytearena.h"
 #include "contrast.h"
-#include "dayentrycursor.h"
+#include "entryreader.h"
 #include "projectscatalogue.h"
 #include "settings.h"
 #include "timetext.h"
@@ -296,7 +295,7 @@ public:
         m_titleSlots.reserve(2048);
     }
 
-    void add(const DayEntryCursor &row)
+    void add(const DayRows &row)
     {
         const App &app = appOf(row);
         if (app.ignored) {
@@ -411,7 +410,7 @@ private:
         return item;
     }
 
-    const App &appOf(const DayEntryCursor &row)
+    const App &appOf(const DayRows &row)
     {
         const auto number = size_t(row.applicationNumber());
         if (number >= m_apps.size()) {
@@ -434,7 +433,7 @@ private:
     }
 
     // Project, task list and task of a linked row; looked up by their integer ids in one step.
-    TreeItem *taskNode(const DayEntryCursor &row)
+    TreeItem *taskNode(const DayRows &row)
     {
         TaskKey key;
         const bool integers = row.extIds(&key.task, &key.tasklist, &key.project);
@@ -490,7 +489,7 @@ private:
 
     // Titles are told apart by their stored bytes; each distinct one is decoded once, and the
     // same title under several hours, tasks or applications shares that text.
-    qsizetype textOf(const DayEntryCursor &row)
+    qsizetype textOf(const DayRows &row)
     {
         const QByteArrayView bytes = row.titleUtf8();
         auto found = m_textIndex.constFind(bytes);
@@ -501,7 +500,7 @@ private:
         return *found;
     }
 
-    Title &titleOf(TreeItem *app, const DayEntryCursor &row)
+    Title &titleOf(TreeItem *app, const DayRows &row)
     {
         const qsizetype text = textOf(row);
         // The title's place in m_titles plus one; 0 for a title new under this node.
@@ -565,12 +564,12 @@ void TreeModel::setupModelData(const QDate &day, int threshold)
     m_day = day;
     m_hideUnder = threshold;
 
-    DayEntryCursor cursor(day, link(), entryFilter(), threshold);
+    const std::unique_ptr<DayRows> rows = openDay(day, entryFilter(), threshold);
     DayBuilder builder(m_root.get(), m_arena.get(), m_linked, m_groupByHour, m_look);
-    while (cursor.next()) {
-        builder.add(cursor);
+    while (rows && rows->next()) {
+        builder.add(*rows);
     }
-    if (!cursor.error().isEmpty()) {
+    if (!rows || !rows->error().isEmpty()) {
         // The day cannot be read: an empty tree, and the total stays as it was.
         m_root = std::make_unique<TreeItem>(headers);
         endResetModel();
@@ -594,11 +593,8 @@ EntryFilter TreeModel::entryFilter() const
     if (terms.isEmpty()) {
         return filter;
     }
-    QList<ApplicationRow> applications;
-    if (!ApplicationStore::all(&applications).ok()) {
-        return filter;
-    }
-    for (const ApplicationRow &app : std::as_const(applications)) {
+    const QList<ApplicationRow> applications = m_entries ? m_entries->applications() : QList<ApplicationRow>();
+    for (const ApplicationRow &app : applications) {
         const QString shown = m_look.name(app.path, app.name);
         if (shown == app.name) {
             continue;
@@ -615,14 +611,19 @@ EntryFilter TreeModel::entryFilter() const
 qint64 TreeModel::unfilteredTime() const
 {
     const QSet<QString> ignored = ignoredPaths();
-    DayEntryCursor cursor(m_day, link(), EntryFilter(), 0);
+    const std::unique_ptr<DayRows> rows = openDay(m_day, EntryFilter(), 0);
     qint64 seconds = 0;
-    while (cursor.next()) {
-        if (!ignored.contains(cursor.appPath().toCaseFolded())) {
-            seconds += cursor.seconds();
+    while (rows && rows->next()) {
+        if (!ignored.contains(rows->appPath().toCaseFolded())) {
+            seconds += rows->seconds();
         }
     }
     return seconds;
+}
+
+std::unique_ptr<DayRows> TreeModel::openDay(const QDate &day, const EntryFilter &filter, int hideUnder) const
+{
+    return m_entries ? m_entries->dayRows(day, link(), filter, hideUnder) : nullptr;
 }
 
 QString TreeModel::totalTimeText() const

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class DayRows;
+class EntryReader;
 class TreeItem;
 class TreeItemArena;
 
@@ -32,6 +34,8 @@ public:
 
     // How applications are shown; the stored names and stock icons until one is set.
     void setAppLook(const AppLook &look) { m_look = look; }
+    // What the days are read from (not owned); until it is set, every day is empty.
+    void setEntryReader(const EntryReader *entries) { m_entries = entries; }
     const AppLook &appLook() const { return m_look; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
@@ -119,10 +123,13 @@ private:
     EntryFilter entryFilter() const;
     // The time the tree would hold with no filter and no threshold.
     qint64 unfilteredTime() const;
+    // The day's rows from the reader; none without one.
+    std::unique_ptr<DayRows> openDay(const QDate &day, const EntryFilter &filter, int hideUnder) const;
     QString totalTimeText() const;
 
     const bool m_linked;
     AppLook m_look;
+    const EntryReader *m_entries = nullptr;
     QDate m_day;
     bool m_groupByHour = false;
     QString m_filter;

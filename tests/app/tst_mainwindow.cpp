@@ -15,10 +15,12 @@
 #include "settings.h"
 #include "settingsfile.h"
 #include "statusnotices.h"
+#include "storedentries.h"
 #include "tavroapp.h"
 #include "timelinelayout.h"
 #include "timelinestrip.h"
 #include "timetree.h"
+#include "treemodel.h"
 #include "treemodeladapter.h"
 #include "weekchart.h"
 #include "weekview.h"
@@ -407,8 +409,12 @@ private Q_SLOTS:
         }
         auto *appList = child<TimeTree>("appList");
         // The initial order applies when a model is attached: the longest time first.
-        m_window->setEntryModels(new TreeModelAdapter(false, appList),
-                                 new TreeModelAdapter(true, child<EntriesList>("linkedEntries")));
+        auto *unlinkedModel = new TreeModelAdapter(false, appList);
+        auto *linkedModel = new TreeModelAdapter(true, child<EntriesList>("linkedEntries"));
+        for (TreeModelAdapter *adapter : {unlinkedModel, linkedModel}) {
+            adapter->treeModel()->setEntryReader(&m_entries);
+        }
+        m_window->setEntryModels(unlinkedModel, linkedModel);
         QAbstractItemModel *model = appList->model();
         const auto topNames = [model] {
             QStringList names;
@@ -811,6 +817,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<RecordingPresenter> m_presenter;
+    StoredEntries m_entries;
     std::unique_ptr<MainWindow> m_window;
     FakeDayModel *m_unlinked = nullptr;
     FakeDayModel *m_linked = nullptr;

@@ -613,6 +613,7 @@ bool LedgerRig::checkDay(const QDate &day)
                 .arg(linked ? QStringLiteral("linked") : QStringLiteral("unlinked"), day.toString(Qt::ISODate));
         // A tree built afresh, and the presenter's own, refreshed after every link and unlink.
         TreeModel fresh(linked);
+        fresh.setEntryReader(&m_fixture->models->entries);
         fresh.setGroupByHour(pick(2) == 0);
         fresh.setupModelData(day, QList<int>{0, 0, 30, 600}.at(pick(4)));
         TreeModel &live = linked ? m_fixture->models->linked : m_fixture->models->unlinked;

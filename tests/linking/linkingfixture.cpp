@@ -82,6 +82,9 @@ QList<DevServerRequest> LinkingFixture::requests(const char *method) const
 
 LinkingModels::LinkingModels()
 {
+    for (TreeModel *tree : {&unlinked, &linked}) {
+        tree->setEntryReader(&entries);
+    }
     unlinked.setupModelData(LinkingFixture::Day, 0);
     linked.setupModelData(LinkingFixture::Day, 0);
 }

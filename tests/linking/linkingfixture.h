@@ -3,6 +3,7 @@
 #include "devserver.h"
 #include "entrylinker.h"
 #include "session.h"
+#include "storedentries.h"
 #include "testdb.h"
 #include "treemodel.h"
 
@@ -51,6 +52,7 @@ struct LinkingModels
 {
     LinkingModels();
 
+    StoredEntries entries;
     TreeModel unlinked{false};
     TreeModel linked{true};
     EntryLinker linker{&unlinked, &linked};

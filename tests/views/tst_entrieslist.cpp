@@ -1,5 +1,6 @@
 #include "entrieslist.h"
 #include "recordingpresenter.h"
+#include "storedentries.h"
 #include "viewtestdb.h"
 
 #include <QAbstractItemModelTester>
@@ -13,6 +14,8 @@ class TestEntriesList : public QObject
 {
     Q_OBJECT
 
+    StoredEntries m_entries;
+
 private Q_SLOTS:
     void unlinkOneEntryRemovesEmptyParents()
     {
@@ -24,6 +27,7 @@ private Q_SLOTS:
         const qint64 ticket = addEntry(mail, QStringLiteral("ticket"), QStringLiteral("11:00:00"), 5);
         link(ticket, 7, 8, 9, {QStringLiteral("Support"), QStringLiteral("Tickets"), QStringLiteral("Answer")});
         TreeModel model(true);
+        model.setEntryReader(&m_entries);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setupModelData(Day, 0);
         EntriesList list;
@@ -55,6 +59,7 @@ private Q_SLOTS:
     {
         TestDatabase db;
         TreeModel model(true);
+        model.setEntryReader(&m_entries);
         model.setupModelData(Day, 0);
         // A header saved by an older layout: a fixed 400-pixel name column and a narrow time.
         {
@@ -92,6 +97,7 @@ private Q_SLOTS:
     {
         TestDatabase db;
         TreeModel model(true);
+        model.setEntryReader(&m_entries);
         model.setupModelData(Day, 0);
         QVERIFY(model.setHeaderData(TreeModel::NameColumn, Qt::Horizontal,
                                     QStringLiteral("Mit Tavro verknüpfte Einträge dieses Tages und ihre Aufgaben"),

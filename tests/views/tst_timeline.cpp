@@ -202,8 +202,11 @@ private Q_SLOTS:
 
         TimeTree unlinkedView;
         EntriesList linkedView;
+        const StoredEntries entries;
         TreeModel unlinkedModel(false);
         TreeModel linkedModel(true);
+        unlinkedModel.setEntryReader(&entries);
+        linkedModel.setEntryReader(&entries);
         unlinkedModel.setupModelData(Day, 0);
         linkedModel.setupModelData(Day, 0);
         unlinkedView.setModel(&unlinkedModel);
@@ -214,7 +217,6 @@ private Q_SLOTS:
         TimelineStrip strip;
         strip.resize(1200, strip.minimumSizeHint().height());
         TimelineController controller(&strip, &unlinkedView, &linkedView);
-        const StoredEntries entries;
         controller.setEntryReader(&entries);
         controller.watchModels();
         controller.showDay(Day);

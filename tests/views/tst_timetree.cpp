@@ -1,4 +1,5 @@
 #include "recordingpresenter.h"
+#include "storedentries.h"
 #include "timetree.h"
 #include "viewtestdb.h"
 #include "windowinfo.h"
@@ -17,6 +18,7 @@ class TestTimeTree : public QObject
 private:
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<RecordingPresenter> m_boxes;
+    StoredEntries m_entries;
     std::unique_ptr<TreeModel> m_model;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     std::unique_ptr<TimeTree> m_tree;
@@ -24,6 +26,7 @@ private:
     void show(bool groupByHour = false)
     {
         m_model = std::make_unique<TreeModel>(false);
+        m_model->setEntryReader(&m_entries);
         m_tester = std::make_unique<QAbstractItemModelTester>(m_model.get(),
                                                               QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_model->setGroupByHour(groupByHour);

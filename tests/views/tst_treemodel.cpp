@@ -1,5 +1,6 @@
 #include "applook.h"
 #include "projectscatalogue.h"
+#include "storedentries.h"
 #include "treemodel.h"
 #include "viewtestdb.h"
 
@@ -16,6 +17,7 @@ class TestTreeModel : public QObject
 
 private:
     std::unique_ptr<TestDatabase> m_db;
+    StoredEntries m_entries;
     std::unique_ptr<TreeModel> m_model;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     qint64 m_editor = 0;
@@ -24,6 +26,7 @@ private:
     TreeModel &model(bool linked = false)
     {
         m_model = std::make_unique<TreeModel>(linked);
+        m_model->setEntryReader(&m_entries);
         m_tester = std::make_unique<QAbstractItemModelTester>(m_model.get(),
                                                               QAbstractItemModelTester::FailureReportingMode::QtTest);
         return *m_model;
@@ -244,6 +247,7 @@ private Q_SLOTS:
             recordInbox(QStringLiteral("10:10:00"), 20, otherMail);
             recordInbox(QStringLiteral("11:10:00"), 20);
             TreeModel rebuilt(false);
+            rebuilt.setEntryReader(&m_entries);
             rebuilt.setGroupByHour(threshold > 0);
             rebuilt.setupModelData(Day, threshold);
             QCOMPARE(shape(tree), shape(rebuilt));
@@ -350,6 +354,7 @@ private Q_SLOTS:
     void addTotalTimeZeroCrossings()
     {
         TreeModel tree(false);
+        tree.setEntryReader(&m_entries);
         QSignalSpy zero(&tree, &TreeModel::datesWithZeroTimeChanged);
         QSignalSpy texts(&tree, &TreeModel::setTotalTimeText);
         const QList<QPair<int, int>> steps{{12, 1}, {18, 1}, {-30, 2}, {0, 2}};
