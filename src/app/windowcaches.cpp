@@ -1,0 +1,11 @@
+#include "windowcaches.h"
+
+#include "heaprelease.h"
+
+#include <QPixmapCache>
+
+void WindowCaches::release()
+{
+    QPixmapCache::clear();
+    returnFreeHeap();
+}

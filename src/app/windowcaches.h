@@ -1,0 +1,7 @@
+#pragma once
+
+// What only a shown window needs and can render again when it shows: the cached renderings of icons
+// and the style, and the heap pages they and the window's other passing work leave free.
+namespace WindowCaches {
+void release();
+}
