@@ -31,11 +31,12 @@ const QStringList Words{QStringLiteral("report"),  QStringLiteral("budget"), QSt
 class CountingLinking final : public LinkingService
 {
 public:
-    bool connectEntriesWithTask(const QStringList &ids, const QString &, const QString &) override
+    void connectEntriesWithTask(const QStringList &ids, const QString &, const QString &,
+                                const std::function<void(bool)> &done) override
     {
         ++batches;
         entries += ids.size();
-        return true;
+        done(true);
     }
     int batches = 0;
     qsizetype entries = 0;

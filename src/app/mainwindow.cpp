@@ -118,9 +118,7 @@ MainWindow::MainWindow(QWidget *parent, Qt::WindowFlags flags, RecordingSources 
     setEntryModels(unlinked, linked);
     connect(m_ui->appList, &TimeTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
     m_ui->appList->setLinkDialog(&LinkTimeDialog::ask);
-    // Direct: the drop is complete only once the entries are linked.
-    connect(m_ui->projects, &ProjectsTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask,
-            Qt::DirectConnection);
+    connect(m_ui->projects, &ProjectsTree::signalConnectEntriesWithTask, this, &MainWindow::connectEntriesWithTask);
     connect(m_ui->appList, &TimeTree::datesWithZeroTimeChanged, this, &MainWindow::initCalendarDaysWithEntries);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromEntry, ruleCommands(), &RuleCommands::onCreateRuleFromEntry);
     connect(m_ui->appList, &TimeTree::signalCreateRuleFromApp, ruleCommands(), &RuleCommands::onCreateRuleFromApp);
@@ -594,5 +592,6 @@ void MainWindow::on_action_Timestamps_triggered()
 void MainWindow::connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes)
 {
     m_status->linkingStarted();
-    m_status->linkingFinished(m_subsystems->linkEntries(ids, taskId, notes));
+    m_subsystems->linkEntries(ids, taskId, notes,
+                              [this](BookingService::LinkResult::Status status) { m_status->linkingFinished(status); });
 }

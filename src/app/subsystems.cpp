@@ -49,9 +49,12 @@ public:
     explicit SubsystemsLinking(Subsystems *subsystems)
         : m_subsystems(subsystems)
     {}
-    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
+    void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
+                                const std::function<void(bool)> &done) override
     {
-        return m_subsystems->linkEntries(ids, taskId, notes) == BookingService::LinkResult::Status::Linked;
+        m_subsystems->linkEntries(ids, taskId, notes, [done](BookingService::LinkResult::Status status) {
+            done(status == BookingService::LinkResult::Status::Linked);
+        });
     }
 
 private:
@@ -270,10 +273,10 @@ void Subsystems::startUp()
     m_session->startUp();
 }
 
-BookingService::LinkResult::Status Subsystems::linkEntries(const QStringList &ids, const QString &taskId,
-                                                           const QString &notes)
+void Subsystems::linkEntries(const QStringList &ids, const QString &taskId, const QString &notes,
+                             const EntryLinker::LinkDone &done)
 {
-    return m_linker->connectEntriesWithTask(ids, taskId, notes);
+    m_linker->link(ids, taskId, notes, done);
 }
 
 void Subsystems::unlinkEntries(const QStringList &ids)

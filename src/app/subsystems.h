@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bookingservice.h"
 #include "database.h"
+#include "entrylinker.h"
 #include "recordingsources.h"
 
 #include <QObject>
@@ -12,7 +12,6 @@
 class AppLook;
 class DesktopNotifications;
 class EntryCommands;
-class EntryLinker;
 class EntryViews;
 class GnomeExtensionSetup;
 class LinkingService;
@@ -88,8 +87,9 @@ public:
     EntryCommands *entryCommands() const { return m_entryCommands; }
     // How the views show applications: names and icons as the recording found them.
     AppLook appLook() const;
-    // Links the entries with the task; false when nothing was linked.
-    BookingService::LinkResult::Status linkEntries(const QStringList &ids, const QString &taskId, const QString &notes);
+    // Links the entries with the task, after the linking asked for before; `done` learns the outcome.
+    void linkEntries(const QStringList &ids, const QString &taskId, const QString &notes,
+                     const EntryLinker::LinkDone &done);
     void unlinkEntries(const QStringList &ids);
 
 Q_SIGNALS:

@@ -40,7 +40,7 @@ QString BookingService::remoteText(const QDateTime &time)
     return time.toString(QLatin1String(TimeText::DateTimeFormat));
 }
 
-BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 taskId, const QString &notes)
+void BookingService::link(const EntryIds &ids, qint64 taskId, const QString &notes, const LinkDone &done)
 {
     LinkResult result;
     result.target = targetFor(taskId);
@@ -48,12 +48,14 @@ BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 task
     const StoreResult read = LinkStore::readEntries(ids, &entries);
     if (!read.ok() || entries.size() != ids.size() || taskId <= 0) {
         result.reason = read.ok() ? tr("some of the entries no longer exist") : read.error();
-        return result;
+        done(result);
+        return;
     }
     for (const LinkedEntry &entry : std::as_const(entries)) {
         if (entry.taskId != 0) {
             result.reason = tr("some of the entries are linked already");
-            return result;
+            done(result);
+            return;
         }
         result.seconds += entry.seconds;
     }
@@ -65,23 +67,30 @@ BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 task
     if (!marked.ok()) {
         result.reason = marked.error();
         result.storeFailed = true;
-        return result;
+        done(result);
+        return;
     }
-    QDomDocument reply;
-    const ServiceCall::Outcome outcome =
-        ServiceCall::change(QStringLiteral("tavro.entries.addBulk"),
-                            {{QStringLiteral("date"), TimeText::formatDate(result.day)},
-                             {QStringLiteral("duration"), QString::number(result.seconds)},
-                             {QStringLiteral("task_id"), QString::number(taskId)},
-                             {QStringLiteral("description"), notes, true}},
-                            reply);
+    ServiceCall::change(this, QStringLiteral("tavro.entries.addBulk"),
+                        {{QStringLiteral("date"), TimeText::formatDate(result.day)},
+                         {QStringLiteral("duration"), QString::number(result.seconds)},
+                         {QStringLiteral("task_id"), QString::number(taskId)},
+                         {QStringLiteral("description"), notes, true}},
+                        [ids, result, done](ServiceCall::Outcome outcome, const QDomDocument &reply) mutable {
+                            takeBooking(ids, outcome, reply, result);
+                            done(result);
+                        });
+}
+
+void BookingService::takeBooking(const EntryIds &ids, ServiceCall::Outcome outcome, const QDomDocument &reply,
+                                 LinkResult &result)
+{
     if (outcome == ServiceCall::Outcome::NotDone) {
         qCDebug(lcLinking) << "FAILED: tavro.entries.addBulk";
         const StoreResult cleared = LinkStore::clearLinks(ids);
         result.reason = cleared.ok() ? tr("Tavro did not book it")
                                      : tr("Tavro did not book it, but the entries could not be unmarked");
         result.status = cleared.ok() ? LinkResult::Status::NotLinked : LinkResult::Status::Unconfirmed;
-        return result;
+        return;
     }
     const QString remoteId = ServiceCall::firstAttribute(reply, QStringLiteral("entry"), QStringLiteral("id"));
     qCDebug(lcLinking) << "API add entry result: ext_entry_id = " << remoteId;
@@ -93,101 +102,134 @@ BookingService::LinkResult BookingService::link(const EntryIds &ids, qint64 task
                             ? tr("its answer was lost or could not be read")
                             : tr("it accepted the booking without naming the new entry");
         result.remoteEntryId = 0;
-        return result;
+        return;
     }
     const StoreResult confirmed = LinkStore::confirm(ids, result.remoteEntryId);
     if (!confirmed.ok()) {
         result.status = LinkResult::Status::NotStored;
         result.reason = confirmed.error();
-        return result;
+        return;
     }
     result.status = LinkResult::Status::Linked;
-    return result;
 }
 
-bool BookingService::readRemoteTimes(qint64 remoteEntryId, QDateTime *start, QDateTime *end, bool *gone)
+void BookingService::readRemoteTimes(qint64 remoteEntryId, const std::function<void(const RemoteTimes &)> &then)
 {
     qCDebug(lcLinking) << "get ext entry end time, entry id = " << remoteEntryId;
-    QDomDocument reply;
-    const bool ok = ServiceCall::get(QStringLiteral("tavro.entries.getInfo"),
-                                     {{QStringLiteral("entry_id"), QString::number(remoteEntryId)}}, reply);
-    QString code;
-    QString message;
-    *gone = ApiReply::isError(reply, code, message) && code == NotFoundCode;
-    const QDomElement entry = ApiReply::firstElement(reply, QStringLiteral("entry"));
-    *start = remoteTime(ApiReply::firstElement(entry, QStringLiteral("start")).text());
-    *end = remoteTime(ApiReply::firstElement(entry, QStringLiteral("end")).text());
-    return ok && start->isValid() && end->isValid();
+    ServiceCall::get(this, QStringLiteral("tavro.entries.getInfo"),
+                     {{QStringLiteral("entry_id"), QString::number(remoteEntryId)}},
+                     [then](bool ok, const QDomDocument &reply) {
+                         RemoteTimes times;
+                         QString code;
+                         QString message;
+                         times.gone = ApiReply::isError(reply, code, message) && code == NotFoundCode;
+                         const QDomElement entry = ApiReply::firstElement(reply, QStringLiteral("entry"));
+                         times.start = remoteTime(ApiReply::firstElement(entry, QStringLiteral("start")).text());
+                         times.end = remoteTime(ApiReply::firstElement(entry, QStringLiteral("end")).text());
+                         times.read = ok && times.start.isValid() && times.end.isValid();
+                         then(times);
+                     });
 }
 
-bool BookingService::unbook(qint64 remoteEntryId, const RemoteBooking &booking, UnlinkResult &result)
+// One unlink under way: the remote entries still to take back, one after the other, and what came of it.
+struct BookingService::Unlinking
 {
-    QDateTime start;
-    QDateTime end;
-    bool gone = false;
-    if (!readRemoteTimes(remoteEntryId, &start, &end, &gone)) {
-        // Unknown times say nothing about how much is left: never change anything on them.
-        result.failures << tr("the times of remote entry %1 could not be read").arg(remoteEntryId);
-        return false;
-    }
+    EntryIds ids;
+    QList<qint64> remoteIds;
+    QMap<qint64, RemoteBooking> bookings;
+    int step = 0;
+    bool showsProgress = false;
+    UnlinkResult result;
+    UnlinkDone done;
+};
+
+void BookingService::unbook(qint64 remoteEntryId, const RemoteBooking &booking, const std::shared_ptr<Unlinking> &run,
+                            const std::function<void(bool)> &then)
+{
+    readRemoteTimes(remoteEntryId, [this, remoteEntryId, booking, run, then](const RemoteTimes &times) {
+        if (!times.read) {
+            // Unknown times say nothing about how much is left: never change anything on them.
+            run->result.failures << tr("the times of remote entry %1 could not be read").arg(remoteEntryId);
+            then(false);
+            return;
+        }
+        changeRemoteEntry(remoteEntryId, times, booking, run, then);
+    });
+}
+
+void BookingService::changeRemoteEntry(qint64 remoteEntryId, const RemoteTimes &times, const RemoteBooking &booking,
+                                       const std::shared_ptr<Unlinking> &run, const std::function<void(bool)> &then)
+{
+    UnlinkResult &result = run->result;
     qint64 booked = 0;
     if (!LinkStore::readBookedSeconds(remoteEntryId, &booked).ok()) {
         result.failures << tr("their links could not be read from the local database");
-        return false;
+        then(false);
+        return;
     }
-    const qint64 remaining = start.secsTo(end) - booking.seconds;
+    const qint64 remaining = times.start.secsTo(times.end) - booking.seconds;
     const qint64 othersLinked = booked - booking.seconds;
     if (remaining <= 0 && othersLinked > 0) {
         // Deleting it would take the time of other linked entries with it.
         result.failures << tr("remote entry %1 holds less time than is linked with it here").arg(remoteEntryId);
-        return false;
+        then(false);
+        return;
     }
-    const QDateTime newEnd = remaining > 0 ? start.addSecs(remaining) : QDateTime();
-    const StoreResult marked = LinkStore::markUnbooking(booking.ids, remoteEntryId, booking.seconds, end, newEnd);
+    const QDateTime newEnd = remaining > 0 ? times.start.addSecs(remaining) : QDateTime();
+    const StoreResult marked = LinkStore::markUnbooking(booking.ids, remoteEntryId, booking.seconds, times.end, newEnd);
     if (!marked.ok()) {
         result.failures << tr("the local database cannot be written (%1)").arg(marked.error());
-        return false;
+        then(false);
+        return;
     }
-    QDomDocument reply;
-    ServiceCall::Outcome outcome;
+    const auto changed = [remoteEntryId, booking, newEnd, run, then](ServiceCall::Outcome outcome,
+                                                                     const QDomDocument &) {
+        UnlinkResult &taken = run->result;
+        switch (outcome) {
+        case ServiceCall::Outcome::Done:
+            if (!LinkStore::clearLinks(booking.ids).ok()) {
+                taken.failures << tr("their links could not be cleared in the local database");
+                then(false);
+                return;
+            }
+            then(true);
+            return;
+        case ServiceCall::Outcome::NotDone:
+            LinkStore::forgetUnbooking(booking.ids);
+            taken.failures << (newEnd.isValid() ? tr("remote entry %1 could not be shortened")
+                                                : tr("remote entry %1 could not be deleted"))
+                                  .arg(remoteEntryId);
+            then(false);
+            return;
+        case ServiceCall::Outcome::Unknown:
+            break;
+        }
+        taken.unconfirmed << booking.ids;
+        taken.unconfirmedSeconds += booking.seconds;
+        then(false);
+    };
     if (newEnd.isValid()) {
-        qCDebug(lcLinking) << "update ext entry end time, entry_id = " << remoteEntryId << ", time: " << start
+        qCDebug(lcLinking) << "update ext entry end time, entry_id = " << remoteEntryId << ", time: " << times.start
                            << newEnd;
-        outcome = ServiceCall::change(QStringLiteral("tavro.entries.update"),
-                                      {{QStringLiteral("entry_id"), QString::number(remoteEntryId)},
-                                       {QStringLiteral("start"), remoteText(start)},
-                                       {QStringLiteral("end"), remoteText(newEnd)}},
-                                      reply);
+        ServiceCall::change(this, QStringLiteral("tavro.entries.update"),
+                            {{QStringLiteral("entry_id"), QString::number(remoteEntryId)},
+                             {QStringLiteral("start"), remoteText(times.start)},
+                             {QStringLiteral("end"), remoteText(newEnd)}},
+                            changed);
     } else {
         qCDebug(lcLinking) << "delete ext entry, entry_id = " << remoteEntryId;
-        outcome = ServiceCall::change(QStringLiteral("tavro.entries.delete"),
-                                      {{QStringLiteral("entry_id"), QString::number(remoteEntryId)}}, reply);
+        ServiceCall::change(this, QStringLiteral("tavro.entries.delete"),
+                            {{QStringLiteral("entry_id"), QString::number(remoteEntryId)}}, changed);
     }
-    switch (outcome) {
-    case ServiceCall::Outcome::Done:
-        if (!LinkStore::clearLinks(booking.ids).ok()) {
-            result.failures << tr("their links could not be cleared in the local database");
-            return false;
-        }
-        return true;
-    case ServiceCall::Outcome::NotDone:
-        LinkStore::forgetUnbooking(booking.ids);
-        result.failures << (newEnd.isValid() ? tr("remote entry %1 could not be shortened")
-                                             : tr("remote entry %1 could not be deleted"))
-                               .arg(remoteEntryId);
-        return false;
-    case ServiceCall::Outcome::Unknown:
-        break;
-    }
-    result.unconfirmed << booking.ids;
-    result.unconfirmedSeconds += booking.seconds;
-    return false;
 }
 
-BookingService::UnlinkResult BookingService::unlink(const EntryIds &ids)
+void BookingService::unlink(const EntryIds &ids, const UnlinkDone &done)
 {
     qCDebug(lcLinking) << "unlink entries: " << ids;
-    UnlinkResult result;
+    auto run = std::make_shared<Unlinking>();
+    run->ids = ids;
+    run->done = done;
+    UnlinkResult &result = run->result;
     // An unconfirmed booking or unbooking is settled, not unlinked: unlinking it could take the time
     // off twice, or offer it for a second booking.
     const EntryIds unconfirmed = LinkStore::unconfirmedAmong(ids);
@@ -202,42 +244,58 @@ BookingService::UnlinkResult BookingService::unlink(const EntryIds &ids)
         }
     }
     QString dbError;
-    QMap<qint64, RemoteBooking> bookings;
     if (candidates.isEmpty()) {
         // Nothing here to take back.
     } else if (!LinkStore::isWritable(&dbError)) {
         // Taking time off the service whose local side cannot be stored would leave the two apart.
         result.failures << tr("the local database cannot be written (%1)").arg(dbError);
-    } else if (LinkStore::readRemoteBookings(candidates, &bookings).ok()) {
-        Q_EMIT progressStarted(0, 2 * int(bookings.size()));
-        int step = 0;
-        for (auto it = bookings.cbegin(); it != bookings.cend(); ++it) {
-            // Entries without a remote entry have nothing to take back on the service.
-            if (it.key() == 0) {
-                if (LinkStore::clearLinks(it->ids).ok()) {
-                    result.unlinked << it->ids;
-                    result.withoutRemoteSeconds += it->seconds;
-                } else {
-                    result.failures << tr("their links could not be cleared in the local database");
-                }
-            } else if (unbook(it.key(), *it, result)) {
-                result.unlinked << it->ids;
-            }
-            Q_EMIT progressChanged(++step);
-        }
-        Q_EMIT progressFinished();
+    } else if (LinkStore::readRemoteBookings(candidates, &run->bookings).ok()) {
+        run->remoteIds = run->bookings.keys();
+        run->showsProgress = true;
+        Q_EMIT progressStarted(0, 2 * int(run->remoteIds.size()));
     } else {
         result.failures << tr("their links could not be read from the local database");
     }
+    unlinkNext(run);
+}
+
+void BookingService::unlinkNext(const std::shared_ptr<Unlinking> &run)
+{
+    UnlinkResult &result = run->result;
+    if (run->step < run->remoteIds.size()) {
+        const qint64 remoteId = run->remoteIds.at(run->step);
+        const RemoteBooking &booking = run->bookings[remoteId];
+        const auto next = [this, run, booking](bool unlinked) {
+            if (unlinked) {
+                run->result.unlinked << booking.ids;
+            }
+            Q_EMIT progressChanged(++run->step);
+            unlinkNext(run);
+        };
+        // Entries without a remote entry have nothing to take back on the service.
+        if (remoteId != 0) {
+            unbook(remoteId, booking, run, next);
+        } else if (LinkStore::clearLinks(booking.ids).ok()) {
+            result.withoutRemoteSeconds += booking.seconds;
+            next(true);
+        } else {
+            result.failures << tr("their links could not be cleared in the local database");
+            next(false);
+        }
+        return;
+    }
+    if (run->showsProgress) {
+        Q_EMIT progressFinished();
+    }
     QList<LinkedEntry> entries;
-    LinkStore::readEntries(ids, &entries);
+    LinkStore::readEntries(run->ids, &entries);
     for (const LinkedEntry &entry : std::as_const(entries)) {
         if (entry.taskId != 0 && !result.unlinked.contains(entry.id) && !result.unconfirmed.contains(entry.id)) {
             result.keptLinked << entry.id;
             result.keptSeconds += entry.seconds;
         }
     }
-    return result;
+    run->done(result);
 }
 
 StoreResult BookingService::settleBooking(const PendingBooking &booking, bool booked)
@@ -245,28 +303,27 @@ StoreResult BookingService::settleBooking(const PendingBooking &booking, bool bo
     return booked ? LinkStore::acceptAsBooked(booking.entryIds) : LinkStore::clearLinks(booking.entryIds);
 }
 
-BookingService::Settled BookingService::settleUnbooking(const PendingUnbooking &unbooking)
+void BookingService::settleUnbooking(const PendingUnbooking &unbooking, const SettleDone &done)
 {
-    QDateTime start;
-    QDateTime end;
-    bool gone = false;
-    const bool read = readRemoteTimes(unbooking.remoteEntryId, &start, &end, &gone);
-    const QDateTime oldEnd(unbooking.oldEnd.date(), unbooking.oldEnd.time(), Qt::UTC);
-    const QDateTime newEnd =
-        unbooking.newEnd.isValid() ? QDateTime(unbooking.newEnd.date(), unbooking.newEnd.time(), Qt::UTC) : QDateTime();
-    Settled settled = Settled::Unknown;
-    if (gone) {
-        // Deleted as asked, or by hand: the service holds none of their time now.
-        settled = Settled::Done;
-    } else if (read && newEnd.isValid() && end == newEnd) {
-        settled = Settled::Done;
-    } else if (read && end == oldEnd) {
-        settled = Settled::NotDone;
-    }
-    if (settled != Settled::Unknown && !settleUnbookingAs(unbooking, settled == Settled::Done).ok()) {
-        return Settled::Unknown;
-    }
-    return settled;
+    readRemoteTimes(unbooking.remoteEntryId, [unbooking, done](const RemoteTimes &times) {
+        const QDateTime oldEnd(unbooking.oldEnd.date(), unbooking.oldEnd.time(), Qt::UTC);
+        const QDateTime newEnd = unbooking.newEnd.isValid()
+                                     ? QDateTime(unbooking.newEnd.date(), unbooking.newEnd.time(), Qt::UTC)
+                                     : QDateTime();
+        Settled settled = Settled::Unknown;
+        if (times.gone) {
+            // Deleted as asked, or by hand: the service holds none of their time now.
+            settled = Settled::Done;
+        } else if (times.read && newEnd.isValid() && times.end == newEnd) {
+            settled = Settled::Done;
+        } else if (times.read && times.end == oldEnd) {
+            settled = Settled::NotDone;
+        }
+        if (settled != Settled::Unknown && !settleUnbookingAs(unbooking, settled == Settled::Done).ok()) {
+            settled = Settled::Unknown;
+        }
+        done(settled);
+    });
 }
 
 StoreResult BookingService::settleUnbookingAs(const PendingUnbooking &unbooking, bool done)

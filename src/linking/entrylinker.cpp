@@ -47,18 +47,60 @@ void EntryLinker::showStored(const EntryIds &linkedIds)
     Q_EMIT linksChanged();
 }
 
-BookingService::LinkResult::Status EntryLinker::connectEntriesWithTask(const QStringList &entries,
-                                                                       const QString &taskId, const QString &notes)
+void EntryLinker::enqueue(const std::function<void()> &flow)
+{
+    m_queue.push_back(flow);
+    if (!m_busy) {
+        m_busy = true;
+        Q_EMIT busyChanged(true);
+        runNext();
+    }
+}
+
+void EntryLinker::runNext()
+{
+    if (m_queue.empty()) {
+        m_busy = false;
+        Q_EMIT busyChanged(false);
+        return;
+    }
+    const std::function<void()> next = m_queue.front();
+    m_queue.pop_front();
+    next();
+}
+
+void EntryLinker::connectEntriesWithTask(const QStringList &entries, const QString &taskId, const QString &notes)
+{
+    link(entries, taskId, notes);
+}
+
+void EntryLinker::link(const QStringList &entries, const QString &taskId, const QString &notes, const LinkDone &done)
 {
     qCDebug(lcLinking) << "connect entries with task (" << taskId << entries << ", notes: " << notes;
-    EntryIds ids;
-    EntryIds task;
-    if (entries.isEmpty() || !toEntryIds(entries, &ids) || !toEntryIds({taskId}, &task)) {
-        qCDebug(lcLinking) << "refusing to link: ids must be positive decimal numbers";
-        return BookingService::LinkResult::Status::NotLinked;
-    }
-    const BookingService::LinkResult result = m_service.link(ids, task.first(), notes);
-    showStored(result.status == BookingService::LinkResult::Status::Linked ? ids : EntryIds{});
+    const auto finish = [this, done](BookingService::LinkResult::Status status) {
+        if (done) {
+            done(status);
+        }
+        runNext();
+    };
+    enqueue([this, entries, taskId, notes, finish] {
+        EntryIds ids;
+        EntryIds task;
+        if (entries.isEmpty() || !toEntryIds(entries, &ids) || !toEntryIds({taskId}, &task)) {
+            qCDebug(lcLinking) << "refusing to link: ids must be positive decimal numbers";
+            finish(BookingService::LinkResult::Status::NotLinked);
+            return;
+        }
+        m_service.link(ids, task.first(), notes, [this, ids, finish](const BookingService::LinkResult &result) {
+            showStored(result.status == BookingService::LinkResult::Status::Linked ? ids : EntryIds{});
+            tellLinkResult(result);
+            finish(result.status);
+        });
+    });
+}
+
+void EntryLinker::tellLinkResult(const BookingService::LinkResult &result)
+{
     switch (result.status) {
     case BookingService::LinkResult::Status::Linked:
         break;
@@ -88,7 +130,6 @@ BookingService::LinkResult::Status EntryLinker::connectEntriesWithTask(const QSt
                                 .arg(result.remoteEntryId));
         break;
     }
-    return result.status;
 }
 
 void EntryLinker::unlinkEntries(const QStringList &entries)
@@ -97,9 +138,13 @@ void EntryLinker::unlinkEntries(const QStringList &entries)
     if (entries.isEmpty() || !toEntryIds(entries, &ids)) {
         return;
     }
-    const BookingService::UnlinkResult result = m_service.unlink(ids);
-    showStored();
-    tellUnlinkResult(result);
+    enqueue([this, ids] {
+        m_service.unlink(ids, [this](const BookingService::UnlinkResult &result) {
+            showStored();
+            tellUnlinkResult(result);
+            runNext();
+        });
+    });
 }
 
 void EntryLinker::tellUnlinkResult(const BookingService::UnlinkResult &result)
@@ -143,42 +188,56 @@ void EntryLinker::settleEntries(const QStringList &entries)
     if (!toEntryIds(entries, &ids)) {
         return;
     }
-    const QList<PendingBooking> bookings = LinkStore::pendingBookings(ids);
-    const QList<PendingUnbooking> unbookings = LinkStore::pendingUnbookings(ids);
-    if (bookings.isEmpty() && unbookings.isEmpty()) {
-        MessageBox::information(parent(), tr("Settle Unconfirmed Booking"),
-                                tr("The selected entries hold no unconfirmed booking."));
+    enqueue([this, ids] {
+        const QList<PendingBooking> bookings = LinkStore::pendingBookings(ids);
+        const QList<PendingUnbooking> unbookings = LinkStore::pendingUnbookings(ids);
+        if (bookings.isEmpty() && unbookings.isEmpty()) {
+            MessageBox::information(parent(), tr("Settle Unconfirmed Booking"),
+                                    tr("The selected entries hold no unconfirmed booking."));
+            runNext();
+            return;
+        }
+        bool failed = false;
+        for (const PendingBooking &booking : bookings) {
+            const std::optional<bool> booked =
+                askToSettle(tr("On %1 TavroDesk asked Tavro to book %2 on %3 for %4 and got no usable answer."
+                               "\n\nLook at that task's time on Tavro. Is this time booked there?\n\nYes: keep "
+                               "the entries linked.\nNo: unlink them, so that they can be linked again.")
+                                .arg(TimeText::formatDateTime(booking.requested), formatDuration(booking.seconds),
+                                     taskText(booking.taskId, booking.taskName), TimeText::formatDate(booking.day)));
+            if (booked) {
+                failed = !BookingService::settleBooking(booking, *booked).ok() || failed;
+            }
+        }
+        settleUnbookings(unbookings, failed);
+    });
+}
+
+void EntryLinker::settleUnbookings(const QList<PendingUnbooking> &unbookings, bool failed)
+{
+    if (unbookings.isEmpty()) {
+        if (failed) {
+            MessageBox::warning(parent(), tr("Database error"),
+                                tr("An answer could not be stored; its booking stays unconfirmed."));
+        }
+        showStored();
+        runNext();
         return;
     }
-    bool failed = false;
-    for (const PendingBooking &booking : bookings) {
-        const std::optional<bool> booked =
-            askToSettle(tr("On %1 TavroDesk asked Tavro to book %2 on %3 for %4 and got no usable answer."
-                           "\n\nLook at that task's time on Tavro. Is this time booked there?\n\nYes: keep "
-                           "the entries linked.\nNo: unlink them, so that they can be linked again.")
-                            .arg(TimeText::formatDateTime(booking.requested), formatDuration(booking.seconds),
-                                 taskText(booking.taskId, booking.taskName), TimeText::formatDate(booking.day)));
-        if (booked) {
-            failed = !BookingService::settleBooking(booking, *booked).ok() || failed;
-        }
-    }
-    for (const PendingUnbooking &unbooking : unbookings) {
-        if (m_service.settleUnbooking(unbooking) != BookingService::Settled::Unknown) {
-            continue;
-        }
-        const std::optional<bool> takenOff =
-            askToSettle(tr("On %1 TavroDesk asked Tavro to take %2 off its entry %3, and Tavro's entry now tells "
-                           "neither that this happened nor that it did not.\n\nLook at that entry on Tavro. Is this "
-                           "time taken off there?\n\nYes: unlink the entries.\nNo: keep them linked.")
-                            .arg(TimeText::formatDateTime(unbooking.requested), formatDuration(unbooking.seconds))
-                            .arg(unbooking.remoteEntryId));
-        if (takenOff) {
-            failed = !BookingService::settleUnbookingAs(unbooking, *takenOff).ok() || failed;
-        }
-    }
-    if (failed) {
-        MessageBox::warning(parent(), tr("Database error"),
-                            tr("An answer could not be stored; its booking stays unconfirmed."));
-    }
-    showStored();
+    const PendingUnbooking unbooking = unbookings.first();
+    m_service.settleUnbooking(
+        unbooking, [this, unbookings, unbooking, failed](BookingService::Settled settled) mutable {
+            if (settled == BookingService::Settled::Unknown) {
+                const std::optional<bool> takenOff = askToSettle(
+                    tr("On %1 TavroDesk asked Tavro to take %2 off its entry %3, and Tavro's entry now tells "
+                       "neither that this happened nor that it did not.\n\nLook at that entry on Tavro. Is this "
+                       "time taken off there?\n\nYes: unlink the entries.\nNo: keep them linked.")
+                        .arg(TimeText::formatDateTime(unbooking.requested), formatDuration(unbooking.seconds))
+                        .arg(unbooking.remoteEntryId));
+                if (takenOff) {
+                    failed = !BookingService::settleUnbookingAs(unbooking, *takenOff).ok() || failed;
+                }
+            }
+            settleUnbookings(unbookings.mid(1), failed);
+        });
 }

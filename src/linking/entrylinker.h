@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
+#include <functional>
 #include <optional>
 
 class TreeModel;
@@ -25,11 +27,17 @@ public:
     // The entry ids of a view as the store takes them; false when one is not a positive number.
     static bool toEntryIds(const QStringList &texts, EntryIds *ids);
 
-public Q_SLOTS:
+    using LinkDone = std::function<void(BookingService::LinkResult::Status)>;
+
+    // A link, unlink or settling is under way; what is asked meanwhile waits its turn.
+    bool isBusy() const { return m_busy; }
+
     // Books the entries' time on the task as one remote entry and marks them as linked, and tells
-    // what became of them. May wait for the service in a nested event loop.
-    BookingService::LinkResult::Status connectEntriesWithTask(const QStringList &entries, const QString &taskId,
-                                                              const QString &notes);
+    // what became of them; `done` learns the status at the end.
+    void link(const QStringList &entries, const QString &taskId, const QString &notes, const LinkDone &done = {});
+
+public Q_SLOTS:
+    void connectEntriesWithTask(const QStringList &entries, const QString &taskId, const QString &notes);
     // Takes the entries back from their remote entries; those that stay linked go back to the
     // linked view, with one message saying how much time stayed linked and why.
     void unlinkEntries(const QStringList &entries);
@@ -43,15 +51,25 @@ Q_SIGNALS:
     void progressFinished();
     // The store's unlinked days may have changed: the calendar's marks are to be renewed.
     void linksChanged();
+    void busyChanged(bool busy);
 
 private:
+    // Runs `flow` once those asked for before it are over; each flow ends by calling runNext(),
+    // which starts the next one or ends the busy state.
+    void enqueue(const std::function<void()> &flow);
+    void runNext();
+    void tellLinkResult(const BookingService::LinkResult &result);
     void showStored(const EntryIds &linkedIds = {});
     void tellUnlinkResult(const BookingService::UnlinkResult &result);
     static QString taskText(qint64 taskId, const QString &taskName);
     // Yes or no; nothing when the user decides later.
     std::optional<bool> askToSettle(const QString &question);
+    // The settling's steps: the bookings by the user's answer, then each unbooking by the service's.
+    void settleUnbookings(const QList<PendingUnbooking> &unbookings, bool failed);
 
     BookingService m_service;
     TreeModel *m_unlinkedModel;
     TreeModel *m_linkedModel;
+    std::deque<std::function<void()>> m_queue;
+    bool m_busy = false;
 };

@@ -407,19 +407,21 @@ void ProjectsTree::onMenuComplete()
     const QString id = item->data(0, IdRole).toString();
     // The tree may be rebuilt while the service is asked and while the struck-out task stays in view.
     const QPersistentModelIndex index(indexFromItem(item));
-    QDomDocument reply;
-    if (!ServiceCall::post(QStringLiteral("tavro.tasks.update"),
-                           {{QStringLiteral("task_id"), id}, {QStringLiteral("complete"), QStringLiteral("1")}},
-                           reply)) {
-        qCDebug(lcLinking) << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
-        return;
-    }
-    // The struck-out task stays a moment, so that the user sees which one went.
-    QTimer::singleShot(completedTaskPause, this, [this, index] {
-        if (index.isValid()) {
-            delete itemFromIndex(index);
-        }
-    });
+    ServiceCall::post(this, QStringLiteral("tavro.tasks.update"),
+                      {{QStringLiteral("task_id"), id}, {QStringLiteral("complete"), QStringLiteral("1")}},
+                      [this, id, index](bool ok, const QDomDocument &) {
+                          if (!ok) {
+                              qCDebug(lcLinking)
+                                  << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
+                              return;
+                          }
+                          // The struck-out task stays a moment, so that the user sees which one went.
+                          QTimer::singleShot(completedTaskPause, this, [this, index] {
+                              if (index.isValid()) {
+                                  delete itemFromIndex(index);
+                              }
+                          });
+                      });
 }
 
 void ProjectsTree::onMenuAddTaskList()
@@ -437,25 +439,33 @@ void ProjectsTree::onMenuAddTaskList()
     }
     dialog.getData();
     qCDebug(lcLinking) << "from dialog: project_id = " << dialog.projectId << ", name = " << dialog.name;
-    QDomDocument reply;
-    if (!ServiceCall::post(QStringLiteral("tavro.tasklists.add"),
-                           {{QStringLiteral("name"), dialog.name, true},
-                            {QStringLiteral("project_id"), QString::number(dialog.projectId)}},
-                           reply)) {
-        qCDebug(lcLinking) << "add tasklist FAILED";
-        return;
-    }
-    const QString id = ServiceCall::firstAttribute(reply, QStringLiteral("tasklist"), QStringLiteral("id"));
+    const qint64 projectId = dialog.projectId;
+    const QString name = dialog.name;
+    ServiceCall::post(
+        this, QStringLiteral("tavro.tasklists.add"),
+        {{QStringLiteral("name"), name, true}, {QStringLiteral("project_id"), QString::number(projectId)}},
+        [this, projectId, name](bool ok, const QDomDocument &reply) {
+            if (!ok) {
+                qCDebug(lcLinking) << "add tasklist FAILED";
+                return;
+            }
+            addTaskList(projectId, ServiceCall::firstAttribute(reply, QStringLiteral("tasklist"), QStringLiteral("id")),
+                        name);
+        });
+}
+
+void ProjectsTree::addTaskList(qint64 projectId, const QString &id, const QString &name)
+{
     qCDebug(lcLinking) << "API add tasklist result: id = " << id;
     if (!isPositiveId(id)) {
         return;
     }
-    if (QTreeWidgetItem *projectItem = findProjectItem(dialog.projectId)) {
-        addItem(projectItem, TaskList, id.toLongLong(), dialog.name);
+    if (QTreeWidgetItem *projectItem = findProjectItem(projectId)) {
+        addItem(projectItem, TaskList, id.toLongLong(), name);
         projectItem->setExpanded(true);
     }
     // The catalogue follows the service even when a filter hides the project, so the next filter shows it.
-    ProjectsCatalogue::shared().addTaskList(dialog.projectId, id.toLongLong(), dialog.name);
+    ProjectsCatalogue::shared().addTaskList(projectId, id.toLongLong(), name);
 }
 
 void ProjectsTree::onMenuAddTask()
@@ -477,25 +487,35 @@ void ProjectsTree::onMenuAddTask()
     qCDebug(lcLinking) << "from dialog: project_id: " << dialog.projectId << ", tasklist_id: " << dialog.tasklistId
                        << ", name: " << dialog.name << ", description: " << dialog.description
                        << ", billable: " << (dialog.billable ? "true" : "false");
-    QDomDocument reply;
-    if (!ServiceCall::post(QStringLiteral("tavro.tasks.add"),
-                           {{QStringLiteral("name"), dialog.name, true},
-                            {QStringLiteral("project_id"), QString::number(dialog.projectId)},
-                            {QStringLiteral("tasklist_id"), QString::number(dialog.tasklistId)},
-                            {QStringLiteral("description"), dialog.description, true},
-                            {QStringLiteral("billable"), dialog.billable ? QStringLiteral("1") : QStringLiteral("0")}},
-                           reply)) {
-        qCDebug(lcLinking) << "add task FAILED ";
-        return;
-    }
-    const QString id = ServiceCall::firstAttribute(reply, QStringLiteral("task"), QStringLiteral("id"));
+    const qint64 projectId = dialog.projectId;
+    const qint64 tasklistId = dialog.tasklistId;
+    const QString name = dialog.name;
+    ServiceCall::post(this, QStringLiteral("tavro.tasks.add"),
+                      {{QStringLiteral("name"), name, true},
+                       {QStringLiteral("project_id"), QString::number(projectId)},
+                       {QStringLiteral("tasklist_id"), QString::number(tasklistId)},
+                       {QStringLiteral("description"), dialog.description, true},
+                       {QStringLiteral("billable"), dialog.billable ? QStringLiteral("1") : QStringLiteral("0")}},
+                      [this, projectId, tasklistId, name](bool ok, const QDomDocument &reply) {
+                          if (!ok) {
+                              qCDebug(lcLinking) << "add task FAILED ";
+                              return;
+                          }
+                          addTask(projectId, tasklistId,
+                                  ServiceCall::firstAttribute(reply, QStringLiteral("task"), QStringLiteral("id")),
+                                  name);
+                      });
+}
+
+void ProjectsTree::addTask(qint64 projectId, qint64 tasklistId, const QString &id, const QString &name)
+{
     qCDebug(lcLinking) << "API add task result: task id = " << id;
     if (!isPositiveId(id)) {
         return;
     }
-    if (QTreeWidgetItem *taskListItem = findTasklistItem(dialog.projectId, dialog.tasklistId)) {
-        addItem(taskListItem, Task, id.toLongLong(), dialog.name);
+    if (QTreeWidgetItem *taskListItem = findTasklistItem(projectId, tasklistId)) {
+        addItem(taskListItem, Task, id.toLongLong(), name);
         taskListItem->setExpanded(true);
     }
-    ProjectsCatalogue::shared().addTask(dialog.projectId, dialog.tasklistId, id.toLongLong(), dialog.name);
+    ProjectsCatalogue::shared().addTask(projectId, tasklistId, id.toLongLong(), name);
 }

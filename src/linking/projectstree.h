@@ -66,7 +66,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void refreshRequested();
-    // Link these entries with this task; connected directly, so linking runs inside the drop.
+    // Link these entries with this task.
     void signalConnectEntriesWithTask(const QStringList &entries, const QString &task_id, const QString &notes);
 
 protected:
@@ -90,6 +90,9 @@ private:
     // An item below `parent`; without one, a detached item the caller hands to the tree.
     QTreeWidgetItem *addItem(QTreeWidgetItem *parent, Level level, qint64 id, const QString &name);
     static QString levelType(Level level);
+    // A task list or task the service created (`id` as it answered): shown, and known to the catalogue.
+    void addTaskList(qint64 projectId, const QString &id, const QString &name);
+    void addTask(qint64 projectId, qint64 tasklistId, const QString &id, const QString &name);
     // Adds the clients' items; `index` learns them.
     void build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex &index);
     // Applies the filter to the items built for the whole catalogue.

@@ -18,55 +18,55 @@ ApiCall::Parameters withCredentials(const ApiCall::Parameters &parameters)
     return all;
 }
 
-bool judge(bool sent, const QString &text, QDomDocument &reply)
+ApiRequest *judged(QObject *context, const ServiceCall::Answer &answer)
 {
-    reply = ApiReply::parse(text);
-    return sent && ApiReply::isOk(reply);
+    return (new ApiRequest(false))->then(context, [answer](const ApiRequest &request) {
+        answer(request.isOk() && ApiReply::isOk(request.document()), request.document());
+    });
 }
 
-} // namespace
-
-bool ServiceCall::get(const QString &method, const ApiCall::Parameters &parameters, QDomDocument &reply)
+ServiceCall::Outcome outcomeOf(const ApiRequest &request)
 {
-    ApiRequest request(false);
-    QString text;
-    const bool sent = request.get(method, withCredentials(parameters), text, false);
-    return judge(sent, text, reply);
-}
-
-bool ServiceCall::post(const QString &method, const ApiCall::Parameters &parameters, QDomDocument &reply)
-{
-    ApiRequest request(false);
-    QString text;
-    const bool sent = request.post(method, withCredentials(parameters), text, false);
-    return judge(sent, text, reply);
-}
-
-ServiceCall::Outcome ServiceCall::change(const QString &method, const ApiCall::Parameters &parameters,
-                                         QDomDocument &reply)
-{
-    // Network failures are told here, not by the request: an answer lost on the way is for the
-    // caller to explain (the change may have been made), in one box.
-    ApiRequest request(true);
-    QString text;
-    const bool sent = request.post(method, withCredentials(parameters), text, false);
-    reply = ApiReply::parse(text);
-    const QString status = ApiReply::status(reply);
-    if (sent && status == QLatin1String("ok")) {
-        return Outcome::Done;
+    const QString status = ApiReply::status(request.document());
+    if (request.isOk() && status == QLatin1String("ok")) {
+        return ServiceCall::Outcome::Done;
     }
     // The service read the request and said no; or the request never left.
     if (!status.isEmpty() && status != QLatin1String("ok")) {
-        return Outcome::NotDone;
+        return ServiceCall::Outcome::NotDone;
     }
-    if (!sent && !request.mayHaveArrived()) {
+    if (!request.isOk() && !request.mayHaveArrived()) {
         if (!request.failureText().isEmpty()) {
             MessageBox::warning(nullptr, QCoreApplication::translate("ServiceCall", "Network error"),
                                 request.failureText());
         }
-        return Outcome::NotDone;
+        return ServiceCall::Outcome::NotDone;
     }
-    return Outcome::Unknown;
+    return ServiceCall::Outcome::Unknown;
+}
+
+} // namespace
+
+void ServiceCall::get(QObject *context, const QString &method, const ApiCall::Parameters &parameters,
+                      const Answer &answer)
+{
+    judged(context, answer)->startGet(method, withCredentials(parameters), false);
+}
+
+void ServiceCall::post(QObject *context, const QString &method, const ApiCall::Parameters &parameters,
+                       const Answer &answer)
+{
+    judged(context, answer)->startPost(method, withCredentials(parameters), false);
+}
+
+void ServiceCall::change(QObject *context, const QString &method, const ApiCall::Parameters &parameters,
+                         const ChangeAnswer &answer)
+{
+    // Network failures are told here, not by the request: an answer lost on the way is for the
+    // caller to explain (the change may have been made), in one box.
+    (new ApiRequest(true))
+        ->then(context, [answer](const ApiRequest &request) { answer(outcomeOf(request), request.document()); })
+        ->startPost(method, withCredentials(parameters), false);
 }
 
 QString ServiceCall::firstAttribute(const QDomDocument &reply, const QString &tagName, const QString &attribute)

@@ -10,7 +10,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QHash>
-#include <QScopeGuard>
+#include <QPointer>
 #include <algorithm>
 
 RuleEngine::RuleEngine(LinkingService *linking, QObject *parent)
@@ -19,19 +19,30 @@ RuleEngine::RuleEngine(LinkingService *linking, QObject *parent)
     , m_messageParent(parent)
 {}
 
+// One run under way: the plan's batches, the next one to hand over and the progress so far.
+struct RuleEngine::Run
+{
+    QList<BatchKey> keys;
+    TaskBatches batches;
+    // A group goes to one task as a whole: its time is counted with its first entry.
+    QHash<QString, qint64> secondsByFirstId;
+    int next = 0;
+    int progress = 0;
+};
+
+void RuleEngine::setRunning(bool running)
+{
+    m_running = running;
+    Q_EMIT runningChanged(running);
+}
+
 bool RuleEngine::applyRules(const QDate &from, const QDate &to)
 {
     if (m_running) {
         qCDebug(lcRules) << "apply rules: a run is already under way";
         return false;
     }
-    m_running = true;
-    Q_EMIT runningChanged(true);
-    const auto stopRunning = qScopeGuard([this] {
-        m_running = false;
-        Q_EMIT runningChanged(false);
-    });
-
+    setRunning(true);
     Q_EMIT runStarting();
 
     const QList<RuleMatcher> rules = prepareRules(RuleStore::loadActiveRules());
@@ -39,6 +50,7 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
         std::any_of(rules.cbegin(), rules.cend(), [](const RuleMatcher &rule) { return rule.isActive(); });
     if (!anyActive) {
         MessageBox::information(m_messageParent, tr("Information"), tr("No rules to apply"));
+        setRunning(false);
         return false;
     }
 
@@ -47,38 +59,57 @@ bool RuleEngine::applyRules(const QDate &from, const QDate &to)
     const RulePreview plan = RulePreview::compute(RuleStore::loadActiveRules(), groups);
     m_result = RuleRunResult();
     m_result.notes = plan.notes;
-    const TaskBatches &batches = plan.batches;
-    // A group goes to one task as a whole: its time is counted with its first entry.
-    QHash<QString, qint64> secondsByFirstId;
+    auto run = std::make_shared<Run>();
+    run->batches = plan.batches;
+    run->keys = plan.batches.keys();
     for (const EntryGroup &group : groups) {
         if (!group.entryIds.isEmpty()) {
-            secondsByFirstId.insert(group.entryIds.first(), group.seconds);
+            run->secondsByFirstId.insert(group.entryIds.first(), group.seconds);
         }
     }
+    Q_EMIT progressStarted(int(run->keys.size()) + 2);
+    Q_EMIT progressChanged(run->progress);
+    linkNext(run);
+    return true;
+}
 
-    int progress = 0;
-    Q_EMIT progressStarted(int(batches.size()) + 2);
-    Q_EMIT progressChanged(progress);
-    for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        RuleRunResult::Batch done{batch.key().taskId, batch.key().day, int(batch.value().size()), 0, false};
-        for (const QString &id : batch.value()) {
-            done.seconds += secondsByFirstId.value(id);
-        }
-        done.linked = m_linking->connectEntriesWithTask(batch.value(), batch.key().taskId, QString());
-        if (!done.linked) {
-            qCDebug(lcRules) << "apply rules: linking failed for task" << batch.key().taskId << "on" << batch.key().day;
-        }
-        m_result.batches << done;
-        Q_EMIT progressChanged(++progress);
+void RuleEngine::linkNext(const std::shared_ptr<Run> &run)
+{
+    if (run->next == run->keys.size()) {
+        finishRun(run->progress);
+        return;
     }
+    const BatchKey key = run->keys.at(run->next++);
+    const QStringList ids = run->batches.value(key);
+    RuleRunResult::Batch done{key.taskId, key.day, int(ids.size()), 0, false};
+    for (const QString &id : ids) {
+        done.seconds += run->secondsByFirstId.value(id);
+    }
+    // The linking may outlive the engine (the window closes during a call).
+    m_linking->connectEntriesWithTask(
+        ids, key.taskId, QString(), [engine = QPointer<RuleEngine>(this), run, done](bool linked) mutable {
+            if (!engine) {
+                return;
+            }
+            done.linked = linked;
+            if (!linked) {
+                qCDebug(lcRules) << "apply rules: linking failed for task" << done.taskId << "on" << done.day;
+            }
+            engine->m_result.batches << done;
+            Q_EMIT engine->progressChanged(++run->progress);
+            engine->linkNext(run);
+        });
+}
 
+void RuleEngine::finishRun(int progress)
+{
     Q_EMIT reloadUnlinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT reloadLinkedView();
     Q_EMIT progressChanged(++progress);
     Q_EMIT progressFinished();
     MessageBox::information(m_messageParent, tr("Apply Rules"), m_result.summary(ProjectsCatalogue::shared()));
-    return true;
+    setRunning(false);
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class LinkingService;
 class ProjectsCatalogue;
@@ -67,9 +68,10 @@ public:
 
     void setMessageParent(QObject *messageParent) { m_messageParent = messageParent; }
 
-    // One complete run over the days `from` to `to`, both included. False when it did not run:
-    // no active rule, or a run is already under way (the linking waits in nested event loops).
-    // A run that went through ends with a box summing up what was linked with which task.
+    // Starts a run over the days `from` to `to`, both included, that hands the batches to the
+    // linking service one after the other. False when it did not start: no active rule, or a run is
+    // already under way. A run that went through ends with a box summing up what was linked with
+    // which task, then runningChanged(false).
     bool applyRules(const QDate &from, const QDate &to);
     bool isRunning() const { return m_running; }
     // The outcome of the last run that went through.
@@ -104,6 +106,12 @@ Q_SIGNALS:
     void reloadLinkedView();
 
 private:
+    struct Run;
+    void setRunning(bool running);
+    // Hands the run's next batch to the linking service, or ends the run.
+    void linkNext(const std::shared_ptr<Run> &run);
+    void finishRun(int progress);
+
     LinkingService *m_linking;
     QObject *m_messageParent;
     bool m_running = false;

@@ -531,6 +531,7 @@ private Q_SLOTS:
         const int reloads = m_unlinked->reloads;
         m_presenter->clear();
         child<QAction>("action_Apply_Rules")->trigger();
+        QTRY_VERIFY(!m_window->ruleCommands()->engine()->isRunning());
         QCOMPARE(enabledDuringRun, QList<bool>(8, false));
         QCOMPARE(progress, QList<int>({0, 3, 1, 3, 2, 3, 3, 3}));
         QCOMPARE(m_unlinked->reloads, reloads + 1);
@@ -741,10 +742,10 @@ private Q_SLOTS:
             waitingBar = !m_window->progressBar()->isHidden();
         });
         appList->linkAction()->trigger();
+        QTRY_COMPARE(m_window->statusBar()->currentMessage(),
+                     QStringLiteral("The entries are linked and booked on Tavro."));
         QCOMPARE(waitingNote, QStringLiteral("Linking with Tavro..."));
         QVERIFY(waitingBar);
-        QCOMPARE(m_window->statusBar()->currentMessage(),
-                 QStringLiteral("The entries are linked and booked on Tavro."));
         QVERIFY(m_window->progressBar()->isHidden());
         QSqlQuery query(QStringLiteral("SELECT ext_task_id FROM entries"));
         QVERIFY(query.next());
@@ -771,8 +772,8 @@ private Q_SLOTS:
         appList->selectionModel()->select(appList->model()->index(0, 0),
                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         appList->linkAction()->trigger();
-        QCOMPARE(m_window->statusBar()->currentMessage(),
-                 QStringLiteral("The entries are linked, but their booking on Tavro is unconfirmed."));
+        QTRY_COMPARE(m_window->statusBar()->currentMessage(),
+                     QStringLiteral("The entries are linked, but their booking on Tavro is unconfirmed."));
         QStringList titles;
         for (const auto &box : m_presenter->boxes()) {
             titles << box.title + QLatin1Char('|') + box.text;

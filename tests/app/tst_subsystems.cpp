@@ -2,6 +2,7 @@
 #include "devserver.h"
 #include "devservicestore.h"
 #include "entrydaymodel.h"
+#include "entrylinker.h"
 #include "mainwindow.h"
 #include "projectstree.h"
 #include "recorder.h"
@@ -107,6 +108,7 @@ private Q_SLOTS:
         }
         QVERIFY(taskId > 0);
         window.connectEntriesWithTask({entryId}, QString::number(taskId), QString());
+        QTRY_VERIFY(!window.findChild<EntryLinker *>()->isBusy());
         QSqlQuery linked(QStringLiteral("SELECT ext_task_id, ext_entry_id FROM entries WHERE id = ") + entryId);
         QVERIFY(linked.next());
         QCOMPARE(linked.value(0).toInt(), taskId);

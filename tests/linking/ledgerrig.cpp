@@ -10,6 +10,7 @@
 #include "settings.h"
 #include "treemodel.h"
 
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTimeZone>
 
@@ -25,6 +26,8 @@ const QStringList ChangingMethods{QStringLiteral("tavro.entries.addBulk"), QStri
 // The client gives up on an answer after this long; a delayed answer comes later.
 constexpr int TimeoutMs = 400;
 constexpr int LateMs = 900;
+// Longer than any step's calls can take, time-outs included.
+constexpr int WaitMs = 30000;
 
 // Rule runs link through the same presenter as a drop on a task.
 class PresenterLinking : public LinkingService
@@ -33,9 +36,12 @@ public:
     explicit PresenterLinking(EntryLinker *linker)
         : m_linker(linker)
     {}
-    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
+    void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
+                                const std::function<void(bool)> &done) override
     {
-        return m_linker->connectEntriesWithTask(ids, taskId, notes) == BookingService::LinkResult::Status::Linked;
+        m_linker->link(ids, taskId, notes, [done](BookingService::LinkResult::Status status) {
+            done(status == BookingService::LinkResult::Status::Linked);
+        });
     }
 
 private:
@@ -137,6 +143,14 @@ bool LedgerRig::start()
         }
     }
     return check();
+}
+
+void LedgerRig::waitForLinker()
+{
+    QSignalSpy idle(&m_fixture->models->linker, &EntryLinker::busyChanged);
+    if (m_fixture->models->linker.isBusy() && !idle.wait(WaitMs)) {
+        fail(QStringLiteral("the linking did not end"));
+    }
 }
 
 bool LedgerRig::fail(const QString &what)
@@ -257,6 +271,7 @@ void LedgerRig::linkBySelection()
     maybeInjectFault();
     m_history << QStringLiteral("link %1 with %2").arg(ids.join(QLatin1Char(','))).arg(task);
     m_fixture->models->linker.connectEntriesWithTask(ids, QString::number(task), QString());
+    waitForLinker();
     m_fixture->server.clearFaults();
 }
 
@@ -269,7 +284,12 @@ void LedgerRig::linkByRules()
     const QSet<qint64> before = linkedEntries();
     maybeInjectFault();
     m_history << QStringLiteral("apply rules %1 .. %2").arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
-    m_engine->applyRules(from, to);
+    if (m_engine->applyRules(from, to)) {
+        QSignalSpy over(m_engine.get(), &RuleEngine::runningChanged);
+        if (m_engine->isRunning() && !over.wait(WaitMs)) {
+            fail(QStringLiteral("the rule run did not end"));
+        }
+    }
     const bool faulty = m_faulty;
     m_fixture->server.clearFaults();
     readLinks();
@@ -344,6 +364,7 @@ void LedgerRig::unlink()
     m_history << QStringLiteral("unlink %1").arg(ids.join(QLatin1Char(',')));
     QHash<qint64, QSet<qint64>> acceptedBefore = m_accepted;
     m_fixture->models->linker.unlinkEntries(ids);
+    waitForLinker();
     m_fixture->server.clearFaults();
     readLinks();
     // Time booked on entries the service never named: the user takes it off there, as asked.
@@ -399,6 +420,7 @@ void LedgerRig::settle()
     maybeInjectFault();
     m_history << QStringLiteral("settle %1").arg(idsText(unconfirmed));
     m_fixture->models->linker.settleEntries(texts(unconfirmed));
+    waitForLinker();
     m_fixture->server.clearFaults();
     m_presenter.clearAnswers();
 }

@@ -58,6 +58,8 @@ private:
     void unlink();
     void settle();
     void maybeInjectFault();
+    // The linking runs on after the call that asked for it; the step waits for its end.
+    void waitForLinker();
 
     bool check();
     bool checkService();

@@ -40,6 +40,22 @@ private:
     TreeModel *m_unlinked = nullptr;
     TreeModel *m_linked = nullptr;
 
+    // The linking asked for so far is over.
+    bool settled()
+    {
+        QSignalSpy idle(m_linker, &EntryLinker::busyChanged);
+        return !m_linker->isBusy() || idle.wait(10000);
+    }
+
+    // Links through the linker and waits for the outcome.
+    BookingService::LinkResult::Status link(const QStringList &ids, int taskId)
+    {
+        auto status = BookingService::LinkResult::Status::NotLinked;
+        m_linker->link(ids, QString::number(taskId), QString(),
+                       [&status](BookingService::LinkResult::Status outcome) { status = outcome; });
+        return settled() ? status : BookingService::LinkResult::Status::NotLinked;
+    }
+
     // Links through the linker directly and shows the day afresh, as after a restart; gives the remote id.
     int linkDirectly(const QList<qint64> &entries, int taskId)
     {
@@ -47,8 +63,7 @@ private:
         for (qint64 entry : entries) {
             ids << QString::number(entry);
         }
-        if (m_linker->connectEntriesWithTask(ids, QString::number(taskId), QString()) !=
-            BookingService::LinkResult::Status::Linked) {
+        if (link(ids, taskId) != BookingService::LinkResult::Status::Linked) {
             return 0;
         }
         m_unlinked->reload();
@@ -70,6 +85,7 @@ private:
         connect(&view, &EntriesList::signalUnlinkEntries, m_linker, &EntryLinker::unlinkEntries);
         m_presenter.answerNext(MessageBox::Yes);
         view.onMenuUnlink();
+        QVERIFY(settled());
     }
 
     // The unlinked view's Link on the entries with these titles, the dialog answering with the task.
@@ -87,6 +103,7 @@ private:
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         tree.onMenuLink();
+        QVERIFY(settled());
     }
 
     int remoteEntries() const { return int(m_fixture->store()->entries(m_fixture->userId).size()); }
@@ -159,6 +176,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         tree.onMenuLink();
+        QVERIFY(settled());
 
         const int remoteId = LinkingFixture::column(m_fixture->report1, "ext_entry_id").toInt();
         const auto remote = m_fixture->store()->entry(remoteId);
@@ -328,8 +346,7 @@ private Q_SLOTS:
         QVERIFY(showsTheStore(*m_unlinked, *m_linked));
 
         // Neither a new link, nor a rule run, nor the timestamps list, nor an unlink takes them as unlinked.
-        QCOMPARE(m_linker->connectEntriesWithTask({notesId}, QString::number(m_fixture->shipId), QString()),
-                 BookingService::LinkResult::Status::NotLinked);
+        QCOMPARE(link({notesId}, m_fixture->shipId), BookingService::LinkResult::Status::NotLinked);
         for (const EntryGroup &group : RuleEngine::loadGroups(LinkingFixture::Day, LinkingFixture::Day)) {
             QVERIFY(!group.entryIds.contains(notesId));
         }
@@ -345,6 +362,7 @@ private Q_SLOTS:
         // Settled as the service has it: kept linked when booked, free for one new link when not.
         m_presenter.answerNext(booked ? MessageBox::Yes : MessageBox::No);
         m_linker->settleEntries({notesId});
+        QVERIFY(settled());
         QVERIFY(LinkStore::unconfirmedAmong({m_fixture->notes}).isEmpty());
         // Nothing shows them as unconfirmed any longer.
         QVERIFY(!anyUnconfirmed(*m_linked));
@@ -354,6 +372,39 @@ private Q_SLOTS:
         }
         QCOMPARE(remoteEntries(), before + 1);
         QTRY_VERIFY(showsTheStore(*m_unlinked, *m_linked) && m_linked->totalTime() == 60);
+    }
+
+    // What is asked while the service is still asked waits its turn: linking the same entries twice
+    // books them once, and an unlink asked meanwhile takes them back after that.
+    void requestsMeanwhileWaitTheirTurn()
+    {
+        const QStringList ids{QString::number(m_fixture->report1), QString::number(m_fixture->notes)};
+        QList<BookingService::LinkResult::Status> statuses;
+        const auto record = [&statuses](BookingService::LinkResult::Status status) { statuses << status; };
+        m_linker->link(ids, QString::number(m_fixture->writeId), QString(), record);
+        QVERIFY(m_linker->isBusy());
+        m_linker->link(ids, QString::number(m_fixture->shipId), QString(), record);
+        m_linker->unlinkEntries(ids);
+        QVERIFY(settled());
+        QCOMPARE(statuses, (QList<BookingService::LinkResult::Status>{BookingService::LinkResult::Status::Linked,
+                                                                      BookingService::LinkResult::Status::NotLinked}));
+        QCOMPARE(m_fixture->requests("tavro.entries.addBulk").size(), 1);
+        QCOMPARE(m_fixture->requests("tavro.entries.delete").size(), 1);
+        QVERIFY(unlinked(m_fixture->report1) && unlinked(m_fixture->notes));
+        QVERIFY(showsTheStore(*m_unlinked, *m_linked));
+    }
+
+    // Quitting while a booking is asked for: its answer is never taken in, so the entries stay marked
+    // unconfirmed, never offered for a second booking until the user settles them.
+    void quitDuringBookingLeavesItToSettle()
+    {
+        m_linker->connectEntriesWithTask({QString::number(m_fixture->notes)}, QString::number(m_fixture->writeId),
+                                         QString());
+        QVERIFY(m_linker->isBusy());
+        m_fixture->models.reset();
+        QTest::qWait(200);
+        QCOMPARE(LinkStore::unconfirmedAmong({m_fixture->notes}), EntryIds{m_fixture->notes});
+        QCOMPARE(LinkingFixture::column(m_fixture->notes, "ext_task_id").toInt(), m_fixture->writeId);
     }
 
     // With the service out of reach nothing is booked, and both views go back to what is stored.

@@ -1,5 +1,6 @@
 #include "addtaskdialog.h"
 #include "addtasklistdialog.h"
+#include "apirequest.h"
 #include "devservicestore.h"
 #include "entrydragpayload.h"
 #include "linkingfixture.h"
@@ -12,6 +13,7 @@
 
 #include <QComboBox>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -109,6 +111,17 @@ private:
         QTest::mouseRelease(m_entries->viewport(), Qt::LeftButton, Qt::NoModifier, far);
     }
 
+    // The tree's calls to the service are over and their answers taken in.
+    bool answered() const
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_projects->findChildren<ApiRequest *>().isEmpty() && waited.elapsed() < 10000) {
+            QTest::qWait(10);
+        }
+        return m_projects->findChildren<ApiRequest *>().isEmpty();
+    }
+
     QList<DevServerRequest> adds() const { return m_fixture->requests("tavro.entries.addBulk"); }
 
 private Q_SLOTS:
@@ -159,6 +172,7 @@ private Q_SLOTS:
         }
         dragEditorTo(QStringLiteral("Write"), ctrl ? Qt::ControlModifier : Qt::NoModifier);
         QCOMPARE(m_entries->result, Qt::MoveAction);
+        QTRY_VERIFY(!m_models->linker.isBusy());
         QCOMPARE(adds().size(), 1);
         QVERIFY(adds().first().body.endsWith("&description=" + QUrl::toPercentEncoding(notes)));
         QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), task);
@@ -183,6 +197,7 @@ private Q_SLOTS:
         // The same payload is taken by a task.
         QCOMPARE(deliverDrop(m_projects.get(), pointOf(QStringLiteral("Review")), data.get(), Qt::NoModifier),
                  Qt::MoveAction);
+        QTRY_VERIFY(!m_models->linker.isBusy());
         QCOMPARE(LinkingFixture::column(m_fixture->report1, "ext_task_id").toInt(), m_fixture->reviewId);
     }
 
@@ -195,6 +210,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         m_projects->onMenuAddTaskList();
+        QVERIFY(answered());
         QCOMPARE(item(name)->parent(), item(QStringLiteral("Linking")));
         const QString id = item(name)->data(0, ProjectsTree::IdRole).toString();
         QCOMPARE(m_fixture->store()->taskList(id.toInt())->name, name);
@@ -216,6 +232,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         m_projects->onMenuAddTask();
+        QVERIFY(answered());
         QVERIFY(!item(name));
         m_projects->applyFilter(QString());
         QVERIFY(item(name));
@@ -236,6 +253,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         m_projects->onMenuAddTask();
+        QVERIFY(answered());
         m_projects->resize(220, 400);
         const auto toolTipAt = [this](const QString &text) {
             const QPoint point = pointOf(text);
@@ -261,6 +279,7 @@ private Q_SLOTS:
         m_projects->setCurrentItem(item(QStringLiteral("Review")));
         m_presenter.answerNext(MessageBox::Yes);
         m_projects->onMenuComplete();
+        QVERIFY(answered());
         QCOMPARE(m_presenter.lastTitle(), QStringLiteral("Confirm complete"));
         QVERIFY(m_fixture->store()->task(m_fixture->reviewId)->complete);
         QVERIFY(item(QStringLiteral("Review")) && item(QStringLiteral("Review"))->font(0).strikeOut());
@@ -275,6 +294,7 @@ private Q_SLOTS:
         m_projects->setCurrentItem(item(QStringLiteral("Review")));
         m_presenter.answerNext(MessageBox::Yes);
         m_projects->onMenuComplete();
+        QVERIFY(answered());
         QCOMPARE(m_fixture->requests("tavro.tasks.update").size(), 1);
         QVERIFY(item(QStringLiteral("Review")) && item(QStringLiteral("Review"))->font(0).strikeOut());
         QCOMPARE(m_presenter.lastTitle(), QStringLiteral("Tavro API Error"));

@@ -10,11 +10,12 @@
 #include <functional>
 
 // Records each batch as "task:id,id" (ids ascending, notes in brackets when given) instead of
-// talking to the service; can run code "during the wait".
+// talking to the service, and answers at once; can run code "during the wait".
 class FakeLinking final : public LinkingService
 {
 public:
-    bool connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes) override
+    void connectEntriesWithTask(const QStringList &ids, const QString &taskId, const QString &notes,
+                                const std::function<void(bool)> &done) override
     {
         QStringList sorted = ids;
         std::sort(sorted.begin(), sorted.end(),
@@ -24,7 +25,7 @@ public:
         if (duringCall) {
             duringCall();
         }
-        return result;
+        done(result);
     }
 
     QString summary() const { return calls.join(QLatin1Char(' ')); }

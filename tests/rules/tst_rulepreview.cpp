@@ -43,7 +43,7 @@ QString batchSummary(const TaskBatches &batches)
 {
     FakeLinking linking;
     for (auto batch = batches.cbegin(); batch != batches.cend(); ++batch) {
-        linking.connectEntriesWithTask(batch.value(), batch.key().taskId, QString());
+        linking.connectEntriesWithTask(batch.value(), batch.key().taskId, QString(), [](bool) {});
     }
     return linking.summary();
 }
