@@ -227,8 +227,13 @@ void Subsystems::connectWindow(const Window &window)
     auto *shown = new WindowShownWatch(m_window);
     m_session->setCountdownShown(shown->isShown());
     connect(shown, &WindowShownWatch::shownChanged, m_session, &Session::setCountdownShown);
-    connect(shown, &WindowShownWatch::shownChanged, this, [](bool isShown) {
-        if (!isShown) {
+    connect(shown, &WindowShownWatch::shownChanged, this, [views, timeline](bool isShown) {
+        if (isShown) {
+            views->wake();
+            timeline->wake();
+        } else {
+            views->rest();
+            timeline->rest();
             WindowCaches::release();
         }
     });

@@ -1,5 +1,6 @@
 #include "windowcaches.h"
 
+#include "database.h"
 #include "heaprelease.h"
 
 #include <QPixmapCache>
@@ -7,5 +8,6 @@
 void WindowCaches::release()
 {
     QPixmapCache::clear();
+    Database::releaseCache();
     returnFreeHeap();
 }

@@ -27,6 +27,10 @@ public:
     void showDay(const QDate &day);
     QDate day() const { return m_day; }
 
+    // While the window is hidden the strip lets go of the day and reads nothing; wake() reads it again.
+    void rest();
+    void wake();
+
     // The entry node holding `entryId` in a view's tree, or an invalid index.
     static QModelIndex findEntry(const EntryTreeView *view, qint64 entryId);
 
@@ -48,4 +52,5 @@ private:
     EntryTreeView *m_linked;
     QDate m_day;
     bool m_reloadPending = false;
+    bool m_resting = false;
 };
