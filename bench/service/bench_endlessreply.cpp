@@ -30,8 +30,10 @@ int main(int argc, char **argv)
     QElapsedTimer timer;
     timer.start();
     ApiRequest request(true);
-    QString reply;
-    const bool ok = request.get(QStringLiteral("tavro.test.null"), {}, reply, true);
+    QObject::connect(&request, &ApiRequest::finished, &app, &QCoreApplication::quit);
+    request.startGet(QStringLiteral("tavro.test.null"), {}, true);
+    app.exec();
+    const bool ok = request.isOk();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     const long after = peakRssKiB();
     std::printf("endless reply: %s after %.1f ms; service sent %lld MiB; peak RSS %ld KiB before, %ld KiB after "

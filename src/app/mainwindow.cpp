@@ -483,7 +483,7 @@ void MainWindow::describeAwayTime()
         return;
     }
     onTrayMenuShow();
-    AwayEditDialog dialog(this);
+    AwayEditDialog dialog(m_subsystems->entries(), this);
     dialog.entryIds = QStringList{QString::number(entry)};
     dialog.load();
     if (dialog.exec() != QDialog::Accepted) {
@@ -582,7 +582,7 @@ void MainWindow::on_actionLogout_triggered()
 
 void MainWindow::on_action_Timestamps_triggered()
 {
-    TimestampsDialog dialog(this);
+    TimestampsDialog dialog(m_subsystems->entries(), this);
     dialog.day = selectedDate();
     dialog.look = m_subsystems->appLook();
     dialog.load();

@@ -110,7 +110,7 @@ Subsystems::Subsystems(const Window &window, RecordingSources sources)
     m_linker = new EntryLinker(window.unlinkedTree, window.linkedTree, m_window);
     m_entryCommands = new EntryCommands(m_window);
     m_linking = std::make_unique<SubsystemsLinking>(this);
-    m_rules = new RuleCommands(m_context, m_linking.get(), m_window, m_metadata.get(), m_clock);
+    m_rules = new RuleCommands(m_context, m_linking.get(), m_entries, m_window, m_metadata.get(), m_clock);
     m_updateSchedule = new UpdateSchedule([this] { return m_updateChecker.get(); }, m_window, this);
     m_notifications = new DesktopNotifications(QDBusConnection::sessionBus(), BuildInfo::appId(), this);
     if (GnomeShellExtension::isGnomeWayland()) {
@@ -188,6 +188,8 @@ void Subsystems::connectWindow(const Window &window)
     EntryViews *views = window.views;
     StatusNotices *status = window.status;
     TimelineController *timeline = window.timeline;
+    timeline->setEntryReader(&m_entries);
+    views->unlinkedView()->setEntryReader(&m_entries);
     m_views = views;
     m_status = status;
     status->setNotifications(m_notifications);

@@ -3,6 +3,7 @@
 #include "database.h"
 #include "entrylinker.h"
 #include "recordingsources.h"
+#include "storedentries.h"
 
 #include <QObject>
 #include <QStringList>
@@ -65,6 +66,8 @@ public:
     Recorder *recorder() const { return m_recorder; }
     WindowProbe *probe() const { return m_probe.get(); }
     AppMetadata *metadata() const { return m_metadata.get(); }
+    // What the window's dialogs read of the stored entries.
+    const EntryReader &entries() const { return m_entries; }
     SuspendHandler *suspendHandler() const { return m_suspendHandler; }
     Session *session() const { return m_session; }
     RuleCommands *ruleCommands() const { return m_rules; }
@@ -108,6 +111,7 @@ private:
     RuleContext *m_context;
     Database m_database;
     bool m_databaseOpen = false;
+    StoredEntries m_entries;
     Clock *m_clock;
     std::unique_ptr<ForegroundWindowSource> m_windowSource;
     std::unique_ptr<IdleSource> m_idleSource;

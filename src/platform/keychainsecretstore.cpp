@@ -46,6 +46,8 @@ KeychainSecretStore::KeychainSecretStore(const QString &service)
 SecretStore::Result KeychainSecretStore::run(QKeychain::Job *job)
 {
     prepare(job);
+    // The program's one local event loop, on purpose: writes and removals run as the settings are
+    // saved, also while the program quits, when no later answer could be taken in. User input waits.
     QEventLoop loop;
     Result result = Result::Failed;
     bool finished = false;

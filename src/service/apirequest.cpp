@@ -7,7 +7,6 @@
 #include "settingsfile.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -101,19 +100,6 @@ bool ApiRequest::mayHaveArrived() const
 ApiRequest::~ApiRequest()
 {
     releaseReply();
-}
-
-bool ApiRequest::send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
-                      bool silentApiErrors)
-{
-    QEventLoop loop;
-    connect(this, &ApiRequest::finished, &loop, &QEventLoop::quit);
-    start(request, method, body, silentApiErrors);
-    if (m_running) {
-        loop.exec();
-    }
-    reply = m_reply;
-    return m_ok;
 }
 
 void ApiRequest::start(QNetworkRequest &request, const QString &method, const QByteArray &body, bool silentApiErrors)
@@ -243,19 +229,6 @@ ApiRequest *ApiRequest::then(QObject *context, const std::function<void(const Ap
         continuation(*this);
     });
     return this;
-}
-
-bool ApiRequest::get(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors)
-{
-    QNetworkRequest request = ApiCall::getRequest(method, parameters);
-    return send(request, QStringLiteral("GET"), QByteArray(), reply, silentApiErrors);
-}
-
-bool ApiRequest::post(const QString &method, const ApiCall::Parameters &parameters, QString &reply,
-                      bool silentApiErrors)
-{
-    QNetworkRequest request = ApiCall::postRequest(method);
-    return send(request, QStringLiteral("POST"), ApiCall::formBody(parameters), reply, silentApiErrors);
 }
 
 bool ApiRequest::isError(const QString &xml, QString &code, QString &message)

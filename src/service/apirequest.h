@@ -18,8 +18,8 @@ class QNetworkRequest;
 // One call to the Tavro service: sends the request and finishes once with the reply, an error, SSL
 // errors or the time-out. Failures are shown in message boxes ("Network error", "Tavro API Error")
 // unless the caller made them silent. Callers judge the reply's "status" themselves. start() returns
-// at once and tells the outcome with finished(); send() and its get()/post() wait for it in a local
-// event loop. Use one instance for one call at a time.
+// at once and tells the outcome with finished(), or to the continuation given to then(). Use one
+// instance for one call at a time.
 class ApiRequest : public QObject
 {
     Q_OBJECT
@@ -32,7 +32,7 @@ public:
     ApiRequest(QNetworkAccessManager *manager, bool silent);
     ~ApiRequest() override;
 
-    // "post" in any letter case is posted with the body; any other method is a GET. Returns at once.
+    // "post" in any letter case is posted with the body; any other method, the empty one too, is a GET.
     void start(QNetworkRequest &request, const QString &method, const QByteArray &body, bool silentApiErrors);
     // Builds the request of a service method (query items or form body) and starts it.
     void startGet(const QString &method, const ApiCall::Parameters &parameters, bool silentApiErrors);
@@ -41,13 +41,6 @@ public:
     // the request is deleted afterwards. When the context goes first, the call ends unseen.
     ApiRequest *then(QObject *context, const std::function<void(const ApiRequest &)> &continuation);
 
-    // "post" in any letter case is posted with the body; any other method, the empty one too, is a GET.
-    bool send(QNetworkRequest &request, const QString &method, const QByteArray &body, QString &reply,
-              bool silentApiErrors);
-    // Builds the request of a service method (query items or form body) and sends it.
-    bool get(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors);
-    bool post(const QString &method, const ApiCall::Parameters &parameters, QString &reply, bool silentApiErrors);
-
     static bool isError(const QString &xml, QString &code, QString &message);
     // The user-facing text of a QNetworkReply::NetworkError code; unknown codes give the number.
     static QString networkErrorText(int code);
@@ -55,7 +48,7 @@ public:
     bool isOk() const { return m_ok; }
     // The reply text of the last call; empty when it failed.
     QString reply() const { return m_reply; }
-    // The reply of the last send, parsed once (null when it was refused or is no document).
+    // The reply of the last call, parsed once (null when it was refused or is no document).
     const QDomDocument &document() const { return m_document; }
     // Only tests shorten the wait; the product always waits defaultTimeout.
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
@@ -63,7 +56,7 @@ public:
     // The wait of requests made from now on; only tests change it.
     static void setStandardTimeout(int milliseconds);
 
-    // After a failed send: false only when the request certainly never reached the service (no
+    // After a failed call: false only when the request certainly never reached the service (no
     // connection, name or TLS session could be made). A time-out or a broken connection may have
     // come after the service had carried the request out.
     bool mayHaveArrived() const;

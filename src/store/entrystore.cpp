@@ -73,11 +73,6 @@ QString EntryStore::dayEnd(const QDate &day)
     return TimeText::formatDateTime(QDateTime(day, QTime(23, 59, 59)));
 }
 
-QStringList EntryFilter::terms() const
-{
-    return splitSearchTerms(text);
-}
-
 QString EntryStore::filterClause(const EntryFilter &filter)
 {
     QString clause;

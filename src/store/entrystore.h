@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entryrow.h"
 #include "entrytime.h"
 #include "storeresult.h"
 
@@ -11,51 +12,12 @@
 #include <QStringList>
 #include <QVariant>
 
-// One row of the day query: an entry with its application.
-struct EntryRow
-{
-    qint64 id = 0;
-    qint64 applicationId = 0;
-    QString appPath;
-    QString appName;
-    QString title;
-    // Local time; from the day query with the UTC offset of their hour (Qt::OffsetFromUTC).
-    QDateTime start;
-    QDateTime end;
-    // Null while the remote service has not accepted the entry, or for unlinked entries.
-    QVariant extEntryId;
-    QVariant extTaskId;
-    QVariant extTasklistId;
-    QVariant extProjectId;
-
-    qint64 seconds() const { return EntryTime::seconds(start, end); }
-};
-
-// What the user typed to filter the entries. A term matches an entry's title or its application's
-// stored name, or an application whose name as shown (in the desktop's language) holds it: the
-// views know those names and put the applications here.
-struct EntryFilter
-{
-    EntryFilter() = default;
-    // A filter of stored texts only.
-    EntryFilter(const QString &filterText)
-        : text(filterText)
-    {}
-
-    QString text;
-    // By term: the applications shown under a name that holds it.
-    QHash<QString, QList<qint64>> shownNameMatches;
-
-    QStringList terms() const;
-    bool isEmpty() const { return text.trimmed().isEmpty(); }
-};
-
 // The statements that read and change a day's entries, all on the default connection.
 // Failures never show a box: they are logged and give an empty result, 0 or false.
 class EntryStore
 {
 public:
-    enum class Link { Unlinked, Linked };
+    using Link = EntryLink;
 
     // Per search term: the entry's title, its application's stored name or its shown name holds the term.
     static QString filterClause(const EntryFilter &filter);

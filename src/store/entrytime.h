@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entryrow.h"
 #include "stampparser.h"
 
 #include <QDateTime>
@@ -42,10 +43,7 @@ public:
     {
         return start && end && *end > *start ? *end - *start : 0;
     }
-    static qint64 seconds(const QDateTime &start, const QDateTime &end)
-    {
-        return start.isValid() && end.isValid() && start < end ? start.secsTo(end) : 0;
-    }
+    static qint64 seconds(const QDateTime &start, const QDateTime &end) { return stretchSeconds(start, end); }
 
     // The offsets to keep for a stretch: none when both stamps, read back in the local time zone,
     // name the instants they were taken at.

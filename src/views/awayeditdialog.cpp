@@ -1,12 +1,13 @@
 #include "awayeditdialog.h"
 
-#include "entrystore.h"
+#include "entryreader.h"
 #include "timetext.h"
 #include "ui_awayeditdialog.h"
 
-AwayEditDialog::AwayEditDialog(QWidget *parent)
+AwayEditDialog::AwayEditDialog(const EntryReader &entries, QWidget *parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::AwayEditDialog>())
+    , m_entries(entries)
 {
     m_ui->setupUi(this);
     m_ui->listPresets->insertItem(0, tr("On the phone"));
@@ -18,7 +19,7 @@ AwayEditDialog::~AwayEditDialog() = default;
 
 void AwayEditDialog::load()
 {
-    const QList<EntryRow> rows = EntryStore::entriesById(entryIds);
+    const QList<EntryRow> rows = m_entries.entriesById(entryIds);
     EntryRow last;
     qint64 total = 0;
     for (const EntryRow &row : rows) {

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class EntryReader;
+
 namespace Ui {
 class AwayEditDialog;
 }
@@ -16,7 +18,8 @@ class AwayEditDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit AwayEditDialog(QWidget *parent = nullptr);
+    // The entries are read from `entries`, not owned.
+    explicit AwayEditDialog(const EntryReader &entries, QWidget *parent = nullptr);
     ~AwayEditDialog() override;
 
     void load();
@@ -29,4 +32,5 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<Ui::AwayEditDialog> m_ui;
+    const EntryReader &m_entries;
 };

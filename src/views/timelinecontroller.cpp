@@ -1,6 +1,6 @@
 #include "timelinecontroller.h"
 
-#include "entrystore.h"
+#include "entryreader.h"
 #include "entrytreeview.h"
 #include "settings.h"
 #include "timelinestrip.h"
@@ -127,14 +127,14 @@ void TimelineController::reload()
     }
     QList<TimelineEntry> entries;
     const QStringList ignored = ignoredPaths();
-    for (const EntryStore::Link link : {EntryStore::Link::Unlinked, EntryStore::Link::Linked}) {
-        const QList<EntryRow> rows = EntryStore::dayEntries(m_day, link, QString(), 0);
+    for (const EntryLink link : {EntryLink::Unlinked, EntryLink::Linked}) {
+        const QList<EntryRow> rows = m_entries ? m_entries->dayEntries(m_day, link) : QList<EntryRow>();
         for (const EntryRow &row : rows) {
             if (ignored.contains(row.appPath, Qt::CaseInsensitive)) {
                 continue;
             }
             TimelineEntry entry = timelineEntry(row.id, row.start, row.end, row.appPath, row.appName, row.title);
-            entry.linked = link == EntryStore::Link::Linked;
+            entry.linked = link == EntryLink::Linked;
             entry.projectId = row.extProjectId.toString();
             entries << entry;
         }

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QObject>
 
+class EntryReader;
 class EntryTreeView;
 class TimelineStrip;
 class QItemSelectionModel;
@@ -20,6 +21,9 @@ class TimelineController : public QObject
 public:
     // Nothing is owned; the views may get their models later (call watchModels() then).
     TimelineController(TimelineStrip *strip, EntryTreeView *unlinked, EntryTreeView *linked, QObject *parent = nullptr);
+
+    // Where the day is read from (not owned); until it is set the strip stays empty.
+    void setEntryReader(const EntryReader *entries) { m_entries = entries; }
 
     // Follows the models and selections the views show now.
     void watchModels();
@@ -50,6 +54,7 @@ private:
     TimelineStrip *m_strip;
     EntryTreeView *m_unlinked;
     EntryTreeView *m_linked;
+    const EntryReader *m_entries = nullptr;
     QDate m_day;
     bool m_reloadPending = false;
     bool m_resting = false;

@@ -1,15 +1,16 @@
 #include "timestampsdialog.h"
 
-#include "entrystore.h"
+#include "entryreader.h"
 #include "timetext.h"
 #include "ui_timestampsdialog.h"
 
 #include <QDebug>
 #include <QLocale>
 
-TimestampsDialog::TimestampsDialog(QWidget *parent)
+TimestampsDialog::TimestampsDialog(const EntryReader &entries, QWidget *parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::TimestampsDialog>())
+    , m_entries(entries)
 {
     m_ui->setupUi(this);
     QHeaderView *header = m_ui->timestamps->header();
@@ -28,7 +29,7 @@ void TimestampsDialog::load()
     m_ui->timestamps->clear();
     m_ui->labelDate->setText(QLocale::system().toString(day, QLocale::LongFormat));
     const QString clock = QStringLiteral("hh:mm:ss");
-    const QList<EntryRow> rows = EntryStore::dayStretches(day, appPath, title);
+    const QList<EntryRow> rows = m_entries.dayStretches(day, appPath, title);
     for (const EntryRow &row : rows) {
         auto *item = new QTreeWidgetItem(m_ui->timestamps, {row.appName, row.title, row.start.toString(clock),
                                                             row.end.toString(clock), formatDuration(row.seconds())});

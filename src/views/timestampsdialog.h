@@ -2,6 +2,8 @@
 
 #include "applook.h"
 
+class EntryReader;
+
 #include <QDate>
 #include <QDialog>
 
@@ -18,7 +20,8 @@ class TimestampsDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit TimestampsDialog(QWidget *parent = nullptr);
+    // The entries are read from `entries`, not owned.
+    explicit TimestampsDialog(const EntryReader &entries, QWidget *parent = nullptr);
     ~TimestampsDialog() override;
 
     void load();
@@ -32,4 +35,5 @@ public:
 
 private:
     std::unique_ptr<Ui::TimestampsDialog> m_ui;
+    const EntryReader &m_entries;
 };

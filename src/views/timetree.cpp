@@ -164,12 +164,12 @@ void TimeTree::onMenuDelete()
 void TimeTree::onTimestamps()
 {
     const QModelIndexList names = selectedNames();
-    if (names.isEmpty()) {
+    if (names.isEmpty() || !m_entries) {
         return;
     }
     const QModelIndex index = names.first();
     const QString type = typeOf(index);
-    TimestampsDialog dialog(this);
+    TimestampsDialog dialog(*m_entries, this);
     if (type == QLatin1String("entry")) {
         dialog.appPath = entryModel()->itemProperty(index.parent(), QStringLiteral("app_path")).toString();
         dialog.title = entryModel()->itemProperty(index, QStringLiteral("title")).toString();
@@ -236,10 +236,10 @@ void TimeTree::onEditAwayEntry()
         return;
     }
     const QStringList ids = entryModel()->itemProperty(entry, QStringLiteral("entries")).toStringList();
-    if (ids.isEmpty()) {
+    if (ids.isEmpty() || !m_entries) {
         return;
     }
-    AwayEditDialog dialog(this);
+    AwayEditDialog dialog(*m_entries, this);
     dialog.entryIds = ids;
     dialog.load();
     if (dialog.exec() == QDialog::Accepted) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class EntryReader;
 class QDrag;
 
 // The unlinked entries of the day ("appList"): link, delete, drag, exclude, never record, copy,
@@ -30,6 +31,8 @@ public:
     explicit TimeTree(QWidget *parent = nullptr);
 
     void setLinkDialog(LinkDialog dialog) { m_linkDialog = std::move(dialog); }
+    // What the details and the away time's description read (not owned); without it they offer nothing.
+    void setEntryReader(const EntryReader *entries) { m_entries = entries; }
     // Column widths, then the header state and geometry saved under "UnlinkedListState" and
     // "UnlinkedListGeometry".
     void restoreHeaderState();
@@ -82,6 +85,7 @@ private:
 
     QPoint m_pressPosition;
     LinkDialog m_linkDialog;
+    const EntryReader *m_entries = nullptr;
     QAction *m_link = nullptr;
     QAction *m_exclude = nullptr;
     QAction *m_neverRecord = nullptr;

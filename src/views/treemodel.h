@@ -1,7 +1,7 @@
 #pragma once
 
 #include "applook.h"
-#include "entrystore.h"
+#include "entryrow.h"
 
 #include <QAbstractItemModel>
 #include <QDate>
@@ -116,7 +116,7 @@ private:
     QModelIndex indexFor(TreeItem *item) const;
     // Expands every node above an entry node holding one of `ids`; true when `node` holds one.
     bool expandHolding(TreeItem *node, const QSet<QString> &ids);
-    EntryStore::Link link() const { return m_linked ? EntryStore::Link::Linked : EntryStore::Link::Unlinked; }
+    EntryLink link() const { return m_linked ? EntryLink::Linked : EntryLink::Unlinked; }
     // The filter text with the applications whose shown name holds a term.
     EntryFilter entryFilter() const;
     // The time the tree would hold with no filter and no threshold.

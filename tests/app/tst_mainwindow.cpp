@@ -568,6 +568,31 @@ private Q_SLOTS:
         QCOMPARE(Settings::instance()->value(Setting::Password), QString());
     }
 
+    // While the session asks the service, neither "Log In..." nor "Log Out" is offered: a second sign-in
+    // cannot start beside the first.
+    void signInOrOutOfferedOnlyBetweenCalls()
+    {
+        DevServer server;
+        QVERIFY(server.listen());
+        server.setDelay(300, QStringLiteral("tavro.auth.login"));
+        writeIni(signedIn(server));
+        m_window = std::make_unique<MainWindow>();
+        m_window->session()->setRetryInterval(0);
+        QList<bool> offeredWhileBusy;
+        QObject watcher;
+        connect(m_window->session(), &Session::busyChanged, &watcher, [&](bool busy) {
+            if (busy) {
+                offeredWhileBusy << child<QAction>("actionLogin")->isEnabled()
+                                 << child<QAction>("actionLogout")->isEnabled();
+            }
+        });
+        QTRY_VERIFY(m_window->isInitialised());
+        QCOMPARE(offeredWhileBusy, (QList<bool>{false, false}));
+        QVERIFY(m_window->session()->isLoggedIn());
+        QVERIFY(!child<QAction>("actionLogin")->isEnabled());
+        QVERIFY(child<QAction>("actionLogout")->isEnabled());
+    }
+
     void settingsTurnStartAtLoginOnAndOff()
     {
         start();

@@ -5,6 +5,7 @@
 #include "rulesdialog.h"
 #include "ruletestdb.h"
 #include "settings.h"
+#include "storedentries.h"
 
 #include <QListWidget>
 #include <QTest>
@@ -29,6 +30,7 @@ class TestRuleCommands : public QObject
 
 private:
     RuleTestDb m_db;
+    const StoredEntries m_entries;
     RecordingPresenter m_presenter;
     FakeContext m_context;
     FakeLinking m_linking;
@@ -51,7 +53,7 @@ private Q_SLOTS:
               QString(),
               {{5, QStringLiteral("List"), true, {{4, QStringLiteral("<a href='x'>Task</a>")}}}}}});
         int runs = 0;
-        RuleCommands commands(&m_context, &m_linking, nullptr, nullptr, &m_clock);
+        RuleCommands commands(&m_context, &m_linking, m_entries, nullptr, nullptr, &m_clock);
         const auto check = [&](QDialog *list) {
             auto *description = list->findChild<QTextBrowser *>(QStringLiteral("description"));
             auto *rules = list->findChild<QListWidget *>(QStringLiteral("rules"));

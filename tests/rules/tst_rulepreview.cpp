@@ -6,6 +6,7 @@
 #include "rulepreview.h"
 #include "rulepreviewdialog.h"
 #include "ruletestdb.h"
+#include "storedentries.h"
 
 #include <QDateEdit>
 #include <QLineEdit>
@@ -55,6 +56,7 @@ class TestRulePreview : public QObject
 
 private:
     RuleTestDb m_db;
+    const StoredEntries m_entries;
     int m_editor = 0;
     int m_mail = 0;
     int m_shell = 0;
@@ -159,7 +161,7 @@ private Q_SLOTS:
         FakeContext context;
         FakeLinking linking;
         FakeClock clock;
-        RuleCommands commands(&context, &linking, nullptr, nullptr, &clock);
+        RuleCommands commands(&context, &linking, m_entries, nullptr, nullptr, &clock);
         QList<qint64> seconds;
         commands.setDialogRunner([&](QDialog *dialog) {
             auto *editor = qobject_cast<AddRuleDialog *>(dialog);
@@ -194,7 +196,7 @@ private Q_SLOTS:
                 ++reads;
                 return RuleStore::loadActiveRules();
             },
-            Day, &clock);
+            m_entries, Day, &clock);
         QCOMPARE(reads, 1);
         QCOMPARE(dialog.preview().rules.at(0).seconds, 900);
         QSignalSpy refreshed(&dialog, &RulePreviewDialog::refreshed);

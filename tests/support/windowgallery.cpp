@@ -21,6 +21,7 @@
 #include "session.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
+#include "storedentries.h"
 #include "timestampsdialog.h"
 #include "weekview.h"
 #include "windowinfo.h"
@@ -112,12 +113,13 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
     opened(new ApplicationPathDialog(window), &dialogs);
     opened(new ExportDialog(day, nullptr, window), &dialogs);
 
-    auto *timestamps = new TimestampsDialog(window);
+    static const StoredEntries entries;
+    auto *timestamps = new TimestampsDialog(entries, window);
     timestamps->day = day;
     timestamps->load();
     opened(timestamps, &dialogs);
 
-    auto *away = new AwayEditDialog(window);
+    auto *away = new AwayEditDialog(entries, window);
     away->load();
     opened(away, &dialogs);
 
@@ -146,7 +148,7 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
     opened(rule, &dialogs);
 
     opened(new ApplyRulesForDateRangeDialog(nullptr, window), &dialogs);
-    auto *preview = new RulePreviewDialog([] { return RuleStore::loadActiveRules(); }, day, nullptr, window);
+    auto *preview = new RulePreviewDialog([] { return RuleStore::loadActiveRules(); }, entries, day, nullptr, window);
     preview->refresh();
     opened(preview, &dialogs);
 

@@ -1,4 +1,5 @@
 #include "awayeditdialog.h"
+#include "storedentries.h"
 #include "timestampsdialog.h"
 #include "viewtestdb.h"
 
@@ -11,7 +12,8 @@ namespace {
 // The rows as "application|title|from|to|duration", after loading `appPath` and `title` of Day.
 QStringList timestamps(const QString &appPath, const QString &title = QString())
 {
-    TimestampsDialog dialog;
+    const StoredEntries entries;
+    TimestampsDialog dialog(entries);
     dialog.day = Day;
     dialog.appPath = appPath;
     dialog.title = title;
@@ -74,7 +76,8 @@ private Q_SLOTS:
     void awayWithOneStretch()
     {
         const qint64 id = addEntry(m_away, QStringLiteral("at 12:00:00"), QStringLiteral("12:00:00"), 1530);
-        AwayEditDialog dialog;
+        const StoredEntries entries;
+        AwayEditDialog dialog(entries);
         dialog.entryIds = QStringList{QString::number(id)};
         dialog.load();
         QVERIFY(!dialog.findChild<QWidget *>(QStringLiteral("widgetTimes"))->isHidden());
@@ -90,7 +93,8 @@ private Q_SLOTS:
         for (const auto &[start, secs] : {std::pair{"09:00:00", 600}, {"10:00:00", 300}, {"11:00:00", 45}}) {
             ids << QString::number(addEntry(m_away, QStringLiteral("Meeting"), QLatin1String(start), secs));
         }
-        AwayEditDialog dialog;
+        const StoredEntries entries;
+        AwayEditDialog dialog(entries);
         dialog.entryIds = ids;
         dialog.load();
         QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("widgetTimes"))->isHidden());

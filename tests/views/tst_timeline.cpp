@@ -1,5 +1,6 @@
 #include "contrast.h"
 #include "entrieslist.h"
+#include "storedentries.h"
 #include "timelinecontroller.h"
 #include "timelinelayout.h"
 #include "timelinestrip.h"
@@ -213,6 +214,8 @@ private Q_SLOTS:
         TimelineStrip strip;
         strip.resize(1200, strip.minimumSizeHint().height());
         TimelineController controller(&strip, &unlinkedView, &linkedView);
+        const StoredEntries entries;
+        controller.setEntryReader(&entries);
         controller.watchModels();
         controller.showDay(Day);
         QTRY_COMPARE(strip.layout().entries().size(), 3);

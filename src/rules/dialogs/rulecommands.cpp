@@ -11,11 +11,12 @@
 #include <QDialog>
 #include <QWidget>
 
-RuleCommands::RuleCommands(RuleContext *context, LinkingService *linking, QWidget *window, AppMetadata *metadata,
-                           Clock *clock)
+RuleCommands::RuleCommands(RuleContext *context, LinkingService *linking, const EntryReader &entries, QWidget *window,
+                           AppMetadata *metadata, Clock *clock)
     : QObject(window)
     , m_context(context)
     , m_window(window)
+    , m_entries(entries)
     , m_metadata(metadata)
     , m_clock(clock)
     , m_engine(new RuleEngine(linking, this))
@@ -141,7 +142,7 @@ void RuleCommands::onApplyRulesForDateRange()
 
 void RuleCommands::showRulePreview()
 {
-    RulePreviewDialog dialog(&RuleStore::loadActiveRules, m_context->selectedDate(), m_clock, m_window);
+    RulePreviewDialog dialog(&RuleStore::loadActiveRules, m_entries, m_context->selectedDate(), m_clock, m_window);
     connect(&dialog, &RulePreviewDialog::applyRequested, m_engine, &RuleEngine::applyRules);
     m_runDialog(&dialog);
 }
@@ -153,7 +154,7 @@ void RuleCommands::offerPreview(AddRuleDialog *editor, int ruleId)
             // Reads the widgets only; the rule is stored when the editor is accepted.
             return RulePreview::withEditedRule(RuleStore::loadActiveRules(), ruleId, editor->editedFields());
         };
-        auto *preview = new RulePreviewDialog(rules, m_context->selectedDate(), m_clock, editor);
+        auto *preview = new RulePreviewDialog(rules, m_entries, m_context->selectedDate(), m_clock, editor);
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->setApplyOffered(false);
         connect(editor, &AddRuleDialog::fieldsEdited, preview, &RulePreviewDialog::scheduleRefresh);

@@ -12,6 +12,7 @@
 class AddRuleDialog;
 class AppMetadata;
 class Clock;
+class EntryReader;
 class LinkingService;
 class QDialog;
 class QWidget;
@@ -40,10 +41,11 @@ class RuleCommands : public QObject
     Q_OBJECT
 
 public:
-    // None of the pointers is owned. `window` parents the dialogs and message boxes; `metadata`
-    // (may be null) gives application icons; `clock` (may be null) dates the range presets.
-    RuleCommands(RuleContext *context, LinkingService *linking, QWidget *window, AppMetadata *metadata = nullptr,
-                 Clock *clock = nullptr);
+    // Nothing is owned. `entries` names the applications in the previews; `window` parents the
+    // dialogs and message boxes; `metadata` (may be null) gives application icons; `clock` (may be
+    // null) dates the range presets.
+    RuleCommands(RuleContext *context, LinkingService *linking, const EntryReader &entries, QWidget *window,
+                 AppMetadata *metadata = nullptr, Clock *clock = nullptr);
 
     // The engine of the runs started here; follow its signals for progress, reloads and the
     // running state (disable the apply commands while it runs).
@@ -80,6 +82,7 @@ private:
 
     RuleContext *m_context;
     QWidget *m_window;
+    const EntryReader &m_entries;
     AppMetadata *m_metadata;
     Clock *m_clock;
     RuleEngine *m_engine;

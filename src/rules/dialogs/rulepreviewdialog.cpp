@@ -1,7 +1,7 @@
 #include "rulepreviewdialog.h"
 
 #include "daterangepicker.h"
-#include "entrystore.h"
+#include "entryreader.h"
 #include "projectscatalogue.h"
 #include "timetext.h"
 
@@ -39,9 +39,11 @@ void addGroups(QTreeWidgetItem *parent, const QList<EntryGroup> &groups, const Q
 
 } // namespace
 
-RulePreviewDialog::RulePreviewDialog(RulesSource rules, const QDate &selectedDay, Clock *clock, QWidget *parent)
+RulePreviewDialog::RulePreviewDialog(RulesSource rules, const EntryReader &entries, const QDate &selectedDay,
+                                     Clock *clock, QWidget *parent)
     : QDialog(parent)
     , m_rules(std::move(rules))
+    , m_entries(entries)
     , m_range(new DateRangePicker(clock, this))
     , m_tree(new QTreeWidget(this))
 {
@@ -93,7 +95,7 @@ void RulePreviewDialog::refresh()
 
 void RulePreviewDialog::display(const RulePreview &preview)
 {
-    const QHash<qint64, QString> appNames = EntryStore::applicationNames();
+    const QHash<qint64, QString> appNames = m_entries.applicationNames();
     m_tree->clear();
     auto *byRule = new QTreeWidgetItem(m_tree, {tr("By rule")});
     for (const RulePreview::RuleResult &rule : preview.rules) {

@@ -9,6 +9,7 @@
 
 class Clock;
 class DateRangePicker;
+class EntryReader;
 class QPushButton;
 class QTreeWidget;
 
@@ -25,8 +26,9 @@ public:
 
     static constexpr int RefreshDelayMs = 300;
 
-    // `clock` is not owned; null means the system clock.
-    RulePreviewDialog(RulesSource rules, const QDate &selectedDay, Clock *clock = nullptr, QWidget *parent = nullptr);
+    // `entries` names the applications and is not owned; nor is `clock`, where null means the system clock.
+    RulePreviewDialog(RulesSource rules, const EntryReader &entries, const QDate &selectedDay, Clock *clock = nullptr,
+                      QWidget *parent = nullptr);
 
     const RulePreview &preview() const { return m_preview; }
     DateRangePicker *rangePicker() const { return m_range; }
@@ -50,6 +52,7 @@ private:
     void display(const RulePreview &preview);
 
     RulesSource m_rules;
+    const EntryReader &m_entries;
     DateRangePicker *m_range;
     QTreeWidget *m_tree;
     QPushButton *m_apply;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "entryrow.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the views read of the stored entries. The store answers; the composition root hands it to
+// the views, which never reach the store themselves.
+class EntryReader
+{
+public:
+    virtual ~EntryReader() = default;
+
+    // The day's entries in the link state, unfiltered.
+    virtual QList<EntryRow> dayEntries(const QDate &day, EntryLink link) const = 0;
+    // The unlinked stretches of the day in start order; an empty path or title leaves that condition out.
+    virtual QList<EntryRow> dayStretches(const QDate &day, const QString &appPath, const QString &title) const = 0;
+    // Start, end and title of the listed entries; ids that no longer exist give no row.
+    virtual QList<EntryRow> entriesById(const QStringList &ids) const = 0;
+    // Display name of every application by id.
+    virtual QHash<qint64, QString> applicationNames() const = 0;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "entryreader.h"
+
+// The views' reading of the entries, answered by the store's statements.
+class StoredEntries final : public EntryReader
+{
+public:
+    QList<EntryRow> dayEntries(const QDate &day, EntryLink link) const override;
+    QList<EntryRow> dayStretches(const QDate &day, const QString &appPath, const QString &title) const override;
+    QList<EntryRow> entriesById(const QStringList &ids) const override;
+    QHash<qint64, QString> applicationNames() const override;
+};
