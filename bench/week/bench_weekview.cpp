@@ -108,7 +108,7 @@ int main(int argc, char **argv)
     report("paint:                ", paint);
     report("read figures:         ", read);
     report("read and paint:       ", week);
-    out << "  week recorded " << formatDuration(WeekFigures::total(days).recorded) << ", still to book "
-        << formatDuration(WeekFigures::total(days).toBook) << "\n";
+    out << "  week recorded " << formatDuration(WeekDays::total(days).recorded) << ", still to book "
+        << formatDuration(WeekDays::total(days).toBook) << "\n";
     return 0;
 }

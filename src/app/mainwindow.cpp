@@ -336,7 +336,7 @@ void MainWindow::initCalendarDaysWithEntries()
 
 void MainWindow::createWeekView()
 {
-    m_weekView = new WeekView(this);
+    m_weekView = new WeekView(m_subsystems->entries(), this);
     m_weekView->setObjectName(QStringLiteral("weekView"));
     m_weekView->setWindowFlag(Qt::Window);
     auto *action = new QAction(tr("&Week"), this);

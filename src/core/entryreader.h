@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dayfigures.h"
 #include "entryrow.h"
 
 #include <QDate>
@@ -23,4 +24,6 @@ public:
     virtual QList<EntryRow> entriesById(const QStringList &ids) const = 0;
     // Display name of every application by id.
     virtual QHash<qint64, QString> applicationNames() const = 0;
+    // The seven days from `monday`, leaving out the applications at `ignoredPaths`.
+    virtual QList<DayFigures> weekFigures(const QDate &monday, const QStringList &ignoredPaths) const = 0;
 };

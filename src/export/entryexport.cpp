@@ -26,7 +26,7 @@ QList<DayFigures> dayFigures(const QDate &from, const QDate &to, bool *ok)
 {
     QList<DayFigures> days;
     *ok = true;
-    for (QDate monday = WeekFigures::weekStart(from); *ok && monday <= to; monday = monday.addDays(7)) {
+    for (QDate monday = WeekDays::weekStart(from); *ok && monday <= to; monday = monday.addDays(7)) {
         for (const DayFigures &day : WeekFigures::load(monday, {}, ok)) {
             if (day.date >= from && day.date <= to) {
                 days << day;

@@ -1,6 +1,7 @@
 #include "storedentries.h"
 
 #include "entrystore.h"
+#include "weekfigures.h"
 
 QList<EntryRow> StoredEntries::dayEntries(const QDate &day, EntryLink link) const
 {
@@ -20,4 +21,9 @@ QList<EntryRow> StoredEntries::entriesById(const QStringList &ids) const
 QHash<qint64, QString> StoredEntries::applicationNames() const
 {
     return EntryStore::applicationNames();
+}
+
+QList<DayFigures> StoredEntries::weekFigures(const QDate &monday, const QStringList &ignoredPaths) const
+{
+    return WeekFigures::load(monday, ignoredPaths);
 }

@@ -10,4 +10,5 @@ public:
     QList<EntryRow> dayStretches(const QDate &day, const QString &appPath, const QString &title) const override;
     QList<EntryRow> entriesById(const QStringList &ids) const override;
     QHash<qint64, QString> applicationNames() const override;
+    QList<DayFigures> weekFigures(const QDate &monday, const QStringList &ignoredPaths) const override;
 };

@@ -48,11 +48,6 @@ bool readStamp(const SqliteStatement &row, int column, QDate *date, QTime *time)
 }
 } // namespace
 
-QDate WeekFigures::weekStart(const QDate &day)
-{
-    return day.addDays(1 - day.dayOfWeek());
-}
-
 QList<DayFigures> WeekFigures::load(const QDate &monday, const QStringList &ignoredPaths, bool *ok)
 {
     QList<DayFigures> days;
@@ -139,18 +134,4 @@ QList<DayFigures> WeekFigures::load(const QDate &monday, const QStringList &igno
         }
     }
     return days;
-}
-
-DayFigures WeekFigures::total(const QList<DayFigures> &days)
-{
-    DayFigures sum;
-    sum.date = days.isEmpty() ? QDate() : days.first().date;
-    for (const DayFigures &day : days) {
-        sum.recorded += day.recorded;
-        sum.linked += day.linked;
-        sum.unlinked += day.unlinked;
-        sum.away += day.away;
-        sum.toBook += day.toBook;
-    }
-    return sum;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "weekfigures.h"
+#include "dayfigures.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,5 +1,6 @@
 #include "weekview.h"
 
+#include "entryreader.h"
 #include "timetext.h"
 #include "weekchart.h"
 
@@ -9,8 +10,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-WeekView::WeekView(QWidget *parent)
+WeekView::WeekView(const EntryReader &entries, QWidget *parent)
     : QWidget(parent)
+    , m_entries(entries)
     , m_previous(new QToolButton(this))
     , m_next(new QToolButton(this))
     , m_title(new QLabel(this))
@@ -46,14 +48,14 @@ WeekView::WeekView(QWidget *parent)
 
 void WeekView::showWeek(const QDate &day, const QStringList &ignoredPaths)
 {
-    m_weekStart = WeekFigures::weekStart(day);
+    m_weekStart = WeekDays::weekStart(day);
     m_ignoredPaths = ignoredPaths;
     reload();
 }
 
 void WeekView::reload()
 {
-    setDays(WeekFigures::load(m_weekStart, m_ignoredPaths));
+    setDays(m_entries.weekFigures(m_weekStart, m_ignoredPaths));
 }
 
 void WeekView::setDays(const QList<DayFigures> &days)
@@ -66,7 +68,7 @@ void WeekView::setDays(const QList<DayFigures> &days)
                          .arg(locale.toString(m_weekStart, QLocale::ShortFormat),
                               locale.toString(m_weekStart.addDays(6), QLocale::ShortFormat)));
     m_chart->setDays(days);
-    const DayFigures week = WeekFigures::total(days);
+    const DayFigures week = WeekDays::total(days);
     m_totals->setText(tr("Week: recorded %1, linked %2, unlinked %3, away %4; still to book %5")
                           .arg(formatDuration(week.recorded), formatDuration(week.linked),
                                formatDuration(week.unlinked), formatDuration(week.away), formatDuration(week.toBook)));

@@ -1,22 +1,24 @@
 #pragma once
 
-#include "weekfigures.h"
+#include "dayfigures.h"
 
 #include <QDate>
 #include <QWidget>
 
+class EntryReader;
 class QLabel;
 class QToolButton;
 class WeekChart;
 
 // A week at a glance: previous and next week, the chart of its days and the week's totals. It
-// reads the week's figures itself; a click on a day asks the window to open it.
+// reads the week's figures from the entries; a click on a day asks the window to open it.
 class WeekView : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit WeekView(QWidget *parent = nullptr);
+    // The figures are read from `entries`, not owned.
+    explicit WeekView(const EntryReader &entries, QWidget *parent = nullptr);
 
     // Shows the week holding `day`, read afresh, leaving out the applications in `ignoredPaths`.
     void showWeek(const QDate &day, const QStringList &ignoredPaths);
@@ -35,6 +37,7 @@ Q_SIGNALS:
     void dayActivated(const QDate &day);
 
 private:
+    const EntryReader &m_entries;
     QDate m_weekStart;
     QStringList m_ignoredPaths;
     QToolButton *m_previous = nullptr;

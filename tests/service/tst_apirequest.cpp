@@ -373,8 +373,9 @@ private Q_SLOTS:
         QVERIFY(!get(request, QStringLiteral("tavro.test.null"), {}, reply, false));
         QVERIFY(abortedBeforeTheBox);
         QVERIFY2(m_boxes->lastText().contains(QStringLiteral("larger than 16 MB")), qPrintable(m_boxes->lastText()));
-        // Sent, not necessarily read: at most the limit and what the socket buffers held.
-        QVERIFY2(sentWhenShown < 2 * ApiReply::MaxReplyBytes, QByteArray::number(sentWhenShown).constData());
+        // Sent, not necessarily read: the limit plus what the buffers on the way held. On loopback the
+        // kernel's autotuned socket buffers and the network thread's read-ahead reached 35 MB under load.
+        QVERIFY2(sentWhenShown < 4 * ApiReply::MaxReplyBytes, QByteArray::number(sentWhenShown).constData());
         QVERIFY(reply.isEmpty());
     }
 

@@ -81,11 +81,11 @@ private Q_SLOTS:
 
     void weekStartsOnMonday()
     {
-        QCOMPARE(WeekFigures::weekStart(Monday), Monday);
-        QCOMPARE(WeekFigures::weekStart(Sunday), Monday);
-        QCOMPARE(WeekFigures::weekStart(QDate(2026, 10, 22)), Monday);
+        QCOMPARE(WeekDays::weekStart(Monday), Monday);
+        QCOMPARE(WeekDays::weekStart(Sunday), Monday);
+        QCOMPARE(WeekDays::weekStart(QDate(2026, 10, 22)), Monday);
         // Across a year's end.
-        QCOMPARE(WeekFigures::weekStart(QDate(2027, 1, 1)), QDate(2026, 12, 28));
+        QCOMPARE(WeekDays::weekStart(QDate(2027, 1, 1)), QDate(2026, 12, 28));
     }
 
     void daysAddUpByLinkState()
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QVERIFY(days.at(3).shares.isEmpty());
         QCOMPARE(seconds(days.at(6)), (QList<qint64>{3600, 0, 3600, 0, 3600}));
 
-        const DayFigures week = WeekFigures::total(days);
+        const DayFigures week = WeekDays::total(days);
         QCOMPARE(week.date, Monday);
         QCOMPARE(seconds(week), (QList<qint64>{13500, 3600, 9000, 900, 10200}));
     }
@@ -118,7 +118,7 @@ private Q_SLOTS:
     {
         const QList<DayFigures> days = WeekFigures::load(Monday, {QStringLiteral("/usr/bin/chat")});
         QCOMPARE(seconds(days.at(2)), (QList<qint64>{0, 0, 0, 0, 0}));
-        QCOMPARE(WeekFigures::total(days).recorded, 11700);
+        QCOMPARE(WeekDays::total(days).recorded, 11700);
     }
 
     void clockChangesCountRealSeconds()
@@ -142,7 +142,7 @@ private Q_SLOTS:
         const QList<DayFigures> days = WeekFigures::load(Monday, {}, &ok);
         QVERIFY(!ok);
         QCOMPARE(days.size(), 7);
-        QCOMPARE(WeekFigures::total(days).recorded, 0);
+        QCOMPARE(WeekDays::total(days).recorded, 0);
     }
 };
 

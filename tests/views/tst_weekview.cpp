@@ -1,3 +1,4 @@
+#include "storedentries.h"
 #include "timelinelayout.h"
 #include "timetext.h"
 #include "viewtestdb.h"
@@ -21,6 +22,7 @@ class TestWeekView : public QObject
 private:
     std::unique_ptr<ViewTest::TestDatabase> m_db;
     qint64 m_editor = 0;
+    const StoredEntries m_entries;
 
 private Q_SLOTS:
     void init()
@@ -36,7 +38,7 @@ private Q_SLOTS:
 
     void showsTheWeekOfTheDay()
     {
-        WeekView view;
+        WeekView view(m_entries);
         view.showWeek(ViewTest::Day, {});
         QCOMPARE(view.weekStart(), Monday);
         const QList<DayFigures> &days = view.chart()->days();
@@ -53,22 +55,22 @@ private Q_SLOTS:
         QTest::mouseClick(view.previousButton(), Qt::LeftButton);
         QTest::mouseClick(view.previousButton(), Qt::LeftButton);
         QCOMPARE(view.weekStart(), Monday.addDays(-7));
-        QCOMPARE(WeekFigures::total(view.chart()->days()).recorded, 0);
+        QCOMPARE(WeekDays::total(view.chart()->days()).recorded, 0);
     }
 
     void excludedApplicationsStayOut()
     {
-        WeekView view;
+        WeekView view(m_entries);
         view.showWeek(ViewTest::Day, {QStringLiteral("/usr/bin/editor")});
-        QCOMPARE(WeekFigures::total(view.chart()->days()).recorded, 0);
+        QCOMPARE(WeekDays::total(view.chart()->days()).recorded, 0);
         // Still left out after moving to another week.
         QTest::mouseClick(view.nextButton(), Qt::LeftButton);
-        QCOMPARE(WeekFigures::total(view.chart()->days()).recorded, 0);
+        QCOMPARE(WeekDays::total(view.chart()->days()).recorded, 0);
     }
 
     void clickOpensTheDay()
     {
-        WeekView view;
+        WeekView view(m_entries);
         view.resize(700, 400);
         view.showWeek(ViewTest::Day, {});
         view.show();
@@ -101,7 +103,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, keys);
         QFETCH(QDate, opened);
-        WeekView view;
+        WeekView view(m_entries);
         view.showWeek(ViewTest::Day, {});
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
