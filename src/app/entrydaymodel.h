@@ -26,6 +26,8 @@ public:
     virtual void setFilterText(const QString &text) = 0;
     virtual void setGroupByHour(bool on) = 0;
     virtual void reload() = 0;
+    // Lets go of the day's nodes until the next reload.
+    virtual void release() = 0;
     // A stretch the recorder has just stored for the shown day.
     virtual void addEntry(const QDateTime &start, qint64 entryId) = 0;
     // The day total in seconds, and a node's time and kind ("app", "hour", "entry", "project", ...),

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 
 EntryViews::EntryViews(TimeTree *unlinked, QLabel *unlinkedTotal, EntriesList *linked, QLabel *linkedTotal,
                        QObject *parent)
@@ -165,9 +166,38 @@ void EntryViews::reloadKeepingExpandedNodes()
     reloadLinkedKeepingExpandedNodes();
 }
 
+void EntryViews::rest()
+{
+    if (m_resting) {
+        return;
+    }
+    saveExpandedNodes();
+    m_unlinkedScroll = m_unlinkedView->verticalScrollBar()->value();
+    m_linkedScroll = m_linkedView->verticalScrollBar()->value();
+    for (EntryDayModel *model : {m_unlinked, m_linked}) {
+        if (model) {
+            model->release();
+        }
+    }
+    m_resting = true;
+}
+
+void EntryViews::wake()
+{
+    if (!m_resting) {
+        return;
+    }
+    m_resting = false;
+    reloadUnlinkedKeepingExpandedNodes();
+    reloadLinkedKeepingExpandedNodes();
+    m_unlinkedView->verticalScrollBar()->setValue(m_unlinkedScroll);
+    m_linkedView->verticalScrollBar()->setValue(m_linkedScroll);
+}
+
 void EntryViews::addRecorded(const QDate &shownDay, const QDateTime &start, qint64 entryId)
 {
-    if (m_unlinked && start.date() == shownDay) {
+    // A resting view rebuilds the whole day when it wakes.
+    if (m_unlinked && !m_resting && start.date() == shownDay) {
         m_unlinked->addEntry(start, entryId);
     }
 }

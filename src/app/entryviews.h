@@ -46,6 +46,10 @@ public:
     void restoreExpandedNodes();
     void reloadUnlinkedKeepingExpandedNodes();
     void reloadLinkedKeepingExpandedNodes();
+    // While the window is hidden the views let go of the day: nodes, open nodes and scroll places
+    // are kept aside, stretches recorded meanwhile wait, and wake() rebuilds the day as it was.
+    void rest();
+    void wake();
     // A stretch the recorder stored; shown when it started on `shownDay`.
     void addRecorded(const QDate &shownDay, const QDateTime &start, qint64 entryId);
 
@@ -71,4 +75,7 @@ private:
     QLabel *m_linkedTotal;
     EntryDayModel *m_unlinked = nullptr;
     EntryDayModel *m_linked = nullptr;
+    bool m_resting = false;
+    int m_unlinkedScroll = 0;
+    int m_linkedScroll = 0;
 };

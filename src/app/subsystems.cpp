@@ -34,6 +34,7 @@
 #include "updatechecker.h"
 #include "updatecheckerfactory.h"
 #include "updateschedule.h"
+#include "windowcaches.h"
 #include "windowprobe.h"
 #include "windowshownwatch.h"
 
@@ -234,6 +235,16 @@ void Subsystems::connectWindow(const Window &window)
     auto *shown = new WindowShownWatch(m_window);
     m_session->setCountdownShown(shown->isShown());
     connect(shown, &WindowShownWatch::shownChanged, m_session, &Session::setCountdownShown);
+    connect(shown, &WindowShownWatch::shownChanged, this, [views, timeline](bool isShown) {
+        if (isShown) {
+            views->wake();
+            timeline->wake();
+        } else {
+            views->rest();
+            timeline->rest();
+            WindowCaches::release();
+        }
+    });
     connect(m_session, &Session::indicatorTextChanged, status->loginIndicator(), &QLabel::setText);
 
     connect(m_linker, &EntryLinker::progressStarted, status, &StatusNotices::showProgress);
@@ -264,6 +275,10 @@ void Subsystems::startUp()
             }
             m_status->showSessionNote(m_probe->isAvailable() ? m_probe->note() : m_probe->problem());
             m_updateSchedule->start();
+            // A start in the tray leaves what the start-up built and dropped.
+            if (!m_window->isVisible()) {
+                WindowCaches::release();
+            }
             Q_EMIT startUpFinished();
         },
         Qt::SingleShotConnection);

@@ -47,6 +47,11 @@ void TreeModelAdapter::reload()
     m_model->reload();
 }
 
+void TreeModelAdapter::release()
+{
+    m_model->release();
+}
+
 void TreeModelAdapter::addEntry(const QDateTime &start, qint64 entryId)
 {
     m_model->addEntry(start, entryId);

@@ -23,6 +23,7 @@ public:
     void setFilterText(const QString &text) override;
     void setGroupByHour(bool on) override;
     void reload() override;
+    void release() override;
     void addEntry(const QDateTime &start, qint64 entryId) override;
     qint64 totalTime() const override;
     qint64 nodeTime(const QModelIndex &index) const override;

@@ -171,6 +171,8 @@ void X11ForegroundWindowSource::setUp(int screen)
     const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
     m_activeKnown = false;
+    m_watchedWindow = 0;
+    m_watchedChanged = true;
 
     m_hasResourceExtension = false;
     const xcb_query_extension_reply_t *extension = xcb_get_extension_data(m_connection, &xcb_res_id);
@@ -194,6 +196,13 @@ ForegroundSample X11ForegroundWindowSource::sample()
     if (!window) {
         return result;
     }
+    // The window the manager names keeps its title and process until it reports a property change:
+    // a second in front of the same window costs no round trip.
+    if (m_activeKnown && window == m_watchedWindow && !m_watchedChanged) {
+        return m_lastSample;
+    }
+    // Watched before it is read, so a change after the read is reported.
+    watch(m_activeKnown ? window : 0);
     result.window = window;
     // Title and PID requests go out together: one round trip instead of three.
     const TitleRequest title = requestTitle(window);
@@ -207,7 +216,24 @@ ForegroundSample X11ForegroundWindowSource::sample()
         pid = resourcePid(window);
     }
     result.path = executablePath(pid);
+    m_lastSample = result;
     return result;
+}
+
+void X11ForegroundWindowSource::watch(quint32 window)
+{
+    if (window != m_watchedWindow) {
+        const quint32 none = XCB_EVENT_MASK_NO_EVENT;
+        const quint32 properties = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        if (m_watchedWindow) {
+            xcb_change_window_attributes(m_connection, m_watchedWindow, XCB_CW_EVENT_MASK, &none);
+        }
+        if (window) {
+            xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &properties);
+        }
+        m_watchedWindow = window;
+    }
+    m_watchedChanged = false;
 }
 
 quint32 X11ForegroundWindowSource::foregroundWindow()
@@ -215,7 +241,7 @@ quint32 X11ForegroundWindowSource::foregroundWindow()
     if (!ensureConnected()) {
         return 0;
     }
-    if (!activeWindowChanged() && m_activeKnown) {
+    if (!readEvents() && m_activeKnown) {
         return m_activeWindow;
     }
     xcb_generic_error_t *error = nullptr;
@@ -234,18 +260,23 @@ quint32 X11ForegroundWindowSource::foregroundWindow()
     return focusTopLevel();
 }
 
-bool X11ForegroundWindowSource::activeWindowChanged()
+bool X11ForegroundWindowSource::readEvents()
 {
-    bool changed = false;
-    // Only property events of the root are selected; reading them never blocks.
+    bool activeChanged = false;
+    // Only property events of the root and the watched window are selected; reading them never blocks.
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        const auto type = event->response_type & 0x7f;
+        if (type == XCB_PROPERTY_NOTIFY) {
             const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
-            changed = changed || (property->window == m_root && property->atom == m_atoms.netActiveWindow);
+            activeChanged = activeChanged || (property->window == m_root && property->atom == m_atoms.netActiveWindow);
+            m_watchedChanged = m_watchedChanged || property->window == m_watchedWindow;
+        } else if (type == 0) {
+            // A watch on a window that had gone: the next sample reads afresh.
+            m_watchedChanged = true;
         }
         std::free(event);
     }
-    return changed;
+    return activeChanged;
 }
 
 quint32 X11ForegroundWindowSource::focusTopLevel()

@@ -56,7 +56,10 @@ private:
     void setUp(int screen);
     TitleRequest requestTitle(quint32 window);
     QString takeTitle(const TitleRequest &request);
-    bool activeWindowChanged();
+    // Reads the property events that arrived since the last sample; true when _NET_ACTIVE_WINDOW moved.
+    bool readEvents();
+    // Selects property events of `window` (0: of none) in place of the window watched so far.
+    void watch(quint32 window);
     quint32 focusTopLevel();
     quint32 clientWindow(quint32 frame, int depth);
     bool hasWmState(quint32 window);
@@ -74,5 +77,9 @@ private:
     // _NET_ACTIVE_WINDOW as last read; kept until the root reports that the property changed.
     quint32 m_activeWindow = 0;
     bool m_activeKnown = false;
+    // The active window whose property changes are selected, and whether one arrived since its last read.
+    quint32 m_watchedWindow = 0;
+    bool m_watchedChanged = true;
+    ForegroundSample m_lastSample;
     bool m_hasResourceExtension = false;
 };

@@ -106,6 +106,11 @@ void Database::close()
     m_db.close();
 }
 
+void Database::releaseCache()
+{
+    QSqlQuery(QStringLiteral("PRAGMA shrink_memory"));
+}
+
 void Database::createSchema()
 {
     QSqlQuery query;

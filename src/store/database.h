@@ -55,6 +55,9 @@ public:
     // ignoring
     // their results.
     static void createSchema();
+    // Empties SQLite's page cache of the connection: the pages of a day the window read stay
+    // there for the connection's life otherwise.
+    static void releaseCache();
 
 private:
     static IntegrityReport quickCheck(QSqlDatabase db, int timeLimitMs, int maxProblems);

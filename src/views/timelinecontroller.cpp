@@ -105,9 +105,26 @@ void TimelineController::scheduleReload()
     QTimer::singleShot(0, this, &TimelineController::reload);
 }
 
+void TimelineController::rest()
+{
+    m_resting = true;
+    m_strip->setEntries({});
+}
+
+void TimelineController::wake()
+{
+    if (m_resting) {
+        m_resting = false;
+        scheduleReload();
+    }
+}
+
 void TimelineController::reload()
 {
     m_reloadPending = false;
+    if (m_resting) {
+        return;
+    }
     QList<TimelineEntry> entries;
     const QStringList ignored = ignoredPaths();
     for (const EntryLink link : {EntryLink::Unlinked, EntryLink::Linked}) {
@@ -129,7 +146,7 @@ void TimelineController::reload()
 void TimelineController::addRecorded(qint64 entryId, const QDateTime &start, const QDateTime &end,
                                      const QString &appPath, const QString &appName, const QString &title)
 {
-    if (start.date() != m_day || ignoredPaths().contains(appPath, Qt::CaseInsensitive)) {
+    if (m_resting || start.date() != m_day || ignoredPaths().contains(appPath, Qt::CaseInsensitive)) {
         return;
     }
     m_strip->appendEntry(timelineEntry(entryId, start, end, appPath, appName, title));

@@ -31,6 +31,10 @@ public:
     void showDay(const QDate &day);
     QDate day() const { return m_day; }
 
+    // While the window is hidden the strip lets go of the day and reads nothing; wake() reads it again.
+    void rest();
+    void wake();
+
     // The entry node holding `entryId` in a view's tree, or an invalid index.
     static QModelIndex findEntry(const EntryTreeView *view, qint64 entryId);
 
@@ -53,4 +57,5 @@ private:
     const EntryReader *m_entries = nullptr;
     QDate m_day;
     bool m_reloadPending = false;
+    bool m_resting = false;
 };

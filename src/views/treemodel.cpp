@@ -643,6 +643,16 @@ void TreeModel::reload()
     setupModelData(m_day, m_hideUnder);
 }
 
+void TreeModel::release()
+{
+    beginResetModel();
+    const QVariantList headers{m_root->data(0), m_root->data(1), m_root->data(2), m_root->data(3)};
+    m_root = std::make_unique<TreeItem>(headers);
+    m_arena->reuse();
+    m_arena->trim();
+    endResetModel();
+}
+
 void TreeModel::addEntry(const QDateTime &start, qint64 entryId)
 {
     if (!m_linked && start.date() == m_day) {

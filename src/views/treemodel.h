@@ -70,6 +70,8 @@ public:
     void setupModelData(const QDate &day, int threshold);
     // Rebuilds with the stored day, threshold, filter and grouping.
     void reload();
+    // Empties the tree and hands its nodes' memory back, until the next reload; the total stays.
+    void release();
     // A stretch the recording engine has just stored: the unlinked tree of its day shows it.
     void addEntry(const QDateTime &start, qint64 entryId);
     // Shows what the store now holds for the day. Live changes (recording, linking, unlinking) go

@@ -61,6 +61,7 @@ public:
     void setFilterText(const QString &text) override { filter = text; }
     void setGroupByHour(bool) override {}
     void reload() override { ++reloads; }
+    void release() override {}
     void addEntry(const QDateTime &, qint64) override {}
     qint64 totalTime() const override { return 100; }
     qint64 nodeTime(const QModelIndex &) const override { return 50; }

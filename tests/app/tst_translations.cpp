@@ -1,5 +1,4 @@
 #include "mainwindow.h"
-#include "session.h"
 #include "testsupport.h"
 #include "windowgallery.h"
 
@@ -271,10 +270,7 @@ private Q_SLOTS:
         QCoreApplication::installTranslator(&pseudo);
         WindowGallery::prepareOfflineStart();
         MainWindow window;
-        WindowGallery::addSampleDay(window.selectedDate());
-        // Nothing answers: the start goes offline at once instead of after the pauses between tries.
-        window.session()->setRetryInterval(0);
-        window.show();
+        WindowGallery::showWithSampleDay(&window);
         QTRY_VERIFY(window.isInitialised());
         const QList<QWidget *> dialogs =
             WindowGallery::openDialogs(&window, TestSupport::fixtureReply(QStringLiteral("projects.xml")));

@@ -83,6 +83,53 @@ private Q_SLOTS:
         m_windows->destroy(window);
     }
 
+    // A window in front keeps its sample between changes; each change reaches the next sample, also one
+    // made while the window was behind another.
+    void changesReachTheNextSample_data()
+    {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<bool>("whileBehind");
+        QTest::newRow("net name in front") << QByteArray("_NET_WM_NAME") << QByteArray("UTF8_STRING") << false;
+        QTest::newRow("legacy name in front") << QByteArray("WM_NAME") << QByteArray("STRING") << false;
+        QTest::newRow("net name while behind") << QByteArray("_NET_WM_NAME") << QByteArray("UTF8_STRING") << true;
+    }
+
+    void changesReachTheNextSample()
+    {
+        QFETCH(QByteArray, property);
+        QFETCH(QByteArray, type);
+        QFETCH(bool, whileBehind);
+        const quint32 front = m_windows->create();
+        const quint32 other = m_windows->create();
+        m_windows->set(front, property.constData(), type.constData(), "Draft 1");
+        m_windows->set(other, property.constData(), type.constData(), "Other");
+        m_windows->map(front);
+        m_windows->map(other);
+        QVERIFY(m_session.activate(front));
+        QCOMPARE(m_source->sample().title, QStringLiteral("Draft 1"));
+        QCOMPARE(m_source->sample().title, QStringLiteral("Draft 1"));
+        if (whileBehind) {
+            QVERIFY(m_session.activate(other));
+            QCOMPARE(m_source->sample().title, QStringLiteral("Other"));
+        }
+        for (const QByteArray &title : {QByteArray("Draft 2"), QByteArray("Draft 3")}) {
+            m_windows->set(front, property.constData(), type.constData(), title);
+            if (whileBehind) {
+                QVERIFY(m_session.activate(front));
+            }
+            const ForegroundSample sample = m_source->sample();
+            QCOMPARE(QStringList({QString::number(sample.window), sample.title, sample.path}),
+                     QStringList({QString::number(front), QString::fromLatin1(title), m_self}));
+            if (whileBehind) {
+                QVERIFY(m_session.activate(other));
+                QCOMPARE(m_source->sample().title, QStringLiteral("Other"));
+            }
+        }
+        m_windows->destroy(front);
+        m_windows->destroy(other);
+    }
+
     void withoutWindowManager()
     {
         auto bare = std::make_unique<XvfbSession>();

@@ -18,6 +18,7 @@
 #include "rulepreviewdialog.h"
 #include "rulesdialog.h"
 #include "rulestore.h"
+#include "session.h"
 #include "settingsdialog.h"
 #include "settingsfile.h"
 #include "storedentries.h"
@@ -78,6 +79,14 @@ void WindowGallery::addSampleDay(const QDate &day)
     rule.projectId = 10;
     rule.taskId = 1000;
     RuleStore::addRule(rule);
+}
+
+void WindowGallery::showWithSampleDay(MainWindow *window)
+{
+    addSampleDay(window->selectedDate());
+    // Nothing answers: the start goes offline at once instead of after the pauses between tries.
+    window->session()->setRetryInterval(0);
+    window->show();
 }
 
 QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &projectsXml)

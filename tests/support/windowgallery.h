@@ -18,6 +18,9 @@ void prepareOfflineStart();
 // A day with two applications, away time and a rule, in the database the window opened.
 void addSampleDay(const QDate &day);
 
+// Fills `window`'s day with the sample day and shows it; the start then goes offline at once.
+void showWithSampleDay(MainWindow *window);
+
 // Opens every dialog of the program beside `window`, without blocking, each filled as the program
 // fills it before showing it. The dialogs are children of `window`.
 QList<QWidget *> openDialogs(MainWindow *window, const QString &projectsXml);

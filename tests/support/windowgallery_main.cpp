@@ -1,5 +1,4 @@
 #include "mainwindow.h"
-#include "session.h"
 #include "tavroapp.h"
 #include "testsupport.h"
 #include "windowgallery.h"
@@ -58,10 +57,7 @@ int main(int argc, char *argv[])
     }
     WindowGallery::prepareOfflineStart();
     MainWindow window;
-    WindowGallery::addSampleDay(window.selectedDate());
-    // Nothing answers: the start goes offline at once instead of after the pauses between tries.
-    window.session()->setRetryInterval(0);
-    window.show();
+    WindowGallery::showWithSampleDay(&window);
     QTimer::singleShot(0, &window, [&window] {
         const QStringList only = qEnvironmentVariable("TAVRO_GALLERY_ONLY").split(QLatin1Char(','), Qt::SkipEmptyParts);
         const QList<QWidget *> dialogs =

@@ -1,0 +1,13 @@
+#include "windowcaches.h"
+
+#include "database.h"
+#include "heaprelease.h"
+
+#include <QPixmapCache>
+
+void WindowCaches::release()
+{
+    QPixmapCache::clear();
+    Database::releaseCache();
+    returnFreeHeap();
+}
