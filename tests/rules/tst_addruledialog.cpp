@@ -2,6 +2,7 @@
 #include "cataloguereader.h"
 #include "recordingpresenter.h"
 #include "ruletestdb.h"
+#include "storedentries.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -70,7 +71,7 @@ private Q_SLOTS:
         RuleFields stored{QStringLiteral("Mail rule"), apps,     QStringLiteral("exact"),
                           QStringLiteral("Inbox"),     dateRule, QDate(2012, 3, 5),
                           QDate(2012, 3, 7),           2,        202};
-        AddRuleDialog dialog(nullptr, catalogue());
+        AddRuleDialog dialog(nullptr, catalogue(), StoredEntries().applications());
         dialog.setFields(stored);
         dialog.isUpdate = true;
         dialog.putData();
@@ -88,7 +89,7 @@ private Q_SLOTS:
 
     void acceptingWithoutApplicationKeepsInput()
     {
-        AddRuleDialog dialog(nullptr, catalogue());
+        AddRuleDialog dialog(nullptr, catalogue(), StoredEntries().applications());
         dialog.name = QStringLiteral("Unfinished");
         dialog.title = QStringLiteral("report");
         dialog.putData();

@@ -143,7 +143,7 @@ QList<QWidget *> WindowGallery::openDialogs(MainWindow *window, const QString &p
     rules->loadRules();
     opened(rules, &dialogs);
 
-    auto *rule = new AddRuleDialog(window, catalogue);
+    auto *rule = new AddRuleDialog(window, catalogue, StoredEntries().applications());
     rule->putData();
     opened(rule, &dialogs);
 

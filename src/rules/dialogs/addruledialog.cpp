@@ -2,7 +2,6 @@
 
 #include "contrast.h"
 
-#include "applicationstore.h"
 #include "appmetadata.h"
 #include "cataloguechoices.h"
 #include "logging.h"
@@ -17,7 +16,8 @@
 #include <QFile>
 #include <QPushButton>
 
-AddRuleDialog::AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue, AppMetadata *metadata)
+AddRuleDialog::AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue,
+                             const QList<ApplicationRow> &applications, AppMetadata *metadata)
     : QDialog(parent)
     , dateTo(QDate::currentDate())
     , dateFrom(QDate::currentDate())
@@ -35,7 +35,7 @@ AddRuleDialog::AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue
     m_ui->labelTitleError->setPalette(error);
     fillTitleRules();
     loadProjects(catalogue);
-    loadApplications();
+    loadApplications(applications);
     connectEdits();
 }
 
@@ -71,17 +71,11 @@ void AddRuleDialog::fillTitleRules()
     m_ui->cbTitleRule->addItem(tr("match regexp"), QStringLiteral("regexp"));
 }
 
-void AddRuleDialog::loadApplications()
+void AddRuleDialog::loadApplications(const QList<ApplicationRow> &applications)
 {
     m_ui->listAppsAll->clear();
     m_ui->listAppsSelected->clear();
-    QList<ApplicationRow> applications;
-    const StoreResult read = ApplicationStore::all(&applications);
-    if (!read.ok()) {
-        qCDebug(lcRules) << "applications could not be read:" << read.error();
-        return;
-    }
-    for (const ApplicationRow &application : std::as_const(applications)) {
+    for (const ApplicationRow &application : applications) {
         // Only applications that can still run are offered, and never the away pseudo-application.
         if (application.path == QLatin1String(AwayApp::Path) || !QFile::exists(application.path)) {
             continue;

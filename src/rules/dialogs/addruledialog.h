@@ -1,5 +1,6 @@
 #pragma once
 
+#include "applicationrow.h"
 #include "rulestore.h"
 
 #include <QDate>
@@ -27,7 +28,9 @@ class AddRuleDialog : public QDialog
 public:
     // The choices come from `catalogue`; `metadata` (not owned, may be null) gives the
     // applications' icons.
-    AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue, AppMetadata *metadata = nullptr);
+    // `applications` are the recorded ones; those that can still run are offered.
+    AddRuleDialog(QWidget *parent, const ProjectsCatalogue &catalogue, const QList<ApplicationRow> &applications,
+                  AppMetadata *metadata = nullptr);
     ~AddRuleDialog() override;
 
     void putData();
@@ -40,7 +43,7 @@ public:
     void setFields(const RuleFields &fields);
 
     void fillTitleRules();
-    void loadApplications();
+    void loadApplications(const QList<ApplicationRow> &applications);
     void loadProjects(const ProjectsCatalogue &catalogue);
     void loadTasks(int projectId);
     void selectApplication(int appId);

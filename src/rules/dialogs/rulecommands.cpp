@@ -2,6 +2,7 @@
 
 #include "addruledialog.h"
 #include "applyrulesfordaterangedialog.h"
+#include "entryreader.h"
 #include "projectscatalogue.h"
 #include "rulepreview.h"
 #include "rulepreviewdialog.h"
@@ -50,7 +51,7 @@ void RuleCommands::showRulesDialog(int ruleId)
 
 int RuleCommands::addRule(const RuleFields &presets)
 {
-    AddRuleDialog dialog(m_window, ProjectsCatalogue::shared(), m_metadata);
+    AddRuleDialog dialog(m_window, ProjectsCatalogue::shared(), m_entries.applications(), m_metadata);
     dialog.isUpdate = false;
     dialog.setFields(presets);
     dialog.putData();
@@ -92,7 +93,7 @@ void RuleCommands::onEditRuleDialog(int ruleId)
     if (!RuleStore::loadRuleFields(ruleId, &fields)) {
         return;
     }
-    AddRuleDialog dialog(m_window, ProjectsCatalogue::shared(), m_metadata);
+    AddRuleDialog dialog(m_window, ProjectsCatalogue::shared(), m_entries.applications(), m_metadata);
     dialog.isUpdate = true;
     dialog.setFields(fields);
     dialog.putData();
