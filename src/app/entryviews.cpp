@@ -172,6 +172,8 @@ void EntryViews::rest()
         return;
     }
     saveExpandedNodes();
+    m_unlinkedView->saveSelection();
+    m_linkedView->saveSelection();
     m_unlinkedScroll = m_unlinkedView->verticalScrollBar()->value();
     m_linkedScroll = m_linkedView->verticalScrollBar()->value();
     for (EntryDayModel *model : {m_unlinked, m_linked}) {
@@ -190,6 +192,8 @@ void EntryViews::wake()
     m_resting = false;
     reloadUnlinkedKeepingExpandedNodes();
     reloadLinkedKeepingExpandedNodes();
+    m_unlinkedView->restoreSelection();
+    m_linkedView->restoreSelection();
     m_unlinkedView->verticalScrollBar()->setValue(m_unlinkedScroll);
     m_linkedView->verticalScrollBar()->setValue(m_linkedScroll);
 }

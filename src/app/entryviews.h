@@ -46,7 +46,7 @@ public:
     void restoreExpandedNodes();
     void reloadUnlinkedKeepingExpandedNodes();
     void reloadLinkedKeepingExpandedNodes();
-    // While the window is hidden the views let go of the day: nodes, open nodes and scroll places
+    // While the window is hidden the views let go of the day: nodes, open nodes, selections and scroll places
     // are kept aside, stretches recorded meanwhile wait, and wake() rebuilds the day as it was.
     void rest();
     void wake();

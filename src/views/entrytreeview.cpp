@@ -255,6 +255,63 @@ QString EntryTreeView::nodeKey(const QModelIndex &index) const
     return {};
 }
 
+void EntryTreeView::saveSelection()
+{
+    m_selectedRows.clear();
+    m_currentRow.clear();
+    if (!entryModel() || !selectionModel()) {
+        return;
+    }
+    for (const QModelIndex &index : selectionModel()->selectedRows()) {
+        m_selectedRows.insert(rowPath(index));
+    }
+    if (currentIndex().isValid()) {
+        m_currentRow = rowPath(currentIndex().siblingAtColumn(0));
+    }
+}
+
+void EntryTreeView::restoreSelection()
+{
+    if (!entryModel() || !selectionModel() || (m_selectedRows.isEmpty() && m_currentRow.isEmpty())) {
+        return;
+    }
+    QItemSelection selection;
+    QModelIndex current;
+    reselectBelow(QModelIndex(), &selection, &current);
+    if (current.isValid()) {
+        selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void EntryTreeView::reselectBelow(const QModelIndex &parent, QItemSelection *selection, QModelIndex *current) const
+{
+    // Only rows the user can see can have been selected by hand.
+    const TreeModel *treeModel = entryModel();
+    for (int row = 0; row < treeModel->rowCount(parent); ++row) {
+        const QModelIndex child = treeModel->index(row, 0, parent);
+        const QString path = rowPath(child);
+        if (m_selectedRows.contains(path)) {
+            selection->select(child, child);
+        }
+        if (path == m_currentRow) {
+            *current = child;
+        }
+        if (isExpanded(child)) {
+            reselectBelow(child, selection, current);
+        }
+    }
+}
+
+QString EntryTreeView::rowPath(const QModelIndex &index) const
+{
+    QString path = QStringLiteral("##") + index.data().toString();
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+        path.prepend(QStringLiteral("##") + parent.data().toString());
+    }
+    return entryModel()->itemProperty(index, QStringLiteral("type")).toString() + path;
+}
+
 void EntryTreeView::saveExpandedNodes()
 {
     m_expandedNodes.clear();

@@ -2,9 +2,11 @@
 
 #include "settings.h"
 
+#include <QItemSelection>
 #include <QList>
 #include <QPair>
 #include <QPersistentModelIndex>
+#include <QSet>
 #include <QTreeView>
 
 class QMenu;
@@ -49,6 +51,9 @@ public:
 public Q_SLOTS:
     void saveExpandedNodes();
     void restoreExpandedNodes();
+    // Keeps the selected rows and the current one across a rebuild that replaces every node.
+    void saveSelection();
+    void restoreSelection();
     // Actions that reach the service are offered only while signed in.
     void setSignedIn(bool signedIn) { m_signedIn = signedIn; }
 
@@ -84,8 +89,13 @@ private:
     QString nodeKey(const QModelIndex &index) const;
     void saveBelow(const QModelIndex &parent, const QString &prefix);
     void restoreBelow(const QModelIndex &parent, const QString &prefix);
+    // A row's type and the texts on the way to it: the same row in a tree rebuilt from the same day.
+    QString rowPath(const QModelIndex &index) const;
+    void reselectBelow(const QModelIndex &parent, QItemSelection *selection, QModelIndex *current) const;
 
     QList<QPair<QString, QString>> m_expandedNodes;
+    QSet<QString> m_selectedRows;
+    QString m_currentRow;
     bool m_signedIn = false;
     QString m_emptyText;
     bool m_fittingNames = false;

@@ -63,6 +63,25 @@ private Q_SLOTS:
         // A node the user closed stays closed.
         auto *unlinked = m_window->findChild<QTreeView *>(m_views.first());
         unlinked->collapse(unlinked->model()->index(0, 0));
+        // So do the rows the user selected, and the current one.
+        const QModelIndex app = unlinked->model()->index(1, 0);
+        unlinked->expand(app);
+        const QModelIndex title = unlinked->model()->index(0, 0, app);
+        unlinked->selectionModel()->setCurrentIndex(title,
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        unlinked->selectionModel()->select(unlinked->model()->index(0, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        const auto selectedNames = [unlinked] {
+            QStringList names;
+            for (const QModelIndex &index : unlinked->selectionModel()->selectedRows()) {
+                names << index.data().toString();
+            }
+            names.sort();
+            return names;
+        };
+        const QStringList selected = selectedNames();
+        const QString current = unlinked->currentIndex().data().toString();
+        QCOMPARE(selected.size(), 2);
         const QList<QImage> before = viewImages();
         QPixmap rendered(16, 16);
         rendered.fill(Qt::darkGreen);
@@ -76,6 +95,8 @@ private Q_SLOTS:
 
         m_window->show();
         QTRY_COMPARE(viewImages(), before);
+        QCOMPARE(selectedNames(), selected);
+        QCOMPARE(unlinked->currentIndex().data().toString(), current);
     }
 
     void shownAgainShowsWhatWasRecordedMeanwhile()
