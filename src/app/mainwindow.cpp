@@ -9,7 +9,6 @@
 #include "dateheader.h"
 #include "entrycommands.h"
 #include "entrydaymodel.h"
-#include "entrystore.h"
 #include "entryviews.h"
 #include "exportaction.h"
 #include "filtersync.h"
@@ -328,7 +327,8 @@ int MainWindow::hideUnderSeconds() const
 
 void MainWindow::initCalendarDaysWithEntries()
 {
-    m_ui->calendar->setDaysWithUnlinkedTime(EntryStore::daysWithUnlinkedTime(setting(Setting::IgnoredApps)));
+    m_ui->calendar->setDaysWithUnlinkedTime(
+        m_subsystems->entries().daysWithUnlinkedTime(setting(Setting::IgnoredApps)));
     if (m_weekView->isVisible()) {
         m_weekView->showWeek(m_weekView->weekStart(), setting(Setting::IgnoredApps));
     }

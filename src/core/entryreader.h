@@ -34,6 +34,8 @@ public:
     virtual QHash<qint64, QString> applicationNames() const = 0;
     // Every application, by name; none when they cannot be read.
     virtual QList<ApplicationRow> applications() const = 0;
+    // The days with unlinked time, leaving out the applications at `ignoredPaths`.
+    virtual QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths) const = 0;
     // The seven days from `monday`, leaving out the applications at `ignoredPaths`.
     virtual QList<DayFigures> weekFigures(const QDate &monday, const QStringList &ignoredPaths) const = 0;
 };

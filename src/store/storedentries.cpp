@@ -40,6 +40,11 @@ QList<ApplicationRow> StoredEntries::applications() const
     return all;
 }
 
+QList<QDate> StoredEntries::daysWithUnlinkedTime(const QStringList &ignoredPaths) const
+{
+    return EntryStore::daysWithUnlinkedTime(ignoredPaths);
+}
+
 QList<DayFigures> StoredEntries::weekFigures(const QDate &monday, const QStringList &ignoredPaths) const
 {
     return WeekFigures::load(monday, ignoredPaths);

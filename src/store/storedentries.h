@@ -13,5 +13,6 @@ public:
     QList<EntryRow> entriesById(const QStringList &ids) const override;
     QHash<qint64, QString> applicationNames() const override;
     QList<ApplicationRow> applications() const override;
+    QList<QDate> daysWithUnlinkedTime(const QStringList &ignoredPaths) const override;
     QList<DayFigures> weekFigures(const QDate &monday, const QStringList &ignoredPaths) const override;
 };
