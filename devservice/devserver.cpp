@@ -391,14 +391,14 @@ void DevServer::onReadyRead(QTcpSocket *socket)
     if (!connection) {
         return;
     }
+    if (connection->lingering) {
+        socket->skip(socket->bytesAvailable());
+        connection->idle.start();
+        return;
+    }
     qint64 buffered = socket->bytesAvailable();
     for (const auto &held : std::as_const(m_connections)) {
         buffered += held->buffer.size();
-    }
-    if (connection->lingering) {
-        socket->readAll();
-        connection->idle.start();
-        return;
     }
     if (buffered > MaxBufferedBytes) {
         refuse(socket, 503, "Too many request bytes in flight");
@@ -498,7 +498,7 @@ void DevServer::refuse(QTcpSocket *socket, int status, const QByteArray &reason)
     connection->busy = true;
     connection->lingering = true;
     connection->idle.start();
-    socket->readAll();
+    socket->skip(socket->bytesAvailable());
     socket->write(answer(Response{status, "text/plain", reason + '\n', false, {}}, false));
     // Closing on bytes not yet read makes the kernel reset the connection, and a client still sending
     // would lose the answer with it.
@@ -515,7 +515,7 @@ void DevServer::closeWhenQuiet(const QPointer<QTcpSocket> &socket, const QElapse
             return;
         }
         if (connection->idle.hasExpired(LingerQuietMs - 1) || lingering.hasExpired(LingerLimitMs)) {
-            socket->readAll();
+            socket->skip(socket->bytesAvailable());
             socket->disconnectFromHost();
         } else {
             closeWhenQuiet(socket, lingering);
