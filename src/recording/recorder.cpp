@@ -170,13 +170,14 @@ void Recorder::scheduleNextTick()
 
 void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
 {
-    qint64 idle = qMax(0, m_idle->idleSeconds());
     const qint64 limit = qMax(0LL, qint64(Settings::instance()->value(Setting::IdleLimit)) * 60);
     // A video or a presentation holds the user without input.
-    if (m_inhibition && Settings::instance()->value(Setting::InhibitedIdleIsPresence) && m_inhibition->isInhibited()) {
-        idle = 0;
+    const bool inhibited =
+        m_inhibition && Settings::instance()->value(Setting::InhibitedIdleIsPresence) && m_inhibition->isInhibited();
+    if (inhibited) {
         m_lastInhibited = tickTime;
     }
+    const qint64 idle = inhibited ? 0 : m_idle.idleSeconds(tickTime, limit);
 
     if (idle < limit) {
         if (m_inIdle) {

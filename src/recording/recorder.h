@@ -1,5 +1,6 @@
 #pragma once
 
+#include "idlereader.h"
 #include "recordingjournal.h"
 #include "windowinfo.h"
 
@@ -131,7 +132,7 @@ private:
     void scheduleNextTick();
 
     WindowProbe *m_probe;
-    IdleSource *m_idle;
+    IdleReader m_idle;
     SessionLock *m_lock = nullptr;
     IdleInhibition *m_inhibition = nullptr;
     Clock *m_clock;
