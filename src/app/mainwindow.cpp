@@ -251,6 +251,7 @@ void MainWindow::createTray()
     connect(m_tray, &TrayMenu::showRequested, this, &MainWindow::onTrayMenuShow);
     connect(m_tray, &TrayMenu::exitRequested, this, &MainWindow::on_actionExit_triggered);
     connect(m_tray->icon(), &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
+    connect(recorder(), &Recorder::ticked, m_tray, &TrayMenu::stepAnimation);
     m_status->setTray(m_tray->icon(), [tray = m_tray] { return tray->isUsable(); });
 }
 

@@ -46,6 +46,11 @@ void TrayMenu::setRecording(bool on)
     m_animation->setRecording(on);
 }
 
+void TrayMenu::stepAnimation()
+{
+    m_animation->step();
+}
+
 bool TrayMenu::isUsable() const
 {
     return m_icon->isVisible() && m_available && m_available();

@@ -30,7 +30,10 @@ Recorder::Recorder(WindowProbe *probe, IdleSource *idle, Clock *clock, QObject *
     m_ownPath = QCoreApplication::applicationFilePath();
     m_samplingTimer.setInterval(TickIntervalMs);
     m_samplingTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_samplingTimer, &QTimer::timeout, this, &Recorder::updateApps);
+    connect(&m_samplingTimer, &QTimer::timeout, this, [this] {
+        updateApps();
+        Q_EMIT ticked();
+    });
 }
 
 void Recorder::setJournalPath(const QString &path)

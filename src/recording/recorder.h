@@ -27,7 +27,8 @@ class WindowProbe;
 //   setJournalPath() once after the database is open (starting recording then stores a stretch a
 //   crashed run left behind, see recoverJournal());
 //   record button / tray actions / saved "Application/Started" -> setRecording();
-//   entryStored -> the unlinked model's addEntry; recordingChanged -> TrayAnimation::setRecording;
+//   entryStored -> the unlinked model's addEntry; recordingChanged -> TrayAnimation::setRecording,
+//   ticked -> TrayAnimation::step;
 //   storageFailing -> a visible warning while recorded time cannot be stored;
 //   awayTimeDetected -> tray balloon (Information, AwayBalloonTimeoutMs);
 //   flush() when the application quits, while the database is still open.
@@ -109,6 +110,8 @@ Q_SIGNALS:
     // Storing failed (with the text to show) or works again (empty text).
     void storageFailing(bool failing, const QString &text);
     void recordingChanged(bool recording);
+    // A timed tick is over; what runs once a second keeps step with it (TrayAnimation::step).
+    void ticked();
     // An away period ended; the tray shows `message` under `title`.
     void awayTimeDetected(const QString &title, const QString &message);
 

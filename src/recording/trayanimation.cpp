@@ -7,8 +7,10 @@ TrayAnimation::TrayAnimation(QObject *parent)
     for (int i = 0; i < FrameCount; ++i) {
         m_frames.append(QIcon(framePath(i)));
     }
-    m_timer.setInterval(FrameIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &TrayAnimation::updateTrayIcon);
+    m_halfStep.setSingleShot(true);
+    m_halfStep.setInterval(FrameIntervalMs);
+    m_halfStep.setTimerType(Qt::PreciseTimer);
+    connect(&m_halfStep, &QTimer::timeout, this, &TrayAnimation::showNextFrame);
 }
 
 QString TrayAnimation::framePath(int index)
@@ -23,26 +25,37 @@ QString TrayAnimation::idleIconPath()
 
 QString TrayAnimation::currentIconPath() const
 {
-    return isRunning() ? framePath(m_frameIndex) : idleIconPath();
+    return m_running ? framePath(m_frameIndex) : idleIconPath();
 }
 
 QIcon TrayAnimation::currentIcon() const
 {
-    return isRunning() ? m_frames.at(m_frameIndex) : m_idleIcon;
+    return m_running ? m_frames.at(m_frameIndex) : m_idleIcon;
 }
 
 void TrayAnimation::setRecording(bool on)
 {
+    m_running = on;
     if (on) {
-        m_timer.start();
+        // Until the first tick, the second frame follows the first as any other.
+        m_halfStep.start();
     } else {
-        m_timer.stop();
+        m_halfStep.stop();
         m_frameIndex = 0;
     }
     Q_EMIT iconChanged(currentIcon());
 }
 
-void TrayAnimation::updateTrayIcon()
+void TrayAnimation::step()
+{
+    if (!m_running) {
+        return;
+    }
+    showNextFrame();
+    m_halfStep.start();
+}
+
+void TrayAnimation::showNextFrame()
 {
     m_frameIndex = (m_frameIndex + 1) % FrameCount;
     Q_EMIT iconChanged(currentIcon());

@@ -7,7 +7,9 @@
 #include <QTimer>
 
 // The tray icon's animation: eight frames, one every 500 ms, while recording; a still frame while
-// paused. Connect Recorder::recordingChanged to setRecording() and iconChanged() to the tray icon.
+// paused. Frames keep step with the recorder's ticks so that both share one wake-up: a tick shows
+// the next frame and the one after follows half a tick later. Connect Recorder::recordingChanged to
+// setRecording(), Recorder::ticked to step() and iconChanged() to the tray icon.
 class TrayAnimation : public QObject
 {
     Q_OBJECT
@@ -22,22 +24,26 @@ public:
     static QString framePath(int index);
     static QString idleIconPath();
 
-    bool isRunning() const { return m_timer.isActive(); }
+    bool isRunning() const { return m_running; }
     int frameIndex() const { return m_frameIndex; }
     QString currentIconPath() const;
     QIcon currentIcon() const;
 
 public Q_SLOTS:
     void setRecording(bool on);
-    // Shows the next frame.
-    void updateTrayIcon();
+    // A recorder tick: the next frame now, the one after half a tick later.
+    void step();
 
 Q_SIGNALS:
     void iconChanged(const QIcon &icon);
 
 private:
+    void showNextFrame();
+
     QList<QIcon> m_frames;
     QIcon m_idleIcon;
-    QTimer m_timer;
+    // The frame between two ticks.
+    QTimer m_halfStep;
+    bool m_running = false;
     int m_frameIndex = 0;
 };

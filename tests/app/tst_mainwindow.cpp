@@ -20,6 +20,7 @@
 #include "timelinelayout.h"
 #include "timelinestrip.h"
 #include "timetree.h"
+#include "trayanimation.h"
 #include "treemodel.h"
 #include "treemodeladapter.h"
 #include "weekchart.h"
@@ -96,6 +97,13 @@ QMap<QString, QVariant> signedIn(DevServer &server)
 QVariant iniValue(const QString &key)
 {
     return QSettings(SettingsFile::iniPath(), QSettings::IniFormat).value(key);
+}
+
+// Whether `icon` draws the picture of the resource at `path`.
+bool shows(const QIcon &icon, const QString &path)
+{
+    const QImage expected = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return icon.pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) == expected;
 }
 } // namespace
 
@@ -309,6 +317,20 @@ private Q_SLOTS:
         QVERIFY(m_window->isHidden());
         Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
         QVERIFY(m_window->isVisible());
+    }
+
+    // While recording, the tray icon goes on through the frames with the recorder's ticks; paused, it
+    // stands still.
+    void trayIconAnimatesWhileRecording()
+    {
+        start();
+        QVERIFY(m_window->isRecording());
+        QVERIFY(shows(m_window->trayIcon()->icon(), TrayAnimation::framePath(0)));
+        // The fifth frame comes after the second tick.
+        QTRY_VERIFY_WITH_TIMEOUT(shows(m_window->trayIcon()->icon(), TrayAnimation::framePath(4)), 5000);
+        m_window->trayMenu()->actions().at(1)->trigger();
+        QVERIFY(!m_window->isRecording());
+        QVERIFY(shows(m_window->trayIcon()->icon(), TrayAnimation::idleIconPath()));
     }
 
     void statusTipsDoNotReplaceTheMessage()

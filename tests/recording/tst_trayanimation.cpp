@@ -1,8 +1,10 @@
 #include "trayanimation.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -21,6 +23,18 @@ int standingOutPixels(const QString &path, const QColor &panel)
         }
     }
     return count;
+}
+
+// Whether `icon` draws the picture of the resource at `path`.
+bool shows(const QIcon &icon, const QString &path)
+{
+    const QImage expected = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return icon.pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) == expected;
+}
+
+QIcon lastIcon(const QSignalSpy &spy)
+{
+    return spy.constLast().constFirst().value<QIcon>();
 }
 } // namespace
 
@@ -46,6 +60,66 @@ private Q_SLOTS:
             }
         }
         QVERIFY(different >= 100);
+    }
+
+    // Each tick shows the next frame, wrapping after the eighth; a pause shows the still icon.
+    void ticksStepThroughTheFrames_data()
+    {
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("started") << 0 << false << TrayAnimation::framePath(0);
+        QTest::newRow("one tick") << 1 << false << TrayAnimation::framePath(1);
+        QTest::newRow("last frame") << 7 << false << TrayAnimation::framePath(7);
+        QTest::newRow("wrapped") << 9 << false << TrayAnimation::framePath(1);
+        QTest::newRow("paused") << 3 << true << TrayAnimation::idleIconPath();
+    }
+
+    void ticksStepThroughTheFrames()
+    {
+        QFETCH(int, ticks);
+        QFETCH(bool, paused);
+        QFETCH(QString, shown);
+        TrayAnimation animation;
+        QSignalSpy icons(&animation, &TrayAnimation::iconChanged);
+        animation.setRecording(true);
+        for (int i = 0; i < ticks; ++i) {
+            animation.step();
+        }
+        if (paused) {
+            animation.setRecording(false);
+        }
+        QCOMPARE(icons.count(), 1 + ticks + (paused ? 1 : 0));
+        QVERIFY(shows(lastIcon(icons), shown));
+        QCOMPARE(animation.currentIconPath(), shown);
+    }
+
+    // Half a tick after the start and after each tick one frame more, and no other; none while paused.
+    void oneFrameBetweenTicks()
+    {
+        TrayAnimation animation;
+        QSignalSpy icons(&animation, &TrayAnimation::iconChanged);
+        QElapsedTimer sinceStep;
+        sinceStep.start();
+        animation.setRecording(true);
+        QVERIFY(icons.wait(2 * TrayAnimation::FrameIntervalMs));
+        QVERIFY(sinceStep.elapsed() >= TrayAnimation::FrameIntervalMs - 50);
+        QVERIFY(shows(lastIcon(icons), TrayAnimation::framePath(1)));
+        QVERIFY(!icons.wait(2 * TrayAnimation::FrameIntervalMs));
+
+        animation.step();
+        sinceStep.start();
+        QVERIFY(icons.wait(2 * TrayAnimation::FrameIntervalMs));
+        QVERIFY(sinceStep.elapsed() >= TrayAnimation::FrameIntervalMs - 50);
+        QVERIFY(shows(lastIcon(icons), TrayAnimation::framePath(3)));
+        QVERIFY(!icons.wait(2 * TrayAnimation::FrameIntervalMs));
+
+        animation.step();
+        animation.setRecording(false);
+        animation.step();
+        QTest::qWait(2 * TrayAnimation::FrameIntervalMs);
+        QCOMPARE(icons.count(), 6);
+        QVERIFY(shows(lastIcon(icons), TrayAnimation::idleIconPath()));
     }
 };
 
