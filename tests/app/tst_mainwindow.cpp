@@ -314,6 +314,17 @@ private Q_SLOTS:
         QVERIFY(m_window->isVisible());
     }
 
+    // The program's icon is drawn, not scaled up, at the sizes desktops ask for.
+    void applicationIconIsSharpAtEverySize()
+    {
+        const QIcon icon = TavroApp::applicationIcon();
+        for (const int side : {16, 48, 256, 512}) {
+            const QImage image = icon.pixmap(side, side).toImage();
+            QCOMPARE(image.size(), QSize(side, side));
+            QVERIFY(qAlpha(image.pixel(side / 2, side / 2)) > 0);
+        }
+    }
+
     void statusTipsDoNotReplaceTheMessage()
     {
         start();
