@@ -126,7 +126,9 @@ private:
         return ok ? appId : 0;
     }
 
-    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true, bool fakeModels = true)
+    // `shown` false: started in the tray.
+    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true, bool fakeModels = true,
+               bool shown = true)
     {
         writeIni(ini);
         m_window = std::make_unique<MainWindow>();
@@ -137,6 +139,7 @@ private:
             m_linked = new FakeDayModel;
             m_window->setEntryModels(m_unlinked, m_linked);
         }
+        m_window->setVisible(shown);
         QTRY_VERIFY(m_window->isInitialised());
     }
 
@@ -262,7 +265,7 @@ private Q_SLOTS:
     // window hidden or not; what the user types becomes the entry's title.
     void awayNoticeOpensItsDescription()
     {
-        start({}, false);
+        start({}, false, true, false);
         const QString day = m_window->selectedDate().toString(Qt::ISODate);
         QSqlQuery query;
         QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('tavro://idle', 'Away')")));
@@ -304,7 +307,7 @@ private Q_SLOTS:
     void trayClickOpensTheWindow()
     {
         QFETCH(bool, singleClick);
-        start({{QStringLiteral("Application/SingleClickTrayOpen"), singleClick}});
+        start({{QStringLiteral("Application/SingleClickTrayOpen"), singleClick}}, true, true, false);
         Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::DoubleClick : QSystemTrayIcon::Trigger);
         QVERIFY(m_window->isHidden());
         Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
