@@ -21,6 +21,9 @@ int main(int argc, char **argv)
     out << "before (a document parsed per keystroke, load average about 14): show 114,180 ms, first keystroke "
            "128,387 ms\n";
     out << "before (a reorder of the clients rebuilt the tree): worst keystroke 145-1,067 ms\n";
+    out << "before (names searched one by one ignoring case, tasks laid out as possible parents; load 0.5): "
+           "median 5 ms, worst 133 ms on \"project 1\", 75 ms on \"project 12\", 26 ms on \"project 123\", "
+           "17 ms on \"project 1234\"\n";
     const QString xml = benchCatalogue(1500);
     ProjectsTree tree;
     tree.resize(400, 800);
