@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QScrollBar>
 
+#include <utility>
+
 EntryViews::EntryViews(TimeTree *unlinked, QLabel *unlinkedTotal, EntriesList *linked, QLabel *linkedTotal,
                        QObject *parent)
     : QObject(parent)
@@ -40,7 +42,7 @@ void EntryViews::attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *
     connect(model, &EntryDayModel::totalTimeTextChanged, totalLabel, &QLabel::setText, Qt::UniqueConnection);
     model->setHideUnder(hideUnder);
     model->setDay(day);
-    model->reload();
+    reloadUnlessResting(model);
     // Sorting is on in the form: attaching the model sorts it by the indicator, longest time first.
     view->header()->setSortIndicator(TreeModel::TimeColumn, Qt::DescendingOrder);
     view->setModel(model->itemModel());
@@ -58,12 +60,12 @@ void EntryViews::attach(const QDate &day, int hideUnder, bool groupByHour)
     if (m_unlinked) {
         m_unlinked->setGroupByHour(groupByHour);
         attachModel(m_unlinkedView, m_unlinked, m_unlinkedTotal, day, hideUnder);
-        m_unlinkedView->expandAll();
+        openUnlinkedAfresh();
         m_unlinkedView->restoreHeaderState();
     }
     if (m_linked) {
         attachModel(m_linkedView, m_linked, m_linkedTotal, day, hideUnder);
-        m_linkedView->expandToDepth(2);
+        openLinkedAfresh();
         m_linkedView->restoreHeaderState();
     }
 }
@@ -72,27 +74,53 @@ void EntryViews::showDay(const QDate &day)
 {
     if (m_unlinked) {
         m_unlinked->setDay(day);
-        m_unlinked->reload();
-        m_unlinkedView->expandAll();
+        reloadUnlessResting(m_unlinked);
+        openUnlinkedAfresh();
     }
     if (m_linked) {
         m_linked->setDay(day);
-        m_linked->reload();
-        m_linkedView->collapseAll();
-        m_linkedView->expandToDepth(2);
+        reloadUnlessResting(m_linked);
+        openLinkedAfresh();
     }
 }
 
 void EntryViews::reload()
 {
     if (m_unlinked) {
-        m_unlinked->reload();
-        m_unlinkedView->expandAll();
+        reloadUnlessResting(m_unlinked);
+        openUnlinkedAfresh();
     }
     if (m_linked) {
-        m_linked->reload();
-        m_linkedView->expandToDepth(2);
+        reloadUnlessResting(m_linked);
+        openLinkedAfresh();
     }
+}
+
+void EntryViews::reloadUnlessResting(EntryDayModel *model)
+{
+    // A resting view is filled with what was set meanwhile when it wakes.
+    if (!m_resting) {
+        model->reload();
+    }
+}
+
+void EntryViews::openUnlinkedAfresh()
+{
+    if (m_resting) {
+        m_unlinkedAfresh = true;
+        return;
+    }
+    m_unlinkedView->expandAll();
+}
+
+void EntryViews::openLinkedAfresh()
+{
+    if (m_resting) {
+        m_linkedAfresh = true;
+        return;
+    }
+    m_linkedView->collapseAll();
+    m_linkedView->expandToDepth(2);
 }
 
 void EntryViews::setHideUnder(int seconds)
@@ -109,8 +137,8 @@ void EntryViews::setGroupByHour(bool on)
 {
     if (m_unlinked) {
         m_unlinked->setGroupByHour(on);
-        m_unlinked->reload();
-        m_unlinkedView->expandAll();
+        reloadUnlessResting(m_unlinked);
+        openUnlinkedAfresh();
     }
 }
 
@@ -119,20 +147,25 @@ void EntryViews::applyFilter(const QString &text, bool keepExpandedNodes)
     if (!m_unlinked) {
         return;
     }
-    if (keepExpandedNodes) {
+    const bool keepOpenNodes = keepExpandedNodes && !m_resting;
+    if (keepOpenNodes) {
         m_unlinkedView->saveExpandedNodes();
     }
     m_unlinked->setFilterText(text);
-    m_unlinked->reload();
-    if (keepExpandedNodes) {
+    reloadUnlessResting(m_unlinked);
+    if (keepOpenNodes) {
         m_unlinkedView->restoreExpandedNodes();
-    } else {
-        m_unlinkedView->expandAll();
+    } else if (!keepExpandedNodes) {
+        openUnlinkedAfresh();
     }
 }
 
 void EntryViews::saveExpandedNodes()
 {
+    // A resting view's nodes were put aside when it began to rest; its empty tree must not replace them.
+    if (m_resting) {
+        return;
+    }
     m_unlinkedView->saveExpandedNodes();
     m_linkedView->saveExpandedNodes();
 }
@@ -145,6 +178,9 @@ void EntryViews::restoreExpandedNodes()
 
 void EntryViews::reloadUnlinkedKeepingExpandedNodes()
 {
+    if (m_resting) {
+        return;
+    }
     if (m_unlinked) {
         m_unlinked->reload();
     }
@@ -153,6 +189,9 @@ void EntryViews::reloadUnlinkedKeepingExpandedNodes()
 
 void EntryViews::reloadLinkedKeepingExpandedNodes()
 {
+    if (m_resting) {
+        return;
+    }
     if (m_linked) {
         m_linked->reload();
     }
@@ -192,6 +231,13 @@ void EntryViews::wake()
     m_resting = false;
     reloadUnlinkedKeepingExpandedNodes();
     reloadLinkedKeepingExpandedNodes();
+    // What was shown afresh while resting opens as it would have.
+    if (std::exchange(m_unlinkedAfresh, false)) {
+        openUnlinkedAfresh();
+    }
+    if (std::exchange(m_linkedAfresh, false)) {
+        openLinkedAfresh();
+    }
     m_unlinkedView->restoreSelection();
     m_linkedView->restoreSelection();
     m_unlinkedView->verticalScrollBar()->setValue(m_unlinkedScroll);

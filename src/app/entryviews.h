@@ -68,6 +68,10 @@ Q_SIGNALS:
 private:
     void attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel, const QDate &day, int hideUnder);
     void reload();
+    void reloadUnlessResting(EntryDayModel *model);
+    // Every unlinked node open, the linked ones two levels deep; a resting view opens them so when it wakes.
+    void openUnlinkedAfresh();
+    void openLinkedAfresh();
 
     TimeTree *m_unlinkedView;
     QLabel *m_unlinkedTotal;
@@ -76,6 +80,8 @@ private:
     EntryDayModel *m_unlinked = nullptr;
     EntryDayModel *m_linked = nullptr;
     bool m_resting = false;
+    bool m_unlinkedAfresh = false;
+    bool m_linkedAfresh = false;
     int m_unlinkedScroll = 0;
     int m_linkedScroll = 0;
 };

@@ -299,6 +299,11 @@ void MainWindow::onInitialUpdate()
     m_ui->checkGroupByHour->setChecked(setting(Setting::GroupByHour));
     initCalendarDaysWithEntries();
 
+    // Started in the tray: the day is built when the window first shows, not for a look nobody takes.
+    if (!isVisible()) {
+        m_views->rest();
+        m_timeline->rest();
+    }
     statusBar()->showMessage(tr("Loading entries..."));
     m_views->attach(selectedDate(), hideUnderSeconds(), setting(Setting::GroupByHour));
     checkStorage();

@@ -16,11 +16,18 @@ TavroApp::TavroApp(int &argc, char **argv)
     // Docks, the task switcher and notifications find the installed entry and icon by this name.
     setDesktopFileName(BuildInfo::appId());
     Translations::install(this, QLocale());
-    // Sharp at every size a desktop asks for: the drawing, and its 256-pixel rendering where SVG
-    // cannot be drawn.
+    setWindowIcon(applicationIcon());
+}
+
+QIcon TavroApp::applicationIcon()
+{
+    // Sharp at every size a desktop asks for: the drawing, or its 256-pixel rendering where SVG cannot be
+    // drawn. Only then is the rendering read: decoded, it would be a quarter of a megabyte held all day.
     QIcon icon(QStringLiteral(":/icons/app/tavrodesk.svg"));
-    icon.addFile(QStringLiteral(":/icons/app/tavrodesk-256.png"));
-    setWindowIcon(icon);
+    if (icon.isNull()) {
+        icon = QIcon(QStringLiteral(":/icons/app/tavrodesk-256.png"));
+    }
+    return icon;
 }
 
 void TavroApp::onShowRequested(const QString &activation)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 
 class MainWindow;
@@ -21,6 +22,9 @@ public:
     // once the window exists.
     bool showPending = false;
     QString pendingActivation;
+
+    // The program's own icon, for its windows.
+    static QIcon applicationIcon();
 
     // Closes every modal dialog and message box: their own event loops would keep the program
     // from ending.

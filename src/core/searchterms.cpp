@@ -4,6 +4,10 @@
 
 QStringList splitSearchTerms(const QString &text)
 {
+    // The usual empty filter: no pattern compiled for it.
+    if (text.trimmed().isEmpty()) {
+        return {};
+    }
     static const QRegularExpression pattern(QStringLiteral("([^\\s\\\"]+)\\s|\\\"([^\\\"]+)\\\""),
                                             QRegularExpression::CaseInsensitiveOption);
     QStringList terms;

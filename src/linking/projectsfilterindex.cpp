@@ -2,14 +2,13 @@
 
 #include <QTreeWidgetItem>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-bool holds(const QString &text, const QString &word)
-{
-    return text.contains(word, Qt::CaseInsensitive);
-}
+// Names come as XML, which cannot carry it: no word matches across two names.
+constexpr QChar nameEnd = QChar(0);
 
 // True when the row is shown: only then do its children matter.
 template <typename RowType> bool showRow(RowType &row)
@@ -34,7 +33,7 @@ void ProjectsFilterIndex::addProject(QTreeWidgetItem *item, const QString &name,
 {
     ProjectRow project;
     project.item = item;
-    project.name = name;
+    addName(name);
     project.position = position;
     ClientRow &client = m_clients.last();
     // Built for no filter, a client sits where its first project does.
@@ -49,13 +48,36 @@ void ProjectsFilterIndex::addTaskList(QTreeWidgetItem *item, const QString &name
 {
     TaskListRow taskList;
     taskList.item = item;
-    taskList.name = name;
+    addName(name);
     m_clients.last().projects.last().taskLists.append(taskList);
 }
 
 void ProjectsFilterIndex::addTask(QTreeWidgetItem *item, const QString &name)
 {
-    m_clients.last().projects.last().taskLists.last().tasks.append({item, name});
+    addName(name);
+    m_clients.last().projects.last().taskLists.last().tasks.append({item});
+}
+
+void ProjectsFilterIndex::addName(const QString &name)
+{
+    m_nameStarts.push_back(m_names.size());
+    // Folding is per character, as a case-insensitive search compares.
+    m_names += name.toCaseFolded();
+    m_names += nameEnd;
+}
+
+std::vector<char> ProjectsFilterIndex::rowsHolding(const QString &foldedWord) const
+{
+    std::vector<char> holding(m_nameStarts.size());
+    auto row = m_nameStarts.cbegin();
+    for (qsizetype at = m_nameStarts.empty() ? -1 : m_names.indexOf(foldedWord); at >= 0;) {
+        row = std::upper_bound(row, m_nameStarts.cend(), at) - 1;
+        holding[row - m_nameStarts.cbegin()] = true;
+        // One hit is enough for a name: go on with the next one.
+        const auto next = row + 1;
+        at = next == m_nameStarts.cend() ? -1 : m_names.indexOf(foldedWord, *next);
+    }
+    return holding;
 }
 
 bool ProjectsFilterIndex::apply(const QStringList &words)
@@ -67,29 +89,38 @@ bool ProjectsFilterIndex::apply(const QStringList &words)
 
 // The rule of the catalogue's filter: a task is shown when every word is in its project's, its task list's
 // or its own name; a task list without a shown task when every word is in its project's or its own name.
+// A named row is covered by a word when its name or an ancestor's holds it; it is wanted when covered by all.
 void ProjectsFilterIndex::match(const QStringList &words)
 {
-    QList<bool> inProject(words.size());
-    QList<bool> inTaskList(words.size());
+    std::vector<char> covered(m_nameStarts.size(), true);
+    for (const QString &word : words) {
+        const std::vector<char> holding = rowsHolding(word.toCaseFolded());
+        std::size_t row = 0;
+        for (const ClientRow &client : std::as_const(m_clients)) {
+            for (const ProjectRow &project : client.projects) {
+                const bool inProject = holding[row++];
+                for (const TaskListRow &taskList : project.taskLists) {
+                    const bool inTaskList = inProject || holding[row];
+                    covered[row] = covered[row] && inTaskList;
+                    ++row;
+                    for (qsizetype task = 0; task < taskList.tasks.size(); ++task, ++row) {
+                        covered[row] = covered[row] && (inTaskList || holding[row]);
+                    }
+                }
+            }
+        }
+    }
+    std::size_t row = 0;
     for (ClientRow &client : m_clients) {
         client.wanted = false;
         for (ProjectRow &project : client.projects) {
             project.wanted = false;
-            for (qsizetype i = 0; i < words.size(); ++i) {
-                inProject[i] = holds(project.name, words.at(i));
-            }
+            ++row;
             for (TaskListRow &taskList : project.taskLists) {
-                bool all = true;
-                for (qsizetype i = 0; i < words.size(); ++i) {
-                    inTaskList[i] = inProject.at(i) || holds(taskList.name, words.at(i));
-                    all = all && inTaskList.at(i);
-                }
+                const bool all = covered[row++];
                 bool anyTask = false;
                 for (Row &task : taskList.tasks) {
-                    task.wanted = true;
-                    for (qsizetype i = 0; task.wanted && i < words.size(); ++i) {
-                        task.wanted = inTaskList.at(i) || holds(task.name, words.at(i));
-                    }
+                    task.wanted = covered[row++];
                     anyTask = anyTask || task.wanted;
                 }
                 taskList.wanted = anyTask || all;

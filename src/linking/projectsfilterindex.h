@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <qnamespace.h>
 
+#include <vector>
+
 class QTreeWidgetItem;
 
 // The projects tree's items beside the names they show, so a filter keystroke hides and shows items
@@ -32,7 +34,6 @@ private:
     struct Row
     {
         QTreeWidgetItem *item = nullptr;
-        QString name;
         bool shown = true;
         bool wanted = true;
     };
@@ -51,9 +52,17 @@ private:
         int place = 0;
     };
 
+    void addName(const QString &name);
+    // Per named row, in the order the rows were added: whether its name holds the folded word.
+    std::vector<char> rowsHolding(const QString &foldedWord) const;
     void match(const QStringList &words);
     bool placeClients();
     void show();
 
     QList<ClientRow> m_clients;
+    // The case-folded names of the projects, task lists and tasks one after another, each closed by a
+    // character no name holds: a word is looked for once in the whole text instead of once per name.
+    QString m_names;
+    // Where each name starts in m_names.
+    std::vector<qsizetype> m_nameStarts;
 };

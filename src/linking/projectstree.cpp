@@ -186,6 +186,11 @@ QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, Level level, qin
     item->setIcon(0, m_levelIcons[level]);
     item->setData(0, IdRole, QString::number(id));
     item->setData(0, TypeRole, levelType(level));
+    // Tasks hold nothing: the view then lays a task out without asking whether it is expanded, which is
+    // most of the work of a keystroke that shows a large part of the tree.
+    if (level == Task) {
+        item->setFlags(item->flags() | Qt::ItemNeverHasChildren);
+    }
     return item;
 }
 

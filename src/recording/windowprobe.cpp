@@ -138,9 +138,16 @@ QString WindowProbe::sourceDescription() const
 
 bool WindowProbe::isImageEditor(const QString &path, const QString &name)
 {
+    if (path.endsWith(QLatin1String("Photoshop.exe"))) {
+        return true;
+    }
+    // Most windows are not the editor: they are told apart without compiling the pattern.
+    if (!name.startsWith(QLatin1String("Adobe"), Qt::CaseInsensitive)) {
+        return false;
+    }
     static const QRegularExpression editorName(QStringLiteral("^Adobe\\sPhotoshop(\\sCS\\d*)$"),
                                                QRegularExpression::CaseInsensitiveOption);
-    return editorName.match(name).hasMatch() || path.endsWith(QLatin1String("Photoshop.exe"));
+    return editorName.match(name).hasMatch();
 }
 
 QString WindowProbe::stripZoomSuffix(const QString &title)

@@ -8,6 +8,7 @@
 #include "windowinfo.h"
 
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QTimer>
 
 namespace {
@@ -127,13 +128,16 @@ void TimelineController::reload()
     }
     QList<TimelineEntry> entries;
     const QStringList ignored = ignoredPaths();
+    // A day comes back to the same few titles many times: each is held once, not once per stretch.
+    QSet<QString> titles;
     for (const EntryLink link : {EntryLink::Unlinked, EntryLink::Linked}) {
         const QList<EntryRow> rows = m_entries ? m_entries->dayEntries(m_day, link) : QList<EntryRow>();
         for (const EntryRow &row : rows) {
             if (ignored.contains(row.appPath, Qt::CaseInsensitive)) {
                 continue;
             }
-            TimelineEntry entry = timelineEntry(row.id, row.start, row.end, row.appPath, row.appName, row.title);
+            TimelineEntry entry =
+                timelineEntry(row.id, row.start, row.end, row.appPath, row.appName, *titles.insert(row.title));
             entry.linked = link == EntryLink::Linked;
             entry.projectId = row.extProjectId.toString();
             entries << entry;

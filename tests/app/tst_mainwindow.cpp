@@ -134,7 +134,9 @@ private:
         return ok ? appId : 0;
     }
 
-    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true, bool fakeModels = true)
+    // `shown` false: started in the tray.
+    void start(const QMap<QString, QVariant> &ini = {}, bool trayAvailable = true, bool fakeModels = true,
+               bool shown = true)
     {
         writeIni(ini);
         m_window = std::make_unique<MainWindow>();
@@ -145,6 +147,7 @@ private:
             m_linked = new FakeDayModel;
             m_window->setEntryModels(m_unlinked, m_linked);
         }
+        m_window->setVisible(shown);
         QTRY_VERIFY(m_window->isInitialised());
     }
 
@@ -270,7 +273,7 @@ private Q_SLOTS:
     // window hidden or not; what the user types becomes the entry's title.
     void awayNoticeOpensItsDescription()
     {
-        start({}, false);
+        start({}, false, true, false);
         const QString day = m_window->selectedDate().toString(Qt::ISODate);
         QSqlQuery query;
         QVERIFY(query.exec(QStringLiteral("INSERT INTO applications (path, name) VALUES ('tavro://idle', 'Away')")));
@@ -312,7 +315,7 @@ private Q_SLOTS:
     void trayClickOpensTheWindow()
     {
         QFETCH(bool, singleClick);
-        start({{QStringLiteral("Application/SingleClickTrayOpen"), singleClick}});
+        start({{QStringLiteral("Application/SingleClickTrayOpen"), singleClick}}, true, true, false);
         Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::DoubleClick : QSystemTrayIcon::Trigger);
         QVERIFY(m_window->isHidden());
         Q_EMIT m_window->trayIcon()->activated(singleClick ? QSystemTrayIcon::Trigger : QSystemTrayIcon::DoubleClick);
@@ -323,7 +326,7 @@ private Q_SLOTS:
     // stands still.
     void trayIconAnimatesWhileRecording()
     {
-        start();
+        start({}, true, true, false);
         QVERIFY(m_window->isRecording());
         QVERIFY(shows(m_window->trayIcon()->icon(), TrayAnimation::framePath(0)));
         // The fifth frame comes after the second tick.
@@ -331,6 +334,17 @@ private Q_SLOTS:
         m_window->trayMenu()->actions().at(1)->trigger();
         QVERIFY(!m_window->isRecording());
         QVERIFY(shows(m_window->trayIcon()->icon(), TrayAnimation::idleIconPath()));
+    }
+
+    // The program's icon is drawn, not scaled up, at the sizes desktops ask for.
+    void applicationIconIsSharpAtEverySize()
+    {
+        const QIcon icon = TavroApp::applicationIcon();
+        for (const int side : {16, 48, 256, 512}) {
+            const QImage image = icon.pixmap(side, side).toImage();
+            QCOMPARE(image.size(), QSize(side, side));
+            QVERIFY(qAlpha(image.pixel(side / 2, side / 2)) > 0);
+        }
     }
 
     void statusTipsDoNotReplaceTheMessage()

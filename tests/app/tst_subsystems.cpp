@@ -79,6 +79,8 @@ private Q_SLOTS:
         sources.clock = &clock;
         MainWindow window(nullptr, {}, std::move(sources));
         window.session()->setRetryInterval(0);
+        // The user has the window open: the views show what is recorded as it comes.
+        window.show();
         QVERIFY(window.isUsable());
         QTRY_VERIFY(window.isInitialised());
 

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "recorder.h"
 #include "recordingfakes.h"
+#include "session.h"
 #include "timelinestrip.h"
 #include "windowgallery.h"
 
@@ -40,10 +41,9 @@ private:
         }
     }
 
-private Q_SLOTS:
-    void init()
+    void createWindow()
     {
-        WindowGallery::prepareOfflineStart();
+        m_window.reset();
         m_windows = new FakeForegroundSource;
         m_clock.set(QDateTime(QDate::currentDate(), QTime(12, 0)));
         RecordingSources sources;
@@ -52,6 +52,13 @@ private Q_SLOTS:
         sources.metadata = std::make_unique<FakeAppMetadata>();
         sources.clock = &m_clock;
         m_window = std::make_unique<MainWindow>(nullptr, Qt::WindowFlags(), std::move(sources));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        WindowGallery::prepareOfflineStart();
+        createWindow();
         WindowGallery::showWithSampleDay(m_window.get());
         QTRY_VERIFY(m_window->isInitialised());
     }
@@ -97,6 +104,35 @@ private Q_SLOTS:
         QTRY_COMPARE(viewImages(), before);
         QCOMPARE(selectedNames(), selected);
         QCOMPARE(unlinked->currentIndex().data().toString(), current);
+    }
+
+    void startedInTheTrayHoldsNoDayUntilShown()
+    {
+        const auto rowCounts = [this] {
+            QList<int> counts;
+            for (const QString &name : m_views) {
+                counts << m_window->findChild<QTreeView *>(name)->model()->rowCount();
+            }
+            return counts;
+        };
+        const qint64 total = m_window->unlinkedModel()->totalTime();
+        const QList<int> shownRows = rowCounts();
+        QVERIFY(total > 0);
+        QVERIFY(shownRows.first() > 0);
+        // The next login starts the program in the tray, on the same day.
+        createWindow();
+        m_window->session()->setRetryInterval(0);
+        QTRY_VERIFY(m_window->isInitialised());
+        QCOMPARE(rowCounts(), QList<int>({0, 0}));
+
+        m_window->show();
+        QCOMPARE(m_window->unlinkedModel()->totalTime(), total);
+        QCOMPARE(rowCounts(), shownRows);
+        // Open as at a start with the window shown.
+        auto *unlinked = m_window->findChild<QTreeView *>(m_views.first());
+        for (int row = 0; row < shownRows.first(); ++row) {
+            QVERIFY(unlinked->isExpanded(unlinked->model()->index(row, 0)));
+        }
     }
 
     void shownAgainShowsWhatWasRecordedMeanwhile()

@@ -33,6 +33,8 @@ private Q_SLOTS:
         QTest::newRow("unclosed quote") << QStringLiteral("say \"hello")
                                         << QStringList{QStringLiteral("say"), QStringLiteral("hello")};
         QTest::newRow("quote inside word") << QStringLiteral("o'clock") << QStringList{QStringLiteral("o'clock")};
+        QTest::newRow("blank") << QStringLiteral(" \t ") << QStringList();
+        QTest::newRow("padded") << QStringLiteral("  notes  ") << QStringList{QStringLiteral("notes")};
         QTest::newRow("non-ASCII") << QStringLiteral("Größe \"Büro plan\"")
                                    << QStringList{QStringLiteral("Größe"), QStringLiteral("Büro plan")};
     }

@@ -58,6 +58,12 @@ private Q_SLOTS:
         QTest::newRow("non-ascii ignoring case")
             << QStringLiteral("ÜBERSETZUNG") << QStringLiteral("C:No client|P:Café <b>Zürich</b>|L:Menü|T:Übersetzung");
         QTest::newRow("completed task never matches") << QStringLiteral("closed") << QString();
+        QTest::newRow("a word in names of two clients")
+            << QStringLiteral("BUDGET")
+            << QStringLiteral("C:Acme & Söhne|P:Website relaunch|L:Design|T:Budget 2012 review|C:No client"
+                              "|P:Internal tools|L:Tracker|T:Report budget");
+        // "Empty list" is followed by "Mobile app": names never run into each other.
+        QTest::newRow("a word across two names never matches") << QStringLiteral("listmobile") << QString();
     }
 
     void filter()

@@ -35,6 +35,8 @@ private Q_SLOTS:
         add("long", "", QString(300, u'x'), true, "long", QString(260, u'x'));
         add("Photoshop.exe", "", document, true, "Photoshop.exe", QStringLiteral("image.psd"));
         add("photoshop.exe", "", document, false, "photoshop.exe", document);
+        add("editor.bin", "adobe photoshop CS6", document, true, "adobe photoshop CS6", QStringLiteral("image.psd"));
+        add("reader.bin", "Adobe Reader", document, true, "Adobe Reader", document);
     }
 
     void currentWindowInfo()
