@@ -9,6 +9,8 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // The same moment without the local-time conversion, for what only counts milliseconds.
+    virtual qint64 msecsSinceEpoch() const { return now().toMSecsSinceEpoch(); }
     QDate today() const { return now().date(); }
 };
 
@@ -16,6 +18,7 @@ class SystemClock final : public Clock
 {
 public:
     QDateTime now() const override;
+    qint64 msecsSinceEpoch() const override;
 
     // The process-wide clock used when no other one is injected.
     static Clock *instance();

@@ -10,13 +10,12 @@ IdleReader::IdleReader(IdleSource *source)
 
 qint64 IdleReader::idleSeconds(const QDateTime &now, qint64 limit)
 {
-    if (m_readAt.isValid() && m_readAt <= now) {
-        const qint64 bound = m_read + m_readAt.secsTo(now) + MarginSecs;
-        if (bound < limit) {
-            return bound;
-        }
+    const qint64 at = now.toSecsSinceEpoch();
+    if (m_hasRead && m_readAt <= at && m_read + (at - m_readAt) + MarginSecs < limit) {
+        return m_read + (at - m_readAt) + MarginSecs;
     }
     m_read = qMax(0, m_source->idleSeconds());
-    m_readAt = now;
+    m_readAt = at;
+    m_hasRead = true;
     return m_read;
 }

@@ -22,6 +22,8 @@ public:
 
 private:
     IdleSource *m_source;
-    QDateTime m_readAt;
+    bool m_hasRead = false;
+    // Seconds since the epoch: one time-zone conversion a tick instead of two.
+    qint64 m_readAt = 0;
     qint64 m_read = 0;
 };

@@ -166,7 +166,8 @@ void Recorder::scheduleNextTick()
     if (!m_samplingTimer.isActive()) {
         return;
     }
-    const int msec = m_clock->now().time().msec();
+    // Local time differs from UTC by whole seconds: the milliseconds need no time zone.
+    const int msec = int(m_clock->msecsSinceEpoch() % 1000);
     const int toTarget = (TickIntervalMs - TickLeadMs - msec + TickIntervalMs) % TickIntervalMs;
     m_samplingTimer.start(toTarget < TickIntervalMs / 2 ? toTarget + TickIntervalMs : toTarget);
 }
