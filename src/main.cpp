@@ -78,6 +78,7 @@ int main(int argc, char *argv[])
         std::fputs((displayProblem + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         return 1;
     }
+    DisplayServer::avoidSharedMemoryImages();
     // Qt's X11 support clears the launcher's startup id when the application object is made.
     const QString activation = StartupActivation::fromEnvironment();
     TavroApp app(argc, argv);

@@ -45,3 +45,10 @@ QString DisplayServer::choosePlatform(const QProcessEnvironment &environment)
                           "Start TavroDesk inside the desktop session, or set WAYLAND_DISPLAY or DISPLAY.")
         .arg(socket);
 }
+
+void DisplayServer::avoidSharedMemoryImages(const QProcessEnvironment &environment)
+{
+    if (!environment.contains(QStringLiteral("QT_XCB_NO_MITSHM"))) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    }
+}

@@ -12,6 +12,12 @@ namespace DisplayServer {
 // empty when one can (or when the platform is chosen by hand, e.g. QT_QPA_PLATFORM=offscreen).
 QString choosePlatform(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
+// On X11, has Qt send window contents in plain image requests instead of shared memory, unless
+// the user chose with QT_XCB_NO_MITSHM. With shared memory each repaint first waits for the server
+// to finish reading the previous one: a round trip and two thread switches for every frame of
+// the tray icon, twice a second while recording.
+void avoidSharedMemoryImages(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+
 // The compositor's socket as the environment names it: WAYLAND_DISPLAY (default "wayland-0"),
 // relative to XDG_RUNTIME_DIR unless absolute.
 QString waylandSocketPath(const QProcessEnvironment &environment);

@@ -112,6 +112,26 @@ private:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
+    // Starts a private X server for a run that records from the start; returns its display, empty
+    // when the server or one of the `tools` is missing.
+    QString startRecordingOnX(QProcess &xvfb, std::initializer_list<const char *> tools)
+    {
+        for (const char *tool : tools) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
+                qWarning("%s is missing", tool);
+                return {};
+            }
+        }
+        QSettings(iniPath(), QSettings::IniFormat).setValue(QStringLiteral("Application/Started"), true);
+        xvfb.start(QStringLiteral("Xvfb"),
+                   QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset").split(QLatin1Char(' ')));
+        if (!xvfb.waitForReadyRead(10000)) {
+            qWarning("Xvfb does not start");
+            return {};
+        }
+        return QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -423,16 +443,9 @@ private Q_SLOTS:
 
     void recordsTheWindowInFrontAndStoresItOnQuit()
     {
-        for (const char *tool : {"Xvfb", "openbox", "xterm", "xdotool"}) {
-            QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
-        }
-        QSettings(iniPath(), QSettings::IniFormat).setValue(QStringLiteral("Application/Started"), true);
-
         QProcess xvfb;
-        xvfb.start(QStringLiteral("Xvfb"),
-                   QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset").split(QLatin1Char(' ')));
-        QVERIFY(xvfb.waitForReadyRead(10000));
-        const QString display = QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+        const QString display = startRecordingOnX(xvfb, {"openbox", "xterm", "xdotool"});
+        QVERIFY(!display.isEmpty());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), display);
         QProcess openbox;
@@ -479,6 +492,42 @@ private Q_SLOTS:
             QVERIFY(query.value(1).toString() < query.value(2).toString());
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+    // On X11 the window's pixels go to the server in image requests, not through memory shared
+    // with it: with shared memory every repaint of the animated tray icon first waits for the
+    // server to finish reading the last one.
+    void sendsImagesWithoutSharedMemory()
+    {
+        QProcess xvfb;
+        const QString display = startRecordingOnX(xvfb, {"xdotool"});
+        QVERIFY(!display.isEmpty());
+        QProcessEnvironment xcb;
+        xcb.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        auto app = launch({}, display, xcb);
+        QVERIFY(waitUntilRunning(*app));
+        // The window is on the screen, painted.
+        QProcess xdotool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        xdotool.setProcessEnvironment(env);
+        xdotool.start(QStringLiteral("xdotool"),
+                      QStringLiteral("search --sync --onlyvisible --name TavroDesk").split(QLatin1Char(' ')));
+        QVERIFY(xdotool.waitForFinished(10000) && xdotool.exitCode() == 0);
+        QTest::qWait(1000);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(app->processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        // The server's segments arrive as a memfd, or attach as System V memory.
+        QByteArrayList shared;
+        for (const QByteArray &line : maps.readAll().split('\n')) {
+            if (line.contains("memfd:xorg") || line.contains("SYSV")) {
+                shared << line;
+            }
+        }
+        QVERIFY2(shared.isEmpty(), shared.join('\n').constData());
+        QVERIFY(terminate(*app));
+        xvfb.terminate();
+        xvfb.waitForFinished(5000);
     }
 
 private:
