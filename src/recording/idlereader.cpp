@@ -11,8 +11,9 @@ IdleReader::IdleReader(IdleSource *source)
 qint64 IdleReader::idleSeconds(const QDateTime &now, qint64 limit)
 {
     const qint64 at = now.toSecsSinceEpoch();
-    if (m_hasRead && m_readAt <= at && m_read + (at - m_readAt) + MarginSecs < limit) {
-        return m_read + (at - m_readAt) + MarginSecs;
+    const qint64 bound = m_read + (at - m_readAt) + MarginSecs;
+    if (m_hasRead && m_readAt <= at && bound < limit) {
+        return bound;
     }
     m_read = qMax(0, m_source->idleSeconds());
     m_readAt = at;
