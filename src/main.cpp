@@ -78,10 +78,15 @@ int main(int argc, char *argv[])
         std::fputs((displayProblem + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         return 1;
     }
-    DisplayServer::avoidSharedMemoryImages();
+    const bool sharedMemorySwitchSet = DisplayServer::avoidSharedMemoryImages();
     // Qt's X11 support clears the launcher's startup id when the application object is made.
     const QString activation = StartupActivation::fromEnvironment();
     TavroApp app(argc, argv);
+    // Read as the application connected to the display: programs started from here (a browser for a
+    // link) get the user's environment as it was.
+    if (sharedMemorySwitchSet) {
+        qunsetenv("QT_XCB_NO_MITSHM");
+    }
     DebugLog::enableDebugMessages(commandLine.debugRequested());
     // Before anything opens a file: where an earlier version kept them, they move once.
     const QStringList moves = LegacyLayout::moveToXdgPlaces();

@@ -46,9 +46,11 @@ QString DisplayServer::choosePlatform(const QProcessEnvironment &environment)
         .arg(socket);
 }
 
-void DisplayServer::avoidSharedMemoryImages(const QProcessEnvironment &environment)
+bool DisplayServer::avoidSharedMemoryImages(const QProcessEnvironment &environment)
 {
-    if (!environment.contains(QStringLiteral("QT_XCB_NO_MITSHM"))) {
-        qputenv("QT_XCB_NO_MITSHM", "1");
+    if (environment.contains(QStringLiteral("QT_XCB_NO_MITSHM"))) {
+        return false;
     }
+    qputenv("QT_XCB_NO_MITSHM", "1");
+    return true;
 }

@@ -15,8 +15,9 @@ QString choosePlatform(const QProcessEnvironment &environment = QProcessEnvironm
 // On X11, has Qt send window contents in plain image requests instead of shared memory, unless
 // the user chose with QT_XCB_NO_MITSHM. With shared memory each repaint first waits for the server
 // to finish reading the previous one: a round trip and two thread switches for every frame of
-// the tray icon, twice a second while recording.
-void avoidSharedMemoryImages(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+// the tray icon, twice a second while recording. True when it set the switch, which the caller
+// clears once the application object exists.
+bool avoidSharedMemoryImages(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
 // The compositor's socket as the environment names it: WAYLAND_DISPLAY (default "wayland-0"),
 // relative to XDG_RUNTIME_DIR unless absolute.
