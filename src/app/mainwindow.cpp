@@ -30,6 +30,7 @@
 #include "timelinecontroller.h"
 #include "timelinestrip.h"
 #include "timestampsdialog.h"
+#include "trayanimation.h"
 #include "traymenu.h"
 #include "treemodel.h"
 #include "treemodeladapter.h"
@@ -251,7 +252,7 @@ void MainWindow::createTray()
     connect(m_tray, &TrayMenu::showRequested, this, &MainWindow::onTrayMenuShow);
     connect(m_tray, &TrayMenu::exitRequested, this, &MainWindow::on_actionExit_triggered);
     connect(m_tray->icon(), &QSystemTrayIcon::activated, this, &MainWindow::iconActivated);
-    connect(recorder(), &Recorder::ticked, m_tray, &TrayMenu::stepAnimation);
+    connect(recorder(), &Recorder::ticked, m_tray->animation(), &TrayAnimation::step);
     m_status->setTray(m_tray->icon(), [tray = m_tray] { return tray->isUsable(); });
 }
 

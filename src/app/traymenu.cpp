@@ -46,11 +46,6 @@ void TrayMenu::setRecording(bool on)
     m_animation->setRecording(on);
 }
 
-void TrayMenu::stepAnimation()
-{
-    m_animation->step();
-}
-
 bool TrayMenu::isUsable() const
 {
     return m_icon->isVisible() && m_available && m_available();

@@ -23,11 +23,11 @@ public:
 
     QSystemTrayIcon *icon() const { return m_icon; }
     QMenu *menu() const { return m_menu; }
+    // Its frames keep step with the recorder's ticks (TrayAnimation::step).
+    TrayAnimation *animation() const { return m_animation; }
     // Offers "Start Recording" while paused and "Pause Recording" while recording, and animates
     // the icon while recording.
     void setRecording(bool on);
-    // A recorder tick: the animation's frames share its wake-up.
-    void stepAnimation();
 
     // Whether a notification area can show the icon; replaceable for tests.
     void setAvailabilityCheck(std::function<bool()> check) { m_available = std::move(check); }
