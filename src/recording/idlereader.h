@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDateTime>
+#include <QtGlobal>
 
 class IdleSource;
 
@@ -16,14 +16,14 @@ public:
     // Not owned; must outlive the reader.
     explicit IdleReader(IdleSource *source);
 
-    // The idle seconds at `now`: read from the source, or, while the bound stays under `limit`, the
-    // bound itself. A clock that went back reads again.
-    qint64 idleSeconds(const QDateTime &now, qint64 limit);
+    // The idle seconds at `now` (seconds since the epoch): read from the source, or, while the bound
+    // stays under `limit`, the bound itself. A clock that went back reads again.
+    qint64 idleSeconds(qint64 now, qint64 limit);
 
 private:
     IdleSource *m_source;
     bool m_hasRead = false;
-    // Seconds since the epoch: one time-zone conversion a tick instead of two.
+    // Seconds since the epoch.
     qint64 m_readAt = 0;
     qint64 m_read = 0;
 };

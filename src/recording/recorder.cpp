@@ -93,7 +93,8 @@ void Recorder::setRecording(bool on)
 
 bool Recorder::flush()
 {
-    const QDateTime now = TimeText::wholeSeconds(m_clock->now());
+    const WholeSecond tick = m_clock->wholeSecondNow();
+    const QDateTime &now = tick.local;
     if (m_inIdle && m_currentStart < now) {
         m_pausedAwayStart = m_currentStart;
         m_pausedAwayEnd = now;
@@ -108,7 +109,7 @@ bool Recorder::flush()
         removeJournal();
         return true;
     }
-    checkpoint(now, true);
+    checkpoint(tick, true);
     const bool kept = !m_journalPath.isEmpty() && !m_journalFailed && m_journalLeftOut == 0;
     if (!kept) {
         qCWarning(lcRecording).noquote() << "the time recorded from"
@@ -129,7 +130,9 @@ void Recorder::updateApps()
     // nor the journal. The open stretch follows a list that changed while it ran.
     NeverRecorded::mask(sample);
     NeverRecorded::mask(m_currentWindow);
-    const QDateTime tickTime = TimeText::wholeSeconds(m_clock->now());
+    // The one time-zone lookup of a tick: what follows counts in epoch seconds or copies it.
+    const WholeSecond tick = m_clock->wholeSecondNow();
+    const QDateTime &tickTime = tick.local;
     QDateTime now = tickTime;
     if (!m_lastEnd.isValid()) {
         m_lastEnd = tickTime;
@@ -139,7 +142,7 @@ void Recorder::updateApps()
         if (isLocked()) {
             lockHook(sample, tickTime);
         } else {
-            idleHook(sample, now, tickTime);
+            idleHook(sample, now, tick);
         }
     }
 
@@ -157,7 +160,7 @@ void Recorder::updateApps()
     } else if (!m_unstored.isEmpty()) {
         storeUnstored(tickTime, false);
     }
-    checkpoint(tickTime);
+    checkpoint(tick);
     scheduleNextTick();
 }
 
@@ -172,8 +175,9 @@ void Recorder::scheduleNextTick()
     m_samplingTimer.start(toTarget < TickIntervalMs / 2 ? toTarget + TickIntervalMs : toTarget);
 }
 
-void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime)
+void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const WholeSecond &tick)
 {
+    const QDateTime &tickTime = tick.local;
     const qint64 limit = qMax(0LL, qint64(Settings::instance()->value(Setting::IdleLimit)) * 60);
     // A video or a presentation holds the user without input.
     const bool inhibited =
@@ -181,7 +185,7 @@ void Recorder::idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tic
     if (inhibited) {
         m_lastInhibited = tickTime;
     }
-    const qint64 idle = inhibited ? 0 : m_idle.idleSeconds(tickTime, limit);
+    const qint64 idle = inhibited ? 0 : m_idle.idleSeconds(tick.secsSinceEpoch, limit);
 
     if (idle < limit) {
         if (m_inIdle) {
@@ -341,7 +345,7 @@ qint64 Recorder::insertEntry(const QDateTime &start, const QDateTime &end, const
     return id;
 }
 
-void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
+void Recorder::checkpoint(const WholeSecond &tick, bool sync)
 {
     if (m_journalPath.isEmpty()) {
         return;
@@ -351,15 +355,15 @@ void Recorder::checkpoint(const QDateTime &tickTime, bool sync)
         recoverJournal();
     }
     // A tick that only moves the open stretch's end waits for the journal's next sync.
-    if (!sync && !m_journalStale && !m_journal.isSyncDue(tickTime)) {
+    if (!sync && !m_journalStale && !m_journal.isSyncDue(tick.secsSinceEpoch)) {
         return;
     }
-    const QList<JournalStretch> stretches = journalStretches(tickTime);
+    const QList<JournalStretch> stretches = journalStretches(tick.local);
     if (stretches.isEmpty()) {
         removeJournal();
         return;
     }
-    const bool written = m_journal.write(stretches, tickTime, sync);
+    const bool written = m_journal.write(stretches, tick.secsSinceEpoch, sync);
     if (!written && !m_journalFailed) {
         qCWarning(lcRecording) << "cannot write recording journal" << m_journalPath;
     }
@@ -417,11 +421,12 @@ bool Recorder::recoverJournal()
     const bool stored = m_unstored.size() < waitingBefore + recovered.size();
     // This run owns the journal from now on: it is rewritten with what is still waiting, or goes.
     m_journalOwned = true;
-    const QList<JournalStretch> stretches = journalStretches(TimeText::wholeSeconds(m_clock->now()));
+    const WholeSecond now = m_clock->wholeSecondNow();
+    const QList<JournalStretch> stretches = journalStretches(now.local);
     if (stretches.isEmpty()) {
         removeJournal();
     } else {
-        m_journal.write(stretches, m_clock->now(), true);
+        m_journal.write(stretches, now.secsSinceEpoch, true);
     }
     return stored;
 }

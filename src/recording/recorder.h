@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "idlereader.h"
 #include "recordingjournal.h"
 #include "windowinfo.h"
@@ -10,7 +11,6 @@
 #include <QString>
 #include <QTimer>
 
-class Clock;
 class IdleInhibition;
 class IdleSource;
 class SessionLock;
@@ -117,7 +117,7 @@ Q_SIGNALS:
 
 private:
     QString m_ownPath;
-    void idleHook(WindowInfo &sample, QDateTime &now, const QDateTime &tickTime);
+    void idleHook(WindowInfo &sample, QDateTime &now, const WholeSecond &tick);
     void lockHook(WindowInfo &sample, const QDateTime &tickTime);
     bool isLocked() const;
     // Locking and unlocking are acted on at once, as a tick of their own.
@@ -128,7 +128,7 @@ private:
     void storeUnstored(const QDateTime &now, bool force);
     void setStorageFailing(bool failing);
     QString storageFailingText() const;
-    void checkpoint(const QDateTime &tickTime, bool sync = false);
+    void checkpoint(const WholeSecond &tick, bool sync = false);
     void removeJournal();
     // What the journal holds: the unstored stretches and the open one up to `checkpoint`.
     QList<JournalStretch> journalStretches(const QDateTime &checkpoint) const;

@@ -118,7 +118,7 @@ QByteArray RecordingJournal::serialize(const QList<JournalStretch> &stretches, q
     return head + objects.join(',') + tail;
 }
 
-bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDateTime &now, bool sync)
+bool RecordingJournal::write(const QList<JournalStretch> &stretches, qint64 now, bool sync)
 {
     if (m_path.isEmpty()) {
         return false;
@@ -144,13 +144,14 @@ bool RecordingJournal::write(const QList<JournalStretch> &stretches, const QDate
     }
     if (durable) {
         m_lastSync = now;
+        m_synced = true;
     }
     return true;
 }
 
-bool RecordingJournal::isSyncDue(const QDateTime &now) const
+bool RecordingJournal::isSyncDue(qint64 now) const
 {
-    return !m_lastSync.isValid() || qAbs(m_lastSync.secsTo(now)) >= SyncIntervalSecs;
+    return !m_synced || qAbs(now - m_lastSync) >= SyncIntervalSecs;
 }
 
 QString RecordingJournal::keepAside(const QDateTime &now)
@@ -167,7 +168,7 @@ void RecordingJournal::remove()
     if (!m_path.isEmpty()) {
         QFile::remove(m_path);
     }
-    m_lastSync = QDateTime();
+    m_synced = false;
 }
 
 RecordingJournal::Contents RecordingJournal::read(const QDateTime &now, const QDateTime &notBefore) const

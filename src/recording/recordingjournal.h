@@ -45,12 +45,14 @@ public:
     explicit RecordingJournal(const QString &path = {});
     QString path() const { return m_path; }
 
-    // Replaces the journal by these stretches (mode 0600). `now` decides whether the file is forced to
-    // the disk: the first write and then every SyncIntervalSecs, or always when `sync` is set. Beyond
-    // MaxBytes the newest stretches but the last (the open one) are left out.
-    bool write(const QList<JournalStretch> &stretches, const QDateTime &now, bool sync = false);
-    // The first write, or SyncIntervalSecs since the last forced one.
-    bool isSyncDue(const QDateTime &now) const;
+    // Replaces the journal by these stretches (mode 0600). `now` (seconds since the epoch) decides
+    // whether the file is forced to the disk: the first write and then every SyncIntervalSecs, or
+    // always when `sync` is set. Beyond MaxBytes the newest stretches but the last (the open one) are
+    // left out.
+    bool write(const QList<JournalStretch> &stretches, qint64 now, bool sync = false);
+    // The first write, or SyncIntervalSecs since the last forced one (seconds since the epoch: a tick
+    // asks this without a time-zone lookup).
+    bool isSyncDue(qint64 now) const;
     // How many stretches the last write left out.
     qsizetype leftOut() const { return m_leftOut; }
     void remove();
@@ -71,6 +73,8 @@ private:
     static QByteArray serialize(const QList<JournalStretch> &stretches, qint64 maxBytes, qsizetype *leftOut);
 
     QString m_path;
-    QDateTime m_lastSync;
+    // Seconds since the epoch of the last forced write, if any.
+    qint64 m_lastSync = 0;
+    bool m_synced = false;
     qsizetype m_leftOut = 0;
 };

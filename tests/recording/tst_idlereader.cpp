@@ -1,6 +1,7 @@
 #include "idlereader.h"
 #include "idlesource.h"
 
+#include <QDateTime>
 #include <QTest>
 
 #include <cmath>
@@ -85,7 +86,8 @@ private Q_SLOTS:
             const int tickLimit = limitChangesAt >= 0 && tick >= limitChangesAt ? laterLimit : limit;
             const QDateTime stamp = Start.addSecs(tick + 1 - (clockBackAt >= 0 && tick >= clockBackAt ? 3600 : 0));
             const bool away = std::floor(source.now - source.lastInput) >= tickLimit;
-            QVERIFY2((reader.idleSeconds(stamp, tickLimit) >= tickLimit) == away, qPrintable(QString::number(tick)));
+            QVERIFY2((reader.idleSeconds(stamp.toSecsSinceEpoch(), tickLimit) >= tickLimit) == away,
+                     qPrintable(QString::number(tick)));
         }
         QCOMPARE(source.reads, reads);
     }

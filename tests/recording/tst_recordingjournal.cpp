@@ -34,7 +34,7 @@ private Q_SLOTS:
         JournalStretch two = one;
         two.start = one.end;
         two.end = Now;
-        QVERIFY(journal.write({one, two}, Now));
+        QVERIFY(journal.write({one, two}, Now.toSecsSinceEpoch()));
         const QFileDevice::Permissions others =
             QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
         QCOMPARE(QFile::permissions(journal.path()) & others, QFileDevice::Permissions());
@@ -56,7 +56,7 @@ private Q_SLOTS:
         const QDateTime start = QDateTime(QDate(2026, 10, 25), QTime(0, 50), Qt::UTC).toLocalTime();
         JournalStretch across{start, start.addSecs(1200), {}};
         across.info.path = QStringLiteral("/usr/bin/e");
-        QVERIFY(journal.write({across}, across.end));
+        QVERIFY(journal.write({across}, across.end.toSecsSinceEpoch()));
         const RecordingJournal::Contents contents = journal.read(across.end, QDateTime());
         QCOMPARE(contents.problem, QString());
         QCOMPARE(contents.stretches.size(), 1);
