@@ -83,11 +83,14 @@ const std::vector<char> &ProjectsFilterIndex::rowsHoldingCached(const QString &f
     return m_holdings.back().rows;
 }
 
-std::vector<char> ProjectsFilterIndex::wanted(const QStringList &words)
+void ProjectsFilterIndex::markWanted(const QStringList &words)
 {
     const int rows = size();
-    std::vector<char> covered(rows, true);
-    std::vector<char> inPath(rows);
+    // Kept from keystroke to keystroke: fresh arrays this large would each cost page faults.
+    std::vector<char> &covered = m_covered;
+    std::vector<char> &inPath = m_inPath;
+    covered.assign(rows, true);
+    inPath.assign(rows, false);
     m_holdings.clear();
     m_holdings.reserve(words.size());
     for (const QString &word : words) {
@@ -101,7 +104,8 @@ std::vector<char> ProjectsFilterIndex::wanted(const QStringList &words)
     }
     m_lastHoldings.swap(m_holdings);
     // Children come after their parent: going backwards, a row is complete when it is reached.
-    std::vector<char> wanted(rows, false);
+    std::vector<char> &wanted = m_wanted;
+    wanted.assign(rows, false);
     for (int row = rows - 1; row >= 0; --row) {
         if (m_levels[row] == Task || m_levels[row] == TaskList) {
             wanted[row] = wanted[row] || covered[row];
@@ -110,12 +114,12 @@ std::vector<char> ProjectsFilterIndex::wanted(const QStringList &words)
             wanted[m_parents[row]] = true;
         }
     }
-    return wanted;
 }
 
-std::vector<int> ProjectsFilterIndex::kept(const QStringList &words)
+const std::vector<int> &ProjectsFilterIndex::kept(const QStringList &words)
 {
-    const std::vector<char> wanted = this->wanted(words);
+    markWanted(words);
+    const std::vector<char> &wanted = m_wanted;
     struct Placed
     {
         int place;
@@ -134,8 +138,8 @@ std::vector<int> ProjectsFilterIndex::kept(const QStringList &words)
     }
     std::stable_sort(clients.begin(), clients.end(),
                      [](const Placed &a, const Placed &b) { return a.place < b.place; });
-    std::vector<int> kept;
-    kept.reserve(size());
+    std::vector<int> &kept = m_kept;
+    kept.clear();
     for (const Placed &client : clients) {
         kept.push_back(client.row);
         for (int row = client.row + 1; row < size() && m_levels[row] != Client; ++row) {

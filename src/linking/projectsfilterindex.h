@@ -30,13 +30,16 @@ public:
 
     // The rows the words keep, each after its parent, with the clients in the order a build for the
     // words gives them: by the catalogue place of their first kept project.
-    std::vector<int> kept(const QStringList &words);
+    const std::vector<int> &kept(const QStringList &words);
+    // Whether the last kept() kept the row.
+    bool isKept(int row) const { return m_wanted[row]; }
 
 private:
     void add(Level level, qint64 id, const QString &name, int parent, int position = 0);
     // Per row: whether its name holds the folded word.
     std::vector<char> rowsHolding(const QString &foldedWord) const;
-    std::vector<char> wanted(const QStringList &words);
+    // Per row in m_wanted: whether the words keep it.
+    void markWanted(const QStringList &words);
     // The rows holding the word, remembered for the words of the last keystroke: the next one mostly
     // repeats all but the last word.
     const std::vector<char> &rowsHoldingCached(const QString &foldedWord);
@@ -60,4 +63,8 @@ private:
     };
     std::vector<Holding> m_lastHoldings;
     std::vector<Holding> m_holdings;
+    std::vector<char> m_covered;
+    std::vector<char> m_inPath;
+    std::vector<char> m_wanted;
+    std::vector<int> m_kept;
 };

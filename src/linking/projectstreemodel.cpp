@@ -4,6 +4,8 @@
 
 #include <QFont>
 
+#include <algorithm>
+
 ProjectsTreeModel::ProjectsTreeModel(QObject *parent)
     : QAbstractItemModel(parent)
     , m_firstChild(1, 0)
@@ -44,16 +46,16 @@ bool ProjectsTreeModel::show(const QStringList &words, const std::vector<int> &p
     if (!m_rows) {
         return false;
     }
-    std::vector<int> shown = m_rows->kept(words);
-    const int root = rootSlot();
-    std::vector<char> isShown(root, false);
-    for (int row : shown) {
-        isShown[row] = true;
-    }
+    std::vector<int> &shown = m_next;
+    const std::vector<int> &kept = m_rows->kept(words);
+    shown.assign(kept.cbegin(), kept.cend());
+    const auto isShown = [&](int row) {
+        return m_rows->isKept(row) ||
+               std::find(shown.cbegin() + qsizetype(kept.size()), shown.cend(), row) != shown.cend();
+    };
     // A pinned row comes last among its parent's children, where the catalogue added it.
     for (int row : pinned) {
-        if (!isShown[row] && isShown[m_rows->parent(row)]) {
-            isShown[row] = true;
+        if (!isShown(row) && isShown(m_rows->parent(row))) {
             shown.push_back(row);
         }
     }
@@ -62,7 +64,8 @@ bool ProjectsTreeModel::show(const QStringList &words, const std::vector<int> &p
         return false;
     }
     beginResetModel();
-    m_shown = std::move(shown);
+    m_shown.swap(shown);
+    const int root = rootSlot();
     m_shownAt.assign(root + 1, -1);
     m_shownAt[root] = 0;
     m_childCount.assign(root + 1, 0);

@@ -65,6 +65,8 @@ private:
     std::vector<int> m_children;
     // The rows shown, in the order show() took them, to tell whether a keystroke changes anything.
     std::vector<int> m_shown;
+    // The rows the next keystroke shows, kept to spare fresh allocations.
+    std::vector<int> m_next;
     QIcon m_levelIcons[4];
     QSet<qint64> m_struckOut;
 };
