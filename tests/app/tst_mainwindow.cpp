@@ -719,8 +719,9 @@ private Q_SLOTS:
         QVERIFY(calendar->isEmphasised(day));
         const auto shownTitles = [this] {
             QStringList shown;
-            for (const TimelineEntry &entry : m_window->timelineStrip()->layout().entries()) {
-                shown << entry.title;
+            const TimelineLayout &layout = m_window->timelineStrip()->layout();
+            for (int index = 0; index < layout.count(); ++index) {
+                shown << layout.entry(index).title;
             }
             return shown;
         };
