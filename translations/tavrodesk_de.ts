@@ -1599,10 +1599,6 @@ Die bisher für %2 aufgezeichneten Titel durch „Private“ ersetzen? Die Zeit 
         <translation>Die Projekte konnten nicht geladen werden</translation>
     </message>
     <message>
-        <source>No client</source>
-        <translation>Kein Kunde</translation>
-    </message>
-    <message>
         <source>Confirm complete</source>
         <translation>Erledigt bestätigen</translation>
     </message>
@@ -1617,6 +1613,13 @@ Die bisher für %2 aufgezeichneten Titel durch „Private“ ersetzen? Die Zeit 
     <message>
         <source>&amp;Keep Open</source>
         <translation>&amp;Offen lassen</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectsTreeModel</name>
+    <message>
+        <source>No client</source>
+        <translation>Kein Kunde</translation>
     </message>
 </context>
 <context>

@@ -13,14 +13,12 @@
 
 namespace {
 // The rows the user can scroll through: a keystroke that changes what shows lays out each of them again.
-int shownRows(const QTreeWidgetItem *parent)
+int shownRows(const QTreeView &tree, const QModelIndex &parent = QModelIndex())
 {
     int rows = 0;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        const QTreeWidgetItem *child = parent->child(i);
-        if (!child->isHidden()) {
-            rows += 1 + (child->isExpanded() ? shownRows(child) : 0);
-        }
+    for (int i = 0; i < tree.model()->rowCount(parent); ++i) {
+        const QModelIndex child = tree.model()->index(i, 0, parent);
+        rows += 1 + (tree.isExpanded(child) ? shownRows(tree, child) : 0);
     }
     return rows;
 }
@@ -39,6 +37,8 @@ int main(int argc, char **argv)
     out << "before (names searched one by one ignoring case, tasks laid out as possible parents; load 0.5): "
            "median 5 ms, worst 133 ms on \"project 1\", 75 ms on \"project 12\", 26 ms on \"project 123\", "
            "17 ms on \"project 1234\"\n";
+    out << "before (an item per row, the filter hiding and showing them; quiet machine): median 8 ms, worst 66 ms "
+           "typing (on \"project 1\"), worst 71 ms erasing\n";
     const QString xml = benchCatalogue(1500);
     ProjectsTree tree;
     tree.resize(400, 800);
@@ -57,7 +57,7 @@ int main(int argc, char **argv)
         tree.applyFilter(text);
         QApplication::processEvents();
         const double elapsed = double(timer.elapsed());
-        out << "  \"" << text << "\": " << elapsed << " ms, " << shownRows(tree.invisibleRootItem()) << " rows shown\n";
+        out << "  \"" << text << "\": " << elapsed << " ms, " << shownRows(tree) << " rows shown\n";
         out.flush();
         return elapsed;
     };

@@ -26,13 +26,21 @@ EntryViews::EntryViews(TimeTree *unlinked, QLabel *unlinkedTotal, EntriesList *l
 
 void EntryViews::setModels(EntryDayModel *unlinked, EntryDayModel *linked)
 {
-    if (m_unlinked) {
-        disconnect(m_unlinked, nullptr, this, nullptr);
+    for (EntryDayModel *model : {m_unlinked, m_linked}) {
+        if (model) {
+            disconnect(model, nullptr, this, nullptr);
+            disconnect(model->itemModel(), nullptr, this, nullptr);
+        }
     }
     m_unlinked = unlinked;
     m_linked = linked;
     if (unlinked) {
         connect(unlinked, &EntryDayModel::datesWithZeroTimeChanged, this, &EntryViews::datesWithZeroTimeChanged);
+    }
+    for (EntryDayModel *model : {unlinked, linked}) {
+        if (model) {
+            connect(model->itemModel(), &QAbstractItemModel::modelReset, this, &EntryViews::rebuilt);
+        }
     }
 }
 

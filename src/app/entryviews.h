@@ -64,6 +64,8 @@ public:
 Q_SIGNALS:
     // Some day may have gained or lost its last unlinked time.
     void datesWithZeroTimeChanged();
+    // A view was built afresh.
+    void rebuilt();
 
 private:
     void attachModel(EntryTreeView *view, EntryDayModel *model, QLabel *totalLabel, const QDate &day, int hideUnder);

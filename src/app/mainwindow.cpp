@@ -194,7 +194,7 @@ void MainWindow::connectSession()
     connect(current, &Session::loginStateChanged, m_ui->linkedEntries, &EntryTreeView::setSignedIn);
     connect(current, &Session::loginStateChanged, m_ui->projects, &ProjectsTree::setSignedIn);
     connect(current, &Session::projectsReceived, m_ui->projects, &ProjectsTree::showProjects);
-    connect(current, &Session::projectsCleared, m_ui->projects, &QTreeWidget::clear);
+    connect(current, &Session::projectsCleared, m_ui->projects, &ProjectsTree::clearProjects);
     connect(m_ui->projects, &ProjectsTree::refreshRequested, current, &Session::loadProjects);
     connect(m_ui->action_RefreshProjects, &QAction::triggered, current, &Session::loadProjects);
     connect(m_ui->actionLogin, &QAction::triggered, current, &Session::login);

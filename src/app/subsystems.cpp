@@ -40,6 +40,7 @@
 
 #include <QDebug>
 #include <QGuiApplication>
+#include <QTimer>
 
 namespace {
 
@@ -245,6 +246,13 @@ void Subsystems::connectWindow(const Window &window)
             WindowCaches::release();
         }
     });
+    // A second after the last rebuild, when the views have laid out and painted the day and the
+    // timeline has followed them, what the building used in passing goes back.
+    auto *leftovers = new QTimer(this);
+    leftovers->setSingleShot(true);
+    leftovers->setInterval(1000);
+    connect(leftovers, &QTimer::timeout, this, &WindowCaches::releaseBuildLeftovers);
+    connect(views, &EntryViews::rebuilt, leftovers, qOverload<>(&QTimer::start));
     connect(m_session, &Session::indicatorTextChanged, status->loginIndicator(), &QLabel::setText);
 
     connect(m_linker, &EntryLinker::progressStarted, status, &StatusNotices::showProgress);

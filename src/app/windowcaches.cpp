@@ -8,6 +8,11 @@
 void WindowCaches::release()
 {
     QPixmapCache::clear();
+    releaseBuildLeftovers();
+}
+
+void WindowCaches::releaseBuildLeftovers()
+{
     Database::releaseCache();
     returnFreeHeap();
 }

@@ -5,4 +5,7 @@
 // window's other passing work leave free.
 namespace WindowCaches {
 void release();
-}
+// What a day build leaves behind once it is shown: the database pages it read and the heap its
+// passing work used. The shown window keeps its renderings.
+void releaseBuildLeftovers();
+} // namespace WindowCaches

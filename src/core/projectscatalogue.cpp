@@ -168,3 +168,18 @@ void ProjectsCatalogue::addTask(qint64 projectId, qint64 tasklistId, qint64 id, 
     m_openTasks.insert(id, {name, projectId, tasklistId});
     ++m_generation;
 }
+
+void ProjectsCatalogue::completeTask(qint64 id)
+{
+    const TaskPlace place = m_openTasks.take(id);
+    if (Project *project = findProject(place.projectId)) {
+        for (TaskList &taskList : project->taskLists) {
+            for (Task &task : taskList.tasks) {
+                if (task.id == id) {
+                    task.state = TaskState::Complete;
+                }
+            }
+        }
+    }
+    ++m_generation;
+}

@@ -94,6 +94,8 @@ public:
     // Names are known even when the project or task list is missing from the catalogue.
     void addTaskList(qint64 projectId, qint64 id, const QString &name);
     void addTask(qint64 projectId, qint64 tasklistId, qint64 id, const QString &name);
+    // A task the service completed on the user's behalf leaves the tree and the names of open tasks.
+    void completeTask(qint64 id);
 
 private:
     Project *findProject(qint64 projectId);

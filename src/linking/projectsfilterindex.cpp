@@ -1,7 +1,5 @@
 #include "projectsfilterindex.h"
 
-#include <QTreeWidgetItem>
-
 #include <algorithm>
 #include <limits>
 
@@ -10,167 +8,150 @@ namespace {
 // Names come as XML, which cannot carry it: no word matches across two names.
 constexpr QChar nameEnd = QChar(0);
 
-// True when the row is shown: only then do its children matter.
-template <typename RowType> bool showRow(RowType &row)
-{
-    if (row.shown != row.wanted) {
-        row.item->setHidden(!row.wanted);
-        row.shown = row.wanted;
-    }
-    return row.shown;
-}
-
 } // namespace
 
-void ProjectsFilterIndex::addClient(QTreeWidgetItem *item)
+ProjectsFilterIndex::ProjectsFilterIndex(const QList<ProjectsCatalogue::ShownClient> &clients)
 {
-    ClientRow client;
-    client.item = item;
-    m_clients.append(client);
-}
-
-void ProjectsFilterIndex::addProject(QTreeWidgetItem *item, const QString &name, int position)
-{
-    ProjectRow project;
-    project.item = item;
-    addName(name);
-    project.position = position;
-    ClientRow &client = m_clients.last();
-    // Built for no filter, a client sits where its first project does.
-    if (client.projects.isEmpty()) {
-        client.place = position;
-        client.item->setData(0, ClientOrderRole, position);
+    for (const ProjectsCatalogue::ShownClient &client : clients) {
+        const int clientRow = size();
+        // A client's name never matches a word: it is kept for what it holds.
+        add(Client, client.id, client.name, -1);
+        for (const ProjectsCatalogue::ShownProject &project : client.projects) {
+            const int projectRow = size();
+            add(Project, project.id, project.name, clientRow, project.position);
+            for (const ProjectsCatalogue::TaskList &taskList : project.taskLists) {
+                const int taskListRow = size();
+                add(TaskList, taskList.id, taskList.name, projectRow);
+                for (const ProjectsCatalogue::Task &task : taskList.tasks) {
+                    add(Task, task.id, task.name, taskListRow);
+                }
+            }
+        }
     }
-    client.projects.append(project);
 }
 
-void ProjectsFilterIndex::addTaskList(QTreeWidgetItem *item, const QString &name)
+void ProjectsFilterIndex::add(Level level, qint64 id, const QString &name, int parent, int position)
 {
-    TaskListRow taskList;
-    taskList.item = item;
-    addName(name);
-    m_clients.last().projects.last().taskLists.append(taskList);
-}
-
-void ProjectsFilterIndex::addTask(QTreeWidgetItem *item, const QString &name)
-{
-    addName(name);
-    m_clients.last().projects.last().taskLists.last().tasks.append({item});
-}
-
-void ProjectsFilterIndex::addName(const QString &name)
-{
+    m_parents.push_back(parent);
+    m_levels.push_back(level);
+    m_ids.push_back(id);
+    m_shownNames.push_back(name);
+    m_positions.push_back(position);
     m_nameStarts.push_back(m_names.size());
     // Folding is per character, as a case-insensitive search compares.
-    m_names += name.toCaseFolded();
+    if (level != Client) {
+        m_names += name.toCaseFolded();
+    }
     m_names += nameEnd;
+}
+
+int ProjectsFilterIndex::find(Level level, qint64 id) const
+{
+    for (int row = 0; row < size(); ++row) {
+        if (m_ids[row] == id && m_levels[row] == level) {
+            return row;
+        }
+    }
+    return -1;
 }
 
 std::vector<char> ProjectsFilterIndex::rowsHolding(const QString &foldedWord) const
 {
     std::vector<char> holding(m_nameStarts.size());
-    auto row = m_nameStarts.cbegin();
-    for (qsizetype at = m_nameStarts.empty() ? -1 : m_names.indexOf(foldedWord); at >= 0;) {
-        row = std::upper_bound(row, m_nameStarts.cend(), at) - 1;
-        holding[row - m_nameStarts.cbegin()] = true;
+    const qsizetype rows = qsizetype(m_nameStarts.size());
+    qsizetype row = 0;
+    for (qsizetype at = rows == 0 ? -1 : m_names.indexOf(foldedWord); at >= 0;) {
+        // Hits come in order and often in every name: stepping beats a binary search.
+        while (row + 1 < rows && m_nameStarts[row + 1] <= at) {
+            ++row;
+        }
+        holding[row] = true;
         // One hit is enough for a name: go on with the next one.
-        const auto next = row + 1;
-        at = next == m_nameStarts.cend() ? -1 : m_names.indexOf(foldedWord, *next);
+        at = row + 1 == rows ? -1 : m_names.indexOf(foldedWord, m_nameStarts[row + 1]);
     }
     return holding;
 }
 
-bool ProjectsFilterIndex::apply(const QStringList &words)
+// The rule of the catalogue's filter: a task is kept when every word is in its project's, its task list's
+// or its own name; a task list without a kept task when every word is in its project's or its own name.
+// A row is covered by a word when its name or an ancestor's holds it; it is wanted when covered by all.
+const std::vector<char> &ProjectsFilterIndex::rowsHoldingCached(const QString &foldedWord)
 {
-    match(words);
-    show();
-    return placeClients();
+    const auto holdingWord = [&](const Holding &holding) { return holding.word == foldedWord; };
+    // A word typed twice is looked for once.
+    const auto now = std::find_if(m_holdings.cbegin(), m_holdings.cend(), holdingWord);
+    if (now != m_holdings.cend()) {
+        return now->rows;
+    }
+    const auto last = std::find_if(m_lastHoldings.begin(), m_lastHoldings.end(), holdingWord);
+    m_holdings.push_back({foldedWord, last == m_lastHoldings.end() ? rowsHolding(foldedWord) : std::move(last->rows)});
+    return m_holdings.back().rows;
 }
 
-// The rule of the catalogue's filter: a task is shown when every word is in its project's, its task list's
-// or its own name; a task list without a shown task when every word is in its project's or its own name.
-// A named row is covered by a word when its name or an ancestor's holds it; it is wanted when covered by all.
-void ProjectsFilterIndex::match(const QStringList &words)
+void ProjectsFilterIndex::markWanted(const QStringList &words)
 {
-    std::vector<char> covered(m_nameStarts.size(), true);
+    const int rows = size();
+    // Kept from keystroke to keystroke: fresh arrays this large would each cost page faults.
+    std::vector<char> &covered = m_covered;
+    std::vector<char> &inPath = m_inPath;
+    covered.assign(rows, true);
+    inPath.assign(rows, false);
+    m_holdings.clear();
+    m_holdings.reserve(words.size());
     for (const QString &word : words) {
-        const std::vector<char> holding = rowsHolding(word.toCaseFolded());
-        std::size_t row = 0;
-        for (const ClientRow &client : std::as_const(m_clients)) {
-            for (const ProjectRow &project : client.projects) {
-                const bool inProject = holding[row++];
-                for (const TaskListRow &taskList : project.taskLists) {
-                    const bool inTaskList = inProject || holding[row];
-                    covered[row] = covered[row] && inTaskList;
-                    ++row;
-                    for (qsizetype task = 0; task < taskList.tasks.size(); ++task, ++row) {
-                        covered[row] = covered[row] && (inTaskList || holding[row]);
-                    }
-                }
-            }
+        const std::vector<char> &holding = rowsHoldingCached(word.toCaseFolded());
+        for (int row = 0; row < rows; ++row) {
+            // A parent comes before its children, so its own mark already counts its ancestors'.
+            const int parent = m_parents[row];
+            inPath[row] = holding[row] || (parent >= 0 && inPath[parent]);
+            covered[row] = covered[row] && inPath[row];
         }
     }
-    std::size_t row = 0;
-    for (ClientRow &client : m_clients) {
-        client.wanted = false;
-        for (ProjectRow &project : client.projects) {
-            project.wanted = false;
-            ++row;
-            for (TaskListRow &taskList : project.taskLists) {
-                const bool all = covered[row++];
-                bool anyTask = false;
-                for (Row &task : taskList.tasks) {
-                    task.wanted = covered[row++];
-                    anyTask = anyTask || task.wanted;
-                }
-                taskList.wanted = anyTask || all;
-                project.wanted = project.wanted || taskList.wanted;
-            }
-            client.wanted = client.wanted || project.wanted;
+    m_lastHoldings.swap(m_holdings);
+    // Children come after their parent: going backwards, a row is complete when it is reached.
+    std::vector<char> &wanted = m_wanted;
+    wanted.assign(rows, false);
+    for (int row = rows - 1; row >= 0; --row) {
+        if (m_levels[row] == Task || m_levels[row] == TaskList) {
+            wanted[row] = wanted[row] || covered[row];
+        }
+        if (wanted[row] && m_parents[row] >= 0) {
+            wanted[m_parents[row]] = true;
         }
     }
 }
 
-// A build orders the clients by their first shown project; hidden clients go last.
-bool ProjectsFilterIndex::placeClients()
+const std::vector<int> &ProjectsFilterIndex::kept(const QStringList &words)
 {
-    bool changed = false;
-    for (ClientRow &client : m_clients) {
-        int place = std::numeric_limits<int>::max();
-        for (const ProjectRow &project : client.projects) {
-            if (project.wanted) {
-                place = project.position;
-                break;
-            }
+    markWanted(words);
+    const std::vector<char> &wanted = m_wanted;
+    struct Placed
+    {
+        int place;
+        int row;
+    };
+    std::vector<Placed> clients;
+    for (int row = 0; row < size(); ++row) {
+        if (!wanted[row]) {
+            continue;
         }
-        if (client.place != place) {
-            client.place = place;
-            client.item->setData(0, ClientOrderRole, place);
-            changed = true;
+        if (m_levels[row] == Client) {
+            clients.push_back({std::numeric_limits<int>::max(), row});
+        } else if (m_levels[row] == Project && clients.back().place == std::numeric_limits<int>::max()) {
+            clients.back().place = m_positions[row];
         }
     }
-    return changed;
-}
-
-// Below a hidden item nothing is touched: a hundred thousand hidden tasks would each cost the view.
-void ProjectsFilterIndex::show()
-{
-    for (ClientRow &client : m_clients) {
-        for (ProjectRow &project : client.projects) {
-            for (TaskListRow &taskList : project.taskLists) {
-                for (Row &task : taskList.tasks) {
-                    if (taskList.wanted) {
-                        showRow(task);
-                    }
-                }
-                if (project.wanted) {
-                    showRow(taskList);
-                }
-            }
-            if (client.wanted) {
-                showRow(project);
+    std::stable_sort(clients.begin(), clients.end(),
+                     [](const Placed &a, const Placed &b) { return a.place < b.place; });
+    std::vector<int> &kept = m_kept;
+    kept.clear();
+    for (const Placed &client : clients) {
+        kept.push_back(client.row);
+        for (int row = client.row + 1; row < size() && m_levels[row] != Client; ++row) {
+            if (wanted[row]) {
+                kept.push_back(row);
             }
         }
-        showRow(client);
     }
+    return kept;
 }

@@ -7,7 +7,6 @@
 #include "linktimedialog.h"
 #include "logging.h"
 #include "messagebox.h"
-#include "projectsfilterindex.h"
 #include "searchterms.h"
 #include "servicecall.h"
 
@@ -36,12 +35,15 @@ bool isPositiveId(const QString &id)
 } // namespace
 
 ProjectsTree::ProjectsTree(QWidget *parent)
-    : QTreeWidget(parent)
+    : QTreeView(parent)
+    , m_model(new ProjectsTreeModel(this))
     , m_refreshAction(new QAction(tr("&Refresh"), this))
 {
-    setColumnCount(1);
+    setModel(m_model);
     setHeaderHidden(true);
     setSortingEnabled(false);
+    // Every row is one line of the same font: the view need not ask each row for its height.
+    setUniformRowHeights(true);
     setAcceptDrops(true);
     setDropIndicatorShown(true);
     setDragDropOverwriteMode(true);
@@ -49,9 +51,6 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     setAutoExpandDelay(1000);
     setContextMenuPolicy(Qt::DefaultContextMenu);
 
-    for (Level level : {Client, Project, TaskList, Task}) {
-        m_levelIcons[level] = QIcon(QStringLiteral(":/icons/res/") + levelType(level) + QStringLiteral(".png"));
-    }
     m_addTaskAction = new QAction(tr("Add &Task"), this);
     connect(m_addTaskAction, &QAction::triggered, this, &ProjectsTree::onMenuAddTask);
     m_addTaskListAction = new QAction(tr("Add Task&list"), this);
@@ -65,17 +64,9 @@ ProjectsTree::ProjectsTree(QWidget *parent)
     connect(m_collapseAllAction, &QAction::triggered, this, &QTreeView::collapseAll);
     connect(m_collapseAllAction, &QAction::triggered, this, [this] { m_collapsedSinceExpand = true; });
     connect(this, &QTreeView::collapsed, this, [this] { m_collapsedSinceExpand = true; });
-    // Items added or removed behind the index's back (a created or completed task, a logout) end it.
-    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_filterIndex.reset(); });
-    connect(model(), &QAbstractItemModel::rowsInserted, this, [this] { m_filterIndex.reset(); });
-    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_filterIndex.reset(); });
 }
 
-ProjectsTree::~ProjectsTree()
-{
-    // The base class clears the items after this class's members are gone.
-    model()->disconnect(this);
-}
+ProjectsTree::~ProjectsTree() = default;
 
 QAction *ProjectsTree::addTreeAction(const QString &text, const QKeySequence &shortcut)
 {
@@ -88,9 +79,9 @@ QAction *ProjectsTree::addTreeAction(const QString &text, const QKeySequence &sh
 
 void ProjectsTree::populate()
 {
-    clear();
     const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
     if (!catalogue.isUsable()) {
+        m_model->setRows(nullptr);
         // Once until the catalogue loads again: filtering offline must not repeat the box per keystroke.
         if (!m_loadFailed) {
             MessageBox::warning(this, tr("Error"), tr("Could not load projects tree"));
@@ -100,173 +91,139 @@ void ProjectsTree::populate()
         return;
     }
     m_loadFailed = false;
-    // Everything is built once; the filter hides what it leaves out and sorts the clients into its order.
-    auto index = std::make_unique<ProjectsFilterIndex>();
-    build(catalogue.shown(QString()), *index);
-    // Kept once the items are in: adding items forgets any index.
-    m_filterIndex = std::move(index);
-    m_indexGeneration = catalogue.generation();
-    filterBuiltItems(m_filterText);
-}
-
-void ProjectsTree::filterBuiltItems(const QString &text)
-{
-    if (m_filterIndex->apply(splitSearchTerms(text))) {
-        // One layout change moves the clients: what is open or hidden below them stays as it is.
-        invisibleRootItem()->sortChildren(0, Qt::AscendingOrder);
-    }
-}
-
-void ProjectsTree::build(const QList<ProjectsCatalogue::ShownClient> &clients, ProjectsFilterIndex &index)
-{
-    // Built apart from the tree and handed over at once: attached items would each tell the view.
-    QList<QTreeWidgetItem *> clientItems;
-    for (const ProjectsCatalogue::ShownClient &client : clients) {
-        const QString clientName = client.name.isEmpty() ? tr("No client") : client.name;
-        QTreeWidgetItem *clientItem = addItem(nullptr, Client, client.id, clientName);
-        index.addClient(clientItem);
-        for (const ProjectsCatalogue::ShownProject &project : client.projects) {
-            QTreeWidgetItem *projectItem = addItem(clientItem, Project, project.id, project.name);
-            index.addProject(projectItem, project.name, project.position);
-            for (const ProjectsCatalogue::TaskList &taskList : project.taskLists) {
-                QTreeWidgetItem *taskListItem = addItem(projectItem, TaskList, taskList.id, taskList.name);
-                index.addTaskList(taskListItem, taskList.name);
-                for (const ProjectsCatalogue::Task &task : taskList.tasks) {
-                    QTreeWidgetItem *taskItem = addItem(taskListItem, Task, task.id, task.name);
-                    index.addTask(taskItem, task.name);
-                }
-            }
-        }
-        clientItems << clientItem;
-    }
-    addTopLevelItems(clientItems);
+    // Built once per catalogue: a keystroke only asks these rows which of them it keeps.
+    showFiltered(std::make_unique<ProjectsFilterIndex>(catalogue.shown(QString())));
+    m_rowsGeneration = catalogue.generation();
 }
 
 void ProjectsTree::showProjects()
 {
+    m_pinned.clear();
     populate();
-    expandAll();
-    m_collapsedSinceExpand = false;
 }
 
 void ProjectsTree::applyFilter(const QString &text)
 {
     setFilterText(text);
-    const bool current = m_filterIndex && m_indexGeneration == ProjectsCatalogue::shared().generation();
-    if (!current) {
-        showProjects();
+    m_pinned.clear();
+    if (!m_model->rows() || m_rowsGeneration != ProjectsCatalogue::shared().generation()) {
+        populate();
         return;
     }
-    filterBuiltItems(text);
-    // Hidden items keep their state: everything is still expanded unless the user collapsed something.
-    if (m_collapsedSinceExpand) {
-        expandAll();
-        m_collapsedSinceExpand = false;
+    showFiltered(nullptr);
+}
+
+void ProjectsTree::refresh()
+{
+    if (ProjectsCatalogue::shared().isUsable() && m_rowsGeneration != ProjectsCatalogue::shared().generation()) {
+        populate();
     }
 }
 
-namespace {
-// A client item sorts by the place the filter gives it among the clients, not by its name.
-class ClientItem : public QTreeWidgetItem
+void ProjectsTree::clearProjects()
 {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem &other) const override
+    m_model->setRows(nullptr);
+}
+
+void ProjectsTree::showFiltered(std::unique_ptr<ProjectsFilterIndex> newRows)
+{
+    // A row of the same rows keeps its number; new rows are searched by level and id.
+    struct Place
     {
-        return data(0, ProjectsFilterIndex::ClientOrderRole).toInt() <
-               other.data(0, ProjectsFilterIndex::ClientOrderRole).toInt();
+        int row;
+        Level level;
+        qint64 id;
+    };
+    const bool rebuilt = newRows != nullptr;
+    const auto placeOf = [this](const QModelIndex &index) {
+        return Place{m_model->rowOf(index), m_model->level(index), idOf(index)};
+    };
+    const auto shownIndex = [this, rebuilt](const Place &place) {
+        return m_model->indexOf(rebuilt ? m_model->rows()->find(place.level, place.id) : place.row);
+    };
+    std::vector<Place> selected;
+    for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
+        selected.push_back(placeOf(index));
     }
-};
-} // namespace
+    const Place current = currentIndex().isValid() ? placeOf(currentIndex()) : Place{-1, Level::Client, -1};
 
-QTreeWidgetItem *ProjectsTree::addItem(QTreeWidgetItem *parent, Level level, qint64 id, const QString &name)
-{
-    auto *item = level == Client ? new ClientItem(parent) : new QTreeWidgetItem(parent);
-    item->setText(0, name);
-    item->setIcon(0, m_levelIcons[level]);
-    item->setData(0, IdRole, QString::number(id));
-    item->setData(0, TypeRole, levelType(level));
-    // Tasks hold nothing: the view then lays a task out without asking whether it is expanded, which is
-    // most of the work of a keystroke that shows a large part of the tree.
-    if (level == Task) {
-        item->setFlags(item->flags() | Qt::ItemNeverHasChildren);
+    if (newRows) {
+        m_model->setRows(std::move(newRows));
     }
-    return item;
-}
-
-QString ProjectsTree::levelType(Level level)
-{
-    static const QString types[] = {QStringLiteral("client"), QStringLiteral("project"), QStringLiteral("tasklist"),
-                                    QStringLiteral("task")};
-    return types[level];
-}
-
-QString ProjectsTree::typeOf(const QTreeWidgetItem *item)
-{
-    return item ? item->data(0, TypeRole).toString() : QString();
-}
-
-int ProjectsTree::idOf(const QTreeWidgetItem *item)
-{
-    return item ? item->data(0, IdRole).toInt() : 0;
-}
-
-QTreeWidgetItem *ProjectsTree::firstSelectedOfType(const QString &type) const
-{
-    const QList<QTreeWidgetItem *> selected = selectedItems();
-    return !selected.isEmpty() && typeOf(selected.first()) == type ? selected.first() : nullptr;
-}
-
-QTreeWidgetItem *ProjectsTree::findProjectItem(int projectId) const
-{
-    for (int i = 0; i < topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *client = topLevelItem(i);
-        for (int j = 0; j < client->childCount(); ++j) {
-            const QTreeWidgetItem *project = client->child(j);
-            if (!client->isHidden() && !project->isHidden() && typeOf(project) == QLatin1String("project") &&
-                idOf(project) == projectId) {
-                return client->child(j);
-            }
+    std::vector<int> pinned;
+    for (const auto &[level, id] : m_pinned) {
+        // A row the catalogue did not take (its project or task list unknown) has no place to show.
+        if (const int row = m_model->rows()->find(level, id); row >= 0) {
+            pinned.push_back(row);
         }
     }
-    return nullptr;
-}
+    if (!m_model->show(splitSearchTerms(m_filterText), pinned)) {
+        // The same rows as before, still selected as they were.
+        if (m_collapsedSinceExpand) {
+            expandAll();
+            m_collapsedSinceExpand = false;
+        }
+        return;
+    }
+    // One layout of everything shown, as opening row after row would lay out the tree once per row.
+    expandAll();
+    m_collapsedSinceExpand = false;
 
-QTreeWidgetItem *ProjectsTree::findTasklistItem(int projectId, int tasklistId) const
-{
-    const QTreeWidgetItem *project = findProjectItem(projectId);
-    for (int i = 0; project && i < project->childCount(); ++i) {
-        if (!project->child(i)->isHidden() && idOf(project->child(i)) == tasklistId) {
-            return project->child(i);
+    selectionModel()->setCurrentIndex(shownIndex(current), QItemSelectionModel::NoUpdate);
+    for (const Place &place : selected) {
+        const QModelIndex index = shownIndex(place);
+        if (index.isValid()) {
+            selectionModel()->select(index, QItemSelectionModel::Select);
         }
     }
-    return nullptr;
+}
+
+qint64 ProjectsTree::idOf(const QModelIndex &index) const
+{
+    return index.isValid() ? m_model->id(index) : 0;
+}
+
+bool ProjectsTree::isTask(const QModelIndex &index) const
+{
+    return index.isValid() && m_model->level(index) == Level::Task;
+}
+
+QModelIndex ProjectsTree::firstSelected(Level level) const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return !selected.isEmpty() && m_model->level(selected.first()) == level ? selected.first() : QModelIndex();
 }
 
 int ProjectsTree::selectedId(const QString &type) const
 {
-    const QList<QTreeWidgetItem *> selected = selectedItems();
-    for (const QTreeWidgetItem *item : selected) {
-        if (item->data(0, TypeRole).toString() == type) {
-            return item->data(0, IdRole).toInt();
+    for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
+        if (ProjectsTreeModel::typeText(m_model->level(index)) == type) {
+            return int(idOf(index));
         }
     }
     return 0;
 }
 
-QMenu *ProjectsTree::createContextMenu(QTreeWidgetItem *item)
+QMenu *ProjectsTree::createContextMenu(const QModelIndex &index)
 {
     for (QAction *action : {m_addTaskAction, m_addTaskListAction, m_completeAction}) {
         action->setEnabled(m_signedIn);
     }
     auto *menu = new QMenu(this);
-    const QString type = typeOf(item);
-    if (type == QLatin1String("project")) {
-        menu->addAction(m_addTaskListAction);
-    } else if (type == QLatin1String("tasklist")) {
-        menu->addAction(m_addTaskAction);
-    } else if (type == QLatin1String("task")) {
-        menu->addAction(m_completeAction);
+    if (index.isValid()) {
+        switch (m_model->level(index)) {
+        case Level::Project:
+            menu->addAction(m_addTaskListAction);
+            break;
+        case Level::TaskList:
+            menu->addAction(m_addTaskAction);
+            break;
+        case Level::Task:
+            menu->addAction(m_completeAction);
+            break;
+        case Level::Client:
+            break;
+        }
     }
     if (!menu->isEmpty()) {
         menu->addSeparator();
@@ -279,32 +236,22 @@ QMenu *ProjectsTree::createContextMenu(QTreeWidgetItem *item)
 
 void ProjectsTree::contextMenuEvent(QContextMenuEvent *event)
 {
-    const std::unique_ptr<QMenu> menu(createContextMenu(itemAt(event->pos())));
+    const std::unique_ptr<QMenu> menu(createContextMenu(indexAt(event->pos())));
     menu->exec(event->globalPos());
-}
-
-Qt::DropActions ProjectsTree::supportedDropActions() const
-{
-    return Qt::MoveAction;
-}
-
-QStringList ProjectsTree::mimeTypes() const
-{
-    return {QLatin1String(EntryDragPayload::MimeType)};
 }
 
 void ProjectsTree::dragEnterEvent(QDragEnterEvent *event)
 {
-    QTreeWidget::dragEnterEvent(event);
+    QTreeView::dragEnterEvent(event);
     event->accept();
 }
 
 void ProjectsTree::dragMoveEvent(QDragMoveEvent *event)
 {
-    const bool onTask = typeOf(itemAt(event->answerRect().center())) == QLatin1String("task");
+    const bool onTask = isTask(indexAt(event->answerRect().center()));
     // Only tasks take entries, so only they light up while entries hover over them.
     setDropIndicatorShown(onTask);
-    QTreeWidget::dragMoveEvent(event);
+    QTreeView::dragMoveEvent(event);
     if (onTask) {
         event->accept();
     } else {
@@ -314,39 +261,46 @@ void ProjectsTree::dragMoveEvent(QDragMoveEvent *event)
 
 void ProjectsTree::dropEvent(QDropEvent *event)
 {
-    QTreeWidgetItem *item = itemAt(event->position().toPoint());
-    if (!item || typeOf(item) != QLatin1String("task") || !EntryDragPayload::fromMimeData(event->mimeData())) {
+    const QModelIndex task = indexAt(event->position().toPoint());
+    const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(event->mimeData());
+    if (!isTask(task) || !payload) {
         qCDebug(lcLinking) << "ignoring drop: doesn't match criteria";
         event->setDropAction(Qt::IgnoreAction);
         event->accept();
-        stopAutoScroll();
-        setState(NoState);
-        viewport()->update();
+        endDrop();
         return;
     }
-    m_dropProjectId = 0;
-    m_dropTaskId = 0;
-    m_dropNotes.clear();
+    QString taskId = QString::number(idOf(task));
+    QString notes = payload->notes;
     if (event->modifiers() & Qt::ControlModifier) {
         qCDebug(lcLinking) << "CTRL Pressed";
-        if (!askDropTask(event, item)) {
-            // The tree supports moves only, so the base class drops nothing.
-            event->setDropAction(Qt::IgnoreAction);
+        if (!askDropTask(*payload, task, taskId, notes)) {
+            // Left unaccepted: the source keeps its entries.
+            endDrop();
+            return;
         }
     }
-    QTreeWidget::dropEvent(event);
+    Q_EMIT signalConnectEntriesWithTask(payload->ids, taskId, notes);
+    event->acceptProposedAction();
+    endDrop();
 }
 
-bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *taskItem)
+void ProjectsTree::endDrop()
 {
-    const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(event->mimeData());
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+}
+
+bool ProjectsTree::askDropTask(const EntryDragPayload &payload, const QModelIndex &task, QString &taskId,
+                               QString &notes)
+{
     LinkTimeDialog dialog(this);
     dialog.loadProjects(ProjectsCatalogue::shared());
-    dialog.notes = payload->notes;
-    dialog.seconds = payload->seconds;
-    dialog.taskId = idOf(taskItem);
-    const QTreeWidgetItem *taskList = taskItem->parent();
-    dialog.projectId = taskList ? idOf(taskList->parent()) : 0;
+    dialog.notes = payload.notes;
+    dialog.seconds = payload.seconds;
+    dialog.taskId = int(idOf(task));
+    dialog.projectId = int(idOf(task.parent().parent()));
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         qCDebug(lcLinking) << "dialog CANCEL";
@@ -359,9 +313,10 @@ bool ProjectsTree::askDropTask(const QDropEvent *event, const QTreeWidgetItem *t
         qCDebug(lcLinking) << "no task selected - CANCEL";
         return false;
     }
-    m_dropProjectId = dialog.projectId;
-    m_dropTaskId = dialog.taskId;
-    m_dropNotes = dialog.notes;
+    if (dialog.projectId != 0) {
+        taskId = QString::number(dialog.taskId);
+        notes = dialog.notes;
+    }
     return true;
 }
 
@@ -370,74 +325,51 @@ bool ProjectsTree::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip && CutTextToolTip::show(this, static_cast<QHelpEvent *>(event))) {
         return true;
     }
-    return QTreeWidget::viewportEvent(event);
-}
-
-bool ProjectsTree::dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *mimeData, Qt::DropAction action)
-{
-    Q_UNUSED(index)
-    if (action == Qt::IgnoreAction || !mimeData->hasFormat(QLatin1String(EntryDragPayload::MimeType)) ||
-        typeOf(parent) != QLatin1String("task")) {
-        return false;
-    }
-    const std::optional<EntryDragPayload> payload = EntryDragPayload::fromMimeData(mimeData);
-    if (!payload) {
-        qCDebug(lcLinking) << "ignoring drop: unreadable entries";
-        return false;
-    }
-    QString taskId = parent->data(0, IdRole).toString();
-    QString notes = payload->notes;
-    if (m_dropProjectId != 0 && m_dropTaskId != 0) {
-        notes = m_dropNotes;
-        taskId = QString::number(m_dropTaskId);
-    }
-    Q_EMIT signalConnectEntriesWithTask(payload->ids, taskId, notes);
-    return true;
+    return QTreeView::viewportEvent(event);
 }
 
 void ProjectsTree::onMenuComplete()
 {
-    QTreeWidgetItem *item = firstSelectedOfType(QStringLiteral("task"));
-    if (!item) {
+    const QModelIndex task = firstSelected(Level::Task);
+    if (!task.isValid()) {
         return;
     }
     if (MessageBox::confirm(this, tr("Confirm complete"),
-                            tr("Are you sure you want to mark task \"%1\" as complete?").arg(item->text(0)),
+                            tr("Are you sure you want to mark task \"%1\" as complete?").arg(task.data().toString()),
                             tr("&Mark Complete"), tr("&Keep Open")) != MessageBox::Yes) {
         return;
     }
-    QFont font = item->font(0);
-    font.setStrikeOut(true);
-    item->setFont(0, font);
-    const QString id = item->data(0, IdRole).toString();
-    // The tree may be rebuilt while the service is asked and while the struck-out task stays in view.
-    const QPersistentModelIndex index(indexFromItem(item));
-    ServiceCall::post(this, QStringLiteral("tavro.tasks.update"),
-                      {{QStringLiteral("task_id"), id}, {QStringLiteral("complete"), QStringLiteral("1")}},
-                      [this, id, index](bool ok, const QDomDocument &) {
-                          if (!ok) {
-                              qCDebug(lcLinking)
-                                  << QStringLiteral("API call to update task id=") + id + QStringLiteral(" failed");
-                              return;
-                          }
-                          // The struck-out task stays a moment, so that the user sees which one went.
-                          QTimer::singleShot(completedTaskPause, this, [this, index] {
-                              if (index.isValid()) {
-                                  delete itemFromIndex(index);
-                              }
-                          });
-                      });
+    const qint64 id = idOf(task);
+    m_model->strikeOut(id);
+    ServiceCall::post(
+        this, QStringLiteral("tavro.tasks.update"),
+        {{QStringLiteral("task_id"), QString::number(id)}, {QStringLiteral("complete"), QStringLiteral("1")}},
+        [this, id](bool ok, const QDomDocument &) {
+            if (!ok) {
+                qCDebug(lcLinking) << "API call to update task id=" << id << " failed";
+                return;
+            }
+            // Gone from the catalogue at once, so no later filter shows it again.
+            ProjectsCatalogue::shared().completeTask(id);
+            // The struck-out task stays a moment, so that the user sees which one went.
+            QTimer::singleShot(completedTaskPause, this, &ProjectsTree::refresh);
+        });
+}
+
+void ProjectsTree::pin(Level level, qint64 id)
+{
+    m_pinned.emplace_back(level, id);
 }
 
 void ProjectsTree::onMenuAddTaskList()
 {
-    const QTreeWidgetItem *item = firstSelectedOfType(QStringLiteral("project"));
-    if (!item) {
+    const QModelIndex project = firstSelected(Level::Project);
+    if (!project.isValid()) {
         return;
     }
     AddTaskListDialog dialog(this);
     dialog.loadProjects(ProjectsCatalogue::shared());
-    dialog.projectId = idOf(item);
+    dialog.projectId = int(idOf(project));
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
         return;
@@ -465,24 +397,22 @@ void ProjectsTree::addTaskList(qint64 projectId, const QString &id, const QStrin
     if (!isPositiveId(id)) {
         return;
     }
-    if (QTreeWidgetItem *projectItem = findProjectItem(projectId)) {
-        addItem(projectItem, TaskList, id.toLongLong(), name);
-        projectItem->setExpanded(true);
-    }
     // The catalogue follows the service even when a filter hides the project, so the next filter shows it.
     ProjectsCatalogue::shared().addTaskList(projectId, id.toLongLong(), name);
+    pin(Level::TaskList, id.toLongLong());
+    refresh();
 }
 
 void ProjectsTree::onMenuAddTask()
 {
-    const QTreeWidgetItem *item = firstSelectedOfType(QStringLiteral("tasklist"));
-    if (!item) {
+    const QModelIndex taskList = firstSelected(Level::TaskList);
+    if (!taskList.isValid()) {
         return;
     }
     AddTaskDialog dialog(this);
     dialog.loadProjects(ProjectsCatalogue::shared());
-    dialog.projectId = idOf(item->parent());
-    dialog.tasklistId = idOf(item);
+    dialog.projectId = int(idOf(taskList.parent()));
+    dialog.tasklistId = int(idOf(taskList));
     dialog.billable = true;
     dialog.putData();
     if (dialog.exec() != QDialog::Accepted) {
@@ -518,9 +448,7 @@ void ProjectsTree::addTask(qint64 projectId, qint64 tasklistId, const QString &i
     if (!isPositiveId(id)) {
         return;
     }
-    if (QTreeWidgetItem *taskListItem = findTasklistItem(projectId, tasklistId)) {
-        addItem(taskListItem, Task, id.toLongLong(), name);
-        taskListItem->setExpanded(true);
-    }
     ProjectsCatalogue::shared().addTask(projectId, tasklistId, id.toLongLong(), name);
+    pin(Level::Task, id.toLongLong());
+    refresh();
 }

@@ -116,7 +116,9 @@ void DesktopAppMetadata::buildIndex()
             const QString tryExec = entry.tryExec();
             const QString program = entry.program();
             const QString windowClass = entry.value(QStringLiteral("StartupWMClass")).toLower();
-            m_entries.push_back(std::move(entry));
+            // Menus' comments, keywords and actions in every language are not kept for hours.
+            m_entries.push_back(
+                entry.withMainKeys({QStringLiteral("Name"), QStringLiteral("Icon"), QStringLiteral("NoDisplay")}));
             m_fileNames.push_back(QFileInfo(file).completeBaseName());
             // Earlier folders and files win here too.
             const QString lowerId = id.chopped(int(qstrlen(".desktop"))).toLower();

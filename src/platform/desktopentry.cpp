@@ -45,6 +45,23 @@ DesktopEntry DesktopEntry::parse(const QByteArray &text)
     return entry;
 }
 
+DesktopEntry DesktopEntry::withMainKeys(const QStringList &keys) const
+{
+    DesktopEntry kept;
+    const auto main = m_groups.constFind(mainGroup());
+    if (main == m_groups.constEnd()) {
+        return kept;
+    }
+    QMap<QString, QString> &values = kept.m_groups[mainGroup()];
+    kept.m_groupOrder.append(mainGroup());
+    for (auto it = main->constBegin(); it != main->constEnd(); ++it) {
+        if (keys.contains(it.key().section(QLatin1Char('['), 0, 0))) {
+            values.insert(it.key(), it.value());
+        }
+    }
+    return kept;
+}
+
 DesktopEntry DesktopEntry::fromFile(const QString &path)
 {
     // Any file may sit in an applications folder: a link to a device or a FIFO must not be read.

@@ -44,6 +44,10 @@ public:
     bool isHidden() const { return boolValue(QStringLiteral("Hidden")); }
     bool noDisplay() const { return boolValue(QStringLiteral("NoDisplay")); }
 
+    // The same entry holding only the main group's `keys` with their translations: what an index of
+    // many entries needs to keep of each.
+    DesktopEntry withMainKeys(const QStringList &keys) const;
+
     // The program Exec starts: its first word, unquoted, past a leading `env`, env's options and
     // NAME=value assignments. Empty when Exec is missing or badly quoted.
     QString program() const;

@@ -16,6 +16,15 @@
 #include <cstring>
 
 namespace {
+// Stops a reply that is still under way. One that has reported a failure is already ending by
+// itself: stopping it again would make it report a second failure.
+void stopIfUnderWay(QNetworkReply *reply)
+{
+    if (reply->isRunning() && reply->error() == QNetworkReply::NoError) {
+        reply->abort();
+    }
+}
+
 // A request body that can be read once only. Qt's HTTP layer sends a request again on a new
 // connection when the first one closes before any answer; for a request that changes something on
 // the service that could carry it out twice. A body that cannot be rewound makes such a resend fail
@@ -189,8 +198,8 @@ void ApiRequest::complete()
     // The reply's last signals must not reach us. One ended by the time-out or a failure we found is
     // stopped; one that ended by itself is not: aborting it inside its own signal reports it twice.
     m_networkReply->disconnect(this);
-    if (!endedByItself && m_networkReply->isRunning()) {
-        m_networkReply->abort();
+    if (!endedByItself) {
+        stopIfUnderWay(m_networkReply);
     }
     Q_EMIT finished(m_ok);
 }
@@ -200,9 +209,7 @@ void ApiRequest::releaseReply()
     if (m_networkReply) {
         // Possibly still inside one of its own signals: deleted once that is over.
         m_networkReply->disconnect(this);
-        if (m_networkReply->isRunning()) {
-            m_networkReply->abort();
-        }
+        stopIfUnderWay(m_networkReply);
         m_networkReply->deleteLater();
         m_networkReply = nullptr;
     }
@@ -385,7 +392,7 @@ void ApiRequest::fail(const QString &text, QNetworkReply *download)
         // Stopped before the box: while it is open the event loop runs and the reply would go on
         // arriving. Its cancellation is no failure of its own.
         download->disconnect(this);
-        download->abort();
+        stopIfUnderWay(download);
     }
     if (!alreadyFailed) {
         m_failureText = text;

@@ -14,6 +14,15 @@
 
 #include <sqlite3.h>
 
+namespace {
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    return handle.typeName() == QByteArrayLiteral("sqlite3*") ? *static_cast<sqlite3 *const *>(handle.constData())
+                                                              : nullptr;
+}
+} // namespace
+
 const QStringList &Database::schemaStatements()
 {
     static const QStringList statements{
@@ -111,6 +120,18 @@ void Database::releaseCache()
     QSqlQuery(QStringLiteral("PRAGMA shrink_memory"));
 }
 
+qint64 Database::cachedBytes()
+{
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    sqlite3 *sqlite = db.isOpen() ? sqliteHandle(db) : nullptr;
+    int used = 0;
+    int highest = 0;
+    if (!sqlite || sqlite3_db_status(sqlite, SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0) != SQLITE_OK) {
+        return 0;
+    }
+    return used;
+}
+
 void Database::createSchema()
 {
     QSqlQuery query;
@@ -148,9 +169,7 @@ IntegrityReport Database::quickCheckFile(const QString &path, int timeLimitMs, i
 IntegrityReport Database::quickCheck(QSqlDatabase db, int timeLimitMs, int maxProblems)
 {
     IntegrityReport report;
-    const QVariant handle = db.driver()->handle();
-    auto *sqlite =
-        handle.typeName() == QByteArrayLiteral("sqlite3*") ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    sqlite3 *sqlite = sqliteHandle(db);
     QElapsedTimer clock;
     clock.start();
     // SQLite asks every thousand steps whether to go on; a non-zero answer interrupts the check.

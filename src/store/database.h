@@ -58,6 +58,8 @@ public:
     // Empties SQLite's page cache of the connection: the pages of a day the window read stay
     // there for the connection's life otherwise.
     static void releaseCache();
+    // What that page cache holds now, in bytes.
+    static qint64 cachedBytes();
 
 private:
     static IntegrityReport quickCheck(QSqlDatabase db, int timeLimitMs, int maxProblems);

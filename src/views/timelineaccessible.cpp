@@ -12,7 +12,7 @@ public:
         , m_index(index)
     {}
 
-    bool isValid() const override { return m_list->isValid() && m_index < entries().size(); }
+    bool isValid() const override { return m_list->isValid() && m_index < layout().count(); }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_list->window(); }
     QAccessibleInterface *parent() const override { return m_list; }
@@ -27,7 +27,7 @@ public:
         if (kind != QAccessible::Name || !isValid()) {
             return {};
         }
-        return TimelineLayout::description(entries().at(m_index));
+        return TimelineLayout::description(layout().entry(m_index));
     }
 
     void setText(QAccessible::Text, const QString &) override {}
@@ -46,13 +46,13 @@ public:
         state.selectable = true;
         TimelineStrip *strip = m_list->strip();
         state.focused = strip->hasFocus() && strip->currentIndex() == m_index;
-        state.selected = isValid() && strip->highlighted().contains(entries().at(m_index).id);
+        state.selected = isValid() && strip->highlighted().contains(layout().idAt(m_index));
         state.invisible = !isValid() || strip->bandArea(m_index).intersected(strip->rect()).isEmpty();
         return state;
     }
 
 private:
-    const QList<TimelineEntry> &entries() const { return m_list->strip()->layout().entries(); }
+    const TimelineLayout &layout() const { return m_list->strip()->layout(); }
 
     TimelineAccessible *m_list;
     int m_index;
@@ -100,20 +100,20 @@ void TimelineAccessible::forgetBands() const
 
 int TimelineAccessible::childCount() const
 {
-    return int(strip()->layout().entries().size());
+    return strip()->layout().count();
 }
 
 QAccessibleInterface *TimelineAccessible::child(int index) const
 {
-    const QList<TimelineEntry> &entries = strip()->layout().entries();
-    if (index < 0 || index >= entries.size()) {
+    const TimelineLayout &layout = strip()->layout();
+    if (index < 0 || index >= layout.count()) {
         return nullptr;
     }
     // A new day (or a band recorded in between) renumbers the bands.
-    if (entries.constData() != m_entriesSeen || entries.size() != m_countSeen) {
+    if (layout.generation() != m_generationSeen || layout.count() != m_countSeen) {
         forgetBands();
-        m_entriesSeen = entries.constData();
-        m_countSeen = entries.size();
+        m_generationSeen = layout.generation();
+        m_countSeen = layout.count();
     }
     auto known = m_bands.constFind(index);
     if (known != m_bands.cend()) {

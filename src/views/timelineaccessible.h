@@ -29,6 +29,6 @@ private:
     void forgetBands() const;
 
     mutable QHash<int, QAccessible::Id> m_bands;
-    mutable const void *m_entriesSeen = nullptr;
-    mutable qsizetype m_countSeen = -1;
+    mutable quint64 m_generationSeen = 0;
+    mutable int m_countSeen = -1;
 };

@@ -44,7 +44,14 @@ void TimelineLayout::setEntries(QList<TimelineEntry> entries)
 {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const TimelineEntry &a, const TimelineEntry &b) { return a.start < b.start; });
-    m_entries = std::move(entries);
+    m_texts.clear();
+    m_textNumbers.clear();
+    std::vector<Band>().swap(m_bands);
+    m_bands.reserve(size_t(entries.size()));
+    for (const TimelineEntry &entry : std::as_const(entries)) {
+        m_bands.push_back(band(entry));
+    }
+    ++m_generation;
     fitDay();
     m_viewStart = m_dayStart;
     m_viewEnd = m_dayEnd;
@@ -55,10 +62,10 @@ bool TimelineLayout::append(const TimelineEntry &entry)
     const bool wasWholeDay = m_viewStart == m_dayStart && m_viewEnd == m_dayEnd;
     const qint64 oldStart = m_dayStart;
     const qint64 oldEnd = m_dayEnd;
-    m_entries.append(entry);
-    if (m_entries.size() > 1 && entry.start < m_entries.at(m_entries.size() - 2).start) {
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [](const TimelineEntry &a, const TimelineEntry &b) { return a.start < b.start; });
+    m_bands.push_back(band(entry));
+    if (m_bands.size() > 1 && entry.start < m_bands[m_bands.size() - 2].start) {
+        std::stable_sort(m_bands.begin(), m_bands.end(),
+                         [](const Band &a, const Band &b) { return a.start < b.start; });
     }
     fitDay();
     if (m_dayStart == oldStart && m_dayEnd == oldEnd) {
@@ -71,17 +78,63 @@ bool TimelineLayout::append(const TimelineEntry &entry)
     return false;
 }
 
+TimelineEntry TimelineLayout::entry(int index) const
+{
+    const Band &band = m_bands.at(size_t(index));
+    TimelineEntry entry;
+    entry.id = band.id;
+    entry.start = band.start;
+    entry.end = band.end;
+    entry.appPath = m_texts.at(band.appPath);
+    entry.appName = m_texts.at(band.appName);
+    entry.title = m_texts.at(band.title);
+    entry.away = band.away;
+    entry.linked = band.linked;
+    entry.projectId = m_texts.at(band.projectId);
+    return entry;
+}
+
+qint64 TimelineLayout::idAt(int index) const
+{
+    return m_bands.at(size_t(index)).id;
+}
+
+TimelineLayout::Band TimelineLayout::band(const TimelineEntry &entry)
+{
+    return Band{entry.id,
+                entry.start,
+                entry.end,
+                textNumber(entry.appPath),
+                textNumber(entry.appName),
+                textNumber(entry.title),
+                textNumber(entry.projectId),
+                entry.away,
+                entry.linked};
+}
+
+quint32 TimelineLayout::textNumber(const QString &text)
+{
+    const auto known = m_textNumbers.constFind(text);
+    if (known != m_textNumbers.cend()) {
+        return *known;
+    }
+    const auto number = quint32(m_texts.size());
+    m_texts.append(text);
+    m_textNumbers.insert(text, number);
+    return number;
+}
+
 void TimelineLayout::fitDay()
 {
-    if (m_entries.isEmpty()) {
+    if (m_bands.empty()) {
         m_dayStart = 0;
         m_dayEnd = Hour;
         return;
     }
-    qint64 first = m_entries.first().start;
+    qint64 first = m_bands.front().start;
     qint64 last = first;
-    for (const TimelineEntry &entry : m_entries) {
-        last = std::max(last, std::max(entry.end, entry.start));
+    for (const Band &band : m_bands) {
+        last = std::max(last, std::max(band.end, band.start));
     }
     m_dayStart = floorHour(first);
     m_dayEnd = floorHour(last);
@@ -142,9 +195,9 @@ qint64 TimelineLayout::timeAt(double x) const
 
 QRectF TimelineLayout::bandRect(int index) const
 {
-    const TimelineEntry &entry = m_entries.at(index);
-    const double left = xOf(entry.start);
-    const double right = std::max(xOf(entry.end), left + 1.0);
+    const Band &band = m_bands.at(size_t(index));
+    const double left = xOf(band.start);
+    const double right = std::max(xOf(band.end), left + 1.0);
     return QRectF(left, TopMargin, right - left, BandHeight);
 }
 
@@ -160,20 +213,20 @@ void TimelineLayout::visibleRange(double x1, double x2, int *first, int *last) c
     const qint64 to = timeAt(x2) + 1;
     // Entries are sorted by start; an entry seen at `from` started before it but may end after.
     // Stretches never overlap, so only the one just before the first later start can reach in.
-    const auto begin = std::lower_bound(m_entries.cbegin(), m_entries.cend(), from,
-                                        [](const TimelineEntry &entry, qint64 time) { return entry.start < time; });
-    const auto end = std::upper_bound(m_entries.cbegin(), m_entries.cend(), to,
-                                      [](qint64 time, const TimelineEntry &entry) { return time < entry.start; });
-    *first = int(begin - m_entries.cbegin());
-    if (*first > 0 && m_entries.at(*first - 1).end >= from) {
+    const auto begin = std::lower_bound(m_bands.cbegin(), m_bands.cend(), from,
+                                        [](const Band &band, qint64 time) { return band.start < time; });
+    const auto end = std::upper_bound(m_bands.cbegin(), m_bands.cend(), to,
+                                      [](qint64 time, const Band &band) { return time < band.start; });
+    *first = int(begin - m_bands.cbegin());
+    if (*first > 0 && m_bands[size_t(*first - 1)].end >= from) {
         --*first;
     }
-    *last = int(end - m_entries.cbegin()) - 1;
+    *last = int(end - m_bands.cbegin()) - 1;
 }
 
 int TimelineLayout::hitTest(double x, double y) const
 {
-    if (y < TopMargin || y > TopMargin + BandHeight + LinkGap + LinkHeight || m_entries.isEmpty()) {
+    if (y < TopMargin || y > TopMargin + BandHeight + LinkGap + LinkHeight || m_bands.empty()) {
         return -1;
     }
     int first = 0;
@@ -197,9 +250,9 @@ int TimelineLayout::hitTest(double x, double y) const
 
 int TimelineLayout::indexOfId(qint64 id) const
 {
-    for (int index = 0; index < m_entries.size(); ++index) {
-        if (m_entries.at(index).id == id) {
-            return index;
+    for (size_t index = 0; index < m_bands.size(); ++index) {
+        if (m_bands[index].id == id) {
+            return int(index);
         }
     }
     return -1;
@@ -207,10 +260,10 @@ int TimelineLayout::indexOfId(qint64 id) const
 
 void TimelineLayout::showEntry(int index)
 {
-    if (index < 0 || index >= m_entries.size()) {
+    if (index < 0 || index >= count()) {
         return;
     }
-    const TimelineEntry &entry = m_entries.at(index);
+    const Band &entry = m_bands[size_t(index)];
     const qint64 length = m_viewEnd - m_viewStart;
     if (entry.start < m_viewStart || entry.end - entry.start > length) {
         setView(entry.start, entry.start + length);

@@ -5,6 +5,9 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 // One stretch as the timeline draws it. Times are seconds since the epoch.
 struct TimelineEntry
@@ -48,7 +51,12 @@ public:
     // Adds an entry that starts at or after every other; false when the day had to grow for it
     // (everything moves), true when only its own band needs drawing.
     bool append(const TimelineEntry &entry);
-    const QList<TimelineEntry> &entries() const { return m_entries; }
+    int count() const { return int(m_bands.size()); }
+    // Entry `index` in start order, as it was given.
+    TimelineEntry entry(int index) const;
+    qint64 idAt(int index) const;
+    // Changes whenever setEntries() replaces the entries.
+    quint64 generation() const { return m_generation; }
 
     void setWidth(int width);
     int width() const { return m_width; }
@@ -93,9 +101,29 @@ public:
     static QString description(const TimelineEntry &entry);
 
 private:
+    // One stretch as kept: its texts are numbers into m_texts, so a day that comes back to the same
+    // applications and titles thousands of times holds each text once.
+    struct Band
+    {
+        qint64 id;
+        qint64 start;
+        qint64 end;
+        quint32 appPath;
+        quint32 appName;
+        quint32 title;
+        quint32 projectId;
+        bool away;
+        bool linked;
+    };
+
+    Band band(const TimelineEntry &entry);
+    quint32 textNumber(const QString &text);
     void fitDay();
 
-    QList<TimelineEntry> m_entries;
+    std::vector<Band> m_bands;
+    QStringList m_texts;
+    QHash<QString, quint32> m_textNumbers;
+    quint64 m_generation = 0;
     int m_width = 0;
     qint64 m_dayStart = 0;
     qint64 m_dayEnd = 3600;

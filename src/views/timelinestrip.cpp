@@ -48,7 +48,7 @@ QSize TimelineStrip::minimumSizeHint() const
 
 void TimelineStrip::setEntries(QList<TimelineEntry> entries)
 {
-    const qint64 currentId = m_current >= 0 ? m_layout.entries().at(m_current).id : 0;
+    const qint64 currentId = m_current >= 0 ? m_layout.idAt(m_current) : 0;
     m_layout.setEntries(std::move(entries));
     m_layout.setWidth(width());
     m_current = currentId != 0 ? m_layout.indexOfId(currentId) : -1;
@@ -59,7 +59,7 @@ void TimelineStrip::setEntries(QList<TimelineEntry> entries)
 
 void TimelineStrip::setCurrentIndex(int index)
 {
-    if (index < 0 || index >= m_layout.entries().size() || index == m_current) {
+    if (index < 0 || index >= m_layout.count() || index == m_current) {
         return;
     }
     m_current = index;
@@ -74,7 +74,7 @@ void TimelineStrip::setCurrentIndex(int index)
 
 void TimelineStrip::activate(int index)
 {
-    const TimelineEntry &entry = m_layout.entries().at(index);
+    const TimelineEntry entry = m_layout.entry(index);
     Q_EMIT entryActivated(entry.id, entry.linked);
 }
 
@@ -137,17 +137,16 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
     int first = 0;
     int last = -1;
     m_layout.visibleRange(area.left(), area.right() + 1, &first, &last);
-    const QList<TimelineEntry> &entries = m_layout.entries();
     // Zoomed out, many stretches share a pixel column: the first one drawn there stands for all.
     int lastColumn = std::numeric_limits<int>::min();
     for (int index = first; index <= last; ++index) {
-        const TimelineEntry &entry = entries.at(index);
         const QRectF band = m_layout.bandRect(index);
         const int column = int(std::floor(band.left()));
         if (band.width() <= 1.0 && column == lastColumn) {
             continue;
         }
         lastColumn = column;
+        const TimelineEntry entry = m_layout.entry(index);
         // Colours are kept readable on the strip's background, light or dark.
         const QString colourKey = entry.away ? QString() : entry.appPath;
         auto known = m_appColours.constFind(colourKey);
@@ -176,7 +175,7 @@ void TimelineStrip::paintEvent(QPaintEvent *event)
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
         painter.setBrush(Qt::NoBrush);
         for (int index = first; index <= last; ++index) {
-            if (m_highlighted.contains(entries.at(index).id)) {
+            if (m_highlighted.contains(m_layout.idAt(index))) {
                 painter.drawRect(m_layout.bandRect(index).adjusted(0, 1, 0, -1));
             }
         }
@@ -236,7 +235,7 @@ void TimelineStrip::mouseReleaseEvent(QMouseEvent *event)
 
 void TimelineStrip::keyPressEvent(QKeyEvent *event)
 {
-    const int count = int(m_layout.entries().size());
+    const int count = m_layout.count();
     if (count == 0) {
         QWidget::keyPressEvent(event);
         return;
@@ -271,11 +270,11 @@ void TimelineStrip::keyPressEvent(QKeyEvent *event)
 void TimelineStrip::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
-    if (m_current < 0 && !m_layout.entries().isEmpty()) {
+    if (m_current < 0 && m_layout.count() > 0) {
         int first = 0;
         int last = -1;
         m_layout.visibleRange(0, width(), &first, &last);
-        setCurrentIndex(std::clamp(first, 0, int(m_layout.entries().size()) - 1));
+        setCurrentIndex(std::clamp(first, 0, m_layout.count() - 1));
     } else if (m_current >= 0) {
         QAccessibleEvent focus(this, QAccessible::Focus);
         focus.setChild(m_current);
@@ -293,7 +292,7 @@ bool TimelineStrip::event(QEvent *event)
         const auto *help = static_cast<QHelpEvent *>(event);
         const int index = m_layout.hitTest(help->pos().x(), help->pos().y());
         if (index >= 0) {
-            QToolTip::showText(help->globalPos(), TimelineLayout::toolTipHtml(m_layout.entries().at(index)), this,
+            QToolTip::showText(help->globalPos(), TimelineLayout::toolTipHtml(m_layout.entry(index)), this,
                                bandUpdateRect(index));
         } else {
             QToolTip::hideText();

@@ -594,13 +594,15 @@ private Q_SLOTS:
         QVERIFY(child<QAction>("actionLogout")->isEnabled());
         auto *projects = child<ProjectsTree>("projects");
         const auto shown = [projects](const QString &name) {
-            return !projects->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).isEmpty();
+            const QAbstractItemModel *rows = projects->model();
+            return !rows->match(rows->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchRecursive)
+                        .isEmpty();
         };
         QVERIFY(shown(QStringLiteral("Acme Corporation")));
         QVERIFY(shown(QStringLiteral("Website Relaunch")));
 
         child<QAction>("actionLogout")->trigger();
-        QCOMPARE(projects->topLevelItemCount(), 0);
+        QCOMPARE(projects->model()->rowCount(), 0);
         QVERIFY(child<QAction>("actionLogin")->isEnabled());
         QCOMPARE(m_window->loginIndicator()->text(), Session::signedOutText());
         QVERIFY(m_presenter->boxes().isEmpty());
@@ -717,8 +719,9 @@ private Q_SLOTS:
         QVERIFY(calendar->isEmphasised(day));
         const auto shownTitles = [this] {
             QStringList shown;
-            for (const TimelineEntry &entry : m_window->timelineStrip()->layout().entries()) {
-                shown << entry.title;
+            const TimelineLayout &layout = m_window->timelineStrip()->layout();
+            for (int index = 0; index < layout.count(); ++index) {
+                shown << layout.entry(index).title;
             }
             return shown;
         };
@@ -777,15 +780,11 @@ private Q_SLOTS:
         QMap<QString, QVariant> ini = signedIn(server);
         ini.insert(QStringLiteral("Application/Started"), false);
         start(ini, true, false);
-        int taskId = 0;
-        const auto items =
-            child<ProjectsTree>("projects")->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
-        for (QTreeWidgetItem *item : items) {
-            if (item->data(0, ProjectsTree::TypeRole).toString() == QStringLiteral("task")) {
-                taskId = item->data(0, ProjectsTree::IdRole).toInt();
-                break;
-            }
-        }
+        const QAbstractItemModel *projects = child<ProjectsTree>("projects")->model();
+        const QModelIndexList tasks = projects->match(projects->index(0, 0), ProjectsTreeModel::TypeRole,
+                                                      QStringLiteral("task"), 1, Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(tasks.size(), 1);
+        const int taskId = tasks.first().data(ProjectsTreeModel::IdRole).toInt();
         QVERIFY(taskId > 0);
 
         const int appId = addEdEntry();

@@ -99,15 +99,13 @@ private Q_SLOTS:
         QVERIFY(stored.next());
         const QString entryId = stored.value(0).toString();
 
-        int taskId = 0;
         auto *projects = window.findChild<ProjectsTree *>(QStringLiteral("projects"));
         QVERIFY(projects);
-        for (QTreeWidgetItem *item : projects->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive)) {
-            if (item->data(0, ProjectsTree::TypeRole).toString() == QStringLiteral("task")) {
-                taskId = item->data(0, ProjectsTree::IdRole).toInt();
-                break;
-            }
-        }
+        const QAbstractItemModel *rows = projects->model();
+        const QModelIndexList tasks = rows->match(rows->index(0, 0), ProjectsTreeModel::TypeRole,
+                                                  QStringLiteral("task"), 1, Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(tasks.size(), 1);
+        const int taskId = tasks.first().data(ProjectsTreeModel::IdRole).toInt();
         QVERIFY(taskId > 0);
         window.connectEntriesWithTask({entryId}, QString::number(taskId), QString());
         QTRY_VERIFY(!window.findChild<EntryLinker *>()->isBusy());

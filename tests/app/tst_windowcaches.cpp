@@ -1,3 +1,4 @@
+#include "database.h"
 #include "entrydaymodel.h"
 #include "mainwindow.h"
 #include "recorder.h"
@@ -133,6 +134,21 @@ private Q_SLOTS:
         for (int row = 0; row < shownRows.first(); ++row) {
             QVERIFY(unlinked->isExpanded(unlinked->model()->index(row, 0)));
         }
+    }
+
+    void shownDayKeepsNoDatabasePagesOnceBuilt()
+    {
+        // Each stretch recorded while the window shows rebuilds the day from the database.
+        m_window->setRecording(true);
+        record(QStringLiteral("/usr/bin/ed"), QStringLiteral("minutes.txt"), 3);
+        record(QStringLiteral("/usr/bin/vi"), QStringLiteral("other"), 3);
+        m_window->setRecording(false);
+        const qint64 readForTheBuild = Database::cachedBytes();
+
+        QVERIFY(readForTheBuild > 0);
+        QTRY_VERIFY(Database::cachedBytes() < readForTheBuild);
+
+        QVERIFY(m_window->unlinkedModel()->itemModel()->rowCount() > 0);
     }
 
     void shownAgainShowsWhatWasRecordedMeanwhile()

@@ -7,27 +7,52 @@
 #include "settings.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QTest>
-#include <QTreeWidgetItemIterator>
 
 namespace {
-// The tree as the user sees it, as one line: type initial and text of every shown item, depth first (L for
+// The tree as the user sees it, as one line: type initial and text of every shown row, depth first (L for
 // task lists).
-QString outline(const QTreeWidgetItem *parent)
+QString outline(const QAbstractItemModel *model, const QModelIndex &parent = QModelIndex())
 {
     QStringList parts;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        const QTreeWidgetItem *item = parent->child(i);
-        if (item->isHidden()) {
-            continue;
-        }
-        const QString type = item->data(0, ProjectsTree::TypeRole).toString();
+    for (int i = 0; i < model->rowCount(parent); ++i) {
+        const QModelIndex row = model->index(i, 0, parent);
+        const QString type = row.data(ProjectsTreeModel::TypeRole).toString();
         parts << (type == QLatin1String("tasklist") ? QStringLiteral("L") : type.left(1).toUpper()) + QLatin1Char(':') +
-                     item->text(0);
-        parts << outline(item);
+                     row.data().toString();
+        parts << outline(model, row);
     }
     parts.removeAll(QString());
     return parts.join(QLatin1Char('|'));
+}
+
+// The shown rows that hold others and are closed, by name.
+QStringList closedRows(const QTreeView &tree, const QModelIndex &parent = QModelIndex())
+{
+    QStringList closed;
+    for (int i = 0; i < tree.model()->rowCount(parent); ++i) {
+        const QModelIndex row = tree.model()->index(i, 0, parent);
+        if (tree.model()->hasChildren(row) && !tree.isExpanded(row)) {
+            closed << row.data().toString();
+        }
+        closed << closedRows(tree, row);
+    }
+    return closed;
+}
+
+QModelIndex rowNamed(const QTreeView &tree, const QString &name)
+{
+    const QModelIndexList found = tree.model()->match(tree.model()->index(0, 0), Qt::DisplayRole, name, -1,
+                                                      Qt::MatchExactly | Qt::MatchRecursive);
+    return found.size() == 1 ? found.first() : QModelIndex();
+}
+
+bool loadFixture()
+{
+    Settings::instance()->restoreDefaults();
+    return CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("projects.xml")),
+                                 ProjectsCatalogue::shared());
 }
 } // namespace
 
@@ -70,12 +95,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, filter);
         QFETCH(QString, outline);
-        Settings::instance()->restoreDefaults();
-        ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
-        QVERIFY(CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("projects.xml")), catalogue));
+        QVERIFY(loadFixture());
+        const ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
         ProjectsTree tree;
+        QAbstractItemModelTester tester(tree.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         tree.applyFilter(filter);
-        QCOMPARE(::outline(tree.invisibleRootItem()), outline);
+        QCOMPARE(::outline(tree.model()), outline);
         // Names are known for every open task, whatever the filter shows, and for no completed one.
         for (qint64 open : {1000, 1002, 1100, 1200, 1300}) {
             QVERIFY(catalogue.isOpenTask(open));
@@ -86,33 +111,55 @@ private Q_SLOTS:
     }
 
     // Typed one key after another, the tree shows what a tree built for each text shows, in the same
-    // order: "in" puts "No client" (Internal tools) before Acme (Mobile app), unlike the full list.
+    // order and opened all the way: "in" puts "No client" (Internal tools) before Acme (Mobile app),
+    // unlike the full list. What the user closed opens again with the next keystroke.
     void typingShowsWhatABuildShows()
     {
-        Settings::instance()->restoreDefaults();
-        QVERIFY(CatalogueReader::load(TestSupport::fixtureReply(QStringLiteral("projects.xml")),
-                                      ProjectsCatalogue::shared()));
+        QVERIFY(loadFixture());
         ProjectsTree typed;
+        QAbstractItemModelTester tester(typed.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         typed.showProjects();
-        for (const QString &text : {QStringLiteral("i"), QStringLiteral("in"), QStringLiteral("i"), QString(),
-                                    QStringLiteral("in"), QStringLiteral("in g"), QStringLiteral("z"), QString()}) {
+        // "in " and "in in" keep the rows of "in": only what the user closed changes.
+        for (const QString &text :
+             {QStringLiteral("i"), QStringLiteral("in"), QStringLiteral("i"), QString(), QStringLiteral("in"),
+              QStringLiteral("in "), QStringLiteral("in in"), QStringLiteral("in g"), QStringLiteral("z"), QString()}) {
+            typed.collapseAllAction()->trigger();
             typed.applyFilter(text);
             ProjectsTree built;
             built.setFilterText(text);
             built.showProjects();
-            QCOMPARE(outline(typed.invisibleRootItem()), outline(built.invisibleRootItem()));
-            // What shows is open, as after a build.
-            for (QTreeWidgetItemIterator it(&typed, QTreeWidgetItemIterator::HasChildren); *it; ++it) {
-                bool shown = true;
-                for (const QTreeWidgetItem *item = *it; item; item = item->parent()) {
-                    shown = shown && !item->isHidden();
-                }
-                QVERIFY2(!shown || (*it)->isExpanded(), qPrintable(text + QLatin1Char(' ') + (*it)->text(0)));
-            }
+            QCOMPARE(outline(typed.model()), outline(built.model()));
+            QCOMPARE(closedRows(typed), QStringList());
         }
         typed.applyFilter(QStringLiteral("in"));
-        QVERIFY(outline(typed.invisibleRootItem())
+        QVERIFY(outline(typed.model())
                     .startsWith(QStringLiteral("C:No client|P:Internal tools|L:Tracker|T:Report budget|C:Acme")));
+    }
+
+    // The selected row stays selected while the filter shows it; once the filter hides it, nothing hidden
+    // is acted on.
+    void typingKeepsTheSelectionWhileItShows()
+    {
+        QVERIFY(loadFixture());
+        ProjectsTree tree;
+        tree.showProjects();
+        const int budgetReview = 1002;
+        tree.setCurrentIndex(rowNamed(tree, QStringLiteral("Budget 2012 review")));
+        QCOMPARE(tree.selectedId(QStringLiteral("task")), budgetReview);
+        for (const QString &text : {QStringLiteral("b"), QStringLiteral("bu"), QStringLiteral("budget"),
+                                    QStringLiteral("budget 2"), QStringLiteral("budget"), QString()}) {
+            tree.applyFilter(text);
+            QCOMPARE(tree.selectedId(QStringLiteral("task")), budgetReview);
+            QCOMPARE(tree.currentIndex(), rowNamed(tree, QStringLiteral("Budget 2012 review")));
+            QVERIFY(tree.selectionModel()->isSelected(tree.currentIndex()));
+        }
+        tree.applyFilter(QStringLiteral("report budget"));
+        QCOMPARE(tree.selectedId(QStringLiteral("task")), 0);
+        QVERIFY(!tree.currentIndex().isValid());
+        // A task list chosen stays chosen too.
+        tree.setCurrentIndex(rowNamed(tree, QStringLiteral("Tracker")));
+        tree.applyFilter(QStringLiteral("report"));
+        QCOMPARE(tree.currentIndex(), rowNamed(tree, QStringLiteral("Tracker")));
     }
 
     void emptyReplyThenFilterShowsBox()
@@ -130,25 +177,25 @@ private Q_SLOTS:
         Session session(nullptr);
         connect(&session, &Session::projectsReceived, &tree, &ProjectsTree::showProjects);
         ProjectsCatalogue &catalogue = ProjectsCatalogue::shared();
-        connect(&session, &Session::projectsCleared, &tree, &QTreeWidget::clear);
+        connect(&session, &Session::projectsCleared, &tree, &ProjectsTree::clearProjects);
         QVERIFY(SessionTest::connect(session));
         session.login();
         QVERIFY(SessionTest::settled(session));
         // Names arrive as UTF-8 and show decoded.
-        QCOMPARE(tree.findItems(QStringLiteral("Café Ünïcode"), Qt::MatchExactly).size(), 1);
+        QVERIFY(rowNamed(tree, QStringLiteral("Café Ünïcode")).isValid());
 
         // The fetch fails on the network: the tree stays, the catalogue has nothing more to show.
-        const int shown = tree.topLevelItemCount();
+        const int shown = tree.model()->rowCount();
         server.setFault(QStringLiteral("tavro.projects.findByUser"), DevServer::Fault::Close);
         session.loadProjects();
         QVERIFY(SessionTest::settled(session));
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Network error"));
-        QCOMPARE(tree.topLevelItemCount(), shown);
+        QCOMPARE(tree.model()->rowCount(), shown);
         QVERIFY(!catalogue.isUsable());
         tree.applyFilter(QStringLiteral("design"));
         QCOMPARE(boxes.boxes().size(), 2);
         QCOMPARE(boxes.lastText(), QStringLiteral("Could not load projects tree"));
-        QCOMPARE(tree.topLevelItemCount(), 0);
+        QCOMPARE(tree.model()->rowCount(), 0);
         // Typing on while the catalogue is missing says it once.
         tree.applyFilter(QStringLiteral("design r"));
         QCOMPARE(boxes.boxes().size(), 2);
@@ -157,7 +204,7 @@ private Q_SLOTS:
         server.clearFaults();
         session.loadProjects();
         QVERIFY(SessionTest::settled(session));
-        QVERIFY(tree.topLevelItemCount() > 0);
+        QVERIFY(tree.model()->rowCount() > 0);
         // After the catalogue loaded again, a new failure is told again.
         catalogue.markUnusable();
         tree.applyFilter(QStringLiteral("x"));
@@ -166,7 +213,7 @@ private Q_SLOTS:
         session.loadProjects();
         QVERIFY(SessionTest::settled(session));
         session.logout();
-        QCOMPARE(tree.topLevelItemCount(), 0);
+        QCOMPARE(tree.model()->rowCount(), 0);
     }
 };
 

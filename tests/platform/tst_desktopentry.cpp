@@ -49,6 +49,12 @@ private Q_SLOTS:
                                                           QStringLiteral("/applications/tavro-%1.desktop").arg(file));
         QVERIFY(entry.isValid());
         QCOMPARE(entry.localizedValue(key, locale), expected);
+        // What an index keeps of the entry answers the same, and holds nothing else.
+        const DesktopEntry kept = entry.withMainKeys({key});
+        QCOMPARE(kept.localizedValue(key, locale), expected);
+        QVERIFY(entry.contains(QStringLiteral("Type")));
+        QVERIFY(!kept.contains(QStringLiteral("Type")));
+        QCOMPARE(kept.groups(), QStringList{DesktopEntry::mainGroup()});
     }
 
     void malformedBytes()

@@ -11,6 +11,8 @@
 
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QTest>
@@ -280,6 +282,21 @@ private Q_SLOTS:
         QCOMPARE(ApiReply::status(reply), ok ? QStringLiteral("ok") : QString());
         QCOMPARE(m_boxes->lastTitle() + QLatin1Char('/') + m_boxes->lastText(),
                  box.isEmpty() ? QStringLiteral("/") : box);
+    }
+
+    // An owner may let its request go the moment it reports a failure, before the failed reply has
+    // finished: the reply then ends by itself and is not stopped a second time.
+    void requestLetGoRightAfterFailure()
+    {
+        m_server->close();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("QNetworkReply")));
+        auto *request = new ApiRequest(true);
+        const QPointer<ApiRequest> watched(request);
+        connect(request, &ApiRequest::finished, request, [request] { delete request; });
+        request->startGet(QStringLiteral("tavro.test.null"), {}, true);
+        QTRY_VERIFY(watched.isNull());
+        // The reply's own last signals arrive after the request is gone.
+        QTest::qWait(200);
     }
 
     // Replies a hostile or broken service could send: each must fail fast with a clear message and

@@ -47,6 +47,20 @@ QList<TimelineEntry> fixtureDay()
             stretch(2, QStringLiteral("09:30:00"), QStringLiteral("10:00:00"), QStringLiteral("away"), true)};
 }
 
+QString described(const TimelineEntry &entry)
+{
+    return QStringList{QString::number(entry.id),
+                       QString::number(entry.start),
+                       QString::number(entry.end),
+                       entry.appPath,
+                       entry.appName,
+                       entry.title,
+                       QString::number(entry.away),
+                       QString::number(entry.linked),
+                       entry.projectId}
+        .join(QLatin1Char('|'));
+}
+
 // Records where it was asked to paint.
 class RecordingStrip : public TimelineStrip
 {
@@ -76,11 +90,24 @@ private Q_SLOTS:
         QCOMPARE(layout.dayStart(), secs(QStringLiteral("09:00:00")));
         QCOMPARE(layout.dayEnd(), secs(QStringLiteral("11:00:00")));
         // Sorted by start whatever the order given.
-        QCOMPARE(layout.entries().at(0).id, 1);
+        QCOMPARE(layout.entry(0).id, 1);
         QCOMPARE(layout.bandRect(0), QRectF(50, TimelineLayout::TopMargin, 250, TimelineLayout::BandHeight));
         QCOMPARE(layout.bandRect(1).left(), 300.0);
         QCOMPARE(layout.bandRect(2), QRectF(600, TimelineLayout::TopMargin, 500, TimelineLayout::BandHeight));
         QCOMPARE(layout.linkRect(2).top(), layout.bandRect(2).bottom() + TimelineLayout::LinkGap);
+        // Each entry reads back as given, set or appended, its texts shared with others or its own.
+        QList<TimelineEntry> given{fixtureDay().at(1), fixtureDay().at(2), fixtureDay().at(0)};
+        given << stretch(4, QStringLiteral("10:50:00"), QStringLiteral("10:52:00"), QStringLiteral("shell"))
+              << stretch(5, QStringLiteral("10:52:00"), QStringLiteral("10:53:00"), QStringLiteral("viewer"), false,
+                         true);
+        layout.append(given.at(3));
+        layout.append(given.at(4));
+        QCOMPARE(layout.count(), int(given.size()));
+        for (int index = 0; index < layout.count(); ++index) {
+            QCOMPARE(described(layout.entry(index)), described(given.at(index)));
+            QCOMPARE(layout.idAt(index), given.at(index).id);
+        }
+        layout.setEntries(fixtureDay());
 
         // Drawn on a light and on a dark palette: each application's colour, away grey and the
         // project's mark under linked time only, every one readable on the background and told apart.
@@ -220,9 +247,9 @@ private Q_SLOTS:
         controller.setEntryReader(&entries);
         controller.watchModels();
         controller.showDay(Day);
-        QTRY_COMPARE(strip.layout().entries().size(), 3);
+        QTRY_COMPARE(strip.layout().count(), 3);
         const int linkedBand = strip.layout().indexOfId(linked);
-        QVERIFY(strip.layout().entries().at(linkedBand).linked);
+        QVERIFY(strip.layout().entry(linkedBand).linked);
 
         // Clicking a band selects the title holding that entry in its tree.
         QTest::mouseClick(&strip, Qt::LeftButton, {}, strip.layout().bandRect(linkedBand).center().toPoint());
@@ -240,7 +267,7 @@ private Q_SLOTS:
         // Reloading a tree (a link, a delete) reads the day again.
         exec(QStringLiteral("DELETE FROM entries WHERE id = ?"), {again});
         unlinkedModel.reload();
-        QTRY_COMPARE(strip.layout().entries().size(), 2);
+        QTRY_COMPARE(strip.layout().count(), 2);
         QCOMPARE(strip.layout().indexOfId(again), -1);
     }
 };
