@@ -77,8 +77,13 @@ std::vector<char> ProjectsFilterIndex::rowsHolding(const QString &foldedWord) co
 // A row is covered by a word when its name or an ancestor's holds it; it is wanted when covered by all.
 const std::vector<char> &ProjectsFilterIndex::rowsHoldingCached(const QString &foldedWord)
 {
-    const auto last = std::find_if(m_lastHoldings.begin(), m_lastHoldings.end(),
-                                   [&](const Holding &holding) { return holding.word == foldedWord; });
+    const auto holdingWord = [&](const Holding &holding) { return holding.word == foldedWord; };
+    // A word typed twice is looked for once.
+    const auto now = std::find_if(m_holdings.cbegin(), m_holdings.cend(), holdingWord);
+    if (now != m_holdings.cend()) {
+        return now->rows;
+    }
+    const auto last = std::find_if(m_lastHoldings.begin(), m_lastHoldings.end(), holdingWord);
     m_holdings.push_back({foldedWord, last == m_lastHoldings.end() ? rowsHolding(foldedWord) : std::move(last->rows)});
     return m_holdings.back().rows;
 }

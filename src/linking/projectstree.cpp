@@ -127,26 +127,33 @@ void ProjectsTree::clearProjects()
 
 void ProjectsTree::showFiltered(std::unique_ptr<ProjectsFilterIndex> newRows)
 {
-    // Rows are told apart by level and id: new rows number them anew.
-    using Key = std::pair<Level, qint64>;
-    const auto keyOf = [this](const QModelIndex &index) { return Key{m_model->level(index), idOf(index)}; };
-    const auto shownIndex = [this](const Key &key) {
-        return m_model->indexOf(m_model->rows()->find(key.first, key.second));
+    // A row of the same rows keeps its number; new rows are searched by level and id.
+    struct Place
+    {
+        int row;
+        Level level;
+        qint64 id;
     };
-    std::vector<Key> selected;
+    const bool rebuilt = newRows != nullptr;
+    const auto placeOf = [this](const QModelIndex &index) {
+        return Place{m_model->rowOf(index), m_model->level(index), idOf(index)};
+    };
+    const auto shownIndex = [this, rebuilt](const Place &place) {
+        return m_model->indexOf(rebuilt ? m_model->rows()->find(place.level, place.id) : place.row);
+    };
+    std::vector<Place> selected;
     for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
-        selected.push_back(keyOf(index));
+        selected.push_back(placeOf(index));
     }
-    // No row has a negative id.
-    const Key current = currentIndex().isValid() ? keyOf(currentIndex()) : Key{Level::Client, -1};
+    const Place current = currentIndex().isValid() ? placeOf(currentIndex()) : Place{-1, Level::Client, -1};
 
     if (newRows) {
         m_model->setRows(std::move(newRows));
     }
     std::vector<int> pinned;
-    for (const Key &key : m_pinned) {
+    for (const auto &[level, id] : m_pinned) {
         // A row the catalogue did not take (its project or task list unknown) has no place to show.
-        if (const int row = m_model->rows()->find(key.first, key.second); row >= 0) {
+        if (const int row = m_model->rows()->find(level, id); row >= 0) {
             pinned.push_back(row);
         }
     }
@@ -163,8 +170,8 @@ void ProjectsTree::showFiltered(std::unique_ptr<ProjectsFilterIndex> newRows)
     m_collapsedSinceExpand = false;
 
     selectionModel()->setCurrentIndex(shownIndex(current), QItemSelectionModel::NoUpdate);
-    for (const Key &key : selected) {
-        const QModelIndex index = shownIndex(key);
+    for (const Place &place : selected) {
+        const QModelIndex index = shownIndex(place);
         if (index.isValid()) {
             selectionModel()->select(index, QItemSelectionModel::Select);
         }

@@ -119,10 +119,10 @@ private Q_SLOTS:
         ProjectsTree typed;
         QAbstractItemModelTester tester(typed.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         typed.showProjects();
-        // "in " keeps the rows of "in": only what the user closed changes.
+        // "in " and "in in" keep the rows of "in": only what the user closed changes.
         for (const QString &text :
              {QStringLiteral("i"), QStringLiteral("in"), QStringLiteral("i"), QString(), QStringLiteral("in"),
-              QStringLiteral("in "), QStringLiteral("in g"), QStringLiteral("z"), QString()}) {
+              QStringLiteral("in "), QStringLiteral("in in"), QStringLiteral("in g"), QStringLiteral("z"), QString()}) {
             typed.collapseAllAction()->trigger();
             typed.applyFilter(text);
             ProjectsTree built;
