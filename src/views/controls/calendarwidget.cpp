@@ -2,8 +2,10 @@
 
 #include "contrast.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QTextCharFormat>
+#include <QToolButton>
 
 CalendarWidget::CalendarWidget(QWidget *parent)
     : QCalendarWidget(parent)
@@ -16,6 +18,7 @@ CalendarWidget::CalendarWidget(QWidget *parent)
     setNavigationBarVisible(true);
     setDateEditEnabled(false);
     nameParts();
+    keepShownArrowSizeOnly();
     // The style's weekend red, kept readable on the calendar's background.
     for (const Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday}) {
         QTextCharFormat format = weekdayTextFormat(day);
@@ -39,6 +42,25 @@ void CalendarWidget::nameParts()
             widget->setAccessibleName(tr(part.name));
         }
     }
+}
+
+void CalendarWidget::keepShownArrowSizeOnly()
+{
+    for (const char *name : {"qt_calendar_prevmonth", "qt_calendar_nextmonth"}) {
+        if (auto *arrow = findChild<QToolButton *>(QLatin1String(name))) {
+            arrow->setIcon(QIcon(arrow->icon().pixmap(arrow->iconSize())));
+        }
+    }
+}
+
+bool CalendarWidget::event(QEvent *event)
+{
+    const bool handled = QCalendarWidget::event(event);
+    // The calendar takes its arrows from the style again when the style or the direction changes.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::LayoutDirectionChange) {
+        keepShownArrowSizeOnly();
+    }
+    return handled;
 }
 
 void CalendarWidget::setColor(const QColor &color)

@@ -32,10 +32,13 @@ public:
 
 protected:
     void paintCell(QPainter *painter, const QRect &rect, QDate date) const override;
+    bool event(QEvent *event) override;
 
 private:
     // Names the navigation arrows and the day table for screen readers.
     void nameParts();
+    // The style gives the month arrows in every size up to 128 pixels; only the one shown is kept.
+    void keepShownArrowSizeOnly();
     QDate m_markedDay;
     QPen m_pen;
     QBrush m_brush;

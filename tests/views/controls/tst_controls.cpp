@@ -3,8 +3,10 @@
 
 #include <QHeaderView>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTest>
 #include <QTextCharFormat>
+#include <QToolButton>
 #include <QTreeView>
 
 class TestControls : public QObject
@@ -28,6 +30,30 @@ private Q_SLOTS:
         QVERIFY(calendar.isEmphasised(b));
         calendar.setDaysWithUnlinkedTime({});
         QVERIFY(calendar.dateTextFormat().isEmpty());
+    }
+
+    // The month arrows look as the style draws them, in either direction, and hold that one size only.
+    void calendarArrowsAsTheStyleDrawsThem()
+    {
+        CalendarWidget calendar;
+        for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            calendar.setLayoutDirection(direction);
+            const bool leftToRight = direction == Qt::LeftToRight;
+            const struct
+            {
+                const char *name;
+                QStyle::StandardPixmap arrow;
+            } arrows[] = {{"qt_calendar_prevmonth", leftToRight ? QStyle::SP_ArrowLeft : QStyle::SP_ArrowRight},
+                          {"qt_calendar_nextmonth", leftToRight ? QStyle::SP_ArrowRight : QStyle::SP_ArrowLeft}};
+            for (const auto &arrow : arrows) {
+                const auto *button = calendar.findChild<QToolButton *>(QLatin1String(arrow.name));
+                QVERIFY(button);
+                const QSize size = button->iconSize();
+                QCOMPARE(button->icon().availableSizes(), QList<QSize>{size});
+                QCOMPARE(button->icon().pixmap(size).toImage(),
+                         calendar.style()->standardIcon(arrow.arrow, nullptr, button).pixmap(size).toImage());
+            }
+        }
     }
 
     void calendarFramesTheMarkedDay()
