@@ -32,6 +32,7 @@ openbox                   # test: a window manager that sets _NET_ACTIVE_WINDOW
 xdotool                   # test: focuses windows, moves the mouse, presses keys
 xterm                     # test: an X client that sets only WM_NAME as COMPOUND_TEXT
 x11-utils                 # test: xprop reads the installed program's window class
+x11-xserver-utils         # test: xset starts and ends the X screen saver the lock tests lock with
 trayer                    # test: a system tray on Xvfb
 dbus                      # test: private session and system buses
 imagemagick               # docs: import takes the README's screenshots
