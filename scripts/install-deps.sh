@@ -47,7 +47,7 @@ sway                      # test: the wlroots toplevel protocol and sway's IPC
 foot                      # test: a Wayland client that takes the focus under sway
 gjs                       # test: runs the GNOME Shell extension's code outside the shell
 libglib2.0-bin            # test: gsettings enables the extension before the shell starts
-libglib2.0-dev            # build: GIO, through which the GNOME Shell extension is enabled in GNOME's settings
+libglib2.0-dev            # build: GIO's headers; GIO enables the GNOME Shell extension in GNOME's settings
 qt6-declarative-dev       # test: the KWin script's JavaScript runs in a QJSEngine
 gnome-keyring             # test: the Secret Service on a private bus
 libsecret-tools           # test: secret-tool reads what the program stored in the keyring

@@ -1157,6 +1157,10 @@ Bis dahin, oder wenn Sie ablehnen, zeichnet TavroDesk nur Fenster von Programmen
 <context>
     <name>GnomeShellSettings</name>
     <message>
+        <source>GNOME&apos;s settings cannot be read: %1</source>
+        <translation>Die GNOME-Einstellungen können nicht gelesen werden: %1</translation>
+    </message>
+    <message>
         <source>GNOME Shell&apos;s settings (%1) are not installed</source>
         <translation>Die Einstellungen der GNOME Shell (%1) sind nicht installiert</translation>
     </message>

@@ -1,10 +1,12 @@
 #include "gnomeshellsettings.h"
 
 #include <QCoreApplication>
+#include <QLibrary>
 
 #include <gio/gio.h>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -13,33 +15,91 @@ const char *const EnabledKey = "enabled-extensions";
 const char *const DisabledKey = "disabled-extensions";
 const char *const DisableUserKey = "disable-user-extensions";
 
+// GIO, loaded the first time GNOME's settings are asked for: a session on any other desktop never maps
+// it, nor the libraries it brings along (GObject, libmount, libselinux and more, about a megabyte).
+struct Gio
+{
+    decltype(&g_settings_schema_source_get_default) schemaSourceGetDefault = nullptr;
+    decltype(&g_settings_schema_source_lookup) schemaSourceLookup = nullptr;
+    decltype(&g_settings_schema_unref) schemaUnref = nullptr;
+    decltype(&g_settings_new_full) settingsNewFull = nullptr;
+    decltype(&g_settings_get_strv) getStrv = nullptr;
+    decltype(&g_settings_set_strv) setStrv = nullptr;
+    decltype(&g_settings_get_boolean) getBoolean = nullptr;
+    decltype(&g_settings_sync) sync = nullptr;
+    decltype(&g_object_unref) objectUnref = nullptr;
+    decltype(&g_strfreev) strfreev = nullptr;
+    // Why GIO could not be loaded; empty once it is.
+    QString error;
+};
+
+const Gio &gio()
+{
+    static const Gio loaded = [] {
+        Gio functions;
+        QLibrary library(QStringLiteral("gio-2.0"), 0);
+        if (!library.load()) {
+            functions.error = library.errorString();
+            return functions;
+        }
+        bool resolved = true;
+        const auto resolve = [&](auto &function, const char *name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+            resolved = resolved && function;
+        };
+        resolve(functions.schemaSourceGetDefault, "g_settings_schema_source_get_default");
+        resolve(functions.schemaSourceLookup, "g_settings_schema_source_lookup");
+        resolve(functions.schemaUnref, "g_settings_schema_unref");
+        resolve(functions.settingsNewFull, "g_settings_new_full");
+        resolve(functions.getStrv, "g_settings_get_strv");
+        resolve(functions.setStrv, "g_settings_set_strv");
+        resolve(functions.getBoolean, "g_settings_get_boolean");
+        resolve(functions.sync, "g_settings_sync");
+        // GObject's and GLib's functions come with GIO's own dependencies.
+        resolve(functions.objectUnref, "g_object_unref");
+        resolve(functions.strfreev, "g_strfreev");
+        if (!resolved) {
+            Gio none;
+            none.error = library.errorString();
+            return none;
+        }
+        // Left loaded: the settings objects GIO hands out live on in its own caches.
+        return functions;
+    }();
+    return loaded;
+}
+
 struct ObjectUnref
 {
-    void operator()(gpointer object) const { g_object_unref(object); }
+    void operator()(gpointer object) const { gio().objectUnref(object); }
 };
 using Settings = std::unique_ptr<GSettings, ObjectUnref>;
 
 // g_settings_new() aborts the process for a schema that is not installed: look it up first.
 Settings open()
 {
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-    GSettingsSchema *schema = source ? g_settings_schema_source_lookup(source, Schema, TRUE) : nullptr;
+    const Gio &functions = gio();
+    if (!functions.error.isEmpty()) {
+        return nullptr;
+    }
+    GSettingsSchemaSource *source = functions.schemaSourceGetDefault();
+    GSettingsSchema *schema = source ? functions.schemaSourceLookup(source, Schema, TRUE) : nullptr;
     if (!schema) {
         return nullptr;
     }
-    Settings settings(g_settings_new_full(schema, nullptr, nullptr));
-    g_settings_schema_unref(schema);
+    Settings settings(functions.settingsNewFull(schema, nullptr, nullptr));
+    functions.schemaUnref(schema);
     return settings;
 }
 
 QStringList readList(GSettings *settings, const char *key)
 {
-    gchar **values = g_settings_get_strv(settings, key);
+    gchar **values = gio().getStrv(settings, key);
     QStringList list;
     for (gchar **value = values; *value; ++value) {
         list << QString::fromUtf8(*value);
     }
-    g_strfreev(values);
+    gio().strfreev(values);
     return list;
 }
 
@@ -54,7 +114,7 @@ bool writeList(GSettings *settings, const char *key, const QStringList &list)
         values.push_back(value.constData());
     }
     values.push_back(nullptr);
-    return g_settings_set_strv(settings, key, values.data());
+    return gio().setStrv(settings, key, values.data());
 }
 } // namespace
 
@@ -73,12 +133,17 @@ bool GnomeShellSettings::isEnabled(const QString &uuid)
 bool GnomeShellSettings::userExtensionsDisabled()
 {
     const Settings settings = open();
-    return settings && g_settings_get_boolean(settings.get(), DisableUserKey);
+    return settings && gio().getBoolean(settings.get(), DisableUserKey);
 }
 
 bool GnomeShellSettings::enable(const QString &uuid, QString *error)
 {
     const Settings settings = open();
+    if (!gio().error.isEmpty()) {
+        *error =
+            QCoreApplication::translate("GnomeShellSettings", "GNOME's settings cannot be read: %1").arg(gio().error);
+        return false;
+    }
     if (!settings) {
         *error = QCoreApplication::translate("GnomeShellSettings", "GNOME Shell's settings (%1) are not installed")
                      .arg(QLatin1String(Schema));
@@ -95,7 +160,7 @@ bool GnomeShellSettings::enable(const QString &uuid, QString *error)
         written = writeList(settings.get(), EnabledKey, enabled);
     }
     // The write goes out asynchronously; a process that ends right after would lose it.
-    g_settings_sync();
+    gio().sync();
     if (!written) {
         *error = QCoreApplication::translate("GnomeShellSettings", "GNOME's settings are read-only here (%1)")
                      .arg(QLatin1String(EnabledKey));
