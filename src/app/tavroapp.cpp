@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 #include "startupactivation.h"
 #include "translations.h"
+#include "windowiconloader.h"
 
 #include <QDebug>
 #include <QDialog>
@@ -16,7 +17,7 @@ TavroApp::TavroApp(int &argc, char **argv)
     // Docks, the task switcher and notifications find the installed entry and icon by this name.
     setDesktopFileName(BuildInfo::appId());
     Translations::install(this, QLocale());
-    setWindowIcon(applicationIcon());
+    new WindowIconLoader(this);
 }
 
 QIcon TavroApp::applicationIcon()

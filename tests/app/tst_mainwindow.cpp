@@ -26,6 +26,7 @@
 #include "weekchart.h"
 #include "weekview.h"
 #include "widgetmessagepresenter.h"
+#include "windowiconloader.h"
 #include "windowinfo.h"
 
 #include <QAction>
@@ -345,6 +346,26 @@ private Q_SLOTS:
             QCOMPARE(image.size(), QSize(side, side));
             QVERIFY(qAlpha(image.pixel(side / 2, side / 2)) > 0);
         }
+    }
+
+    // A start in the tray loads no icon until a window the window manager shows is about to appear; that
+    // window then carries the program's icon. A menu popping up from the tray is no such window.
+    void applicationIconComesWithTheFirstWindow()
+    {
+        QApplication::setWindowIcon(QIcon());
+        WindowIconLoader loader;
+        QMenu menu;
+        menu.addAction(QStringLiteral("Start Recording"));
+        menu.popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        menu.hide();
+        QVERIFY(QApplication::windowIcon().isNull());
+
+        QDialog dialog;
+        dialog.show();
+        QVERIFY(!dialog.windowIcon().isNull());
+        QCOMPARE(dialog.windowIcon().pixmap(32, 32).toImage(), TavroApp::applicationIcon().pixmap(32, 32).toImage());
+        dialog.hide();
     }
 
     void statusTipsDoNotReplaceTheMessage()
