@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
@@ -60,12 +61,14 @@ QStringList DesktopAppMetadata::knownNames(const QString &path)
     if (!entry) {
         return {};
     }
+    const size_t number = size_t(entry - m_entries.data());
     QString identity = entry->value(QStringLiteral("Name"));
     if (identity.isEmpty()) {
-        identity = m_fileNames[size_t(entry - m_entries.data())];
+        identity = m_fileNames[number];
     }
     QStringList names{identity, entry->name()};
-    names += entry->translations(QStringLiteral("Name"));
+    // The index keeps the names of one language; all of them are read once per program, from its file.
+    names += DesktopEntry::fromFile(m_files[number]).translations(QStringLiteral("Name"));
     names.removeAll(QString());
     names.removeDuplicates();
     return names;
@@ -84,10 +87,22 @@ const DesktopEntry *DesktopAppMetadata::entryFor(const QString &path)
 
 void DesktopAppMetadata::buildIndex()
 {
-    if (m_indexed) {
+    const QString locale = QLocale().name();
+    if (m_indexed && m_indexLocale == locale) {
         return;
     }
     m_indexed = true;
+    m_indexLocale = locale;
+    for (auto *list : {&m_fileNames, &m_ids, &m_files, &m_executables}) {
+        list->clear();
+    }
+    m_entries.clear();
+    m_byExecutable.clear();
+    m_byId.clear();
+    m_byWindowClass.clear();
+    // Of the names, those of the language in use: menus translate theirs into dozens of languages.
+    QStringList kept = DesktopEntry::localizedKeys(QStringLiteral("Name"), locale);
+    kept << QStringLiteral("Icon") << QStringLiteral("NoDisplay");
     if (m_dataDirs.isEmpty()) {
         m_dataDirs = xdgDataDirs();
     }
@@ -116,9 +131,8 @@ void DesktopAppMetadata::buildIndex()
             const QString tryExec = entry.tryExec();
             const QString program = entry.program();
             const QString windowClass = entry.value(QStringLiteral("StartupWMClass")).toLower();
-            // Menus' comments, keywords and actions in every language are not kept for hours.
-            m_entries.push_back(
-                entry.withMainKeys({QStringLiteral("Name"), QStringLiteral("Icon"), QStringLiteral("NoDisplay")}));
+            // Menus' comments, keywords and actions, and names in other languages, are not kept for hours.
+            m_entries.push_back(entry.withMainKeys(kept));
             m_fileNames.push_back(QFileInfo(file).completeBaseName());
             // Earlier folders and files win here too.
             const QString lowerId = id.chopped(int(qstrlen(".desktop"))).toLower();

@@ -53,6 +53,8 @@ private:
 
     QStringList m_dataDirs;
     bool m_indexed = false;
+    // The language whose names the index holds; another one builds it again.
+    QString m_indexLocale;
     std::vector<DesktopEntry> m_entries;
     // The desktop file name without ".desktop", per entry.
     std::vector<QString> m_fileNames;

@@ -54,9 +54,9 @@ DesktopEntry DesktopEntry::withMainKeys(const QStringList &keys) const
     }
     QMap<QString, QString> &values = kept.m_groups[mainGroup()];
     kept.m_groupOrder.append(mainGroup());
-    for (auto it = main->constBegin(); it != main->constEnd(); ++it) {
-        if (keys.contains(it.key().section(QLatin1Char('['), 0, 0))) {
-            values.insert(it.key(), it.value());
+    for (const QString &key : keys) {
+        if (const auto it = main->constFind(key); it != main->constEnd()) {
+            values.insert(key, *it);
         }
     }
     return kept;
@@ -91,7 +91,7 @@ QString DesktopEntry::value(const QString &key, const QString &group) const
     return unescape(it->value(key));
 }
 
-QString DesktopEntry::localizedValue(const QString &key, const QString &locale, const QString &group) const
+QStringList DesktopEntry::localizedKeys(const QString &key, const QString &locale)
 {
     QString lang = locale;
     QString modifier;
@@ -110,26 +110,35 @@ QString DesktopEntry::localizedValue(const QString &key, const QString &locale, 
         country = lang.mid(underscore);
         lang.truncate(underscore);
     }
-    QStringList candidates;
+    QStringList suffixes;
     if (!lang.isEmpty() && lang != QLatin1String("C")) {
         if (!country.isEmpty() && !modifier.isEmpty()) {
-            candidates << lang + country + modifier;
+            suffixes << lang + country + modifier;
         }
         if (!country.isEmpty()) {
-            candidates << lang + country;
+            suffixes << lang + country;
         }
         if (!modifier.isEmpty()) {
-            candidates << lang + modifier;
+            suffixes << lang + modifier;
         }
-        candidates << lang;
+        suffixes << lang;
     }
-    for (const QString &suffix : std::as_const(candidates)) {
-        const QString localized = key + QLatin1Char('[') + suffix + QLatin1Char(']');
-        if (contains(localized, group)) {
-            return value(localized, group);
+    QStringList keys;
+    for (const QString &suffix : std::as_const(suffixes)) {
+        keys << key + QLatin1Char('[') + suffix + QLatin1Char(']');
+    }
+    keys << key;
+    return keys;
+}
+
+QString DesktopEntry::localizedValue(const QString &key, const QString &locale, const QString &group) const
+{
+    for (const QString &candidate : localizedKeys(key, locale)) {
+        if (contains(candidate, group)) {
+            return value(candidate, group);
         }
     }
-    return value(key, group);
+    return {};
 }
 
 bool DesktopEntry::boolValue(const QString &key, const QString &group) const

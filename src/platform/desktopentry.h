@@ -31,6 +31,8 @@ public:
     // The value for `locale` (lang_COUNTRY.ENCODING@MODIFIER, any part optional), falling back from
     // key[lang_COUNTRY@MODIFIER] over key[lang_COUNTRY], key[lang@MODIFIER], key[lang] to key.
     QString localizedValue(const QString &key, const QString &locale, const QString &group = mainGroup()) const;
+    // The keys localizedValue() tries for `locale`, in its order, `key` itself last.
+    static QStringList localizedKeys(const QString &key, const QString &locale);
     bool boolValue(const QString &key, const QString &group = mainGroup()) const;
 
     QString type() const { return value(QStringLiteral("Type")); }
@@ -44,8 +46,8 @@ public:
     bool isHidden() const { return boolValue(QStringLiteral("Hidden")); }
     bool noDisplay() const { return boolValue(QStringLiteral("NoDisplay")); }
 
-    // The same entry holding only the main group's `keys` with their translations: what an index of
-    // many entries needs to keep of each.
+    // The same entry holding only the main group's `keys` ("Name[de]" is a key of its own): what an
+    // index of many entries needs to keep of each.
     DesktopEntry withMainKeys(const QStringList &keys) const;
 
     // The program Exec starts: its first word, unquoted, past a leading `env`, env's options and

@@ -49,8 +49,8 @@ private Q_SLOTS:
                                                           QStringLiteral("/applications/tavro-%1.desktop").arg(file));
         QVERIFY(entry.isValid());
         QCOMPARE(entry.localizedValue(key, locale), expected);
-        // What an index keeps of the entry answers the same, and holds nothing else.
-        const DesktopEntry kept = entry.withMainKeys({key});
+        // What an index keeps of the entry for one language answers the same, and holds nothing else.
+        const DesktopEntry kept = entry.withMainKeys(DesktopEntry::localizedKeys(key, locale));
         QCOMPARE(kept.localizedValue(key, locale), expected);
         QVERIFY(entry.contains(QStringLiteral("Type")));
         QVERIFY(!kept.contains(QStringLiteral("Type")));
