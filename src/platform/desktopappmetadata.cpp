@@ -87,7 +87,8 @@ const DesktopEntry *DesktopAppMetadata::entryFor(const QString &path)
 
 void DesktopAppMetadata::buildIndex()
 {
-    const QString locale = QLocale().name();
+    // Every look-up passes here: comparing locales costs no string.
+    const QLocale locale;
     if (m_indexed && m_indexLocale == locale) {
         return;
     }
@@ -101,7 +102,7 @@ void DesktopAppMetadata::buildIndex()
     m_byId.clear();
     m_byWindowClass.clear();
     // Of the names, those of the language in use: menus translate theirs into dozens of languages.
-    QStringList kept = DesktopEntry::localizedKeys(QStringLiteral("Name"), locale);
+    QStringList kept = DesktopEntry::localizedKeys(QStringLiteral("Name"), locale.name());
     kept << QStringLiteral("Icon") << QStringLiteral("NoDisplay");
     if (m_dataDirs.isEmpty()) {
         m_dataDirs = xdgDataDirs();

@@ -4,6 +4,7 @@
 #include "desktopentry.h"
 
 #include <QHash>
+#include <QLocale>
 #include <QStringList>
 
 #include <vector>
@@ -54,7 +55,7 @@ private:
     QStringList m_dataDirs;
     bool m_indexed = false;
     // The language whose names the index holds; another one builds it again.
-    QString m_indexLocale;
+    QLocale m_indexLocale;
     std::vector<DesktopEntry> m_entries;
     // The desktop file name without ".desktop", per entry.
     std::vector<QString> m_fileNames;
