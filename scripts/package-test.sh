@@ -1,10 +1,10 @@
 #!/bin/sh
 # Builds the Debian package from debian/ with dpkg-buildpackage, holds it to lintian (any error or
 # warning fails), installs it on this machine and checks the installed program as a user meets it:
-# the menu entry and its icon resolve, --version answers, and a headless start shows the window,
-# signs in to the development service with the password going to the keyring (not the ini), writes
-# the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with its
-# settings saved; started from that entry with a tray present, it shows no window. Needs root or
+# the menu entry and its icon resolve, --version answers, and a headless start shows the window with
+# its icon, signs in to the development service with the password going to the keyring (not the ini),
+# writes the autostart entry when "Start TavroDesk when I log in" is ticked and quits on SIGTERM with
+# its settings saved; started from that entry with a tray present, it shows no window. Needs root or
 # sudo (apt-get install).
 set -eu
 cd "$(dirname "$0")/.."
@@ -131,6 +131,7 @@ log="$XDG_STATE_HOME/TavroDesk/debug.log"
 window() { xdotool search --onlyvisible --class "$wm_class" | head -n 1 | grep .; }
 wait_for 30 window || fail "the installed program showed no window of class $wm_class"
 xprop -id "$(window)" WM_CLASS | grep -q "\"$wm_class\"" || fail "the window's class is not $wm_class"
+xprop -id "$(window)" _NET_WM_ICON | grep -q 'Icon (' || fail "the window carries no icon for the task bar"
 wait_for 30 grep -q 'auth user:  "demo"' "$log" || fail "the program did not sign in: $(cat "$log")"
 token_in_keyring() { secret-tool lookup server TavroDesk user AuthToken | grep -q .; }
 wait_for 10 token_in_keyring || fail "the session token did not reach the keyring on sign-in"
